@@ -1,0 +1,12 @@
+# Sanitizer builds apply to every target of the tree.
+if(VIVIVI_SANITIZE AND VIVIVI_TSAN)
+  message(FATAL_ERROR "VIVIVI_SANITIZE and VIVIVI_TSAN cannot be combined")
+endif()
+if(VIVIVI_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(VIVIVI_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
