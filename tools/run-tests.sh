@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/setup-debian.sh"
 
-build="$root/build/debug-sanitize"
+build="${VIVIVI_BUILD_DIR:-$root/build/debug-sanitize}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVIVIVI_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
