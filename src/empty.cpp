@@ -1,0 +1,1 @@
+// Keeps the product library non-empty while it has no other sources.
