@@ -1,0 +1,72 @@
+#include "src/debugger.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <mutex>
+
+namespace {
+
+// Lines of one process also stay whole when a write comes back short.
+std::mutex& logWriteMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+// Writes all bytes, resuming after a signal or a short write.
+void writeAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (written == 0) return;
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+}
+
+}  // namespace
+
+bool DebuggerOutput::openDebugFile(const std::string& path) {
+  // Non-blocking, so that a pipe under the log's name cannot hang start-up.
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (reader < 0) return false;
+  struct stat info;
+  const bool regular = ::fstat(reader, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(reader);
+  if (!regular) return false;
+
+  const int writer = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (writer < 0) return false;
+  ::close(writer);
+  return true;
+}
+
+void DebuggerOutput::printDebugInfo(const std::string& path, const std::string& text) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char stamp[81];
+  size_t stampLength = 0;
+  if (::localtime_r(&now, &local)) stampLength = std::strftime(stamp, sizeof stamp, "%Y-%m-%d.%X", &local);
+
+  // The line is formed whole first: one write puts it at the end of the file
+  // (O_APPEND), so no other writer's bytes can land inside it.
+  std::string line;
+  line.reserve(stampLength + 2 + text.size() + 1);
+  line.append(stamp, stampLength).append("\t ").append(text).push_back('\n');
+
+  std::lock_guard<std::mutex> hold(logWriteMutex());
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  writeAll(fd, line.data(), line.size());
+  ::close(fd);
+}
+
+void DebuggerOutput::logSysExOutMessageByte(const unsigned char*, int) {}
+
+void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>&, int) {}
