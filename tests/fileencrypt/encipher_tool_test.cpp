@@ -1,0 +1,142 @@
+// Runs the enciphering tool as the build does and reads its output back with
+// the editor's resource reader.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "FileEncrypt/resource_cipher.h"
+#include "FileEncrypt/resource_key.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class EncipherTool : public testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "vivivi-encipher-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    m_dir = pattern;
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+
+  fs::path path(const char* name) const { return m_dir / name; }
+
+  void writeFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+  }
+
+  static std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  std::vector<std::string> entries() const {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // Runs the tool with the arguments; returns its exit status and keeps what
+  // it wrote to standard error.
+  int run(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    std::string program = VIVIVI_ENCIPHER_TOOL;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(arguments);
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const std::string errors = path("stderr.txt").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    m_errors = readFile(errors);
+    fs::remove(errors);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path m_dir;
+  std::string m_errors;
+};
+
+TEST_F(EncipherTool, thirteenBytePlainFileReadsBackAsTwoBlocks) {
+  const std::string plain = "<ui>text</ui>";
+  ASSERT_EQ(13u, plain.size());
+  writeFile(path("plain.xml"), plain);
+
+  ASSERT_EQ(0, run({path("plain.xml").string(), path("uiconfig.tea").string()})) << m_errors;
+  const std::string file = readFile(path("uiconfig.tea"));
+  ASSERT_EQ(16u, file.size());
+  EXPECT_NE(plain, file.substr(0, 13));
+
+  const std::string text =
+      decipherResource(reinterpret_cast<const uint8_t*>(file.data()), file.size(), kResourceKey);
+  ASSERT_EQ(16u, text.size());
+  EXPECT_EQ(plain + std::string(3, '\0'), text);
+  EXPECT_EQ(std::vector<std::string>({"plain.xml", "uiconfig.tea"}), entries()) << "no partial file left";
+}
+
+TEST_F(EncipherTool, emptyPlainFileGivesEmptyResource) {
+  writeFile(path("empty.xml"), "");
+  ASSERT_EQ(0, run({path("empty.xml").string(), path("empty.tea").string()})) << m_errors;
+  EXPECT_TRUE(fs::exists(path("empty.tea")));
+  EXPECT_EQ(0u, fs::file_size(path("empty.tea")));
+}
+
+TEST_F(EncipherTool, refusesInputTheEditorCouldNotReadWhole) {
+  writeFile(path("nul.xml"), std::string("<ui>\0</ui>", 10));
+  writeFile(path("large.xml"), std::string(kResourceFileLimit + 1, ' '));
+  const struct {
+    const char* why;
+    const char* input;
+    const char* message;
+  } kCases[] = {
+      {"NUL byte inside the text", "nul.xml", "NUL byte at offset 4"},
+      {"larger than the loader reads", "large.xml", "too large"},
+      {"input missing", "missing.xml", "cannot open"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(1, run({path(c.input).string(), path("out.tea").string()})) << c.why;
+    EXPECT_NE(std::string::npos, m_errors.find(c.message)) << c.why << ": " << m_errors;
+    EXPECT_FALSE(fs::exists(path("out.tea"))) << c.why;
+  }
+}
+
+TEST_F(EncipherTool, largestReadableResourceIsAccepted) {
+  writeFile(path("limit.xml"), std::string(kResourceFileLimit - 3, ' '));
+  ASSERT_EQ(0, run({path("limit.xml").string(), path("limit.tea").string()})) << m_errors;
+  EXPECT_EQ(kResourceFileLimit, fs::file_size(path("limit.tea")));
+}
+
+TEST_F(EncipherTool, wrongArgumentsPrintUsage) {
+  EXPECT_EQ(2, run({}));
+  EXPECT_NE(std::string::npos, m_errors.find("usage: vivivi-encipher INPUT OUTPUT"));
+  EXPECT_EQ(0, run({"--help"}));
+}
+
+TEST_F(EncipherTool, unwritableOutputIsAnError) {
+  writeFile(path("plain.xml"), "<ui/>");
+  EXPECT_EQ(1, run({path("plain.xml").string(), path("no-such-folder/out.tea").string()}));
+  EXPECT_NE(std::string::npos, m_errors.find("cannot create"));
+}
+
+}  // namespace
