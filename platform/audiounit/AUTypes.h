@@ -408,3 +408,9 @@ struct Float32Point {
   float x;
   float y;
 };
+
+// Records without pointers keep the interface's sizes.
+static_assert(sizeof(AudioStreamBasicDescription) == 40, "stream description is 40 bytes");
+static_assert(sizeof(ComponentDescription) == 20, "component description is 20 bytes");
+static_assert(sizeof(NumVersion) == 4, "version is 4 bytes");
+static_assert(sizeof(AUChannelInfo) == 4, "channel pair is 4 bytes");
