@@ -1,0 +1,184 @@
+// Internal to the raster library: row addressing, the per-operator loop
+// templates and the one place where a mode word and weight become an
+// operator type. Every looping routine dispatches the mode once per call and
+// then runs a loop compiled for that operator, never switching per pixel.
+#pragma once
+
+#include <cstddef>
+
+#include "KIT/pix/pix-combine.h"
+
+// Memory address of drawing row y (0 at the top) and the signed step in
+// pixels from one drawing row to the next: bottom-up for a flipped bitmap.
+inline PIX_pixel* PIX_DrawingRow(PIX_IBitmap* bm, PIX_pixel* bits, int y, ptrdiff_t* step) {
+  const ptrdiff_t span = bm->getRowSpan();
+  if (bm->isFlipped()) {
+    *step = -span;
+    return bits + (bm->getHeight() - 1 - y) * span;
+  }
+  *step = span;
+  return bits + y * span;
+}
+
+// Plain-rectangle addressing: memory row of the area's first row; the rows
+// then step +span. On a flipped bitmap the area's bottom drawing row comes
+// first, so the same rows are covered from the bottom one up.
+inline PIX_pixel* PIX_RectFirstRow(PIX_IBitmap* bm, PIX_pixel* bits, int y, int h) {
+  const ptrdiff_t span = bm->getRowSpan();
+  const int memoryRow = bm->isFlipped() ? bm->getHeight() - (y + h) : y;
+  return bits + memoryRow * span;
+}
+
+template <class F>
+struct PIX_OperatorTag {
+  typedef F type;
+};
+
+// Calls fn(PIX_OperatorTag<F>()) with the operator F of the combine mode
+// (mode & 0x100ff) at the weight; returns false, calling nothing, for a weight
+// of 0, copy at a negative weight, and modes outside 0..5 and
+// 0x10000..0x10005. Shared by the unscaled, scaled and rotated blits.
+template <class Fn>
+bool PIX_WithBlitOperator(int mode, int weight, Fn&& fn) {
+  if (weight == 0) return false;
+  switch (mode & 0x100ff) {
+    case 0:
+      if (weight == 256)
+        fn(PIX_OperatorTag<_PIX_CombinePixelsClobberNoClamp>());
+      else if (weight > 0)
+        fn(PIX_OperatorTag<_PIX_CombinePixelsCopyNoClamp>());
+      else
+        return false;
+      return true;
+    case 1:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsAdd>());
+      return true;
+    case 2:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodge>());
+      return true;
+    case 3:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsMulNoClamp>());
+      return true;
+    case 4:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsOverlay>());
+      return true;
+    case 5:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjust>());
+      return true;
+    case 0x10000:
+      if (weight == 256)
+        fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>());
+      else
+        fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaNoClamp>());
+      return true;
+    case 0x10001:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsAddSourceAlpha>());
+      return true;
+    case 0x10002:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodgeSourceAlpha>());
+      return true;
+    case 0x10003:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsMulSourceAlphaNoClamp>());
+      return true;
+    case 0x10004:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsOverlaySourceAlpha>());
+      return true;
+    case 0x10005:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjustSourceAlpha>());
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Calls fn with the plain operator of modes 1 to 5 (low byte); false for any
+// other value. Copy (0) has its own fast paths in every caller.
+template <class Fn>
+bool PIX_WithPlainOperator(int lowByte, Fn&& fn) {
+  switch (lowByte) {
+    case 1:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsAdd>());
+      return true;
+    case 2:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodge>());
+      return true;
+    case 3:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsMulNoClamp>());
+      return true;
+    case 4:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsOverlay>());
+      return true;
+    case 5:
+      fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjust>());
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Source-to-destination loops over an operator F.
+template <class F>
+struct _PIX_Template_Blit2 {
+  // w x h pixels; spans in bytes (negative for bottom-up rows). Each source
+  // pixel's red, green, blue and alpha go to F with the weight.
+  static void blit(unsigned char* dest, const unsigned char* src, int w, int h, ptrdiff_t destSpan,
+                   ptrdiff_t srcSpan, int weight) {
+    for (int y = 0; y < h; ++y) {
+      unsigned char* __restrict d = dest + y * destSpan;
+      const unsigned char* __restrict s = src + y * srcSpan;
+      for (int x = 0; x < w; ++x)
+        F::doPix(d + 4 * x, s[4 * x + 1], s[4 * x + 2], s[4 * x + 3], s[4 * x], weight);
+    }
+  }
+
+  // Scaled blits (pix-scale.cpp): the twelve values are the destination
+  // pointer, the source's row 0 column 0, the size in destination pixels, the
+  // 16.16 source position of the first pixel, the 16.16 steps per pixel and
+  // per row, the exclusive source column and row limits, and the source and
+  // destination spans in bytes.
+  static void scaleBlit(unsigned char* dest, const unsigned char* src, int w, int h, int startX, int startY,
+                        int stepX, int stepY, int rightLimit, int bottomLimit, ptrdiff_t srcSpan,
+                        ptrdiff_t destSpan, int weight, int filter);
+  static void scaleBlitFilterDown(unsigned char* dest, const unsigned char* src, int w, int h, int startX,
+                                  int startY, int stepX, int stepY, int rightLimit, int bottomLimit,
+                                  ptrdiff_t srcSpan, ptrdiff_t destSpan, int weight, const int* kernel,
+                                  int kernelStart, int kernelSize);
+};
+
+// Solid-colour loops over an operator F.
+template <class F>
+struct _PIX_Template_Blit1 {
+  // Every pixel of a w x h area gets doPix(pixel, r, g, b, weight, weight):
+  // the weight stands in the place of the source alpha. span in bytes.
+  static void solidBlit(unsigned char* dest, int w, int h, int r, int g, int b, int weight, ptrdiff_t span) {
+    for (int y = 0; y < h; ++y) {
+      unsigned char* d = dest + y * span;
+      for (int x = 0; x < w; ++x) F::doPix(d + 4 * x, r, g, b, weight, weight);
+    }
+  }
+  // A gradient: 16.16 channel values at the area's top-left corner, changed
+  // by the x increments per column and the y increments per row; each pixel
+  // gets doPix(pixel, r >> 16, g >> 16, b >> 16, a >> 16, a >> 16). The sums
+  // are kept in 64 bits and the values handed on limited to
+  // +-PIX_MAX_CHANNEL, so that no increment overflows an operator.
+  static void gradBlit(unsigned char* dest, int w, int h, const int* start, const int* dx, const int* dy,
+                       ptrdiff_t span) {
+    int64_t rowStart[4] = {start[0], start[1], start[2], start[3]};
+    for (int y = 0; y < h; ++y) {
+      unsigned char* d = dest + y * span;
+      int64_t c[4] = {rowStart[0], rowStart[1], rowStart[2], rowStart[3]};
+      for (int x = 0; x < w; ++x) {
+        int v[4];
+        for (int k = 0; k < 4; ++k) {
+          const int64_t whole = c[k] >> 16;
+          v[k] = whole < -PIX_MAX_CHANNEL
+                     ? -PIX_MAX_CHANNEL
+                     : (whole > PIX_MAX_CHANNEL ? PIX_MAX_CHANNEL : static_cast<int>(whole));
+        }
+        F::doPix(d + 4 * x, v[0], v[1], v[2], v[3], v[3]);
+        for (int k = 0; k < 4; ++k) c[k] += dx[k];
+      }
+      for (int k = 0; k < 4; ++k) rowStart[k] += dy[k];
+    }
+  }
+};
