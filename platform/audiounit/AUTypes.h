@@ -41,6 +41,7 @@ enum : OSStatus {
   paramErr = -50,                         // a call's arguments are missing or malformed
   badComponentSelector = OSStatus(0x80008002u),
   kAudioUnitErr_InvalidProperty = -10879,
+  kAudioUnitErr_FailedInitialization = -10875,  // also: an exception stopped the call
   kAudioUnitErr_InvalidParameter = -10878,
   kAudioUnitErr_InvalidElement = -10877,
   kAudioUnitErr_InvalidScope = -10866,

@@ -1,0 +1,42 @@
+# vivivi_au_bundle(<target> BUNDLE <name> IDENTIFIER <id> SUBTYPE <four chars>
+#                  MANUFACTURER <four chars> NAME <text> [RESOURCES <files>...])
+# Lays out the MODULE library <target> as the bundle folder
+# <binary dir>/<name>.bundle/ holding <name>.so, Info.plist and Resources/.
+# Only the entries VivivI_Entry and VivivI_ViewEntry are exported: every
+# other symbol, those of the static libraries included, stays hidden.
+function(vivivi_au_bundle target)
+  cmake_parse_arguments(B "" "BUNDLE;IDENTIFIER;SUBTYPE;MANUFACTURER;NAME" "RESOURCES" ${ARGN})
+  set(folder ${CMAKE_CURRENT_BINARY_DIR}/${B_BUNDLE}.bundle)
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" OUTPUT_NAME ${B_BUNDLE} SUFFIX ".so"
+    LIBRARY_OUTPUT_DIRECTORY ${folder}
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL)
+  file(MAKE_DIRECTORY ${folder}/Resources)
+  file(CONFIGURE OUTPUT ${folder}/Info.plist @ONLY CONTENT [[<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+	<key>Identifier</key>
+	<string>@B_IDENTIFIER@</string>
+	<key>Executable</key>
+	<string>@B_BUNDLE@.so</string>
+	<key>Entry</key>
+	<string>VivivI_Entry</string>
+	<key>ViewEntry</key>
+	<string>VivivI_ViewEntry</string>
+	<key>ComponentType</key>
+	<string>aumu</string>
+	<key>ComponentSubtype</key>
+	<string>@B_SUBTYPE@</string>
+	<key>ComponentManufacturer</key>
+	<string>@B_MANUFACTURER@</string>
+	<key>ComponentName</key>
+	<string>@B_NAME@</string>
+</dict>
+</plist>
+]])
+  foreach(resource ${B_RESOURCES})
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${resource} ${folder}/Resources/)
+  endforeach()
+endfunction()
