@@ -190,10 +190,19 @@ void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int
 
   // Destination geometry in 64 bits: mirroring and clipping cannot wrap.
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-  if (dw < 0) dx += dw, dw = -dw, srcx += srcw, srcw = -srcw;
-  if (dh < 0) dy += dh, dh = -dh, srcy += srch, srch = -srch;
+  const bool mirrorX = dw < 0, mirrorY = dh < 0;
+  if (mirrorX) dx += dw, dw = -dw, srcx += srcw, srcw = -srcw;
+  if (mirrorY) dy += dh, dh = -dh, srcy += srch, srch = -srch;
   const float stepXf = srcw / static_cast<float>(dw);
   const float stepYf = srch / static_cast<float>(dh);
+  // Exclusive source limits from the source rectangle, before any clipping
+  // moves the start: a clipped blit reads no further than the whole one.
+  int64_t rightLimit = PIX_TruncToInt((srcw > 0 ? srcw : 0) + static_cast<double>(srcx) + 0.999999);
+  int64_t bottomLimit = PIX_TruncToInt((srch > 0 ? srch : 0) + static_cast<double>(srcy) + 0.999999);
+  // A mirrored walk starts one step inside the far edge, so that its first
+  // column samples the last source column instead of the edge beyond it.
+  if (mirrorX) srcx += stepXf;
+  if (mirrorY) srcy += stepYf;
   if (dx < 0) srcx -= static_cast<float>(static_cast<double>(dx) * stepXf), dw += dx, dx = 0;
   if (dy < 0) srcy -= static_cast<float>(static_cast<double>(dy) * stepYf), dh += dy, dy = 0;
   const int64_t destWidth = dest->getWidth(), destHeight = dest->getHeight();
@@ -230,8 +239,6 @@ void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int
   unsigned char* d =
       reinterpret_cast<unsigned char*>(PIX_DrawingRow(dest, destBits, static_cast<int>(dy), &destStep) + dx);
 
-  int64_t rightLimit = PIX_TruncToInt((srcw > 0 ? srcw : 0) + static_cast<double>(srcx) + 0.999999);
-  int64_t bottomLimit = PIX_TruncToInt((srch > 0 ? srch : 0) + static_cast<double>(srcy) + 0.999999);
   if (rightLimit > srcWidth) rightLimit = srcWidth;
   if (bottomLimit > srcHeight) bottomLimit = srcHeight;
   if (rightLimit < 1 || bottomLimit < 1) return;

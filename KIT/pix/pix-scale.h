@@ -13,7 +13,8 @@
 // the filter bit only when the source corner lies within 0.03 of whole
 // pixels. Shrinking by 1.7 or more in both directions with the filter bit
 // averages 3 x 3 (up to 3.0) or 5 x 5 boxes. A negative destination width or
-// height mirrors. A source too large for 16.16 positions (32768 pixels or
+// height mirrors: destination column k then samples one step inside the
+// source's far edge, k steps back. A source too large for 16.16 positions (32768 pixels or
 // more along the sampled range) draws nothing.
 void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
                     float srcy, float srcw, float srch, float alpha, int mode);

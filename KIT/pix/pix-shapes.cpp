@@ -87,8 +87,13 @@ void PIX_FillTrapezoid(PIX_IBitmap* bm, int x1a, int x1b, int y1, int x2a, int x
     std::swap(x1b, x2b);
     std::swap(y1, y2);
   }
-  const int topLeft = std::min(x1a, x1b), topRight = std::max(x1a, x1b);
-  const int bottomLeft = std::min(x2a, x2b), bottomRight = std::max(x2a, x2b);
+  int topLeft = std::min(x1a, x1b), topRight = std::max(x1a, x1b);
+  int bottomLeft = std::min(x2a, x2b), bottomRight = std::max(x2a, x2b);
+  if (y1 == y2) {
+    // One row covers both spans.
+    topLeft = bottomLeft = std::min(topLeft, bottomLeft);
+    topRight = bottomRight = std::max(topRight, bottomRight);
+  }
   const int width = bm->getWidth(), height = bm->getHeight();
   if (topRight < 0 && bottomRight < 0) return;
   if (topLeft >= width && bottomLeft >= width) return;

@@ -10,7 +10,8 @@
 #include "KIT/pix/pix-bitmap.h"
 
 // Fills the trapezoid between the span (x1a, x1b) on row y1 and the span
-// (x2a, x2b) on row y2, in either order. Rows are memory rows: the flip flag
+// (x2a, x2b) on row y2, in either order; on one row, from the smallest to the
+// largest of the four ends. Rows are memory rows: the flip flag
 // is not consulted.
 void PIX_FillTrapezoid(PIX_IBitmap* bm, int x1a, int x1b, int y1, int x2a, int x2b, int y2, PIX_pixel color,
                        float alpha, int mode);
