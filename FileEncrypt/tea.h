@@ -10,7 +10,7 @@
 #include <cstdint>
 
 class Tea {
-public:
+ public:
   // One 8-byte block, changed in place. Bytes 0-3 are the first half and
   // bytes 4-7 the second, each read and written big-endian.
   static void simpledecrypt(unsigned char* block, const uint32_t* key);

@@ -24,7 +24,8 @@ uint32_t stepDigit(const char* pattern, int step) {
 // Steps first .. first + 4 as one base-24 number, the first step most significant.
 uint32_t packNumber(const char* pattern, int first) {
   uint32_t number = 0;
-  for (int step = first; step < first + kStepsPerNumber; ++step) number = number * kBase + stepDigit(pattern, step);
+  for (int step = first; step < first + kStepsPerNumber; ++step)
+    number = number * kBase + stepDigit(pattern, step);
   return number;
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 class DebuggerOutput {
-public:
+ public:
   // True when path names an existing, readable regular file, which is then
   // emptied. False when it does not exist, cannot be read or emptied, or is
   // not a regular file (a folder, a pipe); nothing is created then.

@@ -5,35 +5,28 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/core/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder per test, standing in for the data folder.
-class LogFile : public testing::Test {
-protected:
+// The test's folder stands in for the data folder.
+class LogFile : public TempFolderTest {
+ protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "vivivi-log-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    m_dir = pattern;
-    m_log = (m_dir / "VivivI Editor LOG.txt").string();
+    TempFolderTest::SetUp();
+    m_log = path("VivivI Editor LOG.txt").string();
   }
-  void TearDown() override { fs::remove_all(m_dir); }
 
-  void createLog(const std::string& content) { std::ofstream(m_log, std::ios::binary) << content; }
-
-  std::string readLog() const {
-    std::ifstream in(m_log, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  void createLog(const std::string& content) { writeFile(m_log, content); }
+  std::string readLog() const { return readFile(m_log); }
 
   std::vector<std::string> logLines() const {
     std::vector<std::string> lines;
@@ -42,7 +35,6 @@ protected:
     return lines;
   }
 
-  fs::path m_dir;
   std::string m_log;
 };
 
@@ -98,7 +90,7 @@ TEST_F(LogFile, linesCarryTheTimeStampThenTabAndBlank) {
 }
 
 TEST_F(LogFile, lineThatCannotBeWrittenIsLostSilently) {
-  const std::string unreachable = (m_dir / "no-such-folder" / "log.txt").string();
+  const std::string unreachable = path("no-such-folder/log.txt").string();
   DebuggerOutput::printDebugInfo(unreachable, "RESET: lost");
   EXPECT_FALSE(fs::exists(unreachable));
 }

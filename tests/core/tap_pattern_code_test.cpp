@@ -1,9 +1,9 @@
-#include "src/TapPatternCode.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <random>
+
+#include "src/TapPatternCode.h"
 
 namespace {
 
@@ -115,11 +115,11 @@ TEST(TapPatternCode, valuesOutsideTheirRangesStayInTheirOwnFields) {
     const char* why;
     int index, value, readsAs;
   } kCases[] = {
-      {"first setting 15", 30, 15, 7},     {"first setting -1", 30, -1, 0},
-      {"second setting 3", 31, 3, 2},      {"second setting 100", 31, 100, 2},
-      {"third setting 31", 32, 31, 24},    {"third setting 9", 32, 9, 8},
-      {"third setting -8", 32, -8, 0},     {"step 2 low part 12", 4, 12, 7},
-      {"step 2 high part 3", 5, 3, 2},     {"step 14 high part -128", 29, -128, 0},
+      {"first setting 15", 30, 15, 7},  {"first setting -1", 30, -1, 0},
+      {"second setting 3", 31, 3, 2},   {"second setting 100", 31, 100, 2},
+      {"third setting 31", 32, 31, 24}, {"third setting 9", 32, 9, 8},
+      {"third setting -8", 32, -8, 0},  {"step 2 low part 12", 4, 12, 7},
+      {"step 2 high part 3", 5, 3, 2},  {"step 14 high part -128", 29, -128, 0},
   };
   for (const auto& c : kCases) {
     Pattern p = allHighest();

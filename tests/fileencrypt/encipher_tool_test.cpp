@@ -8,13 +8,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "FileEncrypt/resource_cipher.h"
 #include "FileEncrypt/resource_key.h"
+#include "tests/core/temp_folder.h"
 
 extern char** environ;
 
@@ -22,26 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EncipherTool : public testing::Test {
-protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "vivivi-encipher-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    m_dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
-
-  fs::path path(const char* name) const { return m_dir / name; }
-
-  void writeFile(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-
-  static std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
+class EncipherTool : public TempFolderTest {
+ protected:
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
     for (const fs::directory_entry& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename());
@@ -74,7 +55,6 @@ protected:
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path m_dir;
   std::string m_errors;
 };
 

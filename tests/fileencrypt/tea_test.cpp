@@ -99,9 +99,9 @@ TEST(TeaBuffer, blocksAreLittleEndianWordPairs) {
   Tea::encryptBlock(buffer, &length, kKey);
   uint32_t words[2] = {0x04030201, 0x08070605};
   Tea::encryptTea(words, kKey);
-  const uint8_t expected[8] = {
-      uint8_t(words[0]), uint8_t(words[0] >> 8), uint8_t(words[0] >> 16), uint8_t(words[0] >> 24),
-      uint8_t(words[1]), uint8_t(words[1] >> 8), uint8_t(words[1] >> 16), uint8_t(words[1] >> 24)};
+  const uint8_t expected[8] = {uint8_t(words[0]),       uint8_t(words[0] >> 8), uint8_t(words[0] >> 16),
+                               uint8_t(words[0] >> 24), uint8_t(words[1]),      uint8_t(words[1] >> 8),
+                               uint8_t(words[1] >> 16), uint8_t(words[1] >> 24)};
   EXPECT_EQ(0, std::memcmp(buffer, expected, 8));
 }
 
@@ -131,10 +131,8 @@ TEST(TeaBuffer, decipheringRefusesWhatWouldLeadPastTheData) {
     const uint32_t* key;
     int damagedByte;
   } kCases[] = {
-      {"shorter than one block", 7, kKey, -1},
-      {"empty", 0, kKey, -1},
-      {"another key", 24, otherKey, -1},
-      {"damaged length block", 24, kKey, 20},
+      {"shorter than one block", 7, kKey, -1}, {"empty", 0, kKey, -1},
+      {"another key", 24, otherKey, -1},       {"damaged length block", 24, kKey, 20},
       {"length block missing", 16, kKey, -1},
   };
   for (const auto& c : kCases) {

@@ -1,7 +1,5 @@
 // Time services. Only lower bounds of sleeps are checked: a loaded machine
 // may sleep longer, never shorter.
-#include "KIT/winl/winl-time.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/time.h>
@@ -11,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "KIT/winl/winl-time.h"
 
 namespace {
 
@@ -62,8 +62,11 @@ TEST(SleepTest, sleepsAtLeastTheRequestAndZeroOrLessStillYields) {
   const struct {
     int milliseconds;
     microseconds atLeast;
-  } kCases[] = {{0, microseconds(100)}, {-1, microseconds(100)}, {-2000000, microseconds(100)},
-                {1, microseconds(1000)}, {5, microseconds(5000)}};
+  } kCases[] = {{0, microseconds(100)},
+                {-1, microseconds(100)},
+                {-2000000, microseconds(100)},
+                {1, microseconds(1000)},
+                {5, microseconds(5000)}};
   for (const auto& c : kCases) EXPECT_GE(sleepFor(c.milliseconds), c.atLeast) << c.milliseconds << " ms";
 }
 
