@@ -342,7 +342,9 @@ ComponentResult IModuleAU::SetParamProc(void* plugPtr, AudioUnitParameterID para
   param->GetBounds(&minValue, &maxValue);
   // Below the minimum (or not a number) gives the minimum.
   param->Set(!(value >= minValue) ? minValue : std::min(static_cast<double>(value), maxValue));
-  if (plug->GetGUI()) plug->GetGUI()->SetParameterFromPlug(index, value, false);
+  // The GUI limits a value to the range itself; it is given the limited one
+  // so that a value that is not a number cannot reach it.
+  if (plug->GetGUI()) plug->GetGUI()->SetParameterFromPlug(index, param->Value(), false);
   plug->OnParamChange(index);
   return noErr;
 }

@@ -240,12 +240,12 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
 
     case kAudioUnitProperty_CocoaUI: {
       if (!GetGUI() || GetEditorOSVersion(GetGUI()) < kCocoaViewMinOSVersion) return kAudioUnitErr_InvalidProperty;
-      if (!a.Fits(sizeof(AudioUnitCocoaViewInfo))) return a.Status();
       CFStringRef identifier = NewString(mBundleID.Get());
       CFBundleRef bundle = CFBundleGetBundleWithIdentifier(identifier);
       CFRelease(identifier);
       // Without the bundle there is nothing a host could load the view from.
       if (!bundle) return kAudioUnitErr_InvalidProperty;
+      if (!a.Fits(sizeof(AudioUnitCocoaViewInfo))) return a.Status();
       AudioUnitCocoaViewInfo* info = a.As<AudioUnitCocoaViewInfo>();
       info->mCocoaAUViewBundleLocation = CFBundleCopyBundleURL(bundle);
       info->mCocoaAUViewClass[0] = NewString(mCocoaViewFactoryClassName.Get());
