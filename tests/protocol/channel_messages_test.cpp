@@ -1,0 +1,265 @@
+// Channel messages from the synthesizer and the host: filters, control
+// changes to controls with the synthesizer's codings, program changes to the
+// librarian or to a sound request, the activity indicator and pass-through.
+#include <gtest/gtest.h>
+
+#include <Poco/Event.h>
+#include <Poco/Runnable.h>
+
+#include <array>
+#include <vector>
+
+#include "editor_double.h"
+#include "src/MIDIMessageSender.h"
+
+namespace {
+
+IMidiMsg channelMessage(int status, int channel, int data1, int data2 = 0) {
+  return IMidiMsg(0, static_cast<uint8_t>((status << 4) | channel), static_cast<uint8_t>(data1),
+                  static_cast<uint8_t>(data2));
+}
+
+std::array<uint8_t, 3> bytesOf(const IMidiMsg& msg) { return {msg.mStatus, msg.mData1, msg.mData2}; }
+
+// A job that holds the data thread until released.
+class BlockingJob : public Poco::Runnable {
+public:
+  void run() override { release.wait(); }
+  Poco::Event release;
+};
+
+class ChannelMessages : public ::testing::Test {
+protected:
+  void SetUp() override {
+    editor.midiOutputOpen = true;
+    editor.localControl = false;
+  }
+  void fromDevice(IMidiMsg msg) { manager().ProcessMidiMsgFromDevice(&msg); }
+  void fromHost(IMidiMsg msg, int argument = 0) { manager().ProcessMidiMsgFromDAW(&msg, argument); }
+  MIDIMessageManager& manager() { return *editor.midiManager; }
+  // Waits for the posted job to end, so that its record can be read.
+  void joinData() {
+    while (manager().dataThread.isRunning()) Poco::Thread::yield();
+  }
+  TestEditor editor;
+};
+
+// ---- Filters and pass-through ----
+
+TEST_F(ChannelMessages, filtersDropTheirKindFromTheirSource) {
+  const struct {
+    const char* why;
+    int status;
+    EMidiFilterKind kind;
+  } kCases[] = {
+      {"note on", IMidiMsg::kNoteOn, kFilterNotes},
+      {"note off", IMidiMsg::kNoteOff, kFilterNotes},
+      {"poly pressure", IMidiMsg::kPolyAftertouch, kFilterPolyPressure},
+      {"channel pressure", IMidiMsg::kChannelAftertouch, kFilterChannelPressure},
+      {"pitch bend", IMidiMsg::kPitchWheel, kFilterPitchBend},
+      {"control change", IMidiMsg::kControlChange, kFilterControlChange},
+  };
+  for (const auto& c : kCases) {
+    const IMidiMsg msg = channelMessage(c.status, 0, 60, 100);
+    for (bool host : {false, true}) {
+      editor.clearCalls();
+      (host ? editor.hostFilter : editor.deviceFilter)[c.kind] = true;
+      host ? fromHost(msg) : fromDevice(msg);
+      EXPECT_TRUE(editor.calls().routed.empty()) << c.why << (host ? " from the host" : " from the device");
+      (host ? editor.hostFilter : editor.deviceFilter)[c.kind] = false;
+      host ? fromHost(msg) : fromDevice(msg);
+      EXPECT_EQ(editor.calls().routed.size(), 1u) << c.why << (host ? " from the host" : " from the device");
+      EXPECT_EQ(manager().messageFromHost, host) << c.why;
+    }
+  }
+}
+
+TEST_F(ChannelMessages, deviceInputPassesOnOnlyWhileLocalControlIsClear) {
+  editor.localControl = true;
+  fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
+  EXPECT_TRUE(editor.calls().routed.empty());
+  editor.localControl = false;
+  fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
+  EXPECT_EQ(editor.calls().routed.size(), 1u);
+}
+
+TEST_F(ChannelMessages, hostMidiIsIgnoredWithoutAnOutput) {
+  editor.midiOutputOpen = false;
+  fromHost(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
+  fromHost(channelMessage(IMidiMsg::kProgramChange, 0, 5));
+  const EditorCalls calls = editor.calls();
+  EXPECT_TRUE(calls.routed.empty());
+  EXPECT_TRUE(calls.programChanges.empty());
+  EXPECT_EQ(editor.value(kCurrentPatch), 0);
+}
+
+TEST_F(ChannelMessages, hostControlChangeWithoutControlIsStillPassedOn) {
+  const IMidiMsg msg = channelMessage(IMidiMsg::kControlChange, 2, 74, 90);
+  fromHost(msg);
+  EXPECT_EQ(editor.calls().routed, (std::vector<std::array<uint8_t, 3>>{bytesOf(msg)}));
+}
+
+TEST_F(ChannelMessages, systemMessagesAreNotChannelMessages) {
+  fromDevice(IMidiMsg(0, 0xF8, 0, 0));
+  fromHost(IMidiMsg(0, 0xFE, 0, 0));
+  EXPECT_TRUE(editor.calls().routed.empty());
+}
+
+// ---- Control changes ----
+
+TEST_F(ChannelMessages, semitoneControllersSetTheValueAndTheOctaveIndicator) {
+  editor.addCCControl(kOscillator1Semitone, 0, 32, 0);
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 0, 32, 28));
+  EXPECT_EQ(editor.value(kOscillator1Semitone), 12);
+  EXPECT_EQ(editor.value(kOscillator1OctaveIndicator), 1);
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 0, 32, 29));
+  EXPECT_EQ(editor.value(kOscillator1Semitone), 13);
+  EXPECT_EQ(editor.value(kOscillator1OctaveIndicator), 0);
+  EXPECT_EQ(editor.calls().hardwareFlagAtChange2, (std::vector<bool>{true, true}));
+  EXPECT_FALSE(manager().valueFromHardware);
+}
+
+TEST_F(ChannelMessages, deviceCodingsOfControllers) {
+  editor.addCCControl(kArpClock, 0, 105, 0);
+  editor.addCCControl(kOscillator2Shape, 0, 38, 0);
+  editor.addCCControl(kFilterCutoff, 0, 74, 0);
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 3, 105, 5));
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 3, 38, 2));
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 3, 74, 77));
+  EXPECT_EQ(editor.value(kArpClock), 4) << "clock code 5 is division 4";
+  EXPECT_EQ(editor.value(kOscillator2Shape), 2);
+  EXPECT_EQ(editor.value(kFilterCutoff), 77);
+  EXPECT_EQ(editor.calls().paramChanges, std::vector<int>{kMainTab}) << "only controller 38 refreshes the main tab";
+}
+
+TEST_F(ChannelMessages, hostValuesAreNotDecoded) {
+  editor.addCCControl(kArpClock, 0, 105, 0);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 0, 105, 5));
+  EXPECT_EQ(editor.value(kArpClock), 5);
+  EXPECT_EQ(editor.calls().hardwareFlagAtChange2, std::vector<bool>{false});
+}
+
+TEST_F(ChannelMessages, localControlFollowsItsController) {
+  editor.addCCControl(kGlobalLocalControl, 0, 122, 0);
+  editor.localControl = true;
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 0, 122, 0));
+  EXPECT_FALSE(editor.localControl);
+  EXPECT_EQ(editor.value(kGlobalLocalControl), 0);
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 0, 122, 127));
+  EXPECT_TRUE(editor.localControl);
+  EXPECT_EQ(editor.value(kGlobalLocalControl), 1);
+}
+
+TEST_F(ChannelMessages, controlLookupOrder) {
+  // From the host on MIDI channel 3 (channel key 3): table 0 under key 0 first,
+  // then table 1 under key 3, then table 2 under key 3.
+  editor.addCCControl(kVolume, 3, 80, 2);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 80, 10));
+  EXPECT_EQ(editor.value(kVolume), 10);
+  editor.addCCControl(kPanning, 3, 80, 1);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 80, 20));
+  EXPECT_EQ(editor.value(kPanning), 20);
+  EXPECT_EQ(editor.value(kVolume), 10);
+  editor.addCCControl(kFilterCutoff, 0, 80, 0);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 80, 30));
+  EXPECT_EQ(editor.value(kFilterCutoff), 30);
+  EXPECT_EQ(editor.value(kPanning), 20);
+  // From the synthesizer the channel key is 0 whatever the channel.
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 9, 80, 40));
+  EXPECT_EQ(editor.value(kFilterCutoff), 40);
+}
+
+// ---- Program changes ----
+
+TEST_F(ChannelMessages, deviceProgramChangeRequestsTheSound) {
+  fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 120));
+  joinData();
+  EXPECT_EQ(editor.value(kCurrentPatch), 98) << "program 120 selects program 98";
+  EXPECT_TRUE(manager().soundDumpExpected);
+  EXPECT_FALSE(manager().libraryPatchRequest.requestActive);
+  EXPECT_EQ(manager().sender->jobCode, kJobPartRequest);
+  EXPECT_EQ(manager().sender->partProgram, 98);
+  EXPECT_TRUE(manager().sender->requestEnabled);
+  EXPECT_EQ(editor.calls().selectedRows, std::vector<int>{98});
+  EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 98);
+  EXPECT_TRUE(editor.calls().routed.empty()) << "the program change is not passed on";
+  EXPECT_NE(manager().lastProgramChangeTime, 0u);
+
+  // The data thread can be posted again once the job ended.
+  fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 7));
+  joinData();
+  EXPECT_EQ(manager().sender->partProgram, 7);
+}
+
+TEST_F(ChannelMessages, partLockOnlyUpdatesTheProgramValue) {
+  editor.set(kPartLock, 1.0);
+  fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 12));
+  EXPECT_EQ(editor.value(kCurrentPatch), 12);
+  EXPECT_FALSE(manager().soundDumpExpected);
+  EXPECT_FALSE(manager().dataThread.isRunning());
+  EXPECT_TRUE(editor.calls().selectedRows.empty());
+  EXPECT_EQ(manager().lastProgramChangeTime, 0u);
+}
+
+TEST_F(ChannelMessages, filteredProgramChangeOnlyUpdatesTheProgramValue) {
+  editor.deviceFilter[kFilterProgramChange] = true;
+  fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 12));
+  EXPECT_EQ(editor.value(kCurrentPatch), 12);
+  EXPECT_TRUE(editor.calls().selectedRows.empty());
+}
+
+TEST_F(ChannelMessages, busyDataThreadDropsTheRequestButSelects) {
+  BlockingJob job;
+  manager().dataThread.start(job);
+  fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 33));
+  EXPECT_EQ(editor.calls().selectedRows, std::vector<int>{33});
+  EXPECT_EQ(manager().sender->jobCode, kJobNothing) << "nothing was posted";
+  job.release.set();
+  manager().dataThread.join();
+}
+
+TEST_F(ChannelMessages, programChangeInLibrarianModeSendsTheLibrarianPatch) {
+  editor.librarianMode = true;
+  fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 4));
+  const EditorCalls calls = editor.calls();
+  EXPECT_EQ(calls.librarianSends, (std::vector<std::pair<int, int>>{{4, 1}}));
+  EXPECT_EQ(calls.selectedRows, std::vector<int>{4});
+  EXPECT_TRUE(manager().soundDumpExpected);
+  EXPECT_TRUE(manager().receiveBusy);
+  EXPECT_FALSE(manager().dataThread.isRunning());
+  EXPECT_TRUE(calls.routed.empty());
+}
+
+TEST_F(ChannelMessages, hostProgramChangeGoesToTheSynthesizerToo) {
+  const IMidiMsg msg = channelMessage(IMidiMsg::kProgramChange, 0, 9);
+  fromHost(msg, 0);
+  joinData();
+  const EditorCalls calls = editor.calls();
+  EXPECT_EQ(calls.programChanges, (std::vector<std::pair<int, int>>{{9, 0}}));
+  EXPECT_EQ(manager().sender->partProgram, 9);
+  EXPECT_EQ(calls.routed, (std::vector<std::array<uint8_t, 3>>{bytesOf(msg)}));
+}
+
+// ---- Activity indicator ----
+
+TEST_F(ChannelMessages, activityIndicatorLightsOnTheSynthesizersChannel) {
+  editor.set(kGlobalMidiChannel, 3);  // MIDI channel 3: channel index 2
+  fromDevice(channelMessage(IMidiMsg::kNoteOn, 5, 60, 1));
+  EXPECT_EQ(editor.indicatorLit, 0);
+  fromDevice(channelMessage(IMidiMsg::kNoteOn, 2, 60, 1));
+  EXPECT_EQ(editor.indicatorLit, 1);
+  EXPECT_EQ(editor.value(kMIDILed), 1);
+
+  editor.indicatorLit = 0;
+  editor.set(kMIDILed, 0);
+  editor.set(kGlobalMidiChannel, 0);  // omni: channel index 0
+  fromHost(channelMessage(IMidiMsg::kPitchWheel, 0, 0, 64));
+  EXPECT_EQ(editor.indicatorLit, 1);
+
+  editor.indicatorLit = 0;
+  editor.trackIncomingMidi = false;
+  fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 1));
+  EXPECT_EQ(editor.indicatorLit, 0);
+}
+
+}  // namespace
