@@ -16,7 +16,8 @@
 // masks (smooth with aa, plain without) with their top-left pixel at
 // ((int)(cx - r), (int)(cy - r)) through PIX_DrawGlyph; those are not
 // mirrored for a flipped bitmap.
-void PIX_Circle(PIX_IBitmap* bm, float cx, float cy, float r, PIX_pixel color, float alpha, int mode, bool aa);
+void PIX_Circle(PIX_IBitmap* bm, float cx, float cy, float r, PIX_pixel color, float alpha, int mode,
+                bool aa);
 // The filled disc; every pixel of an aliased disc is blended exactly once.
 void PIX_FillCircle(PIX_IBitmap* bm, float cx, float cy, float r, PIX_pixel color, float alpha, int mode,
                     bool aa);

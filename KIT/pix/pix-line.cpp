@@ -221,3 +221,12 @@ void PIX_Line(PIX_IBitmap* dest, int x1, int y1, int x2, int y2, PIX_pixel color
     __PIX_LineClass<F>::PIX_LineImpl(px, py, derr, astep, da, bstep, color, weight, aa);
   });
 }
+
+void PIX_DrawRect(PIX_IBitmap* bm, int x, int y, int w, int h, PIX_pixel color, float alpha, int mode) {
+  // Corner arithmetic in 64 bits, held to the int range.
+  const int right = Narrow(int64_t{x} + w), bottom = Narrow(int64_t{y} + h);
+  PIX_Line(bm, x, y, right, y, color, alpha, mode, false);
+  PIX_Line(bm, right, y, right, bottom, color, alpha, mode, false);
+  PIX_Line(bm, right, bottom, x, bottom, color, alpha, mode, false);
+  PIX_Line(bm, x, bottom, x, y, color, alpha, mode, false);
+}

@@ -24,6 +24,11 @@
 void PIX_Line(PIX_IBitmap* dest, int x1, int y1, int x2, int y2, PIX_pixel color, float alpha, int mode,
               bool aa);
 
+// The outline of a rectangle: four lines without anti-aliasing joining the
+// corners (x, y), (x + w, y), (x + w, y + h) and (x, y + h), so the far
+// corner is (x + w, y + h), not (x + w - 1, y + h - 1).
+void PIX_DrawRect(PIX_IBitmap* bm, int x, int y, int w, int h, PIX_pixel color, float alpha, int mode);
+
 // Clips the segment in place to columns 0 .. width - 1 and rows
 // 0 .. height - 1; true when a part remains. A segment wholly outside returns
 // false with the ends as far as they were moved. Crossings of the bottom and

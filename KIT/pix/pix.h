@@ -9,6 +9,9 @@
 //   pix-rotate.h   rotated, delta and mesh transform blits
 //   pix-shapes.h   trapezoid, convex polygon and triangle fills
 //   pix-png.h      PNG loading
+//   pix-line.h     integer, float anti-aliased and dashed lines, rectangle outlines
+//   pix-circle.h   circles, discs, arcs and rounded rectangles
+//   pix-glyph.h    8-bit coverage masks blended in a colour
 //
 // Conventions shared by every operation: bitmaps are passed as PIX_IBitmap
 // pointers; colours are PIX_pixel words; alpha is a float whose weight is
@@ -19,7 +22,10 @@
 
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-blit.h"
+#include "KIT/pix/pix-circle.h"
 #include "KIT/pix/pix-combine.h"
+#include "KIT/pix/pix-glyph.h"
+#include "KIT/pix/pix-line.h"
 #include "KIT/pix/pix-png.h"
 #include "KIT/pix/pix-rect.h"
 #include "KIT/pix/pix-rotate.h"
