@@ -12,7 +12,7 @@ PIX_pixel PIX_CombinePixels(PIX_pixel dest, PIX_pixel src, float alpha, int mode
   const int w = PIX_WeightOf(alpha);
   PIX_pixel out = dest;
   unsigned char* bytes = reinterpret_cast<unsigned char*>(&out);
-  const bool drawn = PIX_WithBlitOperator(mode, w, [&](auto tag) {
+  const bool drawn = PIX_WithBlitOperator<false>(mode, w, [&](auto tag) {
     typedef typename decltype(tag)::type F;
     F::doPix(bytes, PIX_Red(src), PIX_Green(src), PIX_Blue(src), PIX_Alpha(src), w);
   });
@@ -25,7 +25,7 @@ void PIX_CombinePixels2(PIX_pixel* dest, int r, int g, int b, int a, int w, int 
   r = Limit(r, PIX_MAX_CHANNEL), g = Limit(g, PIX_MAX_CHANNEL), b = Limit(b, PIX_MAX_CHANNEL);
   a = Limit(a, PIX_MAX_CHANNEL);
   unsigned char* bytes = reinterpret_cast<unsigned char*>(dest);
-  PIX_WithBlitOperator(mode, w, [&](auto tag) {
+  PIX_WithBlitOperator<false>(mode, w, [&](auto tag) {
     typedef typename decltype(tag)::type F;
     F::doPix(bytes, r, g, b, a, w);
   });

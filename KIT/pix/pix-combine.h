@@ -151,70 +151,129 @@ struct _PIX_CombinePixelsHSVAdjust {
 
 inline int _PIX_SourceAlphaWeight(int sa, int w) { return (sa + 1) * w / 256; }
 
+// keep ? a : b, written with masks so that loops over it vectorise (a branch
+// or a conditional move in the loop body stops the vectoriser).
+inline int _PIX_Select(bool keep, int a, int b) {
+  const int mask = -static_cast<int>(keep);
+  return (a & mask) | (b & ~mask);
+}
+
+// A plain formula applied with w' to all four channels (the alpha byte being
+// the fourth with source value sa). With SkipTransparent a source alpha of 0
+// leaves the pixel as it is.
+template <class Mix, bool SkipTransparent>
+struct _PIX_SourceAlphaOf {
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
+    const int ws = _PIX_SourceAlphaWeight(a, w);
+    const int source[4] = {a, r, g, b};
+    for (int k = 0; k < 4; ++k) {
+      const int d = dest[k];
+      const int mixed = Mix::mix(d, source[k], ws);
+      dest[k] = static_cast<unsigned char>(SkipTransparent ? _PIX_Select(a != 0, mixed, d) : mixed);
+    }
+  }
+};
+
 // sa = 0: nothing. Colour: s + (d - s) * (256 - w') / 256; alpha: min(d + w', 255).
 struct _PIX_CombinePixelsCopySourceAlphaNoClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    if (a == 0) return;
     const int ws = _PIX_SourceAlphaWeight(a, w);
     const int keep = 256 - ws;
-    dest[1] = static_cast<unsigned char>(r + (dest[1] - r) * keep / 256);
-    dest[2] = static_cast<unsigned char>(g + (dest[2] - g) * keep / 256);
-    dest[3] = static_cast<unsigned char>(b + (dest[3] - b) * keep / 256);
-    const int al = dest[0] + ws;
-    dest[0] = static_cast<unsigned char>(al < 255 ? al : 255);
+    const int d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
+    const int al = d0 + ws;
+    const bool shows = a != 0;
+    dest[0] = static_cast<unsigned char>(_PIX_Select(shows, al < 255 ? al : 255, d0));
+    dest[1] = static_cast<unsigned char>(_PIX_Select(shows, r + (d1 - r) * keep / 256, d1));
+    dest[2] = static_cast<unsigned char>(_PIX_Select(shows, g + (d2 - g) * keep / 256, d2));
+    dest[3] = static_cast<unsigned char>(_PIX_Select(shows, b + (d3 - b) * keep / 256, d3));
   }
 };
 
 // The full-weight copy with source alpha. sa = 0: nothing; sa = 255: the
-// source colour with alpha 255. Else colour: s + (d - s) * (255 - sa) / 256;
-// alpha: min(d + sa, 255). Written without a branch on sa = 255, which the
-// general formula already gives, so that the loop vectorises.
+// source colour with alpha 255, which the general formula below already
+// gives. Else colour: s + (d - s) * (255 - sa) / 256; alpha: min(d + sa, 255).
 struct _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
     const int keep = 255 - a;
     const int d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
-    const int o1 = r + (d1 - r) * keep / 256;
-    const int o2 = g + (d2 - g) * keep / 256;
-    const int o3 = b + (d3 - b) * keep / 256;
     const int al = d0 + a;
-    const int o0 = al < 255 ? al : 255;
-    dest[0] = static_cast<unsigned char>(a == 0 ? d0 : o0);
-    dest[1] = static_cast<unsigned char>(a == 0 ? d1 : o1);
-    dest[2] = static_cast<unsigned char>(a == 0 ? d2 : o2);
-    dest[3] = static_cast<unsigned char>(a == 0 ? d3 : o3);
+    const bool shows = a != 0;
+    dest[0] = static_cast<unsigned char>(_PIX_Select(shows, al < 255 ? al : 255, d0));
+    dest[1] = static_cast<unsigned char>(_PIX_Select(shows, r + (d1 - r) * keep / 256, d1));
+    dest[2] = static_cast<unsigned char>(_PIX_Select(shows, g + (d2 - g) * keep / 256, d2));
+    dest[3] = static_cast<unsigned char>(_PIX_Select(shows, b + (d3 - b) * keep / 256, d3));
   }
 };
 
 // sa = 0: nothing. Else the add formula with w' on all four channels.
-struct _PIX_CombinePixelsAddSourceAlpha {
-  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    if (a == 0) return;
-    _PIX_CombinePixelsAdd::doPix(dest, r, g, b, a, _PIX_SourceAlphaWeight(a, w));
-  }
-};
+struct _PIX_CombinePixelsAddSourceAlpha : _PIX_SourceAlphaOf<_PIX_CombinePixelsAdd, true> {};
 // The colour-dodge formula with w' on all four channels, also when sa = 0.
-struct _PIX_CombinePixelsColorDodgeSourceAlpha {
-  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    _PIX_CombinePixelsColorDodge::doPix(dest, r, g, b, a, _PIX_SourceAlphaWeight(a, w));
-  }
-};
+struct _PIX_CombinePixelsColorDodgeSourceAlpha : _PIX_SourceAlphaOf<_PIX_CombinePixelsColorDodge, false> {};
 // sa = 0: nothing. Else the multiply formula with w' on all four channels.
-struct _PIX_CombinePixelsMulSourceAlphaNoClamp {
-  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    if (a == 0) return;
-    _PIX_CombinePixelsMulNoClamp::doPix(dest, r, g, b, a, _PIX_SourceAlphaWeight(a, w));
-  }
-};
+struct _PIX_CombinePixelsMulSourceAlphaNoClamp : _PIX_SourceAlphaOf<_PIX_CombinePixelsMulNoClamp, true> {};
 // The overlay formula with w' on all four channels, also when sa = 0.
-struct _PIX_CombinePixelsOverlaySourceAlpha {
-  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    _PIX_CombinePixelsOverlay::doPix(dest, r, g, b, a, _PIX_SourceAlphaWeight(a, w));
-  }
-};
+struct _PIX_CombinePixelsOverlaySourceAlpha : _PIX_SourceAlphaOf<_PIX_CombinePixelsOverlay, false> {};
 // The HSV adjustment with weight w', also when sa = 0.
 struct _PIX_CombinePixelsHSVAdjustSourceAlpha {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
     _PIX_CombinePixelsHSVAdjust::doPix(dest, r, g, b, a, _PIX_SourceAlphaWeight(a, w));
+  }
+};
+
+// ---------------------------------------------------------------------------
+// Byte forms of the common operators, for loops whose source channels are
+// bytes (every blit reads them from a bitmap): the same results as the
+// operators above, computed in 16-bit arithmetic that the vectoriser packs
+// eight lanes to a register.
+
+// s + (d - s) * k / 256, truncated toward zero, for bytes d, s and
+// 0 <= k <= 256: the product's magnitude fits 16 bits.
+inline uint8_t _PIX_Toward(int s, int d, int k) {
+  const uint16_t diff = static_cast<uint16_t>(d > s ? d - s : s - d);
+  const uint16_t step = static_cast<uint16_t>(diff * static_cast<uint16_t>(k)) >> 8;
+  return static_cast<uint8_t>(d > s ? s + step : s - step);
+}
+inline uint8_t _PIX_SelectByte(uint8_t mask, uint8_t a, uint8_t b) {
+  return static_cast<uint8_t>((a & mask) | (b & ~mask));
+}
+
+// _PIX_CombinePixelsCopyNoClamp for weights 0..256.
+struct _PIX_CombinePixelsCopyBytes {
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
+    const int keep = 256 - w;
+    dest[0] = _PIX_Toward(a, dest[0], keep);
+    dest[1] = _PIX_Toward(r, dest[1], keep);
+    dest[2] = _PIX_Toward(g, dest[2], keep);
+    dest[3] = _PIX_Toward(b, dest[3], keep);
+  }
+};
+
+// _PIX_CombinePixelsCopySourceAlphaNoClamp for weights 0..255.
+struct _PIX_CombinePixelsCopySourceAlphaBytes {
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
+    const uint16_t ws = static_cast<uint16_t>(static_cast<uint16_t>(a + 1) * static_cast<uint16_t>(w)) >> 8;
+    const int keep = 256 - ws;
+    const uint8_t shows = a != 0 ? 0xFF : 0;
+    const uint8_t d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
+    const uint8_t al = static_cast<uint8_t>(d0 + ws < 255 ? d0 + ws : 255);
+    dest[0] = _PIX_SelectByte(shows, al, d0);
+    dest[1] = _PIX_SelectByte(shows, _PIX_Toward(r, d1, keep), d1);
+    dest[2] = _PIX_SelectByte(shows, _PIX_Toward(g, d2, keep), d2);
+    dest[3] = _PIX_SelectByte(shows, _PIX_Toward(b, d3, keep), d3);
+  }
+};
+
+// _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp (any weight).
+struct _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes {
+  static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
+    const int keep = 255 - a;
+    const uint8_t shows = a != 0 ? 0xFF : 0;
+    const uint8_t d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
+    const uint8_t al = static_cast<uint8_t>(d0 + a < 255 ? d0 + a : 255);
+    dest[0] = _PIX_SelectByte(shows, al, d0);
+    dest[1] = _PIX_SelectByte(shows, _PIX_Toward(r, d1, keep), d1);
+    dest[2] = _PIX_SelectByte(shows, _PIX_Toward(g, d2, keep), d2);
+    dest[3] = _PIX_SelectByte(shows, _PIX_Toward(b, d3, keep), d3);
   }
 };
 

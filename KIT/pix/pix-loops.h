@@ -37,14 +37,18 @@ struct PIX_OperatorTag {
 // Calls fn(PIX_OperatorTag<F>()) with the operator F of the combine mode
 // (mode & 0x100ff) at the weight; returns false, calling nothing, for a weight
 // of 0, copy at a negative weight, and modes outside 0..5 and
-// 0x10000..0x10005. Shared by the unscaled, scaled and rotated blits.
-template <class Fn>
+// 0x10000..0x10005. Shared by the unscaled, scaled and rotated blits. With
+// ByteSources (channels read from a bitmap) the byte forms of the common
+// operators stand in where their weights allow; the pixels are the same.
+template <bool ByteSources = true, class Fn>
 bool PIX_WithBlitOperator(int mode, int weight, Fn&& fn) {
   if (weight == 0) return false;
   switch (mode & 0x100ff) {
     case 0:
       if (weight == 256)
         fn(PIX_OperatorTag<_PIX_CombinePixelsClobberNoClamp>());
+      else if (ByteSources && weight > 0 && weight < 256)
+        fn(PIX_OperatorTag<_PIX_CombinePixelsCopyBytes>());
       else if (weight > 0)
         fn(PIX_OperatorTag<_PIX_CombinePixelsCopyNoClamp>());
       else
@@ -66,10 +70,16 @@ bool PIX_WithBlitOperator(int mode, int weight, Fn&& fn) {
       fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjust>());
       return true;
     case 0x10000:
-      if (weight == 256)
-        fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>());
-      else
+      if (weight == 256) {
+        if (ByteSources)
+          fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes>());
+        else
+          fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>());
+      } else if (ByteSources && weight > 0 && weight < 256) {
+        fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaBytes>());
+      } else {
         fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaNoClamp>());
+      }
       return true;
     case 0x10001:
       fn(PIX_OperatorTag<_PIX_CombinePixelsAddSourceAlpha>());

@@ -1,5 +1,7 @@
 #include "KIT/pix/pix-rect.h"
 
+#include <algorithm>
+
 #include "KIT/pix/pix-loops.h"
 
 namespace {
@@ -58,10 +60,17 @@ void PIX_FillRect(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_pixel color
         FillWords<_PIX_CombinePixelsThreeQuarterMix2FAST>(first, w, h, span, color);
         return;
       case 256:
-        FillWords<_PIX_CombinePixelsClobberFAST>(first, w, h, span, color);
+        for (int row = 0; row < h; ++row) std::fill_n(first + row * span, w, color);
         return;
       default:
         if (weight < 1) return;
+        if (weight < 256) {
+          // The weight stands in for the source alpha: a byte here.
+          _PIX_Template_Blit1<_PIX_CombinePixelsCopyBytes>::solidBlit(reinterpret_cast<unsigned char*>(first),
+                                                                      w, h, PIX_Red(color), PIX_Green(color),
+                                                                      PIX_Blue(color), weight, span * 4);
+          return;
+        }
         _PIX_Template_Blit1<_PIX_CombinePixelsCopyNoClamp>::solidBlit(reinterpret_cast<unsigned char*>(first),
                                                                       w, h, PIX_Red(color), PIX_Green(color),
                                                                       PIX_Blue(color), weight, span * 4);

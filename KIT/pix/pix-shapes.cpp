@@ -145,7 +145,11 @@ void PIX_FillTrapezoid(PIX_IBitmap* bm, int x1a, int x1b, int y1, int x2a, int x
             firstRow, span, width, rows, left, right, color);
         return;
       default:
-        if (weight > 0)
+        // Channel bytes of the colour: the byte form serves weights below 256.
+        if (weight > 0 && weight < 256)
+          _PIX_Fill<_PIX_CombinePixelsCopyBytes>::FillClippedTrapezoid(firstRow, span, width, rows, left,
+                                                                       right, color, weight);
+        else if (weight > 0)
           _PIX_Fill<_PIX_CombinePixelsCopyNoClamp>::FillClippedTrapezoid(firstRow, span, width, rows, left,
                                                                          right, color, weight);
         return;

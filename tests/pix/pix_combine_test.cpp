@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "pix_test_util.h"
 
@@ -162,6 +163,35 @@ TEST(CombineModes, ExtremeAlphasStayDefined) {
   }
   // Twice full weight adds twice the source.
   EXPECT_EQ(PIX_Red(PIX_CombinePixels(Argb(0, 10, 0, 0), Argb(0, 20, 0, 0), 2.0f, 1)), 50);
+}
+
+// The byte forms that the blit loops use must give exactly the operators'
+// results: every destination and source byte at the weights that select them.
+TEST(CombineModes, ByteFormsEqualTheOperators) {
+  auto same = [](auto byteForm, auto general, int r, int g, int b, int a, int w, const unsigned char* start) {
+    unsigned char x[4], y[4];
+    memcpy(x, start, 4);
+    memcpy(y, start, 4);
+    byteForm(x, r, g, b, a, w);
+    general(y, r, g, b, a, w);
+    return memcmp(x, y, 4) == 0;
+  };
+  int mismatches = 0;
+  for (int d = 0; d < 256; ++d)
+    for (int s = 0; s < 256; ++s) {
+      const unsigned char start[4] = {static_cast<unsigned char>(d), static_cast<unsigned char>(d),
+                                      static_cast<unsigned char>(255 - d), static_cast<unsigned char>(s)};
+      for (int w : {1, 2, 63, 64, 100, 127, 128, 129, 192, 254, 255}) {
+        mismatches += !same(_PIX_CombinePixelsCopyBytes::doPix, _PIX_CombinePixelsCopyNoClamp::doPix, s,
+                            255 - s, d, s ^ 0x5a, w, start);
+        mismatches += !same(_PIX_CombinePixelsCopySourceAlphaBytes::doPix,
+                            _PIX_CombinePixelsCopySourceAlphaNoClamp::doPix, s, 255 - s, d, s, w, start);
+      }
+      mismatches += !same(_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes::doPix,
+                          _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix, d ^ 0x33, 255 - d,
+                          s, s, 256, start);
+    }
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(HsvAdjust, NeutralAdjustmentKeepsTheColourAndTakesTheAlpha) {
