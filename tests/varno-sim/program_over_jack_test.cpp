@@ -1,0 +1,307 @@
+// The varno-sim program as a fixture: started on JACK ports with its command
+// channel on pipes, spoken to through RtMidi like the editor would. Waits have
+// deadlines only so that a broken run fails instead of hanging; nothing here
+// measures time.
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <poll.h>
+#include <rtmidi/RtMidi.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using std::chrono::steady_clock;
+
+// Generous: the JACK server is shared, and other clients can hold up a cycle.
+constexpr auto kDeadline = std::chrono::seconds(30);
+
+std::string uniqueName(const char* role) {
+  static int counter = 0;
+  return "vs-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + "-" + role;
+}
+
+// The simulator process with its standard input and output on pipes.
+class SimProcess {
+public:
+  explicit SimProcess(const std::vector<std::string>& arguments) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
+    m_pid = fork();
+    if (m_pid == 0) {
+      dup2(toChild[0], STDIN_FILENO);
+      dup2(fromChild[1], STDOUT_FILENO);
+      close(toChild[1]);
+      close(fromChild[0]);
+      std::vector<char*> argv;
+      argv.push_back(const_cast<char*>(VARNO_SIM_PROGRAM));
+      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+      argv.push_back(nullptr);
+      execv(VARNO_SIM_PROGRAM, argv.data());
+      _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    m_input = toChild[1];
+    m_output = fromChild[0];
+  }
+
+  ~SimProcess() {
+    if (m_pid <= 0) return;
+    send("quit");
+    close(m_input);
+    for (int i = 0; i < 100; ++i) {
+      if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+        close(m_output);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(m_pid, SIGKILL);  // the process this fixture started, by its id
+    waitpid(m_pid, nullptr, 0);
+    close(m_output);
+  }
+
+  void send(const std::string& line) {
+    const std::string text = line + "\n";
+    if (write(m_input, text.data(), text.size()) < 0) return;
+  }
+
+  // The next line of output, or "" when none comes before the deadline.
+  std::string readLine() {
+    const auto deadline = steady_clock::now() + kDeadline;
+    for (;;) {
+      const size_t end = m_buffer.find('\n');
+      if (end != std::string::npos) {
+        const std::string line = m_buffer.substr(0, end);
+        m_buffer.erase(0, end + 1);
+        return line;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
+      if (left.count() <= 0) return std::string();
+      pollfd output{m_output, POLLIN, 0};
+      if (poll(&output, 1, static_cast<int>(left.count())) <= 0) return std::string();
+      char chunk[4096];
+      const ssize_t count = read(m_output, chunk, sizeof chunk);
+      if (count <= 0) return std::string();
+      m_buffer.append(chunk, static_cast<size_t>(count));
+    }
+  }
+
+  // Runs a command; returns its lines up to and including "ok" or "error: ...".
+  std::vector<std::string> command(const std::string& line) {
+    send(line);
+    std::vector<std::string> lines;
+    for (;;) {
+      const std::string answer = readLine();
+      lines.push_back(answer);
+      if (answer.empty() || answer == "ok" || answer.rfind("error: ", 0) == 0) return lines;
+    }
+  }
+
+  // Asks for the record until a line holds the text; false at the deadline.
+  // The input port hands messages over a JACK cycle later, so a test that must
+  // know a message was handled looks for it here.
+  bool waitForRecord(const std::string& text) {
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (steady_clock::now() < deadline) {
+      for (const std::string& line : command("records"))
+        if (line.find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  bool started() const { return m_pid > 0; }
+
+private:
+  pid_t m_pid = -1;
+  int m_input = -1;
+  int m_output = -1;
+  std::string m_buffer;
+};
+
+// Connects JACK ports by name. RtMidi opens ports by list index, and the list
+// changes while other clients come and go (tests run in parallel), so the
+// test's ports are virtual and joined here by their exact names.
+class JackConnector {
+public:
+  JackConnector() : m_client(jack_client_open(uniqueName("connector").c_str(), JackNoStartServer, nullptr)) {}
+  ~JackConnector() {
+    if (m_client != nullptr) jack_client_close(m_client);
+  }
+
+  // The full name ("client:port") of the MIDI port whose port name is given.
+  std::string fullName(const std::string& portName) const {
+    std::string found;
+    if (m_client == nullptr) return found;
+    const char** ports = jack_get_ports(m_client, ("^.*:" + portName + "$").c_str(), JACK_DEFAULT_MIDI_TYPE, 0);
+    if (ports != nullptr && ports[0] != nullptr) found = ports[0];
+    if (ports != nullptr) jack_free(ports);
+    return found;
+  }
+
+  bool connect(const std::string& sourcePort, const std::string& destinationPort) const {
+    const std::string source = fullName(sourcePort);
+    const std::string destination = fullName(destinationPort);
+    return !source.empty() && !destination.empty() && jack_connect(m_client, source.c_str(), destination.c_str()) == 0;
+  }
+
+private:
+  jack_client_t* m_client;
+};
+
+// The test's own pair of JACK ports, joined to the simulator's.
+class MidiPeer {
+public:
+  MidiPeer() : m_input(RtMidi::UNIX_JACK, uniqueName("peer")), m_output(RtMidi::UNIX_JACK, uniqueName("peer")) {
+    m_input.ignoreTypes(false, true, true);
+    m_input.setCallback(&MidiPeer::onInput, this);
+    m_input.openVirtualPort(m_inputName);
+    m_output.openVirtualPort(m_outputName);
+  }
+
+  ~MidiPeer() {
+    m_input.cancelCallback();
+    m_input.closePort();
+    m_output.closePort();
+  }
+
+  bool connect(const std::string& simInPort, const std::string& simOutPort) {
+    JackConnector connector;
+    return connector.connect(m_outputName, simInPort) && connector.connect(simOutPort, m_inputName);
+  }
+
+  void send(const Bytes& bytes) { m_output.sendMessage(&bytes); }
+
+  // The next message received, or an empty one after the deadline.
+  Bytes next() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_arrived.wait_for(lock, kDeadline, [this] { return !m_messages.empty(); })) return Bytes();
+    Bytes bytes = m_messages.front();
+    m_messages.pop_front();
+    return bytes;
+  }
+
+private:
+  static void onInput(double, std::vector<unsigned char>* message, void* self) {
+    MidiPeer* peer = static_cast<MidiPeer*>(self);
+    {
+      std::lock_guard<std::mutex> lock(peer->m_mutex);
+      peer->m_messages.push_back(*message);
+    }
+    peer->m_arrived.notify_one();
+  }
+
+  std::string m_inputName = uniqueName("peer-in");
+  std::string m_outputName = uniqueName("peer-out");
+  RtMidiIn m_input;
+  RtMidiOut m_output;
+  std::mutex m_mutex;
+  std::condition_variable m_arrived;
+  std::deque<Bytes> m_messages;
+};
+
+std::string hexText(const Bytes& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0) text += ' ';
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0x0F];
+  }
+  return text;
+}
+
+class VarnoSimOverJack : public ::testing::Test {
+protected:
+  void SetUp() override {
+    m_sim = std::make_unique<SimProcess>(std::vector<std::string>{"--api", "jack", "--client", uniqueName("sim"),
+                                                                  "--in-port", m_inPort, "--out-port", m_outPort,
+                                                                  "--device-id", "5"});
+    ASSERT_TRUE(m_sim->started());
+    const std::string ready = m_sim->readLine();
+    ASSERT_EQ(ready.rfind("ready jack", 0), 0u) << "varno-sim did not start (is the JACK server running?): " << ready;
+    ASSERT_TRUE(m_peer.connect(m_inPort, m_outPort)) << "simulator ports not found";
+    // JACK connections take effect in the next cycle; an answered enquiry
+    // shows that both directions are through.
+    m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x48, 0xF7});
+    ASSERT_EQ(m_peer.next().size(), 12u);
+  }
+
+  std::string m_inPort = uniqueName("in");
+  std::string m_outPort = uniqueName("out");
+  std::unique_ptr<SimProcess> m_sim;
+  MidiPeer m_peer;
+};
+
+TEST_F(VarnoSimOverJack, ProgramRequestAtItsDeviceIdIsAnsweredWithTheProgramDump) {
+  m_peer.send({0xF0, 0x3E, 0x0B, 0x04, 0x41, 42, 0xF7});  // another device: no answer
+  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x41, 42, 0xF7});
+  const Bytes dump = m_peer.next();
+  ASSERT_EQ(dump.size(), 76u);
+  const std::vector<std::string> shown = m_sim->command("show dump 42");
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ("dump " + hexText(dump), shown[0]);
+
+  EXPECT_TRUE(m_sim->waitForRecord("in program-request ignored other-device F0 3E 0B 04 41 2A F7"));
+}
+
+TEST_F(VarnoSimOverJack, StoredDumpAndControlChangeAreTakenFromThePort) {
+  Bytes store(76, 0);
+  store[0] = 0xF0;
+  store[1] = 0x3E;
+  store[2] = 0x0B;
+  store[3] = 0x05;
+  store[4] = 0x01;
+  store[5] = 3;
+  for (int byte = 6; byte <= 70; ++byte) store[byte] = 20;  // valid for every parameter but the shapes
+  int sum = 0;
+  for (int byte = 5; byte <= 73; ++byte) sum += store[byte];
+  store[74] = static_cast<unsigned char>(sum % 128);
+  store[75] = 0xF7;
+  m_peer.send(store);
+  m_peer.send({0xB0, 74, 11});
+  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x41, 3, 0xF7});
+  const Bytes dump = m_peer.next();
+  ASSERT_EQ(dump.size(), 76u);
+  EXPECT_EQ(dump[5], 3);
+  EXPECT_EQ(dump[61], 20) << "kFilterCutoff as stored";
+  EXPECT_EQ(dump[8], 2) << "kOscillator1Shape limited to its range";
+  // Messages are handled in order: the answer shows the control change is in.
+  const std::vector<std::string> edit = m_sim->command("show edit");
+  ASSERT_EQ(edit.size(), 2u);
+  EXPECT_NE(edit[0].find(" 39=11 "), std::string::npos) << edit[0];
+}
+
+TEST_F(VarnoSimOverJack, CommandedMessagesLeaveOnTheOutputPort) {
+  EXPECT_EQ(m_sim->command("send-param 55 108").back(), "ok");
+  EXPECT_EQ(m_peer.next(), (Bytes{0xF0, 0x3E, 0x0B, 0x58, 0x41, 0x3A, 0x01, 0x00, 0x01, 0xF7}));
+  EXPECT_EQ(m_sim->command("select 7").back(), "ok");
+  EXPECT_EQ(m_peer.next(), (Bytes{0xC0, 7}));
+  EXPECT_EQ(m_sim->command("turn 0 36").back(), "ok");
+  EXPECT_EQ(m_peer.next(), (Bytes{0xB0, 32, 52}));
+}
+
+TEST_F(VarnoSimOverJack, WithheldAnswersNeverArriveButOthersDo) {
+  EXPECT_EQ(m_sim->command("answer never").back(), "ok");
+  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x40, 0, 0xF7});
+  ASSERT_TRUE(m_sim->waitForRecord("in edit-buffer-request ignored not-answering"));
+  EXPECT_EQ(m_sim->command("answer now").back(), "ok");
+  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x48, 0xF7});
+  EXPECT_EQ(m_peer.next().size(), 12u) << "the first answer after the withheld request is the enquiry's";
+}
+
+}  // namespace
