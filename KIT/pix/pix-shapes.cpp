@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "KIT/pix/pix-line.h"
 #include "KIT/pix/pix-loops.h"
+#include "KIT/pix/pix-rect.h"
 
 namespace {
 
@@ -256,4 +258,10 @@ void PIX_FillTriangle(PIX_IBitmap* bm, int x1, int y1, int x2, int y2, int x3, i
                       float alpha, int mode) {
   const int xs[3] = {x1, x2, x3}, ys[3] = {y1, y2, y3};
   PIX_FillConvexPolygon(bm, xs, ys, 3, color, alpha, mode);
+}
+
+void PIX_BorderedRect(PIX_IBitmap* bm, int x, int y, int w, int h, PIX_pixel bgcolor, PIX_pixel fgcolor,
+                      float alpha, int mode) {
+  PIX_FillRect(bm, x + 1, y + 1, w - 1, h - 1, bgcolor, alpha, mode);
+  PIX_DrawRect(bm, x, y, w, h, fgcolor, alpha, mode);
 }

@@ -24,3 +24,8 @@ void PIX_FillConvexPolygon(PIX_IBitmap* bm, const int* x, const int* y, int npoi
 // Fills the triangle of the three points.
 void PIX_FillTriangle(PIX_IBitmap* bm, int x1, int y1, int x2, int y2, int x3, int y3, PIX_pixel color,
                       float alpha, int mode);
+// Fills (x + 1, y + 1, w - 1, h - 1) with bgcolor (PIX_FillRect), then draws
+// the outline of (x, y, w, h) with fgcolor (PIX_DrawRect, corners (x, y) and
+// (x + w, y + h)), both with the same alpha and mode.
+void PIX_BorderedRect(PIX_IBitmap* bm, int x, int y, int w, int h, PIX_pixel bgcolor, PIX_pixel fgcolor,
+                      float alpha, int mode);

@@ -131,6 +131,20 @@ TEST(FillTrapezoid, WeightsAndModes) {
   }
 }
 
+// The outline joins (x, y) and (x + w, y + h); the bordered rectangle fills
+// exactly the inside of that outline.
+TEST(BorderedRect, FillsTheInsideOfItsOutline) {
+  const PIX_pixel kFill = Argb(255, 1, 2, 3);
+  auto bm = Filled(12, 12, 0);
+  PIX_BorderedRect(bm.get(), 0, 0, 9, 9, kFill, kInk, 1.0f, 0);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) {
+      const bool edge = (x <= 9 && y <= 9) && (x == 0 || y == 0 || x == 9 || y == 9);
+      const bool inside = x >= 1 && x < 9 && y >= 1 && y < 9;
+      EXPECT_EQ(PIX_GetPixel(bm.get(), x, y), edge ? kInk : inside ? kFill : 0u) << x << "," << y;
+    }
+}
+
 TEST(FillConvexPolygon, TooFewPointsOrNoBitmapDrawNothing) {
   const int xs[] = {0, 5, 0}, ys[] = {0, 0, 5};
   auto bm = Filled(6, 6, 0);
