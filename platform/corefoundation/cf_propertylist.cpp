@@ -207,6 +207,13 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xml,
   } else {
     list = reader.read(root->FirstChildElement(), 0);
   }
-  if (!list && errorText) *errorText = CFStringCreateWithCString(nullptr, reader.error.c_str(), kCFStringEncodingUTF8);
+  if (!list && errorText) {
+    // The message may quote the damaged bytes; those that are not text become "?".
+    std::string message = reader.error;
+    if (!CFIsValidUTF8(message.data(), message.size()))
+      for (char& c : message)
+        if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+    *errorText = CFStringCreateFromStd(message);
+  }
   return list;
 }

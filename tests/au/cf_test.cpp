@@ -211,6 +211,8 @@ TEST(CFPropertyList, RefusesDamagedTextWithAMessage) {
       {"too much padding", head + "<data>A===</data></plist>", "Base64"},
       {"unknown element", head + "<real>1.5</real></plist>", "unsupported"},
       {"nested too deep", head + deep + "</plist>", "nested"},
+      // Found by fuzzing: a message quoting bytes that are not UTF-8 was lost.
+      {"element name not UTF-8", head + "<\xff\xfe/></plist>", "unsupported element <?" "?>"},
   };
   for (const auto& c : kCases) {
     CFDataRef data = dataOf(c.xml);
