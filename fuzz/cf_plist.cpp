@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   CFDataRef written = CFPropertyListCreateXMLData(nullptr, list);
   if (!written) __builtin_trap();  // what was read can be written
-  CFPropertyListRef again = CFPropertyListCreateFromXMLData(nullptr, written, kCFPropertyListImmutable, nullptr);
+  CFPropertyListRef again =
+      CFPropertyListCreateFromXMLData(nullptr, written, kCFPropertyListImmutable, nullptr);
   if (!again || !CFEqual(again, list)) __builtin_trap();
   CFRelease(again);
   CFRelease(written);

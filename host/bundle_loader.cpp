@@ -53,8 +53,8 @@ bool LoadBundle(const std::string& path, LoadedComponent* component, std::string
     *error = "no plug-in bundle folder at \"" + path + "\"";
     return false;
   }
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const uint8_t*>(path.data()),
-                                                         static_cast<CFIndex>(path.size()), true);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+      nullptr, reinterpret_cast<const uint8_t*>(path.data()), static_cast<CFIndex>(path.size()), true);
   CFBundleRef bundle = CFBundleCreate(nullptr, url);
   CFRelease(url);
   if (!bundle) {
@@ -80,9 +80,11 @@ bool LoadBundle(const std::string& path, LoadedComponent* component, std::string
     }
     if (!ParseCode(StringValue(bundle, "ComponentType"), &component->description.componentType) ||
         !ParseCode(StringValue(bundle, "ComponentSubtype"), &component->description.componentSubType) ||
-        !ParseCode(StringValue(bundle, "ComponentManufacturer"), &component->description.componentManufacturer)) {
-      *error = info + ": \"ComponentType\", \"ComponentSubtype\" and \"ComponentManufacturer\" must be four "
-                      "characters each";
+        !ParseCode(StringValue(bundle, "ComponentManufacturer"),
+                   &component->description.componentManufacturer)) {
+      *error = info +
+               ": \"ComponentType\", \"ComponentSubtype\" and \"ComponentManufacturer\" must be four "
+               "characters each";
       break;
     }
     const std::string entry = StringValue(bundle, "Entry");

@@ -8,9 +8,9 @@
 #include "platform/audiounit/AudioUnit.h"
 
 struct LoadedComponent {
-  std::string folder;          // the bundle folder, absolute
-  std::string executable;      // the shared object's path
-  std::string name;            // "ComponentName", or the folder's name
+  std::string folder;      // the bundle folder, absolute
+  std::string executable;  // the shared object's path
+  std::string name;        // "ComponentName", or the folder's name
   ComponentDescription description{};
   ComponentRoutine entry = nullptr;
   ComponentRoutine viewEntry = nullptr;  // null when the bundle has none

@@ -11,18 +11,30 @@ static constexpr long kMaxStateFileBytes = 64L << 20;
 
 const char* StatusName(OSStatus status) {
   switch (status) {
-    case noErr: return "no error";
-    case paramErr: return "bad arguments";
-    case badComponentSelector: return "selector not served";
-    case kAudioUnitErr_InvalidProperty: return "invalid property";
-    case kAudioUnitErr_InvalidParameter: return "invalid parameter";
-    case kAudioUnitErr_InvalidElement: return "invalid element";
-    case kAudioUnitErr_InvalidScope: return "invalid scope";
-    case kAudioUnitErr_InvalidPropertyValue: return "invalid property value";
-    case kAudioUnitErr_PropertyNotInUse: return "property not in use";
-    case kAudioUnitErr_FailedInitialization: return "failed";
-    case coreFoundationUnknownErr: return "CoreFoundation failure";
-    default: return "";
+    case noErr:
+      return "no error";
+    case paramErr:
+      return "bad arguments";
+    case badComponentSelector:
+      return "selector not served";
+    case kAudioUnitErr_InvalidProperty:
+      return "invalid property";
+    case kAudioUnitErr_InvalidParameter:
+      return "invalid parameter";
+    case kAudioUnitErr_InvalidElement:
+      return "invalid element";
+    case kAudioUnitErr_InvalidScope:
+      return "invalid scope";
+    case kAudioUnitErr_InvalidPropertyValue:
+      return "invalid property value";
+    case kAudioUnitErr_PropertyNotInUse:
+      return "property not in use";
+    case kAudioUnitErr_FailedInitialization:
+      return "failed";
+    case coreFoundationUnknownErr:
+      return "CoreFoundation failure";
+    default:
+      return "";
   }
 }
 
@@ -48,7 +60,8 @@ void HostUnit::HearEvent(void* self, const AudioUnitEvent* event) {
 bool HostUnit::Open(std::string* error) {
   Close();
   const ComponentHostServices services{this, HearEvent};
-  const OSStatus status = OpenComponentInstance(m_component.entry, &m_component.description, &services, &m_unit);
+  const OSStatus status =
+      OpenComponentInstance(m_component.entry, &m_component.description, &services, &m_unit);
   if (status != noErr) {
     *error = Refusal("open", status);
     return false;
@@ -82,12 +95,14 @@ bool HostUnit::Setup(const UnitSettings& settings, std::string* error) {
     uint32_t size;
   } kSteps[] = {
       {"the sample rate", kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, &settings.sampleRate, 8},
-      {"the host callbacks", kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks, sizeof callbacks},
+      {"the host callbacks", kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, &callbacks,
+       sizeof callbacks},
       {"the host identifier", kAudioUnitProperty_AUHostIdentifier, kAudioUnitScope_Global, &identity,
        sizeof identity},
       {"the maximum frames per render", kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global,
        &settings.maxFrames, 4},
-      {"the output stream format", kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, &format, sizeof format},
+      {"the output stream format", kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, &format,
+       sizeof format},
   };
   for (const auto& step : kSteps) {
     const OSStatus status = AudioUnitSetProperty(m_unit, step.id, step.scope, 0, step.data, step.size);
@@ -169,7 +184,8 @@ bool HostUnit::RestoreState(const std::string& path, std::string* error) {
   std::vector<uint8_t> bytes;
   uint8_t block[65536];
   size_t got;
-  while ((got = fread(block, 1, sizeof block, f)) > 0 && bytes.size() <= static_cast<size_t>(kMaxStateFileBytes))
+  while ((got = fread(block, 1, sizeof block, f)) > 0 &&
+         bytes.size() <= static_cast<size_t>(kMaxStateFileBytes))
     bytes.insert(bytes.end(), block, block + got);
   fclose(f);
   if (bytes.size() > static_cast<size_t>(kMaxStateFileBytes)) {
@@ -186,8 +202,8 @@ bool HostUnit::RestoreState(const std::string& path, std::string* error) {
     CFRelease(why);
     return false;
   }
-  const OSStatus status =
-      AudioUnitSetProperty(m_unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+  const OSStatus status = AudioUnitSetProperty(m_unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global,
+                                               0, &state, sizeof state);
   CFRelease(state);
   if (status != noErr) {
     *error = Refusal("the saved state from \"" + path + "\"", status);

@@ -24,7 +24,7 @@ struct UnitSettings {
 };
 
 class HostUnit {
-public:
+ public:
   HostUnit(const LoadedComponent& component, HostTransport* transport, FILE* out);
   ~HostUnit();
   HostUnit(const HostUnit&) = delete;
@@ -49,9 +49,10 @@ public:
   // writability and value.
   void PrintProperties();
   // Prints one property; false when the unit refuses it.
-  bool PrintProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, std::string* error);
+  bool PrintProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                     std::string* error);
 
-private:
+ private:
   static void HearEvent(void* self, const AudioUnitEvent* event);
 
   const LoadedComponent& m_component;

@@ -81,7 +81,8 @@ bool ParseDouble(const std::string& text, double minimum, double maximum, double
   errno = 0;
   char* end = nullptr;
   const double v = strtod(text.c_str(), &end);
-  if (text.empty() || *end != 0 || errno == ERANGE || !std::isfinite(v) || v < minimum || v > maximum) return false;
+  if (text.empty() || *end != 0 || errno == ERANGE || !std::isfinite(v) || v < minimum || v > maximum)
+    return false;
   *value = v;
   return true;
 }
@@ -208,7 +209,7 @@ bool ParseBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 
 // Runs the actions on an open, set-up unit.
 class Session {
-public:
+ public:
   Session(const Options& options, const LoadedComponent& component)
       : m_options(options), m_transport(options.transport), m_unit(component, &m_transport, stdout) {}
 
@@ -247,14 +248,14 @@ public:
     return kDone;
   }
 
-private:
+ private:
   static int Arity(const std::string& action) {
     static const struct {
       const char* name;
       int arguments;
-    } kActions[] = {{"version", 0},     {"can-do", 1},     {"properties", 0},    {"property", 3},
-                    {"stream-format", 5}, {"get-param", 1}, {"set-param", 2},      {"midi", 1},
-                    {"note", 2},        {"render", 1},     {"render-once", 2},   {"save-state", 1},
+    } kActions[] = {{"version", 0},       {"can-do", 1},    {"properties", 0},  {"property", 3},
+                    {"stream-format", 5}, {"get-param", 1}, {"set-param", 2},   {"midi", 1},
+                    {"note", 2},          {"render", 1},    {"render-once", 2}, {"save-state", 1},
                     {"restore-state", 1}, {"reopen", 0}};
     for (const auto& a : kActions)
       if (action == a.name) return a.arguments;
@@ -276,7 +277,8 @@ private:
       const ComponentResult version = CallComponentVersion(unit);
       printf("version 0x%08X\n", static_cast<uint32_t>(version));
     } else if (action == "can-do") {
-      if (!ParseInteger(a[0], INT16_MIN, INT16_MAX, &n)) return Fail(kUsageError, "can-do takes a 16-bit selector");
+      if (!ParseInteger(a[0], INT16_MIN, INT16_MAX, &n))
+        return Fail(kUsageError, "can-do takes a 16-bit selector");
       printf("can-do %lld: %d\n", n, CallComponentCanDo(unit, static_cast<int16_t>(n)));
     } else if (action == "properties") {
       m_unit.PrintProperties();
@@ -287,14 +289,15 @@ private:
           !ParseInteger(a[2], 0, UINT32_MAX, &element))
         return Fail(kUsageError, "property takes ID SCOPE ELEMENT");
       std::string error;
-      if (!m_unit.PrintProperty(static_cast<AudioUnitPropertyID>(n), scope, static_cast<AudioUnitElement>(element),
-                                &error))
+      if (!m_unit.PrintProperty(static_cast<AudioUnitPropertyID>(n), scope,
+                                static_cast<AudioUnitElement>(element), &error))
         return Fail(kRefused, error);
     } else if (action == "stream-format") {
       AudioUnitScope scope = 0;
       long long element = 0, channels = 0, flags = 0;
       if (!ParseScope(a[0], &scope) || !ParseInteger(a[1], 0, UINT32_MAX, &element) ||
-          !ParseInteger(a[2], 0, UINT32_MAX, &channels) || a[3].size() != 4 || !ParseInteger(a[4], 0, UINT32_MAX, &flags))
+          !ParseInteger(a[2], 0, UINT32_MAX, &channels) || a[3].size() != 4 ||
+          !ParseInteger(a[4], 0, UINT32_MAX, &flags))
         return Fail(kUsageError, "stream-format takes SCOPE ELEMENT CHANNELS FORMAT FLAGS");
       AudioStreamBasicDescription format{};
       format.mSampleRate = m_options.unit.sampleRate;
@@ -305,22 +308,23 @@ private:
       format.mFramesPerPacket = 1;
       format.mChannelsPerFrame = static_cast<uint32_t>(channels);
       format.mBitsPerChannel = 32;
-      const OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope,
-                                                   static_cast<AudioUnitElement>(element), &format, sizeof format);
+      const OSStatus status =
+          AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope,
+                               static_cast<AudioUnitElement>(element), &format, sizeof format);
       if (status != noErr) return Refused("the stream format", status);
       printf("stream format accepted: %lld channels\n", channels);
     } else if (action == "get-param") {
       if (!ParseInteger(a[0], 0, UINT32_MAX, &n)) return Fail(kUsageError, "get-param takes a parameter ID");
       AudioUnitParameterValue value = 0;
-      const OSStatus status =
-          AudioUnitGetParameter(unit, static_cast<AudioUnitParameterID>(n), kAudioUnitScope_Global, 0, &value);
+      const OSStatus status = AudioUnitGetParameter(unit, static_cast<AudioUnitParameterID>(n),
+                                                    kAudioUnitScope_Global, 0, &value);
       if (status != noErr) return Refused("reading parameter " + a[0], status);
       printf("parameter %lld: %g\n", n, value);
     } else if (action == "set-param") {
       if (!ParseInteger(a[0], 0, UINT32_MAX, &n) || !ParseDouble(a[1], -3.4e38, 3.4e38, &d))
         return Fail(kUsageError, "set-param takes a parameter ID and a value");
-      const OSStatus status = AudioUnitSetParameter(unit, static_cast<AudioUnitParameterID>(n), kAudioUnitScope_Global,
-                                                    0, static_cast<float>(d), 0);
+      const OSStatus status = AudioUnitSetParameter(unit, static_cast<AudioUnitParameterID>(n),
+                                                    kAudioUnitScope_Global, 0, static_cast<float>(d), 0);
       if (status != noErr) return Refused("setting parameter " + a[0], status);
       printf("parameter %lld set to %g\n", n, d);
     } else if (action == "midi") {
@@ -348,7 +352,8 @@ private:
       if (!ParseInteger(a[0], 0, UINT32_MAX, &n) || !ParseInteger(a[1], 0, UINT32_MAX, &flags))
         return Fail(kUsageError, "render-once takes FRAMES FLAGS");
       bool silent = false;
-      const OSStatus status = m_unit.Render(static_cast<uint32_t>(n), m_sampleTime, static_cast<uint32_t>(flags), &silent);
+      const OSStatus status =
+          m_unit.Render(static_cast<uint32_t>(n), m_sampleTime, static_cast<uint32_t>(flags), &silent);
       if (status != noErr) return Refused("render", status);
       m_sampleTime += static_cast<double>(n);
       printf("rendered %lld frames: output %s\n", n, silent ? "silent" : "not silent");
@@ -374,7 +379,8 @@ private:
     AudioUnit unit = m_unit.Unit();
     if (bytes[0] == 0xF0 || bytes.size() > 3)
       return MusicDeviceSysEx(unit, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    return MusicDeviceMIDIEvent(unit, bytes[0], bytes.size() > 1 ? bytes[1] : 0, bytes.size() > 2 ? bytes[2] : 0, 0);
+    return MusicDeviceMIDIEvent(unit, bytes[0], bytes.size() > 1 ? bytes[1] : 0,
+                                bytes.size() > 2 ? bytes[2] : 0, 0);
   }
 
   // Blocks on the steady clock: each starts one block period after the last.
@@ -388,8 +394,8 @@ private:
       if (m_midiIn)
         for (const auto& message : m_midiIn->Take()) SendMidi(message);
       bool silent = false;
-      const OSStatus status =
-          m_unit.Render(frames, m_sampleTime, kAudioTimeStampSampleTimeValid | kAudioTimeStampHostTimeValid, &silent);
+      const OSStatus status = m_unit.Render(
+          frames, m_sampleTime, kAudioTimeStampSampleTimeValid | kAudioTimeStampHostTimeValid, &silent);
       if (status != noErr) return Refused("render of block " + std::to_string(b), status);
       if (!silent) ++loud;
       m_sampleTime += frames;
@@ -402,7 +408,8 @@ private:
         }
       }
     }
-    printf("rendered %lld blocks of %u frames at %g Hz: output %s\n", blocks, frames, m_options.unit.sampleRate,
+    printf("rendered %lld blocks of %u frames at %g Hz: output %s\n", blocks, frames,
+           m_options.unit.sampleRate,
            loud == 0 ? "silent" : ("not silent in " + std::to_string(loud) + " blocks").c_str());
     return kDone;
   }
@@ -438,7 +445,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "vivivi-host: error: %s\n", error.c_str());
     return kLoadError;
   }
-  printf("loaded %s (%s %s %s) from %s\n", component.name.c_str(), FourCharText(component.description.componentType).c_str(),
+  printf("loaded %s (%s %s %s) from %s\n", component.name.c_str(),
+         FourCharText(component.description.componentType).c_str(),
          FourCharText(component.description.componentSubType).c_str(),
          FourCharText(component.description.componentManufacturer).c_str(), component.folder.c_str());
   Session session(options, component);

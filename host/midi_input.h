@@ -12,7 +12,7 @@
 class RtMidiIn;
 
 class HostMidiInput {
-public:
+ public:
   // Messages beyond this many waiting are dropped.
   static constexpr size_t kMaxQueued = 4096;
 
@@ -24,7 +24,7 @@ public:
   // The messages received since the last call, oldest first.
   std::vector<std::vector<uint8_t>> Take();
 
-private:
+ private:
   static void Received(double timeStamp, std::vector<unsigned char>* message, void* self);
   std::unique_ptr<RtMidiIn> m_input;
   std::mutex m_lock;

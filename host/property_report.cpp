@@ -13,14 +13,38 @@ const struct {
   AudioUnitPropertyID id;
   const char* name;
 } kNames[] = {
-    {0, "ClassInfo"}, {1, "MakeConnection"}, {2, "SampleRate"}, {3, "ParameterList"}, {4, "ParameterInfo"},
-    {5, "FastDispatch"}, {8, "StreamFormat"}, {11, "ElementCount"}, {12, "Latency"}, {13, "SupportedNumChannels"},
-    {14, "MaximumFramesPerSlice"}, {16, "ParameterValueStrings"}, {18, "GetUIComponentList"},
-    {19, "AudioChannelLayout"}, {20, "TailTime"}, {21, "BypassEffect"}, {22, "LastRenderError"},
-    {23, "SetRenderCallback"}, {24, "FactoryPresets"}, {27, "HostCallbacks"}, {28, "CurrentPreset"},
-    {30, "ElementName"}, {31, "CocoaUI"}, {32, "SupportedChannelLayoutTags"}, {33, "ParameterStringFromValue"},
-    {34, "ParameterIDName"}, {35, "ParameterClumpName"}, {36, "PresentPreset"}, {37, "OfflineRender"},
-    {38, "ParameterValueFromString"}, {46, "AUHostIdentifier"}, {1000, "InstrumentCount"},
+    {0, "ClassInfo"},
+    {1, "MakeConnection"},
+    {2, "SampleRate"},
+    {3, "ParameterList"},
+    {4, "ParameterInfo"},
+    {5, "FastDispatch"},
+    {8, "StreamFormat"},
+    {11, "ElementCount"},
+    {12, "Latency"},
+    {13, "SupportedNumChannels"},
+    {14, "MaximumFramesPerSlice"},
+    {16, "ParameterValueStrings"},
+    {18, "GetUIComponentList"},
+    {19, "AudioChannelLayout"},
+    {20, "TailTime"},
+    {21, "BypassEffect"},
+    {22, "LastRenderError"},
+    {23, "SetRenderCallback"},
+    {24, "FactoryPresets"},
+    {27, "HostCallbacks"},
+    {28, "CurrentPreset"},
+    {30, "ElementName"},
+    {31, "CocoaUI"},
+    {32, "SupportedChannelLayoutTags"},
+    {33, "ParameterStringFromValue"},
+    {34, "ParameterIDName"},
+    {35, "ParameterClumpName"},
+    {36, "PresentPreset"},
+    {37, "OfflineRender"},
+    {38, "ParameterValueFromString"},
+    {46, "AUHostIdentifier"},
+    {1000, "InstrumentCount"},
 };
 
 const char* NameOf(AudioUnitPropertyID id) {
@@ -31,10 +55,14 @@ const char* NameOf(AudioUnitPropertyID id) {
 
 const char* ScopeName(AudioUnitScope scope) {
   switch (scope) {
-    case kAudioUnitScope_Global: return "global";
-    case kAudioUnitScope_Input: return "input";
-    case kAudioUnitScope_Output: return "output";
-    default: return "other";
+    case kAudioUnitScope_Global:
+      return "global";
+    case kAudioUnitScope_Input:
+      return "input";
+    case kAudioUnitScope_Output:
+      return "output";
+    default:
+      return "other";
   }
 }
 
@@ -45,7 +73,8 @@ std::string Text(CFTypeRef s) {
 
 std::string Number(CFTypeRef n) {
   int64_t value = 0;
-  if (CFGetTypeID(n) != CFNumberGetTypeID() || !CFNumberGetValue(static_cast<CFNumberRef>(n), kCFNumberSInt64Type, &value))
+  if (CFGetTypeID(n) != CFNumberGetTypeID() ||
+      !CFNumberGetValue(static_cast<CFNumberRef>(n), kCFNumberSInt64Type, &value))
     return "(none)";
   return std::to_string(value);
 }
@@ -63,14 +92,17 @@ void PrepareRequest(AudioUnitPropertyID id, unsigned char* data) {
     case kAudioUnitProperty_ParameterStringFromValue:
       *reinterpret_cast<AudioUnitParameterStringFromValue*>(data) = {0, &zero, nullptr};
       break;
-    case kAudioUnitProperty_ParameterIDName: *reinterpret_cast<AudioUnitParameterIDName*>(data) = {0, -1, nullptr}; break;
+    case kAudioUnitProperty_ParameterIDName:
+      *reinterpret_cast<AudioUnitParameterIDName*>(data) = {0, -1, nullptr};
+      break;
     case kAudioUnitProperty_ParameterClumpName:
       *reinterpret_cast<AudioUnitParameterNameInfo*>(data) = {1, -1, nullptr};
       break;
     case kAudioUnitProperty_ParameterValueFromString:
       *reinterpret_cast<AudioUnitParameterValueFromString*>(data) = {0, CFSTR("0"), 0.0f};
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -99,12 +131,15 @@ std::string Describe(AudioUnitPropertyID id, unsigned char* data, uint32_t size)
       CFRelease(dict);
       return text;
     }
-    case kAudioUnitProperty_SampleRate: return Format("%g Hz", *reinterpret_cast<double*>(data));
+    case kAudioUnitProperty_SampleRate:
+      return Format("%g Hz", *reinterpret_cast<double*>(data));
     case kAudioUnitProperty_Latency:
-    case kAudioUnitProperty_TailTime: return Format("%.6f s", *reinterpret_cast<double*>(data));
+    case kAudioUnitProperty_TailTime:
+      return Format("%.6f s", *reinterpret_cast<double*>(data));
     case kAudioUnitProperty_ParameterList: {
       std::string text = size == 0 ? "no parameters" : "IDs";
-      for (uint32_t i = 0; i < size / 4; ++i) text += " " + std::to_string(reinterpret_cast<uint32_t*>(data)[i]);
+      for (uint32_t i = 0; i < size / 4; ++i)
+        text += " " + std::to_string(reinterpret_cast<uint32_t*>(data)[i]);
       return text;
     }
     case kAudioUnitProperty_ParameterInfo: {
@@ -132,7 +167,8 @@ std::string Describe(AudioUnitPropertyID id, unsigned char* data, uint32_t size)
     case kAudioUnitProperty_MaximumFramesPerSlice:
     case kAudioUnitProperty_BypassEffect:
     case kAudioUnitProperty_LastRenderError:
-    case kMusicDeviceProperty_InstrumentCount: return std::to_string(*reinterpret_cast<int32_t*>(data));
+    case kMusicDeviceProperty_InstrumentCount:
+      return std::to_string(*reinterpret_cast<int32_t*>(data));
     case kAudioUnitProperty_SupportedNumChannels: {
       std::string text;
       for (uint32_t i = 0; i < size / sizeof(AUChannelInfo); ++i) {
@@ -144,7 +180,8 @@ std::string Describe(AudioUnitPropertyID id, unsigned char* data, uint32_t size)
     case kAudioUnitProperty_ParameterValueStrings: {
       CFArrayRef texts = *reinterpret_cast<CFArrayRef*>(data);
       std::string text;
-      for (CFIndex i = 0; i < CFArrayGetCount(texts); ++i) text += (i ? ", " : "") + Text(CFArrayGetValueAtIndex(texts, i));
+      for (CFIndex i = 0; i < CFArrayGetCount(texts); ++i)
+        text += (i ? ", " : "") + Text(CFArrayGetValueAtIndex(texts, i));
       CFRelease(texts);
       return text;
     }
@@ -179,8 +216,8 @@ std::string Describe(AudioUnitPropertyID id, unsigned char* data, uint32_t size)
     case kAudioUnitProperty_CocoaUI: {
       auto* info = reinterpret_cast<AudioUnitCocoaViewInfo*>(data);
       char path[4096] = "";
-      CFURLGetFileSystemRepresentation(info->mCocoaAUViewBundleLocation, true, reinterpret_cast<uint8_t*>(path),
-                                       sizeof path);
+      CFURLGetFileSystemRepresentation(info->mCocoaAUViewBundleLocation, true,
+                                       reinterpret_cast<uint8_t*>(path), sizeof path);
       std::string text = std::string("bundle ") + path + " class " + Text(info->mCocoaAUViewClass[0]);
       CFRelease(info->mCocoaAUViewBundleLocation);
       CFRelease(info->mCocoaAUViewClass[0]);
@@ -193,7 +230,8 @@ std::string Describe(AudioUnitPropertyID id, unsigned char* data, uint32_t size)
     }
     case kAudioUnitProperty_MakeConnection:
     case kAudioUnitProperty_SetRenderCallback:
-    case kAudioUnitProperty_HostCallbacks: return "set by the host only";
+    case kAudioUnitProperty_HostCallbacks:
+      return "set by the host only";
     case kAudioUnitProperty_ParameterStringFromValue: {
       auto* request = reinterpret_cast<AudioUnitParameterStringFromValue*>(data);
       std::string text = "parameter 0 at 0: " + Text(request->outString);
@@ -213,8 +251,10 @@ std::string Describe(AudioUnitPropertyID id, unsigned char* data, uint32_t size)
       return text;
     }
     case kAudioUnitProperty_ParameterValueFromString:
-      return Format("parameter 0 from \"0\": %g", reinterpret_cast<AudioUnitParameterValueFromString*>(data)->outValue);
-    default: return "set by the host only";
+      return Format("parameter 0 from \"0\": %g",
+                    reinterpret_cast<AudioUnitParameterValueFromString*>(data)->outValue);
+    default:
+      return "set by the host only";
   }
 }
 
@@ -229,8 +269,8 @@ bool HostUnit::PrintProperty(AudioUnitPropertyID id, AudioUnitScope scope, Audio
   PrepareRequest(id, data);
   uint32_t room = sizeof data;
   const OSStatus status = AudioUnitGetProperty(m_unit, id, scope, element, data, &room);
-  fprintf(m_out, "property %u %s %s %u: size %u, %s, status %d", id, NameOf(id), ScopeName(scope), element, size,
-          writable ? "writable" : "read-only", status);
+  fprintf(m_out, "property %u %s %s %u: size %u, %s, status %d", id, NameOf(id), ScopeName(scope), element,
+          size, writable ? "writable" : "read-only", status);
   if (*StatusName(status) && status != noErr) fprintf(m_out, " (%s)", StatusName(status));
   if (status == noErr) {
     fprintf(m_out, ": %s", Describe(id, data, room).c_str());
@@ -244,7 +284,8 @@ void HostUnit::PrintProperties() {
   uint32_t size = 4, outputs = 0;
   AudioUnitGetProperty(m_unit, kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, &outputs, &size);
   size = 0;
-  AudioUnitGetPropertyInfo(m_unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr);
+  AudioUnitGetPropertyInfo(m_unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size,
+                           nullptr);
   const uint32_t count = size / 4;
   struct Ask {
     AudioUnitPropertyID id;
@@ -255,14 +296,17 @@ void HostUnit::PrintProperties() {
   for (const auto& n : kNames) {
     switch (n.id) {
       case kAudioUnitProperty_MakeConnection:
-      case kAudioUnitProperty_SetRenderCallback: asks.push_back({n.id, kAudioUnitScope_Input, 0}); break;
+      case kAudioUnitProperty_SetRenderCallback:
+        asks.push_back({n.id, kAudioUnitScope_Input, 0});
+        break;
       case kAudioUnitProperty_ParameterInfo:
       case kAudioUnitProperty_ParameterValueStrings:
         // Every automated parameter; with none, the first index shows the refusal.
         for (uint32_t p = 0; p < (count ? count : 1); ++p) asks.push_back({n.id, kAudioUnitScope_Global, p});
         break;
       case kAudioUnitProperty_FastDispatch:
-        for (AudioUnitElement selector : {6u, 7u, 14u}) asks.push_back({n.id, kAudioUnitScope_Global, selector});
+        for (AudioUnitElement selector : {6u, 7u, 14u})
+          asks.push_back({n.id, kAudioUnitScope_Global, selector});
         break;
       case kAudioUnitProperty_StreamFormat:
         asks.push_back({n.id, kAudioUnitScope_Input, 0});
@@ -276,8 +320,11 @@ void HostUnit::PrintProperties() {
         asks.push_back({n.id, kAudioUnitScope_Input, 0});
         asks.push_back({n.id, kAudioUnitScope_Input, 1});
         break;
-      case kAudioUnitProperty_SupportedChannelLayoutTags: asks.push_back({n.id, kAudioUnitScope_Output, 0}); break;
-      default: asks.push_back({n.id, kAudioUnitScope_Global, 0});
+      case kAudioUnitProperty_SupportedChannelLayoutTags:
+        asks.push_back({n.id, kAudioUnitScope_Output, 0});
+        break;
+      default:
+        asks.push_back({n.id, kAudioUnitScope_Global, 0});
     }
   }
   for (const Ask& ask : asks) PrintProperty(ask.id, ask.scope, ask.element, nullptr);

@@ -19,7 +19,8 @@ double HostTransport::CurrentBeat() const {
   double beat = m_settings.startBeat + m_samples * m_settings.tempo / (60.0 * m_settings.sampleRate);
   // Inside a cycle the position wraps back to its start.
   if (m_settings.cycling && m_settings.cycleEnd > m_settings.cycleStart && beat >= m_settings.cycleEnd)
-    beat = m_settings.cycleStart + std::fmod(beat - m_settings.cycleStart, m_settings.cycleEnd - m_settings.cycleStart);
+    beat = m_settings.cycleStart +
+           std::fmod(beat - m_settings.cycleStart, m_settings.cycleEnd - m_settings.cycleStart);
   return beat;
 }
 

@@ -10,8 +10,8 @@
 
 struct TransportSettings {
   double sampleRate = 48000.0;
-  double tempo = 120.0;      // beats per minute
-  double startBeat = 0.0;    // beat position at sample 0
+  double tempo = 120.0;    // beats per minute
+  double startBeat = 0.0;  // beat position at sample 0
   int numerator = 4;
   int denominator = 4;
   bool playing = false;
@@ -21,7 +21,7 @@ struct TransportSettings {
 };
 
 class HostTransport {
-public:
+ public:
   explicit HostTransport(const TransportSettings& settings) : m_settings(settings) {}
   // The callbacks to hand to a unit (user data is this object).
   HostCallbackInfo Callbacks();
@@ -31,12 +31,12 @@ public:
   void Advance(uint32_t frames);
   double CurrentBeat() const;
 
-private:
+ private:
   static OSStatus BeatAndTempo(void* self, double* beat, double* tempo);
-  static OSStatus MusicalTimeLocation(void* self, uint32_t* deltaToNextBeat, float* numerator, uint32_t* denominator,
-                                      double* downBeat);
-  static OSStatus TransportState(void* self, Boolean* playing, Boolean* changed, double* sample, Boolean* cycling,
-                                 double* cycleStart, double* cycleEnd);
+  static OSStatus MusicalTimeLocation(void* self, uint32_t* deltaToNextBeat, float* numerator,
+                                      uint32_t* denominator, double* downBeat);
+  static OSStatus TransportState(void* self, Boolean* playing, Boolean* changed, double* sample,
+                                 Boolean* cycling, double* cycleStart, double* cycleEnd);
 
   TransportSettings m_settings;
   double m_samples = 0.0;

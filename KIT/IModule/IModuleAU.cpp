@@ -11,11 +11,11 @@
 // ---- Construction --------------------------------------------------------------
 
 IModuleAU::IModuleAU(IModuleInstanceInfo, int nParams, const char* channelIOStr, int nPresets,
-                     const char* effectName, const char* productName, const char* mfrName, int32_t vendorVersion,
-                     int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks,
-                     bool plugIsInst, int)
-    : IModuleBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
-                  latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIAU) {}
+                     const char* effectName, const char* productName, const char* mfrName,
+                     int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi,
+                     bool plugDoesChunks, bool plugIsInst, int)
+    : IModuleBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
+                  mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIAU) {}
 
 IModuleAU::~IModuleAU() {
   mInBusConnections.Empty(true);
@@ -27,10 +27,10 @@ IModuleAU::~IModuleAU() {
 
 void IModuleAU::initialize(IModuleInstanceInfo instanceInfo, int first, int count, const char* channelIOStr,
                            int nPresets, const char* effectName, const char* productName, const char* mfrName,
-                           int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi,
-                           bool plugDoesChunks, bool plugIsInst, int nAuxInputChannels) {
-  IModuleBase::initialize(first, count, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-                          uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst);
+                           int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency,
+                           bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int nAuxInputChannels) {
+  IModuleBase::initialize(first, count, channelIOStr, nPresets, effectName, productName, mfrName,
+                          vendorVersion, uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst);
   mHostCallbacks = HostCallbackInfo{};
   mParamValueString[0] = 0;
   mBundleID.Set(instanceInfo.mBundleID.Get());
@@ -89,28 +89,35 @@ int ArgumentsOf(int16_t selector) {
     case kComponentCloseSelect:
     case kComponentVersionSelect:
     case kAudioUnitInitializeSelect:
-    case kAudioUnitUninitializeSelect: return 1;
+    case kAudioUnitUninitializeSelect:
+      return 1;
     case kComponentCanDoSelect:
     case kMusicDevicePrepareInstrumentSelect:
-    case kMusicDeviceReleaseInstrumentSelect: return 2;
+    case kMusicDeviceReleaseInstrumentSelect:
+      return 2;
     case kAudioUnitResetSelect:
     case kAudioUnitRemovePropertyListenerSelect:
     case kAudioUnitAddRenderNotifySelect:
     case kAudioUnitRemoveRenderNotifySelect:
     case kAudioUnitScheduleParametersSelect:
-    case kMusicDeviceSysExSelect: return 3;
+    case kMusicDeviceSysExSelect:
+      return 3;
     case kAudioUnitAddPropertyListenerSelect:
     case kAudioUnitRemovePropertyListenerWithUserDataSelect:
-    case kMusicDeviceStopNoteSelect: return 4;
+    case kMusicDeviceStopNoteSelect:
+      return 4;
     case kAudioUnitGetParameterSelect:
-    case kMusicDeviceMIDIEventSelect: return 5;
+    case kMusicDeviceMIDIEventSelect:
+      return 5;
     case kAudioUnitGetPropertyInfoSelect:
     case kAudioUnitGetPropertySelect:
     case kAudioUnitSetPropertySelect:
     case kAudioUnitSetParameterSelect:
     case kAudioUnitRenderSelect:
-    case kMusicDeviceStartNoteSelect: return 6;
-    default: return -1;
+    case kMusicDeviceStartNoteSelect:
+      return 6;
+    default:
+      return -1;
   }
 }
 
@@ -124,7 +131,8 @@ int NoteValue(float value) {
 // The can-do answer: what a host may call. The instrument selectors and the
 // listener removal with user data are served but not announced.
 bool CanDo(int selector) {
-  return (selector >= 1 && selector <= 7) || (selector >= 9 && selector <= 11) || (selector >= 14 && selector <= 17);
+  return (selector >= 1 && selector <= 7) || (selector >= 9 && selector <= 11) ||
+         (selector >= 14 && selector <= 17);
 }
 
 ComponentResult Open(ComponentInstance ci) {
@@ -166,7 +174,8 @@ ComponentResult IModuleAU::IModuleAUEntry(ComponentParameters* params, void* sto
         return noErr;
       case kComponentCanDoSelect:
         return CanDo(static_cast<int16_t>(ComponentArgument(params, nArgs, 1))) ? 1 : 0;
-      default: break;
+      default:
+        break;
     }
     if (!plug) return badComponentSelector;  // nothing is open
     KIT_MutexLock lock(plug->GetMutex());
@@ -178,8 +187,10 @@ ComponentResult IModuleAU::IModuleAUEntry(ComponentParameters* params, void* sto
 
 ComponentResult IModuleAU::Dispatch(ComponentParameters* p, int n) {
   switch (p->what) {
-    case kComponentVersionSelect: return GetEffectVersion(false);
-    case kAudioUnitInitializeSelect: return Initialize();
+    case kComponentVersionSelect:
+      return GetEffectVersion(false);
+    case kAudioUnitInitializeSelect:
+      return Initialize();
     case kAudioUnitUninitializeSelect:
       mActive = false;
       OnActivate(false);
@@ -210,7 +221,8 @@ ComponentResult IModuleAU::Dispatch(ComponentParameters* p, int n) {
                          ComponentPointerArgument<const void*>(p, n, 4));
     case kAudioUnitGetParameterSelect:
       return GetParamProc(this, ComponentUInt32Argument(p, n, 1), ComponentUInt32Argument(p, n, 2),
-                          ComponentUInt32Argument(p, n, 3), ComponentPointerArgument<AudioUnitParameterValue*>(p, n, 4));
+                          ComponentUInt32Argument(p, n, 3),
+                          ComponentPointerArgument<AudioUnitParameterValue*>(p, n, 4));
     case kAudioUnitSetParameterSelect:
       return SetParamProc(this, ComponentUInt32Argument(p, n, 1), ComponentUInt32Argument(p, n, 2),
                           ComponentUInt32Argument(p, n, 3), ComponentFloat32Argument(p, n, 4),
@@ -225,7 +237,8 @@ ComponentResult IModuleAU::Dispatch(ComponentParameters* p, int n) {
       return noErr;
     case kAudioUnitRemovePropertyListenerSelect:
       RemovePropertyListener(ComponentUInt32Argument(p, n, 1),
-                             ComponentPointerArgument<AudioUnitPropertyListenerProc>(p, n, 2), false, nullptr);
+                             ComponentPointerArgument<AudioUnitPropertyListenerProc>(p, n, 2), false,
+                             nullptr);
       return noErr;
     case kAudioUnitRemovePropertyListenerWithUserDataSelect:
       RemovePropertyListener(ComponentUInt32Argument(p, n, 1),
@@ -234,8 +247,9 @@ ComponentResult IModuleAU::Dispatch(ComponentParameters* p, int n) {
       return noErr;
     case kAudioUnitRenderSelect:
       return RenderProc(this, ComponentPointerArgument<AudioUnitRenderActionFlags*>(p, n, 1),
-                        ComponentPointerArgument<const AudioTimeStamp*>(p, n, 2), ComponentUInt32Argument(p, n, 3),
-                        ComponentUInt32Argument(p, n, 4), ComponentPointerArgument<AudioBufferList*>(p, n, 5));
+                        ComponentPointerArgument<const AudioTimeStamp*>(p, n, 2),
+                        ComponentUInt32Argument(p, n, 3), ComponentUInt32Argument(p, n, 4),
+                        ComponentPointerArgument<AudioBufferList*>(p, n, 5));
     case kAudioUnitAddRenderNotifySelect: {
       AURenderCallbackStruct* notify = new AURenderCallbackStruct{
           ComponentPointerArgument<AURenderCallback>(p, n, 1), ComponentPointerArgument<void*>(p, n, 2)};
@@ -280,7 +294,8 @@ ComponentResult IModuleAU::Dispatch(ComponentParameters* p, int n) {
       return noErr;
     }
     case kMusicDevicePrepareInstrumentSelect:
-    case kMusicDeviceReleaseInstrumentSelect: return noErr;
+    case kMusicDeviceReleaseInstrumentSelect:
+      return noErr;
     case kMusicDeviceStartNoteSelect: {
       auto* noteInstance = ComponentPointerArgument<NoteInstanceID*>(p, n, 3);
       const auto* note = ComponentPointerArgument<const MusicDeviceNoteParams*>(p, n, 5);
@@ -296,12 +311,13 @@ ComponentResult IModuleAU::Dispatch(ComponentParameters* p, int n) {
     }
     case kMusicDeviceStopNoteSelect: {
       IMidiMsg msg;
-      msg.MakeNoteOffMsg(static_cast<int>(ComponentUInt32Argument(p, n, 2) & 0x7F), ComponentInt32Argument(p, n, 3),
-                         0, 64);
+      msg.MakeNoteOffMsg(static_cast<int>(ComponentUInt32Argument(p, n, 2) & 0x7F),
+                         ComponentInt32Argument(p, n, 3), 0, 64);
       ProcessMidiMsg(&msg, false);
       return noErr;
     }
-    default: return badComponentSelector;
+    default:
+      return badComponentSelector;
   }
 }
 
@@ -420,12 +436,13 @@ void IModuleAU::AssessInputConnections() {
     if (bus->mNHostChannels < 0) bus->mNHostChannels = bus->mNPlugChannels;
     const int start = bus->mPlugChannelStartIdx;
     SetInputChannelConnections(start, bus->mNHostChannels, true);
-    SetInputChannelConnections(start + bus->mNHostChannels, std::max(bus->mNPlugChannels - bus->mNHostChannels, 0),
-                               false);
+    SetInputChannelConnections(start + bus->mNHostChannels,
+                               std::max(bus->mNPlugChannels - bus->mNHostChannels, 0), false);
   }
 }
 
-void IModuleAU::AddPropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc, void* procArgs) {
+void IModuleAU::AddPropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc,
+                                    void* procArgs) {
   for (int i = 0; i < mPropertyListeners.GetSize(); ++i) {
     const PropertyListener* listener = mPropertyListeners.Get(i);
     if (listener->mPropID == propID && listener->mListenerProc == proc) return;
@@ -471,9 +488,13 @@ void IModuleAU::MakeDefaultASBD(AudioStreamBasicDescription* desc, double sample
 
 const char* IModuleAU::AUInputTypeStr(int type) {
   switch (type) {
-    case eDirectFastProc: return "DirectFastProc";
-    case eDirectNoFastProc: return "DirectNoFastProc";
-    case eRenderCallback: return "RenderCallback";
-    default: return "NotConnected";
+    case eDirectFastProc:
+      return "DirectFastProc";
+    case eDirectNoFastProc:
+      return "DirectNoFastProc";
+    case eRenderCallback:
+      return "RenderCallback";
+    default:
+      return "NotConnected";
   }
 }

@@ -37,7 +37,7 @@
 IModuleBase* MakePlug();
 
 class IModuleAU : public IModuleBase {
-public:
+ public:
   // How an input bus gets its audio.
   enum EAUInputType { eNotConnected = 0, eDirectFastProc = 1, eDirectNoFastProc = 2, eRenderCallback = 3 };
 
@@ -71,18 +71,18 @@ public:
   // to its start value; the instance info and the last integer are not used.
   IModuleAU(IModuleInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
             const char* effectName, const char* productName, const char* mfrName, int32_t vendorVersion,
-            int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst,
-            int unused);
+            int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks,
+            bool plugIsInst, int unused);
   ~IModuleAU() override;
 
   // Runs the base's initialize, keeps the bundle identifier and view factory
   // class name, builds the buses (two input buses when auxiliary inputs are
   // asked for, one otherwise; stereo output buses for an instrument, one for
   // an effect), assesses the input connections and sets the block size 1024.
-  void initialize(IModuleInstanceInfo instanceInfo, int first, int count, const char* channelIOStr, int nPresets,
-                  const char* effectName, const char* productName, const char* mfrName, int32_t vendorVersion,
-                  int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks,
-                  bool plugIsInst, int nAuxInputChannels);
+  void initialize(IModuleInstanceInfo instanceInfo, int first, int count, const char* channelIOStr,
+                  int nPresets, const char* effectName, const char* productName, const char* mfrName,
+                  int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi,
+                  bool plugDoesChunks, bool plugIsInst, int nAuxInputChannels);
 
   const char* GetBundleID() const { return mBundleID.Get(); }
   const char* GetViewFactoryClassName() const { return mCocoaViewFactoryClassName.Get(); }
@@ -106,10 +106,12 @@ public:
   static ComponentResult GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
                                       AudioUnitElement element, AudioUnitParameterValue* value);
   static ComponentResult SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
-                                      AudioUnitElement element, AudioUnitParameterValue value, uint32_t bufferOffset);
+                                      AudioUnitElement element, AudioUnitParameterValue value,
+                                      uint32_t bufferOffset);
   // The render procedure (also the render selector's action); takes no lock.
-  static ComponentResult RenderProc(void* plug, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timestamp,
-                                    uint32_t outputBusIdx, uint32_t nFrames, AudioBufferList* bufferList);
+  static ComponentResult RenderProc(void* plug, AudioUnitRenderActionFlags* flags,
+                                    const AudioTimeStamp* timestamp, uint32_t outputBusIdx, uint32_t nFrames,
+                                    AudioBufferList* bufferList);
 
   // ==== BUSES, CONNECTIONS AND LISTENERS ====================================
 
@@ -128,7 +130,8 @@ public:
   // Calls each listener registered for propID with element 0.
   void InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope);
   // Fills a 32-bit float linear PCM description.
-  static void MakeDefaultASBD(AudioStreamBasicDescription* desc, double sampleRate, int nChannels, bool interleaved);
+  static void MakeDefaultASBD(AudioStreamBasicDescription* desc, double sampleRate, int nChannels,
+                              bool interleaved);
   static const char* AUInputTypeStr(int type);
 
   // ==== PROPERTIES (IModuleAUProperties.cpp) ================================
@@ -191,11 +194,11 @@ public:
   // gives kAudioUnitErr_InvalidPropertyValue.
   ComponentResult SetState(CFPropertyListRef plist);
 
-protected:
+ protected:
   // Host callbacks as the host gave them.
   HostCallbackInfo mHostCallbacks = {};
 
-private:
+ private:
   ComponentResult Dispatch(ComponentParameters* params, int nArgs);
   ComponentResult Initialize();
   ComponentResult GetParameterInfo(AudioUnitElement element, AudioUnitParameterInfo* info);
@@ -205,7 +208,8 @@ private:
   void AddPropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc, void* procArgs);
   void RemovePropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc, bool matchArgs,
                               void* procArgs);
-  ComponentResult PullInputs(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timestamp, uint32_t nFrames);
+  ComponentResult PullInputs(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timestamp,
+                             uint32_t nFrames);
   void CallRenderNotifications(AudioUnitRenderActionFlags flags, const AudioTimeStamp* timestamp,
                                uint32_t outputBusIdx, uint32_t nFrames, AudioBufferList* bufferList);
 

@@ -17,7 +17,7 @@ namespace {
 // data is to be written (data given with room for the property). A call
 // with too little room is refused and nothing is written.
 class Answer {
-public:
+ public:
   Answer(uint32_t* size, void* data) : m_size(size), m_room(*size), m_data(data) {}
   bool Fits(uint32_t needed) {
     *m_size = needed;
@@ -29,9 +29,12 @@ public:
     return true;
   }
   ComponentResult Status() const { return m_status; }
-  template <class T> T* As() const { return static_cast<T*>(m_data); }
+  template <class T>
+  T* As() const {
+    return static_cast<T*>(m_data);
+  }
 
-private:
+ private:
   uint32_t* m_size;
   uint32_t m_room;
   void* m_data;
@@ -56,8 +59,9 @@ std::string TextOf(CFStringRef s) {
 
 }  // namespace
 
-ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
-                                       uint32_t* dataSize, Boolean* writable, void* data) {
+ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                       AudioUnitElement element, uint32_t* dataSize, Boolean* writable,
+                                       void* data) {
   Answer a(dataSize, data);
   const bool global = scope == kAudioUnitScope_Global;
   switch (propID) {
@@ -239,7 +243,8 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     }
 
     case kAudioUnitProperty_CocoaUI: {
-      if (!GetGUI() || GetEditorOSVersion(GetGUI()) < kCocoaViewMinOSVersion) return kAudioUnitErr_InvalidProperty;
+      if (!GetGUI() || GetEditorOSVersion(GetGUI()) < kCocoaViewMinOSVersion)
+        return kAudioUnitErr_InvalidProperty;
       CFStringRef identifier = NewString(mBundleID.Get());
       CFBundleRef bundle = CFBundleGetBundleWithIdentifier(identifier);
       CFRelease(identifier);
@@ -266,7 +271,8 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     case kAudioUnitProperty_ParameterStringFromValue: {
       if (!a.Fits(sizeof(AudioUnitParameterStringFromValue)) || !global) return a.Status();
       AudioUnitParameterStringFromValue* request = a.As<AudioUnitParameterStringFromValue>();
-      IParam* param = request->inParamID <= INT32_MAX ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
+      IParam* param =
+          request->inParamID <= INT32_MAX ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
       if (!param) return kAudioUnitErr_InvalidParameter;
       // Without a value the parameter's own is shown.
       const double value = request->inValue ? *request->inValue : param->Value();
@@ -283,7 +289,8 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
       if (request->inDesiredLength < -1) return kAudioUnitErr_InvalidPropertyValue;
       std::string name = param->GetNameForHost();
       size_t length = std::min<size_t>(name.size(), IParam::kNameSize - 1);
-      if (request->inDesiredLength >= 0) length = std::min(length, static_cast<size_t>(request->inDesiredLength));
+      if (request->inDesiredLength >= 0)
+        length = std::min(length, static_cast<size_t>(request->inDesiredLength));
       request->outName = NewString(name.substr(0, length).c_str());
       return noErr;
     }
@@ -300,12 +307,14 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     case kAudioUnitProperty_ParameterValueFromString: {
       if (!a.Fits(sizeof(AudioUnitParameterValueFromString)) || !global) return a.Status();
       AudioUnitParameterValueFromString* request = a.As<AudioUnitParameterValueFromString>();
-      IParam* param = request->inParamID <= INT32_MAX ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
+      IParam* param =
+          request->inParamID <= INT32_MAX ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
       if (!param) return kAudioUnitErr_InvalidParameter;
       const std::string text = TextOf(request->inString);
       if (param->GetNDisplayTexts() > 0) {
         int value = 0;
-        if (param->MapDisplayText(text.c_str(), &value)) request->outValue = static_cast<AudioUnitParameterValue>(value);
+        if (param->MapDisplayText(text.c_str(), &value))
+          request->outValue = static_cast<AudioUnitParameterValue>(value);
       } else {
         const double value = atof(text.c_str());
         request->outValue = static_cast<AudioUnitParameterValue>(param->GetNegateDisplay() ? -value : value);
@@ -319,7 +328,8 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
       *a.As<uint32_t>() = 1;
       return noErr;
 
-    default: return kAudioUnitErr_InvalidProperty;
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 
@@ -334,8 +344,12 @@ ComponentResult IModuleAU::GetParameterInfo(AudioUnitElement element, AudioUnitP
   snprintf(info->name, sizeof info->name, "%s", param->GetNameForHost());
   switch (param->Type()) {
     case IParam::kTypeInt:
-    case IParam::kTypeEnum: info->unit = kAudioUnitParameterUnit_Indexed; break;
-    case IParam::kTypeBool: info->unit = kAudioUnitParameterUnit_Boolean; break;
+    case IParam::kTypeEnum:
+      info->unit = kAudioUnitParameterUnit_Indexed;
+      break;
+    case IParam::kTypeBool:
+      info->unit = kAudioUnitParameterUnit_Boolean;
+      break;
     default: {
       const char* label = param->GetLabelForHost();
       if (label && *label) {
@@ -366,10 +380,17 @@ ComponentResult IModuleAU::GetParameterInfo(AudioUnitElement element, AudioUnitP
 ComponentResult IModuleAU::GetProc(AudioUnitElement selector, uint32_t* dataSize, void* data) {
   void* proc = nullptr;
   switch (selector) {
-    case kAudioUnitGetParameterSelect: proc = reinterpret_cast<void*>(&GetParamProc); break;
-    case kAudioUnitSetParameterSelect: proc = reinterpret_cast<void*>(&SetParamProc); break;
-    case kAudioUnitRenderSelect: proc = reinterpret_cast<void*>(&RenderProc); break;
-    default: return kAudioUnitErr_InvalidElement;
+    case kAudioUnitGetParameterSelect:
+      proc = reinterpret_cast<void*>(&GetParamProc);
+      break;
+    case kAudioUnitSetParameterSelect:
+      proc = reinterpret_cast<void*>(&SetParamProc);
+      break;
+    case kAudioUnitRenderSelect:
+      proc = reinterpret_cast<void*>(&RenderProc);
+      break;
+    default:
+      return kAudioUnitErr_InvalidElement;
   }
   Answer a(dataSize, data);
   if (!a.Fits(sizeof(void*))) return a.Status();
@@ -383,7 +404,8 @@ AudioChannelLayoutTag IModuleAU::GetTagForNumChannels(int nChannels) {
   return kAudioChannelLayoutTag_Unknown;
 }
 
-int IModuleAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element, AudioChannelLayoutTag* tags) {
+int IModuleAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement element,
+                                    AudioChannelLayoutTag* tags) {
   if (scope != kAudioUnitScope_Output && scope != kAudioUnitScope_Input) return 0;
   const BusChannels* bus = element <= INT32_MAX ? mOutBuses.Get(static_cast<int>(element)) : nullptr;
   if (!bus) return 0;
@@ -397,25 +419,35 @@ namespace {
 // The bytes a write of propID needs; 0 for properties this binding does not write.
 uint32_t WriteSize(AudioUnitPropertyID propID) {
   switch (propID) {
-    case kAudioUnitProperty_ClassInfo: return sizeof(CFPropertyListRef);
-    case kAudioUnitProperty_MakeConnection: return sizeof(AudioUnitConnection);
-    case kAudioUnitProperty_SampleRate: return sizeof(double);
-    case kAudioUnitProperty_StreamFormat: return sizeof(AudioStreamBasicDescription);
+    case kAudioUnitProperty_ClassInfo:
+      return sizeof(CFPropertyListRef);
+    case kAudioUnitProperty_MakeConnection:
+      return sizeof(AudioUnitConnection);
+    case kAudioUnitProperty_SampleRate:
+      return sizeof(double);
+    case kAudioUnitProperty_StreamFormat:
+      return sizeof(AudioStreamBasicDescription);
     case kAudioUnitProperty_MaximumFramesPerSlice:
     case kAudioUnitProperty_BypassEffect:
-    case kAudioUnitProperty_OfflineRender: return sizeof(uint32_t);
-    case kAudioUnitProperty_SetRenderCallback: return sizeof(AURenderCallbackStruct);
-    case kAudioUnitProperty_HostCallbacks: return sizeof(HostCallbackInfo);
+    case kAudioUnitProperty_OfflineRender:
+      return sizeof(uint32_t);
+    case kAudioUnitProperty_SetRenderCallback:
+      return sizeof(AURenderCallbackStruct);
+    case kAudioUnitProperty_HostCallbacks:
+      return sizeof(HostCallbackInfo);
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: return sizeof(AUPreset);
-    case kAudioUnitProperty_AUHostIdentifier: return sizeof(AUHostIdentifier);
-    default: return 0;
+    case kAudioUnitProperty_PresentPreset:
+      return sizeof(AUPreset);
+    case kAudioUnitProperty_AUHostIdentifier:
+      return sizeof(AUHostIdentifier);
+    default:
+      return 0;
   }
 }
 }  // namespace
 
-ComponentResult IModuleAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
-                                       uint32_t dataSize, const void* data) {
+ComponentResult IModuleAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                       AudioUnitElement element, uint32_t dataSize, const void* data) {
   InformListeners(propID, scope);
   const uint32_t needed = WriteSize(propID);
   if (needed == 0) return kAudioUnitErr_InvalidProperty;
@@ -423,7 +455,8 @@ ComponentResult IModuleAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
   if (propID == kAudioUnitProperty_MakeConnection && scope != kAudioUnitScope_Global &&
       scope != kAudioUnitScope_Input)
     return kAudioUnitErr_InvalidProperty;
-  if (propID == kAudioUnitProperty_StreamFormat && !GetBus(scope, element)) return kAudioUnitErr_InvalidProperty;
+  if (propID == kAudioUnitProperty_StreamFormat && !GetBus(scope, element))
+    return kAudioUnitErr_InvalidProperty;
   if (propID == kAudioUnitProperty_SetRenderCallback &&
       (scope != kAudioUnitScope_Input || element >= static_cast<uint32_t>(mInBusConnections.GetSize())))
     return kAudioUnitErr_InvalidProperty;
@@ -432,7 +465,8 @@ ComponentResult IModuleAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
   if (!data || dataSize < needed) return kAudioUnitErr_InvalidPropertyValue;
 
   switch (propID) {
-    case kAudioUnitProperty_ClassInfo: return SetState(*static_cast<const CFPropertyListRef*>(data));
+    case kAudioUnitProperty_ClassInfo:
+      return SetState(*static_cast<const CFPropertyListRef*>(data));
     case kAudioUnitProperty_MakeConnection:
       return MakeConnection(scope, static_cast<const AudioUnitConnection*>(data));
     case kAudioUnitProperty_SampleRate: {
@@ -478,20 +512,21 @@ ComponentResult IModuleAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
       const auto* host = static_cast<const AUHostIdentifier*>(data);
       const std::string name = TextOf(host->hostName);
       const uint8_t minorAndFix = host->hostVersion.minorAndBugRev;
-      const int32_t version = (int32_t{host->hostVersion.majorRev} << 16) + ((minorAndFix >> 4) << 8) +
-                              (minorAndFix & 0x0F);
+      const int32_t version =
+          (int32_t{host->hostVersion.majorRev} << 16) + ((minorAndFix >> 4) << 8) + (minorAndFix & 0x0F);
       SetHost(name.c_str(), version);
       OnHostIdentified();
       return noErr;
     }
-    default: return kAudioUnitErr_InvalidProperty;
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 
 ComponentResult IModuleAU::MakeConnection(AudioUnitScope, const AudioUnitConnection* connection) {
-  InputBusConnection* record =
-      connection->destInputNumber <= INT32_MAX ? mInBusConnections.Get(static_cast<int>(connection->destInputNumber))
-                                               : nullptr;
+  InputBusConnection* record = connection->destInputNumber <= INT32_MAX
+                                   ? mInBusConnections.Get(static_cast<int>(connection->destInputNumber))
+                                   : nullptr;
   if (!record) return kAudioUnitErr_InvalidProperty;
   // A unit cannot pull its own output: rendering would never end.
   if (connection->sourceAudioUnit && connection->sourceAudioUnit == mCI) return kAudioUnitErr_InvalidProperty;
@@ -503,8 +538,8 @@ ComponentResult IModuleAU::MakeConnection(AudioUnitScope, const AudioUnitConnect
     status = AudioUnitGetProperty(source, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output,
                                   connection->sourceOutputNumber, &format, &size);
     if (status == noErr)
-      status = SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, connection->destInputNumber,
-                           sizeof format, &format);
+      status = SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input,
+                           connection->destInputNumber, sizeof format, &format);
     if (status != noErr) {
       status = kAudioUnitErr_InvalidProperty;
     } else {
@@ -527,7 +562,8 @@ ComponentResult IModuleAU::MakeConnection(AudioUnitScope, const AudioUnitConnect
 ComponentResult IModuleAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
                                            const AudioStreamBasicDescription* format) {
   BusChannels* bus = GetBus(scope, element);
-  const int channels = format->mChannelsPerFrame <= INT16_MAX ? static_cast<int>(format->mChannelsPerFrame) : -1;
+  const int channels =
+      format->mChannelsPerFrame <= INT16_MAX ? static_cast<int>(format->mChannelsPerFrame) : -1;
   bus->mNHostChannels = 0;
   const bool accepted = channels > 0 && CheckLegalIO(scope, static_cast<int>(element), channels) &&
                         format->mFormatID == kAudioFormatLinearPCM &&

@@ -18,8 +18,9 @@ struct InputBufferList {
 
 }  // namespace
 
-ComponentResult IModuleAU::RenderProc(void* plugPtr, AudioUnitRenderActionFlags*, const AudioTimeStamp* timestamp,
-                                      uint32_t outputBusIdx, uint32_t nFrames, AudioBufferList* bufferList) {
+ComponentResult IModuleAU::RenderProc(void* plugPtr, AudioUnitRenderActionFlags*,
+                                      const AudioTimeStamp* timestamp, uint32_t outputBusIdx,
+                                      uint32_t nFrames, AudioBufferList* bufferList) {
   IModuleAU* plug = static_cast<IModuleAU*>(plugPtr);
   if (!plug || !timestamp || !bufferList) return kAudioUnitErr_InvalidPropertyValue;
   if (!(timestamp->mFlags & kAudioTimeStampSampleTimeValid) ||
@@ -29,10 +30,12 @@ ComponentResult IModuleAU::RenderProc(void* plugPtr, AudioUnitRenderActionFlags*
   // Every buffer the host gave must hold the block; nothing is written past one.
   for (uint32_t b = 0; b < bufferList->mNumberBuffers; ++b) {
     const AudioBuffer* buffer = AudioBufferListBuffer(bufferList, b);
-    if (buffer->mData && buffer->mDataByteSize < nFrames * sizeof(float)) return kAudioUnitErr_InvalidPropertyValue;
+    if (buffer->mData && buffer->mDataByteSize < nFrames * sizeof(float))
+      return kAudioUnitErr_InvalidPropertyValue;
   }
 
-  plug->CallRenderNotifications(kAudioUnitRenderAction_PreRender, timestamp, outputBusIdx, nFrames, bufferList);
+  plug->CallRenderNotifications(kAudioUnitRenderAction_PreRender, timestamp, outputBusIdx, nFrames,
+                                bufferList);
 
   if (timestamp->mSampleTime != plug->mLastRenderSampleTime) {
     AudioUnitRenderActionFlags pullFlags = 0;
@@ -75,14 +78,16 @@ ComponentResult IModuleAU::RenderProc(void* plugPtr, AudioUnitRenderActionFlags*
     }
   if (static_cast<int>(outputBusIdx) == lastConnected) {
     const int following = plug->NOutputBuses() - static_cast<int>(outputBusIdx) - 1;
-    if (following > 0) plug->SetOutputChannelConnections(2 * (static_cast<int>(outputBusIdx) + 1), 2 * following, false);
+    if (following > 0)
+      plug->SetOutputChannelConnections(2 * (static_cast<int>(outputBusIdx) + 1), 2 * following, false);
     if (plug->IsBypassed())
       plug->PassThroughBuffers(0.0f, static_cast<int>(nFrames));
     else
       plug->ProcessBuffers(0.0f, static_cast<int>(nFrames));
   }
 
-  plug->CallRenderNotifications(kAudioUnitRenderAction_PostRender, timestamp, outputBusIdx, nFrames, bufferList);
+  plug->CallRenderNotifications(kAudioUnitRenderAction_PostRender, timestamp, outputBusIdx, nFrames,
+                                bufferList);
   return noErr;
 }
 
@@ -98,13 +103,14 @@ ComponentResult IModuleAU::PullInputs(AudioUnitRenderActionFlags* flags, const A
     const int nChannels = std::min(std::max(bus->mNHostChannels, 0), kMaxInputBusChannels);
     list->mNumberBuffers = static_cast<uint32_t>(nChannels);
     for (int c = 0; c < nChannels; ++c)
-      *AudioBufferListBuffer(list, static_cast<uint32_t>(c)) = {1, nFrames * static_cast<uint32_t>(sizeof(float)),
-                                                                nullptr};
+      *AudioBufferListBuffer(list, static_cast<uint32_t>(c)) = {
+          1, nFrames * static_cast<uint32_t>(sizeof(float)), nullptr};
     ComponentResult status = noErr;
     switch (connection->mInputType) {
       case eDirectFastProc:
         status = connection->mUpstreamRenderProc(connection->mUpstreamObj, flags, timestamp,
-                                                 static_cast<uint32_t>(connection->mUpstreamBusIdx), nFrames, list);
+                                                 static_cast<uint32_t>(connection->mUpstreamBusIdx), nFrames,
+                                                 list);
         break;
       case eDirectNoFastProc:
         status = AudioUnitRender(connection->mUpstreamUnit, flags, timestamp,
@@ -117,11 +123,12 @@ ComponentResult IModuleAU::PullInputs(AudioUnitRenderActionFlags* flags, const A
           AudioBufferListBuffer(list, static_cast<uint32_t>(c))->mData =
               channel < NInChannels() ? scratch + static_cast<size_t>(channel) * nFrames : nullptr;
         }
-        status = connection->mUpstreamRenderCallback.inputProc(connection->mUpstreamRenderCallback.inputProcRefCon,
-                                                               flags, timestamp, static_cast<uint32_t>(i), nFrames,
-                                                               list);
+        status = connection->mUpstreamRenderCallback.inputProc(
+            connection->mUpstreamRenderCallback.inputProcRefCon, flags, timestamp, static_cast<uint32_t>(i),
+            nFrames, list);
         break;
-      default: break;
+      default:
+        break;
     }
     if (status != noErr) return status;
     for (int c = 0; c < nChannels; ++c) {
@@ -133,7 +140,8 @@ ComponentResult IModuleAU::PullInputs(AudioUnitRenderActionFlags* flags, const A
 }
 
 void IModuleAU::CallRenderNotifications(AudioUnitRenderActionFlags flags, const AudioTimeStamp* timestamp,
-                                        uint32_t outputBusIdx, uint32_t nFrames, AudioBufferList* bufferList) {
+                                        uint32_t outputBusIdx, uint32_t nFrames,
+                                        AudioBufferList* bufferList) {
   for (int i = 0; i < mRenderNotify.GetSize(); ++i) {
     const AURenderCallbackStruct* notify = mRenderNotify.Get(i);
     AudioUnitRenderActionFlags actionFlags = flags;
@@ -174,8 +182,8 @@ int IModuleAU::GetSamplePos() {
   if (!mHostCallbacks.transportStateProc) return 0;
   Boolean playing = false, changed = false, cycling = false;
   double sample = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
-  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &sample, &cycling, &cycleStart,
-                                    &cycleEnd);
+  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &sample, &cycling,
+                                    &cycleStart, &cycleEnd);
   const double position = sample + 0.5;
   // Held within int so a far position cannot overflow the conversion.
   if (!(position >= 0.0)) return 0;

@@ -64,7 +64,8 @@ bool GetDataFromDict(CFDictionaryRef dict, const char* key, ByteChunk* chunk) {
   if (CFGetTypeID(data) != CFDataGetTypeID()) return false;
   const CFIndex length = CFDataGetLength(static_cast<CFDataRef>(data));
   if (length > INT32_MAX || chunk->Resize(static_cast<int>(length)) != length) return false;
-  if (length > 0) memcpy(chunk->GetData(), CFDataGetBytePtr(static_cast<CFDataRef>(data)), static_cast<size_t>(length));
+  if (length > 0)
+    memcpy(chunk->GetData(), CFDataGetBytePtr(static_cast<CFDataRef>(data)), static_cast<size_t>(length));
   return true;
 }
 
@@ -99,7 +100,8 @@ ComponentResult IModuleAU::SetState(CFPropertyListRef plist) {
   CFDictionaryRef dict = static_cast<CFDictionaryRef>(plist);
   int32_t version = 0, type = 0, subtype = 0, manufacturer = 0;
   if (!GetNumberFromDict(dict, "version", &version) || !GetNumberFromDict(dict, "type", &type) ||
-      !GetNumberFromDict(dict, "subtype", &subtype) || !GetNumberFromDict(dict, "manufacturer", &manufacturer))
+      !GetNumberFromDict(dict, "subtype", &subtype) ||
+      !GetNumberFromDict(dict, "manufacturer", &manufacturer))
     return kAudioUnitErr_InvalidPropertyValue;
   char name[kPresetNameSize];
   if (!GetStrFromDict(dict, "name", name, sizeof name)) return kAudioUnitErr_InvalidPropertyValue;

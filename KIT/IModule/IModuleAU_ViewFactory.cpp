@@ -9,15 +9,23 @@ namespace {
 
 // Each GUI operation is called when the GUI class has it (the first overload
 // is chosen then); otherwise the fallback answers.
-template <class G> auto osVersion(G* gui, int) -> decltype(static_cast<int>(gui->GetUserOSVersion())) {
+template <class G>
+auto osVersion(G* gui, int) -> decltype(static_cast<int>(gui->GetUserOSVersion())) {
   return static_cast<int>(gui->GetUserOSVersion());
 }
-template <class G> int osVersion(G*, long) { return kCocoaViewMinOSVersion; }
+template <class G>
+int osVersion(G*, long) {
+  return kCocoaViewMinOSVersion;
+}
 
-template <class G> auto openView(G* gui, int) -> decltype(static_cast<void*>(gui->OpenWindow(nullptr))) {
+template <class G>
+auto openView(G* gui, int) -> decltype(static_cast<void*>(gui->OpenWindow(nullptr))) {
   return static_cast<void*>(gui->OpenWindow(nullptr));
 }
-template <class G> void* openView(G*, long) { return nullptr; }
+template <class G>
+void* openView(G*, long) {
+  return nullptr;
+}
 
 template <class G>
 auto openInWindow(G* gui, void* window, void* parent, void** control, int)
@@ -25,16 +33,24 @@ auto openInWindow(G* gui, void* window, void* parent, void** control, int)
   *control = static_cast<void*>(gui->OpenWindow(window, parent, short(0), short(0)));
   return true;
 }
-template <class G> bool openInWindow(G*, void*, void*, void**, long) { return false; }
+template <class G>
+bool openInWindow(G*, void*, void*, void**, long) {
+  return false;
+}
 
-template <class G> auto closeWindow(G* gui, int) -> decltype(gui->CloseWindow(), void()) { gui->CloseWindow(); }
-template <class G> void closeWindow(G*, long) {}
+template <class G>
+auto closeWindow(G* gui, int) -> decltype(gui->CloseWindow(), void()) {
+  gui->CloseWindow();
+}
+template <class G>
+void closeWindow(G*, long) {}
 
 // The plug-in object of a unit, when the unit is the one this view component
 // was registered for (same subtype and manufacturer); null otherwise.
 IModuleAU* PlugOfUnit(ComponentInstance view, AudioUnit unit) {
   ComponentDescription viewInfo{}, unitInfo{};
-  if (GetComponentInfo(view, &viewInfo) != noErr || GetComponentInfo(unit, &unitInfo) != noErr) return nullptr;
+  if (GetComponentInfo(view, &viewInfo) != noErr || GetComponentInfo(unit, &unitInfo) != noErr)
+    return nullptr;
   if (viewInfo.componentSubType != unitInfo.componentSubType ||
       viewInfo.componentManufacturer != unitInfo.componentManufacturer)
     return nullptr;
@@ -84,7 +100,8 @@ ComponentResult IModuleAU::IModuleAUCarbonViewEntry(ComponentParameters* params,
         if (record && record->mPlug && record->mPlug->GetGUI()) CloseEditor(record->mPlug->GetGUI());
         delete record;
         return noErr;
-      default: return badComponentSelector;
+      default:
+        return badComponentSelector;
     }
   } catch (...) {
     return badComponentSelector;

@@ -38,7 +38,7 @@ struct IModuleAUCarbonViewRecord {
 
 // The view factory class the Cocoa UI property names.
 class VivivI_View {
-public:
+ public:
   VivivI_View() { init(); }
   // Forgets the plug-in object.
   VivivI_View* init();
@@ -50,6 +50,6 @@ public:
   CFStringRef description() const;
   IModuleAU* GetPlug() const { return mPlug; }
 
-private:
+ private:
   IModuleAU* mPlug = nullptr;
 };

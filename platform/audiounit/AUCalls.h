@@ -18,18 +18,20 @@ OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
 OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
                                AudioUnitElement element, AudioUnitParameterValue* value);
 OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
-                               AudioUnitElement element, AudioUnitParameterValue value, uint32_t bufferOffset);
+                               AudioUnitElement element, AudioUnitParameterValue value,
+                               uint32_t bufferOffset);
 OSStatus AudioUnitScheduleParameters(AudioUnit unit, const AudioUnitParameterEvent* events, uint32_t count);
-OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
-                                      void* refCon);
+OSStatus AudioUnitAddPropertyListener(AudioUnit unit, AudioUnitPropertyID id,
+                                      AudioUnitPropertyListenerProc proc, void* refCon);
 OSStatus AudioUnitRemovePropertyListener(AudioUnit unit, AudioUnitPropertyID id,
                                          AudioUnitPropertyListenerProc proc);
 OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit unit, AudioUnitPropertyID id,
                                                      AudioUnitPropertyListenerProc proc, void* refCon);
 OSStatus AudioUnitAddRenderNotify(AudioUnit unit, AURenderCallback proc, void* refCon);
 OSStatus AudioUnitRemoveRenderNotify(AudioUnit unit, AURenderCallback proc, void* refCon);
-OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* actionFlags, const AudioTimeStamp* timeStamp,
-                         uint32_t outputBus, uint32_t frames, AudioBufferList* data);
+OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* actionFlags,
+                         const AudioTimeStamp* timeStamp, uint32_t outputBus, uint32_t frames,
+                         AudioBufferList* data);
 
 OSStatus MusicDeviceMIDIEvent(AudioUnit unit, uint32_t status, uint32_t data1, uint32_t data2,
                               uint32_t offsetSampleFrame);
@@ -55,4 +57,5 @@ OSStatus AudioUnitCarbonViewCreate(AudioUnitCarbonView view, AudioUnit unit, Win
 // Hands a parameter event to the host of the event's unit (through the
 // services it attached). The sender and object are not used. paramErr when
 // the event is null or its unit is not an instance of this layer.
-OSStatus AUEventListenerNotify(AUEventListenerRef sendingListener, void* sendingObject, const AudioUnitEvent* event);
+OSStatus AUEventListenerNotify(AUEventListenerRef sendingListener, void* sendingObject,
+                               const AudioUnitEvent* event);

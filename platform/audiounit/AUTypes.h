@@ -31,14 +31,14 @@ typedef uint32_t NoteInstanceID;
 
 // Four-character code from text such as "kzrn".
 constexpr OSType FourCharCode(const char (&code)[5]) {
-  return (OSType(uint8_t(code[0])) << 24) | (OSType(uint8_t(code[1])) << 16) | (OSType(uint8_t(code[2])) << 8) |
-         OSType(uint8_t(code[3]));
+  return (OSType(uint8_t(code[0])) << 24) | (OSType(uint8_t(code[1])) << 16) |
+         (OSType(uint8_t(code[2])) << 8) | OSType(uint8_t(code[3]));
 }
 
 // ---------------------------------------------------------------- STATUS CODES
 enum : OSStatus {
   noErr = 0,
-  paramErr = -50,                         // a call's arguments are missing or malformed
+  paramErr = -50,  // a call's arguments are missing or malformed
   badComponentSelector = OSStatus(0x80008002u),
   kAudioUnitErr_InvalidProperty = -10879,
   kAudioUnitErr_FailedInitialization = -10875,  // also: an exception stopped the call
@@ -226,14 +226,14 @@ struct AURenderCallbackStruct {
 
 // Fast-dispatch procedures handed out through the fast-dispatch property.
 typedef ComponentResult (*AudioUnitGetParameterProc)(void* unitStorage, AudioUnitParameterID id,
-                                                      AudioUnitScope scope, AudioUnitElement element,
-                                                      AudioUnitParameterValue* value);
+                                                     AudioUnitScope scope, AudioUnitElement element,
+                                                     AudioUnitParameterValue* value);
 typedef ComponentResult (*AudioUnitSetParameterProc)(void* unitStorage, AudioUnitParameterID id,
-                                                      AudioUnitScope scope, AudioUnitElement element,
-                                                      AudioUnitParameterValue value, uint32_t bufferOffset);
+                                                     AudioUnitScope scope, AudioUnitElement element,
+                                                     AudioUnitParameterValue value, uint32_t bufferOffset);
 typedef ComponentResult (*AudioUnitRenderProc)(void* unitStorage, AudioUnitRenderActionFlags* actionFlags,
-                                                const AudioTimeStamp* timeStamp, uint32_t outputBus,
-                                                uint32_t frames, AudioBufferList* data);
+                                               const AudioTimeStamp* timeStamp, uint32_t outputBus,
+                                               uint32_t frames, AudioBufferList* data);
 
 struct AudioUnitConnection {
   AudioUnit sourceAudioUnit;
@@ -343,13 +343,16 @@ struct AUHostIdentifier {
 
 // What the host tells a unit about its musical time. Each procedure returns
 // noErr when it filled the outputs; any output pointer may be null.
-typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* hostUserData, double* currentBeat, double* currentTempo);
-typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* hostUserData, uint32_t* deltaSampleOffsetToNextBeat,
+typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* hostUserData, double* currentBeat,
+                                                 double* currentTempo);
+typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* hostUserData,
+                                                        uint32_t* deltaSampleOffsetToNextBeat,
                                                         float* timeSigNumerator, uint32_t* timeSigDenominator,
                                                         double* currentMeasureDownBeat);
 typedef OSStatus (*HostCallback_GetTransportState)(void* hostUserData, Boolean* isPlaying,
-                                                   Boolean* transportStateChanged, double* currentSampleInTimeLine,
-                                                   Boolean* isCycling, double* cycleStartBeat, double* cycleEndBeat);
+                                                   Boolean* transportStateChanged,
+                                                   double* currentSampleInTimeLine, Boolean* isCycling,
+                                                   double* cycleStartBeat, double* cycleEndBeat);
 
 struct HostCallbackInfo {
   void* hostUserData;

@@ -69,7 +69,9 @@ ComponentParameters* ComponentCall::Params() {
   return &m_params;
 }
 
-ComponentResult ComponentCall::Call(ComponentInstance instance) { return CallComponentInstance(instance, Params()); }
+ComponentResult ComponentCall::Call(ComponentInstance instance) {
+  return CallComponentInstance(instance, Params());
+}
 
 int ComponentArgumentCount(const ComponentParameters* params) {
   if (!params || params->paramSize % sizeof(uintptr_t) != 0) return -1;

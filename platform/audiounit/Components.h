@@ -50,17 +50,17 @@ ComponentResult CallComponentInstance(ComponentInstance instance, ComponentParam
 
 // Builds a parameter block argument by argument, in natural order.
 class ComponentCall {
-public:
+ public:
   explicit ComponentCall(int16_t selector);
   ComponentCall& Pointer(const void* value);
-  ComponentCall& Integer(int64_t value);   // any integer argument, widened
-  ComponentCall& Float32(float value);     // a float argument, bits in the slot's low half
+  ComponentCall& Integer(int64_t value);  // any integer argument, widened
+  ComponentCall& Float32(float value);    // a float argument, bits in the slot's low half
   // Calls the instance with the arguments so far.
   ComponentResult Call(ComponentInstance instance);
   // The block as built (arguments reversed into the slots).
   ComponentParameters* Params();
 
-private:
+ private:
   uintptr_t m_arguments[kComponentMaxArguments] = {};
   int m_count = 0;
   ComponentParameters m_params{};
@@ -74,7 +74,8 @@ int ComponentArgumentCount(const ComponentParameters* params);
 inline uintptr_t ComponentArgument(const ComponentParameters* params, int count, int index) {
   return params->params[count - 1 - index];
 }
-template <class T> inline T ComponentPointerArgument(const ComponentParameters* p, int count, int index) {
+template <class T>
+inline T ComponentPointerArgument(const ComponentParameters* p, int count, int index) {
   return reinterpret_cast<T>(ComponentArgument(p, count, index));
 }
 inline uint32_t ComponentUInt32Argument(const ComponentParameters* p, int count, int index) {

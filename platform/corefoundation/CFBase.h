@@ -38,7 +38,11 @@ enum : CFTypeID {
   kCFBundleTypeID = 31,
 };
 
-enum CFComparisonResult : CFIndex { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 };
+enum CFComparisonResult : CFIndex {
+  kCFCompareLessThan = -1,
+  kCFCompareEqualTo = 0,
+  kCFCompareGreaterThan = 1
+};
 
 // ---------------------------------------------------------------- ALLOCATOR
 // The default allocator (null) is the only one: malloc and free.

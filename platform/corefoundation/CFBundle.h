@@ -31,6 +31,7 @@ CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
 // A new URL of the file "Resources/[subFolder/]name[.type]" when it exists,
 // else null. The folder part of name is dropped; a type or sub-folder that
 // climbs out of Resources ("..") finds nothing.
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type, CFStringRef subFolder);
+CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type,
+                                 CFStringRef subFolder);
 // A value of the bundle's Info.plist (owned by the bundle), or null.
 CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);

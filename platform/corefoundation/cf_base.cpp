@@ -29,14 +29,29 @@ void CFRelease(CFTypeRef object) {
   if (h->retainCount.load(std::memory_order_relaxed) == kCFImmortalCount) return;
   if (h->retainCount.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   switch (h->typeID) {
-    case kCFStringTypeID: CFDestroyString(static_cast<CFStringImpl*>(h)); break;
-    case kCFNumberTypeID: delete static_cast<CFNumberImpl*>(h); break;
-    case kCFDataTypeID: delete static_cast<CFDataImpl*>(h); break;
-    case kCFArrayTypeID: CFDestroyArray(static_cast<CFArrayImpl*>(h)); break;
-    case kCFDictionaryTypeID: CFDestroyDictionary(static_cast<CFDictionaryImpl*>(h)); break;
-    case kCFURLTypeID: delete static_cast<CFURLImpl*>(h); break;
-    case kCFBundleTypeID: CFDestroyBundle(static_cast<CFBundleImpl*>(h)); break;
-    default: break;  // not one of ours: leave it alone
+    case kCFStringTypeID:
+      CFDestroyString(static_cast<CFStringImpl*>(h));
+      break;
+    case kCFNumberTypeID:
+      delete static_cast<CFNumberImpl*>(h);
+      break;
+    case kCFDataTypeID:
+      delete static_cast<CFDataImpl*>(h);
+      break;
+    case kCFArrayTypeID:
+      CFDestroyArray(static_cast<CFArrayImpl*>(h));
+      break;
+    case kCFDictionaryTypeID:
+      CFDestroyDictionary(static_cast<CFDictionaryImpl*>(h));
+      break;
+    case kCFURLTypeID:
+      delete static_cast<CFURLImpl*>(h);
+      break;
+    case kCFBundleTypeID:
+      CFDestroyBundle(static_cast<CFBundleImpl*>(h));
+      break;
+    default:
+      break;  // not one of ours: leave it alone
   }
 }
 
@@ -84,12 +99,13 @@ Boolean CFEqual(CFTypeRef a, CFTypeRef b) {
       for (const auto& entry : x->entries) {
         const void* other = nullptr;
         if (!CFDictionaryGetValueIfPresent(y, entry.first, &other)) return false;
-        const bool same = x->valueCallBacks.equal ? x->valueCallBacks.equal(entry.second, other)
-                                                  : entry.second == other;
+        const bool same =
+            x->valueCallBacks.equal ? x->valueCallBacks.equal(entry.second, other) : entry.second == other;
         if (!same) return false;
       }
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }

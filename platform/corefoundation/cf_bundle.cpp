@@ -151,7 +151,8 @@ CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle) {
   return CFURLCreateFromPath(bundle->folder + "/" + file, false);
 }
 
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type, CFStringRef subFolder) {
+CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type,
+                                 CFStringRef subFolder) {
   if (!bundle || !name) return nullptr;
   std::string file = CFStringGetCStringPtr(name, kCFStringEncodingUTF8);
   file = file.substr(file.rfind('/') + 1);  // the folder part of a name is dropped

@@ -60,9 +60,9 @@ struct CFURLImpl : CFObjectHeader {
 
 struct CFBundleImpl : CFObjectHeader {
   CFBundleImpl() : CFObjectHeader(kCFBundleTypeID) {}
-  std::string folder;                   // absolute path of the bundle folder
-  CFStringRef identifier = nullptr;     // owned
-  CFDictionaryRef info = nullptr;       // owned; may be null
+  std::string folder;                // absolute path of the bundle folder
+  CFStringRef identifier = nullptr;  // owned
+  CFDictionaryRef info = nullptr;    // owned; may be null
 };
 
 // Frees an object whose last reference was dropped (one function per type).

@@ -66,10 +66,17 @@ bool base64Decode(const char* text, std::vector<uint8_t>* bytes) {
 void appendEscaped(std::string* out, const std::string& text) {
   for (char c : text) {
     switch (c) {
-      case '&': *out += "&amp;"; break;
-      case '<': *out += "&lt;"; break;
-      case '>': *out += "&gt;"; break;
-      default: *out += c;
+      case '&':
+        *out += "&amp;";
+        break;
+      case '<':
+        *out += "&lt;";
+        break;
+      case '>':
+        *out += "&gt;";
+        break;
+      default:
+        *out += c;
     }
   }
 }
@@ -106,7 +113,8 @@ bool writeValue(std::string* out, CFTypeRef value, int depth) {
       }
       *out += indent + "</dict>\n";
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -151,8 +159,8 @@ struct Reader {
       return array;
     }
     if (name == "dict") {
-      CFMutableDictionaryRef dict =
-          CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+      CFMutableDictionaryRef dict = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                              &kCFTypeDictionaryValueCallBacks);
       for (const tinyxml2::XMLElement* k = e->FirstChildElement(); k; k = k->NextSiblingElement()) {
         const char* keyText = k->GetText() ? k->GetText() : "";
         if (strcmp(k->Name(), "key") != 0) return CFRelease(dict), fail(k, "expected <key>");
@@ -185,7 +193,8 @@ CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRe
       "<plist version=\"1.0\">\n";
   if (!writeValue(&out, list, 0)) return nullptr;
   out += "</plist>\n";
-  return CFDataCreate(allocator, reinterpret_cast<const uint8_t*>(out.data()), static_cast<CFIndex>(out.size()));
+  return CFDataCreate(allocator, reinterpret_cast<const uint8_t*>(out.data()),
+                      static_cast<CFIndex>(out.size()));
 }
 
 CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xml, CFOptionFlags,

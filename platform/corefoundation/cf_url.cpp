@@ -57,7 +57,8 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const uint8_t* 
 }
 
 Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, uint8_t* buffer, CFIndex bufferSize) {
-  if (!url || !buffer || bufferSize <= 0 || static_cast<size_t>(bufferSize) < url->path.size() + 1) return false;
+  if (!url || !buffer || bufferSize <= 0 || static_cast<size_t>(bufferSize) < url->path.size() + 1)
+    return false;
   memcpy(buffer, url->path.c_str(), url->path.size() + 1);
   return true;
 }

@@ -16,7 +16,9 @@ TEST_F(EntryTest, CanDoAnnouncesTheServedAudioUnitSelectorsOnly) {
   }
 }
 
-TEST_F(EntryTest, VersionIsTheEffectVersionWord) { EXPECT_EQ(CallComponentVersion(m_unit), kTestPlugVersion); }
+TEST_F(EntryTest, VersionIsTheEffectVersionWord) {
+  EXPECT_EQ(CallComponentVersion(m_unit), kTestPlugVersion);
+}
 
 TEST_F(EntryTest, UnlistedSelectorsAreRefused) {
   for (int16_t selector : {0, 8, 12, 13, 19, 0x100, 0x107, 0x301, -5}) {
@@ -52,7 +54,8 @@ TEST_F(EntryTest, InitializeChecksTheHostChannelCounts) {
 
 TEST_F(EntryTest, InitializeWithEveryBusAtZeroChannelsSkipsTheLayoutCheck) {
   AudioStreamBasicDescription none{};  // refused format: the bus keeps 0 host channels
-  AudioUnitSetProperty(m_unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &none, sizeof none);
+  AudioUnitSetProperty(m_unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &none,
+                       sizeof none);
   AudioUnitSetProperty(m_unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &none, sizeof none);
   EXPECT_EQ(AudioUnitInitialize(m_unit), noErr);
 }
@@ -78,8 +81,10 @@ TEST_F(EntryTest, ParameterCallsRefuseOtherScopesAndUnknownIDs) {
   EXPECT_EQ(AudioUnitSetParameter(m_unit, kTestCutoff, kAudioUnitScope_Output, 0, 1, 0),
             kAudioUnitErr_InvalidProperty);
   for (AudioUnitParameterID id : {static_cast<AudioUnitParameterID>(kNumTestParams), 1000u, 0xFFFFFFFFu}) {
-    EXPECT_EQ(AudioUnitGetParameter(m_unit, id, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
-    EXPECT_EQ(AudioUnitSetParameter(m_unit, id, kAudioUnitScope_Global, 0, 1, 0), kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(AudioUnitGetParameter(m_unit, id, kAudioUnitScope_Global, 0, &value),
+              kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(AudioUnitSetParameter(m_unit, id, kAudioUnitScope_Global, 0, 1, 0),
+              kAudioUnitErr_InvalidParameter);
   }
   EXPECT_EQ(value, 7);
 }
@@ -111,7 +116,8 @@ struct Heard {
   AudioUnitElement element = 99;
 };
 
-void Listener(void* refCon, AudioUnit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element) {
+void Listener(void* refCon, AudioUnit, AudioUnitPropertyID id, AudioUnitScope scope,
+              AudioUnitElement element) {
   Heard* heard = static_cast<Heard*>(refCon);
   ++heard->count;
   heard->id = id, heard->scope = scope, heard->element = element;
@@ -128,11 +134,13 @@ TEST_F(EntryTest, ListenersHearEverySetOfTheirPropertyRefusedOrNot) {
   EXPECT_EQ(first.element, 0u);
   EXPECT_EQ(second.count, 0);
   uint32_t frames = 512;
-  AudioUnitSetProperty(m_unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames, 4);
+  AudioUnitSetProperty(m_unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
+                       4);
   EXPECT_EQ(first.count, 1);  // another property
   // Removal with other user data finds nothing; plain removal does.
-  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(m_unit, kAudioUnitProperty_StreamFormat, Listener, &second),
-            noErr);
+  EXPECT_EQ(
+      AudioUnitRemovePropertyListenerWithUserData(m_unit, kAudioUnitProperty_StreamFormat, Listener, &second),
+      noErr);
   SetOutputChannels(m_unit, 2);
   EXPECT_EQ(first.count, 2);
   EXPECT_EQ(AudioUnitRemovePropertyListener(m_unit, kAudioUnitProperty_StreamFormat, Listener), noErr);
@@ -150,7 +158,8 @@ TEST_F(EntryTest, LatencyListenersHearBeforeTheValueChanges) {
       [](void* refCon, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement) {
         Seen* s = static_cast<Seen*>(refCon);
         uint32_t size = sizeof s->latency;
-        AudioUnitGetProperty(s->unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &s->latency, &size);
+        AudioUnitGetProperty(s->unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &s->latency,
+                             &size);
       },
       &seen);
   m_plug->SetLatency(4800);
@@ -258,8 +267,8 @@ TEST_F(EntryTest, RenderRefusalsTouchNothing) {
             noErr);
   Notices notices;
   AudioUnitAddRenderNotify(m_unit, Notify, &notices);
-  EXPECT_EQ(Render(256, 0.0, 0), kAudioUnitErr_InvalidPropertyValue);               // no sample time
-  EXPECT_EQ(Render(257, 0.0), kAudioUnitErr_InvalidPropertyValue);                  // above the block size
+  EXPECT_EQ(Render(256, 0.0, 0), kAudioUnitErr_InvalidPropertyValue);  // no sample time
+  EXPECT_EQ(Render(257, 0.0), kAudioUnitErr_InvalidPropertyValue);     // above the block size
   EXPECT_EQ(m_left[0], 0.5f);
   EXPECT_TRUE(notices.flags.empty());
   // A buffer that cannot hold the frames is refused, not overrun.
@@ -268,7 +277,8 @@ TEST_F(EntryTest, RenderRefusalsTouchNothing) {
   AudioTimeStamp stamp{};
   stamp.mFlags = kAudioTimeStampSampleTimeValid;
   EXPECT_EQ(AudioUnitRender(m_unit, nullptr, &stamp, 0, 257, list), kAudioUnitErr_InvalidPropertyValue);
-  EXPECT_EQ(AudioUnitRender(m_unit, nullptr, &stamp, 1, 16, list), kAudioUnitErr_InvalidPropertyValue);  // no bus 1
+  EXPECT_EQ(AudioUnitRender(m_unit, nullptr, &stamp, 1, 16, list),
+            kAudioUnitErr_InvalidPropertyValue);  // no bus 1
   EXPECT_EQ(AudioUnitRender(m_unit, nullptr, nullptr, 0, 16, list), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Render(256, 0.0), noErr);  // exactly the block size renders
   EXPECT_EQ(notices.flags.size(), 2u);
@@ -312,8 +322,8 @@ TEST_F(EntryTest, InputsArePulledOncePerSampleTimeAndPassToTheOutputs) {
   ASSERT_EQ(SetOutputChannels(m_unit, 2), noErr);
   Source source;
   AURenderCallbackStruct callback{Pull, &source};
-  ASSERT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &callback,
-                                 sizeof callback),
+  ASSERT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                 &callback, sizeof callback),
             noErr);
   ASSERT_EQ(Render(128, 0.0), noErr);
   EXPECT_EQ(source.calls, 1);
@@ -324,7 +334,8 @@ TEST_F(EntryTest, InputsArePulledOncePerSampleTimeAndPassToTheOutputs) {
   EXPECT_EQ(source.calls, 2);
   // Clearing the callback disconnects the input: it is not called again.
   AURenderCallbackStruct none{nullptr, nullptr};
-  AudioUnitSetProperty(m_unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &none, sizeof none);
+  AudioUnitSetProperty(m_unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &none,
+                       sizeof none);
   ASSERT_EQ(Render(128, 256.0), noErr);
   EXPECT_EQ(source.calls, 2);
 }
@@ -333,8 +344,8 @@ TEST_F(EntryTest, AnUpstreamFailureEndsTheRenderWithItsStatus) {
   ASSERT_EQ(SetOutputChannels(m_unit, 2), noErr);
   Notices notices;
   AudioUnitAddRenderNotify(m_unit, Notify, &notices);
-  AURenderCallbackStruct failing{[](void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, uint32_t, uint32_t,
-                                    AudioBufferList*) -> OSStatus { return -1234; },
+  AURenderCallbackStruct failing{[](void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, uint32_t,
+                                    uint32_t, AudioBufferList*) -> OSStatus { return -1234; },
                                  nullptr};
   AudioUnitSetProperty(m_unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &failing,
                        sizeof failing);
@@ -348,8 +359,8 @@ TEST_F(EntryTest, AnotherUnitsOutputFeedsTheInputBus) {
   ASSERT_NE(upstream, nullptr);
   ASSERT_EQ(SetOutputChannels(m_unit, 2), noErr);
   AudioUnitConnection connection{upstream, 0, 0};
-  ASSERT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
+  ASSERT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0,
+                                 &connection, sizeof connection),
             noErr);
   EXPECT_EQ(Render(64, 0.0), noErr);
   EXPECT_EQ(m_left[10], 0.0f);
@@ -407,8 +418,8 @@ TEST_F(EntryTest, TimeInformationComesFromTheHostCallbacks) {
   EXPECT_EQ(m_plug->GetSamplePos(), 0);
   Transport transport{8.0, 120.0, 44100.4, 4.0, 12.0, 8.0, 3.0f, 4, true, true};
   const HostCallbackInfo callbacks = CallbacksFor(&transport);
-  ASSERT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                 sizeof callbacks),
+  ASSERT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0,
+                                 &callbacks, sizeof callbacks),
             noErr);
   EXPECT_DOUBLE_EQ(m_plug->GetTempo(), 120.0);
   transport.tempo = 0;
@@ -430,15 +441,16 @@ TEST_F(EntryTest, TimeInformationComesFromTheHostCallbacks) {
   EXPECT_EQ(info.mNumerator, 3);
   EXPECT_DOUBLE_EQ(info.mLastBar, 8.0);
   // A short record is refused; the callbacks stay.
-  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks, 16),
+  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0,
+                                 &callbacks, 16),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(m_plug->GetSamplePos(), 0);
 }
 
 TEST_F(EntryTest, TheHostIsNamedByItsIdentifierProperty) {
   AUHostIdentifier host{CFSTR("Logic Pro X"), {3, 0x52, 0, 0}};
-  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_AUHostIdentifier, kAudioUnitScope_Global, 0, &host,
-                                 sizeof host),
+  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_AUHostIdentifier, kAudioUnitScope_Global, 0,
+                                 &host, sizeof host),
             noErr);
   EXPECT_EQ(m_plug->GetHost(), kHostLogic);
   EXPECT_EQ(m_plug->GetHostVersion(false), 0x30502);

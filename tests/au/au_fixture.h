@@ -19,7 +19,7 @@ inline ComponentDescription TestPlugDescription() {
 }
 
 class AUFixture : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     m_unit = Open();
     ASSERT_NE(m_unit, nullptr);
@@ -39,7 +39,9 @@ protected:
     m_opened.push_back(unit);
     return unit;
   }
-  static AUTestPlug* Plug(AudioUnit unit) { return static_cast<AUTestPlug*>(GetComponentInstanceStorage(unit)); }
+  static AUTestPlug* Plug(AudioUnit unit) {
+    return static_cast<AUTestPlug*>(GetComponentInstanceStorage(unit));
+  }
 
   OSStatus SetOutputChannels(AudioUnit unit, uint32_t channels, uint32_t formatID = kAudioFormatLinearPCM,
                              uint32_t flags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked |

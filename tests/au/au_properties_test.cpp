@@ -71,11 +71,14 @@ const struct Row {
     {kAudioUnitProperty_ElementName, 2, 1, kAudioUnitErr_InvalidElement, kPointer, false},
     {kAudioUnitProperty_ElementName, 0, 0, kAudioUnitErr_InvalidScope, kPointer, false},
     {kAudioUnitProperty_CocoaUI, 0, 0, kAudioUnitErr_InvalidProperty, 0, false},  // bundle not made here
-    {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, kAudioUnitErr_InvalidProperty, 0, false},  // one bus
-    {kAudioUnitProperty_ParameterStringFromValue, 0, 0, noErr, sizeof(AudioUnitParameterStringFromValue), false},
+    {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, kAudioUnitErr_InvalidProperty, 0,
+     false},  // one bus
+    {kAudioUnitProperty_ParameterStringFromValue, 0, 0, noErr, sizeof(AudioUnitParameterStringFromValue),
+     false},
     {kAudioUnitProperty_ParameterIDName, 0, 0, noErr, sizeof(AudioUnitParameterIDName), false},
     {kAudioUnitProperty_ParameterClumpName, 0, 0, noErr, sizeof(AudioUnitParameterNameInfo), false},
-    {kAudioUnitProperty_ParameterValueFromString, 0, 0, noErr, sizeof(AudioUnitParameterValueFromString), false},
+    {kAudioUnitProperty_ParameterValueFromString, 0, 0, noErr, sizeof(AudioUnitParameterValueFromString),
+     false},
     {kMusicDeviceProperty_InstrumentCount, 0, 0, noErr, 4, false},
     {kMusicDeviceProperty_InstrumentCount, 2, 0, kAudioUnitErr_InvalidProperty, 0, false},
     {6, 0, 0, kAudioUnitErr_InvalidProperty, 0, false},
@@ -98,11 +101,14 @@ OSStatus Read(AudioUnit unit, const Row& row, unsigned char* data, uint32_t* siz
       reinterpret_cast<AudioUnitParameterIDName*>(data)->inID = 1;
       reinterpret_cast<AudioUnitParameterIDName*>(data)->inDesiredLength = -1;
       break;
-    case kAudioUnitProperty_ParameterClumpName: reinterpret_cast<AudioUnitParameterNameInfo*>(data)->inID = 1; break;
+    case kAudioUnitProperty_ParameterClumpName:
+      reinterpret_cast<AudioUnitParameterNameInfo*>(data)->inID = 1;
+      break;
     case kAudioUnitProperty_ParameterValueFromString:
       reinterpret_cast<AudioUnitParameterValueFromString*>(data)->inString = CFSTR("Square");
       break;
-    default: break;
+    default:
+      break;
   }
   *size = 256;
   return AudioUnitGetProperty(unit, row.id, row.scope, row.element, data, size);
@@ -114,9 +120,13 @@ void Release(const Row& row, unsigned char* data) {
     case kAudioUnitProperty_ClassInfo:
     case kAudioUnitProperty_ParameterValueStrings:
     case kAudioUnitProperty_FactoryPresets:
-    case kAudioUnitProperty_ElementName: CFRelease(*reinterpret_cast<CFTypeRef*>(data)); break;
+    case kAudioUnitProperty_ElementName:
+      CFRelease(*reinterpret_cast<CFTypeRef*>(data));
+      break;
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: CFRelease(reinterpret_cast<AUPreset*>(data)->presetName); break;
+    case kAudioUnitProperty_PresentPreset:
+      CFRelease(reinterpret_cast<AUPreset*>(data)->presetName);
+      break;
     case kAudioUnitProperty_ParameterInfo:
       CFRelease(reinterpret_cast<AudioUnitParameterInfo*>(data)->cfNameString);
       CFRelease(reinterpret_cast<AudioUnitParameterInfo*>(data)->unitName);
@@ -124,18 +134,21 @@ void Release(const Row& row, unsigned char* data) {
     case kAudioUnitProperty_ParameterStringFromValue:
       CFRelease(reinterpret_cast<AudioUnitParameterStringFromValue*>(data)->outString);
       break;
-    case kAudioUnitProperty_ParameterIDName: CFRelease(reinterpret_cast<AudioUnitParameterIDName*>(data)->outName); break;
+    case kAudioUnitProperty_ParameterIDName:
+      CFRelease(reinterpret_cast<AudioUnitParameterIDName*>(data)->outName);
+      break;
     case kAudioUnitProperty_ParameterClumpName:
       CFRelease(reinterpret_cast<AudioUnitParameterNameInfo*>(data)->outName);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
 TEST_F(PropertiesTest, EveryPropertyAnswersWithItsStatusAndSize) {
   for (const Row& row : kReadTable) {
-    SCOPED_TRACE(::testing::Message() << "property " << row.id << " scope " << row.scope << " element "
-                                      << row.element);
+    SCOPED_TRACE(::testing::Message()
+                 << "property " << row.id << " scope " << row.scope << " element " << row.element);
     // The size query answers as the read does.
     uint32_t querySize = 0;
     Boolean writable = false;
@@ -200,12 +213,15 @@ TEST_F(PropertiesTest, WritesShorterThanThePropertyAreRefused) {
   };
   alignas(16) unsigned char data[256] = {};
   for (const auto& w : kWrites) {
-    EXPECT_EQ(AudioUnitSetProperty(m_unit, w.id, w.scope, 0, data, w.size - 1), kAudioUnitErr_InvalidPropertyValue)
+    EXPECT_EQ(AudioUnitSetProperty(m_unit, w.id, w.scope, 0, data, w.size - 1),
+              kAudioUnitErr_InvalidPropertyValue)
         << w.id;
-    EXPECT_EQ(AudioUnitSetProperty(m_unit, w.id, w.scope, 0, nullptr, w.size), kAudioUnitErr_InvalidPropertyValue)
+    EXPECT_EQ(AudioUnitSetProperty(m_unit, w.id, w.scope, 0, nullptr, w.size),
+              kAudioUnitErr_InvalidPropertyValue)
         << w.id;
   }
-  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_Latency, 0, 0, data, 8), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_Latency, 0, 0, data, 8),
+            kAudioUnitErr_InvalidProperty);
 }
 
 TEST_F(PropertiesTest, ValuesOfTheSimpleProperties) {
@@ -268,12 +284,14 @@ TEST_F(PropertiesTest, ParameterInfoDescribesEachAutomatedParameter) {
       {kTestCutoff, kAudioUnitParameterUnit_CustomUnit, 0, 100, 0xC8100010, "Cutoff", "Hz"},
       {kTestWave, kAudioUnitParameterUnit_Indexed, 0, 2, 0xC8100010, "Wave", nullptr},
       {kTestSync, kAudioUnitParameterUnit_Boolean, 0, 1, 0xC8100010, "Sync", nullptr},
-      {kTestVoices, kAudioUnitParameterUnit_Indexed, 1, 8, 0xE8000010, "Voices of the unison section", nullptr},
+      {kTestVoices, kAudioUnitParameterUnit_Indexed, 1, 8, 0xE8000010, "Voices of the unison section",
+       nullptr},
   };
   for (const auto& c : kCases) {
     AudioUnitParameterInfo info{};
     uint32_t size = sizeof info;
-    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterInfo, 0, c.index, &info, &size), noErr);
+    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterInfo, 0, c.index, &info, &size),
+              noErr);
     EXPECT_EQ(info.unit, c.unit) << c.name;
     EXPECT_EQ(info.minValue, c.minValue) << c.name;
     EXPECT_EQ(info.maxValue, c.maxValue) << c.name;
@@ -310,7 +328,9 @@ TEST_F(PropertiesTest, ParameterTextsBothWays) {
   uint32_t size = 0;
   CFArrayRef texts = nullptr;
   size = sizeof texts;
-  ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterValueStrings, 0, kTestWave, &texts, &size), noErr);
+  ASSERT_EQ(
+      AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterValueStrings, 0, kTestWave, &texts, &size),
+      noErr);
   ASSERT_EQ(CFArrayGetCount(texts), 3);
   EXPECT_EQ(TextOf(static_cast<CFStringRef>(CFArrayGetValueAtIndex(texts, 2))), "Noise");
   CFRelease(texts);
@@ -320,11 +340,14 @@ TEST_F(PropertiesTest, ParameterTextsBothWays) {
     AudioUnitParameterID id;
     const float* value;
     const char* text;
-  } kFromValue[] = {{kTestWave, &two, "Noise"}, {kTestCutoff, &cutoff, "12.3"}, {kTestCutoff, nullptr, "50.0"}};
+  } kFromValue[] = {
+      {kTestWave, &two, "Noise"}, {kTestCutoff, &cutoff, "12.3"}, {kTestCutoff, nullptr, "50.0"}};
   for (const auto& c : kFromValue) {
     AudioUnitParameterStringFromValue request{c.id, c.value, nullptr};
     size = sizeof request;
-    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue, 0, 0, &request, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue, 0, 0, &request, &size),
+        noErr);
     EXPECT_EQ(TextOf(request.outString), c.text);
     CFRelease(request.outString);
   }
@@ -333,11 +356,15 @@ TEST_F(PropertiesTest, ParameterTextsBothWays) {
     AudioUnitParameterID id;
     CFStringRef text;
     float expected;
-  } kFromString[] = {{kTestWave, CFSTR("Square"), 1.0f}, {kTestWave, CFSTR("Sine"), -7.0f}, {kTestCutoff, CFSTR("33.5"), 33.5f}};
+  } kFromString[] = {{kTestWave, CFSTR("Square"), 1.0f},
+                     {kTestWave, CFSTR("Sine"), -7.0f},
+                     {kTestCutoff, CFSTR("33.5"), 33.5f}};
   for (const auto& c : kFromString) {
     AudioUnitParameterValueFromString request{c.id, c.text, -7.0f};
     size = sizeof request;
-    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, &request, &size), noErr);
+    ASSERT_EQ(
+        AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, &request, &size),
+        noErr);
     EXPECT_EQ(request.outValue, c.expected) << TextOf(c.text);  // no match leaves the output as it was
   }
 
@@ -345,12 +372,15 @@ TEST_F(PropertiesTest, ParameterTextsBothWays) {
     int32_t length;
     OSStatus status;
     const char* name;
-  } kNames[] = {{10, noErr, "Voices of "}, {-1, noErr, "Voices of the unison section"}, {0, noErr, ""},
+  } kNames[] = {{10, noErr, "Voices of "},
+                {-1, noErr, "Voices of the unison section"},
+                {0, noErr, ""},
                 {-2, kAudioUnitErr_InvalidPropertyValue, nullptr}};
   for (const auto& c : kNames) {
     AudioUnitParameterIDName request{kTestVoices, c.length, nullptr};
     size = sizeof request;
-    EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterIDName, 0, 0, &request, &size), c.status);
+    EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterIDName, 0, 0, &request, &size),
+              c.status);
     if (c.name) {
       EXPECT_EQ(TextOf(request.outName), c.name);
     }
@@ -362,16 +392,18 @@ TEST_F(PropertiesTest, ParameterIDsBeyondTheListAreRefused) {
   const AudioUnitParameterID beyond = kNumTestParams;
   uint32_t size = 64;
   AudioUnitParameterStringFromValue fromValue{beyond, nullptr, nullptr};
-  EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue, 0, 0, &fromValue, &size),
-            kAudioUnitErr_InvalidParameter);
+  EXPECT_EQ(
+      AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue, 0, 0, &fromValue, &size),
+      kAudioUnitErr_InvalidParameter);
   AudioUnitParameterIDName name{beyond, -1, nullptr};
   size = 64;
   EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterIDName, 0, 0, &name, &size),
             kAudioUnitErr_InvalidParameter);
   AudioUnitParameterValueFromString fromString{0xFFFFFFFF, CFSTR("1"), 0};
   size = 64;
-  EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, &fromString, &size),
-            kAudioUnitErr_InvalidParameter);
+  EXPECT_EQ(
+      AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, &fromString, &size),
+      kAudioUnitErr_InvalidParameter);
   // Other scopes are answered with nothing done.
   size = 64;
   EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterIDName, 1, 0, &name, &size), noErr);
@@ -391,10 +423,12 @@ TEST_F(PropertiesTest, RefusedStreamFormatsLeaveTheBusAtZeroChannels) {
   };
   for (const auto& c : kRefused) {
     ASSERT_EQ(SetOutputChannels(m_unit, 2), noErr);
-    EXPECT_EQ(SetOutputChannels(m_unit, c.channels, c.formatID, c.flags), kAudioUnitErr_InvalidProperty) << c.why;
+    EXPECT_EQ(SetOutputChannels(m_unit, c.channels, c.formatID, c.flags), kAudioUnitErr_InvalidProperty)
+        << c.why;
     AudioStreamBasicDescription format{};
     uint32_t size = sizeof format;
-    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
+    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                   &format, &size),
               noErr);
     EXPECT_EQ(format.mChannelsPerFrame, 0u) << c.why;
   }
@@ -425,7 +459,8 @@ TEST_F(PropertiesTest, WritesChangeTheUnit) {
   EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_OfflineRender, 0, 0, &on, 4), noErr);
   EXPECT_TRUE(m_plug->IsRenderingOffline());
   AUPreset preset{1, nullptr};
-  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_PresentPreset, 0, 0, &preset, sizeof preset), noErr);
+  EXPECT_EQ(AudioUnitSetProperty(m_unit, kAudioUnitProperty_PresentPreset, 0, 0, &preset, sizeof preset),
+            noErr);
   EXPECT_EQ(m_plug->GetCurrentPresetIdx(), 1);
   EXPECT_DOUBLE_EQ(m_plug->GetParam(kTestCutoff)->Value(), 10.0);
   AUPreset current{};

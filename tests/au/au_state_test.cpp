@@ -16,13 +16,15 @@ std::string TextOf(CFStringRef s) {
 CFMutableDictionaryRef GetClassInfo(AudioUnit unit) {
   CFPropertyListRef plist = nullptr;
   uint32_t size = sizeof plist;
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist, &size),
-            noErr);
+  EXPECT_EQ(
+      AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist, &size),
+      noErr);
   return static_cast<CFMutableDictionaryRef>(const_cast<void*>(plist));
 }
 
 OSStatus SetClassInfo(AudioUnit unit, CFPropertyListRef plist) {
-  return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist, sizeof plist);
+  return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist,
+                              sizeof plist);
 }
 
 std::vector<uint8_t> DataOf(CFDictionaryRef dict) {
@@ -37,7 +39,9 @@ int32_t NumberOf(CFDictionaryRef dict, const char* key) {
   return value;
 }
 
-void SetNumber(CFMutableDictionaryRef dict, const char* key, int32_t value) { PutNumberInDict(dict, key, value); }
+void SetNumber(CFMutableDictionaryRef dict, const char* key, int32_t value) {
+  PutNumberInDict(dict, key, value);
+}
 
 TEST_F(StateTest, TheDictionaryCarriesIdentityPresetNameAndChunk) {
   CFMutableDictionaryRef dict = GetClassInfo(m_unit);
@@ -84,7 +88,8 @@ TEST_F(StateTest, DictionariesThatDoNotFitAreRefused) {
       {"foreign subtype", [](CFMutableDictionaryRef d) { SetNumber(d, "subtype", FourCharCode("othr")); }},
       {"foreign manufacturer", [](CFMutableDictionaryRef d) { SetNumber(d, "manufacturer", 1); }},
       {"foreign type", [](CFMutableDictionaryRef d) { SetNumber(d, "type", FourCharCode("aufx")); }},
-      {"version is text", [](CFMutableDictionaryRef d) { CFDictionarySetValue(d, CFSTR("version"), CFSTR("1")); }},
+      {"version is text",
+       [](CFMutableDictionaryRef d) { CFDictionarySetValue(d, CFSTR("version"), CFSTR("1")); }},
       {"name is a number", [](CFMutableDictionaryRef d) { SetNumber(d, "name", 3); }},
   };
   for (const auto& c : kCases) {
@@ -153,7 +158,7 @@ TEST_F(StateTest, AFailedSerialisationLeavesFiveKeys) {
 // ---- Editor view entries ---------------------------------------------------------------------
 
 class ViewTest : public AUFixture {
-protected:
+ protected:
   AudioUnitCarbonView OpenView(OSType subtype = static_cast<OSType>(kTestPlugSubtype)) {
     const ComponentDescription description{kAudioUnitCarbonViewComponentType, subtype,
                                            static_cast<OSType>(kTestPlugManufacturer), 0, 0};
@@ -184,7 +189,8 @@ TEST_F(ViewTest, CreateNeedsTheUnitsPlugInAndAWindowFromItsGUI) {
   const Float32Point where{0, 0}, size{300, 200};
   // The least GUI offers no window.
   AudioUnitCarbonView view = OpenView();
-  EXPECT_EQ(AudioUnitCarbonViewCreate(view, m_unit, nullptr, nullptr, &where, &size, &control), badComponentSelector);
+  EXPECT_EQ(AudioUnitCarbonViewCreate(view, m_unit, nullptr, nullptr, &where, &size, &control),
+            badComponentSelector);
   CloseComponentInstance(view);
   // A view component of another subtype does not take this unit's storage for its plug-in.
   AudioUnitCarbonView foreign = OpenView(FourCharCode("othr"));
@@ -215,12 +221,13 @@ TEST_F(ViewTest, CocoaViewInfoNamesTheBundleOnceItIsKnown) {
   uint32_t size = sizeof info;
   // The bundle folder of the test plug-in, made known to this process.
   const std::string folder = AUTEST_BUNDLE_DIR;
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()),
-                                                         static_cast<CFIndex>(folder.size()), true);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+      nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()), static_cast<CFIndex>(folder.size()), true);
   CFBundleRef bundle = CFBundleCreate(nullptr, url);
   CFRelease(url);
   ASSERT_NE(bundle, nullptr);
-  ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size), noErr);
+  ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size),
+            noErr);
   EXPECT_EQ(size, sizeof info);
   char path[4096];
   ASSERT_TRUE(CFURLGetFileSystemRepresentation(info.mCocoaAUViewBundleLocation, true,

@@ -16,7 +16,8 @@ std::string textOf(CFStringRef s) {
 }
 
 CFDataRef dataOf(const std::string& text) {
-  return CFDataCreate(nullptr, reinterpret_cast<const uint8_t*>(text.data()), static_cast<CFIndex>(text.size()));
+  return CFDataCreate(nullptr, reinterpret_cast<const uint8_t*>(text.data()),
+                      static_cast<CFIndex>(text.size()));
 }
 
 TEST(CFString, AcceptsOnlyValidUTF8) {
@@ -38,8 +39,9 @@ TEST(CFString, AcceptsOnlyValidUTF8) {
       {"past U+10FFFF", "\xF4\x90\x80\x80", false, 0},
   };
   for (const auto& c : kCases) {
-    CFStringRef s = CFStringCreateWithBytes(nullptr, reinterpret_cast<const uint8_t*>(c.bytes.data()),
-                                            static_cast<CFIndex>(c.bytes.size()), kCFStringEncodingUTF8, false);
+    CFStringRef s =
+        CFStringCreateWithBytes(nullptr, reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                                static_cast<CFIndex>(c.bytes.size()), kCFStringEncodingUTF8, false);
     EXPECT_EQ(s != nullptr, c.valid) << c.why;
     if (s) {
       EXPECT_EQ(CFStringGetLength(s), c.units) << c.why;
@@ -126,9 +128,12 @@ TEST(CFDictionary, RetainsEntriesKeepsOrderAndReleasesOnReplaceAndRemove) {
 
 TEST(CFArray, UsesTheCallbacksAndKeepsToItsCapacity) {
   static int retains = 0, releases = 0;
-  const CFArrayCallBacks counting = {
-      0, [](CFAllocatorRef, const void* v) { ++retains; return v; },
-      [](CFAllocatorRef, const void*) { ++releases; }, nullptr, nullptr};
+  const CFArrayCallBacks counting = {0,
+                                     [](CFAllocatorRef, const void* v) {
+                                       ++retains;
+                                       return v;
+                                     },
+                                     [](CFAllocatorRef, const void*) { ++releases; }, nullptr, nullptr};
   int a = 1, b = 2, c = 3;
   CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 2, &counting);
   CFArrayAppendValue(array, &a);
@@ -201,7 +206,8 @@ TEST(CFPropertyList, RefusesDamagedTextWithAMessage) {
       {"two values", head + "<string/><string/></plist>", "exactly one"},
       {"key without value", head + "<dict><key>a</key></dict></plist>", "without a value"},
       {"value without key", head + "<dict><string>a</string></dict></plist>", "expected <key>"},
-      {"duplicate key", head + "<dict><key>a</key><string/><key>a</key><string/></dict></plist>", "duplicate"},
+      {"duplicate key", head + "<dict><key>a</key><string/><key>a</key><string/></dict></plist>",
+       "duplicate"},
       {"integer overflow", head + "<integer>99999999999999999999</integer></plist>", "not an integer"},
       {"integer with letters", head + "<integer>12ab</integer></plist>", "not an integer"},
       {"empty integer", head + "<integer></integer></plist>", "not an integer"},
@@ -212,7 +218,9 @@ TEST(CFPropertyList, RefusesDamagedTextWithAMessage) {
       {"unknown element", head + "<real>1.5</real></plist>", "unsupported"},
       {"nested too deep", head + deep + "</plist>", "nested"},
       // Found by fuzzing: a message quoting bytes that are not UTF-8 was lost.
-      {"element name not UTF-8", head + "<\xff\xfe/></plist>", "unsupported element <?" "?>"},
+      {"element name not UTF-8", head + "<\xff\xfe/></plist>",
+       "unsupported element <?"
+       "?>"},
   };
   for (const auto& c : kCases) {
     CFDataRef data = dataOf(c.xml);
@@ -232,7 +240,8 @@ TEST(CFPropertyList, DecodesBase64TailsAndSkipsWhiteSpace) {
     const char* text;
     std::vector<uint8_t> bytes;
   } kCases[] = {
-      {"", {}}, {"AA==", {0}}, {"AAE=", {0, 1}}, {"AAEC", {0, 1, 2}}, {" AA\nEC ", {0, 1, 2}}, {"AAE", {0, 1}},
+      {"", {}},        {"AA==", {0}}, {"AAE=", {0, 1}}, {"AAEC", {0, 1, 2}}, {" AA\nEC ", {0, 1, 2}},
+      {"AAE", {0, 1}},
   };
   for (const auto& c : kCases) {
     CFDataRef xml = dataOf(head + c.text + "</data></plist>");
@@ -249,7 +258,7 @@ TEST(CFPropertyList, DecodesBase64TailsAndSkipsWhiteSpace) {
 // ---------------------------------------------------------------- BUNDLES
 
 class CFBundleTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     char pattern[] = "/tmp/cfbundle-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -273,8 +282,9 @@ protected:
     fclose(f);
   }
   CFBundleRef open() {
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const uint8_t*>(m_folder.c_str()), static_cast<CFIndex>(m_folder.size()), true);
+    CFURLRef url =
+        CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const uint8_t*>(m_folder.c_str()),
+                                                static_cast<CFIndex>(m_folder.size()), true);
     CFBundleRef bundle = CFBundleCreate(nullptr, url);
     CFRelease(url);
     return bundle;
@@ -311,7 +321,8 @@ TEST_F(CFBundleTest, FindsResourcesInsideResourcesOnly) {
     std::string found;  // relative to the bundle folder, "" for none
   } kCases[] = {
       {"name and type", CFSTR("knob"), CFSTR("png"), nullptr, "/Resources/knob.png"},
-      {"folder part of the name dropped", CFSTR("resources/img/knob"), CFSTR("png"), nullptr, "/Resources/knob.png"},
+      {"folder part of the name dropped", CFSTR("resources/img/knob"), CFSTR("png"), nullptr,
+       "/Resources/knob.png"},
       {"sub-folder", CFSTR("small"), CFSTR("png"), CFSTR("img"), "/Resources/img/small.png"},
       {"missing file", CFSTR("none"), CFSTR("png"), nullptr, ""},
       {"climbing sub-folder", CFSTR("secret"), CFSTR("txt"), CFSTR("../.."), ""},

@@ -31,13 +31,14 @@ ComponentResult recordingEntry(ComponentParameters* params, void* storage) {
 }
 
 class ComponentsTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     gRecorder = &m_recorder;
     gOpenStatus = noErr;
   }
   Recorder m_recorder;
-  ComponentDescription m_description{kAudioUnitType_MusicDevice, FourCharCode("kzrn"), FourCharCode("HcS1"), 0, 0};
+  ComponentDescription m_description{kAudioUnitType_MusicDevice, FourCharCode("kzrn"), FourCharCode("HcS1"),
+                                     0, 0};
 };
 
 TEST_F(ComponentsTest, OpenPassesTheInstanceAndKeepsTheStorage) {

@@ -36,8 +36,8 @@ void AUTestPlug::Reset() {
 
 void AUTestPlug::Record(Received received) {
   if (getenv("AUTEST_ECHO")) {
-    printf("plug-in %s from %s at %d:", received.sysex ? "sysex" : "midi", received.fromDevice ? "device" : "host",
-           received.offset);
+    printf("plug-in %s from %s at %d:", received.sysex ? "sysex" : "midi",
+           received.fromDevice ? "device" : "host", received.offset);
     for (uint8_t b : received.bytes) printf(" %02X", b);
     printf("\n");
     fflush(stdout);
@@ -89,11 +89,11 @@ IModuleBase* MakePlug() {
 }
 
 extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_Entry(ComponentParameters* params,
-                                                                                void* storage) {
+                                                                               void* storage) {
   return IModuleAU::IModuleAUEntry(params, storage);
 }
 
-extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_ViewEntry(ComponentParameters* params,
-                                                                                    void* storage) {
+extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_ViewEntry(
+    ComponentParameters* params, void* storage) {
   return IModuleAU::IModuleAUCarbonViewEntry(params, storage);
 }

@@ -23,7 +23,7 @@ enum ETestParams { kTestCutoff = 0, kTestWave, kTestSync, kTestVoices, kTestHidd
 constexpr int kNumTestAutomated = 4;
 
 class AUTestPlug : public IModuleAU {
-public:
+ public:
   explicit AUTestPlug(IModuleInstanceInfo info);
 
   // One handler call as received.
@@ -46,7 +46,7 @@ public:
   bool SerializeState(ByteChunk* chunk) override;
   int UnserializeState(ByteChunk* chunk, int startPos) override;
 
-private:
+ private:
   void Record(Received received);
   std::mutex m_lock;
   std::vector<Received> m_received;

@@ -1,8 +1,8 @@
 // The host program run on the test plug-in's bundle, as a user runs it:
 // command line, errors, the selectors and properties it reaches through the
 // component layer, rendering, MIDI and saved states.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,7 +36,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 }
 
 class HostTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     char pattern[] = "/tmp/vivivi-host-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -86,10 +86,16 @@ protected:
   static std::string Info(const std::string& entry, const std::string& subtype = "tstp",
                           const std::string& executable = "AUTest.so") {
     return "<plist><dict><key>Identifier</key><string>test.copy</string>"
-           "<key>Executable</key><string>" + executable + "</string>"
-           "<key>Entry</key><string>" + entry + "</string>"
+           "<key>Executable</key><string>" +
+           executable +
+           "</string>"
+           "<key>Entry</key><string>" +
+           entry +
+           "</string>"
            "<key>ComponentType</key><string>aumu</string>"
-           "<key>ComponentSubtype</key><string>" + subtype + "</string>"
+           "<key>ComponentSubtype</key><string>" +
+           subtype +
+           "</string>"
            "<key>ComponentManufacturer</key><string>HcS1</string></dict></plist>";
   }
 
@@ -97,7 +103,8 @@ protected:
   const std::string m_bundle = TEST_BUNDLE;
 };
 
-#define EXPECT_HAS(text, part) EXPECT_NE((text).find(part), std::string::npos) << "missing: " << (part) << "\nin:\n" << (text)
+#define EXPECT_HAS(text, part) \
+  EXPECT_NE((text).find(part), std::string::npos) << "missing: " << (part) << "\nin:\n" << (text)
 
 // ---- Command line and errors -------------------------------------------------------------------
 
@@ -196,18 +203,21 @@ TEST_F(HostTest, EveryPropertyIsListedWithSizeAndValue) {
   const Result r = Run({m_bundle, "properties"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const char* kLines[] = {
-      "property 0 ClassInfo global 0: size 8, writable, status 0: dictionary version=66051 type=aumu subtype=tstp "
+      "property 0 ClassInfo global 0: size 8, writable, status 0: dictionary version=66051 type=aumu "
+      "subtype=tstp "
       "manufacturer=HcS1 name=\"Bright\" data=48 bytes",
       "property 2 SampleRate global 0: size 8, writable, status 0: 48000 Hz",
       "property 3 ParameterList global 0: size 16, read-only, status 0: IDs 0 1 2 3",
-      "property 4 ParameterInfo global 0: size 104, read-only, status 0: \"Cutoff\" unit 26 min 0 max 100 default 50",
+      "property 4 ParameterInfo global 0: size 104, read-only, status 0: \"Cutoff\" unit 26 min 0 max 100 "
+      "default 50",
       "property 5 FastDispatch global 14: size 8, read-only, status 0: a procedure",
       "property 8 StreamFormat output 0: size 40, writable, status 0: 2 channels, 48000 Hz, lpcm, flags 0x29",
       "property 11 ElementCount output 0: size 4, read-only, status 0: 1",
       "property 12 Latency global 0: size 8, read-only, status 0: 0.001333 s",
       "property 13 SupportedNumChannels global 0: size 4, read-only, status 0: 2-2",
       "property 14 MaximumFramesPerSlice global 0: size 4, writable, status 0: 512",
-      "property 16 ParameterValueStrings global 1: size 8, read-only, status 0: \"Saw\", \"Square\", \"Noise\"",
+      "property 16 ParameterValueStrings global 1: size 8, read-only, status 0: \"Saw\", \"Square\", "
+      "\"Noise\"",
       "property 18 GetUIComponentList global 0: size 20, read-only, status 0: auvw tstp HcS1",
       "property 19 AudioChannelLayout global 0: size 0, read-only, status -10851",
       "property 20 TailTime global 0: size 8",
@@ -218,13 +228,16 @@ TEST_F(HostTest, EveryPropertyIsListedWithSizeAndValue) {
       "property 27 HostCallbacks global 0: size 32, writable, status 0",
       "property 28 CurrentPreset global 0: size 16, writable, status 0: 0 \"Bright\"",
       "property 30 ElementName output 0: size 8, read-only, status 0: \"output 1\"",
-      "property 31 CocoaUI global 0: size 16, read-only, status 0: bundle " TEST_BUNDLE " class \"VivivI_View\"",
+      "property 31 CocoaUI global 0: size 16, read-only, status 0: bundle " TEST_BUNDLE
+      " class \"VivivI_View\"",
       "property 32 SupportedChannelLayoutTags output 0: size 0, read-only, status -10879",
-      "property 33 ParameterStringFromValue global 0: size 24, read-only, status 0: parameter 0 at 0: \"0.0\"",
+      "property 33 ParameterStringFromValue global 0: size 24, read-only, status 0: parameter 0 at 0: "
+      "\"0.0\"",
       "property 34 ParameterIDName global 0: size 16, read-only, status 0: parameter 0: \"Cutoff\"",
       "property 35 ParameterClumpName global 0: size 16, read-only, status 0: clump 1: \"Filter\"",
       "property 36 PresentPreset global 0: size 16, writable, status 0: 0 \"Bright\"",
-      "property 38 ParameterValueFromString global 0: size 24, read-only, status 0: parameter 0 from \"0\": 0",
+      "property 38 ParameterValueFromString global 0: size 24, read-only, status 0: parameter 0 from \"0\": "
+      "0",
       "property 1000 InstrumentCount global 0: size 4, read-only, status 0: 1",
   };
   for (const char* line : kLines) EXPECT_HAS(r.out, line);
@@ -235,12 +248,9 @@ TEST_F(HostTest, StreamFormatsTheUnitCannotTakeAreRefused) {
     std::vector<std::string> format;
     bool accepted;
   } kCases[] = {
-      {{"output", "0", "2", "lpcm", "41"}, true},
-      {{"output", "0", "0", "lpcm", "41"}, false},
-      {{"output", "0", "2", "aac ", "41"}, false},
-      {{"output", "0", "2", "lpcm", "0"}, false},
-      {{"output", "0", "6", "lpcm", "41"}, false},
-      {{"output", "1", "2", "lpcm", "41"}, false},
+      {{"output", "0", "2", "lpcm", "41"}, true},  {{"output", "0", "0", "lpcm", "41"}, false},
+      {{"output", "0", "2", "aac ", "41"}, false}, {{"output", "0", "2", "lpcm", "0"}, false},
+      {{"output", "0", "6", "lpcm", "41"}, false}, {{"output", "1", "2", "lpcm", "41"}, false},
   };
   for (const auto& c : kCases) {
     std::vector<std::string> arguments = {m_bundle, "stream-format"};
@@ -268,16 +278,16 @@ TEST_F(HostTest, RendersZeroTheBuffersAndBadRendersAreRefused) {
 }
 
 TEST_F(HostTest, RenderingFollowsTheSteadyClockWithTheTransportSettings) {
-  const Result r = Run({"--block", "480", "--tempo", "140", "--play", "--cycle", "0:8", "--time-signature", "3/4",
-                        m_bundle, "render", "4"});
+  const Result r = Run({"--block", "480", "--tempo", "140", "--play", "--cycle", "0:8", "--time-signature",
+                        "3/4", m_bundle, "render", "4"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_HAS(r.out, "rendered 4 blocks of 480 frames at 48000 Hz: output silent");
 }
 
 TEST_F(HostTest, HostMidiReachesThePlugInsHandlers) {
-  const Result r = Run({m_bundle, "midi", "90,3C,64", "midi", "C0 05", "midi", "F0,3E,0B,01,F7", "note", "60.7",
-                        "100.9"},
-                       {"AUTEST_ECHO=1"});
+  const Result r =
+      Run({m_bundle, "midi", "90,3C,64", "midi", "C0 05", "midi", "F0,3E,0B,01,F7", "note", "60.7", "100.9"},
+          {"AUTEST_ECHO=1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_HAS(r.out, "plug-in midi from host at 0: 90 3C 64\n");
   EXPECT_HAS(r.out, "plug-in midi from host at 0: C0 05 00\n");
@@ -296,7 +306,8 @@ TEST_F(HostTest, AMissingMidiPortIsNamed) {
 }
 
 TEST_F(HostTest, ParametersAreSetAndRead) {
-  const Result r = Run({m_bundle, "set-param", "0", "12.5", "get-param", "0", "set-param", "3", "20", "get-param", "3"});
+  const Result r =
+      Run({m_bundle, "set-param", "0", "12.5", "get-param", "0", "set-param", "3", "20", "get-param", "3"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_HAS(r.out, "parameter 0: 12.5\n");
   EXPECT_HAS(r.out, "parameter 3: 8\n");  // held at the maximum
@@ -305,9 +316,10 @@ TEST_F(HostTest, ParametersAreSetAndRead) {
 // ---- Saved states --------------------------------------------------------------------------------
 
 TEST_F(HostTest, StateSavedByOneInstanceIsRestoredIntoAnotherByteForByte) {
-  const std::string first = m_dir + "/first.plist", second = m_dir + "/second.plist", third = m_dir + "/third.plist";
-  Result r = Run({m_bundle, "set-param", "0", "12.5", "set-param", "1", "2", "set-param", "4", "0.75", "save-state",
-                  first});
+  const std::string first = m_dir + "/first.plist", second = m_dir + "/second.plist",
+                    third = m_dir + "/third.plist";
+  Result r = Run({m_bundle, "set-param", "0", "12.5", "set-param", "1", "2", "set-param", "4", "0.75",
+                  "save-state", first});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // Another run, another instance.
   r = Run({m_bundle, "restore-state", first, "get-param", "0", "get-param", "4", "save-state", second});
@@ -316,7 +328,8 @@ TEST_F(HostTest, StateSavedByOneInstanceIsRestoredIntoAnotherByteForByte) {
   EXPECT_HAS(r.out, "parameter 4: 0.75\n");
   EXPECT_EQ(ReadFile(second), ReadFile(first));
   // Within one run: a new instance after the save.
-  r = Run({m_bundle, "restore-state", first, "reopen", "get-param", "0", "restore-state", first, "save-state", third});
+  r = Run({m_bundle, "restore-state", first, "reopen", "get-param", "0", "restore-state", first, "save-state",
+           third});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_HAS(r.out, "reopened a new instance\nparameter 0: 50\n");
   EXPECT_EQ(ReadFile(third), ReadFile(first));
@@ -333,7 +346,8 @@ TEST_F(HostTest, DamagedOrForeignStatesAreRefused) {
     if (at != std::string::npos) changed.replace(at, from.size(), to);
     return changed;
   };
-  const std::string data = text.substr(text.find("<data>") + 6, text.find("</data>") - text.find("<data>") - 6);
+  const std::string data =
+      text.substr(text.find("<data>") + 6, text.find("</data>") - text.find("<data>") - 6);
   const struct {
     const char* why;
     std::string file;

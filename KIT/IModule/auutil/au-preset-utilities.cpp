@@ -60,9 +60,9 @@ Boolean CFAUPresetArrayEqualCallBack(const void* preset1, const void* preset2) {
          CFStringCompare(a->auPreset.presetName, b->auPreset.presetName, 0) == kCFCompareEqualTo;
 }
 
-const CFArrayCallBacks kCFAUPresetArrayCallBacks = {0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack,
-                                                    CFAUPresetArrayCopyDescriptionCallBack,
-                                                    CFAUPresetArrayEqualCallBack};
+const CFArrayCallBacks kCFAUPresetArrayCallBacks = {
+    0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack, CFAUPresetArrayCopyDescriptionCallBack,
+    CFAUPresetArrayEqualCallBack};
 
 void CFAUPresetArrayCallBacks_Init(CFArrayCallBacks* callBacks) {
   if (callBacks) *callBacks = kCFAUPresetArrayCallBacks;

@@ -7,10 +7,10 @@
 #include "platform/corefoundation/CoreFoundation.h"
 
 struct CFAUPreset {
-  AUPreset auPreset;          // preset number and name (the name is owned)
-  uint32_t version;           // always 0
-  CFAllocatorRef allocator;   // the allocator that made the record
-  CFIndex retainCount;        // 1 at creation
+  AUPreset auPreset;         // preset number and name (the name is owned)
+  uint32_t version;          // always 0
+  CFAllocatorRef allocator;  // the allocator that made the record
+  CFIndex retainCount;       // 1 at creation
 };
 typedef CFAUPreset* CFAUPresetRef;
 
