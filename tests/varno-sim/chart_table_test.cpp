@@ -63,9 +63,9 @@ TEST(VarnoSimChartTable, EverySoundParameterRowMatchesTheSimulatorTable) {
     const std::string where = "row " + cells[0] + " " + cells[1];
     EXPECT_EQ(cells[1], parameter->name) << where;
     EXPECT_EQ(leadingNumber(cells[2]), parameter->dumpByte) << where;
-    const Coding dumpCoding = cells[2].find("value + 16") != std::string::npos ? Coding::PlusSixteen
+    const Coding dumpCoding = cells[2].find("value + 16") != std::string::npos   ? Coding::PlusSixteen
                               : cells[2].find("clock code") != std::string::npos ? Coding::ClockCode
-                                                                                  : Coding::Plain;
+                                                                                 : Coding::Plain;
     if (parameter->dumpByte >= 0) {
       EXPECT_EQ(dumpCoding, parameter->coding) << where;
     }
@@ -138,7 +138,8 @@ TEST(VarnoSimChartTable, DumpBytesControllersAndAddressesAreEachUsedOnce) {
     // The largest code must stay a data byte.
     EXPECT_LE(parameter->coding == Coding::PlusSixteen ? parameter->maximum + 16 : parameter->maximum, 127);
     if (parameter->addressLow >= 0) {
-      EXPECT_TRUE(addresses.insert({parameter->addressLow, parameter->addressHigh}).second) << parameter->name;
+      EXPECT_TRUE(addresses.insert({parameter->addressLow, parameter->addressHigh}).second)
+          << parameter->name;
       EXPECT_EQ(soundParameterByAddress(parameter->addressLow, parameter->addressHigh), parameter);
     }
   }
@@ -149,7 +150,8 @@ TEST(VarnoSimChartTable, DumpBytesControllersAndAddressesAreEachUsedOnce) {
 
 TEST(VarnoSimChartTable, AddressesTheEditorTreatsSpeciallyNameTheChartParameters) {
   const std::map<std::pair<int, int>, int> kSpecial = {
-      {{0x29, 0x00}, 0}, {{0x6B, 0x00}, 1}, {{0x70, 0x00}, 2}, {{0x7B, 0x01}, 7}, {{0x00, 0x02}, 38}, {{0x10, 0x00}, 50},
+      {{0x29, 0x00}, 0}, {{0x6B, 0x00}, 1},  {{0x70, 0x00}, 2},
+      {{0x7B, 0x01}, 7}, {{0x00, 0x02}, 38}, {{0x10, 0x00}, 50},
   };
   for (const auto& entry : kSpecial) {
     const SoundParameter* parameter = soundParameterByAddress(entry.first.first, entry.first.second);

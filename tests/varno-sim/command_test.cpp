@@ -8,7 +8,7 @@ namespace varno {
 namespace {
 
 class VarnoSimCommand : public ::testing::Test {
-protected:
+ protected:
   CommandResult run(const std::string& line) { return runCommand(line, synth, policy); }
 
   Synth synth{SynthSettings{2, false, 100}};
@@ -16,18 +16,21 @@ protected:
 };
 
 TEST_F(VarnoSimCommand, EveryAnswerEndsWithOkOrError) {
-  for (const char* line : {"help", "show edit", "show program 98", "show globals", "show dump edit", "show dump 4",
-                           "set 39 5", "turn 39 6", "select 2", "send-param 0", "send-param 0 3", "send-cc 1 2",
-                           "send-pc 5", "send-raw F0 7E F7", "answer late 10", "answer now", "pace cable",
-                           "records", "records clear", "wait 0"}) {
+  for (const char* line :
+       {"help",           "show edit",   "show program 98", "show globals",      "show dump edit",
+        "show dump 4",    "set 39 5",    "turn 39 6",       "select 2",          "send-param 0",
+        "send-param 0 3", "send-cc 1 2", "send-pc 5",       "send-raw F0 7E F7", "answer late 10",
+        "answer now",     "pace cable",  "records",         "records clear",     "wait 0"}) {
     const CommandResult result = run(line);
     ASSERT_FALSE(result.lines.empty()) << line;
     EXPECT_EQ(result.lines.back(), "ok") << line;
   }
-  for (const char* line : {"show", "show program 99", "show dump -1", "set 72 1", "set 999 1", "set 39", "set 39 x",
-                           "turn 140 1", "select 99", "send-param 24", "send-param 72", "send-cc 128 0",
-                           "send-cc 1 200", "send-pc 128", "send-raw F0 XYZ", "send-raw 100", "answer later",
-                           "answer late -1", "pace slow", "records all", "wait -5", "frobnicate"}) {
+  for (const char* line :
+       {"show",          "show program 99", "show dump -1",   "set 72 1",    "set 999 1",
+        "set 39",        "set 39 x",        "turn 140 1",     "select 99",   "send-param 24",
+        "send-param 72", "send-cc 128 0",   "send-cc 1 200",  "send-pc 128", "send-raw F0 XYZ",
+        "send-raw 100",  "answer later",    "answer late -1", "pace slow",   "records all",
+        "wait -5",       "frobnicate"}) {
     const CommandResult result = run(line);
     ASSERT_EQ(result.lines.size(), 1u) << line;
     EXPECT_EQ(result.lines.back().rfind("error: ", 0), 0u) << line << ": " << result.lines.back();

@@ -19,7 +19,11 @@
 #include <thread>
 #include <vector>
 
+#include "tools/varno-sim/CommandInterpreter.h"
+
 namespace {
+
+using varno::hexText;
 
 using Bytes = std::vector<unsigned char>;
 using std::chrono::steady_clock;
@@ -34,7 +38,7 @@ std::string uniqueName(const char* role) {
 
 // The simulator process with its standard input and output on pipes.
 class SimProcess {
-public:
+ public:
   explicit SimProcess(const std::vector<std::string>& arguments) {
     int toChild[2];
     int fromChild[2];
@@ -126,7 +130,7 @@ public:
 
   bool started() const { return m_pid > 0; }
 
-private:
+ private:
   pid_t m_pid = -1;
   int m_input = -1;
   int m_output = -1;
@@ -137,7 +141,7 @@ private:
 // changes while other clients come and go (tests run in parallel), so the
 // test's ports are virtual and joined here by their exact names.
 class JackConnector {
-public:
+ public:
   JackConnector() : m_client(jack_client_open(uniqueName("connector").c_str(), JackNoStartServer, nullptr)) {}
   ~JackConnector() {
     if (m_client != nullptr) jack_client_close(m_client);
@@ -147,7 +151,8 @@ public:
   std::string fullName(const std::string& portName) const {
     std::string found;
     if (m_client == nullptr) return found;
-    const char** ports = jack_get_ports(m_client, ("^.*:" + portName + "$").c_str(), JACK_DEFAULT_MIDI_TYPE, 0);
+    const char** ports =
+        jack_get_ports(m_client, ("^.*:" + portName + "$").c_str(), JACK_DEFAULT_MIDI_TYPE, 0);
     if (ports != nullptr && ports[0] != nullptr) found = ports[0];
     if (ports != nullptr) jack_free(ports);
     return found;
@@ -156,17 +161,19 @@ public:
   bool connect(const std::string& sourcePort, const std::string& destinationPort) const {
     const std::string source = fullName(sourcePort);
     const std::string destination = fullName(destinationPort);
-    return !source.empty() && !destination.empty() && jack_connect(m_client, source.c_str(), destination.c_str()) == 0;
+    return !source.empty() && !destination.empty() &&
+           jack_connect(m_client, source.c_str(), destination.c_str()) == 0;
   }
 
-private:
+ private:
   jack_client_t* m_client;
 };
 
 // The test's own pair of JACK ports, joined to the simulator's.
 class MidiPeer {
-public:
-  MidiPeer() : m_input(RtMidi::UNIX_JACK, uniqueName("peer")), m_output(RtMidi::UNIX_JACK, uniqueName("peer")) {
+ public:
+  MidiPeer()
+      : m_input(RtMidi::UNIX_JACK, uniqueName("peer")), m_output(RtMidi::UNIX_JACK, uniqueName("peer")) {
     m_input.ignoreTypes(false, true, true);
     m_input.setCallback(&MidiPeer::onInput, this);
     m_input.openVirtualPort(m_inputName);
@@ -195,7 +202,7 @@ public:
     return bytes;
   }
 
-private:
+ private:
   static void onInput(double, std::vector<unsigned char>* message, void* self) {
     MidiPeer* peer = static_cast<MidiPeer*>(self);
     {
@@ -214,26 +221,16 @@ private:
   std::deque<Bytes> m_messages;
 };
 
-std::string hexText(const Bytes& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i > 0) text += ' ';
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 0x0F];
-  }
-  return text;
-}
-
 class VarnoSimOverJack : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
-    m_sim = std::make_unique<SimProcess>(std::vector<std::string>{"--api", "jack", "--client", uniqueName("sim"),
-                                                                  "--in-port", m_inPort, "--out-port", m_outPort,
-                                                                  "--device-id", "5"});
+    m_sim = std::make_unique<SimProcess>(
+        std::vector<std::string>{"--api", "jack", "--client", uniqueName("sim"), "--in-port", m_inPort,
+                                 "--out-port", m_outPort, "--device-id", "5"});
     ASSERT_TRUE(m_sim->started());
     const std::string ready = m_sim->readLine();
-    ASSERT_EQ(ready.rfind("ready jack", 0), 0u) << "varno-sim did not start (is the JACK server running?): " << ready;
+    ASSERT_EQ(ready.rfind("ready jack", 0), 0u)
+        << "varno-sim did not start (is the JACK server running?): " << ready;
     ASSERT_TRUE(m_peer.connect(m_inPort, m_outPort)) << "simulator ports not found";
     // JACK connections take effect in the next cycle; an answered enquiry
     // shows that both directions are through.

@@ -11,10 +11,12 @@ namespace {
 constexpr int kOwnId = 3;
 
 class VarnoSimSynth : public ::testing::Test {
-protected:
+ protected:
   VarnoSimSynth() : synth(SynthSettings{kOwnId, false, 1000}) {}
 
-  std::vector<Bytes> receive(const Bytes& bytes) { return synth.receive(bytes.data(), bytes.size(), ++clock); }
+  std::vector<Bytes> receive(const Bytes& bytes) {
+    return synth.receive(bytes.data(), bytes.size(), ++clock);
+  }
   const Record& lastRecord() const { return synth.records().back(); }
 
   // A sound dump built the way the editor builds one (the Varno's own builder
@@ -151,8 +153,8 @@ TEST_F(VarnoSimSynth, MalformedSoundDumpsChangeNothing) {
     const char* why;
     Bytes message;
   } kCases[] = {
-      {"missing F7", missingEnd},     {"data byte 80", highByte},        {"model 16", secondGeneration},
-      {"command 02", unknownCommand}, {"store above 98", storeAbove98},  {"75 bytes", truncated},
+      {"missing F7", missingEnd},     {"data byte 80", highByte},       {"model 16", secondGeneration},
+      {"command 02", unknownCommand}, {"store above 98", storeAbove98}, {"75 bytes", truncated},
       {"77 bytes", longer},
   };
   const Sound editBefore = synth.editBuffer();

@@ -34,10 +34,10 @@ TEST(VarnoSimTransmitSchedule, AnswerDelayOnlyWhenLate) {
 TEST(VarnoSimOptions, ReadsEveryOption) {
   SimOptions options;
   std::string error;
-  ASSERT_TRUE(parseOptions({"--client", "c", "--in-port", "i", "--out-port", "o", "--api", "jack", "--device-id", "15",
-                            "--answer", "late:250", "--pace", "cable", "--strict-checksum", "--script", "s.txt",
-                            "--no-stdin"},
-                           options, error))
+  ASSERT_TRUE(parseOptions(
+      {"--client", "c", "--in-port", "i", "--out-port", "o", "--api", "jack", "--device-id", "15", "--answer",
+       "late:250", "--pace", "cable", "--strict-checksum", "--script", "s.txt", "--no-stdin"},
+      options, error))
       << error;
   EXPECT_EQ(options.clientName, "c");
   EXPECT_EQ(options.inPortName, "i");
@@ -80,8 +80,9 @@ TEST(VarnoSimOptions, RefusesBadInputWithAReason) {
 
 TEST(VarnoSimOptions, UsageNamesEveryOptionAndCommand) {
   const std::string usage = usageText();
-  for (const char* word : {"--client", "--in-port", "--out-port", "--api", "--device-id", "--answer", "--pace",
-                           "--strict-checksum", "--script", "--no-stdin", "send-param", "records", "quit"})
+  for (const char* word :
+       {"--client", "--in-port", "--out-port", "--api", "--device-id", "--answer", "--pace",
+        "--strict-checksum", "--script", "--no-stdin", "send-param", "records", "quit"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

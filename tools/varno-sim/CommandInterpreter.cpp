@@ -27,16 +27,6 @@ const char kHelp[] =
     "  help                      this list\n"
     "  quit                      end the program\n";
 
-bool parseInteger(const std::string& text, long minimum, long maximum, long& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || end == nullptr || *end != '\0' || parsed < minimum || parsed > maximum) return false;
-  value = parsed;
-  return true;
-}
-
 bool parseHexByte(const std::string& text, uint8_t& value) {
   if (text.empty() || text.size() > 2) return false;
   char* end = nullptr;
@@ -66,6 +56,16 @@ std::string soundValuesText(const Sound& sound) {
 }  // namespace
 
 const char* commandHelpText() { return kHelp; }
+
+bool parseDecimal(const std::string& text, long minimum, long maximum, long& value) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || end == nullptr || *end != '\0' || parsed < minimum || parsed > maximum) return false;
+  value = parsed;
+  return true;
+}
 
 std::string hexText(const Bytes& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -102,8 +102,9 @@ CommandResult runCommand(const std::string& line, Synth& synth, OutputPolicy& po
       text += " " + std::to_string(index) + "=" + std::to_string(synth.value(index));
     result.lines.push_back(text);
   } else if (command == "show" && arguments == 2 && words[1] == "program") {
-    if (!parseInteger(words[2], 0, kProgramCount - 1, a)) return failure("program must be 0..98");
-    result.lines.push_back("program " + std::to_string(a) + " " + soundValuesText(synth.program(static_cast<int>(a))));
+    if (!parseDecimal(words[2], 0, kProgramCount - 1, a)) return failure("program must be 0..98");
+    result.lines.push_back("program " + std::to_string(a) + " " +
+                           soundValuesText(synth.program(static_cast<int>(a))));
   } else if (command == "show" && arguments == 1 && words[1] == "globals") {
     std::string text = "globals";
     for (int slot = 0; slot < kGlobalSettingCount; ++slot) {
@@ -115,35 +116,37 @@ CommandResult runCommand(const std::string& line, Synth& synth, OutputPolicy& po
     if (words[2] == "edit") {
       result.lines.push_back("dump " + hexText(synth.editBufferDump()));
     } else {
-      if (!parseInteger(words[2], 0, kProgramCount - 1, a)) return failure("program must be 0..98 or edit");
+      if (!parseDecimal(words[2], 0, kProgramCount - 1, a)) return failure("program must be 0..98 or edit");
       result.lines.push_back("dump " + hexText(synth.programDump(static_cast<int>(a))));
     }
   } else if ((command == "set" || command == "turn") && arguments == 2) {
-    if (!parseInteger(words[1], 0, 255, a) || !isKnownIndex(synth, a)) return failure("unknown parameter index");
-    if (!parseInteger(words[2], -1000000, 1000000, b)) return failure("value must be a number");
+    if (!parseDecimal(words[1], 0, 255, a) || !isKnownIndex(synth, a))
+      return failure("unknown parameter index");
+    if (!parseDecimal(words[2], -1000000, 1000000, b)) return failure("value must be a number");
     if (command == "set") {
       synth.setValue(static_cast<int>(a), static_cast<int>(b));
     } else {
       result.messages = synth.turn(static_cast<int>(a), static_cast<int>(b));
     }
   } else if (command == "select" && arguments == 1) {
-    if (!parseInteger(words[1], 0, kProgramCount - 1, a)) return failure("program must be 0..98");
+    if (!parseDecimal(words[1], 0, kProgramCount - 1, a)) return failure("program must be 0..98");
     result.messages = synth.selectProgram(static_cast<int>(a));
   } else if (command == "send-param" && (arguments == 1 || arguments == 2)) {
-    if (!parseInteger(words[1], 0, kSoundParameterCount - 1, a)) return failure("parameter index must be 0..71");
+    if (!parseDecimal(words[1], 0, kSoundParameterCount - 1, a))
+      return failure("parameter index must be 0..71");
     const SoundParameter* parameter = soundParameter(static_cast<int>(a));
     if (parameter->addressLow < 0) return failure("parameter has no single-parameter address");
     if (arguments == 2) {
-      if (!parseInteger(words[2], -1000000, 1000000, b)) return failure("value must be a number");
+      if (!parseDecimal(words[2], -1000000, 1000000, b)) return failure("value must be a number");
       synth.setValue(static_cast<int>(a), static_cast<int>(b));
     }
     result.messages.push_back(synth.parameterMessage(static_cast<int>(a)));
   } else if (command == "send-cc" && arguments == 2) {
-    if (!parseInteger(words[1], 0, 127, a) || !parseInteger(words[2], 0, 127, b))
+    if (!parseDecimal(words[1], 0, 127, a) || !parseDecimal(words[2], 0, 127, b))
       return failure("controller and value must be 0..127");
     result.messages.push_back(synth.controlChange(static_cast<int>(a), static_cast<int>(b)));
   } else if (command == "send-pc" && arguments == 1) {
-    if (!parseInteger(words[1], 0, 127, a)) return failure("program must be 0..127");
+    if (!parseDecimal(words[1], 0, 127, a)) return failure("program must be 0..127");
     result.messages.push_back(synth.programChange(static_cast<int>(a)));
   } else if (command == "send-raw" && arguments >= 1) {
     Bytes bytes;
@@ -158,7 +161,7 @@ CommandResult runCommand(const std::string& line, Synth& synth, OutputPolicy& po
       policy.answerMode = AnswerMode::Now;
     } else if (words[1] == "never" && arguments == 1) {
       policy.answerMode = AnswerMode::Never;
-    } else if (words[1] == "late" && arguments == 2 && parseInteger(words[2], 0, 600000, a)) {
+    } else if (words[1] == "late" && arguments == 2 && parseDecimal(words[2], 0, 600000, a)) {
       policy.answerMode = AnswerMode::Late;
       policy.lateMicroseconds = a * 1000;
     } else {
@@ -173,15 +176,15 @@ CommandResult runCommand(const std::string& line, Synth& synth, OutputPolicy& po
     } else {
       for (const Record& record : synth.records()) {
         result.lines.push_back("record " + std::to_string(record.timeMicroseconds) + " " +
-                               (record.direction == Direction::Received ? "in " : "out ") + record.kind + " " +
-                               outcomeName(record.outcome) + " " + faultName(record.fault) + " " +
+                               (record.direction == Direction::Received ? "in " : "out ") + record.kind +
+                               " " + outcomeName(record.outcome) + " " + faultName(record.fault) + " " +
                                hexText(record.bytes));
       }
       result.lines.push_back("records " + std::to_string(synth.records().size()) + " dropped " +
                              std::to_string(synth.droppedRecords()));
     }
   } else if (command == "wait" && arguments == 1) {
-    if (!parseInteger(words[1], 0, 600000, a)) return failure("wait takes 0..600000 ms");
+    if (!parseDecimal(words[1], 0, 600000, a)) return failure("wait takes 0..600000 ms");
     result.waitMicroseconds = a * 1000;
   } else {
     return failure("unknown command or wrong arguments: " + command + " (try help)");

@@ -32,4 +32,8 @@ CommandResult runCommand(const std::string& line, Synth& synth, OutputPolicy& po
 // Hexadecimal bytes separated by blanks ("F0 3E 0B").
 std::string hexText(const Bytes& bytes);
 
+// Reads a whole text as a decimal number within [minimum, maximum]; false (value
+// untouched) for an empty text, trailing characters or a number outside.
+bool parseDecimal(const std::string& text, long minimum, long maximum, long& value);
+
 }  // namespace varno

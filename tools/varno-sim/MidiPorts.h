@@ -16,7 +16,7 @@ class RtMidiOut;
 namespace varno {
 
 class MidiPorts {
-public:
+ public:
   using Handler = std::function<void(const uint8_t* data, size_t size)>;
 
   // Opens both ports on the MIDI system "alsa" or "jack". Throws
@@ -31,7 +31,7 @@ public:
   // thread only.
   bool send(const std::vector<uint8_t>& bytes);
 
-private:
+ private:
   static void onInput(double deltaSeconds, std::vector<unsigned char>* message, void* self);
 
   Handler m_handler;

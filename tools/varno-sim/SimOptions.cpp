@@ -1,24 +1,8 @@
 #include "tools/varno-sim/SimOptions.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "tools/varno-sim/CommandInterpreter.h"
 
 namespace varno {
-namespace {
-
-bool readInteger(const std::string& text, long minimum, long maximum, long& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || parsed < minimum || parsed > maximum) return false;
-  value = parsed;
-  return true;
-}
-
-}  // namespace
 
 bool parseOptions(const std::vector<std::string>& arguments, SimOptions& options, std::string& error) {
   auto fail = [&error](const std::string& why) {
@@ -42,11 +26,12 @@ bool parseOptions(const std::vector<std::string>& arguments, SimOptions& options
       options.strictChecksum = true;
       continue;
     }
-    static const char* const kValueOptions[] = {"--client", "--in-port", "--out-port", "--api",
-                                                 "--device-id", "--answer", "--pace", "--script"};
+    static const char* const kValueOptions[] = {"--client",    "--in-port", "--out-port", "--api",
+                                                "--device-id", "--answer",  "--pace",     "--script"};
     bool known = false;
     for (const char* name : kValueOptions) known = known || option == name;
-    if (!known) return fail(option.rfind("-", 0) == 0 ? "unknown option " + option : "unexpected argument " + option);
+    if (!known)
+      return fail(option.rfind("-", 0) == 0 ? "unknown option " + option : "unexpected argument " + option);
     if (!hasValue) return fail("option " + option + " needs a value");
     if (option == "--client") {
       if (value.empty()) return fail("--client needs a name");
@@ -61,14 +46,14 @@ bool parseOptions(const std::vector<std::string>& arguments, SimOptions& options
       if (value != "alsa" && value != "jack") return fail("--api takes alsa or jack");
       options.api = value;
     } else if (option == "--device-id") {
-      if (!readInteger(value, 0, 15, number)) return fail("--device-id takes 0..15");
+      if (!parseDecimal(value, 0, 15, number)) return fail("--device-id takes 0..15");
       options.deviceId = static_cast<int>(number);
     } else if (option == "--answer") {
       if (value == "now") {
         options.policy.answerMode = AnswerMode::Now;
       } else if (value == "never") {
         options.policy.answerMode = AnswerMode::Never;
-      } else if (value.rfind("late:", 0) == 0 && readInteger(value.substr(5), 0, 600000, number)) {
+      } else if (value.rfind("late:", 0) == 0 && parseDecimal(value.substr(5), 0, 600000, number)) {
         options.policy.answerMode = AnswerMode::Late;
         options.policy.lateMicroseconds = number * 1000;
       } else {
@@ -86,7 +71,8 @@ bool parseOptions(const std::vector<std::string>& arguments, SimOptions& options
   return true;
 }
 
-std::string chooseMidiSystem(const std::string& requested, const char* environment, bool alsaSequencerExists) {
+std::string chooseMidiSystem(const std::string& requested, const char* environment,
+                             bool alsaSequencerExists) {
   if (requested == "alsa" || requested == "jack") return requested;
   const std::string fromEnvironment = environment != nullptr ? environment : "";
   if (fromEnvironment == "alsa" || fromEnvironment == "jack") return fromEnvironment;

@@ -10,10 +10,10 @@
 namespace varno {
 
 struct SimOptions {
-  std::string clientName = "varno-sim";  // MIDI client name of both ports
-  std::string inPortName = "Varno In";   // the port the Varno receives on
-  std::string outPortName = "Varno Out"; // the port the Varno sends on
-  std::string api;                       // "alsa", "jack" or empty: VIVIVI_MIDI_API, else by system
+  std::string clientName = "varno-sim";   // MIDI client name of both ports
+  std::string inPortName = "Varno In";    // the port the Varno receives on
+  std::string outPortName = "Varno Out";  // the port the Varno sends on
+  std::string api;                        // "alsa", "jack" or empty: VIVIVI_MIDI_API, else by system
   int deviceId = 0;
   OutputPolicy policy;
   bool strictChecksum = false;

@@ -21,7 +21,7 @@ struct OutputPolicy {
 };
 
 class TransmitSchedule {
-public:
+ public:
   // The time at which a message of byteCount bytes handed over at readyAt is
   // complete at the receiver: it starts when the line is free and not before
   // readyAt, and at cable pace it takes byteCount x 320 microseconds. Times
@@ -32,7 +32,7 @@ public:
   // (0, or lateMicroseconds in AnswerMode::Late; never negative).
   static int64_t answerDelay(const OutputPolicy& policy);
 
-private:
+ private:
   int64_t m_lineFreeAt = 0;
 };
 

@@ -7,7 +7,7 @@
 namespace varno {
 
 class GlobalValues {
-public:
+ public:
   // Every setting at its table initial value.
   GlobalValues();
 
@@ -23,7 +23,7 @@ public:
 
   bool operator==(const GlobalValues& other) const;
 
-private:
+ private:
   int m_values[kGlobalSettingCount];
 };
 

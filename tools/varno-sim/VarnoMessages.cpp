@@ -4,37 +4,62 @@ namespace varno {
 
 const char* faultName(Fault fault) {
   switch (fault) {
-    case Fault::None: return "none";
-    case Fault::Empty: return "empty";
-    case Fault::NotFramed: return "not-framed";
-    case Fault::DataByteTooLarge: return "data-byte-too-large";
-    case Fault::ForeignManufacturer: return "foreign-manufacturer";
-    case Fault::SecondGeneration: return "second-generation";
-    case Fault::UnknownModel: return "unknown-model";
-    case Fault::UnknownCommand: return "unknown-command";
-    case Fault::WrongLength: return "wrong-length";
-    case Fault::OtherDevice: return "other-device";
-    case Fault::ProgramOutOfRange: return "program-out-of-range";
-    case Fault::ChecksumMismatch: return "checksum-mismatch";
-    case Fault::UnknownAddress: return "unknown-address";
-    case Fault::UnknownController: return "unknown-controller";
-    case Fault::UnknownNumber: return "unknown-number";
-    case Fault::OtherChannel: return "other-channel";
-    case Fault::NotAnswering: return "not-answering";
+    case Fault::None:
+      return "none";
+    case Fault::Empty:
+      return "empty";
+    case Fault::NotFramed:
+      return "not-framed";
+    case Fault::DataByteTooLarge:
+      return "data-byte-too-large";
+    case Fault::ForeignManufacturer:
+      return "foreign-manufacturer";
+    case Fault::SecondGeneration:
+      return "second-generation";
+    case Fault::UnknownModel:
+      return "unknown-model";
+    case Fault::UnknownCommand:
+      return "unknown-command";
+    case Fault::WrongLength:
+      return "wrong-length";
+    case Fault::OtherDevice:
+      return "other-device";
+    case Fault::ProgramOutOfRange:
+      return "program-out-of-range";
+    case Fault::ChecksumMismatch:
+      return "checksum-mismatch";
+    case Fault::UnknownAddress:
+      return "unknown-address";
+    case Fault::UnknownController:
+      return "unknown-controller";
+    case Fault::UnknownNumber:
+      return "unknown-number";
+    case Fault::OtherChannel:
+      return "other-channel";
+    case Fault::NotAnswering:
+      return "not-answering";
   }
   return "?";
 }
 
 const char* sysExKindName(SysExKind kind) {
   switch (kind) {
-    case SysExKind::Unknown: return "sysex";
-    case SysExKind::Enquiry: return "enquiry";
-    case SysExKind::EditBufferRequest: return "edit-buffer-request";
-    case SysExKind::ProgramRequest: return "program-request";
-    case SysExKind::SoundDump: return "sound-dump";
-    case SysExKind::SoundStore: return "sound-store";
-    case SysExKind::GlobalDump: return "global-dump";
-    case SysExKind::ParameterChange: return "parameter";
+    case SysExKind::Unknown:
+      return "sysex";
+    case SysExKind::Enquiry:
+      return "enquiry";
+    case SysExKind::EditBufferRequest:
+      return "edit-buffer-request";
+    case SysExKind::ProgramRequest:
+      return "program-request";
+    case SysExKind::SoundDump:
+      return "sound-dump";
+    case SysExKind::SoundStore:
+      return "sound-store";
+    case SysExKind::GlobalDump:
+      return "global-dump";
+    case SysExKind::ParameterChange:
+      return "parameter";
   }
   return "?";
 }

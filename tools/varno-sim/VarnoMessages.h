@@ -31,21 +31,21 @@ constexpr uint8_t kCommandEnquiry = 0x48;
 enum class Fault : uint8_t {
   None,
   Empty,
-  NotFramed,           // no F0 first or no F7 last
-  DataByteTooLarge,    // a byte of 80 or above between F0 and F7
-  ForeignManufacturer, // byte 1 is not 3E
-  SecondGeneration,    // model byte 16
+  NotFramed,            // no F0 first or no F7 last
+  DataByteTooLarge,     // a byte of 80 or above between F0 and F7
+  ForeignManufacturer,  // byte 1 is not 3E
+  SecondGeneration,     // model byte 16
   UnknownModel,
   UnknownCommand,
-  WrongLength,         // the length does not fit the command
-  OtherDevice,         // a request for another device ID
-  ProgramOutOfRange,   // a program above 98
+  WrongLength,        // the length does not fit the command
+  OtherDevice,        // a request for another device ID
+  ProgramOutOfRange,  // a program above 98
   ChecksumMismatch,
-  UnknownAddress,      // a parameter message for an address no parameter has
+  UnknownAddress,  // a parameter message for an address no parameter has
   UnknownController,
-  UnknownNumber,       // parameter-number data without a known number selected
-  OtherChannel,        // a channel message on a channel the Varno does not hear
-  NotAnswering,        // a request while answers are withheld
+  UnknownNumber,  // parameter-number data without a known number selected
+  OtherChannel,   // a channel message on a channel the Varno does not hear
+  NotAnswering,   // a request while answers are withheld
 };
 const char* faultName(Fault fault);
 
@@ -68,10 +68,10 @@ struct SysExMessage {
   Fault fault = Fault::None;
   int deviceByte = -1;
   int command = -1;
-  int program = -1;      // requests and dumps: byte 5
-  int addressLow = -1;   // parameter message: bytes 5 and 6
+  int program = -1;     // requests and dumps: byte 5
+  int addressLow = -1;  // parameter message: bytes 5 and 6
   int addressHigh = -1;
-  int valueLow = -1;     // parameter message: bytes 7 and 8
+  int valueLow = -1;  // parameter message: bytes 7 and 8
   int valueHigh = -1;
 };
 

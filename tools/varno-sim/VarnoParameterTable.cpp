@@ -113,7 +113,8 @@ const SoundParameter* soundParameterByController(int controller) {
 
 const SoundParameter* soundParameterByAddress(int addressLow, int addressHigh) {
   for (const SoundParameter& parameter : kSoundParameters)
-    if (parameter.addressLow >= 0 && parameter.addressLow == addressLow && parameter.addressHigh == addressHigh)
+    if (parameter.addressLow >= 0 && parameter.addressLow == addressLow &&
+        parameter.addressHigh == addressHigh)
       return &parameter;
   return nullptr;
 }

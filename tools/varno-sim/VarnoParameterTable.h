@@ -15,7 +15,7 @@ constexpr int kProgramCount = 99;  // programs 0..98
 constexpr int kSoundDumpSize = 76;
 constexpr int kGlobalDumpSize = 12;
 constexpr int kParameterMessageSize = 10;
-constexpr int kFirstSoundByte = 6;   // dump bytes 6..70 carry sound parameters
+constexpr int kFirstSoundByte = 6;  // dump bytes 6..70 carry sound parameters
 constexpr int kLastSoundByte = 70;
 constexpr int kMaximumDeviceId = 15;
 
@@ -51,8 +51,8 @@ struct SoundParameter {
   int minimum;
   int maximum;
   int initial;
-  int controller;   // control change number
-  int addressLow;   // single-parameter address (c, d), -1 when it has none
+  int controller;  // control change number
+  int addressLow;  // single-parameter address (c, d), -1 when it has none
   int addressHigh;
 };
 

@@ -65,7 +65,8 @@ bool Sound::setCode(int dumpByte, int code) {
     m_codes[dumpByte - kFirstSoundByte] = static_cast<uint8_t>(limitToRange(code, 0, kMaximumClockCode));
     return true;
   }
-  m_codes[dumpByte - kFirstSoundByte] = static_cast<uint8_t>(encodeValue(*parameter, decodeCode(*parameter, code)));
+  m_codes[dumpByte - kFirstSoundByte] =
+      static_cast<uint8_t>(encodeValue(*parameter, decodeCode(*parameter, code)));
   return true;
 }
 

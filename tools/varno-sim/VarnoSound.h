@@ -13,7 +13,7 @@
 namespace varno {
 
 class Sound {
-public:
+ public:
   // The Varno's initial sound: every parameter at its table initial value, the
   // arpeggiator on its own tempo.
   Sound();
@@ -39,7 +39,7 @@ public:
   bool operator==(const Sound& other) const { return m_codes == other.m_codes; }
   bool operator!=(const Sound& other) const { return !(*this == other); }
 
-private:
+ private:
   std::array<uint8_t, kLastSoundByte - kFirstSoundByte + 1> m_codes{};
 };
 

@@ -18,25 +18,38 @@ constexpr int kControlXBoth = 2;
 
 const char* channelKindName(int status) {
   switch (status & 0xF0) {
-    case 0x80: return "note-off";
-    case 0x90: return "note-on";
-    case 0xA0: return "poly-pressure";
-    case 0xB0: return "control-change";
-    case 0xC0: return "program-change";
-    case 0xD0: return "channel-pressure";
-    case 0xE0: return "pitch-bend";
+    case 0x80:
+      return "note-off";
+    case 0x90:
+      return "note-on";
+    case 0xA0:
+      return "poly-pressure";
+    case 0xB0:
+      return "control-change";
+    case 0xC0:
+      return "program-change";
+    case 0xD0:
+      return "channel-pressure";
+    case 0xE0:
+      return "pitch-bend";
   }
   return "?";
 }
 
 const char* systemKindName(int status) {
   switch (status) {
-    case 0xF8: return "clock";
-    case 0xFA: return "start";
-    case 0xFB: return "continue";
-    case 0xFC: return "stop";
-    case 0xFE: return "active-sensing";
-    case 0xFF: return "reset";
+    case 0xF8:
+      return "clock";
+    case 0xFA:
+      return "start";
+    case 0xFB:
+      return "continue";
+    case 0xFC:
+      return "stop";
+    case 0xFE:
+      return "active-sensing";
+    case 0xFF:
+      return "reset";
   }
   return "system";
 }
@@ -47,10 +60,14 @@ bool isSwitch(const SoundParameter& parameter) { return parameter.minimum == 0 &
 
 const char* outcomeName(Outcome outcome) {
   switch (outcome) {
-    case Outcome::Applied: return "applied";
-    case Outcome::Answered: return "answered";
-    case Outcome::Ignored: return "ignored";
-    case Outcome::Sent: return "sent";
+    case Outcome::Applied:
+      return "applied";
+    case Outcome::Answered:
+      return "answered";
+    case Outcome::Ignored:
+      return "ignored";
+    case Outcome::Sent:
+      return "sent";
   }
   return "?";
 }
@@ -151,7 +168,8 @@ std::vector<Bytes> Synth::receiveSysEx(const uint8_t* data, size_t size, Record&
     case SysExKind::ParameterChange: {
       const SoundParameter* parameter = soundParameterByAddress(message.addressLow, message.addressHigh);
       // readSysEx has refused unknown addresses already.
-      m_editBuffer.setValue(parameter->index, parameterMessageValue(*parameter, message.valueLow, message.valueHigh));
+      m_editBuffer.setValue(parameter->index,
+                            parameterMessageValue(*parameter, message.valueLow, message.valueHigh));
       record.outcome = Outcome::Applied;
       return {};
     }
@@ -294,12 +312,14 @@ int Synth::controllerData(const SoundParameter& parameter) const {
 std::vector<Bytes> Synth::turn(int index, int value) {
   if (!setValue(index, value)) return {};
   const int controlX = m_globals.controlX();
-  if (controlX != kControlXControlChange && controlX != kControlXParameterMessage && controlX != kControlXBoth)
+  if (controlX != kControlXControlChange && controlX != kControlXParameterMessage &&
+      controlX != kControlXBoth)
     return {};
   std::vector<Bytes> messages;
   const GlobalSetting* global = globalSetting(index);
   if (global != nullptr) {
-    if (global->controller >= 0) messages.push_back(controlChange(global->controller, this->value(index) != 0 ? 127 : 0));
+    if (global->controller >= 0)
+      messages.push_back(controlChange(global->controller, this->value(index) != 0 ? 127 : 0));
     return messages;
   }
   const SoundParameter* parameter = soundParameter(index);
@@ -361,7 +381,9 @@ bool Synth::setValue(int index, int value) {
   return true;
 }
 
-const Sound& Synth::program(int program) const { return m_programs[limitToRange(program, 0, kProgramCount - 1)]; }
+const Sound& Synth::program(int program) const {
+  return m_programs[limitToRange(program, 0, kProgramCount - 1)];
+}
 
 void Synth::noteSent(const Bytes& bytes, int64_t timeMicroseconds) {
   Record record;

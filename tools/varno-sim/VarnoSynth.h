@@ -51,7 +51,7 @@ struct Record {
 Sound factoryProgram(int program);
 
 class Synth {
-public:
+ public:
   explicit Synth(const SynthSettings& settings = SynthSettings());
 
   // Handles one complete message from the input port at the given time and
@@ -99,7 +99,7 @@ public:
   size_t droppedRecords() const { return m_droppedRecords; }
   void clearRecords();
 
-private:
+ private:
   std::vector<Bytes> receiveSysEx(const uint8_t* data, size_t size, Record& record);
   void receiveChannelMessage(const uint8_t* data, size_t size, Record& record);
   void receiveControlChange(int channel, int controller, int data, Record& record);

@@ -34,21 +34,22 @@ std::atomic<bool> g_stopRequested{false};
 void onStopSignal(int) { g_stopRequested = true; }
 
 class Clock {
-public:
+ public:
   int64_t now() const {
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start).count();
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start)
+        .count();
   }
   std::chrono::steady_clock::time_point at(int64_t microseconds) const {
     return m_start + std::chrono::microseconds(microseconds);
   }
 
-private:
+ private:
   std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 // Messages waiting for their time; one thread sends them in order.
 class OutputQueue {
-public:
+ public:
   struct Pending {
     int64_t due;
     uint64_t order;
@@ -93,7 +94,7 @@ public:
     m_wake.notify_all();
   }
 
-private:
+ private:
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> m_pending;
@@ -134,7 +135,8 @@ bool runLine(Simulator& simulator, const std::string& line) {
   }
   for (const std::string& text : result.lines) std::printf("%s\n", text.c_str());
   std::fflush(stdout);
-  if (result.waitMicroseconds > 0) std::this_thread::sleep_for(std::chrono::microseconds(result.waitMicroseconds));
+  if (result.waitMicroseconds > 0)
+    std::this_thread::sleep_for(std::chrono::microseconds(result.waitMicroseconds));
   return !result.quit;
 }
 
@@ -189,14 +191,15 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   struct stat sequencer;
-  const std::string system =
-      varno::chooseMidiSystem(options.api, std::getenv("VIVIVI_MIDI_API"), stat("/dev/snd/seq", &sequencer) == 0);
+  const std::string system = varno::chooseMidiSystem(options.api, std::getenv("VIVIVI_MIDI_API"),
+                                                     stat("/dev/snd/seq", &sequencer) == 0);
 
   Simulator simulator(options);
   std::unique_ptr<varno::MidiPorts> ports;
   try {
     ports = std::make_unique<varno::MidiPorts>(
-        system, options.clientName, options.inPortName, options.outPortName, [&simulator](const uint8_t* data, size_t size) {
+        system, options.clientName, options.inPortName, options.outPortName,
+        [&simulator](const uint8_t* data, size_t size) {
           std::lock_guard<std::mutex> lock(simulator.mutex);
           const int64_t now = simulator.clock.now();
           const std::vector<varno::Bytes> answers = simulator.synth.receive(data, size, now);
