@@ -295,6 +295,19 @@ TEST_F(VarnoSimSynth, ParameterNumbersSetTheGlobalSettings) {
   EXPECT_EQ(lastRecord().fault, Fault::UnknownNumber);
 }
 
+TEST_F(VarnoSimSynth, ParameterNumbersAreHeardOnEveryChannel) {
+  // The editor sends a new MIDI channel on that new channel.
+  synth.setValue(kIndexGlobalMidiChannel, 1);
+  receive({0xB8, 99, 1});
+  receive({0xB8, 98, 8});
+  receive({0xB8, 6, 9});
+  EXPECT_EQ(synth.value(kIndexGlobalMidiChannel), 9);
+  receive({0xB0, 74, 3});
+  EXPECT_EQ(lastRecord().fault, Fault::OtherChannel) << "other controllers still need the channel";
+  receive({0xB8, 74, 3});
+  EXPECT_EQ(synth.value(39), 3);
+}
+
 TEST_F(VarnoSimSynth, DataEntryBeforeAnyNumberChangesNothing) {
   const GlobalValues before = synth.globals();
   receive({0xB0, 6, 3});

@@ -217,7 +217,12 @@ void Synth::receiveChannelMessage(const uint8_t* data, size_t size, Record& reco
       return;
     }
   }
-  if (!hearsChannel(channel)) {
+  // Parameter numbers are heard on every channel: the editor sends a change
+  // of the MIDI channel setting on the new channel already.
+  const bool parameterNumber =
+      type == 0xB0 &&
+      (data[1] == kControllerNumberMsb || data[1] == kControllerNumberLsb || data[1] == kControllerDataEntry);
+  if (!hearsChannel(channel) && !parameterNumber) {
     record.fault = Fault::OtherChannel;
     return;
   }
