@@ -108,25 +108,10 @@ void PIX_PutPixel(PIX_IBitmap* bm, int x, int y, PIX_pixel color, float alpha, i
   const int r = PIX_Red(color), g = PIX_Green(color), b = PIX_Blue(color), a = PIX_Alpha(color);
   const int low = mode & 0xff;
   if (low == 0) {
-    switch (weight) {
-      case 0:
-        return;
-      case 64:
-        *p = _PIX_CombinePixelsQuarterMix2FAST::doPix(*p, color);
-        return;
-      case 128:
-        *p = _PIX_CombinePixelsHalfMix2FAST::doPix(*p, color);
-        return;
-      case 192:
-        *p = _PIX_CombinePixelsThreeQuarterMix2FAST::doPix(*p, color);
-        return;
-      case 256:
-        *p = color;
-        return;
-      default:
-        if (weight >= 1) _PIX_CombinePixelsCopyNoClamp::doPix(bytes, r, g, b, a, weight);
-        return;
-    }
+    if (PIX_WithCopyWordOperator(weight, [&](auto tag) { *p = decltype(tag)::type::doPix(*p, color); }))
+      return;
+    if (weight >= 1) _PIX_CombinePixelsCopyNoClamp::doPix(bytes, r, g, b, a, weight);
+    return;
   }
   if (weight == 0) return;
   PIX_WithPlainOperator(low, [&](auto tag) {

@@ -174,34 +174,31 @@ struct _PIX_SourceAlphaOf {
   }
 };
 
+// The source-alpha copy: where the source shows (sa > 0) the colour becomes
+// s + (d - s) * keep / 256 and the alpha min(d + added, 255).
+inline void _PIX_CopyOver(unsigned char* dest, int r, int g, int b, bool shows, int keep, int added) {
+  const int d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
+  const int al = d0 + added;
+  dest[0] = static_cast<unsigned char>(_PIX_Select(shows, al < 255 ? al : 255, d0));
+  dest[1] = static_cast<unsigned char>(_PIX_Select(shows, r + (d1 - r) * keep / 256, d1));
+  dest[2] = static_cast<unsigned char>(_PIX_Select(shows, g + (d2 - g) * keep / 256, d2));
+  dest[3] = static_cast<unsigned char>(_PIX_Select(shows, b + (d3 - b) * keep / 256, d3));
+}
+
 // sa = 0: nothing. Colour: s + (d - s) * (256 - w') / 256; alpha: min(d + w', 255).
 struct _PIX_CombinePixelsCopySourceAlphaNoClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
     const int ws = _PIX_SourceAlphaWeight(a, w);
-    const int keep = 256 - ws;
-    const int d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
-    const int al = d0 + ws;
-    const bool shows = a != 0;
-    dest[0] = static_cast<unsigned char>(_PIX_Select(shows, al < 255 ? al : 255, d0));
-    dest[1] = static_cast<unsigned char>(_PIX_Select(shows, r + (d1 - r) * keep / 256, d1));
-    dest[2] = static_cast<unsigned char>(_PIX_Select(shows, g + (d2 - g) * keep / 256, d2));
-    dest[3] = static_cast<unsigned char>(_PIX_Select(shows, b + (d3 - b) * keep / 256, d3));
+    _PIX_CopyOver(dest, r, g, b, a != 0, 256 - ws, ws);
   }
 };
 
 // The full-weight copy with source alpha. sa = 0: nothing; sa = 255: the
-// source colour with alpha 255, which the general formula below already
-// gives. Else colour: s + (d - s) * (255 - sa) / 256; alpha: min(d + sa, 255).
+// source colour with alpha 255, which the general formula already gives.
+// Else colour: s + (d - s) * (255 - sa) / 256; alpha: min(d + sa, 255).
 struct _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    const int keep = 255 - a;
-    const int d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
-    const int al = d0 + a;
-    const bool shows = a != 0;
-    dest[0] = static_cast<unsigned char>(_PIX_Select(shows, al < 255 ? al : 255, d0));
-    dest[1] = static_cast<unsigned char>(_PIX_Select(shows, r + (d1 - r) * keep / 256, d1));
-    dest[2] = static_cast<unsigned char>(_PIX_Select(shows, g + (d2 - g) * keep / 256, d2));
-    dest[3] = static_cast<unsigned char>(_PIX_Select(shows, b + (d3 - b) * keep / 256, d3));
+    _PIX_CopyOver(dest, r, g, b, a != 0, 255 - a, a);
   }
 };
 
@@ -248,32 +245,29 @@ struct _PIX_CombinePixelsCopyBytes {
   }
 };
 
+// _PIX_CopyOver in bytes: keep 0..256, added 0..255.
+inline void _PIX_CopyOverBytes(unsigned char* dest, int r, int g, int b, bool shows, int keep, int added) {
+  const uint8_t mask = shows ? 0xFF : 0;
+  const uint8_t d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
+  const uint8_t al = static_cast<uint8_t>(d0 + added < 255 ? d0 + added : 255);
+  dest[0] = _PIX_SelectByte(mask, al, d0);
+  dest[1] = _PIX_SelectByte(mask, _PIX_Toward(r, d1, keep), d1);
+  dest[2] = _PIX_SelectByte(mask, _PIX_Toward(g, d2, keep), d2);
+  dest[3] = _PIX_SelectByte(mask, _PIX_Toward(b, d3, keep), d3);
+}
+
 // _PIX_CombinePixelsCopySourceAlphaNoClamp for weights 0..255.
 struct _PIX_CombinePixelsCopySourceAlphaBytes {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
     const uint16_t ws = static_cast<uint16_t>(static_cast<uint16_t>(a + 1) * static_cast<uint16_t>(w)) >> 8;
-    const int keep = 256 - ws;
-    const uint8_t shows = a != 0 ? 0xFF : 0;
-    const uint8_t d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
-    const uint8_t al = static_cast<uint8_t>(d0 + ws < 255 ? d0 + ws : 255);
-    dest[0] = _PIX_SelectByte(shows, al, d0);
-    dest[1] = _PIX_SelectByte(shows, _PIX_Toward(r, d1, keep), d1);
-    dest[2] = _PIX_SelectByte(shows, _PIX_Toward(g, d2, keep), d2);
-    dest[3] = _PIX_SelectByte(shows, _PIX_Toward(b, d3, keep), d3);
+    _PIX_CopyOverBytes(dest, r, g, b, a != 0, 256 - ws, ws);
   }
 };
 
 // _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp (any weight).
 struct _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes {
   static inline void doPix(unsigned char* dest, int r, int g, int b, int a, int w) {
-    const int keep = 255 - a;
-    const uint8_t shows = a != 0 ? 0xFF : 0;
-    const uint8_t d0 = dest[0], d1 = dest[1], d2 = dest[2], d3 = dest[3];
-    const uint8_t al = static_cast<uint8_t>(d0 + a < 255 ? d0 + a : 255);
-    dest[0] = _PIX_SelectByte(shows, al, d0);
-    dest[1] = _PIX_SelectByte(shows, _PIX_Toward(r, d1, keep), d1);
-    dest[2] = _PIX_SelectByte(shows, _PIX_Toward(g, d2, keep), d2);
-    dest[3] = _PIX_SelectByte(shows, _PIX_Toward(b, d3, keep), d3);
+    _PIX_CopyOverBytes(dest, r, g, b, a != 0, 255 - a, a);
   }
 };
 

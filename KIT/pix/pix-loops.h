@@ -34,6 +34,35 @@ struct PIX_OperatorTag {
   typedef F type;
 };
 
+// clang-format off
+
+// Calls fn with the plain operator of modes 1 to 5 (low byte); false for any
+// other value. Copy (0) has its own fast paths in every caller.
+template <class Fn>
+bool PIX_WithPlainOperator(int lowByte, Fn&& fn) {
+  switch (lowByte) {
+    case 1: fn(PIX_OperatorTag<_PIX_CombinePixelsAdd>()); return true;
+    case 2: fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodge>()); return true;
+    case 3: fn(PIX_OperatorTag<_PIX_CombinePixelsMulNoClamp>()); return true;
+    case 4: fn(PIX_OperatorTag<_PIX_CombinePixelsOverlay>()); return true;
+    case 5: fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjust>()); return true;
+    default: return false;
+  }
+}
+
+// The copy mode's whole-word fast paths: calls fn with the FAST operator of
+// weight 64, 128, 192 or 256 and returns true; false for other weights.
+template <class Fn>
+bool PIX_WithCopyWordOperator(int weight, Fn&& fn) {
+  switch (weight) {
+    case 64: fn(PIX_OperatorTag<_PIX_CombinePixelsQuarterMix2FAST>()); return true;
+    case 128: fn(PIX_OperatorTag<_PIX_CombinePixelsHalfMix2FAST>()); return true;
+    case 192: fn(PIX_OperatorTag<_PIX_CombinePixelsThreeQuarterMix2FAST>()); return true;
+    case 256: fn(PIX_OperatorTag<_PIX_CombinePixelsClobberFAST>()); return true;
+    default: return false;
+  }
+}
+
 // Calls fn(PIX_OperatorTag<F>()) with the operator F of the combine mode
 // (mode & 0x100ff) at the weight; returns false, calling nothing, for a weight
 // of 0, copy at a negative weight, and modes outside 0..5 and
@@ -43,88 +72,32 @@ struct PIX_OperatorTag {
 template <bool ByteSources = true, class Fn>
 bool PIX_WithBlitOperator(int mode, int weight, Fn&& fn) {
   if (weight == 0) return false;
+  const bool byteWeight = ByteSources && weight > 0 && weight < 256;
   switch (mode & 0x100ff) {
     case 0:
-      if (weight == 256)
-        fn(PIX_OperatorTag<_PIX_CombinePixelsClobberNoClamp>());
-      else if (ByteSources && weight > 0 && weight < 256)
-        fn(PIX_OperatorTag<_PIX_CombinePixelsCopyBytes>());
-      else if (weight > 0)
-        fn(PIX_OperatorTag<_PIX_CombinePixelsCopyNoClamp>());
-      else
-        return false;
+      if (weight == 256) fn(PIX_OperatorTag<_PIX_CombinePixelsClobberNoClamp>());
+      else if (byteWeight) fn(PIX_OperatorTag<_PIX_CombinePixelsCopyBytes>());
+      else if (weight > 0) fn(PIX_OperatorTag<_PIX_CombinePixelsCopyNoClamp>());
+      else return false;
       return true;
-    case 1:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsAdd>());
-      return true;
-    case 2:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodge>());
-      return true;
-    case 3:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsMulNoClamp>());
-      return true;
-    case 4:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsOverlay>());
-      return true;
-    case 5:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjust>());
-      return true;
+    case 1: case 2: case 3: case 4: case 5:
+      return PIX_WithPlainOperator(mode & 0xff, fn);
     case 0x10000:
-      if (weight == 256) {
-        if (ByteSources)
-          fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes>());
-        else
-          fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>());
-      } else if (ByteSources && weight > 0 && weight < 256) {
-        fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaBytes>());
-      } else {
-        fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaNoClamp>());
-      }
+      if (weight == 256 && ByteSources) fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes>());
+      else if (weight == 256) fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>());
+      else if (byteWeight) fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaBytes>());
+      else fn(PIX_OperatorTag<_PIX_CombinePixelsCopySourceAlphaNoClamp>());
       return true;
-    case 0x10001:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsAddSourceAlpha>());
-      return true;
-    case 0x10002:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodgeSourceAlpha>());
-      return true;
-    case 0x10003:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsMulSourceAlphaNoClamp>());
-      return true;
-    case 0x10004:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsOverlaySourceAlpha>());
-      return true;
-    case 0x10005:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjustSourceAlpha>());
-      return true;
-    default:
-      return false;
+    case 0x10001: fn(PIX_OperatorTag<_PIX_CombinePixelsAddSourceAlpha>()); return true;
+    case 0x10002: fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodgeSourceAlpha>()); return true;
+    case 0x10003: fn(PIX_OperatorTag<_PIX_CombinePixelsMulSourceAlphaNoClamp>()); return true;
+    case 0x10004: fn(PIX_OperatorTag<_PIX_CombinePixelsOverlaySourceAlpha>()); return true;
+    case 0x10005: fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjustSourceAlpha>()); return true;
+    default: return false;
   }
 }
 
-// Calls fn with the plain operator of modes 1 to 5 (low byte); false for any
-// other value. Copy (0) has its own fast paths in every caller.
-template <class Fn>
-bool PIX_WithPlainOperator(int lowByte, Fn&& fn) {
-  switch (lowByte) {
-    case 1:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsAdd>());
-      return true;
-    case 2:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsColorDodge>());
-      return true;
-    case 3:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsMulNoClamp>());
-      return true;
-    case 4:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsOverlay>());
-      return true;
-    case 5:
-      fn(PIX_OperatorTag<_PIX_CombinePixelsHSVAdjust>());
-      return true;
-    default:
-      return false;
-  }
-}
+// clang-format on
 
 // Source-to-destination loops over an operator F.
 template <class F>

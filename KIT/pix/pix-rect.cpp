@@ -1,6 +1,7 @@
 #include "KIT/pix/pix-rect.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "KIT/pix/pix-loops.h"
 
@@ -29,9 +30,13 @@ void ForEachWord(PIX_pixel* first, int w, int h, ptrdiff_t span, Op op) {
   }
 }
 
-// A whole-word fill with a FAST operator.
+// A whole-word fill with a FAST operator; plain stores for the opaque one.
 template <class F>
 void FillWords(PIX_pixel* first, int w, int h, ptrdiff_t span, PIX_pixel color) {
+  if (std::is_same<F, _PIX_CombinePixelsClobberFAST>::value) {
+    for (int row = 0; row < h; ++row) std::fill_n(first + row * span, w, color);
+    return;
+  }
   ForEachWord(first, w, h, span, [color](PIX_pixel p) { return F::doPix(p, color); });
 }
 
@@ -47,35 +52,19 @@ void PIX_FillRect(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_pixel color
   const int weight = PIX_WeightOf(static_cast<double>(alpha));
   const int low = mode & 0xff;
   if (low == 0) {
-    switch (weight) {
-      case 0:
-        return;
-      case 64:
-        FillWords<_PIX_CombinePixelsQuarterMix2FAST>(first, w, h, span, color);
-        return;
-      case 128:
-        FillWords<_PIX_CombinePixelsHalfMix2FAST>(first, w, h, span, color);
-        return;
-      case 192:
-        FillWords<_PIX_CombinePixelsThreeQuarterMix2FAST>(first, w, h, span, color);
-        return;
-      case 256:
-        for (int row = 0; row < h; ++row) std::fill_n(first + row * span, w, color);
-        return;
-      default:
-        if (weight < 1) return;
-        if (weight < 256) {
-          // The weight stands in for the source alpha: a byte here.
-          _PIX_Template_Blit1<_PIX_CombinePixelsCopyBytes>::solidBlit(reinterpret_cast<unsigned char*>(first),
-                                                                      w, h, PIX_Red(color), PIX_Green(color),
-                                                                      PIX_Blue(color), weight, span * 4);
-          return;
-        }
-        _PIX_Template_Blit1<_PIX_CombinePixelsCopyNoClamp>::solidBlit(reinterpret_cast<unsigned char*>(first),
-                                                                      w, h, PIX_Red(color), PIX_Green(color),
-                                                                      PIX_Blue(color), weight, span * 4);
-        return;
-    }
+    const bool done = PIX_WithCopyWordOperator(
+        weight, [&](auto tag) { FillWords<typename decltype(tag)::type>(first, w, h, span, color); });
+    if (done || weight < 1) return;
+    // The weight stands in for the source alpha: a byte below 256.
+    if (weight < 256)
+      _PIX_Template_Blit1<_PIX_CombinePixelsCopyBytes>::solidBlit(reinterpret_cast<unsigned char*>(first), w,
+                                                                  h, PIX_Red(color), PIX_Green(color),
+                                                                  PIX_Blue(color), weight, span * 4);
+    else
+      _PIX_Template_Blit1<_PIX_CombinePixelsCopyNoClamp>::solidBlit(reinterpret_cast<unsigned char*>(first),
+                                                                    w, h, PIX_Red(color), PIX_Green(color),
+                                                                    PIX_Blue(color), weight, span * 4);
+    return;
   }
   if (weight == 0) return;
   PIX_WithPlainOperator(low, [&](auto tag) {

@@ -129,33 +129,19 @@ void PIX_FillTrapezoid(PIX_IBitmap* bm, int x1a, int x1b, int y1, int x2a, int x
   if (weight == 0) return;
   const int low = mode & 0xff;
   if (low == 0) {
-    switch (weight) {
-      case 256:
-        _PIX_FillFast<_PIX_CombinePixelsClobberFAST>::FillClippedTrapezoidFAST(firstRow, span, width, rows,
-                                                                               left, right, color);
-        return;
-      case 128:
-        _PIX_FillFast<_PIX_CombinePixelsHalfMix2FAST>::FillClippedTrapezoidFAST(firstRow, span, width, rows,
-                                                                                left, right, color);
-        return;
-      case 64:
-        _PIX_FillFast<_PIX_CombinePixelsQuarterMix2FAST>::FillClippedTrapezoidFAST(firstRow, span, width,
-                                                                                   rows, left, right, color);
-        return;
-      case 192:
-        _PIX_FillFast<_PIX_CombinePixelsThreeQuarterMix2FAST>::FillClippedTrapezoidFAST(
-            firstRow, span, width, rows, left, right, color);
-        return;
-      default:
-        // Channel bytes of the colour: the byte form serves weights below 256.
-        if (weight > 0 && weight < 256)
-          _PIX_Fill<_PIX_CombinePixelsCopyBytes>::FillClippedTrapezoid(firstRow, span, width, rows, left,
-                                                                       right, color, weight);
-        else if (weight > 0)
-          _PIX_Fill<_PIX_CombinePixelsCopyNoClamp>::FillClippedTrapezoid(firstRow, span, width, rows, left,
-                                                                         right, color, weight);
-        return;
-    }
+    const bool done = PIX_WithCopyWordOperator(weight, [&](auto tag) {
+      _PIX_FillFast<typename decltype(tag)::type>::FillClippedTrapezoidFAST(firstRow, span, width, rows, left,
+                                                                            right, color);
+    });
+    if (done) return;
+    // Channel bytes of the colour: the byte form serves weights below 256.
+    if (weight > 0 && weight < 256)
+      _PIX_Fill<_PIX_CombinePixelsCopyBytes>::FillClippedTrapezoid(firstRow, span, width, rows, left, right,
+                                                                   color, weight);
+    else if (weight > 0)
+      _PIX_Fill<_PIX_CombinePixelsCopyNoClamp>::FillClippedTrapezoid(firstRow, span, width, rows, left, right,
+                                                                     color, weight);
+    return;
   }
   PIX_WithPlainOperator(low, [&](auto tag) {
     typedef typename decltype(tag)::type F;
