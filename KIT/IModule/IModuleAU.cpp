@@ -339,7 +339,7 @@ ComponentResult IModuleAU::GetParamProc(void* plugPtr, AudioUnitParameterID para
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
   if (!plug || !value) return paramErr;
   KIT_MutexLock lock(plug->GetMutex());
-  IParam* param = paramID <= INT32_MAX ? plug->GetParam(static_cast<int>(paramID)) : nullptr;
+  IParam* param = plug->GetParamByID(paramID);
   if (!param) return kAudioUnitErr_InvalidParameter;
   *value = static_cast<AudioUnitParameterValue>(param->Value());
   return noErr;
@@ -351,9 +351,9 @@ ComponentResult IModuleAU::SetParamProc(void* plugPtr, AudioUnitParameterID para
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
   if (!plug) return paramErr;
   KIT_MutexLock lock(plug->GetMutex());
-  const int index = paramID <= INT32_MAX ? static_cast<int>(paramID) : -1;
-  IParam* param = plug->GetParam(index);
+  IParam* param = plug->GetParamByID(paramID);
   if (!param) return kAudioUnitErr_InvalidParameter;
+  const int index = static_cast<int>(paramID);
   double minValue = 0.0, maxValue = 1.0;
   param->GetBounds(&minValue, &maxValue);
   // Below the minimum (or not a number) gives the minimum.

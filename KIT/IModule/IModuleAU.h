@@ -84,6 +84,10 @@ class IModuleAU : public IModuleBase {
                   int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency, bool plugDoesMidi,
                   bool plugDoesChunks, bool plugIsInst, int nAuxInputChannels);
 
+  // The parameter a host's parameter ID names; null beyond the list.
+  IParam* GetParamByID(AudioUnitParameterID paramID) const {
+    return paramID <= INT32_MAX ? GetParam(static_cast<int>(paramID)) : nullptr;
+  }
   const char* GetBundleID() const { return mBundleID.Get(); }
   const char* GetViewFactoryClassName() const { return mCocoaViewFactoryClassName.Get(); }
   ComponentInstance GetComponentInstance() const { return mCI; }

@@ -271,8 +271,7 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     case kAudioUnitProperty_ParameterStringFromValue: {
       if (!a.Fits(sizeof(AudioUnitParameterStringFromValue)) || !global) return a.Status();
       AudioUnitParameterStringFromValue* request = a.As<AudioUnitParameterStringFromValue>();
-      IParam* param =
-          request->inParamID <= INT32_MAX ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
+      IParam* param = GetParamByID(request->inParamID);
       if (!param) return kAudioUnitErr_InvalidParameter;
       // Without a value the parameter's own is shown.
       const double value = request->inValue ? *request->inValue : param->Value();
@@ -284,7 +283,7 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     case kAudioUnitProperty_ParameterIDName: {
       if (!a.Fits(sizeof(AudioUnitParameterIDName)) || !global) return a.Status();
       AudioUnitParameterIDName* request = a.As<AudioUnitParameterIDName>();
-      IParam* param = request->inID <= INT32_MAX ? GetParam(static_cast<int>(request->inID)) : nullptr;
+      IParam* param = GetParamByID(request->inID);
       if (!param) return kAudioUnitErr_InvalidParameter;
       if (request->inDesiredLength < -1) return kAudioUnitErr_InvalidPropertyValue;
       std::string name = param->GetNameForHost();
@@ -307,8 +306,7 @@ ComponentResult IModuleAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     case kAudioUnitProperty_ParameterValueFromString: {
       if (!a.Fits(sizeof(AudioUnitParameterValueFromString)) || !global) return a.Status();
       AudioUnitParameterValueFromString* request = a.As<AudioUnitParameterValueFromString>();
-      IParam* param =
-          request->inParamID <= INT32_MAX ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
+      IParam* param = GetParamByID(request->inParamID);
       if (!param) return kAudioUnitErr_InvalidParameter;
       const std::string text = TextOf(request->inString);
       if (param->GetNDisplayTexts() > 0) {
