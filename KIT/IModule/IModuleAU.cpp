@@ -170,6 +170,8 @@ ComponentResult IModuleAU::IModuleAUEntry(ComponentParameters* params, void* sto
         if (plug) {
           plug->ClearConnections();
           delete plug;
+          // No later call on this instance may find the deleted plug.
+          SetComponentInstanceStorage(ComponentPointerArgument<ComponentInstance>(params, nArgs, 0), nullptr);
         }
         return noErr;
       case kComponentCanDoSelect:

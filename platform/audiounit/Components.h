@@ -6,10 +6,8 @@
 // record's storage. Calls carry their arguments in a ComponentParameters
 // block: the selector, then one pointer-sized slot per argument in reverse
 // order (the last argument in slot 0). By this layer's convention the first
-// argument of every selector but the component's version selector is the
-// instance itself. Services that only the host can give (the description the
-// component is registered under, parameter event notices) are procedures the
-// host attaches to the record.
+// argument of every selector is the instance itself. Services that only the host can give (the description
+// the component is registered under, parameter event notices) are procedures the host attaches to the record.
 #pragma once
 
 #include <cstring>
