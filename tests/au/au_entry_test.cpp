@@ -20,6 +20,12 @@ TEST_F(EntryTest, VersionIsTheEffectVersionWord) {
   EXPECT_EQ(CallComponentVersion(m_unit), kTestPlugVersion);
 }
 
+TEST_F(EntryTest, ResetSelectorResetsThePlugIn) {
+  const int before = m_plug->ResetCount();
+  EXPECT_EQ(AudioUnitReset(m_unit, kAudioUnitScope_Global, 0), noErr);
+  EXPECT_EQ(m_plug->ResetCount(), before + 1);
+}
+
 TEST_F(EntryTest, UnlistedSelectorsAreRefused) {
   for (int16_t selector : {0, 8, 12, 13, 19, 0x100, 0x107, 0x301, -5}) {
     ComponentCall call(selector);
