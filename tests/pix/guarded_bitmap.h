@@ -10,8 +10,8 @@
 
 class GuardedBitmap : public PIX_IBitmap {
  public:
-  static const int kBorder = 8;
-  static const PIX_pixel kSentinel = 0x5A5A5A5Au;
+  static constexpr int kBorder = 8;
+  static constexpr PIX_pixel kSentinel = 0x5A5A5A5Au;
 
   GuardedBitmap(int w, int h, PIX_pixel fill = 0, bool flipped = false)
       : m_outer(w + 2 * kBorder, h + 2 * kBorder, 4), m_width(w), m_height(h), m_flipped(flipped) {
