@@ -177,6 +177,8 @@ private:
   void setParameterFromPlug(int index, double value);
   // Writes value, limited to the parameter's range, straight into it.
   void writeParameterValue(int index, double value);
+  // The path of a channel message from either source (see the two entries).
+  void processChannelMessage(IMidiMsg& msg, bool fromHost, int argument);
   // Selects program in the librarian: both rows of the list and the library's
   // selected upper slot.
   void selectLibrarianProgram(int program);

@@ -97,65 +97,50 @@ void MIDIMessageManager::requestProgramSound(int program) {
   selectLibrarianProgram(program);
 }
 
-// ==== From the synthesizer ===================================================
+// ==== Both paths =============================================================
 
 void MIDIMessageManager::ProcessMidiMsgFromDevice(IMidiMsg* msg) {
   if (!msg) return;
-  messageFromHost = false;
-  const IMidiMsg::EStatusMsg status = msg->StatusMsg();
-  const int channel = msg->Channel();
-  EMidiFilterKind kind;
-
-  if (filterKind(status, &kind)) {
-    if (plug->deviceFilter[kind]) return;
-  } else if (status == IMidiMsg::kControlChange) {
-    if (plug->deviceFilter[kFilterControlChange]) return;
-    getLegacyCCparam(msg->ControlChangeIdx(), 0, msg->mData2, false, true);
-  } else if (status == IMidiMsg::kProgramChange) {
-    const int program = std::min<int>(msg->mData1, kMaxProgram);
-    if (!takeProgramChange(program, plug->deviceFilter[kFilterProgramChange])) return;
-    if (plug->librarianMode)
-      sendLibrarianProgram(program);
-    else
-      requestProgramSound(program);
-    return;  // the program change is not passed on
-  } else {
-    return;  // not a channel message
-  }
-
-  lightActivityIndicator(channel);
-  if (!plug->localControl) plug->MIDIOutRoutingSwitch(msg);
+  processChannelMessage(*msg, false, 0);
 }
-
-// ==== From the host ==========================================================
 
 void MIDIMessageManager::ProcessMidiMsgFromDAW(IMidiMsg* msg, int argument) {
   if (!msg || !plug->midiOutputOpen) return;
-  messageFromHost = true;
-  const IMidiMsg::EStatusMsg status = msg->StatusMsg();
-  const int channel = msg->Channel();
+  processChannelMessage(*msg, true, argument);
+}
+
+void MIDIMessageManager::processChannelMessage(IMidiMsg& msg, bool fromHost, int argument) {
+  messageFromHost = fromHost;
+  const auto& filter = fromHost ? plug->hostFilter : plug->deviceFilter;
+  const IMidiMsg::EStatusMsg status = msg.StatusMsg();
+  const int channel = msg.Channel();
   EMidiFilterKind kind;
 
   if (filterKind(status, &kind)) {
-    if (plug->hostFilter[kind]) return;
+    if (filter[kind]) return;
   } else if (status == IMidiMsg::kControlChange) {
-    if (plug->hostFilter[kFilterControlChange]) return;
-    getLegacyCCparam(msg->ControlChangeIdx(), channel + 1, msg->mData2, false, false);
+    if (filter[kFilterControlChange]) return;
+    // The synthesizer's controls are filed under channel key 0 whatever its
+    // channel; the host's under its MIDI channel (1 to 16).
+    getLegacyCCparam(msg.ControlChangeIdx(), fromHost ? channel + 1 : 0, msg.mData2, false, !fromHost);
   } else if (status == IMidiMsg::kProgramChange) {
-    const int program = std::min<int>(msg->mData1, kMaxProgram);
-    if (!takeProgramChange(program, plug->hostFilter[kFilterProgramChange])) return;
+    const int program = std::min<int>(msg.mData1, kMaxProgram);
+    if (!takeProgramChange(program, filter[kFilterProgramChange])) return;
     if (plug->librarianMode) {
       sendLibrarianProgram(program);
     } else {
-      plug->SendProgramChangeCommand(program, argument);
+      if (fromHost) plug->SendProgramChangeCommand(program, argument);
       requestProgramSound(program);
     }
+    if (!fromHost) return;  // a program change from the synthesizer is not passed on
   } else {
     return;  // not a channel message
   }
 
   lightActivityIndicator(channel);
-  plug->MIDIOutRoutingSwitch(msg);
+  // Input from the synthesizer goes back out only while its local control is
+  // off; host MIDI always goes on to the synthesizer.
+  if (fromHost || !plug->localControl) plug->MIDIOutRoutingSwitch(&msg);
 }
 
 // ==== Control changes ========================================================

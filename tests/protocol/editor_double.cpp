@@ -69,16 +69,14 @@ VivivI::~VivivI() {
 }
 
 void VivivI::OnParamChange(int index) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.paramChanges.push_back(index);
+  editorOf(this).record([&](EditorCalls& calls) { calls.paramChanges.push_back(index); });
 }
 
 void VivivI::OnParamChange2(int index) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.paramChanges2.push_back(index);
-  editor.mCalls.hardwareFlagAtChange2.push_back(midiManager->valueFromHardware);
+  editorOf(this).record([&](EditorCalls& calls) {
+    calls.paramChanges2.push_back(index);
+    calls.hardwareFlagAtChange2.push_back(midiManager->valueFromHardware);
+  });
 }
 
 void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
@@ -100,47 +98,33 @@ IControl* VivivI::getCCControls(int channelKey, int controller, int table) {
 }
 
 void VivivI::displayCategoryName(std::string name) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.categoryNames.push_back(name);
+  editorOf(this).record([&](EditorCalls& calls) { calls.categoryNames.push_back(name); });
 }
 
 void VivivI::setLibrarianViewDirty() {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  ++editor.mCalls.librarianViewDirty;
+  editorOf(this).record([](EditorCalls& calls) { ++calls.librarianViewDirty; });
 }
 
 void VivivI::updatePatchLibrarianView(int which) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.librarianViewUpdates.push_back(which);
+  editorOf(this).record([&](EditorCalls& calls) { calls.librarianViewUpdates.push_back(which); });
 }
 
 void VivivI::selectLibrarianViewRow(int row) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.selectedRows.push_back(row);
+  editorOf(this).record([&](EditorCalls& calls) { calls.selectedRows.push_back(row); });
 }
 
 int VivivI::getLibrarianViewColumn() { return 1; }
 
 void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.librarianSends.emplace_back(slot, column);
+  editorOf(this).record([&](EditorCalls& calls) { calls.librarianSends.emplace_back(slot, column); });
 }
 
 void VivivI::SendProgramChangeCommand(int program, int argument) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.programChanges.emplace_back(program, argument);
+  editorOf(this).record([&](EditorCalls& calls) { calls.programChanges.emplace_back(program, argument); });
 }
 
 void VivivI::MIDIOutRoutingSwitch(IMidiMsg* msg) {
-  TestEditor& editor = editorOf(this);
-  std::lock_guard<std::mutex> lock(editor.mCallsMutex);
-  editor.mCalls.routed.push_back({msg->mStatus, msg->mData1, msg->mData2});
+  editorOf(this).record([&](EditorCalls& calls) { calls.routed.push_back({msg->mStatus, msg->mData1, msg->mData2}); });
 }
 
 // ==== PatchLibrarian: the store of a received patch ==========================
@@ -151,8 +135,7 @@ TestEditor* g_libraryOwner = nullptr;  // the editor whose library records store
 
 void PatchLibrarian::setSysexDatatoSelectedSlot(LibrarianPatch* received) {
   if (!g_libraryOwner) return;
-  std::lock_guard<std::mutex> lock(g_libraryOwner->mCallsMutex);
-  g_libraryOwner->mCalls.storedPatches.emplace_back(selectedUpperSlot.load(), *received);
+  g_libraryOwner->record([&](EditorCalls& calls) { calls.storedPatches.emplace_back(selectedUpperSlot.load(), *received); });
 }
 
 // ==== TestEditor =============================================================

@@ -68,10 +68,15 @@ public:
   // A copy of what was recorded so far.
   EditorCalls calls() const;
   void clearCalls();
+  // Records a call: change receives the record under its lock (the MIDI
+  // input thread records too).
+  template <class Change> void record(Change change) {
+    std::lock_guard<std::mutex> lock(mCallsMutex);
+    change(mCalls);
+  }
 
 private:
   friend class VivivI;
-  friend class PatchLibrarian;
   mutable std::mutex mCallsMutex;
   EditorCalls mCalls;
   std::vector<std::unique_ptr<IControl>> mControls;
