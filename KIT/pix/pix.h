@@ -12,6 +12,8 @@
 //   pix-line.h     integer, float anti-aliased and dashed lines, rectangle outlines
 //   pix-circle.h   circles, discs, arcs and rounded rectangles
 //   pix-glyph.h    8-bit coverage masks blended in a colour
+//   pix-sysbitmap.h  PIX_SysBitmap: pixels in a drawing context of the Win32-style layer
+//   pix-font.h     PIX_CachedFont: native text and text from cached glyphs
 //
 // Conventions shared by every operation: bitmaps are passed as PIX_IBitmap
 // pointers; colours are PIX_pixel words; alpha is a float whose weight is
@@ -24,6 +26,7 @@
 #include "KIT/pix/pix-blit.h"
 #include "KIT/pix/pix-circle.h"
 #include "KIT/pix/pix-combine.h"
+#include "KIT/pix/pix-font.h"
 #include "KIT/pix/pix-glyph.h"
 #include "KIT/pix/pix-line.h"
 #include "KIT/pix/pix-png.h"
@@ -31,3 +34,4 @@
 #include "KIT/pix/pix-rotate.h"
 #include "KIT/pix/pix-scale.h"
 #include "KIT/pix/pix-shapes.h"
+#include "KIT/pix/pix-sysbitmap.h"
