@@ -20,7 +20,10 @@ namespace {
 // native drawing goes through when the target has no drawing context. Made
 // on first use, freed with the last font; the count and the pointers change
 // under the lock, their use is the GUI thread's.
-std::mutex s_tempbitmap_lock;
+std::mutex& TempBitmapLock() {
+  static std::mutex* lock = new std::mutex;  // outlives fonts destroyed at exit
+  return *lock;
+}
 PIX_SysBitmap* s_tempbitmap = nullptr;
 PIX_SysBitmap* s_nativerender_tempbitmap = nullptr;
 int s_tempbitmap_refcnt = 0;
@@ -164,13 +167,13 @@ void AddEffect(unsigned char* mask, int w, int h, bool shadow) {
 // Life, settings
 
 PIX_CachedFont::PIX_CachedFont() {
-  std::lock_guard<std::mutex> lock(s_tempbitmap_lock);
+  std::lock_guard<std::mutex> lock(TempBitmapLock());
   ++s_tempbitmap_refcnt;
 }
 
 PIX_CachedFont::~PIX_CachedFont() {
   if ((m_flags & PIX_FONT_OWNS_HFONT) && m_font) DeleteObject(m_font);
-  std::lock_guard<std::mutex> lock(s_tempbitmap_lock);
+  std::lock_guard<std::mutex> lock(TempBitmapLock());
   if (--s_tempbitmap_refcnt == 0) {
     delete s_tempbitmap;
     delete s_nativerender_tempbitmap;
