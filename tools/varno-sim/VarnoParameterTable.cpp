@@ -1,5 +1,7 @@
 #include "tools/varno-sim/VarnoParameterTable.h"
 
+#include <cstddef>
+
 namespace varno {
 namespace {
 
@@ -91,6 +93,14 @@ const GlobalSetting kGlobalSettings[kGlobalSettingCount] = {
     {kIndexGlobalLocalControl, "kGlobalLocalControl", -1, 0, 0, 1, 1, -1, -1, 122},
 };
 
+// The first entry of a table that the test accepts, or null.
+template <class Entry, std::size_t count, class Test>
+const Entry* findFirst(const Entry (&table)[count], Test test) {
+  for (const Entry& entry : table)
+    if (test(entry)) return &entry;
+  return nullptr;
+}
+
 }  // namespace
 
 const SoundParameter* soundParameter(int index) {
@@ -100,41 +110,40 @@ const SoundParameter* soundParameter(int index) {
 
 const SoundParameter* soundParameterByDumpByte(int dumpByte) {
   if (dumpByte < kFirstSoundByte || dumpByte > kLastSoundByte) return nullptr;
-  for (const SoundParameter& parameter : kSoundParameters)
-    if (parameter.dumpByte == dumpByte) return &parameter;
-  return nullptr;
+  return findFirst(kSoundParameters, [dumpByte](const SoundParameter& p) { return p.dumpByte == dumpByte; });
 }
 
 const SoundParameter* soundParameterByController(int controller) {
-  for (const SoundParameter& parameter : kSoundParameters)
-    if (parameter.controller == controller) return &parameter;
-  return nullptr;
+  return findFirst(kSoundParameters,
+                   [controller](const SoundParameter& p) { return p.controller == controller; });
 }
 
 const SoundParameter* soundParameterByAddress(int addressLow, int addressHigh) {
-  for (const SoundParameter& parameter : kSoundParameters)
-    if (parameter.addressLow >= 0 && parameter.addressLow == addressLow &&
-        parameter.addressHigh == addressHigh)
-      return &parameter;
-  return nullptr;
+  if (addressLow < 0) return nullptr;
+  return findFirst(kSoundParameters, [addressLow, addressHigh](const SoundParameter& p) {
+    return p.addressLow == addressLow && p.addressHigh == addressHigh;
+  });
 }
 
 const GlobalSetting* globalSetting(int index) {
-  for (const GlobalSetting& setting : kGlobalSettings)
-    if (setting.index == index) return &setting;
-  return nullptr;
+  return findFirst(kGlobalSettings, [index](const GlobalSetting& g) { return g.index == index; });
 }
 
 const GlobalSetting* globalSettingByDumpByte(int dumpByte) {
-  for (const GlobalSetting& setting : kGlobalSettings)
-    if (setting.dumpByte >= 0 && setting.dumpByte == dumpByte) return &setting;
-  return nullptr;
+  if (dumpByte < 0) return nullptr;
+  return findFirst(kGlobalSettings, [dumpByte](const GlobalSetting& g) { return g.dumpByte == dumpByte; });
 }
 
 const GlobalSetting* globalSettingByNumber(int msb, int lsb) {
-  for (const GlobalSetting& setting : kGlobalSettings)
-    if (setting.numberMsb >= 0 && setting.numberMsb == msb && setting.numberLsb == lsb) return &setting;
-  return nullptr;
+  if (msb < 0) return nullptr;
+  return findFirst(kGlobalSettings,
+                   [msb, lsb](const GlobalSetting& g) { return g.numberMsb == msb && g.numberLsb == lsb; });
+}
+
+const GlobalSetting* globalSettingByController(int controller) {
+  if (controller < 0) return nullptr;
+  return findFirst(kGlobalSettings,
+                   [controller](const GlobalSetting& g) { return g.controller == controller; });
 }
 
 const GlobalSetting* globalSettings() { return kGlobalSettings; }

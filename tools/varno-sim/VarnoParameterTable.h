@@ -84,6 +84,7 @@ const SoundParameter* soundParameterByAddress(int addressLow, int addressHigh);
 const GlobalSetting* globalSetting(int index);
 const GlobalSetting* globalSettingByDumpByte(int dumpByte);
 const GlobalSetting* globalSettingByNumber(int msb, int lsb);
+const GlobalSetting* globalSettingByController(int controller);
 // All global settings in table order (kGlobalSettingCount entries).
 const GlobalSetting* globalSettings();
 

@@ -273,9 +273,7 @@ void Synth::receiveControlChange(int channel, int controller, int data, Record& 
     default:
       break;
   }
-  const GlobalSetting* global = nullptr;
-  for (int slot = 0; slot < kGlobalSettingCount; ++slot)
-    if (globalSettings()[slot].controller == controller) global = &globalSettings()[slot];
+  const GlobalSetting* global = globalSettingByController(controller);
   if (global != nullptr) {
     m_globals.setValue(global->index, data == 0 ? 0 : 1);  // local control: 0 off, 1..127 on
     return;
