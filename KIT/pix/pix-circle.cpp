@@ -135,20 +135,42 @@ struct _PIX_CircleDrawer {
       F::doPix(reinterpret_cast<unsigned char*>(row + x), t.r, t.g, t.b, t.a, weight);
   }
 
+  // The four points at distance d straight above, right, below and left of
+  // the centre.
+  static void DrawAxisPoints(const CircleTarget& t, int xc, int yc, int d, int weight) {
+    DrawClippedPt(t, xc, yc - d, weight);
+    DrawClippedPt(t, xc + d, yc, weight);
+    DrawClippedPt(t, xc, yc + d, weight);
+    DrawClippedPt(t, xc - d, yc, weight);
+  }
+  // The disc's centre column and row out to R, the centre pixel once.
+  static void DrawCentreSpans(const CircleTarget& t, int xc, int yc, int R, int weight) {
+    DrawClippedVertLine(t, xc, yc - R, yc - 1, weight);
+    DrawClippedVertLine(t, xc, yc + 1, yc + R, weight);
+    DrawClippedHorzLine(t, yc, xc - R, xc + R, weight);
+  }
+  // The disc's spans at offset i whose far end is e: columns xc - i and
+  // xc + i stop short of the diagonal, rows yc - i and yc + i start on it,
+  // so that every pixel is blended once.
+  static void DrawOffsetSpans(const CircleTarget& t, int xc, int yc, int i, int e, int weight) {
+    DrawClippedVertLine(t, xc - i, yc - e, yc - i - 1, weight);
+    DrawClippedVertLine(t, xc - i, yc + i + 1, yc + e, weight);
+    DrawClippedVertLine(t, xc + i, yc - e, yc - i - 1, weight);
+    DrawClippedVertLine(t, xc + i, yc + i + 1, yc + e, weight);
+    DrawClippedHorzLine(t, yc - i, xc - e, xc - i, weight);
+    DrawClippedHorzLine(t, yc - i, xc + i, xc + e, weight);
+    DrawClippedHorzLine(t, yc + i, xc - e, xc - i, weight);
+    DrawClippedHorzLine(t, yc + i, xc + i, xc + e, weight);
+  }
+
   // Midpoint circle of radius (int)(r + 0.5), every pixel at the weight.
   static void DrawClippedCircle(const CircleTarget& t, float cx, float cy, float r, int weight, bool filled) {
     const int xc = static_cast<int>(cx + 0.5), yc = static_cast<int>(cy + 0.5);
     const int R = static_cast<int>(r + 0.5);
-    if (filled) {
-      DrawClippedVertLine(t, xc, yc - R, yc - 1, weight);
-      DrawClippedVertLine(t, xc, yc + 1, yc + R, weight);
-      DrawClippedHorzLine(t, yc, xc - R, xc + R, weight);
-    } else {
-      DrawClippedPt(t, xc, yc - R, weight);
-      DrawClippedPt(t, xc + R, yc, weight);
-      DrawClippedPt(t, xc, yc + R, weight);
-      DrawClippedPt(t, xc - R, yc, weight);
-    }
+    if (filled)
+      DrawCentreSpans(t, xc, yc, R, weight);
+    else
+      DrawAxisPoints(t, xc, yc, R, weight);
     if (R <= 1) return;
     int y = R, e = -R;
     for (int x = 1;; ++x) {
@@ -158,15 +180,7 @@ struct _PIX_CircleDrawer {
       }
       e += 2 * x + 1;
       if (filled) {
-        // Each pixel once: the columns stop short of the rows' diagonal.
-        DrawClippedVertLine(t, xc - x, yc - y, yc - x - 1, weight);
-        DrawClippedVertLine(t, xc - x, yc + x + 1, yc + y, weight);
-        DrawClippedVertLine(t, xc + x, yc - y, yc - x - 1, weight);
-        DrawClippedVertLine(t, xc + x, yc + x + 1, yc + y, weight);
-        DrawClippedHorzLine(t, yc - x, xc - y, xc - x, weight);
-        DrawClippedHorzLine(t, yc - x, xc + x, xc + y, weight);
-        DrawClippedHorzLine(t, yc + x, xc - y, xc - x, weight);
-        DrawClippedHorzLine(t, yc + x, xc + x, xc + y, weight);
+        DrawOffsetSpans(t, xc, yc, x, y, weight);
       } else {
         DrawClippedPt(t, xc - x, yc - y, weight);
         DrawClippedPt(t, xc - x, yc + y, weight);
@@ -191,20 +205,11 @@ struct _PIX_CircleDrawer {
     const int xc = static_cast<int>(cx + 0.5), yc = static_cast<int>(cy + 0.5);
     const int R = static_cast<int>(r);
     const int w0 = static_cast<int>((r - std::floor(r)) * static_cast<float>(weight));
-    DrawClippedPt(t, xc, yc - R - 1, w0);
-    DrawClippedPt(t, xc, yc + R + 1, w0);
-    DrawClippedPt(t, xc - R - 1, yc, w0);
-    DrawClippedPt(t, xc + R + 1, yc, w0);
-    if (filled) {
-      DrawClippedVertLine(t, xc, yc - R, yc - 1, weight);
-      DrawClippedVertLine(t, xc, yc + 1, yc + R, weight);
-      DrawClippedHorzLine(t, yc, xc - R, xc + R, weight);
-    } else {
-      DrawClippedPt(t, xc, yc - R, weight - w0);
-      DrawClippedPt(t, xc + R, yc, weight - w0);
-      DrawClippedPt(t, xc, yc + R, weight - w0);
-      DrawClippedPt(t, xc - R, yc, weight - w0);
-    }
+    DrawAxisPoints(t, xc, yc, R + 1, w0);
+    if (filled)
+      DrawCentreSpans(t, xc, yc, R, weight);
+    else
+      DrawAxisPoints(t, xc, yc, R, weight - w0);
     const float r2 = r * r;
     for (int i = 1;; ++i) {
       // Below a radius of one, and past the radius, r^2 - i^2 turns
@@ -228,14 +233,7 @@ struct _PIX_CircleDrawer {
         DrawClippedPt(t, xc + Y + 1, yc + i, w);
       }
       if (filled) {
-        DrawClippedVertLine(t, xc - i, yc - Y, yc - i - 1, weight);
-        DrawClippedVertLine(t, xc - i, yc + i + 1, yc + Y, weight);
-        DrawClippedVertLine(t, xc + i, yc - Y, yc - i - 1, weight);
-        DrawClippedVertLine(t, xc + i, yc + i + 1, yc + Y, weight);
-        DrawClippedHorzLine(t, yc - i, xc - Y, xc - i, weight);
-        DrawClippedHorzLine(t, yc - i, xc + i, xc + Y, weight);
-        DrawClippedHorzLine(t, yc + i, xc - Y, xc - i, weight);
-        DrawClippedHorzLine(t, yc + i, xc + i, xc + Y, weight);
+        DrawOffsetSpans(t, xc, yc, i, Y, weight);
       } else {
         DrawClippedPt(t, xc - Y, yc - i, weight - w);
         DrawClippedPt(t, xc + Y, yc - i, weight - w);

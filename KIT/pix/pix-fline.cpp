@@ -7,19 +7,6 @@
 
 namespace {
 
-int FloatOutcode(float x, float y, float right, float bottom) {
-  int code = 0;
-  if (x < 0)
-    code |= 1;
-  else if (x >= right)
-    code |= 2;
-  if (y < 0)
-    code |= 4;
-  else if (y >= bottom)
-    code |= 8;
-  return code;
-}
-
 bool Finite(float a, float b, float c, float d) {
   return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
@@ -43,8 +30,8 @@ bool ClipFLine(float* x1, float* y1, float* x2, float* y2, int width, int height
   if (!x1 || !y1 || !x2 || !y2) return false;
   if (!Finite(*x1, *y1, *x2, *y2)) return false;
   const float right = static_cast<float>(width - 1), bottom = static_cast<float>(height - 1);
-  int code1 = FloatOutcode(*x1, *y1, right, bottom);
-  int code2 = FloatOutcode(*x2, *y2, right, bottom);
+  int code1 = PIX_Outcode<float>(*x1, *y1, right, bottom);
+  int code2 = PIX_Outcode<float>(*x2, *y2, right, bottom);
   // Each move clears one border for good, so four rounds per end suffice; on
   // a bitmap narrower than two pixels the moved end lands outside again and
   // the bound ends the loop with nothing left.
@@ -70,10 +57,10 @@ bool ClipFLine(float* x1, float* y1, float* x2, float* y2, int width, int height
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
     if (c == code1) {
       *x1 = x, *y1 = y;
-      code1 = FloatOutcode(x, y, right, bottom);
+      code1 = PIX_Outcode<float>(x, y, right, bottom);
     } else {
       *x2 = x, *y2 = y;
-      code2 = FloatOutcode(x, y, right, bottom);
+      code2 = PIX_Outcode<float>(x, y, right, bottom);
     }
   }
   return false;

@@ -29,6 +29,23 @@ bool PIX_WithStrokeOperator(int lowByte, int weight, bool halfMix, bool clobber,
   return PIX_WithPlainOperator(lowByte, fn);
 }
 
+// The Cohen-Sutherland outcode of a point against [0, right) x [0, bottom):
+// 1 left of it, 2 at or past the right, plus 4 above, 8 at or below the
+// bottom.
+template <class T>
+inline int PIX_Outcode(T x, T y, T right, T bottom) {
+  int code = 0;
+  if (x < 0)
+    code |= 1;
+  else if (x >= right)
+    code |= 2;
+  if (y < 0)
+    code |= 4;
+  else if (y >= bottom)
+    code |= 8;
+  return code;
+}
+
 // Blends color into the pixel at p with operator F at weight aw; the colour is
 // split into its channels in the pixel's memory order.
 template <class F>

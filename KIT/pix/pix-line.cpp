@@ -9,26 +9,12 @@
 
 namespace {
 
-// Outcode of a point against columns 0 .. width - 1 and rows 0 .. height - 1.
-int Outcode(int64_t x, int64_t y, int64_t width, int64_t height) {
-  int code = 0;
-  if (x < 0)
-    code |= 1;
-  else if (x >= width)
-    code |= 2;
-  if (y < 0)
-    code |= 4;
-  else if (y >= height)
-    code |= 8;
-  return code;
-}
-
 // Cohen-Sutherland on 64-bit values, so that mirrored or moved coordinates
 // cannot overflow. Each move puts one end on a border and clears that bit for
 // good; the bound on rounds only guards against a loop that cannot happen.
 bool ClipLine64(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t width, int64_t height) {
-  int code1 = Outcode(*x1, *y1, width, height);
-  int code2 = Outcode(*x2, *y2, width, height);
+  int code1 = PIX_Outcode<int64_t>(*x1, *y1, width, height);
+  int code2 = PIX_Outcode<int64_t>(*x2, *y2, width, height);
   for (int round = 0; round < 16; ++round) {
     if (code1 == 0 && code2 == 0) return true;
     if (code1 & code2) return false;
@@ -51,10 +37,10 @@ bool ClipLine64(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t widt
     }
     if (c == code1) {
       *x1 = x, *y1 = y;
-      code1 = Outcode(x, y, width, height);
+      code1 = PIX_Outcode<int64_t>(x, y, width, height);
     } else {
       *x2 = x, *y2 = y;
-      code2 = Outcode(x, y, width, height);
+      code2 = PIX_Outcode<int64_t>(x, y, width, height);
     }
   }
   return false;
