@@ -9,7 +9,7 @@ packages=(
   libpng-dev zlib1g-dev libpng-tools
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libx11-dev xvfb x11-utils imagemagick
-  jackd2
+  jackd2 libjack-jackd2-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   python3-mido
 )
