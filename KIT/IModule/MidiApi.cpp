@@ -1,0 +1,70 @@
+#include "KIT/IModule/MidiApi.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+RtMidi::Api GetExternalMIDIApi() {
+  const char* chosen = getenv("VIVIVI_MIDI_API");
+  if (chosen && strcmp(chosen, "alsa") == 0) return RtMidi::LINUX_ALSA;
+  if (chosen && strcmp(chosen, "jack") == 0) return RtMidi::UNIX_JACK;
+  return access("/dev/snd/seq", R_OK | W_OK) == 0 ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+}
+
+namespace {
+
+unsigned PortCount(RtMidi* midi) {
+  try {
+    return midi->getPortCount();
+  } catch (RtMidiError& error) {
+    error.printMessage();
+    return 0;
+  }
+}
+
+std::string PortName(RtMidi* midi, unsigned p) {
+  try {
+    return midi->getPortName(p);
+  } catch (RtMidiError& error) {
+    error.printMessage();
+    return std::string();
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> GetMIDIPortNames(RtMidi* midi) {
+  std::vector<std::string> previous;
+  if (!midi) return previous;
+  for (int reading = 0; reading < 8; ++reading) {
+    std::vector<std::string> names;
+    const unsigned count = PortCount(midi);
+    for (unsigned p = 0; p < count; ++p) names.push_back(PortName(midi, p));
+    if (reading > 0 && names == previous) break;
+    previous.swap(names);
+  }
+  return previous;
+}
+
+int OpenMIDIPortByName(RtMidi* midi, const std::string& name, const std::string& portName) {
+  if (!midi || name.empty()) return 0;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const std::vector<std::string> before = GetMIDIPortNames(midi);
+    const auto at = std::find(before.begin(), before.end(), name);
+    if (at == before.end()) return 0;
+    try {
+      midi->openPort(static_cast<unsigned>(at - before.begin()), portName);
+      if (GetMIDIPortNames(midi) == before) return 1;
+      midi->closePort();
+    } catch (RtMidiError& error) {
+      error.printMessage();
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 * (attempt + 1)));
+  }
+  return -1;
+}

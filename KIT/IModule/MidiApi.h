@@ -1,0 +1,27 @@
+// The MIDI back end of the external ports, and port look-ups by name that
+// hold while other programs add and remove ports.
+#pragma once
+
+#include <rtmidi/RtMidi.h>
+
+#include <string>
+#include <vector>
+
+// VIVIVI_MIDI_API = "alsa" or "jack" decides; otherwise ALSA when the ALSA
+// sequencer device can be opened for reading and writing, else JACK.
+RtMidi::Api GetExternalMIDIApi();
+
+// The names of the ports present, in the MIDI library's numbering ("" for a
+// name that cannot be read; empty for a null client). The library answers
+// the count and each name in separate calls while other programs add and
+// remove ports, so the ports are read until two readings agree.
+std::vector<std::string> GetMIDIPortNames(RtMidi* midi);
+
+// Opens the port that carries name now, under portName: 1 when opened, 0
+// when no port carries the name, -1 when it could not be opened (the MIDI
+// library's message is printed). The library opens a port by number and
+// looks the number up again inside; an opening counts only when the ports
+// read the same before and after it, else it is undone and tried again a
+// few times. (A port that comes and goes within the opening itself can
+// still take the number: the library offers no opening by name.)
+int OpenMIDIPortByName(RtMidi* midi, const std::string& name, const std::string& portName);

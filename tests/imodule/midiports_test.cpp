@@ -1,0 +1,325 @@
+// External MIDI ports on a running JACK server (dummy back end): the name
+// lists, opening ports by name, sending and receiving. Every test names its
+// own JACK clients after the process and a counter, so tests running side by
+// side never meet each other's ports.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "KIT/IModule/MidiApi.h"
+#include "TestPlug.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string UniqueClientName(const char* role) {
+  static int counter = 0;
+  return "h1-" + std::string(role) + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+  ScopedEnv(const char* name, const char* value) : mName(name) {
+    const char* old = getenv(name);
+    mHadOld = old != nullptr;
+    if (old) mOld = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() {
+    if (mHadOld)
+      setenv(mName.c_str(), mOld.c_str(), 1);
+    else
+      unsetenv(mName.c_str());
+  }
+
+private:
+  std::string mName, mOld;
+  bool mHadOld = false;
+};
+
+// A JACK client with one input port that collects what reaches it.
+class PeerIn {
+public:
+  PeerIn() : mClient(UniqueClientName("in")), mIn(RtMidi::UNIX_JACK, mClient) {
+    mIn.setCallback(&PeerIn::Callback, this);
+    mIn.ignoreTypes(false, false, false);
+    mIn.openVirtualPort("in");
+  }
+  std::string PortName() const { return mClient + ":in"; }
+  // Connects to the first output port whose name ends with suffix.
+  bool ConnectToOutputEndingWith(const std::string& suffix) {
+    for (const std::string& name : GetMIDIPortNames(&mIn)) {
+      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        mIn.closePort();
+        return OpenMIDIPortByName(&mIn, name, "in") == 1;
+      }
+    }
+    return false;
+  }
+  bool WaitFor(const Bytes& bytes, std::vector<Bytes>* upToThen = nullptr,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    std::unique_lock<std::mutex> lock(mMutex);
+    const bool ok = mSignal.wait_for(lock, timeout, [&] {
+      return std::find(mGot.begin(), mGot.end(), bytes) != mGot.end();
+    });
+    if (upToThen) *upToThen = mGot;
+    return ok;
+  }
+
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mGot.clear();
+  }
+
+private:
+  static void Callback(double, std::vector<unsigned char>* message, void* self) {
+    PeerIn* peer = static_cast<PeerIn*>(self);
+    std::lock_guard<std::mutex> lock(peer->mMutex);
+    peer->mGot.emplace_back(message->begin(), message->end());
+    peer->mSignal.notify_all();
+  }
+  std::string mClient;
+  std::mutex mMutex;
+  std::condition_variable mSignal;
+  std::vector<Bytes> mGot;
+  RtMidiIn mIn;  // last, so it goes first: its thread calls Callback until then
+};
+
+// A JACK client with one output port.
+class PeerOut {
+public:
+  PeerOut() : mClient(UniqueClientName("out")), mOut(RtMidi::UNIX_JACK, mClient) { mOut.openVirtualPort("out"); }
+  std::string PortName() const { return mClient + ":out"; }
+  void Send(const Bytes& bytes) { mOut.sendMessage(bytes.data(), bytes.size()); }
+
+private:
+  std::string mClient;
+  RtMidiOut mOut;
+};
+
+// A new JACK connection carries events only once the server's graph has
+// taken it in, which takes a while when many clients come and go at once.
+// Sends a probe until it arrives, then forgets what arrived.
+const Bytes kProbe = {0xB0, 0x7F, 0x01};
+
+bool Handshake(PeerIn& peer, const std::function<void()>& sendProbe) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    sendProbe();
+    if (peer.WaitFor(kProbe, nullptr, std::chrono::milliseconds(50))) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));  // late copies of the probe
+      peer.Clear();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Handshake(TestPlug& plug, PeerOut& peer) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    peer.Send(kProbe);
+    if (plug.WaitFor(kProbe, nullptr, std::chrono::milliseconds(50))) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      plug.ClearReceived();
+      return true;
+    }
+  }
+  return false;
+}
+
+IMidiMsg ProbeMsg() { return IMidiMsg(0, kProbe[0], kProbe[1], kProbe[2]); }
+
+int EntryOf(const std::vector<std::string>& list, const std::string& name) {
+  const auto at = std::find(list.begin(), list.end(), name);
+  return at == list.end() ? -1 : static_cast<int>(at - list.begin());
+}
+
+class MidiPorts : public ::testing::Test {
+protected:
+  ScopedEnv api{"VIVIVI_MIDI_API", "jack"};
+};
+
+TEST_F(MidiPorts, BackEndFollowsTheEnvironment) {
+  EXPECT_EQ(GetExternalMIDIApi(), RtMidi::UNIX_JACK);
+  ScopedEnv alsa("VIVIVI_MIDI_API", "alsa");
+  EXPECT_EQ(GetExternalMIDIApi(), RtMidi::LINUX_ALSA);
+}
+
+TEST_F(MidiPorts, WithNoPortsTheListsHoldOnlyOff) {
+  ScopedEnv noServer("JACK_DEFAULT_SERVER", ("h1-no-such-server-" + std::to_string(getpid())).c_str());
+  ScopedEnv noStart("JACK_NO_START_SERVER", "1");
+  TestPlug plug;
+  EXPECT_EQ(plug.getExternalMIDIOutNames(), std::vector<std::string>{"OFF"});
+  EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string>{"OFF"});
+  for (const char* name : {"OFF", "system:midi_playback_1", ""}) {
+    int index = 1;
+    EXPECT_EQ(plug.setExternalMIDIOut(index, name), 0) << name;
+    EXPECT_EQ(index, 0) << name;
+    index = 1;
+    EXPECT_EQ(plug.setExternalMIDIIn(index, name), 0) << name;
+    EXPECT_EQ(index, 0) << name;
+  }
+  IMidiMsg msg;
+  msg.MakeNoteOnMsg(60, 100, 0, 0);
+  EXPECT_FALSE(plug.SendMidiMsg(&msg));  // dropped: no port
+}
+
+TEST_F(MidiPorts, ListsAreBuiltOnceWithOffFirst) {
+  PeerIn peer;
+  TestPlug plug;
+  const std::vector<std::string>& first = plug.getExternalMIDIOutNames();
+  const std::vector<std::string> copy = first;
+  EXPECT_EQ(&plug.getExternalMIDIOutNames(), &first);
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(first[0], "OFF");
+  EXPECT_GT(EntryOf(first, peer.PortName()), 0);
+
+  PeerIn later;  // a port that appears after the list was built is not listed...
+  EXPECT_EQ(plug.getExternalMIDIOutNames(), copy);
+  int index = 1;  // ...and cannot be chosen
+  EXPECT_EQ(plug.setExternalMIDIOut(index, later.PortName()), 0);
+  EXPECT_EQ(index, 0);
+}
+
+TEST_F(MidiPorts, OutputChosenByNameSendsAndOffClosesIt) {
+  PeerIn peer;
+  TestPlug plug;
+  const int entry = EntryOf(plug.getExternalMIDIOutNames(), peer.PortName());
+  ASSERT_GT(entry, 0);
+  EXPECT_EQ(plug.getExternalMIDIOutDevice(peer.PortName()), entry);
+  EXPECT_EQ(plug.GetMIDIOutPortNumber("OFF"), 0);
+  EXPECT_EQ(plug.GetMIDIOutPortNumber("virtual output"), 1);
+  EXPECT_GE(plug.GetMIDIOutPortNumber(peer.PortName()), 1);
+  EXPECT_EQ(plug.GetMIDIOutPortNumber("h1-nothing:here"), -1);
+
+  int index = 1;
+  ASSERT_EQ(plug.setExternalMIDIOut(index, peer.PortName()), entry);
+  EXPECT_EQ(index, entry);
+  ASSERT_TRUE(Handshake(peer, [&] {
+    IMidiMsg probe = ProbeMsg();
+    plug.SendMidiMsg(&probe);
+  }));
+
+  IMidiMsg noteOn, program, pressure;
+  noteOn.MakeNoteOnMsg(60, 100, 0, 2);
+  program.MakeProgramChangeMsg(5.0 / 127.0, 0);
+  pressure = IMidiMsg(0, 0xD1, 30, 99);
+  EXPECT_TRUE(plug.SendMidiMsg(&noteOn));
+  EXPECT_TRUE(plug.SendMidiMsg(&program));
+  EXPECT_TRUE(plug.SendMidiMsg(&pressure));
+  unsigned char sysex[] = {0xF0, 0x3E, 0x0B, 0x01, 0x02, 0xF7};
+  EXPECT_TRUE(plug.SendMidiSysex(sysex, sizeof(sysex)));
+  KIT_TypedBuf<IMidiMsg> batch;
+  batch.Add(IMidiMsg(0, 0xB0, 7, 100));
+  batch.Add(IMidiMsg(0, 0x80, 60, 0));
+  EXPECT_TRUE(plug.SendMidiMsgs(&batch));
+
+  std::vector<Bytes> got;
+  ASSERT_TRUE(peer.WaitFor({0x80, 60, 0}, &got));
+  const std::vector<Bytes> expected = {
+      {0x92, 60, 100}, {0xC0, 5}, {0xD1, 30}, {0xF0, 0x3E, 0x0B, 0x01, 0x02, 0xF7}, {0xB0, 7, 100}, {0x80, 60, 0}};
+  EXPECT_EQ(got, expected);
+
+  index = 1;
+  EXPECT_EQ(plug.setExternalMIDIOut(index, "OFF"), 0);
+  EXPECT_EQ(index, 0);
+  EXPECT_FALSE(plug.SendMidiMsg(&noteOn));  // the port is closed
+  EXPECT_FALSE(plug.SendMidiMsgs(&batch));
+}
+
+// Port numbers shift when a port goes away; a choice by name must still
+// reach the port of that name, never its former neighbour.
+TEST_F(MidiPorts, PortIsFoundByItsNameWhenItIsOpened) {
+  auto gone = std::make_unique<PeerIn>();
+  PeerIn kept;
+  TestPlug plug;
+  const std::vector<std::string> names = plug.getExternalMIDIOutNames();
+  const std::string goneName = gone->PortName();
+  ASSERT_GT(EntryOf(names, goneName), 0);
+  const int entry = EntryOf(names, kept.PortName());
+  ASSERT_GT(entry, 0);
+  gone.reset();
+
+  int index = 1;
+  EXPECT_EQ(plug.setExternalMIDIOut(index, goneName), 0);  // listed, but no longer there
+  EXPECT_EQ(index, 0);
+  index = 1;
+  ASSERT_EQ(plug.setExternalMIDIOut(index, kept.PortName()), entry);
+  EXPECT_TRUE(Handshake(kept, [&] {
+    IMidiMsg probe = ProbeMsg();
+    plug.SendMidiMsg(&probe);
+  }));
+}
+
+TEST_F(MidiPorts, InputDeliversShortMessagesAndSysExButNoTiming) {
+  PeerOut peer;
+  TestPlug plug;
+  const int entry = EntryOf(plug.getExternalMIDIInNames(), peer.PortName());
+  ASSERT_GT(entry, 0);
+  EXPECT_EQ(plug.getExternalMIDIInDevice(peer.PortName()), entry);
+  EXPECT_GE(plug.GetMIDIInPortNumber(peer.PortName()), 1);
+  EXPECT_EQ(plug.GetMIDIInPortNumber("virtual input"), 1);
+  int index = 1;
+  ASSERT_EQ(plug.setExternalMIDIIn(index, peer.PortName()), entry);
+  EXPECT_EQ(index, entry);
+  ASSERT_TRUE(Handshake(plug, peer));
+
+  const Bytes sysex = {0xF0, 0x3E, 0x0B, 1, 2, 3, 4, 5, 6, 0xF7};
+  const Bytes marker = {0x80, 1, 2};
+  const std::vector<Bytes> sent = {
+      {0x93, 60, 100},   // note on
+      {0xF8},            // timing clock: dropped
+      {0xC2, 7},         // program change: data 2 arrives as 0
+      {0xFE},            // active sensing: dropped
+      {0xFA},            // start: both data bytes 0
+      {0xF1, 0x21},      // time-code quarter frame: dropped
+      {0xF9},            // timing tick: dropped
+      sysex,             // ten bytes: SysEx
+      {0xF2, 0x10, 0x20},  // song position: three bytes, a short message
+      marker,
+  };
+  for (const Bytes& b : sent) peer.Send(b);
+
+  std::vector<TestPlug::Received> got;
+  ASSERT_TRUE(plug.WaitFor(marker, &got));
+  const struct { Bytes bytes; bool isSysEx; } expected[] = {
+      {{0x93, 60, 100}, false}, {{0xC2, 7, 0}, false}, {{0xFA, 0, 0}, false}, {sysex, true},
+      {{0xF2, 0x10, 0x20}, false}, {marker, false},
+  };
+  ASSERT_EQ(got.size(), sizeof(expected) / sizeof(expected[0]));
+  for (size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].bytes, expected[i].bytes) << "message " << i;
+    EXPECT_EQ(got[i].isSysEx, expected[i].isSysEx) << "message " << i;
+    EXPECT_TRUE(got[i].fromDevice);
+    EXPECT_EQ(got[i].offset, 0);
+  }
+
+  index = 1;
+  EXPECT_EQ(plug.setExternalMIDIIn(index, "OFF"), 0);
+  EXPECT_EQ(index, 0);
+}
+
+TEST_F(MidiPorts, VirtualOutputIsOfferedToOtherPrograms) {
+  const std::string name = UniqueClientName("virtual");
+  TestPlug plug;
+  ASSERT_TRUE(plug.initializeVirtualOutput(name));
+  PeerIn peer;
+  ASSERT_TRUE(peer.ConnectToOutputEndingWith(":From " + name));
+  EXPECT_TRUE(Handshake(peer, [&] {
+    IMidiMsg probe = ProbeMsg();
+    EXPECT_TRUE(plug.SendMidiMsg(&probe));
+  }));
+}
+
+}  // namespace
