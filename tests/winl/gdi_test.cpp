@@ -188,6 +188,41 @@ TEST(Pools, RecycledContextsStartClear) {
   DeleteObject(font);
 }
 
+TEST(Handles, WrongTypedHandlesDoNothing) {
+  HDC hdc = WINL_CreateMemContext(nullptr, 2, 2);
+  HGDIOBJ font = CreateFont(-12, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  HDC fontAsContext = reinterpret_cast<HDC>(font);
+  HGDIOBJ contextAsObject = reinterpret_cast<HGDIOBJ>(hdc);
+  int local = 0;
+  HDC foreign = reinterpret_cast<HDC>(&local);
+  for (HDC wrong : {fontAsContext, foreign, reinterpret_cast<HDC>(3)}) {
+    SetTextColor(wrong, 0x123456);
+    SetBkColor(wrong, 1);
+    SetBkMode(wrong, 1);
+    EXPECT_EQ(GetTextColor(wrong), -1);
+    EXPECT_EQ(WINL_GetCtxGC(wrong), nullptr);
+    EXPECT_EQ(WINL_GetCtxFrameBuffer(wrong), nullptr);
+    EXPECT_EQ(SelectObject(wrong, font), nullptr);
+    TEXTMETRIC metrics;
+    EXPECT_FALSE(GetTextMetrics(wrong, &metrics));
+    RECT rect = {0, 0, 10, 10};
+    EXPECT_EQ(WINL_DrawText(wrong, "a", -1, &rect, 0), 0);
+    WINL_PushClipRegion(wrong);
+    WINL_SetClipRegion(wrong, &rect);
+    WINL_PopClipRegion(wrong);
+    WINL_DeleteGfxContext(wrong);
+  }
+  DeleteObject(contextAsObject);
+  DeleteObject(reinterpret_cast<HGDIOBJ>(&local));
+  EXPECT_EQ(WINL_CloneGDIObject(contextAsObject), nullptr);
+  // Both still work.
+  EXPECT_EQ(font->type, WINL_OBJ_FONT);
+  EXPECT_EQ(GetTextColor(hdc), 0);
+  EXPECT_EQ(SelectObject(hdc, font), Marker(3));
+  WINL_DeleteGfxContext(hdc);
+  DeleteObject(font);
+}
+
 TEST(Clip, PushNarrowAndPop) {
   HDC hdc = WINL_CreateMemContext(nullptr, 6, 1);
   SetBkMode(hdc, 1);
