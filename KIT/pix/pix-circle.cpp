@@ -350,12 +350,12 @@ void PIX_Arc(PIX_IBitmap* bm, float cx, float cy, float r, float minAngle, float
   const double end = static_cast<double>(hi) + kTwoPi;
   if (a >= end) return;
   // Quarter by quarter: the whole outline is drawn under a clip that keeps
-  // only the pixels between the piece's two end points.
+  // only the pixels between the segment's two end points.
   POINT p0 = ArcPoint(a, cx, centreY, r);
-  double pieceEnd = a - std::fmod(a, quarter) + quarter;
-  for (int piece = 0; piece < 8; ++piece) {
-    if (pieceEnd > end) pieceEnd = end;
-    const POINT p1 = ArcPoint(pieceEnd, cx, centreY, r);
+  double segmentEnd = a - std::fmod(a, quarter) + quarter;
+  for (int segment = 0; segment < 8; ++segment) {
+    if (segmentEnd > end) segmentEnd = end;
+    const POINT p1 = ArcPoint(segmentEnd, cx, centreY, r);
     const int maxX = p0.x > p1.x ? p0.x : p1.x, maxY = p0.y > p1.y ? p0.y : p1.y;
     const int minX = p0.x < p1.x ? p0.x : p1.x, minY = p0.y < p1.y ? p0.y : p1.y;
     const int64_t right = int64_t{maxX} + (static_cast<float>(maxX) == cx ? 0 : 1);
@@ -366,8 +366,8 @@ void PIX_Arc(PIX_IBitmap* bm, float cx, float cy, float r, float minAngle, float
     if (clip.left < clip.right && clip.top < clip.bottom)
       __DrawCircleClipped(bm, cx, centreY, r, color, weight, aa, false, mode, clip, true);
     p0 = p1;
-    if (pieceEnd >= end) break;
-    pieceEnd += quarter;
+    if (segmentEnd >= end) break;
+    segmentEnd += quarter;
   }
 }
 
