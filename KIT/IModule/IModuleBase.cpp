@@ -16,6 +16,28 @@ void CopyName(char* dest, const char* text) {
 
 }  // namespace
 
+// Copies input i to output i for i below both counts and zeroes the other
+// outputs (and those whose input is missing); null outputs are skipped.
+template <class Sample>
+void IModuleBase::PassThrough(Sample** inputs, Sample** outputs, int nIn, int nOut, int nFrames) {
+  if (!outputs || nFrames < 1) return;
+  for (int i = 0; i < nOut; ++i) {
+    if (!outputs[i]) continue;
+    const Sample* in = i < nIn && inputs ? inputs[i] : nullptr;
+    if (in)
+      memmove(outputs[i], in, sizeof(Sample) * static_cast<size_t>(nFrames));
+    else
+      memset(outputs[i], 0, sizeof(Sample) * static_cast<size_t>(nFrames));
+  }
+}
+
+template void IModuleBase::PassThrough<float>(float**, float**, int, int, int);
+template void IModuleBase::PassThrough<double>(double**, double**, int, int, int);
+
+namespace {
+
+}  // namespace
+
 void IPreset::SetName(const char* name) { snprintf(mName, kNameSize, "%s", name ? name : ""); }
 
 // ---- Construction and identity -------------------------------------------------
@@ -146,16 +168,7 @@ void IModuleBase::OnParamChange2(int) { KIT_MutexLock lock(&mMutex); }
 void IModuleBase::OnActivate(bool) { KIT_MutexLock lock(&mMutex); }
 
 void IModuleBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
-  if (!outputs || nFrames < 1) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nOut; ++i) {
-    if (!outputs[i]) continue;
-    const double* in = i < nIn && inputs ? inputs[i] : nullptr;
-    if (in)
-      memmove(outputs[i], in, sizeof(double) * static_cast<size_t>(nFrames));
-    else
-      memset(outputs[i], 0, sizeof(double) * static_cast<size_t>(nFrames));
-  }
+  PassThrough(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 bool IModuleBase::MidiNoteName(int, char* noteName) {
@@ -172,24 +185,24 @@ void IModuleBase::AttachGraphics(IGraphics* graphics) {
   mGraphics = graphics;
 }
 
+namespace {
+
+// Resizes a channel's scratch buffer to n zeroed samples. The channel's slot
+// follows the buffer when it pointed at it or the channel is disconnected,
+// or processing would use freed memory.
+template <class Channel> void ResizeScratch(Channel* channel, double** slot, int n) {
+  double* old = channel->mScratchBuf.Get();
+  double* fresh = channel->mScratchBuf.Resize(n);
+  if (fresh) std::fill(fresh, fresh + channel->mScratchBuf.GetSize(), 0.0);
+  if (*slot == old || !channel->mConnected) *slot = fresh;
+}
+
+}  // namespace
+
 void IModuleBase::SetBlockSize(int n) {
   if (n < 0 || n == mBlockSize) return;
-  // A slot that reads or writes a scratch buffer must follow it when the
-  // buffer moves, or processing would use freed memory.
-  for (int i = 0; i < NInChannels(); ++i) {
-    InChannel* channel = mInChannels.Get(i);
-    double* old = channel->mScratchBuf.Get();
-    double* fresh = channel->mScratchBuf.Resize(n);
-    if (fresh) std::fill(fresh, fresh + channel->mScratchBuf.GetSize(), 0.0);
-    if (*channel->mSrc == old || !channel->mConnected) *channel->mSrc = fresh;
-  }
-  for (int i = 0; i < NOutChannels(); ++i) {
-    OutChannel* channel = mOutChannels.Get(i);
-    double* old = channel->mScratchBuf.Get();
-    double* fresh = channel->mScratchBuf.Resize(n);
-    if (fresh) std::fill(fresh, fresh + channel->mScratchBuf.GetSize(), 0.0);
-    if (*channel->mDest == old || !channel->mConnected) *channel->mDest = fresh;
-  }
+  for (int i = 0; i < NInChannels(); ++i) ResizeScratch(mInChannels.Get(i), mInChannels.Get(i)->mSrc, n);
+  for (int i = 0; i < NOutChannels(); ++i) ResizeScratch(mOutChannels.Get(i), mOutChannels.Get(i)->mDest, n);
   mBlockSize = n;
 }
 
@@ -302,17 +315,7 @@ void ConvertOutputs(KIT_PtrList<IModuleBase::OutChannel>& outputs, int frames, b
 }  // namespace
 
 void IModuleBase::PassThroughBuffers(double, int nFrames) {
-  const int frames = FramesInBlock(nFrames);
-  double** in = mInData.Get();
-  double** out = mOutData.Get();
-  const int nIn = mInData.GetSize();
-  for (int i = 0; i < mOutData.GetSize(); ++i) {
-    if (!out[i]) continue;
-    if (i < nIn && in[i])
-      memmove(out[i], in[i], sizeof(double) * static_cast<size_t>(frames));
-    else
-      memset(out[i], 0, sizeof(double) * static_cast<size_t>(frames));
-  }
+  PassThrough(mInData.Get(), mOutData.Get(), mInData.GetSize(), mOutData.GetSize(), FramesInBlock(nFrames));
 }
 
 void IModuleBase::PassThroughBuffers(float, int nFrames) {

@@ -418,6 +418,9 @@ protected:
   KIT_PtrList<KIT_String> mOutputBusLabels;
 
 private:
+  struct FileImage;
+  void AppendProgramHeader(FileImage* image, const char* form, uint32_t byteSize, const char* name);
+  template <class Sample> static void PassThrough(Sample** inputs, Sample** outputs, int nIn, int nOut, int nFrames);
   void ChangeParameter(int index, double normalizedValue, bool fromHardware);
   int FramesInBlock(int nFrames) const;
   bool AskForFile(KIT_String* path, bool save, const char* defaultFileName, const char* extension);

@@ -165,18 +165,9 @@ const char* IModuleBase::GetOutputBusLabel(int index) const {
 
 // ---- Single precision ----------------------------------------------------------------
 
-// Passes audio through: input i to output i, then zeros on the outputs that
+// Passes audio through, input i to output i and zeros on the outputs that
 // have no input. Only channels present on both sides are copied, so more
 // inputs than outputs never write past the outputs.
 void IModuleBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames) {
-  if (!outputs || nFrames < 1) return;
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nOut; ++i) {
-    if (!outputs[i]) continue;
-    const float* in = i < nIn && inputs ? inputs[i] : nullptr;
-    if (in)
-      memmove(outputs[i], in, sizeof(float) * static_cast<size_t>(nFrames));
-    else if (i >= nIn)
-      memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(nFrames));
-  }
+  PassThrough(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }

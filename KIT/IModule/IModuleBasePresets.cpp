@@ -14,6 +14,32 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleBase.h"
 
+// ---- Big-endian file images -----------------------------------------------------------
+
+struct IModuleBase::FileImage {
+  std::vector<uint8_t> bytes;
+
+  void Magic(const char* fourBytes) { bytes.insert(bytes.end(), fourBytes, fourBytes + 4); }
+  void U32(uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
+  }
+  void Float(float f) {
+    uint32_t v;
+    memcpy(&v, &f, 4);
+    U32(v);
+  }
+  // A zero-filled field holding at most size - 1 characters of text.
+  void Text(const char* text, int size) {
+    if (!text) text = "";
+    const size_t n = strnlen(text, static_cast<size_t>(size - 1));
+    bytes.insert(bytes.end(), text, text + n);
+    bytes.insert(bytes.end(), static_cast<size_t>(size) - n, 0);
+  }
+  void Bytes(const uint8_t* data, int size) {
+    if (data && size > 0) bytes.insert(bytes.end(), data, data + size);
+  }
+};
+
 namespace {
 
 // Marks a parameter that MakePresetFromNamedParams was not given.
@@ -64,31 +90,6 @@ void Base64Decode(const char* text, uint8_t* out, int size) {
   }
 }
 
-// ---- Big-endian file images -----------------------------------------------------------
-
-struct FileImage {
-  std::vector<uint8_t> bytes;
-
-  void Magic(const char* fourBytes) { bytes.insert(bytes.end(), fourBytes, fourBytes + 4); }
-  void U32(uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
-  }
-  void Float(float f) {
-    uint32_t v;
-    memcpy(&v, &f, 4);
-    U32(v);
-  }
-  // A zero-filled field holding at most size - 1 characters of text.
-  void Text(const char* text, int size) {
-    const size_t n = strnlen(text ? text : "", static_cast<size_t>(size - 1));
-    bytes.insert(bytes.end(), text, text + n);
-    bytes.insert(bytes.end(), static_cast<size_t>(size) - n, 0);
-  }
-  void Bytes(const uint8_t* data, int size) {
-    if (data && size > 0) bytes.insert(bytes.end(), data, data + size);
-  }
-};
-
 // Readers of a file image; the caller has checked that the bytes are there.
 uint32_t U32At(const ByteChunk* file, int pos) {
   const uint8_t* b = file->GetData() + pos;
@@ -111,17 +112,17 @@ std::string NameAt(const ByteChunk* file, int pos) {
 
 // Writes the image beside the target and moves it into place only when every
 // byte was written, so a failed write never damages an existing file.
-bool WriteFileSafely(const char* path, const FileImage& image) {
+bool WriteFileSafely(const char* path, const std::vector<uint8_t>& bytes) {
   const std::string part = std::string(path) + ".part-" + std::to_string(getpid());
   const int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   size_t done = 0;
-  while (done < image.bytes.size()) {
-    const ssize_t n = write(fd, image.bytes.data() + done, image.bytes.size() - done);
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  const bool written = done == image.bytes.size();
+  const bool written = done == bytes.size();
   if (close(fd) != 0 || !written || rename(part.c_str(), path) != 0) {
     unlink(part.c_str());
     return false;
@@ -388,6 +389,19 @@ bool IModuleBase::AskForFile(KIT_String* path, bool save, const char* defaultFil
   return path->GetLength() > 0;
 }
 
+// The first 56 bytes of a program file, and of each program of a bank in
+// the parameter form.
+void IModuleBase::AppendProgramHeader(FileImage* image, const char* form, uint32_t byteSize, const char* name) {
+  image->Magic("CcnK");
+  image->U32(byteSize);
+  image->Magic(form);
+  image->U32(1);
+  image->U32(static_cast<uint32_t>(mUniqueID));
+  image->U32(static_cast<uint32_t>(GetEffectVersion(true)));
+  image->U32(static_cast<uint32_t>(NAutomatedParams()));
+  image->Text(name, kFileNameFieldSize);
+}
+
 bool IModuleBase::SaveProgramAsFXP(const char* defaultFileName) {
   KIT_String path;
   if (!AskForFile(&path, true, defaultFileName, "fxp")) return false;
@@ -399,21 +413,15 @@ bool IModuleBase::SaveProgramAsFXP(const char* defaultFileName) {
     InitChunkWithIModuleVer(&state);
     if (!SerializeState(&state)) return false;
   }
-  image.Magic("CcnK");
-  image.U32(mDoesChunks ? static_cast<uint32_t>(state.Size()) + 60 : 0);
-  image.Magic(mDoesChunks ? "FPCh" : "FxCk");
-  image.U32(1);
-  image.U32(static_cast<uint32_t>(mUniqueID));
-  image.U32(static_cast<uint32_t>(GetEffectVersion(true)));
-  image.U32(static_cast<uint32_t>(n));
-  image.Text(GetPresetName(mCurrentPresetIdx), kFileNameFieldSize);
+  AppendProgramHeader(&image, mDoesChunks ? "FPCh" : "FxCk", mDoesChunks ? static_cast<uint32_t>(state.Size()) + 60 : 0,
+                      GetPresetName(mCurrentPresetIdx));
   if (mDoesChunks) {
     image.U32(static_cast<uint32_t>(state.Size()));
     image.Bytes(state.GetData(), state.Size());
   } else {
     for (int i = 0; i < n; ++i) image.Float(static_cast<float>(GetParam(i)->GetNormalized()));
   }
-  return WriteFileSafely(path.Get(), image);
+  return WriteFileSafely(path.Get(), image.bytes);
 }
 
 bool IModuleBase::SaveBankAsFXB(const char* defaultFileName) {
@@ -442,14 +450,7 @@ bool IModuleBase::SaveBankAsFXB(const char* defaultFileName) {
   } else {
     for (int p = 0; p < NPresets(); ++p) {
       const IPreset* preset = mPresets.Get(p);
-      image.Magic("CcnK");
-      image.U32(0);
-      image.Magic("FxCk");
-      image.U32(1);
-      image.U32(static_cast<uint32_t>(mUniqueID));
-      image.U32(static_cast<uint32_t>(GetEffectVersion(true)));
-      image.U32(static_cast<uint32_t>(n));
-      image.Text(preset->mName, kFileNameFieldSize);
+      AppendProgramHeader(&image, "FxCk", 0, preset->mName);
       for (int j = 0; j < n; ++j) {
         double value = 0.0;  // once the snapshot is exhausted
         preset->mChunk.GetDouble(&value, 8 * j);
@@ -457,7 +458,7 @@ bool IModuleBase::SaveBankAsFXB(const char* defaultFileName) {
       }
     }
   }
-  return WriteFileSafely(path.Get(), image);
+  return WriteFileSafely(path.Get(), image.bytes);
 }
 
 bool IModuleBase::LoadProgramFromFXP() {
