@@ -23,9 +23,11 @@ if ! jack_lsp >/dev/null 2>&1; then
 fi
 # Windows: an X display.
 if [ -z "${DISPLAY:-}" ]; then
-  Xvfb :99 -screen 0 1920x1080x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+  display=99
+  while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
   pids+=($!)
-  export DISPLAY=:99
+  export DISPLAY=":$display"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 
