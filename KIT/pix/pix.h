@@ -8,6 +8,7 @@
 //   pix-scale.h    scaled blit: nearest, bilinear, box-averaged shrink
 //   pix-rotate.h   rotated, delta and mesh transform blits
 //   pix-shapes.h   trapezoid, convex polygon and triangle fills
+//   pix-bezier.h   quadratic and cubic curves, drawn or filled towards a row or column
 //   pix-png.h      PNG loading
 //   pix-line.h     integer, float anti-aliased and dashed lines, rectangle outlines
 //   pix-circle.h   circles, discs, arcs and rounded rectangles
@@ -22,6 +23,7 @@
 // clipped to nothing, zero weights and unknown modes draw nothing.
 #pragma once
 
+#include "KIT/pix/pix-bezier.h"
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-blit.h"
 #include "KIT/pix/pix-circle.h"
