@@ -13,13 +13,14 @@
 MIDIMessageManager::MIDIMessageManager(VivivI* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
                                        IGraphics* graphics)
     : plug(plug), patchManager(patchManager), graphics(graphics), patchLibrarian(patchLibrarian) {
-  sender = new MIDIMessageSender(patchManager, plug);
+  sender = new MIDIMessageSender(this, patchManager, plug);
 }
 
 MIDIMessageManager::~MIDIMessageManager() {
-  // A job must not outlive the sender it runs on.
-  if (dataThreadJoinable) dataThread.join();
+  // A job must not outlive the sender and the manager it runs on.
+  stopWorkers();
   delete sender;
+  sender = nullptr;
 }
 
 // ==== Shared steps ===========================================================

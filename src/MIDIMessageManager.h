@@ -19,15 +19,17 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include <Poco/Thread.h>
 
 #include "src/LibraryPatchRequest.h"
+#include "src/MIDIMessageSender.h"
 #include "src/MIDIMessageSysEx.h"
 
 class IControl;
 class IGraphics;
-class MIDIMessageSender;
 class PatchLibrarian;
 class PatchManager;
 class VivivI;
@@ -44,7 +46,8 @@ public:
                      IGraphics* graphics);
   MIDIMessageManager(const MIDIMessageManager&) = delete;
   MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
-  // Waits for a running job to end before the sender is deleted.
+  // Ends running jobs and joins the three threads before the sender is
+  // deleted.
   ~MIDIMessageManager();
 
   // ==== SYSEX RECEIVE ========================================================
@@ -132,9 +135,31 @@ public:
 
   // ==== JOB POSTING ==========================================================
 
-  // Posts job 5 (request the sound of program) on the data thread: dropped,
-  // with false, while the data thread runs a job.
+  // The posting rule: the job goes to its thread (data: 0 and 2 to 9;
+  // transport: 11 and 13; clock: 12) only while that thread is idle. The
+  // manager's flags of the job are set (sound dump expected before 4, 5 and
+  // 8; slot-stored cleared before 6, 7 and 9), the thread's own record is
+  // written and the thread started. Returns false, having changed nothing,
+  // when the thread is running, for codes that are never posted (1, 10,
+  // outside 0 to 13), after teardown began, or when the thread cannot start.
+  bool postJob(const SenderJob& job);
+  // The job record last posted to thread (one of the three), or an empty
+  // record (kJobNothing). Read it only while the thread is idle.
+  SenderJob postedJob(const Poco::Thread& thread) const;
+  // Posts job 5 (request the sound of program) on the data thread.
   bool postPartRequest(int program);
+  // Librarian requests: empty and arm the library request and clear the
+  // slot-stored flag, then post job 6 (one sound: the edit buffer when
+  // editBuffer, else the program of the selected upper slot) or job 7 (count
+  // programs from program 0). A busy data thread drops the job; the request
+  // stays armed.
+  void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer);
+  void sendAllPatchRequestSysexFromLibrarian(int count);
+  // Sends a SysEx-type control's message: without an output port chosen
+  // (kDeviceOutSelection 0) shows "Set MIDI I/O First!"; an empty message
+  // does nothing; otherwise each int's low 8 bits go out through
+  // SendMidiSysex (framed when the first byte is not F0) and are logged.
+  void sendSysexMessage(std::vector<int> message);
 
   // ==== FIELDS ===============================================================
 
@@ -155,12 +180,26 @@ public:
   std::atomic<bool> messageFromHost{false};    // the last channel message came from the host
   std::atomic<uint32_t> lastProgramChangeTime{0};  // GetTickCount() of the last program change
 
+  // Constructed in this order; each has its own job record below.
   Poco::Thread dataThread;
+  Poco::Thread transportThread;
+  Poco::Thread clockThread;
 
 private:
-  // Starts the sender on thread after joining the thread's last run;
-  // joinable tells whether there is one. False when the thread cannot start.
-  bool startJob(Poco::Thread& thread, bool& joinable);
+  // One worker thread: the thread, its job record and whether a finished
+  // run still waits to be joined.
+  struct Worker {
+    Poco::Thread& thread;
+    SenderThreadJob runnable;
+    bool joinable = false;  // guarded by postMutex
+  };
+  // The worker of a job code; null for codes that are never posted.
+  Worker* workerFor(int jobCode);
+  // Starts the worker on job after joining its last run. False when the
+  // thread cannot start.
+  bool startJob(Worker& worker, const SenderJob& job);
+  // Ends running jobs and joins the threads (teardown).
+  void stopWorkers();
   // The fourteen section locks, read once: entry i is on for lock
   // kSectionLockOsc1 + i.
   std::array<bool, VarnoSysEx::kNumSectionLocks> readSectionLocks() const;
@@ -185,7 +224,11 @@ private:
   // Lights the activity indicator for a message on channel.
   void lightActivityIndicator(int channel);
 
-  bool dataThreadJoinable = false;  // guarded by the sender's record lock
+  std::mutex postMutex;  // posters of every thread take turns
+  bool stopping = false;  // teardown began; guarded by postMutex
+  Worker dataWorker{dataThread, SenderThreadJob(sender)};
+  Worker transportWorker{transportThread, SenderThreadJob(sender)};
+  Worker clockWorker{clockThread, SenderThreadJob(sender)};
   // The first steps of a program change from either source: writes program
   // into kCurrentPatch and records the time; false (time not recorded) when
   // the kind is filtered or the part lock is on.

@@ -1,11 +1,99 @@
 #include "src/MIDIMessageSender.h"
 
-void MIDIMessageSender::run() {
-  int code;
-  {
-    std::lock_guard<std::mutex> lock(recordMutex);
-    code = jobCode;
+#include <algorithm>
+#include <chrono>
+
+#include "KIT/IModule/IModuleStructs.h"
+#include "KIT/IModule/IParam.h"
+#include "src/MIDIMessageManager.h"
+#include "src/VivivI.h"
+
+MIDIMessageSender::MIDIMessageSender(MIDIMessageManager* manager, PatchManager* patchManager, VivivI* plug)
+    : manager(manager), patchManager(patchManager), plug(plug) {}
+
+MIDIMessageSender::~MIDIMessageSender() = default;
+
+void MIDIMessageSender::run() { runJob(job); }
+
+void SenderThreadJob::run() {
+  if (sender) sender->runJob(job);
+}
+
+void MIDIMessageSender::runJob(const SenderJob& record) {
+  if (shuttingDown) return;
+  switch (record.jobCode) {
+    case kJobSendArrangement: sendArrangementToDevice(record.storeToLibrarian); break;
+    case kJobSendLibrarianPatch: sendPatchToDeviceFromLibrarian(record.librarianPatch); break;
+    case kJobStoreAllPatches: storeAllPatchesToDeviceFromLibrarian(record.storeColumn); break;
+    case kJobActiveArrangementRequest: sendActiveArrangementRequestSysex(record.requestEnabled); break;
+    case kJobPartRequest: sendPartRequestSysex(record.requestEnabled, record.partProgram); break;
+    case kJobSinglePatchRequest: sendSinglePatchRequestSysex(record.editBufferRequest); break;
+    case kJobAllPatchRequest: sendAllPatchRequestSysex(record.requestCount); break;
+    case kJobInitClassicPatch: initClassicPatch(record.initOnRequest); break;
+    case kJobDeviceIdEnquiry: sendDeviceIdEnquiry(); break;
+    case kJobStartClock: startMIDIClockOutput(); break;
+    case kJobContinuousClock: sendContinuousMIDIClock(record.clockArgument); break;
+    case kJobStopClock: stopMIDIClockOutput(); break;
+    default: break;  // 1 is called directly, 10 and unknown codes do nothing
   }
-  // A code without a job of its own ends the thread at once.
-  static_cast<void>(code);
+}
+
+// ==== Time ===================================================================
+
+void MIDIMessageSender::shutdown() {
+  {
+    std::lock_guard<std::mutex> lock(sleepMutex);
+    shuttingDown = true;
+  }
+  cancelRequested = true;
+  clockRunning = false;
+  sleepWake.notify_all();
+}
+
+void MIDIMessageSender::setSleepFunction(SleepFunction function) { sleepFunction = std::move(function); }
+
+void MIDIMessageSender::sleep(int milliseconds) {
+  if (shuttingDown) return;
+  if (sleepFunction) {
+    sleepFunction(milliseconds);
+    return;
+  }
+  std::unique_lock<std::mutex> lock(sleepMutex);
+  sleepWake.wait_for(lock, std::chrono::milliseconds(std::max(milliseconds, 0)),
+                     [this] { return shuttingDown.load(); });
+}
+
+// ==== Shared steps ===========================================================
+
+double MIDIMessageSender::parameter(int index) const {
+  const IParam* param = plug->GetParam(index);
+  return param ? param->Value() : 0.0;
+}
+
+void MIDIMessageSender::setParameter(int index, double value) {
+  IParam* param = plug->GetParam(index);
+  if (!param) return;
+  param->Set(std::min(std::max(value, param->GetMin()), param->GetMax()));
+}
+
+int MIDIMessageSender::deviceIdForRequest() const {
+  if (scannedDeviceId >= 0) return scannedDeviceId;
+  const double value = parameter(kGlobalDeviceID);
+  return value > 0.0 ? static_cast<int>(value) & 0x7F : 0;
+}
+
+bool MIDIMessageSender::sendRaw(const std::vector<unsigned char>& bytes) {
+  if (!plug->midiOutputOpen) {
+    plug->setStatusText("Set MIDI I/O First!");
+    return false;
+  }
+  if (bytes.empty()) return false;
+  plug->SendMidiSysex2(bytes);
+  return true;
+}
+
+void MIDIMessageSender::sendAllNotesOff() {
+  IMidiMsg message;
+  message.MakeControlChangeMsg(123, 0.0, 0);
+  plug->SendMidiMsg(&message);
 }

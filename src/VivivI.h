@@ -13,11 +13,13 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IModuleStructs.h"
 
 class IControl;
+class LibrarianPatch;
 class IGraphics;
 class MIDIMessageManager;
 class PatchLibrarian;
@@ -292,8 +294,62 @@ public:
   void SendProgramChangeCommand(int program, int argument);
   // Sends a short message at once, or queues it for the audio thread.
   void MIDIOutRoutingSwitch(IMidiMsg* msg);
+  // With the MIDI ports set: writes the 7-bit checksum into a message of 71
+  // bytes or more (F0 first: sum of bytes 4 to count - 3 into count - 2, else
+  // bytes 3 to count - 2 into count - 1), frames and sends it, and logs it.
+  // Without them: shows "Set MIDI I/O First!" and sends nothing. Null or
+  // count below 1 does nothing.
+  void checksumCheckAndSend(unsigned char* bytes, int count);
+  // Sends the control changes of the sound parameters the dump leaves out.
+  void sendMissingCCValues();
+
+  // ---- Hardware jobs: status, progress and settings ---------------------------
+  // Shows text in the general status display.
+  void setStatusText(const std::string& text);
+  // Shows text in the clock status display ("Unable to get DAW Tempo").
+  void setClockStatusText(const std::string& text);
+  // Shows (true) or hides the progress overlay; hiding also clears the
+  // manager's sound-dump flag.
+  void DisplayProcessingIndicator(bool show);
+  // The handshake wait in milliseconds from kLibSyncTimer: 0, 1, 2, 3 give
+  // 200, 300, 400, 500; any other value 100.
+  int getTimerValue();
+  // The host's tempo in whole BPM as last read; 0 when none is known.
+  int getTempoValue();
+  // The text at index of the UI configuration's "tempoValues" list; empty
+  // when the index lies outside it.
+  std::string getTempoValueText(int index);
+  // true: ends a sound-dump expectation, empties and arms the library
+  // request; false: expects a sound dump and disarms it. Both clear
+  // responseReceived and the manager's slot-stored flag.
+  void SetLibrarianRequestActive(bool active);
+  // true: marks the edited librarian bank unsaved and ends the library
+  // request; false does nothing.
+  void SetLibrarianStatusUnsaved(bool unsaved);
+  // Selects row in one column of the librarian list (0 upper, 1 lower).
+  void setLibrarianViewRow(int column, int row);
+  // The patches of the bank the column of the librarian list shows (0: the
+  // upper list's file bank; 1: the lower list's category, search-result or
+  // file bank by the two flags below); null when its bank index lies outside
+  // its list. Valid until the library changes on the main thread.
+  const std::vector<LibrarianPatch>* librarianBankOfColumn(int column);
+
+  // ---- State -----------------------------------------------------------------
+  // Appends the state chunk: the short form (full false) or the full form
+  // with the patch-manager block.
+  bool SerializeState2(ByteChunk* chunk, bool full);
 
   // ---- Fields ----------------------------------------------------------------
+  // The data folder (a full path ending in a separator); the library puts
+  // "Converted Banks" in it beside "Patches".
+  std::string dataFolder;
+  // The log: on when the log file existed at start-up.
+  bool logEnabled = false;
+  std::string logFilePath;
+  // The bank the bank menus mark as current: its folder name and file name.
+  std::string currentBankFolderName;
+  std::string currentBankFileName;
+
   PatchManager* patchManager = nullptr;
   PatchLibrarian* patchLibrarian = nullptr;
   IGraphics* graphics = nullptr;
@@ -309,6 +365,13 @@ public:
   std::atomic<bool> responseReceived{false};    // an awaited answer arrived
   std::atomic<bool> transferHold{false};        // incoming MIDI is dropped while set
   std::atomic<int> deviceId{0};                 // device ID in use on the wire
+  std::atomic<bool> clockOutput{false};         // start and stop bytes are sent
+  std::atomic<bool> continuousClock{false};     // the running clock may be sent
+  std::atomic<bool> sendGlobalsWithSound{false};  // the sound send sends the globals first
+  std::atomic<bool> globalsSent{true};          // the globals went out since the last recall
+  std::atomic<bool> lowerShowsCategories{false};  // the lower list shows the category banks
+  std::atomic<bool> lowerShowsSearch{false};    // ... else the search-result banks
+  std::atomic<bool> librarianRenaming{false};   // the list's rename field holds the name
   std::atomic<int> indicatorLit{0};             // MIDI activity indicator lit (0 or 1)
   std::atomic<uint32_t> indicatorLitTicks{0};   // GetTickCount() when it was lit
   std::array<std::atomic<bool>, kNumMidiFilterKinds> hostFilter{};    // drop host MIDI of a kind

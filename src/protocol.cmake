@@ -11,6 +11,8 @@ target_sources(vivivi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageManagerChannel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageRandomizer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageManagerJobs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSenderRequests.cpp ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSenderSends.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSenderClock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarian.h ${CMAKE_CURRENT_LIST_DIR}/VivivI.h
 )
 target_link_libraries(vivivi_core PUBLIC imodule winl Poco::Foundation)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor_double.h"
+#include "sender_double.h"
 #include "src/MIDIMessageSender.h"
 
 namespace {
@@ -33,6 +34,8 @@ protected:
   void SetUp() override {
     editor.midiOutputOpen = true;
     editor.localControl = false;
+    // Jobs run on a clock that never waits: an unanswered request ends at once.
+    manager().sender->setSleepFunction([](int) {});
   }
   void fromDevice(IMidiMsg msg) { manager().ProcessMidiMsgFromDevice(&msg); }
   void fromHost(IMidiMsg msg, int argument = 0) { manager().ProcessMidiMsgFromDAW(&msg, argument); }
@@ -175,11 +178,12 @@ TEST_F(ChannelMessages, deviceProgramChangeRequestsTheSound) {
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 120));
   joinData();
   EXPECT_EQ(editor.value(kCurrentPatch), 98) << "program 120 selects program 98";
-  EXPECT_TRUE(manager().soundDumpExpected);
   EXPECT_FALSE(manager().libraryPatchRequest.requestActive);
-  EXPECT_EQ(manager().sender->jobCode, kJobPartRequest);
-  EXPECT_EQ(manager().sender->partProgram, 98);
-  EXPECT_TRUE(manager().sender->requestEnabled);
+  EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobPartRequest);
+  EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 98);
+  EXPECT_TRUE(manager().postedJob(manager().dataThread).requestEnabled);
+  EXPECT_EQ(SenderDouble::of(&editor).calls().sent.front(),
+            (std::vector<unsigned char>{0xF0, 0x3E, 0x0B, 0x00, 0x41, 98, 0xF7}));
   EXPECT_EQ(editor.calls().selectedRows, std::vector<int>{98});
   EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 98);
   EXPECT_TRUE(editor.calls().routed.empty()) << "the program change is not passed on";
@@ -188,7 +192,7 @@ TEST_F(ChannelMessages, deviceProgramChangeRequestsTheSound) {
   // The data thread can be posted again once the job ended.
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 7));
   joinData();
-  EXPECT_EQ(manager().sender->partProgram, 7);
+  EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 7);
 }
 
 TEST_F(ChannelMessages, partLockOnlyUpdatesTheProgramValue) {
@@ -213,7 +217,7 @@ TEST_F(ChannelMessages, busyDataThreadDropsTheRequestButSelects) {
   manager().dataThread.start(job);
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 33));
   EXPECT_EQ(editor.calls().selectedRows, std::vector<int>{33});
-  EXPECT_EQ(manager().sender->jobCode, kJobNothing) << "nothing was posted";
+  EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobNothing) << "nothing was posted";
   job.release.set();
   manager().dataThread.join();
 }
@@ -236,7 +240,7 @@ TEST_F(ChannelMessages, hostProgramChangeGoesToTheSynthesizerToo) {
   joinData();
   const EditorCalls calls = editor.calls();
   EXPECT_EQ(calls.programChanges, (std::vector<std::pair<int, int>>{{9, 0}}));
-  EXPECT_EQ(manager().sender->partProgram, 9);
+  EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 9);
   EXPECT_EQ(calls.routed, (std::vector<std::array<uint8_t, 3>>{bytesOf(msg)}));
 }
 

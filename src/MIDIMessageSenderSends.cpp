@@ -1,0 +1,197 @@
+// Sending sounds, banks and global settings: the current sound from the
+// editor's parameters (job 0), the global settings (job 1), one librarian
+// patch (job 2), the first 40 patches of a librarian bank into the
+// synthesizer's programs (job 3) and the init sound into the selected
+// librarian slot (job 8).
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "KIT/IModule/IModuleStructs.h"
+#include "KIT/IModule/IParam.h"
+#include "src/LibrarianPatch.h"
+#include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSender.h"
+#include "src/MIDIMessageSysEx.h"
+#include "src/PatchLibrarian.h"
+#include "src/VivivI.h"
+
+namespace {
+
+constexpr int kBankStoreSlots = 40;  // a bank store fills programs 0 to 39
+constexpr int kReceiveWaitStep = 25;
+constexpr int kReceiveWaitSteps = 100;
+
+// The init sound, stored into the librarian as if the synthesizer had sent
+// it; its checksum goes into byte 75 and byte 76 closes it.
+constexpr std::array<unsigned char, 77> kInitSoundTemplate = {
+    0xF0, 0x3E, 0x0B, 0x00, 0x00, 0x00, 0x40, 0x40, 0x00, 0x40, 0x40, 0x45, 0x00, 0x40, 0x00, 0x01,
+    0x40, 0x3B, 0x00, 0x64, 0x64, 0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3C, 0x64, 0x1E, 0x40,
+    0x02, 0x00, 0x3C, 0x64, 0x1E, 0x40, 0x02, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00,
+    0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x52, 0x40, 0x40,
+    0x40, 0x00, 0x40, 0x1D, 0x64, 0x40, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7};
+
+// A librarian sound dump made ready to send: cut to 76 bytes, device byte,
+// command and program written, checksum of bytes 5 to 73 in byte 74, F7 in
+// byte 75. The caller made sure it has 76 bytes or more.
+std::vector<unsigned char> preparedDump(const PatchSysexMessage& message, int deviceId, int command, int program) {
+  std::vector<unsigned char> dump(message.begin(), message.begin() + VarnoSysEx::kSoundDumpSize);
+  dump[VarnoSysEx::kDeviceByte] = static_cast<unsigned char>(deviceId & 0x7F);
+  dump[VarnoSysEx::kCommandByte] = static_cast<unsigned char>(command);
+  dump[VarnoSysEx::kProgramByte] = static_cast<unsigned char>(program & 0x7F);
+  dump[VarnoSysEx::kChecksumByte] = 0;
+  dump[VarnoSysEx::kChecksumByte] = VarnoSysEx::soundDumpChecksum(dump.data(), static_cast<int>(dump.size()));
+  dump[VarnoSysEx::kSoundDumpSize - 1] = VarnoSysEx::kSysExEnd;
+  return dump;
+}
+
+bool hasWholeFirstMessage(const LibrarianPatch& patch) {
+  return !patch.messages.empty() && patch.messages.front().size() >= VarnoSysEx::kSoundDumpSize &&
+         patch.messages.front().front() == VarnoSysEx::kSysExStart;
+}
+
+}  // namespace
+
+unsigned MIDIMessageSender::calculateCheckSum(const std::vector<unsigned char>& message) {
+  unsigned sum = 0;
+  for (size_t i = 5; i + 2 < message.size(); ++i) sum = (sum + message[i]) % 128;
+  return sum;
+}
+
+void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
+  plug->DisplayProcessingIndicator(true);
+  if (!storeToLibrarian) {
+    if (plug->sendGlobalsWithSound) {
+      sendGlobalToDevice(0);
+      sleep(400);
+    }
+    if (!plug->globalsSent) {
+      sendGlobalToDevice(0);
+      sleep(400);
+    }
+  }
+  VarnoSysEx::SoundDump dump = VarnoSysEx::buildSoundDump([this](int index) { return parameter(index); });
+
+  const IParam* nameParam = plug->GetParam(plug->librarianRenaming ? kPatchRename : kPatchName);
+  const char* shown = nameParam ? nameParam->GetDisplayText(0) : nullptr;
+  const std::string name = shown ? shown : "";
+  if (patchManager) patchManager->names[1] = name.empty() ? "Set Name" : name;
+  plug->setLibrarianViewDirty();
+
+  const int category = static_cast<int>(parameter(kCategoryName));
+  const char* categoryName = VarnoSysEx::categoryText(category);
+  plug->displayCategoryName(categoryName ? categoryName : "");
+
+  if (!storeToLibrarian) {
+    dump[VarnoSysEx::kSoundDumpSize - 1] = VarnoSysEx::kSysExEnd;
+    plug->checksumCheckAndSend(dump.data(), static_cast<int>(dump.size()));
+    sleep(200);
+    plug->sendMissingCCValues();
+    plug->DisplayProcessingIndicator(false);
+    return;
+  }
+  VarnoSysEx::LibraryRecord record = VarnoSysEx::buildLibraryRecord(dump, name, category);
+  plug->SetLibrarianRequestActive(true);
+  ISysEx sysex(0, record.data(), static_cast<int32_t>(record.size()));
+  plug->ProcessSysEx(&sysex, true);
+  plug->SetLibrarianStatusUnsaved(true);
+  plug->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendGlobalToDevice(int) {
+  plug->DisplayProcessingIndicator(true);
+  VarnoSysEx::GlobalDump dump = VarnoSysEx::buildGlobalDump([this](int index) { return parameter(index); });
+  plug->globalsSent = true;
+  plug->checksumCheckAndSend(dump.data(), static_cast<int>(dump.size()));
+  sleep(1000);
+  plug->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch* patch) {
+  // Only a whole sound dump can go to the edit buffer; anything shorter would
+  // reach the synthesizer as a message it refuses.
+  if (!patch || !hasWholeFirstMessage(*patch)) return;
+  if (!plug->midiOutputOpen) {
+    plug->setStatusText("Set MIDI I/O First!");
+    return;
+  }
+  plug->DisplayProcessingIndicator(true);
+  sendAllNotesOff();
+  sleep(50);
+  const int deviceId = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
+  const int program = VarnoSysEx::dataByte(parameter(kCurrentPatch));
+  sendRaw(preparedDump(patch->messages.front(), deviceId, VarnoSysEx::kCommandSoundDump, program));
+
+  // The editor takes the sound's values through its own receive side.
+  manager->receiveBusy = true;
+  for (const PatchSysexMessage& message : patch->messages) {
+    manager->soundDumpExpected = true;
+    ISysEx sysex(0, message.data(), static_cast<int32_t>(message.size()));
+    plug->ProcessSysEx(&sysex, true);
+    manager->soundDumpExpected = false;
+  }
+  for (int step = 1; !isShuttingDown(); ++step) {
+    sleep(kReceiveWaitStep);
+    if (step == kReceiveWaitSteps) {
+      plug->setStatusText("CONNECTION TIMED OUT!");
+      break;
+    }
+    if (!manager->receiveBusy) break;
+  }
+  plug->DisplayProcessingIndicator(false);
+}
+
+void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int column) {
+  if (!plug->midiOutputOpen) {
+    plug->setStatusText("Set MIDI I/O First!");
+    return;
+  }
+  plug->DisplayProcessingIndicator(true);
+  sendAllNotesOff();
+  sleep(50);
+  const std::vector<LibrarianPatch>* shown = plug->librarianBankOfColumn(column);
+  if (!shown) {
+    plug->DisplayProcessingIndicator(false);
+    return;
+  }
+  // A copy: the library may change on the main thread while the store runs.
+  const std::vector<LibrarianPatch> bank(*shown);
+  PatchLibrarian* librarian = manager->patchLibrarian;
+  const int viewColumn = column == 0 ? 0 : 1;
+  const int deviceId = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
+  for (int slot = 0; slot < kBankStoreSlots && !isShuttingDown(); ++slot) {
+    plug->DisplayProcessingIndicator(true);
+    if (librarian) (viewColumn == 0 ? librarian->selectedUpperSlot : librarian->selectedLowerSlot) = slot;
+    plug->setLibrarianViewRow(viewColumn, slot);
+    if (slot >= static_cast<int>(bank.size()) || bank[slot].messages.empty()) break;
+    if (!hasWholeFirstMessage(bank[slot])) continue;  // skipped: not a whole sound dump
+    sendRaw(preparedDump(bank[slot].messages.front(), deviceId, VarnoSysEx::kCommandStoreSound, slot));
+    sleep(500);
+    plug->DisplayProcessingIndicator(false);
+  }
+  plug->DisplayProcessingIndicator(false);
+  if (librarian) librarian->selectedUpperSlot = 0;
+}
+
+void MIDIMessageSender::initClassicPatch(bool initOnRequest) {
+  plug->DisplayProcessingIndicator(true);
+  if (initOnRequest) {
+    plug->DisplayProcessingIndicator(false);
+    return;
+  }
+  std::array<unsigned char, 77> sound = kInitSoundTemplate;
+  PatchLibrarian* librarian = manager->patchLibrarian;
+  sound[3] = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
+  sound[4] = VarnoSysEx::kCommandStoreSound;
+  sound[5] = VarnoSysEx::dataByte(librarian ? librarian->selectedUpperSlot.load() : 0);
+  unsigned sum = 0;
+  for (int i = 4; i <= 73; ++i) sum += sound[i];
+  sound[75] = static_cast<unsigned char>(sum % 128);
+  plug->SetLibrarianRequestActive(true);
+  ISysEx sysex(0, sound.data(), static_cast<int32_t>(sound.size()));
+  plug->ProcessSysEx(&sysex, true);
+  sleep(100);
+  plug->SetLibrarianStatusUnsaved(true);
+  plug->DisplayProcessingIndicator(false);
+}
