@@ -1,0 +1,69 @@
+// The editor stand-in for the sender's jobs: records every raw send and
+// short message (and passes them to the output port when one is open), runs
+// the jobs on a virtual clock unless told otherwise, and ends running jobs
+// before its records go away.
+#pragma once
+
+#include <Poco/Thread.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "../protocol/editor_double.h"
+#include "../protocol/sender_double.h"
+#include "src/MIDIMessageSender.h"
+
+using Bytes = std::vector<unsigned char>;
+
+class JobEditor : public TestEditor {
+public:
+  explicit JobEditor(bool virtualClock = true) {
+    // Ranges of the settings the jobs read, as the UI description gives them.
+    GetParam(kLibSyncTimer)->InitInt("", 0, 0, 4);
+    GetParam(kDeviceOutSelection)->InitInt("", 0, 0, 8);
+    GetParam(kDiscardBankData)->InitInt("", 0, 0, 1);
+    GetParam(kOverrideTempo)->InitInt("", 0, 0, 1);
+    midiOutputOpen = true;
+    if (virtualClock) sender().setSleepFunction([this](int ms) { virtualTime += ms; });
+  }
+  ~JobEditor() override {
+    sender().shutdown();
+    for (Poco::Thread* thread : {&midiManager->dataThread, &midiManager->transportThread, &midiManager->clockThread})
+      while (thread->isRunning()) Poco::Thread::yield();
+    SenderDouble::forget(this);
+  }
+
+  bool SendMidiSysex2(std::vector<unsigned char> bytes) override {
+    {
+      std::lock_guard<std::mutex> lock(rawMutex);
+      raw.push_back(bytes);
+    }
+    SendToExternalMIDIOut(bytes.data(), static_cast<int>(bytes.size()));
+    return true;
+  }
+  bool SendMidiMsg(IMidiMsg* msg) override {
+    const Bytes bytes = {msg->mStatus, msg->mData1, msg->mData2};
+    std::lock_guard<std::mutex> lock(rawMutex);
+    raw.push_back(bytes);
+    return true;
+  }
+  std::vector<Bytes> rawSends() {
+    std::lock_guard<std::mutex> lock(rawMutex);
+    return raw;
+  }
+
+  MIDIMessageSender& sender() { return *midiManager->sender; }
+  SenderDouble& jobs() { return SenderDouble::of(this); }
+  // Waits until no worker thread runs.
+  void joinAll() {
+    for (Poco::Thread* thread : {&midiManager->dataThread, &midiManager->transportThread, &midiManager->clockThread})
+      while (thread->isRunning()) Poco::Thread::yield();
+  }
+
+  std::atomic<long long> virtualTime{0};  // milliseconds slept on the virtual clock
+
+private:
+  std::mutex rawMutex;
+  std::vector<Bytes> raw;
+};

@@ -1,0 +1,362 @@
+// The sender's jobs on a virtual clock: the posting rule and per-thread
+// records, the answer handshake with its waits, scan, time-out and cancel,
+// the bytes of every send, the clock's tempo rules, and teardown.
+#include <gtest/gtest.h>
+
+#include <Poco/Event.h>
+#include <Poco/Runnable.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "job_editor.h"
+#include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSysEx.h"
+
+namespace {
+
+class Blocking : public Poco::Runnable {
+public:
+  void run() override { release.wait(); }
+  Poco::Event release;
+};
+
+SenderJob jobOf(int code) {
+  SenderJob job;
+  job.jobCode = code;
+  return job;
+}
+
+// A synthesizer that answers every request addressed to its device ID at
+// once (the answer is seen after the job's next sleep), except programs
+// listed as silent.
+void answerAt(JobEditor& editor, int deviceId, std::vector<int> silentPrograms = {}) {
+  editor.jobs().settings.onRequest = [&editor, deviceId, silentPrograms](const Bytes& request) {
+    if (request.size() < 4 || request[2] != deviceId) return;
+    if (request.size() == 5 &&
+        std::find(silentPrograms.begin(), silentPrograms.end(), request[4]) != silentPrograms.end())
+      return;
+    editor.responseReceived = true;
+  };
+}
+
+// The requests sent, unframed bytes 2 to 4 (device, command, program).
+std::vector<std::vector<int>> requestsOf(const SenderCalls& calls) {
+  std::vector<std::vector<int>> requests;
+  for (const Bytes& sent : calls.sent)
+    if (sent.size() <= 7) requests.push_back({sent[3], sent[4], sent.size() == 7 ? sent[5] : -1});
+  return requests;
+}
+
+bool shown(const SenderCalls& calls, const std::string& text) {
+  return std::find(calls.statusTexts.begin(), calls.statusTexts.end(), text) != calls.statusTexts.end();
+}
+
+class SenderJobs : public ::testing::Test {
+protected:
+  MIDIMessageManager& manager() { return *editor.midiManager; }
+  void run(const SenderJob& job) {
+    ASSERT_TRUE(manager().postJob(job));
+    editor.joinAll();
+  }
+  JobEditor editor;
+};
+
+// ---- Posting ----
+
+TEST_F(SenderJobs, postToABusyThreadIsDroppedAndOtherThreadsKeepTheirRecords) {
+  Blocking block;
+  manager().dataThread.start(block);
+  SenderJob request = jobOf(kJobPartRequest);
+  request.partProgram = 7;
+  EXPECT_FALSE(manager().postJob(request));
+  EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobNothing) << "a dropped job writes nothing";
+  EXPECT_FALSE(manager().soundDumpExpected) << "nor sets the flags of the post";
+  EXPECT_TRUE(manager().postJob(jobOf(kJobStartClock))) << "the transport thread is free";
+  block.release.set();
+  manager().dataThread.join();
+  editor.joinAll();
+  EXPECT_TRUE(manager().postJob(request));
+  editor.joinAll();
+  EXPECT_EQ(manager().postedJob(manager().transportThread).jobCode, kJobStartClock);
+  EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 7);
+}
+
+TEST_F(SenderJobs, codesThatAreNeverPostedAreRefused) {
+  for (int code : {static_cast<int>(kJobSendGlobal), static_cast<int>(kJobNothing), -1, 14})
+    EXPECT_FALSE(manager().postJob(jobOf(code))) << code;
+}
+
+TEST_F(SenderJobs, stopPostedWhileTheTransportThreadRunsIsDropped) {
+  Blocking block;
+  manager().transportThread.start(block);
+  EXPECT_FALSE(manager().postJob(jobOf(kJobStopClock)));
+  block.release.set();
+  manager().transportThread.join();
+}
+
+TEST_F(SenderJobs, librarianRequestToABusyThreadStaysArmed) {
+  Blocking block;
+  manager().dataThread.start(block);
+  manager().slotStored = true;
+  manager().sendAllPatchRequestSysexFromLibrarian(40);
+  EXPECT_TRUE(manager().libraryPatchRequest.requestActive);
+  EXPECT_FALSE(manager().slotStored);
+  EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobNothing);
+  block.release.set();
+  manager().dataThread.join();
+}
+
+// ---- The answer handshake ----
+
+TEST_F(SenderJobs, silentSynthesizerTimesOutAfterTheWaitsAndOneScan) {
+  editor.set(kLibSyncTimer, 4);  // W = 100 ms
+  SenderJob job = jobOf(kJobSinglePatchRequest);
+  run(job);
+  const SenderCalls calls = editor.jobs().calls();
+  // The request, then 127 scan sends with IDs 0 to 126.
+  ASSERT_EQ(requestsOf(calls).size(), 128u);
+  EXPECT_EQ(requestsOf(calls)[1][0], 0);
+  EXPECT_EQ(requestsOf(calls)[127][0], 126);
+  EXPECT_TRUE(shown(calls, "Please wait, checking DeviceID 127"));
+  EXPECT_TRUE(shown(calls, "CONNECTION TIMED OUT!"));
+  EXPECT_FALSE(shown(calls, "Data request completed!"));
+  EXPECT_TRUE(editor.sender().timedOut);
+  // 21 waits, 127 scan sleeps and the closing wait.
+  EXPECT_EQ(editor.virtualTime, (21 + 127 + 1) * 100);
+}
+
+TEST_F(SenderJobs, scanFindsTheSynthesizerAndTheRunKeepsItsDeviceId) {
+  answerAt(editor, 5);
+  run([] { SenderJob job = jobOf(kJobAllPatchRequest); job.requestCount = 3; return job; }());
+  const SenderCalls calls = editor.jobs().calls();
+  const std::vector<std::vector<int>> requests = requestsOf(calls);
+  EXPECT_EQ(calls.statusTexts.front(), "Please wait, checking DeviceID 1");
+  EXPECT_TRUE(shown(calls, "Please wait, checking DeviceID 6"));
+  EXPECT_FALSE(shown(calls, "Please wait, checking DeviceID 7")) << "the scan stops at the answer";
+  // Program 0: the request at ID 0 and the scan 0..5; programs 1 and 2 go to
+  // ID 5 at once, without another scan.
+  ASSERT_EQ(requests.size(), 1u + 6u + 2u);
+  EXPECT_EQ(requests[7], (std::vector<int>{5, 0x41, 1}));
+  EXPECT_EQ(requests[8], (std::vector<int>{5, 0x41, 2}));
+  EXPECT_EQ(editor.value(kGlobalDeviceID), 5);
+  EXPECT_TRUE(shown(calls, "Data request completed!"));
+}
+
+TEST_F(SenderJobs, runOfProgramsSkipsASilentProgramAndAdvancesTheSlots) {
+  answerAt(editor, 0, {3});
+  std::vector<int> slotsAtRequest;
+  auto answer = editor.jobs().settings.onRequest;
+  editor.jobs().settings.onRequest = [&](const Bytes& request) {
+    if (request.size() == 5 && request[2] == 0) slotsAtRequest.push_back(editor.patchLibrarian->selectedUpperSlot);
+    answer(request);
+  };
+  run([] { SenderJob job = jobOf(kJobAllPatchRequest); job.requestCount = 40; return job; }());
+  const SenderCalls calls = editor.jobs().calls();
+  std::vector<int> programs;
+  for (const std::vector<int>& request : requestsOf(calls))
+    if (request[0] == 0 && (programs.empty() || programs.back() != request[2])) programs.push_back(request[2]);
+  ASSERT_EQ(programs.size(), 40u);
+  for (int program = 0; program < 40; ++program) EXPECT_EQ(programs[program], program);
+  EXPECT_EQ(slotsAtRequest.front(), 0);
+  EXPECT_EQ(slotsAtRequest.back(), 39);
+  EXPECT_TRUE(shown(calls, "CONNECTION TIMED OUT!"));
+  EXPECT_FALSE(shown(calls, "Data request completed!")) << "one program timed out";
+  EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 0);
+}
+
+TEST_F(SenderJobs, cancelInTheMiddleOfARunStopsIt) {
+  answerAt(editor, 0);
+  auto answer = editor.jobs().settings.onRequest;
+  editor.jobs().settings.onRequest = [&](const Bytes& request) {
+    if (request[4] == 10) editor.sender().cancelRequested = true;
+    answer(request);
+  };
+  run([] { SenderJob job = jobOf(kJobAllPatchRequest); job.requestCount = 99; return job; }());
+  const SenderCalls calls = editor.jobs().calls();
+  EXPECT_EQ(requestsOf(calls).size(), 11u) << "no program after the cancel";
+  EXPECT_TRUE(shown(calls, "Data request CANCELLED!"));
+  EXPECT_EQ(editor.value(kDiscardBankData), 1);
+  EXPECT_EQ(editor.calls().paramChanges.back(), kDiscardBankData);
+  EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 0);
+}
+
+TEST_F(SenderJobs, cancelGivenBeforeTheJobHasNoEffect) {
+  answerAt(editor, 0);
+  editor.sender().cancelRequested = true;
+  run(jobOf(kJobActiveArrangementRequest));
+  EXPECT_TRUE(shown(editor.jobs().calls(), "Data request completed!"));
+}
+
+TEST_F(SenderJobs, enquiryWithoutAnswerReportsNoResponse) {
+  run(jobOf(kJobDeviceIdEnquiry));
+  const SenderCalls calls = editor.jobs().calls();
+  EXPECT_EQ(calls.statusTexts.front(), "Connecting to Hardware");
+  EXPECT_EQ(calls.statusTexts.back(), "No response from Hardware");
+  EXPECT_EQ(calls.sent.size(), 128u);
+  EXPECT_EQ(calls.sent.front(), (Bytes{0xF0, 0x3E, 0x0B, 0x00, 0x48, 0xF7}));
+}
+
+TEST_F(SenderJobs, answeredEnquiryIsReady) {
+  answerAt(editor, 0);
+  run(jobOf(kJobDeviceIdEnquiry));
+  EXPECT_EQ(editor.jobs().calls().statusTexts.back(), "Plug-in is ready to go!");
+}
+
+// ---- Sends ----
+
+TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
+  editor.globalsSent = false;
+  editor.set(kOscillator1Semitone, 0);
+  editor.set(kGlobalMasterTune, 10);
+  editor.set(kGlobalDeviceID, 3);
+  run(jobOf(kJobSendArrangement));
+  const SenderCalls calls = editor.jobs().calls();
+  ASSERT_EQ(calls.sent.size(), 2u);
+  EXPECT_EQ(calls.sent[0].size(), 12u);
+  EXPECT_EQ(calls.sent[0][6], 64) << "master tune 10 travels as 64";
+  const Bytes& dump = calls.sent[1];
+  ASSERT_EQ(dump.size(), 76u);
+  EXPECT_EQ(dump[3], 3);
+  EXPECT_EQ(dump[6], 16) << "a semitone of 0 travels as 16";
+  EXPECT_EQ(dump[74], VarnoSysEx::soundDumpChecksum(dump.data(), 76));
+  EXPECT_EQ(calls.missingCCSends, 1);
+  EXPECT_TRUE(editor.globalsSent);
+  EXPECT_EQ(editor.patchManager->names[1], "Set Name");
+  EXPECT_EQ(editor.virtualTime, 1000 + 400 + 200);
+}
+
+LibrarianPatch patchWithDump(unsigned char fill) {
+  LibrarianPatch patch;
+  PatchSysexMessage message(VarnoSysEx::kSoundDumpTemplate.begin(), VarnoSysEx::kSoundDumpTemplate.end());
+  message[20] = fill;
+  message.resize(92, 0x20);
+  message[91] = 0xF7;
+  patch.messages.push_back(message);
+  return patch;
+}
+
+TEST_F(SenderJobs, librarianPatchCarriesItsChecksumAndDeviceId) {
+  editor.set(kGlobalDeviceID, 2);
+  editor.set(kCurrentPatch, 9);
+  const LibrarianPatch patch = patchWithDump(0x11);
+  SenderJob job = jobOf(kJobSendLibrarianPatch);
+  job.librarianPatch = &patch;
+  run(job);
+  const std::vector<Bytes> raw = editor.rawSends();
+  ASSERT_EQ(raw.size(), 2u);
+  EXPECT_EQ(raw[0], (Bytes{0xB0, 123, 0})) << "all notes off first";
+  ASSERT_EQ(raw[1].size(), 76u);
+  EXPECT_EQ(raw[1][3], 2);
+  EXPECT_EQ(raw[1][4], 0);
+  EXPECT_EQ(raw[1][5], 9);
+  EXPECT_EQ(raw[1][74], VarnoSysEx::soundDumpChecksum(raw[1].data(), 76));
+  EXPECT_EQ(raw[1][75], 0xF7);
+}
+
+TEST_F(SenderJobs, sendsWithoutAnOutputOnlySaySo) {
+  editor.midiOutputOpen = false;
+  const LibrarianPatch patch = patchWithDump(1);
+  SenderJob job = jobOf(kJobSendLibrarianPatch);
+  job.librarianPatch = &patch;
+  run(job);
+  editor.jobs().settings.banks[0] = {patch};
+  SenderJob store = jobOf(kJobStoreAllPatches);
+  run(store);
+  EXPECT_TRUE(editor.rawSends().empty());
+  EXPECT_EQ(editor.jobs().calls().statusTexts, (std::vector<std::string>(2, "Set MIDI I/O First!")));
+  EXPECT_EQ(editor.virtualTime, 0);
+}
+
+TEST_F(SenderJobs, bankStoreCarriesDeviceIdSkipsBrokenPatchesAndStopsAtAnEmptySlot) {
+  editor.set(kGlobalDeviceID, 4);
+  std::vector<LibrarianPatch> bank;
+  for (int i = 0; i < 14; ++i) bank.push_back(patchWithDump(static_cast<unsigned char>(i)));
+  bank[5].messages.front().resize(40);  // not a whole sound dump: skipped
+  bank[12].messages.clear();             // the store ends here
+  editor.jobs().settings.banks[0] = bank;
+  run(jobOf(kJobStoreAllPatches));
+  std::vector<Bytes> stores = editor.rawSends();
+  stores.erase(stores.begin());  // all notes off
+  ASSERT_EQ(stores.size(), 11u);
+  std::vector<int> programs;
+  for (const Bytes& store : stores) {
+    EXPECT_EQ(store[3], 4);
+    EXPECT_EQ(store[4], 1);
+    EXPECT_EQ(store[74], VarnoSysEx::soundDumpChecksum(store.data(), 76));
+    programs.push_back(store[5]);
+  }
+  EXPECT_EQ(programs, (std::vector<int>{0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(editor.jobs().calls().viewRows.back(), (std::pair<int, int>{0, 12}));
+}
+
+TEST_F(SenderJobs, sysexMessageOfAControlIsFramedAndNeedsAnOutput) {
+  manager().sendSysexMessage({62, 11, 0});
+  EXPECT_EQ(editor.jobs().calls().statusTexts, std::vector<std::string>{"Set MIDI I/O First!"});
+}
+
+// ---- MIDI clock ----
+
+TEST(ClockInterval, tempoToInterval) {
+  const struct { int tempo; int32_t interval; } kCases[] = {
+      {120, 20833333}, {90, 27777777}, {300, 8333333}, {2, 1250000000}, {1, 0}, {0, 0}, {-5, 0}};
+  for (const auto& c : kCases) EXPECT_EQ(MIDIMessageSender::clockIntervalFor(c.tempo), c.interval) << c.tempo;
+}
+
+TEST_F(SenderJobs, clockWithoutTempoGivesUpAfterElevenSleeps) {
+  for (const char* text : {"0", "1", "fast"}) {
+    editor.jobs().settings.tempoValues = std::vector<std::string>(128, text);
+    editor.continuousClock = true;
+    editor.virtualTime = 0;
+    run(jobOf(kJobContinuousClock));
+    EXPECT_EQ(editor.virtualTime, 11000) << text;
+    EXPECT_FALSE(editor.continuousClock);
+    EXPECT_EQ(editor.jobs().calls().clockStatusTexts.back(), "Unable to get DAW Tempo");
+  }
+  EXPECT_TRUE(editor.rawSends().empty());
+}
+
+TEST_F(SenderJobs, startAndStopFollowTheClockOutputFlag) {
+  run(jobOf(kJobStartClock));
+  run(jobOf(kJobStopClock));
+  EXPECT_TRUE(editor.rawSends().empty());
+  editor.clockOutput = true;
+  run(jobOf(kJobStartClock));
+  run(jobOf(kJobStopClock));
+  EXPECT_EQ(editor.rawSends(), (std::vector<Bytes>{{0xFA}, {0xFC}}));
+}
+
+TEST_F(SenderJobs, runningClockTicksUntilStoppedAndNeverAfter) {
+  editor.continuousClock = true;
+  editor.set(kOverrideTempo, 1);
+  editor.jobs().settings.tempo = 300;
+  editor.sender().resetContinuousClock(false);
+  ASSERT_TRUE(manager().postJob(jobOf(kJobContinuousClock)));
+  while (editor.rawSends().size() < 5) Poco::Thread::yield();
+  editor.sender().resetContinuousClock(true);
+  editor.joinAll();
+  const size_t ticks = editor.rawSends().size();
+  for (const Bytes& tick : editor.rawSends()) EXPECT_EQ(tick, Bytes{0xF8});
+  EXPECT_EQ(editor.sender().clockInterval, 8333333);
+  Poco::Thread::sleep(30);
+  EXPECT_EQ(editor.rawSends().size(), ticks) << "no tick after the stop";
+}
+
+// ---- Teardown ----
+
+TEST(SenderTeardown, runningJobsEndWhenTheEditorGoes) {
+  auto editor = std::make_unique<JobEditor>(false);  // real, long sleeps
+  editor->set(kLibSyncTimer, 3);
+  SenderJob run = jobOf(kJobAllPatchRequest);
+  run.requestCount = 99;
+  ASSERT_TRUE(editor->midiManager->postJob(run));
+  editor->continuousClock = true;
+  editor->set(kOverrideTempo, 1);
+  editor->jobs().settings.tempo = 120;
+  editor->midiManager->sender->resetContinuousClock(false);
+  ASSERT_TRUE(editor->midiManager->postJob(jobOf(kJobContinuousClock)));
+  editor.reset();  // would take minutes if the jobs ran on
+}
+
+}  // namespace
