@@ -1,0 +1,440 @@
+#include "platform/view/View.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "KIT/pix/pix-sysbitmap.h"
+#include "platform/view/ViewText.h"
+
+namespace {
+
+int64_t NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// The face of menus, a plain sans-serif one.
+const char kMenuFace[] = "DejaVu Sans";
+
+// The GUI's key code of a key; kViewKeyNone for keys it is not given.
+int KeyCodeOf(const ViewEvent& event) {
+  switch (event.special) {
+    case kViewSpecialLeft:
+      return kViewKeyLeft;
+    case kViewSpecialRight:
+      return kViewKeyRight;
+    case kViewSpecialDown:
+      return kViewKeyDown;
+    case kViewSpecialUp:
+      return kViewKeyUp;
+    case kViewSpecialSpace:
+      return kViewKeySpace;
+    case kViewSpecialNone:
+      break;
+    default:
+      return kViewKeyNone;
+  }
+  if (event.textCharacters != 1) return kViewKeyNone;
+  const char c = event.text[0];
+  if (c >= '0' && c <= '9') return kViewKeyDigit0 + (c - '0');
+  if (c >= 'A' && c <= 'Z') return kViewKeyLetterA + (c - 'A');
+  if (c >= 'a' && c <= 'z') return kViewKeyLetterA + (c - 'a');
+  return kViewKeyNone;
+}
+
+// Keys that stand for one character of their own (arrows, space, Return,
+// Tab, Escape, the erasing and moving keys) or type exactly one.
+bool IsSingleCharacterKey(const ViewEvent& event) {
+  return event.special != kViewSpecialNone || event.textCharacters == 1;
+}
+
+}  // namespace
+
+View::View(std::unique_ptr<ViewBackend> backend, int width, int height, int fps)
+    : m_backend(std::move(backend)),
+      m_width(width),
+      m_height(height),
+      m_periodMs(1000 / (fps < 1 ? 25 : fps)) {
+  if (m_periodMs < 1) m_periodMs = 1;
+}
+
+View::~View() {
+  m_entry.reset();
+  if (m_opened) m_backend->DestroyMainWindow();
+}
+
+void View::Release() {
+  if (--m_references == 0) delete this;
+}
+
+bool View::Open(unsigned long parent) {
+  if (m_opened) return true;
+  if (!m_backend->CreateMainWindow(parent, m_width, m_height)) return false;
+  m_opened = true;
+  m_placedByHost = parent == 0;
+  if (parent) m_backend->Show(parent);
+  Invalidate(ViewRect(0, 0, m_width, m_height));
+  return true;
+}
+
+// ---- Redraw -------------------------------------------------------------------
+
+void View::StartTimer() {
+  m_timerRunning = true;
+  m_nextTickMs = NowMs();
+}
+
+void View::KillTimer() { m_timerRunning = false; }
+
+void View::Tick() {
+  ViewRect dirty;
+  if (!m_client || !m_client->IsDirty(&dirty)) return;
+  Invalidate(ViewRect(dirty.L, dirty.T, dirty.R + 1, dirty.B + 1));
+}
+
+void View::Invalidate(const ViewRect& area) {
+  const ViewRect clipped = area.Clipped(ViewRect(0, 0, m_width, m_height));
+  if (!clipped.Empty()) m_invalid = m_invalid.United(clipped);
+}
+
+void View::Paint() {
+  if (m_invalid.Empty() || !m_client || m_painting) return;
+  m_paintArea = m_invalid;
+  m_invalid = ViewRect();
+  m_painting = true;
+  m_client->Draw(m_paintArea);
+  m_painting = false;
+}
+
+bool View::PresentFrame(const uint32_t* pixels, int rowSpan, int width, int height) {
+  if (!m_painting || !pixels) return false;
+  m_backend->PutMain(pixels, rowSpan, width, height, m_paintArea);
+  return true;
+}
+
+int View::MillisecondsToNextTick() {
+  if (!m_timerRunning || m_backend->IsHeadless()) return -1;
+  return static_cast<int>(std::max<int64_t>(0, m_nextTickMs - NowMs()));
+}
+
+void View::FireTimerIfDue() {
+  if (!m_timerRunning || m_backend->IsHeadless()) return;
+  const int64_t now = NowMs();
+  if (now < m_nextTickMs) return;
+  // A late timer fires once and starts its period anew.
+  m_nextTickMs += m_periodMs;
+  if (m_nextTickMs <= now) m_nextTickMs = now + m_periodMs;
+  Tick();
+}
+
+void View::RunPending() {
+  ViewEvent event;
+  while (m_backend->NextEvent(&event, 0) == 1) HandleEvent(event);
+  FireTimerIfDue();
+  Paint();
+}
+
+void View::Synchronize() {
+  m_backend->Flush();
+  ViewEvent event;
+  while (m_backend->NextEvent(&event, 0) == 1) HandleEvent(event);
+  Tick();
+  Paint();
+  m_backend->Flush();
+}
+
+// ---- Input ------------------------------------------------------------------------
+
+ViewMouseMod View::ModifiersOf(const ViewEvent& event, bool rightButton) const {
+  ViewMouseMod mod;
+  mod.L = !rightButton || m_rules.rightClickReportsLeft;
+  mod.R = rightButton || (event.modifiers & kViewCommand);
+  mod.S = event.modifiers & kViewShift;
+  mod.C = event.modifiers & kViewControl;
+  mod.A = event.modifiers & kViewOption;
+  return mod;
+}
+
+void View::HandleEvent(const ViewEvent& event) {
+  switch (event.kind) {
+    case ViewEvent::kExpose:
+      if (event.target == ViewEvent::kMainWindow)
+        Invalidate(ViewRect(event.x, event.y, event.x + event.width, event.y + event.height));
+      else if (event.target == ViewEvent::kTextField)
+        PaintField();
+      break;
+    case ViewEvent::kTick:
+      Tick();
+      Paint();
+      break;
+    case ViewEvent::kFocusOut:
+      EndTextEntry(false);
+      break;
+    case ViewEvent::kCloseRequest:
+      m_closeRequested = true;
+      break;
+    case ViewEvent::kButtonPress:
+      HandleButtonPress(event);
+      break;
+    case ViewEvent::kButtonRelease:
+      HandleButtonRelease(event);
+      break;
+    case ViewEvent::kMotion:
+      HandleMotion(event);
+      break;
+    case ViewEvent::kKeyPress:
+      HandleKey(event);
+      break;
+    case ViewEvent::kDestroyed:
+    case ViewEvent::kNone:
+      break;
+  }
+}
+
+void View::HandleButtonPress(const ViewEvent& event) {
+  if (!m_client || event.target == ViewEvent::kMenu) return;
+  if (event.target == ViewEvent::kTextField) {
+    // The field keeps its own clicks: they place the caret.
+    if (m_entry) {
+      m_entry->ClickAt(event.x, *m_entryFont);
+      PaintField();
+    }
+    return;
+  }
+  m_backend->TakeFocus(event.time);
+  const int x = event.x, y = event.y;
+  if (event.button == 4 || event.button == 5) {
+    m_prevX = x, m_prevY = y;
+    EndTextEntry(false);
+    if (m_client) m_client->OnMouseWheel(x, y, ModifiersOf(event, false), event.button == 4 ? 1 : -1);
+    return;
+  }
+  if (event.button != 1 && event.button != 3) return;
+  // A click outside the field ends the entry, taking its text.
+  EndTextEntry(true);
+  if (!m_client) return;
+  const bool right = event.button == 3;
+  if (!m_rules.keysAtLastMove) m_prevX = x, m_prevY = y;
+  const ViewMouseMod mod = ModifiersOf(event, right);
+  if (right && !m_rules.rightDoubleClicks) {
+    m_lastPressButton = 0;
+    m_client->OnMouseDown(x, y, mod);
+    return;
+  }
+  const bool again = m_lastPressButton == event.button && event.time - m_lastPressTime <= kDoubleClickMs &&
+                     std::abs(x - m_lastPressX) <= kDoubleClickDistance &&
+                     std::abs(y - m_lastPressY) <= kDoubleClickDistance;
+  m_clickCount = again ? m_clickCount + 1 : 1;
+  m_lastPressButton = event.button;
+  m_lastPressTime = event.time;
+  m_lastPressX = x, m_lastPressY = y;
+  if (m_clickCount >= 2)
+    m_client->OnMouseDblClick(x, y, mod);
+  else
+    m_client->OnMouseDown(x, y, mod);
+}
+
+void View::HandleButtonRelease(const ViewEvent& event) {
+  if (!m_client || event.target != ViewEvent::kMainWindow) return;
+  if (event.button != 1 && event.button != 3) return;
+  if (!m_rules.keysAtLastMove) m_prevX = event.x, m_prevY = event.y;
+  m_client->OnMouseUp(event.x, event.y, ModifiersOf(event, event.button == 3));
+}
+
+void View::HandleMotion(const ViewEvent& event) {
+  if (!m_client || event.target != ViewEvent::kMainWindow) return;
+  const bool left = event.modifiers & kViewButton1Held, right = event.modifiers & kViewButton3Held;
+  if (left || right) {
+    if (!m_rules.keysAtLastMove) m_prevX = event.x, m_prevY = event.y;
+    if (!m_entry) m_client->OnMouseDrag(event.x, event.y, ModifiersOf(event, right && !left));
+    return;
+  }
+  m_prevX = event.x, m_prevY = event.y;
+  m_client->OnMouseOver(event.x, event.y, ModifiersOf(event, false));
+}
+
+void View::HandleKey(const ViewEvent& event) {
+  if (m_entry) {
+    switch (m_entry->Key(event.special, event.text)) {
+      case ViewTextEntry::kCommit:
+        EndTextEntry(true);
+        break;
+      case ViewTextEntry::kEdited:
+        PaintField();
+        break;
+      case ViewTextEntry::kRefused:
+      case ViewTextEntry::kIgnored:
+        break;
+    }
+    return;
+  }
+  if (!m_client || !IsSingleCharacterKey(event)) return;
+  const int code = KeyCodeOf(event);
+  if (code != kViewKeyNone && m_client->OnKeyDown(m_prevX, m_prevY, code)) return;
+  m_backend->ForwardKey(event);
+}
+
+// ---- Popup menus ------------------------------------------------------------------------
+
+const ViewFont& View::MenuFont() {
+  if (!m_menuFont) m_menuFont.reset(new ViewFont(kMenuFace, ViewMenuMetrics::kFontSize));
+  return *m_menuFont;
+}
+
+void View::ShowMenuLevels(const ViewMenuWalk& walk) {
+  const int count = walk.LevelCount();
+  for (int i = count; i < static_cast<int>(m_shownMenus.size()); ++i) m_backend->HideMenu(i);
+  m_shownMenus.resize(static_cast<size_t>(count));
+  while (static_cast<int>(m_menuBitmaps.size()) < count) m_menuBitmaps.emplace_back(new PIX_SysBitmap(0, 0));
+  for (int i = 0; i < count; ++i) {
+    const ViewMenuWalk::Level& level = walk.LevelAt(i);
+    if (m_shownMenus[static_cast<size_t>(i)] != level.frame) {
+      m_shownMenus[static_cast<size_t>(i)] = level.frame;
+      m_backend->ShowMenu(i, level.frame);
+    }
+    PIX_SysBitmap* bm = m_menuBitmaps[static_cast<size_t>(i)].get();
+    ViewPaintMenuLevel(level, MenuFont(), bm);
+    m_backend->PutMenu(i, bm->getBits(), bm->getRowSpan(), bm->getWidth(), bm->getHeight());
+  }
+}
+
+void View::HideMenuLevels() {
+  for (int i = static_cast<int>(m_shownMenus.size()) - 1; i >= 0; --i) m_backend->HideMenu(i);
+  m_shownMenus.clear();
+}
+
+bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen, int* index) {
+  if (m_walk || !m_opened) return false;
+  ViewMenuWalk walk(MenuFont());
+  int screenX = 0, screenY = 0, screenW = 0, screenH = 0;
+  m_backend->ToScreen(x, y, &screenX, &screenY);
+  m_backend->ScreenSize(&screenW, &screenH);
+  walk.Open(&menu, screenX, screenY, screenW, screenH);
+  m_walk = &walk;
+  ShowMenuLevels(walk);
+  while (walk.IsOpen()) {
+    ViewEvent event;
+    const int got = m_backend->NextEvent(&event, MillisecondsToNextTick());
+    if (got < 0) {
+      walk.Dismiss();
+      break;
+    }
+    bool changed = false;
+    if (got == 1) switch (event.kind) {
+        case ViewEvent::kMotion:
+          changed = walk.PointerMoved(event.rootX, event.rootY);
+          break;
+        case ViewEvent::kButtonPress:
+          if (event.button == 1 || event.button == 3) changed = walk.ButtonPressed(event.rootX, event.rootY);
+          break;
+        case ViewEvent::kButtonRelease:
+          if (event.button == 1 || event.button == 3) changed = walk.ButtonReleased(event.rootX, event.rootY);
+          break;
+        case ViewEvent::kKeyPress:
+          changed = walk.KeyPressed(event.special);
+          break;
+        case ViewEvent::kExpose:
+          if (event.target == ViewEvent::kMenu)
+            changed = true;
+          else
+            HandleEvent(event);
+          break;
+        case ViewEvent::kTick:
+          HandleEvent(event);
+          break;
+        case ViewEvent::kCloseRequest:
+        case ViewEvent::kDestroyed:
+          HandleEvent(event);
+          walk.Dismiss();
+          break;
+        default:
+          break;
+      }
+    if (changed && walk.IsOpen()) ShowMenuLevels(walk);
+    FireTimerIfDue();
+    Paint();
+  }
+  HideMenuLevels();
+  m_walk = nullptr;
+  return walk.Chosen(chosen, index);
+}
+
+// ---- Text entry -------------------------------------------------------------------------
+
+bool View::OpenTextEntry(const ViewTextEntrySpec& spec) {
+  if (m_entry || !m_opened) return false;
+  m_entry.reset(new ViewTextEntry(spec));
+  m_entryFont.reset(new ViewFont(spec.font.c_str(), spec.fontSize));
+  if (!m_fieldBitmap) m_fieldBitmap.reset(new PIX_SysBitmap(0, 0));
+  m_backend->ShowField(spec.rect);
+  m_backend->TakeFocus(0);
+  PaintField();
+  return true;
+}
+
+void View::EndTextEntry(bool commit) {
+  if (!m_entry) return;
+  const std::string text = m_entry->Text();
+  m_entry.reset();
+  m_backend->HideField();
+  // What the field covered is painted again.
+  Invalidate(ViewRect(0, 0, m_width, m_height));
+  if (commit && m_client) m_client->OnTextEntryCommit(text.c_str());
+}
+
+void View::PaintField() {
+  if (!m_entry) return;
+  m_entry->Paint(m_fieldBitmap.get(), *m_entryFont);
+  m_backend->PutField(m_fieldBitmap->getBits(), m_fieldBitmap->getRowSpan(), m_fieldBitmap->getWidth(),
+                      m_fieldBitmap->getHeight());
+}
+
+// ---- Window ---------------------------------------------------------------------------------
+
+void View::Resize(int width, int height) {
+  if (width == m_width && height == m_height) return;
+  m_width = width;
+  m_height = height;
+  m_backend->Resize(width, height);
+  m_invalid = ViewRect();
+  Invalidate(ViewRect(0, 0, width, height));
+}
+
+bool View::ReadWindow(uint32_t* pixels, int rowSpan) {
+  return pixels && rowSpan >= m_width && m_backend->ReadMain(pixels, rowSpan, m_width, m_height);
+}
+
+bool View::ReadDrawBitmap(uint32_t* pixels, int rowSpan) {
+  const uint32_t* bits = nullptr;
+  int span = 0, width = 0, height = 0;
+  if (!pixels || rowSpan < m_width || !m_client || !m_client->GetDrawBitmap(&bits, &span, &width, &height) ||
+      !bits)
+    return false;
+  for (int y = 0; y < m_height; ++y)
+    for (int x = 0; x < m_width; ++x)
+      pixels[static_cast<size_t>(y) * rowSpan + x] =
+          x < width && y < height ? bits[static_cast<size_t>(y) * span + x] : 0;
+  return true;
+}
+
+void View::AddToParent(unsigned long parentWindow) {
+  if (!m_placedByHost || m_inParent) return;
+  m_inParent = true;
+  Retain();
+  m_backend->Show(parentWindow);
+  Invalidate(ViewRect(0, 0, m_width, m_height));
+}
+
+void View::RemoveFromParent() {
+  if (!m_inParent) return;
+  m_inParent = false;
+  EndTextEntry(false);
+  ViewClient* client = m_client;
+  if (client) client->OnRemovedFromParent();
+  m_backend->Detach();
+  Release();
+}

@@ -1,0 +1,213 @@
+// The text field: what the filters and the length limit let through, the
+// editing keys, and how an entry in a view ends (taken or dropped).
+#include "platform/view/ViewText.h"
+#include "tests/view/view_fixture.h"
+
+namespace {
+
+ViewTextEntrySpec Spec(const char* text, const char* allowed, int maxLength, bool bytes = false) {
+  ViewTextEntrySpec spec;
+  spec.rect = ViewRect(10, 10, 90, 30);
+  spec.text = text;
+  spec.filtered = allowed != nullptr;
+  spec.allowed = allowed ? allowed : "";
+  spec.maxLength = maxLength;
+  spec.lengthInBytes = bytes;
+  return spec;
+}
+
+const char kDigits[] = "0123456789-+";
+const char kDecimal[] = "0123456789.-+";
+
+// Types each key of keys (one character each; "\b" Backspace, "<" Left,
+// ">" Right, "^" Home, "$" End, "~" Delete) into an entry opened on spec.
+std::string TypeInto(const ViewTextEntrySpec& spec, const std::string& keys,
+                     std::vector<ViewTextEntry::KeyResult>* results = nullptr) {
+  ViewTextEntry entry(spec);
+  for (size_t i = 0; i < keys.size();) {
+    ViewSpecialKey special = kViewSpecialNone;
+    switch (keys[i]) {
+      case '\b': special = kViewSpecialBackspace; break;
+      case '<': special = kViewSpecialLeft; break;
+      case '>': special = kViewSpecialRight; break;
+      case '^': special = kViewSpecialHome; break;
+      case '$': special = kViewSpecialEnd; break;
+      case '~': special = kViewSpecialDelete; break;
+      default: break;
+    }
+    const int n = special ? 1 : ViewUtf8Length(static_cast<unsigned char>(keys[i]));
+    const std::string one = keys.substr(i, static_cast<size_t>(n));
+    const ViewTextEntry::KeyResult r = entry.Key(special, special ? nullptr : one.c_str());
+    if (results) results->push_back(r);
+    i += static_cast<size_t>(n);
+  }
+  return entry.Text();
+}
+
+TEST(TextEntryTest, FiltersAndLimitsDecideWhatIsTyped) {
+  const struct {
+    const char* why;
+    const char* initial;
+    const char* allowed;  // null: no filter
+    int maxLength;
+    bool bytes;
+    const char* keys;
+    const char* want;
+  } kCases[] = {
+      {"integer field takes a sign and digits", "", kDigits, 16, false, "-12", "-12"},
+      {"integer field refuses the decimal point", "", kDigits, 16, false, "1.5", "15"},
+      {"decimal field takes the point, refuses the comma", "", kDecimal, 16, false, "1,5.2", "15.2"},
+      {"an empty set refuses everything", "", "", 16, false, "abc", ""},
+      {"no filter takes anything printable", "", nullptr, 0, false, "a b!", "a b!"},
+      {"the opening text is selected and replaced", "42", kDigits, 16, false, "7", "7"},
+      {"a full field still takes a key that replaces its selection", "123", kDigits, 3, false, "9", "9"},
+      {"a fourth character is refused at length 3", "", kDigits, 3, false, "1234", "123"},
+      {"at the limit Backspace and arrows still work", "", kDigits, 3, false, "123\b4<\b", "14"},
+      {"Home, End and Delete", "", nullptr, 0, false, "abc^~$d", "bcd"},
+      {"the limit counts characters", "", nullptr, 2, false, "\xC3\xA9\xC3\xA9x", "\xC3\xA9\xC3\xA9"},
+      {"or bytes", "", nullptr, 3, true, "\xC3\xA9\xC3\xA9x", "\xC3\xA9x"},
+      {"Backspace removes a whole character", "", nullptr, 0, false, "a\xE2\x82\xAC\b", "a"},
+      {"control characters are no text", "", nullptr, 0, false, "a\x01" "b", "ab"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(TypeInto(Spec(c.initial, c.allowed, c.maxLength, c.bytes), c.keys), c.want) << c.why;
+  }
+}
+
+TEST(TextEntryTest, RefusedKeysAreSwallowedAndEndingKeysCommit) {
+  std::vector<ViewTextEntry::KeyResult> results;
+  TypeInto(Spec("", kDigits, 2), "1a23", &results);
+  EXPECT_EQ(results, (std::vector<ViewTextEntry::KeyResult>{ViewTextEntry::kEdited, ViewTextEntry::kRefused,
+                                                              ViewTextEntry::kEdited, ViewTextEntry::kRefused}));
+  for (ViewSpecialKey key : {kViewSpecialReturn, kViewSpecialEnter, kViewSpecialTab}) {
+    ViewTextEntry entry(Spec("5", kDigits, 2));
+    EXPECT_EQ(entry.Key(key, nullptr), ViewTextEntry::kCommit) << key;
+    EXPECT_EQ(entry.Text(), "5");
+  }
+  ViewTextEntry entry(Spec("5", kDigits, 2));
+  EXPECT_EQ(entry.Key(kViewSpecialEscape, nullptr), ViewTextEntry::kIgnored);
+}
+
+TEST(TextEntryTest, AClickPutsTheCaretAtTheNearestBoundary) {
+  ViewFont font("DejaVu Sans Mono", 12);
+  ViewTextEntrySpec spec = Spec("abcd", nullptr, 0);
+  ViewTextEntry entry(spec);
+  int w1 = 0, w2 = 0, h = 0;
+  font.Measure("a", 1, &w1, &h);
+  font.Measure("ab", 2, &w2, &h);
+  entry.ClickAt(2 + w2 + 1, font);  // just right of "ab", left-aligned with a 2-pixel margin
+  EXPECT_EQ(entry.Caret(), 2);
+  EXPECT_EQ(entry.SelectionStart(), entry.SelectionEnd());
+  entry.Key(kViewSpecialNone, "X");
+  EXPECT_EQ(entry.Text(), "abXcd");
+}
+
+TEST(TextEntryTest, TheFieldIsPaintedInItsColours) {
+  ViewFont font("DejaVu Sans Mono", 12);
+  ViewTextEntrySpec spec = Spec("", nullptr, 0);
+  spec.background = PIX_MakePixel(10, 20, 30, 255);
+  ViewTextEntry entry(spec);
+  PIX_MemBitmap bm(0, 0, 0);
+  entry.Paint(&bm, font);
+  ASSERT_EQ(bm.getWidth(), 80);
+  ASSERT_EQ(bm.getHeight(), 20);
+  EXPECT_EQ(bm.getBits()[bm.getRowSpan() * 10 + 40], spec.background);
+}
+
+// ---- Entries in a view -------------------------------------------------------------
+
+class EntryInViewTest : public ViewFixture {
+ protected:
+  void Open(const char* text = "12") {
+    ASSERT_TRUE(m_view->OpenTextEntry(Spec(text, kDigits, 16)));
+    EXPECT_TRUE(m_backend->FieldShown());
+    EXPECT_FALSE(m_view->OpenTextEntry(Spec("", kDigits, 16)));  // one at a time
+  }
+  std::vector<std::string> Commits() const {
+    std::vector<std::string> out;
+    for (const ClientCall& c : m_client.calls)
+      if (c.what == "commit") out.push_back(c.text);
+    return out;
+  }
+};
+
+TEST_F(EntryInViewTest, ReturnAndTabTakeTheText) {
+  for (ViewSpecialKey key : {kViewSpecialReturn, kViewSpecialTab}) {
+    m_client.calls.clear();
+    Open();
+    m_backend->Type("3x4");
+    m_backend->Key(key);
+    Run();
+    EXPECT_EQ(Commits(), (std::vector<std::string>{"34"})) << key;
+    EXPECT_FALSE(m_backend->FieldShown());
+    EXPECT_EQ(m_view->TextEntry(), nullptr);
+  }
+}
+
+TEST_F(EntryInViewTest, KeysWhileOpenNeverReachTheGui) {
+  Open();
+  m_backend->Type("5");
+  m_backend->Key(kViewSpecialUp);
+  m_backend->Type("q");
+  Run();
+  EXPECT_TRUE(m_client.calls.empty());
+  EXPECT_TRUE(m_backend->ForwardedKeys().empty());
+  EXPECT_EQ(m_view->TextEntry()->Text(), "5");
+}
+
+TEST_F(EntryInViewTest, AClickElsewhereTakesTheTextThenActsAsAClick) {
+  Open();
+  m_backend->Type("7");
+  m_backend->Click(150, 100);
+  Run();
+  EXPECT_EQ(m_client.Names(), (std::vector<std::string>{"commit", "down", "up"}));
+  EXPECT_EQ(m_client.calls[0].text, "7");
+}
+
+TEST_F(EntryInViewTest, AClickInTheFieldOnlyMovesTheCaret) {
+  Open("1234");
+  m_backend->ClickField(3, 5);
+  Run();
+  EXPECT_TRUE(m_client.calls.empty());
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  EXPECT_EQ(m_view->TextEntry()->Caret(), 0);
+}
+
+TEST_F(EntryInViewTest, TheWheelAndTheLossOfFocusDropTheEntry) {
+  Open();
+  m_backend->Type("9");
+  m_backend->Wheel(20, 20, -1);
+  Run();
+  EXPECT_EQ(m_client.Names(), (std::vector<std::string>{"wheel"}));
+  EXPECT_FALSE(m_backend->FieldShown());
+  m_client.calls.clear();
+  Open();
+  m_backend->Type("9");
+  m_backend->FocusOut();
+  Run();
+  EXPECT_TRUE(m_client.calls.empty());
+  EXPECT_FALSE(m_backend->FieldShown());
+}
+
+TEST_F(EntryInViewTest, DragsWaitUntilTheEntryIsClosed) {
+  Open();
+  m_backend->Move(30, 30, kViewButton1Held);
+  Run();
+  EXPECT_TRUE(m_client.calls.empty());
+  m_view->EndTextEntry(false);
+  m_backend->Move(31, 30, kViewButton1Held);
+  Run();
+  EXPECT_EQ(m_client.Names(), (std::vector<std::string>{"drag"}));
+}
+
+TEST_F(EntryInViewTest, ClosingRepaintsWhatTheFieldCovered) {
+  Run();
+  Open();
+  m_view->EndTextEntry(false);
+  EXPECT_EQ(m_view->InvalidArea(), ViewRect(0, 0, kWidth, kHeight));
+  EXPECT_TRUE(Commits().empty());
+  m_view->EndTextEntry(true);  // nothing open: nothing taken
+  EXPECT_TRUE(Commits().empty());
+}
+
+}  // namespace
