@@ -1,38 +1,184 @@
-// The patch library as the synthesizer protocol sees it: the state snapshot
-// with its five names (PatchManager) and the library object (PatchLibrarian)
-// with the selected slots and the store of a received patch. The library
-// holds much more (banks, folder trees, file formats); this header declares
-// only what the protocol reads, writes and calls.
+// The patch library: the banks read from the library folder tree, the folder
+// trees the bank menus show, the category and search-result banks, the file
+// readers and writers, and the store of a patch received from the
+// synthesizer into the bank being edited.
+//
+// Contents, in reading order:
+//   PatchLibrarian fields     selection words, flags, bank lists, trees
+//   LOADING                   folder scan, file filter, folder tree
+//   READING FILES             scanning a file image for sound messages
+//   NORMALISATION             padding banks to 99, writing split banks
+//   CONVERSION                second-generation sounds to the record form
+//   SAVING                    raw bank images and Standard MIDI files
+//   CATEGORY AND SEARCH       banks built in memory from the file banks
+//   RECEIVED PATCH, RELOAD    the selected slot of the edited bank
+//
+// The library's lists are changed on the host's main thread; a received
+// patch is stored on the MIDI input thread (only the edited bank's patches).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "src/FolderFiles.h"
 #include "src/LibrarianPatch.h"
+#include "src/PatchManager.h"
 
-// The base of PatchManager: five names, each "- INIT -" at construction.
-// Names are counted from 1 in the editor's texts: name 1 is names[0] (the
-// received patch name), name 2 names[1] (its category text).
-class Patch {
-public:
-  static constexpr int kNumNames = 5;
+namespace Poco {
+class File;
+class Path;
+}  // namespace Poco
 
-  std::vector<std::string> names = std::vector<std::string>(kNumNames, "- INIT -");
-};
+class ByteChunk;
+class VivivI;
 
-class PatchManager : public Patch {};
+// Files below this size are not patch banks (a single sound is 76 bytes).
+constexpr int64_t kMinimumBankFileSize = 2201;
+
+// The 76-byte sound dump of an initialised sound: the filler of short banks.
+extern const unsigned char initSinglePatch[76];
+// The first 53 bytes of a Standard MIDI file of 99 sounds.
+extern const unsigned char midiSingleStartHeader_NL99[53];
+// The prefix of every further SysEx event of that file: delta 500, F0, 138.
+extern const unsigned char midiSingleInBetweenHeader_NL99[5];
+
+// Removes from text every occurrence of each character of chars (zero-
+// terminated; null or empty changes nothing).
+void removeCharsFromString(std::string& text, const char* chars);
 
 class PatchLibrarian {
 public:
+  PatchLibrarian() = default;
+  // Releases every bank and folder entry the library holds.
+  ~PatchLibrarian();
+  PatchLibrarian(const PatchLibrarian&) = delete;
+  PatchLibrarian& operator=(const PatchLibrarian&) = delete;
+
+  // ==== LOADING =================================================================
+  // Loads the whole library below root (a full path, no trailing separator):
+  // every accepted file becomes a bank of 99 patches; files with too many
+  // sounds or with second-generation sounds are rewritten as bank files and
+  // moved into the owner's "Converted Banks" folder; the folder tree of the
+  // file banks and the category banks are built. A load that wrote files
+  // rescans once. A missing root is logged and loads nothing. Folders or
+  // files that cannot be listed, read or moved are logged and skipped.
+  void loadPatchesFromFilesystem(std::string root);
+  // Appends the full path of every folder below folder, each after
+  // everything below it. Links to folders are not followed (no loops).
+  void buildFolderStructure(const std::string& folder, std::vector<std::string>* list);
+  // Reads one file into a bank; returns the bank to place in the folder tree
+  // or null (nothing read, vr2, split or converted, unreadable).
+  PatchFile* parseFolderFiles(Poco::File file, Poco::Path path, int depth, int tag, int unused,
+                              std::string extension);
+  // Reads every patch of a file image of size bytes into bank.
+  void loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, int unused);
+  // Places a bank in the folder tree of the file banks by its folder levels.
+  void createFolderFilesStructure(PatchFile* bank, std::string folderPath);
+  // Empties one folder tree: 0 the file banks', 2 the category banks', 3 the
+  // search-result banks'; any other value does nothing. Banks are not touched.
+  void clearDataStructures(int tree);
+
+  // ==== READING FILES ===========================================================
+  // Reads the next accepted message from pos on and appends it as a patch of
+  // program number program (its slot) to bank. Returns where the scan goes
+  // on: above 0 a position, 0 or below the end. pos follows (-1 at the end).
+  // A message cut off by the end of the image is not stored; a
+  // second-generation message too short to convert is dropped.
+  int readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank, int program);
+  int readSysexMessage2(ByteChunk* chunk, int& pos, PatchFile* bank, int program);
+  // Consumes bytes until one equal to byte was consumed: true with pos just
+  // after it; false with pos -1 when the image ends first or pos was -1.
+  bool findByte(ByteChunk* chunk, int& pos, int byte);
+
+  // ==== NORMALISATION ===========================================================
+  // Pads a freshly read bank (not empty, switch 0) to 99 with numbered fillers.
+  void checkBankSizeAndAddData(PatchFile* bank);
+  // Pads any bank (an empty one too) to 99 with plain filler patches.
+  void fillUncompletedBankFiles(PatchFile* bank);
+  // Writes the piece chunkIndex + 1 of source (99 patches from
+  // 99 * (chunkIndex + 1) on) as a bank file beside sourcePath, appends it to
+  // the file banks and requests a rescan; sets the split count word. An
+  // empty piece writes nothing. A failed write is logged and the bank dropped.
+  void createNewPatchFile(PatchFile* source, std::string folderName, std::string fileName,
+                          std::string extension, std::string sourcePath, int origin, int chunkIndex, bool smf);
+
+  // ==== CONVERSION ==============================================================
+  // The 92-byte record of a second-generation sound message (at least 135
+  // bytes); a shorter source gives an empty message. program's low byte
+  // becomes byte 5.
+  PatchSysexMessage convertPatchToVarno1Format(PatchSysexMessage* source, int program);
+
+  // ==== SAVING ==================================================================
+  // Asks for a file through the owner's GUI and saves the edited bank there:
+  // a Standard MIDI file (smf) or a raw image. True when saved; false when
+  // cancelled, without an edited bank or when the file could not be written.
+  bool savePatchAs(const char* fileName, std::string folder, bool smf);
+  // Overwrites path with the edited bank in the format the extension of name
+  // selects ("mid": Standard MIDI file, else raw). A ".syx" name becomes
+  // ".vrn", and the raw image then goes to path with that extension too, so
+  // that the recorded current-bank name is the file written. Returns false
+  // (and records nothing) when there is no edited bank or the write failed.
+  bool saveEditedPatch(std::string path, std::string name);
+  // The file image of bank's 99 slots (fewer are extended with empty
+  // patches, more are cut); bank itself is not changed.
+  static void buildBankImage(const PatchFile& bank, bool smf, ByteChunk* image);
+  // Writes bytes to path through a temporary file in the same folder renamed
+  // over it, so a failed write never destroys the old file. False on failure.
+  static bool writeFileSafely(const std::string& path, const uint8_t* bytes, int size);
+
+  // ==== CATEGORY AND SEARCH =====================================================
+  // Builds the category banks from the file banks (at the end of a load).
+  void createNewCategoryPatchFiles();
+  // Gathers every patch whose name contains term into search-result banks.
+  void createNewSearchPatchFiles(std::string term);
+
+  // ==== RECEIVED PATCH, RELOAD ==================================================
   // Stores the received patch (read only, owned by the caller) into the
-  // selected slot of the upper list's bank, the bank being edited.
+  // selected slot of the upper list's bank, the bank being edited, bringing
+  // that bank to 99 patches. Without such a bank, or while no slot 0..98 is
+  // selected, nothing happens.
   void setSysexDatatoSelectedSlot(LibrarianPatch* received);
+  // Empties the whole in-memory library and loads it again from folder.
+  void initBankFilesOnDiscard(std::string folder);
+
+  // ==== Fields ==================================================================
+  int32_t upperBankIndex = 0;   // index in fileBanks of the bank being edited
+  int32_t lowerBankIndex = -1;  // index of the bank shown in the lower list
+  int32_t splitCount = 0;       // the loader's working count while splitting
+  int32_t unusedWord = 0;
+  int32_t unusedInteger = 1;
+  bool unusedFlags[5] = {};
+  bool fileSplit = false;        // the file being read was split
+  bool rescanRequested = false;  // a file was written into the library folders
+  std::ostringstream logText;    // a log line is composed here
+  VivivI* owner = nullptr;       // log flag and path, data folder, GUI
 
   // Selected slot of the upper list (0..98, -1 while no row is selected): the
   // slot a received patch is stored into; a program change makes it the
   // program number. Read on the MIDI input thread.
   std::atomic<int32_t> selectedUpperSlot{0};
   std::atomic<int32_t> selectedLowerSlot{0};
+  bool unusedFlags2[4] = {};
+  bool soundConverted = false;  // the file being read held second-generation sounds
+
+  std::vector<std::string> folderScanList;
+  std::vector<PatchFile*> fileBanks;
+  std::vector<PatchFile*> searchBanks;
+  std::vector<PatchFile*> categoryBanks;
+  std::vector<FolderFiles*> fileTree;
+  std::vector<FolderFiles*> searchTree;
+  std::vector<FolderFiles*> categoryTree;
+
+private:
+  // Writes a log line through the owner when its log is on.
+  void log(const std::string& text);
+  // Moves a file into the owner's "Converted Banks" folder under a name not
+  // yet taken there. False (logged) when that fails.
+  bool moveToConvertedBanks(const std::string& fullPath, const std::string& fileName);
+  void deleteBanks(std::vector<PatchFile*>& banks);
+  // Category banks left empty live only in the category tree; owned here.
+  std::vector<PatchFile*> mEmptyCategoryBanks;
 };

@@ -1,0 +1,97 @@
+// Banks built in memory from the file banks: one group per category code and
+// the results of a name search. Nothing is written to disk.
+#include <algorithm>
+#include <cctype>
+
+#include "src/MIDIMessageSysEx.h"
+#include "src/PatchLibrarian.h"
+
+namespace {
+
+constexpr int kCategoryBankCodes = 20;  // "INIT" (20) gets no category banks
+
+// A patch rebuilt from its first message (and, for search results, the
+// second): the name re-read from bytes 76..89 upper-cased, the category from
+// byte 90. False when the first message is too short to hold them.
+bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPatch* rebuilt) {
+  if (source.messages.empty() ||
+      source.messages.front().size() <= static_cast<size_t>(VarnoSysEx::kCategoryByte))
+    return false;
+  const PatchSysexMessage& first = source.messages.front();
+  for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i) rebuilt->messages.push_back(source.messages[i]);
+  for (int i = 0; i < VarnoSysEx::kNameLength; ++i)
+    rebuilt->name += static_cast<char>(std::toupper(first[VarnoSysEx::kNameByte + i]));
+  rebuilt->parseCategory();
+  return true;
+}
+
+// Numbered banks of at most 99 rebuilt patches: n / 99 + 1 of them, so a
+// count that is a multiple of 99 gives a last, empty bank. Each bank goes to
+// place(bank) in order.
+template <class Place>
+void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptMessages, const std::string& prefix,
+               const std::string& folderName, bool tagIsPosition, int tag, Place place) {
+  const size_t n = collected.size();
+  for (size_t k = 0; k <= n / PatchFile::kSlots; ++k) {
+    PatchFile* bank = new PatchFile();
+    bank->fileName = prefix + " " + std::to_string(k + 1);
+    bank->folderName = folderName;
+    bank->numberTag = tagIsPosition ? static_cast<int32_t>(k) : tag;
+    const size_t end = std::min(n, (k + 1) * PatchFile::kSlots);
+    for (size_t i = k * PatchFile::kSlots; i < end; ++i) {
+      LibrarianPatch rebuilt;
+      if (rebuildPatch(*collected[i], keptMessages, &rebuilt)) bank->patches.push_back(std::move(rebuilt));
+    }
+    place(bank);
+  }
+}
+
+}  // namespace
+
+void PatchLibrarian::createNewCategoryPatchFiles() {
+  for (int c = 0; c < kCategoryBankCodes; ++c) {
+    const std::string code = patchCategoryCode(static_cast<unsigned char>(c));
+    std::vector<const LibrarianPatch*> collected;
+    for (const PatchFile* bank : fileBanks)
+      for (const LibrarianPatch& patch : bank->patches)
+        if (patch.category == code) collected.push_back(&patch);
+    makeBanks(collected, 1, code, code, false, c, [&](PatchFile* bank) {
+      if (bank->patches.empty()) mEmptyCategoryBanks.push_back(bank);
+      else categoryBanks.push_back(bank);
+      bool entered = false;
+      for (FolderFiles* entry : categoryTree)
+        for (SubFolderFiles& sub : entry->subfolders)
+          if (sub.name == code) {
+            sub.banks.push_back(bank);
+            entered = true;
+          }
+      if (entered) return;
+      FolderFiles* entry = new FolderFiles();
+      entry->name = bank->fileName;
+      entry->subfolders.push_back(SubFolderFiles{code, {}, {bank}});
+      categoryTree.push_back(entry);
+    });
+  }
+}
+
+void PatchLibrarian::createNewSearchPatchFiles(std::string term) {
+  deleteBanks(searchBanks);
+  // The old banks are gone: no tree entry may keep pointing at them.
+  for (FolderFiles* entry : searchTree) entry->banks.clear();
+  std::vector<const LibrarianPatch*> collected;
+  for (const PatchFile* bank : fileBanks)
+    for (const LibrarianPatch& patch : bank->patches)
+      if (patch.name.find(term) != std::string::npos) collected.push_back(&patch);
+  if (collected.empty()) return;
+  makeBanks(collected, 2, "Search Results", "Patches", true, 0, [&](PatchFile* bank) {
+    searchBanks.push_back(bank);
+    if (searchTree.empty() || searchTree.front()->name != "Patches") {
+      FolderFiles* entry = new FolderFiles();
+      entry->name = "Patches";
+      entry->banks.push_back(bank);
+      searchTree.push_back(entry);
+    } else {
+      searchTree.front()->banks.push_back(bank);
+    }
+  });
+}

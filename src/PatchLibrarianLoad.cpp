@@ -1,0 +1,268 @@
+// Loading the library folder tree: the folder scan, the file filter, reading
+// each file into a bank, rewriting split and converted files, and the folder
+// tree the bank menus show.
+#include <Poco/DirectoryIterator.h>
+#include <Poco/Exception.h>
+#include <Poco/File.h>
+#include <Poco/Path.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+
+#include "KIT/IModule/IModuleStructs.h"
+#include "src/PatchLibrarian.h"
+#include "src/VivivI.h"
+
+namespace {
+
+const char* const kAcceptedExtensions[] = {"mid", "syx", "vrn", "vr2"};
+
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool acceptedExtension(const std::string& extension) {
+  for (const char* accepted : kAcceptedExtensions)
+    if (extension == accepted) return true;
+  return false;
+}
+
+// Reads a whole file into image; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, ByteChunk* image) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad() || bytes.size() > static_cast<size_t>(INT32_MAX)) return false;
+  image->Clear();
+  image->PutBytes(bytes.data(), static_cast<int>(bytes.size()));
+  return image->Size() == static_cast<int>(bytes.size());
+}
+
+}  // namespace
+
+void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
+  // A load that wrote files scans once more to read them; never more, so a
+  // file that keeps being rewritten cannot loop the load.
+  for (int pass = 0; pass < 2; ++pass) {
+    bool exists = false;
+    try {
+      exists = Poco::File(root).exists();
+    } catch (const Poco::Exception&) {
+    }
+    if (!exists) {
+      log("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER...");
+      return;
+    }
+    folderScanList.clear();
+    buildFolderStructure(root, &folderScanList);
+    std::sort(folderScanList.begin(), folderScanList.end());
+    folderScanList.push_back(root);
+    const int rootSeparators = static_cast<int>(std::count_if(root.begin(), root.end(), [](char c) {
+      return c == '/' || c == '\\';
+    }));
+
+    for (const std::string& folder : folderScanList) {
+      std::vector<std::string> entries;
+      try {
+        Poco::File(folder).list(entries);
+      } catch (const Poco::Exception&) {
+        log("PATCH LIBRARIAN: could not list folder " + folder);
+        continue;
+      }
+      for (std::string& entry : entries) entry = folder + "/" + entry;
+      std::sort(entries.begin(), entries.end());
+      for (const std::string& entry : entries) {
+        try {
+          Poco::Path path(entry);
+          Poco::File file(path);
+          const std::string extension = lowerCase(path.getExtension());
+          if (!file.isFile() || !acceptedExtension(extension)) continue;
+          if (static_cast<int64_t>(file.getSize()) < kMinimumBankFileSize) continue;
+          const int depth = path.depth() - rootSeparators;
+          PatchFile* bank = parseFolderFiles(file, path, depth, 0, 1, extension);
+          if (bank) createFolderFilesStructure(bank, bank->folderPath);
+        } catch (const Poco::Exception&) {
+          log("PATCH LIBRARIAN: skipped file " + entry);
+        }
+      }
+    }
+
+    if (!rescanRequested || pass == 1) break;
+    log("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN");
+    rescanRequested = false;
+    deleteBanks(fileBanks);
+    deleteBanks(categoryBanks);
+    clearDataStructures(0);
+    clearDataStructures(2);
+  }
+  rescanRequested = false;
+  createNewCategoryPatchFiles();
+}
+
+void PatchLibrarian::buildFolderStructure(const std::string& folder, std::vector<std::string>* list) {
+  if (!list) return;
+  try {
+    for (Poco::DirectoryIterator it(folder), end; it != end; ++it) {
+      try {
+        if (it->isLink() || !it->isDirectory()) continue;
+      } catch (const Poco::Exception&) {
+        continue;
+      }
+      buildFolderStructure(it->path(), list);
+      list->push_back(it->path());
+    }
+  } catch (const Poco::Exception&) {
+    log("PATCH LIBRARIAN: could not list folder " + folder);
+  }
+}
+
+PatchFile* PatchLibrarian::parseFolderFiles(Poco::File file, Poco::Path path, int depth, int tag, int,
+                                            std::string extension) {
+  fileSplit = false;
+  if (extension == "vr2") return nullptr;  // listed, never read, moved or written
+  const std::string fullPath = path.toString();
+  const std::string fileName = path.getFileName();
+  const bool smf = extension == "mid";
+
+  PatchFile* bank = new PatchFile();
+  const size_t separator = fullPath.find_last_of("/\\");
+  bank->folderPath = separator == std::string::npos ? std::string() : fullPath.substr(0, separator);
+  bank->fileName = fileName;
+  bank->folderName = path.depth() > 0 ? path[path.depth() - 1] : std::string();
+  for (int level = std::max(0, path.depth() - depth - 1); level < path.depth(); ++level)
+    bank->folderLevels.push_back(path[level]);
+  bank->numberTag = tag;
+
+  log("PATCH LIBRARIAN: loaded file " + file.path());
+  ByteChunk image;
+  soundConverted = false;
+  if (!readWholeFile(fullPath, &image)) {
+    log("PATCH LIBRARIAN: could not read file " + fullPath);
+    delete bank;
+    return nullptr;
+  }
+  loadFromChunk(&image, image.Size(), bank, smf);
+  if (bank->patches.empty()) {
+    delete bank;
+    soundConverted = false;
+    return nullptr;
+  }
+
+  const int n = static_cast<int>(bank->patches.size());
+  const bool split = n >= 100;
+  if (split || soundConverted) {
+    // The source leaves the library folder before anything is written beside
+    // it, so a converted bank of the same name can never replace it. When it
+    // cannot be moved nothing is written: the next load tries again.
+    if (!moveToConvertedBanks(fullPath, fileName)) {
+      delete bank;
+      soundConverted = false;
+      return nullptr;
+    }
+    if (split) {
+      splitCount = n / PatchFile::kSlots;
+      fileSplit = true;
+      for (int index = -1; index + 1 < splitCount || index == -1; ++index)
+        createNewPatchFile(bank, bank->folderName, fileName, extension, fullPath, tag, index, smf);
+    } else {
+      fillUncompletedBankFiles(bank);
+      createNewPatchFile(bank, bank->folderName, fileName, extension, fullPath, tag, -1, false);
+    }
+    soundConverted = false;
+    rescanRequested = true;
+    delete bank;
+    return nullptr;
+  }
+
+  fillUncompletedBankFiles(bank);
+  bank->patches.resize(PatchFile::kSlots);
+  fileBanks.push_back(bank);
+  return bank;
+}
+
+bool PatchLibrarian::moveToConvertedBanks(const std::string& fullPath, const std::string& fileName) {
+  const std::string folder = (owner ? owner->dataFolder : std::string()) + "Converted Banks/";
+  try {
+    Poco::File target(folder);
+    if (!target.exists()) target.createDirectories();
+    // An earlier file of the same name stays: the new one gets a number.
+    std::string name = fileName;
+    const size_t dot = fileName.rfind('.');
+    const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+    for (int number = 2; Poco::File(folder + name).exists(); ++number)
+      name = stem + " " + std::to_string(number) + extension;
+    Poco::File source(fullPath);
+    try {
+      source.renameTo(folder + name);
+    } catch (const Poco::Exception&) {
+      source.moveTo(folder + name);  // another file system: copied, then removed
+    }
+  } catch (const Poco::Exception& error) {
+    log("PATCH LIBRARIAN: could not move file " + fileName + ": " + error.displayText());
+    return false;
+  }
+  log("PATCH LIBRARIAN: moved file " + fileName + " because it is not Varno 1 standard formatted!");
+  return true;
+}
+
+void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
+  if (!bank) return;
+  const std::vector<std::string>& levels = bank->folderLevels;
+  const size_t n = levels.size();
+  FolderFiles* candidate = new FolderFiles();
+  if (n == 1) {
+    candidate->name = levels[0];
+    candidate->banks.push_back(bank);
+  } else if (n == 2) {
+    candidate->subfolders.push_back(SubFolderFiles{levels[1], {}, {bank}});
+  } else if (n == 3) {
+    candidate->subfolders.push_back(SubFolderFiles{levels[1], {SubFolderFiles2{levels[2], {bank}}}, {}});
+  }
+  if (fileTree.empty()) {
+    fileTree.push_back(candidate);
+    return;
+  }
+  bool found = false;
+  for (FolderFiles* entry : fileTree) {
+    if (n == 1 && entry->name == levels[0]) {
+      entry->banks.push_back(bank);
+      found = true;
+    } else if (n == 2) {
+      for (SubFolderFiles& sub : entry->subfolders)
+        if (sub.name == levels[1]) {
+          sub.banks.push_back(bank);
+          found = true;
+        }
+    } else if (n == 3) {
+      for (SubFolderFiles& sub : entry->subfolders) {
+        if (sub.name != levels[1]) continue;
+        if (sub.subfolders.empty()) {
+          sub.subfolders.push_back(SubFolderFiles2{levels[2], {bank}});
+          found = true;
+        } else {
+          for (SubFolderFiles2& deeper : sub.subfolders)
+            if (deeper.name == levels[2]) {
+              deeper.banks.push_back(bank);
+              found = true;
+            }
+        }
+      }
+    }
+  }
+  if (found) delete candidate;
+  else fileTree.push_back(candidate);
+}
+
+void PatchLibrarian::initBankFilesOnDiscard(std::string folder) {
+  clearDataStructures(0);
+  clearDataStructures(2);
+  clearDataStructures(3);
+  deleteBanks(fileBanks);
+  deleteBanks(searchBanks);
+  deleteBanks(categoryBanks);
+  loadPatchesFromFilesystem(folder);
+}

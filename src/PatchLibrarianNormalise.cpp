@@ -1,0 +1,91 @@
+// Every bank holds 99 slots: short banks are padded with filler sounds, and
+// banks of 100 patches or more are cut into bank files of 99 beside their
+// source.
+#include <cctype>
+
+#include "KIT/IModule/IModuleStructs.h"
+#include "src/MIDIMessageSysEx.h"
+#include "src/PatchLibrarian.h"
+
+namespace {
+
+// The numbered filler record of slot (0-based): the init sound, 0x00,
+// "Sound", seven blanks, the two digits of slot + 1, category 20, F7.
+PatchSysexMessage numberedFiller(int slot) {
+  PatchSysexMessage record(initSinglePatch, initSinglePatch + 75);
+  record.push_back(0x00);
+  const char* text = "Sound       ";
+  record.insert(record.end(), text, text + 12);
+  const int number = slot + 1;
+  record.push_back(static_cast<unsigned char>('0' + (number / 10) % 10));
+  record.push_back(static_cast<unsigned char>('0' + number % 10));
+  record.push_back(static_cast<unsigned char>(kInitCategory));
+  record.push_back(0xF7);
+  return record;
+}
+
+// The file name without its extension (everything from the last "." on).
+std::string withoutExtension(const std::string& fileName) {
+  const size_t dot = fileName.rfind('.');
+  return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+}  // namespace
+
+void PatchLibrarian::checkBankSizeAndAddData(PatchFile* bank) {
+  if (!bank || bank->patches.empty() || bank->patches.size() >= PatchFile::kSlots || bank->paddingSwitch != 0)
+    return;
+  while (bank->patches.size() < PatchFile::kSlots) {
+    LibrarianPatch filler;
+    filler.messages.push_back(numberedFiller(static_cast<int>(bank->patches.size())));
+    for (int i = 0; i < VarnoSysEx::kNameLength; ++i)
+      filler.name += static_cast<char>(std::toupper(filler.messages[0][VarnoSysEx::kNameByte + i]));
+    filler.parseCategory();
+    bank->patches.push_back(std::move(filler));
+  }
+}
+
+void PatchLibrarian::fillUncompletedBankFiles(PatchFile* bank) {
+  if (!bank) return;
+  while (bank->patches.size() < PatchFile::kSlots) {
+    LibrarianPatch filler;
+    filler.messages.emplace_back(initSinglePatch, initSinglePatch + sizeof initSinglePatch);
+    bank->patches.push_back(std::move(filler));
+  }
+}
+
+void PatchLibrarian::createNewPatchFile(PatchFile* source, std::string folderName, std::string fileName,
+                                        std::string, std::string sourcePath, int origin, int chunkIndex, bool) {
+  if (!source) return;
+  const int n = static_cast<int>(source->patches.size());
+  const int first = PatchFile::kSlots * (chunkIndex + 1);
+  const int rest = n - first;
+  splitCount = n / PatchFile::kSlots + (rest >= 1 && rest <= PatchFile::kSlots - 1 ? 1 : 0);
+  if (rest <= 0) return;
+
+  PatchFile* bank = new PatchFile();
+  const int count = rest >= PatchFile::kSlots ? PatchFile::kSlots : rest;
+  bank->patches.assign(source->patches.begin() + first, source->patches.begin() + first + count);
+  // A split file's pieces carry its converted sounds too, so while splitting
+  // every piece keeps its own numbered name.
+  if (soundConverted && !fileSplit)
+    bank->fileName = withoutExtension(fileName) + ".vrn";
+  else
+    bank->fileName = withoutExtension(fileName) + " Singles " + std::to_string(chunkIndex + 2) + ".vrn";
+  bank->folderName = folderName;
+  bank->numberTag = origin;
+  fillUncompletedBankFiles(bank);
+
+  ByteChunk image;
+  buildBankImage(*bank, false, &image);
+  const size_t separator = sourcePath.find_last_of("/\\");
+  const std::string directory = separator == std::string::npos ? std::string() : sourcePath.substr(0, separator + 1);
+  const std::string target = directory + bank->fileName;
+  if (!writeFileSafely(target, image.GetData(), image.Size())) {
+    log("PATCH LIBRARIAN: could not write file " + target);
+    delete bank;
+    return;
+  }
+  fileBanks.push_back(bank);
+  rescanRequested = true;
+}

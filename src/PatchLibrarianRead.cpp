@@ -1,0 +1,120 @@
+// Scanning a file image for sound messages and turning them into library
+// records. Every read goes through readByte, which never passes the end.
+#include <cctype>
+
+#include "KIT/IModule/IModuleStructs.h"
+#include "src/MIDIMessageSysEx.h"
+#include "src/PatchLibrarian.h"
+
+namespace {
+
+constexpr int kRecordHeaderSize = 6;       // F0 3E 0B 00 01 program
+constexpr int kShortestRecordBody = 75;    // a plain dump before its F7
+constexpr int kConversionThreshold = 100;  // second-generation records above this are converted
+constexpr int kConversionSourceSize = 135; // the conversion reads bytes up to 134
+constexpr int kHighestSlot = 98;
+
+// One byte at pos, or -1 (pos becomes -1) below 0 or at or past the end.
+int readByte(const ByteChunk* chunk, int& pos) {
+  if (pos < 0 || pos >= chunk->Size()) {
+    pos = -1;
+    return -1;
+  }
+  return chunk->GetData()[pos++];
+}
+
+// "Sound", seven blanks and the two digits of program + 1.
+void appendCompletedName(PatchSysexMessage& record, int program) {
+  const int number = (program % 100 + 100) % 100 + 1;
+  const char* text = "Sound       ";
+  record.insert(record.end(), text, text + 12);
+  record.push_back(static_cast<unsigned char>('0' + (number / 10) % 10));
+  record.push_back(static_cast<unsigned char>('0' + number % 10));
+  record.push_back(static_cast<unsigned char>(kInitCategory));
+}
+
+}  // namespace
+
+bool PatchLibrarian::findByte(ByteChunk* chunk, int& pos, int byte) {
+  if (!chunk || pos < 0) {
+    pos = -1;
+    return false;
+  }
+  for (;;) {
+    const int value = readByte(chunk, pos);
+    if (value < 0) return false;
+    if (value == byte) return true;
+  }
+}
+
+int PatchLibrarian::readSysexMessage2(ByteChunk* chunk, int& pos, PatchFile* bank, int program) {
+  return readSysexMessage(chunk, pos, bank, program);
+}
+
+int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank, int program) {
+  if (!chunk || !bank) return -1;
+  if (!findByte(chunk, pos, VarnoSysEx::kManufacturer)) return -1;
+  const int model = readByte(chunk, pos);
+  if (model < 0) return -1;
+  if (model != VarnoSysEx::kModel && model != VarnoSysEx::kModelSecondGeneration) return pos;
+  const int device = readByte(chunk, pos);
+  if (device < 0) return -1;
+  if (device >= 0x80) return pos;
+  const int command = readByte(chunk, pos);
+  if (command < 0) return -1;
+  if (command > 0x10) return pos;
+  const int programByte = readByte(chunk, pos);
+  if (programByte < 0) return -1;
+  if (programByte >= 0x80) return pos;
+
+  PatchSysexMessage record = {0xF0, 0x3E, 0x0B, 0x00, 0x01, static_cast<unsigned char>(program & 0xFF)};
+  for (;;) {
+    const int value = readByte(chunk, pos);
+    // A message cut off by the end of the image is not stored.
+    if (value < 0) return -1;
+    if (value == VarnoSysEx::kSysExEnd) break;
+    record.push_back(static_cast<unsigned char>(value));
+  }
+  const int length = static_cast<int>(record.size());
+  if (length < kShortestRecordBody) return pos;
+  if (length == kShortestRecordBody) record.push_back(0x00);
+  if (length == kShortestRecordBody + 1) record[VarnoSysEx::kRecordPadByte - 1] = 0x00;
+  if (length <= kShortestRecordBody + 1) appendCompletedName(record, program);
+  record.push_back(VarnoSysEx::kSysExEnd);
+  ++pos;  // the byte after the F7 is skipped
+
+  if (model == VarnoSysEx::kModelSecondGeneration && static_cast<int>(record.size()) > kConversionThreshold) {
+    // The conversion reads up to byte 134: a shorter sound cannot be converted.
+    if (static_cast<int>(record.size()) < kConversionSourceSize) return pos;
+    record = convertPatchToVarno1Format(&record, program);
+    soundConverted = true;
+  }
+
+  LibrarianPatch patch;
+  patch.messages.push_back(record);
+  // Only a whole record holds a name and a category byte.
+  if (record.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
+    for (int i = 0; i < VarnoSysEx::kNameLength; ++i)
+      patch.name += static_cast<char>(std::toupper(record[VarnoSysEx::kNameByte + i]));
+    patch.parseCategory();
+  }
+  bank->paddingSwitch = 0;
+  bank->patches.push_back(std::move(patch));
+  return pos;
+}
+
+void PatchLibrarian::loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, int) {
+  if (!chunk || !bank || size < 15 || size > chunk->Size()) return;
+  static const unsigned char kMidiHeader[8] = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
+  int pos = 0;
+  bool midi = true;
+  for (int i = 0; i < 8; ++i) midi = midi && chunk->GetData()[i] == kMidiHeader[i];
+  if (midi) pos = 14;
+  int program = 0;
+  int result = readSysexMessage(chunk, pos, bank, program);
+  while (result > 0) {
+    if (!bank->patches.empty()) program = program + 1 > kHighestSlot ? 0 : program + 1;
+    result = readSysexMessage(chunk, pos, bank, program);
+  }
+  checkBankSizeAndAddData(bank);
+}

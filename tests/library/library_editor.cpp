@@ -1,0 +1,129 @@
+#include "tests/library/library_editor.h"
+
+#include <fstream>
+
+#include "src/PatchManager.h"
+
+void ScriptedGraphics::PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir,
+                                     const char* extensions) {
+  ++actions;
+  offeredName = fileName && fileName->Get() ? fileName->Get() : "";
+  offeredFolder = dir && dir->Get() ? dir->Get() : "";
+  offeredExtensions = extensions ? extensions : "";
+  (void)action;
+  if (fileName) fileName->Set(answer.c_str());
+}
+
+// ==== VivivI: the operations the library uses ================================
+
+VivivI::VivivI(IModuleInstanceInfo)
+    : IModuleBase(kNumAutomatedParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
+                  0x6B7A726E, 0x48635331, 128, true, true, true, kAPIAU) {}
+
+VivivI::~VivivI() {
+  delete patchLibrarian;
+  delete patchManager;
+}
+
+void VivivI::OnParamChange(int) {}
+void VivivI::OnParamChange2(int) {}
+void VivivI::ProcessSysEx(ISysEx*, bool) {}
+
+bool VivivI::SerializeState2(ByteChunk* chunk, bool) {
+  const Bytes& state = static_cast<LibraryEditor*>(this)->shortState;
+  chunk->PutBytes(state.data(), static_cast<int>(state.size()));
+  return true;
+}
+
+LibraryEditor::LibraryEditor() : VivivI(IModuleInstanceInfo()) {
+  patchManager = new PatchManager();
+  patchManager->owner = this;
+  patchLibrarian = new PatchLibrarian();
+  patchLibrarian->owner = this;
+  graphics = new ScriptedGraphics(this);
+}
+
+LibraryEditor::~LibraryEditor() { delete graphics; }
+
+// ==== Builders ===============================================================
+
+Bytes soundMessage(const Bytes& body, unsigned char model, unsigned char device, unsigned char command,
+                   unsigned char program) {
+  Bytes m = {0xF0, 0x3E, model, device, command, program};
+  m.insert(m.end(), body.begin(), body.end());
+  m.push_back(0xF7);
+  return m;
+}
+
+Bytes plainDump(int seed, unsigned char device) {
+  Bytes body;
+  for (int i = 0; i < 69; ++i) body.push_back(static_cast<unsigned char>((seed + i) & 0x7F));
+  return soundMessage(body, 0x0B, device);
+}
+
+Bytes libraryRecord(int seed, const std::string& name, int category, int program) {
+  Bytes r = plainDump(seed);
+  r.pop_back();  // F7
+  r[2] = 0x0B;
+  r[3] = 0x00;
+  r[4] = 0x01;
+  r[5] = static_cast<unsigned char>(program);
+  r.push_back(0x00);
+  std::string padded = name;
+  padded.resize(14, ' ');
+  r.insert(r.end(), padded.begin(), padded.end());
+  r.push_back(static_cast<unsigned char>(category));
+  r.push_back(0xF7);
+  return r;
+}
+
+Bytes join(const std::vector<Bytes>& parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+LibrarianPatch recordPatch(int seed, const std::string& name, int category) {
+  LibrarianPatch patch;
+  patch.messages.push_back(libraryRecord(seed, name, category));
+  std::string upper = name;
+  upper.resize(14, ' ');
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  patch.name = upper;
+  patch.parseCategory();
+  return patch;
+}
+
+std::unique_ptr<ByteChunk> chunkOf(const Bytes& bytes) {
+  auto chunk = std::make_unique<ByteChunk>();
+  chunk->PutBytes(bytes.data(), static_cast<int>(bytes.size()));
+  return chunk;
+}
+
+Bytes bytesOf(const ByteChunk& chunk) { return Bytes(chunk.GetData(), chunk.GetData() + chunk.Size()); }
+
+Bytes readBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::filesystem::path& file, const Bytes& bytes) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+void LibraryFolderTest::SetUp() {
+  TempFolderTest::SetUp();
+  std::filesystem::create_directories(patches());
+  editor = std::make_unique<LibraryEditor>();
+  editor->dataFolder = m_dir.string() + "/";
+  editor->logEnabled = true;
+  editor->logFilePath = (m_dir / "log.txt").string();
+}
+
+std::vector<std::string> LibraryFolderTest::bankNames() {
+  std::vector<std::string> names;
+  for (const PatchFile* bank : library().fileBanks) names.push_back(bank->fileName);
+  return names;
+}
