@@ -19,6 +19,7 @@
 #include "host/host_unit.h"
 #include "host/midi_input.h"
 #include "host/transport.h"
+#include "host/window_editor.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ const char kUsage[] =
     "  save-state FILE          save the unit's class-info dictionary (XML property list)\n"
     "  restore-state FILE       restore a saved dictionary into the unit\n"
     "  reopen                   close the unit and open and set up a new instance\n"
+    "%s"
     "\n"
     "exit status: 0 done, 1 the unit refused an action, 2 bad command line,\n"
     "3 the bundle could not be loaded or opened.\n";
@@ -211,7 +213,10 @@ bool ParseBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 class Session {
  public:
   Session(const Options& options, const LoadedComponent& component)
-      : m_options(options), m_transport(options.transport), m_unit(component, &m_transport, stdout) {}
+      : m_options(options),
+        m_component(component),
+        m_transport(options.transport),
+        m_unit(component, &m_transport, stdout) {}
 
   int Start() {
     std::string error;
@@ -259,7 +264,7 @@ class Session {
                     {"restore-state", 1}, {"reopen", 0}};
     for (const auto& a : kActions)
       if (action == a.name) return a.arguments;
-    return -1;
+    return EditorActionArity(action);
   }
 
   int Fail(int code, const std::string& message) {
@@ -365,7 +370,11 @@ class Session {
       std::string error;
       if (!m_unit.RestoreState(a[0], &error)) return Fail(kRefused, error);
       printf("state restored from %s\n", a[0].c_str());
+    } else if (EditorActionArity(action) >= 0) {
+      std::string error;
+      if (!DoEditorAction(&m_editor, action, a, m_component, unit, &error)) return Fail(kRefused, error);
     } else if (action == "reopen") {
+      m_editor.Close();
       m_unit.Close();
       m_sampleTime = 0;
       const int started = Start();
@@ -415,8 +424,10 @@ class Session {
   }
 
   const Options& m_options;
+  const LoadedComponent& m_component;
   HostTransport m_transport;
   HostUnit m_unit;
+  EditorWindow m_editor{stdout};  // closed before the unit
   std::unique_ptr<HostMidiInput> m_midiIn;
   double m_sampleTime = 0;
 };
@@ -428,15 +439,17 @@ int main(int argc, char** argv) {
   bool help = false;
   std::string error;
   if (!ParseOptions(argc, argv, &options, &help, &error)) {
-    fprintf(stderr, "vivivi-host: %s\n\n%s", error.c_str(), kUsage);
+    fprintf(stderr, "vivivi-host: %s\n\n", error.c_str());
+    fprintf(stderr, kUsage, kEditorUsage);
     return kUsageError;
   }
   if (help) {
-    fputs(kUsage, stdout);
+    printf(kUsage, kEditorUsage);
     return kDone;
   }
   if (!Session::CheckActions(options.actions, &error)) {
-    fprintf(stderr, "vivivi-host: %s\n\n%s", error.c_str(), kUsage);
+    fprintf(stderr, "vivivi-host: %s\n\n", error.c_str());
+    fprintf(stderr, kUsage, kEditorUsage);
     return kUsageError;
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -1,0 +1,6 @@
+# The editor window of the host program: X windows through Xlib, PNG files
+# through libpng.
+target_sources(vivivi-host PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/window_editor.h ${CMAKE_CURRENT_LIST_DIR}/window_editor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_png.h ${CMAKE_CURRENT_LIST_DIR}/window_png.cpp)
+target_link_libraries(vivivi-host PRIVATE X11::X11 PNG::PNG)
