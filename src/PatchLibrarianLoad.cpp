@@ -165,8 +165,11 @@ PatchFile* PatchLibrarian::parseFolderFiles(Poco::File file, Poco::Path path, in
     if (split) {
       splitCount = n / PatchFile::kSlots;
       fileSplit = true;
-      for (int index = -1; index + 1 < splitCount || index == -1; ++index)
+      // Each call sets the count again; the last call finds no patch left.
+      for (int index = -1;; ++index) {
         createNewPatchFile(bank, bank->folderName, fileName, extension, fullPath, tag, index, smf);
+        if (index + 1 >= splitCount) break;
+      }
     } else {
       fillUncompletedBankFiles(bank);
       createNewPatchFile(bank, bank->folderName, fileName, extension, fullPath, tag, -1, false);
@@ -222,7 +225,7 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
   } else if (n == 3) {
     candidate->subfolders.push_back(SubFolderFiles{levels[1], {SubFolderFiles2{levels[2], {bank}}}, {}});
   }
-  if (fileTree.empty()) {
+  if (fileTree.empty() && n >= 1 && n <= 3) {
     fileTree.push_back(candidate);
     return;
   }
@@ -253,7 +256,9 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
       }
     }
   }
-  if (found) delete candidate;
+  // Banks three or more levels below the root have no place in the tree: an
+  // entry holding nothing would only show as an empty menu.
+  if (found || n == 0 || n > 3) delete candidate;
   else fileTree.push_back(candidate);
 }
 

@@ -55,6 +55,8 @@ VivivI::VivivI(IModuleInstanceInfo)
 
   patchManager = new PatchManager();
   patchLibrarian = new PatchLibrarian();
+  patchLibrarian->fileBanks.push_back(new PatchFile());  // the bank being edited
+  patchLibrarian->fileBanks[0]->patches.resize(PatchFile::kSlots);
   graphics = new IGraphics(this, 1500, 667);
   AttachGraphics(graphics);
   midiManager = new MIDIMessageManager(this, patchManager, patchLibrarian, graphics);
@@ -127,25 +129,23 @@ void VivivI::MIDIOutRoutingSwitch(IMidiMsg* msg) {
   editorOf(this).record([&](EditorCalls& calls) { calls.routed.push_back({msg->mStatus, msg->mData1, msg->mData2}); });
 }
 
-// ==== PatchLibrarian: the store of a received patch ==========================
+// ==== PatchLibrarian: the edited bank a received patch is stored into =======
 
-namespace {
-TestEditor* g_libraryOwner = nullptr;  // the editor whose library records stores
-}
-
-void PatchLibrarian::setSysexDatatoSelectedSlot(LibrarianPatch* received) {
-  if (!g_libraryOwner) return;
-  g_libraryOwner->record([&](EditorCalls& calls) { calls.storedPatches.emplace_back(selectedUpperSlot.load(), *received); });
+std::vector<std::pair<int, LibrarianPatch>> TestEditor::storedPatches() const {
+  std::vector<std::pair<int, LibrarianPatch>> stored;
+  const std::vector<LibrarianPatch>& slots = patchLibrarian->fileBanks.at(0)->patches;
+  for (size_t slot = 0; slot < slots.size(); ++slot)
+    if (!slots[slot].messages.empty()) stored.emplace_back(static_cast<int>(slot), slots[slot]);
+  return stored;
 }
 
 // ==== TestEditor =============================================================
 
-TestEditor::TestEditor() : VivivI(IModuleInstanceInfo()) { g_libraryOwner = this; }
+TestEditor::TestEditor() : VivivI(IModuleInstanceInfo()) {}
 
 TestEditor::~TestEditor() {
   // No MIDI input may reach the controls and maps destroyed below.
   CloseExternalMIDIPorts();
-  if (g_libraryOwner == this) g_libraryOwner = nullptr;
 }
 
 IControl* TestEditor::addSysExControl(int parameter, int key3, int key4, int c, int d) {

@@ -32,7 +32,6 @@ struct EditorCalls {
   std::vector<std::pair<int, int>> librarianSends;  // slot, column
   std::vector<std::pair<int, int>> programChanges;  // program, argument
   std::vector<std::array<uint8_t, 3>> routed;       // MIDIOutRoutingSwitch
-  std::vector<std::pair<int, LibrarianPatch>> storedPatches;  // selected slot, patch
 };
 
 class TestEditor : public VivivI {
@@ -67,6 +66,9 @@ public:
 
   // A copy of what was recorded so far.
   EditorCalls calls() const;
+  // The patches the library stored into its edited bank (an empty bank of
+  // 99 slots at construction): slot number and patch, in slot order.
+  std::vector<std::pair<int, LibrarianPatch>> storedPatches() const;
   void clearCalls();
   // Records a call: change receives the record under its lock (the MIDI
   // input thread records too).

@@ -64,7 +64,7 @@ protected:
     for (int i = 0; i < kNumParams; ++i) s.values.push_back(editor.value(i));
     s.deviceId = editor.deviceId;
     s.names = editor.patchManager->names;
-    s.stored = editor.calls().storedPatches.size();
+    s.stored = editor.storedPatches().size();
     return s;
   }
   TestEditor editor;
@@ -111,7 +111,7 @@ TEST_F(ReceiveSysEx, dispatcherChoosesTheParserBySizeFlagsAndHeader) {
     const bool sound = fresh.value(kFilterCutoff) == ((1 + 61) & 0x7F);
     const bool global = fresh.value(kGlobalMasterTune) == 6;
     const bool parameter = fresh.value(kFilterCutoff) == 99;
-    const bool librarian = fresh.calls().storedPatches.size() == 1;
+    const bool librarian = fresh.storedPatches().size() == 1;
     EXPECT_EQ(sound, c.outcome == kSound) << c.why;
     EXPECT_EQ(global, c.outcome == kGlobal) << c.why;
     EXPECT_EQ(parameter, c.outcome == kParameter) << c.why;
@@ -334,9 +334,10 @@ TEST_F(ReceiveSysEx, librarianTransferStoresThePatchInsteadOfTheSound) {
   editor.patchLibrarian->selectedUpperSlot = 12;
   receive(soundDump(2));
   const EditorCalls calls = editor.calls();
-  ASSERT_EQ(calls.storedPatches.size(), 1u);
-  EXPECT_EQ(calls.storedPatches[0].first, 12);
-  EXPECT_EQ(calls.storedPatches[0].second.name, "REQUESTED     ");
+  const auto stored = editor.storedPatches();
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].first, 12);
+  EXPECT_EQ(stored[0].second.name, "REQUESTED     ");
   EXPECT_EQ(calls.librarianViewUpdates, std::vector<int>{0});
   EXPECT_TRUE(manager().slotStored);
   EXPECT_FALSE(manager().receiveBusy);
