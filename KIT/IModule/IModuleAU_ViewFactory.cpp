@@ -65,7 +65,8 @@ void* OpenEditorView(IGraphics* gui) { return gui ? openView(gui, 0) : nullptr; 
 
 bool OpenEditorInWindow(IGraphics* gui, void* window, void* parentControl, void** control) {
   *control = nullptr;
-  return gui && openInWindow(gui, window, parentControl, control, 0);
+  // A GUI that gives no control opened no window.
+  return gui && openInWindow(gui, window, parentControl, control, 0) && *control;
 }
 
 void CloseEditor(IGraphics* gui) {
