@@ -1,0 +1,153 @@
+// The bitmap and font caches: one image per id and scale shared by every
+// GUI, releases that respect other windows, missing images, and fonts
+// shared by text styles that differ only in what is not their key.
+#include <thread>
+
+#include "KIT/IModule/IGraphicsCaches.h"
+#include "KIT/IModule/IKnobControls.h"
+#include "tests/gui/gui_fixture.h"
+
+// Two GUIs of two plug-in instances; ids here are this file's own, so the
+// process-wide cache holds nothing of theirs from other tests.
+class CacheTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    other = new HeadlessGraphics(&otherPlug, 160, 100);
+    otherPlug.AttachGraphics(other);
+  }
+  GuiTestPlug otherPlug;
+  HeadlessGraphics* other = nullptr;
+};
+
+TEST_F(CacheTest, EachScaleGetsItsOwnImageAndEachGuiFindsItsOwn) {
+  IBitmap full = gui->LoadIBitmap(500, "odd.png", 1.0);
+  IBitmap half = other->LoadIBitmap(500, "odd.png", 0.5);
+  ASSERT_NE(full.mData, nullptr);
+  ASSERT_NE(half.mData, nullptr);
+  EXPECT_NE(full.mData, half.mData);
+  EXPECT_EQ(full.W, 101) << "scale 1.0 caches a same-size copy";
+  EXPECT_EQ(half.W, 50) << "101 x 0.5, truncated";
+  EXPECT_EQ(half.H, 5);
+  EXPECT_EQ(gui->getImageById(500, 1, false).mData, full.mData);
+  EXPECT_EQ(other->getImageById(500, 1, false).mData, half.mData);
+}
+
+TEST_F(CacheTest, AnImageIsLoadedOncePerIdAndScale) {
+  const int before = TheBitmapStorage().Count();
+  IBitmap first = gui->LoadIBitmap(501, "knob.png", 1.0, 32);
+  IBitmap again = gui->LoadIBitmap(501, "other name is not looked at", 1.0, 2, true);
+  IBitmap shared = other->LoadIBitmap(501, "knob.png", 1.0, 32);
+  EXPECT_EQ(again.mData, first.mData);
+  EXPECT_EQ(shared.mData, first.mData);
+  EXPECT_EQ(again.N, 2) << "the frame layout is the caller's";
+  EXPECT_TRUE(again.mFramesAreHorizontal);
+  EXPECT_EQ(gui->loads["knob.png"] + other->loads["knob.png"], 1);
+  EXPECT_EQ(TheBitmapStorage().Count(), before + 1);
+}
+
+TEST_F(CacheTest, AReleasedImageIsLoadedAgain) {
+  IBitmap first = gui->LoadIBitmap(502, "switch.png", 1.0, 2);
+  gui->ReleaseBitmap(&first);
+  IBitmap second = gui->LoadIBitmap(502, "switch.png", 1.0, 2);
+  EXPECT_EQ(gui->loads["switch.png"], 2);
+  EXPECT_EQ(second.W, 30);
+}
+
+TEST_F(CacheTest, AnImageAnotherWindowShowsSurvivesARelease) {
+  const int before = TheBitmapStorage().Count();
+  IBitmap mine = gui->LoadIBitmap(503, "tall.png", 1.0, 4);
+  IBitmap theirs = other->LoadIBitmap(503, "tall.png", 1.0, 4);
+  ASSERT_EQ(mine.mData, theirs.mData);
+  gui->ReleaseBitmap(&mine);
+  EXPECT_EQ(TheBitmapStorage().Count(), before + 1);
+  EXPECT_EQ(PIX_Red(PIX_GetPixel(theirs.mData, 0, 30)), 80) << "still readable";
+  other->ReleaseBitmap(&theirs);
+  EXPECT_EQ(TheBitmapStorage().Count(), before);
+}
+
+TEST_F(CacheTest, ReleasingWhatTheCacheDoesNotHoldLeavesItAlone) {
+  PIX_MemBitmap own(4, 4, 4);
+  IBitmap foreign(&own, 4, 4);
+  gui->ReleaseBitmap(&foreign);
+  IBitmap none;
+  gui->ReleaseBitmap(&none);
+  gui->ReleaseBitmap(nullptr);
+
+  // A retained bitmap belongs to the cache, which deletes it on release.
+  auto* retained = new PIX_MemBitmap(2, 2, 4);
+  IBitmap wrapped(retained, 2, 2);
+  const int before = TheBitmapStorage().Count();
+  gui->RetainBitmap(&wrapped);
+  EXPECT_EQ(TheBitmapStorage().Count(), before + 1);
+  gui->ReleaseBitmap(&wrapped);
+  EXPECT_EQ(TheBitmapStorage().Count(), before);
+}
+
+TEST_F(CacheTest, TwoThreadsLoadingOneNewImageCacheItOnce) {
+  const int before = TheBitmapStorage().Count();
+  IBitmap a, b;
+  std::thread first([&] { a = gui->LoadIBitmap(504, "background.png", 1.0); });
+  std::thread second([&] { b = other->LoadIBitmap(504, "background.png", 1.0); });
+  first.join();
+  second.join();
+  EXPECT_EQ(a.mData, b.mData);
+  EXPECT_EQ(TheBitmapStorage().Count(), before + 1);
+}
+
+TEST_F(CacheTest, AMissingImageIsReportedAndGivesAnEmptyControl) {
+  ErrorLines errors;
+  IBitmap missing = gui->LoadIBitmap(505, "no-such-image.png", 1.0, 32);
+  EXPECT_EQ(missing.mData, nullptr);
+  EXPECT_EQ(missing.W, 0);
+  EXPECT_EQ(missing.N, 32);
+  std::vector<std::string> lines = errors.Take();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("no-such-image.png"), std::string::npos) << lines[0];
+
+  auto* knob = Attach(new IKnobMultiControl(&plug, 30, 40, GuiTestPlug::kFirstPlain, &missing));
+  EXPECT_EQ(knob->GetRECT(), IRECT(30, 40, 30, 40));
+  gui->AttachBackground(506, "missing-background.png", 1.0);
+  DrawAll();  // draws nothing of theirs, and does not fail
+  EXPECT_EQ(gui->GetMouseControlIdx(30, 40), nullptr);
+  IMouseMod left(true);
+  gui->OnMouseDown(30, 40, &left);
+  gui->OnMouseDrag(30, 10, &left);
+  EXPECT_EQ(knob->GetValue(), 0.0);
+
+  EXPECT_EQ(gui->getImageById(507, 1, false).mData, nullptr);
+  lines = errors.Take();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[1].find("507"), std::string::npos) << lines[1];
+}
+
+TEST(FontCache, StylesThatDifferOnlyOutsideTheKeyShareAFont) {
+  GuiTestPlug plug;
+  IGraphics gui(&plug, 10, 10);
+  IText a(13, &COLOR_RED, "DejaVu Sans", IText::kStyleNormal, IText::kAlignNear, 0, IText::kQualityDefault);
+  IText b(13, &COLOR_BLUE, "DejaVu Sans", IText::kStyleNormal, IText::kAlignFar, 0,
+          IText::kQualityAntiAliased);
+  IText bold(13, &COLOR_RED, "DejaVu Sans", IText::kStyleBold);
+  IText bigger(14, &COLOR_RED, "DejaVu Sans");
+  IText otherCase(13, &COLOR_RED, "dejavu sans");
+  PIX_IFont* shared = gui.CacheFont(&a);
+  ASSERT_NE(shared, nullptr);
+  EXPECT_EQ(a.mCached, shared);
+  EXPECT_EQ(gui.CacheFont(&b), shared);
+  EXPECT_NE(gui.CacheFont(&bold), shared);
+  EXPECT_NE(gui.CacheFont(&bigger), shared);
+  EXPECT_NE(gui.CacheFont(&otherCase), shared) << "face names are compared exactly";
+}
+
+TEST(FontCache, TheLineHeightFollowsTheAskedSize) {
+  GuiTestPlug plug;
+  IGraphics gui(&plug, 10, 10);
+  for (int size : {0, 1, 9, 12, 20}) {
+    IText style(size, nullptr, "DejaVu Sans");
+    PIX_IFont* font = gui.CacheFont(&style);
+    ASSERT_NE(font, nullptr) << "size " << size;
+    if (size >= 9) {
+      EXPECT_NEAR(font->GetLineHeight(), size, 1) << "size " << size;
+    }
+  }
+}
