@@ -143,6 +143,9 @@ public:
   // when the thread is running, for codes that are never posted (1, 10,
   // outside 0 to 13), after teardown began, or when the thread cannot start.
   bool postJob(const SenderJob& job);
+  // Waits until the jobs running on the three threads have ended, and joins
+  // them. Posts from other threads wait meanwhile.
+  void waitForJobs();
   // The job record last posted to thread (one of the three), or an empty
   // record (kJobNothing). Read it only while the thread is idle.
   SenderJob postedJob(const Poco::Thread& thread) const;

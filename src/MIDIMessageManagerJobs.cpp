@@ -112,6 +112,14 @@ void MIDIMessageManager::sendSysexMessage(std::vector<int> message) {
   DebuggerOutput::logSysExOutMessageByteInt(message, static_cast<int>(message.size()));
 }
 
+void MIDIMessageManager::waitForJobs() {
+  std::lock_guard<std::mutex> lock(postMutex);
+  for (Worker* worker : {&dataWorker, &transportWorker, &clockWorker}) {
+    if (worker->joinable) worker->thread.join();
+    worker->joinable = false;
+  }
+}
+
 void MIDIMessageManager::stopWorkers() {
   {
     std::lock_guard<std::mutex> lock(postMutex);

@@ -29,8 +29,7 @@ public:
   }
   ~JobEditor() override {
     sender().shutdown();
-    for (Poco::Thread* thread : {&midiManager->dataThread, &midiManager->transportThread, &midiManager->clockThread})
-      while (thread->isRunning()) Poco::Thread::yield();
+    midiManager->waitForJobs();
     SenderDouble::forget(this);
   }
 
@@ -56,10 +55,7 @@ public:
   MIDIMessageSender& sender() { return *midiManager->sender; }
   SenderDouble& jobs() { return SenderDouble::of(this); }
   // Waits until no worker thread runs.
-  void joinAll() {
-    for (Poco::Thread* thread : {&midiManager->dataThread, &midiManager->transportThread, &midiManager->clockThread})
-      while (thread->isRunning()) Poco::Thread::yield();
-  }
+  void joinAll() { midiManager->waitForJobs(); }
 
   std::atomic<long long> virtualTime{0};  // milliseconds slept on the virtual clock
 
