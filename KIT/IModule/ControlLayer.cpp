@@ -67,27 +67,14 @@ void ControlLayer::setIgnoreHiddenWhenUpdatingScreen(bool on) {
 // ---- Values, dirty areas, drawing, hit tests ---------------------------------
 
 void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
-  for (int i = 0; i < controls.GetSize(); ++i) {
-    IControl* control = controls.Get(i);
-    if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(value);
-    const int aux = control->AuxParamIdx(paramIdx);
-    if (aux >= 0) control->SetAuxParamValueFromPlug(aux, value);
-  }
+  SetControlsFromPlug(controls, 0, paramIdx, value);
   for (int i = 0; i < subLayers.GetSize(); ++i)
     subLayers.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
 }
 
 bool ControlLayer::isDirty(IRECT* r) {
   if (!visible && !ignoreHiddenWhenUpdatingScreen) return false;
-  bool dirty = false;
-  for (int i = 0; i < controls.GetSize(); ++i) {
-    IControl* control = controls.Get(i);
-    if (control->IsHidden() && !control->GetIgnoreHidden()) continue;
-    if (control->IsDirty()) {
-      *r = r->Union(control->GetRECT());
-      dirty = true;
-    }
-  }
+  bool dirty = AddDirtyAreas(controls, 0, r);
   for (int i = 0; i < subLayers.GetSize(); ++i)
     if (subLayers.Get(i)->isDirty(r)) dirty = true;
   return dirty;
@@ -121,4 +108,28 @@ IControl* ControlLayer::getControlFromParam(int paramIdx) {
   for (int i = controls.GetSize() - 1; i >= 0; --i)
     if (controls.Get(i)->ParamIdx() == paramIdx) return controls.Get(i);
   return nullptr;
+}
+
+// ---- Walks shared with the GUI's control list --------------------------------
+
+void SetControlsFromPlug(const KIT_PtrList<IControl>& controls, int first, int paramIdx, double value) {
+  for (int i = first; i < controls.GetSize(); ++i) {
+    IControl* control = controls.Get(i);
+    if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(value);
+    const int aux = control->AuxParamIdx(paramIdx);
+    if (aux >= 0) control->SetAuxParamValueFromPlug(aux, value);
+  }
+}
+
+bool AddDirtyAreas(const KIT_PtrList<IControl>& controls, int first, IRECT* r) {
+  bool dirty = false;
+  for (int i = first; i < controls.GetSize(); ++i) {
+    IControl* control = controls.Get(i);
+    if (control->IsHidden() && !control->GetIgnoreHidden()) continue;
+    if (control->IsDirty()) {
+      *r = r->Union(control->GetRECT());
+      dirty = true;
+    }
+  }
+  return dirty;
 }

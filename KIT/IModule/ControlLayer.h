@@ -85,3 +85,13 @@ class ControlLayer {
   ISharedValue<int> zoneId{0};
   ISharedValue<bool> ignoreHiddenWhenUpdatingScreen{false};
 };
+
+// The walks over a list of controls that the GUI's own list and every layer
+// share, from index first on.
+// Each control bound to paramIdx takes the position through
+// SetValueFromPlug, each holding it as an aux parameter through
+// SetAuxParamValueFromPlug.
+void SetControlsFromPlug(const KIT_PtrList<IControl>& controls, int first, int paramIdx, double value);
+// Adds the rectangles of the dirty controls to r (a union), passing over
+// hidden ones without their ignore-hidden flag; true when any was dirty.
+bool AddDirtyAreas(const KIT_PtrList<IControl>& controls, int first, IRECT* r);

@@ -103,22 +103,20 @@ bool IControl::IsDirty() { return mPaintState.load() & kPaintDirty; }
 
 // ---- Values ------------------------------------------------------------------
 
-void IControl::SetValueFromPlug(double value) {
-  if (mDefaultValue < 0.0) mValue = mDefaultValue = value;
-  if (mValue != value) {
-    mValue = value;
-    SetDirty(false);
-    SetRedraw();
-  }
-}
+void IControl::SetValueFromPlug(double value) { TakeOutsideValue(value, false); }
 
-void IControl::SetValueFromHardware(double value) {
+void IControl::SetValueFromHardware(double value) { TakeOutsideValue(value, true); }
+
+void IControl::TakeOutsideValue(double value, bool fromHardware) {
+  // The first value ever becomes value and default, and goes no further.
   if (mDefaultValue < 0.0) mValue = mDefaultValue = value;
-  if (mValue != value) {
-    mValue = value;
+  if (mValue == value) return;
+  mValue = value;
+  if (fromHardware)
     SetDirty2(true);
-    SetRedraw();
-  }
+  else
+    SetDirty(false);
+  SetRedraw();
 }
 
 void IControl::SetValueFromUserInput(double value) {
@@ -131,19 +129,16 @@ void IControl::SetValueFromUserInput(double value) {
 // ---- Prompt ------------------------------------------------------------------
 
 void IControl::PromptUserInput() {
-  if (mParamIdx < 0 || mDisablePrompt) return;
   IParam* param = BoundParam();
-  IGraphics* graphics = mPlug ? mPlug->GetGUI() : nullptr;
-  if (!param || !graphics) return;
-  if (param->GetNDisplayTexts() > 0) {
-    graphics->PromptUserInput(this, param, &mRECT);
-  } else {
-    const int cx = static_cast<int>(static_cast<float>(mRECT.L + mRECT.R) * 0.5f);
-    const int cy = static_cast<int>(static_cast<float>(mRECT.T + mRECT.B) * 0.5f);
-    IRECT box(cx - 15, cy - 8, cx + 15, cy + 8);
-    graphics->PromptUserInput(this, param, &box);
+  if (param && param->GetNDisplayTexts() > 0) {
+    PromptUserInput(&mRECT);
+    return;
   }
-  SetRedraw();
+  // A text field of 30 x 16 pixels centred on the control.
+  const int cx = static_cast<int>(static_cast<float>(mRECT.L + mRECT.R) * 0.5f);
+  const int cy = static_cast<int>(static_cast<float>(mRECT.T + mRECT.B) * 0.5f);
+  IRECT box(cx - 15, cy - 8, cx + 15, cy + 8);
+  PromptUserInput(&box);
 }
 
 void IControl::PromptUserInput(IRECT* r) {

@@ -179,6 +179,8 @@ class IControl {
   void ClampAndMark();
   // The push and display refresh of SetDirty and SetDirty2.
   void PushToPlug(bool fromHardware);
+  // SetValueFromPlug and SetValueFromHardware.
+  void TakeOutsideValue(double value, bool fromHardware);
   // The parameter bound to the control, or null.
   IParam* BoundParam() const;
 

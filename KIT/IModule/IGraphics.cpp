@@ -133,12 +133,7 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
 }
 
 void IGraphics::FanOutParameter(int paramIdx, double value) {
-  for (int i = 0; i < mControls.GetSize(); ++i) {
-    IControl* control = mControls.Get(i);
-    if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(value);
-    const int aux = control->AuxParamIdx(paramIdx);
-    if (aux >= 0) control->SetAuxParamValueFromPlug(aux, value);
-  }
+  SetControlsFromPlug(mControls, 0, paramIdx, value);
   for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->SetParameterFromPlug(paramIdx, value, true);
 }
 
@@ -195,15 +190,8 @@ void IGraphics::OnGUIIdle() {
 
 bool IGraphics::IsDirty(IRECT* r) {
   ApplyWaitingValues();
-  bool dirty = false;
-  for (int i = 1; i < mControls.GetSize(); ++i) {
-    IControl* control = mControls.Get(i);
-    if (control->IsHidden() && !control->GetIgnoreHidden()) continue;
-    if (control->IsDirty()) {
-      *r = r->Union(control->GetRECT());
-      dirty = true;
-    }
-  }
+  // Control 0, the background, is not asked: it is painted with every area.
+  bool dirty = AddDirtyAreas(mControls, 1, r);
   for (int i = 0; i < mLayers.GetSize(); ++i)
     if (mLayers.Get(i)->isDirty(r)) dirty = true;
   return dirty;

@@ -7,8 +7,9 @@
 #include "KIT/IModule/IKnobControls.h"
 #include "tests/gui/gui_fixture.h"
 
-// Two GUIs of two plug-in instances; ids here are this file's own, so the
-// process-wide cache holds nothing of theirs from other tests.
+// Two GUIs of two plug-in instances. Each test takes ids never used before
+// in the process, so the process-wide cache holds nothing of them from
+// other tests or earlier runs.
 class CacheTest : public GuiTest {
  protected:
   void SetUp() override {
@@ -16,28 +17,34 @@ class CacheTest : public GuiTest {
     other = new HeadlessGraphics(&otherPlug, 160, 100);
     otherPlug.AttachGraphics(other);
   }
+  static int NewId() {
+    static int next = 100000;
+    return next++;
+  }
   GuiTestPlug otherPlug;
   HeadlessGraphics* other = nullptr;
 };
 
 TEST_F(CacheTest, EachScaleGetsItsOwnImageAndEachGuiFindsItsOwn) {
-  IBitmap full = gui->LoadIBitmap(500, "odd.png", 1.0);
-  IBitmap half = other->LoadIBitmap(500, "odd.png", 0.5);
+  const int id = NewId();
+  IBitmap full = gui->LoadIBitmap(id, "odd.png", 1.0);
+  IBitmap half = other->LoadIBitmap(id, "odd.png", 0.5);
   ASSERT_NE(full.mData, nullptr);
   ASSERT_NE(half.mData, nullptr);
   EXPECT_NE(full.mData, half.mData);
   EXPECT_EQ(full.W, 101) << "scale 1.0 caches a same-size copy";
   EXPECT_EQ(half.W, 50) << "101 x 0.5, truncated";
   EXPECT_EQ(half.H, 5);
-  EXPECT_EQ(gui->getImageById(500, 1, false).mData, full.mData);
-  EXPECT_EQ(other->getImageById(500, 1, false).mData, half.mData);
+  EXPECT_EQ(gui->getImageById(id, 1, false).mData, full.mData);
+  EXPECT_EQ(other->getImageById(id, 1, false).mData, half.mData);
 }
 
 TEST_F(CacheTest, AnImageIsLoadedOncePerIdAndScale) {
+  const int id = NewId();
   const int before = TheBitmapStorage().Count();
-  IBitmap first = gui->LoadIBitmap(501, "knob.png", 1.0, 32);
-  IBitmap again = gui->LoadIBitmap(501, "other name is not looked at", 1.0, 2, true);
-  IBitmap shared = other->LoadIBitmap(501, "knob.png", 1.0, 32);
+  IBitmap first = gui->LoadIBitmap(id, "knob.png", 1.0, 32);
+  IBitmap again = gui->LoadIBitmap(id, "other name is not looked at", 1.0, 2, true);
+  IBitmap shared = other->LoadIBitmap(id, "knob.png", 1.0, 32);
   EXPECT_EQ(again.mData, first.mData);
   EXPECT_EQ(shared.mData, first.mData);
   EXPECT_EQ(again.N, 2) << "the frame layout is the caller's";
@@ -47,17 +54,19 @@ TEST_F(CacheTest, AnImageIsLoadedOncePerIdAndScale) {
 }
 
 TEST_F(CacheTest, AReleasedImageIsLoadedAgain) {
-  IBitmap first = gui->LoadIBitmap(502, "switch.png", 1.0, 2);
+  const int id = NewId();
+  IBitmap first = gui->LoadIBitmap(id, "switch.png", 1.0, 2);
   gui->ReleaseBitmap(&first);
-  IBitmap second = gui->LoadIBitmap(502, "switch.png", 1.0, 2);
+  IBitmap second = gui->LoadIBitmap(id, "switch.png", 1.0, 2);
   EXPECT_EQ(gui->loads["switch.png"], 2);
   EXPECT_EQ(second.W, 30);
 }
 
 TEST_F(CacheTest, AnImageAnotherWindowShowsSurvivesARelease) {
+  const int id = NewId();
   const int before = TheBitmapStorage().Count();
-  IBitmap mine = gui->LoadIBitmap(503, "tall.png", 1.0, 4);
-  IBitmap theirs = other->LoadIBitmap(503, "tall.png", 1.0, 4);
+  IBitmap mine = gui->LoadIBitmap(id, "tall.png", 1.0, 4);
+  IBitmap theirs = other->LoadIBitmap(id, "tall.png", 1.0, 4);
   ASSERT_EQ(mine.mData, theirs.mData);
   gui->ReleaseBitmap(&mine);
   EXPECT_EQ(TheBitmapStorage().Count(), before + 1);
@@ -85,10 +94,11 @@ TEST_F(CacheTest, ReleasingWhatTheCacheDoesNotHoldLeavesItAlone) {
 }
 
 TEST_F(CacheTest, TwoThreadsLoadingOneNewImageCacheItOnce) {
+  const int id = NewId();
   const int before = TheBitmapStorage().Count();
   IBitmap a, b;
-  std::thread first([&] { a = gui->LoadIBitmap(504, "background.png", 1.0); });
-  std::thread second([&] { b = other->LoadIBitmap(504, "background.png", 1.0); });
+  std::thread first([&] { a = gui->LoadIBitmap(id, "background.png", 1.0); });
+  std::thread second([&] { b = other->LoadIBitmap(id, "background.png", 1.0); });
   first.join();
   second.join();
   EXPECT_EQ(a.mData, b.mData);
@@ -96,8 +106,11 @@ TEST_F(CacheTest, TwoThreadsLoadingOneNewImageCacheItOnce) {
 }
 
 TEST_F(CacheTest, AMissingImageIsReportedAndGivesAnEmptyControl) {
+  const int imageId = NewId();
+  const int backgroundId = NewId();
+  const int unloadedId = NewId();
   ErrorLines errors;
-  IBitmap missing = gui->LoadIBitmap(505, "no-such-image.png", 1.0, 32);
+  IBitmap missing = gui->LoadIBitmap(imageId, "no-such-image.png", 1.0, 32);
   EXPECT_EQ(missing.mData, nullptr);
   EXPECT_EQ(missing.W, 0);
   EXPECT_EQ(missing.N, 32);
@@ -107,7 +120,7 @@ TEST_F(CacheTest, AMissingImageIsReportedAndGivesAnEmptyControl) {
 
   auto* knob = Attach(new IKnobMultiControl(&plug, 30, 40, GuiTestPlug::kFirstPlain, &missing));
   EXPECT_EQ(knob->GetRECT(), IRECT(30, 40, 30, 40));
-  gui->AttachBackground(506, "missing-background.png", 1.0);
+  gui->AttachBackground(backgroundId, "missing-background.png", 1.0);
   DrawAll();  // draws nothing of theirs, and does not fail
   EXPECT_EQ(gui->GetMouseControlIdx(30, 40), nullptr);
   IMouseMod left(true);
@@ -115,10 +128,10 @@ TEST_F(CacheTest, AMissingImageIsReportedAndGivesAnEmptyControl) {
   gui->OnMouseDrag(30, 10, &left);
   EXPECT_EQ(knob->GetValue(), 0.0);
 
-  EXPECT_EQ(gui->getImageById(507, 1, false).mData, nullptr);
+  EXPECT_EQ(gui->getImageById(unloadedId, 1, false).mData, nullptr);
   lines = errors.Take();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NE(lines[1].find("507"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find(std::to_string(unloadedId)), std::string::npos) << lines[1];
 }
 
 TEST(FontCache, StylesThatDifferOnlyOutsideTheKeyShareAFont) {
