@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <iterator>
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
@@ -30,15 +29,18 @@ bool acceptedExtension(const std::string& extension) {
   return false;
 }
 
-// Reads a whole file into image; false when it cannot be opened or read.
+// Reads a whole file into image; false when it cannot be opened or read, or
+// when it does not fit a chunk.
 bool readWholeFile(const std::string& path, ByteChunk* image) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad() || bytes.size() > static_cast<size_t>(INT32_MAX)) return false;
+  const std::streamoff size = in.tellg();
+  if (size < 0 || size > INT32_MAX) return false;
+  in.seekg(0);
   image->Clear();
-  image->PutBytes(bytes.data(), static_cast<int>(bytes.size()));
-  return image->Size() == static_cast<int>(bytes.size());
+  if (image->Resize(static_cast<int>(size)) != static_cast<int>(size)) return false;
+  in.read(reinterpret_cast<char*>(image->GetData()), size);
+  return in.gcount() == size;
 }
 
 }  // namespace

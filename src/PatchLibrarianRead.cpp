@@ -8,10 +8,12 @@
 
 namespace {
 
-constexpr int kRecordHeaderSize = 6;       // F0 3E 0B 00 01 program
 constexpr int kShortestRecordBody = 75;    // a plain dump before its F7
 constexpr int kConversionThreshold = 100;  // second-generation records above this are converted
-constexpr int kConversionSourceSize = 135; // the conversion reads bytes up to 134
+// The conversion reads bytes up to 134 (the category); with the closing F7
+// behind it the message holds at least 136 bytes. A 135-byte message would
+// hand over its F7 as the category and end the record early.
+constexpr int kConversionSourceSize = 136;
 constexpr int kHighestSlot = 98;
 
 // One byte at pos, or -1 (pos becomes -1) below 0 or at or past the end.
