@@ -158,6 +158,9 @@ private:
   WaitEnd waitForAnswer(int wait, int scanSleep, const std::function<void(int)>& request, int* foundId);
   // Sends a request through the plug-in's checksumCheckAndSend.
   void sendRequest(std::vector<unsigned char> request);
+  // Jobs 4 and 5: a request whose answer goes to the editor. shortWait is the
+  // pause after each scan send and before the end texts.
+  void requestForEditor(bool requestEnabled, unsigned char command, int program, int wait, int shortWait);
   // The ending of jobs 6 and 7 after the last wait.
   void endLibrarianRequest();
   // Adopts an ID found by a scan for the rest of a run and, when it fits the

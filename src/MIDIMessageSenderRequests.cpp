@@ -73,46 +73,32 @@ MIDIMessageSender::WaitEnd MIDIMessageSender::waitForAnswer(int wait, int scanSl
 }
 
 void MIDIMessageSender::sendActiveArrangementRequestSysex(bool requestEnabled) {
-  plug->DisplayProcessingIndicator(true);
-  timedOut = false;
-  cancelRequested = false;
-  scannedDeviceId = -1;
   const int wait = plug->getTimerValue();
-  const int halfWait = wait / 2;
-  if (requestEnabled) {
-    const int program = static_cast<int>(parameter(kCurrentPatch));
-    plug->SetLibrarianRequestActive(false);
-    manager->refreshMainTab = true;
-    auto request = [&](int id) { sendRequest(soundRequest(id, kCurrentSoundRequest, program)); };
-    request(deviceIdForRequest());
-    waitForAnswer(wait, halfWait, request, nullptr);
-  }
-  plug->DisplayProcessingIndicator(true);
-  sleep(halfWait);
-  if (cancelRequested) {
-    plug->setStatusText("Data request CANCELLED!");
-  } else if (!timedOut) {
-    plug->setStatusText("Data request completed!");
-    if (!requestEnabled) plug->SetLibrarianStatusUnsaved(true);
-  }
-  plug->DisplayProcessingIndicator(false);
+  // The current sound: the scan and the closing pause take half a wait.
+  requestForEditor(requestEnabled, kCurrentSoundRequest, static_cast<int>(parameter(kCurrentPatch)), wait,
+                   wait / 2);
 }
 
 void MIDIMessageSender::sendPartRequestSysex(bool requestEnabled, int program) {
+  const int wait = plug->getTimerValue();
+  requestForEditor(requestEnabled, kProgramRequest, program, wait, wait);
+}
+
+void MIDIMessageSender::requestForEditor(bool requestEnabled, unsigned char command, int program, int wait,
+                                         int shortWait) {
   plug->DisplayProcessingIndicator(true);
   timedOut = false;
   cancelRequested = false;
   scannedDeviceId = -1;
-  const int wait = plug->getTimerValue();
   if (requestEnabled) {
     plug->SetLibrarianRequestActive(false);
     manager->refreshMainTab = true;
-    auto request = [&](int id) { sendRequest(soundRequest(id, kProgramRequest, program)); };
+    auto request = [&](int id) { sendRequest(soundRequest(id, command, program)); };
     request(deviceIdForRequest());
-    waitForAnswer(wait, wait, request, nullptr);
+    waitForAnswer(wait, shortWait, request, nullptr);
   }
   plug->DisplayProcessingIndicator(true);
-  sleep(wait);
+  sleep(shortWait);
   if (cancelRequested) {
     plug->setStatusText("Data request CANCELLED!");
   } else if (!timedOut) {
