@@ -189,7 +189,12 @@ PatchFile* PatchLibrarian::parseFolderFiles(Poco::File file, Poco::Path path, in
 }
 
 bool PatchLibrarian::moveToConvertedBanks(const std::string& fullPath, const std::string& fileName) {
-  const std::string folder = (owner ? owner->dataFolder : std::string()) + "Converted Banks/";
+  // Without a data folder there is no place to move to: the file stays.
+  if (!owner || owner->dataFolder.empty()) {
+    log("PATCH LIBRARIAN: could not move file " + fileName + ": no data folder");
+    return false;
+  }
+  const std::string folder = owner->dataFolder + "Converted Banks/";
   try {
     Poco::File target(folder);
     if (!target.exists()) target.createDirectories();

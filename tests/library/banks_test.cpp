@@ -259,3 +259,27 @@ TEST(SavingWithoutABank, saversRefuse) {
   EXPECT_EQ(editor.panel()->actions, 0);
   EXPECT_FALSE(editor.patchLibrarian->saveEditedPatch("/tmp/never-written.vrn", "x.vrn"));
 }
+
+// An outside reader of Standard MIDI files: Debian's python3-mido. Skipped
+// where it is not installed. Each event carries its record's own F7 inside
+// its data (the bank format keeps it), which the reader accepts clipped.
+TEST_F(SavingBanks, standardMidiFileReadsInAnOutsideReader) {
+  if (std::system("/usr/bin/python3 -c 'import mido' > /dev/null 2>&1") != 0) GTEST_SKIP() << "python3-mido missing";
+  const std::filesystem::path file = m_dir / "outside.mid";
+  ASSERT_TRUE(library().saveEditedPatch(file.string(), "outside.mid"));
+  const std::string script =
+      "import mido, sys\n"
+      "f = mido.MidiFile(sys.argv[1], clip=True)\n"
+      "assert f.type == 1 and f.ticks_per_beat == 480 and len(f.tracks) == 2\n"
+      "events = [m for m in f.tracks[1] if m.type == 'sysex']\n"
+      "assert len(events) == 99, len(events)\n"
+      "for slot, m in enumerate(events):\n"
+      "    assert len(m.data) == 137 and m.data[:4] == (0x3E, 0x0B, 0x00, 0x01) and m.data[4] == slot\n"
+      "    assert m.data[90] == 127 and m.data[91:] == (0,) * 46\n"
+      "    assert m.time == (0 if slot == 0 else 500)\n"
+      "tempo = [m for m in f.tracks[0] if m.type == 'set_tempo']\n"
+      "assert tempo[0].tempo == 500000\n";
+  writeFile(m_dir / "check.py", script);
+  const std::string command = "/usr/bin/python3 '" + (m_dir / "check.py").string() + "' '" + file.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+}
