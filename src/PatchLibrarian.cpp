@@ -31,14 +31,15 @@ void removeCharsFromString(std::string& text, const char* chars) {
   }
 }
 
-PatchLibrarian::~PatchLibrarian() {
+PatchLibrarian::~PatchLibrarian() { emptyLibrary(); }
+
+void PatchLibrarian::emptyLibrary() {
   clearDataStructures(0);
   clearDataStructures(2);
   clearDataStructures(3);
   deleteBanks(fileBanks);
   deleteBanks(searchBanks);
   deleteBanks(categoryBanks);
-  deleteBanks(mEmptyCategoryBanks);
 }
 
 void PatchLibrarian::deleteBanks(std::vector<PatchFile*>& banks) {

@@ -179,6 +179,10 @@ private:
   // yet taken there. False (logged) when that fails.
   bool moveToConvertedBanks(const std::string& fullPath, const std::string& fileName);
   void deleteBanks(std::vector<PatchFile*>& banks);
+  // Deletes every bank and folder entry: the lists and trees are empty.
+  void emptyLibrary();
+  // Writes the edited bank, brought to 99 slots, to path; logs a failure.
+  bool writeEditedBank(const std::string& path, bool smf);
   // Category banks left empty live only in the category tree; owned here.
   std::vector<PatchFile*> mEmptyCategoryBanks;
 };

@@ -1,10 +1,10 @@
 // Banks built in memory from the file banks: one group per category code and
 // the results of a name search. Nothing is written to disk.
 #include <algorithm>
-#include <cctype>
 
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
+#include "src/PatchLibrarianRecords.h"
 
 namespace {
 
@@ -19,8 +19,7 @@ bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPa
     return false;
   const PatchSysexMessage& first = source.messages.front();
   for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i) rebuilt->messages.push_back(source.messages[i]);
-  for (int i = 0; i < VarnoSysEx::kNameLength; ++i)
-    rebuilt->name += static_cast<char>(std::toupper(first[VarnoSysEx::kNameByte + i]));
+  rebuilt->name = recordPatchName(first);
   rebuilt->parseCategory();
   return true;
 }

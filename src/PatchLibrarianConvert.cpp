@@ -21,6 +21,20 @@ struct ModulationSlot {
   int destination;
 };
 
+// Target bytes that take a source byte unchanged: no offset, scaling or
+// masking (the semitones keep the source's coding, the arpeggiator clock too).
+struct CopiedByte {
+  int target;
+  int source;
+};
+const CopiedByte kCopiedBytes[] = {
+    {6, 9},   {7, 10},  {9, 8},   {10, 15}, {11, 16}, {13, 14}, {14, 23}, {15, 17}, {16, 21},
+    {17, 22}, {19, 12}, {20, 18}, {21, 24}, {22, 58}, {23, 25}, {24, 26}, {25, 27}, {26, 28},
+    {27, 31}, {28, 32}, {29, 33}, {30, 34}, {33, 37}, {34, 38}, {35, 39}, {36, 40}, {41, 29},
+    {56, 43}, {57, 44}, {58, 45}, {59, 46}, {60, 48}, {61, 49}, {62, 53}, {63, 51}, {64, 54},
+    {67, 50}, {68, 59}, {69, 60}, {70, 57},
+};
+
 // Shapes 0..limit stay; others become fallback.
 unsigned char limitShape(unsigned char value, unsigned char limit, unsigned char fallback) {
   return value <= limit ? value : fallback;
@@ -53,45 +67,19 @@ PatchSysexMessage PatchLibrarian::convertPatchToVarno1Format(PatchSysexMessage* 
   r[3] = 0x00;
   r[4] = 0x01;
   r[5] = static_cast<unsigned char>(program & 0xFF);
-  r[6] = s[9];
-  r[7] = s[10];
+  for (const CopiedByte& copied : kCopiedBytes) r[copied.target] = s[copied.source];
   r[8] = limitShape(s[7], 2, 0);
-  r[9] = s[8];
-  r[10] = s[15];
-  r[11] = s[16];
   r[12] = limitShape(s[13], 3, 3);
-  r[13] = s[14];
-  r[14] = s[23];
-  r[15] = s[17];
-  r[16] = s[21];
-  r[17] = s[22];
   r[18] = limitShape(s[19], 2, 0);
-  r[19] = s[12];
-  r[20] = s[18];
-  r[21] = s[24];
-  r[22] = s[58];
-  r[23] = s[25];
-  r[24] = s[26];
-  r[25] = s[27];
-  r[26] = s[28];
-  r[27] = s[31];
-  r[28] = s[32];
-  r[29] = s[33];
-  r[30] = s[34];
-  r[31] = 64;
+  r[31] = 64;  // envelope 1 keytrack: no source
   r[32] = std::min<unsigned char>(s[36], 3);
-  r[33] = s[37];
-  r[34] = s[38];
-  r[35] = s[39];
-  r[36] = s[40];
-  r[37] = 64;
+  r[37] = 64;  // envelope 2 keytrack: no source
   r[38] = std::min<unsigned char>(s[42], 3);
   const bool pitchOn = pitch && pitch->source < kFirstUnknownCode;
   r[39] = static_cast<unsigned char>(pitchOn ? pitch->amount : kEmptyAmount);
   r[40] = static_cast<unsigned char>(pitchOn ? pitch->source : 0);
-  r[41] = s[29];
   r[42] = s[30] <= 1 ? 1 : 2;
-  r[43] = 2;
+  r[43] = 2;  // pitch-bend scale: no source
   for (int u = 0; u < kUnitCount; ++u) {
     const ModulationSlot& unit = *units[static_cast<size_t>(u)];
     const bool on = unit.destination < kFirstUnknownCode;
@@ -99,22 +87,9 @@ PatchSysexMessage PatchLibrarian::convertPatchToVarno1Format(PatchSysexMessage* 
     r[45 + 3 * u] = static_cast<unsigned char>(on ? unit.amount : kEmptyAmount);
     r[46 + 3 * u] = static_cast<unsigned char>(on ? unit.destination : 0);
   }
-  r[56] = s[43];
-  r[57] = s[44];
-  r[58] = s[45];
-  r[59] = s[46];
-  r[60] = s[48];
-  r[61] = s[49];
-  r[62] = s[53];
-  r[63] = s[51];
-  r[64] = s[54];
   const bool cutoffOn = cutoff && cutoff->source < kFirstUnknownCode;
   r[65] = static_cast<unsigned char>(cutoffOn ? cutoff->amount : kEmptyAmount);
   r[66] = static_cast<unsigned char>(cutoffOn ? cutoff->source : 0);
-  r[67] = s[50];
-  r[68] = s[59];
-  r[69] = s[60];
-  r[70] = s[57];
   // Bytes 71 to 75 stay 0: no checksum until the sound is sent.
   std::copy(s.begin() + 120, s.begin() + 134, r.begin() + 76);
   r[90] = s[134];

@@ -270,11 +270,6 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
 }
 
 void PatchLibrarian::initBankFilesOnDiscard(std::string folder) {
-  clearDataStructures(0);
-  clearDataStructures(2);
-  clearDataStructures(3);
-  deleteBanks(fileBanks);
-  deleteBanks(searchBanks);
-  deleteBanks(categoryBanks);
+  emptyLibrary();
   loadPatchesFromFilesystem(folder);
 }

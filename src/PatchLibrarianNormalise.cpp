@@ -1,25 +1,18 @@
 // Every bank holds 99 slots: short banks are padded with filler sounds, and
 // banks of 100 patches or more are cut into bank files of 99 beside their
 // source.
-#include <cctype>
-
 #include "KIT/IModule/IModuleStructs.h"
-#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
+#include "src/PatchLibrarianRecords.h"
 
 namespace {
 
-// The numbered filler record of slot (0-based): the init sound, 0x00,
-// "Sound", seven blanks, the two digits of slot + 1, category 20, F7.
+// The numbered filler record of slot (0-based): the init sound, 0x00 and
+// the name of slot + 1.
 PatchSysexMessage numberedFiller(int slot) {
   PatchSysexMessage record(initSinglePatch, initSinglePatch + 75);
   record.push_back(0x00);
-  const char* text = "Sound       ";
-  record.insert(record.end(), text, text + 12);
-  const int number = slot + 1;
-  record.push_back(static_cast<unsigned char>('0' + (number / 10) % 10));
-  record.push_back(static_cast<unsigned char>('0' + number % 10));
-  record.push_back(static_cast<unsigned char>(kInitCategory));
+  appendNumberedName(record, slot + 1);
   record.push_back(0xF7);
   return record;
 }
@@ -38,8 +31,7 @@ void PatchLibrarian::checkBankSizeAndAddData(PatchFile* bank) {
   while (bank->patches.size() < PatchFile::kSlots) {
     LibrarianPatch filler;
     filler.messages.push_back(numberedFiller(static_cast<int>(bank->patches.size())));
-    for (int i = 0; i < VarnoSysEx::kNameLength; ++i)
-      filler.name += static_cast<char>(std::toupper(filler.messages[0][VarnoSysEx::kNameByte + i]));
+    filler.name = recordPatchName(filler.messages[0]);
     filler.parseCategory();
     bank->patches.push_back(std::move(filler));
   }

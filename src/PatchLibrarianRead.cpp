@@ -1,10 +1,9 @@
 // Scanning a file image for sound messages and turning them into library
 // records. Every read goes through readByte, which never passes the end.
-#include <cctype>
-
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
+#include "src/PatchLibrarianRecords.h"
 
 namespace {
 
@@ -23,16 +22,6 @@ int readByte(const ByteChunk* chunk, int& pos) {
     return -1;
   }
   return chunk->GetData()[pos++];
-}
-
-// "Sound", seven blanks and the two digits of program + 1.
-void appendCompletedName(PatchSysexMessage& record, int program) {
-  const int number = (program % 100 + 100) % 100 + 1;
-  const char* text = "Sound       ";
-  record.insert(record.end(), text, text + 12);
-  record.push_back(static_cast<unsigned char>('0' + (number / 10) % 10));
-  record.push_back(static_cast<unsigned char>('0' + number % 10));
-  record.push_back(static_cast<unsigned char>(kInitCategory));
 }
 
 }  // namespace
@@ -81,7 +70,7 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   if (length < kShortestRecordBody) return pos;
   if (length == kShortestRecordBody) record.push_back(0x00);
   if (length == kShortestRecordBody + 1) record[VarnoSysEx::kRecordPadByte - 1] = 0x00;
-  if (length <= kShortestRecordBody + 1) appendCompletedName(record, program);
+  if (length <= kShortestRecordBody + 1) appendNumberedName(record, (program % 100 + 100) % 100 + 1);
   record.push_back(VarnoSysEx::kSysExEnd);
   ++pos;  // the byte after the F7 is skipped
 
@@ -96,13 +85,29 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   patch.messages.push_back(record);
   // Only a whole record holds a name and a category byte.
   if (record.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
-    for (int i = 0; i < VarnoSysEx::kNameLength; ++i)
-      patch.name += static_cast<char>(std::toupper(record[VarnoSysEx::kNameByte + i]));
+    patch.name = recordPatchName(record);
     patch.parseCategory();
   }
   bank->paddingSwitch = 0;
   bank->patches.push_back(std::move(patch));
   return pos;
+}
+
+void appendNumberedName(PatchSysexMessage& record, int number) {
+  const char* text = "Sound       ";
+  record.insert(record.end(), text, text + 12);
+  record.push_back(static_cast<unsigned char>('0' + (number / 10) % 10));
+  record.push_back(static_cast<unsigned char>('0' + number % 10));
+  record.push_back(static_cast<unsigned char>(kInitCategory));
+}
+
+std::string recordPatchName(const PatchSysexMessage& record) {
+  std::string name;
+  for (int i = 0; i < VarnoSysEx::kNameLength; ++i) {
+    const unsigned char c = record[static_cast<size_t>(VarnoSysEx::kNameByte + i)];
+    name += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  }
+  return name;
 }
 
 void PatchLibrarian::loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, int) {

@@ -79,6 +79,15 @@ bool PatchLibrarian::writeFileSafely(const std::string& path, const uint8_t* byt
   return ok;
 }
 
+bool PatchLibrarian::writeEditedBank(const std::string& path, bool smf) {
+  std::unique_ptr<PatchFile> copy(fileBanks[static_cast<size_t>(upperBankIndex)]->clone());
+  ByteChunk image;
+  buildBankImage(*copy, smf, &image);
+  if (writeFileSafely(path, image.GetData(), image.Size())) return true;
+  log("PATCH LIBRARIAN: could not write file " + path);
+  return false;
+}
+
 bool PatchLibrarian::savePatchAs(const char* fileName, std::string folder, bool smf) {
   if (!owner || !owner->graphics) return false;
   if (upperBankIndex < 0 || static_cast<size_t>(upperBankIndex) >= fileBanks.size()) return false;
@@ -98,13 +107,7 @@ bool PatchLibrarian::savePatchAs(const char* fileName, std::string folder, bool 
     removeCharsFromString(folderName, "/\\");
   }
 
-  std::unique_ptr<PatchFile> copy(fileBanks[static_cast<size_t>(upperBankIndex)]->clone());
-  ByteChunk image;
-  buildBankImage(*copy, smf, &image);
-  if (!writeFileSafely(path, image.GetData(), image.Size())) {
-    log("PATCH LIBRARIAN: could not write file " + path);
-    return false;
-  }
+  if (!writeEditedBank(path, smf)) return false;
   owner->currentBankFolderName = folderName;
   owner->currentBankFileName = name;
   return true;
@@ -123,13 +126,7 @@ bool PatchLibrarian::saveEditedPatch(std::string path, std::string name) {
     if (pathDot != std::string::npos && (pathSeparator == std::string::npos || pathDot > pathSeparator))
       path = path.substr(0, pathDot) + ".vrn";
   }
-  std::unique_ptr<PatchFile> copy(fileBanks[static_cast<size_t>(upperBankIndex)]->clone());
-  ByteChunk image;
-  buildBankImage(*copy, smf, &image);
-  if (!writeFileSafely(path, image.GetData(), image.Size())) {
-    log("PATCH LIBRARIAN: could not write file " + path);
-    return false;
-  }
+  if (!writeEditedBank(path, smf)) return false;
   if (owner) owner->currentBankFileName = name;
   return true;
 }

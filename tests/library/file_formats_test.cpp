@@ -18,21 +18,6 @@ PatchFile readImage(PatchLibrarian& library, const Bytes& image) {
   return bank;
 }
 
-// A second-generation message of size bytes whose byte i holds i & 0x7F
-// except where set is given.
-Bytes secondGeneration(size_t size) {
-  Bytes m(size);
-  for (size_t i = 0; i < size; ++i) m[i] = static_cast<unsigned char>(i & 0x7F);
-  m[0] = 0xF0;
-  m[1] = 0x3E;
-  m[2] = 0x16;
-  m[3] = 0x07;
-  m[4] = 0x00;
-  m[5] = 0x10;
-  m[size - 1] = 0xF7;
-  return m;
-}
-
 // Sets slot n (1..8) of a second-generation message.
 void setSlot(Bytes& m, int n, int source, int amount, int destination) {
   m[58 + 3 * n] = static_cast<unsigned char>(source);
@@ -205,7 +190,7 @@ TEST(BankPadding, banksThatAreLeftAlone) {
 
 TEST(SecondGenerationConversion, tableOfTargetBytes) {
   PatchLibrarian library;
-  Bytes source = secondGeneration(139);
+  Bytes source = secondGenerationMessage(139);
   for (int n = 1; n <= 8; ++n) setSlot(source, n, 0, 64, 1);
   setSlot(source, 1, 3, 64, 0);   // pitch destination but empty: stays a unit
   setSlot(source, 2, 4, 70, 0);   // the pitch slot
@@ -242,7 +227,7 @@ TEST(SecondGenerationConversion, tableOfTargetBytes) {
 
 TEST(SecondGenerationConversion, modulationRules) {
   PatchLibrarian library;
-  Bytes source = secondGeneration(135);
+  Bytes source = secondGenerationMessage(135);
   for (int n = 1; n <= 8; ++n) setSlot(source, n, 2, 64, 3);
   setSlot(source, 1, 20, 80, 0);  // pitch slot with an unknown source: switched off
   setSlot(source, 2, 1, 81, 16);  // unit with an unknown destination: switched off
@@ -260,7 +245,7 @@ TEST(SecondGenerationConversion, modulationRules) {
 
 TEST(SecondGenerationConversion, shortSourcesAreRefused) {
   PatchLibrarian library;
-  Bytes source = secondGeneration(134);
+  Bytes source = secondGenerationMessage(134);
   EXPECT_TRUE(library.convertPatchToVarno1Format(&source, 0).empty());
 
   // Through the reader: a 139-byte message is converted and marks the file;
@@ -272,7 +257,7 @@ TEST(SecondGenerationConversion, shortSourcesAreRefused) {
   for (const auto& c : kCases) {
     PatchLibrarian reader;
     PatchFile bank;
-    auto chunk = chunkOf(join({secondGeneration(c.size), plainDump(1)}));
+    auto chunk = chunkOf(join({secondGenerationMessage(c.size), plainDump(1)}));
     int pos = 0;
     reader.readSysexMessage(chunk.get(), pos, &bank, 0);
     EXPECT_EQ(reader.soundConverted, c.converted) << c.size;

@@ -77,6 +77,15 @@ Bytes libraryRecord(int seed, const std::string& name, int category, int program
   return r;
 }
 
+Bytes secondGenerationMessage(size_t size) {
+  Bytes m(size);
+  for (size_t i = 0; i < size; ++i) m[i] = static_cast<unsigned char>(i & 0x7F);
+  const Bytes header = {0xF0, 0x3E, 0x16, 0x07, 0x00, 0x10};
+  std::copy(header.begin(), header.end(), m.begin());
+  m[size - 1] = 0xF7;
+  return m;
+}
+
 Bytes join(const std::vector<Bytes>& parts) {
   Bytes all;
   for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());

@@ -61,6 +61,9 @@ Bytes soundMessage(const Bytes& body, unsigned char model = 0x0B, unsigned char 
 Bytes plainDump(int seed, unsigned char device = 0x05);
 // A 92-byte library record with name (padded with blanks to 14) and category.
 Bytes libraryRecord(int seed, const std::string& name, int category, int program = 0);
+// A second-generation message (model 0x16) of size bytes whose byte i
+// holds i & 0x7F between its header and its F7.
+Bytes secondGenerationMessage(size_t size);
 // Concatenation.
 Bytes join(const std::vector<Bytes>& parts);
 // A library patch of one 92-byte record, read as the reader would.

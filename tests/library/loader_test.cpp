@@ -11,20 +11,13 @@ Bytes dumps(int count, int seed = 0) {
   return join(parts);
 }
 
-// A second-generation message of 139 bytes named name.
+// A second-generation message of 139 bytes named name, category BASS.
 Bytes secondGenerationSound(const std::string& name) {
-  Bytes m(139, 0x40);
-  m[0] = 0xF0;
-  m[1] = 0x3E;
-  m[2] = 0x16;
-  m[3] = 0;
-  m[4] = 0;
-  m[5] = 0;
+  Bytes m = secondGenerationMessage(139);
   std::string padded = name;
   padded.resize(14, ' ');
   std::copy(padded.begin(), padded.end(), m.begin() + 120);
   m[134] = 3;
-  m[138] = 0xF7;
   return m;
 }
 
