@@ -120,10 +120,8 @@ struct Window {
     for (int i = 0; i < 10; ++i, ++param)
       Add(new IFaderControl(&plug, 1200 + i * 28, 400, 130, param, &handle));
     IText caption(11, &ink, "DejaVu Sans Mono", IText::kStyleNormal, IText::kAlignNear);
-    for (int i = 0; i < 15; ++i)
-      Add(new ICaptionControl(
-          &plug, IRECT(10 + (i % 15) * 98, 605 + (i / 15) * 24, 100 + (i % 15) * 98, 625 + (i / 15) * 24), i,
-          &caption, true));
+    for (int i = 0; i < 15; ++i, ++param)
+      Add(new ICaptionControl(&plug, IRECT(10 + i * 98, 605, 100 + i * 98, 625), param, &caption, true));
     plug.AttachGraphics(gui);
   }
   template <class C>
