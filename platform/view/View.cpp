@@ -368,7 +368,7 @@ bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen
 bool View::OpenTextEntry(const ViewTextEntrySpec& spec) {
   if (m_entry || !m_opened) return false;
   m_entry.reset(new ViewTextEntry(spec));
-  m_entryFont.reset(new ViewFont(spec.font.c_str(), spec.fontSize));
+  m_entryFont.reset(new ViewFont(spec.font.c_str(), spec.fontSize, spec.bold));
   if (!m_fieldBitmap) m_fieldBitmap.reset(new PIX_SysBitmap(0, 0));
   m_backend->ShowField(spec.rect);
   m_backend->TakeFocus(0);
@@ -384,6 +384,7 @@ void View::EndTextEntry(bool commit) {
   // What the field covered is painted again.
   Invalidate(ViewRect(0, 0, m_width, m_height));
   if (commit && m_client) m_client->OnTextEntryCommit(text.c_str());
+  if (m_client) m_client->OnTextEntryClosed();
 }
 
 void View::PaintField() {
@@ -432,9 +433,11 @@ void View::AddToParent(unsigned long parentWindow) {
 void View::RemoveFromParent() {
   if (!m_inParent) return;
   m_inParent = false;
+  // Held while the client lets go, which may release the client's reference.
+  Retain();
   EndTextEntry(false);
-  ViewClient* client = m_client;
-  if (client) client->OnRemovedFromParent();
+  if (m_client) m_client->OnRemovedFromParent();
   m_backend->Detach();
+  Release();  // the parent's
   Release();
 }

@@ -31,8 +31,10 @@ class ViewClient {
   virtual bool OnKeyDown(int x, int y, int key) = 0;
 
   // A text entry ended and its text is taken (UTF-8). An entry that is
-  // dropped reports nothing.
+  // dropped reports nothing here.
   virtual void OnTextEntryCommit(const char* text) = 0;
+  // A text entry closed, taken (after OnTextEntryCommit) or dropped.
+  virtual void OnTextEntryClosed() {}
 
   // The GUI's draw bitmap, for hosts that compare or save it: the first
   // pixel, the row span in pixels and the size. False when there is none.

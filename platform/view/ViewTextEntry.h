@@ -28,6 +28,7 @@ struct ViewTextEntrySpec {
   bool lengthInBytes = false;
   std::string font = "Monaco";
   int fontSize = 10;
+  bool bold = false;
   int align = 0;  // 0 left, 1 centre, 2 right
   PIX_pixel background = PIX_MakePixel(255, 255, 255, 255);
   PIX_pixel foreground = PIX_MakePixel(0, 0, 0, 255);

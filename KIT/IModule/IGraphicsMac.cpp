@@ -1,0 +1,307 @@
+#include "KIT/IModule/IGraphicsMac.h"
+
+#include <pwd.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "FileEncrypt/resource_cipher.h"
+#include "KIT/IModule/IGraphicsCarbon.h"
+#include "KIT/IModule/IGraphicsCocoa.h"
+#include "KIT/pix/pix-png.h"
+#include "KIT/pix/pix-sysbitmap.h"
+#include "platform/corefoundation/CoreFoundation.h"
+
+extern char** environ;
+
+namespace {
+
+// ---- Bundle look-ups --------------------------------------------------------------
+
+// The bundle with the identifier, or null.
+CFBundleRef BundleWithID(const char* id) {
+  CFStringRef name = CFStringCreateWithCString(nullptr, id ? id : "", kCFStringEncodingUTF8);
+  if (!name) return nullptr;
+  CFBundleRef bundle = CFBundleGetBundleWithIdentifier(name);
+  CFRelease(name);
+  return bundle;
+}
+
+std::string PathOf(CFURLRef url) {
+  char path[4096] = {0};
+  if (!url || !CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<uint8_t*>(path), sizeof path)) return "";
+  return path;
+}
+
+// A name split as the resource look-up wants it: the folder part dropped,
+// then the base name and the extension (after the last '.', "" when none).
+void SplitResourceName(const char* name, std::string* base, std::string* extension) {
+  std::string last = name ? name : "";
+  const size_t slash = last.rfind('/');
+  if (slash != std::string::npos) last = last.substr(slash + 1);
+  const size_t dot = last.rfind('.');
+  if (dot == std::string::npos || dot == 0) {
+    *base = last;
+    extension->clear();
+  } else {
+    *base = last.substr(0, dot);
+    *extension = last.substr(dot + 1);
+  }
+}
+
+// The path of Resources/base[.extension] in the bundle; "" when there is none.
+std::string ResourcePath(const char* bundleID, const std::string& base, const std::string& extension) {
+  CFBundleRef bundle = BundleWithID(bundleID);
+  if (!bundle || base.empty()) return "";
+  CFStringRef name = CFStringCreateWithCString(nullptr, base.c_str(), kCFStringEncodingUTF8);
+  CFStringRef type =
+      extension.empty() ? nullptr : CFStringCreateWithCString(nullptr, extension.c_str(), kCFStringEncodingUTF8);
+  CFURLRef url = name ? CFBundleCopyResourceURL(bundle, name, type, nullptr) : nullptr;
+  const std::string path = PathOf(url);
+  if (url) CFRelease(url);
+  if (type) CFRelease(type);
+  if (name) CFRelease(name);
+  return path;
+}
+
+// Refuses a resource file at or above the size limit; true when it is smaller.
+bool WithinLimit(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return true;  // opening it will tell
+  if (!S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) < kResourceFileLimit) return true;
+  IGraphics::LogError("resource \"%s\" refused: %lld bytes, the limit is %zu", path.c_str(),
+                      static_cast<long long>(info.st_size), kResourceFileLimit);
+  return false;
+}
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+
+}  // namespace
+
+// ---- Lifecycle ----------------------------------------------------------------------
+
+IGraphicsMac::IGraphicsMac(IModuleBase* plug, int width, int height, int fps) : IGraphics(plug, width, height, fps) {}
+
+IGraphicsMac::~IGraphicsMac() { CloseBindings(); }
+
+View* IGraphicsMac::GetView() const {
+  if (mGraphicsCarbon) return mGraphicsCarbon->GetView();
+  return mGraphicsCocoa;
+}
+
+void* IGraphicsMac::OpenWindow(void* parentView) {
+  CloseWindow();
+  IGraphicsCocoa_vVivivI_au* view = new IGraphicsCocoa_vVivivI_au(this);
+  if (!view->IsOpen()) {
+    view->Detach();
+    view->Release();
+    return nullptr;
+  }
+  mGraphicsCocoa = view;
+  if (parentView) view->AddToParent(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(parentView)));
+  return static_cast<ViewPane*>(view);
+}
+
+void* IGraphicsMac::OpenWindow(void* window, void* parentControl, short leftOffset, short topOffset) {
+  CloseWindow();
+  IGraphicsCarbon* carbon = new IGraphicsCarbon(this, window, parentControl, leftOffset, topOffset);
+  if (!carbon->GetView()) {
+    delete carbon;
+    return nullptr;
+  }
+  mGraphicsCarbon = carbon;
+  return static_cast<ViewPane*>(carbon->GetView());
+}
+
+void IGraphicsMac::CloseWindow() { CloseBindings(); }
+
+// The order matters: the view's own removal calls CloseWindow only while it
+// still points at this GUI, so neither side closes the other twice.
+void IGraphicsMac::CloseBindings() {
+  if (mGraphicsCarbon) {
+    delete mGraphicsCarbon;
+    mGraphicsCarbon = nullptr;
+  } else if (IGraphicsCocoa_vVivivI_au* view = mGraphicsCocoa) {
+    view->killTimer();
+    mGraphicsCocoa = nullptr;
+    if (view->Graphics() == this) {
+      view->Detach();
+      view->removeFromSuperview();
+    }
+    view->Release();
+  }
+}
+
+void* IGraphicsMac::GetWindow() { return mGraphicsCocoa ? static_cast<ViewPane*>(mGraphicsCocoa) : nullptr; }
+
+// ---- Drawing -------------------------------------------------------------------------
+
+bool IGraphicsMac::DrawScreen(IRECT*) {
+  View* view = GetView();
+  PIX_SysBitmap* bitmap = GetDrawBitmap();
+  if (!view || !bitmap || !bitmap->getBits()) return false;
+  return view->PresentFrame(bitmap->getBits(), bitmap->getRowSpan(), bitmap->getWidth(), bitmap->getHeight());
+}
+
+bool IGraphicsMac::MeasureIText(IText* text, char* str, IRECT* r) { return DrawIText(text, str, r, true); }
+
+void IGraphicsMac::ForceEndUserEdit() {
+  if (mGraphicsCarbon)
+    mGraphicsCarbon->EndUserInput(false);
+  else if (mGraphicsCocoa)
+    mGraphicsCocoa->endUserInput();
+}
+
+void IGraphicsMac::Resize(int w, int h) {
+  if (w == Width() && h == Height()) return;
+  IGraphics::Resize(w, h);
+  if (mGraphicsCarbon)
+    mGraphicsCarbon->Resize(w, h);
+  else if (mGraphicsCocoa)
+    mGraphicsCocoa->View::Resize(w, h);
+}
+
+const char* IGraphicsMac::GetGUIAPI() {
+  if (!mGraphicsCarbon) return "Cocoa gui";
+  return mGraphicsCarbon->GetIsComposited() ? "Carbon Composited gui" : "Carbon Non-Composited gui";
+}
+
+int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int) {
+  LogError("message box \"%s\": %s", caption ? caption : "", text ? text : "");
+  return 0;
+}
+
+// ---- Menus and text entry -------------------------------------------------------------
+
+IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* menu, IRECT* r) {
+  ReleaseMouseCapture();
+  if (!menu || !r) return nullptr;
+  if (mGraphicsCocoa) return mGraphicsCocoa->createIPopupMenu(menu, *r);
+  if (mGraphicsCarbon) return mGraphicsCarbon->CreateIPopupMenu(menu, r);
+  return nullptr;
+}
+
+void IGraphicsMac::CreateTextEntry(IControl* control, IText* text, IRECT* r, const char* str, IParam* param) {
+  if (!r) return;
+  if (mGraphicsCocoa)
+    mGraphicsCocoa->createTextEntry(control, param, text, str, *r);
+  else if (mGraphicsCarbon)
+    mGraphicsCarbon->CreateTextEntry(control, text, r, str, param);
+}
+
+// ---- Paths, files, web pages ----------------------------------------------------------------
+
+void IGraphicsMac::HostPath(KIT_String* path) {
+  CFBundleRef bundle = BundleWithID(mBundleID.Get());
+  CFURLRef url = bundle ? CFBundleCopyExecutableURL(bundle) : nullptr;
+  path->Set(PathOf(url).c_str());
+  if (url) CFRelease(url);
+}
+
+void IGraphicsMac::PluginPath(KIT_String* path) {
+  CFBundleRef bundle = BundleWithID(mBundleID.Get());
+  CFURLRef url = bundle ? CFBundleCopyBundleURL(bundle) : nullptr;
+  std::string folder = PathOf(url);
+  if (url) CFRelease(url);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  const size_t slash = folder.rfind('/');
+  path->Set(slash == std::string::npos ? "" : folder.substr(0, slash + 1).c_str());
+}
+
+void IGraphicsMac::DesktopPath(KIT_String* path) {
+  const char* home = getenv("HOME");
+  if (!home || !*home) {
+    // Without HOME, the account's home folder.
+    const passwd* account = getpwuid(getuid());
+    home = account ? account->pw_dir : nullptr;
+  }
+  path->Set(home && *home ? (std::string(home) + "/Desktop/").c_str() : "");
+}
+
+void IGraphicsMac::PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir, const char*) {
+  if (!fileName) return;
+  if (!WindowIsOpen()) {
+    fileName->Set("");
+    return;
+  }
+  if (dir && !*dir->Get()) dir->Set("~/Desktop");
+  fileName->Set("");
+  LogError("no file panel for %s a file on this platform: the prompt ends as cancelled",
+           action == kFileSave ? "saving" : "opening");
+}
+
+bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char*) {
+  if (!url || !*url) return true;  // no address can be formed: nothing to open
+  // A text holding "http" is a web address as written; anything else names
+  // a file, a relative path taken from the current folder.
+  std::string target = url;
+  if (!strstr(url, "http") && url[0] != '/') {
+    char folder[4096];
+    if (!getcwd(folder, sizeof folder)) return false;
+    target = std::string(folder) + "/" + url;
+  }
+  // Never an option of the opener.
+  if (target[0] == '-') return false;
+  char program[] = "xdg-open";
+  char* argv[] = {program, &target[0], nullptr};
+  pid_t child = 0;
+  if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) != 0) return false;
+  // The opener runs on; its exit is collected on a thread of its own.
+  std::thread([child] {
+    int status = 0;
+    waitpid(child, &status, 0);
+  }).detach();
+  return true;
+}
+
+// ---- Resources ------------------------------------------------------------------------------
+
+char* IGraphicsMac::OSLoadFile(int, const char* name) {
+  std::string base, extension;
+  SplitResourceName(name, &base, &extension);
+  const std::string path = ResourcePath(mBundleID.Get(), base, extension);
+  if (path.empty()) return nullptr;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) {
+    LogError("failed to open file \"%s\"", path.c_str());
+    return nullptr;
+  }
+  std::unique_ptr<char[]> buffer(new char[kResourceFileLimit]());
+  size_t total = 0;
+  while (total < kResourceFileLimit) {
+    const size_t got = fread(buffer.get() + total, 1, kResourceFileLimit - total, file);
+    if (got == 0) break;
+    total += got;
+  }
+  fclose(file);
+  // A file that fills the buffer is at or above the limit: refused whole,
+  // never cut.
+  if (total >= kResourceFileLimit) {
+    LogError("resource \"%s\" refused: %zu bytes or more, the limit is %zu", path.c_str(), total,
+             kResourceFileLimit);
+    return nullptr;
+  }
+  mLastLoadedFileSize = static_cast<int>(total);
+  return buffer.release();
+}
+
+PIX_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name) { return LoadImgFromResourceOSX(mBundleID.Get(), name); }
+
+PIX_IBitmap* LoadImgFromResourceOSX(const char* bundleID, const char* fileName) {
+  if (!fileName) return nullptr;
+  const char* dot = strrchr(fileName, '.');
+  if (!EqualsIgnoringCase(dot ? dot + 1 : fileName, "png")) return nullptr;
+  std::string base, extension;
+  SplitResourceName(fileName, &base, &extension);
+  const std::string path = ResourcePath(bundleID, base, "png");
+  if (path.empty() || !WithinLimit(path)) return nullptr;
+  return PIX_LoadPNG(path.c_str(), nullptr);
+}

@@ -1,0 +1,321 @@
+// The GUI on its platform binding, headless, on both roads: scripted mouse,
+// wheel, key, menu and text-entry events change the plug-in's parameters as
+// the GUI's rules say, and the window shows the draw bitmap.
+#include <cstring>
+
+#include "KIT/pix/pix-sysbitmap.h"
+#include "tests/view/gui_fixture.h"
+
+namespace {
+
+class BothRoadsTest : public GuiOnViewTest, public ::testing::WithParamInterface<GuiOnViewTest::Road> {
+ protected:
+  void SetUp() override {
+    GuiOnViewTest::SetUp();
+    ASSERT_NE(OpenEditor(GetParam()), nullptr);
+  }
+  // The menu's entry under the script: aims a press-drag-release at it as
+  // soon as the menu shows.
+  void ChooseInMenu(int entry) {
+    m_backend->onMenu = [this, entry, aimed = false](HeadlessBackend& b) mutable {
+      if (aimed || b.MenuLevels() != 1 || !m_view->MenuWalk()) return;
+      aimed = true;
+      const ViewRect r = m_view->MenuWalk()->ItemRect(0, entry);
+      ViewEvent e;
+      e.kind = ViewEvent::kMotion;
+      e.rootX = (r.L + r.R) / 2, e.rootY = (r.T + r.B) / 2;
+      b.Queue(e);
+      e.kind = ViewEvent::kButtonRelease;
+      e.button = 1;
+      b.Queue(e);
+    };
+  }
+  bool FrameEqualsDrawBitmap() {
+    PIX_SysBitmap* bm = m_gui->GetDrawBitmap();
+    for (int y = 0; y < kViewPlugHeight; ++y)
+      for (int x = 0; x < kViewPlugWidth; ++x)
+        if (m_backend->FramePixel(x, y) != bm->getBits()[y * bm->getRowSpan() + x]) {
+          ADD_FAILURE() << "window and draw bitmap differ at " << x << ", " << y;
+          return false;
+        }
+    return true;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Roads, BothRoadsTest, ::testing::Values(GuiOnViewTest::kHostWindow, GuiOnViewTest::kViewFactory),
+                         [](const ::testing::TestParamInfo<GuiOnViewTest::Road>& info) {
+                           return info.param == GuiOnViewTest::kHostWindow ? "HostWindow" : "ViewFactory";
+                         });
+
+TEST_P(BothRoadsTest, TheWindowShowsTheDrawBitmap) {
+  EXPECT_TRUE(m_gui->WindowIsOpen());
+  EXPECT_STREQ(m_gui->GetGUIAPI(), GetParam() == kHostWindow ? "Carbon Composited gui" : "Cocoa gui");
+  EXPECT_TRUE(FrameEqualsDrawBitmap());
+  m_backend->Click(CX(ViewPlugControls::Switch()), CY(ViewPlugControls::Switch()));
+  Run();
+  EXPECT_TRUE(FrameEqualsDrawBitmap());
+  Run();  // a control may stay marked for one more frame
+  // An idle tick paints nothing.
+  const int puts = m_backend->PutCount();
+  Run();
+  Run();
+  EXPECT_EQ(m_backend->PutCount(), puts);
+}
+
+TEST_P(BothRoadsTest, APressTogglesTheSwitch) {
+  const IRECT s = ViewPlugControls::Switch();
+  m_backend->Click(CX(s), CY(s));
+  Run();
+  EXPECT_EQ(m_plug->Value(kViewSync), 1.0);
+  m_backend->Click(CX(s), CY(s));
+  Run();
+  EXPECT_EQ(m_plug->Value(kViewSync), 0.0);
+}
+
+TEST_P(BothRoadsTest, DragWheelKeysAndDoubleClickMoveTheKnob) {
+  const IRECT k = ViewPlugControls::Knob();
+  const struct {
+    const char* why;
+    std::function<void(HeadlessBackend*)> script;
+    double cutoff;
+  } kCases[] = {
+      {"drag up 10 pixels adds a tenth", [&](HeadlessBackend* b) {
+         b->Press(CX(k), CY(k));
+         b->Move(CX(k), CY(k) - 10, kViewButton1Held);
+         b->Release(CX(k), CY(k) - 10);
+       }, 60.0},
+      {"a double click goes back to the default", [&](HeadlessBackend* b) { b->DoubleClick(CX(k), CY(k)); }, 50.0},
+      {"one wheel step up adds a hundredth", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), +1); }, 51.0},
+      {"with Shift a thousandth", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), -1, false, kViewShift); }, 50.9},
+      {"the horizontal wheel does nothing", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), +1, true); }, 50.9},
+      {"arrow up over the knob adds a tenth", [&](HeadlessBackend* b) {
+         b->Move(CX(k), CY(k));
+         b->Key(kViewSpecialUp);
+       }, 60.9},
+      {"a key the knob does not take changes nothing", [&](HeadlessBackend* b) { b->Type("q"); }, 60.9},
+  };
+  for (const auto& c : kCases) {
+    c.script(m_backend);
+    Run();
+    EXPECT_NEAR(m_plug->Value(kViewCutoff), c.cutoff, 1e-6) << c.why;
+  }
+  EXPECT_EQ(m_backend->ForwardedKeys().size(), 1u);  // "q" went on to the host
+}
+
+TEST_P(BothRoadsTest, TheMenuOfAParametersTextsSetsItsValue) {
+  const IRECT m = ViewPlugControls::Menu();
+  ChooseInMenu(2);
+  m_backend->Click(CX(m), CY(m));
+  Run();
+  EXPECT_EQ(m_plug->Value(kViewWave), 2.0);
+  EXPECT_EQ(m_backend->MostMenuLevels(), 1);
+  EXPECT_EQ(m_backend->MenuLevels(), 0);
+}
+
+TEST_P(BothRoadsTest, TheMenuOpensBelowTheControlWithTheCurrentTextChecked) {
+  const IRECT m = ViewPlugControls::Menu();
+  ViewRect shown;
+  bool checkedFirst = false;
+  m_backend->onMenu = [&](HeadlessBackend& b) {
+    shown = b.MenuRect(0);
+    checkedFirst = m_view->MenuWalk()->LevelAt(0).menu->items[0].checked;
+  };
+  m_backend->Click(CX(m), CY(m));  // the script then runs out: the menu is dismissed
+  Run();
+  EXPECT_EQ(shown.L, m.L);
+  EXPECT_EQ(shown.T, m.B + 5);
+  EXPECT_TRUE(checkedFirst);
+  EXPECT_EQ(m_plug->Value(kViewWave), 0.0);
+}
+
+TEST_P(BothRoadsTest, TypedNumbersAreFilteredAndTakenOnReturnOrTab) {
+  const IRECT k = ViewPlugControls::Knob(), v = ViewPlugControls::Voices();
+  m_backend->Click(CX(k), CY(k), 3);
+  Run();
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  // The prompt box: 30 x 16 centred on the knob.
+  const ViewRect field = m_backend->FieldRect();
+  EXPECT_EQ(field.L, CX(k) - 15);
+  EXPECT_EQ(field.T, CY(k) - 8);
+  EXPECT_EQ(m_view->TextEntry()->Text(), "50.0");
+  m_backend->Type("7,5.5x");
+  m_backend->Key(kViewSpecialReturn);
+  Run();
+  EXPECT_DOUBLE_EQ(m_plug->Value(kViewCutoff), 75.5);
+  EXPECT_FALSE(m_backend->FieldShown());
+  // An integer refuses the decimal point; Tab takes the text too.
+  m_backend->Click(CX(v), CY(v), 3);
+  m_backend->Type("3.");
+  m_backend->Key(kViewSpecialTab);
+  Run();
+  EXPECT_EQ(m_plug->Value(kViewVoices), 3.0);
+}
+
+TEST_P(BothRoadsTest, TheWheelAndTheLossOfFocusDropTheEntry) {
+  const IRECT k = ViewPlugControls::Knob();
+  m_backend->Click(CX(k), CY(k), 3);
+  m_backend->Type("20");
+  m_backend->Wheel(CX(k), CY(k), +1);
+  Run();
+  EXPECT_NEAR(m_plug->Value(kViewCutoff), 51.0, 1e-9);  // the wheel step, not the text
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
+  m_backend->Click(CX(k), CY(k), 3);
+  m_backend->Type("20");
+  m_backend->FocusOut();
+  Run();
+  EXPECT_NEAR(m_plug->Value(kViewCutoff), 51.0, 1e-9);
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
+}
+
+TEST_P(BothRoadsTest, AClickElsewhereTakesTheEntryAndActs) {
+  const IRECT k = ViewPlugControls::Knob(), s = ViewPlugControls::Switch();
+  m_backend->Click(CX(k), CY(k), 3);
+  m_backend->Type("12");
+  m_backend->Click(CX(s), CY(s));
+  Run();
+  EXPECT_DOUBLE_EQ(m_plug->Value(kViewCutoff), 12.0);
+  EXPECT_EQ(m_plug->Value(kViewSync), 1.0);
+}
+
+TEST_P(BothRoadsTest, AFreeTextEntryGoesToItsControl) {
+  const IRECT n = ViewPlugControls::Note();
+  m_backend->Click(CX(n), CY(n));
+  Run();
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  EXPECT_EQ(m_view->TextEntry()->Text(), "note");
+  m_backend->Type("Hi there!");
+  m_backend->Key(kViewSpecialReturn);
+  Run();
+  EXPECT_EQ(m_plug->NoteText(), "Hi there!");
+}
+
+TEST_P(BothRoadsTest, ForceEndUserEditDropsTheEntry) {
+  const IRECT n = ViewPlugControls::Note();
+  m_backend->Click(CX(n), CY(n));
+  m_backend->Type("gone");
+  Run();
+  m_gui->ForceEndUserEdit();
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
+  EXPECT_EQ(m_plug->NoteText(), "note");
+}
+
+TEST_P(BothRoadsTest, ResizeReachesTheWindowUnlessTheSizeIsTheSame) {
+  m_gui->Resize(kViewPlugWidth, kViewPlugHeight);
+  EXPECT_EQ(m_backend->FrameWidth(), kViewPlugWidth);
+  m_gui->Resize(320, 240);
+  EXPECT_EQ(m_backend->FrameWidth(), 320);
+  EXPECT_EQ(m_backend->FrameHeight(), 240);
+  EXPECT_EQ(m_pane->Width(), 320);
+  m_gui->Resize(kViewPlugWidth, kViewPlugHeight);
+}
+
+// ---- Where the roads differ ------------------------------------------------------
+
+using RoadsTest = GuiOnViewTest;
+
+TEST_F(RoadsTest, TheFactoryRoadsFieldCoversTheBoxesLastRowAndColumnInMonaco) {
+  OpenEditor(kViewFactory);
+  const IRECT k = ViewPlugControls::Knob();
+  m_backend->Click(CX(k), CY(k), 3);
+  Run();
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  const ViewTextEntrySpec& spec = m_view->TextEntry()->Spec();
+  EXPECT_EQ(spec.rect.W(), 31);
+  EXPECT_EQ(spec.rect.H(), 17);
+  EXPECT_EQ(spec.font, "Monaco");
+  EXPECT_EQ(spec.fontSize, 10);  // 0.9 x 12, truncated
+  EXPECT_FALSE(spec.lengthInBytes);
+}
+
+TEST_F(RoadsTest, TheHostWindowRoadsFieldIsTheBoxInTheStylesFace) {
+  OpenEditor(kHostWindow);
+  const IRECT k = ViewPlugControls::Knob();
+  m_backend->Click(CX(k), CY(k), 3);
+  Run();
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  const ViewTextEntrySpec& spec = m_view->TextEntry()->Spec();
+  EXPECT_EQ(spec.rect.W(), 30);
+  EXPECT_EQ(spec.rect.H(), 16);
+  EXPECT_EQ(spec.font, "Consolas");
+  EXPECT_EQ(spec.fontSize, 12);
+  EXPECT_TRUE(spec.lengthInBytes);
+  EXPECT_EQ(spec.maxLength, 16);
+}
+
+TEST_F(RoadsTest, CharacterSetsOfTheTwoRoads) {
+  const struct {
+    int type;
+    const char* factory;
+    const char* hostWindow;  // null: no filter
+  } kCases[] = {
+      {IParam::kTypeBool, "0123456789-+", "0123456789+-"},
+      {IParam::kTypeInt, "0123456789-+", "0123456789+-"},
+      {IParam::kTypeEnum, "0123456789-+", "0123456789+-"},
+      {IParam::kTypeDouble, "0123456789.-+", "0123456789+-."},
+      {IParam::kTypeText, nullptr, nullptr},
+      {IParam::kTypeNone, "", nullptr},
+  };
+  for (const auto& c : kCases) {
+    if (c.factory) {
+      EXPECT_STREQ(IGraphicsCocoa_vVivivI_au::CharactersForType(c.type), c.factory) << c.type;
+    }
+    if (c.hostWindow)
+      EXPECT_STREQ(IGraphicsCarbon::CharactersForType(c.type), c.hostWindow) << c.type;
+    else
+      EXPECT_EQ(IGraphicsCarbon::CharactersForType(c.type), nullptr) << c.type;
+  }
+  const std::string names = IGraphicsCocoa_vVivivI_au::CharactersForType(IParam::kTypeText);
+  EXPECT_EQ(names.size(), 80u);
+  EXPECT_NE(names.find('"'), std::string::npos);
+  EXPECT_EQ(names.find(':'), std::string::npos);
+}
+
+TEST_F(RoadsTest, OpeningAgainClosesWhatWasOpen) {
+  ViewPane* first = OpenEditor(kViewFactory);
+  ASSERT_NE(first, nullptr);
+  // The GUI opens a second view: the first is let go of (it stays where the
+  // host put it, inert, until the host takes it out).
+  void* second = m_gui->OpenWindow(nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, static_cast<void*>(first));
+  EXPECT_EQ(m_gui->GetWindow(), second);
+  first->Synchronize();  // inert: nothing happens
+  first->RemoveFromParent();
+  m_pane = nullptr;
+  EXPECT_EQ(m_gui->GetWindow(), second);
+  m_gui->CloseWindow();
+  EXPECT_FALSE(m_gui->WindowIsOpen());
+  EXPECT_EQ(m_gui->GetWindow(), nullptr);
+}
+
+TEST_F(RoadsTest, TheHostTakingTheViewOutClosesTheGuisWindow) {
+  ASSERT_NE(OpenEditor(kViewFactory), nullptr);
+  const IRECT n = ViewPlugControls::Note();
+  m_backend->Click(CX(n), CY(n));
+  m_backend->Type("lost");
+  Run();
+  m_pane->RemoveFromParent();  // the view is freed: the fixture must not touch it
+  m_pane = nullptr;
+  EXPECT_FALSE(m_gui->WindowIsOpen());
+  EXPECT_EQ(m_plug->NoteText(), "note");  // the open entry was dropped
+}
+
+TEST_F(RoadsTest, ClosingTheViewComponentClosesTheHostWindowRoad) {
+  ASSERT_NE(OpenEditor(kHostWindow), nullptr);
+  EXPECT_EQ(m_gui->GetWindow(), nullptr);  // the factory road's view only
+  CloseEditor();
+  EXPECT_FALSE(m_gui->WindowIsOpen());
+}
+
+TEST_F(RoadsTest, WithoutAWindowThereIsNoMenuNoEntryAndNoScreen) {
+  IPopupMenu menu;
+  menu.AddItem("a");
+  IRECT r(0, 0, 10, 10);
+  EXPECT_EQ(m_gui->CreateIPopupMenu(&menu, &r), nullptr);
+  EXPECT_FALSE(m_gui->DrawScreen(&r));
+  KIT_String file("x"), dir("");
+  m_gui->PromptForFile(&file, IGraphics::kFileOpen, &dir);
+  EXPECT_STREQ(file.Get(), "");
+}
+
+}  // namespace

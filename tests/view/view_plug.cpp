@@ -1,0 +1,132 @@
+#include "tests/view/view_plug.h"
+
+#include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IGraphicsMac.h"
+#include "KIT/IModule/IModuleAU_ViewFactory.h"
+
+namespace {
+
+// A control that fills its rectangle with a shade of its colour by value.
+class ShadeControl : public IControl {
+ public:
+  ShadeControl(IModuleBase* plug, IRECT rect, int param, IColor colour)
+      : IControl(plug, rect, param), m_colour(colour) {}
+  bool Draw(IGraphics* graphics) override {
+    const double v = GetValue();
+    const IColor shade(255, static_cast<int>(m_colour.R * (0.3 + 0.7 * v)),
+                       static_cast<int>(m_colour.G * (0.3 + 0.7 * v)), static_cast<int>(m_colour.B * (0.3 + 0.7 * v)));
+    IRECT r = GetRECT();
+    return graphics->FillIRect(&shade, &r);
+  }
+
+ private:
+  IColor m_colour;
+};
+
+class SwitchControl : public ShadeControl {
+ public:
+  using ShadeControl::ShadeControl;
+  void OnMouseDown(int x, int y, IMouseMod* mod) override {
+    if (IsGrayed() || (mod && mod->R)) return;
+    SetValue(GetValue() > 0.5 ? 0.0 : 1.0);
+    SetDirty(true);
+  }
+};
+
+class KnobControl : public ShadeControl {
+ public:
+  KnobControl(IModuleBase* plug, IRECT rect, int param, IColor colour) : ShadeControl(plug, rect, param, colour) {
+    SetPromptDisabled(false);
+  }
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override {
+    SetValue(GetValue() - dY * 0.01);
+    SetDirty(true);
+  }
+  bool OnKeyDown(int x, int y, int key) override {
+    if (key != KEY_UPARROW && key != KEY_DOWNARROW) return false;
+    SetValue(GetValue() + (key == KEY_UPARROW ? 0.1 : -0.1));
+    SetDirty(true);
+    return true;
+  }
+};
+
+class MenuControl : public ShadeControl {
+ public:
+  MenuControl(IModuleBase* plug, IRECT rect, int param, IColor colour) : ShadeControl(plug, rect, param, colour) {
+    SetPromptDisabled(false);
+  }
+  void OnMouseDown(int x, int y, IMouseMod* mod) override {
+    if (!IsGrayed()) PromptUserInput();
+  }
+};
+
+class NoteControl : public ShadeControl {
+ public:
+  using ShadeControl::ShadeControl;
+  void OnMouseDown(int x, int y, IMouseMod* mod) override {
+    IRECT r = GetRECT();
+    GetPlug()->GetGUI()->CreateTextEntry(this, GetText(), &r, m_note.c_str(), nullptr);
+  }
+  void TextFromTextEntry(const char* text) override {
+    m_note = text;
+    SetDirty(false);
+  }
+  std::string m_note = "note";
+};
+
+}  // namespace
+
+ViewTestPlug::ViewTestPlug(IModuleInstanceInfo info)
+    : IModuleAU(info, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000, kViewPlugSubtype,
+                kViewPlugManufacturer, 0, true, false, false, 0) {
+  initialize(info, kNumViewParams, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000,
+             kViewPlugSubtype, kViewPlugManufacturer, 0, true, false, false, 0);
+  GetParam(kViewCutoff)->InitDouble("Cutoff", 50.0, 0.0, 100.0, 0.1, "Hz");
+  GetParam(kViewWave)->InitEnum("Wave", 0, 3);
+  GetParam(kViewWave)->SetDisplayText(0, "Saw");
+  GetParam(kViewWave)->SetDisplayText(1, "Square");
+  GetParam(kViewWave)->SetDisplayText(2, "Noise");
+  GetParam(kViewSync)->InitBool("Sync", false);
+  GetParam(kViewVoices)->InitInt("Voices", 4, 1, 8);
+  for (int i = 0; i < kNumViewParams; ++i) GetParam(i)->Set(GetParam(i)->GetDefault());
+
+  IGraphicsMac* gui = new IGraphicsMac(this, kViewPlugWidth, kViewPlugHeight, 25);
+  gui->SetBundleID(kViewPlugBundleID);
+  const IColor panel(255, 40, 44, 52);
+  gui->AttachPanelBackground(&panel);
+  gui->AttachControl(new SwitchControl(this, ViewPlugControls::Switch(), kViewSync, IColor(255, 250, 180, 40)));
+  gui->AttachControl(new KnobControl(this, ViewPlugControls::Knob(), kViewCutoff, IColor(255, 60, 200, 255)));
+  gui->AttachControl(new MenuControl(this, ViewPlugControls::Menu(), kViewWave, IColor(255, 200, 90, 220)));
+  gui->AttachControl(new KnobControl(this, ViewPlugControls::Voices(), kViewVoices, IColor(255, 90, 230, 120)));
+  m_note = new NoteControl(this, ViewPlugControls::Note(), -1, IColor(255, 230, 230, 230));
+  gui->AttachControl(m_note);
+  AttachGraphics(gui);
+}
+
+std::string ViewTestPlug::NoteText() const { return static_cast<NoteControl*>(m_note)->m_note; }
+
+// ---- Factory and exported entries ----------------------------------------------------
+
+IModuleBase* MakePlug() {
+  IModuleInstanceInfo info;
+  info.mBundleID.Set(kViewPlugBundleID);
+  info.mViewFactoryClassName.Set("VivivI_View");
+  return new ViewTestPlug(info);
+}
+
+extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_Entry(ComponentParameters* params,
+                                                                               void* storage) {
+  return IModuleAU::IModuleAUEntry(params, storage);
+}
+
+extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_ViewEntry(
+    ComponentParameters* params, void* storage) {
+  return IModuleAU::IModuleAUCarbonViewEntry(params, storage);
+}
+
+// The view factory's call, found by the host under the factory class's name.
+extern "C" __attribute__((visibility("default"))) void* VivivI_View_uiViewForAudioUnit(AudioUnit unit, float width,
+                                                                                      float height) {
+  VivivI_View factory;
+  return factory.uiViewForAudioUnit(unit, width, height);
+}
