@@ -58,7 +58,9 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   if (programByte < 0) return -1;
   if (programByte >= 0x80) return pos;
 
-  PatchSysexMessage record = {0xF0, 0x3E, 0x0B, 0x00, 0x01, static_cast<unsigned char>(program & 0xFF)};
+  PatchSysexMessage record;
+  record.reserve(VarnoSysEx::kLibraryRecordSize);
+  record = {0xF0, 0x3E, 0x0B, 0x00, 0x01, static_cast<unsigned char>(program & 0xFF)};
   for (;;) {
     const int value = readByte(chunk, pos);
     // A message cut off by the end of the image is not stored.
@@ -117,6 +119,7 @@ void PatchLibrarian::loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, 
   bool midi = true;
   for (int i = 0; i < 8; ++i) midi = midi && chunk->GetData()[i] == kMidiHeader[i];
   if (midi) pos = 14;
+  bank->patches.reserve(PatchFile::kSlots);
   int program = 0;
   int result = readSysexMessage(chunk, pos, bank, program);
   while (result > 0) {
