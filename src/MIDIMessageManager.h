@@ -182,6 +182,11 @@ public:
   std::atomic<bool> slotStored{false};         // a dump was parsed or a librarian record completed
   std::atomic<bool> messageFromHost{false};    // the last channel message came from the host
   std::atomic<uint32_t> lastProgramChangeTime{0};  // GetTickCount() of the last program change
+  // The device byte (header byte 3) of the last answer handled: a dump, a
+  // global dump or a completed librarian record; -1 before the first. A
+  // device-ID scan credits this ID, not the one it was asking when the
+  // answer came, so a late answer cannot make a run adopt the wrong ID.
+  std::atomic<int> answerDeviceId{-1};
 
   // Constructed in this order; each has its own job record below.
   Poco::Thread dataThread;

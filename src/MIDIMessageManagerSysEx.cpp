@@ -88,6 +88,7 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
       plug->updatePatchLibrarianView(0);
       plug->setLibrarianViewDirty();
       receiveBusy = false;
+      answerDeviceId = bytes[kDeviceByte];
       slotStored = true;
     }
     return;
@@ -96,13 +97,19 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
   bool parameterMessage = false;
   if (size >= kDumpThreshold && soundDumpExpected) {
     receiveBusy = true;
-    if (isSoundDump(*sysex)) adoptDeviceId(bytes[kDeviceByte]);
+    if (isSoundDump(*sysex)) {
+      answerDeviceId = bytes[kDeviceByte];
+      adoptDeviceId(bytes[kDeviceByte]);
+    }
     sysexPartPatchParse(sysex);
     refreshMainTab = true;
   } else if (size >= kGlobalThreshold) {
     if (plug->globalAnswerExpected) {
       receiveBusy = true;
-      if (isGlobalDump(*sysex)) adoptDeviceId(bytes[kDeviceByte]);
+      if (isGlobalDump(*sysex)) {
+        answerDeviceId = bytes[kDeviceByte];
+        adoptDeviceId(bytes[kDeviceByte]);
+      }
       sysexSettingsParse(sysex);
       refreshMainTab = true;
     } else {

@@ -55,9 +55,12 @@ MIDIMessageSender::WaitEnd MIDIMessageSender::waitForAnswer(int wait, int scanSl
         plug->setStatusText("Please wait, checking DeviceID " + std::to_string(id + 1));
         sleep(scanSleep);
         if (plug->responseReceived) {
-          // The answer came to this ID: the rest of the job uses it.
-          if (foundId) *foundId = id;
-          adoptScannedDeviceId(id);
+          // The rest of the job uses the ID the answer carries: a late answer
+          // to an earlier ID arrives while a later one is being asked.
+          const int answered = manager->answerDeviceId.load();
+          const int found = answered >= 0 ? answered : id;
+          if (foundId) *foundId = found;
+          adoptScannedDeviceId(found);
           break;
         }
         if (cancelRequested) break;

@@ -1,57 +1,23 @@
-// The request jobs against the simulated Varno over real MIDI ports, on the
-// real clock with the shortest handshake wait (100 ms).
-#include <gtest/gtest.h>
+// The request jobs against the simulated Varno over real MIDI ports: answers,
+// a silent synthesizer, runs of programs with a silent one, cancel, and a
+// synthesizer at another device ID found by the scan.
+#include <chrono>
+#include <thread>
 
-#include <algorithm>
-#include <cstdlib>
-#include <memory>
-#include <string>
-
-#include "../protocol/sim_process.h"
-#include "KIT/IModule/MidiApi.h"
-#include "job_editor.h"
-#include "src/MIDIMessageManager.h"
+#include "sim_fixture.h"
 
 namespace {
 
-constexpr int kSimDeviceId = 5;
+using namespace std::chrono_literals;
 
-class JobsOverPorts : public ::testing::Test {
-protected:
-  void SetUp() override {
-    setenv("VIVIVI_MIDI_API", "jack", 0);
-    const std::string system = GetExternalMIDIApi() == RtMidi::UNIX_JACK ? "jack" : "alsa";
-    client = "h10-sim-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    sim = std::make_unique<simtest::SimProcess>(system, client, kSimDeviceId);
-    ASSERT_TRUE(sim->started());
-    std::string ready;
-    ASSERT_TRUE(sim->readLine(ready));
-    ASSERT_EQ(ready.rfind("ready", 0), 0u) << ready;
-    int out = simtest::entryOf(editor.getExternalMIDIOutNames(), client, "Varno In");
-    int in = simtest::entryOf(editor.getExternalMIDIInNames(), client, "Varno Out");
-    ASSERT_GT(out, 0);
-    ASSERT_GT(in, 0);
-    ASSERT_GT(editor.setExternalMIDIOut(out, editor.getExternalMIDIOutNames()[out]), 0);
-    ASSERT_GT(editor.setExternalMIDIIn(in, editor.getExternalMIDIInNames()[in]), 0);
-    editor.set(kLibSyncTimer, 4);  // W = 100 ms
-  }
-  void TearDown() override {
-    editor.joinAll();
-    editor.CloseMidiPorts();
-    sim.reset();
-  }
-  MIDIMessageManager& manager() { return *editor.midiManager; }
-  bool shown(const std::string& text) {
-    const SenderCalls calls = editor.jobs().calls();
-    return std::find(calls.statusTexts.begin(), calls.statusTexts.end(), text) != calls.statusTexts.end();
-  }
-
-  static int counter;
-  std::string client;
-  std::unique_ptr<simtest::SimProcess> sim;
-  JobEditor editor{false};
-};
-int JobsOverPorts::counter = 0;
+// The slots of the librarian's first bank that hold a patch, with the
+// program byte of their first message (-1 when it has none).
+std::map<int, int> storedPrograms(JobEditor& editor) {
+  std::map<int, int> programs;
+  for (const auto& [slot, patch] : editor.storedPatches())
+    programs[slot] = patch.messages.front().size() > 5 ? patch.messages.front()[5] : -1;
+  return programs;
+}
 
 TEST_F(JobsOverPorts, enquiryAtTheRightIdIsAnswered) {
   editor.set(kGlobalDeviceID, kSimDeviceId);
@@ -60,7 +26,7 @@ TEST_F(JobsOverPorts, enquiryAtTheRightIdIsAnswered) {
   job.jobCode = kJobDeviceIdEnquiry;
   ASSERT_TRUE(manager().postJob(job));
   editor.joinAll();
-  EXPECT_EQ(editor.jobs().calls().statusTexts.back(), "Plug-in is ready to go!");
+  EXPECT_EQ(statusTexts().back(), "Plug-in is ready to go!");
   EXPECT_FALSE(editor.sender().timedOut);
 }
 
@@ -75,17 +41,147 @@ TEST_F(JobsOverPorts, programRequestIsAnsweredIntoTheEditor) {
 TEST_F(JobsOverPorts, runOfFortyFindsTheSynthesizerByScanAndFillsTheSlots) {
   manager().sendAllPatchRequestSysexFromLibrarian(40);
   editor.joinAll();
-  const std::vector<std::pair<int, LibrarianPatch>> stored = editor.storedPatches();
-  ASSERT_GE(stored.size(), 40u);
+  const std::map<int, int> programs = storedPrograms(editor);
   for (int slot = 0; slot < 40; ++slot) {
-    const auto found = std::find_if(stored.begin(), stored.end(), [&](const auto& entry) { return entry.first == slot; });
-    ASSERT_NE(found, stored.end()) << "slot " << slot;
-    ASSERT_FALSE(found->second.messages.empty());
-    EXPECT_EQ(found->second.messages.front()[5], slot) << "program " << slot;
+    ASSERT_TRUE(programs.count(slot)) << "slot " << slot;
+    EXPECT_EQ(programs.at(slot), slot);
   }
   EXPECT_TRUE(shown("Please wait, checking DeviceID 6"));
   EXPECT_TRUE(shown("Data request completed!"));
   EXPECT_EQ(editor.value(kGlobalDeviceID), kSimDeviceId);
+}
+
+// A run of 99 where one program never answers (its requests never reach the
+// synthesizer): that program waits, scans and times out, the run goes on,
+// every other program lands in its own slot and the run does not claim to
+// be complete.
+TEST_F(JobsOverPorts, runOfNinetyNineSkipsTheSilentProgram) {
+  constexpr int kSilent = 50;
+  editor.set(kGlobalDeviceID, kSimDeviceId);
+  editor.withheldProgram = kSilent;
+  manager().sendAllPatchRequestSysexFromLibrarian(99);
+  editor.joinAll();
+  const std::map<int, int> programs = storedPrograms(editor);
+  for (int slot = 0; slot < 99; ++slot) {
+    if (slot == kSilent) {
+      EXPECT_FALSE(programs.count(slot)) << "the silent program's slot was filled";
+      continue;
+    }
+    ASSERT_TRUE(programs.count(slot)) << "slot " << slot;
+    EXPECT_EQ(programs.at(slot), slot);
+  }
+  EXPECT_TRUE(shown("Please wait, checking DeviceID 127"));
+  EXPECT_TRUE(shown("CONNECTION TIMED OUT!"));
+  EXPECT_FALSE(shown("Data request completed!"));
+  EXPECT_TRUE(editor.sender().timedOut);
+  // The run kept the synthesizer's ID after the silent program's scan.
+  const std::vector<SimRecord> requests = received("program-request");
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.back().bytes[3], kSimDeviceId);
+  EXPECT_EQ(requests.back().bytes[5], 98);
+  EXPECT_EQ(manager().patchLibrarian->selectedUpperSlot, 0);
+}
+
+TEST_F(JobsOverPorts, cancelInTheMiddleOfARunStopsRequesting) {
+  editor.set(kGlobalDeviceID, kSimDeviceId);
+  manager().sendAllPatchRequestSysexFromLibrarian(99);
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (manager().patchLibrarian->selectedUpperSlot < 10 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(5ms);
+  editor.sender().cancelRequested = true;
+  editor.joinAll();
+  const int lastStored = storedPrograms(editor).rbegin()->first;
+  EXPECT_GE(lastStored, 9);
+  EXPECT_LT(lastStored, 98);
+  // At most the program asked when the cancel came follows the last stored one.
+  const std::vector<SimRecord> requests = received("program-request");
+  ASSERT_FALSE(requests.empty());
+  EXPECT_LE(requests.back().bytes[5], lastStored + 1);
+  EXPECT_TRUE(shown("Data request CANCELLED!"));
+  EXPECT_FALSE(shown("Data request completed!"));
+  EXPECT_TRUE(editor.sender().timedOut);
+  EXPECT_EQ(editor.value(kDiscardBankData), 1);
+  EXPECT_EQ(manager().patchLibrarian->selectedUpperSlot, 0);
+}
+
+// ---- A silent synthesizer -------------------------------------------------
+
+struct SilentCase {
+  const char* name;
+  int jobCode;
+  const char* requestKind;  // as the simulator records it
+  const char* timeoutText;
+  const char* missingText;  // what a silent synthesizer must not produce
+  bool scanTexts;           // the scan shows "Please wait, checking DeviceID n"
+};
+
+class SilentSynthesizer : public JobsOverPorts, public ::testing::WithParamInterface<SilentCase> {};
+
+TEST_P(SilentSynthesizer, waitsScansEveryIdOnceAndTimesOut) {
+  const SilentCase& silent = GetParam();
+  sim->command("answer never");
+  editor.set(kGlobalDeviceID, kSimDeviceId);
+  SenderJob job;
+  job.jobCode = silent.jobCode;
+  job.requestEnabled = true;
+  ASSERT_TRUE(manager().postJob(job));
+  editor.joinAll();
+
+  EXPECT_TRUE(editor.sender().timedOut);
+  EXPECT_TRUE(shown(silent.timeoutText));
+  EXPECT_FALSE(shown(silent.missingText));
+  EXPECT_EQ(editor.jobs().calls().indicator.back(), false);
+  // One request at the editor's ID, then one for each ID 0 to 126 in order.
+  const std::vector<SimRecord> requests = received(silent.requestKind);
+  ASSERT_EQ(requests.size(), 128u);
+  EXPECT_EQ(requests.front().bytes[3], kSimDeviceId);
+  for (int id = 0; id <= 126; ++id) EXPECT_EQ(requests[id + 1].bytes[3], id);
+  const std::vector<std::string> texts = statusTexts();
+  if (silent.scanTexts) {
+    int next = 1;
+    for (const std::string& text : texts)
+      if (text == "Please wait, checking DeviceID " + std::to_string(next)) ++next;
+    EXPECT_EQ(next, 128) << "the scan texts run from 1 to 127";
+  } else {
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Processing, please wait..."), 21);
+    EXPECT_EQ(texts.front(), "Connecting to Hardware");
+  }
+  EXPECT_EQ(texts.back(), silent.timeoutText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, SilentSynthesizer,
+    ::testing::Values(SilentCase{"currentSound", kJobActiveArrangementRequest, "edit-buffer-request",
+                                 "CONNECTION TIMED OUT!", "Data request completed!", true},
+                      SilentCase{"enquiry", kJobDeviceIdEnquiry, "enquiry", "No response from Hardware",
+                                 "Plug-in is ready to go!", false}),
+    [](const ::testing::TestParamInfo<SilentCase>& info) { return std::string(info.param.name); });
+
+// ---- Late answers ---------------------------------------------------------
+
+// Every answer comes 250 ms late: during the scan the answer to ID 5 arrives
+// while a later ID is being asked. The run keeps the ID the answer carries,
+// so the next program is asked at 5 at once, without a second scan.
+class LateAnswers : public JobsOverPorts {
+protected:
+  std::vector<std::string> simOptions() const override { return {"--answer", "late:250"}; }
+};
+
+TEST_F(LateAnswers, scanCreditsTheIdInTheAnswer) {
+  manager().sendAllPatchRequestSysexFromLibrarian(2);
+  editor.joinAll();
+  const std::map<int, int> programs = storedPrograms(editor);
+  ASSERT_TRUE(programs.count(0));
+  ASSERT_TRUE(programs.count(1));
+  EXPECT_EQ(programs.at(0), 0);
+  EXPECT_EQ(programs.at(1), 1);
+  EXPECT_EQ(editor.value(kGlobalDeviceID), kSimDeviceId);
+  EXPECT_TRUE(shown("Data request completed!"));
+  std::vector<SimRecord> second;
+  for (const SimRecord& request : received("program-request"))
+    if (request.bytes[5] == 1) second.push_back(request);
+  ASSERT_EQ(second.size(), 1u) << "program 1 needed a scan";
+  EXPECT_EQ(second.front().bytes[3], kSimDeviceId);
 }
 
 }  // namespace
