@@ -197,16 +197,19 @@ void View::HandleEvent(const ViewEvent& event) {
 
 void View::HandleButtonPress(const ViewEvent& event) {
   if (!m_client || event.target == ViewEvent::kMenu) return;
+  int x = event.x, y = event.y;
   if (event.target == ViewEvent::kTextField) {
-    // The field keeps its own clicks: they place the caret.
-    if (m_entry) {
+    if (!m_entry) return;
+    if (event.button != 4 && event.button != 5) {
+      // The field keeps its own clicks: they place the caret.
       m_entry->ClickAt(event.x, *m_entryFont);
       PaintField();
+      return;
     }
-    return;
+    // The wheel over the field acts as over the view.
+    x += m_entry->Spec().rect.L, y += m_entry->Spec().rect.T;
   }
   m_backend->TakeFocus(event.time);
-  const int x = event.x, y = event.y;
   if (event.button == 4 || event.button == 5) {
     m_prevX = x, m_prevY = y;
     EndTextEntry(false);

@@ -34,10 +34,12 @@ bool g_handlerInstalled = false;
 int OnXError(Display* display, XErrorEvent* error) {
   {
     std::lock_guard<std::mutex> hold(g_errorLock);
-    auto found = g_lastError ? g_lastError->find(display) : decltype(g_lastError->end())();
-    if (g_lastError && found != g_lastError->end()) {
-      found->second = error->serial;
-      return 0;
+    if (g_lastError) {
+      auto found = g_lastError->find(display);
+      if (found != g_lastError->end()) {
+        found->second = error->serial;
+        return 0;
+      }
     }
   }
   return g_previousHandler ? g_previousHandler(display, error) : 0;
@@ -53,9 +55,17 @@ void Register(Display* display) {
   }
 }
 
+// The last connection gone, the handler before ours comes back, so that no
+// handler of this code stays installed once the code may be unloaded.
 void Unregister(Display* display) {
   std::lock_guard<std::mutex> hold(g_errorLock);
   if (g_lastError) g_lastError->erase(display);
+  if (g_handlerInstalled && g_lastError && g_lastError->empty()) {
+    int (*current)(Display*, XErrorEvent*) = XSetErrorHandler(g_previousHandler);
+    // Someone installed another handler after ours: theirs stays.
+    if (current != OnXError) XSetErrorHandler(current);
+    g_handlerInstalled = false;
+  }
 }
 
 unsigned long LastError(Display* display) {
@@ -165,6 +175,17 @@ int EncodeUtf8(uint32_t c, char* out) {
 
 Display* D(_XDisplay* d) { return d; }
 
+// Tells the window manager that a top-level window keeps its size.
+void FixSize(Display* display, Window window, int width, int height) {
+  XSizeHints* hints = XAllocSizeHints();
+  if (!hints) return;
+  hints->flags = PMinSize | PMaxSize;
+  hints->min_width = hints->max_width = width;
+  hints->min_height = hints->max_height = height;
+  XSetWMNormalHints(display, window, hints);
+  XFree(hints);
+}
+
 }  // namespace
 
 // ---- Connection ---------------------------------------------------------------------
@@ -261,12 +282,7 @@ void XlibBackend::Show(unsigned long parent) {
     XStoreName(m_display, m_main, "VivivI Editor");
     Atom protocols[] = {m_wmDeleteWindow};
     XSetWMProtocols(m_display, m_main, protocols, 1);
-    XSizeHints* hints = XAllocSizeHints();
-    hints->flags = PMinSize | PMaxSize;
-    hints->min_width = hints->max_width = m_width;
-    hints->min_height = hints->max_height = m_height;
-    XSetWMNormalHints(m_display, m_main, hints);
-    XFree(hints);
+    FixSize(m_display, m_main, m_width, m_height);
   }
   XMapWindow(m_display, m_main);
   XFlush(m_display);
@@ -285,14 +301,7 @@ void XlibBackend::Resize(int width, int height) {
   m_height = height;
   if (!m_main) return;
   XResizeWindow(m_display, m_main, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  if (m_topLevel) {
-    XSizeHints* hints = XAllocSizeHints();
-    hints->flags = PMinSize | PMaxSize;
-    hints->min_width = hints->max_width = width;
-    hints->min_height = hints->max_height = height;
-    XSetWMNormalHints(m_display, m_main, hints);
-    XFree(hints);
-  }
+  if (m_topLevel) FixSize(m_display, m_main, width, height);
   XFlush(m_display);
 }
 

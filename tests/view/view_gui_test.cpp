@@ -270,6 +270,94 @@ TEST_F(RoadsTest, CharacterSetsOfTheTwoRoads) {
   EXPECT_EQ(names.find(':'), std::string::npos);
 }
 
+TEST_F(RoadsTest, MenusAreBuiltByEachRoadsRules) {
+  IPopupMenu sub;
+  sub.AddItem("deep");
+  IPopupMenu model;
+  model.SetPrefix(2);
+  model.AddItem("plain");
+  model.AddItem("off", -1, IPopupMenuItem::kDisabled);
+  model.AddItem("title", -1, IPopupMenuItem::kTitle);
+  model.AddItem("ticked", -1, IPopupMenuItem::kChecked);
+  model.AddSeparator();
+  model.AddItem("more", &sub)->SetChecked(true);
+  const std::unique_ptr<ViewMenu> cocoa = IGraphicsCocoa_vVivivI_au::BuildMenu(&model);
+  const std::unique_ptr<ViewMenu> carbon = IGraphicsCarbon::CreateMenu(&model);
+  ASSERT_EQ(cocoa->items.size(), 6u);
+  ASSERT_EQ(carbon->items.size(), 6u);
+  EXPECT_EQ(cocoa->model, &model);
+  const struct {
+    const char* title;
+    bool enabled, checked, separator, opener;
+    int cocoaIndent;
+    bool carbonHeader;
+    bool carbonChecked;
+  } kRows[] = {
+      {"01: plain", true, false, false, false, 0, false, false},
+      {"02: off", false, false, false, false, 0, false, false},
+      {"03: title", true, false, false, false, 1, true, false},
+      {"04: ticked", true, true, false, false, 0, false, true},
+      {"", true, false, true, false, 0, false, false},
+      // An opener: only its title and submenu on the factory road; it keeps
+      // its check mark on the host-window road.
+      {"06: more", true, false, false, true, 0, false, true},
+  };
+  for (size_t i = 0; i < 6; ++i) {
+    const ViewMenuItem &a = cocoa->items[i], &b = carbon->items[i];
+    const auto& row = kRows[i];
+    EXPECT_EQ(a.title, row.title) << i;
+    EXPECT_EQ(b.title, row.title) << i;
+    EXPECT_EQ(a.enabled, row.enabled) << i;
+    EXPECT_EQ(b.enabled, row.enabled) << i;
+    EXPECT_EQ(a.checked, row.checked) << i;
+    EXPECT_EQ(b.checked, row.carbonChecked) << i;
+    EXPECT_EQ(a.separator, row.separator) << i;
+    EXPECT_EQ(b.separator, row.separator) << i;
+    EXPECT_EQ(static_cast<bool>(a.submenu), row.opener) << i;
+    EXPECT_EQ(static_cast<bool>(b.submenu), row.opener) << i;
+    EXPECT_EQ(a.indent, row.cocoaIndent) << i;
+    EXPECT_EQ(b.header, row.carbonHeader) << i;
+    EXPECT_FALSE(a.header) << i;
+  }
+  EXPECT_EQ(cocoa->items[5].submenu->model, &sub);
+  // An empty model: no menu on the host-window road, an empty one otherwise.
+  IPopupMenu empty;
+  EXPECT_EQ(IGraphicsCarbon::CreateMenu(&empty), nullptr);
+  EXPECT_TRUE(IGraphicsCocoa_vVivivI_au::BuildMenu(&empty)->items.empty());
+  // A model that holds itself as a submenu is built to a bounded depth.
+  IPopupMenu loop;
+  loop.AddItem("again", &loop);
+  const std::unique_ptr<ViewMenu> built = IGraphicsCarbon::CreateMenu(&loop);
+  int depth = 0;
+  for (const ViewMenu* m = built.get(); m; m = m->items[0].submenu.get()) ++depth;
+  EXPECT_GT(depth, 1);
+  EXPECT_LT(depth, 100);
+}
+
+TEST_F(RoadsTest, AChoiceInASubmenuAnswersWithTheSubmenusModel) {
+  for (Road road : {kHostWindow, kViewFactory}) {
+    ASSERT_NE(OpenEditor(road), nullptr);
+    IPopupMenu sub;
+    sub.AddItem("x");
+    sub.AddItem("y");
+    IPopupMenu model;
+    model.AddItem("a");
+    model.AddItem("more", &sub);
+    for (ViewSpecialKey key : {kViewSpecialDown, kViewSpecialDown, kViewSpecialRight, kViewSpecialDown,
+                               kViewSpecialReturn})
+      m_backend->Key(key);
+    IRECT r(10, 10, 50, 30);
+    EXPECT_EQ(m_gui->CreateIPopupMenu(&model, &r), &sub) << road;
+    EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+    EXPECT_EQ(model.GetChosenItemIdx(), -1);
+    // Dismissed: nothing, and the chosen index stays as it was.
+    m_backend->Key(kViewSpecialEscape);
+    EXPECT_EQ(m_gui->CreateIPopupMenu(&model, &r), nullptr);
+    EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+    CloseEditor();
+  }
+}
+
 TEST_F(RoadsTest, OpeningAgainClosesWhatWasOpen) {
   ViewPane* first = OpenEditor(kViewFactory);
   ASSERT_NE(first, nullptr);
@@ -305,6 +393,17 @@ TEST_F(RoadsTest, ClosingTheViewComponentClosesTheHostWindowRoad) {
   EXPECT_EQ(m_gui->GetWindow(), nullptr);  // the factory road's view only
   CloseEditor();
   EXPECT_FALSE(m_gui->WindowIsOpen());
+}
+
+TEST_F(RoadsTest, AFilePromptWithAWindowStartsOnTheDesktopAndEndsCancelled) {
+  ASSERT_NE(OpenEditor(kHostWindow), nullptr);
+  KIT_String file("old.syx"), dir("");
+  m_gui->PromptForFile(&file, IGraphics::kFileSave, &dir, "syx mid");
+  EXPECT_STREQ(file.Get(), "");
+  EXPECT_STREQ(dir.Get(), "~/Desktop");
+  KIT_String kept("/data/Patches/");
+  m_gui->PromptForFile(&file, IGraphics::kFileOpen, &kept);
+  EXPECT_STREQ(kept.Get(), "/data/Patches/");
 }
 
 TEST_F(RoadsTest, WithoutAWindowThereIsNoMenuNoEntryAndNoScreen) {

@@ -189,6 +189,22 @@ TEST_F(EntryInViewTest, TheWheelAndTheLossOfFocusDropTheEntry) {
   EXPECT_FALSE(m_backend->FieldShown());
 }
 
+TEST_F(EntryInViewTest, TheWheelOverTheFieldActsAsOverTheView) {
+  Open();
+  ViewEvent wheel;
+  wheel.kind = ViewEvent::kButtonPress;
+  wheel.target = ViewEvent::kTextField;
+  wheel.button = 5;
+  wheel.x = 3, wheel.y = 4;
+  m_backend->Queue(wheel);
+  Run();
+  ASSERT_EQ(m_client.Names(), (std::vector<std::string>{"wheel"}));
+  EXPECT_EQ(m_client.calls[0].x, 13);  // the field starts at 10, 10
+  EXPECT_EQ(m_client.calls[0].y, 14);
+  EXPECT_EQ(m_client.calls[0].value, -1);
+  EXPECT_FALSE(m_backend->FieldShown());
+}
+
 TEST_F(EntryInViewTest, DragsWaitUntilTheEntryIsClosed) {
   Open();
   m_backend->Move(30, 30, kViewButton1Held);

@@ -38,44 +38,37 @@ class XlibViewTest : public ::testing::Test {
     if (m_display) XCloseDisplay(m_display);
   }
 
-  // Sends a pointer event to the view's window through the server.
-  void SendButton(int type, int x, int y, unsigned button, unsigned state = 0) {
+  // An event of type for the view's window, with the fields every kind
+  // shares; the pointer and key kinds lay them out alike.
+  XEvent Event(int type, unsigned state) {
     XEvent e{};
     e.xbutton.type = type;
     e.xbutton.display = m_display;
     e.xbutton.window = m_view->NativeWindow();
     e.xbutton.root = DefaultRootWindow(m_display);
-    e.xbutton.x = x, e.xbutton.y = y;
-    Root(x, y, &e.xbutton.x_root, &e.xbutton.y_root);
-    e.xbutton.button = button;
     e.xbutton.state = state;
     e.xbutton.same_screen = True;
     e.xbutton.time = ++m_time;
-    XSendEvent(m_display, e.xbutton.window, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
+    return e;
+  }
+  void Send(XEvent& e, long mask) { XSendEvent(m_display, e.xany.window, False, mask, &e); }
+  // Sends a pointer event to the view's window through the server.
+  void SendButton(int type, int x, int y, unsigned button, unsigned state = 0) {
+    XEvent e = Event(type, state);
+    e.xbutton.x = x, e.xbutton.y = y;
+    Root(x, y, &e.xbutton.x_root, &e.xbutton.y_root);
+    e.xbutton.button = button;
+    Send(e, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask);
   }
   void SendMotion(int rootX, int rootY, unsigned state) {
-    XEvent e{};
-    e.xmotion.type = MotionNotify;
-    e.xmotion.display = m_display;
-    e.xmotion.window = m_view->NativeWindow();
-    e.xmotion.root = DefaultRootWindow(m_display);
+    XEvent e = Event(MotionNotify, state);
     e.xmotion.x_root = rootX, e.xmotion.y_root = rootY;
-    e.xmotion.state = state;
-    e.xmotion.same_screen = True;
-    e.xmotion.time = ++m_time;
-    XSendEvent(m_display, e.xmotion.window, False, PointerMotionMask, &e);
+    Send(e, PointerMotionMask);
   }
   void SendKey(KeySym sym, unsigned state = 0) {
-    XEvent e{};
-    e.xkey.type = KeyPress;
-    e.xkey.display = m_display;
-    e.xkey.window = m_view->NativeWindow();
-    e.xkey.root = DefaultRootWindow(m_display);
+    XEvent e = Event(KeyPress, state);
     e.xkey.keycode = XKeysymToKeycode(m_display, sym);
-    e.xkey.state = state;
-    e.xkey.same_screen = True;
-    e.xkey.time = ++m_time;
-    XSendEvent(m_display, e.xkey.window, False, KeyPressMask, &e);
+    Send(e, KeyPressMask);
   }
   void Root(int x, int y, int* rootX, int* rootY) {
     Window child = 0;
