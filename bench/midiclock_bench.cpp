@@ -1,0 +1,200 @@
+// MIDI clock timing at a receiving port: the sender's clock job drives the
+// editor's external output into a JACK MIDI input port of this program,
+// which stamps every timing clock with the time its period is handed over
+// plus its place in the period. The
+// ticks are compared with the ideal grid of the tempo (fitted to the run's
+// median offset, so a constant latency is not counted as error); reported
+// are the median and 99th percentile of the error beside the ideal interval,
+// the JACK period and the goal (half a period plus 0.1 ms for the 99th
+// percentile: a message from the MIDI library's JACK output is placed at the
+// start of the period after it was written).
+//
+// Run by hand with a JACK server running; without one each case skips and
+// says why. The test server of this project: jackd -S -d dummy -r 48000 -p 128.
+#include <benchmark/benchmark.h>
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/protocol/editor_double.h"
+#include "tests/protocol/sender_double.h"
+
+namespace {
+
+constexpr size_t kTicks = 250;  // measured ticks per tempo
+
+// A JACK client with one MIDI input port that keeps the time of each timing
+// clock (F8) it receives, up to kTicks. The times are written on the JACK
+// process thread and read once the count says they are there.
+class TickReceiver {
+public:
+  TickReceiver() {
+    name = "vivivi-clock-bench-" + std::to_string(getpid());
+    jack_status_t status{};
+    client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (!client) {
+      why = "no JACK server running (jack_client_open status " + std::to_string(static_cast<int>(status)) + ")";
+      return;
+    }
+    name = jack_get_client_name(client);
+    port = jack_port_register(client, "clock in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (!port || jack_set_process_callback(client, &TickReceiver::process, this) != 0 || jack_activate(client) != 0) {
+      why = "cannot set up a JACK MIDI input port";
+      jack_client_close(client);
+      client = nullptr;
+    }
+  }
+  ~TickReceiver() {
+    if (client) jack_client_close(client);
+  }
+  bool ready() const { return client != nullptr; }
+  double periodMilliseconds() const {
+    return 1000.0 * jack_get_buffer_size(client) / static_cast<double>(jack_get_sample_rate(client));
+  }
+  void clear() { count = 0; }
+  size_t received() const { return count.load(); }
+  std::vector<jack_time_t> ticks() const { return std::vector<jack_time_t>(times.begin(), times.begin() + count.load()); }
+
+  std::string name;  // the client name JACK gave
+  std::string why;   // why the receiver is not ready
+
+private:
+  static int process(jack_nframes_t frames, void* self) {
+    auto* receiver = static_cast<TickReceiver*>(self);
+    void* buffer = jack_port_get_buffer(receiver->port, frames);
+    // The time of this run of the period on the system clock, plus each
+    // event's place in the period: the dummy back end's frame counter does
+    // not keep pace with the system clock under load, so frames alone would
+    // drift against the sender's grid.
+    const jack_time_t now = jack_get_time();
+    const double microsecondsPerFrame = 1e6 / static_cast<double>(jack_get_sample_rate(receiver->client));
+    const uint32_t events = jack_midi_get_event_count(buffer);
+    for (uint32_t i = 0; i < events; ++i) {
+      jack_midi_event_t event{};
+      if (jack_midi_event_get(&event, buffer, i) != 0 || event.size != 1 || event.buffer[0] != 0xF8) continue;
+      const size_t index = receiver->count.load();
+      if (index >= kTicks) break;
+      receiver->times[index] = now + static_cast<jack_time_t>(event.time * microsecondsPerFrame);
+      receiver->count.store(index + 1);
+    }
+    return 0;
+  }
+
+  jack_client_t* client = nullptr;
+  jack_port_t* port = nullptr;
+  std::array<jack_time_t, kTicks> times{};
+  std::atomic<size_t> count{0};
+};
+
+// The editor with its clock on: the host tempo is the given one, timing
+// clocks go to the external output port.
+class ClockEditor : public TestEditor {
+public:
+  explicit ClockEditor(int tempo) {
+    GetParam(kOverrideTempo)->InitInt("", 0, 0, 1);
+    GetParam(kOverrideTempo)->Set(1);
+    SenderDouble::of(this).settings.tempo = tempo;
+    midiOutputOpen = true;
+    continuousClock = true;
+  }
+  ~ClockEditor() override {
+    midiManager->sender->shutdown();
+    midiManager->waitForJobs();
+    SenderDouble::forget(this);
+  }
+  bool SendMidiSysex2(std::vector<unsigned char> bytes) override {
+    return SendToExternalMIDIOut(bytes.data(), static_cast<int>(bytes.size()));
+  }
+  // Opens the output port whose name ends in port; false when none does.
+  bool connect(const std::string& port) {
+    const std::vector<std::string>& names = getExternalMIDIOutNames();
+    for (size_t i = 1; i < names.size(); ++i) {
+      if (names[i].size() < port.size() || names[i].compare(names[i].size() - port.size(), port.size(), port) != 0)
+        continue;
+      int index = static_cast<int>(i);
+      return setExternalMIDIOut(index, names[i]) > 0;
+    }
+    return false;
+  }
+};
+
+double percentile(std::vector<double> values, double fraction) {
+  std::sort(values.begin(), values.end());
+  const size_t index = std::min(values.size() - 1, static_cast<size_t>(std::ceil(fraction * values.size())) - 1);
+  return values[index];
+}
+
+void BM_MidiClockTickError(benchmark::State& state) {
+  const int tempo = static_cast<int>(state.range(0));
+  setenv("VIVIVI_MIDI_API", "jack", 1);
+  TickReceiver receiver;
+  if (!receiver.ready()) {
+    state.SkipWithError(("skipped: " + receiver.why).c_str());
+    for (auto _ : state) {
+    }
+    return;
+  }
+  ClockEditor editor(tempo);
+  if (!editor.connect(receiver.name + ":clock in")) {
+    state.SkipWithError("skipped: the editor cannot open the benchmark's JACK port");
+    for (auto _ : state) {
+    }
+    return;
+  }
+  MIDIMessageSender& sender = *editor.midiManager->sender;
+  const double interval = MIDIMessageSender::clockIntervalFor(tempo) / 1000.0;  // microseconds
+  std::vector<double> errors;
+  for (auto _ : state) {
+    receiver.clear();
+    sender.resetContinuousClock(false);
+    SenderJob job;
+    job.jobCode = kJobContinuousClock;
+    job.clockArgument = 120;
+    if (!editor.midiManager->postJob(job)) {
+      state.SkipWithError("the clock thread is busy");
+      break;
+    }
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::microseconds(static_cast<int64_t>(interval * (kTicks + 50)));
+    while (receiver.received() < kTicks && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    sender.resetContinuousClock(true);
+    editor.midiManager->waitForJobs();
+
+    const std::vector<jack_time_t> ticks = receiver.ticks();
+    if (ticks.size() < kTicks / 2) {
+      state.SkipWithError("too few timing clocks arrived");
+      break;
+    }
+    // Offsets from the ideal grid, fitted to their median.
+    std::vector<double> offsets;
+    for (size_t k = 0; k < ticks.size(); ++k)
+      offsets.push_back(static_cast<double>(ticks[k] - ticks.front()) - interval * static_cast<double>(k));
+    const double anchor = percentile(offsets, 0.5);
+    errors.clear();
+    for (double offset : offsets) errors.push_back(std::fabs(offset - anchor) / 1000.0);
+  }
+  if (errors.empty()) return;
+  const double period = receiver.periodMilliseconds();
+  state.counters["ideal_interval_ms"] = interval / 1000.0;
+  state.counters["median_error_ms"] = percentile(errors, 0.5);
+  state.counters["p99_error_ms"] = percentile(errors, 0.99);
+  state.counters["goal_p99_ms"] = period / 2.0 + 0.1;
+  state.counters["jack_period_ms"] = period;
+  state.counters["ticks"] = static_cast<double>(errors.size());
+}
+
+BENCHMARK(BM_MidiClockTickError)->ArgName("bpm")->Arg(120)->Arg(300)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
