@@ -14,10 +14,12 @@
 #include "platform/corefoundation/CoreFoundation.h"
 #include "platform/view/ViewPane.h"
 
+// clang-format off
 // After every other header: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #undef ConnectionNumber  // the pane's member of this name
+// clang-format on
 
 namespace {
 
@@ -56,8 +58,8 @@ bool EditorWindow::OpenHostWindow(std::string* error) {
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(display, screen);
   attributes.event_mask = StructureNotifyMask;
-  m_window = XCreateWindow(display, RootWindow(display, screen), 0, 0, 100, 100, 0, CopyFromParent, InputOutput,
-                           CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+  m_window = XCreateWindow(display, RootWindow(display, screen), 0, 0, 100, 100, 0, CopyFromParent,
+                           InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
   if (!m_window) {
     *error = "cannot make the host's window";
     return false;
@@ -104,17 +106,20 @@ bool EditorWindow::Open(const LoadedComponent& component, AudioUnit unit, Road r
   FitHostWindow();
   Sync();
   fprintf(m_out, "editor open: %s, %dx%d, %s, host window 0x%lx, editor window 0x%lx\n",
-          road == kHostWindow ? "in the host's window" : "from the view factory", m_pane->Width(), m_pane->Height(),
-          m_pane->IsHeadless() ? "headless" : "on the display", m_window, m_pane->NativeWindow());
+          road == kHostWindow ? "in the host's window" : "from the view factory", m_pane->Width(),
+          m_pane->Height(), m_pane->IsHeadless() ? "headless" : "on the display", m_window,
+          m_pane->NativeWindow());
   return true;
 }
 
-bool EditorWindow::OpenThroughHostWindow(const LoadedComponent& component, AudioUnit unit, std::string* error) {
+bool EditorWindow::OpenThroughHostWindow(const LoadedComponent& component, AudioUnit unit,
+                                         std::string* error) {
   if (!component.viewEntry) {
     *error = "the bundle exports no view entry";
     return false;
   }
-  const ComponentDescription description{kAudioUnitCarbonViewComponentType, component.description.componentSubType,
+  const ComponentDescription description{kAudioUnitCarbonViewComponentType,
+                                         component.description.componentSubType,
                                          component.description.componentManufacturer, 0, 0};
   OSStatus status = OpenComponentInstance(component.viewEntry, &description, nullptr, &m_viewComponent);
   if (status != noErr) {
@@ -123,8 +128,8 @@ bool EditorWindow::OpenThroughHostWindow(const LoadedComponent& component, Audio
   }
   const Float32Point where{0, 0}, size{0, 0};
   ControlRef control = nullptr;
-  status = AudioUnitCarbonViewCreate(m_viewComponent, unit, reinterpret_cast<WindowRef>(m_window), nullptr, &where,
-                                     &size, &control);
+  status = AudioUnitCarbonViewCreate(m_viewComponent, unit, reinterpret_cast<WindowRef>(m_window), nullptr,
+                                     &where, &size, &control);
   if (status != noErr || !control) {
     *error = "the unit made no editor in the host's window (status " + std::to_string(status) + ")";
     return false;
@@ -223,7 +228,8 @@ bool EditorWindow::WritePng(const std::string& path, bool drawBitmap, std::strin
   }
   const int w = m_pane->Width(), h = m_pane->Height();
   std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-  const bool read = drawBitmap ? m_pane->ReadDrawBitmap(pixels.data(), w) : m_pane->ReadWindow(pixels.data(), w);
+  const bool read =
+      drawBitmap ? m_pane->ReadDrawBitmap(pixels.data(), w) : m_pane->ReadWindow(pixels.data(), w);
   if (!read) {
     *error = drawBitmap ? "the editor has no draw bitmap" : "the editor's window cannot be read";
     return false;
@@ -238,7 +244,8 @@ bool EditorWindow::Commands(FILE* in, AudioUnit unit) {
     std::string text(line);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     const size_t space = text.find(' ');
-    const std::string command = text.substr(0, space), argument = space == std::string::npos ? "" : text.substr(space + 1);
+    const std::string command = text.substr(0, space),
+                      argument = space == std::string::npos ? "" : text.substr(space + 1);
     std::string error;
     bool ok = true;
     if (command == "quit") {
@@ -290,7 +297,7 @@ int EditorActionArity(const std::string& action) {
   static const struct {
     const char* name;
     int values;
-  } kActions[] = {{"open-editor", 1}, {"run-editor", 1},      {"editor-png", 1},
+  } kActions[] = {{"open-editor", 1},       {"run-editor", 1},      {"editor-png", 1},
                   {"editor-bitmap-png", 1}, {"editor-commands", 0}, {"close-editor", 0}};
   for (const auto& a : kActions)
     if (action == a.name) return a.values;
@@ -305,7 +312,8 @@ bool DoEditorAction(EditorWindow* editor, const std::string& action, const std::
       return false;
     }
     const char* headless = getenv("VIVIVI_VIEW");
-    return editor->Open(component, unit, values[0] == "window" ? EditorWindow::kHostWindow : EditorWindow::kViewFactory,
+    return editor->Open(component, unit,
+                        values[0] == "window" ? EditorWindow::kHostWindow : EditorWindow::kViewFactory,
                         headless && strcmp(headless, "headless") == 0, error);
   }
   if (action == "close-editor") {

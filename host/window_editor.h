@@ -61,8 +61,8 @@ class EditorWindow {
 
   FILE* m_out;
   Road m_road = kHostWindow;
-  void* m_display = nullptr;    // the host's own connection, when there is a display
-  unsigned long m_window = 0;   // the host's window
+  void* m_display = nullptr;   // the host's own connection, when there is a display
+  unsigned long m_window = 0;  // the host's window
   unsigned long m_deleteAtom = 0;
   bool m_closedByUser = false;
   ComponentInstance m_viewComponent = nullptr;

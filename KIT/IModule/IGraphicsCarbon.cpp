@@ -26,7 +26,8 @@ std::unique_ptr<ViewMenu> BuildCarbonMenu(IPopupMenu* model, int depth) {
       entry.enabled = item->GetEnabled();
       entry.header = item->GetIsTitle();
       entry.checked = item->GetChecked();
-      if (item->GetSubmenu() && depth < kMaxMenuDepth) entry.submenu = BuildCarbonMenu(item->GetSubmenu(), depth + 1);
+      if (item->GetSubmenu() && depth < kMaxMenuDepth)
+        entry.submenu = BuildCarbonMenu(item->GetSubmenu(), depth + 1);
     }
     menu->items.push_back(std::move(entry));
   }
@@ -81,7 +82,8 @@ void IGraphicsCarbon::EndUserInput(bool commit) {
   mView->Invalidate(ViewRect(0, 0, mView->Width(), mView->Height()));
 }
 
-void IGraphicsCarbon::CreateTextEntry(IControl* control, IText* text, IRECT* r, const char* str, IParam* param) {
+void IGraphicsCarbon::CreateTextEntry(IControl* control, IText* text, IRECT* r, const char* str,
+                                      IParam* param) {
   if (!mView || !control || !r || mView->TextEntry()) return;
   ViewTextEntrySpec spec;
   spec.rect = ViewRect(r->L, r->T, r->R, r->B);

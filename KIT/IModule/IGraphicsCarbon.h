@@ -21,7 +21,8 @@ class IGraphicsCarbon : public IGraphicsViewBinding {
   // The view inside window (0: none; the view then waits to be placed) with
   // its redraw timer running. The parent control and the two offsets are
   // not used. Check GetView: null when no view could be made.
-  IGraphicsCarbon(IGraphicsMac* graphics, void* window, void* parentControl, short leftOffset, short topOffset);
+  IGraphicsCarbon(IGraphicsMac* graphics, void* window, void* parentControl, short leftOffset,
+                  short topOffset);
   // Drops an open text entry (nothing is taken), stops the timer and lets
   // go of the view.
   ~IGraphicsCarbon() override;

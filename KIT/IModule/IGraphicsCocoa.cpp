@@ -85,7 +85,9 @@ void IGraphicsViewBinding::OnMouseWheel(int x, int y, const ViewMouseMod& mod, i
   if (mGraphics) mGraphics->OnMouseWheel(x, y, &m, delta);
 }
 
-bool IGraphicsViewBinding::OnKeyDown(int x, int y, int key) { return mGraphics && mGraphics->OnKeyDown(x, y, key); }
+bool IGraphicsViewBinding::OnKeyDown(int x, int y, int key) {
+  return mGraphics && mGraphics->OnKeyDown(x, y, key);
+}
 
 void IGraphicsViewBinding::OnTextEntryCommit(const char* text) {
   if (!mGraphics || !mEdControl) return;
@@ -111,7 +113,7 @@ bool IGraphicsViewBinding::GetDrawBitmap(const uint32_t** pixels, int* rowSpan, 
 }
 
 void IGraphicsViewBinding::OpenField(View* view, const ViewTextEntrySpec& spec, IControl* control,
-                                         IParam* param) {
+                                     IParam* param) {
   if (!control || view->TextEntry()) return;
   if (!view->OpenTextEntry(spec)) return;
   mEdControl = control;
@@ -163,8 +165,8 @@ IPopupMenu* IGraphicsCocoa_vVivivI_au::createIPopupMenu(IPopupMenu* menu, const 
   return RunMenu(this, built.get(), r.L, r.B + 5);
 }
 
-void IGraphicsCocoa_vVivivI_au::createTextEntry(IControl* control, IParam* param, IText* text, const char* str,
-                                                const IRECT& r) {
+void IGraphicsCocoa_vVivivI_au::createTextEntry(IControl* control, IParam* param, IText* text,
+                                                const char* str, const IRECT& r) {
   if (!control || TextEntry() || !text) return;
   ViewTextEntrySpec spec;
   spec.rect = ViewRect(r.L, r.T, r.R + 1, r.B + 1);

@@ -37,7 +37,8 @@ CFBundleRef BundleWithID(const char* id) {
 
 std::string PathOf(CFURLRef url) {
   char path[4096] = {0};
-  if (!url || !CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<uint8_t*>(path), sizeof path)) return "";
+  if (!url || !CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<uint8_t*>(path), sizeof path))
+    return "";
   return path;
 }
 
@@ -62,8 +63,9 @@ std::string ResourcePath(const char* bundleID, const std::string& base, const st
   CFBundleRef bundle = BundleWithID(bundleID);
   if (!bundle || base.empty()) return "";
   CFStringRef name = CFStringCreateWithCString(nullptr, base.c_str(), kCFStringEncodingUTF8);
-  CFStringRef type =
-      extension.empty() ? nullptr : CFStringCreateWithCString(nullptr, extension.c_str(), kCFStringEncodingUTF8);
+  CFStringRef type = extension.empty()
+                         ? nullptr
+                         : CFStringCreateWithCString(nullptr, extension.c_str(), kCFStringEncodingUTF8);
   CFURLRef url = name ? CFBundleCopyResourceURL(bundle, name, type, nullptr) : nullptr;
   const std::string path = PathOf(url);
   if (url) CFRelease(url);
@@ -88,7 +90,8 @@ bool EqualsIgnoringCase(const std::string& a, const char* b) { return strcasecmp
 
 // ---- Lifecycle ----------------------------------------------------------------------
 
-IGraphicsMac::IGraphicsMac(IModuleBase* plug, int width, int height, int fps) : IGraphics(plug, width, height, fps) {}
+IGraphicsMac::IGraphicsMac(IModuleBase* plug, int width, int height, int fps)
+    : IGraphics(plug, width, height, fps) {}
 
 IGraphicsMac::~IGraphicsMac() { CloseBindings(); }
 
@@ -293,7 +296,9 @@ char* IGraphicsMac::OSLoadFile(int, const char* name) {
   return buffer.release();
 }
 
-PIX_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name) { return LoadImgFromResourceOSX(mBundleID.Get(), name); }
+PIX_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name) {
+  return LoadImgFromResourceOSX(mBundleID.Get(), name);
+}
 
 PIX_IBitmap* LoadImgFromResourceOSX(const char* bundleID, const char* fileName) {
   if (!fileName) return nullptr;

@@ -147,13 +147,15 @@ bool HeadlessBackend::CreateMainWindow(unsigned long parent, int width, int heig
 
 void HeadlessBackend::Resize(int width, int height) {
   std::vector<uint32_t> frame(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  CopyBlock(frame.data(), width, m_frame.data(), m_width, std::min(width, m_width), std::min(height, m_height));
+  CopyBlock(frame.data(), width, m_frame.data(), m_width, std::min(width, m_width),
+            std::min(height, m_height));
   m_frame.swap(frame);
   m_width = width;
   m_height = height;
 }
 
-void HeadlessBackend::PutMain(const uint32_t* pixels, int rowSpan, int width, int height, const ViewRect& clip) {
+void HeadlessBackend::PutMain(const uint32_t* pixels, int rowSpan, int width, int height,
+                              const ViewRect& clip) {
   ++m_puts;
   const ViewRect area = clip.Clipped(ViewRect(0, 0, std::min(width, m_width), std::min(height, m_height)));
   m_lastPut = area;

@@ -62,7 +62,9 @@ class HeadlessBackend : public ViewBackend {
   const std::vector<uint32_t>& FieldPixels() const { return m_fieldPixels; }
   int MenuLevels() const { return static_cast<int>(m_menus.size()); }
   const ViewRect& MenuRect(int level) const { return m_menus[static_cast<size_t>(level)].rect; }
-  const std::vector<uint32_t>& MenuPixels(int level) const { return m_menus[static_cast<size_t>(level)].pixels; }
+  const std::vector<uint32_t>& MenuPixels(int level) const {
+    return m_menus[static_cast<size_t>(level)].pixels;
+  }
   // Menu levels shown over the whole run, deepest count reached.
   int MostMenuLevels() const { return m_mostMenus; }
   const std::vector<ViewEvent>& ForwardedKeys() const { return m_forwarded; }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "KIT/pix/pix-line.h"
 #include "KIT/pix/pix-combine.h"
+#include "KIT/pix/pix-line.h"
 #include "KIT/pix/pix-rect.h"
 #include "platform/view/ViewText.h"
 
@@ -20,8 +20,8 @@ const PIX_pixel kHeaderText = PIX_MakePixel(90, 90, 90, 255);
 const PIX_pixel kHighlight = PIX_MakePixel(48, 110, 210, 255);
 const PIX_pixel kHighlightText = PIX_MakePixel(255, 255, 255, 255);
 const PIX_pixel kSeparator = PIX_MakePixel(200, 200, 200, 255);
-const char kCheckMark[] = "\xE2\x9C\x93";   // U+2713
-const char kArrow[] = "\xE2\x96\xB8";       // U+25B8
+const char kCheckMark[] = "\xE2\x9C\x93";  // U+2713
+const char kArrow[] = "\xE2\x96\xB8";      // U+25B8
 
 int ItemHeight(const ViewMenuItem& item) { return item.separator ? M::kSeparatorHeight : M::kItemHeight; }
 
@@ -235,12 +235,16 @@ void ViewPaintMenuLevel(const ViewMenuWalk::Level& level, const ViewFont& font, 
       continue;
     }
     const bool lit = static_cast<int>(i) == level.highlighted;
-    if (lit) PIX_FillRect(bm, M::kBorder, top, w - 2 * M::kBorder, bottom - top, kHighlight, 1.0f, PIX_BLIT_COPY);
-    const PIX_pixel ink = lit ? kHighlightText : !item.enabled ? kDisabledText : item.header ? kHeaderText : kText;
+    if (lit)
+      PIX_FillRect(bm, M::kBorder, top, w - 2 * M::kBorder, bottom - top, kHighlight, 1.0f, PIX_BLIT_COPY);
+    const PIX_pixel ink = lit             ? kHighlightText
+                          : !item.enabled ? kDisabledText
+                          : item.header   ? kHeaderText
+                                          : kText;
     const int textTop = top + (bottom - top - font.LineHeight()) / 2;
     if (item.checked) font.Draw(bm, kCheckMark, -1, M::kBorder + 5, textTop, clip, ink);
-    font.Draw(bm, item.title.c_str(), -1, M::kBorder + M::kCheckColumn + item.indent * M::kIndentStep, textTop,
-              clip, ink);
+    font.Draw(bm, item.title.c_str(), -1, M::kBorder + M::kCheckColumn + item.indent * M::kIndentStep,
+              textTop, clip, ink);
     if (item.submenu) font.Draw(bm, kArrow, -1, w - M::kBorder - M::kArrowColumn + 6, textTop, clip, ink);
   }
 }

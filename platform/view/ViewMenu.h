@@ -46,8 +46,8 @@ struct ViewMenuMetrics {
   static constexpr int kBorder = 1;
   static constexpr int kItemHeight = 20;
   static constexpr int kSeparatorHeight = 9;
-  static constexpr int kCheckColumn = 20;   // left of the titles: check marks
-  static constexpr int kArrowColumn = 20;   // right of the titles: submenu arrows
+  static constexpr int kCheckColumn = 20;  // left of the titles: check marks
+  static constexpr int kArrowColumn = 20;  // right of the titles: submenu arrows
   static constexpr int kIndentStep = 12;
   static constexpr int kMinimumWidth = 60;
   static constexpr int kFontSize = 13;

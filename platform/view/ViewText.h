@@ -26,7 +26,8 @@ class ViewFont {
   int LineHeight() const { return m_lineHeight; }
   // Draws one line of text into bm at (x, y) (its top left), clipped to
   // clip, in color (pixel word; its alpha is not used).
-  void Draw(PIX_IBitmap* bm, const char* text, int bytes, int x, int y, const RECT& clip, PIX_pixel color) const;
+  void Draw(PIX_IBitmap* bm, const char* text, int bytes, int x, int y, const RECT& clip,
+            PIX_pixel color) const;
 
  private:
   HGDIOBJ m_font = nullptr;

@@ -28,14 +28,16 @@ int ViewTextEntry::Length(const std::string& text) const {
 int ViewTextEntry::PreviousBoundary(int offset) const {
   if (offset <= 0) return 0;
   --offset;
-  while (offset > 0 && (static_cast<unsigned char>(m_text[static_cast<size_t>(offset)]) & 0xC0) == 0x80) --offset;
+  while (offset > 0 && (static_cast<unsigned char>(m_text[static_cast<size_t>(offset)]) & 0xC0) == 0x80)
+    --offset;
   return offset;
 }
 
 int ViewTextEntry::NextBoundary(int offset) const {
   const int size = static_cast<int>(m_text.size());
   if (offset >= size) return size;
-  return std::min(size, offset + ViewUtf8Length(static_cast<unsigned char>(m_text[static_cast<size_t>(offset)])));
+  return std::min(size,
+                  offset + ViewUtf8Length(static_cast<unsigned char>(m_text[static_cast<size_t>(offset)])));
 }
 
 void ViewTextEntry::Replace(int start, int end, const std::string& with) {
@@ -56,7 +58,8 @@ ViewTextEntry::KeyResult ViewTextEntry::Insert(const char* typed) {
   }
   if (add.empty()) return kIgnored;
   std::string result = m_text;
-  result.replace(static_cast<size_t>(SelectionStart()), static_cast<size_t>(SelectionEnd() - SelectionStart()), add);
+  result.replace(static_cast<size_t>(SelectionStart()),
+                 static_cast<size_t>(SelectionEnd() - SelectionStart()), add);
   if (m_spec.maxLength > 0 && Length(result) > m_spec.maxLength) return kRefused;
   Replace(SelectionStart(), SelectionEnd(), add);
   return kEdited;
@@ -154,5 +157,6 @@ void ViewTextEntry::Paint(PIX_IBitmap* bm, const ViewFont& font) {
   if (end > start) PIX_FillRect(bm, left + start, 1, end - start, h - 2, kSelection, 1.0f, PIX_BLIT_COPY);
   const RECT clip{0, 0, w, h};
   font.Draw(bm, m_text.c_str(), static_cast<int>(m_text.size()), left, top, clip, m_spec.foreground);
-  if (end == start) PIX_FillRect(bm, left + caret, 2, 1, std::max(1, h - 4), m_spec.foreground, 1.0f, PIX_BLIT_COPY);
+  if (end == start)
+    PIX_FillRect(bm, left + caret, 2, 1, std::max(1, h - 4), m_spec.foreground, 1.0f, PIX_BLIT_COPY);
 }

@@ -92,15 +92,15 @@ enum ViewSpecialKey {
 struct ViewEvent {
   enum Kind {
     kNone = 0,
-    kButtonPress,    // button: 1 left, 2 middle, 3 right, 4/5 wheel up/down, 6/7 wheel left/right
+    kButtonPress,  // button: 1 left, 2 middle, 3 right, 4/5 wheel up/down, 6/7 wheel left/right
     kButtonRelease,
-    kMotion,         // modifiers tell which buttons are held
-    kKeyPress,       // special or text
-    kExpose,         // area of the target to paint again: x, y, width, height
-    kFocusOut,       // the window lost the keyboard (the host window was deactivated)
-    kCloseRequest,   // the user asked to close a top-level window
-    kDestroyed,      // the window is gone (its parent was destroyed)
-    kTick,           // a timer firing (scripted in headless runs)
+    kMotion,        // modifiers tell which buttons are held
+    kKeyPress,      // special or text
+    kExpose,        // area of the target to paint again: x, y, width, height
+    kFocusOut,      // the window lost the keyboard (the host window was deactivated)
+    kCloseRequest,  // the user asked to close a top-level window
+    kDestroyed,     // the window is gone (its parent was destroyed)
+    kTick,          // a timer firing (scripted in headless runs)
   };
   enum Target { kMainWindow = 0, kTextField = 1, kMenu = 2 };
 
@@ -111,7 +111,7 @@ struct ViewEvent {
   int rootX = 0, rootY = 0;
   int width = 0, height = 0;  // kExpose
   int button = 0;
-  uint32_t modifiers = 0;     // ViewModifiers
+  uint32_t modifiers = 0;  // ViewModifiers
   uint32_t time = 0;
   ViewSpecialKey special = kViewSpecialNone;
   // The key's text as typed without Control, Option or Command (Shift

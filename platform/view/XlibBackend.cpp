@@ -11,10 +11,12 @@
 
 #include "platform/view/HeadlessBackend.h"
 
+// clang-format off
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+// clang-format on
 
 // The back end's member of this name, not the macro.
 #undef ConnectionNumber
@@ -241,13 +243,12 @@ bool XlibBackend::CreateMainWindow(unsigned long parent, int width, int height) 
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None;  // the view paints every pixel itself
   attributes.bit_gravity = NorthWestGravity;
-  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                          FocusChangeMask | StructureNotifyMask;
+  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                          KeyPressMask | FocusChangeMask | StructureNotifyMask;
   const unsigned long mark = Mark();
-  const Window window =
-      XCreateWindow(m_display, parent ? parent : m_root, 0, 0, static_cast<unsigned>(width),
-                    static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                    CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
+  const Window window = XCreateWindow(m_display, parent ? parent : m_root, 0, 0, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                                      CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   if (FailedSince(mark)) return false;  // no such parent window
   m_main = window;
   m_width = width;
@@ -321,16 +322,17 @@ void XlibBackend::Put(unsigned long window, const uint32_t* pixels, int rowSpan,
       to[col] = v;
     }
   }
-  XImage* image = XCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth), ZPixmap,
-                               0, reinterpret_cast<char*>(m_scratch.data()), static_cast<unsigned>(w),
-                               static_cast<unsigned>(h), 32, w * 4);
+  XImage* image = XCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth),
+                               ZPixmap, 0, reinterpret_cast<char*>(m_scratch.data()),
+                               static_cast<unsigned>(w), static_cast<unsigned>(h), 32, w * 4);
   if (!image) return;
   image->byte_order = LSBFirst;  // the words are in this machine's order
   if (image->bits_per_pixel != 32) {
     // A visual stored in fewer bits: the image is made pixel by pixel.
     image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * h));
     for (int row = 0; row < h && image->data; ++row)
-      for (int col = 0; col < w; ++col) XPutPixel(image, col, row, m_scratch[static_cast<size_t>(row) * w + col]);
+      for (int col = 0; col < w; ++col)
+        XPutPixel(image, col, row, m_scratch[static_cast<size_t>(row) * w + col]);
     if (image->data) XPutImage(m_display, window, static_cast<GC>(m_gc), image, 0, 0, x, y, w, h);
     XDestroyImage(image);
     return;
@@ -342,8 +344,7 @@ void XlibBackend::Put(unsigned long window, const uint32_t* pixels, int rowSpan,
 }
 
 void XlibBackend::PutMain(const uint32_t* pixels, int rowSpan, int width, int height, const ViewRect& clip) {
-  const ViewRect area =
-      clip.Clipped(ViewRect(0, 0, std::min(width, m_width), std::min(height, m_height)));
+  const ViewRect area = clip.Clipped(ViewRect(0, 0, std::min(width, m_width), std::min(height, m_height)));
   if (area.Empty()) return;
   Put(m_main, pixels, rowSpan, area.L, area.T, area.W(), area.H());
   XFlush(m_display);
@@ -352,8 +353,8 @@ void XlibBackend::PutMain(const uint32_t* pixels, int rowSpan, int width, int he
 bool XlibBackend::ReadMain(uint32_t* pixels, int rowSpan, int width, int height) {
   if (!m_main) return false;
   const unsigned long mark = Mark();
-  XImage* image = XGetImage(m_display, m_main, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                            AllPlanes, ZPixmap);
+  XImage* image = XGetImage(m_display, m_main, 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
   if (FailedSince(mark) || !image) {
     if (image) XDestroyImage(image);
     return false;
@@ -449,10 +450,12 @@ void XlibBackend::ShowMenu(int level, const ViewRect& screenRect) {
     attributes.override_redirect = True;
     attributes.save_under = True;
     attributes.background_pixmap = None;
-    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask;
-    window = XCreateWindow(m_display, m_root, screenRect.L, screenRect.T, static_cast<unsigned>(screenRect.W()),
-                           static_cast<unsigned>(screenRect.H()), 0, CopyFromParent, InputOutput, CopyFromParent,
-                           CWOverrideRedirect | CWSaveUnder | CWBackPixmap | CWEventMask, &attributes);
+    attributes.event_mask =
+        ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask;
+    window =
+        XCreateWindow(m_display, m_root, screenRect.L, screenRect.T, static_cast<unsigned>(screenRect.W()),
+                      static_cast<unsigned>(screenRect.H()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWOverrideRedirect | CWSaveUnder | CWBackPixmap | CWEventMask, &attributes);
   }
   XMapRaised(m_display, window);
   if (level == 0 && !m_grabbed) {
@@ -472,7 +475,8 @@ void XlibBackend::HideMenu(int level) {
     XUngrabKeyboard(m_display, CurrentTime);
     m_grabbed = false;
   }
-  for (int i = static_cast<int>(m_menus.size()) - 1; i >= level; --i) DestroyWindow(&m_menus[static_cast<size_t>(i)]);
+  for (int i = static_cast<int>(m_menus.size()) - 1; i >= level; --i)
+    DestroyWindow(&m_menus[static_cast<size_t>(i)]);
   m_menus.resize(static_cast<size_t>(level));
   XFlush(m_display);
 }
@@ -559,7 +563,8 @@ bool XlibBackend::Translate(_XEvent* xevent, ViewEvent* event) {
       KeySym sym = NoSymbol;
       XLookupString(&plain, bytes, sizeof bytes, &sym, nullptr);
       event->special = SpecialOf(sym);
-      const uint32_t c = event->special == kViewSpecialNone || event->special == kViewSpecialSpace ? CharacterOf(sym) : 0;
+      const uint32_t c =
+          event->special == kViewSpecialNone || event->special == kViewSpecialSpace ? CharacterOf(sym) : 0;
       if (c) {
         event->textCharacters = EncodeUtf8(c, event->text) > 0 ? 1 : 0;
       }
@@ -572,7 +577,8 @@ bool XlibBackend::Translate(_XEvent* xevent, ViewEvent* event) {
       return true;
     case FocusOut:
       // Focus moving inside the view, or taken by a menu's grab, is no loss.
-      if (x.xfocus.mode != NotifyNormal || x.xfocus.detail == NotifyInferior || x.xfocus.detail == NotifyPointer)
+      if (x.xfocus.mode != NotifyNormal || x.xfocus.detail == NotifyInferior ||
+          x.xfocus.detail == NotifyPointer)
         return false;
       event->kind = ViewEvent::kFocusOut;
       return true;

@@ -8,8 +8,8 @@
 
 #include "KIT/IModule/IGraphicsCarbon.h"
 #include "KIT/IModule/IGraphicsMac.h"
-#include "KIT/IModule/IPopupMenu.h"
 #include "KIT/IModule/IParam.h"
+#include "KIT/IModule/IPopupMenu.h"
 #include "platform/audiounit/AudioUnit.h"
 #include "platform/view/HeadlessBackend.h"
 #include "platform/view/View.h"

@@ -20,9 +20,11 @@
 #include "tests/core/temp_folder.h"
 #include "tests/view/view_plug.h"
 
+// clang-format off
 // After every other header: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+// clang-format on
 
 extern char** environ;
 
@@ -118,7 +120,8 @@ std::string Difference(PIX_IBitmap* a, PIX_IBitmap* b) {
   if (a->getWidth() != b->getWidth() || a->getHeight() != b->getHeight()) return "sizes differ";
   for (int y = 0; y < a->getHeight(); ++y)
     for (int x = 0; x < a->getWidth(); ++x) {
-      const uint32_t p = a->getBits()[y * a->getRowSpan() + x] | 0xff, q = b->getBits()[y * b->getRowSpan() + x] | 0xff;
+      const uint32_t p = a->getBits()[y * a->getRowSpan() + x] | 0xff,
+                     q = b->getBits()[y * b->getRowSpan() + x] | 0xff;
       if (p != q) {
         char text[128];
         snprintf(text, sizeof text, "first difference at %d, %d: %08x against %08x", x, y, p, q);
@@ -187,8 +190,9 @@ TEST_P(HostWindowTest, OnTheDisplayAClickChangesAValueAndTheScreenShowsTheDrawBi
   host.Send("get-param 2");
   EXPECT_EQ(host.Answer(), "parameter 2: 1");
   // The host heard the user's gesture on the parameter.
-  EXPECT_EQ(host.heard, (std::vector<std::string>{"value change of parameter 2", "gesture begin of parameter 2",
-                                                  "gesture end of parameter 2"}));
+  EXPECT_EQ(host.heard,
+            (std::vector<std::string>{"value change of parameter 2", "gesture begin of parameter 2",
+                                      "gesture end of parameter 2"}));
 
   const std::string bitmap = path("bitmap.png").string();
   host.Send("bitmap-png " + bitmap);

@@ -36,12 +36,14 @@ class BundleResourceTest : public TempFolderTest {
     std::filesystem::create_directories(m_bundle / "Resources");
     writeFile(m_bundle / "Info.plist",
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-              "<key>Identifier</key><string>" + m_id + "</string>\n"
-              "<key>Executable</key><string>Res.so</string>\n</dict>\n</plist>\n");
+              "<key>Identifier</key><string>" +
+                  m_id +
+                  "</string>\n"
+                  "<key>Executable</key><string>Res.so</string>\n</dict>\n</plist>\n");
     writeFile(m_bundle / "Res.so", "");
     const std::string folder = m_bundle.string();
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()),
-                                                           static_cast<CFIndex>(folder.size()), true);
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()), static_cast<CFIndex>(folder.size()), true);
     m_cfBundle = CFBundleCreate(nullptr, url);
     CFRelease(url);
     ASSERT_NE(m_cfBundle, nullptr);
@@ -56,7 +58,9 @@ class BundleResourceTest : public TempFolderTest {
     if (m_cfBundle) CFRelease(m_cfBundle);
     TempFolderTest::TearDown();
   }
-  void Resource(const std::string& name, const std::string& bytes) { writeFile(m_bundle / "Resources" / name, bytes); }
+  void Resource(const std::string& name, const std::string& bytes) {
+    writeFile(m_bundle / "Resources" / name, bytes);
+  }
   void Image(const std::string& name, uint32_t colour) {
     const uint32_t pixels[4] = {colour, colour, colour, colour};
     std::string error;
@@ -136,8 +140,12 @@ TEST_F(BundleResourceTest, ImagesArePngByTheirLastExtensionInAnyCase) {
   const struct {
     const char* name;
     bool loads;
-  } kCases[] = {{"resources/img/knob.png", true}, {"knob.PNG", true}, {"img/a.b.Png", true},
-                {"photo.jpg", false},             {"knob", false},    {"absent.png", false}};
+  } kCases[] = {{"resources/img/knob.png", true},
+                {"knob.PNG", true},
+                {"img/a.b.Png", true},
+                {"photo.jpg", false},
+                {"knob", false},
+                {"absent.png", false}};
   for (const auto& c : kCases) {
     std::unique_ptr<PIX_IBitmap> bm(LoadImgFromResourceOSX(m_id.c_str(), c.name));
     EXPECT_EQ(bm != nullptr, c.loads) << c.name;

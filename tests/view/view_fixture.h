@@ -28,9 +28,9 @@ class RecordingClient : public ViewClient {
   View* view = nullptr;
   std::vector<ClientCall> calls;
   std::vector<ViewRect> draws;
-  ViewRect dirty;               // what IsDirty answers while not empty
-  bool keysUsed = true;         // what OnKeyDown answers
-  bool presented = false;       // PresentFrame's answer in the last Draw
+  ViewRect dirty;          // what IsDirty answers while not empty
+  bool keysUsed = true;    // what OnKeyDown answers
+  bool presented = false;  // PresentFrame's answer in the last Draw
   uint32_t paintColour = 0x336699ff;
   // Runs inside OnMouseDown (a control opening a menu or a text entry).
   std::function<void(int x, int y)> onMouseDown;

@@ -42,7 +42,8 @@ class BothRoadsTest : public GuiOnViewTest, public ::testing::WithParamInterface
   }
 };
 
-INSTANTIATE_TEST_SUITE_P(Roads, BothRoadsTest, ::testing::Values(GuiOnViewTest::kHostWindow, GuiOnViewTest::kViewFactory),
+INSTANTIATE_TEST_SUITE_P(Roads, BothRoadsTest,
+                         ::testing::Values(GuiOnViewTest::kHostWindow, GuiOnViewTest::kViewFactory),
                          [](const ::testing::TestParamInfo<GuiOnViewTest::Road>& info) {
                            return info.param == GuiOnViewTest::kHostWindow ? "HostWindow" : "ViewFactory";
                          });
@@ -79,19 +80,26 @@ TEST_P(BothRoadsTest, DragWheelKeysAndDoubleClickMoveTheKnob) {
     std::function<void(HeadlessBackend*)> script;
     double cutoff;
   } kCases[] = {
-      {"drag up 10 pixels adds a tenth", [&](HeadlessBackend* b) {
+      {"drag up 10 pixels adds a tenth",
+       [&](HeadlessBackend* b) {
          b->Press(CX(k), CY(k));
          b->Move(CX(k), CY(k) - 10, kViewButton1Held);
          b->Release(CX(k), CY(k) - 10);
-       }, 60.0},
-      {"a double click goes back to the default", [&](HeadlessBackend* b) { b->DoubleClick(CX(k), CY(k)); }, 50.0},
+       },
+       60.0},
+      {"a double click goes back to the default", [&](HeadlessBackend* b) { b->DoubleClick(CX(k), CY(k)); },
+       50.0},
       {"one wheel step up adds a hundredth", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), +1); }, 51.0},
-      {"with Shift a thousandth", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), -1, false, kViewShift); }, 50.9},
-      {"the horizontal wheel does nothing", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), +1, true); }, 50.9},
-      {"arrow up over the knob adds a tenth", [&](HeadlessBackend* b) {
+      {"with Shift a thousandth", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), -1, false, kViewShift); },
+       50.9},
+      {"the horizontal wheel does nothing", [&](HeadlessBackend* b) { b->Wheel(CX(k), CY(k), +1, true); },
+       50.9},
+      {"arrow up over the knob adds a tenth",
+       [&](HeadlessBackend* b) {
          b->Move(CX(k), CY(k));
          b->Key(kViewSpecialUp);
-       }, 60.9},
+       },
+       60.9},
       {"a key the knob does not take changes nothing", [&](HeadlessBackend* b) { b->Type("q"); }, 60.9},
   };
   for (const auto& c : kCases) {
@@ -343,8 +351,8 @@ TEST_F(RoadsTest, AChoiceInASubmenuAnswersWithTheSubmenusModel) {
     IPopupMenu model;
     model.AddItem("a");
     model.AddItem("more", &sub);
-    for (ViewSpecialKey key : {kViewSpecialDown, kViewSpecialDown, kViewSpecialRight, kViewSpecialDown,
-                               kViewSpecialReturn})
+    for (ViewSpecialKey key :
+         {kViewSpecialDown, kViewSpecialDown, kViewSpecialRight, kViewSpecialDown, kViewSpecialReturn})
       m_backend->Key(key);
     IRECT r(10, 10, 50, 30);
     EXPECT_EQ(m_gui->CreateIPopupMenu(&model, &r), &sub) << road;

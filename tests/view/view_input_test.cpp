@@ -27,7 +27,11 @@ TEST_F(InputTest, PressesReportButtonsAndModifierKeys) {
     Mods want;
   } kCases[] = {
       {"left click", 1, 0, false, {true, false, false, false, false}},
-      {"left click with Command counts as right too", 1, kViewCommand, false, {true, true, false, false, false}},
+      {"left click with Command counts as right too",
+       1,
+       kViewCommand,
+       false,
+       {true, true, false, false, false}},
       {"right click", 3, 0, false, {false, true, false, false, false}},
       {"right click inside the host's window also reports L", 3, 0, true, {true, true, false, false, false}},
       {"Shift", 1, kViewShift, false, {true, false, true, false, false}},
@@ -98,8 +102,7 @@ TEST_F(InputTest, DragsFollowTheHeldButtonAndPlainMovesAreMouseOver) {
   m_backend->Release(25, 26, 3);
   m_backend->Move(70, 80, kViewCommand);
   Run();
-  ASSERT_EQ(m_client.Names(),
-            (std::vector<std::string>{"down", "drag", "up", "down", "drag", "up", "over"}));
+  ASSERT_EQ(m_client.Names(), (std::vector<std::string>{"down", "drag", "up", "down", "drag", "up", "over"}));
   ExpectMod(m_client.calls[1].mod, {true, false, false, false, false}, "left drag");
   ExpectMod(m_client.calls[4].mod, {false, true, false, false, false}, "right drag");
   EXPECT_EQ(m_client.calls[4].x, 25);
@@ -124,11 +127,16 @@ TEST_F(InputTest, KeysBecomeTheGuiCodesAtThePointer) {
     ViewSpecialKey special;
     int code;
   } kCases[] = {
-      {"", kViewSpecialSpace, kViewKeySpace}, {"", kViewSpecialUp, kViewKeyUp},
-      {"", kViewSpecialDown, kViewKeyDown},   {"", kViewSpecialLeft, kViewKeyLeft},
-      {"", kViewSpecialRight, kViewKeyRight}, {"0", kViewSpecialNone, 5},
-      {"9", kViewSpecialNone, 14},            {"a", kViewSpecialNone, 15},
-      {"A", kViewSpecialNone, 15},            {"z", kViewSpecialNone, 40},
+      {"", kViewSpecialSpace, kViewKeySpace},
+      {"", kViewSpecialUp, kViewKeyUp},
+      {"", kViewSpecialDown, kViewKeyDown},
+      {"", kViewSpecialLeft, kViewKeyLeft},
+      {"", kViewSpecialRight, kViewKeyRight},
+      {"0", kViewSpecialNone, 5},
+      {"9", kViewSpecialNone, 14},
+      {"a", kViewSpecialNone, 15},
+      {"A", kViewSpecialNone, 15},
+      {"z", kViewSpecialNone, 40},
       {"Z", kViewSpecialNone, 40},
   };
   m_backend->Click(33, 44);
@@ -151,13 +159,13 @@ TEST_F(InputTest, KeysBecomeTheGuiCodesAtThePointer) {
 }
 
 TEST_F(InputTest, KeysTheGuiDoesNotTakeGoToTheHostWindow) {
-  m_backend->Type("-");              // one character the GUI has no code for
+  m_backend->Type("-");  // one character the GUI has no code for
   m_backend->Key(kViewSpecialReturn);
   m_client.keysUsed = false;
   Run();
   EXPECT_TRUE(m_client.calls.empty());
   EXPECT_EQ(m_backend->ForwardedKeys().size(), 2u);
-  m_backend->Type("q");  // a code the GUI refuses
+  m_backend->Type("q");         // a code the GUI refuses
   m_backend->TypeAtOnce("ab");  // several characters at once: dropped entirely
   Run();
   ASSERT_EQ(m_client.Names(), (std::vector<std::string>{"key"}));

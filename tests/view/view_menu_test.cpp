@@ -179,9 +179,7 @@ TEST_F(PopupInViewTest, AMenuOpensFiveBelowItsAnchorAndReturnsTheChoice) {
   int index = -1;
   bool answered = false;
   // The press on a control opens the menu; the user drags to an entry.
-  m_client.onMouseDown = [&](int, int) {
-    answered = m_view->PopupMenu(*menu, 20, 35 + 5, &chosen, &index);
-  };
+  m_client.onMouseDown = [&](int, int) { answered = m_view->PopupMenu(*menu, 20, 35 + 5, &chosen, &index); };
   m_backend->onMenu = [&](HeadlessBackend& b) {
     if (b.MenuLevels() != 1 || b.Pending() > 0) return;
     const ViewRect r = m_view->MenuWalk()->ItemRect(0, 2);

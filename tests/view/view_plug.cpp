@@ -14,7 +14,8 @@ class ShadeControl : public IControl {
   bool Draw(IGraphics* graphics) override {
     const double v = GetValue();
     const IColor shade(255, static_cast<int>(m_colour.R * (0.3 + 0.7 * v)),
-                       static_cast<int>(m_colour.G * (0.3 + 0.7 * v)), static_cast<int>(m_colour.B * (0.3 + 0.7 * v)));
+                       static_cast<int>(m_colour.G * (0.3 + 0.7 * v)),
+                       static_cast<int>(m_colour.B * (0.3 + 0.7 * v)));
     IRECT r = GetRECT();
     return graphics->FillIRect(&shade, &r);
   }
@@ -35,7 +36,8 @@ class SwitchControl : public ShadeControl {
 
 class KnobControl : public ShadeControl {
  public:
-  KnobControl(IModuleBase* plug, IRECT rect, int param, IColor colour) : ShadeControl(plug, rect, param, colour) {
+  KnobControl(IModuleBase* plug, IRECT rect, int param, IColor colour)
+      : ShadeControl(plug, rect, param, colour) {
     SetPromptDisabled(false);
   }
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override {
@@ -52,7 +54,8 @@ class KnobControl : public ShadeControl {
 
 class MenuControl : public ShadeControl {
  public:
-  MenuControl(IModuleBase* plug, IRECT rect, int param, IColor colour) : ShadeControl(plug, rect, param, colour) {
+  MenuControl(IModuleBase* plug, IRECT rect, int param, IColor colour)
+      : ShadeControl(plug, rect, param, colour) {
     SetPromptDisabled(false);
   }
   void OnMouseDown(int x, int y, IMouseMod* mod) override {
@@ -77,8 +80,8 @@ class NoteControl : public ShadeControl {
 }  // namespace
 
 ViewTestPlug::ViewTestPlug(IModuleInstanceInfo info)
-    : IModuleAU(info, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000, kViewPlugSubtype,
-                kViewPlugManufacturer, 0, true, false, false, 0) {
+    : IModuleAU(info, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000,
+                kViewPlugSubtype, kViewPlugManufacturer, 0, true, false, false, 0) {
   initialize(info, kNumViewParams, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000,
              kViewPlugSubtype, kViewPlugManufacturer, 0, true, false, false, 0);
   GetParam(kViewCutoff)->InitDouble("Cutoff", 50.0, 0.0, 100.0, 0.1, "Hz");
@@ -94,10 +97,12 @@ ViewTestPlug::ViewTestPlug(IModuleInstanceInfo info)
   gui->SetBundleID(kViewPlugBundleID);
   const IColor panel(255, 40, 44, 52);
   gui->AttachPanelBackground(&panel);
-  gui->AttachControl(new SwitchControl(this, ViewPlugControls::Switch(), kViewSync, IColor(255, 250, 180, 40)));
+  gui->AttachControl(
+      new SwitchControl(this, ViewPlugControls::Switch(), kViewSync, IColor(255, 250, 180, 40)));
   gui->AttachControl(new KnobControl(this, ViewPlugControls::Knob(), kViewCutoff, IColor(255, 60, 200, 255)));
   gui->AttachControl(new MenuControl(this, ViewPlugControls::Menu(), kViewWave, IColor(255, 200, 90, 220)));
-  gui->AttachControl(new KnobControl(this, ViewPlugControls::Voices(), kViewVoices, IColor(255, 90, 230, 120)));
+  gui->AttachControl(
+      new KnobControl(this, ViewPlugControls::Voices(), kViewVoices, IColor(255, 90, 230, 120)));
   m_note = new NoteControl(this, ViewPlugControls::Note(), -1, IColor(255, 230, 230, 230));
   gui->AttachControl(m_note);
   AttachGraphics(gui);
@@ -125,8 +130,9 @@ extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_ViewEnt
 }
 
 // The view factory's call, found by the host under the factory class's name.
-extern "C" __attribute__((visibility("default"))) void* VivivI_View_uiViewForAudioUnit(AudioUnit unit, float width,
-                                                                                      float height) {
+extern "C" __attribute__((visibility("default"))) void* VivivI_View_uiViewForAudioUnit(AudioUnit unit,
+                                                                                       float width,
+                                                                                       float height) {
   VivivI_View factory;
   return factory.uiViewForAudioUnit(unit, width, height);
 }

@@ -12,7 +12,8 @@ bool FrameEqualsBitmap(HeadlessBackend* backend, PIX_MemBitmap& bitmap) {
     for (int x = 0; x < backend->FrameWidth(); ++x)
       if (backend->FramePixel(x, y) != bitmap.getBits()[y * bitmap.getRowSpan() + x]) {
         ADD_FAILURE() << "first difference at " << x << ", " << y << ": window " << std::hex
-                      << backend->FramePixel(x, y) << ", bitmap " << bitmap.getBits()[y * bitmap.getRowSpan() + x];
+                      << backend->FramePixel(x, y) << ", bitmap "
+                      << bitmap.getBits()[y * bitmap.getRowSpan() + x];
         return false;
       }
   return true;

@@ -27,13 +27,26 @@ std::string TypeInto(const ViewTextEntrySpec& spec, const std::string& keys,
   for (size_t i = 0; i < keys.size();) {
     ViewSpecialKey special = kViewSpecialNone;
     switch (keys[i]) {
-      case '\b': special = kViewSpecialBackspace; break;
-      case '<': special = kViewSpecialLeft; break;
-      case '>': special = kViewSpecialRight; break;
-      case '^': special = kViewSpecialHome; break;
-      case '$': special = kViewSpecialEnd; break;
-      case '~': special = kViewSpecialDelete; break;
-      default: break;
+      case '\b':
+        special = kViewSpecialBackspace;
+        break;
+      case '<':
+        special = kViewSpecialLeft;
+        break;
+      case '>':
+        special = kViewSpecialRight;
+        break;
+      case '^':
+        special = kViewSpecialHome;
+        break;
+      case '$':
+        special = kViewSpecialEnd;
+        break;
+      case '~':
+        special = kViewSpecialDelete;
+        break;
+      default:
+        break;
     }
     const int n = special ? 1 : ViewUtf8Length(static_cast<unsigned char>(keys[i]));
     const std::string one = keys.substr(i, static_cast<size_t>(n));
@@ -67,7 +80,10 @@ TEST(TextEntryTest, FiltersAndLimitsDecideWhatIsTyped) {
       {"the limit counts characters", "", nullptr, 2, false, "\xC3\xA9\xC3\xA9x", "\xC3\xA9\xC3\xA9"},
       {"or bytes", "", nullptr, 3, true, "\xC3\xA9\xC3\xA9x", "\xC3\xA9x"},
       {"Backspace removes a whole character", "", nullptr, 0, false, "a\xE2\x82\xAC\b", "a"},
-      {"control characters are no text", "", nullptr, 0, false, "a\x01" "b", "ab"},
+      {"control characters are no text", "", nullptr, 0, false,
+       "a\x01"
+       "b",
+       "ab"},
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(TypeInto(Spec(c.initial, c.allowed, c.maxLength, c.bytes), c.keys), c.want) << c.why;
@@ -77,8 +93,9 @@ TEST(TextEntryTest, FiltersAndLimitsDecideWhatIsTyped) {
 TEST(TextEntryTest, RefusedKeysAreSwallowedAndEndingKeysCommit) {
   std::vector<ViewTextEntry::KeyResult> results;
   TypeInto(Spec("", kDigits, 2), "1a23", &results);
-  EXPECT_EQ(results, (std::vector<ViewTextEntry::KeyResult>{ViewTextEntry::kEdited, ViewTextEntry::kRefused,
-                                                              ViewTextEntry::kEdited, ViewTextEntry::kRefused}));
+  EXPECT_EQ(results,
+            (std::vector<ViewTextEntry::KeyResult>{ViewTextEntry::kEdited, ViewTextEntry::kRefused,
+                                                   ViewTextEntry::kEdited, ViewTextEntry::kRefused}));
   for (ViewSpecialKey key : {kViewSpecialReturn, kViewSpecialEnter, kViewSpecialTab}) {
     ViewTextEntry entry(Spec("5", kDigits, 2));
     EXPECT_EQ(entry.Key(key, nullptr), ViewTextEntry::kCommit) << key;

@@ -6,11 +6,13 @@
 #include "platform/view/XlibBackend.h"
 #include "tests/view/view_fixture.h"
 
+// clang-format off
 // After every other header: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #undef ConnectionNumber
+// clang-format on
 
 namespace {
 
