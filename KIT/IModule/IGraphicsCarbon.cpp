@@ -85,22 +85,22 @@ void IGraphicsCarbon::EndUserInput(bool commit) {
 void IGraphicsCarbon::CreateTextEntry(IControl* control, IText* text, IRECT* r, const char* str,
                                       IParam* param) {
   if (!mView || !control || !r || mView->TextEntry()) return;
-  ViewTextEntrySpec spec;
-  spec.rect = ViewRect(r->L, r->T, r->R, r->B);
-  spec.text = str ? str : "";
+  ViewTextEntryRequest request;
+  request.rect = ViewRect(r->L, r->T, r->R, r->B);
+  request.text = str ? str : "";
   if (text) {
-    spec.font = text->mFont;
-    spec.fontSize = text->mSize;
-    spec.bold = text->mStyle == IText::kStyleBold;
-    spec.align = text->mAlign == 0 ? 0 : text->mAlign == 2 ? 2 : 1;
+    request.font = text->mFont;
+    request.fontSize = text->mSize;
+    request.bold = text->mStyle == IText::kStyleBold;
+    request.align = text->mAlign == 0 ? 0 : text->mAlign == 2 ? 2 : 1;
   }
   if (const char* allowed = param ? CharactersForType(param->Type()) : nullptr) {
-    spec.filtered = true;
-    spec.allowed = allowed;
+    request.filtered = true;
+    request.allowed = allowed;
   }
-  spec.maxLength = control->GetTextEntryLength();
-  spec.lengthInBytes = true;
-  OpenField(mView, spec, control, param);
+  request.maxLength = control->GetTextEntryLength();
+  request.lengthInBytes = true;
+  OpenField(mView, request, control, param);
 }
 
 const char* IGraphicsCarbon::CharactersForType(int type) {

@@ -112,10 +112,10 @@ bool IGraphicsViewBinding::GetDrawBitmap(const uint32_t** pixels, int* rowSpan, 
   return true;
 }
 
-void IGraphicsViewBinding::OpenField(View* view, const ViewTextEntrySpec& spec, IControl* control,
+void IGraphicsViewBinding::OpenField(View* view, const ViewTextEntryRequest& request, IControl* control,
                                      IParam* param) {
   if (!control || view->TextEntry()) return;
-  if (!view->OpenTextEntry(spec)) return;
+  if (!view->OpenTextEntry(request)) return;
   mEdControl = control;
   mEdParam = param;
 }
@@ -168,20 +168,20 @@ IPopupMenu* IGraphicsCocoa_vVivivI_au::createIPopupMenu(IPopupMenu* menu, const 
 void IGraphicsCocoa_vVivivI_au::createTextEntry(IControl* control, IParam* param, IText* text,
                                                 const char* str, const IRECT& r) {
   if (!control || TextEntry() || !text) return;
-  ViewTextEntrySpec spec;
-  spec.rect = ViewRect(r.L, r.T, r.R + 1, r.B + 1);
-  spec.text = str ? str : "";
-  spec.font = "Monaco";
-  spec.fontSize = static_cast<int>(text->mSize * 0.9);
-  if (text->mAlign >= 0 && text->mAlign <= 2) spec.align = text->mAlign;
+  ViewTextEntryRequest request;
+  request.rect = ViewRect(r.L, r.T, r.R + 1, r.B + 1);
+  request.text = str ? str : "";
+  request.font = "Monaco";
+  request.fontSize = static_cast<int>(text->mSize * 0.9);
+  if (text->mAlign >= 0 && text->mAlign <= 2) request.align = text->mAlign;
   if (param) {
-    spec.filtered = true;
-    spec.allowed = CharactersForType(param->Type());
-    spec.maxLength = control->GetTextEntryLength();
+    request.filtered = true;
+    request.allowed = CharactersForType(param->Type());
+    request.maxLength = control->GetTextEntryLength();
   }
-  spec.foreground = text->mTextEntryFGColor.ToPixel();
-  spec.background = text->mTextEntryBGColor.ToPixel();
-  OpenField(this, spec, control, param);
+  request.foreground = text->mTextEntryFGColor.ToPixel();
+  request.background = text->mTextEntryBGColor.ToPixel();
+  OpenField(this, request, control, param);
 }
 
 void IGraphicsCocoa_vVivivI_au::endUserInput() { EndTextEntry(false); }

@@ -53,9 +53,9 @@ class IGraphicsViewBinding : public ViewClient {
  protected:
   explicit IGraphicsViewBinding(IGraphicsMac* graphics) : mGraphics(graphics) {}
 
-  // Opens a text field of spec on view for the control and parameter;
+  // Opens a text field of request on view for the control and parameter;
   // nothing without a control or while one is open.
-  void OpenField(View* view, const ViewTextEntrySpec& spec, IControl* control, IParam* param);
+  void OpenField(View* view, const ViewTextEntryRequest& request, IControl* control, IParam* param);
 
   IGraphicsMac* mGraphics;  // null once detached
   IControl* mEdControl = nullptr;

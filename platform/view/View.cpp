@@ -207,7 +207,7 @@ void View::HandleButtonPress(const ViewEvent& event) {
       return;
     }
     // The wheel over the field acts as over the view.
-    x += m_entry->Spec().rect.L, y += m_entry->Spec().rect.T;
+    x += m_entry->Request().rect.L, y += m_entry->Request().rect.T;
   }
   m_backend->TakeFocus(event.time);
   if (event.button == 4 || event.button == 5) {
@@ -368,12 +368,12 @@ bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen
 
 // ---- Text entry -------------------------------------------------------------------------
 
-bool View::OpenTextEntry(const ViewTextEntrySpec& spec) {
+bool View::OpenTextEntry(const ViewTextEntryRequest& request) {
   if (m_entry || !m_opened) return false;
-  m_entry.reset(new ViewTextEntry(spec));
-  m_entryFont.reset(new ViewFont(spec.font.c_str(), spec.fontSize, spec.bold));
+  m_entry.reset(new ViewTextEntry(request));
+  m_entryFont.reset(new ViewFont(request.font.c_str(), request.fontSize, request.bold));
   if (!m_fieldBitmap) m_fieldBitmap.reset(new PIX_SysBitmap(0, 0));
-  m_backend->ShowField(spec.rect);
+  m_backend->ShowField(request.rect);
   m_backend->TakeFocus(0);
   PaintField();
   return true;

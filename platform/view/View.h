@@ -114,7 +114,7 @@ class View : public ViewPane {
   const ViewMenuWalk* MenuWalk() const { return m_walk; }
 
   // Opens the text field; false while one is open.
-  bool OpenTextEntry(const ViewTextEntrySpec& spec);
+  bool OpenTextEntry(const ViewTextEntryRequest& request);
   // Closes the field; with commit its text goes to the client. Nothing
   // when no field is open.
   void EndTextEntry(bool commit);

@@ -15,13 +15,13 @@ const PIX_pixel kSelection = PIX_MakePixel(168, 200, 245, 255);
 
 }  // namespace
 
-ViewTextEntry::ViewTextEntry(const ViewTextEntrySpec& spec) : m_spec(spec), m_text(spec.text) {
+ViewTextEntry::ViewTextEntry(const ViewTextEntryRequest& request) : m_request(request), m_text(request.text) {
   m_anchor = 0;
   m_caret = static_cast<int>(m_text.size());
 }
 
 int ViewTextEntry::Length(const std::string& text) const {
-  return m_spec.lengthInBytes ? static_cast<int>(text.size())
+  return m_request.lengthInBytes ? static_cast<int>(text.size())
                               : ViewUtf8Count(text.c_str(), static_cast<int>(text.size()));
 }
 
@@ -52,7 +52,7 @@ ViewTextEntry::KeyResult ViewTextEntry::Insert(const char* typed) {
     if (static_cast<int>(strnlen(p, static_cast<size_t>(n))) < n) return kRefused;  // cut character
     // Control characters are no text.
     if (n == 1 && (static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f)) return kIgnored;
-    if (m_spec.filtered && (n != 1 || m_spec.allowed.find(*p) == std::string::npos)) return kRefused;
+    if (m_request.filtered && (n != 1 || m_request.allowed.find(*p) == std::string::npos)) return kRefused;
     add.append(p, static_cast<size_t>(n));
     p += n;
   }
@@ -60,7 +60,7 @@ ViewTextEntry::KeyResult ViewTextEntry::Insert(const char* typed) {
   std::string result = m_text;
   result.replace(static_cast<size_t>(SelectionStart()),
                  static_cast<size_t>(SelectionEnd() - SelectionStart()), add);
-  if (m_spec.maxLength > 0 && Length(result) > m_spec.maxLength) return kRefused;
+  if (m_request.maxLength > 0 && Length(result) > m_request.maxLength) return kRefused;
   Replace(SelectionStart(), SelectionEnd(), add);
   return kEdited;
 }
@@ -118,8 +118,8 @@ int ViewTextEntry::TextLeft(const ViewFont& font, int fieldWidth) {
   const int room = fieldWidth - 2 * kMargin;
   if (width <= room) {
     m_scroll = 0;
-    if (m_spec.align == 1) return kMargin + (room - width) / 2;
-    if (m_spec.align == 2) return kMargin + room - width;
+    if (m_request.align == 1) return kMargin + (room - width) / 2;
+    if (m_request.align == 2) return kMargin + room - width;
     return kMargin;
   }
   // Longer than the field: scrolled just far enough to show the caret.
@@ -132,7 +132,7 @@ int ViewTextEntry::TextLeft(const ViewFont& font, int fieldWidth) {
 }
 
 void ViewTextEntry::ClickAt(int x, const ViewFont& font) {
-  const int left = TextLeft(font, m_spec.rect.W());
+  const int left = TextLeft(font, m_request.rect.W());
   int best = 0, bestDistance = -1;
   for (int offset = 0;; offset = NextBoundary(offset)) {
     int w = 0, h = 0;
@@ -145,9 +145,9 @@ void ViewTextEntry::ClickAt(int x, const ViewFont& font) {
 }
 
 void ViewTextEntry::Paint(PIX_IBitmap* bm, const ViewFont& font) {
-  const int w = m_spec.rect.W(), h = m_spec.rect.H();
+  const int w = m_request.rect.W(), h = m_request.rect.H();
   bm->resize(w, h);
-  PIX_FillRect(bm, 0, 0, w, h, m_spec.background, 1.0f, PIX_BLIT_COPY);
+  PIX_FillRect(bm, 0, 0, w, h, m_request.background, 1.0f, PIX_BLIT_COPY);
   const int left = TextLeft(font, w);
   const int top = (h - font.LineHeight()) / 2;
   int start = 0, end = 0, caret = 0, unused = 0;
@@ -156,7 +156,7 @@ void ViewTextEntry::Paint(PIX_IBitmap* bm, const ViewFont& font) {
   font.Measure(m_text.c_str(), m_caret, &caret, &unused);
   if (end > start) PIX_FillRect(bm, left + start, 1, end - start, h - 2, kSelection, 1.0f, PIX_BLIT_COPY);
   const RECT clip{0, 0, w, h};
-  font.Draw(bm, m_text.c_str(), static_cast<int>(m_text.size()), left, top, clip, m_spec.foreground);
+  font.Draw(bm, m_text.c_str(), static_cast<int>(m_text.size()), left, top, clip, m_request.foreground);
   if (end == start)
-    PIX_FillRect(bm, left + caret, 2, 1, std::max(1, h - 4), m_spec.foreground, 1.0f, PIX_BLIT_COPY);
+    PIX_FillRect(bm, left + caret, 2, 1, std::max(1, h - 4), m_request.foreground, 1.0f, PIX_BLIT_COPY);
 }

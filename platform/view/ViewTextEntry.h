@@ -14,7 +14,7 @@
 
 class ViewFont;
 
-struct ViewTextEntrySpec {
+struct ViewTextEntryRequest {
   ViewRect rect;     // in the main window
   std::string text;  // the text it opens with, UTF-8
   // With filtered set, only the characters of allowed may be typed; an
@@ -43,14 +43,14 @@ class ViewTextEntry {
     kIgnored,  // a key the field has no use for
   };
 
-  explicit ViewTextEntry(const ViewTextEntrySpec& spec);
+  explicit ViewTextEntry(const ViewTextEntryRequest& request);
 
   // One key: a special key, or text (UTF-8, one or more characters).
   KeyResult Key(ViewSpecialKey special, const char* text);
   // Puts the caret at the character boundary nearest to x (field pixels).
   void ClickAt(int x, const ViewFont& font);
 
-  const ViewTextEntrySpec& Spec() const { return m_spec; }
+  const ViewTextEntryRequest& Request() const { return m_request; }
   const std::string& Text() const { return m_text; }
   int Caret() const { return m_caret; }
   int SelectionStart() const { return m_anchor < m_caret ? m_anchor : m_caret; }
@@ -68,7 +68,7 @@ class ViewTextEntry {
   // Left edge of the text inside the field, keeping the caret visible.
   int TextLeft(const ViewFont& font, int fieldWidth);
 
-  ViewTextEntrySpec m_spec;
+  ViewTextEntryRequest m_request;
   std::string m_text;
   int m_caret = 0;
   int m_anchor = 0;

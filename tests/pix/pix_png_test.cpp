@@ -18,7 +18,7 @@ namespace {
 
 typedef std::vector<uint8_t> Bytes;
 
-struct PngSpec {
+struct PngImage {
   const char* why;
   int width, height, colorType, depth;
   bool interlaced;
@@ -35,7 +35,7 @@ void AppendBytes(png_structp png, png_bytep data, size_t length) {
   out->insert(out->end(), data, data + length);
 }
 
-int RowBytes(const PngSpec& s) {
+int RowBytes(const PngImage& s) {
   const int channels = s.colorType == PNG_COLOR_TYPE_RGB          ? 3
                        : s.colorType == PNG_COLOR_TYPE_RGBA       ? 4
                        : s.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
@@ -43,8 +43,8 @@ int RowBytes(const PngSpec& s) {
   return (s.width * channels * s.depth + 7) / 8;
 }
 
-// Writes the spec as a PNG file image into *out; false on a writer error.
-bool WritePng(const PngSpec& s, Bytes* out) {
+// Writes the described image as a PNG file into *out; false on a writer error.
+bool WritePng(const PngImage& s, Bytes* out) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   std::vector<png_bytep> rows(static_cast<size_t>(s.height));
@@ -73,7 +73,7 @@ bool WritePng(const PngSpec& s, Bytes* out) {
   return true;
 }
 
-Bytes Png(const PngSpec& s) {
+Bytes Png(const PngImage& s) {
   Bytes out;
   EXPECT_TRUE(WritePng(s, &out)) << s.why;
   return out;
@@ -92,8 +92,8 @@ PIX_pixel Grey(int v) { return Argb(255, v, v, v); }
 
 const std::vector<png_color> kPalette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}, {100, 110, 120}};
 
-std::vector<PngSpec> FormatCases() {
-  std::vector<PngSpec> cases = {
+std::vector<PngImage> FormatCases() {
+  std::vector<PngImage> cases = {
       {"grey 8-bit",
        2,
        2,
@@ -300,7 +300,7 @@ std::vector<PngSpec> FormatCases() {
        {Argb(0, 1, 2, 3), Argb(255, 1, 2, 4)}},
   };
   // Interlaced images, large enough for all seven passes.
-  PngSpec rgba = {"interlaced RGBA", 9, 7, PNG_COLOR_TYPE_RGBA, 8, true, {}, {}, {}, false, {}, {}};
+  PngImage rgba = {"interlaced RGBA", 9, 7, PNG_COLOR_TYPE_RGBA, 8, true, {}, {}, {}, false, {}, {}};
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 9; ++x) {
       const int r = x * 20, g = y * 30, b = x + y, a = 200 - x;
@@ -309,7 +309,7 @@ std::vector<PngSpec> FormatCases() {
       rgba.expected.push_back(Argb(a, r, g, b));
     }
   cases.push_back(rgba);
-  PngSpec checker = {"interlaced grey 1-bit", 9, 9, PNG_COLOR_TYPE_GRAY, 1, true, {}, {}, {}, false, {}, {}};
+  PngImage checker = {"interlaced grey 1-bit", 9, 9, PNG_COLOR_TYPE_GRAY, 1, true, {}, {}, {}, false, {}, {}};
   for (int y = 0; y < 9; ++y) {
     uint8_t packed[2] = {0, 0};
     for (int x = 0; x < 9; ++x) {
@@ -320,7 +320,7 @@ std::vector<PngSpec> FormatCases() {
     checker.samples.insert(checker.samples.end(), packed, packed + 2);
   }
   cases.push_back(checker);
-  PngSpec palette = {
+  PngImage palette = {
       "interlaced palette", 8, 8, PNG_COLOR_TYPE_PALETTE, 8, true, {}, kPalette, {7}, false, {}, {}};
   for (int i = 0; i < 64; ++i) {
     palette.samples.push_back(static_cast<uint8_t>(i % 4));
@@ -331,7 +331,7 @@ std::vector<PngSpec> FormatCases() {
   return cases;
 }
 
-void ExpectPixels(PIX_IBitmap* bm, const PngSpec& s) {
+void ExpectPixels(PIX_IBitmap* bm, const PngImage& s) {
   ASSERT_NE(bm, nullptr) << s.why;
   ASSERT_EQ(bm->getWidth(), s.width) << s.why;
   ASSERT_EQ(bm->getHeight(), s.height) << s.why;
@@ -342,7 +342,7 @@ void ExpectPixels(PIX_IBitmap* bm, const PngSpec& s) {
 }
 
 TEST(LoadPNG, EveryFormatGivesTheRightPixelWords) {
-  for (const PngSpec& s : FormatCases()) {
+  for (const PngImage& s : FormatCases()) {
     const Bytes png = Png(s);
     PIX_IBitmap* bm = PIX_LoadPNGFromMemory(png.data(), static_cast<int>(png.size()), nullptr);
     ExpectPixels(bm, s);
@@ -352,7 +352,7 @@ TEST(LoadPNG, EveryFormatGivesTheRightPixelWords) {
 }
 
 TEST(LoadPNG, IntoAGivenBitmapFlippedOrNot) {
-  const PngSpec s = FormatCases().back();
+  const PngImage s = FormatCases().back();
   const Bytes png = Png(s);
   PIX_MemBitmap plain(1, 1, 4);
   EXPECT_EQ(PIX_LoadPNGFromMemory(png.data(), static_cast<int>(png.size()), &plain), &plain);
@@ -515,7 +515,7 @@ class PngFiles : public ::testing::Test {
 };
 
 TEST_F(PngFiles, LoadsFromAFileAndChecksTheExtension) {
-  const PngSpec s = FormatCases()[7];  // RGB
+  const PngImage s = FormatCases()[7];  // RGB
   const Bytes png = Png(s);
   const std::string upper = Write("image.PNG", png), backup = Write("image.png.bak", png);
   const std::string inDirectory = Write("dir.png/file", png);

@@ -227,12 +227,12 @@ TEST_F(RoadsTest, TheFactoryRoadsFieldCoversTheBoxesLastRowAndColumnInMonaco) {
   m_backend->Click(CX(k), CY(k), 3);
   Run();
   ASSERT_NE(m_view->TextEntry(), nullptr);
-  const ViewTextEntrySpec& spec = m_view->TextEntry()->Spec();
-  EXPECT_EQ(spec.rect.W(), 31);
-  EXPECT_EQ(spec.rect.H(), 17);
-  EXPECT_EQ(spec.font, "Monaco");
-  EXPECT_EQ(spec.fontSize, 10);  // 0.9 x 12, truncated
-  EXPECT_FALSE(spec.lengthInBytes);
+  const ViewTextEntryRequest& request = m_view->TextEntry()->Request();
+  EXPECT_EQ(request.rect.W(), 31);
+  EXPECT_EQ(request.rect.H(), 17);
+  EXPECT_EQ(request.font, "Monaco");
+  EXPECT_EQ(request.fontSize, 10);  // 0.9 x 12, truncated
+  EXPECT_FALSE(request.lengthInBytes);
 }
 
 TEST_F(RoadsTest, TheHostWindowRoadsFieldIsTheBoxInTheStylesFace) {
@@ -241,13 +241,13 @@ TEST_F(RoadsTest, TheHostWindowRoadsFieldIsTheBoxInTheStylesFace) {
   m_backend->Click(CX(k), CY(k), 3);
   Run();
   ASSERT_NE(m_view->TextEntry(), nullptr);
-  const ViewTextEntrySpec& spec = m_view->TextEntry()->Spec();
-  EXPECT_EQ(spec.rect.W(), 30);
-  EXPECT_EQ(spec.rect.H(), 16);
-  EXPECT_EQ(spec.font, "Consolas");
-  EXPECT_EQ(spec.fontSize, 12);
-  EXPECT_TRUE(spec.lengthInBytes);
-  EXPECT_EQ(spec.maxLength, 16);
+  const ViewTextEntryRequest& request = m_view->TextEntry()->Request();
+  EXPECT_EQ(request.rect.W(), 30);
+  EXPECT_EQ(request.rect.H(), 16);
+  EXPECT_EQ(request.font, "Consolas");
+  EXPECT_EQ(request.fontSize, 12);
+  EXPECT_TRUE(request.lengthInBytes);
+  EXPECT_EQ(request.maxLength, 16);
 }
 
 TEST_F(RoadsTest, CharacterSetsOfTheTwoRoads) {

@@ -5,25 +5,25 @@
 
 namespace {
 
-ViewTextEntrySpec Spec(const char* text, const char* allowed, int maxLength, bool bytes = false) {
-  ViewTextEntrySpec spec;
-  spec.rect = ViewRect(10, 10, 90, 30);
-  spec.text = text;
-  spec.filtered = allowed != nullptr;
-  spec.allowed = allowed ? allowed : "";
-  spec.maxLength = maxLength;
-  spec.lengthInBytes = bytes;
-  return spec;
+ViewTextEntryRequest Request(const char* text, const char* allowed, int maxLength, bool bytes = false) {
+  ViewTextEntryRequest request;
+  request.rect = ViewRect(10, 10, 90, 30);
+  request.text = text;
+  request.filtered = allowed != nullptr;
+  request.allowed = allowed ? allowed : "";
+  request.maxLength = maxLength;
+  request.lengthInBytes = bytes;
+  return request;
 }
 
 const char kDigits[] = "0123456789-+";
 const char kDecimal[] = "0123456789.-+";
 
 // Types each key of keys (one character each; "\b" Backspace, "<" Left,
-// ">" Right, "^" Home, "$" End, "~" Delete) into an entry opened on spec.
-std::string TypeInto(const ViewTextEntrySpec& spec, const std::string& keys,
+// ">" Right, "^" Home, "$" End, "~" Delete) into an entry opened on request.
+std::string TypeInto(const ViewTextEntryRequest& request, const std::string& keys,
                      std::vector<ViewTextEntry::KeyResult>* results = nullptr) {
-  ViewTextEntry entry(spec);
+  ViewTextEntry entry(request);
   for (size_t i = 0; i < keys.size();) {
     ViewSpecialKey special = kViewSpecialNone;
     switch (keys[i]) {
@@ -86,29 +86,29 @@ TEST(TextEntryTest, FiltersAndLimitsDecideWhatIsTyped) {
        "ab"},
   };
   for (const auto& c : kCases) {
-    EXPECT_EQ(TypeInto(Spec(c.initial, c.allowed, c.maxLength, c.bytes), c.keys), c.want) << c.why;
+    EXPECT_EQ(TypeInto(Request(c.initial, c.allowed, c.maxLength, c.bytes), c.keys), c.want) << c.why;
   }
 }
 
 TEST(TextEntryTest, RefusedKeysAreSwallowedAndEndingKeysCommit) {
   std::vector<ViewTextEntry::KeyResult> results;
-  TypeInto(Spec("", kDigits, 2), "1a23", &results);
+  TypeInto(Request("", kDigits, 2), "1a23", &results);
   EXPECT_EQ(results,
             (std::vector<ViewTextEntry::KeyResult>{ViewTextEntry::kEdited, ViewTextEntry::kRefused,
                                                    ViewTextEntry::kEdited, ViewTextEntry::kRefused}));
   for (ViewSpecialKey key : {kViewSpecialReturn, kViewSpecialEnter, kViewSpecialTab}) {
-    ViewTextEntry entry(Spec("5", kDigits, 2));
+    ViewTextEntry entry(Request("5", kDigits, 2));
     EXPECT_EQ(entry.Key(key, nullptr), ViewTextEntry::kCommit) << key;
     EXPECT_EQ(entry.Text(), "5");
   }
-  ViewTextEntry entry(Spec("5", kDigits, 2));
+  ViewTextEntry entry(Request("5", kDigits, 2));
   EXPECT_EQ(entry.Key(kViewSpecialEscape, nullptr), ViewTextEntry::kIgnored);
 }
 
 TEST(TextEntryTest, AClickPutsTheCaretAtTheNearestBoundary) {
   ViewFont font("DejaVu Sans Mono", 12);
-  ViewTextEntrySpec spec = Spec("abcd", nullptr, 0);
-  ViewTextEntry entry(spec);
+  ViewTextEntryRequest request = Request("abcd", nullptr, 0);
+  ViewTextEntry entry(request);
   int w1 = 0, w2 = 0, h = 0;
   font.Measure("a", 1, &w1, &h);
   font.Measure("ab", 2, &w2, &h);
@@ -121,14 +121,14 @@ TEST(TextEntryTest, AClickPutsTheCaretAtTheNearestBoundary) {
 
 TEST(TextEntryTest, TheFieldIsPaintedInItsColours) {
   ViewFont font("DejaVu Sans Mono", 12);
-  ViewTextEntrySpec spec = Spec("", nullptr, 0);
-  spec.background = PIX_MakePixel(10, 20, 30, 255);
-  ViewTextEntry entry(spec);
+  ViewTextEntryRequest request = Request("", nullptr, 0);
+  request.background = PIX_MakePixel(10, 20, 30, 255);
+  ViewTextEntry entry(request);
   PIX_MemBitmap bm(0, 0, 0);
   entry.Paint(&bm, font);
   ASSERT_EQ(bm.getWidth(), 80);
   ASSERT_EQ(bm.getHeight(), 20);
-  EXPECT_EQ(bm.getBits()[bm.getRowSpan() * 10 + 40], spec.background);
+  EXPECT_EQ(bm.getBits()[bm.getRowSpan() * 10 + 40], request.background);
 }
 
 // ---- Entries in a view -------------------------------------------------------------
@@ -136,9 +136,9 @@ TEST(TextEntryTest, TheFieldIsPaintedInItsColours) {
 class EntryInViewTest : public ViewFixture {
  protected:
   void Open(const char* text = "12") {
-    ASSERT_TRUE(m_view->OpenTextEntry(Spec(text, kDigits, 16)));
+    ASSERT_TRUE(m_view->OpenTextEntry(Request(text, kDigits, 16)));
     EXPECT_TRUE(m_backend->FieldShown());
-    EXPECT_FALSE(m_view->OpenTextEntry(Spec("", kDigits, 16)));  // one at a time
+    EXPECT_FALSE(m_view->OpenTextEntry(Request("", kDigits, 16)));  // one at a time
   }
   std::vector<std::string> Commits() const {
     std::vector<std::string> out;

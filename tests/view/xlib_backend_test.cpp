@@ -121,13 +121,13 @@ TEST_F(XlibViewTest, ClicksAndKeysSentThroughTheServerReachTheClient) {
 }
 
 TEST_F(XlibViewTest, TheTextFieldTakesKeysAndReturnCommits) {
-  ViewTextEntrySpec spec;
-  spec.rect = ViewRect(10, 10, 80, 28);
-  spec.text = "1";
-  spec.filtered = true;
-  spec.allowed = "0123456789";
-  spec.maxLength = 4;
-  ASSERT_TRUE(m_view->OpenTextEntry(spec));
+  ViewTextEntryRequest request;
+  request.rect = ViewRect(10, 10, 80, 28);
+  request.text = "1";
+  request.filtered = true;
+  request.allowed = "0123456789";
+  request.maxLength = 4;
+  ASSERT_TRUE(m_view->OpenTextEntry(request));
   SendKey(XK_4);
   SendKey(XK_x);
   SendKey(XK_2);
