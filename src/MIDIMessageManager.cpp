@@ -4,6 +4,7 @@
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
+#include "KIT/mutex.h"
 #include "src/MIDIMessageSender.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/VivivI.h"
@@ -44,12 +45,17 @@ void MIDIMessageManager::setParameterFromPlug(int index, double value) {
     graphics->SetParameterFromPlug(index, value, false);
     return;
   }
-  if (IParam* param = plug->GetParam(index)) param->SetNormalized(param->GetNormalized(value));
+  if (IParam* param = plug->GetParam(index)) {
+    KIT_MutexLock lock(plug->GetMutex());
+    param->SetNormalized(param->GetNormalized(value));
+  }
 }
 
 void MIDIMessageManager::writeParameterValue(int index, double value) {
   IParam* param = plug->GetParam(index);
   if (!param) return;
+  // The request jobs read parameters on their own threads.
+  KIT_MutexLock lock(plug->GetMutex());
   param->Set(std::min(std::max(value, param->GetMin()), param->GetMax()));
 }
 

@@ -5,6 +5,7 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/IModule/IParam.h"
+#include "KIT/mutex.h"
 #include "src/MIDIMessageManager.h"
 #include "src/VivivI.h"
 
@@ -65,14 +66,20 @@ void MIDIMessageSender::sleep(int milliseconds) {
 
 // ==== Shared steps ===========================================================
 
+// Parameters are shared with the host's threads and the MIDI input: the
+// plug-in's lock guards each read and write, as for every change from a
+// thread other than the GUI's. The lock is never held across a wait.
 double MIDIMessageSender::parameter(int index) const {
   const IParam* param = plug->GetParam(index);
-  return param ? param->Value() : 0.0;
+  if (!param) return 0.0;
+  KIT_MutexLock lock(plug->GetMutex());
+  return param->Value();
 }
 
 void MIDIMessageSender::setParameter(int index, double value) {
   IParam* param = plug->GetParam(index);
   if (!param) return;
+  KIT_MutexLock lock(plug->GetMutex());
   param->Set(std::min(std::max(value, param->GetMin()), param->GetMax()));
 }
 

@@ -38,30 +38,35 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
   post(kJobStopClock);
   editor.joinAll();
 
+  received("stop", 1);
   const std::vector<SimRecord> records = received();
   std::vector<std::string> kinds;
-  std::vector<long long> ticks;
-  for (const SimRecord& record : records) {
-    if (record.kind != "start" && record.kind != "clock" && record.kind != "stop") continue;
-    kinds.push_back(record.kind);
-    if (record.kind == "clock") ticks.push_back(record.microseconds);
-  }
+  for (const SimRecord& record : records)
+    if (record.kind == "start" || record.kind == "clock" || record.kind == "stop") kinds.push_back(record.kind);
   ASSERT_GE(kinds.size(), 12u);
   EXPECT_EQ(kinds.front(), "start");
   EXPECT_EQ(kinds.back(), "stop");
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "start"), 1);
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "stop"), 1);
-  // 24 per quarter note: the average spacing of the ticks is the tempo's
-  // interval (the ticks lie on a fixed grid, so one late tick does not move
-  // the average).
-  ASSERT_GE(ticks.size(), 10u);
-  const double interval = static_cast<double>(ticks.back() - ticks.front()) / static_cast<double>(ticks.size() - 1);
-  EXPECT_NEAR(interval, MIDIMessageSender::clockIntervalFor(kTempo) / 1000.0, 1000.0);
+  // Every tick sent arrived.
+  const std::vector<std::chrono::steady_clock::time_point> sent = editor.clockTickTimes();
+  const size_t ticks = static_cast<size_t>(std::count(kinds.begin(), kinds.end(), "clock"));
+  EXPECT_EQ(ticks, sent.size());
+  // 24 per quarter note: the ticks leave on the tempo's grid. The transport
+  // may bunch them on arrival, so their spacing is taken where they leave;
+  // a stalled machine can only stretch it (the grid restarts after a stall
+  // instead of bursting), hence the wide upper bound.
   EXPECT_EQ(editor.sender().clockInterval, MIDIMessageSender::clockIntervalFor(kTempo));
+  ASSERT_GE(sent.size(), 10u);
+  const double spacing = std::chrono::duration<double, std::micro>(sent.back() - sent.front()).count() /
+                         static_cast<double>(sent.size() - 1);
+  const double ideal = MIDIMessageSender::clockIntervalFor(kTempo) / 1000.0;
+  EXPECT_GT(spacing, 0.9 * ideal);
+  EXPECT_LT(spacing, 2.0 * ideal);
 
   // Stopped means stopped: a later look finds no further tick.
   std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(received("clock").size(), ticks.size());
+  EXPECT_EQ(received("clock").size(), ticks);
 }
 
 TEST_F(ClockOverPorts, withoutClockOutputStartAndStopSendNothing) {

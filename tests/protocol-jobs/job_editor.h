@@ -7,6 +7,7 @@
 #include <Poco/Thread.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <vector>
 
@@ -37,6 +38,7 @@ public:
     {
       std::lock_guard<std::mutex> lock(rawMutex);
       raw.push_back(bytes);
+      rawTimes.push_back(std::chrono::steady_clock::now());
     }
     SendToExternalMIDIOut(bytes.data(), static_cast<int>(bytes.size()));
     return true;
@@ -58,6 +60,14 @@ public:
     std::lock_guard<std::mutex> lock(rawMutex);
     return raw;
   }
+  // When each raw send left, in order: the F8 sends of the clock.
+  std::vector<std::chrono::steady_clock::time_point> clockTickTimes() {
+    std::lock_guard<std::mutex> lock(rawMutex);
+    std::vector<std::chrono::steady_clock::time_point> times;
+    for (size_t i = 0; i < raw.size() && i < rawTimes.size(); ++i)
+      if (raw[i] == Bytes{0xF8}) times.push_back(rawTimes[i]);
+    return times;
+  }
 
   MIDIMessageSender& sender() { return *midiManager->sender; }
   SenderDouble& jobs() { return SenderDouble::of(this); }
@@ -70,4 +80,5 @@ public:
 private:
   std::mutex rawMutex;
   std::vector<Bytes> raw;
+  std::vector<std::chrono::steady_clock::time_point> rawTimes;  // of SendMidiSysex2 only
 };

@@ -132,7 +132,7 @@ TEST_P(SilentSynthesizer, waitsScansEveryIdOnceAndTimesOut) {
   EXPECT_FALSE(shown(silent.missingText));
   EXPECT_EQ(editor.jobs().calls().indicator.back(), false);
   // One request at the editor's ID, then one for each ID 0 to 126 in order.
-  const std::vector<SimRecord> requests = received(silent.requestKind);
+  const std::vector<SimRecord> requests = received(silent.requestKind, 128);
   ASSERT_EQ(requests.size(), 128u);
   EXPECT_EQ(requests.front().bytes[3], kSimDeviceId);
   for (int id = 0; id <= 126; ++id) EXPECT_EQ(requests[id + 1].bytes[3], id);

@@ -54,6 +54,7 @@ TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
   ASSERT_TRUE(manager().postJob(job));
   editor.joinAll();
 
+  received("sound-dump", 1);
   const std::vector<SimRecord> records = received();
   std::vector<SimRecord> dumps;
   for (const SimRecord& record : records)
@@ -77,7 +78,7 @@ TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
   sim->command("records clear");
   editor.sender().setSleepFunction([](int) {});
   editor.sender().sendGlobalToDevice(0);
-  const std::vector<SimRecord> globals = received("global-dump");
+  const std::vector<SimRecord> globals = received("global-dump", 1);
   ASSERT_EQ(globals.size(), 1u);
   expectTaken(globals);
   const Bytes expected = {0xF0, 0x3E, 0x0B, kSimDeviceId, 0x08};
@@ -102,7 +103,7 @@ TEST_F(SendsOverPorts, librarianPatchLandsInTheEditBuffer) {
   ASSERT_TRUE(manager().postJob(job));
   editor.joinAll();
 
-  const std::vector<SimRecord> dumps = received("sound-dump");
+  const std::vector<SimRecord> dumps = received("sound-dump", 1);
   ASSERT_EQ(dumps.size(), 1u);
   expectTaken(dumps);
   const Bytes& sent = dumps[0].bytes;
@@ -132,7 +133,7 @@ TEST_F(SendsOverPorts, bankOfFortyIsStoredIntoTheProgramsSkippingAPartialPatch) 
   ASSERT_TRUE(manager().postJob(job));
   editor.joinAll();
 
-  const std::vector<SimRecord> stores = received("sound-store");
+  const std::vector<SimRecord> stores = received("sound-store", 39);
   ASSERT_EQ(stores.size(), 39u);
   expectTaken(stores);
   for (size_t i = 0; i < stores.size(); ++i) {
@@ -164,6 +165,7 @@ TEST_F(SendsOverPorts, postsToTheBusyDataThreadAreDropped) {
   manager().sendAllPatchRequestSysexFromLibrarian(40);
   editor.joinAll();
 
+  received("sound-store", 3);
   const std::vector<SimRecord> records = received();
   int stores = 0;
   for (const SimRecord& record : records) {

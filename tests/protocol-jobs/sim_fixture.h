@@ -66,11 +66,20 @@ protected:
     return std::find(texts.begin(), texts.end(), text) != texts.end();
   }
 
-  // What the simulator received, in order, after a pause that lets the
-  // last bytes on the way arrive.
-  std::vector<SimRecord> received(const std::string& kind = "") {
+  // What the simulator received, in order (of one kind, or all), once at
+  // least `expected` records of it are there or after 5 s; always after a
+  // pause that lets the last bytes on the way arrive.
+  std::vector<SimRecord> received(const std::string& kind = "", size_t expected = 0) {
     std::vector<SimRecord> records;
-    sim->command("wait 50");
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      sim->command("wait 50");
+      records = receivedNow(kind);
+      if (records.size() >= expected) break;
+    }
+    return records;
+  }
+  std::vector<SimRecord> receivedNow(const std::string& kind) {
+    std::vector<SimRecord> records;
     for (const std::string& line : sim->command("records")) {
       std::istringstream words(line);
       std::string word, direction;
