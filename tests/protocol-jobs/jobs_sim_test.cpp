@@ -2,6 +2,7 @@
 // a silent synthesizer, runs of programs with a silent one, cancel, and a
 // synthesizer at another device ID found by the scan.
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "sim_fixture.h"
