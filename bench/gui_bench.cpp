@@ -16,33 +16,23 @@
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/ITextControls.h"
 #include "KIT/pix/pix.h"
+#include "tests/support/hostless_plug.h"
 
 namespace {
 
 const int kWidth = 1500, kHeight = 667;
 
 // A plug-in of 300 parameters 0..1 whose host side does nothing.
-class BenchPlug : public IModuleBase {
+class BenchPlug : public HostlessPlug<IModuleBase> {
  public:
   static const int kParams = 300;
   BenchPlug()
-      : IModuleBase(kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000, 0x67626e63, 0x48635331,
+      : HostlessPlug<IModuleBase>(kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000, 0x67626e63, 0x48635331,
                     0, false, false, true, kAPIAU) {
     initialize(0, kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000, 0x67626e63, 0x48635331,
                0, false, false, true);
     for (int i = 0; i < kParams; ++i) GetParam(i)->InitDouble("Level", 0.5, 0.0, 1.0, 0.01, "dB");
   }
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 120.0; }
-  void GetTimeSig(int* n, int* d) override { *n = *d = 4; }
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiVST(IMidiMsg*) override { return false; }
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
 };
 
 // The images, drawn in code: the window's background, a 64-frame knob

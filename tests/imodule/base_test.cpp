@@ -7,25 +7,15 @@
 #include <vector>
 
 #include "TestPlug.h"
+#include "tests/support/hostless_plug.h"
 
 namespace {
 
-class FrameOnly : public IModuleBase {
+class FrameOnly : public HostlessPlug<IModuleBase> {
 public:
   FrameOnly()
-      : IModuleBase(72, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x10105, 0x6B7A726E, 0x48635331, 128,
+      : HostlessPlug<IModuleBase>(72, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x10105, 0x6B7A726E, 0x48635331, 128,
                     true, true, true, kAPIAU) {}
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 120.0; }
-  void GetTimeSig(int*, int*) override {}
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiVST(IMidiMsg*) override { return false; }
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
 };
 
 TEST(PlugConstruction, TwoPhasesWithTheEditorsCounts) {

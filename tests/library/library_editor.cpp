@@ -35,7 +35,7 @@ bool VivivI::SerializeState2(ByteChunk* chunk, bool) {
   return true;
 }
 
-LibraryEditor::LibraryEditor() : VivivI(IModuleInstanceInfo()) {
+LibraryEditor::LibraryEditor() : HostlessPlug<VivivI>(IModuleInstanceInfo()) {
   patchManager = new PatchManager();
   patchManager->owner = this;
   patchLibrarian = new PatchLibrarian();

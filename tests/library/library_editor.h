@@ -15,6 +15,7 @@
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 #include "tests/core/temp_folder.h"
+#include "tests/support/hostless_plug.h"
 
 using Bytes = std::vector<unsigned char>;
 
@@ -30,22 +31,11 @@ public:
 };
 
 // The editor: owns the library and the patch manager like the real one.
-class LibraryEditor : public VivivI {
+class LibraryEditor : public HostlessPlug<VivivI> {
 public:
   LibraryEditor();
   ~LibraryEditor() override;
 
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 120.0; }
-  void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiVST(IMidiMsg*) override { return false; }
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
   bool SendMidiSysex(unsigned char*, int) override { return false; }
 
   ScriptedGraphics* panel() { return static_cast<ScriptedGraphics*>(graphics); }

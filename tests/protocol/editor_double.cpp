@@ -141,7 +141,7 @@ std::vector<std::pair<int, LibrarianPatch>> TestEditor::storedPatches() const {
 
 // ==== TestEditor =============================================================
 
-TestEditor::TestEditor() : VivivI(IModuleInstanceInfo()) {}
+TestEditor::TestEditor() : HostlessPlug<VivivI>(IModuleInstanceInfo()) {}
 
 TestEditor::~TestEditor() {
   // No MIDI input may reach the controls and maps destroyed below.

@@ -19,6 +19,7 @@
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
+#include "tests/support/hostless_plug.h"
 
 // What the editor's operations were asked, in order. One record per editor.
 struct EditorCalls {
@@ -34,7 +35,7 @@ struct EditorCalls {
   std::vector<std::array<uint8_t, 3>> routed;       // MIDIOutRoutingSwitch
 };
 
-class TestEditor : public VivivI {
+class TestEditor : public HostlessPlug<VivivI> {
 public:
   TestEditor();
   ~TestEditor() override;
@@ -46,17 +47,6 @@ public:
   IControl* addCCControl(int parameter, int channelKey, int controller, int table);
 
   // ---- The host side of the framework ----
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 120.0; }
-  void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiVST(IMidiMsg*) override { return false; }
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
   // Frames an unframed message (F0 in front, F7 behind) and sends it.
   bool SendMidiSysex(unsigned char* bytes, int size) override;
   void CloseMidiPorts() { CloseExternalMIDIPorts(); }
