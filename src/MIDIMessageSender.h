@@ -174,6 +174,10 @@ private:
   bool sendRaw(const std::vector<unsigned char>& bytes);
   // Sends control change 123 (all notes off) on MIDI channel 1.
   void sendAllNotesOff();
+  // Starts a librarian send: with no output port chosen shows "Set MIDI I/O
+  // First!" and returns false; otherwise shows the processing indicator,
+  // silences the synthesizer and gives it 50 ms.
+  bool beginLibrarianSend();
 
   int scannedDeviceId = -1;  // the ID a scan found for the current job; -1 none
 

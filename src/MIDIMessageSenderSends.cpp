@@ -112,13 +112,7 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch* pat
   // Only a whole sound dump can go to the edit buffer; anything shorter would
   // reach the synthesizer as a message it refuses.
   if (!patch || !hasWholeFirstMessage(*patch)) return;
-  if (!plug->midiOutputOpen) {
-    plug->setStatusText("Set MIDI I/O First!");
-    return;
-  }
-  plug->DisplayProcessingIndicator(true);
-  sendAllNotesOff();
-  sleep(50);
+  if (!beginLibrarianSend()) return;
   const int deviceId = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
   const int program = VarnoSysEx::dataByte(parameter(kCurrentPatch));
   sendRaw(preparedDump(patch->messages.front(), deviceId, VarnoSysEx::kCommandSoundDump, program));
@@ -142,14 +136,19 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch* pat
   plug->DisplayProcessingIndicator(false);
 }
 
-void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int column) {
+bool MIDIMessageSender::beginLibrarianSend() {
   if (!plug->midiOutputOpen) {
     plug->setStatusText("Set MIDI I/O First!");
-    return;
+    return false;
   }
   plug->DisplayProcessingIndicator(true);
   sendAllNotesOff();
   sleep(50);
+  return true;
+}
+
+void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int column) {
+  if (!beginLibrarianSend()) return;
   const std::vector<LibrarianPatch>* shown = plug->librarianBankOfColumn(column);
   if (!shown) {
     plug->DisplayProcessingIndicator(false);
