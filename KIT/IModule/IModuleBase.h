@@ -51,7 +51,7 @@ struct IPreset {
 
 class IModuleBase {
 public:
-  // One legal channel layout of the "%d-%d" specification.
+  // One legal channel layout of the "%d-%d" layout list.
   struct ChannelIO {
     int mIn = 0;
     int mOut = 0;
@@ -74,7 +74,7 @@ public:
 
   // Stores identity numbers, version, API, latency and the two flags; sets
   // host -1, sample rate 44100, block size 0. Creates no parameter, preset or
-  // channel: the count, the channel specification, the preset count, the
+  // channel: the count, the channel layout list, the preset count, the
   // names and the MIDI flag wait for initialize.
   IModuleBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
               const char* mfrName, int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency,
@@ -88,7 +88,7 @@ public:
 
   // The second phase, called once: non-automated count = count - first;
   // creates count parameters (kind none) and nPresets presets named "empty";
-  // copies the names (127 characters each); parses the channel specification
+  // copies the names (127 characters each); parses the channel layout list
   // ("%d-%d" pairs separated by single blanks; a pair that does not parse is
   // 0-0; null gives no layout) and creates the channels, none connected.
   // Identity numbers, latency and flags given here are not used.
