@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/spawn_vectors.h"
 
 struct Result {
   int exitCode = -1;
@@ -49,23 +49,14 @@ class HostTest : public ::testing::Test {
 
   // Starts the host; returns its process id (0 when it could not start).
   pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
-    std::vector<std::string> argv = {HOST_PROGRAM};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<std::string> env(environment);
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
+    const SpawnVectors vectors(HOST_PROGRAM, arguments, environment);
     const std::string outPath = m_dir + "/out.txt", errPath = m_dir + "/err.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    if (posix_spawn(&pid, HOST_PROGRAM, &actions, nullptr, args.data(), envp.data()) != 0) pid = 0;
+    if (posix_spawn(&pid, HOST_PROGRAM, &actions, nullptr, vectors.argv(), vectors.envp()) != 0) pid = 0;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
   }

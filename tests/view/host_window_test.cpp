@@ -18,6 +18,7 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-png.h"
 #include "tests/core/temp_folder.h"
+#include "tests/support/spawn_vectors.h"
 #include "tests/view/view_plug.h"
 
 // clang-format off
@@ -25,8 +26,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 // clang-format on
-
-extern char** environ;
 
 namespace {
 
@@ -36,21 +35,12 @@ class HostProcess {
   HostProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-    std::vector<std::string> argv = {HOST_PROGRAM};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<std::string> env(environment);
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
+    const SpawnVectors vectors(HOST_PROGRAM, arguments, environment);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    if (posix_spawn(&m_pid, HOST_PROGRAM, &actions, nullptr, args.data(), envp.data()) != 0) m_pid = 0;
+    if (posix_spawn(&m_pid, HOST_PROGRAM, &actions, nullptr, vectors.argv(), vectors.envp()) != 0) m_pid = 0;
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);
