@@ -2,8 +2,9 @@
 #                  MANUFACTURER <four chars> NAME <text> [RESOURCES <files>...])
 # Lays out the MODULE library <target> as the bundle folder
 # <binary dir>/<name>.bundle/ holding <name>.so, Info.plist and Resources/.
-# Only the entries VivivI_Entry and VivivI_ViewEntry are exported: every
-# other symbol, those of the static libraries included, stays hidden.
+# The module gets the exported entries (KIT/IModule/IModuleAU_Exports.cpp:
+# VivivI_Entry, VivivI_ViewEntry and the view factory's call); every other
+# symbol, those of the static libraries included, stays hidden.
 function(vivivi_au_bundle target)
   cmake_parse_arguments(B "" "BUNDLE;IDENTIFIER;SUBTYPE;MANUFACTURER;NAME" "RESOURCES" ${ARGN})
   set(folder ${CMAKE_CURRENT_BINARY_DIR}/${B_BUNDLE}.bundle)
@@ -12,6 +13,7 @@ function(vivivi_au_bundle target)
     LIBRARY_OUTPUT_DIRECTORY ${folder}
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/KIT/IModule/IModuleAU_Exports.cpp)
   file(MAKE_DIRECTORY ${folder}/Resources)
   file(CONFIGURE OUTPUT ${folder}/Info.plist @ONLY CONTENT [[<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0">

@@ -79,21 +79,11 @@ int AUTestPlug::UnserializeState(ByteChunk* chunk, int startPos) {
   return pos;
 }
 
-// ---- Factory and exported entries -------------------------------------------------
+// ---- Factory (the exported entries are in KIT/IModule/IModuleAU_Exports.cpp) ----
 
 IModuleBase* MakePlug() {
   IModuleInstanceInfo info;
   info.mBundleID.Set(kTestPlugBundleID);
   info.mViewFactoryClassName.Set("VivivI_View");
   return new AUTestPlug(info);
-}
-
-extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_Entry(ComponentParameters* params,
-                                                                               void* storage) {
-  return IModuleAU::IModuleAUEntry(params, storage);
-}
-
-extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_ViewEntry(
-    ComponentParameters* params, void* storage) {
-  return IModuleAU::IModuleAUCarbonViewEntry(params, storage);
 }

@@ -2,7 +2,6 @@
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphicsMac.h"
-#include "KIT/IModule/IModuleAU_ViewFactory.h"
 
 namespace {
 
@@ -110,29 +109,11 @@ ViewTestPlug::ViewTestPlug(IModuleInstanceInfo info)
 
 std::string ViewTestPlug::NoteText() const { return static_cast<NoteControl*>(m_note)->m_note; }
 
-// ---- Factory and exported entries ----------------------------------------------------
+// ---- Factory (the exported entries are in KIT/IModule/IModuleAU_Exports.cpp) ----
 
 IModuleBase* MakePlug() {
   IModuleInstanceInfo info;
   info.mBundleID.Set(kViewPlugBundleID);
   info.mViewFactoryClassName.Set("VivivI_View");
   return new ViewTestPlug(info);
-}
-
-extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_Entry(ComponentParameters* params,
-                                                                               void* storage) {
-  return IModuleAU::IModuleAUEntry(params, storage);
-}
-
-extern "C" __attribute__((visibility("default"))) ComponentResult VivivI_ViewEntry(
-    ComponentParameters* params, void* storage) {
-  return IModuleAU::IModuleAUCarbonViewEntry(params, storage);
-}
-
-// The view factory's call, found by the host under the factory class's name.
-extern "C" __attribute__((visibility("default"))) void* VivivI_View_uiViewForAudioUnit(AudioUnit unit,
-                                                                                       float width,
-                                                                                       float height) {
-  VivivI_View factory;
-  return factory.uiViewForAudioUnit(unit, width, height);
 }
