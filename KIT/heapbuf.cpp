@@ -53,7 +53,8 @@ void* KIT_HeapBuf::Resize(int newSize, bool resizeDown) {
   if (newSize > m_alloc) {
     newAlloc = NewAllocation(newSize);
   } else if (newSize < m_size && resizeDown && newSize < m_alloc / 2 &&
-             static_cast<int64_t>(newSize) < static_cast<int64_t>(m_alloc) - 4 * static_cast<int64_t>(m_granularity)) {
+             static_cast<int64_t>(newSize) <
+                 static_cast<int64_t>(m_alloc) - 4 * static_cast<int64_t>(m_granularity)) {
     newAlloc = NewAllocation(newSize);
   }
   if (newAlloc < 0) return Get();

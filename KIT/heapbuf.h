@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class KIT_HeapBuf {
-public:
+ public:
   explicit KIT_HeapBuf(int granularity = 4096);
   KIT_HeapBuf(const KIT_HeapBuf& other);
   KIT_HeapBuf& operator=(const KIT_HeapBuf& other);
@@ -31,7 +31,7 @@ public:
   // Releases the memory; the buffer is then empty.
   void Free();
 
-private:
+ private:
   int NewAllocation(int newSize) const;
 
   void* m_buf = nullptr;
@@ -42,8 +42,9 @@ private:
 };
 
 // An array of plain values on top of KIT_HeapBuf; sizes count elements.
-template <class T> class KIT_TypedBuf {
-public:
+template <class T>
+class KIT_TypedBuf {
+ public:
   explicit KIT_TypedBuf(int granularity = 4096) : m_hb(granularity) {}
 
   // Returns the elements, or null for 0 or when growing failed (the size then
@@ -67,6 +68,6 @@ public:
   KIT_HeapBuf& Heap() { return m_hb; }
   const KIT_HeapBuf& Heap() const { return m_hb; }
 
-private:
+ private:
   KIT_HeapBuf m_hb;
 };

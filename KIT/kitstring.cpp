@@ -19,9 +19,7 @@ const char* KIT_String::Get() const {
   return p ? p : "";
 }
 
-int KIT_String::GetLength() const {
-  return m_hb.GetSize() > 0 ? static_cast<int>(strlen(Get())) : 0;
-}
+int KIT_String::GetLength() const { return m_hb.GetSize() > 0 ? static_cast<int>(strlen(Get())) : 0; }
 
 static int boundedLength(const char* text, int maxLength) {
   if (!text) return 0;

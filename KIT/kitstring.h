@@ -5,7 +5,7 @@
 #include "heapbuf.h"
 
 class KIT_String {
-public:
+ public:
   explicit KIT_String(const char* text = nullptr, int maxLength = -1);
   KIT_String(const KIT_String& other);
   KIT_String& operator=(const KIT_String& other);
@@ -22,6 +22,6 @@ public:
   // Keeps the first length bytes (no effect when length is not shorter).
   void SetLength(int length);
 
-private:
+ private:
   KIT_HeapBuf m_hb;
 };

@@ -8,7 +8,7 @@
 #include <thread>
 
 class KIT_Mutex {
-public:
+ public:
   KIT_Mutex() = default;
   KIT_Mutex(const KIT_Mutex&) = delete;
   KIT_Mutex& operator=(const KIT_Mutex&) = delete;
@@ -37,7 +37,7 @@ public:
     return m_owner.load(std::memory_order_acquire) == std::this_thread::get_id() ? m_depth : -1;
   }
 
-private:
+ private:
   std::mutex m_mutex;
   std::atomic<std::thread::id> m_owner{};
   int m_depth = -1;
@@ -45,7 +45,7 @@ private:
 
 // Holds a KIT_Mutex for the life of a scope.
 class KIT_MutexLock {
-public:
+ public:
   explicit KIT_MutexLock(KIT_Mutex* mutex) : m_mutex(mutex) {
     if (m_mutex) m_mutex->Enter();
   }
@@ -55,6 +55,6 @@ public:
   KIT_MutexLock(const KIT_MutexLock&) = delete;
   KIT_MutexLock& operator=(const KIT_MutexLock&) = delete;
 
-private:
+ private:
   KIT_Mutex* m_mutex;
 };

@@ -6,8 +6,9 @@
 
 #include "heapbuf.h"
 
-template <class T> class KIT_PtrList {
-public:
+template <class T>
+class KIT_PtrList {
+ public:
   KIT_PtrList() : m_hb(4096) {}
   KIT_PtrList(const KIT_PtrList&) = delete;
   KIT_PtrList& operator=(const KIT_PtrList&) = delete;
@@ -16,9 +17,7 @@ public:
   T** GetList() const { return static_cast<T**>(m_hb.Get()); }
 
   // The pointer at index, or null outside the list.
-  T* Get(int index) const {
-    return index >= 0 && index < GetSize() ? GetList()[index] : nullptr;
-  }
+  T* Get(int index) const { return index >= 0 && index < GetSize() ? GetList()[index] : nullptr; }
 
   // Appends; returns the pointer, or null when the list could not grow.
   T* Add(T* item) { return Insert(GetSize(), item); }
@@ -42,7 +41,8 @@ public:
     if (index < 0 || index >= n) return;
     T** list = GetList();
     T* item = list[index];
-    if (index < n - 1) memmove(list + index, list + index + 1, sizeof(T*) * static_cast<size_t>(n - 1 - index));
+    if (index < n - 1)
+      memmove(list + index, list + index + 1, sizeof(T*) * static_cast<size_t>(n - 1 - index));
     m_hb.Resize((n - 1) * static_cast<int>(sizeof(T*)), true);
     if (deletePointer) delete item;
   }
@@ -73,6 +73,6 @@ public:
     m_hb.Resize(0, true);
   }
 
-private:
+ private:
   KIT_HeapBuf m_hb;
 };

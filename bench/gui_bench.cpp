@@ -27,8 +27,8 @@ class BenchPlug : public HostlessPlug<IModuleBase> {
  public:
   static const int kParams = 300;
   BenchPlug()
-      : HostlessPlug<IModuleBase>(kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000, 0x67626e63, 0x48635331,
-                    0, false, false, true, kAPIAU) {
+      : HostlessPlug<IModuleBase>(kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000,
+                                  0x67626e63, 0x48635331, 0, false, false, true, kAPIAU) {
     initialize(0, kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000, 0x67626e63, 0x48635331,
                0, false, false, true);
     for (int i = 0; i < kParams; ++i) GetParam(i)->InitDouble("Level", 0.5, 0.0, 1.0, 0.01, "dB");

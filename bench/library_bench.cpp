@@ -28,7 +28,7 @@ constexpr int kBankFiles = 1000;
 // A library folder made once per run: 20 folders of 50 bank files, each of
 // 99 92-byte records, removed at exit.
 class GeneratedLibrary {
-public:
+ public:
   GeneratedLibrary() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return;
@@ -42,7 +42,8 @@ public:
         std::vector<unsigned char> record = {0xF0, 0x3E, 0x0B, 0x00, 0x01, static_cast<unsigned char>(slot)};
         for (int i = 6; i < 75; ++i) record.push_back(static_cast<unsigned char>((file + slot + i) & 0x7F));
         record.push_back(0x00);
-        const std::string name = "Bank" + std::to_string(file) + " " + std::to_string(slot) + "              ";
+        const std::string name =
+            "Bank" + std::to_string(file) + " " + std::to_string(slot) + "              ";
         record.insert(record.end(), name.begin(), name.begin() + 14);
         record.push_back(static_cast<unsigned char>((file + slot) % 21));
         record.push_back(0xF7);
@@ -58,7 +59,7 @@ public:
   const std::filesystem::path& root() const { return m_root; }
   int64_t bytes() const { return m_bytes; }
 
-private:
+ private:
   std::filesystem::path m_data, m_root;
   int64_t m_bytes = 0;
 };

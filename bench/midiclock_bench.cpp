@@ -12,7 +12,6 @@
 // Run by hand with a JACK server running; without one each case skips and
 // says why. The test server of this project: jackd -S -d dummy -r 48000 -p 128.
 #include <benchmark/benchmark.h>
-
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <unistd.h>
@@ -38,18 +37,20 @@ constexpr size_t kTicks = 250;  // measured ticks per tempo
 // clock (F8) it receives, up to kTicks. The times are written on the JACK
 // process thread and read once the count says they are there.
 class TickReceiver {
-public:
+ public:
   TickReceiver() {
     name = "vivivi-clock-bench-" + std::to_string(getpid());
     jack_status_t status{};
     client = jack_client_open(name.c_str(), JackNoStartServer, &status);
     if (!client) {
-      why = "no JACK server running (jack_client_open status " + std::to_string(static_cast<int>(status)) + ")";
+      why =
+          "no JACK server running (jack_client_open status " + std::to_string(static_cast<int>(status)) + ")";
       return;
     }
     name = jack_get_client_name(client);
     port = jack_port_register(client, "clock in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    if (!port || jack_set_process_callback(client, &TickReceiver::process, this) != 0 || jack_activate(client) != 0) {
+    if (!port || jack_set_process_callback(client, &TickReceiver::process, this) != 0 ||
+        jack_activate(client) != 0) {
       why = "cannot set up a JACK MIDI input port";
       jack_client_close(client);
       client = nullptr;
@@ -64,12 +65,14 @@ public:
   }
   void clear() { count = 0; }
   size_t received() const { return count.load(); }
-  std::vector<jack_time_t> ticks() const { return std::vector<jack_time_t>(times.begin(), times.begin() + count.load()); }
+  std::vector<jack_time_t> ticks() const {
+    return std::vector<jack_time_t>(times.begin(), times.begin() + count.load());
+  }
 
   std::string name;  // the client name JACK gave
   std::string why;   // why the receiver is not ready
 
-private:
+ private:
   static int process(jack_nframes_t frames, void* self) {
     auto* receiver = static_cast<TickReceiver*>(self);
     void* buffer = jack_port_get_buffer(receiver->port, frames);
@@ -100,7 +103,7 @@ private:
 // The editor with its clock on: the host tempo is the given one, timing
 // clocks go to the external output port.
 class ClockEditor : public TestEditor {
-public:
+ public:
   explicit ClockEditor(int tempo) {
     GetParam(kOverrideTempo)->InitInt("", 0, 0, 1);
     GetParam(kOverrideTempo)->Set(1);
@@ -120,7 +123,8 @@ public:
   bool connect(const std::string& port) {
     const std::vector<std::string>& names = getExternalMIDIOutNames();
     for (size_t i = 1; i < names.size(); ++i) {
-      if (names[i].size() < port.size() || names[i].compare(names[i].size() - port.size(), port.size(), port) != 0)
+      if (names[i].size() < port.size() ||
+          names[i].compare(names[i].size() - port.size(), port.size(), port) != 0)
         continue;
       int index = static_cast<int>(i);
       return setExternalMIDIOut(index, names[i]) > 0;
@@ -131,7 +135,8 @@ public:
 
 double percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
-  const size_t index = std::min(values.size() - 1, static_cast<size_t>(std::ceil(fraction * values.size())) - 1);
+  const size_t index =
+      std::min(values.size() - 1, static_cast<size_t>(std::ceil(fraction * values.size())) - 1);
   return values[index];
 }
 
@@ -195,6 +200,11 @@ void BM_MidiClockTickError(benchmark::State& state) {
   state.counters["ticks"] = static_cast<double>(errors.size());
 }
 
-BENCHMARK(BM_MidiClockTickError)->ArgName("bpm")->Arg(120)->Arg(300)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MidiClockTickError)
+    ->ArgName("bpm")
+    ->Arg(120)
+    ->Arg(300)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

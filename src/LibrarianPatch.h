@@ -24,7 +24,7 @@ constexpr int kInitCategory = 20;
 std::string patchCategoryCode(unsigned char categoryByte);
 
 class LibrarianPatch {
-public:
+ public:
   // Empty name and category, no messages. Copies are deep (banks hold patches
   // by value).
   LibrarianPatch() = default;
@@ -53,7 +53,7 @@ public:
 // heap and owned by the library's bank lists; the folder trees only point at
 // them.
 class PatchFile {
-public:
+ public:
   static constexpr int kSlots = 99;
 
   // A deep copy that the caller owns: the patches, the file name and the
@@ -63,9 +63,9 @@ public:
   int32_t paddingSwitch = 0;  // while 0, a bank read short is padded with fillers
   int32_t secondFlag = 0;
   std::vector<LibrarianPatch> patches;
-  std::string fileName;                  // with its extension, as on disk
-  std::string folderName;                // the folder that holds the file
-  std::vector<std::string> folderLevels; // root's own folder down to that folder
-  std::string folderPath;                // full path of that folder, no trailing separator
-  int32_t numberTag = 0;                 // category index or search-bank position
+  std::string fileName;                   // with its extension, as on disk
+  std::string folderName;                 // the folder that holds the file
+  std::vector<std::string> folderLevels;  // root's own folder down to that folder
+  std::string folderPath;                 // full path of that folder, no trailing separator
+  int32_t numberTag = 0;                  // category index or search-bank position
 };

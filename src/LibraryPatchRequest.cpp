@@ -44,8 +44,7 @@ bool LibraryPatchRequest::addMessageData(const unsigned char* bytes, int size) {
   status = 1;
   const PatchSysexMessage& first = patch.messages.front();
   const size_t nameEnd = std::min(first.size(), static_cast<size_t>(kNameByte + kNameLength));
-  for (size_t i = kNameByte; i < nameEnd; ++i)
-    patch.name += static_cast<char>(std::toupper(first[i]));
+  for (size_t i = kNameByte; i < nameEnd; ++i) patch.name += static_cast<char>(std::toupper(first[i]));
   patch.parseCategory();
   requestActive = false;
   return true;

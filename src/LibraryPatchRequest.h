@@ -13,7 +13,7 @@
 #include "src/LibrarianPatch.h"
 
 class LibraryPatchRequest {
-public:
+ public:
   // Most records one transfer collects; further messages are dropped (the
   // request stays active), so a flood of foreign messages cannot grow memory
   // without end. A patch normally has one or two messages.

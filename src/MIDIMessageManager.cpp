@@ -11,8 +11,8 @@
 
 // ==== CONSTRUCTION ===========================================================
 
-MIDIMessageManager::MIDIMessageManager(VivivI* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
-                                       IGraphics* graphics)
+MIDIMessageManager::MIDIMessageManager(VivivI* plug, PatchManager* patchManager,
+                                       PatchLibrarian* patchLibrarian, IGraphics* graphics)
     : plug(plug), patchManager(patchManager), graphics(graphics), patchLibrarian(patchLibrarian) {
   sender = new MIDIMessageSender(this, patchManager, plug);
 }

@@ -16,13 +16,13 @@
 //   JOB POSTING                           MIDIMessageManagerJobs.cpp
 #pragma once
 
+#include <Poco/Thread.h>
+
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
-
-#include <Poco/Thread.h>
 
 #include "src/LibraryPatchRequest.h"
 #include "src/MIDIMessageSender.h"
@@ -37,7 +37,7 @@ struct IMidiMsg;
 struct ISysEx;
 
 class MIDIMessageManager {
-public:
+ public:
   // ==== CONSTRUCTION =========================================================
 
   // Stores the four pointers (none owned), clears every flag and creates the
@@ -89,7 +89,8 @@ public:
   // (normalised with its parameter's range); with markHardware the hardware-
   // value flag is set around it; with refreshMainTab OnParamChange2(kMainTab)
   // follows. unused has no effect.
-  IControl* processSysExToUI(IControl* control, int value, bool refreshMainTab, bool unused, bool markHardware);
+  IControl* processSysExToUI(IControl* control, int value, bool refreshMainTab, bool unused,
+                             bool markHardware);
   // getNormalControl: finds the control filed under the four bytes (value
   // index 0) and applies value as above; none found sets controlMissing.
   // Returns the control, or null.
@@ -174,13 +175,13 @@ public:
   LibraryPatchRequest libraryPatchRequest;
 
   // Shared flags: each is written by one thread and polled by another.
-  std::atomic<bool> soundDumpExpected{false};  // a message of 71 bytes or more is a sound dump
-  std::atomic<bool> refreshMainTab{false};     // switch to the main tab after the message
-  std::atomic<bool> controlMissing{false};     // a parameter message found no control
-  std::atomic<bool> receiveBusy{false};        // a record or a dump is being handled
-  std::atomic<bool> valueFromHardware{false};  // a value from the synthesizer is being applied
-  std::atomic<bool> slotStored{false};         // a dump was parsed or a librarian record completed
-  std::atomic<bool> messageFromHost{false};    // the last channel message came from the host
+  std::atomic<bool> soundDumpExpected{false};      // a message of 71 bytes or more is a sound dump
+  std::atomic<bool> refreshMainTab{false};         // switch to the main tab after the message
+  std::atomic<bool> controlMissing{false};         // a parameter message found no control
+  std::atomic<bool> receiveBusy{false};            // a record or a dump is being handled
+  std::atomic<bool> valueFromHardware{false};      // a value from the synthesizer is being applied
+  std::atomic<bool> slotStored{false};             // a dump was parsed or a librarian record completed
+  std::atomic<bool> messageFromHost{false};        // the last channel message came from the host
   std::atomic<uint32_t> lastProgramChangeTime{0};  // GetTickCount() of the last program change
   // The device byte (header byte 3) of the last answer handled: a dump, a
   // global dump or a completed librarian record; -1 before the first. A
@@ -193,7 +194,7 @@ public:
   Poco::Thread transportThread;
   Poco::Thread clockThread;
 
-private:
+ private:
   // One worker thread: the thread, its job record and whether a finished
   // run still waits to be joined.
   struct Worker {
@@ -232,7 +233,7 @@ private:
   // Lights the activity indicator for a message on channel.
   void lightActivityIndicator(int channel);
 
-  std::mutex postMutex;  // posters of every thread take turns
+  std::mutex postMutex;   // posters of every thread take turns
   bool stopping = false;  // teardown began; guarded by postMutex
   Worker dataWorker{dataThread, SenderThreadJob(sender)};
   Worker transportWorker{transportThread, SenderThreadJob(sender)};

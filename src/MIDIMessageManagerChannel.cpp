@@ -16,8 +16,8 @@ constexpr int kMaxProgram = 98;
 constexpr int kLibrarianProgramPauseMs = 200;
 
 // Controllers the synthesizer sends with a coding of their own.
-constexpr int kArpClockController = 105;     // clock code: value - 1
-constexpr int kSemitoneOffset = 16;          // semitone controllers: value - 16
+constexpr int kArpClockController = 105;  // clock code: value - 1
+constexpr int kSemitoneOffset = 16;       // semitone controllers: value - 16
 constexpr int kSemitonesPerOctave = 12;
 constexpr int kHighestOctaveSemitone = 96;
 

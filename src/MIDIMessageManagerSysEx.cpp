@@ -16,10 +16,10 @@ namespace {
 // Smallest message whose header (bytes 0 to 3) can be read.
 constexpr int kHeaderSize = 4;
 // Sizes by which the dispatcher tells messages apart.
-constexpr int kDumpThreshold = 71;       // sound dumps (and long global dumps) from here on
-constexpr int kGlobalThreshold = 11;     // global dumps from here on
-constexpr int kParameterLimit = 24;      // up to here a global-size message may be a parameter message
-constexpr uint8_t kMaxDumpDevice = 15;   // a sound dump from a higher device byte is ignored
+constexpr int kDumpThreshold = 71;      // sound dumps (and long global dumps) from here on
+constexpr int kGlobalThreshold = 11;    // global dumps from here on
+constexpr int kParameterLimit = 24;     // up to here a global-size message may be a parameter message
+constexpr uint8_t kMaxDumpDevice = 15;  // a sound dump from a higher device byte is ignored
 
 // Address pairs (c, d) of the single-parameter messages that refresh the main
 // tab after their value was applied, and the one applied as a device value
@@ -199,7 +199,8 @@ void MIDIMessageManager::sysexSettingsParse(ISysEx* sysex) {
 
 // ==== Parameter messages =====================================================
 
-IControl* MIDIMessageManager::processSysExToUI(IControl* control, int value, bool refresh, bool, bool markHardware) {
+IControl* MIDIMessageManager::processSysExToUI(IControl* control, int value, bool refresh, bool,
+                                               bool markHardware) {
   if (!control) return control;
   valueFromHardware = false;
   soundDumpExpected = false;

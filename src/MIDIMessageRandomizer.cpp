@@ -58,7 +58,8 @@ int MIDIMessageManager::randomizer(int parameter, int randomIndex) {
     return static_cast<int>(param->Value());
   // A fold lies within 0..range; for a minimum below 0 that can pass the
   // maximum, and the value is kept within the parameter's range.
-  return static_cast<int>(std::min(std::max(static_cast<double>(folded), std::ceil(minimum)), std::floor(maximum)));
+  return static_cast<int>(
+      std::min(std::max(static_cast<double>(folded), std::ceil(minimum)), std::floor(maximum)));
 }
 
 void MIDIMessageManager::randomizePatchSettings(int) {

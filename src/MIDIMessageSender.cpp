@@ -23,19 +23,44 @@ void SenderThreadJob::run() {
 void MIDIMessageSender::runJob(const SenderJob& record) {
   if (shuttingDown) return;
   switch (record.jobCode) {
-    case kJobSendArrangement: sendArrangementToDevice(record.storeToLibrarian); break;
-    case kJobSendLibrarianPatch: sendPatchToDeviceFromLibrarian(record.librarianPatch); break;
-    case kJobStoreAllPatches: storeAllPatchesToDeviceFromLibrarian(record.storeColumn); break;
-    case kJobActiveArrangementRequest: sendActiveArrangementRequestSysex(record.requestEnabled); break;
-    case kJobPartRequest: sendPartRequestSysex(record.requestEnabled, record.partProgram); break;
-    case kJobSinglePatchRequest: sendSinglePatchRequestSysex(record.editBufferRequest); break;
-    case kJobAllPatchRequest: sendAllPatchRequestSysex(record.requestCount); break;
-    case kJobInitClassicPatch: initClassicPatch(record.initOnRequest); break;
-    case kJobDeviceIdEnquiry: sendDeviceIdEnquiry(); break;
-    case kJobStartClock: startMIDIClockOutput(); break;
-    case kJobContinuousClock: sendContinuousMIDIClock(record.clockArgument); break;
-    case kJobStopClock: stopMIDIClockOutput(); break;
-    default: break;  // 1 is called directly, 10 and unknown codes do nothing
+    case kJobSendArrangement:
+      sendArrangementToDevice(record.storeToLibrarian);
+      break;
+    case kJobSendLibrarianPatch:
+      sendPatchToDeviceFromLibrarian(record.librarianPatch);
+      break;
+    case kJobStoreAllPatches:
+      storeAllPatchesToDeviceFromLibrarian(record.storeColumn);
+      break;
+    case kJobActiveArrangementRequest:
+      sendActiveArrangementRequestSysex(record.requestEnabled);
+      break;
+    case kJobPartRequest:
+      sendPartRequestSysex(record.requestEnabled, record.partProgram);
+      break;
+    case kJobSinglePatchRequest:
+      sendSinglePatchRequestSysex(record.editBufferRequest);
+      break;
+    case kJobAllPatchRequest:
+      sendAllPatchRequestSysex(record.requestCount);
+      break;
+    case kJobInitClassicPatch:
+      initClassicPatch(record.initOnRequest);
+      break;
+    case kJobDeviceIdEnquiry:
+      sendDeviceIdEnquiry();
+      break;
+    case kJobStartClock:
+      startMIDIClockOutput();
+      break;
+    case kJobContinuousClock:
+      sendContinuousMIDIClock(record.clockArgument);
+      break;
+    case kJobStopClock:
+      stopMIDIClockOutput();
+      break;
+    default:
+      break;  // 1 is called directly, 10 and unknown codes do nothing
   }
 }
 

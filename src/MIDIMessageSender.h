@@ -20,14 +20,14 @@
 //   MIDI CLOCK                           MIDIMessageSenderClock.cpp
 #pragma once
 
+#include <Poco/Runnable.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <vector>
-
-#include <Poco/Runnable.h>
 
 class LibrarianPatch;
 class MIDIMessageManager;
@@ -38,41 +38,41 @@ class VivivI;
 
 // The job codes of the whole system, with the thread each runs on.
 enum SenderJobCode {
-  kJobSendArrangement = 0,        // data: send the current sound (or store it into the librarian)
-  kJobSendGlobal = 1,             // never posted; the global send is called directly
-  kJobSendLibrarianPatch = 2,     // data
-  kJobStoreAllPatches = 3,        // data
+  kJobSendArrangement = 0,           // data: send the current sound (or store it into the librarian)
+  kJobSendGlobal = 1,                // never posted; the global send is called directly
+  kJobSendLibrarianPatch = 2,        // data
+  kJobStoreAllPatches = 3,           // data
   kJobActiveArrangementRequest = 4,  // data: request the current sound
-  kJobPartRequest = 5,            // data: request one program
-  kJobSinglePatchRequest = 6,     // data
-  kJobAllPatchRequest = 7,        // data
-  kJobInitClassicPatch = 8,       // data
-  kJobDeviceIdEnquiry = 9,        // data
-  kJobNothing = 10,               // run returns at once
-  kJobStartClock = 11,            // transport
-  kJobContinuousClock = 12,       // clock
-  kJobStopClock = 13,             // transport
+  kJobPartRequest = 5,               // data: request one program
+  kJobSinglePatchRequest = 6,        // data
+  kJobAllPatchRequest = 7,           // data
+  kJobInitClassicPatch = 8,          // data
+  kJobDeviceIdEnquiry = 9,           // data
+  kJobNothing = 10,                  // run returns at once
+  kJobStartClock = 11,               // transport
+  kJobContinuousClock = 12,          // clock
+  kJobStopClock = 13,                // transport
 };
 
 // One job with its arguments. Only the fields of the job's code are read.
 struct SenderJob {
   int jobCode = kJobNothing;
   const LibrarianPatch* librarianPatch = nullptr;  // job 2; not owned, must outlive the job
-  int partProgram = 0;         // job 5
-  int storeColumn = 0;         // job 3: 0 upper list, otherwise lower list
-  int requestCount = 0;        // job 7
-  bool requestEnabled = false; // jobs 4 and 5; every poster sets it
-  int globalDeviceId = 0;      // job 1 (not used by the job)
-  bool editBufferRequest = false;  // job 6: edit buffer (true) or selected program
-  bool storeToLibrarian = false;   // job 0: into the librarian (true) or to the synthesizer
-  bool initOnRequest = false;  // job 8
-  int clockArgument = 0;       // job 12 (not used by the job)
+  int partProgram = 0;                             // job 5
+  int storeColumn = 0;                             // job 3: 0 upper list, otherwise lower list
+  int requestCount = 0;                            // job 7
+  bool requestEnabled = false;                     // jobs 4 and 5; every poster sets it
+  int globalDeviceId = 0;                          // job 1 (not used by the job)
+  bool editBufferRequest = false;                  // job 6: edit buffer (true) or selected program
+  bool storeToLibrarian = false;                   // job 0: into the librarian (true) or to the synthesizer
+  bool initOnRequest = false;                      // job 8
+  int clockArgument = 0;                           // job 12 (not used by the job)
 };
 
 // ==== SENDER =================================================================
 
 class MIDIMessageSender : public Poco::Runnable {
-public:
+ public:
   // The pauses of the jobs. sleep(milliseconds) must return after that time,
   // or earlier once the sender shuts down.
   using SleepFunction = std::function<void(int milliseconds)>;
@@ -101,13 +101,13 @@ public:
   // ---- Requests and the answer handshake ----------------------------------
   void sendActiveArrangementRequestSysex(bool requestEnabled);  // job 4
   void sendPartRequestSysex(bool requestEnabled, int program);  // job 5
-  void sendSinglePatchRequestSysex(bool editBuffer);           // job 6
-  void sendAllPatchRequestSysex(int count);                    // job 7
-  void sendDeviceIdEnquiry();                                  // job 9
+  void sendSinglePatchRequestSysex(bool editBuffer);            // job 6
+  void sendAllPatchRequestSysex(int count);                     // job 7
+  void sendDeviceIdEnquiry();                                   // job 9
 
   // ---- Sending sounds, banks and global settings --------------------------
-  void sendArrangementToDevice(bool storeToLibrarian);         // job 0
-  void sendGlobalToDevice(int unused);                         // job 1
+  void sendArrangementToDevice(bool storeToLibrarian);  // job 0
+  void sendGlobalToDevice(int unused);                  // job 1
   // Job 2. A null patch, a patch without a first message of 76 bytes or
   // more (a whole sound dump) or no MIDI output sends nothing.
   void sendPatchToDeviceFromLibrarian(const LibrarianPatch* patch);
@@ -115,15 +115,15 @@ public:
   // ends at the first slot without a patch or message; a patch without a
   // whole first message is skipped; no MIDI output sends nothing.
   void storeAllPatchesToDeviceFromLibrarian(int column);
-  void initClassicPatch(bool initOnRequest);                   // job 8
+  void initClassicPatch(bool initOnRequest);  // job 8
 
   // The 7-bit running sum of bytes 5 to size - 3; 0 for a message too short
   // to have that range.
   static unsigned calculateCheckSum(const std::vector<unsigned char>& message);
 
   // ---- MIDI clock ----------------------------------------------------------
-  void startMIDIClockOutput();                                 // job 11
-  void stopMIDIClockOutput();                                  // job 13
+  void startMIDIClockOutput();  // job 11
+  void stopMIDIClockOutput();   // job 13
   // Job 12: F8 at 24 per quarter note on an absolute grid of due times, slept
   // to with the monotonic clock, until resetContinuousClock(true), shutdown
   // or a closed output. A tempo below 2 BPM counts as no tempo.
@@ -148,7 +148,7 @@ public:
   PatchManager* patchManager;
   VivivI* plug;
 
-private:
+ private:
   // The device byte of requests: kGlobalDeviceID truncated, 0 when not above 0.
   int deviceIdForRequest() const;
   // The answer wait of jobs 4 to 7. request(id) sends the job's request with
@@ -189,12 +189,12 @@ private:
 
 // The runnable of one worker thread: its own job record, run on the sender.
 class SenderThreadJob : public Poco::Runnable {
-public:
+ public:
   explicit SenderThreadJob(MIDIMessageSender*& sender) : sender(sender) {}
   void run() override;
 
   SenderJob job;  // written by a poster only while the thread is idle
 
-private:
+ private:
   MIDIMessageSender*& sender;
 };

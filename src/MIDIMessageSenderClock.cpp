@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr int kTempoReadings = 12;        // at most 12 readings, 11 sleeps between them
+constexpr int kTempoReadings = 12;         // at most 12 readings, 11 sleeps between them
 constexpr int kTempoReadingsCounted = 10;  // a tempo found later does not count
-constexpr int kLowestTempo = 2;           // below 2 BPM the interval does not fit 32 bits
+constexpr int kLowestTempo = 2;            // below 2 BPM the interval does not fit 32 bits
 constexpr int64_t kNanosecondsPerSecond = 1000000000;
 // The longest single sleep of the loop, so that a stop is seen soon even at
 // slow tempos.

@@ -171,9 +171,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
   plug->setStatusText("Connecting to Hardware");
   timedOut = false;
   const int wait = plug->getTimerValue();
-  auto enquiry = [&](int id) {
-    sendRequest(VarnoSysEx::buildEnquiry(id));
-  };
+  auto enquiry = [&](int id) { sendRequest(VarnoSysEx::buildEnquiry(id)); };
   enquiry(deviceIdForRequest());
   sleep(2 * wait);
   for (int i = 0;; ++i) {

@@ -35,7 +35,8 @@ constexpr std::array<unsigned char, 77> kInitSoundTemplate = {
 // A librarian sound dump made ready to send: cut to 76 bytes, device byte,
 // command and program written, checksum of bytes 5 to 73 in byte 74, F7 in
 // byte 75. The caller made sure it has 76 bytes or more.
-std::vector<unsigned char> preparedDump(const PatchSysexMessage& message, int deviceId, int command, int program) {
+std::vector<unsigned char> preparedDump(const PatchSysexMessage& message, int deviceId, int command,
+                                        int program) {
   std::vector<unsigned char> dump(message.begin(), message.begin() + VarnoSysEx::kSoundDumpSize);
   dump[VarnoSysEx::kDeviceByte] = static_cast<unsigned char>(deviceId & 0x7F);
   dump[VarnoSysEx::kCommandByte] = static_cast<unsigned char>(command);

@@ -217,7 +217,8 @@ const std::array<GlobalDumpByte, 5> kGlobalDumpTable = {{
     {9, kGlobalDeviceID, 0},
 }};
 
-const GlobalDump kGlobalDumpTemplate = {0xF0, 0x3E, 0x0B, 0x00, 0x08, 0x00, 0x40, 0x00, 0x01, 0x00, 0x00, 0xF7};
+const GlobalDump kGlobalDumpTemplate = {0xF0, 0x3E, 0x0B, 0x00, 0x08, 0x00,
+                                        0x40, 0x00, 0x01, 0x00, 0x00, 0xF7};
 
 GlobalDump buildGlobalDump(const ParameterValue& value) {
   GlobalDump dump = kGlobalDumpTemplate;

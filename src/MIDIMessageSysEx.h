@@ -44,12 +44,12 @@ constexpr int kCommandByte = 4;
 constexpr int kProgramByte = 5;
 
 enum Command : uint8_t {
-  kCommandSoundDump = 0x00,        // both ways: sound of the edit buffer
-  kCommandStoreSound = 0x01,       // to the synthesizer: sound into program byte 5
-  kCommandGlobalDump = 0x08,       // both ways
+  kCommandSoundDump = 0x00,   // both ways: sound of the edit buffer
+  kCommandStoreSound = 0x01,  // to the synthesizer: sound into program byte 5
+  kCommandGlobalDump = 0x08,  // both ways
   kCommandCurrentSoundRequest = 0x40,
   kCommandProgramRequest = 0x41,
-  kCommandEnquiry = 0x48,          // answered with the global dump
+  kCommandEnquiry = 0x48,  // answered with the global dump
 };
 
 // Total sizes, frame included.
@@ -100,8 +100,8 @@ struct SoundDumpByte {
   int lock;
 };
 
-constexpr int kFirstTableByte = 5;   // byte 5, kCurrentPatch, is a table row too
-constexpr int kFirstSoundByte = 6;   // the randomiser starts here
+constexpr int kFirstTableByte = 5;  // byte 5, kCurrentPatch, is a table row too
+constexpr int kFirstSoundByte = 6;  // the randomiser starts here
 constexpr int kLastSoundByte = 70;
 constexpr int kChecksumByte = 74;
 constexpr int kSemitoneOffset = 16;

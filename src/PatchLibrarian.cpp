@@ -49,9 +49,12 @@ void PatchLibrarian::deleteBanks(std::vector<PatchFile*>& banks) {
 
 void PatchLibrarian::clearDataStructures(int tree) {
   std::vector<FolderFiles*>* entries = nullptr;
-  if (tree == 0) entries = &fileTree;
-  else if (tree == 2) entries = &categoryTree;
-  else if (tree == 3) entries = &searchTree;
+  if (tree == 0)
+    entries = &fileTree;
+  else if (tree == 2)
+    entries = &categoryTree;
+  else if (tree == 3)
+    entries = &searchTree;
   if (!entries) return;
   for (FolderFiles* entry : *entries) delete entry;
   entries->clear();

@@ -50,7 +50,7 @@ extern const unsigned char midiSingleInBetweenHeader_NL99[5];
 void removeCharsFromString(std::string& text, const char* chars);
 
 class PatchLibrarian {
-public:
+ public:
   PatchLibrarian() = default;
   // Releases every bank and folder entry the library holds.
   ~PatchLibrarian();
@@ -103,7 +103,8 @@ public:
   // the file banks and requests a rescan; sets the split count word. An
   // empty piece writes nothing. A failed write is logged and the bank dropped.
   void createNewPatchFile(PatchFile* source, std::string folderName, std::string fileName,
-                          std::string extension, std::string sourcePath, int origin, int chunkIndex, bool smf);
+                          std::string extension, std::string sourcePath, int origin, int chunkIndex,
+                          bool smf);
 
   // ==== CONVERSION ==============================================================
   // The 92-byte record of a second-generation sound message (at least 135
@@ -172,7 +173,7 @@ public:
   std::vector<FolderFiles*> searchTree;
   std::vector<FolderFiles*> categoryTree;
 
-private:
+ private:
   // Writes a log line through the owner when its log is on.
   void log(const std::string& text);
   // Moves a file into the owner's "Converted Banks" folder under a name not

@@ -18,7 +18,8 @@ bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPa
       source.messages.front().size() <= static_cast<size_t>(VarnoSysEx::kCategoryByte))
     return false;
   const PatchSysexMessage& first = source.messages.front();
-  for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i) rebuilt->messages.push_back(source.messages[i]);
+  for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i)
+    rebuilt->messages.push_back(source.messages[i]);
   rebuilt->name = recordPatchName(first);
   rebuilt->parseCategory();
   return true;
@@ -28,8 +29,9 @@ bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPa
 // count that is a multiple of 99 gives a last, empty bank. Each bank goes to
 // place(bank) in order.
 template <class Place>
-void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptMessages, const std::string& prefix,
-               const std::string& folderName, bool tagIsPosition, int tag, Place place) {
+void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptMessages,
+               const std::string& prefix, const std::string& folderName, bool tagIsPosition, int tag,
+               Place place) {
   const size_t n = collected.size();
   for (size_t k = 0; k <= n / PatchFile::kSlots; ++k) {
     PatchFile* bank = new PatchFile();
@@ -55,8 +57,10 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
       for (const LibrarianPatch& patch : bank->patches)
         if (patch.category == code) collected.push_back(&patch);
     makeBanks(collected, 1, code, code, false, c, [&](PatchFile* bank) {
-      if (bank->patches.empty()) mEmptyCategoryBanks.push_back(bank);
-      else categoryBanks.push_back(bank);
+      if (bank->patches.empty())
+        mEmptyCategoryBanks.push_back(bank);
+      else
+        categoryBanks.push_back(bank);
       bool entered = false;
       for (FolderFiles* entry : categoryTree)
         for (SubFolderFiles& sub : entry->subfolders)

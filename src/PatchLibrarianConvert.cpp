@@ -28,11 +28,10 @@ struct CopiedByte {
   int source;
 };
 const CopiedByte kCopiedBytes[] = {
-    {6, 9},   {7, 10},  {9, 8},   {10, 15}, {11, 16}, {13, 14}, {14, 23}, {15, 17}, {16, 21},
-    {17, 22}, {19, 12}, {20, 18}, {21, 24}, {22, 58}, {23, 25}, {24, 26}, {25, 27}, {26, 28},
-    {27, 31}, {28, 32}, {29, 33}, {30, 34}, {33, 37}, {34, 38}, {35, 39}, {36, 40}, {41, 29},
-    {56, 43}, {57, 44}, {58, 45}, {59, 46}, {60, 48}, {61, 49}, {62, 53}, {63, 51}, {64, 54},
-    {67, 50}, {68, 59}, {69, 60}, {70, 57},
+    {6, 9},   {7, 10},  {9, 8},   {10, 15}, {11, 16}, {13, 14}, {14, 23}, {15, 17}, {16, 21}, {17, 22},
+    {19, 12}, {20, 18}, {21, 24}, {22, 58}, {23, 25}, {24, 26}, {25, 27}, {26, 28}, {27, 31}, {28, 32},
+    {29, 33}, {30, 34}, {33, 37}, {34, 38}, {35, 39}, {36, 40}, {41, 29}, {56, 43}, {57, 44}, {58, 45},
+    {59, 46}, {60, 48}, {61, 49}, {62, 53}, {63, 51}, {64, 54}, {67, 50}, {68, 59}, {69, 60}, {70, 57},
 };
 
 // Shapes 0..limit stay; others become fallback.
@@ -55,9 +54,12 @@ PatchSysexMessage PatchLibrarian::convertPatchToVarno1Format(PatchSysexMessage* 
   for (int n = 1; n <= kSlotCount; ++n) {
     ModulationSlot& slot = slots[n - 1];
     slot = {s[58 + 3 * n], s[59 + 3 * n], s[60 + 3 * n]};
-    if (slot.destination == kPitchDestination && slot.amount != kEmptyAmount && !pitch) pitch = &slot;
-    else if (slot.destination == kCutoffDestination && slot.amount != kEmptyAmount && !cutoff) cutoff = &slot;
-    else units.push_back(&slot);
+    if (slot.destination == kPitchDestination && slot.amount != kEmptyAmount && !pitch)
+      pitch = &slot;
+    else if (slot.destination == kCutoffDestination && slot.amount != kEmptyAmount && !cutoff)
+      cutoff = &slot;
+    else
+      units.push_back(&slot);
   }
 
   PatchSysexMessage r(92, 0x00);

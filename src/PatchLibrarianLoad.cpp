@@ -62,9 +62,8 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     buildFolderStructure(root, &folderScanList);
     std::sort(folderScanList.begin(), folderScanList.end());
     folderScanList.push_back(root);
-    const int rootSeparators = static_cast<int>(std::count_if(root.begin(), root.end(), [](char c) {
-      return c == '/' || c == '\\';
-    }));
+    const int rootSeparators = static_cast<int>(
+        std::count_if(root.begin(), root.end(), [](char c) { return c == '/' || c == '\\'; }));
 
     for (const std::string& folder : folderScanList) {
       std::vector<std::string> entries;
@@ -265,8 +264,10 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
   }
   // Banks three or more levels below the root have no place in the tree: an
   // entry holding nothing would only show as an empty menu.
-  if (found || n == 0 || n > 3) delete candidate;
-  else fileTree.push_back(candidate);
+  if (found || n == 0 || n > 3)
+    delete candidate;
+  else
+    fileTree.push_back(candidate);
 }
 
 void PatchLibrarian::initBankFilesOnDiscard(std::string folder) {

@@ -47,7 +47,8 @@ void PatchLibrarian::fillUncompletedBankFiles(PatchFile* bank) {
 }
 
 void PatchLibrarian::createNewPatchFile(PatchFile* source, std::string folderName, std::string fileName,
-                                        std::string, std::string sourcePath, int origin, int chunkIndex, bool) {
+                                        std::string, std::string sourcePath, int origin, int chunkIndex,
+                                        bool) {
   if (!source) return;
   const int n = static_cast<int>(source->patches.size());
   const int first = PatchFile::kSlots * (chunkIndex + 1);
@@ -71,7 +72,8 @@ void PatchLibrarian::createNewPatchFile(PatchFile* source, std::string folderNam
   ByteChunk image;
   buildBankImage(*bank, false, &image);
   const size_t separator = sourcePath.find_last_of("/\\");
-  const std::string directory = separator == std::string::npos ? std::string() : sourcePath.substr(0, separator + 1);
+  const std::string directory =
+      separator == std::string::npos ? std::string() : sourcePath.substr(0, separator + 1);
   const std::string target = directory + bank->fileName;
   if (!writeFileSafely(target, image.GetData(), image.Size())) {
     log("PATCH LIBRARIAN: could not write file " + target);

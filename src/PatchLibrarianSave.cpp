@@ -1,8 +1,8 @@
 // Writing banks: raw bank images and Standard MIDI files of 99 slots, always
 // through a temporary file in the target's folder renamed over the target.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -59,7 +59,8 @@ void PatchLibrarian::buildBankImage(const PatchFile& bank, bool smf, ByteChunk* 
 bool PatchLibrarian::writeFileSafely(const std::string& path, const uint8_t* bytes, int size) {
   if (path.empty() || size < 0 || (size > 0 && !bytes)) return false;
   const size_t separator = path.find_last_of('/');
-  const std::string directory = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+  const std::string directory =
+      separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
   const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
   std::string temporary = directory + "." + name + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());
@@ -67,8 +68,10 @@ bool PatchLibrarian::writeFileSafely(const std::string& path, const uint8_t* byt
   bool ok = true;
   for (int written = 0; ok && written < size;) {
     const ssize_t n = ::write(fd, bytes + written, static_cast<size_t>(size - written));
-    if (n > 0) written += static_cast<int>(n);
-    else ok = false;
+    if (n > 0)
+      written += static_cast<int>(n);
+    else
+      ok = false;
   }
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;

@@ -12,7 +12,8 @@ constexpr int kBlockHeaderSize = 12;
 constexpr int kFirstLongName = 3;  // names 4 and 5 are read at any length
 
 void putBigEndian(ByteChunk* chunk, uint32_t value) {
-  const unsigned char bytes[4] = {static_cast<unsigned char>(value >> 24), static_cast<unsigned char>(value >> 16),
+  const unsigned char bytes[4] = {static_cast<unsigned char>(value >> 24),
+                                  static_cast<unsigned char>(value >> 16),
                                   static_cast<unsigned char>(value >> 8), static_cast<unsigned char>(value)};
   chunk->PutBytes(bytes, 4);
 }
@@ -34,7 +35,8 @@ void PatchManager::saveAllToChunk(ByteChunk* chunk) {
   putBigEndian(&block, 1);
   putBigEndian(&block, static_cast<uint32_t>(snapshot.GetSize()));
   block.PutBytes(snapshot.Get(), snapshot.GetSize());
-  for (int i = 0; i < kNumNames; ++i) putStringToChunk(&block, names[static_cast<size_t>(i)], i < kFirstLongName ? 14 : 32);
+  for (int i = 0; i < kNumNames; ++i)
+    putStringToChunk(&block, names[static_cast<size_t>(i)], i < kFirstLongName ? 14 : 32);
   chunk->PutChunk(&block);
 }
 

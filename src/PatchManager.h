@@ -20,7 +20,7 @@ class VivivI;
 // name 1 is names[0] (the received patch name), name 2 names[1] (its
 // category text), names 4 and 5 the patch and category shown at a save.
 class Patch {
-public:
+ public:
   static constexpr int kNumNames = 5;
   // Names 1 to 3 are read back as exactly this many characters.
   static constexpr int kShortNameLength = 14;
@@ -32,7 +32,7 @@ public:
 };
 
 class PatchManager : public Patch {
-public:
+ public:
   // Takes the snapshot: the owner's short state form (SerializeState2 with
   // full false) replaces the snapshot bytes. Does nothing without an owner.
   void init();

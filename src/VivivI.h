@@ -250,7 +250,7 @@ enum EMidiFilterKind {
 // ==== VivivI =================================================================
 
 class VivivI : public IModuleBase {
-public:
+ public:
   explicit VivivI(IModuleInstanceInfo info);
   ~VivivI() override;
 
@@ -357,23 +357,23 @@ public:
 
   // Flags and values shared between the host's threads, the MIDI input thread
   // and the worker threads: each is written whole by one and polled by others.
-  std::atomic<bool> midiOutputOpen{false};      // an external MIDI output is in use
-  std::atomic<bool> librarianMode{false};       // program changes act on the librarian
-  std::atomic<bool> localControl{true};         // while set, MIDI input is not passed on
-  std::atomic<bool> trackIncomingMidi{true};    // the activity indicator follows input
+  std::atomic<bool> midiOutputOpen{false};        // an external MIDI output is in use
+  std::atomic<bool> librarianMode{false};         // program changes act on the librarian
+  std::atomic<bool> localControl{true};           // while set, MIDI input is not passed on
+  std::atomic<bool> trackIncomingMidi{true};      // the activity indicator follows input
   std::atomic<bool> globalAnswerExpected{false};  // the start-up enquiry was sent
-  std::atomic<bool> responseReceived{false};    // an awaited answer arrived
-  std::atomic<bool> transferHold{false};        // incoming MIDI is dropped while set
-  std::atomic<int> deviceId{0};                 // device ID in use on the wire
-  std::atomic<bool> clockOutput{false};         // start and stop bytes are sent
-  std::atomic<bool> continuousClock{false};     // the running clock may be sent
+  std::atomic<bool> responseReceived{false};      // an awaited answer arrived
+  std::atomic<bool> transferHold{false};          // incoming MIDI is dropped while set
+  std::atomic<int> deviceId{0};                   // device ID in use on the wire
+  std::atomic<bool> clockOutput{false};           // start and stop bytes are sent
+  std::atomic<bool> continuousClock{false};       // the running clock may be sent
   std::atomic<bool> sendGlobalsWithSound{false};  // the sound send sends the globals first
-  std::atomic<bool> globalsSent{true};          // the globals went out since the last recall
+  std::atomic<bool> globalsSent{true};            // the globals went out since the last recall
   std::atomic<bool> lowerShowsCategories{false};  // the lower list shows the category banks
-  std::atomic<bool> lowerShowsSearch{false};    // ... else the search-result banks
-  std::atomic<bool> librarianRenaming{false};   // the list's rename field holds the name
-  std::atomic<int> indicatorLit{0};             // MIDI activity indicator lit (0 or 1)
-  std::atomic<uint32_t> indicatorLitTicks{0};   // GetTickCount() when it was lit
+  std::atomic<bool> lowerShowsSearch{false};      // ... else the search-result banks
+  std::atomic<bool> librarianRenaming{false};     // the list's rename field holds the name
+  std::atomic<int> indicatorLit{0};               // MIDI activity indicator lit (0 or 1)
+  std::atomic<uint32_t> indicatorLitTicks{0};     // GetTickCount() when it was lit
   std::array<std::atomic<bool>, kNumMidiFilterKinds> hostFilter{};    // drop host MIDI of a kind
   std::array<std::atomic<bool>, kNumMidiFilterKinds> deviceFilter{};  // drop device MIDI of a kind
 

@@ -25,8 +25,10 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "setup: installing ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+# As root apt-get runs directly; otherwise through sudo, keeping the environment
+# so that the package scripts stay non-interactive.
+apt=(apt-get)
+if [ "$(id -u)" -ne 0 ]; then apt=(sudo -E apt-get); fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo -E apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

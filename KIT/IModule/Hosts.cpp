@@ -18,18 +18,30 @@ EHost LookUpHost(const char* name) {
     const char* text;
     EHost host;
   } kSubstrings[] = {
-      {"cubase", kHostCubase},         {"zidedi", kHostZidedi},
-      {"nuendo", kHostNuendo},         {"cakewalk", kHostSonar},
-      {"samplitude", kHostSamplitude}, {"fruity", kHostFL},
-      {"live", kHostAbletonLive},      {"melodyne", kHostMelodyne},
-      {"vstmanlib", kHostVSTScanner},  {"aulab", kHostAULab},
-      {"garageband", kHostGarageBand}, {"forte", kHostForte},
-      {"chainer", kHostChainer},       {"audition", kHostAudition},
-      {"orion", kHostOrion},           {"sawstudio", kHostSAWStudio},
-      {"logic", kHostLogic},           {"digital", kHostDigitalPerformer},
-      {"audiomulch", kHostAudioMulch}, {"presonus", kHostStudioOne},
-      {"vst3plugintesthost", kHostVST3TestHost}, {"protools", kHostProTools},
-      {"ardour", kHostArdour},         {"standalone", kHostStandalone},
+      {"cubase", kHostCubase},
+      {"zidedi", kHostZidedi},
+      {"nuendo", kHostNuendo},
+      {"cakewalk", kHostSonar},
+      {"samplitude", kHostSamplitude},
+      {"fruity", kHostFL},
+      {"live", kHostAbletonLive},
+      {"melodyne", kHostMelodyne},
+      {"vstmanlib", kHostVSTScanner},
+      {"aulab", kHostAULab},
+      {"garageband", kHostGarageBand},
+      {"forte", kHostForte},
+      {"chainer", kHostChainer},
+      {"audition", kHostAudition},
+      {"orion", kHostOrion},
+      {"sawstudio", kHostSAWStudio},
+      {"logic", kHostLogic},
+      {"digital", kHostDigitalPerformer},
+      {"audiomulch", kHostAudioMulch},
+      {"presonus", kHostStudioOne},
+      {"vst3plugintesthost", kHostVST3TestHost},
+      {"protools", kHostProTools},
+      {"ardour", kHostArdour},
+      {"standalone", kHostStandalone},
   };
   for (const auto& entry : kSubstrings)
     if (strstr(lower, entry.text)) return entry.host;
@@ -40,31 +52,80 @@ char* GetHostNameStr(int host, char* buffer) {
   if (!buffer) return buffer;
   const char* name = "Unknown";
   switch (host) {
-    case kHostZidedi: name = "Zidedi"; break;
-    case kHostProTools: name = "ProTools"; break;
-    case kHostCubase: name = "Cubase"; break;
-    case kHostNuendo: name = "Nuendo"; break;
-    case kHostSonar: name = "Sonar"; break;
-    case kHostVegas: name = "Vegas"; break;
-    case kHostFL: name = "FLStudio"; break;
-    case kHostSamplitude: name = "Samplitude"; break;
-    case kHostAbletonLive: name = "Live"; break;
-    case kHostVSTScanner: name = "VSTScanner"; break;
-    case kHostAULab: name = "AULab"; break;
-    case kHostForte: name = "Forte"; break;
-    case kHostChainer: name = "Chainer"; break;
-    case kHostAudition: name = "Audition"; break;
-    case kHostOrion: name = "Orion"; break;
-    case kHostSAWStudio: name = "SAWStudio"; break;
-    case kHostLogic: name = "Logic"; break;
-    case kHostGarageBand: name = "GarageBand"; break;
-    case kHostDigitalPerformer: name = "DigitalPerformer"; break;
-    case kHostStandalone: name = "Standalone"; break;
-    case kHostAudioMulch: name = "AudioMulch"; break;
-    case kHostStudioOne: name = "StudioOne"; break;
-    case kHostVST3TestHost: name = "VST3PluginTestHost"; break;
-    case kHostArdour: name = "Ardour"; break;
-    default: break;
+    case kHostZidedi:
+      name = "Zidedi";
+      break;
+    case kHostProTools:
+      name = "ProTools";
+      break;
+    case kHostCubase:
+      name = "Cubase";
+      break;
+    case kHostNuendo:
+      name = "Nuendo";
+      break;
+    case kHostSonar:
+      name = "Sonar";
+      break;
+    case kHostVegas:
+      name = "Vegas";
+      break;
+    case kHostFL:
+      name = "FLStudio";
+      break;
+    case kHostSamplitude:
+      name = "Samplitude";
+      break;
+    case kHostAbletonLive:
+      name = "Live";
+      break;
+    case kHostVSTScanner:
+      name = "VSTScanner";
+      break;
+    case kHostAULab:
+      name = "AULab";
+      break;
+    case kHostForte:
+      name = "Forte";
+      break;
+    case kHostChainer:
+      name = "Chainer";
+      break;
+    case kHostAudition:
+      name = "Audition";
+      break;
+    case kHostOrion:
+      name = "Orion";
+      break;
+    case kHostSAWStudio:
+      name = "SAWStudio";
+      break;
+    case kHostLogic:
+      name = "Logic";
+      break;
+    case kHostGarageBand:
+      name = "GarageBand";
+      break;
+    case kHostDigitalPerformer:
+      name = "DigitalPerformer";
+      break;
+    case kHostStandalone:
+      name = "Standalone";
+      break;
+    case kHostAudioMulch:
+      name = "AudioMulch";
+      break;
+    case kHostStudioOne:
+      name = "StudioOne";
+      break;
+    case kHostVST3TestHost:
+      name = "VST3PluginTestHost";
+      break;
+    case kHostArdour:
+      name = "Ardour";
+      break;
+    default:
+      break;
   }
   snprintf(buffer, kHostNameSize, "%s", name);
   return buffer;

@@ -10,9 +10,7 @@
 
 namespace {
 
-void CopyName(char* dest, const char* text) {
-  snprintf(dest, 128, "%s", text ? text : "");
-}
+void CopyName(char* dest, const char* text) { snprintf(dest, 128, "%s", text ? text : ""); }
 
 }  // namespace
 
@@ -34,17 +32,15 @@ void IModuleBase::PassThrough(Sample** inputs, Sample** outputs, int nIn, int nO
 template void IModuleBase::PassThrough<float>(float**, float**, int, int, int);
 template void IModuleBase::PassThrough<double>(double**, double**, int, int, int);
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void IPreset::SetName(const char* name) { snprintf(mName, kNameSize, "%s", name ? name : ""); }
 
 // ---- Construction and identity -------------------------------------------------
 
 IModuleBase::IModuleBase(int, const char*, int, const char*, const char*, const char*, int32_t vendorVersion,
-                         int32_t uniqueID, int32_t mfrID, int latency, bool, bool plugDoesChunks, bool plugIsInst,
-                         EAPI plugAPI)
+                         int32_t uniqueID, int32_t mfrID, int latency, bool, bool plugDoesChunks,
+                         bool plugIsInst, EAPI plugAPI)
     : mUniqueID(uniqueID),
       mMfrID(mfrID),
       mVersion(vendorVersion),
@@ -71,9 +67,9 @@ IModuleBase::~IModuleBase() {
   mParamGroups.Empty(false);
 }
 
-void IModuleBase::initialize(int first, int count, const char* channelIOStr, int nPresets, const char* effectName,
-                             const char* productName, const char* mfrName, int32_t, int32_t, int32_t, int, bool,
-                             bool, bool) {
+void IModuleBase::initialize(int first, int count, const char* channelIOStr, int nPresets,
+                             const char* effectName, const char* productName, const char* mfrName, int32_t,
+                             int32_t, int32_t, int, bool, bool, bool) {
   mNonAutomated = std::max(0, count - first);
   if (mPreviousPath.GetLength() > 0) mPreviousPath.Set("");
 
@@ -125,12 +121,18 @@ char* IModuleBase::GetEffectVersionStr(char* buffer) const { return GetVersionSt
 
 const char* IModuleBase::GetAPIString() const {
   switch (mAPI) {
-    case kAPIVST2: return "VST2";
-    case kAPIVST3: return "VST3";
-    case kAPIAU: return "AU";
-    case kAPIRTAS: return "RTAS";
-    case kAPIAAX: return "AAX";
-    case kAPISA: return "Standalone";
+    case kAPIVST2:
+      return "VST2";
+    case kAPIVST3:
+      return "VST3";
+    case kAPIAU:
+      return "AU";
+    case kAPIRTAS:
+      return "RTAS";
+    case kAPIAAX:
+      return "AAX";
+    case kAPISA:
+      return "Standalone";
   }
   return "";
 }
@@ -190,7 +192,8 @@ namespace {
 // Resizes a channel's scratch buffer to n zeroed samples. The channel's slot
 // follows the buffer when it pointed at it or the channel is disconnected,
 // or processing would use freed memory.
-template <class Channel> void ResizeScratch(Channel* channel, double** slot, int n) {
+template <class Channel>
+void ResizeScratch(Channel* channel, double** slot, int n) {
   double* old = channel->mScratchBuf.Get();
   double* fresh = channel->mScratchBuf.Resize(n);
   if (fresh) std::fill(fresh, fresh + channel->mScratchBuf.GetSize(), 0.0);

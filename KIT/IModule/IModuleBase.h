@@ -50,7 +50,7 @@ struct IPreset {
 };
 
 class IModuleBase {
-public:
+ public:
   // One legal channel layout of the "%d-%d" layout list.
   struct ChannelIO {
     int mIn = 0;
@@ -76,9 +76,10 @@ public:
   // host -1, sample rate 44100, block size 0. Creates no parameter, preset or
   // channel: the count, the channel layout list, the preset count, the
   // names and the MIDI flag wait for initialize.
-  IModuleBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
-              const char* mfrName, int32_t vendorVersion, int32_t uniqueID, int32_t mfrID, int latency,
-              bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
+  IModuleBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+              const char* productName, const char* mfrName, int32_t vendorVersion, int32_t uniqueID,
+              int32_t mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst,
+              EAPI plugAPI);
   IModuleBase(const IModuleBase&) = delete;
   IModuleBase& operator=(const IModuleBase&) = delete;
   // Stops the MIDI input first (so no callback reaches a half-destroyed
@@ -141,7 +142,7 @@ public:
   // ==== HOOKS (virtual, in slot order) ======================================
   // "Open" hooks are the host binding's and are pure here.
 
-  virtual void Reset();                   // takes and releases the lock
+  virtual void Reset();                    // takes and releases the lock
   virtual void OnParamChange(int index);   // takes and releases the lock
   virtual void OnParamChange2(int index);  // takes and releases the lock
   // Copies input i to output i for i below both counts and zeroes the other
@@ -299,7 +300,7 @@ public:
   // Restores an initialised preset's state, or snapshots the live state into
   // an uninitialised one (named as a user preset); then makes it current.
   bool RestorePreset(int index);
-  bool RestorePreset(const char* name);  // the first preset of that exact name
+  bool RestorePreset(const char* name);        // the first preset of that exact name
   const char* GetPresetName(int index) const;  // "" outside the list
   int NPresets() const { return mPresets.GetSize(); }
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
@@ -364,7 +365,7 @@ public:
   // Every message to SendMidiMsg in order; true when all calls were.
   bool SendMidiMsgs(const KIT_TypedBuf<IMidiMsg>* messages);
 
-protected:
+ protected:
   // Writes the bytes to the external output port, serialised with every
   // other send and with opening and closing the port. False (nothing sent)
   // without an open port or for an empty message.
@@ -417,10 +418,11 @@ protected:
   KIT_PtrList<KIT_String> mInputBusLabels;
   KIT_PtrList<KIT_String> mOutputBusLabels;
 
-private:
+ private:
   struct FileImage;
   void AppendProgramHeader(FileImage* image, const char* form, uint32_t byteSize, const char* name);
-  template <class Sample> static void PassThrough(Sample** inputs, Sample** outputs, int nIn, int nOut, int nFrames);
+  template <class Sample>
+  static void PassThrough(Sample** inputs, Sample** outputs, int nIn, int nOut, int nFrames);
   void ChangeParameter(int index, double normalizedValue, bool fromHardware);
   int FramesInBlock(int nFrames) const;
   bool AskForFile(KIT_String* path, bool save, const char* defaultFileName, const char* extension);

@@ -104,7 +104,8 @@ int IModuleBase::UnserializeNonAutomatedParams(ByteChunk* chunk, int startPos, i
 bool IModuleBase::CompareState(const uint8_t* data, int startIndex, int dataSize) {
   const int n = NAutomatedParams();
   if (n == 0) return true;
-  if (!data || startIndex < 0 || dataSize < 0 || (static_cast<int64_t>(startIndex) + n) * 8 > dataSize) return false;
+  if (!data || startIndex < 0 || dataSize < 0 || (static_cast<int64_t>(startIndex) + n) * 8 > dataSize)
+    return false;
   bool equal = true;
   for (int i = 0; i < n; ++i) {
     double stored;

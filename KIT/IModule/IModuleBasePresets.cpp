@@ -93,8 +93,8 @@ void Base64Decode(const char* text, uint8_t* out, int size) {
 // Readers of a file image; the caller has checked that the bytes are there.
 uint32_t U32At(const ByteChunk* file, int pos) {
   const uint8_t* b = file->GetData() + pos;
-  return static_cast<uint32_t>(b[0]) << 24 | static_cast<uint32_t>(b[1]) << 16 | static_cast<uint32_t>(b[2]) << 8 |
-         b[3];
+  return static_cast<uint32_t>(b[0]) << 24 | static_cast<uint32_t>(b[1]) << 16 |
+         static_cast<uint32_t>(b[2]) << 8 | b[3];
 }
 float FloatAt(const ByteChunk* file, int pos) {
   const uint32_t v = U32At(file, pos);
@@ -139,8 +139,8 @@ bool ReadWholeFile(const char* path, ByteChunk* out) {
   if (ok) {
     out->Clear();
     out->Resize(static_cast<int>(size));
-    ok = out->Size() == size && (size == 0 || fread(out->GetData(), 1, static_cast<size_t>(size), f) ==
-                                                  static_cast<size_t>(size));
+    ok = out->Size() == size &&
+         (size == 0 || fread(out->GetData(), 1, static_cast<size_t>(size), f) == static_cast<size_t>(size));
   }
   fclose(f);
   return ok;
@@ -195,7 +195,8 @@ void IModuleBase::MakePresetFromNamedParams(const char* name, int nPairs, ...) {
     if (index < 0 || index >= n) break;  // the value's type is unknown: nothing further can be read
     const int kind = GetParam(index)->Type();
     const bool isInt = kind == IParam::kTypeBool || kind == IParam::kTypeInt || kind == IParam::kTypeEnum;
-    values[static_cast<size_t>(index)] = isInt ? static_cast<double>(va_arg(pairs, int)) : va_arg(pairs, double);
+    values[static_cast<size_t>(index)] =
+        isInt ? static_cast<double>(va_arg(pairs, int)) : va_arg(pairs, double);
   }
   va_end(pairs);
   for (int i = 0; i < n; ++i) {
@@ -301,8 +302,9 @@ int IModuleBase::UnserializePresets(ByteChunk* chunk, int startPos) {
           static_cast<int64_t>(pos) + 4 + length > chunk->Size()) {
         pos = -1;
       } else {
-        name.assign(reinterpret_cast<const char*>(chunk->GetData() + pos + 4),
-                    strnlen(reinterpret_cast<const char*>(chunk->GetData() + pos + 4), static_cast<size_t>(length)));
+        name.assign(
+            reinterpret_cast<const char*>(chunk->GetData() + pos + 4),
+            strnlen(reinterpret_cast<const char*>(chunk->GetData() + pos + 4), static_cast<size_t>(length)));
         pos += 4 + length;
       }
       preset->SetName(name.c_str());
@@ -382,16 +384,19 @@ int IModuleBase::GetIModuleVerFromChunk(ByteChunk* chunk, int& position) {
 
 // ---- Program and bank files ----------------------------------------------------------------------
 
-bool IModuleBase::AskForFile(KIT_String* path, bool save, const char* defaultFileName, const char* extension) {
+bool IModuleBase::AskForFile(KIT_String* path, bool save, const char* defaultFileName,
+                             const char* extension) {
   if (!mGraphics) return false;
   path->Set(defaultFileName);
-  mGraphics->PromptForFile(path, save ? IGraphics::kFileSave : IGraphics::kFileOpen, &mPreviousPath, extension);
+  mGraphics->PromptForFile(path, save ? IGraphics::kFileSave : IGraphics::kFileOpen, &mPreviousPath,
+                           extension);
   return path->GetLength() > 0;
 }
 
 // The first 56 bytes of a program file, and of each program of a bank in
 // the parameter form.
-void IModuleBase::AppendProgramHeader(FileImage* image, const char* form, uint32_t byteSize, const char* name) {
+void IModuleBase::AppendProgramHeader(FileImage* image, const char* form, uint32_t byteSize,
+                                      const char* name) {
   image->Magic("CcnK");
   image->U32(byteSize);
   image->Magic(form);
@@ -413,7 +418,8 @@ bool IModuleBase::SaveProgramAsFXP(const char* defaultFileName) {
     InitChunkWithIModuleVer(&state);
     if (!SerializeState(&state)) return false;
   }
-  AppendProgramHeader(&image, mDoesChunks ? "FPCh" : "FxCk", mDoesChunks ? static_cast<uint32_t>(state.Size()) + 60 : 0,
+  AppendProgramHeader(&image, mDoesChunks ? "FPCh" : "FxCk",
+                      mDoesChunks ? static_cast<uint32_t>(state.Size()) + 60 : 0,
                       GetPresetName(mCurrentPresetIdx));
   if (mDoesChunks) {
     image.U32(static_cast<uint32_t>(state.Size()));
@@ -486,7 +492,8 @@ bool IModuleBase::ReadProgram(ByteChunk* file) {
   const std::string name = NameAt(file, 28);
 
   if (MagicAt(file, 8, "FPCh") && mDoesChunks) {
-    if (file->Size() < kProgramStateStart || U32At(file, 56) > static_cast<uint32_t>(file->Size() - kProgramStateStart))
+    if (file->Size() < kProgramStateStart ||
+        U32At(file, 56) > static_cast<uint32_t>(file->Size() - kProgramStateStart))
       return false;
     int pos = kProgramStateStart;
     if (MagicAt(file, pos, "tffp")) pos += 8;
@@ -520,7 +527,8 @@ bool IModuleBase::ReadBank(ByteChunk* file) {
     return false;
 
   if (MagicAt(file, 8, "FBCh") && mDoesChunks) {
-    if (file->Size() < kBankStateStart || U32At(file, 156) > static_cast<uint32_t>(file->Size() - kBankStateStart))
+    if (file->Size() < kBankStateStart ||
+        U32At(file, 156) > static_cast<uint32_t>(file->Size() - kBankStateStart))
       return false;
     int pos = kBankStateStart;
     if (MagicAt(file, pos, "tffp")) pos += 8;
@@ -542,8 +550,8 @@ bool IModuleBase::ReadBank(ByteChunk* file) {
     if (nPrograms < 0 || kBankHeaderSize + nPrograms * blockSize > file->Size()) return false;
     for (int p = 0; p < nPrograms; ++p) {
       const int block = static_cast<int>(kBankHeaderSize + p * blockSize);
-      if (!MagicAt(file, block, "CcnK") || !MagicAt(file, block + 8, "FxCk") || U32At(file, block + 12) != 1 ||
-          U32At(file, block + 24) != static_cast<uint32_t>(n))
+      if (!MagicAt(file, block, "CcnK") || !MagicAt(file, block + 8, "FxCk") ||
+          U32At(file, block + 12) != 1 || U32At(file, block + 24) != static_cast<uint32_t>(n))
         return false;
       for (int i = 0; i < n; ++i)
         if (!std::isfinite(FloatAt(file, block + kProgramHeaderSize + 4 * i))) return false;
@@ -553,7 +561,8 @@ bool IModuleBase::ReadBank(ByteChunk* file) {
     for (int p = 0; p < std::min(static_cast<int>(nPrograms), NPresets()); ++p) {
       const int block = static_cast<int>(kBankHeaderSize + p * blockSize);
       RestorePreset(p);
-      for (int i = 0; i < n; ++i) GetParam(i)->SetNormalized(FloatAt(file, block + kProgramHeaderSize + 4 * i));
+      for (int i = 0; i < n; ++i)
+        GetParam(i)->SetNormalized(FloatAt(file, block + kProgramHeaderSize + 4 * i));
       ModifyCurrentPreset(NameAt(file, block + 28).c_str());
     }
     RestorePreset(currentProgram);

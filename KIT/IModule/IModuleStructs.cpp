@@ -148,8 +148,8 @@ int ByteChunk::PutBytes(const void* data, int size) {
 
 int ByteChunk::PutInt32(int32_t value) {
   const uint32_t v = static_cast<uint32_t>(value);
-  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                            static_cast<uint8_t>(v >> 24)};
+  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                            static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
   return PutBytes(bytes, 4);
 }
 
@@ -248,5 +248,6 @@ int ByteChunk::Resize(int newSize) {
 }
 
 bool ByteChunk::IsEqual(const ByteChunk& other) const {
-  return Size() == other.Size() && (Size() == 0 || memcmp(GetData(), other.GetData(), static_cast<size_t>(Size())) == 0);
+  return Size() == other.Size() &&
+         (Size() == 0 || memcmp(GetData(), other.GetData(), static_cast<size_t>(Size())) == 0);
 }

@@ -22,7 +22,7 @@ struct IMidiMsg {
     kNoteOn = 9,
     kPolyAftertouch = 10,
     kControlChange = 11,
-    kProgramChange = 12,   // one data byte
+    kProgramChange = 12,      // one data byte
     kChannelAftertouch = 13,  // one data byte
     kPitchWheel = 14
   };
@@ -67,15 +67,15 @@ struct IMidiMsg {
   void Clear();
 
   // Readers.
-  EStatusMsg StatusMsg() const;         // kNone for status below 0x80 or 0xF0..0xFF
+  EStatusMsg StatusMsg() const;  // kNone for status below 0x80 or 0xF0..0xFF
   int Channel() const { return mStatus & 0x0F; }
   int MidiChannelIdx() const { return mStatus; }
-  int NoteNumber() const;               // data 1 for note off/on and poly aftertouch, else -1
-  int Velocity() const;                 // data 2 for note off/on, else -1
-  int Program() const;                  // data 1 for a program change, else -1
+  int NoteNumber() const;  // data 1 for note off/on and poly aftertouch, else -1
+  int Velocity() const;    // data 2 for note off/on, else -1
+  int Program() const;     // data 1 for a program change, else -1
   int ControlChangeIdx() const { return mData1; }
   double ControlChange(int controller) const;  // data 2 / 127 for that controller, else -1.0
-  double PitchWheel() const;            // -1 .. 8191/8192 for a pitch wheel, else 0.0
+  double PitchWheel() const;                   // -1 .. 8191/8192 for a pitch wheel, else 0.0
 
   void LogMsg() const {}  // logging of single messages is switched off
 };
@@ -109,14 +109,14 @@ const char* StatusMsgStr(int status);
 // returns the position behind the value, or -1 with the target unchanged when
 // the start is negative or the value would run past the end.
 class ByteChunk {
-public:
+ public:
   ByteChunk() : mBytes(4096) {}
 
   int PutBytes(const void* data, int size);  // a null pointer or size below 1 appends nothing
   int PutInt32(int32_t value);
   int PutBool(bool value);
   int PutDouble(double value);
-  int PutStr(const char* text);              // null appends an empty string
+  int PutStr(const char* text);  // null appends an empty string
   int PutChunk(const ByteChunk* other);
 
   int GetBytes(void* out, int size, int startPos) const;
@@ -137,7 +137,7 @@ public:
   const uint8_t* GetData() const { return static_cast<const uint8_t*>(mBytes.Get()); }
   bool IsEqual(const ByteChunk& other) const;
 
-private:
+ private:
   KIT_HeapBuf mBytes;
 };
 

@@ -42,7 +42,8 @@ void IParam::SetTypeIfNone(EParamType type) {
   if (mType == kTypeNone) mType = type;
 }
 
-void IParam::InitBool(const char* name, bool defaultValue, const char* label, const char* group, int a, int b) {
+void IParam::InitBool(const char* name, bool defaultValue, const char* label, const char* group, int a,
+                      int b) {
   SetTypeIfNone(kTypeBool);
   SetTexts(name, label, group);
   mValue = mDefault = defaultValue ? 1.0 : 0.0;
@@ -56,8 +57,8 @@ void IParam::InitBool(const char* name, bool defaultValue, const char* label, co
   SetDisplayText(1, "on");
 }
 
-void IParam::InitEnum(const char* name, int defaultValue, int count, const char* label, const char* group, int a,
-                      int b) {
+void IParam::InitEnum(const char* name, int defaultValue, int count, const char* label, const char* group,
+                      int a, int b) {
   SetTypeIfNone(kTypeEnum);
   SetTexts(name, label, group);
   mValue = mDefault = defaultValue;

@@ -11,8 +11,15 @@
 #include "KIT/heapbuf.h"
 
 class IParam {
-public:
-  enum EParamType { kTypeNone = 0, kTypeBool = 1, kTypeInt = 2, kTypeEnum = 3, kTypeDouble = 4, kTypeText = 5 };
+ public:
+  enum EParamType {
+    kTypeNone = 0,
+    kTypeBool = 1,
+    kTypeInt = 2,
+    kTypeEnum = 3,
+    kTypeDouble = 4,
+    kTypeText = 5
+  };
 
   // Sizes of the fixed text fields, terminating NUL included.
   static constexpr int kNameSize = 55;         // name, label and group: at most 54 characters
@@ -37,8 +44,8 @@ public:
   // parameter stays one through a later InitEnum. None changes the shape.
 
   // Range 0..1, step 1, display texts "off" and "on".
-  void InitBool(const char* name, bool defaultValue, const char* label = "", const char* group = "", int a = -1,
-                int b = -1);
+  void InitBool(const char* name, bool defaultValue, const char* label = "", const char* group = "",
+                int a = -1, int b = -1);
   // Range 0..max(1, count - 1), step 1; adds no display texts.
   void InitEnum(const char* name, int defaultValue, int count, const char* label = "", const char* group = "",
                 int a = -1, int b = -1);
@@ -55,7 +62,7 @@ public:
   // ---- Values --------------------------------------------------------------
   void Set(double value) { mValue = value; }  // as given: no rounding, no limit
   double Value() const { return mValue; }
-  int Int() const;                             // truncated toward zero, held within int
+  int Int() const;  // truncated toward zero, held within int
   bool Bool() const { return mValue >= 0.5; }
   int Type() const { return mType; }
   double GetMin() const { return mMin; }
@@ -125,7 +132,7 @@ public:
   bool GetIsMeta() const { return mIsMeta; }
   void SetIsMeta(bool isMeta) { mIsMeta = isMeta; }
 
-private:
+ private:
   void SetTexts(const char* name, const char* label, const char* group);
   void SetTypeIfNone(EParamType type);
 

@@ -10,13 +10,13 @@
 // Fires every so many seconds of processor time (clock ticks of std::clock,
 // one million a second).
 class Timer {
-public:
+ public:
   Timer();
   // True, and the start mark taken anew, when more than seconds * 1,000,000
   // clock ticks have passed since the start mark; false otherwise.
   bool Every(double seconds);
 
-private:
+ private:
   std::clock_t mStart;
 };
 

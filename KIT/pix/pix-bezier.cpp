@@ -40,8 +40,8 @@ struct Cubic {
 // by y when byY), the t range clipped to 0 .. limit on that axis, and the
 // segment count; 0 when nothing is visible. With byY the cubic is built with
 // x and y exchanged, so callers read X as the row and Y as the column.
-int CBezPrep(Cubic* c, float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3, float limit,
-             float tol, bool byY) {
+int CBezPrep(Cubic* c, float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3,
+             float limit, float tol, bool byY) {
   if (byY) {
     std::swap(x0, y0);
     std::swap(x1, y1);
@@ -172,8 +172,8 @@ float PIX_Bezier_GetY(float x0, float x1, float x2, float y0, float y1, float y2
   return y0 * (1.0f - u) * (1.0f - u) + 2.0f * y1 * u * (1.0f - u) + y2 * u * u;
 }
 
-float PIX_CBezier_GetY(float ax, float bx, float cx, float x0, float ay, float by, float cy, float y0, float x,
-                       float* t) {
+float PIX_CBezier_GetY(float ax, float bx, float cx, float x0, float ay, float by, float cy, float y0,
+                       float x, float* t) {
   auto X = [&](float u) { return ((ax * u + bx) * u + cx) * u + x0; };
   auto Y = [&](float u) { return ((ay * u + by) * u + cy) * u + y0; };
   float lo = 0.0f, hi = 1.0f;
@@ -191,8 +191,8 @@ float PIX_CBezier_GetY(float ax, float bx, float cx, float x0, float ay, float b
   return Y(lo) + f * (Y(hi) - Y(lo));
 }
 
-void PIX_DrawQBezier(PIX_IBitmap* bm, float xstart, float ystart, float xctl, float yctl, float xend, float yend,
-                     PIX_pixel color, float alpha, int mode, bool aa, float tol) {
+void PIX_DrawQBezier(PIX_IBitmap* bm, float xstart, float ystart, float xctl, float yctl, float xend,
+                     float yend, PIX_pixel color, float alpha, int mode, bool aa, float tol) {
   if (!Drawable(bm) || !AllFinite({xstart, ystart, xctl, yctl, xend, yend})) return;
   if (xstart > xend) {
     std::swap(xstart, xend);

@@ -18,13 +18,13 @@ float PIX_Bezier_GetY(float x0, float x1, float x2, float y0, float y1, float y2
 // Solves the cubic with power-basis coefficients (ax, bx, cx, x0) of x and
 // (ay, by, cy, y0) of y for x by at most 8 halvings of [0, 1] (x increasing in
 // t), interpolating linearly inside the last bracket; returns y, t through t.
-float PIX_CBezier_GetY(float ax, float bx, float cx, float x0, float ay, float by, float cy, float y0, float x,
-                       float* t);
+float PIX_CBezier_GetY(float ax, float bx, float cx, float x0, float ay, float by, float cy, float y0,
+                       float x, float* t);
 
 // The quadratic from (xstart, ystart) through the control point to (xend,
 // yend), clipped to columns 0 .. width - 1.
-void PIX_DrawQBezier(PIX_IBitmap* bm, float xstart, float ystart, float xctl, float yctl, float xend, float yend,
-                     PIX_pixel color, float alpha, int mode, bool aa, float tol);
+void PIX_DrawQBezier(PIX_IBitmap* bm, float xstart, float ystart, float xctl, float yctl, float xend,
+                     float yend, PIX_pixel color, float alpha, int mode, bool aa, float tol);
 // The cubic from (xstart, ystart) with two control points to (xend, yend),
 // clipped to columns 0 .. width.
 void PIX_DrawCBezier(PIX_IBitmap* bm, float xstart, float ystart, float xctl1, float yctl1, float xctl2,

@@ -22,7 +22,7 @@ ViewTextEntry::ViewTextEntry(const ViewTextEntryRequest& request) : m_request(re
 
 int ViewTextEntry::Length(const std::string& text) const {
   return m_request.lengthInBytes ? static_cast<int>(text.size())
-                              : ViewUtf8Count(text.c_str(), static_cast<int>(text.size()));
+                                 : ViewUtf8Count(text.c_str(), static_cast<int>(text.size()));
 }
 
 int ViewTextEntry::PreviousBoundary(int offset) const {

@@ -3,10 +3,11 @@
 #include <algorithm>
 
 TestPlug::TestPlug(const Options& options)
-    : IModuleBase(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "", "Test Maker",
-                  kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true, kAPIAU) {
-  initialize(0, kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "", "Test Maker",
-             kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true);
+    : IModuleBase(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
+                  "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true,
+                  kAPIAU) {
+  initialize(0, kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
+             "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true);
   addNonAutomateParamCount(options.nExtra);
   GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 10.0, 0.1, "dB");
   GetParam(kMode)->InitEnum("Mode", 0, 4);
@@ -20,8 +21,10 @@ TestPlug::TestPlug(const Options& options)
     return;
   }
   // A plug-in with state chunks keeps its presets as state chunks.
-  const struct { const char* name; double gain, mode, on; } presets[] = {
-      {"Init", 1.0, 0, 0}, {"Bright", 7.5, 2, 1}, {"Dark", 2.5, 3, 0}};
+  const struct {
+    const char* name;
+    double gain, mode, on;
+  } presets[] = {{"Init", 1.0, 0, 0}, {"Bright", 7.5, 2, 1}, {"Dark", 2.5, 3, 0}};
   for (const auto& preset : presets) {
     GetParam(kGain)->Set(preset.gain);
     GetParam(kMode)->Set(preset.mode);
@@ -44,7 +47,8 @@ TestPlug::~TestPlug() {
 bool TestPlug::SendMidiMsg(IMidiMsg* msg) {
   const uint8_t bytes[3] = {msg->mStatus, msg->mData1, msg->mData2};
   const int status = msg->StatusMsg();
-  return SendToExternalMIDIOut(bytes, status == IMidiMsg::kProgramChange || status == IMidiMsg::kChannelAftertouch ? 2 : 3);
+  return SendToExternalMIDIOut(
+      bytes, status == IMidiMsg::kProgramChange || status == IMidiMsg::kChannelAftertouch ? 2 : 3);
 }
 
 void TestPlug::OnParamChange(int index) {
@@ -97,7 +101,8 @@ bool TestPlug::WaitFor(const std::vector<uint8_t>& bytes, std::vector<Received>*
                        std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mReceivedMutex);
   const auto arrived = [&] {
-    return std::any_of(mReceived.begin(), mReceived.end(), [&](const Received& r) { return r.bytes == bytes; });
+    return std::any_of(mReceived.begin(), mReceived.end(),
+                       [&](const Received& r) { return r.bytes == bytes; });
   };
   const bool ok = mReceivedSignal.wait_for(lock, timeout, arrived);
   if (upToThen) *upToThen = mReceived;

@@ -15,7 +15,7 @@
 #include "KIT/IModule/IModuleBase.h"
 
 class TestPlug : public IModuleBase {
-public:
+ public:
   enum { kGain = 0, kMode, kSwitch, kNumAutomated };
   static constexpr int32_t kUniqueID = 0x6B7A726E;  // 'kzrn'
   static constexpr int32_t kVersion = 0x10105;
@@ -44,7 +44,9 @@ public:
   std::function<void(int)> onChange;
 
   void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int index, double position) override { informed.emplace_back(index, position); }
+  void InformHostOfParamChange(int index, double position) override {
+    informed.emplace_back(index, position);
+  }
   void EndInformHostOfParamChange(int) override {}
   void InformHostOfProgramChange() override { ++programChanges; }
   int GetSamplePos() override { return 0; }
@@ -89,7 +91,7 @@ public:
   void Close() { CloseExternalMIDIPorts(); }
   double* InputScratch(int i) { return mInChannels.Get(i)->mScratchBuf.Get(); }
 
-private:
+ private:
   void Record(Received received);
   std::mutex mReceivedMutex;
   std::condition_variable mReceivedSignal;
@@ -99,7 +101,7 @@ private:
 // A GUI that records what the plug-in pushes to it and answers the file
 // prompt with a path the test chose.
 class TestGraphics : public IGraphics {
-public:
+ public:
   struct Call {
     std::string what;  // "set" or "prep"
     int index;
@@ -115,8 +117,10 @@ public:
     IGraphics::SetParameterFromPlug(index, value, normalized);
   }
   void PrepDraw() override { calls.push_back({"prep", -1, 0, false}); }
-  void PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir, const char* extensions) override {
-    prompts.push_back(std::string(action == kFileSave ? "save " : "open ") + extensions + " " + fileName->Get());
+  void PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir,
+                     const char* extensions) override {
+    prompts.push_back(std::string(action == kFileSave ? "save " : "open ") + extensions + " " +
+                      fileName->Get());
     fileName->Set(answer.c_str());
   }
 
@@ -124,6 +128,6 @@ public:
   std::vector<std::string> prompts;
   std::string answer;
 
-private:
+ private:
   bool* mDeleted;
 };

@@ -12,10 +12,10 @@
 namespace {
 
 class FrameOnly : public HostlessPlug<IModuleBase> {
-public:
+ public:
   FrameOnly()
-      : HostlessPlug<IModuleBase>(72, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x10105, 0x6B7A726E, 0x48635331, 128,
-                    true, true, true, kAPIAU) {}
+      : HostlessPlug<IModuleBase>(72, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x10105,
+                                  0x6B7A726E, 0x48635331, 128, true, true, true, kAPIAU) {}
 };
 
 TEST(PlugConstruction, TwoPhasesWithTheEditorsCounts) {
@@ -28,8 +28,8 @@ TEST(PlugConstruction, TwoPhasesWithTheEditorsCounts) {
   EXPECT_EQ(plug.GetSampleRate(), 44100.0);
   EXPECT_EQ(plug.GetLatency(), 128);
 
-  plug.initialize(0, 198, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x10105, 0x6B7A726E, 0x48635331, 128,
-                  true, true, true);
+  plug.initialize(0, 198, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x10105, 0x6B7A726E,
+                  0x48635331, 128, true, true, true);
   plug.addNonAutomateParamCount(198);
   EXPECT_EQ(plug.NParams(), 198);
   EXPECT_EQ(plug.NNonAutomatedParams(), 198);
@@ -115,9 +115,12 @@ TEST(PlugChannels, LegalIOMatchesTheLayoutList) {
   EXPECT_EQ(plug.NChannelIO(), 2);
   EXPECT_EQ(plug.NInChannels(), 2);
   EXPECT_EQ(plug.NOutChannels(), 2);
-  const struct { int in, out; bool legal; } cases[] = {
-      {1, 1, true}, {2, 2, true}, {1, 2, false}, {-1, 2, true}, {-1, -1, true}, {2, -1, true}, {3, -1, false},
-      {-1, 3, false}, {0, 0, false},
+  const struct {
+    int in, out;
+    bool legal;
+  } cases[] = {
+      {1, 1, true},  {2, 2, true},   {1, 2, false},  {-1, 2, true}, {-1, -1, true},
+      {2, -1, true}, {3, -1, false}, {-1, 3, false}, {0, 0, false},
   };
   for (const auto& c : cases) EXPECT_EQ(plug.LegalIO(c.in, c.out), c.legal) << c.in << "-" << c.out;
 
@@ -157,7 +160,7 @@ TEST(PlugChannels, ConnectionsClipToTheChannelsAndDisconnectedSlotsReadScratch) 
 // One block through the float path: host buffers in, the default processing
 // (input to output), converted back into the host's output buffers.
 class PlugBuffers : public ::testing::Test {
-protected:
+ protected:
   static constexpr int kBlock = 8;
   void SetUp() override {
     plug.SetBlockSize(kBlock);

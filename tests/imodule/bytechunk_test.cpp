@@ -17,10 +17,10 @@ TEST(ByteChunkLayout, ValuesAreLittleEndianWithoutPadding) {
   EXPECT_EQ(c.PutBool(true), 5);
   EXPECT_EQ(c.PutDouble(1.0), 13);
   EXPECT_EQ(c.PutStr("ab"), 19);
-  const std::vector<uint8_t> expected = {0x04, 0x03, 0x02, 0x01,                          // int32
-                                         0x01,                                            // bool
-                                         0, 0, 0, 0, 0, 0, 0xF0, 0x3F,                    // 1.0
-                                         0x02, 0, 0, 0, 'a', 'b'};                        // string
+  const std::vector<uint8_t> expected = {0x04, 0x03, 0x02, 0x01,                       // int32
+                                         0x01,                                         // bool
+                                         0,    0,    0,    0,    0,   0,  0xF0, 0x3F,  // 1.0
+                                         0x02, 0,    0,    0,    'a', 'b'};            // string
   EXPECT_EQ(BytesOf(c), expected);
 }
 
@@ -62,8 +62,14 @@ TEST(ByteChunkReads, PastTheEndGiveMinusOneAndLeaveTheTarget) {
   ByteChunk c;
   c.PutInt32(42);
   c.PutBool(true);  // 5 bytes
-  const struct { const char* why; int start; } cases[] = {
-      {"int32 straddles the end", 2}, {"at the end", 5}, {"beyond the end", 100}, {"negative start", -1},
+  const struct {
+    const char* why;
+    int start;
+  } cases[] = {
+      {"int32 straddles the end", 2},
+      {"at the end", 5},
+      {"beyond the end", 100},
+      {"negative start", -1},
   };
   for (const auto& k : cases) {
     int32_t i = 77;

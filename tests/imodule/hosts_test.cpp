@@ -1,23 +1,27 @@
+#include "KIT/IModule/Hosts.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
-#include "KIT/IModule/Hosts.h"
 #include "KIT/IModule/Log.h"
 
 namespace {
 
 TEST(HostLookUp, FirstSubstringInTableOrderWins) {
-  const struct { const char* name; int host; } cases[] = {
+  const struct {
+    const char* name;
+    int host;
+  } cases[] = {
       {"Logic Pro X", kHostLogic},
       {"ZIDEDI64", kHostZidedi},
       {"Ableton Live 9", kHostAbletonLive},
       {"", kHostUnknown},
       {nullptr, kHostUnknown},
-      {"Cubase with zidedi inside", kHostCubase},       // cubase is tested first
-      {"deliver", kHostAbletonLive},                    // "live" inside a longer word
+      {"Cubase with zidedi inside", kHostCubase},  // cubase is tested first
+      {"deliver", kHostAbletonLive},               // "live" inside a longer word
       {"Cakewalk by BandLab", kHostSonar},
       {"PreSonus Studio One", kHostStudioOne},
       {"Digital Performer", kHostDigitalPerformer},
@@ -39,10 +43,14 @@ TEST(HostLookUp, LongNamesAreReadUpTo255Characters) {
 }
 
 TEST(HostNames, NamedCodesAndUnknown) {
-  const struct { int host; const char* name; } cases[] = {
-      {1, "Zidedi"},  {5, "Sonar"},    {6, "Vegas"},    {7, "FLStudio"},
-      {12, "Unknown"}, {27, "VST3PluginTestHost"}, {28, "Ardour"}, {0, "Unknown"},
-      {10, "Unknown"}, {19, "Unknown"}, {-1, "Unknown"}, {29, "Unknown"},
+  const struct {
+    int host;
+    const char* name;
+  } cases[] = {
+      {1, "Zidedi"},   {5, "Sonar"},    {6, "Vegas"},
+      {7, "FLStudio"}, {12, "Unknown"}, {27, "VST3PluginTestHost"},
+      {28, "Ardour"},  {0, "Unknown"},  {10, "Unknown"},
+      {19, "Unknown"}, {-1, "Unknown"}, {29, "Unknown"},
   };
   for (const auto& c : cases) {
     char buffer[kHostNameSize];
@@ -51,7 +59,11 @@ TEST(HostNames, NamedCodesAndUnknown) {
 }
 
 TEST(Versions, TextAndDecimalForms) {
-  const struct { int32_t word; const char* text; int decimal; } cases[] = {
+  const struct {
+    int32_t word;
+    const char* text;
+    int decimal;
+  } cases[] = {
       {0x10105, "v1.1.5", 10105},
       {0x10100, "v1.1", 10100},
       {0x10000, "v1", 10000},
@@ -73,7 +85,8 @@ TEST(Versions, TextAndDecimalForms) {
 }
 
 // Runs body with the time zone set to tz and puts the old zone back.
-template <class F> void WithTimeZone(const char* tz, F body) {
+template <class F>
+void WithTimeZone(const char* tz, F body) {
   const char* old = getenv("TZ");
   const std::string saved = old ? old : "";
   setenv("TZ", tz, 1);
@@ -87,7 +100,10 @@ template <class F> void WithTimeZone(const char* tz, F body) {
 }
 
 TEST(LogTime, CurrentTimeCarriesTheOffsetFromUtc) {
-  const struct { const char* tz; const char* suffix; } cases[] = {
+  const struct {
+    const char* tz;
+    const char* suffix;
+  } cases[] = {
       {"UTC0", "+0000"}, {"XST3:30", "-0330"}, {"YST-5:45", "+0545"}, {"ZST-14", "+1400"}, {"WST12", "-1200"},
   };
   for (const auto& c : cases) {
@@ -122,8 +138,12 @@ TEST(LogTime, TimerFiresOnlyAfterTheInterval) {
 }
 
 TEST(LogText, WhitespaceAndLowerCase) {
-  const struct { char c; bool white; } cases[] = {
-      {'\t', true}, {'\n', true}, {'\r', true}, {' ', true}, {'\v', false}, {'\f', false}, {'a', false}, {0, false},
+  const struct {
+    char c;
+    bool white;
+  } cases[] = {
+      {'\t', true},  {'\n', true},  {'\r', true}, {' ', true},
+      {'\v', false}, {'\f', false}, {'a', false}, {0, false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsWhitespace(c.c), c.white) << static_cast<int>(c.c);
   char lower[16];

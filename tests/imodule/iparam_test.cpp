@@ -1,9 +1,9 @@
+#include "KIT/IModule/IParam.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-
-#include "KIT/IModule/IParam.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ TEST(IParamInit, RangesAreNeverEmptyForEnumsIntsAndDoubles) {
       {"enum of no value", [](IParam& p) { p.InitEnum("e", 0, 0); }, IParam::kTypeEnum, 0, 1, 1},
       {"enum of three values", [](IParam& p) { p.InitEnum("e", 2, 3); }, IParam::kTypeEnum, 0, 2, 1},
       {"int with max below min", [](IParam& p) { p.InitInt("i", 3, 3, 1); }, IParam::kTypeInt, 3, 4, 1},
-      {"double with max equal to min", [](IParam& p) { p.InitDouble("d", 0, 5, 5, 0.5); }, IParam::kTypeDouble, 5,
-       5.5, 0.5},
+      {"double with max equal to min", [](IParam& p) { p.InitDouble("d", 0, 5, 5, 0.5); },
+       IParam::kTypeDouble, 5, 5.5, 0.5},
       {"bool", [](IParam& p) { p.InitBool("b", true); }, IParam::kTypeBool, 0, 1, 1},
   };
   for (const auto& c : cases) {
@@ -39,7 +39,10 @@ TEST(IParamInit, RangesAreNeverEmptyForEnumsIntsAndDoubles) {
 }
 
 TEST(IParamInit, DisplayPrecisionFollowsTheStepsDecimals) {
-  const struct { double step; int precision; } cases[] = {
+  const struct {
+    double step;
+    int precision;
+  } cases[] = {
       {1.0, 0}, {0.1, 1}, {0.01, 2}, {0.001, 3}, {0.25, 2}, {5.0, 0}, {0.0000001, 6},
   };
   for (const auto& c : cases) {
@@ -73,7 +76,9 @@ TEST(IParamInit, NamesAreCutToTheirField) {
 TEST(IParamNormalise, EnumRoundsToTheStepAndLimitsOnlyTheTop) {
   IParam p;
   p.InitEnum("e", 0, 3);
-  const struct { double position, value; } cases[] = {
+  const struct {
+    double position, value;
+  } cases[] = {
       {0.5, 1.0}, {0.74, 1.0}, {0.76, 2.0}, {1.3, 2.0}, {-0.5, -1.0}, {0.0, 0.0}, {1.0, 2.0},
   };
   for (const auto& c : cases) {
@@ -126,8 +131,8 @@ TEST(IParamDisplay, NumbersTextsAndNegation) {
   p.SetDisplayText(1, "square");
   p.SetDisplayText(2, "");
   EXPECT_EQ(Display(p, 1.9), "square");  // truncated to entry 1
-  EXPECT_EQ(Display(p, 2.0), "2");        // empty text falls through
-  EXPECT_EQ(Display(p, 3.0), "3");        // no entry
+  EXPECT_EQ(Display(p, 2.0), "2");       // empty text falls through
+  EXPECT_EQ(Display(p, 3.0), "3");       // no entry
   EXPECT_EQ(Display(p, 1.0, false, false), "1");
   EXPECT_EQ(Display(p, 0.5, true), "square");  // mapped from a position (range now 0..2)
   EXPECT_EQ(Display(p, 0.45, true), "saw");    // 0.9: truncated, not rounded
@@ -213,7 +218,7 @@ TEST(IParamDisplayTexts, MapDisplayTextFindsTheFirstExactMatch) {
   EXPECT_EQ(value, 0);
   value = 99;
   EXPECT_FALSE(p.MapDisplayText("dup", &value));  // case-sensitive
-  EXPECT_FALSE(p.MapDisplayText("Du", &value));    // whole string
+  EXPECT_FALSE(p.MapDisplayText("Du", &value));   // whole string
   EXPECT_EQ(value, 99);
 
   IParam empty;

@@ -24,13 +24,18 @@ TEST(IMidiMsgBuilders, FillTheWholeRecord) {
     void (*build)(IMidiMsg&);
     Bytes expected;
   } cases[] = {
-      {"note on: velocity second, offset third", [](IMidiMsg& m) { m.MakeNoteOnMsg(60, 100, 17, 3); },
+      {"note on: velocity second, offset third",
+       [](IMidiMsg& m) { m.MakeNoteOnMsg(60, 100, 17, 3); },
        {17, 0x93, 60, 100}},
-      {"note off: offset second, channel third, velocity last", [](IMidiMsg& m) { m.MakeNoteOffMsg(61, 5, 2, 40); },
+      {"note off: offset second, channel third, velocity last",
+       [](IMidiMsg& m) { m.MakeNoteOffMsg(61, 5, 2, 40); },
        {5, 0x82, 61, 40}},
       {"control change full", [](IMidiMsg& m) { m.MakeControlChangeMsg(74, 1.0, 2); }, {0, 0xB2, 74, 127}},
-      {"control change half truncates", [](IMidiMsg& m) { m.MakeControlChangeMsg(7, 0.5, 0); }, {0, 0xB0, 7, 63}},
-      {"control change 0.999 truncates", [](IMidiMsg& m) { m.MakeControlChangeMsg(7, 0.999, 0); },
+      {"control change half truncates",
+       [](IMidiMsg& m) { m.MakeControlChangeMsg(7, 0.5, 0); },
+       {0, 0xB0, 7, 63}},
+      {"control change 0.999 truncates",
+       [](IMidiMsg& m) { m.MakeControlChangeMsg(7, 0.999, 0); },
        {0, 0xB0, 7, 126}},
       {"program change has no data 2", [](IMidiMsg& m) { m.MakeProgramChangeMsg(0.0, 0); }, {0, 0xC0, 0, 0}},
       {"pitch wheel centre", [](IMidiMsg& m) { m.MakePitchWheelMsg(0.0, 0); }, {0, 0xE0, 0x00, 0x40}},
@@ -62,7 +67,8 @@ TEST(IMidiMsgReaders, AnswerOnlyForTheirOwnType) {
       {0x45, 0, 0, IMidiMsg::kNone, 5, -1, -1, -1},  // a data byte as status
   };
   for (const auto& c : cases) {
-    const IMidiMsg m(0, static_cast<uint8_t>(c.status), static_cast<uint8_t>(c.data1), static_cast<uint8_t>(c.data2));
+    const IMidiMsg m(0, static_cast<uint8_t>(c.status), static_cast<uint8_t>(c.data1),
+                     static_cast<uint8_t>(c.data2));
     SCOPED_TRACE(c.status);
     EXPECT_EQ(m.StatusMsg(), c.statusMsg);
     EXPECT_EQ(m.Channel(), c.channel);
@@ -102,8 +108,17 @@ TEST(ISysExRecord, ClearEmptiesIt) {
 
 TEST(MidiTexts, SysExStrCutsToWhatFits) {
   const uint8_t bytes[] = {0xF0, 0x3E, 0x0B, 0xF7};
-  const struct { int length; const char* expected; } cases[] = {
-      {64, "F0 3E 0B F7"}, {12, "F0 3E 0B F7"}, {11, "F0 3E 0B"}, {9, "F0 3E 0B"}, {3, "F0"}, {2, ""}, {1, ""},
+  const struct {
+    int length;
+    const char* expected;
+  } cases[] = {
+      {64, "F0 3E 0B F7"},
+      {12, "F0 3E 0B F7"},
+      {11, "F0 3E 0B"},
+      {9, "F0 3E 0B"},
+      {3, "F0"},
+      {2, ""},
+      {1, ""},
   };
   for (const auto& c : cases) {
     char buffer[80];
@@ -117,10 +132,21 @@ TEST(MidiTexts, SysExStrCutsToWhatFits) {
 }
 
 TEST(MidiTexts, StatusNames) {
-  const struct { int status; const char* name; } cases[] = {
-      {0, "none"},          {8, "noteoff"},       {9, "noteon "},           {10, "aftertouch"},
-      {11, "controlchange"}, {12, "programchange"}, {13, "channelaftertouch"}, {14, "pitchwheel"},
-      {1, "unknown"},       {15, "unknown"},      {-3, "unknown"},
+  const struct {
+    int status;
+    const char* name;
+  } cases[] = {
+      {0, "none"},
+      {8, "noteoff"},
+      {9, "noteon "},
+      {10, "aftertouch"},
+      {11, "controlchange"},
+      {12, "programchange"},
+      {13, "channelaftertouch"},
+      {14, "pitchwheel"},
+      {1, "unknown"},
+      {15, "unknown"},
+      {-3, "unknown"},
   };
   for (const auto& c : cases) EXPECT_STREQ(StatusMsgStr(c.status), c.name) << c.status;
 }

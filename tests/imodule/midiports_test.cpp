@@ -30,7 +30,7 @@ std::string UniqueClientName(const char* role) {
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
-public:
+ public:
   ScopedEnv(const char* name, const char* value) : mName(name) {
     const char* old = getenv(name);
     mHadOld = old != nullptr;
@@ -44,14 +44,14 @@ public:
       unsetenv(mName.c_str());
   }
 
-private:
+ private:
   std::string mName, mOld;
   bool mHadOld = false;
 };
 
 // A JACK client with one input port that collects what reaches it.
 class PeerIn {
-public:
+ public:
   PeerIn() : mClient(UniqueClientName("in")), mIn(RtMidi::UNIX_JACK, mClient) {
     mIn.setCallback(&PeerIn::Callback, this);
     mIn.ignoreTypes(false, false, false);
@@ -61,7 +61,8 @@ public:
   // Connects to the first output port whose name ends with suffix.
   bool ConnectToOutputEndingWith(const std::string& suffix) {
     for (const std::string& name : GetMIDIPortNames(&mIn)) {
-      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      if (name.size() >= suffix.size() &&
+          name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
         mIn.closePort();
         return OpenMIDIPortByName(&mIn, name, "in") == 1;
       }
@@ -71,9 +72,8 @@ public:
   bool WaitFor(const Bytes& bytes, std::vector<Bytes>* upToThen = nullptr,
                std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     std::unique_lock<std::mutex> lock(mMutex);
-    const bool ok = mSignal.wait_for(lock, timeout, [&] {
-      return std::find(mGot.begin(), mGot.end(), bytes) != mGot.end();
-    });
+    const bool ok = mSignal.wait_for(
+        lock, timeout, [&] { return std::find(mGot.begin(), mGot.end(), bytes) != mGot.end(); });
     if (upToThen) *upToThen = mGot;
     return ok;
   }
@@ -83,7 +83,7 @@ public:
     mGot.clear();
   }
 
-private:
+ private:
   static void Callback(double, std::vector<unsigned char>* message, void* self) {
     PeerIn* peer = static_cast<PeerIn*>(self);
     std::lock_guard<std::mutex> lock(peer->mMutex);
@@ -99,12 +99,14 @@ private:
 
 // A JACK client with one output port.
 class PeerOut {
-public:
-  PeerOut() : mClient(UniqueClientName("out")), mOut(RtMidi::UNIX_JACK, mClient) { mOut.openVirtualPort("out"); }
+ public:
+  PeerOut() : mClient(UniqueClientName("out")), mOut(RtMidi::UNIX_JACK, mClient) {
+    mOut.openVirtualPort("out");
+  }
   std::string PortName() const { return mClient + ":out"; }
   void Send(const Bytes& bytes) { mOut.sendMessage(bytes.data(), bytes.size()); }
 
-private:
+ private:
   std::string mClient;
   RtMidiOut mOut;
 };
@@ -146,7 +148,7 @@ int EntryOf(const std::vector<std::string>& list, const std::string& name) {
 }
 
 class MidiPorts : public ::testing::Test {
-protected:
+ protected:
   ScopedEnv api{"VIVIVI_MIDI_API", "jack"};
 };
 
@@ -227,8 +229,9 @@ TEST_F(MidiPorts, OutputChosenByNameSendsAndOffClosesIt) {
 
   std::vector<Bytes> got;
   ASSERT_TRUE(peer.WaitFor({0x80, 60, 0}, &got));
-  const std::vector<Bytes> expected = {
-      {0x92, 60, 100}, {0xC0, 5}, {0xD1, 30}, {0xF0, 0x3E, 0x0B, 0x01, 0x02, 0xF7}, {0xB0, 7, 100}, {0x80, 60, 0}};
+  const std::vector<Bytes> expected = {{0x92, 60, 100}, {0xC0, 5},
+                                       {0xD1, 30},      {0xF0, 0x3E, 0x0B, 0x01, 0x02, 0xF7},
+                                       {0xB0, 7, 100},  {0x80, 60, 0}};
   EXPECT_EQ(got, expected);
 
   index = 1;
@@ -278,14 +281,14 @@ TEST_F(MidiPorts, InputDeliversShortMessagesAndSysExButNoTiming) {
   const Bytes sysex = {0xF0, 0x3E, 0x0B, 1, 2, 3, 4, 5, 6, 0xF7};
   const Bytes marker = {0x80, 1, 2};
   const std::vector<Bytes> sent = {
-      {0x93, 60, 100},   // note on
-      {0xF8},            // timing clock: dropped
-      {0xC2, 7},         // program change: data 2 arrives as 0
-      {0xFE},            // active sensing: dropped
-      {0xFA},            // start: both data bytes 0
-      {0xF1, 0x21},      // time-code quarter frame: dropped
-      {0xF9},            // timing tick: dropped
-      sysex,             // ten bytes: SysEx
+      {0x93, 60, 100},     // note on
+      {0xF8},              // timing clock: dropped
+      {0xC2, 7},           // program change: data 2 arrives as 0
+      {0xFE},              // active sensing: dropped
+      {0xFA},              // start: both data bytes 0
+      {0xF1, 0x21},        // time-code quarter frame: dropped
+      {0xF9},              // timing tick: dropped
+      sysex,               // ten bytes: SysEx
       {0xF2, 0x10, 0x20},  // song position: three bytes, a short message
       marker,
   };
@@ -293,8 +296,11 @@ TEST_F(MidiPorts, InputDeliversShortMessagesAndSysExButNoTiming) {
 
   std::vector<TestPlug::Received> got;
   ASSERT_TRUE(plug.WaitFor(marker, &got));
-  const struct { Bytes bytes; bool isSysEx; } expected[] = {
-      {{0x93, 60, 100}, false}, {{0xC2, 7, 0}, false}, {{0xFA, 0, 0}, false}, {sysex, true},
+  const struct {
+    Bytes bytes;
+    bool isSysEx;
+  } expected[] = {
+      {{0x93, 60, 100}, false},    {{0xC2, 7, 0}, false}, {{0xFA, 0, 0}, false}, {sysex, true},
       {{0xF2, 0x10, 0x20}, false}, {marker, false},
   };
   ASSERT_EQ(got.size(), sizeof(expected) / sizeof(expected[0]));

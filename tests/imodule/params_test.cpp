@@ -25,7 +25,12 @@ TEST(ParamChanges, HostToldEveryTimeHandlerOnlyOnChangeOrText) {
       {"int, same step", [](IParam& p) { p.InitInt("i", 0, 0, 100); }, 0.5, 0.501, false},
       {"bool, same", [](IParam& p) { p.InitBool("b", false); }, 1.0, 1.0, false},
       {"bool, toggled", [](IParam& p) { p.InitBool("b", false); }, 1.0, 0.0, true},
-      {"text, same value", [](IParam& p) { p.InitText(); p.InitEnum("t", 0, 2); }, 1.0, 1.0, true},
+      {"text, same value",
+       [](IParam& p) {
+         p.InitText();
+         p.InitEnum("t", 0, 2);
+       },
+       1.0, 1.0, true},
   };
   for (const auto& c : cases) {
     for (const bool hardware : {false, true}) {
@@ -81,7 +86,7 @@ TEST(ParamChanges, ResetReplaysAutomatedParametersInOrder) {
 }
 
 class ParamChunks : public ::testing::Test {
-protected:
+ protected:
   void SetValues(double gain, double mode, double on) {
     plug.GetParam(TestPlug::kGain)->Set(gain);
     plug.GetParam(TestPlug::kMode)->Set(mode);
@@ -129,7 +134,11 @@ TEST_F(ParamChunks, StoredValuesAreLimitedToTheRangeWithoutRounding) {
 // the first parameter it lacks keeps its value (it used to be set to 0).
 TEST_F(ParamChunks, ShortChunkLeavesMissingParametersUntouched) {
   SetValues(7.0, 3, 1);
-  const struct { const char* why; int bytes; std::vector<double> expected; } cases[] = {
+  const struct {
+    const char* why;
+    int bytes;
+    std::vector<double> expected;
+  } cases[] = {
       {"one whole value", 8, {2.0, 3, 1}},
       {"one and a half values", 12, {2.0, 3, 1}},
       {"two values", 16, {2.0, 1, 1}},
@@ -172,7 +181,10 @@ TEST_F(ParamChunks, NonAutomatedCountIsLimitedToTheBlock) {
 
 TEST_F(ParamChunks, CompareStateToleratesSinglePrecisionNoise) {
   SetValues(0.1, 1, 0);
-  const struct { double gain; bool equal; } cases[] = {{0.1, true}, {0.100001, true}, {0.1001, false}};
+  const struct {
+    double gain;
+    bool equal;
+  } cases[] = {{0.1, true}, {0.100001, true}, {0.1001, false}};
   for (const auto& c : cases) {
     ByteChunk stored;
     stored.PutDouble(99.0);  // one double before the ones compared

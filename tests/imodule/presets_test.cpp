@@ -91,9 +91,8 @@ TEST(Presets, BlobDecodesToExactlyTheSizeGiven) {
   // Each record: length, name, flag, snapshot.
   const std::vector<uint8_t> bytes(list.GetData(), list.GetData() + list.Size());
   const std::vector<uint8_t> expected = {
-      4, 0, 0, 0, 'l', 'o', 'n', 'g', 1, 1, 2, 3, 0, 0,
-      5, 0, 0, 0, 's', 'h', 'o', 'r', 't', 1, 1, 2,
-      6, 0, 0, 0, 'p', 'a', 'd', 'd', 'e', 'd', 1, 1, 2, 0, 0,
+      4,   0,   0, 0, 'l', 'o', 'n', 'g', 1, 1,   2,   3,   0,   0,   5,   0, 0, 0, 's', 'h', 'o',
+      'r', 't', 1, 1, 2,   6,   0,   0,   0, 'p', 'a', 'd', 'd', 'e', 'd', 1, 1, 2, 0,   0,
   };
   EXPECT_EQ(bytes, expected);
 }
@@ -109,8 +108,9 @@ TEST(Presets, DumpsWriteCodeThatRebuildsThePreset) {
   plug.DumpPresetSrcCode(path, names);
   std::ifstream source(path);
   const std::string code((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(code,
-            "  MakePresetFromNamedParams(\"name\", 3,\n    kGain, 7.500000,\n    kMode, 2,\n    kSwitch, true);\n");
+  EXPECT_EQ(
+      code,
+      "  MakePresetFromNamedParams(\"name\", 3,\n    kGain, 7.500000,\n    kMode, 2,\n    kSwitch, true);\n");
 
   plug.DumpPresetBlob(path);
   std::ifstream blobFile(path);
@@ -168,7 +168,8 @@ TEST(PresetChunks, VersionHeader) {
   IModuleBase::InitChunkWithIModuleVer(&chunk);
   ASSERT_EQ(chunk.Size(), 8);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.GetData()), 4), "tffp");
-  EXPECT_EQ(std::vector<uint8_t>(chunk.GetData() + 4, chunk.GetData() + 8), (std::vector<uint8_t>{0, 0, 1, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(chunk.GetData() + 4, chunk.GetData() + 8),
+            (std::vector<uint8_t>{0, 0, 1, 0}));
   int pos = 0;
   EXPECT_EQ(IModuleBase::GetIModuleVerFromChunk(&chunk, pos), 0x10000);
   EXPECT_EQ(pos, 8);
@@ -206,14 +207,15 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
 // A plug-in with a GUI that answers the file prompt with a path in a fresh
 // folder of its own.
 class PresetFiles : public ::testing::TestWithParam<bool> {
-protected:
+ protected:
   void SetUp() override {
     char dir[] = "/tmp/h1-presetsXXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     folder = dir;
   }
   void TearDown() override {
-    for (const char* name : {"a.fxp", "b.fxp", "a.fxb", "b.fxb", "bad"}) unlink((folder + "/" + name).c_str());
+    for (const char* name : {"a.fxp", "b.fxp", "a.fxb", "b.fxb", "bad"})
+      unlink((folder + "/" + name).c_str());
     rmdir(folder.c_str());
   }
   std::unique_ptr<TestPlug> MakePlug(bool presets) {
@@ -284,7 +286,7 @@ TEST_P(PresetFiles, BankRoundTripsByteForByte) {
   ASSERT_GE(a.size(), 156u);
   EXPECT_EQ(std::string(a.begin() + 8, a.begin() + 12), GetParam() ? "FBCh" : "FxBk");
   EXPECT_EQ(U32(a, 12), 2u);
-  EXPECT_EQ(U32(a, 24), 3u);  // programs
+  EXPECT_EQ(U32(a, 24), 3u);                   // programs
   EXPECT_EQ(U32(a, 28), stateForm ? 0u : 2u);  // current program
   EXPECT_EQ(std::vector<uint8_t>(a.begin() + 32, a.begin() + 156), std::vector<uint8_t>(124, 0));
   if (!GetParam()) {

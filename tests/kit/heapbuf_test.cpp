@@ -1,8 +1,8 @@
+#include "KIT/heapbuf.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-#include "KIT/heapbuf.h"
 
 namespace {
 
@@ -10,12 +10,14 @@ namespace {
 // growth rule: half again the size, at least a granule; page granularities
 // round to 4 KB pages less 96 bytes.
 TEST(HeapBufGrowth, AllocationFromEmpty) {
-  const struct { int granularity, size, allocated; } cases[] = {
-      {4096, 10, 4000},        // (10 + 4096 + 96) & ~4095 = 4096, less 96
-      {4096, 5000, 8096},      // (5000 + 4096 + 96) & ~4095 = 8192, less 96
-      {128, 10, 138},          // 10 + max(5, 128)
-      {128, 1000, 1500},       // 1000 + 500
-      {65536, 10, 65440},      // extra is a whole granule: (10 + 65536 + 96) & ~4095, less 96
+  const struct {
+    int granularity, size, allocated;
+  } cases[] = {
+      {4096, 10, 4000},            // (10 + 4096 + 96) & ~4095 = 4096, less 96
+      {4096, 5000, 8096},          // (5000 + 4096 + 96) & ~4095 = 8192, less 96
+      {128, 10, 138},              // 10 + max(5, 128)
+      {128, 1000, 1500},           // 1000 + 500
+      {65536, 10, 65440},          // extra is a whole granule: (10 + 65536 + 96) & ~4095, less 96
       {4096, 20000000, 24190880},  // extra capped at 4 MB: (20000000+4194304+96)&~4095 - 96
   };
   for (const auto& c : cases) {
@@ -50,7 +52,7 @@ TEST(HeapBufGrowth, ShrinkOnlyWhenItFreesHalfAndFourGranules) {
   EXPECT_EQ(hb.GetAllocated(), 10500);
 
   KIT_HeapBuf small(128);
-  small.Resize(600);  // allocation 900; 900 - 4 * 128 = 388
+  small.Resize(600);        // allocation 900; 900 - 4 * 128 = 388
   small.Resize(400, true);  // below half but not four granules below: kept
   EXPECT_EQ(small.GetAllocated(), 900);
   small.Resize(300, true);

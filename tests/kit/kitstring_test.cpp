@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "KIT/kitstring.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,8 @@
+#include "KIT/mutex.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
-
-#include "KIT/mutex.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "KIT/ptrlist.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -5,7 +5,8 @@
 namespace {
 
 // A library whose one file bank holds the given patches.
-void addBank(PatchLibrarian& library, std::vector<LibrarianPatch> patches, const std::string& name = "b.vrn") {
+void addBank(PatchLibrarian& library, std::vector<LibrarianPatch> patches,
+             const std::string& name = "b.vrn") {
   PatchFile* bank = new PatchFile();
   bank->fileName = name;
   bank->patches = std::move(patches);
@@ -70,7 +71,8 @@ TEST(CategoryBanks, banksPerCategoryAndTheirTree) {
 TEST(SearchBanks, termsAndBankBoundaries) {
   PatchLibrarian library;
   std::vector<LibrarianPatch> patches;
-  for (const char* name : {"PAD ONE", "BIG PAD", "XPADX", "BASS", "Pad"}) patches.push_back(recordPatch(1, name, 9));
+  for (const char* name : {"PAD ONE", "BIG PAD", "XPADX", "BASS", "Pad"})
+    patches.push_back(recordPatch(1, name, 9));
   patches[0].messages.push_back({0xF0, 1, 0xF7});
   patches[0].messages.push_back({0xF0, 2, 0xF7});
   patches[4].name = "Pad";  // as held in memory, not upper-cased
@@ -106,7 +108,7 @@ TEST(SearchBanks, ninetyNineMatchesGiveAnEmptySecondBank) {
 // ---- Received patch ----
 
 class ReceivedPatch : public testing::Test {
-protected:
+ protected:
   void SetUp() override { addBank(library, many(40, "Old", 3)); }
   PatchLibrarian library;
 };
@@ -127,8 +129,14 @@ TEST_F(ReceivedPatch, storedIntoTheSelectedSlotOfA99SlotBank) {
 
 TEST_F(ReceivedPatch, nothingHappensWithoutABankOrSlot) {
   LibrarianPatch received = recordPatch(7, "Received", 7);
-  const struct { const char* why; int32_t bank; int32_t slot; } kCases[] = {
-      {"no slot selected", 0, -1}, {"slot past the bank", 0, 99}, {"bank index past the list", 1, 0},
+  const struct {
+    const char* why;
+    int32_t bank;
+    int32_t slot;
+  } kCases[] = {
+      {"no slot selected", 0, -1},
+      {"slot past the bank", 0, 99},
+      {"bank index past the list", 1, 0},
       {"negative bank index", -1, 0},
   };
   for (const auto& c : kCases) {
@@ -173,7 +181,7 @@ TEST_F(LibraryFolderTest, receivedPatchIsGoneAfterAReload) {
 // ---- Saving ----
 
 class SavingBanks : public LibraryFolderTest {
-protected:
+ protected:
   void SetUp() override {
     LibraryFolderTest::SetUp();
     std::vector<LibrarianPatch> patches;
@@ -237,7 +245,8 @@ TEST_F(SavingBanks, overwriteKeepsTheOldFileWhenTheWriteFails) {
   EXPECT_EQ(editor->currentBankFileName, "current.vrn");
   EXPECT_EQ(readBytes(target), before);
   for (const auto& entry : std::filesystem::directory_iterator(m_dir))
-    EXPECT_EQ(entry.path().filename().string().find(".current.vrn"), std::string::npos) << "no temporary left";
+    EXPECT_EQ(entry.path().filename().string().find(".current.vrn"), std::string::npos)
+        << "no temporary left";
 }
 
 TEST_F(SavingBanks, syxNameIsSavedAndRecordedAsVrn) {
@@ -264,7 +273,8 @@ TEST(SavingWithoutABank, saversRefuse) {
 // where it is not installed. Each event carries its record's own F7 inside
 // its data (the bank format keeps it), which the reader accepts clipped.
 TEST_F(SavingBanks, standardMidiFileReadsInAnOutsideReader) {
-  if (std::system("/usr/bin/python3 -c 'import mido' > /dev/null 2>&1") != 0) GTEST_SKIP() << "python3-mido missing";
+  if (std::system("/usr/bin/python3 -c 'import mido' > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python3-mido missing";
   const std::filesystem::path file = m_dir / "outside.mid";
   ASSERT_TRUE(library().saveEditedPatch(file.string(), "outside.mid"));
   const std::string script =
@@ -280,6 +290,7 @@ TEST_F(SavingBanks, standardMidiFileReadsInAnOutsideReader) {
       "tempo = [m for m in f.tracks[0] if m.type == 'set_tempo']\n"
       "assert tempo[0].tempo == 500000\n";
   writeFile(m_dir / "check.py", script);
-  const std::string command = "/usr/bin/python3 '" + (m_dir / "check.py").string() + "' '" + file.string() + "'";
+  const std::string command =
+      "/usr/bin/python3 '" + (m_dir / "check.py").string() + "' '" + file.string() + "'";
   EXPECT_EQ(std::system(command.c_str()), 0);
 }

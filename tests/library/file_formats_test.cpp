@@ -79,7 +79,10 @@ TEST(FileReader, recordNameIsUpperCasedAndRecordKeepsItsCase) {
 
 // Messages that are skipped or dropped leave the following ones readable.
 TEST(FileReader, rejectedMessagesAreSkipped) {
-  const struct { const char* why; Bytes first; } kCases[] = {
+  const struct {
+    const char* why;
+    Bytes first;
+  } kCases[] = {
       {"command 0x11", soundMessage(Bytes(69, 1), 0x0B, 0, 0x11)},
       {"model 0x0C", soundMessage(Bytes(69, 1), 0x0C)},
       {"device 0x80", soundMessage(Bytes(69, 1), 0x0B, 0x80)},
@@ -197,30 +200,32 @@ TEST(SecondGenerationConversion, tableOfTargetBytes) {
   setSlot(source, 3, 5, 71, 0);   // a second pitch slot: a unit with destination 0
   setSlot(source, 4, 20, 72, 5);  // unit source limited to 15
   setSlot(source, 5, 9, 73, 10);  // the cutoff slot
-  source[7] = 3;    // oscillator 1 shape 3 -> 0
-  source[13] = 5;   // oscillator 2 shape 5 -> 3
-  source[19] = 2;   // oscillator 3 shape 2 stays
-  source[30] = 0;   // portamento mode 0 -> 1
-  source[36] = 9;   // envelope trigger 9 -> 3
+  source[7] = 3;                  // oscillator 1 shape 3 -> 0
+  source[13] = 5;                 // oscillator 2 shape 5 -> 3
+  source[19] = 2;                 // oscillator 3 shape 2 stays
+  source[30] = 0;                 // portamento mode 0 -> 1
+  source[36] = 9;                 // envelope trigger 9 -> 3
   source[42] = 2;
   for (int i = 0; i < 14; ++i) source[120 + i] = static_cast<unsigned char>("Mixed case nm!"[i]);
   source[134] = 9;
 
   const Bytes r = library.convertPatchToVarno1Format(&source, 5);
   ASSERT_EQ(r.size(), 92u);
-  const struct { int byte; int value; } kExpected[] = {
-      {0, 0xF0}, {1, 0x3E}, {2, 0x0B}, {3, 0}, {4, 1}, {5, 5},
-      {6, 9}, {7, 10}, {8, 0}, {9, 8}, {10, 15}, {11, 16}, {12, 3}, {13, 14}, {14, 23}, {15, 17},
-      {16, 21}, {17, 22}, {18, 2}, {19, 12}, {20, 18}, {21, 24}, {22, 58}, {23, 25}, {24, 26},
-      {25, 27}, {26, 28}, {27, 31}, {28, 32}, {29, 33}, {30, 34}, {31, 64}, {32, 3}, {33, 37},
-      {34, 38}, {35, 39}, {36, 40}, {37, 64}, {38, 2}, {39, 70}, {40, 4}, {41, 29}, {42, 1}, {43, 2},
-      {44, 3}, {45, 64}, {46, 0},    // unit 1: slot 1
-      {47, 5}, {48, 71}, {49, 0},    // unit 2: slot 3
-      {50, 15}, {51, 72}, {52, 5},   // unit 3: slot 4, source limited
-      {53, 0}, {54, 64}, {55, 1},    // unit 4: slot 6
-      {56, 43}, {57, 44}, {58, 45}, {59, 46}, {60, 48}, {61, 49}, {62, 53}, {63, 51}, {64, 54},
-      {65, 73}, {66, 9}, {67, 50}, {68, 59}, {69, 60}, {70, 57},
-      {71, 0}, {72, 0}, {73, 0}, {74, 0}, {75, 0}, {76, 'M'}, {89, '!'}, {90, 9}, {91, 0xF7},
+  const struct {
+    int byte;
+    int value;
+  } kExpected[] = {
+      {0, 0xF0}, {1, 0x3E}, {2, 0x0B}, {3, 0},     {4, 1},   {5, 5},   {6, 9},   {7, 10},  {8, 0},   {9, 8},
+      {10, 15},  {11, 16},  {12, 3},   {13, 14},   {14, 23}, {15, 17}, {16, 21}, {17, 22}, {18, 2},  {19, 12},
+      {20, 18},  {21, 24},  {22, 58},  {23, 25},   {24, 26}, {25, 27}, {26, 28}, {27, 31}, {28, 32}, {29, 33},
+      {30, 34},  {31, 64},  {32, 3},   {33, 37},   {34, 38}, {35, 39}, {36, 40}, {37, 64}, {38, 2},  {39, 70},
+      {40, 4},   {41, 29},  {42, 1},   {43, 2},    {44, 3},  {45, 64}, {46, 0},  // unit 1: slot 1
+      {47, 5},   {48, 71},  {49, 0},                                             // unit 2: slot 3
+      {50, 15},  {51, 72},  {52, 5},  // unit 3: slot 4, source limited
+      {53, 0},   {54, 64},  {55, 1},  // unit 4: slot 6
+      {56, 43},  {57, 44},  {58, 45},  {59, 46},   {60, 48}, {61, 49}, {62, 53}, {63, 51}, {64, 54}, {65, 73},
+      {66, 9},   {67, 50},  {68, 59},  {69, 60},   {70, 57}, {71, 0},  {72, 0},  {73, 0},  {74, 0},  {75, 0},
+      {76, 'M'}, {89, '!'}, {90, 9},   {91, 0xF7},
   };
   for (const auto& e : kExpected) EXPECT_EQ(r[e.byte], e.value) << "byte " << e.byte;
 }
@@ -251,8 +256,13 @@ TEST(SecondGenerationConversion, shortSourcesAreRefused) {
   // Through the reader: a 139-byte message is converted and marks the file;
   // one of 101 to 135 bytes is dropped (at 135 the category byte would be
   // the message's own F7); one of 100 bytes or fewer is stored.
-  const struct { size_t size; size_t stored; bool converted; } kCases[] = {
-      {139, 92, true}, {136, 92, true}, {135, 0, false}, {134, 0, false}, {101, 0, false}, {100, 100, false}, {92, 92, false},
+  const struct {
+    size_t size;
+    size_t stored;
+    bool converted;
+  } kCases[] = {
+      {139, 92, true}, {136, 92, true},   {135, 0, false}, {134, 0, false},
+      {101, 0, false}, {100, 100, false}, {92, 92, false},
   };
   for (const auto& c : kCases) {
     PatchLibrarian reader;
@@ -273,7 +283,7 @@ TEST(SecondGenerationConversion, shortSourcesAreRefused) {
 // ---- Bank images ----
 
 class BankImage : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     for (int i = 0; i < 99; ++i) {
       bank.patches.push_back(recordPatch(i, "Patch " + std::to_string(i), i % 20));
@@ -305,7 +315,8 @@ TEST_F(BankImage, standardMidiFileOf99SlotsRoundTrips) {
   PatchLibrarian::buildBankImage(bank, true, &image);
   ASSERT_EQ(image.Size(), 14209);
   const Bytes bytes = bytesOf(image);
-  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 53), Bytes(midiSingleStartHeader_NL99, midiSingleStartHeader_NL99 + 53));
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 53),
+            Bytes(midiSingleStartHeader_NL99, midiSingleStartHeader_NL99 + 53));
   EXPECT_EQ((Bytes{bytes[45], bytes[46], bytes[47], bytes[48]}), (Bytes{0x00, 0x00, 0x37, 0x50}));
   for (int n = 1; n < 99; ++n) {
     const size_t at = 191 + 143 * (n - 1);

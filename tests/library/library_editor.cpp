@@ -118,8 +118,8 @@ Bytes readBytes(const std::filesystem::path& file) {
 
 void writeBytes(const std::filesystem::path& file, const Bytes& bytes) {
   std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void LibraryFolderTest::SetUp() {

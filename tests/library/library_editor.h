@@ -21,9 +21,10 @@ using Bytes = std::vector<unsigned char>;
 
 // A GUI whose save panel answers with a path the test chose ("" = cancel).
 class ScriptedGraphics : public IGraphics {
-public:
+ public:
   explicit ScriptedGraphics(IModuleBase* plug) : IGraphics(plug, 1500, 667) {}
-  void PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir, const char* extensions) override;
+  void PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir,
+                     const char* extensions) override;
 
   std::string answer;
   std::string offeredName, offeredFolder, offeredExtensions;
@@ -32,7 +33,7 @@ public:
 
 // The editor: owns the library and the patch manager like the real one.
 class LibraryEditor : public HostlessPlug<VivivI> {
-public:
+ public:
   LibraryEditor();
   ~LibraryEditor() override;
 
@@ -68,7 +69,7 @@ void writeBytes(const std::filesystem::path& file, const Bytes& bytes);
 // A test with a data folder holding "Patches", and an editor whose library
 // uses it.
 class LibraryFolderTest : public TempFolderTest {
-protected:
+ protected:
   void SetUp() override;
   std::filesystem::path patches() const { return m_dir / "Patches"; }
   std::filesystem::path converted() const { return m_dir / "Converted Banks"; }

@@ -91,13 +91,18 @@ TEST_F(LibraryFolderTest, largeFileIsSplitIntoBanksAndMoved) {
   EXPECT_EQ(second->patches[0].messages[0][6], (3 + 99) & 0x7F) << "sound 100 opens the second bank";
   EXPECT_EQ(second->patches[51].name, "SOUND       52") << "fillers numbered by their slot";
   const std::string log = logText();
-  EXPECT_NE(log.find("moved file Big Bank.syx because it is not Varno 1 standard formatted!"), std::string::npos);
-  EXPECT_EQ(log.find("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"), log.rfind("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"))
+  EXPECT_NE(log.find("moved file Big Bank.syx because it is not Varno 1 standard formatted!"),
+            std::string::npos);
+  EXPECT_EQ(log.find("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"),
+            log.rfind("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"))
       << "one rescan";
 }
 
 TEST_F(LibraryFolderTest, splitBoundaries) {
-  const struct { int sounds; std::vector<std::string> banks; } kCases[] = {
+  const struct {
+    int sounds;
+    std::vector<std::string> banks;
+  } kCases[] = {
       {99, {"b.syx"}},
       {100, {"b Singles 1.vrn", "b Singles 2.vrn"}},
       {198, {"b Singles 1.vrn", "b Singles 2.vrn"}},

@@ -4,8 +4,11 @@
 #include "tests/library/library_editor.h"
 
 TEST(PatchRecords, categoryCodeOfEveryByte) {
-  const struct { int byte; const char* code; } kCases[] = {
-      {0, "NONE"}, {1, "ARP "}, {5, "FX  "}, {9, "PAD "}, {19, "EXFX"},
+  const struct {
+    int byte;
+    const char* code;
+  } kCases[] = {
+      {0, "NONE"},  {1, "ARP "},  {5, "FX  "},    {9, "PAD "},    {19, "EXFX"},
       {20, "INIT"}, {21, "INIT"}, {0x7F, "INIT"}, {0xFF, "INIT"},
   };
   for (const auto& c : kCases) {
@@ -48,7 +51,11 @@ TEST(PatchRecords, copiedPatchSharesNoStorage) {
 TEST(PatchRecords, rawAndMidiSaveOfAPatch) {
   LibrarianPatch patch;
   patch.messages = {{0xF0, 1, 2, 0xF7}, {0xF0, 3, 0xF7}};
-  const struct { bool smf; int slot; Bytes expected; } kCases[] = {
+  const struct {
+    bool smf;
+    int slot;
+    Bytes expected;
+  } kCases[] = {
       {false, 5, {0xF0, 1, 2, 0xF7, 0xF0, 3, 0xF7}},
       {true, 0, {1, 2, 0xF7, 3, 0xF7}},
       {true, 1, {0x83, 0x74, 0xF0, 0x81, 0x0A, 1, 2, 0xF7, 0x83, 0x74, 0xF0, 0x81, 0x0A, 3, 0xF7}},
@@ -142,8 +149,17 @@ TEST(SnapshotBlock, roundTripPadsShortNamesAndKeepsLongOnes) {
 // allocated beyond the chunk.
 TEST(SnapshotBlock, damagedBlocksAreRefused) {
   auto header = [](uint32_t length) {
-    return Bytes{0, 0, 0, 1, 0, 0, 0, 1, static_cast<unsigned char>(length >> 24),
-                 static_cast<unsigned char>(length >> 16), static_cast<unsigned char>(length >> 8),
+    return Bytes{0,
+                 0,
+                 0,
+                 1,
+                 0,
+                 0,
+                 0,
+                 1,
+                 static_cast<unsigned char>(length >> 24),
+                 static_cast<unsigned char>(length >> 16),
+                 static_cast<unsigned char>(length >> 8),
                  static_cast<unsigned char>(length)};
   };
   auto name = [](int32_t length, const std::string& text) {
@@ -152,7 +168,12 @@ TEST(SnapshotBlock, damagedBlocksAreRefused) {
     b.insert(b.end(), text.begin(), text.end());
     return b;
   };
-  const struct { const char* why; Bytes block; int position; int namesRead; } kCases[] = {
+  const struct {
+    const char* why;
+    Bytes block;
+    int position;
+    int namesRead;
+  } kCases[] = {
       {"fewer than 12 bytes", {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, 0, 0},
       {"negative position", header(0), -4, 0},
       {"negative snapshot length", join({header(0x80000000u), name(0, "")}), 0, 0},
@@ -168,7 +189,8 @@ TEST(SnapshotBlock, damagedBlocksAreRefused) {
     EXPECT_EQ(manager.loadAllFromChunk(chunk.get(), c.position), -1) << c.why;
     EXPECT_EQ(manager.snapshot.GetSize(), 0) << c.why;
     for (int i = c.namesRead; i < 5; ++i)
-      EXPECT_EQ(manager.names[i], i < 3 ? std::string(14, '\0') : std::string()) << c.why << " name " << i + 1;
+      EXPECT_EQ(manager.names[i], i < 3 ? std::string(14, '\0') : std::string())
+          << c.why << " name " << i + 1;
   }
 }
 

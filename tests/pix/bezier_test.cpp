@@ -80,8 +80,8 @@ TEST(BezierDraw, ClippingAndBadInput) {
   };
   for (const auto& c : cases) {
     GuardedBitmap cubic(32, 12);
-    PIX_DrawCBezier(&cubic, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], c.p[6], c.p[7], kWhite, 1.0f, 0, true,
-                    c.tol);
+    PIX_DrawCBezier(&cubic, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], c.p[6], c.p[7], kWhite, 1.0f, 0,
+                    true, c.tol);
     GuardedBitmap quad(32, 12);
     PIX_DrawQBezier(&quad, c.p[0], c.p[1], c.p[2], c.p[3], c.p[6], c.p[7], kWhite, 1.0f, 0, false, c.tol);
     EXPECT_TRUE(cubic.GuardIntact()) << c.why;

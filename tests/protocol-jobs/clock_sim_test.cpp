@@ -10,7 +10,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class ClockOverPorts : public JobsOverPorts {
-protected:
+ protected:
   void SetUp() override {
     JobsOverPorts::SetUp();
     editor.clockOutput = true;
@@ -42,7 +42,8 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
   const std::vector<SimRecord> records = received();
   std::vector<std::string> kinds;
   for (const SimRecord& record : records)
-    if (record.kind == "start" || record.kind == "clock" || record.kind == "stop") kinds.push_back(record.kind);
+    if (record.kind == "start" || record.kind == "clock" || record.kind == "stop")
+      kinds.push_back(record.kind);
   ASSERT_GE(kinds.size(), 12u);
   EXPECT_EQ(kinds.front(), "start");
   EXPECT_EQ(kinds.back(), "stop");

@@ -18,7 +18,7 @@
 using Bytes = std::vector<unsigned char>;
 
 class JobEditor : public TestEditor {
-public:
+ public:
   explicit JobEditor(bool virtualClock = true) {
     // Ranges of the settings the jobs read, as the UI description gives them.
     GetParam(kLibSyncTimer)->InitInt("", 0, 0, 4);
@@ -77,7 +77,7 @@ public:
   std::atomic<long long> virtualTime{0};  // milliseconds slept on the virtual clock
   std::atomic<int> withheldProgram{-1};
 
-private:
+ private:
   std::mutex rawMutex;
   std::vector<Bytes> raw;
   std::vector<std::chrono::steady_clock::time_point> rawTimes;  // of SendMidiSysex2 only

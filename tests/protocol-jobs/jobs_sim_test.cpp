@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
 // while a later ID is being asked. The run keeps the ID the answer carries,
 // so the next program is asked at 5 at once, without a second scan.
 class LateAnswers : public JobsOverPorts {
-protected:
+ protected:
   std::vector<std::string> simOptions() const override { return {"--answer", "late:250"}; }
 };
 

@@ -1,10 +1,9 @@
 // The sender's jobs on a virtual clock: the posting rule and per-thread
 // records, the answer handshake with its waits, scan, time-out and cancel,
 // the bytes of every send, the clock's tempo rules, and teardown.
-#include <gtest/gtest.h>
-
 #include <Poco/Event.h>
 #include <Poco/Runnable.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -17,7 +16,7 @@
 namespace {
 
 class Blocking : public Poco::Runnable {
-public:
+ public:
   void run() override { release.wait(); }
   Poco::Event release;
 };
@@ -54,7 +53,7 @@ bool shown(const SenderCalls& calls, const std::string& text) {
 }
 
 class SenderJobs : public ::testing::Test {
-protected:
+ protected:
   MIDIMessageManager& manager() { return *editor.midiManager; }
   void run(const SenderJob& job) {
     ASSERT_TRUE(manager().postJob(job));
@@ -129,7 +128,11 @@ TEST_F(SenderJobs, silentSynthesizerTimesOutAfterTheWaitsAndOneScan) {
 
 TEST_F(SenderJobs, scanFindsTheSynthesizerAndTheRunKeepsItsDeviceId) {
   answerAt(editor, 5);
-  run([] { SenderJob job = jobOf(kJobAllPatchRequest); job.requestCount = 3; return job; }());
+  run([] {
+    SenderJob job = jobOf(kJobAllPatchRequest);
+    job.requestCount = 3;
+    return job;
+  }());
   const SenderCalls calls = editor.jobs().calls();
   const std::vector<std::vector<int>> requests = requestsOf(calls);
   EXPECT_EQ(calls.statusTexts.front(), "Please wait, checking DeviceID 1");
@@ -149,14 +152,20 @@ TEST_F(SenderJobs, runOfProgramsSkipsASilentProgramAndAdvancesTheSlots) {
   std::vector<int> slotsAtRequest;
   auto answer = editor.jobs().settings.onRequest;
   editor.jobs().settings.onRequest = [&](const Bytes& request) {
-    if (request.size() == 5 && request[2] == 0) slotsAtRequest.push_back(editor.patchLibrarian->selectedUpperSlot);
+    if (request.size() == 5 && request[2] == 0)
+      slotsAtRequest.push_back(editor.patchLibrarian->selectedUpperSlot);
     answer(request);
   };
-  run([] { SenderJob job = jobOf(kJobAllPatchRequest); job.requestCount = 40; return job; }());
+  run([] {
+    SenderJob job = jobOf(kJobAllPatchRequest);
+    job.requestCount = 40;
+    return job;
+  }());
   const SenderCalls calls = editor.jobs().calls();
   std::vector<int> programs;
   for (const std::vector<int>& request : requestsOf(calls))
-    if (request[0] == 0 && (programs.empty() || programs.back() != request[2])) programs.push_back(request[2]);
+    if (request[0] == 0 && (programs.empty() || programs.back() != request[2]))
+      programs.push_back(request[2]);
   ASSERT_EQ(programs.size(), 40u);
   for (int program = 0; program < 40; ++program) EXPECT_EQ(programs[program], program);
   EXPECT_EQ(slotsAtRequest.front(), 0);
@@ -173,7 +182,11 @@ TEST_F(SenderJobs, cancelInTheMiddleOfARunStopsIt) {
     if (request[4] == 10) editor.sender().cancelRequested = true;
     answer(request);
   };
-  run([] { SenderJob job = jobOf(kJobAllPatchRequest); job.requestCount = 99; return job; }());
+  run([] {
+    SenderJob job = jobOf(kJobAllPatchRequest);
+    job.requestCount = 99;
+    return job;
+  }());
   const SenderCalls calls = editor.jobs().calls();
   EXPECT_EQ(requestsOf(calls).size(), 11u) << "no program after the cancel";
   EXPECT_TRUE(shown(calls, "Data request CANCELLED!"));
@@ -274,7 +287,7 @@ TEST_F(SenderJobs, bankStoreCarriesDeviceIdSkipsBrokenPatchesAndStopsAtAnEmptySl
   std::vector<LibrarianPatch> bank;
   for (int i = 0; i < 14; ++i) bank.push_back(patchWithDump(static_cast<unsigned char>(i)));
   bank[5].messages.front().resize(40);  // not a whole sound dump: skipped
-  bank[12].messages.clear();             // the store ends here
+  bank[12].messages.clear();            // the store ends here
   editor.jobs().settings.banks[0] = bank;
   run(jobOf(kJobStoreAllPatches));
   std::vector<Bytes> stores = editor.rawSends();
@@ -299,8 +312,10 @@ TEST_F(SenderJobs, sysexMessageOfAControlIsFramedAndNeedsAnOutput) {
 // ---- MIDI clock ----
 
 TEST(ClockInterval, tempoToInterval) {
-  const struct { int tempo; int32_t interval; } kCases[] = {
-      {120, 20833333}, {90, 27777777}, {300, 8333333}, {2, 1250000000}, {1, 0}, {0, 0}, {-5, 0}};
+  const struct {
+    int tempo;
+    int32_t interval;
+  } kCases[] = {{120, 20833333}, {90, 27777777}, {300, 8333333}, {2, 1250000000}, {1, 0}, {0, 0}, {-5, 0}};
   for (const auto& c : kCases) EXPECT_EQ(MIDIMessageSender::clockIntervalFor(c.tempo), c.interval) << c.tempo;
 }
 

@@ -26,7 +26,7 @@ LibrarianPatch patchOf(Bytes dump) {
 }
 
 class SendsOverPorts : public JobsOverPorts {
-protected:
+ protected:
   std::vector<std::string> simOptions() const override { return {"--strict-checksum"}; }
   void SetUp() override {
     JobsOverPorts::SetUp();
@@ -144,7 +144,8 @@ TEST_F(SendsOverPorts, bankOfFortyIsStoredIntoTheProgramsSkippingAPartialPatch) 
     EXPECT_EQ(stores[i].bytes[74], dumpChecksum(stores[i].bytes));
   }
   for (int program : {0, 11, 13, 39})
-    EXPECT_EQ(soundBytes(simDump(std::to_string(program))), soundBytes(sounds[program])) << "program " << program;
+    EXPECT_EQ(soundBytes(simDump(std::to_string(program))), soundBytes(sounds[program]))
+        << "program " << program;
   EXPECT_EQ(simDump("12"), program12);
 }
 

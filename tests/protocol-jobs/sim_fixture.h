@@ -29,7 +29,7 @@ struct SimRecord {
 };
 
 class JobsOverPorts : public ::testing::Test {
-protected:
+ protected:
   static constexpr int kSimDeviceId = 5;
 
   // Extra options of the simulator's command line.
@@ -87,7 +87,8 @@ protected:
       if (!(words >> word) || word != "record") continue;
       words >> record.microseconds >> direction >> record.kind >> record.outcome >> record.fault;
       record.received = direction == "in";
-      for (std::string hex; words >> hex;) record.bytes.push_back(static_cast<unsigned char>(std::stoul(hex, nullptr, 16)));
+      for (std::string hex; words >> hex;)
+        record.bytes.push_back(static_cast<unsigned char>(std::stoul(hex, nullptr, 16)));
       if (record.received && (kind.empty() || record.kind == kind)) records.push_back(record);
     }
     return records;
@@ -98,7 +99,8 @@ protected:
     Bytes bytes;
     if (lines.empty()) return bytes;
     std::istringstream words(lines.front().substr(lines.front().find(' ') + 1));
-    for (std::string hex; words >> hex;) bytes.push_back(static_cast<unsigned char>(std::stoul(hex, nullptr, 16)));
+    for (std::string hex; words >> hex;)
+      bytes.push_back(static_cast<unsigned char>(std::stoul(hex, nullptr, 16)));
     return bytes;
   }
 

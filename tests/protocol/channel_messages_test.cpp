@@ -1,10 +1,9 @@
 // Channel messages from the synthesizer and the host: filters, control
 // changes to controls with the synthesizer's codings, program changes to the
 // librarian or to a sound request, the activity indicator and pass-through.
-#include <gtest/gtest.h>
-
 #include <Poco/Event.h>
 #include <Poco/Runnable.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
@@ -24,13 +23,13 @@ std::array<uint8_t, 3> bytesOf(const IMidiMsg& msg) { return {msg.mStatus, msg.m
 
 // A job that holds the data thread until released.
 class BlockingJob : public Poco::Runnable {
-public:
+ public:
   void run() override { release.wait(); }
   Poco::Event release;
 };
 
 class ChannelMessages : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     editor.midiOutputOpen = true;
     editor.localControl = false;
@@ -132,7 +131,8 @@ TEST_F(ChannelMessages, deviceCodingsOfControllers) {
   EXPECT_EQ(editor.value(kArpClock), 4) << "clock code 5 is division 4";
   EXPECT_EQ(editor.value(kOscillator2Shape), 2);
   EXPECT_EQ(editor.value(kFilterCutoff), 77);
-  EXPECT_EQ(editor.calls().paramChanges, std::vector<int>{kMainTab}) << "only controller 38 refreshes the main tab";
+  EXPECT_EQ(editor.calls().paramChanges, std::vector<int>{kMainTab})
+      << "only controller 38 refreshes the main tab";
 }
 
 TEST_F(ChannelMessages, hostValuesAreNotDecoded) {

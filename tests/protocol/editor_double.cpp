@@ -14,12 +14,22 @@ struct OtherRange {
 };
 
 const OtherRange kOtherRanges[] = {
-    {kGlobalMidiChannel, 0, 16}, {kGlobalLocalControl, 0, 1}, {kPartLock, 0, 1},
-    {kMIDILed, 0, 1},            {kGlobalStartUpProgram, 0, 98}, {kGlobalMasterTune, 0, 20},
-    {kGlobalControlX, 0, 3},     {kGlobalDeviceID, 0, 15},    {kCurrentPatch, 0, 98},
-    {kCategoryName, 0, 20},      {kArpSyncIndicator, 0, 1},   {kArpOnOffIndicator, 0, 1},
-    {kOscillator1OctaveIndicator, 0, 1}, {kOscillator2OctaveIndicator, 0, 1},
-    {kOscillator3OctaveIndicator, 0, 1}, {kMainTab, 0, 3},
+    {kGlobalMidiChannel, 0, 16},
+    {kGlobalLocalControl, 0, 1},
+    {kPartLock, 0, 1},
+    {kMIDILed, 0, 1},
+    {kGlobalStartUpProgram, 0, 98},
+    {kGlobalMasterTune, 0, 20},
+    {kGlobalControlX, 0, 3},
+    {kGlobalDeviceID, 0, 15},
+    {kCurrentPatch, 0, 98},
+    {kCategoryName, 0, 20},
+    {kArpSyncIndicator, 0, 1},
+    {kArpOnOffIndicator, 0, 1},
+    {kOscillator1OctaveIndicator, 0, 1},
+    {kOscillator2OctaveIndicator, 0, 1},
+    {kOscillator3OctaveIndicator, 0, 1},
+    {kMainTab, 0, 3},
 };
 
 }  // namespace
@@ -126,7 +136,9 @@ void VivivI::SendProgramChangeCommand(int program, int argument) {
 }
 
 void VivivI::MIDIOutRoutingSwitch(IMidiMsg* msg) {
-  editorOf(this).record([&](EditorCalls& calls) { calls.routed.push_back({msg->mStatus, msg->mData1, msg->mData2}); });
+  editorOf(this).record([&](EditorCalls& calls) {
+    calls.routed.push_back({msg->mStatus, msg->mData1, msg->mData2});
+  });
 }
 
 // ==== PatchLibrarian: the edited bank a received patch is stored into =======

@@ -23,8 +23,8 @@
 
 // What the editor's operations were asked, in order. One record per editor.
 struct EditorCalls {
-  std::vector<int> paramChanges;   // OnParamChange
-  std::vector<int> paramChanges2;  // OnParamChange2
+  std::vector<int> paramChanges;            // OnParamChange
+  std::vector<int> paramChanges2;           // OnParamChange2
   std::vector<bool> hardwareFlagAtChange2;  // valueFromHardware when OnParamChange2 ran
   std::vector<std::string> categoryNames;
   int librarianViewDirty = 0;
@@ -36,7 +36,7 @@ struct EditorCalls {
 };
 
 class TestEditor : public HostlessPlug<VivivI> {
-public:
+ public:
   TestEditor();
   ~TestEditor() override;
 
@@ -62,12 +62,13 @@ public:
   void clearCalls();
   // Records a call: change receives the record under its lock (the MIDI
   // input thread records too).
-  template <class Change> void record(Change change) {
+  template <class Change>
+  void record(Change change) {
     std::lock_guard<std::mutex> lock(mCallsMutex);
     change(mCalls);
   }
 
-private:
+ private:
   friend class VivivI;
   mutable std::mutex mCallsMutex;
   EditorCalls mCalls;

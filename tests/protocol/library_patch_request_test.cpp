@@ -1,14 +1,13 @@
 // Library transfer collection and the patch records: a message becomes the
 // 92-byte library record, a 92-byte record completes the patch, and nothing is
 // read from bytes a message does not hold.
-#include "src/LibraryPatchRequest.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "src/LibrarianPatch.h"
+#include "src/LibraryPatchRequest.h"
 #include "src/MIDIMessageSysEx.h"
 
 namespace {
@@ -38,9 +37,11 @@ Bytes record(const std::string& name, uint8_t category) {
 }
 
 class LibraryRequest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { request.arm(); }
-  bool add(const Bytes& bytes) { return request.addMessageData(bytes.data(), static_cast<int>(bytes.size())); }
+  bool add(const Bytes& bytes) {
+    return request.addMessageData(bytes.data(), static_cast<int>(bytes.size()));
+  }
   LibraryPatchRequest request;
 };
 
@@ -138,7 +139,7 @@ TEST(LibrarianPatchRecord, categoryCodes) {
   const struct {
     int byte;
     const char* code;
-  } kCases[] = {{0, "NONE"}, {1, "ARP "}, {5, "FX  "}, {12, "SEQ "}, {19, "EXFX"},
+  } kCases[] = {{0, "NONE"},  {1, "ARP "},  {5, "FX  "},    {12, "SEQ "},  {19, "EXFX"},
                 {20, "INIT"}, {21, "INIT"}, {0x7F, "INIT"}, {0xFF, "INIT"}};
   for (const auto& c : kCases) {
     LibrarianPatch patch;

@@ -14,7 +14,7 @@ namespace {
 using namespace VarnoSysEx;
 
 class Randomizer : public ::testing::Test {
-protected:
+ protected:
   MIDIMessageManager& manager() { return *editor.midiManager; }
   // The fold of byte r into a parameter of range minimum..maximum.
   int fold(int minimum, int maximum, int r) {
@@ -116,7 +116,8 @@ TEST_F(Randomizer, generatorFillsOneByteEachForTheDump) {
     EXPECT_GE(editor.randomValues[i], 0) << i;
     EXPECT_LE(editor.randomValues[i], 255) << i;
   }
-  for (size_t i = kSoundDumpSize; i < editor.randomValues.size(); ++i) EXPECT_EQ(editor.randomValues[i], -1) << i;
+  for (size_t i = kSoundDumpSize; i < editor.randomValues.size(); ++i)
+    EXPECT_EQ(editor.randomValues[i], -1) << i;
 }
 
 }  // namespace

@@ -27,9 +27,18 @@ Bytes soundDump(int device = 0, int base = 1) {
 }
 
 Bytes globalDump(int device, int program, int tune, int controlX, int channel, int id) {
-  return {0xF0, 0x3E, 0x0B, static_cast<uint8_t>(device), 0x08, static_cast<uint8_t>(program),
-          static_cast<uint8_t>(tune), static_cast<uint8_t>(controlX), static_cast<uint8_t>(channel),
-          static_cast<uint8_t>(id), 0x00, 0xF7};
+  return {0xF0,
+          0x3E,
+          0x0B,
+          static_cast<uint8_t>(device),
+          0x08,
+          static_cast<uint8_t>(program),
+          static_cast<uint8_t>(tune),
+          static_cast<uint8_t>(controlX),
+          static_cast<uint8_t>(channel),
+          static_cast<uint8_t>(id),
+          0x00,
+          0xF7};
 }
 
 Bytes parameterMessage(uint8_t c, uint8_t d, uint8_t v, uint8_t x = 0, uint8_t model = 0x0B) {
@@ -49,7 +58,7 @@ struct EditorState {
 };
 
 class ReceiveSysEx : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     editor.set(kGlobalDeviceID, 2);
     editor.deviceId = 2;
@@ -88,11 +97,13 @@ TEST_F(ReceiveSysEx, dispatcherChoosesTheParserBySizeFlagsAndHeader) {
        false, kNothing},
       {"global dump after the enquiry", globalDump(2, 5, 60, 1, 3, 2), false, true, false, kGlobal},
       {"global dump before any enquiry", globalDump(2, 5, 60, 1, 3, 2), false, false, false, kNothing},
-      {"global dump while a sound dump is expected", globalDump(2, 5, 60, 1, 3, 2), true, true, false, kGlobal},
+      {"global dump while a sound dump is expected", globalDump(2, 5, 60, 1, 3, 2), true, true, false,
+       kGlobal},
       {"parameter message", parameterMessage(0x3D, 0x01, 99), false, false, false, kParameter},
-      {"parameter message after the enquiry", parameterMessage(0x3D, 0x01, 99), false, true, false, kParameter},
-      {"parameter message while a sound dump is expected", parameterMessage(0x3D, 0x01, 99), true, false, false,
-       kNothing},
+      {"parameter message after the enquiry", parameterMessage(0x3D, 0x01, 99), false, true, false,
+       kParameter},
+      {"parameter message while a sound dump is expected", parameterMessage(0x3D, 0x01, 99), true, false,
+       false, kNothing},
       {"sound dump during a librarian transfer", soundDump(2), true, true, true, kLibrarian},
       {"parameter message during a librarian transfer", parameterMessage(0x3D, 0x01, 99), false, false, true,
        kNothing},
@@ -167,8 +178,8 @@ const std::map<int, std::set<int>> kSections = {
     {kSectionLockPitchMod, {kPitchModAmount, kPitchModSource}},
     {kSectionLockPorta, {kPortamento, kPortamentoMode, kPitchBendScale}},
     {kSectionLockFilter,
-     {kFilterCutoff, kFilterCutoffKeytrack, kFilterCutoffEnv1Sens, kFilterCutoffVeloSens, kFilterCutoffModAmount,
-      kFilterCutoffModSource, kFilterResonance}},
+     {kFilterCutoff, kFilterCutoffKeytrack, kFilterCutoffEnv1Sens, kFilterCutoffVeloSens,
+      kFilterCutoffModAmount, kFilterCutoffModSource, kFilterResonance}},
     {kSectionLockEg1,
      {kEnvelope1Attack, kEnvelope1Decay, kEnvelope1Sustain, kEnvelope1Release, kEnvelope1Keytrack,
       kEnvelope1Trigger}},

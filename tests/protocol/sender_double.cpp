@@ -70,11 +70,16 @@ void VivivI::DisplayProcessingIndicator(bool show) {
 
 int VivivI::getTimerValue() {
   switch (static_cast<int>(GetParam(kLibSyncTimer)->Value())) {
-    case 0: return 200;
-    case 1: return 300;
-    case 2: return 400;
-    case 3: return 500;
-    default: return 100;
+    case 0:
+      return 200;
+    case 1:
+      return 300;
+    case 2:
+      return 400;
+    case 3:
+      return 500;
+    default:
+      return 100;
   }
 }
 

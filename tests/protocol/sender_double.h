@@ -20,7 +20,7 @@ struct SenderCalls {
   std::vector<bool> requestActive;               // SetLibrarianRequestActive
   int unsavedMarks = 0;                          // SetLibrarianStatusUnsaved(true)
   int missingCCSends = 0;
-  std::vector<std::pair<int, int>> viewRows;     // setLibrarianViewRow(column, row)
+  std::vector<std::pair<int, int>> viewRows;  // setLibrarianViewRow(column, row)
 };
 
 struct SenderSettings {
@@ -34,7 +34,7 @@ struct SenderSettings {
 };
 
 class SenderDouble {
-public:
+ public:
   // The record of an editor, created on first use.
   static SenderDouble& of(const VivivI* editor);
   // Drops the record (an editor's destructor; addresses are reused).
@@ -44,13 +44,14 @@ public:
     std::lock_guard<std::mutex> lock(mutex);
     return record;
   }
-  template <class Change> void change(Change changeIt) {
+  template <class Change>
+  void change(Change changeIt) {
     std::lock_guard<std::mutex> lock(mutex);
     changeIt(record);
   }
   SenderSettings settings;  // set before jobs run
 
-private:
+ private:
   mutable std::mutex mutex;
   SenderCalls record;
 };

@@ -3,13 +3,12 @@
 // VARNO_SIM_PATH; it runs with the device ID given.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
@@ -23,7 +22,7 @@ namespace simtest {
 // The simulator as a child process: commands go to its standard input, its
 // answers (data lines, then "ok" or "error: ...") come from its output.
 class SimProcess {
-public:
+ public:
   SimProcess(const std::string& system, const std::string& client, int deviceId,
              const std::vector<std::string>& extra = {}) {
     int toSim[2], fromSim[2];
@@ -34,9 +33,8 @@ public:
     posix_spawn_file_actions_adddup2(&actions, fromSim[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, toSim[1]);
     posix_spawn_file_actions_addclose(&actions, fromSim[0]);
-    std::vector<std::string> arguments = {VARNO_SIM_PATH, "--api",       system,
-                                                "--client",     client,        "--device-id",
-                                                std::to_string(deviceId)};
+    std::vector<std::string> arguments = {
+        VARNO_SIM_PATH, "--api", system, "--client", client, "--device-id", std::to_string(deviceId)};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -81,7 +79,8 @@ public:
         mBuffer.erase(0, end + 1);
         return true;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0 || mOut < 0) return false;
       pollfd output{mOut, POLLIN, 0};
       if (poll(&output, 1, static_cast<int>(left.count())) <= 0) continue;
@@ -109,17 +108,18 @@ public:
 
   bool started() const { return mPid > 0; }
 
-private:
+ private:
   pid_t mPid = -1;
   int mIn = -1;
   int mOut = -1;
   std::string mBuffer;
 };
 
-inline // The entry of a port name list that names the simulator's port: its client
-// name (which the MIDI system may give a suffix, as its input and output are
-// two clients of one name) and the port name.
-int entryOf(const std::vector<std::string>& names, const std::string& client, const std::string& port) {
+inline  // The entry of a port name list that names the simulator's port: its client
+    // name (which the MIDI system may give a suffix, as its input and output are
+    // two clients of one name) and the port name.
+    int
+    entryOf(const std::vector<std::string>& names, const std::string& client, const std::string& port) {
   const std::string tail = ":" + port;
   for (size_t i = 1; i < names.size(); ++i) {
     const std::string& name = names[i];

@@ -27,8 +27,8 @@ extern char** environ;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using simtest::SimProcess;
 using simtest::entryOf;
+using simtest::SimProcess;
 constexpr int kSimDeviceId = 5;
 
 // The "index=value" words of a line ("program 3 clock-code=3 0=48 1=50 ...")
@@ -47,7 +47,7 @@ std::map<int, int> parseValues(const std::string& line) {
 }
 
 class SimRoundTrip : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     setenv("VIVIVI_MIDI_API", "jack", 0);
     const std::string system = GetExternalMIDIApi() == RtMidi::UNIX_JACK ? "jack" : "alsa";
@@ -150,7 +150,8 @@ TEST_F(SimRoundTrip, enquiryGivesTheSimulatorsGlobalSettings) {
   const std::vector<std::string> shown = mSim->command("show globals");
   ASSERT_FALSE(shown.empty());
   const std::map<int, int> expected = parseValues(shown.back());
-  for (int index : {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel, kGlobalDeviceID}) {
+  for (int index :
+       {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel, kGlobalDeviceID}) {
     ASSERT_EQ(expected.count(index), 1u) << index;
     EXPECT_EQ(editor.value(index), expected.at(index)) << "setting " << index;
   }

@@ -2,8 +2,6 @@
 // checksum, the library record, the global dump and the tempo rule of the
 // parameter message. Whole dumps are also compared with the simulated Varno's
 // own builder, which was written from the implementation chart independently.
-#include "src/MIDIMessageSysEx.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "src/MIDIMessageSysEx.h"
 #include "src/VivivI.h"
 #include "tools/varno-sim/VarnoMessages.h"
 #include "tools/varno-sim/VarnoSynth.h"
@@ -43,7 +42,9 @@ TEST(SysExRequests, bytesForDeviceIdsAndPrograms) {
   } kCases[] = {
       {"enquiry, device 0", buildEnquiry(0), {0x3E, 0x0B, 0x00, 0x48}},
       {"enquiry, device 15", buildEnquiry(15), {0x3E, 0x0B, 0x0F, 0x48}},
-      {"current sound, device 3, program 12", buildCurrentSoundRequest(3, 12), {0x3E, 0x0B, 0x03, 0x40, 0x0C}},
+      {"current sound, device 3, program 12",
+       buildCurrentSoundRequest(3, 12),
+       {0x3E, 0x0B, 0x03, 0x40, 0x0C}},
       {"program 0, device 0", buildProgramRequest(0, 0), {0x3E, 0x0B, 0x00, 0x41, 0x00}},
       {"program 98, device 126 (scan)", buildProgramRequest(126, 98), {0x3E, 0x0B, 0x7E, 0x41, 0x62}},
       {"negative device is 0", buildEnquiry(-4), {0x3E, 0x0B, 0x00, 0x48}},
@@ -57,7 +58,12 @@ TEST(SysExRequests, deviceByteIsTheIntegerPartAboveZero) {
   const struct {
     double value;
     uint8_t byte;
-  } kCases[] = {{0.0, 0}, {3.9, 3}, {15.0, 15}, {-1.0, 0}, {-0.5, 0}, {1000.0, 127},
+  } kCases[] = {{0.0, 0},
+                {3.9, 3},
+                {15.0, 15},
+                {-1.0, 0},
+                {-0.5, 0},
+                {1000.0, 127},
                 {std::numeric_limits<double>::quiet_NaN(), 0}};
   for (const auto& c : kCases) EXPECT_EQ(deviceIdByte(c.value), c.byte) << c.value;
 }
@@ -84,10 +90,18 @@ TEST(SoundDump, checksumNeedsTheWholeSum) {
 
 TEST(SoundDump, builtFromParametersWithOffsetsAndClockCoding) {
   Values v;
-  v.values = {{kGlobalDeviceID, 7},       {kCurrentPatch, 42},          {kOscillator1Semitone, 0},
-              {kOscillator2Semitone, 48}, {kOscillator3Semitone, 96},   {kOscillator1Tune, 66.9},
-              {kArpClock, 4},             {kArpSyncIndicator, 0},       {kPanning, 127},
-              {kFilterCutoff, 82},        {kArpTempo, 55},              {kModUnit4Destination, 15}};
+  v.values = {{kGlobalDeviceID, 7},
+              {kCurrentPatch, 42},
+              {kOscillator1Semitone, 0},
+              {kOscillator2Semitone, 48},
+              {kOscillator3Semitone, 96},
+              {kOscillator1Tune, 66.9},
+              {kArpClock, 4},
+              {kArpSyncIndicator, 0},
+              {kPanning, 127},
+              {kFilterCutoff, 82},
+              {kArpTempo, 55},
+              {kModUnit4Destination, 15}};
   const SoundDump dump = buildSoundDump(v.reader());
   const struct {
     int byte;
@@ -123,7 +137,10 @@ TEST(SoundDump, builtFromParametersWithOffsetsAndClockCoding) {
 
 TEST(SoundDump, valuesOutsideDataBytesAreLimited) {
   Values v;
-  v.values = {{kFilterCutoff, 500}, {kVolume, -3}, {kOscillator1Semitone, 120}, {kGlobalDeviceID, 200},
+  v.values = {{kFilterCutoff, 500},
+              {kVolume, -3},
+              {kOscillator1Semitone, 120},
+              {kGlobalDeviceID, 200},
               {kPanning, std::numeric_limits<double>::quiet_NaN()}};
   const SoundDump dump = buildSoundDump(v.reader());
   EXPECT_EQ(dump[61], 127);
@@ -235,10 +252,14 @@ TEST(LibraryRecord, categoryTexts) {
 
 TEST(GlobalDump, builtFromTheGlobalSettings) {
   Values v;
-  v.values = {{kGlobalDeviceID, 4}, {kGlobalStartUpProgram, 17}, {kGlobalMasterTune, 0},
-              {kGlobalControlX, 2}, {kGlobalMidiChannel, 16}};
+  v.values = {{kGlobalDeviceID, 4},
+              {kGlobalStartUpProgram, 17},
+              {kGlobalMasterTune, 0},
+              {kGlobalControlX, 2},
+              {kGlobalMidiChannel, 16}};
   const GlobalDump dump = buildGlobalDump(v.reader());
-  EXPECT_EQ(Bytes(dump.begin(), dump.end()), (Bytes{0xF0, 0x3E, 0x0B, 4, 0x08, 17, 54, 2, 16, 4, 0x00, 0xF7}));
+  EXPECT_EQ(Bytes(dump.begin(), dump.end()),
+            (Bytes{0xF0, 0x3E, 0x0B, 4, 0x08, 17, 54, 2, 16, 4, 0x00, 0xF7}));
   v.values[kGlobalMasterTune] = 10;
   EXPECT_EQ(buildGlobalDump(v.reader())[6], 64) << "master tune 10 is sent as 64";
 }
@@ -251,7 +272,8 @@ TEST(GlobalDump, equalsTheSimulatorsDumpOfTheSameSettings) {
   globals.setValue(kGlobalMidiChannel, 0);
   globals.setValue(kGlobalDeviceID, 11);
   Values v;
-  for (int index : {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel, kGlobalDeviceID})
+  for (int index :
+       {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel, kGlobalDeviceID})
     v.values[index] = globals.value(index);
   const GlobalDump dump = buildGlobalDump(v.reader());
   EXPECT_EQ(Bytes(dump.begin(), dump.end()), varno::buildGlobalDump(globals));
@@ -263,7 +285,8 @@ TEST(ParameterMessage, tempoRule) {
   const struct {
     int v, x, tempo;
   } kCases[] = {{20, 0, 0}, {75, 0, 55}, {0, 1, 108}, {19, 1, 127}, {0, 2, 236}, {5, 3, -15}};
-  for (const auto& c : kCases) EXPECT_EQ(arpTempoFromParameterMessage(c.v, c.x), c.tempo) << c.v << " " << c.x;
+  for (const auto& c : kCases)
+    EXPECT_EQ(arpTempoFromParameterMessage(c.v, c.x), c.tempo) << c.v << " " << c.x;
   // The simulator's tempo word (value + 20 split into v and x) reads back.
   const varno::SoundParameter& tempo = *varno::soundParameter(kArpTempo);
   for (int value = 0; value <= 127; ++value) {

@@ -7,8 +7,9 @@
 
 #include "KIT/IModule/IModuleBase.h"
 
-template <class Base> class HostlessPlug : public Base {
-public:
+template <class Base>
+class HostlessPlug : public Base {
+ public:
   using Base::Base;
 
   void BeginInformHostOfParamChange(int) override {}

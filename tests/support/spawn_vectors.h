@@ -9,7 +9,7 @@
 extern char** environ;
 
 class SpawnVectors {
-public:
+ public:
   SpawnVectors(const std::string& program, const std::vector<std::string>& arguments,
                const std::vector<std::string>& environment)
       : m_arguments{program}, m_environment(environment) {
@@ -26,7 +26,7 @@ public:
   char* const* argv() const { return m_argv.data(); }
   char* const* envp() const { return m_envp.data(); }
 
-private:
+ private:
   std::vector<std::string> m_arguments, m_environment;
   std::vector<char*> m_argv, m_envp;
 };
