@@ -10,6 +10,9 @@
 
 #include "KIT/heapbuf.h"
 
+// The product's MIDI mapping record of a parameter (src/ControlAction.h).
+class ControlAction;
+
 class IParam {
  public:
   enum EParamType {
@@ -132,6 +135,13 @@ class IParam {
   bool GetIsMeta() const { return mIsMeta; }
   void SetIsMeta(bool isMeta) { mIsMeta = isMeta; }
 
+  // ---- Product field ---------------------------------------------------------
+  // The MIDI mapping record that the editor's control factories attach to
+  // the parameter: null until one does. The parameter does not own it; the
+  // editor frees the records when it is torn down.
+  ControlAction* GetControlAction() const { return mControlAction; }
+  void SetControlAction(ControlAction* action) { mControlAction = action; }
+
  private:
   void SetTexts(const char* name, const char* label, const char* group);
   void SetTypeIfNone(EParamType type);
@@ -153,4 +163,5 @@ class IParam {
   bool mCanAutomate = true;
   bool mIsMeta = false;
   KIT_TypedBuf<DisplayText> mDisplayTexts{4096};
+  ControlAction* mControlAction = nullptr;
 };

@@ -1,0 +1,93 @@
+#include "src/ValueDisplays.h"
+
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/ITextControls.h"
+#include "KIT/IModule/Truncate.h"
+#include "src/ControlAction.h"
+#include "src/VivivI.h"
+
+namespace {
+
+// Refuses what the builders cannot bind or place.
+IParam* ParamToBind(IModuleBase* plug, IGraphics* gui, int paramIdx, ControlLayer* layer, const char* what,
+                    const UIConfigLog& log) {
+  IParam* param = plug ? plug->GetParam(paramIdx) : nullptr;
+  if (!param) {
+    reportConfigProblem(log, std::string("CONFIG READER: ") + what + " for parameter " +
+                                 std::to_string(paramIdx) + " NOT BUILT: no such parameter!");
+    return nullptr;
+  }
+  if (!layer && !gui) {
+    reportConfigProblem(log, std::string("CONFIG READER: ") + what + " for parameter " +
+                                 std::to_string(paramIdx) + " NOT BUILT: no layer and no GUI!");
+    return nullptr;
+  }
+  return param;
+}
+
+void Place(IControl* control, ControlLayer* layer, IGraphics* gui) {
+  if (layer)
+    layer->controls.Add(control);
+  else
+    gui->AttachControl(control);
+}
+
+}  // namespace
+
+IText displayTextStyle(int h, double scale, const IColor& colour) {
+  IText style(TruncateToInt(h * scale), &colour, kDisplayFont, IText::kStyleNormal, IText::kAlignCenter, 0,
+              IText::kQualityClearType);
+  style.mVAlign = IText::kVAlignMiddle;
+  return style;
+}
+
+IRECT scaledDisplayRect(int x, int y, int w, int h, double scale) {
+  const int l = TruncateToInt(x * scale), t = TruncateToInt(y * scale);
+  return IRECT(l, t, l + TruncateToInt(w * scale), t + TruncateToInt(h * scale));
+}
+
+IColor controlDisplayColour(int variant) { return variant == 2 ? kDisplayBlue : kDisplayGreen; }
+
+ITextControl* buildControlDisplay(IModuleBase* plug, IGraphics* gui, double scale, int paramIdx, int x, int y,
+                                  int w, int h, ControlLayer* layer, int variant, const UIConfigLog& log) {
+  IParam* param = ParamToBind(plug, gui, paramIdx, layer, "Display", log);
+  if (!param) return nullptr;
+  const IText style = displayTextStyle(h, scale, controlDisplayColour(variant));
+  auto* display = new ITextControl(plug, scaledDisplayRect(x, y, w, h, scale), &style, "");
+  display->SetPromptDisabled(true);
+  Place(display, layer, gui);
+  bindControlAction(param, display, kActionNone);
+  return display;
+}
+
+ICaptionControl* buildNameDisplay(IModuleBase* plug, IGraphics* gui, double scale, const std::string& name,
+                                  int paramIdx, int x, int y, int w, int h, int nameLength,
+                                  ControlLayer* layer, const char* group, const UIConfigLog& log) {
+  IParam* param = ParamToBind(plug, gui, paramIdx, layer, "Name field", log);
+  if (!param) return nullptr;
+  IText style = displayTextStyle(h, scale, kDisplayGreen);
+  param->InitEnum(name.c_str(), 0, 1, "", group ? group : "", -1, -1);
+  param->InitText();
+  switch (paramIdx) {
+    case kPatchName:
+      param->SetDisplayText(0, "-- INIT --");
+      break;
+    case kPatchSearchString:
+      param->SetDisplayText(0, "search...");
+      style.mColor = kDisplayLightGrey;
+      break;
+    case kPatchRename:
+      param->SetDisplayText(0, "New Name");
+      style.mColor = kDisplayLightGrey;
+      break;
+    default:
+      break;
+  }
+  auto* field = new ICaptionControl(plug, scaledDisplayRect(x, y, w, h, scale), paramIdx, &style, true);
+  field->SetPromptDisabled(false);
+  field->SetTextEntryLength(nameLength > 0 ? nameLength : 0);
+  Place(field, layer, gui);
+  bindControlAction(param, field, kActionNone);
+  return field;
+}
