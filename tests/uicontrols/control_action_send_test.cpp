@@ -2,8 +2,10 @@
 // change becomes, by kind and parameter), then the rules around it:
 // deduplication and its reset after a dump, no output, start-up, no echo
 // from the hardware path, and the bound controls following the value.
+#include <atomic>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KIT/IModule/IControl.h"
@@ -581,6 +583,32 @@ TEST_F(ChangeRules, an_odd_tune_is_remembered_but_sends_nothing) {
   EXPECT_FALSE(outcome.send);
   EXPECT_TRUE(outcome.ccLineText.empty());
   EXPECT_EQ(action.lastValue.load(), 3.0);
+}
+
+// The SysEx receiver resets lastValue on the MIDI input thread while the
+// user's changes run on the GUI thread: every outcome stays whole.
+TEST(ControlActionThreads, a_reset_on_another_thread_leaves_every_change_whole) {
+  ControlAction action(kActionCC);
+  action.ccNumber = 74;
+  std::atomic<bool> stop{false};
+  std::thread midiInput([&] {
+    while (!stop.load()) action.resetLastValue();
+  });
+  for (int i = 0; i < 2000; ++i) {
+    ControlChange change;
+    change.paramIndex = kFilterCutoff;
+    change.value = (i / 2) % 3;  // each value twice: the second is a repeat unless reset
+    change.midiOutputOpen = change.pluginReady = true;
+    const ControlActionOutcome outcome = processControlActionChange(&action, change);
+    if (outcome.result == ControlActionResult::kProcessed) {
+      ASSERT_EQ(outcome.messages.size(), 1u);
+      EXPECT_EQ(outcome.messages[0].controlChange.mData2, (i / 2) % 3);
+    } else {
+      EXPECT_EQ(outcome.result, ControlActionResult::kSameValue);
+    }
+  }
+  stop = true;
+  midiInput.join();
 }
 
 TEST(ControlChangeChannel, settings_map_to_zero_based_channels) {
