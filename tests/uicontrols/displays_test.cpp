@@ -7,6 +7,7 @@
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IBitmapControls.h"
 #include "KIT/IModule/ITextControls.h"
+#include "platform/view/ViewTextEntry.h"
 #include "src/ControlAction.h"
 #include "src/ValueDisplays.h"
 #include "src/VivivI.h"
@@ -191,6 +192,27 @@ TEST_F(Displays, a_click_on_a_name_field_opens_a_text_entry_of_its_length) {
   ASSERT_EQ(gui->entries.size(), 1u);
   EXPECT_EQ(gui->entries[0].control, limited);
   EXPECT_EQ(gui->entries[0].text, "-- INIT --");
+}
+
+// The window's text field takes the control's length as its limit.
+TEST_F(Displays, a_name_field_of_length_16_refuses_a_17th_character) {
+  ICaptionControl* limited =
+      buildNameDisplay(&plug, gui, 1.0, "Patch Name", kPatchName, 10, 10, 100, 16, 16, nullptr, "", Log());
+  ICaptionControl* unlimited =
+      buildNameDisplay(&plug, gui, 1.0, "Search", kPatchSearchString, 10, 40, 100, 16, 0, nullptr, "", Log());
+  const struct {
+    ICaptionControl* field;
+    size_t kept;
+  } kCases[] = {{limited, 16}, {unlimited, 40}};
+  for (const auto& c : kCases) {
+    ViewTextEntryRequest request;
+    request.maxLength = c.field->GetTextEntryLength();
+    ViewTextEntry entry(request);
+    ViewTextEntry::KeyResult last = ViewTextEntry::kEdited;
+    for (int i = 0; i < 40; ++i) last = entry.Key(kViewSpecialNone, "A");
+    EXPECT_EQ(entry.Text().size(), c.kept);
+    EXPECT_EQ(last, c.kept < 40 ? ViewTextEntry::kRefused : ViewTextEntry::kEdited);
+  }
 }
 
 TEST_F(Displays, a_read_only_display_opens_nothing) {
