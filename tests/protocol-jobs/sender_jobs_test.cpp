@@ -268,18 +268,22 @@ TEST_F(SenderJobs, librarianPatchCarriesItsChecksumAndDeviceId) {
   EXPECT_EQ(raw[1][75], 0xF7);
 }
 
+// Without an output nothing goes out and each job says so; the librarian
+// patch still reaches the editor's controls, the bank store ends at once.
 TEST_F(SenderJobs, sendsWithoutAnOutputOnlySaySo) {
   editor.midiOutputOpen = false;
-  const LibrarianPatch patch = patchWithDump(1);
+  const LibrarianPatch patch = patchWithDump(0x11);
   SenderJob job = jobOf(kJobSendLibrarianPatch);
   job.librarianPatch = &patch;
   run(job);
+  EXPECT_EQ(editor.value(kOscillator2Level), patch.messages[0][20]) << "the editor took the patch";
+  const long long afterPatch = editor.virtualTime;
   editor.jobs().settings.banks[0] = {patch};
   SenderJob store = jobOf(kJobStoreAllPatches);
   run(store);
   EXPECT_TRUE(editor.rawSends().empty());
   EXPECT_EQ(editor.jobs().calls().statusTexts, (std::vector<std::string>(2, "Set MIDI I/O First!")));
-  EXPECT_EQ(editor.virtualTime, 0);
+  EXPECT_EQ(editor.virtualTime, afterPatch) << "the store does not wait";
 }
 
 TEST_F(SenderJobs, bankStoreCarriesDeviceIdSkipsBrokenPatchesAndStopsAtAnEmptySlot) {
