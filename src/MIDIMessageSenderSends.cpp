@@ -47,13 +47,13 @@ std::vector<unsigned char> preparedDump(const PatchSysexMessage& message, int de
   return dump;
 }
 
-// A message shorter than a whole dump goes out unchanged apart from the
-// device byte, command and program, as far as the message reaches them.
+// A framed message shorter than a whole dump goes out unchanged apart from
+// the device byte, command and program, as far as they lie before its F7.
 std::vector<unsigned char> withHeaderBytes(const PatchSysexMessage& message, int deviceId, int command,
                                            int program) {
   std::vector<unsigned char> bytes(message.begin(), message.end());
   const auto put = [&bytes](int index, int value) {
-    if (static_cast<size_t>(index) < bytes.size())
+    if (static_cast<size_t>(index) + 1 < bytes.size())
       bytes[static_cast<size_t>(index)] = static_cast<unsigned char>(value);
   };
   put(VarnoSysEx::kDeviceByte, deviceId & 0x7F);
@@ -63,10 +63,13 @@ std::vector<unsigned char> withHeaderBytes(const PatchSysexMessage& message, int
 }
 
 // Only a whole SysEx message may go out: a piece without its F7 would leave
-// the synthesizer's receiver inside a message that never ends.
+// the synthesizer's receiver inside a message that never ends, and a status
+// byte inside would cut it in two.
 bool isFramedSysEx(const PatchSysexMessage& message) {
-  return message.size() >= 2 && message.front() == VarnoSysEx::kSysExStart &&
-         message.back() == VarnoSysEx::kSysExEnd;
+  if (message.size() < 2 || message.front() != VarnoSysEx::kSysExStart ||
+      message.back() != VarnoSysEx::kSysExEnd)
+    return false;
+  return std::all_of(message.begin() + 1, message.end() - 1, [](unsigned char byte) { return byte < 0x80; });
 }
 
 bool hasWholeFirstMessage(const LibrarianPatch& patch) {
