@@ -171,8 +171,8 @@ void PatchLibrarian::removeStaleTemporaries(const std::vector<std::string>& entr
     // Only a plain file that no running save holds locked is ours to remove.
     const int fd = ::open(entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
+    struct stat named {};
     const bool removable = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
                            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(entry.c_str(), &named) == 0 &&
                            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;

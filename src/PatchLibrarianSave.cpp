@@ -131,8 +131,8 @@ int OpenLockedTemporary(const std::string& directory, const std::string& name, s
       *reason = std::string("cannot create a temporary file: ") + std::strerror(errno);
       return -1;
     }
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
+    struct stat named {};
     if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 && ::stat(temporary->c_str(), &named) == 0 &&
         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino)
       return fd;
