@@ -108,8 +108,12 @@ class MIDIMessageSender : public Poco::Runnable {
   // ---- Sending sounds, banks and global settings --------------------------
   void sendArrangementToDevice(bool storeToLibrarian);  // job 0
   void sendGlobalToDevice(int unused);                  // job 1
-  // Job 2. A null patch, a patch without a first message of 76 bytes or
-  // more (a whole sound dump) or no MIDI output sends nothing.
+  // Job 2: the patch's first message to the edit buffer (a whole sound dump
+  // with a fresh checksum; a shorter framed message with only its device,
+  // command and program bytes written), then every message of the patch, as
+  // stored, to the editor's receive side. Without a MIDI output nothing is
+  // sent ("Set MIDI I/O First!") but the editor still takes the patch. A
+  // null patch does nothing.
   void sendPatchToDeviceFromLibrarian(const LibrarianPatch* patch);
   // Job 3: the first 40 patches of the column's bank into programs 0 to 39;
   // ends at the first slot without a patch or message; a patch without a

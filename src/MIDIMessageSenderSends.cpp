@@ -47,6 +47,31 @@ std::vector<unsigned char> preparedDump(const PatchSysexMessage& message, int de
   return dump;
 }
 
+// A framed message shorter than a whole dump goes out unchanged apart from
+// the device byte, command and program, as far as they lie before its F7.
+std::vector<unsigned char> withHeaderBytes(const PatchSysexMessage& message, int deviceId, int command,
+                                           int program) {
+  std::vector<unsigned char> bytes(message.begin(), message.end());
+  const auto put = [&bytes](int index, int value) {
+    if (static_cast<size_t>(index) + 1 < bytes.size())
+      bytes[static_cast<size_t>(index)] = static_cast<unsigned char>(value);
+  };
+  put(VarnoSysEx::kDeviceByte, deviceId & 0x7F);
+  put(VarnoSysEx::kCommandByte, command);
+  put(VarnoSysEx::kProgramByte, program & 0x7F);
+  return bytes;
+}
+
+// Only a whole SysEx message may go out: a piece without its F7 would leave
+// the synthesizer's receiver inside a message that never ends, and a status
+// byte inside would cut it in two.
+bool isFramedSysEx(const PatchSysexMessage& message) {
+  if (message.size() < 2 || message.front() != VarnoSysEx::kSysExStart ||
+      message.back() != VarnoSysEx::kSysExEnd)
+    return false;
+  return std::all_of(message.begin() + 1, message.end() - 1, [](unsigned char byte) { return byte < 0x80; });
+}
+
 bool hasWholeFirstMessage(const LibrarianPatch& patch) {
   return !patch.messages.empty() && patch.messages.front().size() >= VarnoSysEx::kSoundDumpSize &&
          patch.messages.front().front() == VarnoSysEx::kSysExStart;
@@ -110,15 +135,29 @@ void MIDIMessageSender::sendGlobalToDevice(int) {
 }
 
 void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch* patch) {
-  // Only a whole sound dump can go to the edit buffer; anything shorter would
-  // reach the synthesizer as a message it refuses.
-  if (!patch || !hasWholeFirstMessage(*patch)) return;
-  if (!beginLibrarianSend()) return;
-  const int deviceId = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
-  const int program = VarnoSysEx::dataByte(parameter(kCurrentPatch));
-  sendRaw(preparedDump(patch->messages.front(), deviceId, VarnoSysEx::kCommandSoundDump, program));
+  if (!patch) return;
+  // Without an output the synthesizer gets nothing, but the editor still
+  // takes the patch: choosing a patch in the librarian moves the controls.
+  const bool output = plug->midiOutputOpen;
+  plug->DisplayProcessingIndicator(true);
+  if (output)
+    sendAllNotesOff();
+  else
+    plug->setStatusText("Set MIDI I/O First!");
+  sleep(50);
+  if (output && !patch->messages.empty()) {
+    const int deviceId = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
+    const int program = VarnoSysEx::dataByte(parameter(kCurrentPatch));
+    const PatchSysexMessage& first = patch->messages.front();
+    if (hasWholeFirstMessage(*patch)) {
+      sendRaw(preparedDump(first, deviceId, VarnoSysEx::kCommandSoundDump, program));
+    } else if (isFramedSysEx(first)) {
+      sendRaw(withHeaderBytes(first, deviceId, VarnoSysEx::kCommandSoundDump, program));
+    }
+  }
 
-  // The editor takes the sound's values through its own receive side.
+  // The editor takes the sound's values through its own receive side, from
+  // the messages as the patch holds them.
   manager->receiveBusy = true;
   for (const PatchSysexMessage& message : patch->messages) {
     manager->soundDumpExpected = true;

@@ -37,6 +37,11 @@ class VivivI;
 
 // Files below this size are not patch banks (a single sound is 76 bytes).
 constexpr int64_t kMinimumBankFileSize = 2201;
+// Files above this size are refused unread. A bank of 99 sounds is at most
+// about 14 KB (a Standard MIDI file of 99 events); the limit leaves room for
+// files of many banks that the loader splits (over 13,000 plain dumps), and
+// keeps a stray multi-megabyte file out of memory.
+constexpr int64_t kMaximumPatchFileSize = 1024 * 1024;
 
 // The 76-byte sound dump of an initialised sound: the filler of short banks.
 extern const unsigned char initSinglePatch[76];
@@ -64,10 +69,14 @@ class PatchLibrarian {
   // moved into the owner's "Converted Banks" folder; the folder tree of the
   // file banks and the category banks are built. A load that wrote files
   // rescans once. A missing root is logged and loads nothing. Folders or
-  // files that cannot be listed, read or moved are logged and skipped.
+  // files that cannot be listed, read or moved are logged and skipped, and
+  // so are files above kMaximumPatchFileSize. Temporary files that a killed
+  // save left in the folders are removed first.
   void loadPatchesFromFilesystem(std::string root);
   // Appends the full path of every folder below folder, each after
-  // everything below it. Links to folders are not followed (no loops).
+  // everything below it. Links to folders are followed; a folder that is
+  // already on the way down (the same device and inode, as in a loop of
+  // links) is not entered again.
   void buildFolderStructure(const std::string& folder, std::vector<std::string>* list);
   // Reads one file into a bank; returns the bank to place in the folder tree
   // or null (nothing read, vr2, split or converted, unreadable).
@@ -118,17 +127,26 @@ class PatchLibrarian {
   // cancelled, without an edited bank or when the file could not be written.
   bool savePatchAs(const char* fileName, std::string folder, bool smf);
   // Overwrites path with the edited bank in the format the extension of name
-  // selects ("mid": Standard MIDI file, else raw). A ".syx" name becomes
-  // ".vrn", and the raw image then goes to path with that extension too, so
-  // that the recorded current-bank name is the file written. Returns false
-  // (and records nothing) when there is no edited bank or the write failed.
+  // selects ("mid" in any case: Standard MIDI file; else the raw image, which
+  // is also a raw SysEx file) and records name as the current bank's file.
+  // Returns false (logged, nothing recorded) when there is no edited bank or
+  // the write failed.
   bool saveEditedPatch(std::string path, std::string name);
   // The file image of bank's 99 slots (fewer are extended with empty
   // patches, more are cut); bank itself is not changed.
   static void buildBankImage(const PatchFile& bank, bool smf, ByteChunk* image);
   // Writes bytes to path through a temporary file in the same folder renamed
-  // over it, so a failed write never destroys the old file. False on failure.
-  static bool writeFileSafely(const std::string& path, const uint8_t* bytes, int size);
+  // over it, so a failed or killed write never destroys the old file. A path
+  // that is a link is written at the link's target (the link stays); an old
+  // file keeps its permission bits; a file nobody may write is refused.
+  // False on failure, with the reason in error when given.
+  static bool writeFileSafely(const std::string& path, const uint8_t* bytes, int size,
+                              std::string* error = nullptr);
+  // Whether fileName is the name of one of writeFileSafely's temporary files:
+  // "." + a bank file's name + ".saving-" + kTemporarySuffixLength letters
+  // or digits.
+  static bool isTemporaryFileName(const std::string& fileName);
+  static constexpr size_t kTemporarySuffixLength = 6;
 
   // ==== CATEGORY AND SEARCH =====================================================
   // Builds the category banks from the file banks (at the end of a load).
@@ -184,6 +202,9 @@ class PatchLibrarian {
   void emptyLibrary();
   // Writes the edited bank, brought to 99 slots, to path; logs a failure.
   bool writeEditedBank(const std::string& path, bool smf);
+  // Removes the temporary files of killed saves among a folder's entries
+  // (full paths); a temporary still locked by a running save stays.
+  void removeStaleTemporaries(const std::vector<std::string>& entries);
   // Category banks left empty live only in the category tree; owned here.
   std::vector<PatchFile*> mEmptyCategoryBanks;
 };

@@ -5,10 +5,16 @@
 #include <Poco/Exception.h>
 #include <Poco/File.h>
 #include <Poco/Path.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
@@ -30,17 +36,57 @@ bool acceptedExtension(const std::string& extension) {
 }
 
 // Reads a whole file into image; false when it cannot be opened or read, or
-// when it does not fit a chunk.
+// when it holds more than kMaximumPatchFileSize bytes (also one that grew
+// after its size was looked at: never more than the limit is read).
 bool readWholeFile(const std::string& path, ByteChunk* image) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
   const std::streamoff size = in.tellg();
-  if (size < 0 || size > INT32_MAX) return false;
+  if (size < 0 || size > kMaximumPatchFileSize) return false;
   in.seekg(0);
   image->Clear();
   if (image->Resize(static_cast<int>(size)) != static_cast<int>(size)) return false;
   in.read(reinterpret_cast<char*>(image->GetData()), size);
-  return in.gcount() == size;
+  if (in.gcount() != size) return false;
+  return in.peek() == std::ifstream::traits_type::eof();
+}
+
+// A folder's device and inode: what tells a folder from a link back to it.
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+bool folderIdentity(const std::string& path, FolderIdentity* identity) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  *identity = FolderIdentity(info.st_dev, info.st_ino);
+  return true;
+}
+
+// The folders below folder, each after everything below it; links are
+// followed, and a folder already on the way down (a loop) is left out.
+// Entries are taken in name order so that every load sees the same tree.
+void collectFolders(const std::string& folder, std::vector<FolderIdentity>* path,
+                    std::vector<std::string>* list, const std::function<void(const std::string&)>& log) {
+  std::vector<std::string> names;
+  try {
+    for (Poco::DirectoryIterator it(folder), end; it != end; ++it) names.push_back(it.name());
+  } catch (const Poco::Exception&) {
+    log("PATCH LIBRARIAN: could not list folder " + folder);
+    return;
+  }
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string below = folder + "/" + name;
+    FolderIdentity identity;
+    if (!folderIdentity(below, &identity)) continue;  // a file, or a link to nothing
+    if (std::find(path->begin(), path->end(), identity) != path->end()) {
+      log("PATCH LIBRARIAN: skipped folder " + below + ": it leads back to a folder above it");
+      continue;
+    }
+    path->push_back(identity);
+    collectFolders(below, path, list, log);
+    path->pop_back();
+    list->push_back(below);
+  }
 }
 
 }  // namespace
@@ -75,13 +121,20 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
       }
       for (std::string& entry : entries) entry = folder + "/" + entry;
       std::sort(entries.begin(), entries.end());
+      removeStaleTemporaries(entries);
       for (const std::string& entry : entries) {
         try {
           Poco::Path path(entry);
           Poco::File file(path);
           const std::string extension = lowerCase(path.getExtension());
           if (!file.isFile() || !acceptedExtension(extension)) continue;
-          if (static_cast<int64_t>(file.getSize()) < kMinimumBankFileSize) continue;
+          const int64_t size = static_cast<int64_t>(file.getSize());
+          if (size < kMinimumBankFileSize) continue;
+          if (size > kMaximumPatchFileSize && extension != "vr2") {
+            log("PATCH LIBRARIAN: skipped file " + entry + ": " + std::to_string(size) +
+                " bytes, more than a patch file holds (limit " + std::to_string(kMaximumPatchFileSize) + ")");
+            continue;
+          }
           const int depth = path.depth() - rootSeparators;
           PatchFile* bank = parseFolderFiles(file, path, depth, 0, 1, extension);
           if (bank) createFolderFilesStructure(bank, bank->folderPath);
@@ -105,18 +158,31 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
 
 void PatchLibrarian::buildFolderStructure(const std::string& folder, std::vector<std::string>* list) {
   if (!list) return;
-  try {
-    for (Poco::DirectoryIterator it(folder), end; it != end; ++it) {
-      try {
-        if (it->isLink() || !it->isDirectory()) continue;
-      } catch (const Poco::Exception&) {
-        continue;
-      }
-      buildFolderStructure(it->path(), list);
-      list->push_back(it->path());
+  std::vector<FolderIdentity> path;
+  FolderIdentity top;
+  if (folderIdentity(folder, &top)) path.push_back(top);
+  collectFolders(folder, &path, list, [this](const std::string& line) { log(line); });
+}
+
+void PatchLibrarian::removeStaleTemporaries(const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries) {
+    const size_t separator = entry.find_last_of('/');
+    if (!isTemporaryFileName(separator == std::string::npos ? entry : entry.substr(separator + 1))) continue;
+    // Only a plain file that no running save holds locked is ours to remove.
+    const int fd = ::open(entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat opened {};
+    struct stat named {};
+    const bool removable = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                           ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(entry.c_str(), &named) == 0 &&
+                           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+    if (removable) {
+      if (::unlink(entry.c_str()) == 0)
+        log("PATCH LIBRARIAN: removed the temporary file " + entry + " of an unfinished save");
+      else
+        log("PATCH LIBRARIAN: could not remove the temporary file " + entry);
     }
-  } catch (const Poco::Exception&) {
-    log("PATCH LIBRARIAN: could not list folder " + folder);
+    ::close(fd);
   }
 }
 

@@ -75,8 +75,9 @@ void PatchLibrarian::createNewPatchFile(PatchFile* source, std::string folderNam
   const std::string directory =
       separator == std::string::npos ? std::string() : sourcePath.substr(0, separator + 1);
   const std::string target = directory + bank->fileName;
-  if (!writeFileSafely(target, image.GetData(), image.Size())) {
-    log("PATCH LIBRARIAN: could not write file " + target);
+  std::string error;
+  if (!writeFileSafely(target, image.GetData(), image.Size(), &error)) {
+    log("PATCH LIBRARIAN: could not write file " + target + ": " + error);
     delete bank;
     return;
   }

@@ -1,12 +1,23 @@
 // Writing banks: raw bank images and Standard MIDI files of 99 slots, always
-// through a temporary file in the target's folder renamed over the target.
+// through a temporary file in the target's folder renamed over the target,
+// so that a failed or killed write never destroys the old file.
 #include <fcntl.h>
-#include <stdlib.h>
+#include <limits.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleStructs.h"
@@ -36,6 +47,167 @@ LibrarianPatch prepareMidiSlot(const LibrarianPatch& patch, int slot) {
   return prepared;
 }
 
+// The file a write to path lands in: path itself, or the final target of
+// the links it names, so that a link to a bank stays a link. A link that
+// names no file yet leads to the file it would name.
+bool FinalTarget(const std::string& path, std::string* target, std::string* reason) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      *target = current;
+      return true;
+    }
+    std::vector<char> link(static_cast<size_t>(PATH_MAX) + 1);
+    const ssize_t n = ::readlink(current.c_str(), link.data(), link.size() - 1);
+    if (n <= 0) {
+      *reason = std::string("cannot read the link: ") + std::strerror(errno);
+      return false;
+    }
+    const std::string next(link.data(), static_cast<size_t>(n));
+    const size_t separator = current.find_last_of('/');
+    current =
+        next[0] == '/' || separator == std::string::npos ? next : current.substr(0, separator + 1) + next;
+  }
+  *reason = "too many levels of links";
+  return false;
+}
+
+// A temporary name beside the target: "." + its name + ".saving-" + six
+// letters or digits, which the loader recognises when a killed write left
+// one behind.
+std::string TemporaryNameFor(const std::string& directory, const std::string& name) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::atomic<unsigned> counter{0};
+  std::random_device device;
+  std::mt19937 random(device() ^ (static_cast<unsigned>(getpid()) << 16) ^ counter.fetch_add(1));
+  std::string suffix(PatchLibrarian::kTemporarySuffixLength, 'A');
+  for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
+  return directory + "." + name + ".saving-" + suffix;
+}
+
+// Writes all bytes to fd. A file-size limit must fail the write, not end the
+// program: SIGXFSZ is held back in this thread (the signal is sent to the
+// writing thread) and a signal the write raised is taken before the old
+// mask comes back.
+bool WriteAll(int fd, const uint8_t* bytes, int size, std::string* reason) {
+  sigset_t fileSize, previous;
+  sigemptyset(&fileSize);
+  sigaddset(&fileSize, SIGXFSZ);
+  pthread_sigmask(SIG_BLOCK, &fileSize, &previous);
+  bool ok = true;
+  bool tooLarge = false;
+  for (int written = 0; ok && written < size;) {
+    const ssize_t n = ::write(fd, bytes + written, static_cast<size_t>(size - written));
+    if (n > 0) {
+      written += static_cast<int>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      ok = false;
+      tooLarge = n < 0 && errno == EFBIG;
+      *reason = n < 0 ? std::strerror(errno) : "nothing written";
+    }
+  }
+  if (tooLarge && !sigismember(&previous, SIGXFSZ)) {
+    const timespec now = {0, 0};
+    while (sigtimedwait(&fileSize, nullptr, &now) == SIGXFSZ) {
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return ok;
+}
+
+// Makes the temporary file, holding a lock on it for as long as the write
+// runs: the loader removes only temporaries nobody holds. A temporary
+// removed between its creation and the lock is made again.
+int OpenLockedTemporary(const std::string& directory, const std::string& name, std::string* temporary,
+                        std::string* reason) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temporary = TemporaryNameFor(directory, name);
+    const int fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      *reason = std::string("cannot create a temporary file: ") + std::strerror(errno);
+      return -1;
+    }
+    struct stat opened {};
+    struct stat named {};
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 && ::stat(temporary->c_str(), &named) == 0 &&
+        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino)
+      return fd;
+    ::close(fd);
+  }
+  *reason = "cannot create a temporary file";
+  return -1;
+}
+
+// Writes bytes to path (or the target of the links it names) through a
+// locked temporary file in the same folder, renamed over the target and
+// synced with its folder. The target keeps its permission bits and, where
+// allowed, its owner; a target nobody may write is refused untouched.
+bool WriteThroughTemporary(const std::string& path, const uint8_t* bytes, int size, std::string* reason) {
+  if (path.empty() || size < 0 || (size > 0 && !bytes)) {
+    *reason = "nothing to write";
+    return false;
+  }
+  std::string target;
+  if (!FinalTarget(path, &target, reason)) return false;
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists) {
+    if (!S_ISREG(old.st_mode)) {
+      *reason = "not a file";
+      return false;
+    }
+    // No write bit for anyone marks a file kept read-only, even for the
+    // superuser, who would pass the access test.
+    if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0) {
+      *reason = "the file is read-only";
+      return false;
+    }
+  }
+  const size_t separator = target.find_last_of('/');
+  const std::string directory =
+      separator == std::string::npos ? std::string() : target.substr(0, separator + 1);
+  const std::string name = separator == std::string::npos ? target : target.substr(separator + 1);
+
+  std::string temporary;
+  const int fd = OpenLockedTemporary(directory, name, &temporary, reason);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes, size, reason);
+  if (ok && exists) {
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+      if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Not allowed to give it away: it stays ours.
+      }
+    }
+    ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (!ok) *reason = std::string("cannot keep the permissions: ") + std::strerror(errno);
+  }
+  if (ok && ::fsync(fd) != 0) {
+    ok = false;
+    *reason = std::string("cannot sync: ") + std::strerror(errno);
+  }
+  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    ok = false;
+    *reason = std::string("cannot replace the file: ") + std::strerror(errno);
+  }
+  if (!ok) ::unlink(temporary.c_str());
+  // Closing drops the lock: only after the temporary is gone or renamed.
+  ::close(fd);
+  if (ok) {
+    // The rename itself lasts only once the folder is on disk.
+    const int folder =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+      ::fsync(folder);
+      ::close(folder);
+    }
+  }
+  return ok;
+}
+
 }  // namespace
 
 void PatchLibrarian::buildBankImage(const PatchFile& bank, bool smf, ByteChunk* image) {
@@ -56,29 +228,28 @@ void PatchLibrarian::buildBankImage(const PatchFile& bank, bool smf, ByteChunk* 
   }
 }
 
-bool PatchLibrarian::writeFileSafely(const std::string& path, const uint8_t* bytes, int size) {
-  if (path.empty() || size < 0 || (size > 0 && !bytes)) return false;
-  const size_t separator = path.find_last_of('/');
-  const std::string directory =
-      separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-  std::string temporary = directory + "." + name + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool ok = true;
-  for (int written = 0; ok && written < size;) {
-    const ssize_t n = ::write(fd, bytes + written, static_cast<size_t>(size - written));
-    if (n > 0)
-      written += static_cast<int>(n);
-    else
-      ok = false;
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  // mkstemp creates the file for its owner only; a bank file is an ordinary file.
-  ok = ok && ::chmod(temporary.c_str(), 0644) == 0;
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
+bool PatchLibrarian::isTemporaryFileName(const std::string& fileName) {
+  // "." + a bank file's name + ".saving-" + six letters or digits.
+  static const std::string kMarker = ".saving-";
+  const size_t n = fileName.size();
+  if (n < 1 + kMarker.size() + kTemporarySuffixLength || fileName[0] != '.') return false;
+  const size_t marker = n - kTemporarySuffixLength - kMarker.size();
+  if (fileName.compare(marker, kMarker.size(), kMarker) != 0) return false;
+  for (size_t i = n - kTemporarySuffixLength; i < n; ++i)
+    if (!std::isalnum(static_cast<unsigned char>(fileName[i]))) return false;
+  const std::string bankName = fileName.substr(1, marker - 1);
+  const size_t dot = bankName.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string extension = bankName.substr(dot + 1);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == "vrn" || extension == "syx" || extension == "mid";
+}
+
+bool PatchLibrarian::writeFileSafely(const std::string& path, const uint8_t* bytes, int size,
+                                     std::string* error) {
+  std::string reason;
+  const bool ok = WriteThroughTemporary(path, bytes, size, &reason);
+  if (error) *error = reason;
   return ok;
 }
 
@@ -86,8 +257,9 @@ bool PatchLibrarian::writeEditedBank(const std::string& path, bool smf) {
   std::unique_ptr<PatchFile> copy(fileBanks[static_cast<size_t>(upperBankIndex)]->clone());
   ByteChunk image;
   buildBankImage(*copy, smf, &image);
-  if (writeFileSafely(path, image.GetData(), image.Size())) return true;
-  log("PATCH LIBRARIAN: could not write file " + path);
+  std::string error;
+  if (writeFileSafely(path, image.GetData(), image.Size(), &error)) return true;
+  log("PATCH LIBRARIAN: could not write file " + path + ": " + error);
   return false;
 }
 
@@ -118,18 +290,14 @@ bool PatchLibrarian::savePatchAs(const char* fileName, std::string folder, bool 
 
 bool PatchLibrarian::saveEditedPatch(std::string path, std::string name) {
   if (upperBankIndex < 0 || static_cast<size_t>(upperBankIndex) >= fileBanks.size()) return false;
+  // The bank goes back into the file it came from, in that file's format: a
+  // Standard MIDI file for "mid", a raw image (the bank format, and a raw
+  // SysEx file for "syx") for anything else. The name recorded is the name
+  // of the file written.
   const size_t dot = name.rfind('.');
-  const std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
-  const bool smf = extension == "mid";
-  if (extension == "syx") {
-    // The bank is kept in the library's own format: name and file alike.
-    name = name.substr(0, dot) + ".vrn";
-    const size_t pathDot = path.rfind('.');
-    const size_t pathSeparator = path.find_last_of("/\\");
-    if (pathDot != std::string::npos && (pathSeparator == std::string::npos || pathDot > pathSeparator))
-      path = path.substr(0, pathDot) + ".vrn";
-  }
-  if (!writeEditedBank(path, smf)) return false;
+  std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (!writeEditedBank(path, extension == "mid")) return false;
   if (owner) owner->currentBankFileName = name;
   return true;
 }

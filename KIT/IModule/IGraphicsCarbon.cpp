@@ -43,6 +43,9 @@ IGraphicsCarbon::IGraphicsCarbon(IGraphicsMac* graphics, void* window, void*, sh
   rules.rightClickReportsLeft = true;
   rules.rightDoubleClicks = true;
   rules.keysAtLastMove = true;
+  // Deactivating the window drops a text entry; only Return and Enter take it.
+  rules.focusLossDropsEntry = true;
+  rules.onlyReturnEndsEntry = true;
   view->SetRules(rules);
   view->SetClient(this);
   if (!view->Open(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)))) {

@@ -2,7 +2,6 @@
 
 #include <pwd.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,16 +71,6 @@ std::string ResourcePath(const char* bundleID, const std::string& base, const st
   if (type) CFRelease(type);
   if (name) CFRelease(name);
   return path;
-}
-
-// Refuses a resource file at or above the size limit; true when it is smaller.
-bool WithinLimit(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return true;  // opening it will tell
-  if (!S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) < kResourceFileLimit) return true;
-  IGraphics::LogError("resource \"%s\" refused: %lld bytes, the limit is %zu", path.c_str(),
-                      static_cast<long long>(info.st_size), kResourceFileLimit);
-  return false;
 }
 
 bool EqualsIgnoringCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
@@ -307,6 +296,6 @@ PIX_IBitmap* LoadImgFromResourceOSX(const char* bundleID, const char* fileName) 
   std::string base, extension;
   SplitResourceName(fileName, &base, &extension);
   const std::string path = ResourcePath(bundleID, base, "png");
-  if (path.empty() || !WithinLimit(path)) return nullptr;
+  if (path.empty()) return nullptr;
   return PIX_LoadPNG(path.c_str(), nullptr);
 }

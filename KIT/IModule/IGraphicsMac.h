@@ -15,9 +15,10 @@
 //
 // Resources are looked up in the bundle with the GUI's bundle identifier
 // (set by the creator), at the top of its resource folder, by base name and
-// extension: any folder part of a name is dropped. A file of
-// kResourceFileLimit (FileEncrypt/resource_cipher.h) bytes or more is
-// refused whole, with a line in the GUI's error log: never cut.
+// extension: any folder part of a name is dropped. A resource file (not an
+// image) of kResourceFileLimit (FileEncrypt/resource_cipher.h) bytes or more
+// is refused whole, with a line in the GUI's error log: never cut. Images
+// have no file-size limit; the PNG loader bounds their sides.
 #pragma once
 
 #include "KIT/IModule/IGraphics.h"
@@ -108,5 +109,6 @@ class IGraphicsMac : public IGraphics {
 
 // Loads a PNG image (a name whose last extension is "png" in any letter
 // case) from the top of the resource folder of the bundle with the
-// identifier; a new bitmap the caller owns, or null.
+// identifier, whatever the file's size; a new bitmap the caller owns, or
+// null.
 PIX_IBitmap* LoadImgFromResourceOSX(const char* bundleID, const char* fileName);

@@ -172,7 +172,7 @@ void View::HandleEvent(const ViewEvent& event) {
       Paint();
       break;
     case ViewEvent::kFocusOut:
-      EndTextEntry(false);
+      EndTextEntry(!m_rules.focusLossDropsEntry);
       break;
     case ViewEvent::kCloseRequest:
       m_closeRequested = true;
@@ -262,6 +262,7 @@ void View::HandleMotion(const ViewEvent& event) {
 
 void View::HandleKey(const ViewEvent& event) {
   if (m_entry) {
+    if (event.special == kViewSpecialTab && m_rules.onlyReturnEndsEntry) return;
     switch (m_entry->Key(event.special, event.text)) {
       case ViewTextEntry::kCommit:
         EndTextEntry(true);

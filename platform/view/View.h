@@ -23,8 +23,9 @@
 //   view. A key that types several characters at once is dropped.
 // - While a text entry is open every key goes to the field. A press in the
 //   field places the caret; a press elsewhere in the view takes the entry's
-//   text first and then acts as usual. Return, Enter and Tab take it; the
-//   wheel and the loss of the keyboard focus drop it.
+//   text first and then acts as usual. Return and Enter take it, and so do
+//   Tab and the loss of the keyboard focus unless the host-window rules say
+//   otherwise (ViewRules); the wheel drops it.
 //
 // The redraw timer fires at the frame rate on the clock for a view on a
 // window system; a headless view fires only when told (a scripted tick,
@@ -55,6 +56,11 @@ struct ViewRules {
   // Keys are reported where the pointer last moved with no button held,
   // instead of at the last position of any mouse event.
   bool keysAtLastMove = false;
+  // The loss of the keyboard focus (the window was deactivated) drops an
+  // open text entry instead of taking its text.
+  bool focusLossDropsEntry = false;
+  // Only Return and Enter end a text entry; Tab does nothing to it.
+  bool onlyReturnEndsEntry = false;
 };
 
 class View : public ViewPane {

@@ -39,7 +39,7 @@ class ViewTextEntry {
   enum KeyResult {
     kEdited,   // the text, caret or selection changed
     kRefused,  // the key was swallowed: the filter or the limit refused it
-    kCommit,   // Return, Enter or Tab: the entry ends and its text is taken
+    kCommit,   // Return, Enter or Tab (where the view lets Tab end it): the text is taken
     kIgnored,  // a key the field has no use for
   };
 

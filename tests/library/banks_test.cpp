@@ -249,13 +249,30 @@ TEST_F(SavingBanks, overwriteKeepsTheOldFileWhenTheWriteFails) {
         << "no temporary left";
 }
 
-TEST_F(SavingBanks, syxNameIsSavedAndRecordedAsVrn) {
-  const std::filesystem::path chosen = m_dir / "old.syx";
-  writeBytes(chosen, Bytes{7});
-  ASSERT_TRUE(library().saveEditedPatch(chosen.string(), "old.syx"));
-  EXPECT_EQ(editor->currentBankFileName, "old.vrn");
-  EXPECT_EQ(std::filesystem::file_size(m_dir / "old.vrn"), 9108u) << "the recorded name is the file written";
-  EXPECT_EQ(readBytes(chosen), Bytes{7}) << "the raw SysEx file is left as it was";
+// "Save (Overwrite current bank)" of a bank opened from a raw SysEx file
+// writes that file, as raw SysEx, and records its name: after a reload the
+// library lists the edited bank once, under the name it had.
+TEST_F(SavingBanks, bankOpenedFromSyxIsOverwrittenInItsOwnFile) {
+  std::vector<Bytes> sounds;
+  for (int i = 0; i < 30; ++i) sounds.push_back(plainDump(i));
+  writeBytes(patches() / "old.syx", join(sounds));
+  library().initBankFilesOnDiscard(patches().string());
+  ASSERT_EQ(bankNames(), std::vector<std::string>{"old.syx"});
+  library().upperBankIndex = 0;
+  library().fileBanks[0]->patches[3] = recordPatch(77, "Edited", 2);
+
+  const std::filesystem::path file = patches() / "old.syx";
+  ASSERT_TRUE(library().saveEditedPatch(file.string(), "old.syx"));
+  EXPECT_EQ(editor->currentBankFileName, "old.syx");
+  EXPECT_EQ(std::filesystem::file_size(file), 9108u) << "99 records of 92 bytes, raw";
+  EXPECT_FALSE(std::filesystem::exists(patches() / "old.vrn"));
+  const Bytes written = readBytes(file);
+  EXPECT_EQ(written.front(), 0xF0);
+  EXPECT_EQ(written.back(), 0xF7);
+
+  library().initBankFilesOnDiscard(patches().string());
+  ASSERT_EQ(bankNames(), std::vector<std::string>{"old.syx"});
+  EXPECT_EQ(library().fileBanks[0]->patches[3].name, "EDITED        ");
 
   ASSERT_TRUE(library().saveEditedPatch((m_dir / "song.mid").string(), "song.mid"));
   EXPECT_EQ(std::filesystem::file_size(m_dir / "song.mid"), 14209u);

@@ -1,5 +1,7 @@
 // Loading the library folder: the file filter, the folder tree, splitting
 // and converting files, moving sources away, and the one rescan.
+#include <sys/resource.h>
+
 #include "tests/library/library_editor.h"
 
 namespace {
@@ -178,6 +180,49 @@ TEST_F(LibraryFolderTest, unreadableEntriesAreSkipped) {
   std::filesystem::create_directory_symlink(patches(), patches() / "Loop");
   load();
   EXPECT_EQ(bankNames(), (std::vector<std::string>{"fine.syx"})) << logText();
+}
+
+// Folders reached through links are loaded like any other, under the
+// link's name; a link leading back to a folder above it is not followed.
+TEST_F(LibraryFolderTest, linkedFoldersAreLoadedAndLoopsAreCaught) {
+  writeBytes(m_dir / "Elsewhere" / "shared.syx", dumps(30));
+  std::filesystem::create_directory_symlink(m_dir / "Elsewhere", patches() / "Shared");
+  writeBytes(patches() / "A" / "a.syx", dumps(30));
+  std::filesystem::create_directory_symlink(patches(), patches() / "A" / "Up");
+  std::filesystem::create_directory_symlink("../A", patches() / "A" / "Again");
+  load();
+  EXPECT_EQ(bankNames(), (std::vector<std::string>{"a.syx", "shared.syx"})) << logText();
+  ASSERT_EQ(library().fileBanks.size(), 2u);
+  EXPECT_EQ(library().fileBanks[1]->folderLevels, (std::vector<std::string>{"Patches", "Shared"}));
+  EXPECT_NE(logText().find("skipped folder " + (patches() / "A" / "Up").string()), std::string::npos);
+}
+
+// A file above the limit is refused unread, with a log line, and stays
+// where it is; memory does not grow with it. The large file is sparse, so
+// it costs no disk space; read, it would cost its whole size in memory.
+TEST_F(LibraryFolderTest, oversizedFilesAreRefusedUnreadWithALogLine) {
+  writeBytes(patches() / "fine.syx", dumps(30));
+  Bytes atLimit = dumps(40, 7);
+  atLimit.resize(static_cast<size_t>(kMaximumPatchFileSize), 0x00);
+  writeBytes(patches() / "limit.syx", atLimit);
+  const std::filesystem::path huge = patches() / "huge.syx";
+  writeBytes(huge, dumps(30));
+  constexpr uintmax_t kHugeSize = 256u << 20;
+  std::filesystem::resize_file(huge, kHugeSize);
+
+  const auto peakKilobytes = [] {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+  };
+  const long before = peakKilobytes();
+  load();
+  const long grown = peakKilobytes() - before;
+
+  EXPECT_EQ(bankNames(), (std::vector<std::string>{"fine.syx", "limit.syx"}));
+  EXPECT_LT(grown, 32 * 1024) << "peak memory grew by " << grown << " KB";
+  EXPECT_EQ(std::filesystem::file_size(huge), kHugeSize) << "the file stays";
+  EXPECT_NE(logText().find("skipped file " + huge.string()), std::string::npos);
 }
 
 TEST_F(LibraryFolderTest, missingRootIsLogged) {

@@ -268,18 +268,62 @@ TEST_F(SenderJobs, librarianPatchCarriesItsChecksumAndDeviceId) {
   EXPECT_EQ(raw[1][75], 0xF7);
 }
 
+// A first message shorter than a whole dump goes out as stored apart from
+// the device byte, command and program (those it has before its F7); one
+// that is no whole SysEx message does not go out at all.
+TEST_F(SenderJobs, shortFirstMessagesGoOutWithTheirHeaderBytesWhenFramed) {
+  Bytes shortDump(VarnoSysEx::kSoundDumpTemplate.begin(), VarnoSysEx::kSoundDumpTemplate.begin() + 40);
+  shortDump.back() = 0xF7;
+  Bytes shortSent = shortDump;
+  shortSent[3] = 2, shortSent[4] = 0, shortSent[5] = 9;
+  Bytes unended = shortDump;
+  unended.back() = 0x10;
+  Bytes statusInside = shortDump;
+  statusInside[20] = 0x90;
+  const struct {
+    const char* why;
+    Bytes stored;
+    std::vector<Bytes> sent;  // after all notes off
+  } kCases[] = {
+      {"40 bytes", shortDump, {shortSent}},
+      {"five bytes: only the device byte lies before the F7",
+       {0xF0, 0x3E, 0x0B, 0x00, 0xF7},
+       {{0xF0, 0x3E, 0x0B, 2, 0xF7}}},
+      {"no F7", unended, {}},
+      {"a status byte inside", statusInside, {}},
+  };
+  editor.set(kGlobalDeviceID, 2);
+  editor.set(kCurrentPatch, 9);
+  for (const auto& c : kCases) {
+    LibrarianPatch patch;
+    patch.messages.push_back(c.stored);
+    const size_t before = editor.rawSends().size();
+    SenderJob job = jobOf(kJobSendLibrarianPatch);
+    job.librarianPatch = &patch;
+    run(job);
+    const std::vector<Bytes> raw = editor.rawSends();
+    ASSERT_GE(raw.size(), before + 1) << c.why;
+    EXPECT_EQ(raw[before], (Bytes{0xB0, 123, 0})) << c.why;
+    EXPECT_EQ(std::vector<Bytes>(raw.begin() + static_cast<long>(before) + 1, raw.end()), c.sent) << c.why;
+  }
+}
+
+// Without an output nothing goes out and each job says so; the librarian
+// patch still reaches the editor's controls, the bank store ends at once.
 TEST_F(SenderJobs, sendsWithoutAnOutputOnlySaySo) {
   editor.midiOutputOpen = false;
-  const LibrarianPatch patch = patchWithDump(1);
+  const LibrarianPatch patch = patchWithDump(0x11);
   SenderJob job = jobOf(kJobSendLibrarianPatch);
   job.librarianPatch = &patch;
   run(job);
+  EXPECT_EQ(editor.value(kOscillator2Level), patch.messages[0][20]) << "the editor took the patch";
+  const long long afterPatch = editor.virtualTime;
   editor.jobs().settings.banks[0] = {patch};
   SenderJob store = jobOf(kJobStoreAllPatches);
   run(store);
   EXPECT_TRUE(editor.rawSends().empty());
   EXPECT_EQ(editor.jobs().calls().statusTexts, (std::vector<std::string>(2, "Set MIDI I/O First!")));
-  EXPECT_EQ(editor.virtualTime, 0);
+  EXPECT_EQ(editor.virtualTime, afterPatch) << "the store does not wait";
 }
 
 TEST_F(SenderJobs, bankStoreCarriesDeviceIdSkipsBrokenPatchesAndStopsAtAnEmptySlot) {

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "sim_fixture.h"
+#include "src/MIDIMessageSysEx.h"
 
 namespace {
 
@@ -36,6 +37,14 @@ class SendsOverPorts : public JobsOverPorts {
   // message after another.
   void shortPauses() {
     editor.sender().setSleepFunction([](int) { std::this_thread::sleep_for(1ms); });
+  }
+  // The editor's sound parameters hold the plain-valued bytes of dump.
+  void expectEditorHolds(const Bytes& dump) {
+    for (const VarnoSysEx::SoundDumpByte& row : VarnoSysEx::kSoundDumpTable) {
+      if (row.coding != VarnoSysEx::ByteCoding::kValue || row.parameter == kCurrentPatch) continue;
+      const double expected = std::min<double>(dump[row.byteIndex], editor.GetParam(row.parameter)->GetMax());
+      EXPECT_EQ(editor.value(row.parameter), expected) << "byte " << row.byteIndex;
+    }
   }
   void expectTaken(const std::vector<SimRecord>& records) {
     for (const SimRecord& record : records) {
@@ -112,6 +121,61 @@ TEST_F(SendsOverPorts, librarianPatchLandsInTheEditBuffer) {
   EXPECT_EQ(sent[5], 4);
   EXPECT_EQ(soundBytes(sent), soundBytes(stored));
   EXPECT_EQ(soundBytes(simDump("edit")), soundBytes(stored));
+  expectEditorHolds(stored);
+}
+
+// Choosing a patch in the librarian with no output port: the synthesizer
+// hears nothing, the status says why, and the editor's controls still take
+// the patch's sound.
+TEST_F(SendsOverPorts, withoutAnOutputOnlyTheEditorTakesTheLibrarianPatch) {
+  shortPauses();
+  int off = 0;
+  editor.setExternalMIDIOut(off, "OFF");
+  editor.midiOutputOpen = false;
+  sim->command("records clear");
+  const Bytes stored = simDump("12");
+  const LibrarianPatch patch = patchOf(stored);
+  SenderJob job;
+  job.jobCode = kJobSendLibrarianPatch;
+  job.librarianPatch = &patch;
+  ASSERT_TRUE(manager().postJob(job));
+  editor.joinAll();
+
+  EXPECT_TRUE(received().empty());
+  EXPECT_TRUE(shown("Set MIDI I/O First!"));
+  expectEditorHolds(stored);
+}
+
+// A patch whose first message is shorter than a whole dump goes out as it
+// is stored apart from the device byte, command and program; every message
+// of the patch still reaches the editor.
+TEST_F(SendsOverPorts, shortFirstMessageGoesOutWithItsHeaderBytesAndTheEditorTakesThePatch) {
+  shortPauses();
+  const Bytes whole = simDump("30");
+  ASSERT_EQ(whole.size(), 76u);
+  Bytes shortened(whole.begin(), whole.begin() + 40);
+  shortened.back() = 0xF7;
+  shortened[3] = 0x0A;
+  shortened[4] = 0x01;
+  shortened[5] = 0x33;
+  LibrarianPatch patch = patchOf(shortened);
+  patch.messages.push_back(whole);
+  editor.set(kCurrentPatch, 6);
+  sim->command("records clear");
+  SenderJob job;
+  job.jobCode = kJobSendLibrarianPatch;
+  job.librarianPatch = &patch;
+  ASSERT_TRUE(manager().postJob(job));
+  editor.joinAll();
+
+  const std::vector<SimRecord> dumps = received("sound-dump", 1);
+  ASSERT_EQ(dumps.size(), 1u);
+  Bytes expected = shortened;
+  expected[3] = kSimDeviceId;
+  expected[4] = 0x00;
+  expected[5] = 6;
+  EXPECT_EQ(dumps[0].bytes, expected);
+  expectEditorHolds(whole);
 }
 
 // The first 40 patches of a bank go into programs 0 to 39; a patch without a

@@ -157,10 +157,28 @@ TEST_F(BundleResourceTest, ImagesArePngByTheirLastExtensionInAnyCase) {
   EXPECT_EQ(LoadImgFromResourceOSX(m_id.c_str(), nullptr), nullptr);
 }
 
-TEST_F(BundleResourceTest, AnImageFileAtTheLimitIsRefused) {
-  Resource("huge.png", std::string(kResourceFileLimit, '\0'));
-  EXPECT_EQ(m_gui->OSLoadBitmap(0, "huge.png"), nullptr);
-  EXPECT_TRUE(Logged("refused"));
+// The size limit of resource text files is no limit for images: a PNG of
+// more than 4,096,000 bytes loads whole through the bitmap cache.
+TEST_F(BundleResourceTest, AnImageFileAboveTheTextLimitLoads) {
+  const int width = 1300, height = 1100;
+  std::vector<uint32_t> noise(static_cast<size_t>(width) * height);
+  uint32_t state = 12345;
+  for (uint32_t& pixel : noise) {
+    state = state * 1664525u + 1013904223u;  // noise, so that the file stays large
+    pixel = PIX_MakePixel(static_cast<int>(state >> 24), static_cast<int>(state >> 16) & 0xFF,
+                          static_cast<int>(state >> 8) & 0xFF, 255);
+  }
+  const std::filesystem::path file = m_bundle / "Resources" / "huge.png";
+  std::string error;
+  ASSERT_TRUE(WriteWindowPng(file.string(), noise.data(), width, width, height, &error)) << error;
+  ASSERT_GT(std::filesystem::file_size(file), kResourceFileLimit);
+
+  const IBitmap bitmap = m_gui->LoadIBitmap(9120, "resources/img/huge.png");
+  ASSERT_NE(bitmap.mData, nullptr) << (g_log.empty() ? "" : g_log.front());
+  EXPECT_EQ(bitmap.W, width);
+  EXPECT_EQ(bitmap.H, height);
+  EXPECT_EQ(bitmap.mData->getBits()[0], noise.front());
+  EXPECT_TRUE(g_log.empty());
 }
 
 TEST_F(BundleResourceTest, PathsOfTheBundleAndTheDesktop) {

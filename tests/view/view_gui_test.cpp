@@ -136,7 +136,7 @@ TEST_P(BothRoadsTest, TheMenuOpensBelowTheControlWithTheCurrentTextChecked) {
   EXPECT_EQ(m_plug->Value(kViewWave), 0.0);
 }
 
-TEST_P(BothRoadsTest, TypedNumbersAreFilteredAndTakenOnReturnOrTab) {
+TEST_P(BothRoadsTest, TypedNumbersAreFilteredAndTakenOnReturn) {
   const IRECT k = ViewPlugControls::Knob(), v = ViewPlugControls::Voices();
   m_backend->Click(CX(k), CY(k), 3);
   Run();
@@ -151,27 +151,41 @@ TEST_P(BothRoadsTest, TypedNumbersAreFilteredAndTakenOnReturnOrTab) {
   Run();
   EXPECT_DOUBLE_EQ(m_plug->Value(kViewCutoff), 75.5);
   EXPECT_FALSE(m_backend->FieldShown());
-  // An integer refuses the decimal point; Tab takes the text too.
+  // An integer refuses the decimal point.
   m_backend->Click(CX(v), CY(v), 3);
   m_backend->Type("3.");
-  m_backend->Key(kViewSpecialTab);
+  m_backend->Key(kViewSpecialReturn);
   Run();
   EXPECT_EQ(m_plug->Value(kViewVoices), 3.0);
 }
 
-TEST_P(BothRoadsTest, TheWheelAndTheLossOfFocusDropTheEntry) {
-  const IRECT k = ViewPlugControls::Knob();
-  m_backend->Click(CX(k), CY(k), 3);
-  m_backend->Type("20");
-  m_backend->Wheel(CX(k), CY(k), +1);
+// Tab and the loss of the keyboard focus take the typed text on the view
+// factory's road; on the host window's road Tab does nothing and a
+// deactivated window drops the entry. The wheel drops it on both.
+TEST_P(BothRoadsTest, TabFocusLossAndTheWheelEndTheEntryByTheRoadsRules) {
+  const bool factory = GetParam() == kViewFactory;
+  const IRECT k = ViewPlugControls::Knob(), v = ViewPlugControls::Voices();
+  m_backend->Click(CX(v), CY(v), 3);
+  m_backend->Type("6");
+  m_backend->Key(kViewSpecialTab);
   Run();
-  EXPECT_NEAR(m_plug->Value(kViewCutoff), 51.0, 1e-9);  // the wheel step, not the text
-  EXPECT_EQ(m_view->TextEntry(), nullptr);
+  EXPECT_EQ(m_plug->Value(kViewVoices), factory ? 6.0 : 4.0);
+  EXPECT_EQ(m_view->TextEntry() != nullptr, !factory) << "Tab ends the entry only on the view's road";
+  m_gui->ForceEndUserEdit();
+
   m_backend->Click(CX(k), CY(k), 3);
   m_backend->Type("20");
   m_backend->FocusOut();
   Run();
-  EXPECT_NEAR(m_plug->Value(kViewCutoff), 51.0, 1e-9);
+  EXPECT_NEAR(m_plug->Value(kViewCutoff), factory ? 20.0 : 50.0, 1e-9);
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
+
+  const double before = m_plug->Value(kViewCutoff);
+  m_backend->Click(CX(k), CY(k), 3);
+  m_backend->Type("30");
+  m_backend->Wheel(CX(k), CY(k), +1);
+  Run();
+  EXPECT_NEAR(m_plug->Value(kViewCutoff), before + 1.0, 1e-9);  // the wheel step, not the text
   EXPECT_EQ(m_view->TextEntry(), nullptr);
 }
 

@@ -148,19 +148,6 @@ class EntryInViewTest : public ViewFixture {
   }
 };
 
-TEST_F(EntryInViewTest, ReturnAndTabTakeTheText) {
-  for (ViewSpecialKey key : {kViewSpecialReturn, kViewSpecialTab}) {
-    m_client.calls.clear();
-    Open();
-    m_backend->Type("3x4");
-    m_backend->Key(key);
-    Run();
-    EXPECT_EQ(Commits(), (std::vector<std::string>{"34"})) << key;
-    EXPECT_FALSE(m_backend->FieldShown());
-    EXPECT_EQ(m_view->TextEntry(), nullptr);
-  }
-}
-
 TEST_F(EntryInViewTest, KeysWhileOpenNeverReachTheGui) {
   Open();
   m_backend->Type("5");
@@ -190,20 +177,57 @@ TEST_F(EntryInViewTest, AClickInTheFieldOnlyMovesTheCaret) {
   EXPECT_EQ(m_view->TextEntry()->Caret(), 0);
 }
 
-TEST_F(EntryInViewTest, TheWheelAndTheLossOfFocusDropTheEntry) {
+TEST_F(EntryInViewTest, TheWheelDropsTheEntry) {
   Open();
   m_backend->Type("9");
   m_backend->Wheel(20, 20, -1);
   Run();
   EXPECT_EQ(m_client.Names(), (std::vector<std::string>{"wheel"}));
   EXPECT_FALSE(m_backend->FieldShown());
-  m_client.calls.clear();
-  Open();
-  m_backend->Type("9");
-  m_backend->FocusOut();
-  Run();
-  EXPECT_TRUE(m_client.calls.empty());
-  EXPECT_FALSE(m_backend->FieldShown());
+}
+
+// The keys and events that end an entry, under each way of opening the
+// editor: a view the host asked for takes the text on Tab and when the
+// focus goes; the host's window takes it only on Return or Enter and drops
+// it when deactivated.
+TEST_F(EntryInViewTest, EndingKeysAndFocusLossUnderEachRoadsRules) {
+  ViewRules hostWindow;
+  hostWindow.focusLossDropsEntry = true;
+  hostWindow.onlyReturnEndsEntry = true;
+  const struct {
+    const char* why;
+    ViewRules rules;
+    bool focusLoss;  // else the key
+    ViewSpecialKey key;
+    bool taken;
+    bool stillOpen;
+  } kCases[] = {
+      {"view: Return", ViewRules(), false, kViewSpecialReturn, true, false},
+      {"view: Tab", ViewRules(), false, kViewSpecialTab, true, false},
+      {"view: focus loss", ViewRules(), true, kViewSpecialNone, true, false},
+      {"window: Return", hostWindow, false, kViewSpecialReturn, true, false},
+      {"window: Enter", hostWindow, false, kViewSpecialEnter, true, false},
+      {"window: Tab", hostWindow, false, kViewSpecialTab, false, true},
+      {"window: deactivated", hostWindow, true, kViewSpecialNone, false, false},
+  };
+  for (const auto& c : kCases) {
+    m_view->EndTextEntry(false);
+    m_client.calls.clear();
+    m_view->SetRules(c.rules);
+    Open();
+    m_backend->Type("3x4");
+    if (c.focusLoss)
+      m_backend->FocusOut();
+    else
+      m_backend->Key(c.key);
+    Run();
+    EXPECT_EQ(Commits(), c.taken ? std::vector<std::string>{"34"} : std::vector<std::string>{}) << c.why;
+    EXPECT_EQ(m_backend->FieldShown(), c.stillOpen) << c.why;
+    EXPECT_EQ(m_view->TextEntry() != nullptr, c.stillOpen) << c.why;
+    if (c.stillOpen) {
+      EXPECT_EQ(m_view->TextEntry()->Text(), "34") << c.why << ": Tab typed nothing";
+    }
+  }
 }
 
 TEST_F(EntryInViewTest, TheWheelOverTheFieldActsAsOverTheView) {
