@@ -7,8 +7,11 @@
 HostMidiInput::HostMidiInput() = default;
 
 HostMidiInput::~HostMidiInput() {
-  // Stop the input thread before the queue it writes goes away.
-  if (m_input) m_input->closePort();
+  // The MIDI thread writes the queue until the input is gone: closing the
+  // port is not enough (on JACK the client's process thread runs on until
+  // the client closes). Deleting the input closes the port and its client,
+  // which ends that thread, before the queue and its lock go away.
+  m_input.reset();
 }
 
 bool HostMidiInput::Open(const std::string& portName, std::string* error) {

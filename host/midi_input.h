@@ -17,6 +17,7 @@ class HostMidiInput {
   static constexpr size_t kMaxQueued = 4096;
 
   HostMidiInput();
+  // Stops the input (its MIDI thread ends) before the queue goes.
   ~HostMidiInput();
   // Opens the port with exactly this name; false with a message that lists
   // the ports there are when none has it or the port will not open.
@@ -26,7 +27,8 @@ class HostMidiInput {
 
  private:
   static void Received(double timeStamp, std::vector<unsigned char>* message, void* self);
-  std::unique_ptr<RtMidiIn> m_input;
   std::mutex m_lock;
-  std::vector<std::vector<uint8_t>> m_queue;
+  std::vector<std::vector<uint8_t>> m_queue;  // written by the MIDI thread under m_lock
+  // Last, so that it also goes first: its thread writes the members above.
+  std::unique_ptr<RtMidiIn> m_input;
 };

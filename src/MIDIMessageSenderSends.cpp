@@ -10,6 +10,7 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/IModule/IParam.h"
+#include "src/InitSound.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
@@ -22,15 +23,6 @@ namespace {
 constexpr int kBankStoreSlots = 40;  // a bank store fills programs 0 to 39
 constexpr int kReceiveWaitStep = 25;
 constexpr int kReceiveWaitSteps = 100;
-
-// The init sound, stored into the librarian as if the synthesizer had sent
-// it; its checksum goes into byte 75 and byte 76 closes it.
-constexpr std::array<unsigned char, 77> kInitSoundTemplate = {
-    0xF0, 0x3E, 0x0B, 0x00, 0x00, 0x00, 0x40, 0x40, 0x00, 0x40, 0x40, 0x45, 0x00, 0x40, 0x00, 0x01,
-    0x40, 0x3B, 0x00, 0x64, 0x64, 0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3C, 0x64, 0x1E, 0x40,
-    0x02, 0x00, 0x3C, 0x64, 0x1E, 0x40, 0x02, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00,
-    0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x52, 0x40, 0x40,
-    0x40, 0x00, 0x40, 0x1D, 0x64, 0x40, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7};
 
 // A librarian sound dump made ready to send: cut to 76 bytes, device byte,
 // command and program written, checksum of bytes 5 to 73 in byte 74, F7 in
@@ -219,7 +211,8 @@ void MIDIMessageSender::initClassicPatch(bool initOnRequest) {
     plug->DisplayProcessingIndicator(false);
     return;
   }
-  std::array<unsigned char, 77> sound = kInitSoundTemplate;
+  // Stored into the librarian as if the synthesizer had sent it.
+  std::array<unsigned char, 77> sound = initSoundStoreTemplate();
   PatchLibrarian* librarian = manager->patchLibrarian;
   sound[3] = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
   sound[4] = VarnoSysEx::kCommandStoreSound;

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "src/FolderFiles.h"
+#include "src/InitSound.h"
 #include "src/LibrarianPatch.h"
 #include "src/PatchManager.h"
 
@@ -43,8 +44,6 @@ constexpr int64_t kMinimumBankFileSize = 2201;
 // keeps a stray multi-megabyte file out of memory.
 constexpr int64_t kMaximumPatchFileSize = 1024 * 1024;
 
-// The 76-byte sound dump of an initialised sound: the filler of short banks.
-extern const unsigned char initSinglePatch[76];
 // The first 53 bytes of a Standard MIDI file of 99 sounds.
 extern const unsigned char midiSingleStartHeader_NL99[53];
 // The prefix of every further SysEx event of that file: delta 500, F0, 138.

@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the editor and the tests need.
 # Idempotent and quiet when everything is already there.
+#   tools/setup-debian.sh [--fuzz] [--dry-run]
+#     --fuzz     also what the fuzz targets need (clang and its runtime)
+#     --dry-run  print the commands that would install what is missing, one
+#                a line, and run none of them
+# As root apt-get runs directly, otherwise through sudo. VIVIVI_SETUP_UID
+# stands in for the user id (tests use it to take either road).
 set -euo pipefail
 
 packages=(
@@ -13,8 +19,18 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   python3-mido
 )
-# The fuzz targets need clang and its runtime: tools/setup-debian.sh --fuzz
-if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+
+dry_run=0
+for argument in "$@"; do
+  case "$argument" in
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --dry-run) dry_run=1 ;;
+    *)
+      echo "setup: unknown option $argument (use --fuzz, --dry-run)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,11 +40,23 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "setup: installing ${missing[*]}"
-# As root apt-get runs directly; otherwise through sudo, keeping the environment
-# so that the package scripts stay non-interactive.
+# As root apt-get runs directly; otherwise through sudo, keeping the
+# environment so that the package scripts stay non-interactive.
 apt=(apt-get)
-if [ "$(id -u)" -ne 0 ]; then apt=(sudo -E apt-get); fi
+if [ "${VIVIVI_SETUP_UID:-$(id -u)}" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "setup: missing ${missing[*]}; installing them needs root: run this as root or install sudo" >&2
+    exit 1
+  fi
+  apt=(sudo -E apt-get)
+fi
 export DEBIAN_FRONTEND=noninteractive
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Runs a command, or with --dry-run prints it (to the script's own output,
+# which the quiet install below does not silence).
+exec 3>&1
+run() {
+  if [ "$dry_run" -eq 1 ]; then echo "$*" >&3; else "$@"; fi
+}
+[ "$dry_run" -eq 1 ] || echo "setup: installing ${missing[*]}"
+run "${apt[@]}" update -qq
+run "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

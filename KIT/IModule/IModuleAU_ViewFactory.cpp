@@ -1,49 +1,10 @@
 // The editor view component's entry and the view factory class.
 #include "KIT/IModule/IModuleAU_ViewFactory.h"
 
-#include <utility>
-
 #include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IGraphicsMac.h"
 
 namespace {
-
-// Each GUI operation is called when the GUI class has it (the first overload
-// is chosen then); otherwise the fallback answers.
-template <class G>
-auto osVersion(G* gui, int) -> decltype(static_cast<int>(gui->GetUserOSVersion())) {
-  return static_cast<int>(gui->GetUserOSVersion());
-}
-template <class G>
-int osVersion(G*, long) {
-  return kCocoaViewMinOSVersion;
-}
-
-template <class G>
-auto openView(G* gui, int) -> decltype(static_cast<void*>(gui->OpenWindow(nullptr))) {
-  return static_cast<void*>(gui->OpenWindow(nullptr));
-}
-template <class G>
-void* openView(G*, long) {
-  return nullptr;
-}
-
-template <class G>
-auto openInWindow(G* gui, void* window, void* parent, void** control, int)
-    -> decltype(gui->OpenWindow(window, parent, short(0), short(0)), bool()) {
-  *control = static_cast<void*>(gui->OpenWindow(window, parent, short(0), short(0)));
-  return true;
-}
-template <class G>
-bool openInWindow(G*, void*, void*, void**, long) {
-  return false;
-}
-
-template <class G>
-auto closeWindow(G* gui, int) -> decltype(gui->CloseWindow(), void()) {
-  gui->CloseWindow();
-}
-template <class G>
-void closeWindow(G*, long) {}
 
 // The plug-in object of a unit, when the unit is the one this view component
 // was registered for (same subtype and manufacturer); null otherwise.
@@ -59,18 +20,18 @@ IModuleAU* PlugOfUnit(ComponentInstance view, AudioUnit unit) {
 
 }  // namespace
 
-int GetEditorOSVersion(IGraphics* gui) { return gui ? osVersion(gui, 0) : 0; }
+int GetEditorOSVersion(IGraphics* gui) { return gui ? IGraphicsMac::GetUserOSVersion() : 0; }
 
-void* OpenEditorView(IGraphics* gui) { return gui ? openView(gui, 0) : nullptr; }
+void* OpenEditorView(IGraphics* gui) { return gui ? gui->OpenWindow(nullptr) : nullptr; }
 
 bool OpenEditorInWindow(IGraphics* gui, void* window, void* parentControl, void** control) {
-  *control = nullptr;
+  *control = gui ? gui->OpenWindow(window, parentControl, 0, 0) : nullptr;
   // A GUI that gives no control opened no window.
-  return gui && openInWindow(gui, window, parentControl, control, 0) && *control;
+  return *control != nullptr;
 }
 
 void CloseEditor(IGraphics* gui) {
-  if (gui) closeWindow(gui, 0);
+  if (gui) gui->CloseWindow();
 }
 
 ComponentResult IModuleAU::IModuleAUCarbonViewEntry(ComponentParameters* params, void* storage) {

@@ -5,9 +5,9 @@
 // control. Both find the plug-in object from the Audio Unit's instance
 // storage and let the attached GUI open its window; neither makes a GUI.
 //
-// The GUI operations used here (opening in a parent view, opening in a
-// window under a parent control, closing, the system version) are taken from
-// IGraphics when it offers them; a GUI without them offers no window.
+// Opening and closing go through IGraphics's window operations (a GUI
+// without a platform binding opens no window); the system version is the
+// platform binding's, IGraphicsMac::GetUserOSVersion.
 #pragma once
 
 #include "KIT/IModule/IModuleAU.h"
@@ -17,8 +17,8 @@ class IGraphics;
 // The system version from which the view factory is offered (BCD, 10.5).
 constexpr int kCocoaViewMinOSVersion = 0x1050;
 
-// The running system's version as the GUI reports it; a GUI that reports
-// none serves the view on every version.
+// The running system's version as the platform binding reports it (BCD);
+// 0 without a GUI.
 int GetEditorOSVersion(IGraphics* gui);
 // Opens the GUI as a view without a parent (the host places it); null when
 // the GUI offers no window.

@@ -1,10 +1,6 @@
 // Runs the enciphering tool as the build does and reads its output back with
 // the editor's resource reader.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,8 +10,7 @@
 #include "FileEncrypt/resource_cipher.h"
 #include "FileEncrypt/resource_key.h"
 #include "tests/core/temp_folder.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -33,26 +28,15 @@ class EncipherTool : public TempFolderTest {
   // Runs the tool with the arguments; returns its exit status and keeps what
   // it wrote to standard error.
   int run(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    std::string program = VIVIVI_ENCIPHER_TOOL;
-    argv.push_back(program.data());
-    std::vector<std::string> copies(arguments);
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
     const std::string errors = path("stderr.txt").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ChildProcess::Streams streams;
+    streams.errorFile = errors;
+    ChildProcess tool(VIVIVI_ENCIPHER_TOOL, arguments, {}, streams);
+    if (!tool.Started()) return -1;
+    const int exitCode = tool.Wait();
     m_errors = readFile(errors);
     fs::remove(errors);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exitCode;
   }
 
   std::string m_errors;

@@ -2,20 +2,18 @@
 // makes bundle folders around the test plug-in's shared object.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/support/spawn_vectors.h"
+#include "tests/support/child_process.h"
 
 struct Result {
   int exitCode = -1;
@@ -44,37 +42,29 @@ class HostTest : public ::testing::Test {
 
   // Runs the host with these arguments (and extra environment entries).
   Result Run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
-    return Finish(Start(arguments, environment));
+    const std::unique_ptr<ChildProcess> host = Start(arguments, environment);
+    return Finish(*host);
   }
 
-  // Starts the host; returns its process id (0 when it could not start).
-  pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
-    const SpawnVectors vectors(HOST_PROGRAM, arguments, environment);
-    const std::string outPath = m_dir + "/out.txt", errPath = m_dir + "/err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, HOST_PROGRAM, &actions, nullptr, vectors.argv(), vectors.envp()) != 0) pid = 0;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+  // Starts the host, its output and errors going to files of the test's
+  // folder; Started() tells whether it did.
+  std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments,
+                                      const std::vector<std::string>& environment = {}) {
+    ChildProcess::Streams streams;
+    streams.outputFile = m_dir + "/out.txt";
+    streams.errorFile = m_dir + "/err.txt";
+    return std::make_unique<ChildProcess>(HOST_PROGRAM, arguments, environment, streams);
   }
 
-  // Waits for the host to end; its exit code and output.
-  Result Finish(pid_t pid) {
+  // Waits for the host to end; its exit code (also when a poll of Running()
+  // saw it end) and output.
+  Result Finish(ChildProcess& host) {
     Result result;
-    if (pid > 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    result.exitCode = host.Wait();
     result.out = ReadFile(m_dir + "/out.txt");
     result.err = ReadFile(m_dir + "/err.txt");
     return result;
   }
-
-  static bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
 
   // A bundle folder holding the test plug-in's shared object and this Info.plist.
   std::string MakeBundle(const std::string& name, const std::string& info, bool withObject = true) {

@@ -1,7 +1,12 @@
 // The host program run on the test plug-in's bundle, as a user runs it:
 // command line, errors, the selectors and properties it reaches through the
 // component layer, rendering, MIDI and saved states.
+#include <signal.h>
+
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/host/host_fixture.h"
@@ -40,6 +45,23 @@ TEST_F(HostTest, BadCommandLinesExplainThemselves) {
     EXPECT_HAS(r.err, "usage:");
     EXPECT_EQ(r.out, "") << c.message;  // nothing was loaded
   }
+}
+
+// A host seen ending by a poll, as the MIDI test polls it while it sends,
+// must still report how it ended: a failure or a crash never reads as 0.
+TEST_F(HostTest, HowTheHostEndedIsKeptWhenAPollSawItEnd) {
+  const std::unique_ptr<ChildProcess> refused = Start({"--volume", "3", TEST_BUNDLE});
+  ASSERT_TRUE(refused->Started());
+  while (refused->Running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(Finish(*refused).exitCode, 2);
+
+  // Killed while it renders (the program this test started, by its id).
+  const std::unique_ptr<ChildProcess> killed = Start({m_bundle, "render", "100000"});
+  ASSERT_TRUE(killed->Started());
+  ASSERT_TRUE(killed->Running());
+  kill(killed->Pid(), SIGKILL);
+  while (killed->Running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(Finish(*killed).exitCode, 128 + SIGKILL);
 }
 
 TEST_F(HostTest, BundlesThatCannotBeLoadedNameTheFault) {

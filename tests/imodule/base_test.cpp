@@ -2,7 +2,11 @@
 // layouts and connections, buffers and processing, the attached GUI.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -94,18 +98,35 @@ TEST(PlugLock, HandlersRunUnderTheLockWhichReenters) {
   EXPECT_EQ(plug.changed, (std::vector<int>{TestPlug::kGain, TestPlug::kMode}));
   EXPECT_EQ(plug.GetMutex()->GetDepth(), -1);  // released on the way out
 
-  // Another thread waits for the hold to end.
+  // Another thread waits for the hold to end: its handler never runs while
+  // this thread holds the lock, and runs once it is released. The handler
+  // signals that it ran; the first wait only gives the other thread time to
+  // reach the lock, so a lock that does not hold shows as a handler that ran.
+  std::mutex signalLock;
+  std::condition_variable signal;
+  bool handled = false;
+  std::atomic<bool> held{true}, ranWhileHeld{false};
+  plug.onChange = [&](int) {
+    if (held.load()) ranWhileHeld = true;
+    std::lock_guard<std::mutex> hold(signalLock);
+    handled = true;
+    signal.notify_all();
+  };
   plug.GetMutex()->Enter();
-  bool done = false;
-  std::thread other([&] {
-    plug.SetParameterFromGUI(TestPlug::kGain, 0.1);
-    done = true;
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_FALSE(done);
+  std::thread other([&] { plug.SetParameterFromGUI(TestPlug::kGain, 0.1); });
+  {
+    std::unique_lock<std::mutex> wait(signalLock);
+    EXPECT_FALSE(signal.wait_for(wait, std::chrono::milliseconds(50), [&] { return handled; }))
+        << "the handler ran while the lock was held";
+  }
+  held = false;
   plug.GetMutex()->Leave();
+  {
+    std::unique_lock<std::mutex> wait(signalLock);
+    EXPECT_TRUE(signal.wait_for(wait, std::chrono::seconds(30), [&] { return handled; }));
+  }
   other.join();
-  EXPECT_TRUE(done);
+  EXPECT_FALSE(ranWhileHeld.load());
 }
 
 TEST(PlugChannels, LegalIOMatchesTheLayoutList) {

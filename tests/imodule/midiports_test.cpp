@@ -18,6 +18,7 @@
 
 #include "KIT/IModule/MidiApi.h"
 #include "TestPlug.h"
+#include "tests/support/jack_server.h"
 
 namespace {
 
@@ -178,6 +179,7 @@ TEST_F(MidiPorts, WithNoPortsTheListsHoldOnlyOff) {
 }
 
 TEST_F(MidiPorts, ListsAreBuiltOnceWithOffFirst) {
+  SKIP_WITHOUT_JACK_SERVER();
   PeerIn peer;
   TestPlug plug;
   const std::vector<std::string>& first = plug.getExternalMIDIOutNames();
@@ -195,6 +197,7 @@ TEST_F(MidiPorts, ListsAreBuiltOnceWithOffFirst) {
 }
 
 TEST_F(MidiPorts, OutputChosenByNameSendsAndOffClosesIt) {
+  SKIP_WITHOUT_JACK_SERVER();
   PeerIn peer;
   TestPlug plug;
   const int entry = EntryOf(plug.getExternalMIDIOutNames(), peer.PortName());
@@ -244,6 +247,7 @@ TEST_F(MidiPorts, OutputChosenByNameSendsAndOffClosesIt) {
 // Port numbers shift when a port goes away; a choice by name must still
 // reach the port of that name, never its former neighbour.
 TEST_F(MidiPorts, PortIsFoundByItsNameWhenItIsOpened) {
+  SKIP_WITHOUT_JACK_SERVER();
   auto gone = std::make_unique<PeerIn>();
   PeerIn kept;
   TestPlug plug;
@@ -266,6 +270,7 @@ TEST_F(MidiPorts, PortIsFoundByItsNameWhenItIsOpened) {
 }
 
 TEST_F(MidiPorts, InputDeliversShortMessagesAndSysExButNoTiming) {
+  SKIP_WITHOUT_JACK_SERVER();
   PeerOut peer;
   TestPlug plug;
   const int entry = EntryOf(plug.getExternalMIDIInNames(), peer.PortName());
@@ -317,6 +322,7 @@ TEST_F(MidiPorts, InputDeliversShortMessagesAndSysExButNoTiming) {
 }
 
 TEST_F(MidiPorts, VirtualOutputIsOfferedToOtherPrograms) {
+  SKIP_WITHOUT_JACK_SERVER();
   const std::string name = UniqueClientName("virtual");
   TestPlug plug;
   ASSERT_TRUE(plug.initializeVirtualOutput(name));

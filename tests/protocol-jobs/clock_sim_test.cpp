@@ -13,6 +13,7 @@ class ClockOverPorts : public JobsOverPorts {
  protected:
   void SetUp() override {
     JobsOverPorts::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     editor.clockOutput = true;
     editor.continuousClock = true;
     editor.set(kOverrideTempo, 1);

@@ -3,6 +3,7 @@
 // synthesizer at another device ID found by the scan.
 #include <chrono>
 #include <map>
+#include <ostream>
 #include <thread>
 
 #include "sim_fixture.h"
@@ -115,6 +116,9 @@ struct SilentCase {
   const char* missingText;  // what a silent synthesizer must not produce
   bool scanTexts;           // the scan shows "Please wait, checking DeviceID n"
 };
+
+// Test listings show a case by its name, not as raw bytes.
+void PrintTo(const SilentCase& silent, std::ostream* out) { *out << silent.name; }
 
 class SilentSynthesizer : public JobsOverPorts, public ::testing::WithParamInterface<SilentCase> {};
 

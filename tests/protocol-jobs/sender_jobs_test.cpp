@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "job_editor.h"
+#include "src/InitSound.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSysEx.h"
 
@@ -306,6 +307,28 @@ TEST_F(SenderJobs, shortFirstMessagesGoOutWithTheirHeaderBytesWhenFramed) {
     EXPECT_EQ(raw[before], (Bytes{0xB0, 123, 0})) << c.why;
     EXPECT_EQ(std::vector<Bytes>(raw.begin() + static_cast<long>(before) + 1, raw.end()), c.sent) << c.why;
   }
+}
+
+// The init job stores the library's own init sound into the selected slot
+// through the receive path, under the editor's device ID, as a store into
+// that program; nothing goes out to the synthesizer.
+TEST_F(SenderJobs, initSoundIsStoredIntoTheSelectedSlot) {
+  editor.set(kGlobalDeviceID, 2);
+  manager().patchLibrarian->selectedUpperSlot = 7;
+  run(jobOf(kJobInitClassicPatch));
+  EXPECT_TRUE(editor.rawSends().empty());
+  EXPECT_EQ(editor.jobs().calls().unsavedMarks, 1);
+  const auto stored = editor.storedPatches();
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].first, 7);
+  ASSERT_EQ(stored[0].second.messages.size(), 1u);
+  const Bytes& record = stored[0].second.messages[0];
+  ASSERT_GE(record.size(), 75u);
+  Bytes expected(initSinglePatch, initSinglePatch + 75);
+  expected[3] = 2;  // device ID
+  expected[4] = 1;  // store into program
+  expected[5] = 7;  // the slot
+  EXPECT_EQ(Bytes(record.begin(), record.begin() + 75), expected);
 }
 
 // Without an output nothing goes out and each job says so; the librarian

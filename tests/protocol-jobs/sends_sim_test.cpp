@@ -31,6 +31,7 @@ class SendsOverPorts : public JobsOverPorts {
   std::vector<std::string> simOptions() const override { return {"--strict-checksum"}; }
   void SetUp() override {
     JobsOverPorts::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     editor.set(kGlobalDeviceID, kSimDeviceId);
   }
   // The jobs' pauses shortened to a millisecond: the bytes still go out one

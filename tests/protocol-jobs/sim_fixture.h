@@ -17,6 +17,7 @@
 #include "KIT/IModule/MidiApi.h"
 #include "job_editor.h"
 #include "src/MIDIMessageManager.h"
+#include "tests/support/jack_server.h"
 
 // One line of the simulator's record.
 struct SimRecord {
@@ -36,6 +37,7 @@ class JobsOverPorts : public ::testing::Test {
   virtual std::vector<std::string> simOptions() const { return {}; }
 
   void SetUp() override {
+    SKIP_WITHOUT_JACK_SERVER();
     setenv("VIVIVI_MIDI_API", "jack", 0);
     const std::string system = GetExternalMIDIApi() == RtMidi::UNIX_JACK ? "jack" : "alsa";
     client = "jobs-sim-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
@@ -56,7 +58,9 @@ class JobsOverPorts : public ::testing::Test {
     editor.sender().shutdown();
     editor.joinAll();
     editor.CloseMidiPorts();
-    sim.reset();
+    if (sim && sim->started()) {
+      EXPECT_EQ(sim->stop(), 0) << "the simulator did not end cleanly";
+    }
   }
 
   MIDIMessageManager& manager() { return *editor.midiManager; }

@@ -4,18 +4,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace simtest {
 
@@ -24,77 +18,17 @@ namespace simtest {
 class SimProcess {
  public:
   SimProcess(const std::string& system, const std::string& client, int deviceId,
-             const std::vector<std::string>& extra = {}) {
-    int toSim[2], fromSim[2];
-    if (pipe(toSim) != 0 || pipe(fromSim) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, toSim[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fromSim[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, toSim[1]);
-    posix_spawn_file_actions_addclose(&actions, fromSim[0]);
-    std::vector<std::string> arguments = {
-        VARNO_SIM_PATH, "--api", system, "--client", client, "--device-id", std::to_string(deviceId)};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    if (posix_spawn(&mPid, VARNO_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) mPid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(toSim[0]);
-    close(fromSim[1]);
-    mIn = toSim[1];
-    mOut = fromSim[0];
-  }
-
-  ~SimProcess() {
-    if (mIn >= 0) {
-      const char quit[] = "quit\n";
-      [[maybe_unused]] const ssize_t written = write(mIn, quit, sizeof quit - 1);
-      close(mIn);
-    }
-    if (mPid > 0) {
-      for (int i = 0; i < 100; ++i) {
-        if (waitpid(mPid, nullptr, WNOHANG) == mPid) {
-          mPid = -1;
-          break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-      if (mPid > 0) {
-        kill(mPid, SIGKILL);
-        waitpid(mPid, nullptr, 0);
-      }
-    }
-    if (mOut >= 0) close(mOut);
-  }
+             const std::vector<std::string>& extra = {})
+      : mProcess(VARNO_SIM_PATH, arguments(system, client, deviceId, extra), {}, pipes()) {}
 
   // The next line of output; false after the timeout or at its end.
   bool readLine(std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-      const size_t end = mBuffer.find('\n');
-      if (end != std::string::npos) {
-        line = mBuffer.substr(0, end);
-        mBuffer.erase(0, end + 1);
-        return true;
-      }
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0 || mOut < 0) return false;
-      pollfd output{mOut, POLLIN, 0};
-      if (poll(&output, 1, static_cast<int>(left.count())) <= 0) continue;
-      char chunk[4096];
-      const ssize_t count = read(mOut, chunk, sizeof chunk);
-      if (count <= 0) return false;
-      mBuffer.append(chunk, static_cast<size_t>(count));
-    }
+    return mProcess.ReadLine(line, timeout);
   }
 
   // Runs one command; returns its data lines, or fails the test.
   std::vector<std::string> command(const std::string& text) {
-    const std::string line = text + "\n";
-    EXPECT_EQ(write(mIn, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    EXPECT_TRUE(mProcess.Send(text)) << "the simulator takes no more commands";
     std::vector<std::string> lines;
     std::string answer;
     while (readLine(answer)) {
@@ -106,20 +40,34 @@ class SimProcess {
     return lines;
   }
 
-  bool started() const { return mPid > 0; }
+  bool started() const { return mProcess.Started(); }
+
+  // Tells the simulator to quit and waits for it (killed when it does not
+  // end within a few seconds); its exit code, 0 for a clean end.
+  int stop() { return mProcess.Stop("quit"); }
 
  private:
-  pid_t mPid = -1;
-  int mIn = -1;
-  int mOut = -1;
-  std::string mBuffer;
+  static std::vector<std::string> arguments(const std::string& system, const std::string& client,
+                                            int deviceId, const std::vector<std::string>& extra) {
+    std::vector<std::string> all = {"--api", system,        "--client",
+                                    client,  "--device-id", std::to_string(deviceId)};
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
+  }
+  static ChildProcess::Streams pipes() {
+    ChildProcess::Streams streams;
+    streams.pipeInput = streams.pipeOutput = true;
+    return streams;
+  }
+
+  ChildProcess mProcess;
 };
 
-inline  // The entry of a port name list that names the simulator's port: its client
-    // name (which the MIDI system may give a suffix, as its input and output are
-    // two clients of one name) and the port name.
-    int
-    entryOf(const std::vector<std::string>& names, const std::string& client, const std::string& port) {
+// The entry of a port name list that names the simulator's port: its client
+// name (which the MIDI system may give a suffix, as its input and output are
+// two clients of one name) and the port name.
+inline int entryOf(const std::vector<std::string>& names, const std::string& client,
+                   const std::string& port) {
   const std::string tail = ":" + port;
   for (size_t i = 1; i < names.size(); ++i) {
     const std::string& name = names[i];

@@ -3,10 +3,6 @@
 // a request built by the message set, and its receive side turns the answer
 // into parameter values, which must equal what the simulator holds.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +17,7 @@
 #include "editor_double.h"
 #include "sim_process.h"
 #include "src/MIDIMessageSysEx.h"
+#include "tests/support/jack_server.h"
 
 extern char** environ;
 
@@ -49,6 +46,7 @@ std::map<int, int> parseValues(const std::string& line) {
 class SimRoundTrip : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_JACK_SERVER();
     setenv("VIVIVI_MIDI_API", "jack", 0);
     const std::string system = GetExternalMIDIApi() == RtMidi::UNIX_JACK ? "jack" : "alsa";
     mClient = "h5-sim-" + std::to_string(getpid()) + "-" + std::to_string(++sCounter);
@@ -69,7 +67,9 @@ class SimRoundTrip : public ::testing::Test {
 
   void TearDown() override {
     editor.CloseMidiPorts();
-    mSim.reset();
+    if (mSim && mSim->started()) {
+      EXPECT_EQ(mSim->stop(), 0) << "the simulator did not end cleanly";
+    }
   }
 
   void send(const Bytes& unframed) {

@@ -4,10 +4,7 @@
 // measures time.
 #include <gtest/gtest.h>
 #include <jack/jack.h>
-#include <poll.h>
 #include <rtmidi/RtMidi.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
+#include "tests/support/jack_server.h"
 #include "tools/varno-sim/CommandInterpreter.h"
 
 namespace {
@@ -39,69 +38,15 @@ std::string uniqueName(const char* role) {
 // The simulator process with its standard input and output on pipes.
 class SimProcess {
  public:
-  explicit SimProcess(const std::vector<std::string>& arguments) {
-    int toChild[2];
-    int fromChild[2];
-    if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
-    m_pid = fork();
-    if (m_pid == 0) {
-      dup2(toChild[0], STDIN_FILENO);
-      dup2(fromChild[1], STDOUT_FILENO);
-      close(toChild[1]);
-      close(fromChild[0]);
-      std::vector<char*> argv;
-      argv.push_back(const_cast<char*>(VARNO_SIM_PROGRAM));
-      for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      execv(VARNO_SIM_PROGRAM, argv.data());
-      _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    m_input = toChild[1];
-    m_output = fromChild[0];
-  }
+  explicit SimProcess(const std::vector<std::string>& arguments)
+      : m_process(VARNO_SIM_PROGRAM, arguments, {}, pipes()) {}
 
-  ~SimProcess() {
-    if (m_pid <= 0) return;
-    send("quit");
-    close(m_input);
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-        close(m_output);
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    kill(m_pid, SIGKILL);  // the process this fixture started, by its id
-    waitpid(m_pid, nullptr, 0);
-    close(m_output);
-  }
-
-  void send(const std::string& line) {
-    const std::string text = line + "\n";
-    if (write(m_input, text.data(), text.size()) < 0) return;
-  }
+  void send(const std::string& line) { m_process.Send(line); }
 
   // The next line of output, or "" when none comes before the deadline.
   std::string readLine() {
-    const auto deadline = steady_clock::now() + kDeadline;
-    for (;;) {
-      const size_t end = m_buffer.find('\n');
-      if (end != std::string::npos) {
-        const std::string line = m_buffer.substr(0, end);
-        m_buffer.erase(0, end + 1);
-        return line;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
-      if (left.count() <= 0) return std::string();
-      pollfd output{m_output, POLLIN, 0};
-      if (poll(&output, 1, static_cast<int>(left.count())) <= 0) return std::string();
-      char chunk[4096];
-      const ssize_t count = read(m_output, chunk, sizeof chunk);
-      if (count <= 0) return std::string();
-      m_buffer.append(chunk, static_cast<size_t>(count));
-    }
+    std::string line;
+    return m_process.ReadLine(line, kDeadline) ? line : std::string();
   }
 
   // Runs a command; returns its lines up to and including "ok" or "error: ...".
@@ -128,13 +73,18 @@ class SimProcess {
     return false;
   }
 
-  bool started() const { return m_pid > 0; }
+  bool started() const { return m_process.Started(); }
+  // Tells it to quit and waits (killed when it does not end); its exit code.
+  int stop() { return m_process.Stop("quit"); }
 
  private:
-  pid_t m_pid = -1;
-  int m_input = -1;
-  int m_output = -1;
-  std::string m_buffer;
+  static ChildProcess::Streams pipes() {
+    ChildProcess::Streams streams;
+    streams.pipeInput = streams.pipeOutput = true;
+    return streams;
+  }
+
+  ChildProcess m_process;
 };
 
 // Connects JACK ports by name. RtMidi opens ports by list index, and the list
@@ -224,6 +174,8 @@ class MidiPeer {
 class VarnoSimOverJack : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_JACK_SERVER();
+    m_peer = std::make_unique<MidiPeer>();
     m_sim = std::make_unique<SimProcess>(
         std::vector<std::string>{"--api", "jack", "--client", uniqueName("sim"), "--in-port", m_inPort,
                                  "--out-port", m_outPort, "--device-id", "5"});
@@ -231,23 +183,28 @@ class VarnoSimOverJack : public ::testing::Test {
     const std::string ready = m_sim->readLine();
     ASSERT_EQ(ready.rfind("ready jack", 0), 0u)
         << "varno-sim did not start (is the JACK server running?): " << ready;
-    ASSERT_TRUE(m_peer.connect(m_inPort, m_outPort)) << "simulator ports not found";
+    ASSERT_TRUE(m_peer->connect(m_inPort, m_outPort)) << "simulator ports not found";
     // JACK connections take effect in the next cycle; an answered enquiry
     // shows that both directions are through.
-    m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x48, 0xF7});
-    ASSERT_EQ(m_peer.next().size(), 12u);
+    m_peer->send({0xF0, 0x3E, 0x0B, 0x05, 0x48, 0xF7});
+    ASSERT_EQ(m_peer->next().size(), 12u);
+  }
+  void TearDown() override {
+    if (m_sim && m_sim->started()) {
+      EXPECT_EQ(m_sim->stop(), 0) << "the simulator did not end cleanly";
+    }
   }
 
   std::string m_inPort = uniqueName("in");
   std::string m_outPort = uniqueName("out");
   std::unique_ptr<SimProcess> m_sim;
-  MidiPeer m_peer;
+  std::unique_ptr<MidiPeer> m_peer;  // made once a server is known to run
 };
 
 TEST_F(VarnoSimOverJack, ProgramRequestAtItsDeviceIdIsAnsweredWithTheProgramDump) {
-  m_peer.send({0xF0, 0x3E, 0x0B, 0x04, 0x41, 42, 0xF7});  // another device: no answer
-  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x41, 42, 0xF7});
-  const Bytes dump = m_peer.next();
+  m_peer->send({0xF0, 0x3E, 0x0B, 0x04, 0x41, 42, 0xF7});  // another device: no answer
+  m_peer->send({0xF0, 0x3E, 0x0B, 0x05, 0x41, 42, 0xF7});
+  const Bytes dump = m_peer->next();
   ASSERT_EQ(dump.size(), 76u);
   const std::vector<std::string> shown = m_sim->command("show dump 42");
   ASSERT_EQ(shown.size(), 2u);
@@ -269,10 +226,10 @@ TEST_F(VarnoSimOverJack, StoredDumpAndControlChangeAreTakenFromThePort) {
   for (int byte = 5; byte <= 73; ++byte) sum += store[byte];
   store[74] = static_cast<unsigned char>(sum % 128);
   store[75] = 0xF7;
-  m_peer.send(store);
-  m_peer.send({0xB0, 74, 11});
-  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x41, 3, 0xF7});
-  const Bytes dump = m_peer.next();
+  m_peer->send(store);
+  m_peer->send({0xB0, 74, 11});
+  m_peer->send({0xF0, 0x3E, 0x0B, 0x05, 0x41, 3, 0xF7});
+  const Bytes dump = m_peer->next();
   ASSERT_EQ(dump.size(), 76u);
   EXPECT_EQ(dump[5], 3);
   EXPECT_EQ(dump[61], 20) << "kFilterCutoff as stored";
@@ -285,20 +242,20 @@ TEST_F(VarnoSimOverJack, StoredDumpAndControlChangeAreTakenFromThePort) {
 
 TEST_F(VarnoSimOverJack, CommandedMessagesLeaveOnTheOutputPort) {
   EXPECT_EQ(m_sim->command("send-param 55 108").back(), "ok");
-  EXPECT_EQ(m_peer.next(), (Bytes{0xF0, 0x3E, 0x0B, 0x58, 0x41, 0x3A, 0x01, 0x00, 0x01, 0xF7}));
+  EXPECT_EQ(m_peer->next(), (Bytes{0xF0, 0x3E, 0x0B, 0x58, 0x41, 0x3A, 0x01, 0x00, 0x01, 0xF7}));
   EXPECT_EQ(m_sim->command("select 7").back(), "ok");
-  EXPECT_EQ(m_peer.next(), (Bytes{0xC0, 7}));
+  EXPECT_EQ(m_peer->next(), (Bytes{0xC0, 7}));
   EXPECT_EQ(m_sim->command("turn 0 36").back(), "ok");
-  EXPECT_EQ(m_peer.next(), (Bytes{0xB0, 32, 52}));
+  EXPECT_EQ(m_peer->next(), (Bytes{0xB0, 32, 52}));
 }
 
 TEST_F(VarnoSimOverJack, WithheldAnswersNeverArriveButOthersDo) {
   EXPECT_EQ(m_sim->command("answer never").back(), "ok");
-  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x40, 0, 0xF7});
+  m_peer->send({0xF0, 0x3E, 0x0B, 0x05, 0x40, 0, 0xF7});
   ASSERT_TRUE(m_sim->waitForRecord("in edit-buffer-request ignored not-answering"));
   EXPECT_EQ(m_sim->command("answer now").back(), "ok");
-  m_peer.send({0xF0, 0x3E, 0x0B, 0x05, 0x48, 0xF7});
-  EXPECT_EQ(m_peer.next().size(), 12u) << "the first answer after the withheld request is the enquiry's";
+  m_peer->send({0xF0, 0x3E, 0x0B, 0x05, 0x48, 0xF7});
+  EXPECT_EQ(m_peer->next().size(), 12u) << "the first answer after the withheld request is the enquiry's";
 }
 
 }  // namespace

@@ -3,12 +3,7 @@
 // the test runs) a click sent into the editor's X window through the server
 // changes a parameter, and a screenshot of the window (XGetImage) equals the
 // draw bitmap.
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -18,7 +13,7 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-png.h"
 #include "tests/core/temp_folder.h"
-#include "tests/support/spawn_vectors.h"
+#include "tests/support/child_process.h"
 #include "tests/view/view_plug.h"
 
 // clang-format off
@@ -32,48 +27,17 @@ namespace {
 // The host program running with pipes on its standard input and output.
 class HostProcess {
  public:
-  HostProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
-    const SpawnVectors vectors(HOST_PROGRAM, arguments, environment);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    if (posix_spawn(&m_pid, HOST_PROGRAM, &actions, nullptr, vectors.argv(), vectors.envp()) != 0) m_pid = 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    m_to = in[1];
-    m_from = out[0];
-  }
-  ~HostProcess() {
-    if (m_to >= 0) close(m_to);
-    if (m_from >= 0) close(m_from);
-    if (m_pid > 0) Wait();
-  }
-  bool Running() const { return m_pid > 0; }
+  HostProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
+      : m_process(HOST_PROGRAM, arguments, environment, Pipes()) {}
+  bool Started() const { return m_process.Started(); }
 
   void Send(const std::string& line) {
-    const std::string text = line + "\n";
-    ASSERT_EQ(write(m_to, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ASSERT_TRUE(m_process.Send(line)) << "the host takes no more commands";
   }
   // The next line of output; "" when none comes within a minute.
   std::string ReadLine() {
-    for (;;) {
-      const size_t end = m_buffer.find('\n');
-      if (end != std::string::npos) {
-        const std::string line = m_buffer.substr(0, end);
-        m_buffer.erase(0, end + 1);
-        return line;
-      }
-      pollfd fd{m_from, POLLIN, 0};
-      if (poll(&fd, 1, 60000) <= 0) return "";
-      char chunk[4096];
-      const ssize_t got = read(m_from, chunk, sizeof chunk);
-      if (got <= 0) return "";
-      m_buffer.append(chunk, static_cast<size_t>(got));
-    }
+    std::string line;
+    return m_process.ReadLine(line, std::chrono::minutes(1)) ? line : "";
   }
   // The next line that answers a command: the load report and the events
   // the host hears from the unit are set aside (heard keeps the latter).
@@ -88,17 +52,17 @@ class HostProcess {
     }
   }
   std::vector<std::string> heard;
-  int Wait() {
-    int status = 0;
-    waitpid(m_pid, &status, 0);
-    m_pid = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
+  // Waits for the host to end; its exit code.
+  int Wait() { return m_process.Wait(); }
 
  private:
-  pid_t m_pid = 0;
-  int m_to = -1, m_from = -1;
-  std::string m_buffer;
+  static ChildProcess::Streams Pipes() {
+    ChildProcess::Streams streams;
+    streams.pipeInput = streams.pipeOutput = true;
+    return streams;
+  }
+
+  ChildProcess m_process;
 };
 
 std::unique_ptr<PIX_IBitmap> LoadPng(const std::string& path) {
@@ -130,7 +94,7 @@ TEST_P(HostWindowTest, HeadlessTheHostWritesTheWindowAndTheDrawBitmapAlike) {
   HostProcess host({VIEW_BUNDLE, "open-editor", GetParam(), "editor-png", window, "editor-bitmap-png", bitmap,
                     "close-editor"},
                    {"VIVIVI_VIEW=headless"});
-  ASSERT_TRUE(host.Running());
+  ASSERT_TRUE(host.Started());
   EXPECT_NE(host.Answer().find("headless"), std::string::npos);
   EXPECT_EQ(host.Answer(), "wrote " + window);
   EXPECT_EQ(host.Answer(), "wrote " + bitmap);
@@ -149,7 +113,7 @@ TEST_P(HostWindowTest, OnTheDisplayAClickChangesAValueAndTheScreenShowsTheDrawBi
   Display* display = XOpenDisplay(nullptr);
   if (!display) GTEST_SKIP() << "no X display";
   HostProcess host({VIEW_BUNDLE, "open-editor", GetParam(), "editor-commands"}, {});
-  ASSERT_TRUE(host.Running());
+  ASSERT_TRUE(host.Started());
   const std::string opened = host.Answer();
   ASSERT_NE(opened.find("on the display"), std::string::npos) << opened;
   const size_t at = opened.find("editor window 0x");
@@ -214,7 +178,7 @@ TEST_P(HostWindowTest, OnTheDisplayAClickChangesAValueAndTheScreenShowsTheDrawBi
 
 TEST(HostEditorTest, ABundleWithoutAnEditorWindowIsRefused) {
   HostProcess host({AUTEST_BUNDLE, "open-editor", "window"}, {"VIVIVI_VIEW=headless"});
-  ASSERT_TRUE(host.Running());
+  ASSERT_TRUE(host.Started());
   EXPECT_EQ(host.Wait(), 1);
 }
 
