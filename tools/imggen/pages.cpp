@@ -1,0 +1,317 @@
+#include "tools/imggen/pages.h"
+
+#include <vector>
+
+#include "tools/imggen/widgets.h"
+
+namespace imggen {
+
+namespace {
+
+// A row of labelled cells in a section (see pages.h for the rule).
+struct Row {
+  int top;        // below the section's top
+  int cellWidth;  // pixels per cell
+  std::vector<const char*> labels;
+};
+
+struct Section {
+  const char* title;
+  int x, y, w, h;
+  std::vector<Row> rows;
+};
+
+void drawSection(Canvas& c, const Section& s) {
+  drawPanel(c, float(s.x), float(s.y), float(s.w), float(s.h), s.title);
+  for (const Row& row : s.rows) {
+    const int n = int(row.labels.size());
+    for (int i = 0; i < n; ++i) {
+      const float centre = s.x + s.w * 0.5f + (i - (n - 1) * 0.5f) * row.cellWidth;
+      if (row.labels[i][0])
+        drawLabel(c, centre - row.cellWidth * 0.5f, float(s.y + row.top + 52), float(row.cellWidth),
+                  row.labels[i]);
+    }
+  }
+}
+
+// The window-wide veil and centred card the overlays share.
+void drawCard(Canvas& c, float x, float y, float w, float h, const char* title) {
+  c.shadow(x, y + 4, w, h, 10, 14, rgb(0, 0, 0, 0.6f));
+  c.fillRoundRect(x, y, w, h, 10, rgb(78, 82, 89));
+  c.fillRoundRectV(x + 1.5f, y + 1.5f, w - 3, h - 3, 8.5f, rgb(46, 48, 53), rgb(36, 38, 42));
+  if (title && title[0]) {
+    c.text(title, x + 24, y + 16, w - 48, 24, fonts::kHeading, palette::kTitleText, Align::Left, 1);
+    c.fillRoundRect(x + 24, y + 46, w - 48, 1.5f, 0, rgb(255, 255, 255, 0.1f));
+  }
+}
+
+void paragraph(Canvas& c, float x, float y, const std::vector<const char*>& lines, Rgba colour,
+               float lineHeight = 20) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    c.text(lines[i], x, y + lineHeight * float(i), 800, lineHeight, fonts::kBody, colour, Align::Left);
+}
+
+}  // namespace
+
+void drawWindowBackground(Canvas& c) {
+  c.shade(
+      0, 0, float(c.width()), float(c.height()), [](float, float) { return -1.0f; },
+      [&](float, float py) { return mix(rgb(30, 31, 35), rgb(24, 25, 28), py / c.height()); });
+  // The header strip, with a lit edge below it.
+  c.shade(
+      0, 0, float(c.width()), float(kHeaderHeight), [](float, float py) { return py - kHeaderHeight; },
+      [&](float, float py) { return mix(rgb(23, 24, 27), palette::kHeader, py / kHeaderHeight); });
+  c.fillRoundRect(0, kHeaderHeight - 2.0f, float(c.width()), 2.0f, 0, rgb(8, 8, 9));
+  c.fillRoundRect(0, float(kHeaderHeight), float(c.width()), 1.5f, 0, rgb(255, 255, 255, 0.06f));
+
+  // Header fields: port menus, patch name and category.
+  drawLabel(c, 188, 14, 64, "MIDI IN");
+  drawLabel(c, 188, 50, 64, "MIDI OUT");
+  drawWell(c, 252, 10, 248, 22);
+  drawWell(c, 252, 46, 248, 22);
+  drawLabel(c, 508, 14, 32, "RX");
+  drawLabel(c, 508, 50, 32, "TX");
+  drawLabel(c, 976, 6, 96, "PATCH");
+  drawWell(c, 976, 22, 232, 24);
+  drawLabel(c, 976, 52, 96, "CATEGORY");
+  drawWell(c, 1060, 52, 148, 22);
+}
+
+void drawBlackBackground(Canvas& c) { c.clear(rgb(8, 8, 9)); }
+
+void drawHeaderDisplay(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  c.fillRoundRect(0, 0, w, h, 6, rgb(70, 73, 79));
+  c.fillRoundRectV(1.5f, 1.5f, w - 3, h - 3, 4.5f, rgb(6, 9, 8), rgb(10, 14, 12));
+  // Faint row guides of the three display lines and a glass highlight.
+  for (int i = 1; i < 3; ++i) c.fillRoundRect(10, h * i / 3.0f, w - 20, 1.5f, 0, rgb(66, 240, 100, 0.06f));
+  c.fillRoundRect(4, 4, w - 8, h * 0.35f, 3, rgb(255, 255, 255, 0.025f));
+}
+
+void drawEditorPage(Canvas& c) {
+  c.clear(rgb(0, 0, 0, 0));
+  const std::vector<Section> sections = {
+      {"OSCILLATOR 1",
+       8,
+       8,
+       232,
+       272,
+       {{32, 72, {"SEMITONE", "TUNE", "PULSE WIDTH"}}, {124, 96, {"SHAPE", "OCTAVE"}}}},
+      {"OSCILLATOR 2",
+       248,
+       8,
+       264,
+       272,
+       {{32, 80, {"SEMITONE", "TUNE", "PULSE WIDTH"}}, {124, 80, {"SHAPE", "KEYTRACK", "SYNC"}}}},
+      {"OSCILLATOR 3", 520, 8, 200, 272, {{32, 88, {"SEMITONE", "TUNE"}}, {124, 88, {"SHAPE", "OCTAVE"}}}},
+      {"MIXER", 728, 8, 232, 272, {{32, 72, {"OSC 1", "OSC 2", "OSC 3"}}, {124, 96, {"NOISE", "EXTERNAL"}}}},
+      {"FILTER",
+       968,
+       8,
+       300,
+       272,
+       {{32, 92, {"CUTOFF", "RESONANCE", "ENV 1 AMOUNT"}},
+        {124, 92, {"VELOCITY", "KEYTRACK", "MOD AMOUNT"}},
+        {200, 92, {"", "MOD SOURCE", ""}}}},
+      {"AMPLIFIER",
+       1276,
+       8,
+       216,
+       272,
+       {{32, 96, {"VOLUME", "VELOCITY"}}, {124, 96, {"PANNING", "MAIN VOLUME"}}}},
+      {"LFO 1", 456, 288, 136, 283, {{32, 112, {"SPEED"}}, {124, 112, {"SHAPE"}}}},
+      {"LFO 2", 600, 288, 136, 283, {{32, 112, {"SPEED"}}, {124, 112, {"DELAY"}}}},
+      {"PITCH & GLIDE",
+       744,
+       288,
+       208,
+       283,
+       {{32, 96, {"MOD AMOUNT", "PORTAMENTO"}},
+        {124, 96, {"MOD SOURCE", "GLIDE MODE"}},
+        {200, 96, {"BEND RANGE"}}}},
+      {"MODULATION UNITS",
+       960,
+       288,
+       368,
+       283,
+       {{32, 88, {"AMOUNT 1", "AMOUNT 2", "AMOUNT 3", "AMOUNT 4"}},
+        {124, 88, {"SOURCE 1", "SOURCE 2", "SOURCE 3", "SOURCE 4"}},
+        {200, 88, {"DEST 1", "DEST 2", "DEST 3", "DEST 4"}}}},
+      {"PERFORMANCE",
+       1336,
+       288,
+       156,
+       283,
+       {{32, 72, {"CV 2 AMOUNT", "MOD WHEEL"}},
+        {124, 72, {"BREATH", "SUSTAIN"}},
+        {200, 72, {"CV 2 SOURCE"}}}},
+  };
+  for (const Section& s : sections) drawSection(c, s);
+  // The lower-left area stays a plain recess: the envelope and arpeggiator
+  // layers draw their own panels over it.
+  c.fillRoundRect(kLowerAreaX, kLowerAreaY, kLowerAreaW, kLowerAreaH, 6, rgb(0, 0, 0, 0.18f));
+}
+
+void drawEnvelopes(Canvas& c) {
+  const float half = (kLowerAreaH - 8) * 0.5f;
+  for (int i = 0; i < 2; ++i) {
+    Section s = {i == 0 ? "ENVELOPE 1" : "ENVELOPE 2",
+                 0,
+                 int(i * (half + 8)),
+                 kLowerAreaW,
+                 int(half),
+                 {{28, 72, {"ATTACK", "DECAY", "SUSTAIN", "RELEASE", "KEYTRACK", "TRIGGER"}}}};
+    drawSection(c, s);
+  }
+}
+
+void drawArpeggiator(Canvas& c) {
+  drawSection(c, {"ARPEGGIATOR",
+                  0,
+                  0,
+                  kLowerAreaW,
+                  kLowerAreaH,
+                  {{32, 104, {"ON / OFF", "RANGE", "MODE"}}, {132, 208, {"", "TEMPO / CLOCK"}}}});
+}
+
+void drawTempoKnobLayer(Canvas& c) {
+  c.fillRoundRect(0, 0, float(c.width()), float(c.height()), 6, rgb(0, 0, 0, 0.22f));
+  drawLabel(c, 0, 4, float(c.width()), "TEMPO  BPM", palette::kTitleText);
+}
+
+void drawTempoSyncLayer(Canvas& c) {
+  c.fillRoundRect(0, 0, float(c.width()), float(c.height()), 6, rgb(0, 0, 0, 0.22f));
+  drawLabel(c, 0, 4, float(c.width()), "MIDI CLOCK", palette::kBlue);
+  drawWell(c, 12, 40, float(c.width()) - 24, 22);
+}
+
+void drawLibrarianPage(Canvas& c) {
+  c.clear(rgb(0, 0, 0, 0));
+  drawPanel(c, 8, 4, 880, 571, "");
+  drawPanel(c, 896, 8, 596, 272, "BANK");
+  drawPanel(c, 896, 288, 596, 283, "PATCH");
+  drawLabel(c, 912, 40, 120, "EDITED BANK");
+  drawLabel(c, 912, 96, 120, "SOURCE");
+  drawLabel(c, 912, 320, 120, "CATEGORY");
+  drawLabel(c, 912, 376, 120, "SEARCH");
+}
+
+void drawPatchList(Canvas& c) {
+  c.clear(rgb(0, 0, 0, 0));
+  // Two lists of seven sub-columns of 16 rows (the last of 4), 100 pixels
+  // wide, 16 high, 27 apart; the lower list starts 303 rows down.
+  const int tops[2] = {1, 303};
+  for (int list = 0; list < 2; ++list) {
+    const float top = float(tops[list]);
+    c.fillRoundRect(0, top - 1, float(c.width()), 258, 5, rgb(62, 65, 71));
+    c.fillRoundRect(1.5f, top + 0.5f, c.width() - 3.0f, 255, 4, rgb(14, 15, 17));
+    for (int col = 0; col < 7; ++col) {
+      const float left = 2.0f + col * 127.0f;
+      const int rows = col < 6 ? 16 : 4;
+      for (int r = 0; r < rows; ++r)
+        c.fillRoundRect(left, top + r * 16.0f, 100, 16, 0, (r % 2) ? rgb(26, 28, 31) : rgb(34, 36, 40));
+      if (col < 6) c.fillRoundRect(left + 111.5f, top + 6, 2, 244, 1, rgb(255, 255, 255, 0.05f));
+    }
+  }
+  drawLabel(c, 4, 266, 200, "EDITED BANK", palette::kAmber);
+  drawLabel(c, 4, 284, 200, "SOURCE", palette::kBlue);
+}
+
+void drawProgressOverlay(Canvas& c) {
+  c.clear(rgb(6, 7, 8, 0.68f));
+  const float x = 560, y = 264, w = 420, h = 120;
+  drawCard(c, x, y, w, h, "");
+  c.text("WORKING WITH THE VARNO", x + 24, y + 18, w - 48, 24, fonts::kHeading, palette::kAmber, Align::Left,
+         1);
+  paragraph(c, x + 24, y + 48, {"Data is on its way.", "Please wait, or cancel."}, palette::kBodyText);
+  // A progress track as a hint of movement.
+  for (int i = 0; i < 6; ++i)
+    c.fillCircle(x + 30 + i * 12.0f, y + 100, 3, withAlpha(palette::kAmber, 0.25f + 0.13f * i));
+}
+
+void drawAbout(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  drawCard(c, 0, 0, w, h, "");
+  c.text("VARNO", 32, 28, 300, 36, {"DejaVu Sans Condensed", 30, true}, palette::kWhite, Align::Left, 5);
+  c.text("EDITOR & LIBRARIAN", 34, 66, 300, 18, fonts::kTitle, palette::kAmber, Align::Left, 2);
+  c.fillRoundRect(32, 96, w - 64, 1.5f, 0, rgb(255, 255, 255, 0.1f));
+  paragraph(c, 32, 112,
+            {"Tarnwel VivivI Editor, version " IMGGEN_VERSION,
+             "Edit every sound parameter of the Varno, and keep your sounds",
+             "in banks: browse, compare, rename and copy patches.", "", "Harrow Creek Sound"},
+            palette::kBodyText, 22);
+  c.text("MIDI: set the Varno's device ID and both ports in the header.", 32, h - 48, w - 64, 20,
+         fonts::kLabel, palette::kLabelText, Align::Left);
+}
+
+void drawFirstRun(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  drawCard(c, 0, 0, w, h, "WELCOME");
+  const std::vector<const char*> steps = {"Connect the Varno's MIDI in and out to your interface.",
+                                          "Choose both ports in MIDI IN and MIDI OUT at the top.",
+                                          "Press REQUEST to load the sound the Varno is playing.",
+                                          "Turn any control: the Varno follows at once."};
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const float y = 68 + 44.0f * i;
+    c.fillCircle(44, y + 10, 11, palette::kAmber);
+    c.text(std::to_string(i + 1), 33, y, 22, 20, fonts::kButton, rgb(24, 20, 12), Align::Centre);
+    c.text(steps[i], 68, y, w - 92, 20, fonts::kBody, palette::kBodyText, Align::Left);
+  }
+  (void)h;
+}
+
+void drawMidiFilters(Canvas& c) {
+  const float w = float(c.width());
+  drawCard(c, 0, 0, w, float(c.height()), "MIDI FILTERS");
+  c.text("Ticked messages pass; the others are held back.", 24, 52, w - 48, 18, fonts::kLabel,
+         palette::kLabelText, Align::Left);
+  drawLabel(c, 232, 80, 96, "FROM HOST", palette::kBlue);
+  drawLabel(c, 336, 80, 96, "FROM VARNO", palette::kGreen);
+  const char* kinds[7] = {"Control change", "Program change",   "Notes",           "Pitch bend",
+                          "Poly pressure",  "Channel pressure", "System exclusive"};
+  for (int i = 0; i < 7; ++i) {
+    const float y = 100 + 30.0f * i;
+    if (i % 2 == 0) c.fillRoundRect(16, y, w - 32, 30, 4, rgb(255, 255, 255, 0.03f));
+    c.text(kinds[i], 32, y, 190, 30, fonts::kBody, palette::kBodyText, Align::Left);
+  }
+}
+
+void drawRename(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  drawCard(c, 0, 0, w, h, "RENAME PATCH");
+  drawWell(c, 24, 60, w - 48, 26);
+  c.text("Return keeps the name, Escape leaves it.", 24, h - 30, w - 48, 18, fonts::kLabel,
+         palette::kLabelText, Align::Left);
+}
+
+void drawSearchField(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  drawWell(c, 0, 0, w, h);
+  c.strokeCircle(13, h * 0.5f - 1.5f, 4.2f, 1.8f, palette::kLabelText);
+  c.line(16, h * 0.5f + 1.5f, 19.5f, h * 0.5f + 5, 2.2f, palette::kLabelText);
+}
+
+void drawCategoryFilter(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  drawWell(c, 0, 0, w, h);
+  // The menu's arrow at the right.
+  const float ax = w - 16, ay = h * 0.5f;
+  c.line(ax - 4, ay - 2, ax, ay + 2, 2, palette::kAmber);
+  c.line(ax, ay + 2, ax + 4, ay - 2, 2, palette::kAmber);
+}
+
+void drawLogo(Canvas& c) {
+  c.text("VARNO", 0, 0, 92, float(c.height()), {"DejaVu Sans Condensed", 20, true}, palette::kWhite,
+         Align::Left, 3);
+  c.fillRoundRect(90, 9, 1.5f, float(c.height()) - 18, 0, rgb(255, 255, 255, 0.25f));
+  c.text("EDITOR", 97, 0, 48, float(c.height()), fonts::kTitle, palette::kAmber, Align::Left, 1);
+}
+
+void drawBadge(Canvas& c, const char* text, Rgba colour) {
+  const float w = float(c.width()), h = float(c.height());
+  c.fillRoundRect(0, 0, w, h, h * 0.5f, withAlpha(colour, 0.18f));
+  c.strokeRoundRect(0, 0, w, h, h * 0.5f, 1.5f, colour);
+  c.text(text, 0, 0, w, h, fonts::kButton, colour, Align::Centre, 1);
+}
+
+}  // namespace imggen
