@@ -3,6 +3,8 @@
 //   vivivi-imggen --out DIR                  every image of the table
 //   vivivi-imggen --out DIR --only FILE ...  just the named files
 //   vivivi-imggen --sheet DIR SHEET.png      a review sheet of the images in DIR
+//   vivivi-imggen --mockup DIR PREFIX        PREFIX-editor.png and PREFIX-librarian.png:
+//                                            the window put together from the images
 //
 // Exit status 0 on success, 1 when a file cannot be written, 2 on bad usage.
 #include <cstdio>
@@ -13,6 +15,7 @@
 
 #include "tools/imggen/contact-sheet.h"
 #include "tools/imggen/image-table.h"
+#include "tools/imggen/mockup.h"
 #include "tools/imggen/png-write.h"
 
 int main(int argc, char** argv) {
@@ -29,8 +32,19 @@ int main(int argc, char** argv) {
         return 1;
       }
       return 0;
+    } else if (!std::strcmp(argv[i], "--mockup") && i + 2 < argc) {
+      const std::string prefix = argv[i + 2];
+      if (!imggen::writeEditorMockup(argv[i + 1], prefix + "-editor.png") ||
+          !imggen::writeLibrarianMockup(argv[i + 1], prefix + "-librarian.png")) {
+        std::fprintf(stderr, "vivivi-imggen: cannot make the mock-ups %s-*.png from %s\n", argv[i + 2],
+                     argv[i + 1]);
+        return 1;
+      }
+      return 0;
     } else {
-      std::fprintf(stderr, "usage: vivivi-imggen --out DIR [--only FILE ...] | --sheet DIR SHEET.png\n");
+      std::fprintf(
+          stderr,
+          "usage: vivivi-imggen --out DIR [--only FILE ...] | --sheet DIR SHEET.png | --mockup DIR PREFIX\n");
       return 2;
     }
   }

@@ -8,30 +8,20 @@ namespace imggen {
 
 namespace {
 
-// A row of labelled cells in a section (see pages.h for the rule).
-struct Row {
-  int top;        // below the section's top
-  int cellWidth;  // pixels per cell
-  std::vector<const char*> labels;
-};
-
-struct Section {
-  const char* title;
-  int x, y, w, h;
-  std::vector<Row> rows;
-};
-
-void drawSection(Canvas& c, const Section& s) {
-  drawPanel(c, float(s.x), float(s.y), float(s.w), float(s.h), s.title);
-  for (const Row& row : s.rows) {
-    const int n = int(row.labels.size());
-    for (int i = 0; i < n; ++i) {
-      const float centre = s.x + s.w * 0.5f + (i - (n - 1) * 0.5f) * row.cellWidth;
-      if (row.labels[i][0])
-        drawLabel(c, centre - row.cellWidth * 0.5f, float(s.y + row.top + 52), float(row.cellWidth),
-                  row.labels[i]);
+void drawSection(Canvas& c, const Section& s, int dx = 0, int dy = 0) {
+  const float x = float(s.x + dx), y = float(s.y + dy);
+  drawPanel(c, x, y, float(s.w), float(s.h), s.title);
+  for (const Row& row : s.rows)
+    for (const Cell& cell : row.cells) {
+      const float cx = x + cell.centre, top = y + row.top;
+      if (cell.kind == Kind::Area) continue;
+      if (cell.kind == Kind::Menu) drawWell(c, cx - 40, top + 22, 80, 20);
+      for (size_t i = 0; i < cell.choices.size(); ++i)
+        c.text(cell.choices[i], cx + 50, top + 16.0f * i + 1, 80, 16, fonts::kLabel, palette::kLabelText,
+               Align::Left);
+      const float labelWidth = cell.kind == Kind::Choice ? 72.0f : 96.0f;
+      drawLabel(c, cx - labelWidth * 0.5f, top + 52, labelWidth, cell.label);
     }
-  }
 }
 
 // The window-wide veil and centred card the overlays share.
@@ -53,10 +43,15 @@ void paragraph(Canvas& c, float x, float y, const std::vector<const char*>& line
 
 }  // namespace
 
-void drawWindowBackground(Canvas& c) {
+// The window's gradient, for a picture whose top row lies at window row top.
+void fillWindowGradient(Canvas& c, int top) {
   c.shade(
       0, 0, float(c.width()), float(c.height()), [](float, float) { return -1.0f; },
-      [&](float, float py) { return mix(rgb(30, 31, 35), rgb(24, 25, 28), py / c.height()); });
+      [&](float, float py) { return mix(rgb(30, 31, 35), rgb(24, 25, 28), (py + top) / kWindowHeight); });
+}
+
+void drawWindowBackground(Canvas& c) {
+  fillWindowGradient(c, 0);
   // The header strip, with a lit edge below it.
   c.shade(
       0, 0, float(c.width()), float(kHeaderHeight), [](float, float py) { return py - kHeaderHeight; },
@@ -64,17 +59,19 @@ void drawWindowBackground(Canvas& c) {
   c.fillRoundRect(0, kHeaderHeight - 2.0f, float(c.width()), 2.0f, 0, rgb(8, 8, 9));
   c.fillRoundRect(0, float(kHeaderHeight), float(c.width()), 1.5f, 0, rgb(255, 255, 255, 0.06f));
 
-  // Header fields: port menus, patch name and category.
-  drawLabel(c, 188, 14, 64, "MIDI IN");
-  drawLabel(c, 188, 50, 64, "MIDI OUT");
-  drawWell(c, 252, 10, 248, 22);
-  drawWell(c, 252, 46, 248, 22);
-  drawLabel(c, 508, 14, 32, "RX");
-  drawLabel(c, 508, 50, 32, "TX");
-  drawLabel(c, 976, 6, 96, "PATCH");
-  drawWell(c, 976, 22, 232, 24);
-  drawLabel(c, 976, 52, 96, "CATEGORY");
-  drawWell(c, 1060, 52, 148, 22);
+  // Header fields (see layout.h): port menus with their activity LEDs, the
+  // patch name and category, and the three sound buttons.
+  for (int i = 0; i < 2; ++i) {
+    const float y = kHeaderFieldY[i];
+    c.text(i == 0 ? "MIDI IN" : "MIDI OUT", 288, y, 60, 22, fonts::kLabel, palette::kLabelText, Align::Right);
+    drawWell(c, 356, y, 224, 22);
+    c.text(i == 0 ? "RX" : "TX", 608, y, 24, 22, fonts::kLabel, palette::kLabelText, Align::Left);
+    c.text(i == 0 ? "PATCH" : "CATEGORY", 1048, y, 60, 22, fonts::kLabel, palette::kLabelText, Align::Right);
+    drawWell(c, 1116, y, 200, 22);
+  }
+  const char* buttons[3] = {"REQUEST", "SEND", "RANDOMISE"};
+  for (int i = 0; i < 3; ++i)
+    c.text(buttons[i], 1384, 6 + 26.0f * i, 100, 20, fonts::kLabel, palette::kLabelText, Align::Left);
 }
 
 void drawBlackBackground(Canvas& c) { c.clear(rgb(8, 8, 9)); }
@@ -89,90 +86,18 @@ void drawHeaderDisplay(Canvas& c) {
 }
 
 void drawEditorPage(Canvas& c) {
-  c.clear(rgb(0, 0, 0, 0));
-  const std::vector<Section> sections = {
-      {"OSCILLATOR 1",
-       8,
-       8,
-       232,
-       272,
-       {{32, 72, {"SEMITONE", "TUNE", "PULSE WIDTH"}}, {124, 96, {"SHAPE", "OCTAVE"}}}},
-      {"OSCILLATOR 2",
-       248,
-       8,
-       264,
-       272,
-       {{32, 80, {"SEMITONE", "TUNE", "PULSE WIDTH"}}, {124, 80, {"SHAPE", "KEYTRACK", "SYNC"}}}},
-      {"OSCILLATOR 3", 520, 8, 200, 272, {{32, 88, {"SEMITONE", "TUNE"}}, {124, 88, {"SHAPE", "OCTAVE"}}}},
-      {"MIXER", 728, 8, 232, 272, {{32, 72, {"OSC 1", "OSC 2", "OSC 3"}}, {124, 96, {"NOISE", "EXTERNAL"}}}},
-      {"FILTER",
-       968,
-       8,
-       300,
-       272,
-       {{32, 92, {"CUTOFF", "RESONANCE", "ENV 1 AMOUNT"}},
-        {124, 92, {"VELOCITY", "KEYTRACK", "MOD AMOUNT"}},
-        {200, 92, {"", "MOD SOURCE", ""}}}},
-      {"AMPLIFIER",
-       1276,
-       8,
-       216,
-       272,
-       {{32, 96, {"VOLUME", "VELOCITY"}}, {124, 96, {"PANNING", "MAIN VOLUME"}}}},
-      {"LFO 1", 456, 288, 136, 283, {{32, 112, {"SPEED"}}, {124, 112, {"SHAPE"}}}},
-      {"LFO 2", 600, 288, 136, 283, {{32, 112, {"SPEED"}}, {124, 112, {"DELAY"}}}},
-      {"PITCH & GLIDE",
-       744,
-       288,
-       208,
-       283,
-       {{32, 96, {"MOD AMOUNT", "PORTAMENTO"}},
-        {124, 96, {"MOD SOURCE", "GLIDE MODE"}},
-        {200, 96, {"BEND RANGE"}}}},
-      {"MODULATION UNITS",
-       960,
-       288,
-       368,
-       283,
-       {{32, 88, {"AMOUNT 1", "AMOUNT 2", "AMOUNT 3", "AMOUNT 4"}},
-        {124, 88, {"SOURCE 1", "SOURCE 2", "SOURCE 3", "SOURCE 4"}},
-        {200, 88, {"DEST 1", "DEST 2", "DEST 3", "DEST 4"}}}},
-      {"PERFORMANCE",
-       1336,
-       288,
-       156,
-       283,
-       {{32, 72, {"CV 2 AMOUNT", "MOD WHEEL"}},
-        {124, 72, {"BREATH", "SUSTAIN"}},
-        {200, 72, {"CV 2 SOURCE"}}}},
-  };
-  for (const Section& s : sections) drawSection(c, s);
+  fillWindowGradient(c, kHeaderHeight);
+  for (const Section& s : editorSections()) drawSection(c, s);
   // The lower-left area stays a plain recess: the envelope and arpeggiator
   // layers draw their own panels over it.
   c.fillRoundRect(kLowerAreaX, kLowerAreaY, kLowerAreaW, kLowerAreaH, 6, rgb(0, 0, 0, 0.18f));
 }
 
 void drawEnvelopes(Canvas& c) {
-  const float half = (kLowerAreaH - 8) * 0.5f;
-  for (int i = 0; i < 2; ++i) {
-    Section s = {i == 0 ? "ENVELOPE 1" : "ENVELOPE 2",
-                 0,
-                 int(i * (half + 8)),
-                 kLowerAreaW,
-                 int(half),
-                 {{28, 72, {"ATTACK", "DECAY", "SUSTAIN", "RELEASE", "KEYTRACK", "TRIGGER"}}}};
-    drawSection(c, s);
-  }
+  for (const Section& s : envelopeSections()) drawSection(c, s);
 }
 
-void drawArpeggiator(Canvas& c) {
-  drawSection(c, {"ARPEGGIATOR",
-                  0,
-                  0,
-                  kLowerAreaW,
-                  kLowerAreaH,
-                  {{32, 104, {"ON / OFF", "RANGE", "MODE"}}, {132, 208, {"", "TEMPO / CLOCK"}}}});
-}
+void drawArpeggiator(Canvas& c) { drawSection(c, arpeggiatorSection()); }
 
 void drawTempoKnobLayer(Canvas& c) {
   c.fillRoundRect(0, 0, float(c.width()), float(c.height()), 6, rgb(0, 0, 0, 0.22f));
@@ -186,7 +111,7 @@ void drawTempoSyncLayer(Canvas& c) {
 }
 
 void drawLibrarianPage(Canvas& c) {
-  c.clear(rgb(0, 0, 0, 0));
+  fillWindowGradient(c, kHeaderHeight);
   drawPanel(c, 8, 4, 880, 571, "");
   drawPanel(c, 896, 8, 596, 272, "BANK");
   drawPanel(c, 896, 288, 596, 283, "PATCH");

@@ -1,0 +1,65 @@
+// Where the controls of the sound editor page sit, as the page pictures draw
+// their panels, labels and menu fields. The UI description places its
+// controls on these cells (window pixels at scale 1.0):
+//
+// - The header strip is the top kHeaderHeight rows of the window background;
+//   the page pictures are placed at (0, kHeaderHeight).
+// - In the header: the logo at (16, 10), the page tabs at (16, 56); the
+//   MIDI IN and MIDI OUT menu fields 224 x 22 at (356, kHeaderFieldY[0 or 1])
+//   with their activity LEDs at (588, field y + 3); the display at (640, 8);
+//   the PATCH and CATEGORY fields 200 x 22 at (1116, kHeaderFieldY[...]);
+//   the REQUEST, SEND and RANDOMISE buttons 40 x 20 at (1336, 6 + 26 * i).
+// - The envelope and arpeggiator pictures are placed at the page's lower-left
+//   area (kLowerArea..., page coordinates); their sections are given in
+//   their own picture's coordinates.
+// - A cell is centred at (section x + centre) and its row starts at
+//   (section y + top). By kind:
+//     Knob, Semitone  a 48-pixel knob from the row's top;
+//     SmallKnob       a 36-pixel knob 6 rows below the row's top;
+//     Menu            a menu field 80 x 20 at (centre - 40, top + 22);
+//     Switch          a 40 x 20 button at (centre - 20, top + 14);
+//     Choice          a 40 x 20 button as Switch, an LED column 16 wide from
+//                     (centre + 28, top) and the choices written beside it
+//                     from centre + 50, one per LED, 16 rows apart;
+//     Area            a picture of its own, 112 x 80 at (centre - 56, top).
+//   Every label is the 14 rows from top + 52 (Area: none), centred.
+#pragma once
+
+#include <vector>
+
+namespace imggen {
+
+const int kWindowWidth = 1500;
+const int kWindowHeight = 667;
+const int kHeaderHeight = 88;
+const int kPageHeight = kWindowHeight - kHeaderHeight;
+const int kHeaderFieldY[2] = {12, 52};
+const int kLowerAreaX = 8, kLowerAreaY = 260, kLowerAreaW = 440, kLowerAreaH = 311;
+
+enum class Kind { Knob, Semitone, SmallKnob, Menu, Switch, Choice, Area };
+
+struct Cell {
+  Kind kind;
+  const char* label;
+  int centre;  // from the section's left edge
+  std::vector<const char*> choices = {};
+};
+
+struct Row {
+  int top;  // from the section's top edge
+  std::vector<Cell> cells;
+};
+
+struct Section {
+  const char* title;
+  int x, y, w, h;
+  std::vector<Row> rows;
+};
+
+// The sections of the sound editor page (page coordinates).
+const std::vector<Section>& editorSections();
+// The two envelope panels and the arpeggiator panel of the lower-left area.
+const std::vector<Section>& envelopeSections();
+const Section& arpeggiatorSection();
+
+}  // namespace imggen
