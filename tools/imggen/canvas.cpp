@@ -20,11 +20,17 @@ Canvas::Canvas(int w, int h) : m_width(w), m_height(h), m_bitmap(new PIX_MemBitm
 }
 
 void Canvas::clear(Rgba c) {
-  for (int y = 0; y < m_height; ++y)
-    for (int x = 0; x < m_width; ++x) m_bitmap->getBits()[y * m_bitmap->getRowSpan() + x] = 0;
-  if (c.a > 0) {
-    for (int y = 0; y < m_height; ++y)
-      for (int x = 0; x < m_width; ++x) blend(x, y, c, 1.0f);
+  const int alpha = int(std::lround(std::min(1.0f, std::max(0.0f, c.a)) * 255.0f));
+  PIX_Clear(
+      m_bitmap.get(),
+      alpha ? PIX_MakePixel(int(std::lround(c.r)), int(std::lround(c.g)), int(std::lround(c.b)), alpha) : 0);
+}
+
+void Canvas::fillRows(int y0, int y1, Rgba (*colourOf)(float t), float t0, float t1) {
+  for (int y = std::max(0, y0); y < std::min(m_height, y1); ++y) {
+    const float t = t0 + (t1 - t0) * (y + 0.5f - y0) / float(y1 - y0);
+    const Rgba c = colourOf(t);
+    for (int x = 0; x < m_width; ++x) blend(x, y, c, 1.0f);
   }
 }
 
@@ -33,6 +39,10 @@ void Canvas::blend(int x, int y, Rgba c, float coverage) {
   PIX_pixel* p = m_bitmap->getBits() + y * m_bitmap->getRowSpan() + x;
   const float sa = std::min(1.0f, std::max(0.0f, c.a * coverage));
   if (sa <= 0.0f) return;
+  if (sa >= 1.0f) {
+    *p = PIX_MakePixel(int(std::lround(c.r)), int(std::lround(c.g)), int(std::lround(c.b)), 255);
+    return;
+  }
   const float da = PIX_Alpha(*p) / 255.0f;
   const float oa = sa + da * (1.0f - sa);
   const float keep = da * (1.0f - sa);

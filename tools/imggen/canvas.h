@@ -46,6 +46,9 @@ class Canvas {
   void blend(int x, int y, Rgba c, float coverage);
   // Every pixel becomes c.
   void clear(Rgba c);
+  // Blends the colour colourOf(t) over whole rows y0 .. y1 - 1, t running
+  // from t0 at the top to t1 at the bottom.
+  void fillRows(int y0, int y1, Rgba (*colourOf)(float t), float t0, float t1);
 
   // Shades every pixel of the box (x0, y0) - (x1, y1) whose centre lies
   // inside the shape: distance(px, py) is the signed distance, colour(px, py)

@@ -43,19 +43,19 @@ void paragraph(Canvas& c, float x, float y, const std::vector<const char*>& line
 
 }  // namespace
 
+static Rgba windowColour(float t) { return mix(rgb(30, 31, 35), rgb(24, 25, 28), t); }
+static Rgba headerColour(float t) { return mix(rgb(23, 24, 27), palette::kHeader, t); }
+
 // The window's gradient, for a picture whose top row lies at window row top.
-void fillWindowGradient(Canvas& c, int top) {
-  c.shade(
-      0, 0, float(c.width()), float(c.height()), [](float, float) { return -1.0f; },
-      [&](float, float py) { return mix(rgb(30, 31, 35), rgb(24, 25, 28), (py + top) / kWindowHeight); });
+static void fillWindowGradient(Canvas& c, int top) {
+  c.fillRows(0, c.height(), windowColour, float(top) / kWindowHeight,
+             float(top + c.height()) / kWindowHeight);
 }
 
 void drawWindowBackground(Canvas& c) {
   fillWindowGradient(c, 0);
   // The header strip, with a lit edge below it.
-  c.shade(
-      0, 0, float(c.width()), float(kHeaderHeight), [](float, float py) { return py - kHeaderHeight; },
-      [&](float, float py) { return mix(rgb(23, 24, 27), palette::kHeader, py / kHeaderHeight); });
+  c.fillRows(0, kHeaderHeight, headerColour, 0.0f, 1.0f);
   c.fillRoundRect(0, kHeaderHeight - 2.0f, float(c.width()), 2.0f, 0, rgb(8, 8, 9));
   c.fillRoundRect(0, float(kHeaderHeight), float(c.width()), 1.5f, 0, rgb(255, 255, 255, 0.06f));
 
@@ -144,14 +144,23 @@ void drawPatchList(Canvas& c) {
 
 void drawProgressOverlay(Canvas& c) {
   c.clear(rgb(6, 7, 8, 0.68f));
-  const float x = 560, y = 264, w = 420, h = 120;
+  // The editor shows its cancel button at (950, 132) or, on the librarian
+  // page, at (858, 346): the card holds both places.
+  const float x = 548, y = 104, w = 520, h = 284;
   drawCard(c, x, y, w, h, "");
-  c.text("WORKING WITH THE VARNO", x + 24, y + 18, w - 48, 24, fonts::kHeading, palette::kAmber, Align::Left,
-         1);
-  paragraph(c, x + 24, y + 48, {"Data is on its way.", "Please wait, or cancel."}, palette::kBodyText);
-  // A progress track as a hint of movement.
-  for (int i = 0; i < 6; ++i)
-    c.fillCircle(x + 30 + i * 12.0f, y + 100, 3, withAlpha(palette::kAmber, 0.25f + 0.13f * i));
+  c.text("WORKING WITH THE VARNO", x + 28, y + 28, 360, 24, fonts::kHeading, palette::kAmber, Align::Left, 1);
+  c.fillRoundRect(x + 28, y + 68, w - 56, 1.5f, 0, rgb(255, 255, 255, 0.1f));
+  // A ring of dots, brightest at the top, as a sign of activity.
+  const float cx = x + 84, cy = y + 150;
+  for (int i = 0; i < 12; ++i) {
+    const float a = degrees(30.0f * i);
+    c.fillCircle(cx + 30 * std::sin(a), cy - 30 * std::cos(a), 4.5f,
+                 withAlpha(palette::kAmber, 1.0f - i / 13.0f));
+  }
+  paragraph(c, x + 156, y + 110,
+            {"Sounds are on their way between", "the editor and the Varno.", "", "This takes a few seconds;",
+             "the window answers again when it is done."},
+            palette::kBodyText, 20);
 }
 
 void drawAbout(Canvas& c) {

@@ -27,7 +27,7 @@ bool writePng(PIX_IBitmap* bitmap, const std::string& path) {
     return false;
   }
   png_init_io(png, file);
-  png_set_compression_level(png, 9);
+  png_set_compression_level(png, 6);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
   png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);

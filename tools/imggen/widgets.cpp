@@ -74,7 +74,7 @@ void drawKey(Canvas& c, float x, float y, float w, float h, bool pressed) {
   const float r = std::min(4.0f, h * 0.25f);
   c.fillRoundRect(x, y, w, h, r, rgb(10, 11, 12));
   if (pressed)
-    c.fillRoundRectV(x + 1, y + 1, w - 2, h - 2, r - 1, rgb(58, 61, 67), rgb(50, 53, 58));
+    c.fillRoundRectV(x + 1, y + 1, w - 2, h - 2, r - 1, rgb(70, 74, 80), rgb(60, 63, 69));
   else
     c.fillRoundRectV(x + 1, y + 1, w - 2, h - 2, r - 1, rgb(74, 78, 85), rgb(46, 48, 53));
   c.fillRoundRect(x + 2, y + 1.5f, w - 4, 1.5f, 0.5f, rgb(255, 255, 255, pressed ? 0.05f : 0.12f));
@@ -125,6 +125,7 @@ void drawCheckbox(Canvas& c, float y, bool checked) {
 
 void drawSearchKey(Canvas& c, float y, bool on) {
   drawKey(c, 0, y, 24, 24, on);
+  if (on) c.glow(12.0f, y + 12.0f, 12.0f, withAlpha(palette::kAmber, 0.3f));
   const Rgba colour = on ? palette::kAmber : rgb(178, 183, 190);
   c.strokeCircle(10.5f, y + 10.5f, 4.6f, 2.0f, colour);
   c.line(14.0f, y + 14.0f, 18.0f, y + 18.0f, 2.6f, colour);
