@@ -68,9 +68,11 @@ void searchKey(Canvas& c, int k, int) { drawSearchKey(c, 0, k == 1); }
 void masterBadge(Canvas& c, int, int) { drawBadge(c, "SYNC MASTER", palette::kGreen); }
 void slaveBadge(Canvas& c, int, int) { drawBadge(c, "SYNC SLAVE", palette::kBlue); }
 void xmodBadge(Canvas& c, bool pointsRight) {
-  drawBadge(c, pointsRight ? "X-MOD SRC   " : "   X-MOD SRC", palette::kAmber);
-  const float h = float(c.height()), x = pointsRight ? c.width() - 16.0f : 16.0f,
-              d = pointsRight ? 1.0f : -1.0f;
+  const float w = float(c.width()), h = float(c.height());
+  drawBadge(c, "", palette::kAmber);
+  c.text("X-MOD SRC", pointsRight ? 6.0f : 20.0f, 0, w - 26, h, fonts::kButton, palette::kAmber,
+         Align::Centre, 1);
+  const float x = pointsRight ? w - 12.0f : 12.0f, d = pointsRight ? 1.0f : -1.0f;
   c.line(x - 2 * d, h * 0.5f - 4, x + 2 * d, h * 0.5f, 2, palette::kAmber);
   c.line(x + 2 * d, h * 0.5f, x - 2 * d, h * 0.5f + 4, 2, palette::kAmber);
 }
@@ -121,7 +123,7 @@ const ImageSpec kImages[] = {
     {"BTN_SEE_ABOUT_ID", 402, "about-trigger.png", 148, 32, 1, true, whole<drawLogo>},
     {"BG_FIRST_RUN_ID", 403, "first-run-VivivI.png", 560, 260, 1, true, whole<drawFirstRun>},
     {"BTN_EXIT_FIRST_RUN_ID", 404, "first-run-exit.png", 96, 28, 1, true, gotItKey},
-    {"BG_ID_MIDI_FILTERS", 418, "advanced-midi-filters.png", 460, 330, 1, true, whole<drawMidiFilters>},
+    {"BG_ID_MIDI_FILTERS", 418, "advanced-midi-filters.png", 460, 490, 1, true, whole<drawMidiFilters>},
     {"BTN_CHECKBOX_ID", 419, "checkbox-button.png", 18, 18, 2, false, checkbox},
     {"BUTTON_BANK_SEARCH_ID", 999, "btn-search.png", 24, 24, 2, false, searchKey},
     {"BG_SEARCH_FIELD_ID", 998, "bg-librarian-search-field.png", 240, 24, 1, true, whole<drawSearchField>},

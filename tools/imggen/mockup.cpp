@@ -115,11 +115,7 @@ bool placeHeader(Canvas& w, Images& img) {
     w.text(i ? "KEYS" : "Glass Organ 12", 1122, float(kHeaderFieldY[i]), 188, 22, fonts::kMono,
            i ? palette::kAmber : palette::kWhite);
   }
-  for (int i = 0; i < 2; ++i) {
-    ok = ok && img.place(w, "btn-127x18.png", 16 + 131 * i, 56);
-    w.text(i ? "EDITOR" : "LIBRARIAN", 16 + 131.0f * i, 56, 127, 18, fonts::kButton,
-           i ? palette::kAmber : palette::kLabelText, Align::Centre, 1);
-  }
+  ok = ok && img.place(w, "button-grey.png", 16, 56, 0, 2) && img.place(w, "button-grey.png", 140, 56, 1, 2);
   ok =
       ok && img.place(w, "button-grey.png", 1336, 6, 0, 2) && img.place(w, "button-grey.png", 1336, 32, 1, 2);
   ok = ok && img.place(w, "button-red.png", 1336, 58, 0, 2);
@@ -159,14 +155,21 @@ bool writeLibrarianMockup(const std::string& imageDir, const std::string& path) 
       w.text(name, x + 3, y, 97, 16, {"DejaVu Sans Mono", 11, false},
              selected ? rgb(0, 0, 0) : rgb(255, 255, 255));
     }
-  ok = ok && img.place(w, "categoryFilterBG.png", 1040, kHeaderHeight + 326);
-  ok = ok && img.place(w, "bg-librarian-search-field.png", 1040, kHeaderHeight + 382);
-  ok = ok && img.place(w, "btn-search.png", 1288, kHeaderHeight + 382, 0, 2);
-  ok = ok && img.place(w, "btn-lib-display-categories.png", 1040, kHeaderHeight + 420, 1, 2);
-  ok = ok && img.place(w, "btn-lib-discard-edit.png", 1040, kHeaderHeight + 44);
-  ok = ok && img.place(w, "btn-overwrite-slot.png", 1160, kHeaderHeight + 44);
-  for (int i = 0; i < 6; ++i)
-    ok = ok && img.place(w, "checkbox-button.png", 1040 + i * 28, kHeaderHeight + 100, i % 2, 2);
+  const int top = kHeaderHeight;
+  ok = ok && img.place(w, "categoryFilterBG.png", kLibraryFieldX, top + kLibraryFindY[0]);
+  ok = ok && img.place(w, "bg-librarian-search-field.png", kLibraryFieldX, top + kLibraryFindY[1]);
+  ok = ok && img.place(w, "btn-search.png", kLibraryFieldX + 248, top + kLibraryFindY[1], 0, 2);
+  ok = ok && img.place(w, "btn-lib-display-categories.png", 1322, top + kLibraryBankY[1], 1, 2);
+  ok = ok && img.place(w, "btn-lib-discard-edit.png", kLibraryFieldX, top + 150);
+  ok = ok && img.place(w, "btn-overwrite-slot.png", kLibraryFieldX + 124, top + 150);
+  w.text("User Bank 1", kLibraryFieldX + 6.0f, float(top + kLibraryBankY[0]), 288, 22, fonts::kMono,
+         palette::kAmber);
+  w.text("Factory Sounds", kLibraryFieldX + 6.0f, float(top + kLibraryBankY[1]), 288, 22, fonts::kMono,
+         palette::kAmber);
+  w.text("LEADS", kLibraryFieldX + 8.0f, float(top + kLibraryFindY[0]), 200, 24, fonts::kMono,
+         palette::kAmber);
+  w.text("search...", kLibraryFieldX + 28.0f, float(top + kLibraryFindY[1]), 200, 24, fonts::kMono,
+         palette::kLabelText);
   return ok && writePng(&w.bitmap(), path);
 }
 

@@ -69,6 +69,8 @@ void drawWindowBackground(Canvas& c) {
     c.text(i == 0 ? "PATCH" : "CATEGORY", 1048, y, 60, 22, fonts::kLabel, palette::kLabelText, Align::Right);
     drawWell(c, 1116, y, 200, 22);
   }
+  c.text("LIBRARIAN", 62, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
+  c.text("EDITOR", 186, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
   const char* buttons[3] = {"REQUEST", "SEND", "RANDOMISE"};
   for (int i = 0; i < 3; ++i)
     c.text(buttons[i], 1384, 6 + 26.0f * i, 100, 20, fonts::kLabel, palette::kLabelText, Align::Left);
@@ -113,12 +115,24 @@ void drawTempoSyncLayer(Canvas& c) {
 void drawLibrarianPage(Canvas& c) {
   fillWindowGradient(c, kHeaderHeight);
   drawPanel(c, 8, 4, 880, 571, "");
-  drawPanel(c, 896, 8, 596, 272, "BANK");
-  drawPanel(c, 896, 288, 596, 283, "PATCH");
-  drawLabel(c, 912, 40, 120, "EDITED BANK");
-  drawLabel(c, 912, 96, 120, "SOURCE");
-  drawLabel(c, 912, 320, 120, "CATEGORY");
-  drawLabel(c, 912, 376, 120, "SEARCH");
+  drawPanel(c, 896, 8, 596, 272, "BANKS");
+  drawPanel(c, 896, 288, 596, 283, "FIND");
+  auto field = [&](const char* label, float y, bool well) {
+    c.text(label, 904, y, 96, 22, fonts::kLabel, palette::kLabelText, Align::Right);
+    if (well) drawWell(c, kLibraryFieldX, y, 300, 22);
+  };
+  field("EDITED BANK", kLibraryBankY[0], true);
+  field("SOURCE", kLibraryBankY[1], true);
+  field("CATEGORY", kLibraryFindY[0], false);
+  field("SEARCH", kLibraryFindY[1], false);
+  const float hintY = 208;
+  paragraph(c, kLibraryFieldX, hintY,
+            {"Drag a patch from the source list onto a slot", "of the edited bank to copy it there."},
+            palette::kLabelText, 18);
+  paragraph(c, kLibraryFieldX, 288 + 136,
+            {"Pick a category to list its patches, or type", "a few letters of a name and search.", "",
+             "Double-click a slot to rename its patch."},
+            palette::kLabelText, 18);
 }
 
 void drawPatchList(Canvas& c) {
@@ -138,8 +152,9 @@ void drawPatchList(Canvas& c) {
       if (col < 6) c.fillRoundRect(left + 111.5f, top + 6, 2, 244, 1, rgb(255, 255, 255, 0.05f));
     }
   }
-  drawLabel(c, 4, 266, 200, "EDITED BANK", palette::kAmber);
-  drawLabel(c, 4, 284, 200, "SOURCE", palette::kBlue);
+  // Which list is which, beside each list's edge.
+  c.text("EDITED BANK", 4, 262, 200, 16, fonts::kTitle, palette::kAmber, Align::Left, 1);
+  c.text("SOURCE", 4, 285, 200, 16, fonts::kTitle, palette::kBlue, Align::Left, 1);
 }
 
 void drawProgressOverlay(Canvas& c) {
@@ -174,8 +189,8 @@ void drawAbout(Canvas& c) {
              "Edit every sound parameter of the Varno, and keep your sounds",
              "in banks: browse, compare, rename and copy patches.", "", "Harrow Creek Sound"},
             palette::kBodyText, 22);
-  c.text("MIDI: set the Varno's device ID and both ports in the header.", 32, h - 48, w - 64, 20,
-         fonts::kLabel, palette::kLabelText, Align::Left);
+  c.text("Made for musicians who like to turn knobs.", 32, h - 48, w - 64, 20, fonts::kLabel,
+         palette::kLabelText, Align::Left);
 }
 
 void drawFirstRun(Canvas& c) {
@@ -199,15 +214,20 @@ void drawMidiFilters(Canvas& c) {
   drawCard(c, 0, 0, w, float(c.height()), "MIDI FILTERS");
   c.text("Ticked messages pass; the others are held back.", 24, 52, w - 48, 18, fonts::kLabel,
          palette::kLabelText, Align::Left);
-  drawLabel(c, 232, 80, 96, "FROM HOST", palette::kBlue);
-  drawLabel(c, 336, 80, 96, "FROM VARNO", palette::kGreen);
+  drawLabel(c, kFilterCheckX[0] - 39.0f, 80, 96, "FROM HOST", palette::kBlue);
+  drawLabel(c, kFilterCheckX[1] - 39.0f, 80, 96, "FROM VARNO", palette::kGreen);
   const char* kinds[7] = {"Control change", "Program change",   "Notes",           "Pitch bend",
                           "Poly pressure",  "Channel pressure", "System exclusive"};
-  for (int i = 0; i < 7; ++i) {
-    const float y = 100 + 30.0f * i;
-    if (i % 2 == 0) c.fillRoundRect(16, y, w - 32, 30, 4, rgb(255, 255, 255, 0.03f));
-    c.text(kinds[i], 32, y, 190, 30, fonts::kBody, palette::kBodyText, Align::Left);
+  const char* options[4] = {"Activity LEDs show incoming MIDI", "Send straight to the Varno",
+                            "Send in time with the host's audio", "Send the song position with the clock"};
+  for (int i = 0; i < 11; ++i) {
+    const float y = float(kFilterRowY + kFilterRowStep * i + (i >= 7 ? 40 : 0));
+    if (i % 2 == 0) c.fillRoundRect(16, y, w - 32, float(kFilterRowStep), 4, rgb(255, 255, 255, 0.03f));
+    c.text(i < 7 ? kinds[i] : options[i - 7], 32, y, 240, float(kFilterRowStep), fonts::kBody,
+           palette::kBodyText, Align::Left);
   }
+  const float optionsTop = float(kFilterRowY + kFilterRowStep * 7 + 12);
+  c.text("OPTIONS", 24, optionsTop, 200, 20, fonts::kTitle, palette::kTitleText, Align::Left, 1);
 }
 
 void drawRename(Canvas& c) {
@@ -245,7 +265,7 @@ void drawBadge(Canvas& c, const char* text, Rgba colour) {
   const float w = float(c.width()), h = float(c.height());
   c.fillRoundRect(0, 0, w, h, h * 0.5f, withAlpha(colour, 0.18f));
   c.strokeRoundRect(0, 0, w, h, h * 0.5f, 1.5f, colour);
-  c.text(text, 0, 0, w, h, fonts::kButton, colour, Align::Centre, 1);
+  if (text[0]) c.text(text, 0, 0, w, h, fonts::kButton, colour, Align::Centre, 1);
 }
 
 }  // namespace imggen

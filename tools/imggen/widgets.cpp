@@ -43,8 +43,8 @@ void drawKnob(Canvas& c, float size, float value, bool bipolar) {
 void drawLed(Canvas& c, float cx, float cy, Rgba colour, bool lit) {
   c.fillCircle(cx, cy, 6.0f, rgb(8, 8, 9, 0.9f));
   if (lit) {
-    c.glow(cx, cy, 8.0f, withAlpha(colour, 0.55f));
-    c.fillCircleV(cx, cy, 4.5f, mix(colour, rgb(255, 255, 255), 0.55f), colour);
+    c.glow(cx, cy, 8.0f, withAlpha(colour, 0.8f));
+    c.fillCircleV(cx, cy, 4.5f, mix(colour, rgb(255, 255, 255), 0.4f), colour);
     c.fillCircle(cx - 1.2f, cy - 1.4f, 1.6f, rgb(255, 255, 255, 0.7f));
   } else {
     c.fillCircleV(cx, cy, 4.5f, scaled(colour, 0.36f), scaled(colour, 0.16f));
