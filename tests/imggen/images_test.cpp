@@ -113,6 +113,20 @@ double Light(PIX_IBitmap* strip, int frames, int frame) {
   return sum;
 }
 
+// Pixels of a frame in the accent colour of value arcs (amber).
+int AccentPixels(PIX_IBitmap* strip, int frames, int frame) {
+  const int w = strip->getWidth(), h = strip->getHeight() / frames;
+  int count = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const PIX_pixel p = PIX_GetPixel(strip, x, frame * h + y);
+      if (PIX_Alpha(p) > 128 && PIX_Red(p) > 200 && PIX_Green(p) > 120 && PIX_Green(p) < 210 &&
+          PIX_Blue(p) < 80)
+        ++count;
+    }
+  return count;
+}
+
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -193,8 +207,9 @@ TEST(EditorImages, ButtonsLightUpInTheirSecondFrame) {
   }
 }
 
-// A unipolar knob's arc grows with the value; a bipolar one's (tune,
-// amounts, semitones) is empty at the centre frame and grows both ways.
+// A unipolar knob shows no value arc at its first frame and a growing one
+// after; a bipolar one (tune, amounts, semitones) shows none at its centre
+// frame (64 of 128, 48 of 97) and arcs growing towards both ends.
 TEST(EditorImages, KnobArcsFollowTheValue) {
   const struct {
     const char* file;
@@ -207,13 +222,16 @@ TEST(EditorImages, KnobArcsFollowTheValue) {
   for (const auto& knob : knobs) {
     std::unique_ptr<PIX_IBitmap> bm = Load(kImageDir, knob.file);
     ASSERT_NE(bm, nullptr) << knob.file;
-    const int last = knob.frames - 1, centre = knob.frames / 2;
+    const int last = knob.frames - 1, zero = knob.bipolar ? knob.frames / 2 : 0;
+    EXPECT_EQ(AccentPixels(bm.get(), knob.frames, zero), 0) << knob.file << " frame " << zero;
+    EXPECT_GT(AccentPixels(bm.get(), knob.frames, last), 0) << knob.file;
+    for (int k = zero + 1; k < last; ++k)
+      EXPECT_LE(AccentPixels(bm.get(), knob.frames, k), AccentPixels(bm.get(), knob.frames, k + 1) + 2)
+          << knob.file << " frame " << k;
     if (knob.bipolar) {
-      EXPECT_GT(Light(bm.get(), knob.frames, 0), Light(bm.get(), knob.frames, centre)) << knob.file;
-      EXPECT_GT(Light(bm.get(), knob.frames, last), Light(bm.get(), knob.frames, centre)) << knob.file;
-    } else {
-      EXPECT_GT(Light(bm.get(), knob.frames, centre), Light(bm.get(), knob.frames, 0)) << knob.file;
-      EXPECT_GT(Light(bm.get(), knob.frames, last), Light(bm.get(), knob.frames, centre)) << knob.file;
+      EXPECT_GT(AccentPixels(bm.get(), knob.frames, 0), 0) << knob.file;
+      EXPECT_GT(AccentPixels(bm.get(), knob.frames, zero - 1), 0) << knob.file;
+      EXPECT_GT(AccentPixels(bm.get(), knob.frames, zero + 1), 0) << knob.file;
     }
   }
 }

@@ -8,12 +8,10 @@ namespace imggen {
 
 namespace {
 
-float valueOf(int k, int n) { return n > 1 ? float(k) / float(n - 1) : 0.0f; }
-
-void knobSmall(Canvas& c, int k, int n) { drawKnob(c, 36, valueOf(k, n), false); }
-void knobSmallBipolar(Canvas& c, int k, int n) { drawKnob(c, 36, valueOf(k, n), true); }
-void knobLarge(Canvas& c, int k, int n) { drawKnob(c, 48, valueOf(k, n), false); }
-void knobLargeBipolar(Canvas& c, int k, int n) { drawKnob(c, 48, valueOf(k, n), true); }
+void knobSmall(Canvas& c, int k, int n) { drawKnob(c, 36, k, n, false); }
+void knobSmallBipolar(Canvas& c, int k, int n) { drawKnob(c, 36, k, n, true); }
+void knobLarge(Canvas& c, int k, int n) { drawKnob(c, 48, k, n, false); }
+void knobLargeBipolar(Canvas& c, int k, int n) { drawKnob(c, 48, k, n, true); }
 
 void ledRed(Canvas& c, int k, int n) {
   drawLedColumn(c, 0, n == 2 ? 1 : n, n == 2 ? k - 1 : k, palette::kRed);

@@ -11,21 +11,28 @@ Rgba scaled(Rgba c, float f) { return Rgba{c.r * f, c.g * f, c.b * f, c.a}; }
 
 }  // namespace
 
-void drawKnob(Canvas& c, float size, float value, bool bipolar) {
+void drawKnob(Canvas& c, float size, int frame, int frames, bool bipolar) {
   const float mid = size * 0.5f;
   const bool large = size >= 44;
   const float arcRadius = mid - (large ? 3.5f : 3.0f);
   const float arcWidth = large ? 3.5f : 3.0f;
   const float capRadius = arcRadius - (large ? 6.0f : 5.0f);
+  const float start = knobAngle(0), end = knobAngle(1);
+
+  // A bipolar knob's centre frame (64 of 128, 48 of 97) points straight up,
+  // so the value that means "no change" draws no arc; the frames on either
+  // side share the half sweeps.
+  float a = knobAngle(frames > 1 ? float(frame) / float(frames - 1) : 0.0f);
+  if (bipolar) {
+    const int centre = frames / 2;
+    a = frame <= centre ? start * float(centre - frame) / float(centre)
+                        : end * float(frame - centre) / float(frames - 1 - centre);
+  }
 
   // The track of the whole range, then the value arc over it.
-  c.arc(mid, mid, arcRadius, arcWidth, knobAngle(0), knobAngle(1), rgb(55, 58, 64));
-  if (bipolar) {
-    if (std::fabs(value - 0.5f) > 0.002f)
-      c.arc(mid, mid, arcRadius, arcWidth, 0.0f, knobAngle(value), palette::kAmber);
-  } else if (value > 0.002f) {
-    c.arc(mid, mid, arcRadius, arcWidth, knobAngle(0), knobAngle(value), palette::kAmber);
-  }
+  c.arc(mid, mid, arcRadius, arcWidth, start, end, rgb(55, 58, 64));
+  const float from = bipolar ? 0.0f : start;
+  if (std::fabs(a - from) > 0.001f) c.arc(mid, mid, arcRadius, arcWidth, from, a, palette::kAmber);
 
   // The cap: a soft shadow, a lit top edge and a dark rim.
   c.glow(mid, mid + 1.5f, capRadius + 3.0f, rgb(0, 0, 0, 0.55f));
@@ -34,7 +41,6 @@ void drawKnob(Canvas& c, float size, float value, bool bipolar) {
   c.strokeCircle(mid, mid, capRadius - 0.5f, 1.0f, rgb(12, 13, 15, 0.8f));
 
   // The pointer line from near the centre to the cap's edge.
-  const float a = knobAngle(value);
   const float r0 = capRadius * 0.30f, r1 = capRadius - 2.5f;
   c.line(mid + r0 * std::sin(a), mid - r0 * std::cos(a), mid + r1 * std::sin(a), mid - r1 * std::cos(a),
          large ? 3.0f : 2.5f, palette::kWhite);

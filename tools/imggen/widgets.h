@@ -37,9 +37,10 @@ const FontSpec kBody = {"DejaVu Sans Condensed", 13, false};
 const FontSpec kMono = {"DejaVu Sans Mono", 12, false};
 }  // namespace fonts
 
-// One frame of a knob size x size pixels at value 0..1. A bipolar knob draws
-// its value arc from the top centre (value 0.5) towards the value.
-void drawKnob(Canvas& c, float size, float value, bool bipolar);
+// Frame k of n of a knob size x size pixels: the pointer sweeps 270 degrees
+// from frame 0 to frame n - 1. A unipolar knob's value arc grows from the
+// start; a bipolar knob's grows from the top centre, where frame n / 2 points.
+void drawKnob(Canvas& c, float size, int frame, int frames, bool bipolar);
 
 // One LED of radius 5 around (cx, cy), lit or dark, in the colour given.
 void drawLed(Canvas& c, float cx, float cy, Rgba colour, bool lit);
