@@ -1,0 +1,30 @@
+// The editor's 53 images: one row per image with its identifier, resource
+// id, file name under resources/img/, frame size, frame count, direction and
+// the drawing of one frame. The rows follow the editor's loading order.
+#pragma once
+
+#include <cstddef>
+
+#include "tools/imggen/canvas.h"
+
+namespace imggen {
+
+struct ImageSpec {
+  const char* identifier;
+  int resourceId;
+  const char* file;
+  int width;        // of one frame
+  int frameHeight;  // of one frame
+  int frames;
+  bool sideBySide;  // direction of the strip; every strip here is vertical
+  // Draws frame k of n into a transparent canvas of one frame's size.
+  void (*draw)(Canvas& c, int k, int n);
+};
+
+extern const ImageSpec kImages[];
+extern const size_t kImageCount;
+
+// Renders the whole strip of an image (frames one below the other).
+void renderImage(const ImageSpec& spec, Canvas& strip);
+
+}  // namespace imggen

@@ -1,0 +1,84 @@
+// Where the controls of the sound editor page sit, as the page pictures draw
+// their panels, labels and menu fields. The UI description places its
+// controls on these cells (window pixels at scale 1.0):
+//
+// - The header strip is the top kHeaderHeight rows of the window background;
+//   the page pictures are placed at (0, kHeaderHeight).
+// - In the header: the logo at (16, 10), the page tab buttons 40 x 20 at
+//   (16, 56) (librarian) and (140, 56) (editor); the
+//   MIDI IN and MIDI OUT menu fields 224 x 22 at (356, kHeaderFieldY[0 or 1])
+//   with their activity LEDs at (588, field y + 3); the display at (640, 8);
+//   the PATCH and CATEGORY fields 200 x 22 at (1116, kHeaderFieldY[...]);
+//   the REQUEST, SEND and RANDOMISE buttons 40 x 20 at (1336, 6 + 26 * i).
+// - On the librarian page (page coordinates): the list picture at (16, 8);
+//   the edited and source bank menus 300 x 22 at (kLibraryFieldX,
+//   kLibraryBankY[0 or 1]), the categories switch at (1322, kLibraryBankY[1]
+//  ), the discard and overwrite buttons at (kLibraryFieldX, 150) and
+//   (kLibraryFieldX + 124, 150); the category menu and the search field
+//   pictures at (kLibraryFieldX, kLibraryFindY[0 or 1]) with the search
+//   button at (kLibraryFieldX + 248, kLibraryFindY[1]).
+// - On the about and first-run cards, the exit buttons at (524, 12) and at
+//   (440, 216).
+// - In the MIDI filter picture: the check boxes of row i at
+//   (kFilterCheckX[0 or 1], y + 6), where y = kFilterRowY + kFilterRowStep * i
+//   for the seven message kinds (i = 0..6) and the same plus 40 for the four
+//   options below them (i = 7..10, one box at kFilterCheckX[1]).
+// - The envelope and arpeggiator pictures are placed at the page's lower-left
+//   area (kLowerArea..., page coordinates); their sections are given in
+//   their own picture's coordinates.
+// - A cell is centred at (section x + centre) and its row starts at
+//   (section y + top). By kind:
+//     Knob, Semitone  a 48-pixel knob from the row's top;
+//     SmallKnob       a 36-pixel knob 6 rows below the row's top;
+//     Menu            a menu field 80 x 20 at (centre - 40, top + 22);
+//     Switch          a 40 x 20 button at (centre - 20, top + 14);
+//     Choice          a 40 x 20 button as Switch, an LED column 16 wide from
+//                     (centre + 28, top) and the choices written beside it
+//                     from centre + 50, one per LED, 16 rows apart;
+//     Area            a picture of its own, 112 x 80 at (centre - 56, top).
+//   Every label is the 14 rows from top + 52 (Area: none), centred.
+#pragma once
+
+#include <vector>
+
+namespace imggen {
+
+const int kWindowWidth = 1500;
+const int kWindowHeight = 667;
+const int kHeaderHeight = 88;
+const int kPageHeight = kWindowHeight - kHeaderHeight;
+const int kHeaderFieldY[2] = {12, 52};
+const int kLibraryFieldX = 1010;
+const int kLibraryBankY[2] = {44, 84};
+const int kLibraryFindY[2] = {324, 364};
+const int kFilterCheckX[2] = {272, 376};
+const int kFilterRowY = 100, kFilterRowStep = 30;
+const int kLowerAreaX = 8, kLowerAreaY = 260, kLowerAreaW = 440, kLowerAreaH = 311;
+
+enum class Kind { Knob, Semitone, SmallKnob, Menu, Switch, Choice, Area };
+
+struct Cell {
+  Kind kind;
+  const char* label;
+  int centre;  // from the section's left edge
+  std::vector<const char*> choices = {};
+};
+
+struct Row {
+  int top;  // from the section's top edge
+  std::vector<Cell> cells;
+};
+
+struct Section {
+  const char* title;
+  int x, y, w, h;
+  std::vector<Row> rows;
+};
+
+// The sections of the sound editor page (page coordinates).
+const std::vector<Section>& editorSections();
+// The two envelope panels and the arpeggiator panel of the lower-left area.
+const std::vector<Section>& envelopeSections();
+const Section& arpeggiatorSection();
+
+}  // namespace imggen
