@@ -494,6 +494,43 @@ WmMenuItem::WmMenuItem(const WmMenuItem& o)
       hasData(o.hasData),
       data(o.data) {}
 
+WmMenuItem::WmMenuItem(WmMenuItem&& o) noexcept
+    : title(std::move(o.title)),
+      tag(o.tag),
+      enabled(o.enabled),
+      checked(o.checked),
+      separator(o.separator),
+      submenu(o.submenu),
+      image(o.image),
+      keyEquivalent(o.keyEquivalent),
+      keyModifiers(o.keyModifiers),
+      target(o.target),
+      hasAction(o.hasAction),
+      hasData(o.hasData),
+      data(o.data) {
+  o.submenu = nullptr;
+}
+
+WmMenuItem& WmMenuItem::operator=(WmMenuItem&& o) noexcept {
+  if (this == &o) return *this;
+  if (submenu) submenu->Release();
+  title = std::move(o.title);
+  tag = o.tag;
+  enabled = o.enabled;
+  checked = o.checked;
+  separator = o.separator;
+  submenu = o.submenu;
+  o.submenu = nullptr;
+  image = o.image;
+  keyEquivalent = o.keyEquivalent;
+  keyModifiers = o.keyModifiers;
+  target = o.target;
+  hasAction = o.hasAction;
+  hasData = o.hasData;
+  data = o.data;
+  return *this;
+}
+
 WmMenuItem::~WmMenuItem() {
   if (submenu) submenu->Release();
 }
@@ -511,7 +548,7 @@ void WmMenu::Release() {
 WmMenu* WmMenu::Copy() const {
   WmMenu* copy = Create(title);
   copy->autoenablesItems = autoenablesItems;
-  copy->items = items;
+  for (const WmMenuItem& item : items) copy->items.push_back(WmMenuItem(item));
   return copy;
 }
 

@@ -161,6 +161,7 @@ class WmView : public WmObject {
 
  private:
   friend class WmWindow;
+  friend class WmApplication;
   void SetWindowRecursive(WmWindow* window);
   void ReleaseTree();
 
@@ -390,7 +391,12 @@ class WmWindow : public WmObject {
 // A menu item; the submenu belongs to the item.
 struct WmMenuItem {
   WmMenuItem() = default;
+  // Copies share nothing: a copy's submenu is a copy too. Moves hand the
+  // submenu over.
   WmMenuItem(const WmMenuItem& other);
+  WmMenuItem(WmMenuItem&& other) noexcept;
+  WmMenuItem& operator=(WmMenuItem&& other) noexcept;
+  WmMenuItem& operator=(const WmMenuItem&) = delete;
   ~WmMenuItem();
   std::string title;
   int tag = 0;
