@@ -46,7 +46,8 @@ enum {
 enum { GWL_WNDPROC = -4, DWL_DLGPROC = -8, GWL_ID = -12, GWL_STYLE = -16, GWL_EXSTYLE = -20, GWL_USERDATA = -21 };
 enum : long { WS_CHILD = 0x40000000, WS_CAPTION = 0xC00000, WS_THICKFRAME = 0x40000, WS_GROUP = 0x20000 };
 enum { IDOK = 1, IDCANCEL = 2 };
-enum { SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4 };
+// The layer's own values: 0x1 keeps the position, 0x2 the size.
+enum { SWP_NOMOVE = 0x1, SWP_NOSIZE = 0x2, SWP_NOZORDER = 0x4 };
 
 // The paint record of BeginPaint (its first six words).
 struct PAINTSTRUCT {
