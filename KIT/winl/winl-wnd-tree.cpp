@@ -260,10 +260,12 @@ void DestroyWindow(HWND hwnd) {
   WmView* view = WINL_AsView(hwnd);
   if (!view) return;
   WmWindow* window = view->window();
+  // A view in no window is released as well, which ends its timers and
+  // sends its WM_DESTROY just the same.
+  KillTimer(view, static_cast<uintptr_t>(-1));
+  WINL_Deliver(view, WM_DESTROY, 0, 0);
+  if (!WmIsLive(view)) return;
   if (window) {
-    KillTimer(view, static_cast<uintptr_t>(-1));
-    WINL_Deliver(view, WM_DESTROY, 0, 0);
-    if (!WmIsLive(view)) return;
     if (WINL_WindowOfContent(view) == window) {
       DestroyTopLevel(window);
       return;

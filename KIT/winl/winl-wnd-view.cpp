@@ -54,6 +54,7 @@ bool SameName(const char* a, const char* b) {
 Winl_vVivivI_hwnd::Winl_vVivivI_hwnd(const WmRect& frame) : WmView(frame) { m_wndproc = DefaultDialogProc; }
 
 Winl_vVivivI_hwnd::~Winl_vVivivI_hwnd() {
+  KillTimer(this, static_cast<uintptr_t>(-1));
   if (WINL_CaptureHolder() == this) ReleaseCapture();
   while (m_props) {
     WindowPropRec* next = m_props->_next;
