@@ -62,7 +62,8 @@ void Winl_TopLevel::winlAddOwnedWindow(WmWindow* window) {
   if (owned) owned->winlSetOwner(this);
   if (WINL_owned_windows_levelincrease && window && WmApplication::Shared().isActive) {
     int level = this->level() + 1;
-    if (auto* modeless = dynamic_cast<Winl_vVivivI_modelesswindow*>(window)) level += modeless->m_wantraiseamt;
+    if (auto* modeless = dynamic_cast<Winl_vVivivI_modelesswindow*>(window))
+      level += modeless->m_wantraiseamt;
     window->SetLevel(level);
   }
 }
@@ -97,7 +98,8 @@ void Winl_TopLevel::winlResetOwnedWindowLevels() {
     int level = this->level();
     if (active) {
       ++level;
-      if (auto* modeless = dynamic_cast<Winl_vVivivI_modelesswindow*>(r->hwnd)) level += modeless->m_wantraiseamt;
+      if (auto* modeless = dynamic_cast<Winl_vVivivI_modelesswindow*>(r->hwnd))
+        level += modeless->m_wantraiseamt;
     }
     r->hwnd->SetLevel(level);
     if (Winl_TopLevel* owned = WINL_AsTopLevel(r->hwnd)) owned->winlResetOwnedWindowLevels();
@@ -115,7 +117,8 @@ void Winl_TopLevel::winlDoDestroyStuff() {
 }
 
 bool Winl_TopLevel::WindowShouldClose() {
-  if (ContentMessage(this, WM_CLOSE, 0, 0) == 0 && WmIsLive(this)) ContentMessage(this, WM_COMMAND, IDCANCEL, 0);
+  if (ContentMessage(this, WM_CLOSE, 0, 0) == 0 && WmIsLive(this))
+    ContentMessage(this, WM_COMMAND, IDCANCEL, 0);
   return false;
 }
 
@@ -125,7 +128,8 @@ void Winl_TopLevel::SetFrame(const WmRect& frame, bool display) {
   if (w != static_cast<int>(lastFrameSize.width) || h != static_cast<int>(lastFrameSize.height)) {
     lastFrameSize = WmSize{static_cast<double>(w), static_cast<double>(h)};
     ContentMessage(this, WM_SIZE, 0, 0);
-    if (WmIsLive(this) && contentView() && contentView()->IsOpaque()) InvalidateRect(contentView(), nullptr, 0);
+    if (WmIsLive(this) && contentView() && contentView()->IsOpaque())
+      InvalidateRect(contentView(), nullptr, 0);
   }
 }
 
@@ -178,9 +182,10 @@ bool Winl_TopLevel::CanBecomeKeyWindow() { return m_enabled && !g_winl_terminati
 
 // ---- Construction ----------------------------------------------------------------------------
 
-Winl_vVivivI_modelesswindow* Winl_vVivivI_modelesswindow::initModeless(WINL_DialogResourceIndex* record, HWND parent,
-                                                                     DLGPROC proc, long param, HWND* outputHwnd,
-                                                                     unsigned forceStyles) {
+Winl_vVivivI_modelesswindow* Winl_vVivivI_modelesswindow::initModeless(WINL_DialogResourceIndex* record,
+                                                                       HWND parent, DLGPROC proc, long param,
+                                                                       HWND* outputHwnd,
+                                                                       unsigned forceStyles) {
   const double w = record ? record->width : 10, h = record ? record->height : 10;
   unsigned style = forceStyles;
   if (record) style |= 7 | ((record->flags & 0x2) ? 8 : 0);
@@ -198,7 +203,8 @@ Winl_vVivivI_modelesswindow* Winl_vVivivI_modelesswindow::initModeless(WINL_Dial
   return window;
 }
 
-Winl_vVivivI_modelesswindow* Winl_vVivivI_modelesswindow::initModelessForChild(WmView* child, HWND owner, unsigned styleMask) {
+Winl_vVivivI_modelesswindow* Winl_vVivivI_modelesswindow::initModelessForChild(WmView* child, HWND owner,
+                                                                               unsigned styleMask) {
   const WmRect b = child->bounds();
   auto* window = new Winl_vVivivI_modelesswindow(PlaceBelow(owner, b.width, b.height), styleMask);
   window->lastFrameSize = WmSize{b.width, b.height};
@@ -208,10 +214,11 @@ Winl_vVivivI_modelesswindow* Winl_vVivivI_modelesswindow::initModelessForChild(W
   return window;
 }
 
-Winl_vVivivI_dialogbox* Winl_vVivivI_dialogbox::initDialogBox(WINL_DialogResourceIndex* record, HWND parent, DLGPROC proc,
-                                                             long param) {
+Winl_vVivivI_dialogbox* Winl_vVivivI_dialogbox::initDialogBox(WINL_DialogResourceIndex* record, HWND parent,
+                                                              DLGPROC proc, long param) {
   const unsigned style = 3 | ((record->flags & 0x2) ? 8 : 0);
-  auto* panel = new Winl_vVivivI_dialogbox(WmRect{0, 0, static_cast<double>(record->width), static_cast<double>(record->height)}, style);
+  auto* panel = new Winl_vVivivI_dialogbox(
+      WmRect{0, 0, static_cast<double>(record->width), static_cast<double>(record->height)}, style);
   panel->lastFrameSize = WmSize{static_cast<double>(record->width), static_cast<double>(record->height)};
   RegisterOwner(parent, panel);
   if (record->title) panel->title = record->title;
@@ -228,7 +235,8 @@ Winl_vVivivI_dialogbox* Winl_vVivivI_dialogbox::initDialogBox(WINL_DialogResourc
 
 // ---- Entry points ------------------------------------------------------------------------------
 
-HWND WINL_CreateDialog(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc, long param) {
+HWND WINL_CreateDialog(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc,
+                       long param) {
   unsigned forced = 0;
   bool forceTopLevel = false;
   const uintptr_t id = reinterpret_cast<uintptr_t>(resid);
@@ -243,8 +251,10 @@ HWND WINL_CreateDialog(WINL_DialogResourceIndex* head, const char* resid, HWND p
   WINL_DialogResourceIndex* record = resid ? FindRecord(head, resid) : nullptr;
   if (resid && !record) return nullptr;
   WmObject* host = nullptr;
-  if (WmView* view = WINL_AsView(parent)) host = view;
-  else if (WmWindow* window = WINL_AsWindow(parent)) host = window->contentView();
+  if (WmView* view = WINL_AsView(parent))
+    host = view;
+  else if (WmWindow* window = WINL_AsWindow(parent))
+    host = window->contentView();
   const bool child = host && ((record && (record->flags & 0x1)) || (!record && !forceTopLevel));
   if (child) {
     Winl_vVivivI_hwnd* view = Winl_vVivivI_hwnd::initChild(record, host, proc, param);
@@ -256,7 +266,8 @@ HWND WINL_CreateDialog(WINL_DialogResourceIndex* head, const char* resid, HWND p
   return out;
 }
 
-long WINL_DialogBox(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc, long param) {
+long WINL_DialogBox(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc,
+                    long param) {
   WINL_DialogResourceIndex* record = FindRecord(head, resid);
   if (!record || (record->flags & 0x1)) return -1;
   Winl_vVivivI_dialogbox* panel = Winl_vVivivI_dialogbox::initDialogBox(record, parent, proc, param);

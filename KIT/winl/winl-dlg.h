@@ -11,7 +11,8 @@
 // forces a top-level window). A child record, or no record and no forced
 // window, with a host parent makes a child view. Returns the dialog's view;
 // null when a named record is missing.
-HWND WINL_CreateDialog(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc, long param);
+HWND WINL_CreateDialog(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc,
+                       long param);
 // Runs a dialog modally; the value given to EndDialog, or -1 when the
 // record is missing or a child record.
 long WINL_DialogBox(WINL_DialogResourceIndex* head, const char* resid, HWND parent, DLGPROC proc, long param);

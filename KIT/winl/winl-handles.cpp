@@ -132,8 +132,10 @@ int WaitForSingleObject(HANDLE handle, uint32_t ms) {
       return 0;
     }
     case WINL_HANDLE_PROCESS:
-      return WINL_WaitForNSTask(static_cast<ProcessRecord*>(handle)->task, static_cast<int>(std::min<uint32_t>(ms, 0x7FFFFFFF)));
-    default: return -1;
+      return WINL_WaitForNSTask(static_cast<ProcessRecord*>(handle)->task,
+                                static_cast<int>(std::min<uint32_t>(ms, 0x7FFFFFFF)));
+    default:
+      return -1;
   }
 }
 
@@ -168,7 +170,8 @@ void* WINL_ProcessTask(HANDLE handle) {
 
 bool WINL_PtInRect(const RECT* r, POINT p) {
   if (!r) return false;
-  return p.x >= r->left && p.x < r->right && p.y >= std::min(r->top, r->bottom) && p.y < std::max(r->top, r->bottom);
+  return p.x >= r->left && p.x < r->right && p.y >= std::min(r->top, r->bottom) &&
+         p.y < std::max(r->top, r->bottom);
 }
 
 int WinOffsetRect(RECT* r, int dx, int dy) {

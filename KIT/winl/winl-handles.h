@@ -20,8 +20,8 @@ enum { WINL_HANDLE_THREAD = 0x1000002, WINL_HANDLE_EVENT = 0x1000003, WINL_HANDL
 // ---- Handles -------------------------------------------------------------------------
 // A thread running function(parameter); attributes, stack size and flags are
 // not used. The handle must be closed; the thread holds its own reference.
-HANDLE CreateThread(void* attributes, size_t stackSize, unsigned (*function)(void*), void* parameter, int flags,
-                    unsigned* threadId);
+HANDLE CreateThread(void* attributes, size_t stackSize, unsigned (*function)(void*), void* parameter,
+                    int flags, unsigned* threadId);
 HANDLE CreateEvent(void* attributes, bool manualReset, bool initialState, const char* name);
 int SetEvent(HANDLE event);
 int ResetEvent(HANDLE event);

@@ -24,41 +24,76 @@ namespace {
 int VirtualKeyOf(int code) {
   if (code >= 82 && code <= 89) return 0x60 + (code - 82);
   switch (code) {
-    case 51: return 0x08;
-    case 65: return 0x6E;
-    case 67: return 0x6A;
-    case 69: return 0x6B;
-    case 71: return 0x90;
-    case 75: return 0x6F;
-    case 76: return 0x800D;
-    case 78: return 0x6D;
-    case 81: return 0x6C;
-    case 91: return 0x68;
-    case 92: return 0x69;
-    case 96: return 0x74;
-    case 97: return 0x75;
-    case 98: return 0x76;
-    case 99: return 0x72;
-    case 100: return 0x77;
-    case 101: return 0x78;
-    case 103: return 0x7A;
-    case 105: return 0x2C;
-    case 109: return 0x79;
-    case 111: return 0x7B;
-    case 114: return 0x2D;
-    case 115: return 0x24;
-    case 116: return 0x21;
-    case 117: return 0x2E;
-    case 118: return 0x73;
-    case 119: return 0x23;
-    case 120: return 0x71;
-    case 121: return 0x22;
-    case 122: return 0x70;
-    case 123: return 0x25;
-    case 124: return 0x27;
-    case 125: return 0x28;
-    case 126: return 0x26;
-    default: return 0;
+    case 51:
+      return 0x08;
+    case 65:
+      return 0x6E;
+    case 67:
+      return 0x6A;
+    case 69:
+      return 0x6B;
+    case 71:
+      return 0x90;
+    case 75:
+      return 0x6F;
+    case 76:
+      return 0x800D;
+    case 78:
+      return 0x6D;
+    case 81:
+      return 0x6C;
+    case 91:
+      return 0x68;
+    case 92:
+      return 0x69;
+    case 96:
+      return 0x74;
+    case 97:
+      return 0x75;
+    case 98:
+      return 0x76;
+    case 99:
+      return 0x72;
+    case 100:
+      return 0x77;
+    case 101:
+      return 0x78;
+    case 103:
+      return 0x7A;
+    case 105:
+      return 0x2C;
+    case 109:
+      return 0x79;
+    case 111:
+      return 0x7B;
+    case 114:
+      return 0x2D;
+    case 115:
+      return 0x24;
+    case 116:
+      return 0x21;
+    case 117:
+      return 0x2E;
+    case 118:
+      return 0x73;
+    case 119:
+      return 0x23;
+    case 120:
+      return 0x71;
+    case 121:
+      return 0x22;
+    case 122:
+      return 0x70;
+    case 123:
+      return 0x25;
+    case 124:
+      return 0x27;
+    case 125:
+      return 0x28;
+    case 126:
+      return 0x26;
+    default:
+      return 0;
   }
 }
 
@@ -98,7 +133,9 @@ WmCursor* Standard(int id) {
   if (id == -1002) {  // a four-headed move arrow
     for (int i = 1; i < 15; ++i) put(i, 8, kDark), put(8, i, kDark);
     for (int k = 1; k <= 3; ++k)
-      for (int j = -k; j <= k; ++j) put(1 + k, 8 + j, kDark), put(14 - k, 8 + j, kDark), put(8 + j, 1 + k, kDark), put(8 + j, 14 - k, kDark);
+      for (int j = -k; j <= k; ++j)
+        put(1 + k, 8 + j, kDark), put(14 - k, 8 + j, kDark), put(8 + j, 1 + k, kDark),
+            put(8 + j, 14 - k, kDark);
   } else {  // -1006 upper-left to lower-right; -1007 mirrored
     const bool mirror = id == -1007;
     for (int i = 1; i < 15; ++i) {
@@ -187,7 +224,8 @@ bool DecodeDib(const uint8_t* d, size_t size, WmCursor* out) {
     // A 32-bit image without alpha takes its transparency from the mask.
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) {
-        const bool clear = andBits && ((andBits[static_cast<size_t>(height - 1 - y) * andRow + x / 8] >> (7 - x % 8)) & 1);
+        const bool clear =
+            andBits && ((andBits[static_cast<size_t>(height - 1 - y) * andRow + x / 8] >> (7 - x % 8)) & 1);
         PIX_pixel& p = out->pixels[static_cast<size_t>(y) * width + x];
         p = (p & ~0xFFu) | (clear ? 0u : 255u);
       }
@@ -214,7 +252,8 @@ bool FromBitmap(PIX_IBitmap* bitmap, WmCursor* out) {
   out->height = bitmap->getHeight();
   out->pixels.resize(static_cast<size_t>(out->width) * out->height);
   for (int y = 0; y < out->height; ++y)
-    memcpy(&out->pixels[static_cast<size_t>(y) * out->width], bitmap->getBits() + static_cast<size_t>(y) * bitmap->getRowSpan(),
+    memcpy(&out->pixels[static_cast<size_t>(y) * out->width],
+           bitmap->getBits() + static_cast<size_t>(y) * bitmap->getRowSpan(),
            static_cast<size_t>(out->width) * 4);
   delete bitmap;
   return true;
@@ -245,7 +284,8 @@ bool ImageFromCursorString(const char* name, WmCursor* out) {
     curFile = name;
   if (!curFile.empty()) {
     std::vector<uint8_t> bytes;
-    if (ReadFile(curFile.c_str(), &bytes) && WINL_DecodeCursorFile(bytes.data(), bytes.size(), out)) return true;
+    if (ReadFile(curFile.c_str(), &bytes) && WINL_DecodeCursorFile(bytes.data(), bytes.size(), out))
+      return true;
   }
   if (resource) return FromBitmap(PIX_LoadPNGFromNamedResource(name, nullptr), out);
   return FromBitmap(PIX_LoadPNG(name, nullptr), out);
@@ -279,7 +319,9 @@ bool WINL_DecodeCursorFile(const uint8_t* data, size_t size, WmCursor* out) {
 
 // ---- Keys ----------------------------------------------------------------------------------
 
-int WINL_MacKeyToWindowsKey(const WmKeyEvent* event, int* flags) { return WINL_MacKeyToWindowsKeyEx(event, flags, 0); }
+int WINL_MacKeyToWindowsKey(const WmKeyEvent* event, int* flags) {
+  return WINL_MacKeyToWindowsKeyEx(event, flags, 0);
+}
 
 int WINL_MacKeyToWindowsKeyEx(const WmKeyEvent* event, int* flags, int mode) {
   int f = 0;
@@ -328,14 +370,29 @@ int GetAsyncKeyState(int vk) {
   const WmApplication& app = WmApplication::Shared();
   bool down = false;
   switch (vk) {
-    case 1: down = app.pressedMouseButtons & 1; break;
-    case 2: down = app.pressedMouseButtons & 2; break;
-    case 4: down = app.pressedMouseButtons & 4; break;
-    case 0x10: down = app.modifierFlags & kWmShift; break;
-    case 0x11: down = app.modifierFlags & kWmCommand; break;
-    case 0x12: down = app.modifierFlags & kWmOption; break;
-    case 0x5B: down = !IsRightClickEmulateEnabled() && (app.modifierFlags & kWmControl); break;
-    default: break;
+    case 1:
+      down = app.pressedMouseButtons & 1;
+      break;
+    case 2:
+      down = app.pressedMouseButtons & 2;
+      break;
+    case 4:
+      down = app.pressedMouseButtons & 4;
+      break;
+    case 0x10:
+      down = app.modifierFlags & kWmShift;
+      break;
+    case 0x11:
+      down = app.modifierFlags & kWmCommand;
+      break;
+    case 0x12:
+      down = app.modifierFlags & kWmOption;
+      break;
+    case 0x5B:
+      down = !IsRightClickEmulateEnabled() && (app.modifierFlags & kWmControl);
+      break;
+    default:
+      break;
   }
   return down ? 0x8000 : 0;
 }
@@ -347,14 +404,17 @@ HCURSOR WINL_LoadCursor(const char* id) {
   switch (value) {
     case -1007:
     case -1006:
-    case -1002: return Standard(value);
+    case -1002:
+      return Standard(value);
     case -1005:
     case -1004:
     case -1001:
     case -1000:
     case -999:
-    case 32649: return Platform(value);
-    default: break;
+    case 32649:
+      return Platform(value);
+    default:
+      break;
   }
   if (value >= -1007 && value <= -999) return nullptr;
   for (WINL_CursorResourceIndex* r = WINL_curmodule_cursorresource_head; r; r = r->_next) {

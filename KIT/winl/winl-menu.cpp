@@ -18,7 +18,8 @@ struct Winl_vVivivI_trackpopupmenurecv : WmObject {
 };
 
 bool AnswersCommand(WmObject* object) {
-  return WINL_AsLayerView(object) || (WmIsLive(object) && dynamic_cast<Winl_vVivivI_trackpopupmenurecv*>(object));
+  return WINL_AsLayerView(object) ||
+         (WmIsLive(object) && dynamic_cast<Winl_vVivivI_trackpopupmenurecv*>(object));
 }
 
 bool IsMenu(HMENU menu) { return WmIsLive(menu); }
@@ -238,7 +239,8 @@ bool GetMenuItemInfo(HMENU menu, int which, bool byPosition, MENUITEMINFO* info)
     }
   }
   if (info->fMask & MIIM_DATA) info->dwItemData = item.hasData ? static_cast<uintptr_t>(item.data) : 0;
-  if (info->fMask & MIIM_STATE) info->fState = (item.checked ? MFS_CHECKED : 0) | (item.enabled ? 0 : MFS_GRAYED);
+  if (info->fMask & MIIM_STATE)
+    info->fState = (item.checked ? MFS_CHECKED : 0) | (item.enabled ? 0 : MFS_GRAYED);
   if (info->fMask & MIIM_ID) info->wID = static_cast<unsigned>(item.tag);
   if ((info->fMask & MIIM_SUBMENU) && item.submenu) info->hSubMenu = item.submenu;
   return true;
@@ -286,26 +288,53 @@ bool SetMenuItemModifier(HMENU menu, int which, int flags, int code, int modflag
   WmMenuItem& item = owner->items[index];
   uint32_t key = 0;
   const bool upper = code >= 'A' && code <= 'Z';
-  if (upper || (code >= '0' && code <= '9') || (!(modflags & 1) && code > 0 && code < 128 && strchr("!\"',./?[\\]|", code))) {
+  if (upper || (code >= '0' && code <= '9') ||
+      (!(modflags & 1) && code > 0 && code < 128 && strchr("!\"',./?[\\]|", code))) {
     key = static_cast<uint32_t>(code & 0x7F);
     if (!(modflags & 4) && key >= 'A' && key <= 'Z') key += 'a' - 'A';
   } else if (code >= 112 && code <= 123) {
     key = 0xF704 + static_cast<uint32_t>(code - 112);
   } else {
     switch (code) {
-      case 8: key = 8; break;
-      case 33: key = 0xF72C; break;
-      case 34: key = 0xF72D; break;
-      case 35: key = 0xF72B; break;
-      case 36: key = 0xF729; break;
-      case 37: key = 0xF702; break;
-      case 38: key = 0xF700; break;
-      case 39: key = 0xF703; break;
-      case 40: key = 0xF701; break;
-      case 45: key = 0xF727; break;
-      case 46: key = 0x7F; break;
-      case 109: key = '-'; break;
-      default: key = 0; break;
+      case 8:
+        key = 8;
+        break;
+      case 33:
+        key = 0xF72C;
+        break;
+      case 34:
+        key = 0xF72D;
+        break;
+      case 35:
+        key = 0xF72B;
+        break;
+      case 36:
+        key = 0xF729;
+        break;
+      case 37:
+        key = 0xF702;
+        break;
+      case 38:
+        key = 0xF700;
+        break;
+      case 39:
+        key = 0xF703;
+        break;
+      case 40:
+        key = 0xF701;
+        break;
+      case 45:
+        key = 0xF727;
+        break;
+      case 46:
+        key = 0x7F;
+        break;
+      case 109:
+        key = '-';
+        break;
+      default:
+        key = 0;
+        break;
     }
   }
   item.keyEquivalent = key;
@@ -363,7 +392,8 @@ int TrackPopupMenu(HMENU menu, int flags, int x, int y, int, HWND window, const 
   HMENU chosenMenu = nullptr;
   int chosenIndex = -1;
   if (app.popupMenuHook &&
-      app.popupMenuHook(menu, view, WmPoint{static_cast<double>(x), static_cast<double>(y)}, &chosenMenu, &chosenIndex))
+      app.popupMenuHook(menu, view, WmPoint{static_cast<double>(x), static_cast<double>(y)}, &chosenMenu,
+                        &chosenIndex))
     WINL_MenuItemChosen(chosenMenu, chosenIndex);
   const int command = receiver->m_act;
   WINL_SetMenuDestination(menu, nullptr);

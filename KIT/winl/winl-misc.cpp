@@ -4,12 +4,12 @@
 
 #include <errno.h>
 #include <spawn.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <string.h>
 #include <thread>
 #include <vector>
 
@@ -54,7 +54,7 @@ void DropRecord(TimerRecord* record) {
 
 struct QueueRecord {
   HWND window;
-  uint32_t msg;  // a timer request: the interval, all ones to kill
+  uint32_t msg;          // a timer request: the interval, all ones to kill
   unsigned long wParam;  // a timer request: the id
   long lParam;           // a timer request: the procedure
   QueueRecord* next;
@@ -417,7 +417,11 @@ int WINL_GetTaskExitStatus(HANDLE handle) {
 namespace {
 bool ValidUtf8(const unsigned char* s) {
   while (*s) {
-    int extra = *s < 0x80 ? 0 : (*s & 0xE0) == 0xC0 ? 1 : (*s & 0xF0) == 0xE0 ? 2 : (*s & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = *s < 0x80             ? 0
+                : (*s & 0xE0) == 0xC0 ? 1
+                : (*s & 0xF0) == 0xE0 ? 2
+                : (*s & 0xF8) == 0xF0 ? 3
+                                      : -1;
     if (extra < 0 || (extra == 1 && *s < 0xC2)) return false;
     ++s;
     for (; extra > 0; --extra, ++s)

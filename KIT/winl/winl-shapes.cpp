@@ -32,7 +32,8 @@ void Fill(HDC hdc, RECT r, const WINL_Colour& colour) {
     for (int x = l; x < rr; ++x) {
       uint8_t* px = row + static_cast<size_t>(x) * 4;
       px[0] = 255;
-      for (int c = 0; c < 3; ++c) px[c + 1] = static_cast<uint8_t>(channel[c] * a + px[c + 1] * (1.0f - a) + 0.5f);
+      for (int c = 0; c < 3; ++c)
+        px[c + 1] = static_cast<uint8_t>(channel[c] * a + px[c + 1] * (1.0f - a) + 0.5f);
     }
   }
 }
@@ -50,17 +51,21 @@ HGDIOBJ CreatePenAlpha(int, int width, int colour, float alpha) {
   return MakeColourObject(WINL_OBJ_PEN, width, colour, alpha);
 }
 HGDIOBJ CreateSolidBrush(int colour) { return MakeColourObject(WINL_OBJ_BRUSH, 0, colour, 1.0f); }
-HGDIOBJ CreateSolidBrushAlpha(int colour, float alpha) { return MakeColourObject(WINL_OBJ_BRUSH, 0, colour, alpha); }
+HGDIOBJ CreateSolidBrushAlpha(int colour, float alpha) {
+  return MakeColourObject(WINL_OBJ_BRUSH, 0, colour, alpha);
+}
 
 void WINL_FillRect(HDC hdc, const RECT* rect, HGDIOBJ brush) {
-  if (!rect || !WINL_IsLiveContext(hdc) || !WINL_IsLiveObject(brush, WINL_OBJ_BRUSH) || brush->width < 0) return;
+  if (!rect || !WINL_IsLiveContext(hdc) || !WINL_IsLiveObject(brush, WINL_OBJ_BRUSH) || brush->width < 0)
+    return;
   Fill(hdc, *rect, brush->colour);
 }
 
 void WINL_FillDialogBackground(HDC hdc, const RECT* rect, int) {
   if (!rect || !WINL_IsLiveContext(hdc)) return;
   const int c = WINL_DIALOG_BACKGROUND;
-  Fill(hdc, *rect, WINL_Colour{true, ((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f, 1.0f});
+  Fill(hdc, *rect,
+       WINL_Colour{true, ((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f, 1.0f});
 }
 
 int GetSysColor(int index) {
@@ -86,7 +91,8 @@ HDC GetDC(WmObject* hwnd) {
   if (window->PixelWidth() != static_cast<int>(window->frame().width) ||
       window->PixelHeight() != static_cast<int>(window->frame().height))
     window->DisplayAll();
-  const WmPoint topLeft = view->ConvertTo(WmPoint{0, view->IsFlipped() ? 0.0 : view->frame().height}, nullptr);
+  const WmPoint topLeft =
+      view->ConvertTo(WmPoint{0, view->IsFlipped() ? 0.0 : view->frame().height}, nullptr);
   const int ox = static_cast<int>(topLeft.x), oy = window->PixelHeight() - static_cast<int>(topLeft.y);
   if (ox < 0 || oy < 0 || ox >= window->PixelWidth() || oy >= window->PixelHeight()) return nullptr;
   auto* surface = new WINL_GraphicsContext{};

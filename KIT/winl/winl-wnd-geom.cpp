@@ -18,7 +18,8 @@ void ClientToScreen(HWND hwnd, POINT* point) {
   WmView* view = WINL_AsView(hwnd);
   if (WmWindow* window = WINL_AsWindow(hwnd)) view = window->contentView();
   if (!view || !view->window()) return;
-  const WmPoint base = view->ConvertTo(WmPoint{static_cast<double>(point->x), static_cast<double>(point->y)}, nullptr);
+  const WmPoint base =
+      view->ConvertTo(WmPoint{static_cast<double>(point->x), static_cast<double>(point->y)}, nullptr);
   const WmPoint screen = view->window()->BaseToScreen(base);
   point->x = Round(screen.x);
   point->y = Round(screen.y);
@@ -29,7 +30,8 @@ void ScreenToClient(HWND hwnd, POINT* point) {
   WmView* view = WINL_AsView(hwnd);
   if (WmWindow* window = WINL_AsWindow(hwnd)) view = window->contentView();
   if (!view || !view->window()) return;
-  const WmPoint base = view->window()->ScreenToBase(WmPoint{static_cast<double>(point->x), static_cast<double>(point->y)});
+  const WmPoint base =
+      view->window()->ScreenToBase(WmPoint{static_cast<double>(point->x), static_cast<double>(point->y)});
   const WmPoint local = view->ConvertFrom(base, nullptr);
   point->x = Round(local.x);
   point->y = Round(local.y);
@@ -74,8 +76,10 @@ void GetClientRect(HWND hwnd, RECT* rect) {
 void GetWindowContentViewRect(HWND hwnd, RECT* rect) {
   if (!rect) return;
   WmView* content = nullptr;
-  if (WmWindow* window = WINL_AsWindow(hwnd)) content = window->contentView();
-  else if (WINL_WindowOfContent(WINL_AsView(hwnd))) content = WINL_AsView(hwnd);
+  if (WmWindow* window = WINL_AsWindow(hwnd))
+    content = window->contentView();
+  else if (WINL_WindowOfContent(WINL_AsView(hwnd)))
+    content = WINL_AsView(hwnd);
   if (!content) {
     GetWindowRect(hwnd, rect);
     return;
@@ -176,7 +180,8 @@ HWND WindowFromPoint(POINT point) {
     if (!(point.x >= f.x && point.x < f.x + f.width && point.y >= f.y && point.y < f.y + f.height)) continue;
     WmView* content = window->contentView();
     if (!content) return window;
-    const WmPoint base = window->ScreenToBase(WmPoint{static_cast<double>(point.x), static_cast<double>(point.y)});
+    const WmPoint base =
+        window->ScreenToBase(WmPoint{static_cast<double>(point.x), static_cast<double>(point.y)});
     WmView* hit = content->HitTest(base);
     return hit ? hit : content;
   }
@@ -188,14 +193,16 @@ int GetSystemMetrics(int index) {
     case 2:
     case 3:
     case 20:
-    case 21: return 16;
+    case 21:
+      return 16;
     case 0:
     case 1: {
       const auto& screens = WmApplication::Shared().screens;
       if (screens.empty()) return 1024;
       return static_cast<int>(index == 0 ? screens[0].frame.width : screens[0].frame.height);
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

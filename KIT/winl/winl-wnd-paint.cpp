@@ -47,14 +47,16 @@ long DefWindowProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lPara
     case WM_CONTEXTMENU:
     case WM_GESTURE:
     case WM_MOUSEWHEEL:
-    case WM_MOUSEHWHEEL: return PassUp(hwnd, msg, wParam, lParam);
+    case WM_MOUSEHWHEEL:
+      return PassUp(hwnd, msg, wParam, lParam);
     case WM_RBUTTONUP: {
       POINT p{Low(lParam), High(lParam)};
       ClientToScreen(hwnd, &p);
       HWND target = hwnd;
       HWND under = WindowFromPoint(p);
       if (under) {
-        if (under == hwnd || IsChild(hwnd, under)) target = under;
+        if (under == hwnd || IsChild(hwnd, under))
+          target = under;
         else if (WmWindow* window = WINL_AsWindow(hwnd))
           if (WmView* v = WINL_AsView(under); v && v->window() == window) target = under;
       }
@@ -65,7 +67,8 @@ long DefWindowProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lPara
       SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<unsigned long>(hwnd), lParam);
       return 1;
     case WM_KEYDOWN:
-    case WM_KEYUP: return 69;
+    case WM_KEYUP:
+      return 69;
     case WM_DISPLAYCHANGE: {
       WmView* view = WINL_AsView(hwnd);
       if (WmWindow* window = WINL_AsWindow(hwnd)) view = window->contentView();
@@ -77,7 +80,8 @@ long DefWindowProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lPara
       if (dlg) WINL_DoDialogColorUpdates(hwnd, dlg, true);
       return 0;
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -101,7 +105,8 @@ void InvalidateRect(HWND hwnd, const RECT* rect, int) {
     view->SetNeedsDisplay(true);
   } else {
     const double top = std::min(rect->top, rect->bottom);
-    view->SetNeedsDisplayInRect(WmRect{static_cast<double>(rect->left), top, static_cast<double>(rect->right - rect->left),
+    view->SetNeedsDisplayInRect(WmRect{static_cast<double>(rect->left), top,
+                                       static_cast<double>(rect->right - rect->left),
                                        static_cast<double>(std::abs(rect->bottom - rect->top))});
   }
 }
@@ -150,7 +155,8 @@ void* WINL_ModalWindowStart(HWND hwnd) {
 
 bool WINL_ModalWindowRun(void* session, int* result) {
   if (!session) return false;
-  const int answer = WmApplication::Shared().RunModalSession(static_cast<WmApplication::ModalSession*>(session));
+  const int answer =
+      WmApplication::Shared().RunModalSession(static_cast<WmApplication::ModalSession*>(session));
   if (answer == WmApplication::kWmRunContinues) return true;
   if (result) *result = answer;
   return false;
@@ -162,7 +168,8 @@ void WINL_ModalWindowEnd(void* session) {
   auto* s = static_cast<WmApplication::ModalSession*>(session);
   // Ask the loop to stop and give it a bounded number of steps (2 s) to
   // wind down, so that a session that never stops cannot hang the caller.
-  for (int attempt = 0; attempt < 200 && app.RunModalSession(s) == WmApplication::kWmRunContinues; ++attempt) {
+  for (int attempt = 0; attempt < 200 && app.RunModalSession(s) == WmApplication::kWmRunContinues;
+       ++attempt) {
     app.StopModal();
     if (app.RunModalSession(s) != WmApplication::kWmRunContinues) break;
     Sleep(10);
@@ -179,7 +186,8 @@ bool WINL_HandleMouseEvent(const WmMouseEvent& event) {
   if (!WmIsLive(window) || !window->contentView()) return false;
   WmView* hit = window->contentView()->HitTest(event.location);
   if (!hit) return false;
-  const long lParam = Pack(static_cast<int>(std::floor(event.screen.x)), static_cast<int>(std::floor(event.screen.y)));
+  const long lParam =
+      Pack(static_cast<int>(std::floor(event.screen.x)), static_cast<int>(std::floor(event.screen.y)));
   WmView* target = nullptr;
   for (WmView* v = hit; v; v = v->superview()) {
     if (WINL_AsLayerView(v) && SendMessage(v, WM_NCHITTEST, 0, lParam) > 1) target = v;
@@ -240,4 +248,92 @@ void WINL_SetWindowRepre(HWND hwnd, const char* filename, bool edited) {
     if (content->winlGetProp("WINL_DisableWindowRepre", false)) return;
   window->documentEdited = edited;
   window->representedFilename = filename ? filename : "";
+}
+
+// ---- Drag outline --------------------------------------------------------------------------------
+
+namespace {
+// The overlay's content: fills what it is asked to draw with 50 % grey.
+class Winl_vVivivI_drawfocusrectwnd : public WmView {
+ public:
+  using WmView::WmView;
+  bool IsOpaque() const override { return true; }
+  void Draw(const PaintTarget& t, const WmRect&) override {
+    uint8_t grey[4] = {255, 128, 128, 128};
+    uint32_t word;
+    memcpy(&word, grey, sizeof word);
+    for (int y = t.clipT; y < t.clipB; ++y)
+      for (int x = t.clipL; x < t.clipR; ++x) t.pixels[static_cast<size_t>(y) * t.rowSpan + x] = word;
+  }
+  const char* ClassName() const override { return "Winl_vVivivI_drawfocusrectwnd"; }
+};
+
+int g_presentation = 0;
+int g_defaultPresentation = -1;
+}  // namespace
+
+void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** overlay) {
+  if (!overlay) return;
+  WmWindow* current = WmIsLive(*overlay) ? static_cast<WmWindow*>(static_cast<WmObject*>(*overlay)) : nullptr;
+  if (!rect) {
+    if (current) {
+      if (current->parentWindow()) current->parentWindow()->RemoveChildWindow(current);
+      current->Close();
+    }
+    *overlay = nullptr;
+    return;
+  }
+  RECT r = *rect;
+  WmWindow* parent = nullptr;
+  if (hwnd) {
+    parent = WINL_AsWindow(hwnd);
+    if (!parent) {
+      WmView* view = WINL_AsView(hwnd);
+      if (!view) return;
+      parent = view->window();
+    }
+    POINT a{r.left, r.top}, b{r.right, r.bottom};
+    ClientToScreen(hwnd, &a);
+    ClientToScreen(hwnd, &b);
+    r = RECT{a.x, a.y, b.x, b.y};
+  }
+  if (r.bottom < r.top) std::swap(r.top, r.bottom);
+  const WmRect frame{static_cast<double>(r.left), static_cast<double>(r.top),
+                     static_cast<double>(r.right - r.left), static_cast<double>(r.bottom - r.top)};
+  if (current && current->parentWindow() == parent) {
+    current->SetFrame(frame, true);
+    return;
+  }
+  if (current) {
+    if (current->parentWindow()) current->parentWindow()->RemoveChildWindow(current);
+    current->Close();
+  }
+  auto* window = new WmWindow(frame, 0);
+  window->isOpaque = true;
+  window->hasShadow = false;
+  WmView* old =
+      window->SetContentView(new Winl_vVivivI_drawfocusrectwnd(WmRect{0, 0, frame.width, frame.height}));
+  if (old) WmApplication::Shared().Autorelease(old);
+  if (parent) {
+    parent->AddChildWindow(window);
+  } else {
+    window->SetLevel(101);  // the pop-up menu level
+  }
+  window->SetFrame(frame, false);
+  window->OrderFront();
+  *overlay = static_cast<WmObject*>(window);
+}
+
+bool WINL_SetAppAutoHideMenuAndDock(int mode) {
+  if (g_defaultPresentation < 0) g_defaultPresentation = g_presentation;
+  g_presentation = mode < 1 ? g_defaultPresentation : mode == 1 ? 5 : 6;
+  return true;
+}
+
+int WINL_GetAppPresentationOptions() { return g_presentation; }
+
+bool WINL_GetGestureInfo(long lParam, GESTUREINFO* info) {
+  if (!lParam || !info) return false;
+  memcpy(info, reinterpret_cast<const void*>(lParam), sizeof *info);
+  return true;
 }

@@ -69,10 +69,14 @@ HWND GetWindow(HWND hwnd, int relation) {
   auto it = std::find(list.begin(), list.end(), wrapped);
   if (it == list.end()) return nullptr;
   switch (relation) {
-    case 0: return list.front();
-    case 1: return list.back();
-    case 2: return it + 1 == list.end() ? nullptr : *(it + 1);
-    default: return it == list.begin() ? nullptr : *(it - 1);
+    case 0:
+      return list.front();
+    case 1:
+      return list.back();
+    case 2:
+      return it + 1 == list.end() ? nullptr : *(it + 1);
+    default:
+      return it == list.begin() ? nullptr : *(it - 1);
   }
 }
 
@@ -88,7 +92,8 @@ HWND SetParent(HWND hwnd, HWND newParent) {
     if (!parentView || parentView->IsDescendantOf(view)) return nullptr;
     if (auto* layer = WINL_AsLayerView(view))
       if (Winl_TopLevel* top = WINL_AsTopLevel(window)) layer->m_lastTopLevelOwner = top->winlGetOwner();
-    window->SetContentView(new Winl_vVivivI_hwnd(WmRect{0, 0, window->frame().width, window->frame().height}));
+    window->SetContentView(
+        new Winl_vVivivI_hwnd(WmRect{0, 0, window->frame().width, window->frame().height}));
     parentView->AddSubview(view);
     DestroyWindow(window);
     if (text[0]) SetWindowText(view, text);
@@ -192,7 +197,9 @@ void ShowTopLevel(WmWindow* window, int cmd) {
   // A layer content view stays hidden until its window is first shown.
   if ((cmd == 1 || cmd == 2) && window->contentView()) window->contentView()->SetHidden(false);
   switch (cmd) {
-    case 0: window->OrderOut(); break;
+    case 0:
+      window->OrderOut();
+      break;
     case 1: {
       auto* modeless = dynamic_cast<Winl_vVivivI_modelesswindow*>(window);
       if (modeless && modeless->m_wantInitialKeyWindowOnShow) {
@@ -203,9 +210,14 @@ void ShowTopLevel(WmWindow* window, int cmd) {
       }
       break;
     }
-    case 2: window->MakeKeyAndOrderFront(); break;
-    case 3: window->Miniaturize(); break;
-    default: break;
+    case 2:
+      window->MakeKeyAndOrderFront();
+      break;
+    case 3:
+      window->Miniaturize();
+      break;
+    default:
+      break;
   }
 }
 
@@ -298,7 +310,8 @@ void EnableWindow(HWND hwnd, int enable) {
   if (!view) return;
   view->SetEnabled(enable != 0);
   if (auto* field = dynamic_cast<WmTextField*>(view))
-    if (!field->editable && !field->bordered && !field->drawsBackground) field->textAlpha = enable ? 1.0f : 0.5f;
+    if (!field->editable && !field->bordered && !field->drawsBackground)
+      field->textAlpha = enable ? 1.0f : 0.5f;
 }
 
 void WINL_HideApp() { WmApplication::Shared().hidden = true; }
@@ -362,7 +375,8 @@ HWND SetCapture(HWND hwnd) {
   g_capture = hwnd;
   auto* layer = WINL_AsLayerView(hwnd);
   g_captureNotify = layer && layer->winlCapChangeNotify();
-  if (previous && previous != hwnd && notify) SendMessage(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<long>(hwnd));
+  if (previous && previous != hwnd && notify)
+    SendMessage(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<long>(hwnd));
   return previous;
 }
 

@@ -1,6 +1,8 @@
 // The window view class: window words, creation, dispatch and the
 // destruction sequence, the default dialog procedure, properties and
 // painting into the window surface.
+#include "KIT/winl/winl-wnd-view.h"
+
 #include <string.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include "KIT/winl/winl-menu.h"
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-shapes.h"
-#include "KIT/winl/winl-wnd-view.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ long DefaultDialogProc(HWND hwnd, unsigned int msg, unsigned long wParam, long l
     if (HDC hdc = BeginPaint(hwnd, &ps)) {
       RECT r = ps.rcPaint;
       if (r.right > r.left && r.bottom > r.top) {
-        const long brush = dlg(hwnd, WM_CTLCOLORDLG, reinterpret_cast<unsigned long>(hdc), reinterpret_cast<long>(hwnd));
+        const long brush =
+            dlg(hwnd, WM_CTLCOLORDLG, reinterpret_cast<unsigned long>(hdc), reinterpret_cast<long>(hwnd));
         if (brush == 0 || brush == 1) {
           if (opaque) WINL_FillDialogBackground(hdc, &r, 0);
         } else {
@@ -68,9 +70,11 @@ Winl_vVivivI_hwnd::~Winl_vVivivI_hwnd() {
   }
 }
 
-Winl_vVivivI_hwnd* Winl_vVivivI_hwnd::initChild(WINL_DialogResourceIndex* record, WmObject* parent, DLGPROC proc, long param) {
-  const WmRect frame = record ? WmRect{0, 0, static_cast<double>(record->width), static_cast<double>(record->height)}
-                              : WmRect{0, 0, 300, 200};
+Winl_vVivivI_hwnd* Winl_vVivivI_hwnd::initChild(WINL_DialogResourceIndex* record, WmObject* parent,
+                                                DLGPROC proc, long param) {
+  const WmRect frame =
+      record ? WmRect{0, 0, static_cast<double>(record->width), static_cast<double>(record->height)}
+             : WmRect{0, 0, 300, 200};
   auto* view = new Winl_vVivivI_hwnd(frame);
   if (record) {
     view->m_isopaque = (record->flags & 0x10) != 0;
@@ -102,14 +106,16 @@ Winl_vVivivI_hwnd* Winl_vVivivI_hwnd::initChild(WINL_DialogResourceIndex* record
         break;
       }
     }
-    const long result = view->m_dlgproc(view, WM_INITDIALOG, reinterpret_cast<unsigned long>(static_cast<HWND>(candidate)), param);
+    const long result = view->m_dlgproc(view, WM_INITDIALOG,
+                                        reinterpret_cast<unsigned long>(static_cast<HWND>(candidate)), param);
     if (!WmIsLive(view)) return view;
     WmWindow* window = view->window();
     if (result) {
       WmView* target = result == 0xBEEF ? view : candidate;
       if (target && window && window->firstResponder() != target) window->MakeFirstResponder(target);
       auto* modeless = dynamic_cast<Winl_vVivivI_modelesswindow*>(parent);
-      if (modeless && modeless == window && !modeless->IsVisible()) modeless->m_wantInitialKeyWindowOnShow = true;
+      if (modeless && modeless == window && !modeless->IsVisible())
+        modeless->m_wantInitialKeyWindowOnShow = true;
     } else if (candidate && window && parent == window &&
                (window->firstResponderIsWindow() || window->firstResponder() == view)) {
       window->MakeFirstResponder(candidate);
@@ -132,7 +138,8 @@ long Winl_vVivivI_hwnd::onWinlMessage(unsigned int msg, unsigned long wParam, lo
     if (WINL_CaptureHolder() == this) ReleaseCapture();
     WINL_Internal_PMQ_ClearAllMessages(this);
     if (m_menu) {
-      if (WmApplication::Shared().mainMenu() == m_menu && !g_winl_terminating) WmApplication::Shared().SetMainMenu(nullptr);
+      if (WmApplication::Shared().mainMenu() == m_menu && !g_winl_terminating)
+        WmApplication::Shared().SetMainMenu(nullptr);
       WINL_SetMenuDestination(m_menu, nullptr);
       m_menu->Release();
       m_menu = nullptr;
@@ -229,7 +236,8 @@ void Winl_vVivivI_hwnd::Draw(const PaintTarget& t, const WmRect& rect) {
     return;
   }
   WINL_GraphicsContext surface{};
-  surface.pixels = reinterpret_cast<uint8_t*>(t.pixels + static_cast<size_t>(t.originY) * t.rowSpan + t.originX);
+  surface.pixels =
+      reinterpret_cast<uint8_t*>(t.pixels + static_cast<size_t>(t.originY) * t.rowSpan + t.originX);
   surface.width = t.width - t.originX;
   surface.height = t.height - t.originY;
   surface.rowBytes = t.rowSpan * 4;
@@ -258,8 +266,8 @@ void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect) {
   m_paintctx_rect.x += calc.rgrc[0].left - wr.left;
   m_paintctx_rect.y += calc.rgrc[0].top - wr.top;
   if (m_paintctx_rect.width >= 1 && m_paintctx_rect.height >= 1 && WmIsLive(this)) {
-    const bool inset = calc.rgrc[0].left != wr.left || calc.rgrc[0].top != wr.top || calc.rgrc[0].right != wr.right ||
-                       calc.rgrc[0].bottom != wr.bottom;
+    const bool inset = calc.rgrc[0].left != wr.left || calc.rgrc[0].top != wr.top ||
+                       calc.rgrc[0].right != wr.right || calc.rgrc[0].bottom != wr.bottom;
     if (inset) {
       RECT client;
       GetClientRect(this, &client);
@@ -283,14 +291,25 @@ void Winl_vVivivI_hwnd::MouseEvent(const WmMouseEvent& event) {
   if (!m_enabled || m_hashaddestroy) return;
   unsigned msg;
   switch (event.kind) {
-    case kWmLeftDown: msg = WM_LBUTTONDOWN; break;
-    case kWmLeftUp: msg = WM_LBUTTONUP; break;
-    case kWmRightDown: msg = WM_RBUTTONDOWN; break;
-    case kWmRightUp: msg = WM_RBUTTONUP; break;
-    default: msg = WM_MOUSEMOVE; break;
+    case kWmLeftDown:
+      msg = WM_LBUTTONDOWN;
+      break;
+    case kWmLeftUp:
+      msg = WM_LBUTTONUP;
+      break;
+    case kWmRightDown:
+      msg = WM_RBUTTONDOWN;
+      break;
+    case kWmRightUp:
+      msg = WM_RBUTTONUP;
+      break;
+    default:
+      msg = WM_MOUSEMOVE;
+      break;
   }
   const WmPoint p = ConvertFrom(event.location, nullptr);
-  const long packed = (static_cast<long>(static_cast<int16_t>(p.y)) << 16) | (static_cast<long>(p.x) & 0xFFFF);
+  const long packed =
+      (static_cast<long>(static_cast<int16_t>(p.y)) << 16) | (static_cast<long>(p.x) & 0xFFFF);
   onWinlMessage(msg, 0, packed);
 }
 
@@ -298,7 +317,8 @@ void Winl_vVivivI_hwnd::KeyEvent(const WmKeyEvent& event) {
   if (m_hashaddestroy) return;
   int flags = 0;
   const int key = WINL_MacKeyToWindowsKey(&event, &flags);
-  const long result = onWinlMessage(event.down ? WM_KEYDOWN : WM_KEYUP, static_cast<unsigned long>(key), flags);
+  const long result =
+      onWinlMessage(event.down ? WM_KEYDOWN : WM_KEYUP, static_cast<unsigned long>(key), flags);
   if (result == 69) WmView::KeyEvent(event);  // not handled: on to the superview
 }
 
@@ -353,7 +373,8 @@ void WINL_DoDialogColorUpdates(HWND hwnd, DLGPROC proc, bool update) {
     sentStatic = true;
     HDC hdc = WINL_GDP_CTX_NEW();
     if (!hdc) return;
-    proc(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<unsigned long>(hdc), reinterpret_cast<long>(static_cast<HWND>(sub)));
+    proc(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<unsigned long>(hdc),
+         reinterpret_cast<long>(static_cast<HWND>(sub)));
     (void)update;
     WINL_DeleteGfxContext(hdc);
   }

@@ -23,7 +23,8 @@ class Winl_vVivivI_hwnd : public WmView {
   ~Winl_vVivivI_hwnd() override;
 
   // Creation from a record (or none) into parent; see WINL_CreateWindowView.
-  static Winl_vVivivI_hwnd* initChild(WINL_DialogResourceIndex* record, WmObject* parent, DLGPROC proc, long param);
+  static Winl_vVivivI_hwnd* initChild(WINL_DialogResourceIndex* record, WmObject* parent, DLGPROC proc,
+                                      long param);
 
   long onWinlMessage(unsigned int msg, unsigned long wParam, long lParam);
 
@@ -147,8 +148,9 @@ class Winl_vVivivI_modelesswindow : public Winl_TopLevel {
  public:
   Winl_vVivivI_modelesswindow(const WmRect& frame, unsigned style) : Winl_TopLevel(frame, style) {}
   // The window with its content view; *outputHwnd gets the content view.
-  static Winl_vVivivI_modelesswindow* initModeless(WINL_DialogResourceIndex* record, HWND parent, DLGPROC proc, long param,
-                                                 HWND* outputHwnd, unsigned forceStyles);
+  static Winl_vVivivI_modelesswindow* initModeless(WINL_DialogResourceIndex* record, HWND parent,
+                                                   DLGPROC proc, long param, HWND* outputHwnd,
+                                                   unsigned forceStyles);
   static Winl_vVivivI_modelesswindow* initModelessForChild(WmView* child, HWND owner, unsigned styleMask);
   int m_wantraiseamt = 0;
   bool m_wantInitialKeyWindowOnShow = false;
@@ -158,7 +160,8 @@ class Winl_vVivivI_modelesswindow : public Winl_TopLevel {
 class Winl_vVivivI_dialogbox : public Winl_TopLevel {
  public:
   Winl_vVivivI_dialogbox(const WmRect& frame, unsigned style) : Winl_TopLevel(frame, style) {}
-  static Winl_vVivivI_dialogbox* initDialogBox(WINL_DialogResourceIndex* record, HWND parent, DLGPROC proc, long param);
+  static Winl_vVivivI_dialogbox* initDialogBox(WINL_DialogResourceIndex* record, HWND parent, DLGPROC proc,
+                                               long param);
   void winlSetModalRetVal(int value) {
     m_rv = value;
     m_hasrv = true;

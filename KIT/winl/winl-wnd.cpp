@@ -36,7 +36,8 @@ HWND WINL_NavigateUpScrollClipViews(HWND hwnd) {
   WmView* view = WINL_AsView(hwnd);
   if (!view) return nullptr;
   WmView* clip = view->superview();
-  if (clip && dynamic_cast<WmClipView*>(clip) && clip->superview() && dynamic_cast<WmScrollView*>(clip->superview()))
+  if (clip && dynamic_cast<WmClipView*>(clip) && clip->superview() &&
+      dynamic_cast<WmScrollView*>(clip->superview()))
     return clip->superview();
   return view;
 }
@@ -76,12 +77,16 @@ long ComboMessage(WmPopup* popup, unsigned int msg, unsigned long wParam, long l
     case CB_DELETESTRING:
       if (valid) {
         popup->items.erase(popup->items.begin() + index);
-        if (popup->selected == index) popup->selected = -1;
-        else if (popup->selected > index) --popup->selected;
+        if (popup->selected == index)
+          popup->selected = -1;
+        else if (popup->selected > index)
+          --popup->selected;
       }
       return 1;
-    case CB_GETCOUNT: return count;
-    case CB_GETCURSEL: return popup->selected;
+    case CB_GETCOUNT:
+      return count;
+    case CB_GETCURSEL:
+      return popup->selected;
     case CB_GETLBTEXT: {
       char* out = reinterpret_cast<char*>(lParam);
       if (!out || !valid) return -1;
@@ -102,11 +107,13 @@ long ComboMessage(WmPopup* popup, unsigned int msg, unsigned long wParam, long l
     case CB_SETCURSEL:
       if (valid) popup->selected = index;
       return 0;
-    case CB_GETITEMDATA: return valid ? popup->items[static_cast<size_t>(index)].data : 0;
+    case CB_GETITEMDATA:
+      return valid ? popup->items[static_cast<size_t>(index)].data : 0;
     case CB_SETITEMDATA:
       if (valid) popup->items[static_cast<size_t>(index)].data = lParam;
       return 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -132,17 +139,23 @@ long ControlMessage(WmView* view, unsigned int msg, unsigned long wParam, long l
   }
   if (auto* slider = dynamic_cast<WmSlider*>(view)) {
     switch (msg) {
-      case TBM_GETPOS: return static_cast<long>(slider->value + 0.5);
+      case TBM_GETPOS:
+        return static_cast<long>(slider->value + 0.5);
       case 0x401:
       case 0x402:
-      case 0x403: return 0;
-      case TBM_SETTIC: return 1;
-      case TBM_SETPOS: slider->value = static_cast<double>(lParam); return 1;
+      case 0x403:
+        return 0;
+      case TBM_SETTIC:
+        return 1;
+      case TBM_SETPOS:
+        slider->value = static_cast<double>(lParam);
+        return 1;
       case TBM_SETRANGE:
         slider->minimum = lParam & 0xFFFF;
         slider->maximum = (lParam >> 16) & 0xFFFF;
         return 1;
-      default: break;
+      default:
+        break;
     }
   }
   if (auto* field = dynamic_cast<WmTextField*>(view)) {
@@ -190,7 +203,8 @@ long SendMessage(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam)
     if (handled) return result;
   }
   if (WmWindow* window = dynamic_cast<WmWindow*>(hwnd))
-    if (auto* content = WINL_AsLayerView(window->contentView())) return content->onWinlMessage(msg, wParam, lParam);
+    if (auto* content = WINL_AsLayerView(window->contentView()))
+      return content->onWinlMessage(msg, wParam, lParam);
   return 0;
 }
 
@@ -223,7 +237,8 @@ long GetWindowLong(HWND hwnd, int index) {
       if (layer) return layer->getWinlUserData();
       if (dynamic_cast<WmTextView*>(target)) {
         WmView* view = WINL_AsView(target);
-        if (view->superview() && view->superview()->superview() && dynamic_cast<WmTextField*>(view->superview()->superview()))
+        if (view->superview() && view->superview()->superview() &&
+            dynamic_cast<WmTextField*>(view->superview()->superview()))
           return 0xDEADF00B;
       }
       break;
@@ -243,7 +258,8 @@ long GetWindowLong(HWND hwnd, int index) {
     case GWL_WNDPROC:
       if (layer) return reinterpret_cast<long>(layer->getWinlWindowProc());
       break;
-    default: break;
+    default:
+      break;
   }
   return layer ? layer->getWinlExtraData(index) : 0;
 }
@@ -292,17 +308,27 @@ long SetWindowLong(HWND hwnd, int index, long value) {
       if (auto* button = dynamic_cast<WmButton*>(view)) {
         previous = ComputedStyle(button);
         switch (value & 0xF) {
-          case 3: button->kind = WmButton::kSwitch, button->allowsMixedState = false; break;
-          case 6: button->kind = WmButton::kSwitch, button->allowsMixedState = true; break;
-          case 9: button->kind = WmButton::kRadio, button->allowsMixedState = false; break;
-          default: break;
+          case 3:
+            button->kind = WmButton::kSwitch, button->allowsMixedState = false;
+            break;
+          case 6:
+            button->kind = WmButton::kSwitch, button->allowsMixedState = true;
+            break;
+          case 9:
+            button->kind = WmButton::kRadio, button->allowsMixedState = false;
+            break;
+          default:
+            break;
         }
         return previous;
       }
       // A content view: the frame style follows the caption and sizing bits;
       // the window keeps its content, owner, children and level.
       if (WmWindow* window = WINL_WindowOfContent(view)) {
-        const long current = window->IsTitled() ? (static_cast<long>(WS_CAPTION) | (window->IsResizable() ? static_cast<long>(WS_THICKFRAME) : 0L)) : 0L;
+        const long current = window->IsTitled()
+                                 ? (static_cast<long>(WS_CAPTION) |
+                                    (window->IsResizable() ? static_cast<long>(WS_THICKFRAME) : 0L))
+                                 : 0L;
         const long wanted = value & (WS_CAPTION | WS_THICKFRAME);
         if (current != wanted) {
           unsigned style = 0;
@@ -314,7 +340,8 @@ long SetWindowLong(HWND hwnd, int index, long value) {
       }
       return 0;
     }
-    default: break;
+    default:
+      break;
   }
   if (!layer) return 0;
   previous = layer->getWinlExtraData(index);

@@ -26,24 +26,69 @@ typedef long (*DLGPROC)(HWND, unsigned int, unsigned long, long);
 
 // ---- Messages, indices and styles ---------------------------------------------
 enum {
-  WM_CREATE = 0x1, WM_DESTROY = 0x2, WM_MOVE = 0x3, WM_SIZE = 0x5, WM_ACTIVATE = 0x6, WM_PAINT = 0xF,
-  WM_CLOSE = 0x10, WM_ERASEBKGND = 0x14, WM_SHOWWINDOW = 0x18, WM_MOUSEACTIVATE = 0x21, WM_GETMINMAXINFO = 0x24,
-  WM_GETOBJECT = 0x3D, WM_CONTEXTMENU = 0x7B, WM_DISPLAYCHANGE = 0x7E, WM_NCCALCSIZE = 0x83, WM_NCHITTEST = 0x84,
-  WM_NCPAINT = 0x85, WM_NCRBUTTONUP = 0xA5, WM_KEYDOWN = 0x100, WM_KEYUP = 0x101, WM_CHAR = 0x102,
-  WM_INITDIALOG = 0x110, WM_COMMAND = 0x111, WM_TIMER = 0x113, WM_GESTURE = 0x119, WM_INITMENUPOPUP = 0x117,
-  WM_CTLCOLORBTN = 0x135, WM_CTLCOLORDLG = 0x136, WM_CTLCOLORSTATIC = 0x138, WM_MOUSEMOVE = 0x200,
-  WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202, WM_RBUTTONDOWN = 0x204, WM_RBUTTONUP = 0x205,
-  WM_MOUSEWHEEL = 0x20A, WM_MOUSEHWHEEL = 0x20E, WM_CAPTURECHANGED = 0x215,
+  WM_CREATE = 0x1,
+  WM_DESTROY = 0x2,
+  WM_MOVE = 0x3,
+  WM_SIZE = 0x5,
+  WM_ACTIVATE = 0x6,
+  WM_PAINT = 0xF,
+  WM_CLOSE = 0x10,
+  WM_ERASEBKGND = 0x14,
+  WM_SHOWWINDOW = 0x18,
+  WM_MOUSEACTIVATE = 0x21,
+  WM_GETMINMAXINFO = 0x24,
+  WM_GETOBJECT = 0x3D,
+  WM_CONTEXTMENU = 0x7B,
+  WM_DISPLAYCHANGE = 0x7E,
+  WM_NCCALCSIZE = 0x83,
+  WM_NCHITTEST = 0x84,
+  WM_NCPAINT = 0x85,
+  WM_NCRBUTTONUP = 0xA5,
+  WM_KEYDOWN = 0x100,
+  WM_KEYUP = 0x101,
+  WM_CHAR = 0x102,
+  WM_INITDIALOG = 0x110,
+  WM_COMMAND = 0x111,
+  WM_TIMER = 0x113,
+  WM_GESTURE = 0x119,
+  WM_INITMENUPOPUP = 0x117,
+  WM_CTLCOLORBTN = 0x135,
+  WM_CTLCOLORDLG = 0x136,
+  WM_CTLCOLORSTATIC = 0x138,
+  WM_MOUSEMOVE = 0x200,
+  WM_LBUTTONDOWN = 0x201,
+  WM_LBUTTONUP = 0x202,
+  WM_RBUTTONDOWN = 0x204,
+  WM_RBUTTONUP = 0x205,
+  WM_MOUSEWHEEL = 0x20A,
+  WM_MOUSEHWHEEL = 0x20E,
+  WM_CAPTURECHANGED = 0x215,
 };
 enum { BM_GETCHECK = 0xF0, BM_SETCHECK = 0xF1, BM_GETIMAGE = 0xF6, BM_SETIMAGE = 0xF7 };
 enum { TBM_GETPOS = 0x400, TBM_SETTIC = 0x404, TBM_SETPOS = 0x405, TBM_SETRANGE = 0x406 };
 enum { EM_GETSEL = 0xF0B0, EM_SETSEL = 0xF0B1 };
 enum {
-  CB_ADDSTRING = 0x143, CB_DELETESTRING = 0x144, CB_GETCOUNT = 0x146, CB_GETCURSEL = 0x147, CB_GETLBTEXT = 0x148,
-  CB_INSERTSTRING = 0x14A, CB_RESETCONTENT = 0x14B, CB_FINDSTRING = 0x14C, CB_SETCURSEL = 0x14E,
-  CB_GETITEMDATA = 0x150, CB_SETITEMDATA = 0x151, CB_FINDSTRINGEXACT = 0x158,
+  CB_ADDSTRING = 0x143,
+  CB_DELETESTRING = 0x144,
+  CB_GETCOUNT = 0x146,
+  CB_GETCURSEL = 0x147,
+  CB_GETLBTEXT = 0x148,
+  CB_INSERTSTRING = 0x14A,
+  CB_RESETCONTENT = 0x14B,
+  CB_FINDSTRING = 0x14C,
+  CB_SETCURSEL = 0x14E,
+  CB_GETITEMDATA = 0x150,
+  CB_SETITEMDATA = 0x151,
+  CB_FINDSTRINGEXACT = 0x158,
 };
-enum { GWL_WNDPROC = -4, DWL_DLGPROC = -8, GWL_ID = -12, GWL_STYLE = -16, GWL_EXSTYLE = -20, GWL_USERDATA = -21 };
+enum {
+  GWL_WNDPROC = -4,
+  DWL_DLGPROC = -8,
+  GWL_ID = -12,
+  GWL_STYLE = -16,
+  GWL_EXSTYLE = -20,
+  GWL_USERDATA = -21
+};
 enum : long { WS_CHILD = 0x40000000, WS_CAPTION = 0xC00000, WS_THICKFRAME = 0x40000, WS_GROUP = 0x20000 };
 enum { IDOK = 1, IDCANCEL = 2 };
 // The layer's own values: 0x1 keeps the position, 0x2 the size.
@@ -170,3 +215,17 @@ void SetOpaque(HWND hwnd, bool opaque);
 void SetTransparent(HWND hwnd);
 void WINL_SetWindowShadow(HWND hwnd, bool shadow);
 void WINL_SetWindowRepre(HWND hwnd, const char* filename, bool edited);
+// The drag outline: a half-transparent grey overlay over rect (client
+// coordinates of hwnd) kept in *overlay; a null rect removes it.
+void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** overlay);
+// Presentation of the menu bar and Dock: below 1 the options found at the
+// first call, 1 both hidden automatically (5), above 1 Dock hidden and menu
+// bar hidden automatically (6).
+bool WINL_SetAppAutoHideMenuAndDock(int mode);
+// The application's presentation options (see above).
+int WINL_GetAppPresentationOptions();
+struct GESTUREINFO {
+  uint64_t words[5];
+};
+// Copies the gesture record at lParam; false for a null record or info.
+bool WINL_GetGestureInfo(long lParam, GESTUREINFO* info);

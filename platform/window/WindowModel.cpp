@@ -24,7 +24,8 @@ void Unregister(const void* object) {
 uint32_t MonotonicTicks() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 }  // namespace
 
@@ -63,7 +64,8 @@ void WmView::InsertSubview(WmView* view, size_t index) {
 
 WmView* WmView::Detach() {
   WmWindow* win = window();
-  if (win && win->m_firstResponder && (win->m_firstResponder == this || win->m_firstResponder->IsDescendantOf(this))) {
+  if (win && win->m_firstResponder &&
+      (win->m_firstResponder == this || win->m_firstResponder->IsDescendantOf(this))) {
     win->m_firstResponder = nullptr;
     win->m_firstResponderIsWindow = true;
   }
@@ -252,14 +254,18 @@ void WmButton::Draw(const PaintTarget& t, const WmRect&) {
   const int l = t.originX, top = t.originY;
   FillPixels(t, l, top, l + w, top + h, Grey(96));
   FillPixels(t, l + 1, top + 1, l + w - 1, top + h - 1, Grey(IsEnabled() ? 224 : 192));
-  if (kind != kPush && state != 0) FillPixels(t, l + 4, top + 4, l + std::min(w, h) - 4, top + h - 4, Grey(32));
+  if (kind != kPush && state != 0)
+    FillPixels(t, l + 4, top + 4, l + std::min(w, h) - 4, top + h - 4, Grey(32));
 }
 
-WmScrollView::WmScrollView(const WmRect& frame) : WmView(frame), m_clip(new WmClipView(WmRect{0, 0, frame.width, frame.height})) {
+WmScrollView::WmScrollView(const WmRect& frame)
+    : WmView(frame), m_clip(new WmClipView(WmRect{0, 0, frame.width, frame.height})) {
   AddSubview(m_clip);
 }
 
-WmView* WmScrollView::documentView() const { return m_clip->subviews().empty() ? nullptr : m_clip->subviews()[0]; }
+WmView* WmScrollView::documentView() const {
+  return m_clip->subviews().empty() ? nullptr : m_clip->subviews()[0];
+}
 
 void WmScrollView::SetDocumentView(WmView* view) {
   while (!m_clip->subviews().empty()) m_clip->subviews()[0]->RemoveFromSuperview();
@@ -447,7 +453,8 @@ void WmWindow::Display() {
 
 void WmWindow::DisplayAll() {
   if (!m_content) return;
-  const int w = std::max(0, static_cast<int>(m_frame.width)), h = std::max(0, static_cast<int>(m_frame.height));
+  const int w = std::max(0, static_cast<int>(m_frame.width)),
+            h = std::max(0, static_cast<int>(m_frame.height));
   if (w != m_pixelWidth || h != m_pixelHeight) {
     m_pixelWidth = w;
     m_pixelHeight = h;
@@ -555,7 +562,9 @@ WmMenu* WmMenu::Copy() const {
 // ---- WmTimer ---------------------------------------------------------------------------
 
 WmTimer::WmTimer(uint32_t intervalMs, std::function<void(WmTimer*)> fire)
-    : m_interval(intervalMs ? intervalMs : 1), m_start(WmApplication::Shared().Now()), m_fire(std::move(fire)) {}
+    : m_interval(intervalMs ? intervalMs : 1),
+      m_start(WmApplication::Shared().Now()),
+      m_fire(std::move(fire)) {}
 
 void WmTimer::Invalidate() { m_valid = false; }
 
@@ -630,7 +639,8 @@ int WmApplication::RunModalSession(ModalSession* session) {
   if (session->result != kWmRunContinues) return session->result;
   Step(0);
   if (session->result == kWmRunContinues && modalHook) modalHook(session->window);
-  if (session->result == kWmRunContinues && ++session->steps >= maxModalSteps) session->result = kWmRunAborted;
+  if (session->result == kWmRunContinues && ++session->steps >= maxModalSteps)
+    session->result = kWmRunAborted;
   return session->result;
 }
 
@@ -651,11 +661,13 @@ int WmApplication::RunModalForWindow(WmWindow* window) {
 }
 
 void WmApplication::StopModal() {
-  if (!m_sessions.empty() && m_sessions.back()->result == kWmRunContinues) m_sessions.back()->result = kWmRunStopped;
+  if (!m_sessions.empty() && m_sessions.back()->result == kWmRunContinues)
+    m_sessions.back()->result = kWmRunStopped;
 }
 
 void WmApplication::AbortModal() {
-  if (!m_sessions.empty() && m_sessions.back()->result == kWmRunContinues) m_sessions.back()->result = kWmRunAborted;
+  if (!m_sessions.empty() && m_sessions.back()->result == kWmRunContinues)
+    m_sessions.back()->result = kWmRunAborted;
 }
 
 WmWindow* WmApplication::modalWindow() const {
@@ -671,14 +683,16 @@ void WmApplication::FireDueTimers() {
   const uint32_t now = Now();
   std::vector<WmTimer*> due;
   for (auto& timer : m_timers)
-    if (timer->m_valid && static_cast<uint32_t>(now - timer->m_start) >= timer->m_interval) due.push_back(timer.get());
+    if (timer->m_valid && static_cast<uint32_t>(now - timer->m_start) >= timer->m_interval)
+      due.push_back(timer.get());
   for (WmTimer* timer : due) {
     if (!timer->m_valid) continue;
     timer->m_start = now;
     timer->m_fire(timer);
   }
   if (--m_firingDepth == 0)
-    m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), [](const std::unique_ptr<WmTimer>& t) { return !t->m_valid; }),
+    m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(),
+                                  [](const std::unique_ptr<WmTimer>& t) { return !t->m_valid; }),
                    m_timers.end());
 }
 

@@ -43,7 +43,9 @@ struct WmSize {
 };
 struct WmRect {
   double x = 0, y = 0, width = 0, height = 0;
-  bool Contains(double px, double py) const { return px >= x && px < x + width && py >= y && py < y + height; }
+  bool Contains(double px, double py) const {
+    return px >= x && px < x + width && py >= y && py < y + height;
+  }
   bool Empty() const { return width <= 0 || height <= 0; }
 };
 
@@ -60,7 +62,15 @@ class WmObject {
 bool WmIsLive(const void* object);
 
 // ---- WmView ------------------------------------------------------------------
-enum WmMouseKind { kWmLeftDown = 1, kWmLeftUp, kWmRightDown, kWmRightUp, kWmMoved, kWmLeftDragged, kWmRightDragged };
+enum WmMouseKind {
+  kWmLeftDown = 1,
+  kWmLeftUp,
+  kWmRightDown,
+  kWmRightUp,
+  kWmMoved,
+  kWmLeftDragged,
+  kWmRightDragged
+};
 
 // A mouse event as the model delivers it: location in window base
 // coordinates (origin lower left, y up) and on the screen.

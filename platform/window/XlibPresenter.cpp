@@ -14,30 +14,49 @@ namespace {
 // Key codes of the platform keyboard for the keys the back end names.
 int KeyCodeOf(ViewSpecialKey special) {
   switch (special) {
-    case kViewSpecialLeft: return 123;
-    case kViewSpecialRight: return 124;
-    case kViewSpecialDown: return 125;
-    case kViewSpecialUp: return 126;
-    case kViewSpecialSpace: return 49;
-    case kViewSpecialReturn: return 36;
-    case kViewSpecialEnter: return 76;
-    case kViewSpecialTab: return 48;
-    case kViewSpecialBackspace: return 51;
-    case kViewSpecialDelete: return 117;
-    case kViewSpecialEscape: return 53;
-    case kViewSpecialHome: return 115;
-    case kViewSpecialEnd: return 119;
-    default: return 0;
+    case kViewSpecialLeft:
+      return 123;
+    case kViewSpecialRight:
+      return 124;
+    case kViewSpecialDown:
+      return 125;
+    case kViewSpecialUp:
+      return 126;
+    case kViewSpecialSpace:
+      return 49;
+    case kViewSpecialReturn:
+      return 36;
+    case kViewSpecialEnter:
+      return 76;
+    case kViewSpecialTab:
+      return 48;
+    case kViewSpecialBackspace:
+      return 51;
+    case kViewSpecialDelete:
+      return 117;
+    case kViewSpecialEscape:
+      return 53;
+    case kViewSpecialHome:
+      return 115;
+    case kViewSpecialEnd:
+      return 119;
+    default:
+      return 0;
   }
 }
 
 char32_t CharacterOf(ViewSpecialKey special) {
   switch (special) {
-    case kViewSpecialSpace: return U' ';
-    case kViewSpecialReturn: return U'\r';
-    case kViewSpecialTab: return U'\t';
-    case kViewSpecialEscape: return 27;
-    default: return 0;
+    case kViewSpecialSpace:
+      return U' ';
+    case kViewSpecialReturn:
+      return U'\r';
+    case kViewSpecialTab:
+      return U'\t';
+    case kViewSpecialEscape:
+      return 27;
+    default:
+      return 0;
   }
 }
 
@@ -67,7 +86,8 @@ uint32_t Modifiers(uint32_t view) {
 
 class XlibPresenter : public WmPresenter {
  public:
-  XlibPresenter(WmWindow* window, std::unique_ptr<XlibBackend> backend) : m_window(window), m_backend(std::move(backend)) {}
+  XlibPresenter(WmWindow* window, std::unique_ptr<XlibBackend> backend)
+      : m_window(window), m_backend(std::move(backend)) {}
 
   void Show() override {
     if (!Ensure()) return;
@@ -126,7 +146,9 @@ class XlibPresenter : public WmPresenter {
         const bool press = e.kind == ViewEvent::kButtonPress;
         WmMouseEvent m;
         if (e.kind == ViewEvent::kMotion) {
-          m.kind = (e.modifiers & kViewButton1Held) ? kWmLeftDragged : (e.modifiers & kViewButton3Held) ? kWmRightDragged : kWmMoved;
+          m.kind = (e.modifiers & kViewButton1Held)   ? kWmLeftDragged
+                   : (e.modifiers & kViewButton3Held) ? kWmRightDragged
+                                                      : kWmMoved;
         } else if (e.button == 1) {
           m.kind = press ? kWmLeftDown : kWmLeftUp;
         } else if (e.button == 3) {

@@ -33,11 +33,13 @@ long DialogProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam) 
     case WM_INITDIALOG:
       if (g_endInInit >= 0) EndDialog(hwnd, g_endInInit);
       return g_initResult;
-    case WM_CLOSE: return g_closeResult;
+    case WM_CLOSE:
+      return g_closeResult;
     case WM_COMMAND:
       if (wParam == IDCANCEL) EndDialog(hwnd, IDCANCEL);
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -79,10 +81,12 @@ TEST_F(DialogTest, ChildDialogsGoIntoTheirHost) {
   ASSERT_NE(host, nullptr);
   HWND plain = WINL_CreateDialog(&g_main, reinterpret_cast<const char*>(0x400000), host, DialogProc, 0);
   ASSERT_NE(plain, nullptr);
-  EXPECT_EQ(WINL_AsView(plain)->superview(), WINL_AsView(host)) << "0x400000 alone with a view parent: a child";
+  EXPECT_EQ(WINL_AsView(plain)->superview(), WINL_AsView(host))
+      << "0x400000 alone with a view parent: a child";
   HWND child = WINL_CreateDialog(&g_main, kChild, WINL_AsView(host)->window(), DialogProc, 0);
   ASSERT_NE(child, nullptr);
-  EXPECT_EQ(WINL_AsView(child)->superview(), WINL_AsView(host)) << "a window parent hosts through its content";
+  EXPECT_EQ(WINL_AsView(child)->superview(), WINL_AsView(host))
+      << "a window parent hosts through its content";
   EXPECT_EQ(WINL_AsLayerView(child)->winlCreateWindowFlags(), 15u);
   EXPECT_EQ(WINL_CreateDialog(&g_main, kMissing, nullptr, DialogProc, 0), nullptr);
   EXPECT_TRUE(IsWindow(GetWindow(child, 5))) << "a control deep inside a layer dialog";

@@ -112,7 +112,8 @@ TEST_F(KeyTest, StandardCursors) {
   ASSERT_TRUE(a && b);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x)
-      ASSERT_EQ(a->pixels[static_cast<size_t>(y * 16 + x)], b->pixels[static_cast<size_t>(y * 16 + 15 - x)]) << x << "," << y;
+      ASSERT_EQ(a->pixels[static_cast<size_t>(y * 16 + x)], b->pixels[static_cast<size_t>(y * 16 + 15 - x)])
+          << x << "," << y;
   WINL_SetCursor(a);
   EXPECT_EQ(WINL_GetLastSetCursor(), a);
   WINL_SetCursor(nullptr);

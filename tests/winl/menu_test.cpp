@@ -13,11 +13,8 @@ TEST_F(MenuTest, TitlePreparation) {
     const char* in;
     const char* out;
   } kCases[] = {
-      {"&File", "File"},
-      {"Save && Quit", "Save & Quit"},
-      {"Open\tCtrl+O", "Open"},
-      {"Trailing &", "Trailing "},
-      {"caf\xE9", "caf\xC3\xA9"},
+      {"&File", "File"},           {"Save && Quit", "Save & Quit"}, {"Open\tCtrl+O", "Open"},
+      {"Trailing &", "Trailing "}, {"caf\xE9", "caf\xC3\xA9"},
   };
   for (const auto& c : kCases) EXPECT_EQ(WINL_PrepareMenuTitle(c.in), c.out) << c.in;
   EXPECT_EQ(WINL_PrepareMenuTitle(std::string(2000, 'a').c_str()).size(), 1023u);

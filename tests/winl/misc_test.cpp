@@ -116,7 +116,8 @@ TEST_F(TimerTest, PostingNeedsTheQueueAndALiveWindowAndStopsAt1024) {
   EXPECT_FALSE(PostMessage(view, 0x4000, 0, 0)) << "before the queue exists";
   WINL_Internal_PostMessage_Init();
   EXPECT_FALSE(PostMessage(nullptr, 0x4000, 0, 0));
-  for (int i = 0; i < 1024; ++i) ASSERT_TRUE(PostMessage(view, 0x4000, static_cast<unsigned long>(i), 0)) << i;
+  for (int i = 0; i < 1024; ++i)
+    ASSERT_TRUE(PostMessage(view, 0x4000, static_cast<unsigned long>(i), 0)) << i;
   EXPECT_FALSE(PostMessage(view, 0x4000, 1024, 0)) << "the 1025th with no spare record";
   EXPECT_EQ(WINL_MessageQueue_Size(), 1024);
   WINL_MessageQueue_Flush();
@@ -237,10 +238,13 @@ TEST(WinlHandles, EventsSignalOnceOrUntilReset) {
 
 TEST(WinlHandles, ThreadHandleOutlivesOrPrecedesItsThread) {
   HANDLE gate = CreateEvent(nullptr, true, false, nullptr);
-  HANDLE thread = CreateThread(nullptr, 0, [](void* g) -> unsigned {
-    WaitForSingleObject(g, 0xFFFFFFFF);
-    return 0;
-  }, gate, 0, nullptr);
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* g) -> unsigned {
+        WaitForSingleObject(g, 0xFFFFFFFF);
+        return 0;
+      },
+      gate, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   EXPECT_EQ(WaitForSingleObject(thread, 0), 258);
   SetEvent(gate);

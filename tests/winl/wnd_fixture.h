@@ -42,7 +42,8 @@ class WndTest : public ::testing::Test {
   void SetUp() override {
     Log().clear();
     WmApplication::Shared().clock = [this] { return m_now; };
-    WmApplication::Shared().screens = {WmApplication::Screen{WmRect{0, 0, 1920, 1080}, WmRect{0, 0, 1920, 1050}}};
+    WmApplication::Shared().screens = {
+        WmApplication::Screen{WmRect{0, 0, 1920, 1080}, WmRect{0, 0, 1920, 1050}}};
   }
   void TearDown() override {
     WINL_ShutdownLayer();

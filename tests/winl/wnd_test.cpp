@@ -102,7 +102,8 @@ TEST_F(WndTest, WindowWordsReturnThePreviousValue) {
   EXPECT_EQ(GetWindowLong(view, GWL_EXSTYLE), 0x10) << "only the accepts-files bit is kept";
   EXPECT_EQ(GetWindowLong(nullptr, GWL_USERDATA), 0);
   int foreign = 0;
-  EXPECT_EQ(GetWindowLong(reinterpret_cast<HWND>(&foreign), GWL_USERDATA), 0) << "a foreign pointer is not read";
+  EXPECT_EQ(GetWindowLong(reinterpret_cast<HWND>(&foreign), GWL_USERDATA), 0)
+      << "a foreign pointer is not read";
   DestroyWindow(view);
 }
 
@@ -164,7 +165,8 @@ TEST_F(WndTest, ButtonAndSliderMessagesOnPlainControls) {
       {"other trackbar queries", slider, 0x401, 0, 0, 0},
       {"no fallback for an unknown message", slider, 0x7777, 0, 0, 0},
   };
-  for (const auto& c : kCases) EXPECT_EQ(SendMessage(c.control, c.msg, c.wParam, c.lParam), c.result) << c.why;
+  for (const auto& c : kCases)
+    EXPECT_EQ(SendMessage(c.control, c.msg, c.wParam, c.lParam), c.result) << c.why;
   EXPECT_EQ(slider->minimum, 0);
   EXPECT_EQ(slider->maximum, 100);
 }
@@ -193,8 +195,10 @@ TEST_F(WndTest, ComboMessagesOnPopupButtons) {
       {"index equal to the count changes nothing", CB_SETCURSEL, 3, 0, 0},
       {"still 2", CB_GETCURSEL, 0, 0, 2},
       {"negative index changes nothing", CB_SETCURSEL, static_cast<unsigned long>(-1), 0, 0},
-      {"find prefix, any case", CB_FINDSTRING, static_cast<unsigned long>(-1), reinterpret_cast<long>("BAN"), 1},
-      {"exact needs the whole text", CB_FINDSTRINGEXACT, static_cast<unsigned long>(-1), reinterpret_cast<long>("BAN"), -1},
+      {"find prefix, any case", CB_FINDSTRING, static_cast<unsigned long>(-1), reinterpret_cast<long>("BAN"),
+       1},
+      {"exact needs the whole text", CB_FINDSTRINGEXACT, static_cast<unsigned long>(-1),
+       reinterpret_cast<long>("BAN"), -1},
       {"null text finds nothing", CB_FINDSTRING, 0, 0, -1},
       {"item data", CB_SETITEMDATA, 0, 99, 0},
       {"item data read", CB_GETITEMDATA, 0, 0, 99},
@@ -268,12 +272,19 @@ TEST_F(WndTest, GetWindowEdges) {
     int relation;
     HWND expected;
   } kCases[] = {
-      {"first sibling", b, 0, a},        {"last sibling", a, 1, c},       {"next", a, 2, b},
-      {"next of the last", c, 2, nullptr}, {"previous of the first", a, 3, nullptr},
-      {"owner of a child is its parent", b, 4, content}, {"first child", content, 5, a},
-      {"no child", a, 5, nullptr},       {"content view is its own first", content, 0, content},
-      {"content view is its own last", content, 1, content}, {"content view has no next", content, 2, nullptr},
-      {"unknown relation", a, 9, nullptr}, {"null handle", nullptr, 0, nullptr},
+      {"first sibling", b, 0, a},
+      {"last sibling", a, 1, c},
+      {"next", a, 2, b},
+      {"next of the last", c, 2, nullptr},
+      {"previous of the first", a, 3, nullptr},
+      {"owner of a child is its parent", b, 4, content},
+      {"first child", content, 5, a},
+      {"no child", a, 5, nullptr},
+      {"content view is its own first", content, 0, content},
+      {"content view is its own last", content, 1, content},
+      {"content view has no next", content, 2, nullptr},
+      {"unknown relation", a, 9, nullptr},
+      {"null handle", nullptr, 0, nullptr},
   };
   for (const auto& k : kCases) EXPECT_EQ(GetWindow(k.hwnd, k.relation), k.expected) << k.why;
   EXPECT_EQ(GetParent(content), nullptr) << "no parent window and no owner";
@@ -304,7 +315,8 @@ TEST_F(WndTest, EnumChildWindowsIsDepthFirstAndStopsEverywhere) {
   g_visited.clear();
   g_stopAt = a1;
   EXPECT_FALSE(EnumChildWindows(content, Visit, 0));
-  EXPECT_EQ(g_visited, (std::vector<HWND>{a, a1})) << "stops before the grandchild's sibling and the parent's sibling";
+  EXPECT_EQ(g_visited, (std::vector<HWND>{a, a1}))
+      << "stops before the grandchild's sibling and the parent's sibling";
   EXPECT_TRUE(EnumChildWindows(nullptr, Visit, 0));
 }
 
@@ -393,7 +405,8 @@ TEST_F(WndTest, SetWindowPosFlagsAndStacking) {
   EXPECT_EQ(v->frame().height, 50) << "a negative height counts as its absolute value";
   const auto order = [&] { return WINL_AsView(content)->subviews(); };
   SetWindowPos(c, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(order(), (std::vector<WmView*>{WINL_AsView(a), WINL_AsView(b), WINL_AsView(c)})) << "top on the last keeps";
+  EXPECT_EQ(order(), (std::vector<WmView*>{WINL_AsView(a), WINL_AsView(b), WINL_AsView(c)}))
+      << "top on the last keeps";
   SetWindowPos(b, a, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   EXPECT_EQ(order()[1], WINL_AsView(b)) << "after the sibling directly before: kept";
   SetWindowPos(a, reinterpret_cast<HWND>(1), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -445,7 +458,8 @@ TEST_F(WndTest, SystemMetricsAndViewPorts) {
     int index, value;
   } kCases[] = {{2, 16}, {3, 16}, {20, 16}, {21, 16}, {0, 1920}, {1, 1080}, {22, 0}, {-1, 0}, {4, 0}};
   for (const auto& c : kCases) EXPECT_EQ(GetSystemMetrics(c.index), c.value) << c.index;
-  WmApplication::Shared().screens.push_back(WmApplication::Screen{WmRect{1920, 0, 1280, 1024}, WmRect{1920, 0, 1280, 1000}});
+  WmApplication::Shared().screens.push_back(
+      WmApplication::Screen{WmRect{1920, 0, 1280, 1024}, WmRect{1920, 0, 1280, 1000}});
   RECT source{2000, 100, 2100, 200}, r;
   WINL_GetViewPort(&r, &source, false);
   EXPECT_EQ(r.left, 1920);
@@ -554,4 +568,40 @@ TEST_F(WndTest, ModalSessionRunsStepsUntilItsEndStopsIt) {
   EXPECT_EQ(WmApplication::Shared().modalWindow(), nullptr);
   EXPECT_FALSE(WINL_ModalWindowRun(nullptr, &result));
   EXPECT_EQ(WINL_ModalWindowStart(nullptr), nullptr);
+}
+
+TEST_F(WndTest, DragOutlineMovesOneOverlayUntilRemoved) {
+  HWND content = MakeTopLevel(LoggingProc, 15, WmRect{0, 0, 400, 300});
+  ShowWindow(content, 2);
+  void* overlay = nullptr;
+  RECT r{10, 10, 50, 40};
+  WINL_DrawFocusRect(content, &r, &overlay);
+  ASSERT_NE(overlay, nullptr);
+  const size_t windows = WmApplication::Shared().windows().size();
+  r = RECT{20, 30, 60, 80};
+  WINL_DrawFocusRect(content, &r, &overlay);
+  void* same = overlay;
+  EXPECT_EQ(WmApplication::Shared().windows().size(), windows) << "moved, not made again";
+  auto* window = static_cast<WmWindow*>(static_cast<WmObject*>(same));
+  EXPECT_EQ(window->frame().width, 40);
+  EXPECT_EQ(window->frame().height, 50);
+  EXPECT_EQ(window->parentWindow(), WINL_AsView(content)->window());
+  WINL_DrawFocusRect(content, nullptr, &overlay);
+  EXPECT_EQ(overlay, nullptr);
+  EXPECT_FALSE(WmIsLive(same));
+  WINL_DrawFocusRect(content, &r, nullptr);
+}
+
+TEST_F(WndTest, PresentationOptionsAndGestures) {
+  const int original = WINL_GetAppPresentationOptions();
+  EXPECT_TRUE(WINL_SetAppAutoHideMenuAndDock(2));
+  EXPECT_EQ(WINL_GetAppPresentationOptions(), 6);
+  WINL_SetAppAutoHideMenuAndDock(1);
+  EXPECT_EQ(WINL_GetAppPresentationOptions(), 5);
+  WINL_SetAppAutoHideMenuAndDock(0);
+  EXPECT_EQ(WINL_GetAppPresentationOptions(), original);
+  GESTUREINFO in{{1, 2, 3, 4, 5}}, out{};
+  EXPECT_TRUE(WINL_GetGestureInfo(reinterpret_cast<long>(&in), &out));
+  EXPECT_EQ(out.words[4], 5u);
+  EXPECT_FALSE(WINL_GetGestureInfo(0, &out));
 }
