@@ -24,6 +24,16 @@ enum { WINL_DIALOG_BACKGROUND = 0xE8E8E8 };
 // 0..9 as the table; any other index 0.
 int GetSysColor(int index);
 
+// Shapes with the selected pen and brush (the stock null pen and brush draw
+// nothing). Rectangle fills with the brush and outlines inside its edges
+// with the pen (width below 2 draws 1); lines run between pixel centres, a
+// pen of width w draws w pixels across; MoveToEx hands back the previous
+// position when old is given.
+void Rectangle(HDC hdc, int left, int top, int right, int bottom);
+void MoveToEx(HDC hdc, int x, int y, POINT* old);
+void WINL_LineTo(HDC hdc, int x, int y);
+void WINL_SetPixel(HDC hdc, int x, int y, int colour);
+
 // A drawing context for a window or view: while the view paints, its paint
 // context; else a new context on the window's surface at the view's place
 // (null for a view in no window). ReleaseDC frees what GetDC made.
