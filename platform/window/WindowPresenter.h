@@ -1,0 +1,31 @@
+// Shows a model window on a display. A window ordered front gets one from
+// the application's presenter factory; the application polls it for input
+// in each run-loop step. XlibPresenter puts a window on the X display
+// through the view layer's Xlib back end.
+#pragma once
+
+#include <memory>
+
+class WmWindow;
+
+struct WmPresenter {
+  virtual ~WmPresenter() = default;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  // The window's frame or title changed.
+  virtual void Update() = 0;
+  // Puts the window's pixels on the display.
+  virtual void Put() = 0;
+  // Turns pending display input into model events delivered to the window;
+  // waits up to waitMs for the first. False when the connection broke.
+  virtual bool Pump(int waitMs) = 0;
+  // Reads the shown pixels back (pixel words); false when unreadable.
+  virtual bool Read(uint32_t* pixels, int width, int height) = 0;
+  // The display's window id (0 headless).
+  virtual unsigned long NativeWindow() = 0;
+};
+
+// A presenter factory for the X display the environment names; null when
+// none can be opened. Install it as WmApplication::presenterFactory.
+bool WmXlibAvailable();
+std::unique_ptr<WmPresenter> WmMakeXlibPresenter(WmWindow* window);
