@@ -39,6 +39,7 @@ void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptM
     bank->folderName = folderName;
     bank->numberTag = tagIsPosition ? static_cast<int32_t>(k) : tag;
     const size_t end = std::min(n, (k + 1) * PatchFile::kSlots);
+    bank->patches.reserve(end - std::min(end, k * PatchFile::kSlots));
     for (size_t i = k * PatchFile::kSlots; i < end; ++i) {
       LibrarianPatch rebuilt;
       if (rebuildPatch(*collected[i], keptMessages, &rebuilt)) bank->patches.push_back(std::move(rebuilt));
@@ -50,12 +51,24 @@ void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptM
 }  // namespace
 
 void PatchLibrarian::createNewCategoryPatchFiles() {
+  // One pass sorts every patch into the list of its category, in bank and
+  // slot order; a category text that is no code of a category bank (empty,
+  // "INIT" or anything else) joins none.
+  std::string codes[kCategoryBankCodes];
+  for (int c = 0; c < kCategoryBankCodes; ++c) codes[c] = patchCategoryCode(static_cast<unsigned char>(c));
+  std::vector<const LibrarianPatch*> collectedByCode[kCategoryBankCodes];
+  for (const PatchFile* bank : fileBanks)
+    for (const LibrarianPatch& patch : bank->patches) {
+      if (patch.category.size() != 4) continue;
+      for (int c = 0; c < kCategoryBankCodes; ++c)
+        if (patch.category == codes[c]) {
+          collectedByCode[c].push_back(&patch);
+          break;
+        }
+    }
   for (int c = 0; c < kCategoryBankCodes; ++c) {
-    const std::string code = patchCategoryCode(static_cast<unsigned char>(c));
-    std::vector<const LibrarianPatch*> collected;
-    for (const PatchFile* bank : fileBanks)
-      for (const LibrarianPatch& patch : bank->patches)
-        if (patch.category == code) collected.push_back(&patch);
+    const std::string& code = codes[c];
+    const std::vector<const LibrarianPatch*>& collected = collectedByCode[c];
     makeBanks(collected, 1, code, code, false, c, [&](PatchFile* bank) {
       if (bank->patches.empty())
         mEmptyCategoryBanks.push_back(bank);
