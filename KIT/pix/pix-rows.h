@@ -5,7 +5,15 @@
 // four bytes: alpha, red, green, blue.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// True keeps every loop to SSE2 even where AVX2 is there, so that tests
+// check both builds on one machine.
+void PIX_RowsBaselineOnly(bool baseline);
+
+// n words of value from words on, in stores as wide as the processor has.
+void PIX_RowFill(uint32_t* words, size_t n, uint32_t value);
 
 // The full-weight source-alpha copy
 // (_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes) of n source pixels
@@ -15,12 +23,21 @@ void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n
 // (_PIX_CombinePixelsCopySourceAlphaBytes).
 void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* src, int n, int weight);
 
-// Four-tap bilinear interpolation of n pixels into out: pixel i from the two
-// pixels at byte offset offsets[i] of row (left and right) and the two below
-// them in below, with the horizontal fraction fractions[i] and the vertical
-// fraction yf (0..65535 each, 16.16). The weights are those of the scaled
-// blit: c = xf * yf >> 16, right xf - c, below yf - c, here the rest of
-// 65536; each channel is the weighted sum >> 16. out must not overlap the
-// rows.
-void PIX_RowBilinear(unsigned char* out, const unsigned char* row, const unsigned char* below,
-                     const int32_t* offsets, const uint16_t* fractions, int n, unsigned yf);
+// Four-tap bilinear interpolation in two steps. The weights are those of the
+// scaled blit: for fractions xf and yf (0..65535, 16.16) c = xf * yf >> 16,
+// right xf - c, below yf - c, here the rest of 65536; each channel is the
+// weighted sum of its four taps >> 16.
+//
+// First, per pair of source rows, 16 values per source column x in
+// [0, count) (kBilinearColumnValues): the sums the interpolation needs, from
+// pixels x and x + 1 of row and of below (each row must hold count + 1
+// pixels). Rewritten as p0 * 65536 + (p1 - p0) * xf + (q0 - p0) * yf +
+// (q1 - q0 - p1 + p0) * c, the sum takes two 16-bit multiply-adds per
+// channel.
+constexpr int kBilinearColumnValues = 16;
+void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigned char* below, int count);
+// Then n pixels into out: pixel i from column columns[i] of the table (an
+// index into it) with horizontal fraction fractions[i] and the row's vertical
+// fraction yf.
+void PIX_BilinearRow(unsigned char* out, const int16_t* table, const int32_t* columns,
+                     const uint16_t* fractions, int n, unsigned yf);

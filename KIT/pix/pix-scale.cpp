@@ -3,6 +3,7 @@
 // nearest or bilinear through the operator, and box averaging for shrinks.
 #include "KIT/pix/pix-scale.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
@@ -109,16 +110,23 @@ void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char*
   FindRun(
       startX, stepX, w, [=](int pos) { return pos >= -65535 && Whole(pos) == lastColumn; }, &b0, &b1);
   // When source and destination are apart, the four-tap columns interpolate
-  // a whole row at a time into a buffer (a plain copy straight into the
-  // destination), from byte offsets and fractions worked out once.
+  // a whole row at a time (a plain copy straight into the destination, other
+  // operators through a buffer), from a table of the source columns they
+  // read, made once per source row, and fractions worked out once.
   const int taps = distinct && a1 > a0 ? a1 - a0 : 0;
-  std::vector<int32_t> offsets(static_cast<size_t>(taps));
+  std::vector<int32_t> columns(static_cast<size_t>(taps));
   std::vector<uint16_t> fractions(static_cast<size_t>(taps));
   for (int i = 0; i < taps; ++i) {
     const int at = startX + (a0 + i) * stepX;
-    offsets[static_cast<size_t>(i)] = 4 * Whole(at);
+    columns[static_cast<size_t>(i)] = Whole(at);
     fractions[static_cast<size_t>(i)] = static_cast<uint16_t>(Fraction(at));
   }
+  // The table covers the columns read, first to last (either order).
+  const int firstColumn = taps ? std::min(columns.front(), columns.back()) : 0;
+  const int tableColumns = taps ? std::max(columns.front(), columns.back()) - firstColumn + 1 : 0;
+  for (int32_t& column : columns) column -= firstColumn;
+  std::vector<int16_t> table(static_cast<size_t>(tableColumns) * kBilinearColumnValues);
+  int tableRow = -1;
   const bool direct = taps > 0 && std::is_same<F, _PIX_CombinePixelsClobberNoClamp>::value;
   std::vector<unsigned char> interpolated(direct ? 0 : static_cast<size_t>(taps) * 4);
   for (int j = 0; j < h; ++j) {
@@ -131,10 +139,14 @@ void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char*
     unsigned char* d = dest + j * destSpan;
     int pos = startX + a0 * stepX;
     if (yi < lastRow) {
+      if (taps > 0 && tableRow != 2 * yi) {
+        PIX_BilinearColumns(table.data(), row + 4 * firstColumn, below + 4 * firstColumn, tableColumns);
+        tableRow = 2 * yi;
+      }
       if (direct) {
-        PIX_RowBilinear(d + 4 * a0, row, below, offsets.data(), fractions.data(), taps, yf);
+        PIX_BilinearRow(d + 4 * a0, table.data(), columns.data(), fractions.data(), taps, yf);
       } else if (taps > 0) {
-        PIX_RowBilinear(interpolated.data(), row, below, offsets.data(), fractions.data(), taps, yf);
+        PIX_BilinearRow(interpolated.data(), table.data(), columns.data(), fractions.data(), taps, yf);
         for (int i = 0; i < taps; ++i) {
           const unsigned char* v = interpolated.data() + 4 * i;
           F::doPix(d + 4 * (a0 + i), v[1], v[2], v[3], v[0], weight);
@@ -162,6 +174,27 @@ void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char*
         for (int k = 0; k < 4; ++k) v[k] = (p[k] * (65536 - yf) + q[k] * yf) >> 16;
         F::doPix(d + 4 * i, static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
                  static_cast<int>(v[0]), weight);
+      }
+    } else if (taps > 0) {
+      // The last row's two taps are the four-tap formula with no weight
+      // below (a vertical fraction of 0), over the row paired with itself.
+      if (tableRow != 2 * yi + 1) {
+        PIX_BilinearColumns(table.data(), row + 4 * firstColumn, row + 4 * firstColumn, tableColumns);
+        tableRow = 2 * yi + 1;
+      }
+      if (direct) {
+        PIX_BilinearRow(d + 4 * a0, table.data(), columns.data(), fractions.data(), taps, 0);
+      } else {
+        PIX_BilinearRow(interpolated.data(), table.data(), columns.data(), fractions.data(), taps, 0);
+        for (int i = 0; i < taps; ++i) {
+          const unsigned char* v = interpolated.data() + 4 * i;
+          F::doPix(d + 4 * (a0 + i), v[1], v[2], v[3], v[0], weight);
+        }
+      }
+      pos = startX + b0 * stepX;
+      for (int i = b0; i < b1; ++i, pos += stepX) {
+        const unsigned char* p = row + 4 * Whole(pos);
+        F::doPix(d + 4 * i, p[1], p[2], p[3], p[0], weight);
       }
     } else {
       for (int i = a0; i < a1; ++i, pos += stepX) {

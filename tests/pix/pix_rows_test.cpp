@@ -4,12 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "KIT/pix/pix-rows.h"
 #include "pix_test_util.h"
 
 namespace {
+
+// Runs each test with the widest loops the processor has and again with the
+// SSE2 ones.
+class RowLoops : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { PIX_RowsBaselineOnly(GetParam()); }
+  void TearDown() override { PIX_RowsBaselineOnly(false); }
+};
 
 // One row per destination byte d: pixel x has source alpha x and a colour
 // that varies with x and d, over a destination made of d.
@@ -32,7 +41,7 @@ struct OverRows {
 // rows shorter than one vector.
 const int kLengths[] = {256, 257, 258, 259, 1, 3};
 
-TEST(RowLoops, SourceAlphaOverEqualsTheOperator) {
+TEST_P(RowLoops, SourceAlphaOverEqualsTheOperator) {
   int mismatches = 0;
   for (int n : kLengths)
     for (int d = 0; d < 256; ++d) {
@@ -49,7 +58,7 @@ TEST(RowLoops, SourceAlphaOverEqualsTheOperator) {
   EXPECT_EQ(mismatches, 0);
 }
 
-TEST(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
+TEST_P(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
   int mismatches = 0;
   for (int w : {1, 2, 63, 64, 100, 127, 128, 129, 192, 254, 255})
     for (int n : {256, 259})
@@ -68,22 +77,23 @@ TEST(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
   EXPECT_EQ(mismatches, 0);
 }
 
-// The scaled blit's four-tap formula, computed in integers.
+// The scaled blit's four-tap formula, computed in integers: pixel i from
+// source column columns[i] and the one right of it.
 void BilinearReference(unsigned char* out, const unsigned char* row, const unsigned char* below,
-                       const int32_t* offsets, const uint16_t* fractions, int n, unsigned yf) {
+                       const int32_t* columns, const uint16_t* fractions, int n, unsigned yf) {
   for (int i = 0; i < n; ++i) {
     const unsigned xf = fractions[i];
     const unsigned c = (xf * yf) >> 16;
     const unsigned wRight = xf - c, wBelow = yf - c, wHere = (65536 - yf) - wRight;
-    const unsigned char* p = row + offsets[i];
-    const unsigned char* q = below + offsets[i];
+    const unsigned char* p = row + 4 * columns[i];
+    const unsigned char* q = below + 4 * columns[i];
     for (int k = 0; k < 4; ++k)
       out[4 * i + k] =
           static_cast<unsigned char>((p[k] * wHere + p[4 + k] * wRight + q[k] * wBelow + q[4 + k] * c) >> 16);
   }
 }
 
-TEST(RowLoops, BilinearEqualsTheIntegerFormula) {
+TEST_P(RowLoops, BilinearEqualsTheIntegerFormula) {
   // Two source rows of varied bytes, the extremes among them.
   const int kWidth = 301;
   std::vector<unsigned char> row(kWidth * 4), below(kWidth * 4);
@@ -93,30 +103,34 @@ TEST(RowLoops, BilinearEqualsTheIntegerFormula) {
     row[i] = static_cast<unsigned char>(i % 7 == 0 ? 255 : v >> 24);
     below[i] = static_cast<unsigned char>(i % 11 == 0 ? 0 : (i % 5 == 0 ? 255 : v >> 16));
   }
-  // Every horizontal fraction, each at a column of its own.
+  std::vector<int16_t> table((kWidth - 1) * kBilinearColumnValues);
+  PIX_BilinearColumns(table.data(), row.data(), below.data(), kWidth - 1);
+  // Every horizontal fraction, at columns all over the rows.
   const int n = 65536;
-  std::vector<int32_t> offsets(n);
+  std::vector<int32_t> columns(n);
   std::vector<uint16_t> fractions(n);
   for (int i = 0; i < n; ++i) {
-    offsets[static_cast<size_t>(i)] = 4 * ((i * 7) % (kWidth - 1));
+    columns[static_cast<size_t>(i)] = (i * 7) % (kWidth - 1);
     fractions[static_cast<size_t>(i)] = static_cast<uint16_t>(i * 40503);  // a permutation of 0..65535
   }
   std::vector<unsigned char> out(n * 4), expected(n * 4);
   for (unsigned yf : {0u, 1u, 255u, 256u, 32767u, 32768u, 32769u, 65279u, 65535u, 12345u, 54321u}) {
-    for (int length : {n, n - 1, n - 2, n - 3, 5}) {
-      BilinearReference(expected.data(), row.data(), below.data(), offsets.data(), fractions.data(), length,
+    for (int length : {n, n - 1, n - 2, n - 3, n - 5, n - 7, 5}) {
+      BilinearReference(expected.data(), row.data(), below.data(), columns.data(), fractions.data(), length,
                         yf);
       memset(out.data(), 0xCD, out.size());
-      PIX_RowBilinear(out.data(), row.data(), below.data(), offsets.data(), fractions.data(), length, yf);
+      PIX_BilinearRow(out.data(), table.data(), columns.data(), fractions.data(), length, yf);
       ASSERT_EQ(memcmp(out.data(), expected.data(), static_cast<size_t>(length) * 4), 0)
           << "yf " << yf << " length " << length;
-      if (length < n) EXPECT_EQ(out[static_cast<size_t>(length) * 4], 0xCD) << "wrote past the row";
+      if (length < n) {
+        EXPECT_EQ(out[static_cast<size_t>(length) * 4], 0xCD) << "wrote past the row";
+      }
     }
   }
   // Every vertical fraction at a few horizontal ones.
   for (unsigned yf = 0; yf < 65536; yf += 7) {
-    BilinearReference(expected.data(), row.data(), below.data(), offsets.data(), fractions.data(), 67, yf);
-    PIX_RowBilinear(out.data(), row.data(), below.data(), offsets.data(), fractions.data(), 67, yf);
+    BilinearReference(expected.data(), row.data(), below.data(), columns.data(), fractions.data(), 67, yf);
+    PIX_BilinearRow(out.data(), table.data(), columns.data(), fractions.data(), 67, yf);
     ASSERT_EQ(memcmp(out.data(), expected.data(), 67 * 4), 0) << "yf " << yf;
   }
 }
@@ -124,7 +138,7 @@ TEST(RowLoops, BilinearEqualsTheIntegerFormula) {
 // The scaled blits that use the row loops, against the same blits where
 // source and destination share a bitmap's memory (which keep the pixel by
 // pixel loops): both sample the same untouched source area.
-TEST(RowLoops, ScaledBlitsMatchThePixelByPixelLoops) {
+TEST_P(RowLoops, ScaledBlitsMatchThePixelByPixelLoops) {
   const int kSourceW = 37, kSourceH = 23;
   for (int mode : {0, 0x100, 0x10100, 0x10000, 0x101, 0x10103})
     for (float alpha : {1.0f, 0.5f, 0.3f})
@@ -154,9 +168,20 @@ TEST(RowLoops, ScaledBlitsMatchThePixelByPixelLoops) {
       }
 }
 
+TEST_P(RowLoops, FillWritesExactlyTheWordsAsked) {
+  for (size_t n = 0; n < 80; ++n)
+    for (size_t start = 0; start < 3; ++start) {
+      std::vector<uint32_t> words(90, 0x11223344u);
+      PIX_RowFill(words.data() + start, n, 0xA5B6C7D8u);
+      for (size_t i = 0; i < words.size(); ++i)
+        ASSERT_EQ(words[i], i >= start && i < start + n ? 0xA5B6C7D8u : 0x11223344u)
+            << "length " << n << " start " << start << " word " << i;
+    }
+}
+
 // A plain nearest copy that samples a source row twice copies the row
 // already drawn: the picture is that of sampling every pixel.
-TEST(RowLoops, NearestUpscaleRepeatsRowsAndColumns) {
+TEST_P(RowLoops, NearestUpscaleRepeatsRowsAndColumns) {
   PIX_MemBitmap src(9, 7, 4);
   PaintMarkers(&src);
   for (bool flipped : {false, true}) {
@@ -170,5 +195,10 @@ TEST(RowLoops, NearestUpscaleRepeatsRowsAndColumns) {
             << "flipped " << flipped << " at " << x << "," << y;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, RowLoops, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? std::string("Sse2") : std::string("Widest");
+                         });
 
 }  // namespace
