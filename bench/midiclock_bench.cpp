@@ -1,10 +1,12 @@
 // MIDI clock timing at a receiving port: the sender's clock job drives the
 // editor's external output into a JACK MIDI input port of this program,
-// which times every timing clock two ways: by its frame time (the first
-// frame of its period plus its offset in the period, at the server's sample
-// rate), the time base of the server, and by the system clock read in the
+// which times every timing clock two ways: by its frame time (the start of
+// its period as the server times its cycles, plus the event's offset in the
+// period at the server's sample rate), and by the system clock read in the
 // process callback plus the same offset, which also counts how late the
-// callback runs. The ticks are compared with the ideal grid of the tempo
+// callback runs. The bare frame count is reported too: on a server whose
+// cycles fall behind the system clock (the dummy back end without real-time
+// scheduling) it drifts against the sender's grid. The ticks are compared with the ideal grid of the tempo
 // (fitted to the run's median offset, so a constant latency is not counted
 // as error); reported are the median and 99th percentile of the error of
 // both beside the ideal interval, the JACK period and the goal (half a
@@ -70,9 +72,18 @@ class TickReceiver {
   }
   void clear() { count = 0; }
   size_t received() const { return count.load(); }
-  // Frame times in microseconds from the first tick's (frames wrap at 32
-  // bits: differences are taken in frames first).
+  // Frame times in microseconds from the first tick's: the server's time of
+  // each tick's period start plus its offset at the sample rate.
   std::vector<double> frameTicks() const {
+    const size_t n = count.load();
+    std::vector<double> ticks;
+    for (size_t k = 0; k < n; ++k) ticks.push_back(static_cast<double>(frameTimes[k] - frameTimes[0]));
+    return ticks;
+  }
+  // Frame counts in microseconds from the first tick's at the sample rate
+  // (frames wrap at 32 bits: differences are taken in frames first). On a
+  // server whose cycles fall behind the system clock these drift.
+  std::vector<double> frameCountTicks() const {
     const size_t n = count.load();
     const double microsecondsPerFrame = 1e6 / static_cast<double>(jack_get_sample_rate(client));
     std::vector<double> ticks;
@@ -96,9 +107,15 @@ class TickReceiver {
   static int process(jack_nframes_t frames, void* self) {
     auto* receiver = static_cast<TickReceiver*>(self);
     void* buffer = jack_port_get_buffer(receiver->port, frames);
-    // The first frame of this period on the server's frame counter, and the
-    // system clock as the callback runs.
-    const jack_nframes_t first = jack_last_frame_time(receiver->client);
+    // The first frame of this period and the time the server gives it (its
+    // cycle start, not when this callback happens to run), and the system
+    // clock as the callback runs.
+    jack_nframes_t first = 0;
+    jack_time_t periodStart = 0, nextStart = 0;
+    float periodMicroseconds = 0;
+    if (jack_get_cycle_times(receiver->client, &first, &periodStart, &nextStart, &periodMicroseconds) != 0)
+      first = jack_last_frame_time(receiver->client),
+      periodStart = jack_frames_to_time(receiver->client, first);
     const jack_time_t now = jack_get_time();
     const double microsecondsPerFrame = 1e6 / static_cast<double>(jack_get_sample_rate(receiver->client));
     const uint32_t events = jack_midi_get_event_count(buffer);
@@ -107,8 +124,10 @@ class TickReceiver {
       if (jack_midi_event_get(&event, buffer, i) != 0 || event.size != 1 || event.buffer[0] != 0xF8) continue;
       const size_t index = receiver->count.load();
       if (index >= kTicks) break;
+      const jack_time_t offset = static_cast<jack_time_t>(event.time * microsecondsPerFrame);
       receiver->frames[index] = first + event.time;
-      receiver->times[index] = now + static_cast<jack_time_t>(event.time * microsecondsPerFrame);
+      receiver->frameTimes[index] = periodStart + offset;
+      receiver->times[index] = now + offset;
       receiver->count.store(index + 1);
     }
     return 0;
@@ -117,6 +136,7 @@ class TickReceiver {
   jack_client_t* client = nullptr;
   jack_port_t* port = nullptr;
   std::array<jack_nframes_t, kTicks> frames{};
+  std::array<jack_time_t, kTicks> frameTimes{};
   std::array<jack_time_t, kTicks> times{};
   std::atomic<size_t> count{0};
 };
@@ -191,7 +211,7 @@ void BM_MidiClockTickError(benchmark::State& state) {
   }
   MIDIMessageSender& sender = *editor.midiManager->sender;
   const double interval = MIDIMessageSender::clockIntervalFor(tempo) / 1000.0;  // microseconds
-  std::vector<double> frameErrors, systemErrors;
+  std::vector<double> frameErrors, systemErrors, countErrors;
   for (auto _ : state) {
     receiver.clear();
     sender.resetContinuousClock(false);
@@ -216,6 +236,7 @@ void BM_MidiClockTickError(benchmark::State& state) {
     }
     frameErrors = gridErrors(byFrame, interval);
     systemErrors = gridErrors(bySystem, interval);
+    countErrors = gridErrors(receiver.frameCountTicks(), interval);
   }
   if (frameErrors.empty()) return;
   const double period = receiver.periodMilliseconds();
@@ -226,12 +247,13 @@ void BM_MidiClockTickError(benchmark::State& state) {
   state.counters["system_p99_ms"] = percentile(systemErrors, 0.99);
   state.counters["goal_p99_ms"] = period / 2.0 + 0.1;
   state.counters["jack_period_ms"] = period;
+  state.counters["frame_count_p99_ms"] = percentile(countErrors, 0.99);
   state.counters["ticks"] = static_cast<double>(frameErrors.size());
   printf(
-      "clock %d BPM: error by frame time p50 %.3f ms p99 %.3f ms, by system clock p50 %.3f ms p99 %.3f ms; "
-      "goal p99 %.3f ms (period %.3f ms)\n",
+      "clock %d BPM: error by frame time p50 %.3f ms p99 %.3f ms, by system clock p50 %.3f ms p99 %.3f ms, "
+      "by frame count alone p99 %.3f ms; goal p99 %.3f ms (period %.3f ms)\n",
       tempo, percentile(frameErrors, 0.5), percentile(frameErrors, 0.99), percentile(systemErrors, 0.5),
-      percentile(systemErrors, 0.99), period / 2.0 + 0.1, period);
+      percentile(systemErrors, 0.99), percentile(countErrors, 0.99), period / 2.0 + 0.1, period);
 }
 
 BENCHMARK(BM_MidiClockTickError)
