@@ -18,6 +18,7 @@ bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPa
       source.messages.front().size() <= static_cast<size_t>(VarnoSysEx::kCategoryByte))
     return false;
   const PatchSysexMessage& first = source.messages.front();
+  rebuilt->messages.reserve(std::min(keptMessages, source.messages.size()));
   for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i)
     rebuilt->messages.push_back(source.messages[i]);
   rebuilt->name = recordPatchName(first);

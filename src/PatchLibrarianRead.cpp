@@ -99,10 +99,12 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   }
 
   LibrarianPatch patch;
-  patch.messages.push_back(record);
+  patch.messages.reserve(1);
+  patch.messages.push_back(std::move(record));
+  const PatchSysexMessage& stored = patch.messages.front();
   // Only a whole record holds a name and a category byte.
-  if (record.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
-    patch.name = recordPatchName(record);
+  if (stored.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
+    patch.name = recordPatchName(stored);
     patch.parseCategory();
   }
   bank->paddingSwitch = 0;
