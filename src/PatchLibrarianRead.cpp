@@ -1,6 +1,7 @@
 // Scanning a file image for sound messages and turning them into library
 // records. Single bytes go through readByte and runs through findInImage,
 // neither of which passes the end.
+#include <algorithm>
 #include <cstring>
 
 #include "KIT/IModule/IModuleStructs.h"
@@ -77,8 +78,10 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   }
   static const unsigned char kRecordHeader[] = {0xF0, 0x3E, 0x0B, 0x00, 0x01};
   PatchSysexMessage record;
-  // The body, the header and room for a numbered name and the closing F7.
-  record.reserve(static_cast<size_t>(end - pos) + sizeof kRecordHeader + 1 + 16);
+  // The header, the body and the closing F7; a short body is completed to
+  // a whole record.
+  const size_t finalSize = sizeof kRecordHeader + 1 + static_cast<size_t>(end - pos) + 1;
+  record.reserve(std::max(finalSize, static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)));
   record.assign(kRecordHeader, kRecordHeader + sizeof kRecordHeader);
   record.push_back(static_cast<unsigned char>(program & 0xFF));
   record.insert(record.end(), chunk->GetData() + pos, chunk->GetData() + end);
