@@ -1,5 +1,5 @@
-// The vectorised row loops: SSE2, and for the blends and the interpolation a
-// second loop on 256-bit registers, taken when the processor has AVX2 (asked
+// The vectorised row loops: SSE2, and for the blends, the interpolation and
+// the fill a second loop on 256-bit registers, taken when the processor has AVX2 (asked
 // once). The tail of a row that fills no whole vector goes to the narrower
 // loop and, below four pixels, to the per-pixel operator itself.
 #include "KIT/pix/pix-rows.h"
@@ -46,10 +46,6 @@ inline __m128i CopyOver4(__m128i d, __m128i s, KeepOf keepOf) {
   const __m128i hidden = _mm_cmpeq_epi32(_mm_and_si128(s, alphaMask), zero);
   return _mm_or_si128(_mm_and_si128(hidden, d), _mm_andnot_si128(hidden, over));
 }
-
-}  // namespace
-
-namespace {
 
 void SourceAlphaOverSse2(unsigned char* dest, const unsigned char* src, int n) {
   const __m128i full = _mm_set1_epi16(255);
