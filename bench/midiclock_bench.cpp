@@ -1,13 +1,18 @@
 // MIDI clock timing at a receiving port: the sender's clock job drives the
 // editor's external output into a JACK MIDI input port of this program,
-// which stamps every timing clock with the time its period is handed over
-// plus its place in the period. The
-// ticks are compared with the ideal grid of the tempo (fitted to the run's
-// median offset, so a constant latency is not counted as error); reported
-// are the median and 99th percentile of the error beside the ideal interval,
-// the JACK period and the goal (half a period plus 0.1 ms for the 99th
-// percentile: a message from the MIDI library's JACK output is placed at the
-// start of the period after it was written).
+// which times every timing clock two ways: by its frame time (the start of
+// its period as the server times its cycles, plus the event's offset in the
+// period at the server's sample rate), and by the system clock read in the
+// process callback plus the same offset, which also counts how late the
+// callback runs. The bare frame count is reported too: on a server whose
+// cycles fall behind the system clock (the dummy back end without real-time
+// scheduling) it drifts against the sender's grid. The ticks are compared with the ideal grid of the tempo
+// (fitted to the run's median offset, so a constant latency is not counted
+// as error); reported are the median and 99th percentile of the error of
+// both beside the ideal interval, the JACK period and the goal (half a
+// period plus 0.1 ms for the 99th percentile of the frame-time error: a
+// message from the MIDI library's JACK output is placed at the start of the
+// period after it was written).
 //
 // Run by hand with a JACK server running; without one each case skips and
 // says why. The test server of this project: jackd -S -d dummy -r 48000 -p 128.
@@ -21,6 +26,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -33,9 +39,10 @@ namespace {
 
 constexpr size_t kTicks = 250;  // measured ticks per tempo
 
-// A JACK client with one MIDI input port that keeps the time of each timing
-// clock (F8) it receives, up to kTicks. The times are written on the JACK
-// process thread and read once the count says they are there.
+// A JACK client with one MIDI input port that keeps the times of each timing
+// clock (F8) it receives, up to kTicks: its frame time and its system-clock
+// time in microseconds. The times are written on the JACK process thread and
+// read once the count says they are there.
 class TickReceiver {
  public:
   TickReceiver() {
@@ -65,8 +72,32 @@ class TickReceiver {
   }
   void clear() { count = 0; }
   size_t received() const { return count.load(); }
-  std::vector<jack_time_t> ticks() const {
-    return std::vector<jack_time_t>(times.begin(), times.begin() + count.load());
+  // Frame times in microseconds from the first tick's: the server's time of
+  // each tick's period start plus its offset at the sample rate.
+  std::vector<double> frameTicks() const {
+    const size_t n = count.load();
+    std::vector<double> ticks;
+    for (size_t k = 0; k < n; ++k) ticks.push_back(static_cast<double>(frameTimes[k] - frameTimes[0]));
+    return ticks;
+  }
+  // Frame counts in microseconds from the first tick's at the sample rate
+  // (frames wrap at 32 bits: differences are taken in frames first). On a
+  // server whose cycles fall behind the system clock these drift.
+  std::vector<double> frameCountTicks() const {
+    const size_t n = count.load();
+    const double microsecondsPerFrame = 1e6 / static_cast<double>(jack_get_sample_rate(client));
+    std::vector<double> ticks;
+    for (size_t k = 0; k < n; ++k)
+      ticks.push_back(static_cast<double>(static_cast<jack_nframes_t>(frames[k] - frames[0])) *
+                      microsecondsPerFrame);
+    return ticks;
+  }
+  // System-clock times in microseconds from the first tick's.
+  std::vector<double> systemTicks() const {
+    const size_t n = count.load();
+    std::vector<double> ticks;
+    for (size_t k = 0; k < n; ++k) ticks.push_back(static_cast<double>(times[k] - times[0]));
+    return ticks;
   }
 
   std::string name;  // the client name JACK gave
@@ -76,10 +107,15 @@ class TickReceiver {
   static int process(jack_nframes_t frames, void* self) {
     auto* receiver = static_cast<TickReceiver*>(self);
     void* buffer = jack_port_get_buffer(receiver->port, frames);
-    // The time of this run of the period on the system clock, plus each
-    // event's place in the period: the dummy back end's frame counter does
-    // not keep pace with the system clock under load, so frames alone would
-    // drift against the sender's grid.
+    // The first frame of this period and the time the server gives it (its
+    // cycle start, not when this callback happens to run), and the system
+    // clock as the callback runs.
+    jack_nframes_t first = 0;
+    jack_time_t periodStart = 0, nextStart = 0;
+    float periodMicroseconds = 0;
+    if (jack_get_cycle_times(receiver->client, &first, &periodStart, &nextStart, &periodMicroseconds) != 0)
+      first = jack_last_frame_time(receiver->client),
+      periodStart = jack_frames_to_time(receiver->client, first);
     const jack_time_t now = jack_get_time();
     const double microsecondsPerFrame = 1e6 / static_cast<double>(jack_get_sample_rate(receiver->client));
     const uint32_t events = jack_midi_get_event_count(buffer);
@@ -88,7 +124,10 @@ class TickReceiver {
       if (jack_midi_event_get(&event, buffer, i) != 0 || event.size != 1 || event.buffer[0] != 0xF8) continue;
       const size_t index = receiver->count.load();
       if (index >= kTicks) break;
-      receiver->times[index] = now + static_cast<jack_time_t>(event.time * microsecondsPerFrame);
+      const jack_time_t offset = static_cast<jack_time_t>(event.time * microsecondsPerFrame);
+      receiver->frames[index] = first + event.time;
+      receiver->frameTimes[index] = periodStart + offset;
+      receiver->times[index] = now + offset;
       receiver->count.store(index + 1);
     }
     return 0;
@@ -96,6 +135,8 @@ class TickReceiver {
 
   jack_client_t* client = nullptr;
   jack_port_t* port = nullptr;
+  std::array<jack_nframes_t, kTicks> frames{};
+  std::array<jack_time_t, kTicks> frameTimes{};
   std::array<jack_time_t, kTicks> times{};
   std::atomic<size_t> count{0};
 };
@@ -140,6 +181,17 @@ double percentile(std::vector<double> values, double fraction) {
   return values[index];
 }
 
+// Milliseconds between each tick (microseconds from the first) and the
+// ideal grid of interval microseconds, the grid fitted to the median offset.
+std::vector<double> gridErrors(const std::vector<double>& ticks, double interval) {
+  std::vector<double> offsets;
+  for (size_t k = 0; k < ticks.size(); ++k) offsets.push_back(ticks[k] - interval * static_cast<double>(k));
+  const double anchor = percentile(offsets, 0.5);
+  std::vector<double> errors;
+  for (double offset : offsets) errors.push_back(std::fabs(offset - anchor) / 1000.0);
+  return errors;
+}
+
 void BM_MidiClockTickError(benchmark::State& state) {
   const int tempo = static_cast<int>(state.range(0));
   setenv("VIVIVI_MIDI_API", "jack", 1);
@@ -159,7 +211,7 @@ void BM_MidiClockTickError(benchmark::State& state) {
   }
   MIDIMessageSender& sender = *editor.midiManager->sender;
   const double interval = MIDIMessageSender::clockIntervalFor(tempo) / 1000.0;  // microseconds
-  std::vector<double> errors;
+  std::vector<double> frameErrors, systemErrors, countErrors;
   for (auto _ : state) {
     receiver.clear();
     sender.resetContinuousClock(false);
@@ -177,27 +229,31 @@ void BM_MidiClockTickError(benchmark::State& state) {
     sender.resetContinuousClock(true);
     editor.midiManager->waitForJobs();
 
-    const std::vector<jack_time_t> ticks = receiver.ticks();
-    if (ticks.size() < kTicks / 2) {
+    const std::vector<double> byFrame = receiver.frameTicks(), bySystem = receiver.systemTicks();
+    if (byFrame.size() < kTicks / 2) {
       state.SkipWithError("too few timing clocks arrived");
       break;
     }
-    // Offsets from the ideal grid, fitted to their median.
-    std::vector<double> offsets;
-    for (size_t k = 0; k < ticks.size(); ++k)
-      offsets.push_back(static_cast<double>(ticks[k] - ticks.front()) - interval * static_cast<double>(k));
-    const double anchor = percentile(offsets, 0.5);
-    errors.clear();
-    for (double offset : offsets) errors.push_back(std::fabs(offset - anchor) / 1000.0);
+    frameErrors = gridErrors(byFrame, interval);
+    systemErrors = gridErrors(bySystem, interval);
+    countErrors = gridErrors(receiver.frameCountTicks(), interval);
   }
-  if (errors.empty()) return;
+  if (frameErrors.empty()) return;
   const double period = receiver.periodMilliseconds();
   state.counters["ideal_interval_ms"] = interval / 1000.0;
-  state.counters["median_error_ms"] = percentile(errors, 0.5);
-  state.counters["p99_error_ms"] = percentile(errors, 0.99);
+  state.counters["frame_p50_ms"] = percentile(frameErrors, 0.5);
+  state.counters["frame_p99_ms"] = percentile(frameErrors, 0.99);
+  state.counters["system_p50_ms"] = percentile(systemErrors, 0.5);
+  state.counters["system_p99_ms"] = percentile(systemErrors, 0.99);
   state.counters["goal_p99_ms"] = period / 2.0 + 0.1;
   state.counters["jack_period_ms"] = period;
-  state.counters["ticks"] = static_cast<double>(errors.size());
+  state.counters["frame_count_p99_ms"] = percentile(countErrors, 0.99);
+  state.counters["ticks"] = static_cast<double>(frameErrors.size());
+  printf(
+      "clock %d BPM: error by frame time p50 %.3f ms p99 %.3f ms, by system clock p50 %.3f ms p99 %.3f ms, "
+      "by frame count alone p99 %.3f ms; goal p99 %.3f ms (period %.3f ms)\n",
+      tempo, percentile(frameErrors, 0.5), percentile(frameErrors, 0.99), percentile(systemErrors, 0.5),
+      percentile(systemErrors, 0.99), percentile(countErrors, 0.99), period / 2.0 + 0.1, period);
 }
 
 BENCHMARK(BM_MidiClockTickError)

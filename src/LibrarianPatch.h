@@ -26,10 +26,13 @@ std::string patchCategoryCode(unsigned char categoryByte);
 class LibrarianPatch {
  public:
   // Empty name and category, no messages. Copies are deep (banks hold patches
-  // by value).
+  // by value); moves take the buffers over, so a bank grows without copying
+  // its patches.
   LibrarianPatch() = default;
   LibrarianPatch(const LibrarianPatch&) = default;
   LibrarianPatch& operator=(const LibrarianPatch&) = default;
+  LibrarianPatch(LibrarianPatch&&) noexcept = default;
+  LibrarianPatch& operator=(LibrarianPatch&&) noexcept = default;
 
   // Appends the code of the category byte (byte 90 of the first message) to
   // the category text; callers use it while the category is still empty. A

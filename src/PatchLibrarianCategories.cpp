@@ -18,6 +18,7 @@ bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPa
       source.messages.front().size() <= static_cast<size_t>(VarnoSysEx::kCategoryByte))
     return false;
   const PatchSysexMessage& first = source.messages.front();
+  rebuilt->messages.reserve(std::min(keptMessages, source.messages.size()));
   for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i)
     rebuilt->messages.push_back(source.messages[i]);
   rebuilt->name = recordPatchName(first);
@@ -39,6 +40,7 @@ void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptM
     bank->folderName = folderName;
     bank->numberTag = tagIsPosition ? static_cast<int32_t>(k) : tag;
     const size_t end = std::min(n, (k + 1) * PatchFile::kSlots);
+    bank->patches.reserve(end - std::min(end, k * PatchFile::kSlots));
     for (size_t i = k * PatchFile::kSlots; i < end; ++i) {
       LibrarianPatch rebuilt;
       if (rebuildPatch(*collected[i], keptMessages, &rebuilt)) bank->patches.push_back(std::move(rebuilt));
@@ -50,13 +52,44 @@ void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptM
 }  // namespace
 
 void PatchLibrarian::createNewCategoryPatchFiles() {
+  // One pass over the patches in bank and slot order copies each into the
+  // bank of its category: the patches are read in the order they lie in
+  // memory. A category text that is no code of a category bank (empty,
+  // "INIT" or anything else) joins none. Each category's patches fill banks
+  // of 99 slots, a patch that cannot be rebuilt keeping its slot empty, and
+  // n of them make n / 99 + 1 banks (the last one empty for a multiple of 99).
+  std::string codes[kCategoryBankCodes];
+  for (int c = 0; c < kCategoryBankCodes; ++c) codes[c] = patchCategoryCode(static_cast<unsigned char>(c));
+  struct Category {
+    std::vector<PatchFile*> banks;
+    size_t count = 0;  // patches of the category so far
+  } categories[kCategoryBankCodes];
+  auto addBank = [&](int c) {
+    PatchFile* bank = new PatchFile();
+    bank->fileName = codes[c] + " " + std::to_string(categories[c].banks.size() + 1);
+    bank->folderName = codes[c];
+    bank->numberTag = c;
+    categories[c].banks.push_back(bank);
+    return bank;
+  };
+  for (const PatchFile* file : fileBanks)
+    for (const LibrarianPatch& patch : file->patches) {
+      if (patch.category.size() != 4) continue;
+      int c = 0;
+      while (c < kCategoryBankCodes && patch.category != codes[c]) ++c;
+      if (c == kCategoryBankCodes) continue;
+      Category& category = categories[c];
+      PatchFile* bank =
+          category.count / PatchFile::kSlots < category.banks.size() ? category.banks.back() : addBank(c);
+      if (bank->patches.empty()) bank->patches.reserve(PatchFile::kSlots);
+      LibrarianPatch rebuilt;
+      if (rebuildPatch(patch, 1, &rebuilt)) bank->patches.push_back(std::move(rebuilt));
+      ++category.count;
+    }
   for (int c = 0; c < kCategoryBankCodes; ++c) {
-    const std::string code = patchCategoryCode(static_cast<unsigned char>(c));
-    std::vector<const LibrarianPatch*> collected;
-    for (const PatchFile* bank : fileBanks)
-      for (const LibrarianPatch& patch : bank->patches)
-        if (patch.category == code) collected.push_back(&patch);
-    makeBanks(collected, 1, code, code, false, c, [&](PatchFile* bank) {
+    if (categories[c].count / PatchFile::kSlots == categories[c].banks.size()) addBank(c);
+    const std::string& code = codes[c];
+    for (PatchFile* bank : categories[c].banks) {
       if (bank->patches.empty())
         mEmptyCategoryBanks.push_back(bank);
       else
@@ -68,12 +101,12 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
             sub.banks.push_back(bank);
             entered = true;
           }
-      if (entered) return;
+      if (entered) continue;
       FolderFiles* entry = new FolderFiles();
       entry->name = bank->fileName;
       entry->subfolders.push_back(SubFolderFiles{code, {}, {bank}});
       categoryTree.push_back(entry);
-    });
+    }
   }
 }
 

@@ -1,5 +1,9 @@
 // Scanning a file image for sound messages and turning them into library
-// records. Every read goes through readByte, which never passes the end.
+// records. Single bytes go through readByte and runs through findInImage,
+// neither of which passes the end.
+#include <algorithm>
+#include <cstring>
+
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
@@ -24,6 +28,16 @@ int readByte(const ByteChunk* chunk, int& pos) {
   return chunk->GetData()[pos++];
 }
 
+// Index of the first byte equal to value at or after pos, or -1 when none
+// lies before the end (or pos is outside the image).
+int findInImage(const ByteChunk* chunk, int pos, int value) {
+  const int size = chunk->Size();
+  if (pos < 0 || pos >= size) return -1;
+  const unsigned char* data = chunk->GetData();
+  const void* found = memchr(data + pos, value, static_cast<size_t>(size - pos));
+  return found ? static_cast<int>(static_cast<const unsigned char*>(found) - data) : -1;
+}
+
 }  // namespace
 
 bool PatchLibrarian::findByte(ByteChunk* chunk, int& pos, int byte) {
@@ -31,11 +45,9 @@ bool PatchLibrarian::findByte(ByteChunk* chunk, int& pos, int byte) {
     pos = -1;
     return false;
   }
-  for (;;) {
-    const int value = readByte(chunk, pos);
-    if (value < 0) return false;
-    if (value == byte) return true;
-  }
+  const int found = findInImage(chunk, pos, byte);
+  pos = found < 0 ? -1 : found + 1;
+  return found >= 0;
 }
 
 int PatchLibrarian::readSysexMessage2(ByteChunk* chunk, int& pos, PatchFile* bank, int program) {
@@ -58,16 +70,22 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   if (programByte < 0) return -1;
   if (programByte >= 0x80) return pos;
 
-  PatchSysexMessage record;
-  record.reserve(VarnoSysEx::kLibraryRecordSize);
-  record = {0xF0, 0x3E, 0x0B, 0x00, 0x01, static_cast<unsigned char>(program & 0xFF)};
-  for (;;) {
-    const int value = readByte(chunk, pos);
-    // A message cut off by the end of the image is not stored.
-    if (value < 0) return -1;
-    if (value == VarnoSysEx::kSysExEnd) break;
-    record.push_back(static_cast<unsigned char>(value));
+  // A message cut off by the end of the image is not stored.
+  const int end = findInImage(chunk, pos, VarnoSysEx::kSysExEnd);
+  if (end < 0) {
+    pos = -1;
+    return -1;
   }
+  static const unsigned char kRecordHeader[] = {0xF0, 0x3E, 0x0B, 0x00, 0x01};
+  PatchSysexMessage record;
+  // The header, the body and the closing F7; a short body is completed to
+  // a whole record.
+  const size_t finalSize = sizeof kRecordHeader + 1 + static_cast<size_t>(end - pos) + 1;
+  record.reserve(std::max(finalSize, static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)));
+  record.assign(kRecordHeader, kRecordHeader + sizeof kRecordHeader);
+  record.push_back(static_cast<unsigned char>(program & 0xFF));
+  record.insert(record.end(), chunk->GetData() + pos, chunk->GetData() + end);
+  pos = end + 1;
   const int length = static_cast<int>(record.size());
   if (length < kShortestRecordBody) return pos;
   if (length == kShortestRecordBody) record.push_back(0x00);
@@ -84,10 +102,12 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
   }
 
   LibrarianPatch patch;
-  patch.messages.push_back(record);
+  patch.messages.reserve(1);
+  patch.messages.push_back(std::move(record));
+  const PatchSysexMessage& stored = patch.messages.front();
   // Only a whole record holds a name and a category byte.
-  if (record.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
-    patch.name = recordPatchName(record);
+  if (stored.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
+    patch.name = recordPatchName(stored);
     patch.parseCategory();
   }
   bank->paddingSwitch = 0;
@@ -104,10 +124,10 @@ void appendNumberedName(PatchSysexMessage& record, int number) {
 }
 
 std::string recordPatchName(const PatchSysexMessage& record) {
-  std::string name;
+  std::string name(static_cast<size_t>(VarnoSysEx::kNameLength), ' ');
   for (int i = 0; i < VarnoSysEx::kNameLength; ++i) {
     const unsigned char c = record[static_cast<size_t>(VarnoSysEx::kNameByte + i)];
-    name += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    name[static_cast<size_t>(i)] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   }
   return name;
 }

@@ -16,7 +16,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libx11-dev xvfb x11-utils imagemagick
   jackd2 libjack-jackd2-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev  # pixman: benchmark yardstick only
   python3-mido
 )
 

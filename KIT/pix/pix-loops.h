@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <type_traits>
 
 #include "KIT/pix/pix-combine.h"
+#include "KIT/pix/pix-rows.h"
 
 // Memory address of drawing row y (0 at the top) and the signed step in
 // pixels from one drawing row to the next: bottom-up for a flipped bitmap.
@@ -27,6 +30,15 @@ inline PIX_pixel* PIX_RectFirstRow(PIX_IBitmap* bm, PIX_pixel* bits, int y, int 
   const ptrdiff_t span = bm->getRowSpan();
   const int memoryRow = bm->isFlipped() ? bm->getHeight() - (y + h) : y;
   return bits + memoryRow * span;
+}
+
+// True when the memory rows of two bitmaps (bits as their getBits gave)
+// share no byte: a loop may then read ahead of what it writes.
+inline bool PIX_MemoryApart(PIX_IBitmap* a, const PIX_pixel* aBits, PIX_IBitmap* b, const PIX_pixel* bBits) {
+  const uintptr_t aStart = reinterpret_cast<uintptr_t>(aBits), bStart = reinterpret_cast<uintptr_t>(bBits);
+  const uintptr_t aEnd = aStart + static_cast<uintptr_t>(a->getHeight()) * a->getRowSpan() * 4;
+  const uintptr_t bEnd = bStart + static_cast<uintptr_t>(b->getHeight()) * b->getRowSpan() * 4;
+  return aEnd <= bStart || bEnd <= aStart;
 }
 
 template <class F>
@@ -106,6 +118,16 @@ struct _PIX_Template_Blit2 {
   // pixel's red, green, blue and alpha go to F with the weight.
   static void blit(unsigned char* dest, const unsigned char* src, int w, int h, ptrdiff_t destSpan,
                    ptrdiff_t srcSpan, int weight) {
+    // The source-alpha copies have vectorised rows of the same results.
+    if (std::is_same<F, _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes>::value) {
+      for (int y = 0; y < h; ++y) PIX_RowSourceAlphaOver(dest + y * destSpan, src + y * srcSpan, w);
+      return;
+    }
+    if (std::is_same<F, _PIX_CombinePixelsCopySourceAlphaBytes>::value) {
+      for (int y = 0; y < h; ++y)
+        PIX_RowSourceAlphaOverWeighted(dest + y * destSpan, src + y * srcSpan, w, weight);
+      return;
+    }
     for (int y = 0; y < h; ++y) {
       unsigned char* __restrict d = dest + y * destSpan;
       const unsigned char* __restrict s = src + y * srcSpan;
@@ -118,10 +140,11 @@ struct _PIX_Template_Blit2 {
   // pointer, the source's row 0 column 0, the size in destination pixels, the
   // 16.16 source position of the first pixel, the 16.16 steps per pixel and
   // per row, the exclusive source column and row limits, and the source and
-  // destination spans in bytes.
+  // destination spans in bytes. distinct: source and destination pixels do
+  // not share memory.
   static void scaleBlit(unsigned char* dest, const unsigned char* src, int w, int h, int startX, int startY,
                         int stepX, int stepY, int rightLimit, int bottomLimit, ptrdiff_t srcSpan,
-                        ptrdiff_t destSpan, int weight, int filter);
+                        ptrdiff_t destSpan, int weight, int filter, bool distinct);
   static void scaleBlitFilterDown(unsigned char* dest, const unsigned char* src, int w, int h, int startX,
                                   int startY, int stepX, int stepY, int rightLimit, int bottomLimit,
                                   ptrdiff_t srcSpan, ptrdiff_t destSpan, int weight, const int* kernel,

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "KIT/pix/pix-loops.h"
+#include "KIT/pix/pix-rows.h"
 
 namespace {
 
@@ -33,8 +34,10 @@ void ForEachWord(PIX_pixel* first, int w, int h, ptrdiff_t span, Op op) {
 // A whole-word fill with a FAST operator; plain stores for the opaque one.
 template <class F>
 void FillWords(PIX_pixel* first, int w, int h, ptrdiff_t span, PIX_pixel color) {
+  // Rows that follow each other without a gap are one run.
+  if (span == w && static_cast<int64_t>(w) * h <= INT32_MAX) w *= h, h = 1;
   if (std::is_same<F, _PIX_CombinePixelsClobberFAST>::value) {
-    for (int row = 0; row < h; ++row) std::fill_n(first + row * span, w, color);
+    for (int row = 0; row < h; ++row) PIX_RowFill(first + row * span, static_cast<size_t>(w), color);
     return;
   }
   ForEachWord(first, w, h, span, [color](PIX_pixel p) { return F::doPix(p, color); });

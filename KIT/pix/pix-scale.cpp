@@ -3,7 +3,11 @@
 // nearest or bilinear through the operator, and box averaging for shrinks.
 #include "KIT/pix/pix-scale.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
+#include <vector>
 
 #include "KIT/pix/pix-blit.h"
 #include "KIT/pix/pix-loops.h"
@@ -28,6 +32,15 @@ void FindRun(int start, int step, int count, Inside inside, int* first, int* end
   *end = i;
 }
 
+// Source column (Whole) of each destination index in [first, end), in
+// order: the inner loops look them up instead of stepping and dividing.
+std::vector<int32_t> Columns(int start, int step, int first, int end) {
+  std::vector<int32_t> columns(static_cast<size_t>(end > first ? end - first : 0));
+  int pos = start + first * step;
+  for (int32_t& column : columns) column = Whole(pos), pos += step;
+  return columns;
+}
+
 // True when the run of count positions from start by step fits in 32 bits.
 bool PositionsFit(int64_t start, int64_t step, int64_t count) {
   const int64_t last = start + (count - 1) * step;
@@ -37,20 +50,32 @@ bool PositionsFit(int64_t start, int64_t step, int64_t count) {
 }  // namespace
 
 // Nearest sampling with a whole-word operator, no weight.
+// With distinct true, source and destination pixels do not share memory.
 template <class F>
 struct _PIX_Template_Blit0 {
   static void scaleBlitFAST(unsigned char* dest, const unsigned char* src, int w, int h, int startX,
                             int startY, int stepX, int stepY, int rightLimit, int bottomLimit,
-                            ptrdiff_t srcSpan, ptrdiff_t destSpan) {
+                            ptrdiff_t srcSpan, ptrdiff_t destSpan, bool distinct) {
     auto inside = [](int limit) { return [limit](int pos) { return pos >= -65535 && Whole(pos) < limit; }; };
     int x0, x1, y0, y1;
     FindRun(startX, stepX, w, inside(rightLimit), &x0, &x1);
     FindRun(startY, stepY, h, inside(bottomLimit), &y0, &y1);
+    if (x1 <= x0) return;
+    const std::vector<int32_t> columns = Columns(startX, stepX, x0, x1);
+    const int32_t* column = columns.data();
+    const int n = x1 - x0;
+    // A plain copy of the row sampled just before is that row again.
+    const bool reuseRows = distinct && std::is_same<F, _PIX_CombinePixelsClobberFAST>::value;
     for (int j = y0; j < y1; ++j) {
-      const PIX_pixel* s = reinterpret_cast<const PIX_pixel*>(src + Whole(startY + j * stepY) * srcSpan);
-      PIX_pixel* d = reinterpret_cast<PIX_pixel*>(dest + j * destSpan);
-      int pos = startX + x0 * stepX;
-      for (int i = x0; i < x1; ++i, pos += stepX) d[i] = F::doPix(d[i], s[Whole(pos)]);
+      const int sourceRow = Whole(startY + j * stepY);
+      PIX_pixel* d = reinterpret_cast<PIX_pixel*>(dest + j * destSpan) + x0;
+      if (reuseRows && j > y0 && sourceRow == Whole(startY + (j - 1) * stepY)) {
+        memcpy(d, reinterpret_cast<const PIX_pixel*>(dest + (j - 1) * destSpan) + x0,
+               static_cast<size_t>(n) * 4);
+        continue;
+      }
+      const PIX_pixel* s = reinterpret_cast<const PIX_pixel*>(src + sourceRow * srcSpan);
+      for (int i = 0; i < n; ++i) d[i] = F::doPix(d[i], s[column[i]]);
     }
   }
 };
@@ -59,18 +84,18 @@ template <class F>
 void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char* src, int w, int h,
                                        int startX, int startY, int stepX, int stepY, int rightLimit,
                                        int bottomLimit, ptrdiff_t srcSpan, ptrdiff_t destSpan, int weight,
-                                       int filter) {
+                                       int filter, bool distinct) {
   if (filter != PIX_BLIT_FILTER_BILINEAR) {
     auto inside = [](int limit) { return [limit](int pos) { return pos >= -65535 && Whole(pos) < limit; }; };
     int x0, x1, y0, y1;
     FindRun(startX, stepX, w, inside(rightLimit), &x0, &x1);
     FindRun(startY, stepY, h, inside(bottomLimit), &y0, &y1);
+    const std::vector<int32_t> columns = Columns(startX, stepX, x0, x1);
     for (int j = y0; j < y1; ++j) {
       const unsigned char* s = src + Whole(startY + j * stepY) * srcSpan;
       unsigned char* d = dest + j * destSpan;
-      int pos = startX + x0 * stepX;
-      for (int i = x0; i < x1; ++i, pos += stepX) {
-        const unsigned char* p = s + 4 * Whole(pos);
+      for (int i = x0; i < x1; ++i) {
+        const unsigned char* p = s + 4 * columns[static_cast<size_t>(i - x0)];
         F::doPix(d + 4 * i, p[1], p[2], p[3], p[0], weight);
       }
     }
@@ -84,6 +109,26 @@ void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char*
       startX, stepX, w, [=](int pos) { return pos >= -65535 && Whole(pos) < lastColumn; }, &a0, &a1);
   FindRun(
       startX, stepX, w, [=](int pos) { return pos >= -65535 && Whole(pos) == lastColumn; }, &b0, &b1);
+  // When source and destination are apart, the four-tap columns interpolate
+  // a whole row at a time (a plain copy straight into the destination, other
+  // operators through a buffer), from a table of the source columns they
+  // read, made once per source row, and fractions worked out once.
+  const int taps = distinct && a1 > a0 ? a1 - a0 : 0;
+  std::vector<int32_t> columns(static_cast<size_t>(taps));
+  std::vector<uint16_t> fractions(static_cast<size_t>(taps));
+  for (int i = 0; i < taps; ++i) {
+    const int at = startX + (a0 + i) * stepX;
+    columns[static_cast<size_t>(i)] = Whole(at);
+    fractions[static_cast<size_t>(i)] = static_cast<uint16_t>(Fraction(at));
+  }
+  // The table covers the columns read, first to last (either order).
+  const int firstColumn = taps ? std::min(columns.front(), columns.back()) : 0;
+  const int tableColumns = taps ? std::max(columns.front(), columns.back()) - firstColumn + 1 : 0;
+  for (int32_t& column : columns) column -= firstColumn;
+  std::vector<int16_t> table(static_cast<size_t>(tableColumns) * kBilinearColumnValues);
+  int tableRow = -1;
+  const bool direct = taps > 0 && std::is_same<F, _PIX_CombinePixelsClobberNoClamp>::value;
+  std::vector<unsigned char> interpolated(direct ? 0 : static_cast<size_t>(taps) * 4);
   for (int j = 0; j < h; ++j) {
     const int ypos = startY + j * stepY;
     if (ypos < -65535 || Whole(ypos) > lastRow) continue;
@@ -94,17 +139,32 @@ void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char*
     unsigned char* d = dest + j * destSpan;
     int pos = startX + a0 * stepX;
     if (yi < lastRow) {
-      for (int i = a0; i < a1; ++i, pos += stepX) {
-        const unsigned xf = static_cast<unsigned>(Fraction(pos));
-        const unsigned c = (xf * yf) >> 16;
-        const unsigned wRight = xf - c, wBelow = yf - c, wHere = (65536 - yf) - wRight;
-        const unsigned char* p = row + 4 * Whole(pos);
-        const unsigned char* q = below + 4 * Whole(pos);
-        unsigned v[4];
-        for (int k = 0; k < 4; ++k)
-          v[k] = (p[k] * wHere + p[4 + k] * wRight + q[k] * wBelow + q[4 + k] * c) >> 16;
-        F::doPix(d + 4 * i, static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
-                 static_cast<int>(v[0]), weight);
+      if (taps > 0 && tableRow != 2 * yi) {
+        PIX_BilinearColumns(table.data(), row + 4 * firstColumn, below + 4 * firstColumn, tableColumns);
+        tableRow = 2 * yi;
+      }
+      if (direct) {
+        PIX_BilinearRow(d + 4 * a0, table.data(), columns.data(), fractions.data(), taps, yf);
+      } else if (taps > 0) {
+        PIX_BilinearRow(interpolated.data(), table.data(), columns.data(), fractions.data(), taps, yf);
+        for (int i = 0; i < taps; ++i) {
+          const unsigned char* v = interpolated.data() + 4 * i;
+          F::doPix(d + 4 * (a0 + i), v[1], v[2], v[3], v[0], weight);
+        }
+      } else {
+        // Pixel by pixel: a pixel written may be read for the next one.
+        for (int i = a0; i < a1; ++i, pos += stepX) {
+          const unsigned xf = static_cast<unsigned>(Fraction(pos));
+          const unsigned c = (xf * yf) >> 16;
+          const unsigned wRight = xf - c, wBelow = yf - c, wHere = (65536 - yf) - wRight;
+          const unsigned char* p = row + 4 * Whole(pos);
+          const unsigned char* q = below + 4 * Whole(pos);
+          unsigned v[4];
+          for (int k = 0; k < 4; ++k)
+            v[k] = (p[k] * wHere + p[4 + k] * wRight + q[k] * wBelow + q[4 + k] * c) >> 16;
+          F::doPix(d + 4 * i, static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
+                   static_cast<int>(v[0]), weight);
+        }
       }
       pos = startX + b0 * stepX;
       for (int i = b0; i < b1; ++i, pos += stepX) {
@@ -114,6 +174,27 @@ void _PIX_Template_Blit2<F>::scaleBlit(unsigned char* dest, const unsigned char*
         for (int k = 0; k < 4; ++k) v[k] = (p[k] * (65536 - yf) + q[k] * yf) >> 16;
         F::doPix(d + 4 * i, static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3]),
                  static_cast<int>(v[0]), weight);
+      }
+    } else if (taps > 0) {
+      // The last row's two taps are the four-tap formula with no weight
+      // below (a vertical fraction of 0), over the row paired with itself.
+      if (tableRow != 2 * yi + 1) {
+        PIX_BilinearColumns(table.data(), row + 4 * firstColumn, row + 4 * firstColumn, tableColumns);
+        tableRow = 2 * yi + 1;
+      }
+      if (direct) {
+        PIX_BilinearRow(d + 4 * a0, table.data(), columns.data(), fractions.data(), taps, 0);
+      } else {
+        PIX_BilinearRow(interpolated.data(), table.data(), columns.data(), fractions.data(), taps, 0);
+        for (int i = 0; i < taps; ++i) {
+          const unsigned char* v = interpolated.data() + 4 * i;
+          F::doPix(d + 4 * (a0 + i), v[1], v[2], v[3], v[0], weight);
+        }
+      }
+      pos = startX + b0 * stepX;
+      for (int i = b0; i < b1; ++i, pos += stepX) {
+        const unsigned char* p = row + 4 * Whole(pos);
+        F::doPix(d + 4 * i, p[1], p[2], p[3], p[0], weight);
       }
     } else {
       for (int i = a0; i < a1; ++i, pos += stepX) {
@@ -248,14 +329,17 @@ void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int
   const int right = static_cast<int>(rightLimit), bottom = static_cast<int>(bottomLimit);
   const ptrdiff_t srcSpan = srcStep * 4, destSpan = destStep * 4;
   const int weight = PIX_WeightOf(static_cast<double>(alpha));
+  // Whether the pixels read can be the pixels written: the row loops that
+  // write more than one pixel from what they read need them apart.
+  const bool distinct = PIX_MemoryApart(src, srcBits, dest, destBits);
 
   if ((mode & 0x1FFFF) == 0 && (weight == 256 || weight == 128)) {
     if (weight == 256)
-      _PIX_Template_Blit0<_PIX_CombinePixelsClobberFAST>::scaleBlitFAST(d, s, w, h, sx, sy, stepX, stepY,
-                                                                        right, bottom, srcSpan, destSpan);
+      _PIX_Template_Blit0<_PIX_CombinePixelsClobberFAST>::scaleBlitFAST(
+          d, s, w, h, sx, sy, stepX, stepY, right, bottom, srcSpan, destSpan, distinct);
     else
-      _PIX_Template_Blit0<_PIX_CombinePixelsHalfMixFAST>::scaleBlitFAST(d, s, w, h, sx, sy, stepX, stepY,
-                                                                        right, bottom, srcSpan, destSpan);
+      _PIX_Template_Blit0<_PIX_CombinePixelsHalfMixFAST>::scaleBlitFAST(
+          d, s, w, h, sx, sy, stepX, stepY, right, bottom, srcSpan, destSpan, distinct);
     return;
   }
   if (filter == PIX_BLIT_FILTER_BILINEAR && stepXf >= 1.7f && stepYf >= 1.7f) {
@@ -273,6 +357,6 @@ void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int
   PIX_WithBlitOperator(mode, weight, [&](auto tag) {
     typedef typename decltype(tag)::type F;
     _PIX_Template_Blit2<F>::scaleBlit(d, s, w, h, sx, sy, stepX, stepY, right, bottom, srcSpan, destSpan,
-                                      weight, filter);
+                                      weight, filter, distinct);
   });
 }

@@ -66,6 +66,20 @@ TEST(CategoryBanks, banksPerCategoryAndTheirTree) {
   EXPECT_EQ(library.categoryTree[5]->name, "FX   1");
 }
 
+// A patch whose category text names a category but whose record has become
+// too short to rebuild still takes its slot: the bank it falls in holds one
+// patch fewer and the banks split where they would have.
+TEST(CategoryBanks, aPatchThatCannotBeRebuiltKeepsItsSlot) {
+  PatchLibrarian library;
+  std::vector<LibrarianPatch> patches = many(100, "Bass", 3);
+  patches[5].messages.front().resize(40);
+  addBank(library, patches);
+  library.createNewCategoryPatchFiles();
+  EXPECT_EQ(fileNames(library.categoryBanks), (std::vector<std::string>{"BASS 1", "BASS 2"}));
+  EXPECT_EQ(library.categoryBanks[0]->patches.size(), 98u);
+  EXPECT_EQ(library.categoryBanks[1]->patches.size(), 1u);
+}
+
 // ---- Search-result banks ----
 
 TEST(SearchBanks, termsAndBankBoundaries) {

@@ -1,0 +1,43 @@
+// Internal to the raster library: vectorised row loops of the hottest
+// operations, each giving exactly the pixels of the per-pixel operator it
+// stands in for. SSE2 is the baseline; where the processor has AVX2 a second
+// build of the same loop is chosen at run time. Pixels are the library's
+// four bytes: alpha, red, green, blue.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// True keeps every loop to SSE2 even where AVX2 is there, so that tests
+// check both builds on one machine.
+void PIX_RowsBaselineOnly(bool baseline);
+
+// n words of value from words on, in stores as wide as the processor has.
+void PIX_RowFill(uint32_t* words, size_t n, uint32_t value);
+
+// The full-weight source-alpha copy
+// (_PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes) of n source pixels
+// over n destination pixels. src and dest must not overlap.
+void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n);
+// The source-alpha copy at a weight of 1..255
+// (_PIX_CombinePixelsCopySourceAlphaBytes).
+void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* src, int n, int weight);
+
+// Four-tap bilinear interpolation in two steps. The weights are those of the
+// scaled blit: for fractions xf and yf (0..65535, 16.16) c = xf * yf >> 16,
+// right xf - c, below yf - c, here the rest of 65536; each channel is the
+// weighted sum of its four taps >> 16.
+//
+// First, per pair of source rows, 16 values per source column x in
+// [0, count) (kBilinearColumnValues): the sums the interpolation needs, from
+// pixels x and x + 1 of row and of below (each row must hold count + 1
+// pixels). Rewritten as p0 * 65536 + (p1 - p0) * xf + (q0 - p0) * yf +
+// (q1 - q0 - p1 + p0) * c, the sum takes two 16-bit multiply-adds per
+// channel.
+constexpr int kBilinearColumnValues = 16;
+void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigned char* below, int count);
+// Then n pixels into out: pixel i from column columns[i] of the table (an
+// index into it) with horizontal fraction fractions[i] and the row's vertical
+// fraction yf.
+void PIX_BilinearRow(unsigned char* out, const int16_t* table, const int32_t* columns,
+                     const uint16_t* fractions, int n, unsigned yf);
