@@ -2,14 +2,39 @@
 // the loader does. The input's last byte picks whether the image gets a
 // Standard MIDI file header in front. The image is copied into a chunk of its
 // exact size, so a read past its end is caught. Every stored record must end
-// in F7, a bank must be empty or hold 99 patches, and the raw image written
-// from it must read back as the same records.
+// in F7; a bank must be empty or hold 99 patches or more (a shorter one is
+// padded; the loader splits a longer one into banks of 99); and each bank of
+// 99 that the loader would write from it must read back as the same records.
+//
+// One librarian serves every input: reading a file keeps nothing between
+// files but the converted-sound flag, which is cleared first as the loader
+// does.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
+
+namespace {
+
+PatchLibrarian& sharedLibrarian() {
+  static PatchLibrarian* library = new PatchLibrarian();  // lives as long as the process
+  return *library;
+}
+
+// The piece of bank from patch first on, as the loader writes it when it
+// splits a bank: at most 99 patches, padded with filler patches to 99.
+PatchFile pieceOf(PatchLibrarian& library, const PatchFile& bank, size_t first) {
+  PatchFile piece;
+  const size_t count = std::min<size_t>(PatchFile::kSlots, bank.patches.size() - first);
+  piece.patches.assign(bank.patches.begin() + static_cast<long>(first),
+                       bank.patches.begin() + static_cast<long>(first + count));
+  library.fillUncompletedBankFiles(&piece);
+  return piece;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > (1 << 20)) return 0;
@@ -20,32 +45,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   image.insert(image.end(), data, data + size - 1);
 
-  PatchLibrarian library;
+  PatchLibrarian& library = sharedLibrarian();
+  library.soundConverted = false;
   PatchFile bank;
   ByteChunk chunk;
   chunk.PutBytes(image.data(), static_cast<int>(image.size()));
   library.loadFromChunk(&chunk, chunk.Size(), &bank, 0);
-  if (!bank.patches.empty() && bank.patches.size() != 99) __builtin_trap();
+  if (!bank.patches.empty() && bank.patches.size() < PatchFile::kSlots) __builtin_trap();
   for (const LibrarianPatch& patch : bank.patches) {
+    if (patch.messages.size() != 1) __builtin_trap();
     for (const PatchSysexMessage& message : patch.messages)
       if (message.size() < 76 || message.front() != 0xF0 || message.back() != 0xF7) __builtin_trap();
     if (!patch.name.empty() && patch.name.size() != 14) __builtin_trap();
   }
-  if (bank.patches.empty()) return 0;
 
-  ByteChunk written;
-  PatchLibrarian::buildBankImage(bank, false, &written);
-  PatchFile again;
-  library.loadFromChunk(&written, written.Size(), &again, 0);
-  if (again.patches.size() != 99) __builtin_trap();
-  for (size_t i = 0; i < 99; ++i) {
-    // The reader rewrites the header's device, command and program bytes.
-    PatchSysexMessage expected = bank.patches[i].messages[0];
-    expected[2] = 0x0B;
-    expected[3] = 0x00;
-    expected[4] = 0x01;
-    expected[5] = static_cast<unsigned char>(i);
-    if (again.patches[i].messages[0] != expected) __builtin_trap();
+  for (size_t first = 0; first < bank.patches.size(); first += PatchFile::kSlots) {
+    const PatchFile piece = pieceOf(library, bank, first);
+    ByteChunk written;
+    PatchLibrarian::buildBankImage(piece, false, &written);
+    PatchFile again;
+    library.loadFromChunk(&written, written.Size(), &again, 0);
+    if (again.patches.size() != PatchFile::kSlots) __builtin_trap();
+    const size_t real = std::min<size_t>(PatchFile::kSlots, bank.patches.size() - first);
+    for (size_t i = 0; i < real; ++i) {
+      // The reader rewrites the header's device, command and program bytes.
+      PatchSysexMessage expected = piece.patches[i].messages[0];
+      expected[2] = 0x0B;
+      expected[3] = 0x00;
+      expected[4] = 0x01;
+      expected[5] = static_cast<unsigned char>(i);
+      if (again.patches[i].messages[0] != expected) __builtin_trap();
+    }
   }
+  library.soundConverted = false;
   return 0;
 }
