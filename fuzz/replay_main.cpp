@@ -1,8 +1,10 @@
 // Runs a fuzz target over saved inputs without libFuzzer: every file named on
 // the command line, and every file of every folder named (in name order, so a
-// failure reproduces in the same place). A target signals a broken invariant
-// by crashing; the name of the input it crashed on is printed first. A path
-// that does not exist is an error, so a moved corpus cannot pass unread.
+// failure reproduces in the same place); hidden files (a folder's .keep, which
+// holds a folder without findings in git) are skipped. A target signals a
+// broken invariant by crashing; the name of the input it crashed on is
+// printed first. A path that does not exist is an error, so a moved corpus
+// cannot pass unread.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
     if (std::filesystem::is_directory(path, error)) {
       std::vector<std::filesystem::path> files;
       for (const auto& entry : std::filesystem::directory_iterator(path, error))
-        if (entry.is_regular_file()) files.push_back(entry.path());
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+          files.push_back(entry.path());
       if (error) {
         fprintf(stderr, "cannot list %s: %s\n", path.c_str(), error.message().c_str());
         return 1;
