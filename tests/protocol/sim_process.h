@@ -115,11 +115,11 @@ class SimProcess {
   std::string mBuffer;
 };
 
-inline  // The entry of a port name list that names the simulator's port: its client
-    // name (which the MIDI system may give a suffix, as its input and output are
-    // two clients of one name) and the port name.
-    int
-    entryOf(const std::vector<std::string>& names, const std::string& client, const std::string& port) {
+// The entry of a port name list that names the simulator's port: its client
+// name (which the MIDI system may give a suffix, as its input and output are
+// two clients of one name) and the port name.
+inline int entryOf(const std::vector<std::string>& names, const std::string& client,
+                   const std::string& port) {
   const std::string tail = ":" + port;
   for (size_t i = 1; i < names.size(); ++i) {
     const std::string& name = names[i];
