@@ -4,5 +4,3 @@
 add_library(fuzz_editor_double OBJECT ${PROJECT_SOURCE_DIR}/tests/protocol/editor_double.cpp
   ${PROJECT_SOURCE_DIR}/tests/protocol/sender_double.cpp)
 target_link_libraries(fuzz_editor_double PUBLIC vivivi_core)
-# The product library carries the fuzzer's coverage too.
-target_compile_options(vivivi_core PRIVATE -fsanitize=fuzzer-no-link)

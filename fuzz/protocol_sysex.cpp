@@ -6,6 +6,11 @@
 // Each message is copied into storage of its exact size, so a read past its
 // end is caught. After the run every parameter of the sound dump and the
 // global settings must lie in its range.
+//
+// Building an editor stand-in costs far more than a run of messages, so one
+// editor serves every input and is brought back to its state after
+// construction first: parameters and the controls filed under them, the
+// manager's and the editor's flags, the library request and the edited bank.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -17,16 +22,56 @@ namespace {
 
 // Files a control under every parameter-message address the receive side
 // knows of: (dump byte, 01) for the sound bytes and the six special pairs.
-void fileControls(TestEditor& editor) {
+std::vector<IControl*> fileControls(TestEditor& editor) {
   using namespace VarnoSysEx;
+  std::vector<IControl*> controls;
   for (int byte = kFirstSoundByte; byte <= kLastSoundByte; ++byte)
-    editor.addSysExControl(soundDumpByte(byte)->parameter, 0x58, 0x41, byte, 0x01);
-  editor.addSysExControl(kOscillator1Semitone, 0x58, 0x41, 0x29, 0x00);
-  editor.addSysExControl(kOscillator2Semitone, 0x58, 0x41, 0x6B, 0x00);
-  editor.addSysExControl(kOscillator3Semitone, 0x58, 0x41, 0x70, 0x00);
-  editor.addSysExControl(kOscillator2Shape, 0x58, 0x41, 0x7B, 0x01);
-  editor.addSysExControl(kOscillator2Sync, 0x58, 0x41, 0x00, 0x02);
-  editor.addSysExControl(kPortamentoMode, 0x58, 0x41, 0x10, 0x00);
+    controls.push_back(editor.addSysExControl(soundDumpByte(byte)->parameter, 0x58, 0x41, byte, 0x01));
+  controls.push_back(editor.addSysExControl(kOscillator1Semitone, 0x58, 0x41, 0x29, 0x00));
+  controls.push_back(editor.addSysExControl(kOscillator2Semitone, 0x58, 0x41, 0x6B, 0x00));
+  controls.push_back(editor.addSysExControl(kOscillator3Semitone, 0x58, 0x41, 0x70, 0x00));
+  controls.push_back(editor.addSysExControl(kOscillator2Shape, 0x58, 0x41, 0x7B, 0x01));
+  controls.push_back(editor.addSysExControl(kOscillator2Sync, 0x58, 0x41, 0x00, 0x02));
+  controls.push_back(editor.addSysExControl(kPortamentoMode, 0x58, 0x41, 0x10, 0x00));
+  return controls;
+}
+
+struct SharedEditor {
+  TestEditor editor;
+  std::vector<IControl*> controls = fileControls(editor);
+
+  // Everything the receive side writes, back as after construction.
+  void reset() {
+    for (int i = 0; i < kNumParams; ++i) editor.GetParam(i)->Set(editor.GetParam(i)->GetDefault());
+    for (IControl* control : controls)
+      control->SetValueFromPlug(editor.GetParam(control->ParamIdx())->GetNormalized());
+    MIDIMessageManager& manager = *editor.midiManager;
+    manager.soundDumpExpected = false;
+    manager.refreshMainTab = false;
+    manager.controlMissing = false;
+    manager.receiveBusy = false;
+    manager.valueFromHardware = false;
+    manager.slotStored = false;
+    manager.messageFromHost = false;
+    manager.answerDeviceId = -1;
+    manager.libraryPatchRequest.patch = LibrarianPatch();
+    manager.libraryPatchRequest.requestActive = false;
+    manager.libraryPatchRequest.status = 1;
+    editor.globalAnswerExpected = false;
+    editor.responseReceived = false;
+    editor.deviceId = 0;
+    std::vector<LibrarianPatch>& edited = editor.patchLibrarian->fileBanks.at(0)->patches;
+    edited.assign(PatchFile::kSlots, LibrarianPatch());
+    editor.patchLibrarian->selectedUpperSlot = 0;
+    editor.patchLibrarian->selectedLowerSlot = 0;
+    editor.clearCalls();
+  }
+};
+
+TestEditor& freshEditor() {
+  static SharedEditor* shared = new SharedEditor();  // lives as long as the process
+  shared->reset();
+  return shared->editor;
 }
 
 bool inRange(const TestEditor& editor, int index) {
@@ -41,8 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t flags = data[size - 1];
   --size;
 
-  TestEditor editor;
-  fileControls(editor);
+  TestEditor& editor = freshEditor();
   MIDIMessageManager& manager = *editor.midiManager;
   manager.soundDumpExpected = flags & 1;
   editor.globalAnswerExpected = (flags & 2) != 0;

@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the debug tree with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test. Starts a JACK server (dummy
-# back end) for the MIDI tests and an Xvfb display for the window tests when
-# none is running, and stops them again at the end.
+# Installs what is missing, checks that the C++ sources are formatted with the
+# checked-in .clang-format, builds the debug tree with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs every test (the fuzz targets' corpora and
+# findings among them), then builds the threaded tests with ThreadSanitizer
+# and runs them again. Starts a JACK server (dummy back end) for the MIDI
+# tests and an Xvfb display for the window tests when none is running, and
+# stops them again at the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/setup-debian.sh"
 
+# Formatting: every tracked C++ source as clang-format writes it.
+(cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+
 build="${VIVIVI_BUILD_DIR:-$root/build/debug-sanitize}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVIVIVI_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
+# ThreadSanitizer: a tree of its own that builds only the threaded tests and
+# what they start.
+tsan_build="${VIVIVI_TSAN_BUILD_DIR:-$root/build/tsan}"
+cmake -S "$root" -B "$tsan_build" -DCMAKE_BUILD_TYPE=Debug -DVIVIVI_TSAN=ON -DVIVIVI_BENCH=OFF >/dev/null
+cmake --build "$tsan_build" -j"$(nproc)" --target threaded_tests
 
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
@@ -35,5 +46,7 @@ export VIVIVI_MIDI_API="${VIVIVI_MIDI_API:-jack}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)" "$@"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" "$@")
+# Suppressions name only third-party frames; a report of ours fails the run.
+export TSAN_OPTIONS="${TSAN_OPTIONS:-suppressions=$root/tools/tsan.supp:halt_on_error=1:second_deadlock_stack=1}"
+(cd "$tsan_build" && ctest --output-on-failure -j"$(nproc)" -L threaded "$@")

@@ -10,7 +10,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang-format
   libpoco-dev libtinyxml2-dev librtmidi-dev
   libpng-dev zlib1g-dev libpng-tools
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

@@ -13,6 +13,7 @@
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleBase.h"
+#include "KIT/base64encdec.h"
 
 // ---- Big-endian file images -----------------------------------------------------------
 
@@ -55,40 +56,6 @@ constexpr int kBankStateStart = 160;
 constexpr int kFileNameFieldSize = 28;
 constexpr int32_t kVersionMagic = 0x70666674;  // reads "tffp" in a little-endian chunk
 constexpr int32_t kVersionOfChunks = 0x00010000;
-
-// ---- Base64 (RFC 4648 alphabet) ----------------------------------------------------
-
-const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string Base64Encode(const uint8_t* data, int size) {
-  std::string out;
-  for (int i = 0; i < size; i += 3) {
-    const int n = std::min(3, size - i);
-    uint32_t bits = static_cast<uint32_t>(data[i]) << 16;
-    if (n > 1) bits |= static_cast<uint32_t>(data[i + 1]) << 8;
-    if (n > 2) bits |= data[i + 2];
-    for (int k = 0; k < 4; ++k) out += k <= n ? kBase64[(bits >> (18 - 6 * k)) & 63] : '=';
-  }
-  return out;
-}
-
-// Decodes into out (size bytes, zero-filled first), stopping at the first
-// character outside the alphabet and never writing more than size bytes.
-void Base64Decode(const char* text, uint8_t* out, int size) {
-  memset(out, 0, static_cast<size_t>(size));
-  uint32_t bits = 0;
-  int nBits = 0, written = 0;
-  for (const char* p = text; p && *p && written < size; ++p) {
-    const char* at = strchr(kBase64, *p);
-    if (!at) break;
-    bits = (bits << 6) | static_cast<uint32_t>(at - kBase64);
-    nBits += 6;
-    if (nBits >= 8) {
-      nBits -= 8;
-      out[written++] = static_cast<uint8_t>(bits >> nBits);
-    }
-  }
-}
 
 // Readers of a file image; the caller has checked that the bytes are there.
 uint32_t U32At(const ByteChunk* file, int pos) {
@@ -216,7 +183,7 @@ void IModuleBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk) 
 void IModuleBase::MakePresetFromBlob(const char* name, const char* blob, int size) {
   ByteChunk decoded;
   decoded.Resize(std::max(size, 0));
-  if (decoded.Size() > 0) Base64Decode(blob, decoded.GetData(), decoded.Size());
+  if (decoded.Size() > 0) KIT_Base64DecodeInto(blob, decoded.GetData(), decoded.Size());
   MakePresetFromChunk(name, &decoded);
 }
 
@@ -359,7 +326,8 @@ void IModuleBase::DumpPresetBlob(const char* path) {
   const IPreset* preset = mPresets.Get(mCurrentPresetIdx);
   FILE* f = preset && path ? fopen(path, "w") : nullptr;
   if (!f) return;
-  const std::string text = Base64Encode(preset->mChunk.GetData(), preset->mChunk.Size());
+  const std::string text =
+      KIT_Base64Encode(preset->mChunk.GetData(), static_cast<size_t>(std::max(preset->mChunk.Size(), 0)));
   fprintf(f, "MakePresetFromBlob(\"name\", \"");
   fprintf(f, "%s\", %i);\n", text.c_str(), preset->mChunk.Size());
   fclose(f);

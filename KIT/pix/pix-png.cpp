@@ -29,6 +29,13 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
   cursor->remaining -= length;
 }
 
+// libpng's memory: one piece over PIX_PNG_MAX_CHUNK is refused (libpng then
+// skips the chunk or fails the image), whatever length a chunk declares.
+png_voidp LimitedMalloc(png_structp, png_alloc_size_t size) {
+  return size <= static_cast<png_alloc_size_t>(PIX_PNG_MAX_CHUNK) ? malloc(size) : nullptr;
+}
+void LimitedFree(png_structp, png_voidp p) { free(p); }
+
 // Damaged images are reported by the null result; libpng prints nothing.
 void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void SilentWarning(png_structp, png_const_charp) {}
@@ -56,7 +63,8 @@ void RequestPixelLayout(png_structp png, png_infop info) {
 
 // Decodes from a file (when file is set) or from a memory cursor.
 PIX_IBitmap* Decode(FILE* file, MemoryCursor* cursor, PIX_IBitmap* given) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning,
+                                             nullptr, LimitedMalloc, LimitedFree);
   if (!png) return nullptr;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -76,6 +84,7 @@ PIX_IBitmap* Decode(FILE* file, MemoryCursor* cursor, PIX_IBitmap* given) {
   else
     png_set_read_fn(png, cursor, ReadFromMemory);
   png_set_user_limits(png, PIX_PNG_MAX_SIDE, PIX_PNG_MAX_SIDE);
+  png_set_chunk_malloc_max(png, PIX_PNG_MAX_CHUNK);
   png_read_info(png, info);
   RequestPixelLayout(png, info);
   png_read_update_info(png, info);

@@ -9,6 +9,11 @@
 
 // Width and height above this are refused before any pixel memory is taken.
 const int PIX_PNG_MAX_SIDE = 16384;
+// The most memory the decoder takes in one piece (the pixels excepted, which
+// PIX_PNG_MAX_SIDE bounds): a chunk that declares more (a text, a palette, a
+// profile...) is refused unread, so a few damaged bytes cannot make the loader
+// allocate gigabytes. Every piece a real image needs is far smaller.
+const int PIX_PNG_MAX_CHUNK = 8 << 20;
 
 // Loads the file into bmp (resized to the image) or, when bmp is null, into a
 // new PIX_MemBitmap(width, height, 4) that the caller owns. Returns the

@@ -1,6 +1,7 @@
 // XML property lists: writing walks the objects and prints elements by hand;
-// reading parses with tinyxml2 and converts element by element, checking each
-// one, so a damaged file yields a message and no list.
+// reading checks the text's size and counts its elements, parses with tinyxml2
+// and converts element by element, checking each one, so a damaged file yields
+// a message and no list.
 #include <tinyxml2.h>
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KIT/base64encdec.h"
 #include "platform/corefoundation/CFData.h"
 #include "platform/corefoundation/CFNumber.h"
 #include "platform/corefoundation/CFPropertyList.h"
@@ -15,53 +17,6 @@
 #include "platform/corefoundation/cf_internal.h"
 
 namespace {
-
-const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string base64Encode(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  text.reserve((bytes.size() + 2) / 3 * 4);
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const size_t left = bytes.size() - i;
-    const uint32_t group = (uint32_t{bytes[i]} << 16) | (left > 1 ? uint32_t{bytes[i + 1]} << 8 : 0) |
-                           (left > 2 ? uint32_t{bytes[i + 2]} : 0);
-    text += kBase64Alphabet[(group >> 18) & 63];
-    text += kBase64Alphabet[(group >> 12) & 63];
-    text += left > 1 ? kBase64Alphabet[(group >> 6) & 63] : '=';
-    text += left > 2 ? kBase64Alphabet[group & 63] : '=';
-  }
-  return text;
-}
-
-// Decodes Base64 text; white space is skipped, "=" may only end the text.
-bool base64Decode(const char* text, std::vector<uint8_t>* bytes) {
-  uint32_t group = 0;
-  int filled = 0, padding = 0;
-  for (const char* p = text; *p; ++p) {
-    const char c = *p;
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-    if (c == '=') {
-      ++padding;
-      continue;
-    }
-    const char* at = strchr(kBase64Alphabet, c);
-    if (!at || padding > 0) return false;  // a foreign byte, or data after the padding
-    group = (group << 6) | static_cast<uint32_t>(at - kBase64Alphabet);
-    if (++filled == 4) {
-      bytes->push_back(static_cast<uint8_t>(group >> 16));
-      bytes->push_back(static_cast<uint8_t>(group >> 8));
-      bytes->push_back(static_cast<uint8_t>(group));
-      group = 0, filled = 0;
-    }
-  }
-  if (filled == 1 || padding > 2 || (padding > 0 && filled + padding != 4)) return false;
-  if (filled == 2) bytes->push_back(static_cast<uint8_t>(group >> 4));
-  if (filled == 3) {
-    bytes->push_back(static_cast<uint8_t>(group >> 10));
-    bytes->push_back(static_cast<uint8_t>(group >> 2));
-  }
-  return true;
-}
 
 void appendEscaped(std::string* out, const std::string& text) {
   for (char c : text) {
@@ -81,8 +36,12 @@ void appendEscaped(std::string* out, const std::string& text) {
   }
 }
 
-bool writeValue(std::string* out, CFTypeRef value, int depth) {
-  if (depth > kCFPropertyListMaxDepth) return false;
+// Writes value's elements at depth; counts them into elements and stops
+// (false) at a limit.
+bool writeValue(std::string* out, CFTypeRef value, int depth, int* elements) {
+  if (depth > kCFPropertyListMaxDepth || ++*elements > kCFPropertyListMaxElements ||
+      out->size() > static_cast<size_t>(kCFPropertyListMaxBytes))
+    return false;
   const std::string indent(static_cast<size_t>(depth), '\t');
   switch (CFGetTypeID(value)) {
     case kCFStringTypeID:
@@ -94,28 +53,47 @@ bool writeValue(std::string* out, CFTypeRef value, int depth) {
       *out += indent + "<integer>" + std::to_string(static_cast<CFNumberRef>(value)->value) + "</integer>\n";
       return true;
     case kCFDataTypeID:
-      *out += indent + "<data>" + base64Encode(static_cast<CFDataRef>(value)->bytes) + "</data>\n";
+      *out += indent + "<data>" +
+              KIT_Base64Encode(static_cast<CFDataRef>(value)->bytes.data(),
+                               static_cast<CFDataRef>(value)->bytes.size()) +
+              "</data>\n";
       return true;
     case kCFArrayTypeID:
       *out += indent + "<array>\n";
       for (const void* item : static_cast<CFArrayRef>(value)->values)
-        if (!writeValue(out, item, depth + 1)) return false;
+        if (!writeValue(out, item, depth + 1, elements)) return false;
       *out += indent + "</array>\n";
       return true;
     case kCFDictionaryTypeID:
       *out += indent + "<dict>\n";
       for (const auto& entry : static_cast<CFDictionaryRef>(value)->entries) {
-        if (CFGetTypeID(entry.first) != kCFStringTypeID) return false;
+        if (CFGetTypeID(entry.first) != kCFStringTypeID || ++*elements > kCFPropertyListMaxElements)
+          return false;
         *out += indent + "\t<key>";
         appendEscaped(out, static_cast<CFStringRef>(entry.first)->text);
         *out += "</key>\n";
-        if (!writeValue(out, entry.second, depth + 1)) return false;
+        if (!writeValue(out, entry.second, depth + 1, elements)) return false;
       }
       *out += indent + "</dict>\n";
       return true;
     default:
       return false;
   }
+}
+
+// The number of start tags in the text ("<" not followed by "/", "!" or "?"):
+// no fewer than the elements the parser will make of it. Stops counting past
+// limit.
+int countStartTags(const uint8_t* text, size_t size, int limit) {
+  const uint8_t* const end = text + size;
+  int count = 0;
+  for (const uint8_t* p = text; count <= limit && p < end; ++p) {
+    p = static_cast<const uint8_t*>(memchr(p, '<', static_cast<size_t>(end - p)));
+    if (!p) break;
+    const uint8_t next = p + 1 < end ? p[1] : 0;
+    if (next != '/' && next != '!' && next != '?') ++count;
+  }
+  return count;
 }
 
 struct Reader {
@@ -145,7 +123,7 @@ struct Reader {
     }
     if (name == "data") {
       std::vector<uint8_t> bytes;
-      if (!base64Decode(text, &bytes)) return fail(e, "data is not Base64");
+      if (!KIT_Base64Decode(text, strlen(text), &bytes)) return fail(e, "data is not Base64");
       return CFDataCreate(nullptr, bytes.data(), static_cast<CFIndex>(bytes.size()));
     }
     if (name == "array") {
@@ -191,8 +169,10 @@ CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRe
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<plist version=\"1.0\">\n";
-  if (!writeValue(&out, list, 0)) return nullptr;
+  int elements = 1;  // <plist>
+  if (!writeValue(&out, list, 0, &elements)) return nullptr;
   out += "</plist>\n";
+  if (out.size() > static_cast<size_t>(kCFPropertyListMaxBytes)) return nullptr;
   return CFDataCreate(allocator, reinterpret_cast<const uint8_t*>(out.data()),
                       static_cast<CFIndex>(out.size()));
 }
@@ -204,10 +184,17 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xml,
   CFTypeRef list = nullptr;
   tinyxml2::XMLDocument document;
   const tinyxml2::XMLElement* root = nullptr;
-  if (!xml || CFDataGetLength(xml) == 0) {
+  const size_t size = xml ? static_cast<size_t>(CFDataGetLength(xml)) : 0;
+  if (size == 0) {
     reader.error = "empty property list";
-  } else if (document.Parse(reinterpret_cast<const char*>(CFDataGetBytePtr(xml)),
-                            static_cast<size_t>(CFDataGetLength(xml))) != tinyxml2::XML_SUCCESS) {
+  } else if (size > static_cast<size_t>(kCFPropertyListMaxBytes)) {
+    reader.error = "too large: " + std::to_string(size) + " bytes, at most " +
+                   std::to_string(kCFPropertyListMaxBytes) + " bytes";
+  } else if (countStartTags(CFDataGetBytePtr(xml), size, kCFPropertyListMaxElements) >
+             kCFPropertyListMaxElements) {
+    reader.error = "too many elements: more than " + std::to_string(kCFPropertyListMaxElements);
+  } else if (document.Parse(reinterpret_cast<const char*>(CFDataGetBytePtr(xml)), size) !=
+             tinyxml2::XML_SUCCESS) {
     reader.error = std::string("not XML: ") + (document.ErrorStr() ? document.ErrorStr() : "");
   } else if (!(root = document.RootElement()) || strcmp(root->Name(), "plist") != 0) {
     reader.error = "the root element is not <plist>";

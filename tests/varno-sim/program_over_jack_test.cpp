@@ -164,11 +164,13 @@ class MidiPeer {
 
   std::string m_inputName = uniqueName("peer-in");
   std::string m_outputName = uniqueName("peer-out");
-  RtMidiIn m_input;
-  RtMidiOut m_output;
+  // What the input callback uses exists before the input's JACK thread starts
+  // (constructing m_input starts it) and outlives it.
   std::mutex m_mutex;
   std::condition_variable m_arrived;
   std::deque<Bytes> m_messages;
+  RtMidiIn m_input;
+  RtMidiOut m_output;
 };
 
 class VarnoSimOverJack : public ::testing::Test {
