@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gui.files[(choice & 1) ? "sysex.tea" : "uiconfig.tea"] = file;
 
   UIConfigManager manager;
-  manager.setWalkBudget(20000);  // hunt faults, not slow descriptions
+  manager.setWalkBudget(2000);  // hunt faults, not slow descriptions
   static const double kScales[] = {0.75, 1.0, 1.25, 2.0};
   manager.readUIConfig(&gui, editor, editor->patchLibrarian, 0, kScales[(choice >> 2) & 3]);
 
