@@ -7,9 +7,6 @@
 // exact size, so a read past the end is caught. Afterwards every control the
 // walk built must be bound to no parameter or to one that exists, and every
 // layer filed by name must be in the GUI's tree.
-//
-// Also linked into the UI configuration tests, which replay the saved
-// inputs of tests/uiconfig/findings through it.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -14,18 +14,14 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/read_file.h"
 
 struct Result {
   int exitCode = -1;
   std::string out, err;
 };
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+inline std::string ReadFile(const std::string& path) { return ReadWholeFile(path); }
 
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;

@@ -14,15 +14,9 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/read_file.h"
 
 namespace {
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class SetupScript : public ::testing::Test {
  protected:
@@ -73,9 +67,9 @@ class SetupScript : public ::testing::Test {
         files);
     Run run;
     run.exitCode = script.Wait();
-    run.out = ReadWhole(files.outputFile);
-    run.err = ReadWhole(files.errorFile);
-    run.ran = ReadWhole(m_dir + "/ran.txt");
+    run.out = ReadWholeFile(files.outputFile);
+    run.err = ReadWholeFile(files.errorFile);
+    run.ran = ReadWholeFile(m_dir + "/ran.txt");
     return run;
   }
 

@@ -15,14 +15,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+#include "tests/support/read_file.h"
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+namespace {
 
 TEST(ChildProcess, ReportsHowTheProgramEndedWhetherWaitedForOrSeenByAPoll) {
   const struct {
@@ -94,8 +89,8 @@ TEST(ChildProcess, StreamsAndEnvironmentEntriesReachTheProgram) {
                      {"VIVIVI_CHILD_TEST=seven"}, files);
   ASSERT_TRUE(child.Started());
   EXPECT_EQ(child.Wait(), 0);
-  EXPECT_EQ(ReadWhole(files.outputFile), "seven\n");
-  EXPECT_EQ(ReadWhole(files.errorFile), "oops\n");
+  EXPECT_EQ(ReadWholeFile(files.outputFile), "seven\n");
+  EXPECT_EQ(ReadWholeFile(files.errorFile), "oops\n");
   std::remove(files.outputFile.c_str());
   std::remove(files.errorFile.c_str());
   rmdir(folder.c_str());
