@@ -1,0 +1,154 @@
+// CONTROL FACTORIES that are not built yet: each logs that its element was
+// skipped and builds nothing, so the rest of the window is still built.
+#include "src/UIConfigManager.h"
+
+void UIConfigManager::createControlDisplay(std::string name, int paramIdx, int x, int y, int width,
+                                           int height, int instance, ControlLayer* layer, std::string group,
+                                           int displaySize) {
+  logMissingFactory("createControlDisplay", name, paramIdx);
+}
+
+void UIConfigManager::createBoolControl(std::string name, int paramIdx, int defaultValue, int x, int y,
+                                        std::string imageName, int instance, ControlLayer* layer,
+                                        std::string group) {
+  logMissingFactory("createBoolControl", name, paramIdx);
+}
+
+void UIConfigManager::createSwitchControl(std::string name, int paramIdx, int defaultValue, int x, int y,
+                                          std::string imageName, int instance, ControlLayer* layer,
+                                          std::string group) {
+  logMissingFactory("createSwitchControl", name, paramIdx);
+}
+
+void UIConfigManager::createRadioControl(std::string name, int paramIdx, int x, int y, std::string imageName,
+                                         int buttons, int instance, ControlLayer* layer, std::string group) {
+  logMissingFactory("createRadioControl", name, paramIdx);
+}
+
+void UIConfigManager::createDropDownMenu(std::string name, int paramIdx, int x, int y, int width, int height,
+                                         int instance, ControlLayer* layer, std::string group) {
+  logMissingFactory("createDropDownMenu", name, paramIdx);
+}
+
+void UIConfigManager::createMIDIDeviceSelectionControl(std::string name, int paramIdx, int x, int y,
+                                                       int width, int height, int input, int instance,
+                                                       ControlLayer* layer, std::string group) {
+  logMissingFactory("createMIDIDeviceSelectionControl", name, paramIdx);
+}
+
+void UIConfigManager::createNameDisplay(std::string name, int paramIdx, int x, int y, int width, int height,
+                                        int nameLength, int instance, ControlLayer* layer,
+                                        std::string group) {
+  logMissingFactory("createNameDisplay", name, paramIdx);
+}
+
+void UIConfigManager::createDropDownMenu2(std::string name, int paramIdx, int x, int y, int width, int height,
+                                          int b1, int b2, int b3, Values texts, int instance,
+                                          ControlLayer* layer, std::string group) {
+  logMissingFactory("createDropDownMenu2", name, paramIdx);
+}
+
+void UIConfigManager::createNoValKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
+                                             double b1, double b2, double b3, double b4, int instance,
+                                             ControlLayer* layer, std::string group) {
+  logMissingFactory("createNoValKnobControl", name, paramIdx);
+}
+
+void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x, int y, int width, int height,
+                                          int b1, int b2, int b3, int d1, int d2, int visible, Values texts,
+                                          int instance, ControlLayer* layer, std::string group, bool white) {
+  logMissingFactory("createNoValDropDown", name, paramIdx);
+}
+
+void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
+                                             double b1, double b2, double b3, double b4, int msgZeroVal,
+                                             int sysexIndex, int changingByte, int instance, LinkInfo link,
+                                             ControlLayer* layer, std::string group) {
+  logMissingFactory("createSysExKnobControl", name, paramIdx);
+}
+
+void UIConfigManager::createSysExKnobControl2(std::string name, int paramIdx, int x, int y, std::string image,
+                                              double b1, double b2, double b3, double b4, int msgZeroVal,
+                                              int sysexIndex, int changingByte, int instance, LinkInfo link,
+                                              ControlLayer* layer, std::string group) {
+  logMissingFactory("createSysExKnobControl2", name, paramIdx);
+}
+
+void UIConfigManager::createSysExSliderControl(std::string name, int paramIdx, int x, int y, int length,
+                                               std::string image, double b1, double b2, double b3, double b4,
+                                               int msgZeroVal, int sysexIndex, int changingByte, int instance,
+                                               LinkInfo link, ControlLayer* layer, std::string group,
+                                               EDirection direction, bool flag) {
+  logMissingFactory("createSysExSliderControl", name, paramIdx);
+}
+
+void UIConfigManager::createSysExBoolControl(std::string name, int paramIdx, int x, int y, std::string image,
+                                             double defaultValue, int msgZeroVal, int sysexIndex,
+                                             int changingByte, int instance, LinkInfo link,
+                                             ControlLayer* layer, std::string group) {
+  logMissingFactory("createSysExBoolControl", name, paramIdx);
+}
+
+void UIConfigManager::createCCSliderControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                            int length, std::string image, double b1, double b2, double b3,
+                                            LinkInfo link, int instance, ControlLayer* layer,
+                                            std::string group, EDirection direction, bool flag) {
+  logMissingFactory("createCCSliderControl", name, paramIdx);
+}
+
+void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                          std::string image, double b1, double b2, double b3, double b4,
+                                          LinkInfo link, int instance, ControlLayer* layer,
+                                          std::string group) {
+  logMissingFactory("createCCKnobControl", name, paramIdx);
+}
+
+void UIConfigManager::createCCBoolControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                          std::string image, double defaultValue, double offValue,
+                                          double onValue, LinkInfo link, int instance, ControlLayer* layer,
+                                          std::string group) {
+  logMissingFactory("createCCBoolControl", name, paramIdx);
+}
+
+void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
+                                              std::string name, int paramIdx, int x, int y, std::string image,
+                                              double b1, double b2, double b3, double b4, LinkInfo link,
+                                              int instance, ControlLayer* layer, std::string group) {
+  logMissingFactory("createMsbLsbKnobControl", name, paramIdx);
+}
+
+void UIConfigManager::createMsbLsbBoolControl(int cc, int msb, int lsb, int lsbControl, int channel,
+                                              std::string name, int paramIdx, int x, int y, std::string image,
+                                              double defaultValue, double offValue, double onValue,
+                                              LinkInfo link, int instance, ControlLayer* layer,
+                                              std::string group) {
+  logMissingFactory("createMsbLsbBoolControl", name, paramIdx);
+}
+
+void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
+                                                     std::string name, int paramIdx, int x, int y, int width,
+                                                     int textHeight, int b1, int b2, int b3, int d1, int d2,
+                                                     Values texts, int instance, ControlLayer* layer,
+                                                     std::string group) {
+  logMissingFactory("createMsbLsbSelectionCCControl", name, paramIdx);
+}
+
+void UIConfigManager::createMultiSelectionSysExControl(std::string name, int paramIdx, int x, int y,
+                                                       int width, int textHeight, int b1, int b2, int b3,
+                                                       int d1, int d2, Values texts, int msgZeroVal,
+                                                       int color, int sysexIndex, int changingByte,
+                                                       int instance, ControlLayer* layer, std::string group) {
+  logMissingFactory("createMultiSelectionSysExControl", name, paramIdx);
+}
+
+void UIConfigManager::createMultiSelectionCCControl(int cc, int channel, std::string name, int paramIdx,
+                                                    int x, int y, int width, int textHeight, int b1, int b2,
+                                                    int b3, int d1, int d2, Values texts, int instance,
+                                                    ControlLayer* layer, std::string group) {
+  logMissingFactory("createMultiSelectionCCControl", name, paramIdx);
+}
+
+IControl* UIConfigManager::createLibrarianView(int x, int y, int paramIdx, IBitmap image, IRECT area) {
+  log("CONFIG READER: the librarian list is not available; patchBrowser is not built");
+  return nullptr;
+}

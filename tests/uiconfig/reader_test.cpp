@@ -1,0 +1,256 @@
+// The reader: text routines, the SysEx value lists, the named value lists,
+// the start-up order and what it does with missing or damaged resources.
+#include <tinyxml2.h>
+
+#include "FileEncrypt/resource_cipher.h"
+#include "FileEncrypt/resource_key.h"
+#include "FileEncrypt/tea.h"
+#include "KIT/IModule/ControlLayer.h"
+#include "tests/uiconfig/uiconfig_fixture.h"
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+// ---- Tokenize ------------------------------------------------------------------
+
+const struct {
+  const char* why;
+  const char* text;
+  const char* delimiters;
+  Texts tokens;
+} kTokenizeCases[] = {
+    {"runs of mixed delimiters count as one", "  a,,b ", ", ", {"a", "b"}},
+    {"leading and trailing delimiters give no token", ",10,20,", ",", {"10", "20"}},
+    {"a single token", "kFilterCutoff", "+", {"kFilterCutoff"}},
+    {"only delimiters", ",,,", ",", {}},
+    {"empty text", "", ",", {}},
+    {"the plus form splits at every plus", "kA+2+9", "+", {"kA", "2", "9"}},
+    {"a trailing plus gives no empty piece", "kA+", "+", {"kA"}},
+    {"tabs are not blanks", "F0\t3E 16", " ", {"F0\t3E", "16"}},
+};
+
+TEST(Tokenize, SplitsIntoMaximalRunsWithoutEmptyTokens) {
+  for (const auto& c : kTokenizeCases) {
+    Texts tokens = {"kept"};
+    UIConfigManager::Tokenize(c.text, tokens, c.delimiters);
+    Texts expected = {"kept"};  // tokens are appended
+    expected.insert(expected.end(), c.tokens.begin(), c.tokens.end());
+    EXPECT_EQ(expected, tokens) << c.why;
+  }
+}
+
+// ---- convertStringSysextoVector ----------------------------------------------------
+
+const struct {
+  const char* why;
+  const char* text;
+  std::vector<int> bytes;
+} kHexCases[] = {
+    {"a template", "F0 3e 16", {240, 62, 22}},
+    {"reading stops at the first non-digit", "F7x", {247}},
+    {"a token that is no number gives 0", "zz 01", {0, 1}},
+    {"a 0x prefix and a sign are accepted", "0x7f -1", {127, -1}},
+    {"blanks only", "   ", {}},
+    {"empty", "", {}},
+    {"too large for an int gives 0", "FFFFFFFFFFFF 10", {0, 16}},
+    {"one value per token, runs of blanks count as one", "  00   7F  ", {0, 127}},
+};
+
+TEST(ConvertStringSysexToVector, ReadsOneHexNumberPerBlankSeparatedToken) {
+  for (const auto& c : kHexCases)
+    EXPECT_EQ(c.bytes, UIConfigManager::convertStringSysextoVector(c.text)) << c.why;
+}
+
+// ---- SysEx value lists ---------------------------------------------------------------
+
+class SysExLists : public UIConfigTest {};
+
+TEST_F(SysExLists, EntriesArePlainOrGroupedAndAForeignElementShiftsTheNumbering) {
+  gui->serveFixture("sysex.tea", "sysex.tea");
+  read();
+  const std::vector<SysExContainer>& list = manager->sysexList;
+  ASSERT_EQ(4u, list.size());
+
+  // 0: plain lists only; the value without text stands for one blank.
+  EXPECT_EQ((std::vector<Values>{{"F0 3E 16 00 58 41 00 00 F7", " ", "7F"}, {"a", "b"}}), list[0].plainLists);
+  EXPECT_TRUE(list[0].groupedLists.empty());
+  EXPECT_FALSE(list[0].multi);
+  // 1: a group of two lists and a plain list.
+  EXPECT_EQ((std::vector<std::vector<Values>>{{{"x1", "x2"}, {"y1"}}}), list[1].groupedLists);
+  EXPECT_EQ((std::vector<Values>{{"plain"}}), list[1].plainLists);
+  EXPECT_TRUE(list[1].multi);
+  // 2: the foreign element after the first entry is an entry of its own.
+  EXPECT_TRUE(list[2].plainLists.empty());
+  EXPECT_TRUE(list[2].groupedLists.empty());
+  EXPECT_FALSE(list[2].multi);
+  // 3: "values" without value or multivalue children is an empty group.
+  EXPECT_EQ((std::vector<std::vector<Values>>{{}}), list[3].groupedLists);
+  EXPECT_TRUE(list[3].multi);
+
+  EXPECT_TRUE(logged("CONFIG READER: Started to read SysEx Data..."));
+  EXPECT_TRUE(logged("CONFIG READER: Completed reading SysEx data!"));
+}
+
+TEST_F(SysExLists, AGroupedValueWithoutTextIsSkippedAndLogged) {
+  gui->serveText("sysex.tea",
+                 "<sysexlist><sysex><values><multivalue><value>a</value><value/><value>b</value>"
+                 "</multivalue></values></sysex></sysexlist>");
+  read();
+  ASSERT_EQ(1u, manager->sysexList.size());
+  EXPECT_EQ((std::vector<std::vector<Values>>{{{"a", "b"}}}), manager->sysexList[0].groupedLists);
+  EXPECT_TRUE(logged("a grouped value on line 1 has no text; skipped"));
+}
+
+// ---- Resources that are missing or damaged -------------------------------------------
+
+class DamagedResources : public UIConfigTest {};
+
+TEST_F(DamagedResources, MissingFilesAreLoggedAndTheRestIsStillRead) {
+  // Neither description exists: the image and parameter tables are still
+  // filled, nothing is built, nothing crashes.
+  read();
+  EXPECT_TRUE(manager->sysexList.empty());
+  EXPECT_EQ(0, gui->NControls());
+  EXPECT_EQ(0, gui->NLayers());
+  EXPECT_EQ(39, manager->getParamByName("kFilterCutoff"));
+  EXPECT_EQ(53u, manager->imageTable.size());
+  EXPECT_TRUE(logged("CONFIG READER: resources/sysex.tea NOT FOUND!"));
+  EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea NOT FOUND!"));
+  EXPECT_EQ((std::vector<std::string>{"sysex.tea", "uiconfig.tea"}), gui->loadedFiles);
+}
+
+TEST_F(DamagedResources, TextThatIsNotADescriptionIsLoggedAndBuildsNothing) {
+  const struct {
+    const char* why;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      {"an empty file", {}},
+      {"bytes enciphered under another key (13 bytes: a partial last block)",
+       {0x13, 0x57, 0x9b, 0xdf, 0x02, 0x46, 0x8a, 0xce, 0x11, 0x22, 0x33, 0x44, 0x55}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    manager = std::make_unique<RecordingManager>();
+    gui = std::make_unique<DescriptionGraphics>(editor.get());
+    gui->serveBytes("sysex.tea", c.bytes);
+    gui->serveBytes("uiconfig.tea", c.bytes);
+    takeLog();
+    read();
+    EXPECT_TRUE(manager->sysexList.empty());
+    EXPECT_EQ(0, gui->NLayers());
+    EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea cannot be read"));
+    EXPECT_TRUE(logged("resources/uiconfig.tea has no uiconfig element"));
+    EXPECT_TRUE(logged("resources/sysex.tea has no sysexlist element"));
+  }
+}
+
+TEST_F(DamagedResources, MissingRootsAreLogged) {
+  gui->serveText("sysex.tea", "<other><sysex><values><value>F0</value></values></sysex></other>");
+  readDescription("<notuiconfig><layer name=\"root\"/></notuiconfig>");
+  EXPECT_TRUE(manager->sysexList.empty());
+  EXPECT_EQ(0, gui->NLayers());
+  EXPECT_TRUE(logged("has no sysexlist element"));
+  EXPECT_TRUE(logged("has no uiconfig element"));
+}
+
+TEST_F(DamagedResources, APartialLastBlockIsDecipheredFromAZeroPaddedCopy) {
+  // Whole blocks of a description, then a last block of 3 bytes chosen so
+  // that, completed with zero bytes, it deciphers to a NUL first: the text
+  // ends there and the description reads. Completed with anything else it
+  // would leave bytes after the root. The served buffer is exactly as long
+  // as the file, so a read past its end would be caught.
+  std::string text = "<sysexlist><sysex><values><value>F0</value></values></sysex></sysexlist>";
+  text.resize((text.size() + 7) / 8 * 8, ' ');
+  std::vector<uint8_t> file =
+      encipherResource(reinterpret_cast<const uint8_t*>(text.data()), text.size(), kResourceKey);
+  for (uint32_t candidate = 0; candidate < (1u << 24); ++candidate) {
+    unsigned char block[8] = {static_cast<unsigned char>(candidate),
+                              static_cast<unsigned char>(candidate >> 8),
+                              static_cast<unsigned char>(candidate >> 16),
+                              0,
+                              0,
+                              0,
+                              0,
+                              0};
+    Tea::simpledecrypt(block, kResourceKey);
+    if (block[0] != 0) continue;
+    file.insert(file.end(), {static_cast<uint8_t>(candidate), static_cast<uint8_t>(candidate >> 8),
+                             static_cast<uint8_t>(candidate >> 16)});
+    break;
+  }
+  ASSERT_EQ(3u, file.size() % 8);
+  gui->serveBytes("sysex.tea", file);
+  read();
+  ASSERT_EQ(1u, manager->sysexList.size());
+  EXPECT_EQ((std::vector<Values>{{"F0"}}), manager->sysexList[0].plainLists);
+}
+
+// ---- Named value lists -------------------------------------------------------------
+
+class ValueLists : public UIConfigTest {};
+
+TEST_F(ValueLists, ALaterListOfTheSameNameWinsAndAMissingNameGivesAnEmptyList) {
+  gui->serveFixture("uiconfig.tea", "uiconfig.tea");
+  read();
+  EXPECT_EQ((Values{"poly", "mono"}), manager->valueLists["modes"]);
+  EXPECT_EQ((Values{"saw", "pulse", "tri"}), manager->valueLists["waves"]);
+  EXPECT_EQ(Values{}, manager->getValueList("absent"));
+  EXPECT_EQ(1u, manager->valueLists.count("absent"));  // filed on the miss
+}
+
+TEST_F(ValueLists, NamelessListsAndValuesWithoutTextAreSkippedAndLogged) {
+  readDescription(
+      "<uiconfig><valueLists>"
+      "<list><value>lost</value></list>"
+      "<!-- a comment --><other name=\"x\"><value>y</value></other>"
+      "<list name=\"kept\"><value>a</value><value/><note>n</note><value>b</value></list>"
+      "</valueLists></uiconfig>");
+  EXPECT_EQ((Values{"a", "b"}), manager->valueLists["kept"]);
+  EXPECT_EQ(0u, manager->valueLists.count("x"));
+  EXPECT_EQ(0u, manager->valueLists.count(""));
+  EXPECT_TRUE(logged("a value list on line 1 has no name; skipped"));
+  EXPECT_TRUE(logged("value list kept: a value on line 1 has no text; skipped"));
+}
+
+// ---- Start-up order and the log switch ---------------------------------------------
+
+class ReaderOrder : public UIConfigTest {};
+
+TEST_F(ReaderOrder, ReadsSysExThenImagesThenParametersThenTheDescription) {
+  gui->serveFixture("sysex.tea", "sysex.tea");
+  gui->serveFixture("uiconfig.tea", "uiconfig.tea");
+  read();
+  std::vector<std::string> order;
+  for (const std::string& line : takeLog())
+    if (line.find("Started") != std::string::npos || line.find("Completed") != std::string::npos)
+      order.push_back(line);
+  EXPECT_EQ((std::vector<std::string>{
+                "CONFIG READER: Started to read SysEx Data...",
+                "CONFIG READER: Completed reading SysEx data!",
+                "CONFIG READER: Started to read image resources...",
+                "CONFIG READER: Completed!",
+                "CONFIG READER: Started to initialize parameters...",
+                "CONFIG READER: Completed!",
+            }),
+            order);
+  EXPECT_EQ((std::vector<std::string>{"sysex.tea", "uiconfig.tea"}), gui->loadedFiles);
+  EXPECT_FALSE(manager->calls.empty());
+}
+
+TEST_F(ReaderOrder, NothingIsLoggedWhileTheLogIsOff) {
+  editor->logEnabled = false;
+  read();  // both files missing
+  manager->getParamByName("kMissing");
+  manager->getImageByName(gui.get(), "MISSING_ID");
+  EXPECT_TRUE(takeLog().empty());
+}
+
+TEST_F(ReaderOrder, AnUnusableScaleFallsBackToOne) {
+  manager->readUIConfig(gui.get(), editor.get(), nullptr, 1, -2.0);
+  EXPECT_EQ(1.0, manager->scale);
+  EXPECT_EQ(1, manager->uiSetting);
+  EXPECT_TRUE(logged("GUI scale"));
+}
+
+}  // namespace
