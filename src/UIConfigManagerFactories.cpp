@@ -2,29 +2,6 @@
 // skipped and builds nothing, so the rest of the window is still built.
 #include "src/UIConfigManager.h"
 
-void UIConfigManager::createControlDisplay(std::string name, int paramIdx, int x, int y, int width,
-                                           int height, int instance, ControlLayer* layer, std::string group,
-                                           int displaySize) {
-  logMissingFactory("createControlDisplay", name, paramIdx);
-}
-
-void UIConfigManager::createBoolControl(std::string name, int paramIdx, int defaultValue, int x, int y,
-                                        std::string imageName, int instance, ControlLayer* layer,
-                                        std::string group) {
-  logMissingFactory("createBoolControl", name, paramIdx);
-}
-
-void UIConfigManager::createSwitchControl(std::string name, int paramIdx, int defaultValue, int x, int y,
-                                          std::string imageName, int instance, ControlLayer* layer,
-                                          std::string group) {
-  logMissingFactory("createSwitchControl", name, paramIdx);
-}
-
-void UIConfigManager::createRadioControl(std::string name, int paramIdx, int x, int y, std::string imageName,
-                                         int buttons, int instance, ControlLayer* layer, std::string group) {
-  logMissingFactory("createRadioControl", name, paramIdx);
-}
-
 void UIConfigManager::createDropDownMenu(std::string name, int paramIdx, int x, int y, int width, int height,
                                          int instance, ControlLayer* layer, std::string group) {
   logMissingFactory("createDropDownMenu", name, paramIdx);
@@ -34,12 +11,6 @@ void UIConfigManager::createMIDIDeviceSelectionControl(std::string name, int par
                                                        int width, int height, int input, int instance,
                                                        ControlLayer* layer, std::string group) {
   logMissingFactory("createMIDIDeviceSelectionControl", name, paramIdx);
-}
-
-void UIConfigManager::createNameDisplay(std::string name, int paramIdx, int x, int y, int width, int height,
-                                        int nameLength, int instance, ControlLayer* layer,
-                                        std::string group) {
-  logMissingFactory("createNameDisplay", name, paramIdx);
 }
 
 void UIConfigManager::createDropDownMenu2(std::string name, int paramIdx, int x, int y, int width, int height,
@@ -82,13 +53,6 @@ void UIConfigManager::createSysExSliderControl(std::string name, int paramIdx, i
   logMissingFactory("createSysExSliderControl", name, paramIdx);
 }
 
-void UIConfigManager::createSysExBoolControl(std::string name, int paramIdx, int x, int y, std::string image,
-                                             double defaultValue, int msgZeroVal, int sysexIndex,
-                                             int changingByte, int instance, LinkInfo link,
-                                             ControlLayer* layer, std::string group) {
-  logMissingFactory("createSysExBoolControl", name, paramIdx);
-}
-
 void UIConfigManager::createCCSliderControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
                                             int length, std::string image, double b1, double b2, double b3,
                                             LinkInfo link, int instance, ControlLayer* layer,
@@ -103,26 +67,11 @@ void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name,
   logMissingFactory("createCCKnobControl", name, paramIdx);
 }
 
-void UIConfigManager::createCCBoolControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
-                                          std::string image, double defaultValue, double offValue,
-                                          double onValue, LinkInfo link, int instance, ControlLayer* layer,
-                                          std::string group) {
-  logMissingFactory("createCCBoolControl", name, paramIdx);
-}
-
 void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
                                               std::string name, int paramIdx, int x, int y, std::string image,
                                               double b1, double b2, double b3, double b4, LinkInfo link,
                                               int instance, ControlLayer* layer, std::string group) {
   logMissingFactory("createMsbLsbKnobControl", name, paramIdx);
-}
-
-void UIConfigManager::createMsbLsbBoolControl(int cc, int msb, int lsb, int lsbControl, int channel,
-                                              std::string name, int paramIdx, int x, int y, std::string image,
-                                              double defaultValue, double offValue, double onValue,
-                                              LinkInfo link, int instance, ControlLayer* layer,
-                                              std::string group) {
-  logMissingFactory("createMsbLsbBoolControl", name, paramIdx);
 }
 
 void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
