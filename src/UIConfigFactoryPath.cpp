@@ -71,6 +71,12 @@ void fileSysExMessages(UIConfigManager& manager, ControlAction* action, IControl
                        int startValue, int instance) {
   if (!action) return;
   const UIConfigLog log = [&manager](const std::string& line) { manager.reportProblem(line); };
+  if (startValue < 0) {
+    // -1 would read as "start from the template's own byte".
+    reportConfigProblem(log, "CONFIG READER: control \"" + controlName + "\" starts its SysEx values at " +
+                                 std::to_string(startValue) + "; no SysEx messages!");
+    return;
+  }
   std::string text;
   if (!firstSysExTemplate(manager.sysexList, sysexIndex, controlName, &text, log)) return;
   ControlActionSysExMessage message;

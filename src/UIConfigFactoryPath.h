@@ -47,7 +47,7 @@ bool firstSysExTemplate(const std::vector<SysExContainer>& sysexList, int sysexI
 // sysexIndex into count messages from startValue (calculateSysexWithChangingByte)
 // into the record and files the control in the manager's SysEx lookup under
 // the key of the first message (sysExLookupKey) with value index 0. A
-// missing template, a refused expansion or a message too short for a key is
+// negative start value, a missing template, a refused expansion or a message too short for a key is
 // logged, and the record keeps no messages and nothing is filed.
 void fileSysExMessages(UIConfigManager& manager, ControlAction* action, IControl* control,
                        const std::string& controlName, int sysexIndex, int changingByte, int count,

@@ -19,30 +19,10 @@ void UIConfigManager::createDropDownMenu2(std::string name, int paramIdx, int x,
   logMissingFactory("createDropDownMenu2", name, paramIdx);
 }
 
-void UIConfigManager::createNoValKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
-                                             double b1, double b2, double b3, double b4, int instance,
-                                             ControlLayer* layer, std::string group) {
-  logMissingFactory("createNoValKnobControl", name, paramIdx);
-}
-
 void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x, int y, int width, int height,
                                           int b1, int b2, int b3, int d1, int d2, int visible, Values texts,
                                           int instance, ControlLayer* layer, std::string group, bool white) {
   logMissingFactory("createNoValDropDown", name, paramIdx);
-}
-
-void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
-                                             double b1, double b2, double b3, double b4, int msgZeroVal,
-                                             int sysexIndex, int changingByte, int instance, LinkInfo link,
-                                             ControlLayer* layer, std::string group) {
-  logMissingFactory("createSysExKnobControl", name, paramIdx);
-}
-
-void UIConfigManager::createSysExKnobControl2(std::string name, int paramIdx, int x, int y, std::string image,
-                                              double b1, double b2, double b3, double b4, int msgZeroVal,
-                                              int sysexIndex, int changingByte, int instance, LinkInfo link,
-                                              ControlLayer* layer, std::string group) {
-  logMissingFactory("createSysExKnobControl2", name, paramIdx);
 }
 
 void UIConfigManager::createSysExSliderControl(std::string name, int paramIdx, int x, int y, int length,
@@ -58,20 +38,6 @@ void UIConfigManager::createCCSliderControl(int cc, int channel, std::string nam
                                             LinkInfo link, int instance, ControlLayer* layer,
                                             std::string group, EDirection direction, bool flag) {
   logMissingFactory("createCCSliderControl", name, paramIdx);
-}
-
-void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
-                                          std::string image, double b1, double b2, double b3, double b4,
-                                          LinkInfo link, int instance, ControlLayer* layer,
-                                          std::string group) {
-  logMissingFactory("createCCKnobControl", name, paramIdx);
-}
-
-void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
-                                              std::string name, int paramIdx, int x, int y, std::string image,
-                                              double b1, double b2, double b3, double b4, LinkInfo link,
-                                              int instance, ControlLayer* layer, std::string group) {
-  logMissingFactory("createMsbLsbKnobControl", name, paramIdx);
 }
 
 void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
