@@ -25,21 +25,6 @@ void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x,
   logMissingFactory("createNoValDropDown", name, paramIdx);
 }
 
-void UIConfigManager::createSysExSliderControl(std::string name, int paramIdx, int x, int y, int length,
-                                               std::string image, double b1, double b2, double b3, double b4,
-                                               int msgZeroVal, int sysexIndex, int changingByte, int instance,
-                                               LinkInfo link, ControlLayer* layer, std::string group,
-                                               EDirection direction, bool flag) {
-  logMissingFactory("createSysExSliderControl", name, paramIdx);
-}
-
-void UIConfigManager::createCCSliderControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
-                                            int length, std::string image, double b1, double b2, double b3,
-                                            LinkInfo link, int instance, ControlLayer* layer,
-                                            std::string group, EDirection direction, bool flag) {
-  logMissingFactory("createCCSliderControl", name, paramIdx);
-}
-
 void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
                                                      std::string name, int paramIdx, int x, int y, int width,
                                                      int textHeight, int b1, int b2, int b3, int d1, int d2,
