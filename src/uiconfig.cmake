@@ -16,6 +16,7 @@ target_sources(vivivi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerSwitches.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerKnobs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerSliders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerFactories.cpp
 )
 target_link_libraries(vivivi_core PUBLIC imodule fileencrypt PkgConfig::TINYXML2)
