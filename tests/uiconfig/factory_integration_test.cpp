@@ -148,9 +148,9 @@ TEST_F(FactoryIntegration, GesturesSendTheMappedBytesAndTheBytesFindTheirControl
         EXPECT_EQ(98, lsb.mData1);
         EXPECT_EQ(record->ccNumber, data.mData1);
         EXPECT_EQ(v + record->valueOffset, data.mData2);
-        // The record's channel key is the message's channel + 1 here (a
-        // control at the top level is filed under instance + 1 = 0, and
-        // control changes leave on channel 0).
+        // A top-level control is filed under the channel key instance + 1 =
+        // 0, the channel its control changes leave on for global channel 1;
+        // the value offset is what the data byte holds beyond the value.
         found =
             real->nrpnControls.findControl((data.mStatus & 0x0F), msb.mData2, data.mData2 - v, lsb.mData2, 0);
         break;
