@@ -16,8 +16,13 @@
 //                            UIConfigManagerControls.cpp (control elements)
 //   ATTRIBUTE PARSERS        UIConfigManagerAttributes.cpp (with the UI-only
 //                            switch and the parameter group label)
-//   CONTROL FACTORIES        virtual; those not built yet log and build
-//                            nothing (UIConfigManagerFactories.cpp)
+//   SYSEX TEMPLATES          UIConfigManagerTemplates.cpp
+//   CONTROL FACTORIES        virtual, one file per family:
+//                            UIConfigManagerSwitches.cpp, ...Knobs.cpp,
+//                            ...Sliders.cpp, ...Menus.cpp, ...Displays.cpp,
+//                            sharing UIConfigFactoryPath.h; those not built
+//                            yet log and build nothing
+//                            (UIConfigManagerFactories.cpp)
 //
 // Bad input never stops the build: a missing or unreadable description, a
 // missing root, a nameless list, a value without text, a parameter name that

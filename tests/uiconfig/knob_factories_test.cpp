@@ -195,3 +195,21 @@ TEST_F(KnobFactories, SharedRecordLinkAndRefusals) {
   EXPECT_TRUE(action(kParam + 5)->sysex.messages.empty());
   EXPECT_TRUE(logged("starts its SysEx values at -1"));
 }
+
+TEST_F(KnobFactories, CalculateSysexWithChangingByteReadsTheTemplateText) {
+  build();
+  ControlActionSysExMessage message;
+  ASSERT_TRUE(real->calculateSysexWithChangingByte("F0 3E 16 00 20 01 05 00 F7", 8, 201, &message, 0, -1));
+  ASSERT_EQ(201u, message.messages.size());
+  const std::pair<size_t, int> entries[] = {{0, 0}, {127, 127}, {128, 0}, {129, 1}, {200, 72}};
+  for (const auto& entry : entries) EXPECT_EQ(entry.second, message.messages[entry.first][7]) << entry.first;
+  EXPECT_EQ((std::vector<int32_t>{0xF0, 0x3E, 0x16, 0x00, 0x20, 0x01, 0x05, 0x48, 0xF7}),
+            message.messages[200]);
+
+  // A changing byte outside the message is refused and logged; the
+  // messages stay as they were.
+  EXPECT_FALSE(real->calculateSysexWithChangingByte("F0 3E 16 F7", 5, 2, &message, 0, -1));
+  EXPECT_EQ(201u, message.messages.size());
+  EXPECT_TRUE(logged("changing byte 5 lies outside the SysEx template of 4 bytes"));
+  EXPECT_FALSE(real->calculateSysexWithChangingByte("F0 3E 16 F7", 1, 2, nullptr, 0, -1));
+}
