@@ -1,9 +1,9 @@
 // The factories end to end: a small description with one control of each
-// mapped knob, slider and button kind is read into a GUI without a window;
-// a mouse gesture on each control changes its parameter, the send contract
-// turns the change into bytes, and those bytes, fed back through the
-// manager's reverse lookups as the synthesizer would send them, find the
-// same control.
+// mapped knob, slider, button and menu kind is read into a GUI without a
+// window; a mouse gesture (for a menu, its popup answer) on each control
+// changes its parameter, the send contract turns the change into bytes,
+// and those bytes, fed back through the manager's reverse lookups as the
+// synthesizer would send them, find the same control.
 #include "KIT/IModule/IGraphics.h"
 #include "src/ControlActionSend.h"
 #include "src/VivivI.h"
@@ -20,6 +20,7 @@ const char* const kSysEx =
     "<sysex><values><value>3E 0B 58 41 20 01 00 00</value></values></sysex>"
     "<sysex><values><value>3E 0B 58 41 21 01 00 00</value></values></sysex>"
     "<sysex><values><value>3E 0B 58 41 22 01 00 00</value></values></sysex>"
+    "<sysex><values><value>3E 0B 58 41 23 01 00 00</value></values></sysex>"
     "</sysexlist>";
 
 const char* const kDescription =
@@ -45,11 +46,18 @@ const char* const kDescription =
     "channel=\"1\"/>"
     "<buttoncontrol type=\"seButton\" name=\"Sync\" paramId=\"kOscillator2Sync\" imageId=\"BUTTON_RED_ID\" "
     "position=\"110,150\" valueBounds=\"0\" sysexIndex=\"2\" changingByte=\"7\"/>"
+    "<menucontrol type=\"ccMenu\" name=\"Source\" paramId=\"kFilterCutoffModSource\" position=\"10,200\" "
+    "length=\"60\" valueBounds=\"0,0,4\" valueDisplay=\"0:3\" ccNumber=\"21\" channel=\"1\"/>"
+    "<menucontrol type=\"msbLsbMenu\" name=\"Pitch source\" paramId=\"kPitchModSource\" position=\"80,200\" "
+    "length=\"60\" valueBounds=\"0,0,4\" valueDisplay=\"0:3\" ccNumber=\"6\" msbValue=\"3\" lsbValue=\"0\" "
+    "lsbControl=\"9\" channel=\"1\"/>"
+    "<menucontrol type=\"seMenu\" name=\"Portamento\" paramId=\"kPortamentoMode\" position=\"150,200\" "
+    "length=\"60\" valueBounds=\"0,0,4\" valueDisplay=\"0:3\" sysexIndex=\"3\" changingByte=\"7\"/>"
     "</layer></uiconfig>";
 
 constexpr int kDeviceId = 0x58;
 
-enum Gesture { kDragUp, kClickNearTop, kClickRightHalf, kClick };
+enum Gesture { kDragUp, kClickNearTop, kClickRightHalf, kClick, kPickThirdItem };
 
 struct Row {
   const char* what;
@@ -66,9 +74,13 @@ const Row kRows[] = {
     {"CC button", kSustainSwitch, kClick},
     {"MSB/LSB button", kArpOnOff, kClick},
     {"SysEx button", kOscillator2Sync, kClick},
+    {"CC menu", kFilterCutoffModSource, kPickThirdItem},
+    {"MSB/LSB menu", kPitchModSource, kPickThirdItem},
+    {"SysEx menu", kPortamentoMode, kPickThirdItem},
 };
 
-void perform(IGraphics* gui, const IRECT& r, Gesture gesture) {
+void perform(IGraphics* gui, IControl* control, IParam* param, Gesture gesture) {
+  const IRECT r = control->GetRECT();
   IMouseMod left(true);
   const int cx = (r.L + r.R) / 2, cy = (r.T + r.B) / 2;
   switch (gesture) {
@@ -89,6 +101,11 @@ void perform(IGraphics* gui, const IRECT& r, Gesture gesture) {
       gui->OnMouseDown(cx, cy, &left);
       gui->OnMouseUp(cx, cy, &left);
       break;
+    case kPickThirdItem:
+      // The popup's answer: the test editor's parameters are integers from
+      // the start, so the GUI offers them a text field, not the list.
+      control->SetValueFromUserInput(param->GetNormalized(2));
+      break;
   }
 }
 
@@ -108,7 +125,7 @@ TEST_F(FactoryIntegration, GesturesSendTheMappedBytesAndTheBytesFindTheirControl
     ASSERT_NE(nullptr, record);
     ASSERT_EQ(1u, record->controls.size());
     IControl* control = record->controls[0];
-    perform(gui.get(), control->GetRECT(), row.gesture);
+    perform(gui.get(), control, param(row.paramIdx), row.gesture);
 
     IParam* p = param(row.paramIdx);
     const int v = p->Int();
