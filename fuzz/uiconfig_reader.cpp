@@ -21,6 +21,7 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/pix/pix-bitmap.h"
+#include "src/ControlAction.h"
 #include "src/UIConfigManager.h"
 #include "tests/protocol/editor_double.h"
 
@@ -92,5 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (const auto& entry : manager.layersByName)
     if (!inTree.count(entry.second)) abort();
+  // The factories' records outlive this run's GUI in the shared editor.
+  releaseControlActions(editor);
   return 0;
 }

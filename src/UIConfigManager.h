@@ -6,7 +6,8 @@
 // the factory its name and "type" select.
 //
 // Contents, in reading order:
-//   RECORDS                  Values, SysExContainer, ImageInfo, LinkInfo
+//   RECORDS                  Values, SysExContainer, ImageInfo (LinkInfo:
+//                            src/ControlAction.h)
 //   READER                   UIConfigManager.cpp, UIConfigManagerSysEx.cpp
 //   TEXT ROUTINES            UIConfigManagerText.cpp
 //   PARAMETER TABLE          UIConfigManagerParams.cpp
@@ -15,8 +16,13 @@
 //                            UIConfigManagerControls.cpp (control elements)
 //   ATTRIBUTE PARSERS        UIConfigManagerAttributes.cpp (with the UI-only
 //                            switch and the parameter group label)
-//   CONTROL FACTORIES        virtual; those not built yet log and build
-//                            nothing (UIConfigManagerFactories.cpp)
+//   SYSEX TEMPLATES          UIConfigManagerTemplates.cpp
+//   CONTROL FACTORIES        virtual, one file per family:
+//                            UIConfigManagerSwitches.cpp, ...Knobs.cpp,
+//                            ...Sliders.cpp, ...Menus.cpp, ...Displays.cpp,
+//                            sharing UIConfigFactoryPath.h; those not built
+//                            yet log and build nothing
+//                            (UIConfigManagerFactories.cpp)
 //
 // Bad input never stops the build: a missing or unreadable description, a
 // missing root, a nameless list, a value without text, a parameter name that
@@ -32,6 +38,11 @@
 #include <vector>
 
 #include "KIT/IModule/IGraphicsStructs.h"
+#include "src/ControlAction.h"
+#include "src/ControlMaps.h"
+#include "src/NRPNControlContainer.h"
+#include "src/SysExControlContainer.h"
+#include "src/UIConfigLog.h"
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -64,14 +75,6 @@ struct ImageInfo {
   int resourceId = 0;
   int frames = 1;
   bool framesSideBySide = false;
-};
-
-// A control's link to a partner parameter: partner index, second value,
-// third value; a negative partner or second value means no link.
-struct LinkInfo {
-  int partner = -1;
-  int second = -1;
-  int third = -1;
 };
 
 class UIConfigManager {
@@ -173,6 +176,18 @@ class UIConfigManager {
   // trunc(v x GUI scale), limited to +-kCoordinateLimit.
   int scaleCoordinate(int v) const;
 
+  // ==== SYSEX TEMPLATES ======================================================
+
+  // Reads the template text (convertStringSysextoVector) and expands it
+  // into count messages with expandSysExTemplate (src/ControlActionSysEx.h):
+  // message k carries startValue + k (modulo 128) in the 1-based changing
+  // byte. On success message's list is replaced and true returned; a
+  // refused template is logged and leaves message as it was.
+  // One refused-input line into the log (the building blocks' sink).
+  void reportProblem(const std::string& line) const { log(line); }
+  bool calculateSysexWithChangingByte(const std::string& sysexTemplate, int changingByte, int count,
+                                      ControlActionSysExMessage* message, int startValue, int instance);
+
   // ==== CONTROL FACTORIES ====================================================
   // Each builds one control for parameter paramIdx at the unscaled (x, y),
   // initialises the parameter and puts the control into layer (the GUI when
@@ -190,6 +205,12 @@ class UIConfigManager {
                                     int instance, ControlLayer* layer, std::string group, int displaySize);
   virtual void createBoolControl(std::string name, int paramIdx, int defaultValue, int x, int y,
                                  std::string imageName, int instance, ControlLayer* layer, std::string group);
+  // A momentary button of the editor's own (not in the description): a
+  // bool parameter starting off; returns the control, null when paramIdx
+  // names no parameter.
+  virtual IControl* createAutoOffSwitchControl(std::string name, int paramIdx, int x, int y,
+                                               std::string imageName, int instance, ControlLayer* layer,
+                                               std::string group);
   virtual void createSwitchControl(std::string name, int paramIdx, int defaultValue, int x, int y,
                                    std::string imageName, int instance, ControlLayer* layer,
                                    std::string group);
@@ -281,12 +302,20 @@ class UIConfigManager {
   std::map<std::string, ControlLayer*> layersByName;  // a later layer of a name replaces the entry
   IControl* librarianView = nullptr;                  // the control built for "patchBrowser"
   bool clearingImageCache = false;
+  // The reverse lookups by which incoming MIDI finds a control, filled by
+  // the factories: SysEx headers, MSB/LSB keys and the CC map (channel,
+  // controller, mixer-layer key).
+  SysExControlContainer sysexControls;
+  NRPNControlContainer nrpnControls;
+  CCControlMap ccControls;
 
  protected:
   // One "CONFIG READER: " line, written only while the editor's log is on.
   void log(const std::string& text) const;
   // A factory that is not built yet: logs that the element was skipped.
   void logMissingFactory(const char* factory, const std::string& name, int paramIdx) const;
+  // The sink the building blocks report refused input to (this log).
+  UIConfigLog logSink() const;
 
  private:
   // Loads the named resource through the GUI and deciphers it; false

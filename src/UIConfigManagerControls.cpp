@@ -223,10 +223,7 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
   const int changingByte = intAttribute(element, "changingByte");
   int linkValues[3];
   getBiDirectLinkValues(attributeText(element, "biDirectLink"), linkValues, instance);
-  LinkInfo link;
-  link.partner = linkValues[0];
-  link.second = linkValues[1];
-  link.third = linkValues[2];
+  const LinkInfo link(linkValues[0], linkValues[1], linkValues[2]);
   int display[2];
   readValueDisplay(element, display);
   const Values texts = getValueList(attributeText(element, "valueList"));

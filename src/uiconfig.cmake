@@ -10,6 +10,13 @@ target_sources(vivivi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerWalk.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerControls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerAttributes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerTemplates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigFactoryPath.h ${CMAKE_CURRENT_LIST_DIR}/UIConfigFactoryPath.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerDisplays.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerSwitches.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerKnobs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerSliders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIConfigManagerFactories.cpp
 )
 target_link_libraries(vivivi_core PUBLIC imodule fileencrypt PkgConfig::TINYXML2)

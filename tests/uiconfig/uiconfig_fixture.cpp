@@ -57,7 +57,7 @@ std::string text(double v) {
 }
 std::string text(bool v) { return v ? "true" : "false"; }
 std::string text(const LinkInfo& link) {
-  return text(link.partner) + "," + text(link.second) + "," + text(link.third);
+  return text(link.partnerParam) + "," + text(link.secondParam) + "," + text(link.linkValue);
 }
 std::string text(const Values& values) {
   std::string joined = "[";

@@ -1,0 +1,54 @@
+// The path every control factory of the UI configuration shares: the
+// parameter's label and the channel rule, the link to a partner parameter
+// and the SysEx messages of a control with their lookup key. Used only by
+// the factory files (UIConfigManagerSwitches.cpp and its siblings).
+#pragma once
+
+#include <string>
+
+#include "src/ControlAction.h"
+#include "src/UIConfigLog.h"
+
+class ControlLayer;
+class IControl;
+class UIConfigManager;
+class IModuleBase;
+class IParam;
+struct SysExContainer;
+
+// "[instance + 1] name" for instance 0 or more, else name.
+std::string instanceLabel(const std::string& name, int instance);
+
+// True when the layer is one of the five mixer layers, whose controls keep
+// the description's channel; withAdditionalSettings adds the eight
+// "additionalSettingsPart1".."8" layers (the MSB/LSB button only). A control
+// without a layer follows the rule of the other layers.
+bool isMixerLayer(const ControlLayer* layer, bool withAdditionalSettings = false);
+
+// The parameter paramIdx of plug, or null when plug has none such.
+IParam* factoryParam(IModuleBase* plug, int paramIdx);
+
+// The link rule: when partner and second value are both 0 or more, the
+// record takes the link and the partner's record (made with the SysEx kind
+// when missing; an existing one keeps its kind) links back to paramIdx with
+// the second value. The partner index comes from the walk already shifted
+// by the instance and is used as it is. A partner that names no parameter
+// is logged and left unlinked.
+void applyLinkRule(IModuleBase* plug, ControlAction* action, int paramIdx, const LinkInfo& link,
+                   const UIConfigLog& log);
+
+// The first template text of SysEx list entry sysexIndex, or false (logged
+// with the control's name) when the entry or its first plain list is
+// missing or empty.
+bool firstSysExTemplate(const std::vector<SysExContainer>& sysexList, int sysexIndex,
+                        const std::string& controlName, std::string* text, const UIConfigLog& log);
+
+// The SysEx messages of a control: expands the first template of entry
+// sysexIndex into count messages from startValue (calculateSysexWithChangingByte)
+// into the record and files the control in the manager's SysEx lookup under
+// the key of the first message (sysExLookupKey) with value index 0. A
+// negative start value, a missing template, a refused expansion or a message too short for a key is
+// logged, and the record keeps no messages and nothing is filed.
+void fileSysExMessages(UIConfigManager& manager, ControlAction* action, IControl* control,
+                       const std::string& controlName, int sysexIndex, int changingByte, int count,
+                       int startValue, int instance);

@@ -1,0 +1,112 @@
+// The knob factories: a multi-frame knob over a double parameter, mapped to
+// a control change, an MSB/LSB pair or a SysEx message per value, or to
+// nothing (the editor's own knobs).
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IKnobControls.h"
+#include "KIT/IModule/IParam.h"
+#include "src/UIConfigFactoryPath.h"
+#include "src/UIConfigManager.h"
+#include "src/VivivI.h"
+
+namespace {
+
+// The knob of the image at the scaled position: one frame in size, vertical
+// drag, the framework's gearing.
+IControl* newKnob(IModuleBase* plug, int left, int top, int paramIdx, const IBitmap& bitmap) {
+  return new IKnobMultiControl(plug, left, top, paramIdx, &bitmap);
+}
+
+}  // namespace
+
+void UIConfigManager::createNoValKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
+                                             double b1, double b2, double b3, double b4, int instance,
+                                             ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createNoValKnobControl", name, paramIdx);
+  const IBitmap bitmap = getImageByName(gui, image);
+  param->InitDouble(name.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
+  place(newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap), layer);
+}
+
+void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                          std::string image, double b1, double b2, double b3, double b4,
+                                          LinkInfo link, int instance, ControlLayer* layer,
+                                          std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createCCKnobControl", name, paramIdx);
+  const IBitmap bitmap = getImageByName(gui, image);
+  const std::string label = instanceLabel(name, instance);
+  param->InitDouble(label.c_str(), b1, b2, b3, static_cast<double>(static_cast<int>(b4)), "",
+                    getParamGroup(instance, group));
+  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
+  place(knob, layer);
+  ControlAction* action = bindControlAction(param, knob, kActionCC);
+  applyLinkRule(plug, action, paramIdx, link, logSink());
+  const bool mixer = isMixerLayer(layer);
+  action->mixerLayer = mixer ? 1 : 0;
+  action->ccNumber = cc;
+  action->channel = mixer ? channel : instance + 1;
+  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, knob);
+}
+
+void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
+                                              std::string name, int paramIdx, int x, int y, std::string image,
+                                              double b1, double b2, double b3, double b4, LinkInfo link,
+                                              int instance, ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createMsbLsbKnobControl", name, paramIdx);
+  const IBitmap bitmap = getImageByName(gui, image);
+  const std::string label = instanceLabel(name, instance);
+  param->InitDouble(label.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
+  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
+  place(knob, layer);
+  ControlAction* action = bindControlAction(param, knob, kActionMsbLsb);
+  applyLinkRule(plug, action, paramIdx, link, logSink());
+  const bool mixer = isMixerLayer(layer);
+  action->mixerLayer = mixer ? 1 : 0;
+  action->ccNumber = cc;
+  action->msbValue = msb;
+  action->valueOffset = lsb;
+  action->lsbControl = lsbControl;
+  action->channel = mixer ? channel : instance + 1;
+  nrpnControls.addToControlMap(action, knob);
+}
+
+void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
+                                             double b1, double b2, double b3, double b4, int msgZeroVal,
+                                             int sysexIndex, int changingByte, int instance, LinkInfo link,
+                                             ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createSysExKnobControl", name, paramIdx);
+  const IBitmap bitmap = getImageByName(gui, image);
+  const std::string label = instanceLabel(name, instance);
+  param->InitDouble(label.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
+  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
+  place(knob, layer);
+  ControlAction* action = bindControlAction(param, knob, kActionSysEx);
+  applyLinkRule(plug, action, paramIdx, link, logSink());
+  const int minimum = static_cast<int>(b2), maximum = static_cast<int>(b3);
+  fileSysExMessages(*this, action, knob, name, sysexIndex, changingByte, maximum - minimum + 1, minimum,
+                    instance);
+}
+
+void UIConfigManager::createSysExKnobControl2(std::string name, int paramIdx, int x, int y, std::string image,
+                                              double b1, double b2, double b3, double b4, int msgZeroVal,
+                                              int sysexIndex, int changingByte, int instance, LinkInfo link,
+                                              ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createSysExKnobControl2", name, paramIdx);
+  const IBitmap bitmap = getImageByName(gui, image);
+  const std::string label = instanceLabel(name, instance);
+  param->InitDouble(label.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
+  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
+  place(knob, layer);
+  ControlAction* action = bindControlAction(param, knob, kActionSysEx);
+  applyLinkRule(plug, action, paramIdx, link, logSink());
+  // This knob has no messages of its own, so there is no header to file it
+  // under: it sends nothing and incoming messages do not find it.
+  action->sysex = ControlActionSysExMessage();
+  log("CONFIG READER: seKnob2 \"" + name + "\" (parameter " + std::to_string(paramIdx) +
+      ") has no SysEx messages; it is not filed for incoming messages");
+}

@@ -1,0 +1,208 @@
+// The menu field factories: a caption that shows an enumerated parameter's
+// text and opens a popup of all its texts. The drop-down menus serve the
+// editor's own choices (no MIDI); the multi-selection menus map a sound
+// parameter to a control change, an MSB/LSB pair or a SysEx message per
+// value.
+#include <string>
+
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IParam.h"
+#include "KIT/IModule/ITextControls.h"
+#include "src/UIConfigFactoryPath.h"
+#include "src/UIConfigManager.h"
+#include "src/ValueDisplays.h"
+#include "src/VivivI.h"
+
+namespace {
+
+const IColor kMenuOrange(254, 255, 173, 0);
+const IColor kTextFieldOrange(255, 255, 173, 0);
+const IColor kDeviceBlue(255, 0, 174, 255);
+const IColor kMenuGrey(255, 225, 225, 225);
+const IColor kMenuGreen(255, 66, 240, 100);
+const IColor kMenuHidden(0, 255, 173, 0);
+// Every multi-selection field is this many GUI units high.
+constexpr int kSelectionHeight = 13;
+
+// A caption over the scaled bounds in the menu style of the colour.
+ICaptionControl* newField(IModuleBase* plug, int paramIdx, int x, int y, int w, int h, double scale,
+                          const IColor& colour, bool promptEnabled) {
+  const IText style = displayTextStyle(h, scale, colour);
+  auto* field = new ICaptionControl(plug, scaledDisplayRect(x, y, w, h, scale), paramIdx, &style, true);
+  field->SetPromptDisabled(!promptEnabled);
+  return field;
+}
+
+// The display texts of a menu of n entries: the list when it holds exactly
+// n texts, else the numbers first, first + 1, ... (each made by number)
+// when the valueDisplay range is given (first != last); false when neither.
+template <class NumberText>
+bool setMenuTexts(IParam* param, int n, const Values& texts, int first, int last, NumberText number) {
+  if (n >= 0 && texts.size() == static_cast<size_t>(n)) {
+    for (int k = 0; k < n; ++k) param->SetDisplayText(k, texts[k].c_str());
+    return true;
+  }
+  if (first == last) return false;
+  for (int k = 0; k < n; ++k) param->SetDisplayText(k, number(first + k).c_str());
+  return true;
+}
+
+}  // namespace
+
+// ==== Drop-down menus ==========================================================
+
+void UIConfigManager::createDropDownMenu(std::string name, int paramIdx, int x, int y, int width, int height,
+                                         int instance, ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createDropDownMenu", name, paramIdx);
+  param->InitEnum(name.c_str(), 0, 1, "", getParamGroup(instance, group));
+  param->ResetDisplayTexts();
+  param->SetDisplayText(0, "----");
+  ICaptionControl* field = newField(plug, paramIdx, x, y, width, height, scale, kTextFieldOrange, false);
+  place(field, layer);
+  bindControlAction(param, field, kActionNone);
+}
+
+void UIConfigManager::createDropDownMenu2(std::string name, int paramIdx, int x, int y, int width, int height,
+                                          int b1, int b2, int b3, Values texts, int instance,
+                                          ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createDropDownMenu2", name, paramIdx);
+  const int n = b3 - b2;
+  param->InitEnum(name.c_str(), b1, n, "", getParamGroup(instance, group));
+  if (n < 0 || texts.size() != static_cast<size_t>(n)) {
+    log("CONFIG READER: menu \"" + name + "\" has " + std::to_string(texts.size()) + " texts for " +
+        std::to_string(n) + " entries; not built");
+    return;
+  }
+  param->ResetDisplayTexts();
+  for (int k = 0; k < n; ++k) param->SetDisplayText(k, texts[k].c_str());
+  ICaptionControl* field = newField(plug, paramIdx, x, y, width, height, scale, kMenuOrange, true);
+  place(field, layer);
+  bindControlAction(param, field, kActionNone);
+}
+
+void UIConfigManager::createMIDIDeviceSelectionControl(std::string name, int paramIdx, int x, int y,
+                                                       int width, int height, int input, int instance,
+                                                       ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createMIDIDeviceSelectionControl", name, paramIdx);
+  const std::vector<std::string> ports =
+      input == 1 ? plug->getExternalMIDIInNames() : plug->getExternalMIDIOutNames();
+  param->InitEnum("Device Selection", 0, static_cast<int>(ports.size()), "", "");
+  param->ResetDisplayTexts();
+  for (size_t k = 0; k < ports.size(); ++k) param->SetDisplayText(static_cast<int>(k), ports[k].c_str());
+  // Always on the GUI itself, whichever layer the element lies in.
+  ICaptionControl* field = newField(plug, paramIdx, x, y, width, height, scale, kDeviceBlue, true);
+  place(field, nullptr);
+  bindControlAction(param, field, kActionNone);
+}
+
+void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x, int y, int width, int height,
+                                          int b1, int b2, int b3, int d1, int d2, int visible, Values texts,
+                                          int instance, ControlLayer* layer, std::string group, bool white) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createNoValDropDown", name, paramIdx);
+  const int n = b3 - b2;
+  param->InitEnum(name.c_str(), b1, n, "", getParamGroup(instance, group));
+  param->ResetDisplayTexts();
+  const bool bank = paramIdx == kCurrentBank;
+  const bool built = setMenuTexts(param, n, texts, d1, d2, [bank](int number) {
+    if (bank) return std::string("P.");
+    return (number >= 0 && number < 10 ? " " : "") + std::to_string(number);
+  });
+  if (!built) {
+    log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
+        " texts nor a number range; not built");
+    return;
+  }
+  IColor colour = kMenuHidden;
+  if (visible == 1)
+    colour = (bank || paramIdx == kCurrentPatch) ? kMenuGreen : white ? kMenuGrey : kTextFieldOrange;
+  place(newField(plug, paramIdx, x, y, width, height, scale, colour, !bank), layer);
+}
+
+// ==== Multi-selection menus ======================================================
+
+namespace {
+
+std::string plainNumber(int number) { return std::to_string(number); }
+
+}  // namespace
+
+void UIConfigManager::createMultiSelectionCCControl(int cc, int channel, std::string name, int paramIdx,
+                                                    int x, int y, int width, int textHeight, int b1, int b2,
+                                                    int b3, int d1, int d2, Values texts, int instance,
+                                                    ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createMultiSelectionCCControl", name, paramIdx);
+  const std::string label = instanceLabel(name, instance);
+  const int n = b3 - b2;
+  param->InitEnum(label.c_str(), b1, n, "", getParamGroup(instance, group));
+  param->ResetDisplayTexts();
+  if (!setMenuTexts(param, n, texts, d1, d2, plainNumber)) {
+    log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
+        " texts nor a number range; not built");
+    return;
+  }
+  ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
+  place(field, layer);
+  ControlAction* action = bindControlAction(param, field, kActionCC);
+  const bool mixer = isMixerLayer(layer);
+  action->mixerLayer = mixer ? 1 : 0;
+  action->ccNumber = cc;
+  action->channel = mixer ? channel : instance + 1;
+  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, field);
+}
+
+void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
+                                                     std::string name, int paramIdx, int x, int y, int width,
+                                                     int textHeight, int b1, int b2, int b3, int d1, int d2,
+                                                     Values texts, int instance, ControlLayer* layer,
+                                                     std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createMsbLsbSelectionCCControl", name, paramIdx);
+  const std::string label = instanceLabel(name, instance);
+  const int n = b3 - b2;
+  param->InitEnum(label.c_str(), b1, n, "", getParamGroup(instance, group));
+  param->ResetDisplayTexts();
+  if (!setMenuTexts(param, n, texts, d1, d2, plainNumber)) {
+    log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
+        " texts nor a number range; not built");
+    return;
+  }
+  ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
+  place(field, layer);
+  ControlAction* action = bindControlAction(param, field, kActionMsbLsb);
+  const bool mixer = isMixerLayer(layer);
+  action->mixerLayer = mixer ? 1 : 0;
+  action->ccNumber = cc;
+  action->msbValue = msb;
+  action->valueOffset = lsb;
+  action->lsbControl = lsbControl;
+  action->channel = mixer ? channel : instance + 1;
+  nrpnControls.addToControlMap(action, field);
+}
+
+void UIConfigManager::createMultiSelectionSysExControl(std::string name, int paramIdx, int x, int y,
+                                                       int width, int textHeight, int b1, int b2, int b3,
+                                                       int d1, int d2, Values texts, int msgZeroVal,
+                                                       int color, int sysexIndex, int changingByte,
+                                                       int instance, ControlLayer* layer, std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createMultiSelectionSysExControl", name, paramIdx);
+  const std::string label = instanceLabel(name, instance);
+  const int n = b3 - b2;
+  param->InitEnum(label.c_str(), b1, n, "", getParamGroup(instance, group));
+  param->ResetDisplayTexts();
+  if (!setMenuTexts(param, n, texts, d1, d2, plainNumber)) {
+    log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
+        " texts nor a number range; not built");
+    return;
+  }
+  ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
+  place(field, layer);
+  ControlAction* action = bindControlAction(param, field, kActionSysEx);
+  fileSysExMessages(*this, action, field, name, sysexIndex, changingByte, b3 - b2 + 1, b2, instance);
+}
