@@ -294,4 +294,10 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
                                     group);
       break;
   }
+  // The timbre a mapped control belongs to: its multilayer instance, else its
+  // channel attribute less one.
+  IParam* param = plug->GetParam(paramIdx);
+  if (ControlAction* action = param ? param->GetControlAction() : nullptr) {
+    action->timbreIndex = instance >= 0 ? instance : channel - 1;
+  }
 }

@@ -195,3 +195,29 @@ TEST_F(FactoryIntegration, GesturesSendTheMappedBytesAndTheBytesFindTheirControl
   }
   releaseControlActions(editor.get());
 }
+
+namespace {
+
+// A mapped control's record names its timbre: the multilayer instance it was
+// made in, or outside a multilayer its channel attribute less one.
+TEST_F(FactoryIntegration, RecordsNameTheTimbreOfTheirControl) {
+  gui->serveText("sysex.tea", kSysEx);
+  gui->serveText(
+      "uiconfig.tea",
+      "<uiconfig><layer name=\"sound\">"
+      "<knobcontrol type=\"ccKnob\" name=\"Cutoff\" paramId=\"kFilterCutoff\" imageId=\"KNOB_ID127\" "
+      "position=\"10,10\" valueBounds=\"0,0,127,1\" ccNumber=\"74\" channel=\"3\"/>"
+      "<multilayer name=\"timbres\" create=\"2\">"
+      "<knobcontrol type=\"ccKnob\" name=\"Res\" paramId=\"kFilterResonance\" imageId=\"KNOB_ID127\" "
+      "position=\"60,10\" valueBounds=\"0,0,127,1\" ccNumber=\"71\" channel=\"1\"/>"
+      "</multilayer></layer></uiconfig>");
+  build();
+  ASSERT_NE(nullptr, action(kFilterCutoff));
+  EXPECT_EQ(2, action(kFilterCutoff)->timbreIndex);
+  ASSERT_NE(nullptr, action(kFilterResonance));
+  EXPECT_EQ(0, action(kFilterResonance)->timbreIndex);
+  ASSERT_NE(nullptr, action(kFilterResonance + 1));
+  EXPECT_EQ(1, action(kFilterResonance + 1)->timbreIndex);
+}
+
+}  // namespace
