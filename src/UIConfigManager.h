@@ -316,6 +316,13 @@ class UIConfigManager {
   void logMissingFactory(const char* factory, const std::string& name, int paramIdx) const;
   // The sink the building blocks report refused input to (this log).
   UIConfigLog logSink() const;
+  // What every mapped knob shares: its double parameter named for the
+  // instance, the knob of the image in its layer, the record of the kind with
+  // the link rule applied. Null when the knob is not built (logged).
+  ControlAction* buildMappedKnob(const char* factory, const std::string& name, int paramIdx, int x, int y,
+                                 const std::string& image, double b1, double b2, double b3, double step,
+                                 int instance, ControlLayer* layer, const std::string& group, int kind,
+                                 const LinkInfo& link, IControl** knobOut);
 
  private:
   // Loads the named resource through the GUI and deciphers it; false

@@ -29,20 +29,36 @@ void UIConfigManager::createNoValKnobControl(std::string name, int paramIdx, int
   place(newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap), layer);
 }
 
+ControlAction* UIConfigManager::buildMappedKnob(const char* factory, const std::string& name, int paramIdx,
+                                                int x, int y, const std::string& image, double b1, double b2,
+                                                double b3, double step, int instance, ControlLayer* layer,
+                                                const std::string& group, int kind, const LinkInfo& link,
+                                                IControl** knobOut) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) {
+    logMissingFactory(factory, name, paramIdx);
+    return nullptr;
+  }
+  const IBitmap bitmap = getImageByName(gui, image);
+  const std::string label = instanceLabel(name, instance);
+  param->InitDouble(label.c_str(), b1, b2, b3, step, "", getParamGroup(instance, group));
+  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
+  place(knob, layer);
+  ControlAction* action = bindControlAction(param, knob, kind);
+  applyLinkRule(plug, action, paramIdx, link, logSink());
+  if (knobOut) *knobOut = knob;
+  return action;
+}
+
 void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
                                           std::string image, double b1, double b2, double b3, double b4,
                                           LinkInfo link, int instance, ControlLayer* layer,
                                           std::string group) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createCCKnobControl", name, paramIdx);
-  const IBitmap bitmap = getImageByName(gui, image);
-  const std::string label = instanceLabel(name, instance);
-  param->InitDouble(label.c_str(), b1, b2, b3, static_cast<double>(static_cast<int>(b4)), "",
-                    getParamGroup(instance, group));
-  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
-  place(knob, layer);
-  ControlAction* action = bindControlAction(param, knob, kActionCC);
-  applyLinkRule(plug, action, paramIdx, link, logSink());
+  IControl* knob = nullptr;
+  ControlAction* action = buildMappedKnob("createCCKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
+                                          static_cast<double>(static_cast<int>(b4)), instance, layer, group,
+                                          kActionCC, link, &knob);
+  if (!action) return;
   const bool mixer = isMixerLayer(layer);
   action->mixerLayer = mixer ? 1 : 0;
   action->ccNumber = cc;
@@ -54,15 +70,10 @@ void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbC
                                               std::string name, int paramIdx, int x, int y, std::string image,
                                               double b1, double b2, double b3, double b4, LinkInfo link,
                                               int instance, ControlLayer* layer, std::string group) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createMsbLsbKnobControl", name, paramIdx);
-  const IBitmap bitmap = getImageByName(gui, image);
-  const std::string label = instanceLabel(name, instance);
-  param->InitDouble(label.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
-  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
-  place(knob, layer);
-  ControlAction* action = bindControlAction(param, knob, kActionMsbLsb);
-  applyLinkRule(plug, action, paramIdx, link, logSink());
+  IControl* knob = nullptr;
+  ControlAction* action = buildMappedKnob("createMsbLsbKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
+                                          1.0, instance, layer, group, kActionMsbLsb, link, &knob);
+  if (!action) return;
   const bool mixer = isMixerLayer(layer);
   action->mixerLayer = mixer ? 1 : 0;
   action->ccNumber = cc;
@@ -77,15 +88,10 @@ void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int
                                              double b1, double b2, double b3, double b4, int msgZeroVal,
                                              int sysexIndex, int changingByte, int instance, LinkInfo link,
                                              ControlLayer* layer, std::string group) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createSysExKnobControl", name, paramIdx);
-  const IBitmap bitmap = getImageByName(gui, image);
-  const std::string label = instanceLabel(name, instance);
-  param->InitDouble(label.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
-  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
-  place(knob, layer);
-  ControlAction* action = bindControlAction(param, knob, kActionSysEx);
-  applyLinkRule(plug, action, paramIdx, link, logSink());
+  IControl* knob = nullptr;
+  ControlAction* action = buildMappedKnob("createSysExKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
+                                          1.0, instance, layer, group, kActionSysEx, link, &knob);
+  if (!action) return;
   const int minimum = static_cast<int>(b2), maximum = static_cast<int>(b3);
   fileSysExMessages(*this, action, knob, name, sysexIndex, changingByte, maximum - minimum + 1, minimum,
                     instance);
@@ -95,15 +101,10 @@ void UIConfigManager::createSysExKnobControl2(std::string name, int paramIdx, in
                                               double b1, double b2, double b3, double b4, int msgZeroVal,
                                               int sysexIndex, int changingByte, int instance, LinkInfo link,
                                               ControlLayer* layer, std::string group) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createSysExKnobControl2", name, paramIdx);
-  const IBitmap bitmap = getImageByName(gui, image);
-  const std::string label = instanceLabel(name, instance);
-  param->InitDouble(label.c_str(), b1, b2, b3, 1.0, "", getParamGroup(instance, group));
-  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
-  place(knob, layer);
-  ControlAction* action = bindControlAction(param, knob, kActionSysEx);
-  applyLinkRule(plug, action, paramIdx, link, logSink());
+  IControl* knob = nullptr;
+  ControlAction* action = buildMappedKnob("createSysExKnobControl2", name, paramIdx, x, y, image, b1, b2, b3,
+                                          1.0, instance, layer, group, kActionSysEx, link, &knob);
+  if (!action) return;
   // This knob has no messages of its own, so there is no header to file it
   // under: it sends nothing and incoming messages do not find it.
   action->sysex = ControlActionSysExMessage();
