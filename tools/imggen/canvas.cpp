@@ -166,13 +166,13 @@ void Canvas::shadow(float x, float y, float w, float h, float r, float spread, R
 namespace {
 
 // One cached font per face, size and weight, kept for the program's run.
-PIX_CachedFont& fontFor(const FontSpec& spec) {
+PIX_CachedFont& fontFor(const FontStyle& style) {
   static std::map<std::tuple<std::string, int, bool>, std::unique_ptr<PIX_CachedFont>> fonts;
-  auto& slot = fonts[std::make_tuple(std::string(spec.face), spec.size, spec.bold)];
+  auto& slot = fonts[std::make_tuple(std::string(style.face), style.size, style.bold)];
   if (!slot) {
     slot.reset(new PIX_CachedFont);
     slot->SetFromHFont(
-        CreateFont(-spec.size, 0, 0, 0, spec.bold ? 700 : 400, 0, 0, 0, 0, 0, 0, 4, 0, spec.face),
+        CreateFont(-style.size, 0, 0, 0, style.bold ? 700 : 400, 0, 0, 0, 0, 0, 0, 4, 0, style.face),
         PIX_FONT_OWNS_HFONT);
     slot->SetTextColor(PIX_MakePixel(255, 255, 255, 255));
     slot->SetCombineMode(0, 1.0f);
@@ -190,8 +190,8 @@ int runWidth(PIX_CachedFont& font, const std::string& s) {
 
 }  // namespace
 
-int Canvas::textWidth(const std::string& s, const FontSpec& spec, int tracking) {
-  PIX_CachedFont& font = fontFor(spec);
+int Canvas::textWidth(const std::string& s, const FontStyle& style, int tracking) {
+  PIX_CachedFont& font = fontFor(style);
   if (tracking == 0) return runWidth(font, s);
   int w = 0;
   for (size_t i = 0; i < s.size(); ++i)
@@ -199,10 +199,10 @@ int Canvas::textWidth(const std::string& s, const FontSpec& spec, int tracking) 
   return w;
 }
 
-int Canvas::text(const std::string& s, float x, float y, float w, float h, const FontSpec& spec, Rgba c,
+int Canvas::text(const std::string& s, float x, float y, float w, float h, const FontStyle& style, Rgba c,
                  Align align, int tracking) {
-  PIX_CachedFont& font = fontFor(spec);
-  const int total = textWidth(s, spec, tracking);
+  PIX_CachedFont& font = fontFor(style);
+  const int total = textWidth(s, style, tracking);
   const int lineHeight = font.GetLineHeight();
   int left = int(x);
   if (align == Align::Centre) left = int(std::lround(x + (w - total) * 0.5f));

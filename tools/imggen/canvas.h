@@ -27,7 +27,7 @@ Rgba mix(Rgba a, Rgba b, float t);
 enum class Align { Left, Centre, Right };
 
 // A font of the system's faces: family name, pixel size, bold.
-struct FontSpec {
+struct FontStyle {
   const char* face;
   int size;
   bool bold;
@@ -89,10 +89,10 @@ class Canvas {
 
   // One line of text in the box, vertically centred; tracking adds pixels
   // between letters. Returns the width drawn.
-  int text(const std::string& s, float x, float y, float w, float h, const FontSpec& font, Rgba c,
+  int text(const std::string& s, float x, float y, float w, float h, const FontStyle& font, Rgba c,
            Align align = Align::Left, int tracking = 0);
   // The width the text would take.
-  int textWidth(const std::string& s, const FontSpec& font, int tracking = 0);
+  int textWidth(const std::string& s, const FontStyle& font, int tracking = 0);
 
   // Draws src over this surface with its top-left corner at (x, y).
   void draw(Canvas& src, int x, int y);

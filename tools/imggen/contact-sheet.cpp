@@ -42,14 +42,14 @@ bool writeContactSheet(const std::string& imageDir, const std::string& sheetPath
     return at;
   };
   for (size_t i = 0; i < kImageCount; ++i) {
-    const ImageSpec& spec = kImages[i];
-    std::unique_ptr<PIX_IBitmap> bm(PIX_LoadPNG((imageDir + "/" + spec.file).c_str(), nullptr));
+    const ImageEntry& entry = kImages[i];
+    std::unique_ptr<PIX_IBitmap> bm(PIX_LoadPNG((imageDir + "/" + entry.file).c_str(), nullptr));
     if (!bm) return false;
-    const int fw = spec.width, fh = spec.frameHeight;
-    const std::string caption = std::string(spec.identifier) + "  " + std::to_string(fw) + "x" +
+    const int fw = entry.width, fh = entry.frameHeight;
+    const std::string caption = std::string(entry.identifier) + "  " + std::to_string(fw) + "x" +
                                 std::to_string(fh) +
-                                (spec.frames > 1 ? " x" + std::to_string(spec.frames) : "");
-    if (spec.frames == 1 && fw > 600) {
+                                (entry.frames > 1 ? " x" + std::to_string(entry.frames) : "");
+    if (entry.frames == 1 && fw > 600) {
       // Window-sized pictures at half size.
       const int w = fw / 2, h = fh / 2;
       const int at = next(w, h + 16);
@@ -59,13 +59,13 @@ bool writeContactSheet(const std::string& imageDir, const std::string& sheetPath
     }
     // Up to nine frames evenly spread over the strip, then for knobs the same
     // frames at 0.75 and 1.25.
-    const int shown = std::min(spec.frames, 9);
-    const bool knob = spec.frames >= 21;
+    const int shown = std::min(entry.frames, 9);
+    const bool knob = entry.frames >= 21;
     const int w = std::max(shown * (fw + 6), 200);
     const int h = fh + (knob ? int(fh * 0.75f) + int(fh * 1.25f) + 12 : 0);
     const int at = next(w, h + 16);
     for (int s = 0; s < shown; ++s) {
-      const int k = shown > 1 ? int(std::lround(float(s) * (spec.frames - 1) / (shown - 1))) : 0;
+      const int k = shown > 1 ? int(std::lround(float(s) * (entry.frames - 1) / (shown - 1))) : 0;
       Canvas frame(fw, fh);
       PIX_Blit(&frame.bitmap(), bm.get(), 0, 0, 0, k * fh, fw, fh, 1.0f, 0);
       sheet.draw(frame, at + s * (fw + 6), y);

@@ -88,7 +88,7 @@ void whole(Canvas& c, int, int) {
 // the pages below the header 1500 x 579; knobs are 48 pixels (main
 // parameters: semitones, and the 128-step unipolar knob) or 36 (tune and
 // amounts, bipolar, and the coarse 21-step knob); LEDs sit 16 pixels apart.
-const ImageSpec kImages[] = {
+const ImageEntry kImages[] = {
     {"MANAGER_BG_ID2", 117, "manager_bg_blank.png", 864, 560, 1, true, whole<drawPatchList>},
     {"BG_ID_PLAIN", 102, "main-frame-bg.png", kWindowWidth, kWindowHeight, 1, true,
      whole<drawWindowBackground>},
@@ -150,11 +150,11 @@ const ImageSpec kImages[] = {
 };
 const size_t kImageCount = sizeof(kImages) / sizeof(kImages[0]);
 
-void renderImage(const ImageSpec& spec, Canvas& strip) {
-  for (int k = 0; k < spec.frames; ++k) {
-    Canvas frame(spec.width, spec.frameHeight);
-    spec.draw(frame, k, spec.frames);
-    PIX_Blit(&strip.bitmap(), &frame.bitmap(), 0, k * spec.frameHeight, nullptr, 1.0f, 0);
+void renderImage(const ImageEntry& entry, Canvas& strip) {
+  for (int k = 0; k < entry.frames; ++k) {
+    Canvas frame(entry.width, entry.frameHeight);
+    entry.draw(frame, k, entry.frames);
+    PIX_Blit(&strip.bitmap(), &frame.bitmap(), 0, k * entry.frameHeight, nullptr, 1.0f, 0);
   }
 }
 

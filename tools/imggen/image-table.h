@@ -9,7 +9,7 @@
 
 namespace imggen {
 
-struct ImageSpec {
+struct ImageEntry {
   const char* identifier;
   int resourceId;
   const char* file;
@@ -21,10 +21,10 @@ struct ImageSpec {
   void (*draw)(Canvas& c, int k, int n);
 };
 
-extern const ImageSpec kImages[];
+extern const ImageEntry kImages[];
 extern const size_t kImageCount;
 
 // Renders the whole strip of an image (frames one below the other).
-void renderImage(const ImageSpec& spec, Canvas& strip);
+void renderImage(const ImageEntry& style, Canvas& strip);
 
 }  // namespace imggen

@@ -55,11 +55,11 @@ int main(int argc, char** argv) {
   std::error_code error;
   std::filesystem::create_directories(out, error);
   for (size_t i = 0; i < imggen::kImageCount; ++i) {
-    const imggen::ImageSpec& spec = imggen::kImages[i];
-    if (!only.empty() && !only.count(spec.file)) continue;
-    imggen::Canvas strip(spec.width, spec.frameHeight * spec.frames);
-    imggen::renderImage(spec, strip);
-    const std::string path = out + "/" + spec.file;
+    const imggen::ImageEntry& entry = imggen::kImages[i];
+    if (!only.empty() && !only.count(entry.file)) continue;
+    imggen::Canvas strip(entry.width, entry.frameHeight * entry.frames);
+    imggen::renderImage(entry, strip);
+    const std::string path = out + "/" + entry.file;
     if (!imggen::writePng(&strip.bitmap(), path)) {
       std::fprintf(stderr, "vivivi-imggen: cannot write %s\n", path.c_str());
       return 1;

@@ -29,12 +29,12 @@ const Rgba kWhite = rgb(236, 238, 241);
 }  // namespace palette
 
 namespace fonts {
-const FontSpec kLabel = {"DejaVu Sans Condensed", 11, false};
-const FontSpec kTitle = {"DejaVu Sans Condensed", 11, true};
-const FontSpec kButton = {"DejaVu Sans Condensed", 11, true};
-const FontSpec kHeading = {"DejaVu Sans Condensed", 16, true};
-const FontSpec kBody = {"DejaVu Sans Condensed", 13, false};
-const FontSpec kMono = {"DejaVu Sans Mono", 12, false};
+const FontStyle kLabel = {"DejaVu Sans Condensed", 11, false};
+const FontStyle kTitle = {"DejaVu Sans Condensed", 11, true};
+const FontStyle kButton = {"DejaVu Sans Condensed", 11, true};
+const FontStyle kHeading = {"DejaVu Sans Condensed", 16, true};
+const FontStyle kBody = {"DejaVu Sans Condensed", 13, false};
+const FontStyle kMono = {"DejaVu Sans Mono", 12, false};
 }  // namespace fonts
 
 // Frame k of n of a knob size x size pixels: the pointer sweeps 270 degrees
