@@ -20,6 +20,8 @@ VivivI::~VivivI() {}
 void VivivI::OnParamChange(int) {}
 void VivivI::OnParamChange2(int) {}
 void VivivI::ProcessSysEx(ISysEx*, bool) {}
+// No editor object is made here; the component entry needs a factory.
+IModuleBase* MakePlug() { return nullptr; }
 
 namespace {
 

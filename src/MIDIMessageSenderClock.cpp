@@ -43,11 +43,11 @@ void sleepUntil(int64_t due) {
 }  // namespace
 
 void MIDIMessageSender::startMIDIClockOutput() {
-  if (plug->clockOutput) plug->SendMidiSysex2({0xFA});
+  if (plug->sendClockPointer) plug->SendMidiSysex2({0xFA});
 }
 
 void MIDIMessageSender::stopMIDIClockOutput() {
-  if (plug->clockOutput) plug->SendMidiSysex2({0xFC});
+  if (plug->sendClockPointer) plug->SendMidiSysex2({0xFC});
 }
 
 void MIDIMessageSender::resetContinuousClock(bool stop) { clockRunning = !stop; }

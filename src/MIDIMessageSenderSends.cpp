@@ -84,7 +84,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
       sendGlobalToDevice(0);
       sleep(400);
     }
-    if (!plug->globalsSent) {
+    if (!plug->suppressGlobalsDump) {
       sendGlobalToDevice(0);
       sleep(400);
     }
@@ -120,7 +120,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
 void MIDIMessageSender::sendGlobalToDevice(int) {
   plug->DisplayProcessingIndicator(true);
   VarnoSysEx::GlobalDump dump = VarnoSysEx::buildGlobalDump([this](int index) { return parameter(index); });
-  plug->globalsSent = true;
+  plug->suppressGlobalsDump = true;
   plug->checksumCheckAndSend(dump.data(), static_cast<int>(dump.size()));
   sleep(1000);
   plug->DisplayProcessingIndicator(false);

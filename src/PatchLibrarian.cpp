@@ -57,5 +57,5 @@ void PatchLibrarian::clearDataStructures(int tree) {
 void PatchLibrarian::log(const std::string& text) {
   logText.str("");
   logText << text;
-  if (owner && owner->logEnabled) DebuggerOutput::printDebugInfo(owner->logFilePath, logText.str());
+  if (owner && owner->loggingEnabled) DebuggerOutput::printDebugInfo(owner->logFilePath, logText.str());
 }

@@ -83,7 +83,7 @@ void UIConfigManager::parseDescription(const char* name, const std::string& text
 }
 
 void UIConfigManager::log(const std::string& text) const {
-  if (plug && plug->logEnabled) DebuggerOutput::printDebugInfo(plug->logFilePath, text);
+  if (plug && plug->loggingEnabled) DebuggerOutput::printDebugInfo(plug->logFilePath, text);
 }
 
 void UIConfigManager::logMissingFactory(const char* factory, const std::string& name, int paramIdx) const {

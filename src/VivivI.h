@@ -1,24 +1,41 @@
 // The plug-in object of the editor: the parameter names of the whole editor
-// and the part of the VivivI class that the synthesizer protocol reads and
-// calls. The class owns the patch library, the GUI and the protocol's
-// manager; the protocol keeps a pointer back to it.
+// and the VivivI class. The class owns the patch snapshot, the patch
+// library, the window, the UI builder and the protocol's manager; the
+// protocol, the library and the UI builder keep a pointer back to it.
 //
 // Contents, in reading order:
 //   PARAMETER NAMES        the flat index space of the editor's parameters
 //   MIDI FILTER KINDS      the seven per-type filters of each MIDI source
-//   VivivI                 fields and operations used by the protocol
+//   VivivI                 the plug-in, by file:
+//     VivivI.cpp                  MakePlug, start-up, data folder, settings,
+//                                 help, teardown
+//     VivivIParamChanges.cpp      OnParamChange, OnParamChange2, ControlDisplay
+//     VivivIProcessControlAction.cpp  processControlAction
+//     VivivITotalRecall.cpp       TabSwitchFunctions (and the state chunk)
+//     VivivIControlLookups.cpp    lookups for incoming MIDI
+//     VivivIMidiOut.cpp           MIDI output routing and device messages
+//     VivivILibrarian.cpp         librarian glue called by the protocol
+//   ControlDisplay, TabSwitchFunctions   stateless helpers of the plug-in
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IModuleAU.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IModuleStructs.h"
 
+class ControlAction;
+class ControlLayer;
 class IControl;
+class IGraphicsMac;
+class LibrarianViewControl;
+class ProgressIndicator;
+class UIConfigManager;
 class LibrarianPatch;
 class IGraphics;
 class MIDIMessageManager;
@@ -249,32 +266,122 @@ enum EMidiFilterKind {
 
 // ==== VivivI =================================================================
 
-class VivivI : public IModuleBase {
+// The GUI scales: the window and every design coordinate are multiplied by
+// one of these and truncated toward zero.
+constexpr double kGuiScaleSmall = 0.75;
+constexpr double kGuiScaleNormal = 1.0;
+constexpr double kGuiScaleLarge = 1.25;
+// The window at the normal size, in design pixels.
+constexpr int kEditorWidth = 1500;
+constexpr int kEditorHeight = 667;
+// The texts of the editor's identity.
+extern const char* const kVivivIBundleID;    // "com.Harrow Creek Sound.audiounit.VivivI Editor"
+extern const char* const kVivivIEffectName;  // "VivivI Editor"
+
+// The librarian's eight popup menus: their layers, made at start-up, hidden
+// until the tab switch and the parameter handlers show them.
+enum ELibrarianMenu {
+  kMenuLeftPatch = 0,  // "LeftPatchPopupMenu" (id 70)
+  kMenuRightPatch,     // "RightPatchPopupMenu" (id 71)
+  kMenuBankEdit,       // "BANKEDITMENU" (id 74)
+  kMenuRightCategory,  // "RightPatchPopupMenu" (id 75)
+  kMenuProgramNumber,  // "PROGRAMNUMBERMENU" (id 76)
+  kMenuBankNumber,     // "BANKNUMBERMENUPROGRAMS" (id 77)
+  kMenuRightSearch,    // "RightSearchPopupMenu" (id 78)
+  kMenuProgBankName,   // "PROGBANKNAMEMENUPROGRAMS" (id 80)
+  kNumLibrarianMenus
+};
+
+class VivivI : public IModuleAU {
  public:
   explicit VivivI(IModuleInstanceInfo info);
   ~VivivI() override;
 
   // ---- Hooks -----------------------------------------------------------------
-  // kMainTab refreshes the editor's main tab; the others are the editor's
-  // parameter handlers.
+  // The user's change handler: every parameter change from the GUI, the host
+  // or the editor itself (VivivIParamChanges.cpp).
   void OnParamChange(int index) override;
-  // The hardware change handler: runs for values the synthesizer reported.
+  // The hardware change handler: runs for values the synthesizer reported;
+  // shows and moves the controls, sends nothing back.
   void OnParamChange2(int index) override;
   // Gate in front of MIDIMessageManager::ProcessSysEx; raises responseReceived
   // when the manager reports an answer.
   void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;
 
-  // ---- Control lookups (filled by the UI configuration) ----------------------
+  // ---- Start-up helpers (VivivI.cpp) -----------------------------------------
+  // A bank file name as a bank list shows it: fewer than 50 characters
+  // unchanged, else cut with "~." and the lower-cased extension so that it
+  // never exceeds 49 characters.
+  static std::string shortBankName(const std::string& name);
+
+  // ---- Data folder, settings, help (VivivI.cpp) ------------------------------
+  // The data folder: $VIVIVI_DATA_DIR, else $XDG_DATA_HOME (or
+  // ~/.local/share) + "/Harrow Creek Sound/Tarnwel VivivI Editor/"; ends in "/".
+  static std::string getDataFolder();
+  // The data folder + "Patches" (no trailing separator).
+  std::string getPatchesFolderStr() const;
+  int getPatchesFolderLength() const;
+  // "Timbre " + (n + 1) + " " + text; valid until the next call.
+  const char* getPanelString(int n, const std::string& text);
+  // Reads the settings file into settingsLines and derives guiScale and
+  // colourScheme; a missing file keeps the defaults.
+  void readSettingsFile();
+  // Rewrites the settings file with its five lines; false (nothing written)
+  // when the file does not exist.
+  bool writeSettingsFile();
+  // Opens the data folder (false) or the user manual in it (true).
+  void OpenDataDirectory(bool manual);
+  // Opens the support-ticket (0), downloads (1) or help-articles (2) page;
+  // any other topic does nothing.
+  void OpenHelpTopics(int topic);
+  // The web address of a help topic; empty for an unknown topic.
+  static std::string helpTopicURL(int topic);
+  // Appends one line to the log when logging is on.
+  void log(const std::string& text);
+
+  // ---- Sound-parameter change path (VivivIProcessControlAction.cpp) ----------
+  // Carries out a mapped parameter's change: shows, moves the bound controls
+  // and sends (not while changeFromHardware is set).
+  void processControlAction(ControlAction* action, int index, double value);
+
+  // ---- Value display (VivivIParamChanges.cpp) --------------------------------
+  // The value as "%.0f".
+  static std::string getValueString(double value);
+
+  // ---- Layers and controls found at start-up ---------------------------------
+  // The layer of that name in the UI configuration, or null (logged once at
+  // start-up when missing).
+  ControlLayer* layerNamed(const std::string& name) const;
+  // Shows (false) or hides (true) a layer; null does nothing.
+  static void hideLayer(ControlLayer* layer, bool hide);
+  // The first control bound to the parameter, or null.
+  IControl* firstControlOf(int paramIndex) const;
+  // Writes text into a display line (the first control bound to the
+  // parameter, a text control); nothing when there is none. Off the GUI's
+  // thread the text reaches the control through the GUI's hand-off.
+  void setDisplayText(int paramIndex, const std::string& text);
+
+  // ---- Control lookups for incoming MIDI (VivivIControlLookups.cpp) ----------
   // The control filed under four SysEx template bytes and a value index, or
   // null when none is.
   IControl* getSysexControl(int byte1, int byte2, int byte3, int byte4, int valueIndex);
+  // The control filed under the five keys of an MSB/LSB mapping, or null.
+  IControl* getMsbLsbControl(int channelKey, int msb, int offset, int lsb, int table);
   // The control filed under channel key, controller number and table (0, 1
   // or 2), or null when none is.
   IControl* getCCControls(int channelKey, int controller, int table);
+  // A small store of ints under three keys: 0 for keys never stored.
+  int getProgramValueByParts(int a, int b, int c) const;
+  void setProgramValueByParts(int a, int b, int c, int value);
 
   // ---- Librarian glue --------------------------------------------------------
   // Shows the text in the editor's category display.
   void displayCategoryName(std::string name);
+  // Shows the patch name in the editor's name field.
+  void displayPatchName(std::string name);
+  // Shows the category of that slot of the column's bank in the librarian's
+  // category display.
+  void DisplayLibrarianPatchCategory(int slot, int column);
   // Marks the librarian list for redrawing.
   void setLibrarianViewDirty();
   // The librarian list's upper column (0), lower column (1) or both (2)
@@ -286,7 +393,45 @@ class VivivI : public IModuleBase {
   // The librarian list's active column: 0 upper, 1 lower.
   int getLibrarianViewColumn();
 
-  // ---- MIDI out --------------------------------------------------------------
+  // ---- Librarian glue, menus, transfers and import (VivivILibrarian.cpp) -----
+  // Rebuilds the bank menus of both lists and the bank-name menu, then
+  // reloads both columns.
+  void refreshPopUpMenus();
+  // Writes the three texts into the status, value and CC lines.
+  void displayText(std::string name, std::string value, std::string cc);
+  // Show the slot menu (upper list) or the copy menu (lower list) at a point.
+  int showFileEditMenu(int x, int y);
+  int showFileCopyMenu(int x, int y);
+  // Brings the program and bank menus in line with the current bank.
+  void updateBankAndProgramMenuNames(bool keepBankMenu);
+  // The lower list's kind changed (type 0 files, 1 categories, 4 search);
+  // reload rescans the library first. The first argument is not used.
+  void patchTypeChanged(int unused, int type, bool reload);
+  void ResetPatchSelectionMenus();
+  void SendSingleProgramFromLibrarian(bool unused);
+  void SendAllProgramsFromLibrarian();
+  void storeAllPatchesToDeviceFromLibrarian(int column, int start);
+  void saveImportedFile(bool smf);
+  void ImportSingleVarnoPatches(bool older);
+  int ReadSysExDataFromPackage(ByteChunk* image, int& pos, std::string fileName, bool older);
+  void SetCategoryForLibrarianPatch(int category);
+
+  // ---- MIDI out (VivivIMidiOut.cpp) ------------------------------------------
+  // Sends one channel message now through the external output and lights
+  // the activity indicator.
+  void sendMidiMsgAndLog(IMidiMsg* msg);
+  // Posts the device-ID enquiry job.
+  void sendSysExInitialization();
+  // Controller 123 on the device channel.
+  void AllSoundsOff();
+  // Bank select and program change for kCurrentPatch; false when no output
+  // is open.
+  bool BankChangeMessage();
+  // Posts the send-sound job when the editor's sound differs from the
+  // synthesizer's. The argument is not used.
+  void sendPartDataBackToHardware(int unused);
+  // Sets sendGlobalsWithSound to b and clears transferHold.
+  void sendPatchAndPatternToDevice(int unused1, bool unused2, bool b, bool unused3, bool unused4);
   // Posts the job that sends the patch of that slot of the column's bank.
   void sendPatchToDeviceFromLibrarian(int slot, int column);
   // Sends a program change (program limited to 99) on the synthesizer's channel
@@ -339,38 +484,119 @@ class VivivI : public IModuleBase {
   // with the patch-manager block.
   bool SerializeState2(ByteChunk* chunk, bool full);
 
-  // ---- Fields ----------------------------------------------------------------
+  // ---- Owned objects ---------------------------------------------------------
+  PatchManager* patchManager = nullptr;
+  PatchLibrarian* patchLibrarian = nullptr;
+  IGraphics* graphics = nullptr;  // the window; the base deletes it
+  UIConfigManager* uiConfig = nullptr;
+  MIDIMessageManager* midiManager = nullptr;
+  ProgressIndicator* progressIndicator = nullptr;  // on the "PROGRESS" layer
+  ControlLayer* progressLayer = nullptr;           // attached to the GUI at the end of start-up
+  std::array<IControl*, 2> cancelButtons{};        // "Cancel Data Request" on the "PROGRESS" layer
+  LibrarianViewControl* librarianView = nullptr;   // made by the UI build; null without one
+
+  // ---- Layers and controls kept at start-up (owned by the GUI) --------------
+  // The librarian menus' layers (and their menu controls once the menus exist).
+  std::array<ControlLayer*, kNumLibrarianMenus> librarianMenuLayers{};
+  std::array<IControl*, kNumLibrarianMenus> librarianMenus{};
+  // The named layers of the UI description, null when it lacks one.
+  ControlLayer* rootLayer = nullptr;                // "root": one page per main tab
+  ControlLayer* multiModeMixerLayer = nullptr;      // "multiModeMixer"
+  ControlLayer* patchLibrarianLayer = nullptr;      // "patchLibrarian"
+  ControlLayer* envelopesLayer = nullptr;           // "envelopes"
+  ControlLayer* arpeggiatorLayer = nullptr;         // "arpeggiator"
+  ControlLayer* arpTempoKnobLayer = nullptr;        // "arpTempoKnob"
+  ControlLayer* arpTempoSyncLayer = nullptr;        // "arpTempoSync"
+  ControlLayer* syncIndicatorLayer = nullptr;       // "syncIndicator"
+  ControlLayer* crossModIndicatorLayer = nullptr;   // "crossModIndicator"
+  ControlLayer* saveChangesLayer = nullptr;         // "saveChangesLayer"
+  ControlLayer* discardChangesLayer = nullptr;      // "discardChangesLayerRight"
+  ControlLayer* aboutWindowLayer = nullptr;         // "aboutWindow"
+  ControlLayer* firstRunLayer = nullptr;            // "firstRunNotification"
+  ControlLayer* midiFilterSettingsLayer = nullptr;  // "midiFilterSettings"
+  ControlLayer* categoryLimitLayer = nullptr;       // "categoryLimit"
+  ControlLayer* patchRenameLayer = nullptr;         // "patchRename"
+  ControlLayer* miniMixerLayer = nullptr;           // "miniMixer"
+  ControlLayer* searchFieldLayer = nullptr;         // "searchField"
+  // The first control bound to each of these parameters.
+  IControl* randomizeControl = nullptr;        // kRandomize
+  IControl* patchSearchControl = nullptr;      // kPatchSearch
+  IControl* bankListUpperControl = nullptr;    // kPatchSelectionListUpper
+  IControl* bankListLowerControl = nullptr;    // kPatchSelectionListLower
+  IControl* deviceOutControl = nullptr;        // kDeviceOutSelection
+  IControl* deviceInControl = nullptr;         // kDeviceInSelection
+  IControl* patchRenameControl = nullptr;      // kPatchRename
+  IControl* statusLineControl = nullptr;       // kControlDisplayName
+  IControl* valueLineControl = nullptr;        // kControlDisplayValue
+  IControl* patchNameControl = nullptr;        // kPatchName
+  IControl* categoryDisplayControl = nullptr;  // kControlDisplayCategory
+  IControl* ccLineControl = nullptr;           // kControlDisplayCC
+  IControl* midiOutDelayControl = nullptr;     // kControlDisplayMIDIOutDelay
+  IControl* libCategoryControl = nullptr;      // kControlDisplayLibCategory
+  IControl* controlLibraryControl = nullptr;   // kControlLibrary
+  IControl* showLibrarianControl = nullptr;    // kShowLibrarian
+  // The MIDI filter and clock switches (kMIDIFilterDAWCCPassThrough to
+  // kSendMIDIClockInfo), in parameter order.
+  std::array<IControl*, kSendMIDIClockInfo - kMIDIFilterDAWCCPassThrough + 1> filterControls{};
+  ControlAction* mainTabAction = nullptr;        // of kMainTab
+  ControlAction* overrideTempoAction = nullptr;  // of kOverrideTempo
+
+  // ---- Files and settings ----------------------------------------------------
   // The data folder (a full path ending in a separator); the library puts
   // "Converted Banks" in it beside "Patches".
   std::string dataFolder;
   // The log: on when the log file existed at start-up.
-  bool logEnabled = false;
+  bool loggingEnabled = false;
   std::string logFilePath;
+  std::string settingsFilePath;
+  // Colour, size, first-run state and two spare lines, as read and written.
+  std::array<std::string, 5> settingsLines;
+  double guiScale = kGuiScaleNormal;
+  int colourScheme = 0;  // 0 normal, 1 black
+  std::string panelString;
+
+  // ---- Librarian names -------------------------------------------------------
+  // The entries the two bank lists show: the first entry's name and the
+  // selected bank's second name.
+  std::string upperFirstName, upperBankName, lowerFirstName, lowerBankName;
   // The bank the bank menus mark as current: its folder name and file name.
   std::string currentBankFolderName;
   std::string currentBankFileName;
 
-  PatchManager* patchManager = nullptr;
-  PatchLibrarian* patchLibrarian = nullptr;
-  IGraphics* graphics = nullptr;
-  MIDIMessageManager* midiManager = nullptr;
+  // ---- State of the main thread ----------------------------------------------
+  bool renameClosed = true;  // a slot rename has ended (the view clears it when one opens)
+  int currentProgram = 0;    // the program last selected on the synthesizer
+  int tabContext = 0;        // handed to the tab switch, which does not read it
+  std::array<int, 16> partBank{};
+  std::array<int, 16> partProgram{};
 
-  // Flags and values shared between the host's threads, the MIDI input thread
-  // and the worker threads: each is written whole by one and polled by others.
-  std::atomic<bool> midiOutputOpen{false};        // an external MIDI output is in use
-  std::atomic<bool> librarianMode{false};         // program changes act on the librarian
-  std::atomic<bool> localControl{true};           // while set, MIDI input is not passed on
-  std::atomic<bool> trackIncomingMidi{true};      // the activity indicator follows input
-  std::atomic<bool> globalAnswerExpected{false};  // the start-up enquiry was sent
-  std::atomic<bool> responseReceived{false};      // an awaited answer arrived
-  std::atomic<bool> transferHold{false};          // incoming MIDI is dropped while set
-  std::atomic<int> deviceId{0};                   // device ID in use on the wire
-  std::atomic<bool> clockOutput{false};           // start and stop bytes are sent
-  std::atomic<bool> continuousClock{false};       // the running clock may be sent
-  std::atomic<bool> sendGlobalsWithSound{false};  // the sound send sends the globals first
-  std::atomic<bool> globalsSent{true};            // the globals went out since the last recall
-  std::atomic<bool> lowerShowsCategories{false};  // the lower list shows the category banks
-  std::atomic<bool> lowerShowsSearch{false};      // ... else the search-result banks
+  // Flags and values shared between the host's threads, the MIDI input thread,
+  // the audio thread and the worker threads: each is written whole by one and
+  // polled by others.
+  std::atomic<bool> pluginReady{false};                  // start-up has finished
+  std::atomic<bool> changeFromHardware{false};           // OnParamChange2 is running
+  std::atomic<bool> midiOutputOpen{false};               // an external MIDI output is in use
+  std::atomic<bool> librarianMode{false};                // program changes act on the librarian
+  std::atomic<bool> routeMidiThroughAudioThread{false};  // MIDI goes out through the audio thread
+  std::atomic<bool> localControl{true};                  // while set, MIDI input is not passed on
+  std::atomic<bool> trackIncomingMidi{true};             // the activity indicator follows input
+  std::atomic<bool> globalAnswerExpected{false};         // the start-up enquiry was sent
+  std::atomic<bool> responseReceived{false};             // an awaited answer arrived
+  std::atomic<bool> transferHold{false};                 // incoming MIDI is dropped while set
+  std::atomic<int> deviceId{0};                          // device ID in use on the wire
+  std::atomic<bool> sendClockPointer{true};              // start and stop bytes are sent
+  std::atomic<bool> sendClockInfo{true};                 // the running clock follows the host
+  std::atomic<bool> clockLoopStarted{false};             // the running clock's job was posted
+  std::atomic<bool> continuousClock{false};              // the running clock may be sent
+  std::atomic<bool> readBackPending{false};              // a randomised sound waits to be read back
+  std::atomic<int> audioRouteDelay{0};                   // samples added to routed MIDI
+  std::atomic<int> lastArpTempoIndex{0};                 // the arpeggiator tempo last chosen
+  std::atomic<int> hostTempo{0};                         // the host's tempo in whole BPM
+  std::atomic<bool> transportWasRunning{false};          // the host's transport as last seen
+  std::atomic<bool> sendGlobalsWithSound{false};         // the sound send sends the globals first
+  std::atomic<bool> suppressGlobalsDump{true};           // the globals went out since the last recall
+  std::atomic<bool> lowerShowsCategories{false};  // category mode: the lower list shows the category banks
+  std::atomic<bool> lowerShowsSearch{false};      // search mode: ... else the search-result banks
   std::atomic<bool> librarianRenaming{false};     // the list's rename field holds the name
   std::atomic<int> indicatorLit{0};               // MIDI activity indicator lit (0 or 1)
   std::atomic<uint32_t> indicatorLitTicks{0};     // GetTickCount() when it was lit
@@ -380,4 +606,30 @@ class VivivI : public IModuleBase {
   // The randomiser's bytes, one per sound-dump byte; written and read only on
   // the host's main thread.
   std::array<int, 100> randomValues{};
+
+ private:
+  // The program-value store: three keys to a value.
+  std::map<int, std::map<int, std::map<int, int>>> mProgramValues;
+};
+
+// ==== ControlDisplay ==========================================================
+// The status and value lines after a parameter change (VivivIParamChanges.cpp).
+class ControlDisplay {
+ public:
+  // Writes the parameter's name and value text into the two lines; transport
+  // is the host transport's running flag (a nameless parameter shows nothing
+  // while it plays).
+  static void controlDisplay(VivivI* plug, int index, double value, bool transport);
+  // The value text of the value line for parameter index at integer value v;
+  // *alone is set when the text is shown without the bracketed value.
+  static std::string valueText(VivivI* plug, int index, int v, bool* alone);
+  // The value as "%.0f".
+  static std::string getValueString(double value);
+};
+
+// ==== TabSwitchFunctions =====================================================
+// Puts the window into the state of a main tab (VivivITotalRecall.cpp).
+class TabSwitchFunctions {
+ public:
+  static void mainTabSwitch(VivivI* plug, int index, int tab, int context);
 };

@@ -16,9 +16,9 @@ void ScriptedGraphics::PromptForFile(KIT_String* fileName, EFileAction action, K
 
 // ==== VivivI: the operations the library uses ================================
 
-VivivI::VivivI(IModuleInstanceInfo)
-    : IModuleBase(kNumAutomatedParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
-                  0x6B7A726E, 0x48635331, 128, true, true, true, kAPIAU) {}
+VivivI::VivivI(IModuleInstanceInfo info)
+    : IModuleAU(info, kNumAutomatedParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
+                0x6B7A726E, 0x48635331, 128, true, true, true, 0) {}
 
 VivivI::~VivivI() {
   delete patchLibrarian;
@@ -127,7 +127,7 @@ void LibraryFolderTest::SetUp() {
   std::filesystem::create_directories(patches());
   editor = std::make_unique<LibraryEditor>();
   editor->dataFolder = m_dir.string() + "/";
-  editor->logEnabled = true;
+  editor->loggingEnabled = true;
   editor->logFilePath = (m_dir / "log.txt").string();
 }
 
@@ -136,3 +136,6 @@ std::vector<std::string> LibraryFolderTest::bankNames() {
   for (const PatchFile* bank : library().fileBanks) names.push_back(bank->fileName);
   return names;
 }
+
+// The component entry's factory: the stand-in editor.
+IModuleBase* MakePlug() { return new LibraryEditor(); }

@@ -14,7 +14,7 @@ class ClockOverPorts : public JobsOverPorts {
   void SetUp() override {
     JobsOverPorts::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    editor.clockOutput = true;
+    editor.sendClockPointer = true;
     editor.continuousClock = true;
     editor.set(kOverrideTempo, 1);
     editor.jobs().settings.tempo = kTempo;
@@ -72,7 +72,7 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
 }
 
 TEST_F(ClockOverPorts, withoutClockOutputStartAndStopSendNothing) {
-  editor.clockOutput = false;
+  editor.sendClockPointer = false;
   post(kJobStartClock);
   editor.joinAll();
   post(kJobStopClock);

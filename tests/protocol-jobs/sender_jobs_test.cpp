@@ -221,7 +221,7 @@ TEST_F(SenderJobs, answeredEnquiryIsReady) {
 // ---- Sends ----
 
 TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
-  editor.globalsSent = false;
+  editor.suppressGlobalsDump = false;
   editor.set(kOscillator1Semitone, 0);
   editor.set(kGlobalMasterTune, 10);
   editor.set(kGlobalDeviceID, 3);
@@ -236,7 +236,7 @@ TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
   EXPECT_EQ(dump[6], 16) << "a semitone of 0 travels as 16";
   EXPECT_EQ(dump[74], VarnoSysEx::soundDumpChecksum(dump.data(), 76));
   EXPECT_EQ(calls.missingCCSends, 1);
-  EXPECT_TRUE(editor.globalsSent);
+  EXPECT_TRUE(editor.suppressGlobalsDump);
   EXPECT_EQ(editor.patchManager->names[1], "Set Name");
   EXPECT_EQ(editor.virtualTime, 1000 + 400 + 200);
 }
@@ -400,10 +400,11 @@ TEST_F(SenderJobs, clockWithoutTempoGivesUpAfterElevenSleeps) {
 }
 
 TEST_F(SenderJobs, startAndStopFollowTheClockOutputFlag) {
+  editor.sendClockPointer = false;
   run(jobOf(kJobStartClock));
   run(jobOf(kJobStopClock));
   EXPECT_TRUE(editor.rawSends().empty());
-  editor.clockOutput = true;
+  editor.sendClockPointer = true;
   run(jobOf(kJobStartClock));
   run(jobOf(kJobStopClock));
   EXPECT_EQ(editor.rawSends(), (std::vector<Bytes>{{0xFA}, {0xFC}}));

@@ -57,7 +57,7 @@ class SendsOverPorts : public JobsOverPorts {
 
 TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
   shortPauses();
-  editor.globalsSent = false;  // as after a project recall
+  editor.suppressGlobalsDump = false;  // as after a project recall
   editor.set(kCurrentPatch, 7);
   SenderJob job;
   job.jobCode = kJobSendArrangement;
@@ -94,7 +94,7 @@ TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
   const Bytes expected = {0xF0, 0x3E, 0x0B, kSimDeviceId, 0x08};
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), globals[0].bytes.begin()));
   EXPECT_EQ(globals[0].bytes[9], kSimDeviceId);
-  EXPECT_TRUE(editor.globalsSent);
+  EXPECT_TRUE(editor.suppressGlobalsDump);
 }
 
 // A librarian patch goes to the edit buffer with the editor's device ID,

@@ -50,11 +50,11 @@ const std::array<ParameterRange, kNumAutomatedParams> kSoundParameterRanges = {{
 
 // ==== VivivI: the operations the protocol uses ===============================
 
-VivivI::VivivI(IModuleInstanceInfo)
-    : IModuleBase(kNumAutomatedParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
-                  0x6B7A726E, 0x48635331, 128, true, true, true, kAPIAU) {
-  initialize(0, kNumParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105, 0x6B7A726E,
-             0x48635331, 128, true, true, true);
+VivivI::VivivI(IModuleInstanceInfo info)
+    : IModuleAU(info, kNumAutomatedParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
+                0x6B7A726E, 0x48635331, 128, true, true, true, 0) {
+  IModuleBase::initialize(0, kNumParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
+                          0x6B7A726E, 0x48635331, 128, true, true, true);
   addNonAutomateParamCount(kNumParams);
   for (int i = 0; i < kNumParams; ++i) GetParam(i)->InitInt("", 0, 0, 1);
   for (const ParameterRange& range : kSoundParameterRanges)
@@ -196,3 +196,6 @@ void TestEditor::clearCalls() {
   std::lock_guard<std::mutex> lock(mCallsMutex);
   mCalls = EditorCalls();
 }
+
+// The component entry's factory: the stand-in editor.
+IModuleBase* MakePlug() { return new TestEditor(); }

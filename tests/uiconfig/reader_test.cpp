@@ -239,7 +239,7 @@ TEST_F(ReaderOrder, ReadsSysExThenImagesThenParametersThenTheDescription) {
 }
 
 TEST_F(ReaderOrder, NothingIsLoggedWhileTheLogIsOff) {
-  editor->logEnabled = false;
+  editor->loggingEnabled = false;
   read();  // both files missing
   manager->getParamByName("kMissing");
   manager->getImageByName(gui.get(), "MISSING_ID");

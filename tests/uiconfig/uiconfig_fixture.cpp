@@ -325,7 +325,7 @@ void UIConfigTest::SetUp() {
   ASSERT_GE(fd, 0);
   ::close(fd);
   logPath = pattern;
-  editor->logEnabled = true;
+  editor->loggingEnabled = true;
   editor->logFilePath = logPath;
   gui = std::make_unique<DescriptionGraphics>(editor.get());
   manager = std::make_unique<RecordingManager>();
