@@ -1,5 +1,13 @@
 #include "src/VivivI.h"
 
-// Not built yet: each body below is replaced by its operation.
-bool VivivI::SerializeState2(ByteChunk*, bool) { return false; }
+// ==== TabSwitchFunctions =====================================================
+// Not built yet: the body below is replaced by its operation.
+
 void TabSwitchFunctions::mainTabSwitch(VivivI*, int, int, int) {}
+
+// ---- end of TabSwitchFunctions ----
+
+// ==== The host state chunk ===================================================
+// Not built yet: the body below is replaced by its operation.
+
+bool VivivI::SerializeState2(ByteChunk*, bool) { return false; }

@@ -8,6 +8,8 @@ add_library(vivivi_editor STATIC
   ${CMAKE_CURRENT_LIST_DIR}/VivivITotalRecall.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivIControlLookups.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivIMidiOut.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VivivIMidiIn.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VivivIAudioThread.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivILibrarian.cpp
 )
 target_link_libraries(vivivi_editor PUBLIC vivivi_core)

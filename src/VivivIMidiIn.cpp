@@ -1,0 +1,3 @@
+#include "src/VivivI.h"
+
+// Incoming MIDI and SysEx from the synthesizer and the host.
