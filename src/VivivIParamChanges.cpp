@@ -1,6 +1,6 @@
-#include "src/VivivI.h"
-
 #include <string>
+
+#include "src/VivivI.h"
 
 // ==== The change handlers ====================================================
 // Not built yet: each body below is replaced by its operation.
