@@ -20,6 +20,10 @@ VivivI::~VivivI() {}
 void VivivI::OnParamChange(int) {}
 void VivivI::OnParamChange2(int) {}
 void VivivI::ProcessSysEx(ISysEx*, bool) {}
+bool VivivI::SerializeState(ByteChunk* chunk) { return IModuleAU::SerializeState(chunk); }
+int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
+  return IModuleAU::UnserializeState(chunk, startPos);
+}
 // No editor object is made here; the component entry needs a factory.
 IModuleBase* MakePlug() { return nullptr; }
 

@@ -479,10 +479,23 @@ class VivivI : public IModuleAU {
   // its list. Valid until the library changes on the main thread.
   const std::vector<LibrarianPatch>* librarianBankOfColumn(int column);
 
-  // ---- State -----------------------------------------------------------------
-  // Appends the state chunk: the short form (full false) or the full form
-  // with the patch-manager block.
+  // ---- State (VivivITotalRecall.cpp) -----------------------------------------
+  // The host's project state: the full form of the chunk below.
+  bool SerializeState(ByteChunk* chunk) override;
+  int UnserializeState(ByteChunk* chunk, int startPos) override;
+  // Appends the state chunk: the short form (full false: version word and
+  // parameters 0 to 136) or the full form with the patch-manager block, the
+  // port and selection values in between.
   bool SerializeState2(ByteChunk* chunk, bool full);
+  // Reads a chunk written by SerializeState2; returns the position behind it,
+  // or -1 when it ended early or its patch-manager block is damaged (the
+  // snapshot and names then keep their old values and nothing further is
+  // read). The full form reopens the MIDI ports by name and sends the
+  // recalled sound when an output opened.
+  int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
+  // The selected ports' indices in the port name lists (0 = "OFF").
+  int midiInIndex = 0;
+  int midiOutIndex = 0;
 
   // ---- Owned objects ---------------------------------------------------------
   PatchManager* patchManager = nullptr;

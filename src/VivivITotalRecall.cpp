@@ -1,3 +1,11 @@
+#include <string>
+
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IParam.h"
+#include "KIT/winl/winl-time.h"
+#include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSender.h"
+#include "src/PatchManager.h"
 #include "src/VivivI.h"
 
 // ==== TabSwitchFunctions =====================================================
@@ -8,6 +16,150 @@ void TabSwitchFunctions::mainTabSwitch(VivivI*, int, int, int) {}
 // ---- end of TabSwitchFunctions ----
 
 // ==== The host state chunk ===================================================
-// Not built yet: the body below is replaced by its operation.
+// Version word, the automated parameters (none), in the full form the
+// patch-manager block and the four selection values, then parameters 0 to
+// 136 as doubles. Host byte order throughout, but for the block's markers and
+// snapshot length.
 
-bool VivivI::SerializeState2(ByteChunk*, bool) { return false; }
+namespace {
+
+constexpr int32_t kStateVersion = 0x01000000;
+// Parameters from kTempoInformation on are not kept in the project.
+constexpr int kUnsavedParams = 61;
+constexpr size_t kInputNameSlot = 3;
+constexpr size_t kOutputNameSlot = 4;
+
+// The display text of a selection parameter for its current value.
+std::string selectionText(VivivI* plug, int index) {
+  const IParam* param = plug->GetParam(index);
+  if (!param) return "";
+  const char* text = param->GetDisplayText(param->Int());
+  return text ? text : "";
+}
+
+}  // namespace
+
+bool VivivI::SerializeState(ByteChunk* chunk) { return SerializeState2(chunk, true); }
+
+int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
+  return UnserializeState2(chunk, startPos, true);
+}
+
+bool VivivI::SerializeState2(ByteChunk* chunk, bool full) {
+  if (!chunk) return false;
+  chunk->PutInt32(kStateVersion);
+  SerializeParams(chunk);
+  if (full) {
+    if (patchManager) {
+      const std::string in = selectionText(this, kDeviceInSelection);
+      patchManager->names[kInputNameSlot] = in.empty() ? "Set Name" : in;
+      setLibrarianViewDirty();
+      const std::string out = selectionText(this, kDeviceOutSelection);
+      patchManager->names[kOutputNameSlot] = out.empty() ? "Set Name" : out;
+      setLibrarianViewDirty();
+      patchManager->saveAllToChunk(chunk);
+    }
+    for (int index : {kDeviceInSelection, kDeviceOutSelection, kBankSelection, kPatchSelection}) {
+      const IParam* param = GetParam(index);
+      chunk->PutDouble(param ? param->GetNormalized() : 0.0);
+    }
+  }
+  SerializeNonAutomatedParams(chunk, NNonAutomatedParams() - kUnsavedParams);
+  return true;
+}
+
+int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
+  if (!chunk || startPos < 0 || chunk->Size() - startPos < 4) return -1;
+  int pos = startPos + 4;
+  pos = UnserializeParams(chunk, pos);
+  if (pos < 0) return -1;
+
+  if (full) {
+    if (!patchManager) return -1;
+    // A damaged block leaves the snapshot and names as they were and ends the
+    // recall here: no port is reopened and nothing is sent.
+    const Patch before = *patchManager;
+    pos = patchManager->loadAllFromChunk(chunk, pos);
+    if (pos < 0 || chunk->Size() - pos < 4 * 8) {
+      static_cast<Patch&>(*patchManager) = before;
+      log("PROJECT RECALL: damaged state, the previous state is kept");
+      return -1;
+    }
+    pos += 2 * 8;  // the port selections: the names decide
+
+    const std::string inName = patchManager->names[kInputNameSlot];
+    log("PROJECT RECALL: MIDI In device stored " + inName);
+    midiInIndex = 1;
+    setExternalMIDIIn(midiInIndex, inName);
+    if (IParam* param = GetParam(kDeviceInSelection)) {
+      param->Set(midiInIndex);
+      // Every control of the selection follows (safe from any thread).
+      if (graphics) graphics->SetParameterFromPlug(kDeviceInSelection, param->Value(), false);
+    }
+
+    const std::string outName = patchManager->names[kOutputNameSlot];
+    log("PROJECT RECALL: MIDI Out device stored " + outName);
+    midiOutIndex = 1;
+    setExternalMIDIOut(midiOutIndex, outName);
+    if (IParam* param = GetParam(kDeviceOutSelection)) param->Set(midiOutIndex);
+    // The output that actually opened decides, not the value before the recall.
+    midiOutputOpen = midiOutIndex > 0;
+    if (IParam* param = GetParam(kDeviceInSelection)) param->Set(midiInIndex);
+    log("PROJECT RECALL: MIDI In device after checking devices " + selectionText(this, kDeviceInSelection));
+    log("PROJECT RECALL: MIDI Out device after checking devices " + selectionText(this, kDeviceOutSelection));
+
+    double bank = 0.0, patch = 0.0;
+    pos = chunk->GetDouble(&bank, pos);
+    pos = chunk->GetDouble(&patch, pos);
+    if (pos < 0) return -1;
+    if (IParam* param = GetParam(kBankSelection)) {
+      param->SetNormalized(bank);
+      patchManager->firstValue = param->Int();
+    }
+    if (IParam* param = GetParam(kPatchSelection)) {
+      param->SetNormalized(patch);
+      patchManager->secondValue = param->Int();
+    }
+  }
+
+  pos = UnserializeNonAutomatedParams(chunk, pos, NNonAutomatedParams() - kUnsavedParams);
+
+  if (full) {
+    for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) {
+      hostFilter[kind] = GetParam(kMIDIFilterDAWCCPassThrough + kind)->Value() != 1.0;
+      deviceFilter[kind] = GetParam(kMIDIFilterHWCCPassThrough + kind)->Value() != 1.0;
+    }
+    trackIncomingMidi = GetParam(kMIDIFilterTrackIncomingMIDI)->Value() == 1.0;
+    routeMidiThroughAudioThread = GetParam(kMIDIFilterToDAWBuffer)->Value() == 1.0;
+    sendClockPointer = GetParam(kSendMIDIClockPointer)->Value() == 1.0;
+    sendClockInfo = GetParam(kSendMIDIClockInfo)->Value() == 1.0;
+  }
+  deviceId = GetParam(kGlobalDeviceID)->Int();
+  log("PROJECT RECALL: hardware DeviceID " + std::to_string(deviceId.load()));
+
+  if (patchManager) {
+    const std::string name = patchManager->names[0].c_str();
+    const std::string category = patchManager->names[1].c_str();
+    GetParam(kPatchName)->SetDisplayText(0, name.c_str());
+    GetParam(kCategoryName)->SetDisplayText(0, category.c_str());
+    log("PROJECT RECALL: Patch name " + name + " | Category name " + category);
+  }
+  suppressGlobalsDump = false;
+
+  if (midiOutputOpen && midiManager) {
+    Sleep(50);
+    transferHold = true;
+    sendGlobalsWithSound = true;
+    SenderJob job;
+    job.jobCode = kJobSendArrangement;
+    job.storeToLibrarian = false;
+    if (!midiManager->postJob(job)) transferHold = false;  // a dropped job must not hold incoming MIDI
+  }
+  audioRouteDelay = 2 * GetParam(kAdjustDAWOffset)->Int() + GetBlockSize();
+  log("PROJECT RECALL: MIDI In device after nonautomated params " + selectionText(this, kDeviceInSelection));
+  log("PROJECT RECALL: MIDI Out device after nonautomated params " +
+      selectionText(this, kDeviceOutSelection));
+  localControl = GetParam(kGlobalLocalControl)->Value() != 0.0;
+  TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
+  return pos;
+}

@@ -139,3 +139,9 @@ std::vector<std::string> LibraryFolderTest::bankNames() {
 
 // The component entry's factory: the stand-in editor.
 IModuleBase* MakePlug() { return new LibraryEditor(); }
+
+// The framework's own state chunk: the library tests do not recall projects.
+bool VivivI::SerializeState(ByteChunk* chunk) { return IModuleAU::SerializeState(chunk); }
+int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
+  return IModuleAU::UnserializeState(chunk, startPos);
+}

@@ -199,3 +199,9 @@ void TestEditor::clearCalls() {
 
 // The component entry's factory: the stand-in editor.
 IModuleBase* MakePlug() { return new TestEditor(); }
+
+// The framework's own state chunk: the protocol tests do not recall projects.
+bool VivivI::SerializeState(ByteChunk* chunk) { return IModuleAU::SerializeState(chunk); }
+int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
+  return IModuleAU::UnserializeState(chunk, startPos);
+}
