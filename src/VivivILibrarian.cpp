@@ -15,13 +15,6 @@ int VivivI::showFileCopyMenu(int, int) { return 0; }
 void VivivI::updateBankAndProgramMenuNames(bool) {}
 void VivivI::patchTypeChanged(int, int, bool) {}
 void VivivI::ResetPatchSelectionMenus() {}
-void VivivI::SendSingleProgramFromLibrarian(bool) {}
-void VivivI::SendAllProgramsFromLibrarian() {}
-void VivivI::storeAllPatchesToDeviceFromLibrarian(int, int) {}
-void VivivI::saveImportedFile(bool) {}
-void VivivI::ImportSingleVarnoPatches(bool) {}
-int VivivI::ReadSysExDataFromPackage(ByteChunk*, int&, std::string, bool) { return 0; }
-void VivivI::SetCategoryForLibrarianPatch(int) {}
 void VivivI::setStatusText(const std::string&) {}
 void VivivI::setClockStatusText(const std::string&) {}
 void VivivI::DisplayProcessingIndicator(bool) {}
