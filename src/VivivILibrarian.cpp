@@ -8,13 +8,9 @@ void VivivI::setLibrarianViewDirty() {}
 void VivivI::updatePatchLibrarianView(int) {}
 void VivivI::selectLibrarianViewRow(int) {}
 int VivivI::getLibrarianViewColumn() { return 0; }
-void VivivI::refreshPopUpMenus() {}
 void VivivI::displayText(std::string, std::string, std::string) {}
 int VivivI::showFileEditMenu(int, int) { return 0; }
 int VivivI::showFileCopyMenu(int, int) { return 0; }
-void VivivI::updateBankAndProgramMenuNames(bool) {}
-void VivivI::patchTypeChanged(int, int, bool) {}
-void VivivI::ResetPatchSelectionMenus() {}
 void VivivI::setStatusText(const std::string&) {}
 void VivivI::setClockStatusText(const std::string&) {}
 void VivivI::DisplayProcessingIndicator(bool) {}

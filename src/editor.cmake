@@ -12,6 +12,7 @@ add_library(vivivi_editor STATIC
   ${CMAKE_CURRENT_LIST_DIR}/VivivIAudioThread.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivILibrarian.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivILibrarianTransfers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VivivIBankMenus.cpp
 )
 target_link_libraries(vivivi_editor PUBLIC vivivi_core)
 vivivi_warnings(vivivi_editor)
