@@ -117,3 +117,28 @@ TEST_F(SoundMapping, ValueListsHoldOneTextPerValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// The SysEx description holds the single-parameter template of every
+// sound parameter that has an address, in parameter order, so that a
+// control mapped by SysEx index finds the chart's address.
+TEST_F(SoundMapping, SysExTemplatesCarryTheChartsAddresses) {
+  buildFromResources();
+  size_t entry = 0;
+  for (const ChartRow& row : chartRows()) {
+    if (row.addressC < 0) continue;
+    SCOPED_TRACE(row.name);
+    ASSERT_LT(entry, real->sysexList.size());
+    const SysExContainer& container = real->sysexList[entry++];
+    ASSERT_FALSE(container.plainLists.empty());
+    ASSERT_FALSE(container.plainLists[0].empty());
+    const std::vector<int> bytes = UIConfigManager::convertStringSysextoVector(container.plainLists[0][0]);
+    // The device place holds 58, as the Varno's own messages do.
+    const std::vector<uint8_t> expected = chartSysEx(row, 0, 0x58);
+    EXPECT_EQ(std::vector<int>(expected.begin(), expected.end()), bytes);
+  }
+  EXPECT_EQ(entry, real->sysexList.size());
+}
+
+}  // namespace
