@@ -53,6 +53,12 @@ long DialogProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam) 
         RECT r{150, 10, 230, 60};
         WINL_FillRect(hdc, &r, brush);
         DeleteObject(brush);
+        // Shapes with the selected brush: an ellipse.
+        HGDIOBJ blue = CreateSolidBrush(0x1030C0);
+        HGDIOBJ old = SelectObject(hdc, blue);
+        Ellipse(hdc, 150, 70, 230, 110);
+        SelectObject(hdc, old);
+        DeleteObject(blue);
         EndPaint(hwnd, &ps);
       }
       return 1;
@@ -247,7 +253,7 @@ TEST_F(DisplayTest, DialogTakesAClickAndAKeyAndShowsWhatItPainted) {
                             AllPlanes, ZPixmap);
   ASSERT_NE(image, nullptr);
   int differences = 0;
-  bool sawRed = false, sawBackground = false, sawCheck = false;
+  bool sawRed = false, sawBackground = false, sawCheck = false, sawEllipse = false;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const unsigned long shown = XGetPixel(image, x, y);
@@ -258,11 +264,13 @@ TEST_F(DisplayTest, DialogTakesAClickAndAKeyAndShowsWhatItPainted) {
       if (r != sr || g != sg || b != sb) ++differences;
       if (r == 0xC0 && g == 0x20 && b == 0x10) sawRed = true;
       if (r == 0xE8 && g == 0xE8 && b == 0xE8) sawBackground = true;
+      if (x == 190 && y == 90) sawEllipse = r == 0x10 && g == 0x30 && b == 0xC0;
       if (x >= 14 && x < 26 && y >= 44 && y < 56 && r == 32) sawCheck = true;
     }
   XDestroyImage(image);
   EXPECT_EQ(differences, 0);
   EXPECT_TRUE(sawRed) << "the procedure's own painting";
+  EXPECT_TRUE(sawEllipse) << "a shape of the drawing layer";
   EXPECT_TRUE(sawBackground) << "the dialog background";
   EXPECT_TRUE(sawCheck) << "the checked box";
 }
