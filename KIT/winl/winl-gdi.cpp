@@ -42,8 +42,8 @@ Pools* GetPools() {
 }
 
 // The stock objects: constant records, never pooled, counted or freed.
-HGDIOBJ__ s_nullPen = {WINL_OBJ_PEN, 0, {}, -1, 0, nullptr, nullptr, 0};
-HGDIOBJ__ s_nullBrush = {WINL_OBJ_BRUSH, 0, {}, -1, 0, nullptr, nullptr, 0};
+HGDIOBJ__ s_nullPen = {WINL_OBJ_PEN, 0, {}, -1, 0, nullptr, nullptr, 0, nullptr};
+HGDIOBJ__ s_nullBrush = {WINL_OBJ_BRUSH, 0, {}, -1, 0, nullptr, nullptr, 0, nullptr};
 
 bool IsMarker(const void* handle) { return reinterpret_cast<uintptr_t>(handle) < 5; }
 HGDIOBJ Marker(int type) { return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(type)); }
@@ -96,6 +96,8 @@ void GiveBack(Record* record, Record* Pools::*head, int Pools::*size,
 void ReleaseObjectContents(HGDIOBJ__* object) {
   if (object->nativeFont) WINL_ReleaseNativeFont(object->nativeFont);
   object->nativeFont = nullptr;
+  WINL_ReleaseImage(object->image);
+  object->image = nullptr;
 }
 
 // Frees the pooled records at unload; later calls find no pools and refuse
@@ -240,6 +242,34 @@ void WINL_PopClipRegion(HDC hdc) {
   gc->clip = gc->saved.back().clip;
   gc->antialias = gc->saved.back().antialias;
   gc->saved.pop_back();
+}
+
+// ---------------------------------------------------------------------------
+// Images
+
+WINL_Image* WINL_NewImage(int width, int height) {
+  if (width < 1 || height < 1 || width > 32768 || height > 32768) return nullptr;
+  auto* image = new (std::nothrow) WINL_Image;
+  if (!image) return nullptr;
+  image->width = width;
+  image->height = height;
+  image->refs = 1;
+  try {
+    image->pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  } catch (...) {
+    delete image;
+    return nullptr;
+  }
+  return image;
+}
+
+WINL_Image* WINL_RetainImage(WINL_Image* image) {
+  if (image) image->refs.fetch_add(1);
+  return image;
+}
+
+void WINL_ReleaseImage(WINL_Image* image) {
+  if (image && image->refs.fetch_sub(1) == 1) delete image;
 }
 
 // ---------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 // first byte is its alpha.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -51,6 +52,16 @@ struct WINL_GraphicsContext {
 
 struct WINL_NativeFont;
 
+// The image of a bitmap or icon object: pixel words in the contexts' layout
+// (first byte alpha, not premultiplied), top row first, rows width apart.
+// Shared by every object made from it; the last release frees it.
+struct WINL_Image {
+  int width;
+  int height;
+  std::vector<uint32_t> pixels;
+  std::atomic<int> refs;
+};
+
 // The drawing-context record; a new or recycled record has every field zero.
 struct HDC__ {
   WINL_GraphicsContext* gc;  // owned only together with pixelBuffer
@@ -80,6 +91,7 @@ struct HGDIOBJ__ {
   HGDIOBJ__* next;              // pool link
   WINL_NativeFont* nativeFont;  // owned by a font
   uint8_t quality;              // font rendering code 0, 3 or 4 (winl-font.h)
+  WINL_Image* image;            // held by a bitmap or icon (one reference)
 };
 
 // ---------------------------------------------------------------------------
@@ -146,6 +158,17 @@ HGDIOBJ WINL_CloneGDIObject(HGDIOBJ object);
 // 1: the null pen, 2: the null brush (static records, never freed); any
 // other index null.
 HGDIOBJ GetStockObject(int index);
+
+// ---------------------------------------------------------------------------
+// Images
+
+// A cleared image of width x height with one reference; null for a side
+// below 1, more than 32768 pixels on a side or no memory.
+WINL_Image* WINL_NewImage(int width, int height);
+// Adds a reference and returns the image (null stays null).
+WINL_Image* WINL_RetainImage(WINL_Image* image);
+// Drops a reference; the last one frees the image.
+void WINL_ReleaseImage(WINL_Image* image);
 
 // ---------------------------------------------------------------------------
 // Checks used by the rest of the layer.

@@ -5,6 +5,8 @@
 
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-wnd-view.h"
+#include "platform/window/WindowPresenter.h"
+#include "platform/window/WindowPresenter.h"
 
 namespace {
 
@@ -391,10 +393,14 @@ int TrackPopupMenu(HMENU menu, int flags, int x, int y, int, HWND window, const 
   }
   HMENU chosenMenu = nullptr;
   int chosenIndex = -1;
-  if (app.popupMenuHook &&
-      app.popupMenuHook(menu, view, WmPoint{static_cast<double>(x), static_cast<double>(y)}, &chosenMenu,
-                        &chosenIndex))
-    WINL_MenuItemChosen(chosenMenu, chosenIndex);
+  const WmPoint screen{static_cast<double>(x), static_cast<double>(y)};
+  // A test's hook walks the menu; else the window's presenter shows it on
+  // the display (a headless window dismisses it).
+  WmPresenter* presenter = view->window() ? view->window()->presenter() : nullptr;
+  const bool chosen = app.popupMenuHook ? app.popupMenuHook(menu, view, screen, &chosenMenu, &chosenIndex)
+                      : presenter       ? presenter->PopupMenu(menu, screen, &chosenMenu, &chosenIndex)
+                                        : false;
+  if (chosen) WINL_MenuItemChosen(chosenMenu, chosenIndex);
   const int command = receiver->m_act;
   WINL_SetMenuDestination(menu, nullptr);
   delete receiver;

@@ -1,9 +1,11 @@
 #include "KIT/winl/winl-shapes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-line.h"
@@ -171,6 +173,152 @@ void WINL_SetPixel(HDC hdc, int x, int y, int colour) {
   Fill(hdc, RECT{x, y, x + 1, y + 1},
        WINL_Colour{true, ((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
                    (colour & 0xFF) / 255.0f, 1.0f});
+}
+
+namespace {
+
+// The columns of row y whose pixel centres lie inside the ellipse of the
+// rectangle; false when the row misses it.
+bool EllipseSpan(double cx, double cy, double rx, double ry, int y, int* lo, int* hi) {
+  const double dy = (y + 0.5 - cy) / ry;
+  if (dy * dy > 1.0) return false;
+  const double half = rx * std::sqrt(1.0 - dy * dy);
+  *lo = static_cast<int>(std::ceil(cx - half - 0.5));
+  *hi = static_cast<int>(std::floor(cx + half - 0.5));
+  return *lo <= *hi;
+}
+
+void FillSpan(HDC hdc, int y, int lo, int hi, const WINL_Colour& c) {
+  if (lo <= hi) Fill(hdc, RECT{lo, y, hi + 1, y + 1}, c);
+}
+
+}  // namespace
+
+void Ellipse(HDC hdc, int l, int t, int r, int b) {
+  WINL_GraphicsContext* gc = Drawable(hdc);
+  if (!gc) return;
+  const bool brush = Usable(hdc->brush, WINL_OBJ_BRUSH), pen = Usable(hdc->pen, WINL_OBJ_PEN);
+  if (!brush && !pen) return;
+  if (r < l) std::swap(l, r);
+  if (b < t) std::swap(t, b);
+  if (r == l || b == t) return;
+  const double cx = (static_cast<double>(l) + r) / 2, cy = (static_cast<double>(t) + b) / 2;
+  const double rx = (static_cast<double>(r) - l) / 2, ry = (static_cast<double>(b) - t) / 2;
+  const int y0 = std::max(t, gc->clip.top), y1 = std::min(b, gc->clip.bottom);
+  for (int y = y0; y < y1; ++y) {
+    int lo, hi;
+    if (!EllipseSpan(cx, cy, rx, ry, y, &lo, &hi)) continue;
+    if (brush) FillSpan(hdc, y, lo, hi, hdc->brush->colour);
+    if (!pen) continue;
+    // Border pixels: the ends of the row and what the rows above and below
+    // do not cover.
+    int innerLo = lo + 1, innerHi = hi - 1, nlo, nhi;
+    for (int ny : {y - 1, y + 1}) {
+      if (EllipseSpan(cx, cy, rx, ry, ny, &nlo, &nhi)) {
+        innerLo = std::max(innerLo, nlo);
+        innerHi = std::min(innerHi, nhi);
+      } else {
+        innerLo = hi + 1;
+        innerHi = hi;
+      }
+    }
+    if (innerLo > innerHi) {
+      FillSpan(hdc, y, lo, hi, hdc->pen->colour);
+    } else {
+      FillSpan(hdc, y, lo, innerLo - 1, hdc->pen->colour);
+      FillSpan(hdc, y, innerHi + 1, hi, hdc->pen->colour);
+    }
+  }
+}
+
+void WINL_Polygon(HDC hdc, const POINT* points, int n) {
+  WINL_GraphicsContext* gc = Drawable(hdc);
+  if (!gc || !points || n < 2) return;
+  const bool brush = Usable(hdc->brush, WINL_OBJ_BRUSH), pen = Usable(hdc->pen, WINL_OBJ_PEN);
+  if (brush && n >= 3) {
+    int top = points[0].y, bottom = points[0].y;
+    for (int i = 1; i < n; ++i) {
+      top = std::min(top, points[i].y);
+      bottom = std::max(bottom, points[i].y);
+    }
+    top = std::max(top, gc->clip.top);
+    bottom = std::min(bottom, gc->clip.bottom);
+    std::vector<std::pair<double, int>> crossings;
+    for (int y = top; y < bottom; ++y) {
+      const double yc = y + 0.5;
+      crossings.clear();
+      for (int i = 0; i < n; ++i) {
+        const POINT& a = points[i];
+        const POINT& e = points[(i + 1) % n];
+        if (a.y == e.y) continue;
+        const bool down = e.y > a.y;
+        const double ylo = down ? a.y : e.y, yhi = down ? e.y : a.y;
+        if (yc < ylo || yc >= yhi) continue;
+        const double x =
+            a.x + (yc - a.y) * (static_cast<double>(e.x) - a.x) / (static_cast<double>(e.y) - a.y);
+        crossings.emplace_back(x, down ? 1 : -1);
+      }
+      std::sort(crossings.begin(), crossings.end());
+      int winding = 0;
+      for (size_t k = 0; k + 1 < crossings.size(); ++k) {
+        winding += crossings[k].second;
+        if (winding == 0) continue;
+        // Pixels whose centres lie between the two crossings.
+        const double left = gc->clip.left - 1.0, right = gc->clip.right + 1.0;
+        const double xa = std::min(right, std::max(left, crossings[k].first));
+        const double xb = std::min(right, std::max(left, crossings[k + 1].first));
+        const int lo = static_cast<int>(std::ceil(xa - 0.5)), hi = static_cast<int>(std::ceil(xb - 0.5)) - 1;
+        FillSpan(hdc, y, lo, hi, hdc->brush->colour);
+      }
+    }
+  }
+  if (pen)
+    for (int i = 0; i + 1 < n; ++i) PenLine(hdc, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y);
+}
+
+void RoundRect(HDC hdc, int l, int t, int r, int b, int w, int h) {
+  const int dx = w / 3, dy = h / 3;
+  const POINT points[10] = {{l, t + dy}, {l + dx, t}, {r - dx, t}, {r, t + dy}, {r, b - dy},
+                            {r - dx, b}, {l + dx, b}, {l, b - dy}, {l, t + dy}, {l + dx, t}};
+  WINL_Polygon(hdc, points, 10);
+}
+
+void PolyPolyline(HDC hdc, const POINT* points, const int* counts, int n) {
+  if (!Drawable(hdc) || !points || !counts || n <= 0 || !Usable(hdc->pen, WINL_OBJ_PEN)) return;
+  const POINT* p = points;
+  for (int i = 0; i < n; ++i) {
+    const int count = counts[i];
+    if (count <= 0) continue;
+    for (int k = 0; k + 1 < count; ++k) PenLine(hdc, p[k].x, p[k].y, p[k + 1].x, p[k + 1].y);
+    p += count;
+  }
+}
+
+void PolyBezierTo(HDC hdc, const POINT* points, int n) {
+  if (!WINL_IsLiveContext(hdc) || !points || n <= 2 || !Usable(hdc->pen, WINL_OBJ_PEN)) return;
+  double x0 = hdc->positionX, y0 = hdc->positionY;
+  for (int i = 0; i + 3 <= n; i += 3) {
+    const double x1 = points[i].x, y1 = points[i].y, x2 = points[i + 1].x, y2 = points[i + 1].y;
+    const double x3 = points[i + 2].x, y3 = points[i + 2].y;
+    // Segments of about two pixels along the control polygon.
+    const double length =
+        std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) + std::hypot(x3 - x2, y3 - y2);
+    const int steps = static_cast<int>(std::min(1024.0, std::max(1.0, std::ceil(length / 2))));
+    int px = static_cast<int>(std::lround(x0)), py = static_cast<int>(std::lround(y0));
+    for (int s = 1; s <= steps; ++s) {
+      const double u = static_cast<double>(s) / steps, v = 1 - u;
+      const double x = v * v * v * x0 + 3 * v * v * u * x1 + 3 * v * u * u * x2 + u * u * u * x3;
+      const double y = v * v * v * y0 + 3 * v * v * u * y1 + 3 * v * u * u * y2 + u * u * u * y3;
+      const int qx = static_cast<int>(std::lround(x)), qy = static_cast<int>(std::lround(y));
+      if (qx != px || qy != py || s == steps) PenLine(hdc, px, py, qx, qy);
+      px = qx;
+      py = qy;
+    }
+    x0 = x3;
+    y0 = y3;
+  }
+  hdc->positionX = static_cast<float>(x0);
+  hdc->positionY = static_cast<float>(y0);
 }
 
 HDC GetDC(WmObject* hwnd) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 
@@ -74,6 +75,30 @@ unsigned long LastError(Display* display) {
   std::lock_guard<std::mutex> hold(g_errorLock);
   auto found = g_lastError->find(display);
   return found == g_lastError->end() ? 0 : found->second;
+}
+
+// ---- The shared connection ------------------------------------------------------
+// One connection for every back end of the process, and the back end that
+// owns each of its windows (the events of a window go to its owner).
+
+std::mutex g_connectionLock;
+Display* g_display = nullptr;
+int g_users = 0;
+std::map<unsigned long, const void*>* g_owners = nullptr;
+
+const void* OwnerOf(unsigned long window) {
+  std::lock_guard<std::mutex> hold(g_connectionLock);
+  if (!g_owners) return nullptr;
+  auto found = g_owners->find(window);
+  return found == g_owners->end() ? nullptr : found->second;
+}
+
+// Takes an event out of the queue for the back end at arg: one of its own
+// windows, or of a window nobody owns (to be dropped). Called by Xlib while
+// it walks its queue; it must not call Xlib.
+Bool Claim(Display*, XEvent* event, XPointer arg) {
+  const void* owner = OwnerOf(event->xany.window);
+  return owner == static_cast<const void*>(arg) || owner == nullptr;
 }
 
 int64_t NowMs() {
@@ -193,18 +218,24 @@ void FixSize(Display* display, Window window, int width, int height) {
 // ---- Connection ---------------------------------------------------------------------
 
 std::unique_ptr<XlibBackend> XlibBackend::Connect() {
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return nullptr;
-  Visual* visual = DefaultVisual(display, DefaultScreen(display));
-  if (visual->c_class != TrueColor || DefaultDepth(display, DefaultScreen(display)) < 15) {
-    XCloseDisplay(display);
-    return nullptr;
+  std::lock_guard<std::mutex> hold(g_connectionLock);
+  if (!g_display) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return nullptr;
+    Visual* visual = DefaultVisual(display, DefaultScreen(display));
+    if (visual->c_class != TrueColor || DefaultDepth(display, DefaultScreen(display)) < 15) {
+      XCloseDisplay(display);
+      return nullptr;
+    }
+    if (!g_owners) g_owners = new std::map<unsigned long, const void*>;
+    Register(display);
+    g_display = display;
   }
-  return std::unique_ptr<XlibBackend>(new XlibBackend(display));
+  ++g_users;
+  return std::unique_ptr<XlibBackend>(new XlibBackend(g_display));
 }
 
 XlibBackend::XlibBackend(_XDisplay* display) : m_display(display) {
-  Register(display);
   m_screen = DefaultScreen(display);
   m_root = RootWindow(display, m_screen);
   Visual* visual = DefaultVisual(display, m_screen);
@@ -221,8 +252,25 @@ XlibBackend::XlibBackend(_XDisplay* display) : m_display(display) {
 XlibBackend::~XlibBackend() {
   DestroyMainWindow();
   XSync(m_display, False);
+  std::lock_guard<std::mutex> hold(g_connectionLock);
+  for (auto it = g_owners->begin(); it != g_owners->end();)
+    it = it->second == this ? g_owners->erase(it) : std::next(it);
+  if (--g_users > 0) return;
   Unregister(m_display);
   XCloseDisplay(m_display);
+  g_display = nullptr;
+}
+
+void XlibBackend::Own(unsigned long window) {
+  if (!window) return;
+  std::lock_guard<std::mutex> hold(g_connectionLock);
+  (*g_owners)[window] = this;
+}
+
+void XlibBackend::Disown(unsigned long window) {
+  std::lock_guard<std::mutex> hold(g_connectionLock);
+  auto found = g_owners->find(window);
+  if (found != g_owners->end() && found->second == this) g_owners->erase(found);
 }
 
 unsigned long XlibBackend::Mark() { return NextRequest(D(m_display)); }
@@ -251,6 +299,7 @@ bool XlibBackend::CreateMainWindow(unsigned long parent, int width, int height) 
                                       CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   if (FailedSince(mark)) return false;  // no such parent window
   m_main = window;
+  Own(window);
   m_width = width;
   m_height = height;
   m_parent = parent;
@@ -259,7 +308,10 @@ bool XlibBackend::CreateMainWindow(unsigned long parent, int width, int height) 
 }
 
 void XlibBackend::DestroyWindow(unsigned long* window) {
-  if (*window) XDestroyWindow(m_display, *window);
+  if (*window) {
+    XDestroyWindow(m_display, *window);
+    Disown(*window);
+  }
   *window = 0;
 }
 
@@ -424,6 +476,7 @@ void XlibBackend::ShowField(const ViewRect& rect) {
   m_field = XCreateWindow(m_display, m_main, rect.L, rect.T, static_cast<unsigned>(rect.W()),
                           static_cast<unsigned>(rect.H()), 0, CopyFromParent, InputOutput, CopyFromParent,
                           CWBackPixmap | CWEventMask, &attributes);
+  Own(m_field);
   XMapRaised(m_display, m_field);
   XFlush(m_display);
 }
@@ -456,6 +509,7 @@ void XlibBackend::ShowMenu(int level, const ViewRect& screenRect) {
         XCreateWindow(m_display, m_root, screenRect.L, screenRect.T, static_cast<unsigned>(screenRect.W()),
                       static_cast<unsigned>(screenRect.H()), 0, CopyFromParent, InputOutput, CopyFromParent,
                       CWOverrideRedirect | CWSaveUnder | CWBackPixmap | CWEventMask, &attributes);
+    Own(window);
   }
   XMapRaised(m_display, window);
   if (level == 0 && !m_grabbed) {
@@ -492,11 +546,11 @@ void XlibBackend::PutMenu(int level, const uint32_t* pixels, int rowSpan, int wi
 int XlibBackend::NextEvent(ViewEvent* event, int timeoutMs) {
   const int64_t deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
   for (;;) {
-    while (XPending(m_display) > 0) {
-      XEvent xevent;
-      XNextEvent(m_display, &xevent);
-      if (Translate(&xevent, event)) return 1;
-    }
+    // Only this back end's events leave the queue (and those of windows
+    // nobody owns, which are dropped); the others wait for their owners.
+    XEvent xevent;
+    while (XCheckIfEvent(m_display, &xevent, Claim, reinterpret_cast<XPointer>(this)))
+      if (OwnerOf(xevent.xany.window) == this && Translate(&xevent, event)) return 1;
     int wait = -1;
     if (deadline >= 0) {
       wait = static_cast<int>(std::max<int64_t>(0, deadline - NowMs()));
@@ -591,6 +645,8 @@ bool XlibBackend::Translate(_XEvent* xevent, ViewEvent* event) {
     case DestroyNotify:
       if (x.xdestroywindow.window != m_main) return false;
       // Destroyed with the window that held it: its id is dead.
+      Disown(m_main);
+      Disown(m_field);
       m_main = 0;
       m_field = 0;
       event->kind = ViewEvent::kDestroyed;

@@ -1,6 +1,11 @@
-// The Xlib back end: a view's windows on an X display, over a connection of
-// its own.
+// The Xlib back end: a view's windows on an X display.
 //
+// - Every back end of the process shares one X connection: the first opens
+//   it, the last closes it. Each reads from the connection's one event queue
+//   only the events of its own windows and leaves the others queued for
+//   their back ends; events of windows that no back end owns any more are
+//   dropped. All back ends are used from one thread (the host's main
+//   thread).
 // - The main window is a child of the window the host gives (its X id), or
 //   a top-level window with the title "VivivI Editor" and a fixed size.
 // - The text field is a child window of the main window; popup menu levels
@@ -58,6 +63,10 @@ class XlibBackend : public ViewBackend {
 
  private:
   explicit XlibBackend(_XDisplay* display);
+  // Marks a window of this back end as the owner of its events (0 does
+  // nothing), or gives the window up.
+  void Own(unsigned long window);
+  void Disown(unsigned long window);
   // Puts w x h pixels at (x, y) of a window from pixels (rowSpan apart).
   void Put(unsigned long window, const uint32_t* pixels, int rowSpan, int x, int y, int w, int h);
   bool Translate(_XEvent* xevent, ViewEvent* event);

@@ -4,9 +4,10 @@
 // through the view layer's Xlib back end.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
-class WmWindow;
+#include "platform/window/WindowModel.h"
 
 struct WmPresenter {
   virtual ~WmPresenter() = default;
@@ -23,6 +24,13 @@ struct WmPresenter {
   virtual bool Read(uint32_t* pixels, int width, int height) = 0;
   // The display's window id (0 headless).
   virtual unsigned long NativeWindow() = 0;
+  // Shows a popup menu with its top left at a screen point and lets the
+  // user walk it; true and the menu (or submenu) and entry chosen, false
+  // when it was dismissed. A presenter without menus dismisses it.
+  virtual bool PopupMenu(WmMenu* menu, WmPoint screen, WmMenu** chosenMenu, int* chosenIndex) {
+    (void)menu, (void)screen, (void)chosenMenu, (void)chosenIndex;
+    return false;
+  }
 };
 
 // A presenter factory for the X display the environment names; null when

@@ -2,9 +2,13 @@
 // the window's pixels go to the back end's main window, and the pointer,
 // key and close events it reads come back as model events. The back end
 // names its top-level windows itself and places them at the screen origin.
+// All presenters and views share the back end's one X connection.
 #include <stdlib.h>
 #include <string.h>
 
+#include "KIT/pix/pix-sysbitmap.h"
+#include "platform/view/ViewMenu.h"
+#include "platform/view/ViewText.h"
 #include "platform/view/XlibBackend.h"
 #include "platform/window/WindowModel.h"
 #include "platform/window/WindowPresenter.h"
@@ -84,6 +88,26 @@ uint32_t Modifiers(uint32_t view) {
   return flags;
 }
 
+// The view layer's menu tree of a model menu: titles, states, separators
+// and submenus; each level keeps its model menu for the choice.
+void BuildMenu(WmMenu* model, ViewMenu* out, int depth) {
+  out->model = model;
+  for (const WmMenuItem& item : model->items) {
+    ViewMenuItem entry;
+    entry.title = item.title;
+    entry.enabled = item.enabled;
+    entry.checked = item.checked;
+    entry.separator = item.separator;
+    if (item.submenu && WmIsLive(item.submenu) && depth < 16) {
+      entry.submenu.reset(new ViewMenu);
+      BuildMenu(item.submenu, entry.submenu.get(), depth + 1);
+    }
+    out->items.push_back(std::move(entry));
+  }
+}
+
+const char kMenuFace[] = "DejaVu Sans";
+
 class XlibPresenter : public WmPresenter {
  public:
   XlibPresenter(WmWindow* window, std::unique_ptr<XlibBackend> backend)
@@ -127,6 +151,71 @@ class XlibPresenter : public WmPresenter {
   }
   unsigned long NativeWindow() override { return m_created ? m_backend->MainWindow() : 0; }
 
+  bool PopupMenu(WmMenu* menu, WmPoint screen, WmMenu** chosenMenu, int* chosenIndex) override {
+    if (!m_created || !menu || m_inMenu) return false;
+    ViewMenu tree;
+    BuildMenu(menu, &tree, 0);
+    // The model's screen point, in the X window, then on the X screen.
+    const WmPoint base = m_window->ScreenToBase(screen);
+    int x = 0, y = 0, screenW = 0, screenH = 0;
+    m_backend->ToScreen(static_cast<int>(base.x), static_cast<int>(m_window->frame().height - base.y), &x,
+                        &y);
+    m_backend->ScreenSize(&screenW, &screenH);
+    if (!m_menuFont) m_menuFont.reset(new ViewFont(kMenuFace, ViewMenuMetrics::kFontSize));
+    ViewMenuWalk walk(*m_menuFont);
+    walk.Open(&tree, x, y, screenW, screenH);
+    m_inMenu = true;
+    std::vector<ViewRect> shown;
+    std::vector<std::unique_ptr<PIX_SysBitmap>> bitmaps;
+    bool changed = true;
+    while (walk.IsOpen()) {
+      if (changed) ShowLevels(walk, &shown, &bitmaps);
+      ViewEvent event;
+      const int got = m_backend->NextEvent(&event, 100);
+      if (got < 0 || !WmIsLive(m_window)) {
+        walk.Dismiss();
+        break;
+      }
+      changed = false;
+      if (got == 0) continue;
+      switch (event.kind) {
+        case ViewEvent::kMotion:
+          changed = walk.PointerMoved(event.rootX, event.rootY);
+          break;
+        case ViewEvent::kButtonPress:
+          if (event.button == 1 || event.button == 3) changed = walk.ButtonPressed(event.rootX, event.rootY);
+          break;
+        case ViewEvent::kButtonRelease:
+          if (event.button == 1 || event.button == 3) changed = walk.ButtonReleased(event.rootX, event.rootY);
+          break;
+        case ViewEvent::kKeyPress:
+          changed = walk.KeyPressed(event.special);
+          break;
+        case ViewEvent::kExpose:
+          if (event.target == ViewEvent::kMenu)
+            changed = true;
+          else
+            Put();
+          break;
+        case ViewEvent::kCloseRequest:
+        case ViewEvent::kDestroyed:
+          walk.Dismiss();
+          break;
+        default:
+          break;
+      }
+    }
+    for (int i = static_cast<int>(shown.size()) - 1; i >= 0; --i) m_backend->HideMenu(i);
+    m_backend->Flush();
+    m_inMenu = false;
+    const ViewMenu* level = nullptr;
+    int index = -1;
+    if (!walk.Chosen(&level, &index) || !level) return false;
+    *chosenMenu = static_cast<WmMenu*>(level->model);
+    *chosenIndex = index;
+    return true;
+  }
+
  private:
   bool Ensure() {
     if (m_created) return true;
@@ -134,6 +223,27 @@ class XlibPresenter : public WmPresenter {
     m_height = static_cast<int>(m_window->frame().height);
     m_created = m_backend->CreateMainWindow(0, m_width, m_height);
     return m_created;
+  }
+
+  // Shows and paints the open levels of a menu walk, hiding levels that
+  // closed.
+  void ShowLevels(const ViewMenuWalk& walk, std::vector<ViewRect>* shown,
+                  std::vector<std::unique_ptr<PIX_SysBitmap>>* bitmaps) {
+    const int count = walk.LevelCount();
+    for (int i = static_cast<int>(shown->size()) - 1; i >= count; --i) m_backend->HideMenu(i);
+    shown->resize(static_cast<size_t>(count));
+    while (static_cast<int>(bitmaps->size()) < count) bitmaps->emplace_back(new PIX_SysBitmap(0, 0));
+    for (int i = 0; i < count; ++i) {
+      const ViewMenuWalk::Level& level = walk.LevelAt(i);
+      if ((*shown)[static_cast<size_t>(i)] != level.frame) {
+        (*shown)[static_cast<size_t>(i)] = level.frame;
+        m_backend->ShowMenu(i, level.frame);
+      }
+      PIX_SysBitmap* bm = (*bitmaps)[static_cast<size_t>(i)].get();
+      ViewPaintMenuLevel(level, *m_menuFont, bm);
+      m_backend->PutMenu(i, bm->getBits(), bm->getRowSpan(), bm->getWidth(), bm->getHeight());
+    }
+    m_backend->Flush();
   }
 
   void Deliver(const ViewEvent& e) {
@@ -196,6 +306,8 @@ class XlibPresenter : public WmPresenter {
   std::unique_ptr<XlibBackend> m_backend;
   bool m_created = false;
   int m_width = 0, m_height = 0;
+  bool m_inMenu = false;
+  std::unique_ptr<ViewFont> m_menuFont;
 };
 
 }  // namespace

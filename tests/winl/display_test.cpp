@@ -8,15 +8,18 @@
 #include <vector>
 
 #include "KIT/winl/winl-dlg.h"
+#include "KIT/winl/winl-menu.h"
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-shapes.h"
 #include "KIT/winl/winl-wnd-view.h"
+#include "platform/view/XlibBackend.h"
 #include "platform/window/WindowPresenter.h"
 
 // Xlib last: its macros would clash with the names above.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#undef ConnectionNumber
 
 namespace {
 
@@ -50,6 +53,12 @@ long DialogProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam) 
         RECT r{150, 10, 230, 60};
         WINL_FillRect(hdc, &r, brush);
         DeleteObject(brush);
+        // Shapes with the selected brush: an ellipse.
+        HGDIOBJ blue = CreateSolidBrush(0x1030C0);
+        HGDIOBJ old = SelectObject(hdc, blue);
+        Ellipse(hdc, 150, 70, 230, 110);
+        SelectObject(hdc, old);
+        DeleteObject(blue);
         EndPaint(hwnd, &ps);
       }
       return 1;
@@ -116,8 +125,85 @@ class DisplayTest : public ::testing::Test {
     XFlush(m_display);
   }
 
+  // A dialog of the record, shown, with its X window viewable.
+  HWND ShowDialog(Window* xwindow) {
+    HWND dialog = WINL_CreateDialog(&g_record, kDialog, nullptr, DialogProc, 0);
+    if (!dialog) return nullptr;
+    ShowWindow(dialog, 2);
+    WmWindow* window = WINL_AsView(dialog)->window();
+    *xwindow = window->presenter() ? window->presenter()->NativeWindow() : 0;
+    if (!*xwindow) return nullptr;
+    const bool viewable = StepUntil([&] {
+      XWindowAttributes attributes;
+      return XGetWindowAttributes(m_display, *xwindow, &attributes) && attributes.map_state == IsViewable;
+    });
+    return viewable ? dialog : nullptr;
+  }
+  void SendKey(Window window, KeySym sym) {
+    XEvent key{};
+    key.xkey.type = KeyPress;
+    key.xkey.keycode = XKeysymToKeycode(m_display, sym);
+    key.xkey.same_screen = True;
+    Send(window, key);
+  }
+
   Display* m_display = nullptr;
 };
+
+TEST_F(DisplayTest, BackEndsShareOneConnection) {
+  std::unique_ptr<XlibBackend> first = Retry([] { return XlibBackend::Connect(); });
+  ASSERT_NE(first, nullptr);
+  std::unique_ptr<XlibBackend> second = XlibBackend::Connect();
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(first->ConnectionNumber(), second->ConnectionNumber());
+  second.reset();
+  std::unique_ptr<XlibBackend> third = XlibBackend::Connect();
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(first->ConnectionNumber(), third->ConnectionNumber()) << "open while one back end remains";
+}
+
+TEST_F(DisplayTest, EachWindowGetsItsOwnEventsOverTheSharedConnection) {
+  Window firstX = 0, secondX = 0;
+  HWND first = ShowDialog(&firstX);
+  ASSERT_NE(first, nullptr);
+  HWND second = ShowDialog(&secondX);
+  ASSERT_NE(second, nullptr);
+  ASSERT_NE(firstX, secondX);
+  // Keys for both, the second's first: each window's procedure sees its own.
+  SendKey(secondX, XK_b);
+  SendKey(firstX, XK_a);
+  ASSERT_TRUE(StepUntil([] { return Seen(WM_KEYDOWN, 'A') && Seen(WM_KEYDOWN, 'B'); }));
+  // Closing one window leaves the other's events flowing.
+  DestroyWindow(second);
+  g_messages.clear();
+  SendKey(firstX, XK_c);
+  ASSERT_TRUE(StepUntil([] { return Seen(WM_KEYDOWN, 'C'); }));
+}
+
+TEST_F(DisplayTest, TrackPopupMenuWalksTheMenuOnTheDisplay) {
+  Window xwindow = 0;
+  HWND dialog = ShowDialog(&xwindow);
+  ASSERT_NE(dialog, nullptr);
+  HMENU menu = CreatePopupMenu();
+  WINL_Menu_AddMenuItem(menu, "First", 11, 0);
+  WINL_Menu_AddMenuItem(menu, "Second", 12, 0);
+  POINT at{20, 20};
+  ClientToScreen(dialog, &at);
+
+  // The keys wait at the server until the menu's walk reads them: down to
+  // the second entry, then Return.
+  SendKey(xwindow, XK_Down);
+  SendKey(xwindow, XK_Down);
+  SendKey(xwindow, XK_Return);
+  XSync(m_display, False);
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, dialog, nullptr), 12);
+
+  // Escape dismisses: no command.
+  SendKey(xwindow, XK_Escape);
+  XSync(m_display, False);
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, dialog, nullptr), 0);
+  DestroyMenu(menu);
+}
 
 TEST_F(DisplayTest, DialogTakesAClickAndAKeyAndShowsWhatItPainted) {
   HWND dialog = WINL_CreateDialog(&g_record, kDialog, nullptr, DialogProc, 0);
@@ -167,7 +253,7 @@ TEST_F(DisplayTest, DialogTakesAClickAndAKeyAndShowsWhatItPainted) {
                             AllPlanes, ZPixmap);
   ASSERT_NE(image, nullptr);
   int differences = 0;
-  bool sawRed = false, sawBackground = false, sawCheck = false;
+  bool sawRed = false, sawBackground = false, sawCheck = false, sawEllipse = false;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const unsigned long shown = XGetPixel(image, x, y);
@@ -178,11 +264,13 @@ TEST_F(DisplayTest, DialogTakesAClickAndAKeyAndShowsWhatItPainted) {
       if (r != sr || g != sg || b != sb) ++differences;
       if (r == 0xC0 && g == 0x20 && b == 0x10) sawRed = true;
       if (r == 0xE8 && g == 0xE8 && b == 0xE8) sawBackground = true;
+      if (x == 190 && y == 90) sawEllipse = r == 0x10 && g == 0x30 && b == 0xC0;
       if (x >= 14 && x < 26 && y >= 44 && y < 56 && r == 32) sawCheck = true;
     }
   XDestroyImage(image);
   EXPECT_EQ(differences, 0);
   EXPECT_TRUE(sawRed) << "the procedure's own painting";
+  EXPECT_TRUE(sawEllipse) << "a shape of the drawing layer";
   EXPECT_TRUE(sawBackground) << "the dialog background";
   EXPECT_TRUE(sawCheck) << "the checked box";
 }
