@@ -148,6 +148,9 @@ void FillBankList(VivivI& plug, int paramIndex, const char* listName, std::strin
   const std::vector<PatchFile*>& banks = plug.patchLibrarian->fileBanks;
   IParam* param = plug.GetParam(paramIndex);
   param->InitEnum(listName, 0, static_cast<int>(banks.size()), "", "", -1, -1);
+  // The list names the library's banks only: a placeholder text that the
+  // window's menu brought must not stand for a bank that does not exist.
+  param->ResetDisplayTexts();
   for (size_t i = 0; i < banks.size(); ++i) {
     const std::string& full = banks[i]->fileName;
     const std::string shown = VivivI::shortBankName(full);
