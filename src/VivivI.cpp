@@ -203,7 +203,7 @@ VivivI::VivivI(IModuleInstanceInfo info)
     : IModuleAU(info, kNumAutomatedParams, kVivivIChannelIO, 0, kVivivIEffectName, "", kVivivIManufacturer,
                 kVivivIVersion, static_cast<int32_t>(FourCharCode("kzrn")),
                 static_cast<int32_t>(FourCharCode("HcS1")), kVivivILatency, true, true, true, 0) {
-  // Step 2: the fields start at their declared values.
+  // The fields start at their declared values.
   srand(static_cast<unsigned>(time(nullptr)));
 
   // The log, then the settings.
