@@ -6,7 +6,6 @@
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-wnd-view.h"
 #include "platform/window/WindowPresenter.h"
-#include "platform/window/WindowPresenter.h"
 
 namespace {
 
