@@ -143,11 +143,6 @@ void stepBank(VivivI& plug, int index) {
   else
     librarian->lowerBankIndex = bank;
   plug.setParameterNoHandler(upper ? kCurrentOpenPatchBankL : kCurrentOpenPatchBankR, bank);
-  const PatchFile* file = librarian->fileBanks[static_cast<size_t>(bank)];
-  if (upper)
-    plug.upperBankName = file->fileName;
-  else
-    plug.lowerBankName = file->fileName;
   // The folder menus are rebuilt by the librarian's menus once they exist.
   plug.updatePatchLibrarianView(upper ? 0 : 1);
   if (upper) plug.updateBankAndProgramMenuNames(false);
