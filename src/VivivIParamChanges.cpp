@@ -566,11 +566,14 @@ void VivivI::OnParamChange(int index) {
     case kArpOnOff:
       setParameterNoHandler(kArpOnOffIndicator, v != 0 ? 1 : 0);
       break;
-    case kTempoInformation:
-      hostTempo = static_cast<int>(GetTempo());
+    case kTempoInformation: {
+      // A tempo the host cannot mean counts as none.
+      const double tempo = GetTempo();
+      hostTempo = (tempo > 0.0 && tempo < 10000.0) ? static_cast<int>(tempo) : 0;
       v = hostTempo;
       value = v;
       break;
+    }
     case kUserInterfaceSize:
       changeInterfaceSize(*this, v);
       return;
