@@ -7,9 +7,11 @@
 #include <thread>
 
 #include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlAction.h"
+#include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
 #include "tests/editor/editor_fixture.h"
@@ -536,6 +538,151 @@ TEST_F(ParamsTest, WithoutASettingsFileNothingIsWrittenAndTheUserIsTold) {
     EXPECT_EQ(Line(kControlDisplayValue), "Contact support");
     EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
   }
+}
+
+// ---- Pages and overlays ------------------------------------------------------------
+
+TEST_F(ParamsTest, OverlaySwitchesShowAndHideTheirLayers) {
+  OpenEditorObject();
+  struct Case {
+    int param, value;
+    const char* layer;
+    bool shown;
+  };
+  const Case cases[] = {
+      {kViewMIDIFilterSettings, 1, "midiFilterSettings", true},
+      {kViewMIDIFilterSettings, 0, "midiFilterSettings", false},
+      {kDisplayAboutWindow, 1, "aboutWindow", true},
+      {kExitAboutWindow, 1, "aboutWindow", false},
+      {kEditPage2Switch, 1, "arpeggiator", true},
+      {kEditPage2Switch, 1, "envelopes", false},
+      {kEditPage2Switch, 0, "envelopes", true},
+      {kEditPage2Switch, 0, "arpeggiator", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.param) + " at " + std::to_string(c.value) + ": " + c.layer);
+    Change(c.param, c.value);
+    EXPECT_EQ(Shown(Layer(c.layer)), c.shown);
+  }
+}
+
+TEST_F(ParamsTest, TheLibrarianButtonOpensTheLibrarianAndItsReleaseTheSoundEditor) {
+  OpenEditorObject();
+  ControlLayer* root = Layer("root");
+  Change(kShowLibrarian, 1);
+  EXPECT_EQ(Value(kMainTab), 1);
+  EXPECT_EQ(root->zoneId.Load(), 1);
+  Change(kShowLibrarian, 0);
+  EXPECT_EQ(Value(kMainTab), 2);
+  EXPECT_EQ(root->zoneId.Load(), 2);
+}
+
+TEST_F(ParamsTest, CategoriesReplaceTheFileBanksAndGreyOutTheSearch) {
+  OpenEditorObject();
+  ControlLayer* categoryMenu = plug->librarianMenuLayers[kMenuRightCategory];
+  ControlLayer* patchMenu = plug->librarianMenuLayers[kMenuRightPatch];
+  ASSERT_NE(plug->patchSearchControl, nullptr);
+  Change(kCategorySelection, 1);
+  EXPECT_TRUE(plug->lowerShowsCategories);
+  EXPECT_TRUE(Shown(categoryMenu));
+  EXPECT_FALSE(Shown(patchMenu));
+  EXPECT_TRUE(plug->patchSearchControl->IsGrayed());
+  Change(kCategorySelection, 0);
+  EXPECT_FALSE(plug->lowerShowsCategories);
+  EXPECT_FALSE(Shown(categoryMenu));
+  EXPECT_TRUE(Shown(patchMenu));
+  EXPECT_FALSE(plug->patchSearchControl->IsGrayed());
+}
+
+// ---- Requests and sends --------------------------------------------------------------
+
+TEST_F(ParamsTest, NameChangesAndTheSendButtonEndALibrarianRequestAndChooseTheGlobals) {
+  OpenEditorObject();
+  MIDIMessageManager* manager = plug->midiManager;
+  for (int index : {kPatchName, kCategoryName}) {
+    manager->libraryPatchRequest.requestActive = true;
+    plug->suppressGlobalsDump = false;
+    plug->OnParamChange(index);
+    EXPECT_FALSE(manager->libraryPatchRequest.requestActive);
+    EXPECT_TRUE(plug->suppressGlobalsDump);
+  }
+  manager->libraryPatchRequest.requestActive = true;
+  Change(kPushArrangement, 1);
+  EXPECT_FALSE(manager->libraryPatchRequest.requestActive);
+  EXPECT_FALSE(plug->suppressGlobalsDump);
+  EXPECT_TRUE(plug->sendGlobalsWithSound);
+}
+
+TEST_F(ParamsTest, TheSoundRequestSwitchArmsTheDumpOnlyForOne) {
+  OpenEditorObject();
+  MIDIMessageManager* manager = plug->midiManager;
+  manager->soundDumpExpected = false;
+  Change(kRequestTempData, 1);
+  EXPECT_TRUE(manager->soundDumpExpected);
+  // No output is open: nothing was posted.
+  EXPECT_EQ(manager->postedJob(manager->dataThread).jobCode, kJobNothing);
+  Change(kRequestTempData, 0);
+  EXPECT_TRUE(manager->soundDumpExpected) << "0 changes nothing";
+}
+
+TEST_F(ParamsTest, TheCancelButtonEndsARunningRequest) {
+  OpenEditorObject();
+  plug->midiManager->sender->cancelRequested = false;
+  Change(188, 1);
+  EXPECT_TRUE(plug->midiManager->sender->cancelRequested);
+}
+
+TEST_F(ParamsTest, TheOutputSetToOffClosesTheOutputAndStopsTheClock) {
+  OpenEditorObject();
+  plug->midiOutputOpen = true;
+  plug->midiManager->sender->clockRunning = true;
+  Change(kDeviceOutSelection, 0);
+  EXPECT_FALSE(plug->midiOutputOpen);
+  EXPECT_FALSE(plug->midiManager->sender->clockRunning);
+}
+
+// ---- Slot rename ----------------------------------------------------------------------
+
+class RenameTest : public ParamsTest {
+ protected:
+  void SetUp() override {
+    ParamsTest::SetUp();
+    WriteBank("Rename Bank.syx", 99, 3);
+    OpenEditorObject();
+    ASSERT_EQ(plug->patchLibrarian->fileBanks.size(), 1u);
+    plug->patchLibrarian->upperBankIndex = 0;
+    plug->patchLibrarian->selectedUpperSlot = 5;
+    plug->renameClosed = false;
+    VivivI::hideLayer(Layer("patchRename"), false);
+  }
+  void Rename(const char* text) {
+    plug->GetParam(kPatchRename)->SetDisplayText(0, text);
+    plug->OnParamChange(kPatchRename);
+  }
+  const LibrarianPatch& Slot(int slot) { return plug->patchLibrarian->fileBanks[0]->patches[slot]; }
+};
+
+TEST_F(RenameTest, TheNewNameGoesIntoTheSelectedSlotUpperCasedAndCutToFourteen) {
+  Rename("a much longer name than fits");
+  EXPECT_EQ(Slot(5).name, "A MUCH LONGER ");
+  EXPECT_TRUE(plug->renameClosed);
+  EXPECT_FALSE(Shown(Layer("patchRename")));
+  EXPECT_NE(Slot(4).name, Slot(5).name);
+}
+
+TEST_F(RenameTest, AClosedRenameChangesNoName) {
+  const std::string before = Slot(5).name;
+  plug->renameClosed = true;
+  Rename("other");
+  EXPECT_EQ(Slot(5).name, before);
+}
+
+TEST_F(RenameTest, WithoutASelectedSlotTheRenameEnds) {
+  plug->patchLibrarian->selectedUpperSlot = -1;
+  Rename("other");
+  EXPECT_TRUE(plug->renameClosed);
+  EXPECT_FALSE(Shown(Layer("patchRename")));
+  for (int slot = 0; slot < 99; ++slot) EXPECT_NE(Slot(slot).name, "OTHER");
 }
 
 // ---- The hardware change path -------------------------------------------------------
