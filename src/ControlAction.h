@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <vector>
 
+class ControlLayer;
 class IControl;
 class IModuleBase;
 class IParam;
@@ -98,6 +99,9 @@ class ControlAction {
   ControlActionSysExMessage sysex;
   int32_t offValue = -1;  // data value sent for 0 (CC switch)
   int32_t onValue = -1;   // data value sent for any other value (CC switch)
+  // A layer whose sub-layers the parameter's value switches (the one whose
+  // id equals the value is shown), or null; owned by the GUI.
+  ControlLayer* layerGroup = nullptr;
 };
 
 // ==== BINDING ================================================================

@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -309,6 +310,19 @@ class VivivI : public IModuleAU {
   // The hardware change handler: runs for values the synthesizer reported;
   // shows and moves the controls, sends nothing back.
   void OnParamChange2(int index) override;
+  // Work on controls and layers runs on the GUI thread: at once there (or
+  // without a GUI), else handed to the GUI's next tick in order.
+  void onGUIThread(std::function<void()> work);
+  // Shows (false) or hides (true) a layer on the GUI thread; null does nothing.
+  void switchLayer(ControlLayer* layer, bool hide);
+  // On the GUI thread: the group's zone id becomes v, its sub-layer of id v
+  // is shown and every other one hidden. Null does nothing.
+  void switchLayerGroup(ControlLayer* group, int v);
+  // Sets a parameter from a value in its own units, its controls following,
+  // without a change handler (any thread).
+  void setParameterNoHandler(int index, double value);
+  // The text whose search result the lower list shows; empty while none is.
+  std::string shownSearchText;
   // Gate in front of MIDIMessageManager::ProcessSysEx; raises responseReceived
   // when the manager reports an answer.
   void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;

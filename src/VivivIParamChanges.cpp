@@ -1,13 +1,774 @@
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <fstream>
 #include <string>
+#include <vector>
 
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IParam.h"
+#include "KIT/mutex.h"
+#include "KIT/winl/winl-time.h"
+#include "src/ControlAction.h"
+#include "src/LibrarianPatch.h"
+#include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSender.h"
+#include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 
 // ==== The change handlers ====================================================
-// Not built yet: each body below is replaced by its operation.
 
-void VivivI::OnParamChange(int) {}
+namespace {
 
-void VivivI::OnParamChange2(int) {}
+// Programs of the synthesizer's memory, 0 to 98.
+constexpr int kLastProgram = 98;
+// Length of a patch name in the librarian's record.
+constexpr size_t kPatchNameLength = 14;
+// Bytes of a sound dump that open the librarian's record.
+constexpr size_t kSoundDumpBytes = 76;
+
+double paramValue(const VivivI& plug, int index) {
+  const IParam* param = plug.GetParam(index);
+  return param ? param->Value() : 0.0;
+}
+
+int paramInt(const VivivI& plug, int index) { return static_cast<int>(paramValue(plug, index)); }
+
+std::string displayTextOf(const VivivI& plug, int index, int value) {
+  const IParam* param = plug.GetParam(index);
+  const char* text = param ? param->GetDisplayText(value) : nullptr;
+  return text ? text : "";
+}
+
+// Semitone values that sit on a whole octave light the oscillator's octave
+// indicator: 0, 12, ... 96.
+bool onWholeOctave(int semitone) { return semitone >= 0 && semitone <= 96 && semitone % 12 == 0; }
+
+// The next value of a trigger's target: 0 after last (or anything past it),
+// else one more.
+int nextInCycle(int current, int last) { return (current >= last || current < 0) ? 0 : current + 1; }
+
+// The device channel: kGlobalMidiChannel less one, channel 0 for 0.
+int deviceChannel(const VivivI& plug) {
+  const int channel = paramInt(plug, kGlobalMidiChannel);
+  return channel > 0 ? channel - 1 : 0;
+}
+
+bool postSoundSend(VivivI& plug, bool toLibrarian) {
+  if (!plug.midiManager) return false;
+  SenderJob job;
+  job.jobCode = kJobSendArrangement;
+  job.storeToLibrarian = toLibrarian;
+  return plug.midiManager->postJob(job);
+}
+
+// The settings file can be read: the size and first-run switches write it
+// only then.
+bool settingsFileReadable(const VivivI& plug) {
+  std::ifstream file(plug.settingsFilePath);
+  return file.good();
+}
+
+void reportSettingsMissing(VivivI& plug) {
+  plug.setDisplayText(kControlDisplayName, "VivivI Editor UI.txt MISSING!");
+  plug.setDisplayText(kControlDisplayValue, "Contact support");
+}
+
+}  // namespace
+
+void VivivI::onGUIThread(std::function<void()> work) {
+  if (!work) return;
+  if (IGraphics* gui = GetGUI())
+    gui->RunOnGUIThread(std::move(work));
+  else
+    work();
+}
+
+void VivivI::switchLayer(ControlLayer* layer, bool hide) {
+  if (!layer) return;
+  onGUIThread([layer, hide] { hideLayer(layer, hide); });
+}
+
+void VivivI::switchLayerGroup(ControlLayer* group, int v) {
+  if (!group) return;
+  onGUIThread([group, v] {
+    group->zoneId = v;
+    for (int i = 0; i < group->subLayers.GetSize(); ++i) {
+      ControlLayer* child = group->subLayers.Get(i);
+      hideLayer(child, child->id != v);
+    }
+  });
+}
+
+void VivivI::setParameterNoHandler(int index, double value) {
+  IParam* param = GetParam(index);
+  if (!param) return;
+  if (IGraphics* gui = GetGUI()) {
+    gui->SetParameterFromPlug(index, value, false);
+    return;
+  }
+  KIT_MutexLock lock(GetMutex());
+  param->SetNormalized(param->GetNormalized(value));
+}
+
+namespace {
+
+// ---- Bank stepping -------------------------------------------------------------
+// The four bank buttons of the librarian's two lists; v is 1 (pressed).
+void stepBank(VivivI& plug, int index) {
+  const bool upper = index == kLibUpperNextBank || index == kLibUpperPreviousBank;
+  const bool next = index == kLibUpperNextBank || index == kLibLowerNextBank;
+  if (upper && paramInt(plug, kBankEditUnsaved) == 1) {
+    plug.setDisplayText(kControlDisplayName, "Save bank or Discard changes!");
+    return;
+  }
+  const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
+  const IParam* listParam = plug.GetParam(list);
+  PatchLibrarian* librarian = plug.patchLibrarian;
+  if (!listParam || !librarian) return;
+  // The list's last entry, and never past the last bank the library holds.
+  const int banks = static_cast<int>(librarian->fileBanks.size());
+  const int last = std::min(static_cast<int>(listParam->GetMax()), banks - 1);
+  if (last < 0) return;  // no bank to step to
+  const int current = static_cast<int>(listParam->Value());
+  int bank = next ? current + 1 : current - 1;
+  if (bank > last) bank = 0;
+  if (bank < 0) bank = last;
+
+  plug.setParameterNoHandler(list, bank);  // the list parameter and its control
+  if (upper)
+    librarian->upperBankIndex = bank;
+  else
+    librarian->lowerBankIndex = bank;
+  plug.setParameterNoHandler(upper ? kCurrentOpenPatchBankL : kCurrentOpenPatchBankR, bank);
+  // The folder menus are rebuilt by the librarian's menus once they exist.
+  plug.updatePatchLibrarianView(upper ? 0 : 1);
+  if (upper) plug.updateBankAndProgramMenuNames(false);
+}
+
+// ---- Program stepping --------------------------------------------------------
+// Up (v 1) and down (v not 0): one program further, 98 and 0 wrapping.
+void stepProgram(VivivI& plug, int index, int v) {
+  if (paramInt(plug, kPartLock) == 1) return;
+  const bool up = index == kPatchUp;
+  const bool pressed = up ? v == 1 : v != 0;
+  if (pressed) {
+    if (plug.midiManager) plug.midiManager->refreshMainTab = false;
+    auto step = [up](int program) {
+      program += up ? 1 : -1;
+      if (program > kLastProgram) return 0;
+      if (program < 0) return kLastProgram;
+      return program;
+    };
+    if (plug.librarianMode) {
+      const int column = plug.getLibrarianViewColumn() == 0 ? 0 : 1;
+      PatchLibrarian* librarian = plug.patchLibrarian;
+      int slot = 0;
+      if (librarian)
+        slot = column == 0 ? librarian->selectedUpperSlot.load() : librarian->selectedLowerSlot.load();
+      slot = step(std::clamp(slot, -1, kLastProgram + 1));
+      if (librarian) (column == 0 ? librarian->selectedUpperSlot : librarian->selectedLowerSlot) = slot;
+      plug.setLibrarianViewRow(column, slot);
+      plug.setParameterNoHandler(kCurrentPatch, slot);
+      // The patch of the column the user steps in goes to the synthesizer.
+      if (plug.BankChangeMessage()) plug.sendPatchToDeviceFromLibrarian(slot, column);
+    } else {
+      // Both directions count from the program shown: a program change from
+      // the synthesizer or the host moves kCurrentPatch, not currentProgram.
+      plug.currentProgram = step(std::clamp(paramInt(plug, kCurrentPatch), 0, kLastProgram));
+      plug.setParameterNoHandler(kCurrentPatch, plug.currentProgram);
+      plug.selectLibrarianViewRow(plug.currentProgram);
+      plug.BankChangeMessage();
+      if (plug.midiOutputOpen && plug.midiManager) {
+        plug.SetLibrarianRequestActive(false);
+        plug.midiManager->soundDumpExpected = true;
+        plug.midiManager->postPartRequest(plug.currentProgram);
+        Sleep(plug.getTimerValue());
+        plug.sendPartDataBackToHardware(0);
+      }
+    }
+  }
+  // The program menu follows once the librarian's menus exist.
+  plug.OnParamChange(kMainTab);
+}
+
+// ---- Triggers ----------------------------------------------------------------
+// A button that moves another parameter on: the target is set without a
+// handler, then handled, which sends it.
+void cycleTarget(VivivI& plug, int target, int last) {
+  const int next = nextInCycle(paramInt(plug, target), last);
+  plug.setParameterNoHandler(target, next);
+  plug.OnParamChange(target);
+}
+
+// The arpeggiator's tempo source: the tempo knob (sync off) or the sync
+// choice (on); the synthesizer learns it through controller 104 or 105.
+void toggleArpSync(VivivI& plug) {
+  const int on = paramInt(plug, kArpSyncIndicator) == 1 ? 0 : 1;
+  plug.setParameterNoHandler(kArpSyncIndicator, on);
+  plug.switchLayer(plug.arpTempoKnobLayer, on == 1);
+  plug.switchLayer(plug.arpTempoSyncLayer, on != 1);
+  const int controller = on == 1 ? 104 : 105;
+  const int data = on == 1 ? paramInt(plug, kArpTempo) : paramInt(plug, kArpClock) + 1;
+  IMidiMsg msg;
+  msg.MakeControlChangeMsg(controller, std::clamp(data, 0, 127) / 127.0, deviceChannel(plug));
+  plug.setDisplayText(kControlDisplayCC, "CC|" + std::to_string(controller));
+  if (plug.changeFromHardware) return;
+  const MIDIMessageManager* manager = plug.midiManager;
+  if (manager && manager->valueFromHardware && plug.localControl && !manager->messageFromHost) return;
+  plug.MIDIOutRoutingSwitch(&msg);
+}
+
+// Returns true when the index was a trigger (handled or not: a trigger at 0
+// does nothing at all).
+bool runTrigger(VivivI& plug, int index, int v) {
+  switch (index) {
+    case kOscillator1WaveTrigger:
+    case kOscillator3WaveTrigger:
+    case kOscillator2WaveTrigger:
+    case kOscillator2KeytrackTrigger:
+    case kOscillator2SyncTrigger:
+    case kLFO1ShapeTrigger:
+    case kEnvelope1TriggerTrigger:
+    case kEnvelope2TriggerTrigger:
+    case kArpModeTrigger:
+    case kArpSyncTrigger:
+      break;
+    default:
+      return false;
+  }
+  if (v == 0) return true;
+  switch (index) {
+    case kOscillator1WaveTrigger:
+      cycleTarget(plug, kOscillator1Shape, 2);
+      break;
+    case kOscillator3WaveTrigger:
+      cycleTarget(plug, kOscillator3Shape, 2);
+      break;
+    case kOscillator2WaveTrigger: {
+      const int next = nextInCycle(paramInt(plug, kOscillator2Shape), 3);
+      if (next == 3) {
+        plug.switchLayer(plug.crossModIndicatorLayer, false);
+      } else {
+        plug.switchLayer(plug.crossModIndicatorLayer, true);
+        plug.setParameterNoHandler(kOscillator2Shape, next);
+        TabSwitchFunctions::mainTabSwitch(&plug, kMainTab, 2, plug.tabContext);
+      }
+      plug.setParameterNoHandler(kOscillator2Shape, next);
+      plug.OnParamChange(kOscillator2Shape);
+      break;
+    }
+    case kOscillator2KeytrackTrigger:
+      cycleTarget(plug, kOscillator2Keytrack, 1);
+      break;
+    case kOscillator2SyncTrigger: {
+      const int next = nextInCycle(paramInt(plug, kOscillator2Sync), 1);
+      if (next == 1) {
+        plug.switchLayer(plug.syncIndicatorLayer, false);
+      } else {
+        plug.switchLayer(plug.syncIndicatorLayer, true);
+        plug.setParameterNoHandler(kOscillator2Sync, 0);
+        TabSwitchFunctions::mainTabSwitch(&plug, kMainTab, 2, plug.tabContext);
+      }
+      plug.setParameterNoHandler(kOscillator2Sync, next);
+      plug.OnParamChange(kOscillator2Sync);
+      break;
+    }
+    case kLFO1ShapeTrigger:
+      cycleTarget(plug, kLFO1Shape, 7);
+      break;
+    case kEnvelope1TriggerTrigger:
+      cycleTarget(plug, kEnvelope1Trigger, 3);
+      break;
+    case kEnvelope2TriggerTrigger:
+      cycleTarget(plug, kEnvelope2Trigger, 3);
+      break;
+    case kArpModeTrigger:
+      cycleTarget(plug, kArpMode, 6);
+      break;
+    case kArpSyncTrigger:
+      toggleArpSync(plug);
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+// ---- Settings file -----------------------------------------------------------
+void changeInterfaceSize(VivivI& plug, int v) {
+  if (!settingsFileReadable(plug)) {
+    reportSettingsMissing(plug);
+    return;
+  }
+  static const char* const kSizes[] = {"small", "normal", "large"};
+  static const double kScales[] = {kGuiScaleSmall, kGuiScaleNormal, kGuiScaleLarge};
+  if (v >= 0 && v <= 2) {
+    plug.settingsLines[1] = kSizes[v];
+    plug.guiScale = kScales[v];
+  }
+  if (!plug.writeSettingsFile()) {
+    reportSettingsMissing(plug);
+    return;
+  }
+  plug.setDisplayText(kControlDisplayName, "Size changes applied...");
+  plug.setDisplayText(kControlDisplayValue, "Reload project!");
+}
+
+void leaveFirstRun(VivivI& plug, int v) {
+  if (!settingsFileReadable(plug)) {
+    reportSettingsMissing(plug);
+    return;
+  }
+  if (v == 1) plug.settingsLines[2] = "yes";
+  if (!plug.writeSettingsFile()) {
+    reportSettingsMissing(plug);
+    return;
+  }
+  plug.setDisplayText(kControlDisplayName, "Set MIDI In and MIDI Out");
+}
+
+// ---- Librarian: search, categories, rename ------------------------------------
+void resetSearchText(VivivI& plug) {
+  if (IParam* param = plug.GetParam(kPatchSearchString)) param->SetDisplayText(0, "search...");
+  plug.setDisplayText(kPatchSearchString, "search...");
+}
+
+ControlLayer* menuLayer(const VivivI& plug, ELibrarianMenu menu) { return plug.librarianMenuLayers[menu]; }
+
+// A typed search. The search runs unless the lower list already shows the
+// result of this very text: the search button only opens the field, so the
+// first text typed after it is searched for.
+void searchFor(VivivI& plug) {
+  const std::string text = displayTextOf(plug, kPatchSearchString, 0);
+  if (text.empty()) {
+    plug.lowerShowsSearch = false;
+    plug.shownSearchText.clear();
+    resetSearchText(plug);
+    plug.switchLayer(menuLayer(plug, kMenuRightPatch), false);
+    return;
+  }
+  if (text.size() == 1) {
+    resetSearchText(plug);
+    plug.setDisplayText(kControlDisplayName, "Enter 2 digits or more!");
+    return;
+  }
+  if (plug.lowerShowsSearch && text == plug.shownSearchText) return;
+  plug.lowerShowsSearch = true;
+  plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
+  PatchLibrarian* librarian = plug.patchLibrarian;
+  if (librarian) librarian->createNewSearchPatchFiles(text);
+  if (!librarian || librarian->searchBanks.empty()) {
+    plug.shownSearchText.clear();
+    plug.setDisplayText(kControlDisplayName, "No results - Try another keyword!");
+    plug.setDisplayText(kControlDisplayValue, "Tip: Note that letter size matters..");
+    resetSearchText(plug);
+    return;
+  }
+  plug.shownSearchText = text;
+  plug.patchTypeChanged(0, 4, false);
+  plug.switchLayer(menuLayer(plug, kMenuRightSearch), false);
+}
+
+void searchButton(VivivI& plug, int v) {
+  plug.shownSearchText.clear();
+  if (v == 1) {
+    plug.switchLayer(plug.categoryLimitLayer, true);
+    plug.switchLayer(plug.searchFieldLayer, false);
+    plug.lowerShowsSearch = true;
+    plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
+    return;
+  }
+  plug.switchLayer(plug.categoryLimitLayer, false);
+  plug.lowerShowsSearch = false;
+  resetSearchText(plug);
+  plug.switchLayer(plug.searchFieldLayer, true);
+  plug.patchTypeChanged(0, 0, false);
+  plug.switchLayer(menuLayer(plug, kMenuRightPatch), false);
+}
+
+void selectCategories(VivivI& plug, int v) {
+  plug.switchLayer(menuLayer(plug, kMenuRightSearch), true);
+  plug.switchLayer(menuLayer(plug, kMenuRightCategory), true);
+  plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
+  const bool categories = v > 0;
+  plug.lowerShowsCategories = categories;
+  plug.patchTypeChanged(0, categories ? 1 : 0, false);
+  plug.switchLayer(menuLayer(plug, categories ? kMenuRightCategory : kMenuRightPatch), false);
+  // Searching is a mode of the file banks: greyed out over the categories.
+  if (IControl* search = plug.patchSearchControl)
+    plug.onGUIThread([search, categories] { search->GrayOut(categories); });
+}
+
+void refreshFolders(VivivI& plug) {
+  const int type = plug.lowerShowsCategories ? 1 : plug.lowerShowsSearch ? 4 : 0;
+  plug.patchTypeChanged(0, type, true);
+}
+
+void discardBankData(VivivI& plug) {
+  plug.DisplayProcessingIndicator(true);
+  plug.switchLayer(plug.discardChangesLayer, true);
+  plug.switchLayer(plug.patchRenameLayer, true);
+  plug.switchLayer(menuLayer(plug, kMenuLeftPatch), false);
+  plug.upperFirstName = displayTextOf(plug, kPatchSelectionListUpper, 0);
+  plug.lowerFirstName = displayTextOf(plug, kPatchSelectionListLower, 0);
+  plug.OnParamChange(kRefreshFolders);
+  plug.DisplayProcessingIndicator(false);
+}
+
+void closeRename(VivivI& plug) {
+  plug.switchLayer(plug.patchRenameLayer, true);
+  plug.renameClosed = true;
+}
+
+// The text entry of a slot rename: the new name goes into the selected slot
+// of the edited bank through the librarian's receive road.
+void renameSlot(VivivI& plug) {
+  if (plug.renameClosed) return;
+  PatchLibrarian* librarian = plug.patchLibrarian;
+  const int bankIndex = librarian ? librarian->upperBankIndex : -1;
+  if (!librarian || bankIndex < 0 || bankIndex >= static_cast<int>(librarian->fileBanks.size())) {
+    closeRename(plug);
+    return;
+  }
+  PatchFile* bank = librarian->fileBanks[static_cast<size_t>(bankIndex)];
+  bank->patches.resize(PatchFile::kSlots);
+  const int slot = librarian->selectedUpperSlot;
+  if (slot < 0 || slot >= PatchFile::kSlots) {
+    closeRename(plug);
+    return;
+  }
+  LibrarianPatch& patch = bank->patches[static_cast<size_t>(slot)];
+  if (patch.messages.empty() || patch.messages.front().size() < kSoundDumpBytes) {
+    // An empty slot holds no sound to carry the name.
+    plug.setDisplayText(kControlDisplayName, "Empty slot - nothing to rename!");
+    closeRename(plug);
+    return;
+  }
+  std::string name = displayTextOf(plug, kPatchRename, 0).substr(0, kPatchNameLength);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  patch.name = name;
+
+  const PatchSysexMessage& dump = patch.messages.front();
+  PatchSysexMessage record(dump.begin(), dump.begin() + kSoundDumpBytes);
+  std::string field = name;
+  field.resize(kPatchNameLength, ' ');
+  record.insert(record.end(), field.begin(), field.end());
+  record.push_back(dump.size() > 90 ? dump[90] : 0);
+  record.push_back(0xF7);
+
+  plug.SetLibrarianRequestActive(true);
+  plug.DisplayProcessingIndicator(true);
+  ISysEx sysex(0, record.data(), static_cast<int32_t>(record.size()));
+  plug.ProcessSysEx(&sysex, true);
+  Sleep(50);
+  plug.SetLibrarianStatusUnsaved(true);
+  plug.DisplayProcessingIndicator(false);
+  closeRename(plug);
+}
+
+// ---- Randomiser --------------------------------------------------------------
+void randomize(VivivI& plug) {
+  MIDIMessageManager* manager = plug.midiManager;
+  if (!manager) return;
+  manager->randomGenerator();
+  manager->randomizePatchSettings(0);
+  plug.readBackPending = true;
+  // The new sound goes out when an output is open; the wait lets the send
+  // run before the message appears.
+  if (plug.midiOutputOpen && postSoundSend(plug, false)) Sleep(500);
+  plug.setDisplayText(kControlDisplayName, "Patch Randomized");
+  plug.setParameterNoHandler(kRandomize, 0);
+}
+
+// ---- The page switches -------------------------------------------------------
+void editPage2(VivivI& plug, int v) {
+  if (v != 0) {
+    const bool synced = paramInt(plug, kArpSyncIndicator) != 0;
+    plug.switchLayer(plug.envelopesLayer, true);
+    plug.switchLayer(plug.arpeggiatorLayer, false);
+    plug.switchLayer(plug.arpTempoKnobLayer, synced);
+    plug.switchLayer(plug.arpTempoSyncLayer, !synced);
+  } else {
+    plug.switchLayer(plug.envelopesLayer, false);
+    plug.switchLayer(plug.arpeggiatorLayer, true);
+    plug.switchLayer(plug.arpTempoKnobLayer, true);
+    plug.switchLayer(plug.arpTempoSyncLayer, true);
+  }
+}
+
+void flashProcessingIndicator(VivivI& plug) {
+  plug.DisplayProcessingIndicator(true);
+  plug.DisplayProcessingIndicator(false);
+}
+
+// ---- MIDI ports ---------------------------------------------------------------
+void selectOutput(VivivI& plug, int v) {
+  int opened = v;
+  plug.setExternalMIDIOut(opened, displayTextOf(plug, kDeviceOutSelection, v));
+  // The selection shows the port actually in use ("OFF" when it failed).
+  if (opened != v) plug.setParameterNoHandler(kDeviceOutSelection, opened);
+  if (opened > 0) {
+    plug.midiOutputOpen = true;
+    plug.sendSysExInitialization();
+  } else {
+    if (plug.midiManager && plug.midiManager->sender) plug.midiManager->sender->resetContinuousClock(true);
+    plug.midiOutputOpen = false;
+  }
+}
+
+void selectInput(VivivI& plug, int v) {
+  int opened = v;
+  plug.setExternalMIDIIn(opened, displayTextOf(plug, kDeviceInSelection, v));
+  if (opened != v) plug.setParameterNoHandler(kDeviceInSelection, opened);
+}
+
+void sendClockInfoSwitch(VivivI& plug, int v) {
+  MIDIMessageSender* sender = plug.midiManager ? plug.midiManager->sender : nullptr;
+  if (v == 1) {
+    plug.OnParamChange(kTempoInformation);
+    plug.sendClockInfo = true;
+    if (sender) sender->resetContinuousClock(false);
+    plug.clockLoopStarted = false;  // the audio thread posts the clock job again
+  } else {
+    plug.sendClockInfo = false;
+    plug.clockLoopStarted = false;
+    if (sender) sender->resetContinuousClock(true);
+  }
+}
+
+}  // namespace
+
+void VivivI::OnParamChange(int index) {
+  KIT_MutexLock lock(GetMutex());
+  IParam* param = GetParam(index);
+  if (!param) return;
+  double value = param->Value();
+  int v = static_cast<int>(value);
+  ControlAction* action = param->GetControlAction();
+
+  // Bank stepping of the librarian's two lists.
+  if (index >= kLibUpperNextBank && index <= kLibLowerPreviousBank && v == 1) {
+    stepBank(*this, index);
+    return;
+  }
+
+  // First group: before the display.
+  if (runTrigger(*this, index, v)) return;
+  switch (index) {
+    case kOscillator1Semitone:
+    case kOscillator2Semitone:
+    case kOscillator3Semitone:
+      setParameterNoHandler(kOscillator1OctaveIndicator + index, onWholeOctave(v) ? 1 : 0);
+      break;
+    case kArpOnOff:
+      setParameterNoHandler(kArpOnOffIndicator, v != 0 ? 1 : 0);
+      break;
+    case kTempoInformation: {
+      // A tempo the host cannot mean counts as none.
+      const double tempo = GetTempo();
+      hostTempo = (tempo > 0.0 && tempo < 10000.0) ? static_cast<int>(tempo) : 0;
+      v = hostTempo;
+      value = v;
+      break;
+    }
+    case kUserInterfaceSize:
+      changeInterfaceSize(*this, v);
+      return;
+    case kFirstRunExit:
+      leaveFirstRun(*this, v);
+      return;
+    default:
+      break;
+  }
+
+  // The common road: the status and value lines.
+  if (GetGUI()) ControlDisplay::controlDisplay(this, index, value, transportWasRunning);
+
+  // Second group: after the display.
+  switch (index) {
+    case kDeviceOutSelection:
+      selectOutput(*this, v);
+      break;
+    case kDeviceInSelection:
+      selectInput(*this, v);
+      break;
+    case kGlobalLocalControl:
+      localControl = v == 1;
+      break;
+    case kMIDIFilterDAWCCPassThrough:
+    case kMIDIFilterDAWPCPassThrough:
+    case kMIDIFilterDAWNotePassThrough:
+    case kMIDIFilterDAWPPPassThrough:
+    case kMIDIFilterDAWPAPassThrough:
+    case kMIDIFilterDAWCAPassThrough:
+    case kMIDIFilterDAWSEPassThrough:
+      hostFilter[static_cast<size_t>(index - kMIDIFilterDAWCCPassThrough)] = v != 1;
+      break;
+    case kMIDIFilterHWCCPassThrough:
+    case kMIDIFilterHWPCPassThrough:
+    case kMIDIFilterHWNotePassThrough:
+    case kMIDIFilterHWPPPassThrough:
+    case kMIDIFilterHWPAPassThrough:
+    case kMIDIFilterHWCAPassThrough:
+    case kMIDIFilterHWSEPassThrough:
+      deviceFilter[static_cast<size_t>(index - kMIDIFilterHWCCPassThrough)] = v != 1;
+      break;
+    case kMIDIFilterTrackIncomingMIDI:
+      trackIncomingMidi = v == 1;
+      break;
+    case kMIDIFilterDirectToHardware:
+      if (v == 1) {
+        setParameterNoHandler(kMIDIFilterToDAWBuffer, 0);
+        routeMidiThroughAudioThread = false;
+      }
+      break;
+    case kMIDIFilterToDAWBuffer:
+      if (v == 1) {
+        setParameterNoHandler(kMIDIFilterDirectToHardware, 0);
+        routeMidiThroughAudioThread = true;
+      }
+      break;
+    case kSendMIDIClockPointer:
+      sendClockPointer = v == 1;
+      break;
+    case kSendMIDIClockInfo:
+      sendClockInfoSwitch(*this, v);
+      break;
+    case kAdjustDAWOffset:
+      audioRouteDelay = 2 * v + GetBlockSize();
+      break;
+    case kArpTempo:
+      // With the host's tempo in charge the tempo knob sends nothing.
+      if (paramInt(*this, kOverrideTempo) != 0) return;
+      lastArpTempoIndex = v;
+      break;
+    case kEditPage2Switch:
+      editPage2(*this, v);
+      break;
+    case kViewMIDIFilterSettings:
+      if (v == 1) {
+        switchLayer(midiFilterSettingsLayer, false);
+      } else {
+        switchLayer(midiFilterSettingsLayer, true);
+        flashProcessingIndicator(*this);
+      }
+      break;
+    case kDisplayAboutWindow:
+      if (v != 0) switchLayer(aboutWindowLayer, false);
+      break;
+    case kExitAboutWindow:
+      if (v != 0) {
+        switchLayer(aboutWindowLayer, true);
+        flashProcessingIndicator(*this);
+      }
+      break;
+    case kMainTab:
+      // The bank-edit menu is filled by the librarian's menus once they exist.
+      TabSwitchFunctions::mainTabSwitch(this, kMainTab, v, tabContext);
+      updateBankAndProgramMenuNames(false);
+      break;
+    case kShowLibrarian: {
+      const int tab = v >= 1 ? 1 : 2;
+      setParameterNoHandler(kMainTab, tab);
+      DisplayProcessingIndicator(true);
+      TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, tabContext);
+      DisplayProcessingIndicator(false);
+      break;
+    }
+    case kControlLibrary:
+      librarianMode = v == 1;
+      updateBankAndProgramMenuNames(false);
+      break;
+    case kRandomize:
+      if (v == 1 && paramInt(*this, kMainTab) > 0) randomize(*this);
+      return;
+    case kRequestTempData:
+      if (v == 0) return;
+      if (midiManager) {
+        midiManager->soundDumpExpected = v == 1;
+        if (midiOutputOpen) {
+          SenderJob job;
+          job.jobCode = kJobActiveArrangementRequest;
+          job.requestEnabled = true;
+          midiManager->postJob(job);
+        }
+      }
+      break;
+    case 188:  // "Cancel Data Request"
+      if (v == 1 && midiManager && midiManager->sender) midiManager->sender->cancelRequested = true;
+      return;
+    case kPatchName:
+    case kCategoryName:
+      suppressGlobalsDump = true;
+      if (midiManager) midiManager->libraryPatchRequest.requestActive = false;
+      if (midiOutputOpen) postSoundSend(*this, false);
+      break;
+    case kPushArrangement:
+      if (v != 0) {
+        suppressGlobalsDump = false;
+        sendGlobalsWithSound = true;
+        if (midiManager) midiManager->libraryPatchRequest.requestActive = false;
+        if (midiOutputOpen) postSoundSend(*this, false);
+      }
+      break;
+    case kOverwriteBank:
+      if (v == 1 && getLibrarianViewColumn() == 0) {
+        sendGlobalsWithSound = false;
+        postSoundSend(*this, true);
+      }
+      break;
+    case kPatchUp:
+    case kPatchDown:
+      stepProgram(*this, index, v);
+      return;
+    case kPatchSearchString:
+      searchFor(*this);
+      break;
+    case kPatchSearch:
+      searchButton(*this, v);
+      break;
+    case kCategorySelection:
+      selectCategories(*this, v);
+      break;
+    case kRefreshFolders:
+      refreshFolders(*this);
+      break;
+    case kDiscardBankData:
+      if (v == 1) discardBankData(*this);
+      break;
+    case kPatchRename:
+      renameSlot(*this);
+      break;
+    default:
+      break;
+  }
+
+  // The tail: the layer group and the MIDI mapping.
+  if (!action) return;
+  switchLayerGroup(action->layerGroup, v);
+  processControlAction(action, index, value);
+}
+
+void VivivI::OnParamChange2(int index) {
+  KIT_MutexLock lock(GetMutex());
+  changeFromHardware = true;
+  if (IParam* param = GetParam(index)) {
+    const double value = param->Value();
+    const int v = static_cast<int>(value);
+    ControlDisplay::controlDisplay(this, index, value, false);
+    // The page switches below reach the controls on the GUI thread.
+    if (index == kMainTab) TabSwitchFunctions::mainTabSwitch(this, kMainTab, v, tabContext);
+    if (ControlAction* action = param->GetControlAction()) {
+      switchLayerGroup(action->layerGroup, v);
+      processControlAction(action, index, value);
+    }
+  }
+  if (midiManager) midiManager->soundDumpExpected = false;
+  changeFromHardware = false;
+}
 
 // ---- end of the change handlers ----
 

@@ -62,6 +62,32 @@ void IGraphics::SetGUIThread() { mGUIThread.store(std::this_thread::get_id()); }
 
 bool IGraphics::IsGUIThread() const { return mGUIThread.load() == std::this_thread::get_id(); }
 
+void IGraphics::RunOnGUIThread(std::function<void()> task) {
+  if (!task) return;
+  if (IsGUIThread()) {
+    // Work handed over earlier is older than this.
+    RunWaitingTasks();
+    task();
+    return;
+  }
+  std::lock_guard<std::mutex> lock(mTaskLock);
+  mTasks.push_back(std::move(task));
+  mAnyTask.store(true);
+}
+
+void IGraphics::RunWaitingTasks() {
+  while (mAnyTask.load()) {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard<std::mutex> lock(mTaskLock);
+      tasks.swap(mTasks);
+      mAnyTask.store(false);
+    }
+    // Run without the lock: a task may hand over further work.
+    for (auto& task : tasks) task();
+  }
+}
+
 void* IGraphics::GetBits() { return mDrawBitmap ? mDrawBitmap->getBits() : nullptr; }
 
 // ==== PLATFORM OPERATIONS (a GUI without a window) ================================
@@ -140,9 +166,11 @@ void IGraphics::FanOutParameter(int paramIdx, double value) {
 
 void IGraphics::ApplyWaitingValues() {
   ApplyWaitingTexts();
-  if (!mAnyWaiting.exchange(false)) return;
-  for (int i = 0; i < mNWaiting; ++i)
-    if (mWaiting[i].waiting.exchange(false)) FanOutParameter(i, mWaiting[i].value.load());
+  if (mAnyWaiting.exchange(false)) {
+    for (int i = 0; i < mNWaiting; ++i)
+      if (mWaiting[i].waiting.exchange(false)) FanOutParameter(i, mWaiting[i].value.load());
+  }
+  RunWaitingTasks();
 }
 
 void IGraphics::SetControlTextFromPlug(ITextControl* control, const std::string& text) {

@@ -15,7 +15,9 @@
 // another thread it sets the parameter and leaves the 0..1 position in a
 // slot of its own (one per parameter, written atomically); the GUI thread
 // hands the positions to the controls at the start of its next IsDirty or
-// Draw, so controls are only walked by the GUI thread.
+// Draw, so controls are only walked by the GUI thread. Other work on controls
+// and layers (a page switched from the MIDI input thread) goes the same way
+// through RunOnGUIThread.
 //
 // Platform operations (the window, screen copies, resources, menus, text
 // entry, dialogs) are virtual: a platform subclass implements them. Here
@@ -34,6 +36,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -84,6 +87,11 @@ class IGraphics {
   // when its timer runs on another thread than the one that built the GUI).
   void SetGUIThread();
   bool IsGUIThread() const;
+  // Any thread. On the GUI thread the tasks handed over before run first,
+  // then task; on another thread task waits, in order, for the GUI thread's
+  // next IsDirty or Draw. Tasks still waiting when the GUI is deleted are
+  // dropped unrun.
+  void RunOnGUIThread(std::function<void()> task);
 
   IModuleBase* GetPlug() const { return mPlug; }
   int Width() const { return mWidth; }
@@ -392,9 +400,11 @@ class IGraphics {
 
   // The position to the controls of the list and the layers.
   void FanOutParameter(int paramIdx, double value);
-  // Hands every waiting position and text to the controls (GUI thread).
+  // Hands every waiting position and text to the controls, then runs the
+  // waiting tasks (GUI thread).
   void ApplyWaitingValues();
   void ApplyWaitingTexts();
+  void RunWaitingTasks();
   // The hit target of the dispatchers: layers, then the control list.
   IControl* HitTarget(int x, int y, bool mouseOver);
   void DeleteBitmaps();
@@ -409,6 +419,10 @@ class IGraphics {
   std::mutex mWaitingTextsLock;
   std::vector<std::pair<ITextControl*, std::string>> mWaitingTexts;
   std::atomic<bool> mAnyTextWaiting{false};
+  // Work from other threads, oldest first.
+  std::mutex mTaskLock;  // guards mTasks
+  std::vector<std::function<void()>> mTasks;
+  std::atomic<bool> mAnyTask{false};
   // Image ids this GUI loaded, with their scales.
   struct LoadedImage {
     int id;

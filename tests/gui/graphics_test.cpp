@@ -230,3 +230,26 @@ TEST_F(GuiTest, DumpsFromAnotherThreadWhileTheTimerDraws) {
   for (int i = 0; i < count; ++i)
     EXPECT_EQ(controls[i]->GetValue(), (50 * 7 + i) % 100 / 100.0) << "knob " << i;
 }
+
+// ---- Work handed to the GUI thread ------------------------------------------------
+
+TEST_F(GuiTest, WorkHandedOverFromAnotherThreadRunsOnTheNextTickInOrder) {
+  std::vector<int> ran;
+  std::thread midi([&] {
+    gui->RunOnGUIThread([&] { ran.push_back(1); });
+    gui->RunOnGUIThread([&] { ran.push_back(2); });
+  });
+  midi.join();
+  EXPECT_TRUE(ran.empty()) << "nothing runs off the GUI thread";
+  Tick();
+  EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+  Tick();
+  EXPECT_EQ(ran.size(), 2u) << "each task runs once";
+}
+
+TEST_F(GuiTest, WorkOnTheGUIThreadRunsAtOnceAfterWorkStillWaiting) {
+  std::vector<int> ran;
+  std::thread([&] { gui->RunOnGUIThread([&] { ran.push_back(1); }); }).join();
+  gui->RunOnGUIThread([&] { ran.push_back(2); });
+  EXPECT_EQ(ran, (std::vector<int>{1, 2})) << "the older work first";
+}
