@@ -1,0 +1,58 @@
+// Closing the editor while the synthesizer keeps sending: the external MIDI
+// input stops before anything its thread reaches is deleted (ASan watches).
+#include <RtMidi.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "KIT/mutex.h"
+#include "tests/editor/editor_fixture.h"
+#include "tests/support/jack_server.h"
+
+namespace {
+
+class PortTeardownTest : public EditorFixture {};
+
+TEST_F(PortTeardownTest, ClosingWhileTheSynthesizerSendsStopsTheInputFirst) {
+  SKIP_WITHOUT_JACK_SERVER();
+  const std::string client = "vivivi-teardown-" + std::to_string(getpid());
+  RtMidiOut synthesizer(RtMidi::UNIX_JACK, client);
+  synthesizer.openVirtualPort("out");
+
+  VivivI* plug = Open();
+  {
+    KIT_MutexLock lock(plug->GetMutex());
+    const std::vector<std::string>& names = plug->getExternalMIDIInNames();
+    int index = 0;
+    for (size_t i = 1; i < names.size() && index == 0; ++i)
+      if (names[i].find(client) != std::string::npos) index = static_cast<int>(i);
+    ASSERT_GT(index, 0) << "the synthesizer's port is not listed";
+    ASSERT_EQ(plug->setExternalMIDIIn(index, names[index]), index);
+  }
+
+  // A sound dump, a parameter message and a control change, over and over.
+  std::vector<unsigned char> dump = {0xF0, 0x3E, 0x0B, 0x00, 0x00, 0x00};
+  for (int i = 6; i < 75; ++i) dump.push_back(static_cast<unsigned char>(i & 0x7F));
+  dump.push_back(0xF7);
+  std::vector<unsigned char> parameter = {0xF0, 0x3E, 0x0B, 0x58, 0x41, 0x00, 0x27, 0x40, 0x00, 0xF7};
+  std::vector<unsigned char> controlChange = {0xB0, 0x4A, 0x40};
+  std::atomic<bool> sending{true};
+  std::thread sender([&] {
+    while (sending) {
+      for (const std::vector<unsigned char>* message : {&dump, &parameter, &controlChange})
+        synthesizer.sendMessage(message->data(), message->size());
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Close();
+  sending = false;
+  sender.join();
+  EXPECT_EQ(Plug(), nullptr);
+}
+
+}  // namespace
