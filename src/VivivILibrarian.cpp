@@ -96,12 +96,15 @@ void VivivI::setLibrarianViewDirty() {
   if (uiConfig && uiConfig->librarianView) uiConfig->librarianView->SetDirty(false);
 }
 
+// Marks the list for redrawing; reloading its columns is the list's own work.
 void VivivI::updatePatchLibrarianView(int which) {
   if (which < 0 || which > 2) return;
   setLibrarianViewDirty();
 }
 
-// Rows and the active column live in the librarian list alone.
+// The selected rows and the active column belong to the librarian list;
+// without it there is nothing to select, and the upper column counts as the
+// active one. The library's own selected slots are set by the callers.
 void VivivI::selectLibrarianViewRow(int) {}
 
 void VivivI::setLibrarianViewRow(int, int) {}

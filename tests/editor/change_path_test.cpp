@@ -449,6 +449,14 @@ TEST_F(ChangePathTest, SynthesizersOwnValueMovesAndShowsButIsNotSentBack) {
 
   change(knob, kFilterCutoff, 27);
   EXPECT_EQ(Sent(), std::vector<Bytes>{}) << "the synthesizer already holds the value";
+
+  auto sysex = ThreeValues();
+  editor->changeFromHardware = true;
+  change(sysex.get(), kFilterCutoff, 2);
+  editor->changeFromHardware = false;
+  EXPECT_EQ(Sent(), std::vector<Bytes>{});
+  EXPECT_EQ(Line(kControlDisplayCC), "SysEx");
+  EXPECT_EQ(sysex->lastValue.load(), 2.0);
 }
 
 TEST_F(ChangePathTest, ValueBeingAppliedFromTheSynthesizerIsNotEchoedUnderLocalControl) {
