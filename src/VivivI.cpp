@@ -45,6 +45,8 @@ const char* const kVivivIChannelIO = "2-2";
 // Below the user's data folder (or $XDG_DATA_HOME).
 const char* const kDataFolderTail = "/Harrow Creek Sound/Tarnwel VivivI Editor/";
 const char* const kUserManualName = "Tarnwel VivivI User Manual.pdf";
+// The settings file is read up to this many bytes.
+constexpr size_t kSettingsReadLimit = 4096;
 
 // The long-name rule: names of this length or more are cut.
 constexpr size_t kLongBankName = 50;
@@ -201,7 +203,7 @@ VivivI::VivivI(IModuleInstanceInfo info)
     : IModuleAU(info, kNumAutomatedParams, kVivivIChannelIO, 0, kVivivIEffectName, "", kVivivIManufacturer,
                 kVivivIVersion, static_cast<int32_t>(FourCharCode("kzrn")),
                 static_cast<int32_t>(FourCharCode("HcS1")), kVivivILatency, true, true, true, 0) {
-  // Step 2: the fields start at their declared values.
+  // The fields start at their declared values.
   srand(static_cast<unsigned>(time(nullptr)));
 
   // The log, then the settings.
@@ -414,12 +416,19 @@ const char* VivivI::getPanelString(int n, const std::string& text) {
 }
 
 void VivivI::readSettingsFile() {
-  std::ifstream file(settingsFilePath);
+  std::ifstream file(settingsFilePath, std::ios::binary);
   if (!file) return;  // defaults stay
-  std::string line;
+  // Five short lines: what lies beyond the first kSettingsReadLimit bytes is
+  // not read (a stray large file costs no memory).
+  std::string text(kSettingsReadLimit, '\0');
+  file.read(&text[0], static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(file.gcount()));
+  size_t start = 0;
   for (std::string& held : settingsLines) {
-    if (!std::getline(file, line)) break;
-    held = TrimLineEnd(line);
+    if (start >= text.size()) break;
+    const size_t end = text.find('\n', start);
+    held = TrimLineEnd(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    start = end == std::string::npos ? text.size() : end + 1;
   }
   if (settingsLines[0] == "black") colourScheme = 1;
   if (settingsLines[1] == "small")

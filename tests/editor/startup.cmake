@@ -4,5 +4,5 @@ vivivi_test(editor_startup_tests SOURCES startup_test.cpp LIBS editor_fixture TH
 
 # The teardown with the external MIDI input receiving: a port of the test's
 # JACK server, taking turns with the other port tests.
-vivivi_test(editor_ports_tests SOURCES teardown_ports_test.cpp LIBS editor_fixture PkgConfig::RTMIDI PkgConfig::JACK
+vivivi_test(editor_ports_tests SOURCES ports_test.cpp LIBS editor_fixture PkgConfig::RTMIDI PkgConfig::JACK
   LOCK jack_midi_ports THREADED)

@@ -300,6 +300,15 @@ TEST(LibrarianMenuRectTest, EachRectangleIsScaledAndTruncatedCoordinateByCoordin
   EXPECT_TRUE(VivivI::librarianMenuRect(-1, 1.0).Empty());
 }
 
+TEST_F(StartupTest, AStrayLargeSettingsFileIsReadFromItsStartOnly) {
+  WriteSettings("black\nsmall\nno\n" + std::string(1 << 20, 'x'));
+  VivivI* plug = Open();
+  EXPECT_EQ(plug->colourScheme, 1);
+  EXPECT_EQ(plug->guiScale, 0.75);
+  EXPECT_EQ(plug->settingsLines[2], "no");
+  EXPECT_LE(plug->settingsLines[3].size(), 4096u);
+}
+
 TEST_F(StartupTest, RewritingTheSettingsKeepsAllFiveLines) {
   WriteSettings("black\nsmall\nno\nspare four\nspare five\n");
   VivivI* plug = Open();
