@@ -365,6 +365,8 @@ class VivivI : public IModuleAU {
   // Carries out a mapped parameter's change: shows, moves the bound controls
   // and sends (not while changeFromHardware is set).
   void processControlAction(ControlAction* action, int index, double value);
+  // The last message DebuggerOutput::compareMIDIdata saw (status and data).
+  IMidiMsg lastComparedMidiMsg;
 
   // ---- Value display (VivivIParamChanges.cpp) --------------------------------
   // The value as "%.0f".

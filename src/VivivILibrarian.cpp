@@ -1,20 +1,176 @@
+#include <string>
+#include <vector>
+
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IParam.h"
+#include "KIT/IModule/Truncate.h"
+#include "src/MIDIMessageManager.h"
+#include "src/PatchLibrarian.h"
+#include "src/ProgressIndicator.h"
+#include "src/UIConfigManager.h"
 #include "src/VivivI.h"
 
-// Not built yet: each body below is replaced by its operation.
-void VivivI::displayCategoryName(std::string) {}
-void VivivI::displayPatchName(std::string) {}
-void VivivI::DisplayLibrarianPatchCategory(int, int) {}
-void VivivI::setLibrarianViewDirty() {}
-void VivivI::updatePatchLibrarianView(int) {}
+// ==== Display glue ===========================================================
+// The texts, the progress overlay and the state of a librarian data request.
+// The librarian's two-column list is not part of the window yet
+// (librarianView stays null): the steps on it are left out, while what the
+// library and the protocol's manager keep still changes.
+
+namespace {
+
+constexpr int kLibrarianTab = 1;  // kMainTab's value of the librarian page
+constexpr const char* kCategoryUnset = "category unset!";
+
+int parameterValue(const VivivI* plug, int index) {
+  const IParam* param = plug->GetParam(index);
+  return param ? TruncateToInt(param->Value()) : 0;
+}
+
+// Writes value, held within the parameter's range, straight into it: no
+// control follows and no handler runs.
+void writeParameter(VivivI* plug, int index, double value) {
+  IParam* param = plug->GetParam(index);
+  if (!param) return;
+  if (value < param->GetMin()) value = param->GetMin();
+  if (value > param->GetMax()) value = param->GetMax();
+  param->Set(value);
+}
+
+void hideControl(IControl* control, bool hide) {
+  if (control) control->Hide(hide);
+}
+
+// The bank at index of a bank list, or null for an index outside the list
+// or an empty entry.
+const PatchFile* bankAt(const std::vector<PatchFile*>& banks, int index) {
+  if (index < 0 || static_cast<size_t>(index) >= banks.size()) return nullptr;
+  return banks[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+void VivivI::displayText(std::string name, std::string value, std::string cc) {
+  setDisplayText(kControlDisplayName, name);
+  setDisplayText(kControlDisplayValue, value);
+  setDisplayText(kControlDisplayCC, cc);
+}
+
+void VivivI::displayPatchName(std::string name) { setDisplayText(kPatchName, name); }
+
+void VivivI::displayCategoryName(std::string name) { setDisplayText(kControlDisplayCategory, name); }
+
+void VivivI::setStatusText(const std::string& text) { setDisplayText(kControlDisplayName, text); }
+
+// The clock's messages share the status line with every other message.
+void VivivI::setClockStatusText(const std::string& text) { setDisplayText(kControlDisplayName, text); }
+
+const std::vector<LibrarianPatch>* VivivI::librarianBankOfColumn(int column) {
+  if (!patchLibrarian) return nullptr;
+  const PatchLibrarian& library = *patchLibrarian;
+  const PatchFile* bank = nullptr;
+  if (column == 0)
+    bank = bankAt(library.fileBanks, library.upperBankIndex);
+  else if (lowerShowsCategories)
+    bank = bankAt(library.categoryBanks, library.lowerBankIndex);
+  else if (lowerShowsSearch)
+    bank = bankAt(library.searchBanks, library.lowerBankIndex);
+  else
+    bank = bankAt(library.fileBanks, library.lowerBankIndex);
+  return bank ? &bank->patches : nullptr;
+}
+
+// A row past the end of a bank shorter than 99 is an empty slot, so it reads
+// as one without growing the library's bank here.
+void VivivI::DisplayLibrarianPatchCategory(int row, int column) {
+  const std::vector<LibrarianPatch>* bank = librarianBankOfColumn(column);
+  if (!bank) return;
+  std::string category;
+  if (row >= 0 && static_cast<size_t>(row) < bank->size())
+    category = (*bank)[static_cast<size_t>(row)].category;
+  if (category.size() < 4) category = kCategoryUnset;
+  setDisplayText(kControlDisplayLibCategory, category);
+}
+
+void VivivI::setLibrarianViewDirty() {
+  if (uiConfig && uiConfig->librarianView) uiConfig->librarianView->SetDirty(false);
+}
+
+// Marks the list for redrawing; reloading its columns is the list's own work.
+void VivivI::updatePatchLibrarianView(int which) {
+  if (which < 0 || which > 2) return;
+  setLibrarianViewDirty();
+}
+
+// The selected rows and the active column belong to the librarian list;
+// without it there is nothing to select, and the upper column counts as the
+// active one. The library's own selected slots are set by the callers.
 void VivivI::selectLibrarianViewRow(int) {}
+
+void VivivI::setLibrarianViewRow(int, int) {}
+
 int VivivI::getLibrarianViewColumn() { return 0; }
-void VivivI::displayText(std::string, std::string, std::string) {}
+
+void VivivI::DisplayProcessingIndicator(bool show) {
+  transferHold = false;
+  ControlLayer* overlay = progressIndicator ? progressIndicator->GetLayer() : progressLayer;
+  const bool onLibrarianPage = parameterValue(this, kMainTab) == kLibrarianTab;
+  if (show) {
+    hideControl(progressIndicator, false);
+    hideLayer(overlay, false);
+    for (IControl* button : cancelButtons) hideControl(button, true);
+    if (onLibrarianPage) {
+      hideControl(cancelButtons[0], false);
+      hideLayer(searchFieldLayer, true);
+      hideLayer(categoryLimitLayer, true);
+      if (patchSearchControl) patchSearchControl->GrayOut(true);
+    } else {
+      hideControl(cancelButtons[1], false);
+    }
+    return;
+  }
+
+  hideControl(progressIndicator, true);
+  hideLayer(overlay, true);
+  for (IControl* button : cancelButtons) hideControl(button, true);
+  if (midiManager) midiManager->soundDumpExpected = false;
+  if (onLibrarianPage) {
+    if (parameterValue(this, kPatchSearch) == 1)
+      hideLayer(searchFieldLayer, false);
+    else
+      hideLayer(categoryLimitLayer, false);
+    if (patchSearchControl) patchSearchControl->GrayOut(false);
+  }
+}
+
+void VivivI::SetLibrarianRequestActive(bool active) {
+  if (midiManager) {
+    if (active) {
+      midiManager->soundDumpExpected = false;
+      midiManager->libraryPatchRequest.arm();
+    } else {
+      midiManager->soundDumpExpected = true;
+      midiManager->libraryPatchRequest.requestActive = false;
+    }
+    midiManager->slotStored = false;
+  }
+  responseReceived = false;
+}
+
+void VivivI::SetLibrarianStatusUnsaved(bool unsaved) {
+  if (!unsaved) return;
+  if (midiManager) {
+    midiManager->soundDumpExpected = false;
+    midiManager->libraryPatchRequest.requestActive = false;
+  }
+  writeParameter(this, kBankEditUnsaved, 1.0);
+  writeParameter(this, kDiscardBankData, 0.0);
+  // The user saves or discards before another upper bank can be chosen.
+  hideLayer(discardChangesLayer, false);
+  hideLayer(librarianMenuLayers[kMenuLeftPatch], true);
+}
+
+// ==== Slot and copy menus ====================================================
+// Not built yet: each body below is replaced by its operation.
 int VivivI::showFileEditMenu(int, int) { return 0; }
 int VivivI::showFileCopyMenu(int, int) { return 0; }
-void VivivI::setStatusText(const std::string&) {}
-void VivivI::setClockStatusText(const std::string&) {}
-void VivivI::DisplayProcessingIndicator(bool) {}
-void VivivI::SetLibrarianRequestActive(bool) {}
-void VivivI::SetLibrarianStatusUnsaved(bool) {}
-void VivivI::setLibrarianViewRow(int, int) {}
-const std::vector<LibrarianPatch>* VivivI::librarianBankOfColumn(int) { return nullptr; }

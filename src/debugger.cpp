@@ -8,6 +8,8 @@
 #include <ctime>
 #include <mutex>
 
+#include "src/VivivI.h"
+
 namespace {
 
 // Lines of one process also stay whole when a write comes back short.
@@ -70,3 +72,13 @@ void DebuggerOutput::printDebugInfo(const std::string& path, const std::string& 
 void DebuggerOutput::logSysExOutMessageByte(const unsigned char*, int) {}
 
 void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>&, int) {}
+
+bool DebuggerOutput::compareMIDIdata(VivivI* plug, IMidiMsg msg) {
+  if (!plug) return false;
+  IMidiMsg& last = plug->lastComparedMidiMsg;
+  if (msg.mStatus == last.mStatus && msg.mData1 == last.mData1 && msg.mData2 == last.mData2) return false;
+  last.mStatus = msg.mStatus;
+  last.mData1 = msg.mData1;
+  last.mData2 = msg.mData2;
+  return true;
+}

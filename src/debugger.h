@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+class VivivI;
+struct IMidiMsg;
+
 class DebuggerOutput {
  public:
   // True when path names an existing, readable regular file, which is then
@@ -28,4 +31,9 @@ class DebuggerOutput {
   // both write nothing and accept any pointer, vector and count.
   static void logSysExOutMessageByte(const unsigned char* bytes, int count);
   static void logSysExOutMessageByteInt(const std::vector<int>& bytes, int count);
+
+  // True when msg's status, data 1 or data 2 differs from the last message
+  // the plug-in remembers, which msg then replaces; false when all three are
+  // the same or plug is null.
+  static bool compareMIDIdata(VivivI* plug, IMidiMsg msg);
 };
