@@ -20,6 +20,11 @@ VivivI::~VivivI() {}
 void VivivI::OnParamChange(int) {}
 void VivivI::OnParamChange2(int) {}
 void VivivI::ProcessSysEx(ISysEx*, bool) {}
+void VivivI::ProcessMidiMsg(IMidiMsg*, bool) {}
+void VivivI::Reset() { IModuleBase::Reset(); }
+void VivivI::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  IModuleBase::ProcessDoubleReplacing(inputs, outputs, nFrames);
+}
 // No editor object is made here; the component entry needs a factory.
 IModuleBase* MakePlug() { return nullptr; }
 
