@@ -489,6 +489,10 @@ class VivivI : public IModuleAU {
   void syncArpTempo();
   // Puts the activity indicator out.
   void putIndicatorOut();
+  // The MIDI out delay display: the milliseconds that frames take at the
+  // sample rate (truncated), "ms|", the block size, "bfr"; empty for a
+  // sample rate that is not above 0.
+  static std::string midiOutDelayText(double sampleRate, int frames, int blockSize);
 
   ITimeInfo timeInfo;                       // the host transport as last read (render thread)
   std::atomic<double> sampleRate{44100.0};  // the base's sample rate as Reset last took it

@@ -95,6 +95,14 @@ void VivivI::syncArpTempo() {
     arpTempo->SetNormalized(arpTempo->GetNormalized(index));
 }
 
+std::string VivivI::midiOutDelayText(double sampleRate, int frames, int blockSize) {
+  if (!(sampleRate > 0.0)) return {};
+  const double ms = 1000.0 / (sampleRate / frames);
+  // Held within int: a delay no display could show is not shown.
+  if (!(ms < 2147483647.0)) return {};
+  return std::to_string(static_cast<int>(ms)) + "ms|" + std::to_string(blockSize) + "bfr";
+}
+
 void VivivI::putIndicatorOut() {
   indicatorLit = 0;
   if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(kMIDILed, 0.0, false);
@@ -122,10 +130,9 @@ void VivivI::ProcessDoubleReplacing(double**, double**, int nFrames) {
   // messages for good.
   if (frames < 1) frames = 1;
 
-  if (routed && GetGUI() && sampleRate > 0.0) {
-    const int delayMs = static_cast<int>(1000.0 / (sampleRate / frames));
-    setDisplayText(kControlDisplayMIDIOutDelay,
-                   std::to_string(delayMs) + "ms|" + std::to_string(GetBlockSize()) + "bfr");
+  if (routed && GetGUI()) {
+    const std::string delay = midiOutDelayText(sampleRate, frames, GetBlockSize());
+    if (!delay.empty()) setDisplayText(kControlDisplayMIDIOutDelay, delay);
   }
 
   // The messages due in this pass, taken in one step; when a producer holds
@@ -146,8 +153,8 @@ void VivivI::ProcessDoubleReplacing(double**, double**, int nFrames) {
     }
     if (GetGUI() && indicatorLit == 1 && indicatorLitTicks < GetTickCount() - kIndicatorHoldMs)
       putIndicatorOut();
-    // Nothing else happens at later frames: the rest of the pass is skipped.
-    if (next == dueMessages.size() && !resetPending && indicatorLit == 0) break;
+    // Nothing else can happen at later frames of this pass.
+    if (next == dueMessages.size() && (running || !resetPending) && indicatorLit == 0) break;
   }
 
   if (readBackPending && midiManager && !midiManager->dataThread.isRunning()) {
