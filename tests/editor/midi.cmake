@@ -3,3 +3,11 @@ vivivi_test(midi_queue_tests
   SOURCES midi_queue_test.cpp
   LIBS imodule
   THREADED)
+
+# The real editor object's MIDI output, incoming MIDI and render pass, with
+# the framework's sends recorded. The protocol in vivivi_core calls back into
+# the editor, hence the editor's library on both sides of it.
+vivivi_test(editor_midi_tests
+  SOURCES midi_out_test.cpp midi_in_audio_test.cpp
+  LIBS vivivi_editor vivivi_core vivivi_editor
+  THREADED)
