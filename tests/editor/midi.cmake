@@ -11,3 +11,10 @@ vivivi_test(editor_midi_tests
   SOURCES midi_out_test.cpp midi_in_audio_test.cpp
   LIBS vivivi_editor vivivi_core vivivi_editor
   THREADED)
+
+# The same object's output at a port of the JACK server.
+vivivi_test(editor_midi_port_tests
+  SOURCES midi_port_test.cpp
+  LIBS vivivi_editor vivivi_core vivivi_editor PkgConfig::JACK
+  LOCK jack_midi_ports
+  THREADED)

@@ -36,22 +36,24 @@ class MidiEditor : public HostlessPlug<VivivI> {
     info->mTransportIsRunning = transportRunning;
   }
 
-  // ---- The framework's MIDI output: recorded, never sent ----
+  // ---- The framework's MIDI output: recorded, and sent to the external
+  // output port only while sendToPort is set ----
+  std::atomic<bool> sendToPort{false};
   bool SendMidiMsg(IMidiMsg* msg) override {
     // Program change and channel pressure carry one data byte.
     const int type = msg->mStatus >> 4;
     Bytes bytes = {msg->mStatus, msg->mData1};
     if (type != 0xC && type != 0xD) bytes.push_back(msg->mData2);
     record(shortSent, bytes);
-    return true;
+    return sendToPort ? IModuleAU::SendMidiMsg(msg) : true;
   }
   bool SendMidiSysex(unsigned char* bytes, int size) override {
     record(sysexSent, Bytes(bytes, bytes + size));
-    return true;
+    return sendToPort ? IModuleAU::SendMidiSysex(bytes, size) : true;
   }
   bool SendMidiSysex2(std::vector<unsigned char> bytes) override {
     record(rawSent, bytes);
-    return true;
+    return sendToPort ? IModuleAU::SendMidiSysex2(bytes) : true;
   }
 
   std::vector<Bytes> shortMessages() const { return copy(shortSent); }
