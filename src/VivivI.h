@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IGraphicsStructs.h"
 #include "KIT/IModule/IMidiQueue.h"
 #include "KIT/IModule/IModuleAU.h"
 #include "KIT/IModule/IModuleBase.h"
@@ -283,6 +284,10 @@ constexpr int kEditorHeight = 667;
 extern const char* const kVivivIBundleID;    // "com.Harrow Creek Sound.audiounit.VivivI Editor"
 extern const char* const kVivivIEffectName;  // "VivivI Editor"
 
+// A window for the plug-in, of that size, whose resources come from the
+// editor's bundle. fps 0 or less selects the GUI's default.
+IGraphicsMac* MakeGraphics(IModuleAU* plug, int width, int height, int fps);
+
 // The librarian's eight popup menus: their layers, made at start-up, hidden
 // until the tab switch and the parameter handlers show them.
 enum ELibrarianMenu {
@@ -318,6 +323,9 @@ class VivivI : public IModuleAU {
   // unchanged, else cut with "~." and the lower-cased extension so that it
   // never exceeds 49 characters.
   static std::string shortBankName(const std::string& name);
+  // A librarian menu's rectangle: its design rectangle with each coordinate
+  // multiplied by scale and truncated toward zero.
+  static IRECT librarianMenuRect(int menu, double scale);
 
   // ---- Data folder, settings, help (VivivI.cpp) ------------------------------
   // The data folder: $VIVIVI_DATA_DIR, else $XDG_DATA_HOME (or
@@ -552,6 +560,7 @@ class VivivI : public IModuleAU {
   // The librarian menus' layers (and their menu controls once the menus exist).
   std::array<ControlLayer*, kNumLibrarianMenus> librarianMenuLayers{};
   std::array<IControl*, kNumLibrarianMenus> librarianMenus{};
+  std::array<IRECT, kNumLibrarianMenus> librarianMenuRects{};  // at the GUI scale
   // The named layers of the UI description, null when it lacks one.
   ControlLayer* rootLayer = nullptr;                // "root": one page per main tab
   ControlLayer* multiModeMixerLayer = nullptr;      // "multiModeMixer"

@@ -14,3 +14,40 @@ add_library(vivivi_editor STATIC
 )
 target_link_libraries(vivivi_editor PUBLIC vivivi_core)
 vivivi_warnings(vivivi_editor)
+
+# The editor linked whole: vivivi_core calls back into the editor's files, so
+# a program or module that holds the real editor takes every object of it
+# (the bundle, the editor's tests, the benchmarks).
+add_library(vivivi_editor_whole INTERFACE)
+target_link_libraries(vivivi_editor_whole INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,vivivi_editor>")
+
+# The plug-in bundle <build>/VivivI.bundle/: VivivI.so with the whole editor
+# in it (linked whole, so that the entries find MakePlug), its
+# Info.plist, and Resources/ holding the enciphered descriptions
+# (resources/CMakeLists.txt) and the images the picture generator draws
+# (tools/imggen). Only the entries and the view factory's call are exported.
+add_library(vivivi_plugin MODULE)
+target_link_libraries(vivivi_plugin PRIVATE vivivi_editor_whole)
+target_link_options(vivivi_plugin PRIVATE LINKER:--no-undefined)
+vivivi_warnings(vivivi_plugin)
+set(VIVIVI_BUNDLE_DIR ${PROJECT_BINARY_DIR}/VivivI.bundle)
+vivivi_au_bundle(vivivi_plugin BUNDLE VivivI DESTINATION ${PROJECT_BINARY_DIR}
+  IDENTIFIER "com.Harrow Creek Sound.audiounit.VivivI Editor" SUBTYPE kzrn MANUFACTURER HcS1
+  NAME "Harrow Creek Sound: VivivI Editor")
+
+# Resources/ follows the descriptions and the images whenever either changes.
+set(vivivi_resource_dir ${PROJECT_BINARY_DIR}/resources)
+set(vivivi_bundle_stamp ${CMAKE_CURRENT_BINARY_DIR}/vivivi_bundle_resources.stamp)
+add_custom_command(OUTPUT ${vivivi_bundle_stamp}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${VIVIVI_BUNDLE_DIR}/Resources
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${vivivi_resource_dir}/img ${VIVIVI_BUNDLE_DIR}/Resources
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${VIVIVI_BUNDLE_DIR}/Resources/.stamp
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${vivivi_resource_dir}/uiconfig.tea
+          ${vivivi_resource_dir}/sysex.tea ${VIVIVI_BUNDLE_DIR}/Resources
+  COMMAND ${CMAKE_COMMAND} -E touch ${vivivi_bundle_stamp}
+  DEPENDS ${vivivi_resource_dir}/img/.stamp ${vivivi_resource_dir}/uiconfig.tea ${vivivi_resource_dir}/sysex.tea
+  COMMENT "Copying the editor's resources into VivivI.bundle"
+  VERBATIM)
+add_custom_target(vivivi_bundle_resources DEPENDS ${vivivi_bundle_stamp})
+add_dependencies(vivivi_bundle_resources vivivi-images vivivi-descriptions)
+add_dependencies(vivivi_plugin vivivi_bundle_resources)

@@ -5,6 +5,7 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphicsCaches.h"
 #include "KIT/IModule/IModuleBase.h"
+#include "KIT/IModule/ITextControls.h"
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-sysbitmap.h"
 
@@ -138,9 +139,37 @@ void IGraphics::FanOutParameter(int paramIdx, double value) {
 }
 
 void IGraphics::ApplyWaitingValues() {
+  ApplyWaitingTexts();
   if (!mAnyWaiting.exchange(false)) return;
   for (int i = 0; i < mNWaiting; ++i)
     if (mWaiting[i].waiting.exchange(false)) FanOutParameter(i, mWaiting[i].value.load());
+}
+
+void IGraphics::SetControlTextFromPlug(ITextControl* control, const std::string& text) {
+  if (!control) return;
+  if (IsGUIThread()) {
+    ApplyWaitingTexts();  // older texts first, so the newest stays
+    control->SetTextFromPlug(text.c_str());
+    return;
+  }
+  std::lock_guard<std::mutex> hold(mWaitingTextsLock);
+  for (auto& waiting : mWaitingTexts)
+    if (waiting.first == control) {
+      waiting.second = text;
+      return;
+    }
+  mWaitingTexts.emplace_back(control, text);
+  mAnyTextWaiting.store(true);
+}
+
+void IGraphics::ApplyWaitingTexts() {
+  if (!mAnyTextWaiting.exchange(false)) return;
+  std::vector<std::pair<ITextControl*, std::string>> texts;
+  {
+    std::lock_guard<std::mutex> hold(mWaitingTextsLock);
+    texts.swap(mWaitingTexts);
+  }
+  for (const auto& waiting : texts) waiting.first->SetTextFromPlug(waiting.second.c_str());
 }
 
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue) {

@@ -35,7 +35,11 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "KIT/IModule/IGraphicsStructs.h"
 #include "KIT/kitstring.h"
@@ -47,6 +51,7 @@ class IControl;
 class IModuleBase;
 class IParam;
 class IPopupMenu;
+class ITextControl;
 class PIX_IFont;
 class PIX_MemBitmap;
 class PIX_SysBitmap;
@@ -181,6 +186,11 @@ class IGraphics {
   // host is not told. An index that names no parameter is ignored without
   // normalized, and from another thread.
   virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  // Any thread: the text control (attached to this GUI) shows text. On the
+  // GUI thread at once, after the texts still waiting; on another thread it
+  // waits for the GUI's next tick, in the order given, a newer text for the
+  // same control replacing one still waiting. Null control does nothing.
+  void SetControlTextFromPlug(ITextControl* control, const std::string& text);
   // That control (when the index names one) takes the value from the plug-in.
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   // The controls of the control list bound to paramIdx take the value as
@@ -382,8 +392,9 @@ class IGraphics {
 
   // The position to the controls of the list and the layers.
   void FanOutParameter(int paramIdx, double value);
-  // Hands every waiting position to the controls (GUI thread).
+  // Hands every waiting position and text to the controls (GUI thread).
   void ApplyWaitingValues();
+  void ApplyWaitingTexts();
   // The hit target of the dispatchers: layers, then the control list.
   IControl* HitTarget(int x, int y, bool mouseOver);
   void DeleteBitmaps();
@@ -394,6 +405,10 @@ class IGraphics {
   std::unique_ptr<PendingValue[]> mWaiting;
   int mNWaiting = 0;
   std::atomic<bool> mAnyWaiting{false};
+  // Texts from other threads, oldest first; one entry per control.
+  std::mutex mWaitingTextsLock;
+  std::vector<std::pair<ITextControl*, std::string>> mWaitingTexts;
+  std::atomic<bool> mAnyTextWaiting{false};
   // Image ids this GUI loaded, with their scales.
   struct LoadedImage {
     int id;

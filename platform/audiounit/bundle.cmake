@@ -1,13 +1,18 @@
 # vivivi_au_bundle(<target> BUNDLE <name> IDENTIFIER <id> SUBTYPE <four chars>
-#                  MANUFACTURER <four chars> NAME <text> [RESOURCES <files>...])
+#                  MANUFACTURER <four chars> NAME <text> [DESTINATION <folder>]
+#                  [RESOURCES <files>...])
 # Lays out the MODULE library <target> as the bundle folder
-# <binary dir>/<name>.bundle/ holding <name>.so, Info.plist and Resources/.
+# <folder>/<name>.bundle/ (folder: the current binary dir unless given)
+# holding <name>.so, Info.plist and Resources/.
 # The module gets the exported entries (KIT/IModule/IModuleAU_Exports.cpp:
 # VivivI_Entry, VivivI_ViewEntry and the view factory's call); every other
 # symbol, those of the static libraries included, stays hidden.
 function(vivivi_au_bundle target)
-  cmake_parse_arguments(B "" "BUNDLE;IDENTIFIER;SUBTYPE;MANUFACTURER;NAME" "RESOURCES" ${ARGN})
-  set(folder ${CMAKE_CURRENT_BINARY_DIR}/${B_BUNDLE}.bundle)
+  cmake_parse_arguments(B "" "BUNDLE;IDENTIFIER;SUBTYPE;MANUFACTURER;NAME;DESTINATION" "RESOURCES" ${ARGN})
+  if(NOT B_DESTINATION)
+    set(B_DESTINATION ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(folder ${B_DESTINATION}/${B_BUNDLE}.bundle)
   set_target_properties(${target} PROPERTIES
     PREFIX "" OUTPUT_NAME ${B_BUNDLE} SUFFIX ".so"
     LIBRARY_OUTPUT_DIRECTORY ${folder}
