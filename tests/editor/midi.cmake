@@ -5,16 +5,15 @@ vivivi_test(midi_queue_tests
   THREADED)
 
 # The real editor object's MIDI output, incoming MIDI and render pass, with
-# the framework's sends recorded. The protocol in vivivi_core calls back into
-# the editor, hence the editor's library on both sides of it.
+# the framework's sends recorded.
 vivivi_test(editor_midi_tests
   SOURCES midi_out_test.cpp midi_in_audio_test.cpp
-  LIBS vivivi_editor vivivi_core vivivi_editor
+  LIBS editor_fixture
   THREADED)
 
 # The same object's output at a port of the JACK server.
 vivivi_test(editor_midi_port_tests
   SOURCES midi_port_test.cpp
-  LIBS vivivi_editor vivivi_core vivivi_editor PkgConfig::JACK
+  LIBS editor_fixture PkgConfig::JACK
   LOCK jack_midi_ports
   THREADED)

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/ITextControls.h"
 #include "KIT/winl/winl-time.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
@@ -52,35 +55,35 @@ struct SysExCase {
   bool answers;  // the protocol took it as an answer
 };
 
-class IncomingSysEx : public MidiIn, public testing::WithParamInterface<SysExCase> {};
-
-TEST_P(IncomingSysEx, PassesTheGatesOfItsSource) {
-  const SysExCase& c = GetParam();
-  editor->deviceFilter[kFilterSysEx] = c.deviceFilter;
-  editor->hostFilter[kFilterSysEx] = c.hostFilter;
-  editor->trackIncomingMidi = c.track;
-  editor->transferHold = c.hold;
-  sysex(c.bytes, c.fromDevice);
-  EXPECT_EQ(editor->indicatorLit == 1, c.lights);
-  EXPECT_EQ(editor->responseReceived.load(), c.answers);
-}
-
 const Bytes kOtherModel = {0xF0, 0x3E, 0x16, 0x00, 0x08, 0x01, 0x00, 0x20, 0x02, 0x00, 0x00, 0xF7};
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IncomingSysEx,
-    testing::Values(
-        SysExCase{"FromDevice", true, false, false, true, false, kGlobalDump, true, true},
-        SysExCase{"DeviceFilterDropsDevice", true, true, false, true, false, kGlobalDump, false, false},
-        SysExCase{"HostFilterLeavesDevice", true, false, true, true, false, kGlobalDump, true, true},
-        SysExCase{"HostFilterDropsHost", false, false, true, true, false, kGlobalDump, false, false},
-        SysExCase{"FromHostLightsButIsNoAnswer", false, false, false, true, false, kGlobalDump, true, false},
-        SysExCase{"NotTrackingStaysDark", true, false, false, false, false, kGlobalDump, false, true},
-        SysExCase{"OtherModelStaysDark", true, false, false, true, false, kOtherModel, false, false},
-        SysExCase{"TransferHoldDropsAll", true, false, false, true, true, kGlobalDump, false, false},
-        SysExCase{"HostTwoBytes", false, false, false, true, false, {0xF0, 0x3E}, false, false},
-        SysExCase{"DeviceOneByte", true, false, false, true, false, {0xF0}, false, false}),
-    [](const testing::TestParamInfo<SysExCase>& info) { return info.param.name; });
+TEST_F(MidiIn, SysExPassesTheGatesOfItsSource) {
+  const SysExCase cases[] = {
+      {"FromDevice", true, false, false, true, false, kGlobalDump, true, true},
+      {"DeviceFilterDropsDevice", true, true, false, true, false, kGlobalDump, false, false},
+      {"HostFilterLeavesDevice", true, false, true, true, false, kGlobalDump, true, true},
+      {"HostFilterDropsHost", false, false, true, true, false, kGlobalDump, false, false},
+      {"FromHostLightsButIsNoAnswer", false, false, false, true, false, kGlobalDump, true, false},
+      {"NotTrackingStaysDark", true, false, false, false, false, kGlobalDump, false, true},
+      {"OtherModelStaysDark", true, false, false, true, false, kOtherModel, false, false},
+      {"TransferHoldDropsAll", true, false, false, true, true, kGlobalDump, false, false},
+      {"HostTwoBytes", false, false, false, true, false, {0xF0, 0x3E}, false, false},
+      {"DeviceOneByte", true, false, false, true, false, {0xF0}, false, false},
+  };
+  for (const SysExCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    editor->indicatorLit = 0;
+    editor->responseReceived = false;
+    editor->midiManager->slotStored = false;
+    editor->deviceFilter[kFilterSysEx] = c.deviceFilter;
+    editor->hostFilter[kFilterSysEx] = c.hostFilter;
+    editor->trackIncomingMidi = c.track;
+    editor->transferHold = c.hold;
+    sysex(c.bytes, c.fromDevice);
+    EXPECT_EQ(editor->indicatorLit == 1, c.lights);
+    EXPECT_EQ(editor->responseReceived.load(), c.answers);
+  }
+}
 
 TEST_F(MidiIn, EmptyAndNullSysExAreIgnored) {
   editor->ProcessSysEx(nullptr, true);
@@ -306,25 +309,115 @@ TEST_F(Render, ARandomisedSoundIsReadBackWhenTheDataThreadIsFree) {
 
 // ==== The MIDI out delay =====================================================
 
-struct DelayCase {
-  double sampleRate;
-  int frames;
-  int blockSize;
-  const char* text;
-};
-
-class DelayText : public testing::TestWithParam<DelayCase> {};
-
-TEST_P(DelayText, ShowsTheMillisecondsOfAPassAndTheBlockSize) {
-  const DelayCase& c = GetParam();
-  EXPECT_EQ(VivivI::midiOutDelayText(c.sampleRate, c.frames, c.blockSize), c.text);
+TEST(DelayText, ShowsTheMillisecondsOfAPassAndTheBlockSize) {
+  const struct {
+    double sampleRate;
+    int frames;
+    int blockSize;
+    const char* text;
+  } cases[] = {{44100.0, 512, 512, "11ms|512bfr"},
+               {48000.0, 512, 512, "10ms|512bfr"},
+               {48000.0, 1024 + 128, 128, "24ms|128bfr"},
+               {44100.0, 1, 64, "0ms|64bfr"},
+               {0.0, 512, 512, ""},
+               {-48000.0, 512, 512, ""}};
+  for (const auto& c : cases)
+    EXPECT_EQ(VivivI::midiOutDelayText(c.sampleRate, c.frames, c.blockSize), c.text)
+        << c.sampleRate << " Hz, " << c.frames << " frames";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DelayText,
-                         testing::Values(DelayCase{44100.0, 512, 512, "11ms|512bfr"},
-                                         DelayCase{48000.0, 512, 512, "10ms|512bfr"},
-                                         DelayCase{48000.0, 1024 + 128, 128, "24ms|128bfr"},
-                                         DelayCase{44100.0, 1, 64, "0ms|64bfr"}, DelayCase{0.0, 512, 512, ""},
-                                         DelayCase{-48000.0, 512, 512, ""}));
+// The display lines the render pass and Reset write, on a window of the
+// test's own that holds them.
+class Displays : public Render {
+ protected:
+  const char* UiDescription() const override {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<uiconfig>
+  <display name="Status" paramId="kControlDisplayName" bounds="10,10,200,12" displaySize="3,9"/>
+  <display name="Value" paramId="kControlDisplayValue" bounds="10,30,200,12" displaySize="3,9"/>
+  <display name="CC" paramId="kControlDisplayCC" bounds="10,50,200,12" displaySize="3,9"/>
+  <display name="Category" paramId="kControlDisplayCategory" bounds="10,70,200,12" displaySize="3,9"/>
+  <display name="Delay" paramId="kControlDisplayMIDIOutDelay" bounds="10,90,200,12" displaySize="3,9"/>
+</uiconfig>)";
+  }
+  std::string shown(int index) {
+    if (!editor->GetGUI()) return "";
+    IRECT area;
+    editor->GetGUI()->IsDirty(&area);  // a GUI tick: waiting texts reach the controls
+    ITextControl* display = dynamic_cast<ITextControl*>(editor->firstControlOf(index));
+    if (!display) return "<no display>";
+    KIT_String text;
+    display->GetTextCopy(&text);
+    return text.Get();
+  }
+};
+
+// What the render pass and Reset write into the log.
+class RenderLog : public Displays {
+ protected:
+  bool WithLog() const override { return true; }
+  // The log's lines that begin with topic, in order.
+  std::vector<std::string> linesOf(const std::string& topic) const {
+    std::vector<std::string> found;
+    for (const std::string& line : LogLines())
+      if (line.rfind(topic, 0) == 0) found.push_back(line);
+    return found;
+  }
+};
+
+TEST_F(RenderLog, TempoSyncLogsTheChangeOnceAndThenTheTempo) {
+  IParam* arpTempo = editor->GetParam(kArpTempo);
+  ASSERT_NE(arpTempo, nullptr);
+  if (arpTempo->GetMax() < 127) arpTempo->InitInt("Tempo", 0, 0, 127);
+  setParam(kOverrideTempo, 1);
+  editor->hostTempo = 120.0;
+  editor->render();
+  editor->render();
+  editor->render();
+  EXPECT_EQ(linesOf("PROCESSOR: "), std::vector<std::string>({"PROCESSOR: Host tempo is out of sync!",
+                                                              "PROCESSOR: Host tempo synced to 120BPM"}));
+  EXPECT_EQ(arpTempo->Value(), 55);
+}
+
+TEST_F(RenderLog, ResetLogsTheSampleRateAndTheVersionAndShowsTheBuildDate) {
+  const size_t before = linesOf("RESET: ").size();
+  editor->SetSampleRate(48000.0);
+  editor->Reset();
+  editor->SetSampleRate(44100.5);
+  editor->Reset();
+  const std::vector<std::string> lines = linesOf("RESET: ");
+  ASSERT_EQ(lines.size(), before + 4);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            std::vector<std::string>({"RESET: Host sample rate 48000Hz", "RESET: plug-in v1.1.5",
+                                      "RESET: Host sample rate 44100.5Hz", "RESET: plug-in v1.1.5"}));
+  EXPECT_EQ(shown(kControlDisplayValue), "v1.1.5 10-Oct-2020");
+}
+
+TEST_F(Displays, MidiOutDelayAt44And48Kilohertz) {
+  editor->routeMidiThroughAudioThread = true;
+  editor->SetBlockSize(512);
+  editor->audioRouteDelay = 512;
+  for (const auto& [rate, text] :
+       {std::pair<double, const char*>{44100.0, "11ms|512bfr"}, {48000.0, "10ms|512bfr"}}) {
+    editor->SetSampleRate(rate);
+    editor->Reset();
+    editor->render(512);
+    EXPECT_EQ(shown(kControlDisplayMIDIOutDelay), text) << rate;
+  }
+}
+
+TEST_F(Displays, ResetShowsTheEditorAndItsVersionUnlessASoundIsOnItsWay) {
+  editor->setDisplayText(kControlDisplayCC, "CC 74");
+  editor->transferHold = true;
+  editor->Reset();
+  EXPECT_EQ(shown(kControlDisplayCC), "CC 74");
+
+  editor->transferHold = false;
+  editor->Reset();
+  EXPECT_EQ(shown(kControlDisplayName), "Tarnwel VivivI Plug-in");
+  EXPECT_EQ(shown(kControlDisplayValue), "v1.1.5");
+  EXPECT_EQ(shown(kControlDisplayCategory), "NONE");
+  EXPECT_EQ(shown(kControlDisplayCC), "---");
+}
 
 }  // namespace

@@ -39,43 +39,39 @@ struct ChecksumCase {
   int checksumByte;  // -1: the message is sent unchanged
 };
 
-class Checksum : public MidiOut, public testing::WithParamInterface<ChecksumCase> {};
+TEST_F(MidiOut, ChecksumIsTheSevenBitSumBeforeTheEndAndTheWholeMessageIsSent) {
+  const ChecksumCase cases[] = {
+      {"SoundDump", 76, true, 4, 73, 74},        {"SoundDumpWithoutFrame", 74, false, 3, 72, 73},
+      {"Framed71", 71, true, 4, 68, 69},         {"Unframed71", 71, false, 3, 69, 70},
+      {"Framed70Unchanged", 70, true, 0, 0, -1}, {"ShortRequestUnchanged", 9, true, 0, 0, -1},
+  };
+  for (const ChecksumCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    editor->clearSent();
+    Bytes message(static_cast<size_t>(c.length));
+    for (int i = 0; i < c.length; ++i)
+      message[static_cast<size_t>(i)] = static_cast<unsigned char>((i * 37 + 11) & 0x7F);
+    if (c.framed) {
+      message.front() = 0xF0;
+      message[1] = 0x3E;
+      message[2] = 0x0B;
+      message.back() = 0xF7;
+    } else {
+      message[0] = 0x3E;
+      message[1] = 0x0B;
+    }
+    Bytes expected = message;
+    if (c.checksumByte >= 0) {
+      const unsigned sum = std::accumulate(expected.begin() + c.first, expected.begin() + c.last + 1, 0u);
+      expected[static_cast<size_t>(c.checksumByte)] = static_cast<unsigned char>(sum & 0x7F);
+    }
 
-TEST_P(Checksum, WritesTheSevenBitSumBeforeTheEndAndSendsTheWholeMessage) {
-  const ChecksumCase& c = GetParam();
-  Bytes message(static_cast<size_t>(c.length));
-  for (int i = 0; i < c.length; ++i)
-    message[static_cast<size_t>(i)] = static_cast<unsigned char>((i * 37 + 11) & 0x7F);
-  if (c.framed) {
-    message.front() = 0xF0;
-    message[1] = 0x3E;
-    message[2] = 0x0B;
-    message.back() = 0xF7;
-  } else {
-    message[0] = 0x3E;
-    message[1] = 0x0B;
+    editor->checksumCheckAndSend(message.data(), c.length);
+
+    EXPECT_EQ(message, expected) << "the caller's buffer carries the checksum";
+    EXPECT_EQ(editor->sysexMessages(), std::vector<Bytes>{expected});
   }
-  Bytes expected = message;
-  if (c.checksumByte >= 0) {
-    const unsigned sum = std::accumulate(expected.begin() + c.first, expected.begin() + c.last + 1, 0u);
-    expected[static_cast<size_t>(c.checksumByte)] = static_cast<unsigned char>(sum & 0x7F);
-  }
-
-  editor->checksumCheckAndSend(message.data(), c.length);
-
-  EXPECT_EQ(message, expected) << "the caller's buffer carries the checksum";
-  ASSERT_EQ(editor->sysexMessages().size(), 1u);
-  EXPECT_EQ(editor->sysexMessages()[0], expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, Checksum,
-                         testing::Values(ChecksumCase{"SoundDump", 76, true, 4, 73, 74},
-                                         ChecksumCase{"SoundDumpWithoutFrame", 74, false, 3, 72, 73},
-                                         ChecksumCase{"Framed71", 71, true, 4, 68, 69},
-                                         ChecksumCase{"Unframed71", 71, false, 3, 69, 70},
-                                         ChecksumCase{"Framed70Unchanged", 70, true, 0, 0, -1},
-                                         ChecksumCase{"ShortRequestUnchanged", 9, true, 0, 0, -1}),
-                         [](const testing::TestParamInfo<ChecksumCase>& info) { return info.param.name; });
 
 TEST_F(MidiOut, ChecksumSendRefusesNullShortAndAClosedOutput) {
   editor->checksumCheckAndSend(nullptr, 76);
@@ -108,19 +104,17 @@ struct ProgramCase {
   Bytes expected;
 };
 
-class ProgramChange : public MidiOut, public testing::WithParamInterface<ProgramCase> {};
-
-TEST_P(ProgramChange, IsLimitedToZeroTo99OnTheDeviceChannel) {
-  const ProgramCase& c = GetParam();
-  setParam(kGlobalMidiChannel, c.channelSetting);
-  editor->SendProgramChangeCommand(c.program, 7);
-  EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>{c.expected});
+TEST_F(MidiOut, ProgramChangeIsLimitedToZeroTo99OnTheDeviceChannel) {
+  const ProgramCase cases[] = {{120, 1, {0xC0, 99}}, {99, 1, {0xC0, 99}},  {5, 1, {0xC0, 5}},
+                               {-3, 1, {0xC0, 0}},   {64, 16, {0xCF, 64}}, {1, 0, {0xC0, 1}}};
+  for (const ProgramCase& c : cases) {
+    SCOPED_TRACE("program " + std::to_string(c.program) + " channel " + std::to_string(c.channelSetting));
+    editor->clearSent();
+    setParam(kGlobalMidiChannel, c.channelSetting);
+    editor->SendProgramChangeCommand(c.program, 7);
+    EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>{c.expected});
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ProgramChange,
-                         testing::Values(ProgramCase{120, 1, {0xC0, 99}}, ProgramCase{99, 1, {0xC0, 99}},
-                                         ProgramCase{5, 1, {0xC0, 5}}, ProgramCase{-3, 1, {0xC0, 0}},
-                                         ProgramCase{64, 16, {0xCF, 64}}, ProgramCase{1, 0, {0xC0, 1}}));
 
 TEST_F(MidiOut, ProgramChangeWithoutOutputSendsNothing) {
   editor->midiOutputOpen = false;
@@ -133,17 +127,16 @@ struct ChannelCase {
   unsigned char status;
 };
 
-class DeviceChannel : public MidiOut, public testing::WithParamInterface<ChannelCase> {};
-
-TEST_P(DeviceChannel, AllNotesOffGoesOutOnIt) {
-  setParam(kGlobalMidiChannel, GetParam().setting);
-  editor->AllSoundsOff();
-  EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>({{GetParam().status, 123, 0}}));
+TEST_F(MidiOut, AllNotesOffGoesOutOnTheDeviceChannel) {
+  const ChannelCase cases[] = {{1, 0xB0}, {16, 0xBF}, {0, 0xB0}, {-2, 0xB0}, {10, 0xB9}};
+  for (const ChannelCase& c : cases) {
+    SCOPED_TRACE("channel setting " + std::to_string(c.setting));
+    editor->clearSent();
+    setParam(kGlobalMidiChannel, c.setting);
+    editor->AllSoundsOff();
+    EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>({{c.status, 123, 0}}));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, DeviceChannel,
-                         testing::Values(ChannelCase{1, 0xB0}, ChannelCase{16, 0xBF}, ChannelCase{0, 0xB0},
-                                         ChannelCase{-2, 0xB0}, ChannelCase{10, 0xB9}));
 
 TEST_F(MidiOut, BankChangeSelectsTheCurrentPatchAndReportsWhetherItWentOut) {
   setParam(kGlobalMidiChannel, 3);
