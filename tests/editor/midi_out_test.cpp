@@ -161,6 +161,22 @@ TEST_F(MidiOut, BankChangeSendsANegativeProgramAsZero) {
   EXPECT_EQ(sent.back(), (Bytes{0xC0, 0}));
 }
 
+TEST_F(MidiOut, DeviceEnquiryIsPostedOnlyWithAnOutputAndNoSoundOnItsWay) {
+  MIDIMessageManager& manager = *editor->midiManager;
+  manager.sender->setSleepFunction([](int) {});
+  editor->transferHold = true;
+  editor->sendSysExInitialization();
+  EXPECT_TRUE(editor->globalAnswerExpected);
+  manager.waitForJobs();
+  EXPECT_EQ(manager.postedJob(manager.dataThread).jobCode, kJobNothing);
+
+  editor->transferHold = false;
+  editor->sendSysExInitialization();
+  manager.waitForJobs();
+  EXPECT_EQ(manager.postedJob(manager.dataThread).jobCode, kJobDeviceIdEnquiry);
+  EXPECT_FALSE(editor->sysexMessages().empty()) << "the enquiry went out";
+}
+
 // ==== The handshake wait =====================================================
 
 TEST_F(MidiOut, TimerValueFollowsTheLibrarySyncSetting) {
