@@ -24,6 +24,11 @@ bool VivivI::SerializeState(ByteChunk* chunk) { return IModuleAU::SerializeState
 int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
   return IModuleAU::UnserializeState(chunk, startPos);
 }
+void VivivI::ProcessMidiMsg(IMidiMsg*, bool) {}
+void VivivI::Reset() { IModuleBase::Reset(); }
+void VivivI::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  IModuleBase::ProcessDoubleReplacing(inputs, outputs, nFrames);
+}
 // No editor object is made here; the component entry needs a factory.
 IModuleBase* MakePlug() { return nullptr; }
 

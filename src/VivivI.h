@@ -14,6 +14,8 @@
 //     VivivITotalRecall.cpp       TabSwitchFunctions (and the state chunk)
 //     VivivIControlLookups.cpp    lookups for incoming MIDI
 //     VivivIMidiOut.cpp           MIDI output routing and device messages
+//     VivivIMidiIn.cpp            incoming MIDI and SysEx
+//     VivivIAudioThread.cpp       Reset and the render call
 //     VivivILibrarian.cpp         librarian glue called by the protocol
 //   ControlDisplay, TabSwitchFunctions   stateless helpers of the plug-in
 #pragma once
@@ -23,10 +25,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "KIT/IModule/IGraphicsStructs.h"
+#include "KIT/IModule/IMidiQueue.h"
 #include "KIT/IModule/IModuleAU.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IModuleStructs.h"
@@ -469,8 +474,56 @@ class VivivI : public IModuleAU {
   // Without them: shows "Set MIDI I/O First!" and sends nothing. Null or
   // count below 1 does nothing.
   void checksumCheckAndSend(unsigned char* bytes, int count);
-  // Sends the control changes of the sound parameters the dump leaves out.
+  // Sends the control changes of the sound parameters the dump leaves out;
+  // a parameter without a mapped controller is skipped.
   void sendMissingCCValues();
+  // The device channel (0 to 15): kGlobalMidiChannel - 1, 0 when that is not
+  // above 0.
+  int deviceChannel() const;
+  // A program number as a program change carries it: limited to 0 to 99.
+  static int programByte(int program);
+  // Lights the MIDI activity indicator when a GUI is attached and it is
+  // dark; the audio thread puts it out again.
+  void lightActivityIndicator();
+
+  // Channel messages waiting for the audio thread (filled by any thread,
+  // drained by the render thread).
+  IMidiQueue midiQueue;
+  // The copy of the patch that the librarian send job reads; replaced only
+  // while the data thread is idle.
+  std::shared_ptr<const LibrarianPatch> librarianSendPatch;
+  std::mutex librarianSendMutex;
+
+  // ---- MIDI in and the audio thread (VivivIMidiIn.cpp, VivivIAudioThread.cpp)
+  // Gate in front of the manager for channel messages of either source:
+  // dropped while transferHold or a requested sound dump is awaited, and
+  // when not a channel message.
+  void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
+  // Under the plug's lock: takes the sample rate, sizes the queue for the
+  // block size, arms one all-notes-off and resets the displays.
+  void Reset() override;
+  // The render call: transport edges, the clock jobs, tempo sync, queued
+  // MIDI, the all-notes-off after a reset and the activity indicator.
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // Posts a clock job (11, 12 or 13) on its thread; dropped when busy.
+  void postClockJob(int jobCode);
+  // Clock start and stop on the transport's edges (direct route only).
+  void followTransport(bool running);
+  // While kOverrideTempo is 1: kArpTempo follows the host tempo.
+  void syncArpTempo();
+  // Puts the activity indicator out.
+  void putIndicatorOut();
+  // The MIDI out delay display: the milliseconds that frames take at the
+  // sample rate (truncated), "ms|", the block size, "bfr"; empty for a
+  // sample rate that is not above 0.
+  static std::string midiOutDelayText(double sampleRate, int frames, int blockSize);
+
+  ITimeInfo timeInfo;                       // the host transport as last read (render thread)
+  std::atomic<double> sampleRate{44100.0};  // the base's sample rate as Reset last took it
+  std::atomic<bool> clockStarted{false};    // the clock-start job was posted for the running transport
+  std::atomic<bool> resetPending{false};    // all notes off is owed since the last Reset
+  std::atomic<bool> tempoSynced{false};     // the host tempo has been applied to kArpTempo
+  std::vector<IMidiMsg> dueMessages;        // the render thread's messages of one pass
 
   // ---- Hardware jobs: status, progress and settings ---------------------------
   // Shows text in the general status display.

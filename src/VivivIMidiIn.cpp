@@ -1,3 +1,41 @@
+// Incoming MIDI and SysEx from the synthesizer (the MIDI input thread) and
+// from the host (the host's threads): thin gates in front of the protocol's
+// manager, which interprets what passes. Neither takes the plug's lock.
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
+#include "src/MIDIMessageManager.h"
 #include "src/VivivI.h"
 
-// Incoming MIDI and SysEx from the synthesizer and the host.
+void VivivI::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
+  if (!msg || !midiManager) return;
+  if (transferHold || midiManager->soundDumpExpected) return;
+  // System messages (clock, start, stop and the rest) are not the editor's.
+  if (msg->StatusMsg() == IMidiMsg::kNone) return;
+  if (fromDevice)
+    midiManager->ProcessMidiMsgFromDevice(msg);
+  else
+    midiManager->ProcessMidiMsgFromDAW(msg, 0);
+}
+
+void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
+  if (!sysex || !sysex->mData || sysex->mSize < 1 || !midiManager) return;
+  if (transferHold) return;
+  if (fromDevice ? deviceFilter[kFilterSysEx] : hostFilter[kFilterSysEx]) return;
+
+  // The header is read only when the message has one.
+  const uint8_t* bytes = sysex->mData;
+  if (trackIncomingMidi && sysex->mSize >= 3 && bytes[1] == 0x3E && bytes[2] == 0x0B)
+    lightActivityIndicator();
+
+  midiManager->ProcessSysEx(sysex, fromDevice);
+
+  if (miniMixerLayer) miniMixerLayer->setControlsDirty();
+  // The next change of an automated parameter is sent again, whatever the
+  // dump set it to.
+  for (int i = 0; i < NAutomatedParams(); ++i) {
+    const IParam* param = GetParam(i);
+    if (ControlAction* action = param ? param->GetControlAction() : nullptr) action->resetLastValue();
+  }
+  if (midiManager->slotStored) responseReceived = true;
+}

@@ -28,6 +28,11 @@ VivivI::~VivivI() {
 void VivivI::OnParamChange(int) {}
 void VivivI::OnParamChange2(int) {}
 void VivivI::ProcessSysEx(ISysEx*, bool) {}
+void VivivI::ProcessMidiMsg(IMidiMsg*, bool) {}
+void VivivI::Reset() { IModuleBase::Reset(); }
+void VivivI::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  IModuleBase::ProcessDoubleReplacing(inputs, outputs, nFrames);
+}
 
 bool VivivI::SerializeState2(ByteChunk* chunk, bool) {
   const Bytes& state = static_cast<LibraryEditor*>(this)->shortState;

@@ -97,6 +97,12 @@ void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
   if (midiManager->slotStored) responseReceived = true;
 }
 
+void VivivI::ProcessMidiMsg(IMidiMsg*, bool) {}
+void VivivI::Reset() { IModuleBase::Reset(); }
+void VivivI::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  IModuleBase::ProcessDoubleReplacing(inputs, outputs, nFrames);
+}
+
 IControl* VivivI::getSysexControl(int byte1, int byte2, int byte3, int byte4, int valueIndex) {
   TestEditor& editor = editorOf(this);
   const auto found = editor.mSysExControls.find({byte1, byte2, byte3, byte4, valueIndex});
