@@ -49,29 +49,32 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
   int get() const { return m_fd; }
+  void reset(int fd) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = fd;
+  }
 
  private:
   int m_fd;
 };
 
-// Reads a whole file (name relative to folderFd, or a full path with
-// AT_FDCWD) into image; false when it cannot be opened or read, is no plain
-// file, or holds more than kMaximumPatchFileSize bytes (also one that grew
-// after its size was looked at: never more than the limit is read). The
+int openForReading(int folderFd, const char* name) {
+  return ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+// Reads an open file of about size bytes (as its status said) into image;
+// false when it cannot be read or holds more than kMaximumPatchFileSize
+// bytes (also one that grew since: never more than the limit is read). The
 // image's room is kept from file to file.
-bool readWholeFile(int folderFd, const char* name, ByteChunk* image) {
-  const FileHandle file(::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.get() < 0) return false;
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (info.st_size < 0 || info.st_size > kMaximumPatchFileSize) return false;
+bool readWholeFile(int fd, int64_t size, ByteChunk* image) {
+  if (fd < 0 || size < 0 || size > kMaximumPatchFileSize) return false;
   // One byte more than the size asked for: a read that stops short of it has
   // met the end, so a file read whole costs one read.
-  int room = static_cast<int>(info.st_size) + 1;
+  int room = static_cast<int>(size) + 1;
   int filled = 0;
   if (image->Resize(room) != room) return false;
   for (;;) {
-    const ssize_t got = ::read(file.get(), image->GetData() + filled, static_cast<size_t>(room - filled));
+    const ssize_t got = ::read(fd, image->GetData() + filled, static_cast<size_t>(room - filled));
     if (got < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -241,7 +244,16 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
         // entries of unknown kind, whose target may be gone.
         if (!accepted && entries[i].type != DT_LNK && entries[i].type != DT_UNKNOWN) continue;
         struct stat info {};
-        if (::fstatat(folderFd.get(), name.c_str(), &info, 0) != 0) {
+        FileHandle file(-1);
+        bool known = false;
+        if (accepted && entries[i].type == DT_REG && extension != "vr2") {
+          // A plain file is opened at once: its status comes with the open
+          // file, without a second look-up by name.
+          file.reset(openForReading(folderFd.get(), name.c_str()));
+          known = file.get() >= 0 && ::fstat(file.get(), &info) == 0;
+          if (!known) file.reset(-1);
+        }
+        if (!known && ::fstatat(folderFd.get(), name.c_str(), &info, 0) != 0) {
           log("PATCH LIBRARIAN: skipped file " + paths[i]);
           continue;
         }
@@ -260,7 +272,8 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
           placed = true;
         }
         PatchFile* bank = newBank(place.filePrefix + name, name, place.folderName, place.levels, /*tag*/ 0);
-        bank = readBankFile(bank, folderFd.get(), name, place.filePrefix + name, extension, &image);
+        if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
+        bank = readBankFile(bank, file.get(), size, place.filePrefix + name, extension, &image);
         if (bank) createFolderFilesStructure(bank, bank->folderPath);
       }
     }
@@ -318,18 +331,20 @@ PatchFile* PatchLibrarian::parseFolderFiles(Poco::File, Poco::Path path, int dep
   PatchFile* bank = newBank(fullPath, path.getFileName(),
                             path.depth() > 0 ? path[path.depth() - 1] : std::string(), levels, tag);
   ByteChunk image;
-  return readBankFile(bank, AT_FDCWD, fullPath.c_str(), fullPath, extension, &image);
+  const FileHandle file(openForReading(AT_FDCWD, fullPath.c_str()));
+  struct stat info {};
+  const bool plain = file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode);
+  return readBankFile(bank, plain ? file.get() : -1, info.st_size, fullPath, extension, &image);
 }
 
-PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int folderFd, const std::string& name,
-                                        const std::string& fullPath, const std::string& extension,
-                                        ByteChunk* image) {
+PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, const std::string& fullPath,
+                                        const std::string& extension, ByteChunk* image) {
   const bool smf = extension == "mid";
   const std::string& fileName = bank->fileName;
   const int tag = bank->numberTag;
   log("PATCH LIBRARIAN: loaded file " + fullPath);
   soundConverted = false;
-  if (!readWholeFile(folderFd, name.c_str(), image)) {
+  if (!readWholeFile(fd, size, image)) {
     log("PATCH LIBRARIAN: could not read file " + fullPath);
     delete bank;
     return nullptr;
