@@ -92,6 +92,8 @@ class TickReceiver {
                       microsecondsPerFrame);
     return ticks;
   }
+  // System-clock time of tick k in microseconds (k below received()).
+  jack_time_t systemTime(size_t k) const { return times[k]; }
   // System-clock times in microseconds from the first tick's.
   std::vector<double> systemTicks() const {
     const size_t n = count.load();
@@ -158,8 +160,26 @@ class ClockEditor : public TestEditor {
     SenderDouble::forget(this);
   }
   bool SendMidiSysex2(std::vector<unsigned char> bytes) override {
+    // The time each timing clock is handed to the port, on the server's clock.
+    if (bytes.size() == 1 && bytes[0] == 0xF8) {
+      const size_t index = sent.load();
+      if (index < kTicks) {
+        sendTimes[index] = jack_get_time();
+        sent.store(index + 1);
+      }
+    }
     return SendToExternalMIDIOut(bytes.data(), static_cast<int>(bytes.size()));
   }
+  void clearSent() { sent = 0; }
+  // Send times in microseconds from the first tick's.
+  std::vector<double> sendTicks() const {
+    std::vector<double> ticks;
+    for (size_t k = 0; k < sent.load(); ++k)
+      ticks.push_back(static_cast<double>(sendTimes[k] - sendTimes[0]));
+    return ticks;
+  }
+  std::array<jack_time_t, kTicks> sendTimes{};
+  std::atomic<size_t> sent{0};
   // Opens the output port whose name ends in port; false when none does.
   bool connect(const std::string& port) {
     const std::vector<std::string>& names = getExternalMIDIOutNames();
@@ -211,9 +231,10 @@ void BM_MidiClockTickError(benchmark::State& state) {
   }
   MIDIMessageSender& sender = *editor.midiManager->sender;
   const double interval = MIDIMessageSender::clockIntervalFor(tempo) / 1000.0;  // microseconds
-  std::vector<double> frameErrors, systemErrors, countErrors;
+  std::vector<double> frameErrors, systemErrors, countErrors, sendErrors, transit;
   for (auto _ : state) {
     receiver.clear();
+    editor.clearSent();
     sender.resetContinuousClock(false);
     SenderJob job;
     job.jobCode = kJobContinuousClock;
@@ -237,6 +258,13 @@ void BM_MidiClockTickError(benchmark::State& state) {
     frameErrors = gridErrors(byFrame, interval);
     systemErrors = gridErrors(bySystem, interval);
     countErrors = gridErrors(receiver.frameCountTicks(), interval);
+    // The sender's own timing, and each tick's way from the send call to the
+    // receiving port's callback.
+    sendErrors = gridErrors(editor.sendTicks(), interval);
+    transit.clear();
+    for (size_t k = 0; k < std::min(editor.sent.load(), receiver.received()); ++k)
+      transit.push_back(
+          static_cast<double>(static_cast<int64_t>(receiver.systemTime(k) - editor.sendTimes[k])) / 1000.0);
   }
   if (frameErrors.empty()) return;
   const double period = receiver.periodMilliseconds();
@@ -249,11 +277,22 @@ void BM_MidiClockTickError(benchmark::State& state) {
   state.counters["jack_period_ms"] = period;
   state.counters["frame_count_p99_ms"] = percentile(countErrors, 0.99);
   state.counters["ticks"] = static_cast<double>(frameErrors.size());
+  if (!sendErrors.empty()) state.counters["send_p99_ms"] = percentile(sendErrors, 0.99);
+  if (!transit.empty()) {
+    state.counters["transit_p50_ms"] = percentile(transit, 0.5);
+    state.counters["transit_p99_ms"] = percentile(transit, 0.99);
+  }
   printf(
       "clock %d BPM: error by frame time p50 %.3f ms p99 %.3f ms, by system clock p50 %.3f ms p99 %.3f ms, "
       "by frame count alone p99 %.3f ms; goal p99 %.3f ms (period %.3f ms)\n",
       tempo, percentile(frameErrors, 0.5), percentile(frameErrors, 0.99), percentile(systemErrors, 0.5),
       percentile(systemErrors, 0.99), percentile(countErrors, 0.99), period / 2.0 + 0.1, period);
+  if (!sendErrors.empty() && !transit.empty())
+    printf(
+        "clock %d BPM: sender against its grid p50 %.3f ms p99 %.3f ms; send to port p50 %.3f ms p99 %.3f "
+        "ms\n",
+        tempo, percentile(sendErrors, 0.5), percentile(sendErrors, 0.99), percentile(transit, 0.5),
+        percentile(transit, 0.99));
 }
 
 BENCHMARK(BM_MidiClockTickError)

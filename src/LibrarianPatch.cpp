@@ -1,20 +1,45 @@
 #include "src/LibrarianPatch.h"
 
+#include <array>
+
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/MIDIMessageSysEx.h"
 
+namespace {
+
+// The four characters of each category code, padded with blanks; made once.
+using CategoryCode = std::array<char, 4>;
+
+const std::array<CategoryCode, kNumPatchCategories>& categoryCodes() {
+  static const std::array<CategoryCode, kNumPatchCategories> codes = [] {
+    std::array<CategoryCode, kNumPatchCategories> made{};
+    for (int code = 0; code < kNumPatchCategories; ++code) {
+      const char* text = VarnoSysEx::categoryText(code);
+      made[static_cast<size_t>(code)].fill(' ');
+      for (size_t i = 0; i < 4 && text && text[i]; ++i) made[static_cast<size_t>(code)][i] = text[i];
+    }
+    return made;
+  }();
+  return codes;
+}
+
+const CategoryCode& codeOf(unsigned char categoryByte) {
+  return categoryCodes()[categoryByte < kNumPatchCategories ? categoryByte : kInitCategory];
+}
+
+}  // namespace
+
 std::string patchCategoryCode(unsigned char categoryByte) {
-  const int code = categoryByte < kNumPatchCategories ? categoryByte : kInitCategory;
-  std::string text = VarnoSysEx::categoryText(code);
-  text.resize(4, ' ');
-  return text;
+  const CategoryCode& code = codeOf(categoryByte);
+  return std::string(code.data(), code.size());
 }
 
 void LibrarianPatch::parseCategory() {
   if (messages.empty()) return;
   const PatchSysexMessage& first = messages.front();
   if (first.size() <= static_cast<size_t>(VarnoSysEx::kCategoryByte)) return;
-  category += patchCategoryCode(first[VarnoSysEx::kCategoryByte]);
+  const CategoryCode& code = codeOf(first[VarnoSysEx::kCategoryByte]);
+  category.append(code.data(), code.size());
 }
 
 void LibrarianPatch::save(ByteChunk* chunk, bool smf, int slot) const {

@@ -2,6 +2,9 @@
 // changes, and a running stream of timing clocks (F8) at 24 per quarter note.
 // The ticks lie on an absolute grid of due times: each is slept to with the
 // monotonic clock, so sending time never adds up and no processor spins.
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
 #include <time.h>
 
 #include <algorithm>
@@ -39,6 +42,35 @@ void sleepUntil(int64_t due) {
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
   }
 }
+
+// While it lives, the calling thread sleeps without timer slack and, where
+// the system allows it, runs at the lowest real-time priority: above every
+// ordinary thread, so a busy machine does not hold a due tick back, and
+// below audio threads. Where it is refused the thread runs as before; the
+// thread's own settings come back at the end.
+class TickTiming {
+ public:
+  TickTiming() {
+    m_slack = ::prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+    if (pthread_getschedparam(pthread_self(), &m_policy, &m_param) != 0) return;
+    sched_param realTime{};
+    realTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    m_raised = pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime) == 0;
+  }
+  ~TickTiming() {
+    if (m_raised) pthread_setschedparam(pthread_self(), m_policy, &m_param);
+    if (m_slack > 0) ::prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(m_slack), 0, 0, 0);
+  }
+  TickTiming(const TickTiming&) = delete;
+  TickTiming& operator=(const TickTiming&) = delete;
+
+ private:
+  int m_slack = -1;
+  int m_policy = SCHED_OTHER;
+  sched_param m_param{};
+  bool m_raised = false;
+};
 
 }  // namespace
 
@@ -81,6 +113,7 @@ void MIDIMessageSender::sendContinuousMIDIClock(int) {
   const int64_t interval = clockIntervalFor(tempo);
   clockInterval = static_cast<int32_t>(interval);
   const std::vector<unsigned char> tick = {0xF8};
+  const TickTiming timing;
   plug->SendMidiSysex2(tick);
   int64_t due = monotonicNow() + interval;
   while (clockRunning) {

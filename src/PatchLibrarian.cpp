@@ -55,7 +55,9 @@ void PatchLibrarian::clearDataStructures(int tree) {
 }
 
 void PatchLibrarian::log(const std::string& text) {
+  // Nothing is composed while the log is off.
+  if (!owner || !owner->loggingEnabled) return;
   logText.str("");
   logText << text;
-  if (owner && owner->loggingEnabled) DebuggerOutput::printDebugInfo(owner->logFilePath, logText.str());
+  DebuggerOutput::printDebugInfo(owner->logFilePath, logText.str());
 }

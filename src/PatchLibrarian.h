@@ -196,6 +196,12 @@ class PatchLibrarian {
   // Moves a file into the owner's "Converted Banks" folder under a name not
   // yet taken there. False (logged) when that fails.
   bool moveToConvertedBanks(const std::string& fullPath, const std::string& fileName);
+  // Reads the open plain file fd (of size bytes as its status said; -1 when
+  // it could not be opened) of a new bank whose names are set through image,
+  // whose room is kept for the next file; then as parseFolderFiles: returns
+  // the bank, now in the file-bank list, or null (bank deleted).
+  PatchFile* readBankFile(PatchFile* bank, int fd, int64_t size, const std::string& fullPath,
+                          const std::string& extension, ByteChunk* image);
   void deleteBanks(std::vector<PatchFile*>& banks);
   // Deletes every bank and folder entry: the lists and trees are empty.
   void emptyLibrary();

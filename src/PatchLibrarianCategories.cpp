@@ -58,8 +58,8 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
   // "INIT" or anything else) joins none. Each category's patches fill banks
   // of 99 slots, a patch that cannot be rebuilt keeping its slot empty, and
   // n of them make n / 99 + 1 banks (the last one empty for a multiple of 99).
-  std::string codes[kCategoryBankCodes];
-  for (int c = 0; c < kCategoryBankCodes; ++c) codes[c] = patchCategoryCode(static_cast<unsigned char>(c));
+  std::string codes[kNumPatchCategories];
+  for (int c = 0; c < kNumPatchCategories; ++c) codes[c] = patchCategoryCode(static_cast<unsigned char>(c));
   struct Category {
     std::vector<PatchFile*> banks;
     size_t count = 0;  // patches of the category so far
@@ -75,9 +75,20 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
   for (const PatchFile* file : fileBanks)
     for (const LibrarianPatch& patch : file->patches) {
       if (patch.category.size() != 4) continue;
-      int c = 0;
-      while (c < kCategoryBankCodes && patch.category != codes[c]) ++c;
-      if (c == kCategoryBankCodes) continue;
+      // The category byte names the code to try first: a patch read from a
+      // file carries the code of its byte. Any other text is looked up.
+      int c = -1;
+      if (!patch.messages.empty() &&
+          patch.messages.front().size() > static_cast<size_t>(VarnoSysEx::kCategoryByte)) {
+        const int byte = patch.messages.front()[VarnoSysEx::kCategoryByte];
+        const int code = byte < kNumPatchCategories ? byte : kInitCategory;
+        if (patch.category == codes[code]) c = code;
+      }
+      if (c < 0) {
+        c = 0;
+        while (c < kCategoryBankCodes && patch.category != codes[c]) ++c;
+      }
+      if (c >= kCategoryBankCodes) continue;  // "INIT" or no code of a category bank
       Category& category = categories[c];
       PatchFile* bank =
           category.count / PatchFile::kSlots < category.banks.size() ? category.banks.back() : addBank(c);

@@ -1,10 +1,10 @@
 // Loading the library folder tree: the folder scan, the file filter, reading
 // each file into a bank, rewriting split and converted files, and the folder
 // tree the bank menus show.
-#include <Poco/DirectoryIterator.h>
 #include <Poco/Exception.h>
 #include <Poco/File.h>
 #include <Poco/Path.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <cerrno>
 #include <functional>
 #include <utility>
 
@@ -24,9 +24,13 @@ namespace {
 
 const char* const kAcceptedExtensions[] = {"mid", "syx", "vrn", "vr2"};
 
-std::string lowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+// The lower-cased text after the last "." of a file name ("" without one).
+std::string lowerCaseExtension(const std::string& fileName) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos) return std::string();
+  std::string extension = fileName.substr(dot + 1);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
 }
 
 bool acceptedExtension(const std::string& extension) {
@@ -35,20 +39,55 @@ bool acceptedExtension(const std::string& extension) {
   return false;
 }
 
-// Reads a whole file into image; false when it cannot be opened or read, or
-// when it holds more than kMaximumPatchFileSize bytes (also one that grew
-// after its size was looked at: never more than the limit is read).
-bool readWholeFile(const std::string& path, ByteChunk* image) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaximumPatchFileSize) return false;
-  in.seekg(0);
-  image->Clear();
-  if (image->Resize(static_cast<int>(size)) != static_cast<int>(size)) return false;
-  in.read(reinterpret_cast<char*>(image->GetData()), size);
-  if (in.gcount() != size) return false;
-  return in.peek() == std::ifstream::traits_type::eof();
+// A file descriptor closed when it goes out of scope.
+class FileHandle {
+ public:
+  explicit FileHandle(int fd) : m_fd(fd) {}
+  ~FileHandle() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int get() const { return m_fd; }
+  void reset(int fd) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = fd;
+  }
+
+ private:
+  int m_fd;
+};
+
+int openForReading(int folderFd, const char* name) {
+  return ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+// Reads an open file of about size bytes (as its status said) into image;
+// false when it cannot be read or holds more than kMaximumPatchFileSize
+// bytes (also one that grew since: never more than the limit is read). The
+// image's room is kept from file to file.
+bool readWholeFile(int fd, int64_t size, ByteChunk* image) {
+  if (fd < 0 || size < 0 || size > kMaximumPatchFileSize) return false;
+  // One byte more than the size asked for: a read that stops short of it has
+  // met the end, so a file read whole costs one read.
+  int room = static_cast<int>(size) + 1;
+  int filled = 0;
+  if (image->Resize(room) != room) return false;
+  for (;;) {
+    const ssize_t got = ::read(fd, image->GetData() + filled, static_cast<size_t>(room - filled));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) break;
+    filled += static_cast<int>(got);
+    if (filled < room) continue;
+    // The file grew since its size was taken: read on up to one byte past the limit.
+    if (room > kMaximumPatchFileSize) return false;
+    room = static_cast<int>(std::min<int64_t>(kMaximumPatchFileSize + 1, int64_t{room} * 2));
+    if (image->Resize(room) != room) return false;
+  }
+  return image->Resize(filled) == filled;
 }
 
 // A folder's device and inode: what tells a folder from a link back to it.
@@ -61,21 +100,54 @@ bool folderIdentity(const std::string& path, FolderIdentity* identity) {
   return true;
 }
 
+// A folder entry's name and the kind of file readdir says it is.
+struct FolderEntry {
+  std::string name;
+  unsigned char type;  // DT_REG, DT_DIR, DT_LNK, ...; DT_UNKNOWN when not told
+};
+
+// The entries of an open folder ("." and ".." left out), sorted by name;
+// false when it cannot be listed. The descriptor stays open.
+bool listFolder(int folderFd, std::vector<FolderEntry>* entries) {
+  const int listFd = ::dup(folderFd);
+  if (listFd < 0) return false;
+  DIR* dir = ::fdopendir(listFd);
+  if (!dir) {
+    ::close(listFd);
+    return false;
+  }
+  ::rewinddir(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    entries->push_back(FolderEntry{name, entry->d_type});
+  }
+  ::closedir(dir);
+  std::sort(entries->begin(), entries->end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  return true;
+}
+
+int openFolder(const std::string& folder) {
+  return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 // The folders below folder, each after everything below it; links are
 // followed, and a folder already on the way down (a loop) is left out.
 // Entries are taken in name order so that every load sees the same tree.
 void collectFolders(const std::string& folder, std::vector<FolderIdentity>* path,
                     std::vector<std::string>* list, const std::function<void(const std::string&)>& log) {
-  std::vector<std::string> names;
-  try {
-    for (Poco::DirectoryIterator it(folder), end; it != end; ++it) names.push_back(it.name());
-  } catch (const Poco::Exception&) {
+  std::vector<FolderEntry> entries;
+  const FileHandle folderFd(openFolder(folder));
+  if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
     log("PATCH LIBRARIAN: could not list folder " + folder);
     return;
   }
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    const std::string below = folder + "/" + name;
+  for (const FolderEntry& entry : entries) {
+    // A plain file needs no look at its inode; a link or an entry of unknown
+    // kind may lead to a folder.
+    if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
+    const std::string below = folder + "/" + entry.name;
     FolderIdentity identity;
     if (!folderIdentity(below, &identity)) continue;  // a file, or a link to nothing
     if (std::find(path->begin(), path->end(), identity) != path->end()) {
@@ -89,9 +161,49 @@ void collectFolders(const std::string& folder, std::vector<FolderIdentity>* path
   }
 }
 
+// What every bank read from one folder shares: the path of its files as the
+// path parser writes it, their depth below the root, the folder's name and
+// the folder levels from the root's own folder down.
+struct FolderPlace {
+  std::string filePrefix;  // a file's full path is this followed by its name
+  int depth = 0;
+  std::string folderName;
+  std::vector<std::string> levels;
+};
+
+FolderPlace placeOfFolder(const std::string& folder, int rootSeparators) {
+  // A file name holds no separator, so every file of the folder has the
+  // folder components of this one.
+  const std::string stand = "f";
+  const Poco::Path path(folder + "/" + stand);
+  FolderPlace place;
+  place.filePrefix = path.toString();
+  place.filePrefix.resize(place.filePrefix.size() - stand.size());
+  place.depth = path.depth() - rootSeparators;
+  place.folderName = path.depth() > 0 ? path[path.depth() - 1] : std::string();
+  for (int level = std::max(0, path.depth() - place.depth - 1); level < path.depth(); ++level)
+    place.levels.push_back(path[level]);
+  return place;
+}
+
+// A new bank for the file name of a folder: names and levels, the tag.
+PatchFile* newBank(const std::string& fullPath, const std::string& fileName, const std::string& folderName,
+                   const std::vector<std::string>& levels, int tag) {
+  PatchFile* bank = new PatchFile();
+  const size_t separator = fullPath.find_last_of("/\\");
+  bank->folderPath = separator == std::string::npos ? std::string() : fullPath.substr(0, separator);
+  bank->fileName = fileName;
+  bank->folderName = folderName;
+  bank->folderLevels = levels;
+  bank->numberTag = tag;
+  return bank;
+}
+
 }  // namespace
 
 void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
+  // One image for every file of the load: its room is reused.
+  ByteChunk image;
   // A load that wrote files scans once more to read them; never more, so a
   // file that keeps being rewritten cannot loop the load.
   for (int pass = 0; pass < 2; ++pass) {
@@ -112,35 +224,57 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
         std::count_if(root.begin(), root.end(), [](char c) { return c == '/' || c == '\\'; }));
 
     for (const std::string& folder : folderScanList) {
-      std::vector<std::string> entries;
-      try {
-        Poco::File(folder).list(entries);
-      } catch (const Poco::Exception&) {
+      std::vector<FolderEntry> entries;
+      const FileHandle folderFd(openFolder(folder));
+      if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
         log("PATCH LIBRARIAN: could not list folder " + folder);
         continue;
       }
-      for (std::string& entry : entries) entry = folder + "/" + entry;
-      std::sort(entries.begin(), entries.end());
-      removeStaleTemporaries(entries);
-      for (const std::string& entry : entries) {
-        try {
-          Poco::Path path(entry);
-          Poco::File file(path);
-          const std::string extension = lowerCase(path.getExtension());
-          if (!file.isFile() || !acceptedExtension(extension)) continue;
-          const int64_t size = static_cast<int64_t>(file.getSize());
-          if (size < kMinimumBankFileSize) continue;
-          if (size > kMaximumPatchFileSize && extension != "vr2") {
-            log("PATCH LIBRARIAN: skipped file " + entry + ": " + std::to_string(size) +
-                " bytes, more than a patch file holds (limit " + std::to_string(kMaximumPatchFileSize) + ")");
-            continue;
-          }
-          const int depth = path.depth() - rootSeparators;
-          PatchFile* bank = parseFolderFiles(file, path, depth, 0, 1, extension);
-          if (bank) createFolderFilesStructure(bank, bank->folderPath);
-        } catch (const Poco::Exception&) {
-          log("PATCH LIBRARIAN: skipped file " + entry);
+      std::vector<std::string> paths;
+      paths.reserve(entries.size());
+      for (const FolderEntry& entry : entries) paths.push_back(folder + "/" + entry.name);
+      removeStaleTemporaries(paths);
+      FolderPlace place;
+      bool placed = false;
+      for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string& name = entries[i].name;
+        const std::string extension = lowerCaseExtension(name);
+        const bool accepted = acceptedExtension(extension);
+        // Only entries of an accepted name are looked at, and links or
+        // entries of unknown kind, whose target may be gone.
+        if (!accepted && entries[i].type != DT_LNK && entries[i].type != DT_UNKNOWN) continue;
+        struct stat info {};
+        FileHandle file(-1);
+        bool known = false;
+        if (accepted && entries[i].type == DT_REG && extension != "vr2") {
+          // A plain file is opened at once: its status comes with the open
+          // file, without a second look-up by name.
+          file.reset(openForReading(folderFd.get(), name.c_str()));
+          known = file.get() >= 0 && ::fstat(file.get(), &info) == 0;
+          if (!known) file.reset(-1);
         }
+        if (!known && ::fstatat(folderFd.get(), name.c_str(), &info, 0) != 0) {
+          log("PATCH LIBRARIAN: skipped file " + paths[i]);
+          continue;
+        }
+        if (!accepted || !S_ISREG(info.st_mode)) continue;
+        const int64_t size = static_cast<int64_t>(info.st_size);
+        if (size < kMinimumBankFileSize) continue;
+        if (size > kMaximumPatchFileSize && extension != "vr2") {
+          log("PATCH LIBRARIAN: skipped file " + paths[i] + ": " + std::to_string(size) +
+              " bytes, more than a patch file holds (limit " + std::to_string(kMaximumPatchFileSize) + ")");
+          continue;
+        }
+        fileSplit = false;
+        if (extension == "vr2") continue;  // listed, never read, moved or written
+        if (!placed) {
+          place = placeOfFolder(folder, rootSeparators);
+          placed = true;
+        }
+        PatchFile* bank = newBank(place.filePrefix + name, name, place.folderName, place.levels, /*tag*/ 0);
+        if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
+        bank = readBankFile(bank, file.get(), size, place.filePrefix + name, extension, &image);
+        if (bank) createFolderFilesStructure(bank, bank->folderPath);
       }
     }
 
@@ -186,32 +320,36 @@ void PatchLibrarian::removeStaleTemporaries(const std::vector<std::string>& entr
   }
 }
 
-PatchFile* PatchLibrarian::parseFolderFiles(Poco::File file, Poco::Path path, int depth, int tag, int,
+PatchFile* PatchLibrarian::parseFolderFiles(Poco::File, Poco::Path path, int depth, int tag, int,
                                             std::string extension) {
   fileSplit = false;
   if (extension == "vr2") return nullptr;  // listed, never read, moved or written
   const std::string fullPath = path.toString();
-  const std::string fileName = path.getFileName();
-  const bool smf = extension == "mid";
-
-  PatchFile* bank = new PatchFile();
-  const size_t separator = fullPath.find_last_of("/\\");
-  bank->folderPath = separator == std::string::npos ? std::string() : fullPath.substr(0, separator);
-  bank->fileName = fileName;
-  bank->folderName = path.depth() > 0 ? path[path.depth() - 1] : std::string();
+  std::vector<std::string> levels;
   for (int level = std::max(0, path.depth() - depth - 1); level < path.depth(); ++level)
-    bank->folderLevels.push_back(path[level]);
-  bank->numberTag = tag;
-
-  log("PATCH LIBRARIAN: loaded file " + file.path());
+    levels.push_back(path[level]);
+  PatchFile* bank = newBank(fullPath, path.getFileName(),
+                            path.depth() > 0 ? path[path.depth() - 1] : std::string(), levels, tag);
   ByteChunk image;
+  const FileHandle file(openForReading(AT_FDCWD, fullPath.c_str()));
+  struct stat info {};
+  const bool plain = file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode);
+  return readBankFile(bank, plain ? file.get() : -1, info.st_size, fullPath, extension, &image);
+}
+
+PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, const std::string& fullPath,
+                                        const std::string& extension, ByteChunk* image) {
+  const bool smf = extension == "mid";
+  const std::string& fileName = bank->fileName;
+  const int tag = bank->numberTag;
+  log("PATCH LIBRARIAN: loaded file " + fullPath);
   soundConverted = false;
-  if (!readWholeFile(fullPath, &image)) {
+  if (!readWholeFile(fd, size, image)) {
     log("PATCH LIBRARIAN: could not read file " + fullPath);
     delete bank;
     return nullptr;
   }
-  loadFromChunk(&image, image.Size(), bank, smf);
+  loadFromChunk(image, image->Size(), bank, smf);
   if (bank->patches.empty()) {
     delete bank;
     soundConverted = false;
