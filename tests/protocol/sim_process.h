@@ -22,7 +22,7 @@ class SimProcess {
       : mProcess(VARNO_SIM_PATH, arguments(system, client, deviceId, extra), {}, pipes()) {}
 
   // The next line of output; false after the timeout or at its end.
-  bool readLine(std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  bool readLine(std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     return mProcess.ReadLine(line, timeout);
   }
 

@@ -58,7 +58,7 @@ class ChildProcess {
   void CloseInput();
   // The next line of its output without the newline; false at the end of
   // the output or when no whole line comes within the timeout.
-  bool ReadLine(std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  bool ReadLine(std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
   // ---- Its end -----------------------------------------------------------
   // True while it runs. When it has ended, it is reaped and its status kept.
@@ -68,7 +68,7 @@ class ChildProcess {
   // Ends it: sends quitLine (when not empty) and closes its input, waits up
   // to grace for it to end on its own, else kills it (SIGKILL, by its id);
   // its exit code.
-  int Stop(const std::string& quitLine = "", std::chrono::milliseconds grace = std::chrono::seconds(5));
+  int Stop(const std::string& quitLine = "", std::chrono::milliseconds grace = std::chrono::seconds(30));
   // Whether it has ended (and was reaped), and then its exit code.
   bool Ended() const { return m_ended; }
   int ExitCode() const { return m_exitCode; }
