@@ -69,7 +69,15 @@ enum WmMouseKind {
   kWmRightUp,
   kWmMoved,
   kWmLeftDragged,
-  kWmRightDragged
+  kWmRightDragged,
+  // Further kinds (the middle button, the wheel and trackpad gestures).
+  kWmOtherDown,
+  kWmOtherUp,
+  kWmOtherDragged,
+  kWmScrollWheel,
+  kWmMagnify,
+  kWmRotate,
+  kWmSwipe
 };
 
 // A mouse event as the model delivers it: location in window base
@@ -82,6 +90,8 @@ struct WmMouseEvent {
   uint32_t modifiers = 0;  // kWmShift...
   double deltaX = 0, deltaY = 0;
   int clickCount = 1;
+  double deltaZ = 0;    // magnification of a pinch
+  double rotation = 0;  // degrees of a rotation gesture
 };
 
 enum WmModifierFlags : uint32_t {
@@ -142,8 +152,8 @@ class WmView : public WmObject {
   bool IsEnabled() const { return m_enabled; }
 
   // Redraw requests in the view's own coordinates.
-  void SetNeedsDisplay(bool needs);
-  void SetNeedsDisplayInRect(const WmRect& rect);
+  virtual void SetNeedsDisplay(bool needs);
+  virtual void SetNeedsDisplayInRect(const WmRect& rect);
   bool NeedsDisplay() const { return m_needsDisplay; }
   WmRect DirtyRect() const { return m_dirty; }
 
@@ -216,6 +226,7 @@ class WmSlider : public WmControl {
  public:
   using WmControl::WmControl;
   double value = 0, minimum = 0, maximum = 1;
+  bool smallControlSize = false;
   const char* ClassName() const override { return "NSSlider"; }
 };
 
