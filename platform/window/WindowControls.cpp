@@ -407,6 +407,8 @@ WmPoint WmTableView::LocalPoint(const WmMouseEvent& event) const {
 
 void WmTableView::TrackPress(const WmMouseEvent& event) {
   const int row = RowAtPoint(LocalPoint(event));
+  clickedRow = row;
+  clickedColumn = WmTableView::ColumnAtPoint(LocalPoint(event));
   const std::set<int> before = m_selected;
   if (row < 0) {
     if (allowsEmptySelection && !(event.modifiers & (kWmCommand | kWmShift))) DeselectAll();

@@ -164,6 +164,8 @@ class WmTableView : public WmControl {
   void MouseEvent(const WmMouseEvent& event) override;
   void TrackPress(const WmMouseEvent& event);
   void TrackRelease(const WmMouseEvent& event);
+  // Row and display position of the column under the last press (-1 none).
+  int clickedRow = -1, clickedColumn = -1;
   const char* ClassName() const override { return "NSTableView"; }
 
  protected:
