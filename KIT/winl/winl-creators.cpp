@@ -370,6 +370,9 @@ HWND WINL_MakeCombo(int id, int x, int y, int w, int h, long flags) {
     combo->setWinlStyle(flags);
     combo->tag = id;
     CommandAction(combo);
+    HWND owner = Owner();
+    combo->willPopUp = [owner](WmPopup* sender) { WINL_ComboWillPopUp(owner, sender); };
+    combo->selectionDidChange = [owner](WmPopup* sender) { WINL_ComboSelectionDidChange(owner, sender); };
     control = combo;
   } else {
     auto* popup = new Winl_vVivivI_pub(ToRect(WINL_MakeCoords(x, y, w, 18, true, true)));

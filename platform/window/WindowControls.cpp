@@ -367,7 +367,9 @@ void WmTableView::Draw(const PaintTarget& t, const WmRect& rect) {
       cell->stringValue = ObjectValue(column, row);
       cell->highlighted = IsRowSelected(row);
       WillDisplayCell(cell, column, row);
-      cell->DrawWithFrame(t, FrameOfCell(c, row), this);
+      WmRect cellFrame = FrameOfCell(c, row);
+      WillDrawCell(t, column, row, &cellFrame);
+      cell->DrawWithFrame(t, cellFrame, this);
     }
   if (gridLines) {
     for (int row = first; row < m_rows && row * pitch < area.y + area.height; ++row) {
@@ -511,6 +513,25 @@ void WmOutlineView::CollapseItem(void* item) {
   SelectRows(rows, false);
 }
 
+void WmOutlineView::WillDrawCell(const PaintTarget& t, WmTableColumn* column, int row, WmRect* frame) {
+  if (column != outlineTableColumn) return;
+  const double indent = (LevelForRow(row) + 1) * indentationPerLevel;
+  void* item = ItemAtRow(row);
+  if (item && IsExpandable(item)) {
+    // The disclosure triangle: right-pointing when collapsed, down when open.
+    const double cx = indent - indentationPerLevel / 2, cy = frame->y + frame->height / 2;
+    const WmColor grey{0.45f, 0.45f, 0.45f, 1};
+    for (int k = 0; k < 4; ++k) {
+      if (IsItemExpanded(item))
+        WmFillRect(t, WmRect{cx - 4 + k, cy - 2 + k, 8.0 - 2 * k, 1}, grey);
+      else
+        WmFillRect(t, WmRect{cx - 2 + k, cy - 4 + k, 1, 8.0 - 2 * k}, grey);
+    }
+  }
+  frame->x += indent;
+  frame->width = std::max(0.0, frame->width - indent);
+}
+
 void WmOutlineView::MouseEvent(const WmMouseEvent& event) {
   if (!IsEnabled()) return;
   if (event.kind == kWmLeftDown) {
@@ -607,4 +628,91 @@ void WmProgressIndicator::Draw(const PaintTarget& t, const WmRect&) {
   const double span = maxValue - minValue;
   const double part = indeterminate || span <= 0 ? 0 : (value - minValue) / span;
   WmFillRect(t, WmRect{1, 1, (f.width - 2) * part, f.height - 2}, WmColor{0.22f, 0.46f, 0.84f, 1});
+}
+
+// ---- Sliders and popups (plain controls of WindowModel.h) --------------------------------------------
+
+namespace {
+const WmColor kFrameGrey{0.6f, 0.6f, 0.6f, 1};
+const WmColor kFace{0.97f, 0.97f, 0.97f, 1};
+const WmColor kAccent{0.22f, 0.46f, 0.84f, 1};
+
+// The point of an event in a view, top-down.
+WmPoint TopDown(const WmView* view, const WmMouseEvent& event) {
+  WmPoint p = view->ConvertFrom(event.location, nullptr);
+  if (!view->IsFlipped()) p.y = view->frame().height - p.y;
+  return p;
+}
+}  // namespace
+
+void WmSlider::Draw(const PaintTarget& t, const WmRect&) {
+  const WmRect f = bounds();
+  const double knob = std::min(f.height, 12.0);
+  const double track = f.width - knob;
+  WmFillRect(t, WmRect{knob / 2, f.height / 2 - 2, track, 4}, kFrameGrey);
+  const double span = maximum - minimum;
+  const double part = span > 0 ? std::max(0.0, std::min(1.0, (value - minimum) / span)) : 0;
+  WmFillRect(t, WmRect{knob / 2, f.height / 2 - 2, track * part, 4}, kAccent);
+  const WmRect k{track * part, f.height / 2 - knob / 2, knob, knob};
+  WmFillRect(t, k, kFrameGrey);
+  WmFillRect(t, WmRect{k.x + 1, k.y + 1, k.width - 2, k.height - 2}, IsEnabled() ? kFace : kFrameGrey);
+}
+
+void WmSlider::MouseEvent(const WmMouseEvent& event) {
+  if (!IsEnabled() || (event.kind != kWmLeftDown && event.kind != kWmLeftDragged)) return;
+  const WmPoint p = TopDown(this, event);
+  const double knob = std::min(frame().height, 12.0);
+  const double track = std::max(1.0, frame().width - knob);
+  const double part = std::max(0.0, std::min(1.0, (p.x - knob / 2) / track));
+  const double v = minimum + part * (maximum - minimum);
+  if (v == value) return;
+  value = v;
+  SetNeedsDisplay(true);
+  if (action) action(this);
+}
+
+void WmPopup::Draw(const PaintTarget& t, const WmRect&) {
+  const WmRect f = bounds();
+  WmFillRect(t, f, kFrameGrey);
+  WmFillRect(t, WmRect{1, 1, f.width - 2, f.height - 2}, IsEnabled() ? WmColor{1, 1, 1, 1} : kFace);
+  const double arrow = std::min(f.height, 18.0);
+  WmFillRect(t, WmRect{f.width - arrow, 1, arrow - 1, f.height - 2}, kAccent);
+  for (int row = 0; row < 4; ++row)  // a small downward triangle
+    WmFillRect(t, WmRect{f.width - arrow / 2 - 4 + row, f.height / 2 - 2 + row, 8.0 - 2 * row, 1},
+               WmColor{1, 1, 1, 1});
+  if (selected >= 0 && selected < static_cast<int>(items.size())) {
+    WmCell label;
+    label.stringValue = items[static_cast<size_t>(selected)].text;
+    label.DrawText(t, WmRect{2, 0, f.width - arrow - 4, f.height});
+  }
+}
+
+void WmPopup::MouseEvent(const WmMouseEvent& event) {
+  if (!IsEnabled() || event.kind != kWmLeftDown) return;
+  WmApplication& app = WmApplication::Shared();
+  if (isCombo && willPopUp) willPopUp(this);
+  if (!WmIsLive(this) || items.empty() || !app.popupMenuHook) return;
+  WmMenu* menu = WmMenu::Create();
+  for (size_t i = 0; i < items.size(); ++i) {
+    WmMenuItem item;
+    item.title = items[i].text;
+    item.tag = static_cast<int>(i);
+    item.checked = static_cast<int>(i) == selected;
+    menu->items.push_back(std::move(item));
+  }
+  WmMenu* chosenMenu = nullptr;
+  int chosen = -1;
+  const WmWindow* w = window();
+  const WmPoint screen = w ? w->BaseToScreen(ConvertTo(WmPoint{0, 0}, nullptr)) : WmPoint{};
+  const bool picked = app.popupMenuHook(menu, this, screen, &chosenMenu, &chosen) && chosenMenu == menu;
+  menu->Release();
+  if (!picked || !WmIsLive(this) || chosen < 0 || chosen >= static_cast<int>(items.size())) return;
+  const bool changed = chosen != selected;
+  selected = chosen;
+  SetNeedsDisplay(true);
+  if (isCombo) {
+    if (changed && selectionDidChange) selectionDidChange(this);
+  } else if (action) {
+    action(this);
+  }
 }

@@ -156,6 +156,9 @@ class WmTableView : public WmControl {
   // Drawing: background, highlight, cells, grid.
   void Draw(const PaintTarget& target, const WmRect& rect) override;
   virtual void HighlightSelectionInClipRect(const PaintTarget& target, const WmRect& clip);
+  // Before a cell draws: may move its frame and draw beside it.
+  virtual void WillDrawCell(const PaintTarget& /*target*/, WmTableColumn* /*column*/, int /*row*/,
+                            WmRect* /*frame*/) {}
   void DrawHeader(const PaintTarget& target, double width);
 
   // Mouse: the default handling selects at the press (Command extends,
@@ -203,6 +206,8 @@ class WmOutlineView : public WmTableView {
   double indentationPerLevel = 16;
   // A press on an expandable item's triangle toggles it.
   void MouseEvent(const WmMouseEvent& event) override;
+  // Indents the outline column's cells by level and draws the triangles.
+  void WillDrawCell(const PaintTarget& target, WmTableColumn* column, int row, WmRect* frame) override;
   const char* ClassName() const override { return "NSOutlineView"; }
 
  private:

@@ -227,6 +227,10 @@ class WmSlider : public WmControl {
   using WmControl::WmControl;
   double value = 0, minimum = 0, maximum = 1;
   bool smallControlSize = false;
+  // Drawn as a track with a knob; a press or drag sets the value from the
+  // position and runs the action (WindowControls.cpp).
+  void Draw(const PaintTarget& target, const WmRect& rect) override;
+  void MouseEvent(const WmMouseEvent& event) override;
   const char* ClassName() const override { return "NSSlider"; }
 };
 
@@ -261,6 +265,13 @@ class WmPopup : public WmControl {
   };
   std::vector<Item> items;
   int selected = -1;
+  // Drawn as a box with the selected text and an arrow; a press pops the
+  // items up through the application's popup hook. A popup button runs its
+  // action on a choice; a combo box tells willPopUp before and
+  // selectionDidChange after (WindowControls.cpp).
+  std::function<void(WmPopup*)> willPopUp, selectionDidChange;
+  void Draw(const PaintTarget& target, const WmRect& rect) override;
+  void MouseEvent(const WmMouseEvent& event) override;
   const char* ClassName() const override { return isCombo ? "NSComboBox" : "NSPopUpButton"; }
 };
 

@@ -226,4 +226,82 @@ TEST_F(ControlsTest, TrackbarsAndProgressBars) {
   EXPECT_EQ(GetWindowLong(bar, GWL_ID), 41);
 }
 
+// ---- Sliders and popups under the mouse ------------------------------------------------------------
+
+TEST_F(ControlsTest, SlidersFollowThePressAndReport) {
+  auto* slider = dynamic_cast<WmSlider*>(WINL_MakeControl("", 60, "ZIDEDIhfader", 0, 0, 0, 112, 12, 0));
+  ASSERT_NE(slider, nullptr);
+  slider->MouseEvent(At(slider, kWmLeftDown, WmPoint{6 + 75, 6}));
+  EXPECT_NEAR(slider->value, 750, 1) << "three quarters of the track";
+  slider->MouseEvent(At(slider, kWmLeftDragged, WmPoint{500, 6}));
+  EXPECT_EQ(slider->value, 1000) << "clamped at the end";
+  EXPECT_EQ(CountNotices(0x114, 0), 2);
+  slider->MouseEvent(At(slider, kWmLeftDragged, WmPoint{600, 6}));
+  EXPECT_EQ(CountNotices(0x114, 0), 2) << "no change, no report";
+}
+
+TEST_F(ControlsTest, PopupsChooseThroughThePopupHook) {
+  int offered = 0;
+  int pick = 1;
+  WmApplication::Shared().popupMenuHook = [&](WmMenu* menu, WmView*, WmPoint, WmMenu** chosen, int* index) {
+    offered = static_cast<int>(menu->items.size());
+    if (pick < 0) return false;
+    *chosen = menu;
+    *index = pick;
+    return true;
+  };
+  auto* list = dynamic_cast<WmPopup*>(WINL_MakeCombo(61, 0, 0, 100, 12, CBS_DROPDOWNLIST));
+  auto* combo = dynamic_cast<WmPopup*>(WINL_MakeCombo(62, 0, 30, 100, 12, 0));
+  for (const char* s : {"a", "b"}) {
+    WINL_CB_AddString(m_content, 61, s);
+    WINL_CB_AddString(m_content, 62, s);
+  }
+  list->MouseEvent(At(list, kWmLeftDown, WmPoint{5, 5}));
+  EXPECT_EQ(offered, 2);
+  EXPECT_EQ(WINL_CB_GetCurSel(m_content, 61), 1);
+  ASSERT_EQ(CountNotices(WM_COMMAND, 1), 1);
+  EXPECT_EQ(Notices().back().id, 61);
+  combo->MouseEvent(At(combo, kWmLeftDown, WmPoint{5, 5}));
+  EXPECT_EQ(CountNotices(WM_COMMAND, 7), 1) << "the combo tells that it pops up";
+  EXPECT_EQ(CountNotices(WM_COMMAND, 1), 2) << "and that its selection changed";
+  pick = -1;
+  combo->MouseEvent(At(combo, kWmLeftDown, WmPoint{5, 5}));
+  EXPECT_EQ(CountNotices(WM_COMMAND, 7), 2);
+  EXPECT_EQ(CountNotices(WM_COMMAND, 1), 2) << "a dismissed list changes nothing";
+  EXPECT_EQ(WINL_CB_GetCurSel(m_content, 62), 1);
+}
+
+TEST_F(ControlsTest, SelectionColoursPaintTheSelectedRows) {
+  Winl_vVivivI_listview* lv =
+      WINL_AsListView(WINL_MakeControl("", 63, "SysListView32", LVS_REPORT, 0, 0, 200, 100, 0));
+  LVCOLUMN column{};
+  column.cx = 150;
+  ListView_InsertColumn(lv, 0, &column);
+  LVITEM item{};
+  item.mask = LVIF_TEXT;
+  item.pszText = const_cast<char*>("");
+  for (int i = 0; i < 3; ++i) {
+    item.iItem = i;
+    ListView_InsertItem(lv, &item);
+  }
+  ListView_SetItemState(lv, 1, LVIS_SELECTED, LVIS_SELECTED);
+  const int colours[4] = {0xFF0000, 0xFFFFFF, 0x00FF00, 0x000000};
+  ListView_SetSelColors(lv, colours, 4);
+  ListView_SetBkColor(lv, 0x0000FF);
+  ShowWindow(m_content, 1);
+  m_window->DisplayAll();
+  auto pixel = [&](int row) {
+    const WmRect r = lv->RectOfRow(row);
+    const WmPoint base = lv->ConvertTo(WmPoint{r.x + 160, r.y + r.height / 2}, nullptr);
+    const int x = static_cast<int>(base.x), y = m_window->PixelHeight() - static_cast<int>(base.y);
+    const uint32_t word = m_window->Pixels()[static_cast<size_t>(y) * m_window->PixelWidth() + x];
+    uint8_t bytes[4];
+    memcpy(bytes, &word, 4);
+    return (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
+  };
+  EXPECT_EQ(pixel(1), 0x00FF00) << "without the focus: entry 2";
+  EXPECT_EQ(pixel(0), 0x0000FF) << "the background";
+  EXPECT_EQ(pixel(2), 0x0000FF);
+}
+
 }  // namespace
