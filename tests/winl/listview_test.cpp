@@ -319,6 +319,23 @@ TEST_F(ListViewTest, ColumnsByCreationIndexAndDisplayOrder) {
   EXPECT_FALSE(ListView_DeleteColumn(lv, 2));
 }
 
+TEST_F(ListViewTest, AClickOnAHeaderReportsTheColumnsCreationIndex) {
+  Winl_vVivivI_listview* lv = Make(LVS_REPORT);
+  const int order[2] = {1, 0};
+  ListView_SetColumnOrderArray(lv, 2, order);
+  WmScrollView* scroll = lv->EnclosingScrollView();
+  WmView* header = nullptr;
+  for (WmView* sub : scroll->subviews())
+    if (sub != scroll->clip()) header = sub;
+  ASSERT_NE(header, nullptr);
+  header->MouseEvent(At(header, kWmLeftUp, WmPoint{20, 5}));
+  ASSERT_EQ(CountNotices(WM_NOTIFY, LVN_COLUMNCLICK), 1);
+  EXPECT_EQ(Notices().back().subItem, 1) << "shown first, created second";
+  EXPECT_EQ(Notices().back().item, -1);
+  Winl_vVivivI_listview* lb = Make(0, "SysListView32_LB");
+  EXPECT_EQ(lb->EnclosingScrollView()->subviews().size(), 1u) << "a list box has no header";
+}
+
 // ---- Mouse --------------------------------------------------------------------------------------
 
 TEST_F(ListViewTest, PressAndReleaseSelectAtTheReleaseAndClickOnce) {
