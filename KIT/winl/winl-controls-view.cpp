@@ -104,12 +104,6 @@ void Winl_vVivivI_button::SetOwnerDrawnCell(Winl_vVivivI_ODbuttoncell* cell) {
   SetNeedsDisplay(true);
 }
 
-void Winl_vVivivI_button::MouseEvent(const WmMouseEvent& event) {
-  // Radio buttons of the layer leave their state to the radio handling of
-  // the command (a click checks this one, the group unchecks the others).
-  WmButton::MouseEvent(event);
-}
-
 void Winl_vVivivI_button::Draw(const PaintTarget& t, const WmRect& rect) {
   if (m_odcell) {
     m_odcell->DrawWithFrame(t, bounds(), this);

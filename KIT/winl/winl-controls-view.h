@@ -63,7 +63,6 @@ class Winl_vVivivI_button : public WmButton, public Winl_ControlProtocol {
   float fontSize = 0;  // 0: the platform's default font
   void SetNeedsDisplay(bool needs) override;
   void SetNeedsDisplayInRect(const WmRect& rect) override;
-  void MouseEvent(const WmMouseEvent& event) override;
   void Draw(const PaintTarget& target, const WmRect& rect) override;
   const char* ClassName() const override { return "Winl_vVivivI_button"; }
 
@@ -297,7 +296,6 @@ class Winl_vVivivI_listview : public WmTableView, public Winl_ControlProtocol {
 
  private:
   void RightRelease(const WmMouseEvent& event);
-  int m_pressClickMode = 0;  // click mode of the last ordinary press
 };
 
 // ---- The tree view -----------------------------------------------------------------------------------

@@ -298,7 +298,6 @@ HWND WINL_MakeEditField(int id, int x, int y, int w, int h, long style) {
   const bool hscroll = (style & 0x100000L) != 0, vscroll = (style & 0x200000L) != 0;
   const bool readOnly = (style & 0x800) != 0;
   const WmRect frame = ToRect(WINL_MakeCoords(x, y, w, h, true, false));
-  HWND owner = Owner();
   if (!hscroll && !vscroll) {
     auto* field = new Winl_vVivivI_textfield(frame);
     field->secure = (style & 0x20) != 0;
@@ -309,7 +308,6 @@ HWND WINL_MakeEditField(int id, int x, int y, int w, int h, long style) {
     if (std::abs(h) < 20) field->wraps = false;
     field->tag = id;
     CommandAction(field);
-    (void)owner;  // the owner is also the delegate of text changes
     Attach(field, style);
     UpdateGrowth(field);
     return field;
