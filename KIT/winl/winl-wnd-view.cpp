@@ -12,6 +12,7 @@
 #include "KIT/winl/winl-menu.h"
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-shapes.h"
+#include "KIT/winl/winl-wnd-input.h"
 
 namespace {
 
@@ -287,31 +288,7 @@ void Winl_vVivivI_hwnd::WINL_Timer(uintptr_t id) {
   if (!m_hashaddestroy && m_wndproc) m_wndproc(this, WM_TIMER, id, 0);
 }
 
-void Winl_vVivivI_hwnd::MouseEvent(const WmMouseEvent& event) {
-  if (!m_enabled || m_hashaddestroy) return;
-  unsigned msg;
-  switch (event.kind) {
-    case kWmLeftDown:
-      msg = WM_LBUTTONDOWN;
-      break;
-    case kWmLeftUp:
-      msg = WM_LBUTTONUP;
-      break;
-    case kWmRightDown:
-      msg = WM_RBUTTONDOWN;
-      break;
-    case kWmRightUp:
-      msg = WM_RBUTTONUP;
-      break;
-    default:
-      msg = WM_MOUSEMOVE;
-      break;
-  }
-  const WmPoint p = ConvertFrom(event.location, nullptr);
-  const long packed =
-      (static_cast<long>(static_cast<int16_t>(p.y)) << 16) | (static_cast<long>(p.x) & 0xFFFF);
-  onWinlMessage(msg, 0, packed);
-}
+void Winl_vVivivI_hwnd::MouseEvent(const WmMouseEvent& event) { WINL_ViewMouseEvent(this, event); }
 
 void Winl_vVivivI_hwnd::KeyEvent(const WmKeyEvent& event) {
   if (m_hashaddestroy) return;

@@ -85,6 +85,8 @@ class Winl_vVivivI_hwnd : public WmView {
   const char* ClassName() const override { return "Winl_vVivivI_hwnd"; }
 
   WmObject* m_lastTopLevelOwner = nullptr;
+  // The current left press is delivered as a right press (emulation).
+  uint8_t m_isfakerightmouse = 0;
 
  private:
   uint8_t m_enabled = 1;

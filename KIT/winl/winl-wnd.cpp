@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "KIT/winl/winl-controls-view.h"
+#include "KIT/winl/winl-controls.h"
 #include "KIT/winl/winl-shapes.h"
 #include "KIT/winl/winl-wnd-view.h"
 #include "platform/window/WindowPresenter.h"
@@ -46,71 +48,39 @@ HWND WINL_NavigateUpScrollClipViews(HWND hwnd) {
 
 namespace {
 
-int ComboFind(WmPopup* popup, int start, const char* text, bool exact) {
-  const int count = static_cast<int>(popup->items.size());
-  if (count == 0) return -1;
-  const size_t length = strlen(text);
-  const int first = (start < 0 || start >= count) ? 0 : start + 1;
-  for (int k = 0; k < count; ++k) {
-    const int i = (first + k) % count;
-    const std::string& item = popup->items[static_cast<size_t>(i)].text;
-    if (exact ? strcasecmp(item.c_str(), text) == 0 : strncasecmp(item.c_str(), text, length) == 0) return i;
-  }
-  return -1;
-}
-
-// The combo-box messages on a popup button or combo box.
+// The combo-box messages on a popup button or combo box: the combo
+// operations on the handle itself.
 long ComboMessage(WmPopup* popup, unsigned int msg, unsigned long wParam, long lParam) {
-  const int count = static_cast<int>(popup->items.size());
   const int index = static_cast<int>(wParam);
-  const bool valid = index >= 0 && index < count;
+  const char* text = reinterpret_cast<const char*>(lParam);
   switch (msg) {
     case CB_ADDSTRING:
-    case CB_INSERTSTRING: {
-      const char* text = reinterpret_cast<const char*>(lParam);
-      int at = msg == CB_ADDSTRING ? count : index;
-      if (at < 0 || at > count) at = count;
-      popup->items.insert(popup->items.begin() + at, WmPopup::Item{text ? text : "", 0});
-      if (popup->selected >= at) ++popup->selected;
-      return at;
-    }
+      return WINL_CB_InsertString(popup, 0, -1000, text);
+    case CB_INSERTSTRING:
+      return WINL_CB_InsertString(popup, 0, index, text);
     case CB_DELETESTRING:
-      if (valid) {
-        popup->items.erase(popup->items.begin() + index);
-        if (popup->selected == index)
-          popup->selected = -1;
-        else if (popup->selected > index)
-          --popup->selected;
-      }
+      WINL_CB_DeleteString(popup, 0, index);
       return 1;
     case CB_GETCOUNT:
-      return count;
+      return WINL_CB_GetNumItems(popup, 0);
     case CB_GETCURSEL:
-      return popup->selected;
-    case CB_GETLBTEXT: {
-      char* out = reinterpret_cast<char*>(lParam);
-      if (!out || !valid) return -1;
-      const std::string& text = popup->items[static_cast<size_t>(index)].text;
-      const size_t n = std::min<size_t>(text.size(), 1023);
-      memcpy(out, text.data(), n);
-      out[n] = 0;
-      return static_cast<long>(n);
-    }
+      return WINL_CB_GetCurSel(popup, 0);
+    case CB_GETLBTEXT:
+      return WINL_CB_GetItemText(popup, 0, index, reinterpret_cast<char*>(lParam), 1024);
     case CB_RESETCONTENT:
-      popup->items.clear();
-      popup->selected = -1;
+      WINL_CB_Empty(popup, 0);
       return 0;
     case CB_FINDSTRING:
     case CB_FINDSTRINGEXACT:
       if (!lParam) return -1;
-      return ComboFind(popup, index, reinterpret_cast<const char*>(lParam), msg == CB_FINDSTRINGEXACT);
+      return WINL_CB_FindString(popup, 0, index, text, msg == CB_FINDSTRINGEXACT);
     case CB_SETCURSEL:
-      if (valid) popup->selected = index;
+      WINL_CB_SetCurSel(popup, 0, index);
       return 0;
     case CB_GETITEMDATA:
-      return valid ? popup->items[static_cast<size_t>(index)].data : 0;
+      return WINL_CB_GetItemData(popup, 0, index);
     case CB_SETITEMDATA:
-      if (valid) popup->items[static_cast<size_t>(index)].data = lParam;
+      WINL_CB_SetItemData(popup, 0, index, lParam);
       return 0;
     default:
       return 0;
@@ -196,6 +166,8 @@ long ControlMessage(WmView* view, unsigned int msg, unsigned long wParam, long l
 long SendMessage(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam) {
   if (!WmIsLive(hwnd)) return 0;
   if (auto* layer = dynamic_cast<Winl_vVivivI_hwnd*>(hwnd)) return layer->onWinlMessage(msg, wParam, lParam);
+  if (auto* control = dynamic_cast<Winl_ControlProtocol*>(hwnd); control && control->answersWinlMessages())
+    return control->onWinlMessage(msg, wParam, lParam);
   WmView* view = dynamic_cast<WmView*>(hwnd);
   if (view) {
     bool handled;
@@ -215,6 +187,8 @@ long ComputedStyle(WmView* view) {
   long style = 0;
   if (auto* button = dynamic_cast<WmButton*>(view))
     style = button->kind == WmButton::kRadio ? 9 : button->allowsMixedState ? 6 : 3;
+  if (auto* button = dynamic_cast<Winl_vVivivI_button*>(view); button && button->winlGetRadioFlags())
+    style = 9 | ((button->winlGetRadioFlags() & 2) << 16);
   if (WmWindow* window = WINL_WindowOfContent(view)) {
     if (window->IsTitled()) {
       style |= WS_CAPTION;
@@ -246,10 +220,14 @@ long GetWindowLong(HWND hwnd, int index) {
       if (layer) return layer->winlGetExtendedStyle();
       break;
     case GWL_STYLE:
+      if (Winl_ControlProtocol* control = WINL_AsControl(target); control && control->winlStyleWord())
+        return *control->winlStyleWord();
       if (WmView* view = WINL_AsView(target)) return ComputedStyle(view);
       return 0;
     case GWL_ID:
       if (layer) return layer->tag();
+      if (Winl_ControlProtocol* control = WINL_AsControl(target); control && control->winlTagWord())
+        return *control->winlTagWord();
       if (auto* control = dynamic_cast<WmControl*>(target)) return control->tag;
       break;
     case DWL_DLGPROC:
@@ -287,6 +265,11 @@ long SetWindowLong(HWND hwnd, int index, long value) {
         layer->setTag(static_cast<int>(value));
         return previous;
       }
+      if (Winl_ControlProtocol* control = WINL_AsControl(target); control && control->winlTagWord()) {
+        previous = *control->winlTagWord();
+        *control->winlTagWord() = static_cast<int>(value);
+        return previous;
+      }
       if (auto* control = dynamic_cast<WmControl*>(target)) {
         previous = control->tag;
         control->tag = static_cast<int>(value);
@@ -304,6 +287,11 @@ long SetWindowLong(HWND hwnd, int index, long value) {
       layer->setWinlWindowProc(reinterpret_cast<WNDPROC>(value));
       return previous;
     case GWL_STYLE: {
+      if (Winl_ControlProtocol* control = WINL_AsControl(target); control && control->winlStyleWord()) {
+        previous = *control->winlStyleWord();
+        *control->winlStyleWord() = value;
+        return previous;
+      }
       WmView* view = WINL_AsView(target);
       if (auto* button = dynamic_cast<WmButton*>(view)) {
         previous = ComputedStyle(button);
@@ -319,6 +307,11 @@ long SetWindowLong(HWND hwnd, int index, long value) {
             break;
           default:
             break;
+        }
+        if (auto* layerButton = dynamic_cast<Winl_vVivivI_button*>(button)) {
+          const long kind = value & 0xF;
+          if (kind == 3 || kind == 6) layerButton->winlSetRadioFlags(0);
+          if (kind == 9) layerButton->winlSetRadioFlags(static_cast<int>(1 | ((value >> 16) & 2)));
         }
         return previous;
       }

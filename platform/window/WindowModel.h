@@ -69,7 +69,15 @@ enum WmMouseKind {
   kWmRightUp,
   kWmMoved,
   kWmLeftDragged,
-  kWmRightDragged
+  kWmRightDragged,
+  // Further kinds (the middle button, the wheel and trackpad gestures).
+  kWmOtherDown,
+  kWmOtherUp,
+  kWmOtherDragged,
+  kWmScrollWheel,
+  kWmMagnify,
+  kWmRotate,
+  kWmSwipe
 };
 
 // A mouse event as the model delivers it: location in window base
@@ -82,6 +90,8 @@ struct WmMouseEvent {
   uint32_t modifiers = 0;  // kWmShift...
   double deltaX = 0, deltaY = 0;
   int clickCount = 1;
+  double deltaZ = 0;    // magnification of a pinch
+  double rotation = 0;  // degrees of a rotation gesture
 };
 
 enum WmModifierFlags : uint32_t {
@@ -142,8 +152,8 @@ class WmView : public WmObject {
   bool IsEnabled() const { return m_enabled; }
 
   // Redraw requests in the view's own coordinates.
-  void SetNeedsDisplay(bool needs);
-  void SetNeedsDisplayInRect(const WmRect& rect);
+  virtual void SetNeedsDisplay(bool needs);
+  virtual void SetNeedsDisplayInRect(const WmRect& rect);
   bool NeedsDisplay() const { return m_needsDisplay; }
   WmRect DirtyRect() const { return m_dirty; }
 
@@ -216,6 +226,11 @@ class WmSlider : public WmControl {
  public:
   using WmControl::WmControl;
   double value = 0, minimum = 0, maximum = 1;
+  bool smallControlSize = false;
+  // Drawn as a track with a knob; a press or drag sets the value from the
+  // position and runs the action (WindowControls.cpp).
+  void Draw(const PaintTarget& target, const WmRect& rect) override;
+  void MouseEvent(const WmMouseEvent& event) override;
   const char* ClassName() const override { return "NSSlider"; }
 };
 
@@ -250,6 +265,13 @@ class WmPopup : public WmControl {
   };
   std::vector<Item> items;
   int selected = -1;
+  // Drawn as a box with the selected text and an arrow; a press pops the
+  // items up through the application's popup hook. A popup button runs its
+  // action on a choice; a combo box tells willPopUp before and
+  // selectionDidChange after (WindowControls.cpp).
+  std::function<void(WmPopup*)> willPopUp, selectionDidChange;
+  void Draw(const PaintTarget& target, const WmRect& rect) override;
+  void MouseEvent(const WmMouseEvent& event) override;
   const char* ClassName() const override { return isCombo ? "NSComboBox" : "NSPopUpButton"; }
 };
 

@@ -263,6 +263,15 @@ class XlibPresenter : public WmPresenter {
           m.kind = press ? kWmLeftDown : kWmLeftUp;
         } else if (e.button == 3) {
           m.kind = press ? kWmRightDown : kWmRightUp;
+        } else if (e.button == 2) {
+          m.kind = press ? kWmOtherDown : kWmOtherUp;
+        } else if (e.button >= 4 && e.button <= 7) {
+          // Wheel steps arrive as presses of buttons 4 (up), 5 (down), 6
+          // (left) and 7 (right); the releases carry nothing more.
+          if (!press) return;
+          m.kind = kWmScrollWheel;
+          m.deltaY = e.button == 4 ? 1 : e.button == 5 ? -1 : 0;
+          m.deltaX = e.button == 6 ? 1 : e.button == 7 ? -1 : 0;
         } else {
           return;
         }
@@ -272,7 +281,7 @@ class XlibPresenter : public WmPresenter {
         m.modifiers = Modifiers(e.modifiers);
         app.mouseLocation = m.screen;
         app.modifierFlags = m.modifiers;
-        const uint32_t bit = e.button == 1 ? 1u : e.button == 3 ? 2u : 0u;
+        const uint32_t bit = e.button == 1 ? 1u : e.button == 3 ? 2u : e.button == 2 ? 4u : 0u;
         if (e.kind == ViewEvent::kButtonPress) app.pressedMouseButtons |= bit;
         if (e.kind == ViewEvent::kButtonRelease) app.pressedMouseButtons &= ~bit;
         if (app.mouseEventFilter && app.mouseEventFilter(m)) return;
