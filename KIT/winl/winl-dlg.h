@@ -27,3 +27,33 @@ HMENU WINL_GetDefaultModalWindowMenu();
 void WINL_SetDefaultModalWindowMenu(HMENU menu);
 // Non-zero: owned windows float one level above their owner.
 extern int WINL_owned_windows_levelincrease;
+
+// ---- Dialog items (winl-dlgitems.cpp) ----------------------------------------------------
+// A control's identifier is its tag. GetDlgItem looks at the dialog's
+// direct subviews only (a scroll view's document view, a clip view's view
+// count as the subview); identifier 0 is the dialog itself; a window means
+// its content view.
+enum { EN_CHANGE = 0x300 };
+HWND GetDlgItem(HWND dialog, int id);
+// The item's text cut to size - 1 bytes (whole UTF-8 characters); false
+// for no item or an item without text.
+bool GetDlgItemText(HWND dialog, int id, char* buffer, int size);
+// Sets the item's text (a content view also sets its window's title); an
+// editable text field then tells its parent EN_CHANGE (WM_COMMAND with
+// (EN_CHANGE << 16) | id, the field as lParam).
+bool SetDlgItemText(HWND dialog, int id, const char* text);
+// The item's text as a decimal number: ok false (and 0) for unreadable
+// text, text that is not a number and a negative number read unsigned.
+int GetDlgItemInt(HWND dialog, int id, int* ok, int isSigned);
+void SetDlgItemInt(HWND dialog, int id, int value, int isSigned);
+enum { BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2 };
+void CheckDlgButton(HWND dialog, int id, int check);
+int IsDlgButtonChecked(HWND dialog, int id);
+// The tag of the default button of the view's window (0 without one, or
+// when it is disabled and onlyIfEnabled).
+int WINL_GetDefaultButtonID(HWND hwnd, bool onlyIfEnabled);
+// r becomes (0, 0, width, height) of the size the control's content needs.
+void WINL_GetDesiredControlSize(HWND control, RECT* r);
+bool WINL_IsGroupBox(HWND hwnd);
+bool WINL_IsButton(HWND hwnd);
+bool WINL_IsStaticText(HWND hwnd);
