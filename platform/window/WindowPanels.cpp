@@ -790,8 +790,11 @@ void PaintFilePanel(const WmFilePanel& p, const WmView::PaintTarget& target, int
   if (!c.Ok()) return;
   const int lh = PanelFont().LineHeight();
   c.Fill(0, 0, w, h, kBackground);
+  // The title (no window manager may show it) and the folder.
   const char* where = p.mode() == WmFilePanel::kSave ? "Save in: " : "Look in: ";
-  c.Text(where + p.directory(), 10, 8, 10, w - 10, kBlack);
+  std::string header = where + p.directory();
+  if (!p.title.empty()) header = p.title + "  \xE2\x80\x94  " + header;
+  c.Text(header, 10, 8, 10, w - 10, kBlack);
 
   auto list = [&](const WmRect& r, const std::vector<WmFileEntry>& rows, int top,
                   const std::vector<int>& selected, bool focused) {
