@@ -6,18 +6,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
+#include "KIT/winl/winl-handles.h"
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-miscdlg.h"
 #include "platform/window/WindowPanels.h"
+#include "platform/window/WindowPasteboard.h"
 #include "platform/window/WindowPresenter.h"
 
 // Xlib last: its macros would clash with the names above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -49,6 +55,7 @@ class PanelDisplayTest : public ::testing::Test {
   }
   void TearDown() override {
     WmApplication::Shared().stepHook = nullptr;
+    WmStopClipboardBridge();
     WINL_ShutdownLayer();
     WmApplication::Shared().presenterFactory = nullptr;
     if (m_display) XCloseDisplay(m_display);
@@ -142,6 +149,115 @@ TEST_F(PanelDisplayTest, ANameIsTypedIntoTheSavePanel) {
 TEST_F(PanelDisplayTest, AMessageBoxButtonIsClicked) {
   WhenShown<WmAlert>([this](WmAlert* alert, Window xwindow) { Click(xwindow, alert->ButtonRect(1)); });
   EXPECT_EQ(MessageBox(nullptr, "Save the changes to the bank?", "Librarian", MB_YESNO), IDNO);
+}
+
+// ---- The clipboard's text as the X CLIPBOARD selection ---------------------------------
+
+// Waits up to three seconds for an event of a type on a connection.
+bool WaitFor(Display* display, int type, XEvent* event) {
+  for (int i = 0; i < 300; ++i) {
+    while (XPending(display)) {
+      XNextEvent(display, event);
+      if (event->type == type) return true;
+    }
+    usleep(10000);
+  }
+  return false;
+}
+
+TEST_F(PanelDisplayTest, TextSetOnTheClipboardIsTheXClipboard) {
+  ASSERT_TRUE(WmStartClipboardBridge());
+  const unsigned text = RegisterClipboardFormat("WINL__CF_TEXT");
+  const char copied[] = "Bank \xE2\x80\x9CPads\xE2\x80\x9D";
+  OpenClipboard(nullptr);
+  HGLOBAL block = GlobalAlloc(0, sizeof copied);
+  memcpy(GlobalLock(block), copied, sizeof copied);
+  GlobalUnlock(block);
+  SetClipboardData(text, block);
+  CloseClipboard();
+
+  // Another client asks for the CLIPBOARD as UTF-8.
+  const Window requestor = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+  const Atom clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+  const Atom utf8 = XInternAtom(m_display, "UTF8_STRING", False);
+  const Atom property = XInternAtom(m_display, "TEST_PASTE", False);
+  std::string pasted;
+  for (int attempt = 0; attempt < 100 && pasted.empty(); ++attempt) {
+    XConvertSelection(m_display, clipboard, utf8, property, requestor, CurrentTime);
+    XEvent event;
+    ASSERT_TRUE(WaitFor(m_display, SelectionNotify, &event));
+    if (event.xselection.property == None) {  // the bridge has not claimed it yet
+      usleep(20000);
+      continue;
+    }
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(m_display, requestor, property, 0, 1024, True, AnyPropertyType, &type,
+                                 &format, &count, &after, &data),
+              Success);
+    if (data) {
+      pasted.assign(reinterpret_cast<char*>(data), count);
+      XFree(data);
+    }
+  }
+  EXPECT_EQ(pasted, copied);
+  XDestroyWindow(m_display, requestor);
+}
+
+TEST_F(PanelDisplayTest, TextCopiedByAnotherProgramIsRead) {
+  ASSERT_TRUE(WmStartClipboardBridge());
+  // Another program owns the CLIPBOARD and serves it from its own thread.
+  std::atomic<bool> owning{false}, stop{false};
+  std::thread other([&] {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return;
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    XSetSelectionOwner(display, clipboard, window, CurrentTime);
+    XSync(display, False);
+    owning = XGetSelectionOwner(display, clipboard) == window;
+    const std::string text = "from another program";
+    while (!stop) {
+      while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != SelectionRequest) continue;
+        const XSelectionRequestEvent& request = event.xselectionrequest;
+        XSelectionEvent reply{};
+        reply.type = SelectionNotify;
+        reply.requestor = request.requestor;
+        reply.selection = request.selection;
+        reply.target = request.target;
+        reply.time = request.time;
+        reply.property = None;
+        if (request.target == utf8) {
+          XChangeProperty(display, request.requestor, request.property, utf8, 8, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+          reply.property = request.property;
+        }
+        XSendEvent(display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+        XFlush(display);
+      }
+      usleep(5000);
+    }
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+  });
+  for (int i = 0; i < 300 && !owning; ++i) usleep(10000);
+  ASSERT_TRUE(owning);
+  const unsigned text = RegisterClipboardFormat("WINL__CF_TEXT");
+  std::string read;
+  for (int attempt = 0; attempt < 20 && read.empty(); ++attempt) {
+    OpenClipboard(nullptr);
+    if (void* data = GetClipboardData(text)) read = static_cast<const char*>(data);
+    CloseClipboard();
+  }
+  stop = true;
+  other.join();
+  EXPECT_EQ(read, "from another program");
 }
 
 }  // namespace
