@@ -1,6 +1,7 @@
 // Private-profile files: any bytes read as a file give section and key
 // lists that name only what can be read back, and a file written from the
 // cache reads back to the same values.
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,11 @@
 #include "KIT/winl/winl-ini.h"
 
 namespace {
+
+// The section the target writes (a control character keeps it apart).
+const char kSection[] =
+    "\x02"
+    "fuzz";
 
 std::string Folder() {
   static std::string folder;
@@ -71,12 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   GetPrivateProfileStruct("a", "b", bytes, sizeof bytes, file.c_str());
   // A write rewrites the whole file; read anew, it holds the same values
   // and the new one.
-  if (!WritePrivateProfileString("\x02fuzz", "k", "v", file.c_str())) return 0;  // too large to rewrite
+  // (A section of that name, in any case, makes the comparison moot.)
+  for (const std::string& v : before)
+    if (strcasecmp(v.c_str(), (std::string("[") + kSection + "]").c_str()) == 0) return 0;
+  if (!WritePrivateProfileString(kSection, "k", "v", file.c_str())) return 0;  // too large to rewrite
   WINL_PrivateProfileFlushCache();
   std::vector<std::string> after = Values(file);
   std::vector<std::string> expected = before;
-  if (std::find(before.begin(), before.end(), "[\x02fuzz]") != before.end()) return 0;
-  expected.push_back("[\x02fuzz]");
+  expected.push_back(std::string("[") + kSection + "]");
   expected.push_back("k=v");
   std::sort(expected.begin(), expected.end());
   std::sort(after.begin(), after.end());
