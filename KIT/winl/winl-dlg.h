@@ -57,3 +57,24 @@ void WINL_GetDesiredControlSize(HWND control, RECT* r);
 bool WINL_IsGroupBox(HWND hwnd);
 bool WINL_IsButton(HWND hwnd);
 bool WINL_IsStaticText(HWND hwnd);
+
+// ---- Dialogs generated from lists of control rows (winl-dlggen.cpp) ---------------------
+// One row of a compiled control list. kind is a marker ("__WINL_BUTTON",
+// "__WINL_EDIT", "__WINL_COMBO", "__WINL_LISTBOX", "__WINL_GROUP",
+// "__WINL_CHECKBOX", "__WINL_LABEL") or, for any other row, the control's
+// text; then param (button: default; label: alignment; other: the id),
+// text (caption; other: the class name), id (other: the style), the
+// rectangle in dialog units and style (other: the extended style).
+struct WINL_DialogControlRow {
+  const char* kind;
+  int32_t param;
+  const char* text;
+  int32_t id;
+  int32_t x, y, width, height;
+  int32_t style;
+};
+// Makes the controls of count rows, in order, with the control creators
+// into their current parent (a dialog's create function sets it with
+// WINL_MakeSetCurParms first). A row of another kind with an empty class
+// name is skipped; a count of 0 or less does nothing.
+void WINL_GenerateDialogFromList(const void* rows, int count);

@@ -145,4 +145,67 @@ TEST_F(DlgItemsTest, KindsAndFittedSizes) {
   EXPECT_EQ(unchanged.right, 3) << "not a control";
 }
 
+// ---- Dialogs generated from rows (with the control creators) ------------------------------
+#if __has_include("KIT/winl/winl-creators.h")
+#include "KIT/winl/winl-creators.h"
+
+// The bank-name dialog's compiled list: a zero row, four controls, a zero row.
+const WINL_DialogControlRow kBankNameRows[] = {
+    {nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0},
+    {"__WINL_LABEL", -1, "Bank Name", 0, 10, 10, 200, 8, 0},
+    {"__WINL_EDIT", 0, nullptr, 10013, 10, 20, 200, 12, 0x10000},
+    {"__WINL_BUTTON", 0, "&Cancel", 2, 160, 60, 50, 14, 0},
+    {"__WINL_BUTTON", 0, "&OK    ", 10006, 100, 60, 50, 14, 0},
+    {nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0},
+};
+void BankNameCreate(HWND hwnd, int flags) {
+  WINL_MakeSetCurParms(1.8f, 1.8f, 0, 0, hwnd, false, !(flags & 0x8));
+  WINL_GenerateDialogFromList(&kBankNameRows[1], 4);
+}
+char kBankName[] = "bank name";
+WINL_DialogResourceIndex g_bankName{kBankName, "Enter Bank Name", 0x4, BankNameCreate, 380, 150, nullptr};
+
+TEST_F(DlgItemsTest, TheBankNameDialogIsGeneratedFromItsRows) {
+  HWND dialog = WINL_CreateDialog(&g_bankName, kBankName, nullptr, reinterpret_cast<DLGPROC>(LoggingProc), 0);
+  ASSERT_NE(dialog, nullptr);
+  const std::vector<WmView*>& controls = WINL_AsView(dialog)->subviews();
+  ASSERT_EQ(controls.size(), 4u);
+  EXPECT_TRUE(WINL_IsStaticText(controls[0]));
+  auto* edit = dynamic_cast<WmTextField*>(GetDlgItem(dialog, 10013));
+  ASSERT_NE(edit, nullptr);
+  EXPECT_TRUE(edit->editable);
+  EXPECT_EQ(edit->frame().x, 18) << "dialog units at 1.8";
+  EXPECT_EQ(edit->frame().width, 360);
+  EXPECT_TRUE(WINL_IsButton(GetDlgItem(dialog, 2)));
+  EXPECT_TRUE(WINL_IsButton(GetDlgItem(dialog, 10006)));
+  Log().clear();
+  EXPECT_TRUE(SetDlgItemText(dialog, 10013, "Pads"));
+  EXPECT_EQ(Count(dialog, WM_COMMAND), 1) << "EN_CHANGE from the generated field";
+  char name[16];
+  EXPECT_TRUE(GetDlgItemText(dialog, 10013, name, sizeof name));
+  EXPECT_STREQ(name, "Pads");
+}
+
+TEST_F(DlgItemsTest, RowsOfOtherKinds) {
+  const WINL_DialogControlRow rows[] = {
+      {"__WINL_CHECKBOX", 0, "Send", 301, 10, 10, 80, 12, 0},
+      {"Caption", 302, "", 0, 10, 30, 80, 12, 0},  // no class name: nothing
+      {"Text", 303, "static", 0, 10, 50, 80, 12, 0},
+  };
+  WINL_MakeSetCurParms(1, 1, 0, 0, m_dialog, false, false);
+  const size_t before = WINL_AsView(m_dialog)->subviews().size();
+  WINL_GenerateDialogFromList(rows, 0);
+  EXPECT_EQ(WINL_AsView(m_dialog)->subviews().size(), before) << "a count of 0";
+  WINL_GenerateDialogFromList(rows, 3);
+  EXPECT_EQ(WINL_AsView(m_dialog)->subviews().size(), before + 2);
+  auto* check = dynamic_cast<WmButton*>(GetDlgItem(m_dialog, 301));
+  ASSERT_NE(check, nullptr);
+  EXPECT_EQ(check->kind, WmButton::kSwitch) << "style 0 | 3: an automatic check box";
+  CheckDlgButton(m_dialog, 301, 1);
+  EXPECT_EQ(IsDlgButtonChecked(m_dialog, 301), 1);
+  EXPECT_EQ(GetDlgItem(m_dialog, 302), nullptr);
+  EXPECT_TRUE(WINL_IsStaticText(GetDlgItem(m_dialog, 303)));
+}
+#endif
+
 }  // namespace
