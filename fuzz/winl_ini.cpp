@@ -27,6 +27,11 @@ std::string Folder() {
     char pattern[] = "/tmp/winl-ini-fuzz-XXXXXX";
     if (!mkdtemp(pattern)) abort();
     folder = pattern;
+    // The folder and its files go when the process ends.
+    atexit([] {
+      for (const char* name : {"/fuzz.ini", "/input", "/.fuzz.ini.new"}) unlink((folder + name).c_str());
+      rmdir(folder.c_str());
+    });
   }
   return folder;
 }
