@@ -11,13 +11,17 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "FileEncrypt/resource_cipher.h"
 #include "KIT/IModule/IGraphicsCarbon.h"
 #include "KIT/IModule/IGraphicsCocoa.h"
 #include "KIT/pix/pix-png.h"
 #include "KIT/pix/pix-sysbitmap.h"
+#include "KIT/winl/winl-miscdlg.h"
 #include "platform/corefoundation/CoreFoundation.h"
+#include "platform/view/View.h"
+#include "platform/window/WindowPresenter.h"
 
 extern char** environ;
 
@@ -166,9 +170,19 @@ const char* IGraphicsMac::GetGUIAPI() {
   return mGraphicsCarbon->GetIsComposited() ? "Carbon Composited gui" : "Carbon Non-Composited gui";
 }
 
-int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int) {
-  LogError("message box \"%s\": %s", caption ? caption : "", text ? text : "");
-  return 0;
+namespace {
+// The windowing layer's panels show on the display of the open view (one X
+// connection for the process); a headless view keeps them headless.
+void PanelsOnTheViewsDisplay(View* view) {
+  WmApplication& app = WmApplication::Shared();
+  if (app.presenterFactory || !view || view->IsHeadless()) return;
+  app.presenterFactory = [](WmWindow* window) { return WmMakeXlibPresenter(window); };
+}
+}  // namespace
+
+int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type) {
+  PanelsOnTheViewsDisplay(GetView());
+  return MessageBox(nullptr, text, caption, type);
 }
 
 // ---- Menus and text entry -------------------------------------------------------------
@@ -218,16 +232,51 @@ void IGraphicsMac::DesktopPath(KIT_String* path) {
   path->Set(home && *home ? (std::string(home) + "/Desktop/").c_str() : "");
 }
 
-void IGraphicsMac::PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir, const char*) {
+void IGraphicsMac::PromptForFile(KIT_String* fileName, EFileAction action, KIT_String* dir,
+                                 const char* extensions) {
   if (!fileName) return;
   if (!WindowIsOpen()) {
     fileName->Set("");
     return;
   }
+  const std::string name = fileName->Get();
   if (dir && !*dir->Get()) dir->Set("~/Desktop");
+  const std::string folder = dir ? dir->Get() : "~/Desktop";
   fileName->Set("");
-  LogError("no file panel for %s a file on this platform: the prompt ends as cancelled",
-           action == kFileSave ? "saving" : "opening");
+  // The blank-separated extensions as a filter list: "Files", then
+  // "*.syx;*.vrn", then the empty string that ends the list.
+  std::string patterns;
+  for (const char* p = extensions ? extensions : ""; *p;) {
+    const char* end = strchr(p, ' ');
+    if (!end) end = p + strlen(p);
+    if (end > p) patterns += (patterns.empty() ? "*." : ";*.") + std::string(p, end);
+    p = *end ? end + 1 : end;
+  }
+  std::string filter;
+  if (!patterns.empty()) filter = std::string("Files") + '\0' + patterns + '\0' + '\0';
+  const char* list = filter.empty() ? nullptr : filter.c_str();
+  PanelsOnTheViewsDisplay(GetView());
+  std::string chosen;
+  if (action == kFileSave) {
+    std::vector<char> path(4096);
+    if (BrowseForSaveFile("", folder.c_str(), name.c_str(), list, path.data(), static_cast<int>(path.size())))
+      chosen = path.data();
+  } else {
+    // The initial file name is offered in the folder (a path in it is not
+    // taken as the folder).
+    const size_t slash = name.rfind('/');
+    const std::string offered = slash == std::string::npos ? name : name.substr(slash + 1);
+    if (char* files = BrowseForFiles("", folder.c_str(), offered.c_str(), false, list)) {
+      chosen = files;
+      free(files);
+    }
+  }
+  if (chosen.empty()) return;
+  fileName->Set(chosen.c_str());
+  if (dir) {
+    const size_t slash = chosen.rfind('/');
+    dir->Set(slash == std::string::npos ? "" : chosen.substr(0, slash + 1).c_str());
+  }
 }
 
 bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char*) {

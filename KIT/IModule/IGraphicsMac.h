@@ -53,7 +53,9 @@ class IGraphicsMac : public IGraphics {
   // "Cocoa gui" without a host-window binding, else "Carbon Composited gui"
   // (views in a host's window are always composited here).
   const char* GetGUIAPI() override;
-  // No dialog of its own: the text goes to the error log; 0 (no button).
+  // The windowing layer's message box (winl-miscdlg.h): caption as title,
+  // the buttons of type; the Win32 code of the button pressed (IDOK,
+  // IDCANCEL, IDYES, IDNO, IDRETRY), 0 when nothing was shown.
   int ShowMessageBox(const char* text, const char* caption, int type) override;
   // Releases the mouse capture, then shows the menu 5 pixels below r's
   // bottom at its left edge and runs it; the menu model that holds the
@@ -66,8 +68,12 @@ class IGraphicsMac : public IGraphics {
   void PluginPath(KIT_String* path) override;
   void DesktopPath(KIT_String* path) override;
   // Without a window the file name is emptied. With one: an empty dir
-  // becomes "~/Desktop" and the file name is emptied; no file panel exists
-  // on this platform yet, so the prompt ends as cancelled (logged).
+  // becomes "~/Desktop", the file name is offered and emptied, and the
+  // windowing layer's save panel (kFileSave) or open panel runs, allowing
+  // only the blank-separated extensions (all files when there are none).
+  // On OK the file name is the chosen path and dir its folder with "/".
+  // The panels and the message box open on the display of the open view;
+  // a headless view keeps them headless.
   void PromptForFile(KIT_String* fileName, EFileAction action = kFileOpen, KIT_String* dir = nullptr,
                      const char* extensions = "") override;
   bool PromptForColor(IColor* color, const char* prompt) override { return false; }

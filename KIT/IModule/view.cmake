@@ -5,4 +5,4 @@ target_sources(imodule PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/IGraphicsCocoa.h ${CMAKE_CURRENT_LIST_DIR}/IGraphicsCocoa.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IGraphicsCarbon.h ${CMAKE_CURRENT_LIST_DIR}/IGraphicsCarbon.cpp
 )
-target_link_libraries(imodule PUBLIC view corefoundation)
+target_link_libraries(imodule PUBLIC view corefoundation winlwnd)

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "KIT/winl/winl-gdi.h"
 #include "KIT/winl/winl-types.h"
@@ -149,6 +150,87 @@ int GetWindowText(HWND hwnd, char* buffer, int size);
 bool SetProp(HWND hwnd, const char* name, void* value);
 void* GetProp(HWND hwnd, const char* name);
 void* RemoveProp(HWND hwnd, const char* name);
+// Calls proc for each property of the window until it returns 0; proc's
+// last answer, -1 for a window without properties or not of the layer.
+int EnumPropsEx(HWND hwnd, int (*proc)(HWND, const char*, void*, long), long lParam);
+
+// ---- Clipboard, dropped files and shell open (winl-clipboard.cpp) ------------------------
+// Formats are registered type names ("WINL__CF_TEXT" is the text format,
+// UTF-8); an identifier is the name's position + 1. Text goes to the
+// general pasteboard (shared with other programs on a display), every other
+// format to the private pasteboard "WINL_APP". Data set between
+// OpenClipboard and CloseClipboard reaches the pasteboards at
+// CloseClipboard; the layer then owns and frees the handles. Data read
+// stays valid until the next CloseClipboard. Use on the main thread only.
+typedef void* HDROP;
+bool OpenClipboard(HWND hwnd);
+void CloseClipboard();
+void EmptyClipboard();
+unsigned int RegisterClipboardFormat(const char* name);
+// The formats on the private pasteboard when the clipboard was opened: 0
+// gives the first, then each the next; 0 after the last.
+unsigned int EnumClipboardFormats(unsigned int previous);
+void* GetClipboardData(unsigned int format);
+// Null when not stored.
+void* SetClipboardData(unsigned int format, void* handle);
+// The name at index of a dropped-files block (0xFFFFFFFF: the count),
+// copied cut to size - 1 bytes; the length copied, or the full length
+// without a buffer. Names reaching past the block's end are not read.
+unsigned int DragQueryFile(HDROP drop, unsigned int index, char* buffer, unsigned int size);
+bool DragQueryPoint(HDROP drop, POINT* point);
+void DragFinish(HDROP drop);
+// Opens a web address ("http://" or "https://"), a file with its default
+// program or a program (see winl-clipboard.cpp for the mapping of
+// "explorer.exe" and "notepad"). True when it was handed on.
+bool ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters,
+                  const char* directory, int show);
+
+// ---- Drag and drop, hosted views, GL views (winl-dragdrop.cpp) ---------------------------
+// Drop hooks of the application (null unless set); screen coordinates.
+// A promised drop needs the folder hook (a null or empty answer: "/tmp/").
+typedef void* HGLOBAL;
+extern void (*WINL_DDrop_onDragEnter)(HGLOBAL drop, int x, int y);
+extern void (*WINL_DDrop_onDragOver)(int x, int y);
+extern void (*WINL_DDrop_onDragLeave)();
+extern const char* (*WINL_DDrop_getDroppedFileTargetPath)(const char* name);
+enum { WM_DROPFILES = 0x233 };
+// The drop target side of a view that accepts files (extended style 0x10):
+// the model's drag entering, moving over, leaving and dropped. A view that
+// does not accept files refuses (0 / false). Entered and updated answer the
+// generic operation (4).
+struct WmDragInfo;
+int WINL_DragEntered(HWND hwnd, const WmDragInfo& drag);
+int WINL_DragUpdated(HWND hwnd, const WmDragInfo& drag);
+void WINL_DragExited(HWND hwnd);
+bool WINL_PerformDragOperation(HWND hwnd, const WmDragInfo& drag);
+// The dropped-files block of a drag at a view: with retGlob the block is
+// returned (the caller frees it, GlobalFree); without, the view gets
+// WM_DROPFILES with it and the result is non-zero. Null without files.
+HGLOBAL WINL_ExtendedDragOp(HWND hwnd, const WmDragInfo& drag, bool retGlob);
+// A drag source offering one promised file: the name (its type the text
+// after the last "."), written by callback into a path when it is dropped.
+void WINL_InitiateDragDrop(HWND hwnd, RECT* srcrect, const char* srcfn, void (*callback)(const char*));
+void WINL_InitiateDragDropOfFileList(HWND hwnd, RECT* srcrect, const char** files, int count, void* icon);
+void WINL_FinishDragDrop();
+// The promised file lands in folder: written there (an existing file is
+// replaced, kept beside under a free numbered name, or left as the user
+// answers the "Copy" alert). True with the written file's name.
+bool WINL_DoDragDrop(const char* folder, std::string* writtenName);
+// The free name for a copy of path: the base name's trailing number (1 to 3
+// digits after a blank, "_" or "-") counted on, or " 001" added, with three
+// digits: "take 7.wav" gives "take 008.wav". False when none up to 999 is
+// free.
+bool WINL_FreeCopyName(const std::string& path, std::string* freePath);
+// Not buildable on this platform: Carbon windows in views, a host's plug-in
+// views and GL contexts. They answer null or false.
+HWND WINL_CreateCarbonWindowView(HWND parent, void** carbonWindow, RECT* r, bool composited);
+void* WINL_GetWindowFromCarbonWindowView(HWND hwnd);
+void WINL_AddCarbonPaneToView(HWND hwnd, void* control);
+void WINL_CarbonWndHost_SetWantAllKeys(void* host, bool want);
+HWND WINL_GetAudioUnitCocoaView(HWND parent, void* unit, void* info, RECT* r);
+void WINL_SetViewGL(HWND hwnd, bool on);
+bool WINL_GetViewGL(HWND hwnd);
+bool WINL_SetGLContextToView(HWND hwnd);
 
 // ---- Tree, visibility, focus and capture -------------------------------------------------
 HWND GetParent(HWND hwnd);

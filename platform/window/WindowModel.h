@@ -32,6 +32,7 @@
 
 class WmWindow;
 class WmMenu;
+class WmControl;
 struct WmPresenter;
 
 // ---- Geometry ----------------------------------------------------------------
@@ -340,6 +341,8 @@ class WmWindow : public WmObject {
   bool documentEdited = false;
   std::string representedFilename;
   bool hidesOnDeactivate = false;
+  // The button that Return presses (may be null; not owned).
+  WmControl* defaultButton = nullptr;
 
   // Ordering and key status.
   bool IsVisible() const { return m_visible; }
