@@ -290,7 +290,10 @@ HWND WINL_MakeButton(int def, const char* text, int id, int x, int y, int w, int
   CommandAction(button);
   Attach(button, style);
   UpdateGrowth(button);
-  if (def) button->isDefaultButton = true;
+  if (def) {
+    button->isDefaultButton = true;
+    if (WmWindow* window = button->window()) window->defaultButton = button;
+  }
   return button;
 }
 

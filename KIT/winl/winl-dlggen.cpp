@@ -2,16 +2,9 @@
 // control creators.
 #include <cstring>
 
+#include "KIT/winl/winl-creators.h"
 #include "KIT/winl/winl-dlg.h"
 
-// The control creators come with the control classes; without them a list
-// makes nothing.
-#if __has_include("KIT/winl/winl-creators.h")
-#include "KIT/winl/winl-creators.h"
-#define WINL_DIALOG_CREATORS 1
-#endif
-
-#ifdef WINL_DIALOG_CREATORS
 namespace {
 // Styles are 32-bit words; bit 31 (hidden) must not spread into a long.
 long Style(int32_t style) { return static_cast<long>(static_cast<uint32_t>(style)); }
@@ -40,15 +33,9 @@ void MakeRow(const WINL_DialogControlRow& r) {
   }
 }
 }  // namespace
-#endif
 
 void WINL_GenerateDialogFromList(const void* rows, int count) {
-#ifdef WINL_DIALOG_CREATORS
   if (!rows || count <= 0) return;
   const auto* row = static_cast<const WINL_DialogControlRow*>(rows);
   for (int i = 0; i < count; ++i) MakeRow(row[i]);
-#else
-  (void)rows;
-  (void)count;
-#endif
 }

@@ -164,6 +164,7 @@ void WINL_ViewMouseEvent(WmView* target, const WmMouseEvent& event) {
   switch (event.kind) {
     case kWmLeftDown:
       if (!enabled) return;
+      WINL_FinishDragDrop();  // a press drops any pending drag source
       view->m_isfakerightmouse = 0;
       if ((event.modifiers & kWmControl) && IsRightClickEmulateEnabled()) {
         WmMouseEvent right = event;

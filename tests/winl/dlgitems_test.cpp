@@ -1,15 +1,9 @@
 // Dialog items by identifier: lookup depth, text, numbers, EN_CHANGE,
 // check states, the default button and control kinds.
+#include "KIT/winl/winl-creators.h"
 #include "KIT/winl/winl-dlg.h"
 #include "KIT/winl/winl-wnd-view.h"
 #include "wnd_fixture.h"
-
-// The control creators come with the control classes; the generated
-// dialogs are tested where they are built.
-#if __has_include("KIT/winl/winl-creators.h")
-#include "KIT/winl/winl-creators.h"
-#define WINL_TEST_CREATORS 1
-#endif
 
 namespace {
 
@@ -153,7 +147,6 @@ TEST_F(DlgItemsTest, KindsAndFittedSizes) {
 }
 
 // ---- Dialogs generated from rows (with the control creators) ------------------------------
-#ifdef WINL_TEST_CREATORS
 
 // The bank-name dialog's compiled list: a zero row, four controls, a zero row.
 const WINL_DialogControlRow kBankNameRows[] = {
@@ -212,6 +205,15 @@ TEST_F(DlgItemsTest, RowsOfOtherKinds) {
   EXPECT_EQ(GetDlgItem(m_dialog, 302), nullptr);
   EXPECT_TRUE(WINL_IsStaticText(GetDlgItem(m_dialog, 303)));
 }
-#endif
+
+TEST_F(DlgItemsTest, AButtonMadeAsTheDefaultOneIsItsWindowsDefault) {
+  auto* window = new WmWindow(WmRect{0, 0, 200, 100}, kWmTitled);
+  HWND content = WINL_CreateWindowView(nullptr, window, reinterpret_cast<DLGPROC>(LoggingProc), 0);
+  WINL_MakeSetCurParms(1, 1, 0, 0, content, false, false);
+  WINL_MakeButton(0, "Cancel", 2, 10, 70, 50, 14, 0);
+  EXPECT_EQ(WINL_GetDefaultButtonID(content, false), 0);
+  WINL_MakeButton(1, "OK", 304, 70, 70, 50, 14, 0);
+  EXPECT_EQ(WINL_GetDefaultButtonID(content, false), 304);
+}
 
 }  // namespace
