@@ -286,7 +286,10 @@ VivivI::VivivI(IModuleInstanceInfo info)
 
   // The progress overlay, on a layer of its own attached last.
   progressLayer = new ControlLayer(0, "PROGRESS");
-  IBitmap overlay = graphics->LoadIBitmap(118, "resources/img/overlayer.png", 1.0, 1, false);
+  // The picture at the GUI scale, as the image table loaded it: at scale
+  // 1.0 the cache would make a 1500 x 667 copy, which neither fills a large
+  // window nor fits a small one (and the overlay's hit rectangle follows it).
+  IBitmap overlay = graphics->LoadIBitmap(118, "resources/img/overlayer.png", guiScale, 1, false);
   progressIndicator = new ProgressIndicator(progressLayer, this, 0, 0, width, height, -1, &overlay,
                                             IRECT(0, 0, width, height));
   for (int i = 0; i < 2; ++i)

@@ -265,9 +265,9 @@ class IGraphics {
 
   // The image id at the scale: from the cache, or loaded through
   // OSLoadBitmap, resampled to (int)(width x scale) by (int)(height x scale)
-  // and cached under (id, scale), so GUIs at different scales each get
-  // their own size. A missing image is reported through the error log and
-  // gives an IBitmap without pixels (0 x 0); nothing is cached then.
+  // (at its own size, as loaded, without a copy) and cached under (id,
+  // scale), so GUIs at different scales each get their own size. A missing image is reported through the
+  // error log and gives an IBitmap without pixels (0 x 0); nothing is cached then.
   IBitmap LoadIBitmap(int id, const char* name, double scale = 1.0, int nStates = 1,
                       bool framesAreHoriz = false);
   // The cached image id, without loading: at the scale this GUI loaded it

@@ -172,10 +172,16 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, double scale, int nStat
       delete source;
       return IBitmap(nullptr, 0, 0, nStates, framesAreHoriz);
     }
-    auto* scaled = new PIX_MemBitmap(w, h, 4);
-    PIX_ScaledBlit(scaled, source, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(source->getWidth()),
-                   static_cast<float>(source->getHeight()), 1.0f, PIX_BLIT_FILTER_BILINEAR);
-    delete source;
+    PIX_IBitmap* scaled = source;
+    // At its own size (scale 1.0) the decoded image is cached as it is: the
+    // resampling would only copy it. A bottom-up source is copied, so that
+    // every cached image runs top-down.
+    if (w != source->getWidth() || h != source->getHeight() || source->isFlipped()) {
+      scaled = new PIX_MemBitmap(w, h, 4);
+      PIX_ScaledBlit(scaled, source, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(source->getWidth()),
+                     static_cast<float>(source->getHeight()), 1.0f, PIX_BLIT_FILTER_BILINEAR);
+      delete source;
+    }
     // Another thread may have loaded the same image meanwhile: keep one.
     cached = storage.Find(id, scale, this);
     if (cached) {

@@ -18,6 +18,7 @@
 #include "KIT/IModule/IGraphics.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
+#include "src/ProgressIndicator.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace {
@@ -279,6 +280,13 @@ TEST_P(SettingsTest, TheSettingsFileGivesColourScaleWindowAndFirstRun) {
   ASSERT_NE(plug->firstRunLayer, nullptr);
   EXPECT_EQ(plug->firstRunLayer->visible, c.firstRunShown);
   EXPECT_EQ(Value(kUserInterfaceSize), c.interfaceSize);
+  // The processing overlay covers the whole window and takes every click in it.
+  ASSERT_NE(plug->progressIndicator, nullptr);
+  const IRECT& overlay = plug->progressIndicator->GetRECT();
+  EXPECT_EQ(overlay.L, 0);
+  EXPECT_EQ(overlay.T, 0);
+  EXPECT_EQ(overlay.R, c.width);
+  EXPECT_EQ(overlay.B, c.height);
   const IRECT& r = plug->librarianMenuRects[kMenuLeftPatch];
   EXPECT_EQ(r.L, c.leftMenu.L);
   EXPECT_EQ(r.T, c.leftMenu.T);

@@ -1,6 +1,7 @@
 // The bitmap and font caches: one image per id and scale shared by every
 // GUI, releases that respect other windows, missing images, and fonts
 // shared by text styles that differ only in what is not their key.
+#include <memory>
 #include <thread>
 
 #include "KIT/IModule/IGraphicsCaches.h"
@@ -32,11 +33,67 @@ TEST_F(CacheTest, EachScaleGetsItsOwnImageAndEachGuiFindsItsOwn) {
   ASSERT_NE(full.mData, nullptr);
   ASSERT_NE(half.mData, nullptr);
   EXPECT_NE(full.mData, half.mData);
-  EXPECT_EQ(full.W, 101) << "scale 1.0 caches a same-size copy";
+  EXPECT_EQ(full.W, 101) << "scale 1.0 keeps the image's size";
   EXPECT_EQ(half.W, 50) << "101 x 0.5, truncated";
   EXPECT_EQ(half.H, 5);
   EXPECT_EQ(gui->getImageById(id, 1, false).mData, full.mData);
   EXPECT_EQ(other->getImageById(id, 1, false).mData, half.mData);
+}
+
+// Every pixel of the cached image against the image as loaded, row 0 of the
+// cached one matching row sourceRow(0) of the loaded one.
+static bool SamePixels(PIX_IBitmap* cached, PIX_IBitmap* loaded, bool upsideDown) {
+  if (!cached || !loaded || cached->getWidth() != loaded->getWidth() ||
+      cached->getHeight() != loaded->getHeight())
+    return false;
+  const int h = loaded->getHeight();
+  for (int y = 0; y < h; ++y) {
+    const PIX_pixel* a = cached->getBits() + static_cast<ptrdiff_t>(y) * cached->getRowSpan();
+    const PIX_pixel* b =
+        loaded->getBits() + static_cast<ptrdiff_t>(upsideDown ? h - 1 - y : y) * loaded->getRowSpan();
+    for (int x = 0; x < loaded->getWidth(); ++x)
+      if (a[x] != b[x]) return false;
+  }
+  return true;
+}
+
+// At scale 1.0 the cache keeps the decoded image itself: the same pixels,
+// top-down, loaded once.
+TEST_F(CacheTest, AtItsOwnSizeTheImageKeepsItsPixels) {
+  for (const char* name : {"knob.png", "wide.png", "odd.png"}) {
+    const int id = NewId();
+    IBitmap cached = gui->LoadIBitmap(id, name, 1.0);
+    std::unique_ptr<PIX_IBitmap> loaded(MakeTestImage(name));
+    EXPECT_TRUE(SamePixels(cached.mData, loaded.get(), false)) << name;
+    EXPECT_FALSE(cached.mData->isFlipped()) << name;
+  }
+}
+
+// A loader that hands out bottom-up bitmaps (rows stored last first).
+class BottomUpBitmap : public PIX_MemBitmap {
+ public:
+  using PIX_MemBitmap::PIX_MemBitmap;
+  bool isFlipped() override { return true; }
+};
+class BottomUpGraphics : public HeadlessGraphics {
+ public:
+  using HeadlessGraphics::HeadlessGraphics;
+  PIX_IBitmap* OSLoadBitmap(int, const char*) override {
+    auto* bm = new BottomUpBitmap(7, 5, 4);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 7; ++x) bm->getBits()[y * bm->getRowSpan() + x] = PIX_MakePixel(x, y, 9, 255);
+    return bm;
+  }
+};
+
+TEST_F(CacheTest, ABottomUpImageIsCopiedTopDownAtItsOwnSize) {
+  GuiTestPlug plug;
+  auto* bottomUp = new BottomUpGraphics(&plug, 50, 50);
+  plug.AttachGraphics(bottomUp);
+  std::unique_ptr<PIX_IBitmap> loaded(bottomUp->OSLoadBitmap(0, ""));
+  IBitmap cached = bottomUp->LoadIBitmap(NewId(), "bottom-up.png", 1.0);
+  EXPECT_FALSE(cached.mData->isFlipped());
+  EXPECT_TRUE(SamePixels(cached.mData, loaded.get(), true)) << "the memory's last row is the image's first";
 }
 
 TEST_F(CacheTest, AnImageIsLoadedOncePerIdAndScale) {

@@ -4,25 +4,32 @@
 //
 // - The header strip is the top kHeaderHeight rows of the window background;
 //   the page pictures are placed at (0, kHeaderHeight).
-// - In the header: the logo at (16, 10), the page tab buttons 40 x 20 at
-//   (16, 56) (librarian) and (140, 56) (editor); the
-//   MIDI IN and MIDI OUT menu fields 224 x 22 at (356, kHeaderFieldY[0 or 1])
-//   with their activity LEDs at (588, field y + 3); the display at (640, 8);
-//   the PATCH and CATEGORY fields 200 x 22 at (1116, kHeaderFieldY[...]);
-//   the REQUEST, SEND and RANDOMISE buttons 40 x 20 at (1336, 6 + 26 * i).
+// - In the header: the logo at (16, 10), the librarian key 40 x 20 at
+//   (16, 56) and the page menu 40 x 16 at (140, 58), labelled at their
+//   right; the MIDI IN and MIDI OUT menu fields 224 x 22 at (356,
+//   kHeaderFieldY[0 or 1]) with their activity LEDs at (588, field y + 3)
+//   and the MIDI filter key 18 x 18 at (330, 34) between them; the display
+//   at (640, 8); the PATCH and CATEGORY fields 200 x 22 at (1116,
+//   kHeaderFieldY[...]); the REQUEST, SEND and RANDOMISE buttons 40 x 20 at
+//   (1336, 6 + 26 * i).
 // - On the librarian page (page coordinates): the list picture at (16, 8);
 //   the edited and source bank menus 300 x 22 at (kLibraryFieldX,
-//   kLibraryBankY[0 or 1]), the categories switch at (1322, kLibraryBankY[1]
-//  ), the discard and overwrite buttons at (kLibraryFieldX, 150) and
-//   (kLibraryFieldX + 124, 150); the category menu and the search field
-//   pictures at (kLibraryFieldX, kLibraryFindY[0 or 1]) with the search
-//   button at (kLibraryFieldX + 248, kLibraryFindY[1]).
+//   kLibraryBankY[0 or 1]), the library mode switch at (kLibraryModeX,
+//   kLibraryBankY[0] + 1) and the categories switch at (kLibraryModeX,
+//   kLibraryBankY[1] + 1), the selected slot's category display 300 x 20
+//   at (kLibraryFieldX, kLibrarySlotCategoryY + 1), the discard and
+//   overwrite buttons at (kLibraryFieldX, 150) and (kLibraryFieldX + 124,
+//   150); the category menu and the search field pictures at
+//   (kLibraryFieldX, kLibraryFindY[0 or 1]) with the search button at
+//   (kLibraryFieldX + 248, kLibraryFindY[1]).
 // - On the about and first-run cards, the exit buttons at (524, 12) and at
 //   (440, 216).
 // - In the MIDI filter picture: the check boxes of row i at
-//   (kFilterCheckX[0 or 1], y + 6), where y = kFilterRowY + kFilterRowStep * i
-//   for the seven message kinds (i = 0..6) and the same plus 40 for the four
-//   options below them (i = 7..10, one box at kFilterCheckX[1]).
+//   (kFilterCheckX[0 or 1], y + 5), where y = kFilterRowY + kFilterRowStep * i
+//   for the seven message kinds (i = 0..6), and y = kFilterOptionsY +
+//   kFilterRowStep * j for the five options below them (j = 0..4, one box
+//   at kFilterCheckX[1]); the MIDI out delay display 120 x 16 at
+//   (kFilterCheckX[0] - 28, y + 6) in the row of the third option.
 // - The envelope and arpeggiator pictures are placed at the page's lower-left
 //   area (kLowerArea..., page coordinates); their sections are given in
 //   their own picture's coordinates.
@@ -30,7 +37,8 @@
 //   (section y + top). By kind:
 //     Knob, Semitone  a 48-pixel knob from the row's top;
 //     SmallKnob       a 36-pixel knob 6 rows below the row's top;
-//     Menu            a menu field 80 x 20 at (centre - 40, top + 22);
+//     Menu            a menu field 80 x 20 at (centre - 40, top + 22), for
+//                     a caption 72 x 13 at (centre - 36, top + 27);
 //     Switch          a 40 x 20 button at (centre - 20, top + 14);
 //     Choice          a 40 x 20 button as Switch, an LED column 16 wide from
 //                     (centre + 28, top) and the choices written beside it
@@ -51,9 +59,13 @@ const int kHeaderFieldY[2] = {12, 52};
 const int kLibraryFieldX = 1010;
 const int kLibraryBankY[2] = {44, 84};
 const int kLibraryFindY[2] = {324, 364};
+const int kLibraryModeX = 1322, kLibrarySlotCategoryY = 251;
 const int kFilterCheckX[2] = {272, 376};
-const int kFilterRowY = 100, kFilterRowStep = 30;
+const int kFilterRowY = 96, kFilterRowStep = 28, kFilterOptionsY = 324;
 const int kLowerAreaX = 8, kLowerAreaY = 260, kLowerAreaW = 440, kLowerAreaH = 311;
+// The envelopes / arpeggiator key in the lower-left area's top title bar
+// (the area's own coordinates), 40 x 20, labelled at its left.
+const int kHalfSwitchX = 362, kHalfSwitchY = 2;
 
 enum class Kind { Knob, Semitone, SmallKnob, Menu, Switch, Choice, Area };
 

@@ -70,7 +70,9 @@ void drawWindowBackground(Canvas& c) {
     drawWell(c, 1116, y, 200, 22);
   }
   c.text("LIBRARIAN", 62, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
-  c.text("EDITOR", 186, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
+  c.text("PAGE", 186, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
+  // The MIDI filter key between the two port rows, right-aligned with them.
+  c.text("FILTERS", 240, 33, 84, 20, fonts::kLabel, palette::kLabelText, Align::Right);
   const char* buttons[3] = {"REQUEST", "SEND", "RANDOMISE"};
   for (int i = 0; i < 3; ++i)
     c.text(buttons[i], 1384, 6 + 26.0f * i, 100, 20, fonts::kLabel, palette::kLabelText, Align::Left);
@@ -95,11 +97,21 @@ void drawEditorPage(Canvas& c) {
   c.fillRoundRect(kLowerAreaX, kLowerAreaY, kLowerAreaW, kLowerAreaH, 6, rgb(0, 0, 0, 0.18f));
 }
 
-void drawEnvelopes(Canvas& c) {
-  for (const Section& s : envelopeSections()) drawSection(c, s);
+// The label of the key that flips the lower-left area between the envelopes
+// and the arpeggiator, in the top title bar left of it (see layout.h).
+static void drawHalfSwitchLabel(Canvas& c) {
+  c.text("ENV / ARP", kHalfSwitchX - 84.0f, 2, 78, 20, fonts::kLabel, palette::kLabelText, Align::Right);
 }
 
-void drawArpeggiator(Canvas& c) { drawSection(c, arpeggiatorSection()); }
+void drawEnvelopes(Canvas& c) {
+  for (const Section& s : envelopeSections()) drawSection(c, s);
+  drawHalfSwitchLabel(c);
+}
+
+void drawArpeggiator(Canvas& c) {
+  drawSection(c, arpeggiatorSection());
+  drawHalfSwitchLabel(c);
+}
 
 void drawTempoKnobLayer(Canvas& c) {
   c.fillRoundRect(0, 0, float(c.width()), float(c.height()), 6, rgb(0, 0, 0, 0.22f));
@@ -125,6 +137,9 @@ void drawLibrarianPage(Canvas& c) {
   field("SOURCE", kLibraryBankY[1], true);
   field("CATEGORY", kLibraryFindY[0], false);
   field("SEARCH", kLibraryFindY[1], false);
+  field("SLOT CATEGORY", kLibrarySlotCategoryY, false);
+  c.text("LIBRARY MODE", kLibraryModeX + 48, kLibraryBankY[0], 110, 22, fonts::kLabel, palette::kLabelText,
+         Align::Left);
   const float hintY = 208;
   paragraph(c, kLibraryFieldX, hintY,
             {"Drag a patch from the source list onto a slot", "of the edited bank to copy it there."},
@@ -218,16 +233,20 @@ void drawMidiFilters(Canvas& c) {
   drawLabel(c, kFilterCheckX[1] - 39.0f, 80, 96, "FROM VARNO", palette::kGreen);
   const char* kinds[7] = {"Control change", "Program change",   "Notes",           "Pitch bend",
                           "Poly pressure",  "Channel pressure", "System exclusive"};
-  const char* options[4] = {"Activity LEDs show incoming MIDI", "Send straight to the Varno",
-                            "Send in time with the host's audio", "Send the song position with the clock"};
-  for (int i = 0; i < 11; ++i) {
-    const float y = float(kFilterRowY + kFilterRowStep * i + (i >= 7 ? 40 : 0));
-    if (i % 2 == 0) c.fillRoundRect(16, y, w - 32, float(kFilterRowStep), 4, rgb(255, 255, 255, 0.03f));
-    c.text(i < 7 ? kinds[i] : options[i - 7], 32, y, 240, float(kFilterRowStep), fonts::kBody,
+  const char* options[5] = {"Activity LEDs show incoming MIDI", "Send straight to the Varno",
+                            "Send in time with the host's audio", "Send MIDI clock at the host's tempo",
+                            "Send start and stop with the transport"};
+  for (int i = 0; i < 12; ++i) {
+    const bool option = i >= 7;
+    const float y =
+        float(option ? kFilterOptionsY + kFilterRowStep * (i - 7) : kFilterRowY + kFilterRowStep * i);
+    if (i % 2 == (option ? 1 : 0))
+      c.fillRoundRect(16, y, w - 32, float(kFilterRowStep), 4, rgb(255, 255, 255, 0.03f));
+    c.text(option ? options[i - 7] : kinds[i], 32, y, 240, float(kFilterRowStep), fonts::kBody,
            palette::kBodyText, Align::Left);
   }
-  const float optionsTop = float(kFilterRowY + kFilterRowStep * 7 + 12);
-  c.text("OPTIONS", 24, optionsTop, 200, 20, fonts::kTitle, palette::kTitleText, Align::Left, 1);
+  c.text("OPTIONS", 24, float(kFilterOptionsY - 24), 200, 20, fonts::kTitle, palette::kTitleText, Align::Left,
+         1);
 }
 
 void drawRename(Canvas& c) {

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Takes PNG screenshots of every page and overlay of the editor's window at
+# the three window sizes (scale 0.75, 1.0 and 1.25) through the host program,
+# into docs/screenshots/ (or the folder given as the first argument).
+#
+#   bash tools/screenshots.sh [OUTPUT_FOLDER]
+#
+# Installs what is missing, builds the release tree (or uses the tree named by
+# VIVIVI_BUILD_DIR), starts an Xvfb display when there is no DISPLAY and a
+# JACK server of its own (dummy back end) for the one picture that needs a
+# MIDI port, and stops both again. Each picture is taken by a fresh editor
+# with a data folder of its own: the settings file chooses the window size
+# and the first-run note, a few bank files fill the librarian, and the host
+# sets the parameters that show the page or overlay before it writes the
+# window as a PNG.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mkdir -p "${1:-$root/docs/screenshots}" && cd "${1:-$root/docs/screenshots}" && pwd)
+bash "$root/tools/setup-debian.sh"
+
+build="${VIVIVI_BUILD_DIR:-$root/build/release}"
+if [ -z "${VIVIVI_BUILD_DIR:-}" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" -j"${JOBS:-$(nproc)}" --target vivivi-host vivivi_plugin varno-sim
+host="$build/host/vivivi-host"
+bundle="$build/VivivI.bundle"
+sim="$build/tools/varno-sim/varno-sim"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vivivi-shots-XXXXXX")
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own when there is none.
+if [ -z "${DISPLAY:-}" ]; then
+  display=99
+  while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  pids+=($!)
+  export DISPLAY=":$display"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+
+# A JACK server of our own, so that the editor's port list holds only the
+# simulated Varno's ports.
+export JACK_DEFAULT_SERVER="vivivi-shots-$$"
+export JACK_NO_START_SERVER=1
+export VIVIVI_MIDI_API=jack
+jackd -n "$JACK_DEFAULT_SERVER" -S --no-realtime -d dummy -r 48000 -p 128 >"$work/jackd.log" 2>&1 &
+pids+=($!)
+jack_wait -w -t 10 >/dev/null
+
+# Bank files of 99 library records each (92 bytes: the sound dump, the name
+# and the category), with names a user might give.
+make_library() {
+  /usr/bin/python3 - "$1/Patches" <<'EOF'
+import os, sys
+words = ["Warm", "Dark", "Glass", "Acid", "Soft", "Brass", "Velvet", "Hollow", "Bright", "Deep",
+         "Wide", "Dusty", "Silver", "Rubber", "Analog"]
+kinds = ["Pad", "Bass", "Lead", "Keys", "Pluck", "Strings", "Sweep", "Bell", "Drone", "Sync"]
+banks = {"Factory/Factory A.vrn": 0, "Factory/Factory B.vrn": 1, "User/Live Set.vrn": 2,
+         "User/Sketches.vrn": 3}
+for name, seed in banks.items():
+    path = os.path.join(sys.argv[1], name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    data = bytearray()
+    for slot in range(99):
+        record = bytearray([0xF0, 0x3E, 0x0B, 0x00, 0x01, slot])
+        record += bytes(((seed * 31 + slot * 7 + i * 13) & 0x7F) for i in range(6, 75))
+        record.append(0)
+        text = f"{words[(slot + seed * 3) % len(words)]} {kinds[(slot * 3 + seed) % len(kinds)]}"
+        record += text[:14].ljust(14).encode()
+        record.append((slot + seed) % 21)
+        record.append(0xF7)
+        data += record
+    open(path, "wb").write(data)
+EOF
+}
+
+sizes=(small normal large)
+labels=(075 100 125)
+
+# shot NAME FIRST_RUN [host actions after the editor opened ...]
+# FIRST_RUN "no" shows the first-run note (the settings file's third line).
+shot() {
+  local name=$1 firstRun=$2
+  shift 2
+  for i in 0 1 2; do
+    local data="$work/data-$name-${labels[$i]}"
+    mkdir -p "$data"
+    printf 'normal\n%s\n%s\n' "${sizes[$i]}" "$firstRun" >"$data/VivivI Editor UI.txt"
+    make_library "$data"
+    local file="$out/$name-${labels[$i]}.png"
+    VIVIVI_DATA_DIR="$data" "$host" "$bundle" open-editor window "$@" run-editor 0.4 editor-png "$file" \
+      >"$work/$name-${labels[$i]}.log" 2>&1 || {
+      echo "screenshots: $name at ${sizes[$i]} failed:" >&2
+      cat "$work/$name-${labels[$i]}.log" >&2
+      return 1
+    }
+    echo "wrote $file"
+  done
+}
+
+# Parameter numbers (src/VivivI.h).
+kMainTab=194 kEditPage2Switch=153 kArpSyncIndicator=155 kOscillator2Shape=7 kOscillator2Sync=38
+kBankEditUnsaved=122 kCategorySelection=141 kPatchSearch=160 kViewMIDIFilterSettings=161
+kDisplayAboutWindow=162 kDeviceOutSelection=165 kLibSyncTimer=81 kRequestTempData=192
+
+# The sound editor: both halves of its lower left area, and the oscillator
+# indicators (sync and cross-modulation) lit.
+shot editor-envelopes yes
+shot editor-arpeggiator yes set-param $kEditPage2Switch 1
+shot editor-arpeggiator-clock-sync yes set-param $kArpSyncIndicator 1 set-param $kEditPage2Switch 1
+shot editor-indicators yes set-param $kOscillator2Sync 1 set-param $kOscillator2Shape 3 \
+  set-param $kMainTab 1 set-param $kMainTab 2
+# The librarian: its page (with the category limit and the save button), the
+# discard button of an edited bank, the category list and the search field.
+shot librarian yes set-param $kMainTab 1
+shot librarian-unsaved yes set-param $kBankEditUnsaved 1 set-param $kMainTab 1
+shot librarian-categories yes set-param $kMainTab 1 set-param $kCategorySelection 1
+shot librarian-search yes set-param $kMainTab 1 set-param $kPatchSearch 1
+# The overlays.
+shot about yes set-param $kDisplayAboutWindow 1
+shot first-run no
+shot midi-filters yes set-param $kViewMIDIFilterSettings 1
+
+# The processing overlay stands while a request waits for its answer: a
+# simulated Varno that never answers, on the editor's output.
+"$sim" --api jack --answer never --no-stdin >"$work/varno-sim.log" 2>&1 &
+sim_pid=$!
+pids+=($sim_pid)
+for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q "Varno In" && break; sleep 0.1; done
+shot processing yes set-param $kLibSyncTimer 3 set-param $kDeviceOutSelection 1 set-param $kRequestTempData 1
