@@ -271,6 +271,29 @@ TEST_F(BankMenusTest, WithoutSearchResultsTheSearchMenuStillHasItsEmptyRoot) {
   EXPECT_EQ(tree.ListedCount(), 1);
 }
 
+// ---- The program selector's bank-name menu ----------------------------------------------
+
+TEST_F(BankMenusTest, TheBankNameMenuSelectsTheEditedBankAndNamesItInTheUpperPair) {
+  for (const char* name : {"A.vrn", "B.vrn", "Sub/C.vrn"}) WriteBank(name);
+  OpenWithWindow();
+  BankMenuControl* names = Menu<BankMenuControl>(kMenuProgBankName);
+  const IPopupMenu* root = names->Tree().Root();
+  const int sub = ItemOf(root, "Sub");
+  ASSERT_GE(sub, 0);
+  const std::string lowerBank = m_plug->lowerFirstName, lowerFolder = m_plug->lowerBankName;
+  Choose({sub, 0});
+  names->OnMouseDown(0, 0, nullptr);
+  const int c = FileBankIndex("C.vrn", "Sub");
+  EXPECT_EQ(Library().upperBankIndex, c);
+  EXPECT_EQ(Value(kPatchSelectionListUpper), c);
+  EXPECT_EQ(m_plug->upperFirstName, "C.vrn");
+  EXPECT_EQ(m_plug->upperBankName, "Sub");
+  EXPECT_EQ(Marks(names->Tree()), (Strings{"Sub:C.vrn"}));
+  // The lower list keeps its bank and pair.
+  EXPECT_EQ(m_plug->lowerFirstName, lowerBank);
+  EXPECT_EQ(m_plug->lowerBankName, lowerFolder);
+}
+
 // ---- Stepping a bank names it in its menu ----------------------------------------------
 
 TEST_F(BankMenusTest, SteppingTheUpperBankMarksItInTheMenuAndNamesIt) {
