@@ -23,6 +23,7 @@
 #include "KIT/IModule/Truncate.h"
 #include "KIT/mutex.h"
 #include "src/ControlAction.h"
+#include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
@@ -169,12 +170,13 @@ void FillBankList(VivivI& plug, int paramIndex, const char* listName, std::strin
   }
 }
 
-// Makes the layer of one librarian menu, attached and hidden. The menu
-// control itself is not built yet: the layer stays empty.
+// Makes one librarian menu alone in a layer of its own, attached and hidden.
 void MakeLibrarianMenuLayer(VivivI& plug, int menu) {
   const LibrarianMenuRow& row = kLibrarianMenuTable[menu];
   ControlLayer* layer = new ControlLayer(row.layerId, row.layerName);
   plug.librarianMenuRects[menu] = VivivI::librarianMenuRect(menu, plug.guiScale);
+  if ((plug.librarianMenus[menu] = MakeLibrarianMenu(&plug, menu, plug.librarianMenuRects[menu])))
+    layer->controls.Add(plug.librarianMenus[menu]);
   plug.graphics->AttachLayer(layer);
   layer->Hide(true);
   plug.librarianMenuLayers[menu] = layer;

@@ -17,6 +17,7 @@
 //     VivivIMidiIn.cpp            incoming MIDI and SysEx
 //     VivivIAudioThread.cpp       Reset and the render call
 //     VivivILibrarian.cpp         librarian glue called by the protocol
+//     VivivILibrarianMenus.cpp    the slot and copy menus of a right click
 //   ControlDisplay, TabSwitchFunctions   stateless helpers of the plug-in
 #pragma once
 
@@ -428,9 +429,23 @@ class VivivI : public IModuleAU {
   void refreshPopUpMenus();
   // Writes the three texts into the status, value and CC lines.
   void displayText(std::string name, std::string value, std::string cc);
-  // Show the slot menu (upper list) or the copy menu (lower list) at a point.
+  // The slot list's right click: shows the slot menu (a row of the upper
+  // list) or the copy menu (anywhere else) at the point and carries the
+  // choice out; the menu lives only for that popup. 1 when an item was
+  // chosen, else 0.
   int showFileEditMenu(int x, int y);
   int showFileCopyMenu(int x, int y);
+  // The slot list's own operations that those menus start at the right
+  // click's point: paste, rename, copy. Set by whoever builds the list; an
+  // unset one does nothing.
+  struct LibrarianListActions {
+    std::function<void(int x, int y)> pasteSlot, renameSlot, copySlot;
+  };
+  LibrarianListActions librarianListActions;
+  // The slot or copy menu while its popup runs (IControl: FileEditPopupMenu,
+  // FileCopyPopupMenu); null otherwise.
+  IControl* fileEditMenu = nullptr;
+  IControl* fileCopyMenu = nullptr;
   // Brings the program and bank menus in line with the current bank.
   void updateBankAndProgramMenuNames(bool keepBankMenu);
   // The lower list's kind changed (type 0 files, 1 categories, 4 search);
@@ -586,7 +601,8 @@ class VivivI : public IModuleAU {
   LibrarianViewControl* librarianView = nullptr;   // made by the UI build; null without one
 
   // ---- Layers and controls kept at start-up (owned by the GUI) --------------
-  // The librarian menus' layers (and their menu controls once the menus exist).
+  // The librarian menus' layers and their menu controls (IPopupMenuControl.h,
+  // IPopupMenuProgSelector.h), one per ELibrarianMenu.
   std::array<ControlLayer*, kNumLibrarianMenus> librarianMenuLayers{};
   std::array<IControl*, kNumLibrarianMenus> librarianMenus{};
   std::array<IRECT, kNumLibrarianMenus> librarianMenuRects{};  // at the GUI scale
@@ -647,8 +663,10 @@ class VivivI : public IModuleAU {
   std::string panelString;
 
   // ---- Librarian names -------------------------------------------------------
-  // The entries the two bank lists show: the first entry's name and the
-  // selected bank's second name.
+  // The bank last chosen for each list, by name: its bank name (the file
+  // name, *FirstName) and its folder name (*BankName). The bank menus find
+  // the bank again by this pair after a rescan; at start-up they hold the
+  // first entry's name and the selected bank's folder.
   std::string upperFirstName, upperBankName, lowerFirstName, lowerBankName;
   // The bank the bank menus mark as current: its folder name and file name.
   std::string currentBankFolderName;

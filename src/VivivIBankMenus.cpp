@@ -3,6 +3,8 @@
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IParam.h"
+#include "src/IPopupMenuControl.h"
+#include "src/IPopupMenuProgSelector.h"
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 
@@ -112,22 +114,39 @@ void VivivI::ResetPatchSelectionMenus() {
 }
 
 void VivivI::refreshPopUpMenus() {
-  // The bank menus are rebuilt from the library once they exist; the list
-  // reloads both columns.
+  // The bank menus of both lists, each selecting its bank by the list's
+  // pair, and the bank-name menu with no pair (it marks its first bank).
+  if (auto* upper = static_cast<LeftPatchPopupMenu*>(librarianMenus[kMenuLeftPatch]))
+    upper->refreshFolderStructure(patchLibrarian, this, 0, upperFirstName, upperBankName);
+  const ELibrarianMenu lower = lowerShowsCategories ? kMenuRightCategory
+                               : lowerShowsSearch   ? kMenuRightSearch
+                                                    : kMenuRightPatch;
+  if (auto* menu = static_cast<BankMenuControl*>(librarianMenus[lower]))
+    menu->refreshFolderStructure(patchLibrarian, this, 0, lowerFirstName, lowerBankName);
+  if (auto* names = static_cast<ProgBankNamePopupMenu*>(librarianMenus[kMenuProgBankName]))
+    names->refreshPatchNames(patchLibrarian, this, 0, "", "");
   setLibrarianViewDirty();
   updatePatchLibrarianView(2);
 }
 
-void VivivI::updateBankAndProgramMenuNames(bool) {
+void VivivI::updateBankAndProgramMenuNames(bool keepBankMenu) {
   hideLayer(librarianMenuLayers[kMenuBankNumber], true);
   hideLayer(librarianMenuLayers[kMenuProgBankName], true);
   const IParam* current = GetParam(kCurrentPatch);
   const int program = current ? current->Int() : 0;
+  const IParam* bankParam = GetParam(kCurrentBank);
+  const int bank = bankParam ? bankParam->Int() : 0;
+  auto* programs = static_cast<ProgramNumberPopupMenu*>(librarianMenus[kMenuProgramNumber]);
+  auto* banks = static_cast<BankNumberPopupMenu*>(librarianMenus[kMenuBankNumber]);
   if (librarianMode) {
     hideLayer(librarianMenuLayers[kMenuProgBankName], false);
     if (patchLibrarian) patchLibrarian->selectedUpperSlot = program;
     selectLibrarianViewRow(program);
+    if (programs) programs->refreshPatchNames(patchLibrarian, this, program);
+    if (banks && !keepBankMenu) banks->refreshPatchNames(patchLibrarian, this, bank);
   } else {
+    if (programs) programs->refreshPatchNames(patchLibrarian, this, program);
+    if (banks) banks->refreshPatchNames(patchLibrarian, this, bank);
     hideLayer(librarianMenuLayers[kMenuBankNumber], false);
   }
 }

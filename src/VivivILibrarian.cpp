@@ -169,8 +169,3 @@ void VivivI::SetLibrarianStatusUnsaved(bool unsaved) {
   hideLayer(discardChangesLayer, false);
   hideLayer(librarianMenuLayers[kMenuLeftPatch], true);
 }
-
-// ==== Slot and copy menus ====================================================
-// Not built yet: each body below is replaced by its operation.
-int VivivI::showFileEditMenu(int, int) { return 0; }
-int VivivI::showFileCopyMenu(int, int) { return 0; }

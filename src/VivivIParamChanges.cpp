@@ -12,6 +12,7 @@
 #include "KIT/mutex.h"
 #include "KIT/winl/winl-time.h"
 #include "src/ControlAction.h"
+#include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
@@ -116,6 +117,27 @@ void VivivI::setParameterNoHandler(int index, double value) {
 namespace {
 
 // ---- Bank stepping -------------------------------------------------------------
+// The column's bank menu names and marks the bank stepped to: the column's
+// pair takes the bank's names, and the menu of the column's source is
+// rebuilt with them.
+void refreshBankMenu(VivivI& plug, bool upper, int bank) {
+  const PatchLibrarian* librarian = plug.patchLibrarian;
+  const std::vector<PatchFile*>& banks = upper                       ? librarian->fileBanks
+                                         : plug.lowerShowsCategories ? librarian->categoryBanks
+                                         : plug.lowerShowsSearch     ? librarian->searchBanks
+                                                                     : librarian->fileBanks;
+  if (bank < 0 || static_cast<size_t>(bank) >= banks.size() || !banks[static_cast<size_t>(bank)]) return;
+  const PatchFile& chosen = *banks[static_cast<size_t>(bank)];
+  (upper ? plug.upperFirstName : plug.lowerFirstName) = chosen.fileName;
+  (upper ? plug.upperBankName : plug.lowerBankName) = chosen.folderName;
+  const ELibrarianMenu menu = upper                       ? kMenuLeftPatch
+                              : plug.lowerShowsCategories ? kMenuRightCategory
+                              : plug.lowerShowsSearch     ? kMenuRightSearch
+                                                          : kMenuRightPatch;
+  if (auto* control = static_cast<BankMenuControl*>(plug.librarianMenus[menu]))
+    control->refreshFolderStructure(plug.patchLibrarian, &plug, bank, chosen.fileName, chosen.folderName);
+}
+
 // The four bank buttons of the librarian's two lists; v is 1 (pressed).
 void stepBank(VivivI& plug, int index) {
   const bool upper = index == kLibUpperNextBank || index == kLibUpperPreviousBank;
@@ -143,7 +165,7 @@ void stepBank(VivivI& plug, int index) {
   else
     librarian->lowerBankIndex = bank;
   plug.setParameterNoHandler(upper ? kCurrentOpenPatchBankL : kCurrentOpenPatchBankR, bank);
-  // The folder menus are rebuilt by the librarian's menus once they exist.
+  refreshBankMenu(plug, upper, bank);
   plug.updatePatchLibrarianView(upper ? 0 : 1);
   if (upper) plug.updateBankAndProgramMenuNames(false);
 }
@@ -666,7 +688,9 @@ void VivivI::OnParamChange(int index) {
       }
       break;
     case kMainTab:
-      // The bank-edit menu is filled by the librarian's menus once they exist.
+      if (v == 1)
+        if (auto* menu = static_cast<BankEditPopupMenu*>(librarianMenus[kMenuBankEdit]))
+          menu->AddMenuItemsIn(this);
       TabSwitchFunctions::mainTabSwitch(this, kMainTab, v, tabContext);
       updateBankAndProgramMenuNames(false);
       break;

@@ -229,7 +229,11 @@ TEST_F(StartupTest, TheLibrarianMenuLayersAreAttachedHiddenWithTheirIdsAndNames)
     bool attached = false;
     for (int i = 0; i < gui->NLayers(); ++i) attached = attached || gui->GetLayer(i) == layer;
     EXPECT_TRUE(attached) << layer->name;
-    EXPECT_EQ(plug->librarianMenus[menu], nullptr);  // the menu controls are not built yet
+    // The menu alone in its layer, on its rectangle at the GUI scale.
+    ASSERT_NE(plug->librarianMenus[menu], nullptr);
+    ASSERT_EQ(layer->controls.GetSize(), 1);
+    EXPECT_EQ(layer->controls.Get(0), plug->librarianMenus[menu]);
+    EXPECT_EQ(plug->librarianMenus[menu]->ParamIdx(), -1);
   }
   // The category menu's layer shares its name but is not found by it.
   EXPECT_NE(plug->layerNamed("RightPatchPopupMenu"), plug->librarianMenuLayers[kMenuRightCategory]);
