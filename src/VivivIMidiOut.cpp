@@ -206,6 +206,7 @@ void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
   const LibrarianPatch& patch = (*bank)[static_cast<size_t>(slot)];
   if (patch.messages.empty()) return;
 
+  setLibrarianViewCurrentRow(slot);
   if (IParam* current = GetParam(kCurrentPatch))
     current->Set(std::clamp(static_cast<double>(slot), current->GetMin(), current->GetMax()));
   if (!midiOutputOpen) return;
