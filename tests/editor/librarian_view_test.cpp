@@ -550,6 +550,45 @@ TEST_F(LibrarianViewTest, RenameOpensTheFieldOverASoundAndGrowsAShortBankTo99Onl
   }
 }
 
+// ==== Drawing ===========================================================================
+
+TEST_F(LibrarianViewTest, TheSelectedRowsAndTheDragMarkerAreDrawnLightGrey) {
+  ASSERT_NE(OpenList(), nullptr);
+  Plug()->GetParam(kMainTab)->Set(1);
+  TabSwitchFunctions::mainTabSwitch(Plug(), kMainTab, 1, 0);
+  ViewPane* pane = OpenEditor();
+  ASSERT_NE(pane, nullptr);
+  // The colour of a pixel; the window's words hold it above their alpha byte.
+  const auto pixel = [&](int x, int y) {
+    const std::vector<uint32_t> pixels = WindowPixels();
+    return pixels.at(static_cast<size_t>(y) * static_cast<size_t>(pane->Width()) + static_cast<size_t>(x)) >>
+           8;
+  };
+  constexpr uint32_t kGrey = 0xE1E1E1;
+  click(0, 3, leftButton());
+  Redraw();
+  // The right end of a row holds no text: the fill shows there.
+  const IRECT selected = rowRect(0, 3), unselected = rowRect(0, 4);
+  EXPECT_EQ(pixel(selected.R - 2, selected.T + 1), kGrey);
+  EXPECT_NE(pixel(unselected.R - 2, unselected.T + 1), kGrey);
+
+  click(1, 40, leftButton());
+  Redraw();
+  EXPECT_NE(pixel(selected.R - 2, selected.T + 1), kGrey);
+  const IRECT lower = rowRect(1, 40);
+  EXPECT_EQ(pixel(lower.R - 2, lower.T + 1), kGrey);
+
+  IMouseMod left = leftButton();
+  const IRECT from = rowRect(1, 70);
+  view->OnMouseDrag(midX(from), midY(from), 0, 0, &left);
+  ASSERT_TRUE(view->dragging);
+  Redraw();
+  EXPECT_EQ(pixel(midX(from), midY(from)), kGrey);
+  view->OnMouseUp(gap().L, gap().T, &left);
+  Redraw();
+  EXPECT_NE(pixel(midX(from) + view->rowWidth / 2 - 1, midY(from)), kGrey);
+}
+
 // ==== Threads ===========================================================================
 
 // A paste arms the library request, feeds its messages and ends the request
