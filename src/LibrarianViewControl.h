@@ -117,7 +117,7 @@ class LibrarianViewControl : public CustomOverlayControl {
   std::atomic<int> activeColumn{0};       // column of the last selection: 0 upper, 1 lower
   std::atomic<int> currentRow{0};         // the row the arrow keys move from
   int copiedBankIndex = -1;               // the lower bank index at the last Copy; -1 before any
-  int rowCount = kRowCount;
+  const int rowCount = kRowCount;         // rows per column (the row arrays hold this many)
 
  private:
   // Where a copied patch comes from: the lower list's source, the bank
