@@ -23,8 +23,10 @@
 #include "KIT/IModule/Truncate.h"
 #include "KIT/mutex.h"
 #include "src/ControlAction.h"
+#include "src/EditorUIConfigManager.h"
 #include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
+#include "src/LibrarianViewControl.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
 #include "src/PatchManager.h"
@@ -242,7 +244,7 @@ VivivI::VivivI(IModuleInstanceInfo info)
   const int width = TruncateToInt(kEditorWidth * guiScale), height = TruncateToInt(kEditorHeight * guiScale);
   graphics = MakeGraphics(this, width, height, 0);
   log("STARTING USER INTERFACE CONFIGURATION...");
-  uiConfig = new UIConfigManager;
+  uiConfig = new EditorUIConfigManager;
   uiConfig->readUIConfig(graphics, this, patchLibrarian, colourScheme, guiScale);
   log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
 
@@ -335,6 +337,14 @@ VivivI::VivivI(IModuleInstanceInfo info)
     if (control) control->SetValueFromUserInput(0.0);
   IParam* showLibrarian = GetParam(kShowLibrarian);
   showLibrarian->Set(std::min(std::max(0.0, showLibrarian->GetMin()), showLibrarian->GetMax()));
+  // The slot list the UI build made from the "patchBrowser" element.
+  librarianView = dynamic_cast<LibrarianViewControl*>(uiConfig->librarianView);
+  // The slot menu's Paste and Rename and the copy menu's Copy act on that list.
+  if (LibrarianViewControl* list = librarianView) {
+    librarianListActions = {[list](int x, int y) { list->PasteSlotData(x, y); },
+                            [list](int x, int y) { list->renameSlot(x, y); },
+                            [list](int x, int y) { list->CopySlotData(x, y); }};
+  }
 
   graphics->SetParameterFromPlug(kGlobalMidiChannel, 1.0, false);
   log("Control set 2 attached... Resetting");

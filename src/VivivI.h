@@ -415,11 +415,15 @@ class VivivI : public IModuleAU {
   // Marks the librarian list for redrawing.
   void setLibrarianViewDirty();
   // The librarian list's upper column (0), lower column (1) or both (2)
-  // changed; any other value does nothing.
+  // changed and is reloaded (on the GUI thread); any other value does
+  // nothing.
   void updatePatchLibrarianView(int which);
   // Writes row into the selected row of both columns of the librarian list
-  // (a program change selects that program in the librarian).
+  // and its current row (a program change selects that program in the
+  // librarian). Any thread.
   void selectLibrarianViewRow(int row);
+  // The row the librarian list's arrow keys move from. Any thread.
+  void setLibrarianViewCurrentRow(int row);
   // The librarian list's active column: 0 upper, 1 lower.
   int getLibrarianViewColumn();
 

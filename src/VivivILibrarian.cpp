@@ -3,8 +3,10 @@
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/Truncate.h"
+#include "src/LibrarianViewControl.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
 #include "src/ProgressIndicator.h"
@@ -12,10 +14,9 @@
 #include "src/VivivI.h"
 
 // ==== Display glue ===========================================================
-// The texts, the progress overlay and the state of a librarian data request.
-// The librarian's two-column list is not part of the window yet
-// (librarianView stays null): the steps on it are left out, while what the
-// library and the protocol's manager keep still changes.
+// The texts, the progress overlay, the state of a librarian data request and
+// the librarian's two-column list (null when the UI description has none:
+// the steps on it are then left out).
 
 namespace {
 
@@ -96,20 +97,54 @@ void VivivI::setLibrarianViewDirty() {
   if (uiConfig && uiConfig->librarianView) uiConfig->librarianView->SetDirty(false);
 }
 
-// Marks the list for redrawing; reloading its columns is the list's own work.
+// The columns read the library's lists, which change on the GUI thread: a
+// reload asked for on another thread (a patch stored by the MIDI input
+// thread) runs there at the GUI's next tick.
 void VivivI::updatePatchLibrarianView(int which) {
   if (which < 0 || which > 2) return;
   setLibrarianViewDirty();
+  LibrarianViewControl* view = librarianView;
+  if (!view) return;
+  const auto reload = [view, which] {
+    if (which != 1) view->patchSelectionUpperChanged();
+    if (which != 0) view->patchSelectionLowerChanged();
+  };
+  IGraphics* gui = GetGUI();
+  if (gui && !gui->IsGUIThread())
+    gui->RunOnGUIThread(reload);
+  else
+    reload();
 }
 
-// The selected rows and the active column belong to the librarian list;
-// without it there is nothing to select, and the upper column counts as the
-// active one. The library's own selected slots are set by the callers.
-void VivivI::selectLibrarianViewRow(int) {}
+// The list's selection is shared with the MIDI input thread and the data
+// thread: each field is written whole (atomics) and the list redraws.
+void VivivI::selectLibrarianViewRow(int row) {
+  LibrarianViewControl* view = librarianView;
+  if (!view) return;
+  view->selectedUpperRow = row;
+  view->selectedLowerRow = row;
+  view->currentRow = row;
+  view->SetDirty(false);
+}
 
-void VivivI::setLibrarianViewRow(int, int) {}
+void VivivI::setLibrarianViewRow(int column, int row) {
+  LibrarianViewControl* view = librarianView;
+  if (!view) return;
+  if (column == 0)
+    view->selectedUpperRow = row;
+  else
+    view->selectedLowerRow = row;
+  view->SetDirty(false);
+}
 
-int VivivI::getLibrarianViewColumn() { return 0; }
+void VivivI::setLibrarianViewCurrentRow(int row) {
+  if (LibrarianViewControl* view = librarianView) view->currentRow = row;
+}
+
+int VivivI::getLibrarianViewColumn() {
+  const LibrarianViewControl* view = librarianView;
+  return view ? view->activeColumn.load() : 0;
+}
 
 void VivivI::DisplayProcessingIndicator(bool show) {
   transferHold = false;

@@ -1,8 +1,11 @@
 // Incoming MIDI and SysEx from the synthesizer (the MIDI input thread) and
 // from the host (the host's threads): thin gates in front of the protocol's
-// manager, which interprets what passes. Neither takes the plug's lock.
+// manager, which interprets what passes. The channel-message gate takes no
+// lock; the SysEx gate holds the plug's lock while the manager handles the
+// message (below).
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IParam.h"
+#include "KIT/mutex.h"
 #include "src/ControlAction.h"
 #include "src/MIDIMessageManager.h"
 #include "src/VivivI.h"
@@ -28,6 +31,14 @@ void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
   if (trackIncomingMidi && sysex->mSize >= 3 && bytes[1] == 0x3E && bytes[2] == 0x0B)
     lightActivityIndicator();
 
+  // The receive path is fed by the MIDI input thread and, with a librarian
+  // request armed, by the editor itself (a paste, a rename, an import, a
+  // job): one feed at a time, so that a request armed for the editor's own
+  // messages never takes the synthesizer's, and the request's patch is never
+  // changed by two threads. The plug's lock, because the path takes it
+  // anyway for every parameter it writes (a second lock would invert the
+  // order); a feeder holds it over arming, feeding and ending its request.
+  KIT_MutexLock lock(GetMutex());
   midiManager->ProcessSysEx(sysex, fromDevice);
 
   if (miniMixerLayer) miniMixerLayer->setControlsDirty();

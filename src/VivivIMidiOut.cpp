@@ -9,6 +9,7 @@
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
+#include "KIT/mutex.h"
 #include "KIT/winl/winl-time.h"
 #include "src/ControlAction.h"
 #include "src/LibrarianPatch.h"
@@ -169,9 +170,15 @@ void VivivI::sendMissingCCValues() {
     const ControlAction* action = param ? param->GetControlAction() : nullptr;
     // A parameter without a mapped controller has nothing to send.
     if (action && action->ccNumber >= 0 && action->ccNumber <= 127 && midiOutputOpen) {
+      // A sound job may be writing the parameters from its dump meanwhile:
+      // they are read under the plug's lock (never held over the pause).
+      int value = 0;
+      {
+        KIT_MutexLock lock(GetMutex());
+        value = static_cast<int>(param->Value());
+      }
       IMidiMsg msg(0, static_cast<uint8_t>(kControlChangeStatus | deviceChannel()),
-                   static_cast<uint8_t>(action->ccNumber),
-                   static_cast<uint8_t>(dataByte(static_cast<int>(param->Value()))));
+                   static_cast<uint8_t>(action->ccNumber), static_cast<uint8_t>(dataByte(value)));
       MIDIOutRoutingSwitch(&msg);
     }
     Sleep(25);
@@ -206,6 +213,7 @@ void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
   const LibrarianPatch& patch = (*bank)[static_cast<size_t>(slot)];
   if (patch.messages.empty()) return;
 
+  setLibrarianViewCurrentRow(slot);
   if (IParam* current = GetParam(kCurrentPatch))
     current->Set(std::clamp(static_cast<double>(slot), current->GetMin(), current->GetMax()));
   if (!midiOutputOpen) return;

@@ -6,6 +6,7 @@
 #include "KIT/IModule/IParam.h"
 #include "KIT/mutex.h"
 #include "KIT/winl/winl-time.h"
+#include "src/LibrarianViewControl.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
 #include "src/PatchLibrarian.h"
@@ -144,9 +145,11 @@ void TabSwitchFunctions::mainTabSwitch(VivivI* plug, int index, int tab, int con
       if (page->id == tab) selectChild(page, 0);
     }
   }
-  if (tab == 1)
+  if (tab == 1) {
+    // Dragging patches is possible from the first visit of the page on.
+    if (plug->librarianView) plug->librarianView->dragEnabled = true;
     openLibrarianTab(plug);
-  else if (tab == 2)
+  } else if (tab == 2)
     openSoundTab(plug);
 }
 

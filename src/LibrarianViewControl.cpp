@@ -1,0 +1,409 @@
+#include "src/LibrarianViewControl.h"
+
+#include <algorithm>
+
+#include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IModuleStructs.h"
+#include "KIT/IModule/IParam.h"
+#include "KIT/IModule/ITextControls.h"
+#include "KIT/IModule/Truncate.h"
+#include "KIT/mutex.h"
+#include "src/LibrarianPatch.h"
+#include "src/PatchLibrarian.h"
+#include "src/ValueDisplays.h"
+#include "src/VivivI.h"
+
+namespace {
+
+constexpr IColor kSelectionGrey = kDisplayLightGrey;
+
+IText rowTextStyle(double scale) {
+  IText style(LibrarianViewControl::rowTextSize(scale), &COLOR_WHITE, kDisplayFont, IText::kStyleNormal,
+              IText::kAlignNear, 0, IText::kQualityDefault);
+  style.mVAlign = IText::kVAlignMiddle;
+  return style;
+}
+
+PatchFile* bankAt(const std::vector<PatchFile*>* banks, int index) {
+  if (!banks || index < 0 || static_cast<size_t>(index) >= banks->size()) return nullptr;
+  return (*banks)[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+// ==== GEOMETRY ================================================================
+
+IRECT LibrarianViewControl::rowRect(int x, int y, double s, int column, int row) {
+  if (column < 0 || column > 1 || row < 0 || row >= kRowCount) return IRECT();
+  const int w = s == 1.0 ? TruncateToInt(100 * s) : TruncateToInt(101 * s);
+  const int h = TruncateToInt(16 * s);
+  const int gap = TruncateToInt(27 * s);
+  int top;
+  if (column == 0)
+    top = y + TruncateToInt(s) + (s < 1.0 ? 1 : 0);
+  else
+    top = y + TruncateToInt(303 * s) + (s == 1.0 ? 0 : s > 1.0 ? 1 : 2);
+  const int left = x + (row / kSubColumnRows) * (w + gap);
+  const int rowTop = top + (row % kSubColumnRows) * h;
+  return IRECT(left, rowTop, left + w, rowTop + h);
+}
+
+int LibrarianViewControl::rowTextSize(double scale) { return TruncateToInt(13 * scale); }
+
+// ==== CONSTRUCTION ============================================================
+
+LibrarianViewControl::LibrarianViewControl(VivivI* editor, int x, int y, int paramIdx, IBitmap* bitmap,
+                                           IRECT targetArea, PatchLibrarian* library, double scale)
+    : CustomOverlayControl(editor, x, y, paramIdx, bitmap, targetArea),
+      library(library),
+      rowWidth(TruncateToInt(100 * scale)),
+      rowHeight(TruncateToInt(16 * scale)),
+      editor(editor),
+      scale(scale) {
+  const IText style = rowTextStyle(scale);
+  for (int i = 0; i < kRowCount; ++i)
+    upperRows[i] = new ITextControl(editor, rowRect(x, y, scale, 0, i), &style, "");
+  patchSelectionUpperChanged();
+  for (int i = 0; i < kRowCount; ++i)
+    lowerRows[i] = new ITextControl(editor, rowRect(x, y, scale, 1, i), &style, "");
+  patchSelectionLowerChanged();
+}
+
+LibrarianViewControl::~LibrarianViewControl() {
+  for (int i = 0; i < kRowCount; ++i) {
+    delete upperRows[i];
+    delete lowerRows[i];
+  }
+}
+
+ITextControl* LibrarianViewControl::upperRow(int row) const {
+  return row >= 0 && row < kRowCount ? upperRows[row] : nullptr;
+}
+
+ITextControl* LibrarianViewControl::lowerRow(int row) const {
+  return row >= 0 && row < kRowCount ? lowerRows[row] : nullptr;
+}
+
+// ==== COLUMNS =================================================================
+
+LibrarianViewControl::SourceKind LibrarianViewControl::lowerSourceKind() const {
+  if (editor && editor->lowerShowsSearch) return SourceKind::kSearch;
+  if (editor && editor->lowerShowsCategories) return SourceKind::kCategories;
+  return SourceKind::kFiles;
+}
+
+const std::vector<PatchFile*>* LibrarianViewControl::bankList(SourceKind kind) const {
+  if (!library) return nullptr;
+  switch (kind) {
+    case SourceKind::kSearch:
+      return &library->searchBanks;
+    case SourceKind::kCategories:
+      return &library->categoryBanks;
+    case SourceKind::kFiles:
+    default:
+      return &library->fileBanks;
+  }
+}
+
+PatchFile* LibrarianViewControl::lowerBank() const {
+  return library ? bankAt(bankList(lowerSourceKind()), library->lowerBankIndex) : nullptr;
+}
+
+PatchFile* LibrarianViewControl::editedBank() const {
+  return library ? bankAt(&library->fileBanks, library->upperBankIndex) : nullptr;
+}
+
+void LibrarianViewControl::loadColumn(std::array<ITextControl*, kRowCount>& rows, const PatchFile* bank) {
+  if (!bank) return;
+  // The received-patch store changes the edited bank under the plug-in's lock.
+  KIT_MutexLock lock(editor ? editor->GetMutex() : nullptr);
+  const size_t count = bank->patches.size();
+  for (int i = 0; i < rowCount; ++i) {
+    const size_t slot = static_cast<size_t>(i);
+    rows[slot]->SetTextFromPlug(slot < count ? bank->patches[slot].name.c_str() : "");
+  }
+}
+
+void LibrarianViewControl::patchSelectionUpperChanged() {
+  SetDirty(true);
+  loadColumn(upperRows, editedBank());
+}
+
+void LibrarianViewControl::patchSelectionLowerChanged() {
+  SetDirty(true);
+  loadColumn(lowerRows, lowerBank());
+}
+
+// ==== Selection helpers ========================================================
+
+void LibrarianViewControl::hitTest(int x, int y, bool withLayers, bool setColumn) {
+  selectedUpperRow = -1;
+  selectedLowerRow = -1;
+  ControlLayer* saveChanges = editor ? editor->saveChangesLayer : nullptr;
+  for (int i = 0; i < rowCount; ++i) {
+    if (upperRows[i]->GetRECT().Contains(x, y)) {
+      selectedUpperRow = i;
+      if (withLayers || setColumn) activeColumn = 0;
+      // The save controls act on the edited column only.
+      if (withLayers && saveChanges) saveChanges->GrayOut(false);
+    }
+    if (lowerRows[i]->GetRECT().Contains(x, y)) {
+      selectedLowerRow = i;
+      if (withLayers || setColumn) activeColumn = 1;
+      if (withLayers && saveChanges) saveChanges->GrayOut(true);
+    }
+  }
+}
+
+void LibrarianViewControl::selectInActiveColumn(int row) {
+  if (activeColumn == 0)
+    selectedUpperRow = row;
+  else
+    selectedLowerRow = row;
+}
+
+void LibrarianViewControl::setCurrentPatchDirectly(int row) {
+  IParam* param = editor ? editor->GetParam(kCurrentPatch) : nullptr;
+  if (!param) return;
+  KIT_MutexLock lock(editor->GetMutex());
+  param->Set(std::clamp(static_cast<double>(row), param->GetMin(), param->GetMax()));
+}
+
+void LibrarianViewControl::endRename() {
+  if (!editor) return;
+  editor->librarianRenaming = false;
+  editor->renameClosed = true;
+}
+
+// ==== SLOT OPERATIONS =========================================================
+
+void LibrarianViewControl::renameSlot(int, int) {
+  if (!editor) return;
+  editor->librarianRenaming = true;
+  editor->renameClosed = false;
+  const int row = selectedUpperRow;
+  if (row < 0) return;
+  activeColumn = 0;
+  KIT_MutexLock lock(editor->GetMutex());
+  PatchFile* bank = editedBank();
+  if (!bank) return;
+  // A bank is 99 slots on disk: a short one is padded to that, never beyond
+  // (row 99 has no slot and opens no field).
+  if (bank->patches.size() < static_cast<size_t>(PatchFile::kSlots)) bank->patches.resize(PatchFile::kSlots);
+  if (static_cast<size_t>(row) >= bank->patches.size()) return;
+  const LibrarianPatch& patch = bank->patches[static_cast<size_t>(row)];
+  if (patch.messages.empty()) return;
+  if (IParam* rename = editor->GetParam(kPatchRename)) rename->SetDisplayText(0, patch.name.c_str());
+  if (editor->patchRenameLayer) editor->patchRenameLayer->Hide(false);
+}
+
+LibrarianViewControl::CopySource LibrarianViewControl::lowerSourceSnapshot() const {
+  CopySource source;
+  const PatchFile* bank = lowerBank();
+  if (!bank) return source;
+  source.set = true;
+  source.kind = lowerSourceKind();
+  source.bank = bank;
+  source.folderPath = bank->folderPath;
+  source.fileName = bank->fileName;
+  return source;
+}
+
+const PatchFile* LibrarianViewControl::resolve(const CopySource& source) const {
+  if (!source.set) return nullptr;
+  const std::vector<PatchFile*>* banks = bankList(source.kind);
+  if (!banks) return nullptr;
+  const auto sameNames = [&source](const PatchFile* bank) {
+    return bank && bank->folderPath == source.folderPath && bank->fileName == source.fileName;
+  };
+  // The very bank, when the library still holds it. The recorded pointer is
+  // only compared, never followed: the bank may have been freed since.
+  for (const PatchFile* bank : *banks)
+    if (bank == source.bank && sameNames(bank)) return bank;
+  // A file bank is found again by its names after a rescan; category and
+  // search banks are rebuilt with other contents under the same names.
+  if (source.kind == SourceKind::kFiles)
+    for (const PatchFile* bank : *banks)
+      if (sameNames(bank)) return bank;
+  return nullptr;
+}
+
+void LibrarianViewControl::CopySlotData(int x, int y) {
+  selectedLowerRow = -1;
+  int row = -1;
+  for (int i = 0; i < rowCount; ++i) {
+    if (lowerRows[i]->GetRECT().Contains(x, y)) {
+      activeColumn = 1;
+      selectedLowerRow = i;
+      row = i;
+    }
+  }
+  copyRow = row;
+  copiedBankIndex = library ? library->lowerBankIndex : -1;
+  mCopySource = lowerSourceSnapshot();
+}
+
+void LibrarianViewControl::PasteSlotData(int x, int y) {
+  SetDirty(true);
+  selectedUpperRow = -1;
+  int target = -1;
+  for (int i = 0; i < rowCount; ++i) {
+    if (upperRows[i]->GetRECT().Contains(x, y)) {
+      activeColumn = 0;
+      selectedUpperRow = i;
+      target = i;
+    }
+  }
+  if (library) library->selectedUpperSlot = target;
+  if (copiedBankIndex == -1 || copyRow < 0 || target < 0) return;
+  copyIntoSlot(target, mCopySource, copyRow);
+}
+
+void LibrarianViewControl::copyIntoSlot(int target, const CopySource& source, int row) {
+  if (!editor || !library) return;
+  // Arming, feeding and ending the request is one step for the receive path:
+  // the MIDI input thread feeds it under the same lock, so no message of the
+  // synthesizer is taken into the slot in between.
+  KIT_MutexLock lock(editor->GetMutex());
+  const PatchFile* bank = resolve(source);
+  if (!bank || row < 0 || static_cast<size_t>(row) >= bank->patches.size()) return;
+  // Row 99 is no slot of a bank: nothing could be stored there.
+  if (target >= PatchFile::kSlots || !editedBank()) return;
+  // A copy: the store resizes the edited bank, which may be the source.
+  const LibrarianPatch patch = bank->patches[static_cast<size_t>(row)];
+  if (patch.messages.empty()) return;
+  library->selectedUpperSlot = target;
+  editor->SetLibrarianRequestActive(true);
+  for (const PatchSysexMessage& message : patch.messages) {
+    const std::vector<uint8_t> bytes(message.begin(), message.end());
+    ISysEx sysex(0, bytes.data(), static_cast<int32_t>(bytes.size()));
+    editor->ProcessSysEx(&sysex, true);
+  }
+  editor->SetLibrarianStatusUnsaved(true);
+}
+
+// ==== MOUSE AND KEYS ==========================================================
+
+void LibrarianViewControl::OnMouseDown(int x, int y, IMouseMod* mod) {
+  if (mod && mod->R) {
+    SetDirty(true);
+    hitTest(x, y, true, true);
+    if (library) {
+      library->selectedUpperSlot = selectedUpperRow.load();
+      library->selectedLowerSlot = selectedLowerRow.load();
+    }
+    if (editor) {
+      if (selectedUpperRow >= 0)
+        editor->showFileEditMenu(x, y);
+      else
+        editor->showFileCopyMenu(x, y);
+    }
+  } else if (mod && mod->L) {
+    endRename();
+    if (editor && editor->patchRenameLayer) editor->patchRenameLayer->Hide(true);
+    SetDirty(true);
+    hitTest(x, y, true, true);
+    if (library) library->selectedUpperSlot = selectedUpperRow.load();
+    currentRow = selectedUpperRow.load();
+    if (library) library->selectedLowerSlot = selectedLowerRow.load();
+    setCurrentPatchDirectly(selectedUpperRow);
+  }
+  const int row = selectedUpperRow >= 0 ? selectedUpperRow.load() : selectedLowerRow.load();
+  if (editor) editor->DisplayLibrarianPatchCategory(row, activeColumn);
+}
+
+void LibrarianViewControl::OnMouseDblClick(int x, int y, IMouseMod*) {
+  endRename();
+  SetDirty(true);
+  const IParam* output = editor ? editor->GetParam(kDeviceOutSelection) : nullptr;
+  if (!output || output->Value() == 0.0) return;
+  hitTest(x, y, true, true);
+  const int hit = selectedUpperRow >= 0 ? selectedUpperRow.load() : selectedLowerRow.load();
+  currentRow = hit;
+  selectInActiveColumn(hit);
+  setCurrentPatchDirectly(hit);
+  if (hit >= 0) editor->sendPatchToDeviceFromLibrarian(hit, activeColumn);
+}
+
+bool LibrarianViewControl::OnKeyDown(int, int, int key) {
+  endRename();
+  const int current = currentRow;
+  int row;
+  switch (key) {
+    case KEY_UPARROW:
+      row = current > 0 ? current - 1 : rowCount - 1;
+      break;
+    case KEY_DOWNARROW:
+      row = current < rowCount - 1 ? current + 1 : 0;
+      break;
+    case KEY_LEFTARROW:
+      row = current - kSubColumnRows + (current < kSubColumnRows ? rowCount : 0);
+      break;
+    case KEY_RIGHTARROW:
+      row = current + kSubColumnRows;
+      if (row >= rowCount) row -= rowCount;
+      break;
+    default:
+      return false;  // the key goes on to the host
+  }
+  currentRow = row;
+  selectInActiveColumn(row);
+  setCurrentPatchDirectly(row);
+  SetDirty(true);
+  if (editor) editor->sendPatchToDeviceFromLibrarian(row, activeColumn);
+  return true;
+}
+
+void LibrarianViewControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) {
+  if (editor) editor->librarianRenaming = false;
+  SetDirty(true);
+  if (!dragEnabled) return;
+  const int left = x - rowWidth / 2;
+  const int top = y - rowHeight / 2;
+  dragMarker = IRECT(left, top, left + rowWidth, top + rowHeight);
+  if (dragging) return;
+  hitTest(x, y, false, false);
+  const int lower = selectedLowerRow;
+  if (lower < 0) return;  // the drag starts once the pointer is over a lower row
+  dragging = true;
+  mDragRow = lower;
+  mDragSource = lowerSourceSnapshot();
+}
+
+void LibrarianViewControl::OnMouseUp(int x, int y, IMouseMod*) {
+  if (editor) editor->librarianRenaming = false;
+  SetDirty(true);
+  if (!dragging) return;
+  dragging = false;
+  dragMarker = IRECT();
+  hitTest(x, y, false, true);
+  const int target = selectedUpperRow;
+  if (library) library->selectedUpperSlot = target;
+  if (target < 0) return;
+  copyIntoSlot(target, mDragSource, mDragRow);
+}
+
+bool LibrarianViewControl::Draw(IGraphics* graphics) {
+  IBitmapControl::Draw(graphics);
+  const auto drawColumn = [&](std::array<ITextControl*, kRowCount>& rows, int selected) {
+    if (selected >= 0 && selected < rowCount) {
+      IRECT r = rows[static_cast<size_t>(selected)]->GetRECT();
+      graphics->FillIRect(&kSelectionGrey, &r);
+    }
+    for (int i = 0; i < rowCount; ++i) {
+      ITextControl* row = rows[static_cast<size_t>(i)];
+      if (i == selected) {
+        row->GetText()->mColor = COLOR_BLACK;
+        row->Draw(graphics);
+        row->GetText()->mColor = COLOR_WHITE;
+      } else {
+        row->Draw(graphics);
+      }
+    }
+  };
+  drawColumn(upperRows, selectedUpperRow);
+  drawColumn(lowerRows, selectedLowerRow);
+  if (dragging) graphics->FillIRect(&kSelectionGrey, &dragMarker);
+  return true;
+}
