@@ -94,6 +94,22 @@ bool SplitCharacters(const std::string& text, std::vector<std::string>* characte
   return true;
 }
 
+// The port name in a MIDI port's text: after the client's name and its
+// colon, without an address "client:port" in numbers at the end (ALSA's
+// "varno-sim:Varno In 128:0" and JACK's "varno-sim:Varno In" give "Varno In").
+std::string PortNameOf(std::string text) {
+  const size_t blank = text.rfind(' ');
+  if (blank != std::string::npos) {
+    const std::string tail = text.substr(blank + 1);
+    const size_t colon = tail.find(':');
+    if (colon != std::string::npos && colon > 0 && colon + 1 < tail.size() &&
+        tail.find_first_not_of("0123456789:") == std::string::npos)
+      text.erase(blank);
+  }
+  const size_t colon = text.find(':');
+  return colon == std::string::npos ? "" : text.substr(colon + 1);
+}
+
 // A key event for one character (space as its special key).
 ViewEvent CharacterKey(const std::string& character, uint32_t modifiers) {
   ViewEvent key;
@@ -514,8 +530,7 @@ bool EditorCommands::FindValueByText(AudioUnitParameterID id, const std::string&
     std::string t;
     if (!TextOfValue(id, &candidate, &t) || (v > 0 && t == std::to_string(v))) break;
     if (shown.size() < 400) shown += std::string(shown.empty() ? "" : ", ") + "\"" + t + "\"";
-    const size_t colon = t.rfind(':');
-    if (colon != std::string::npos && t.substr(colon + 1) == text) {
+    if (PortNameOf(t) == text) {
       *value = candidate;
       return true;
     }
