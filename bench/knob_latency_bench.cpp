@@ -85,16 +85,15 @@ class Receiver {
   static int Process(jack_nframes_t frames, void* self) {
     Receiver* r = static_cast<Receiver*>(self);
     void* buffer = jack_port_get_buffer(r->m_port, frames);
-    const jack_nframes_t start = jack_last_frame_time(r->m_client);
     const uint32_t count = jack_midi_get_event_count(buffer);
     for (uint32_t i = 0; i < count; ++i) {
       jack_midi_event_t event;
       if (jack_midi_event_get(&event, buffer, i) != 0 || event.size != 3) continue;
       if ((event.buffer[0] & 0xF0) != 0xB0 || event.buffer[1] != kCutoffController) continue;
-      // The time of the event's frame, by the JACK clock; never before this
-      // cycle started to be processed (a dummy driver's frame clock can lag
-      // behind the system's).
-      const jack_time_t at = std::max(jack_frames_to_time(r->m_client, start + event.time), jack_get_time());
+      // Arrival: when the receiving client's cycle hands it over, by the
+      // JACK clock (a dummy driver's frame times can run ahead of that clock
+      // on a loaded machine, so the event's frame offset is not used).
+      const jack_time_t at = jack_get_time();
       r->m_arrival = (static_cast<uint64_t>(at) << 8) | event.buffer[2];
     }
     return 0;
