@@ -14,6 +14,7 @@ constexpr int kCutoffX = 988, kCutoffY = 152;          // kFilterCutoff (39), co
 constexpr int kResonanceX = 1098, kResonanceY = 152;   // kFilterResonance (45)
 constexpr int kPortamentoX = 892, kPortamentoY = 404;  // the knob in the place of kPortamento (22)
 constexpr int kRequestX = 1356, kRequestY = 16;        // the header's REQUEST button
+constexpr int kSendX = 1356, kSendY = 42;              // the header's SEND button
 
 constexpr int kFilterCutoff = 39, kFilterResonance = 45, kGlobalMasterTune = 132;
 constexpr int kSendMIDIClockPointer = 116, kSendMIDIClockInfo = 117;
@@ -157,6 +158,35 @@ TEST_F(EditorEndToEnd, ASoundRequestFillsTheWindowWithTheSimulatorsSound) {
   host.Command("wait 200");
   EXPECT_EQ(host.Command("png " + after), "wrote " + after);
   EXPECT_NE(ReadWholeFile(before), ReadWholeFile(after)) << "the window shows the same before and after";
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+TEST_F(EditorEndToEnd, ASoundSentFromTheWindowIsTakenByAVarnoThatChecksChecksums) {
+  Simulator sim(m_dir, {"--strict-checksum"});
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  OpenPorts(host, sim);
+  const int cutoff = static_cast<int>(TurnKnob(host, kCutoffX, kCutoffY, kFilterCutoff));
+  // The Varno's own value differs, so that only the dump can bring it back.
+  ASSERT_EQ(
+      sim.Command("set " + std::to_string(kFilterCutoff) + " " + std::to_string(cutoff == 5 ? 6 : 5)).back(),
+      "ok");
+
+  auto sent = [](const std::vector<Record>& r) { return !Received(r, "sound-dump").empty(); };
+  const auto deadline = steady_clock::now() + kDeadline;
+  while (!sent(sim.Records()) && steady_clock::now() < deadline) {
+    EXPECT_EQ(host.Command("click " + std::to_string(kSendX) + " " + std::to_string(kSendY)),
+              "clicked " + std::to_string(kSendX) + " " + std::to_string(kSendY));
+    host.Command("wait 500");
+  }
+  const auto dumps = Received(sim.WaitFor(sent), "sound-dump");
+  ASSERT_FALSE(dumps.empty()) << "SEND sent no sound";
+  EXPECT_EQ(dumps[0].outcome, "applied");
+  EXPECT_EQ(dumps[0].fault, "none") << "the checksum is wrong";
+  ASSERT_EQ(dumps[0].bytes.size(), 76u);
+  EXPECT_EQ(dumps[0].bytes[61], cutoff);
+  EXPECT_EQ(sim.EditValue(kFilterCutoff), cutoff);
   EXPECT_EQ(host.Quit(), 0);
 }
 
