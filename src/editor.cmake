@@ -1,6 +1,6 @@
 # The editor object: the VivivI plug-in, its start-up, change paths, MIDI
 # routing, state and librarian glue. A library of its own, apart from
-# vivivi_core, so that the protocol's tests can still stand in for it.
+# vivivi_core, which calls back into it.
 add_library(vivivi_editor STATIC
   ${CMAKE_CURRENT_LIST_DIR}/VivivI.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivIParamChanges.cpp

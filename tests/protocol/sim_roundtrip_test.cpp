@@ -1,5 +1,5 @@
 // End to end over real MIDI ports: the simulated Varno runs as its own
-// program on two named ports; the editor's stand-in opens them by name, sends
+// program on two named ports; the real editor opens them by name, sends
 // a request built by the message set, and its receive side turns the answer
 // into parameter values, which must equal what the simulator holds.
 #include <gtest/gtest.h>
