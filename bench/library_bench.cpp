@@ -12,26 +12,6 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
-
-// The library reaches fields of its owner; under the sanitizer's type check
-// that access needs the editor's type information, which these empty
-// definitions emit. No editor is made here.
-VivivI::~VivivI() {}
-void VivivI::OnParamChange(int) {}
-void VivivI::OnParamChange2(int) {}
-void VivivI::ProcessSysEx(ISysEx*, bool) {}
-bool VivivI::SerializeState(ByteChunk* chunk) { return IModuleAU::SerializeState(chunk); }
-int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
-  return IModuleAU::UnserializeState(chunk, startPos);
-}
-void VivivI::ProcessMidiMsg(IMidiMsg*, bool) {}
-void VivivI::Reset() { IModuleBase::Reset(); }
-void VivivI::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
-  IModuleBase::ProcessDoubleReplacing(inputs, outputs, nFrames);
-}
-// No editor object is made here; the component entry needs a factory.
-IModuleBase* MakePlug() { return nullptr; }
 
 namespace {
 

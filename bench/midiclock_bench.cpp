@@ -32,8 +32,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/protocol/editor_double.h"
-#include "tests/protocol/sender_double.h"
+#include "KIT/IModule/IParam.h"
+#include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSender.h"
+#include "tests/support/test_editor.h"
 
 namespace {
 
@@ -143,21 +145,21 @@ class TickReceiver {
   std::atomic<size_t> count{0};
 };
 
-// The editor with its clock on: the host tempo is the given one, timing
+// The real editor with its clock on: the host tempo is the given one, timing
 // clocks go to the external output port.
-class ClockEditor : public TestEditor {
+class ClockEditor : public HostlessEditor<> {
  public:
   explicit ClockEditor(int tempo) {
-    GetParam(kOverrideTempo)->InitInt("", 0, 0, 1);
     GetParam(kOverrideTempo)->Set(1);
-    SenderDouble::of(this).settings.tempo = tempo;
+    hostTempo = tempo;
     midiOutputOpen = true;
     continuousClock = true;
   }
+  // The clock job calls back into the recorder: it ends first.
   ~ClockEditor() override {
+    CloseExternalMIDIPorts();
     midiManager->sender->shutdown();
     midiManager->waitForJobs();
-    SenderDouble::forget(this);
   }
   bool SendMidiSysex2(std::vector<unsigned char> bytes) override {
     // The time each timing clock is handed to the port, on the server's clock.

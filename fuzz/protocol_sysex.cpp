@@ -7,38 +7,69 @@
 // end is caught. After the run every parameter of the sound dump and the
 // global settings must lie in its range.
 //
-// Building an editor stand-in costs far more than a run of messages, so one
-// editor serves every input and is brought back to its state after
-// construction first: parameters and the controls filed under them, the
-// manager's and the editor's flags, the library request and the edited bank.
+// The real editor is built from the built bundle's descriptions, whose
+// controls are filed under the parameter-message addresses. Building it
+// costs far more than a run of messages, so one editor serves every input
+// and is brought back to its state after construction first: parameters and
+// their controls, the manager's and the editor's flags, the library request
+// and the edited bank (one of 99 empty slots).
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
+#include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IParam.h"
+#include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSysEx.h"
-#include "tests/protocol/editor_double.h"
+#include "src/PatchLibrarian.h"
+#include "src/UIConfigManager.h"
+#include "tests/support/test_editor.h"
 
 namespace {
 
-// Files a control under every parameter-message address the receive side
+using FuzzEditor = HostlessEditor<>;
+
+// The controls filed under every parameter-message address the receive side
 // knows of: (dump byte, 01) for the sound bytes and the six special pairs.
-std::vector<IControl*> fileControls(TestEditor& editor) {
+// An address the description leaves free gets a control of its own.
+std::vector<IControl*> fileControls(FuzzEditor& editor, std::vector<std::unique_ptr<IControl>>& owned) {
   using namespace VarnoSysEx;
-  std::vector<IControl*> controls;
+  struct Address {
+    int parameter, c, d;
+  };
+  std::vector<Address> addresses;
   for (int byte = kFirstSoundByte; byte <= kLastSoundByte; ++byte)
-    controls.push_back(editor.addSysExControl(soundDumpByte(byte)->parameter, 0x58, 0x41, byte, 0x01));
-  controls.push_back(editor.addSysExControl(kOscillator1Semitone, 0x58, 0x41, 0x29, 0x00));
-  controls.push_back(editor.addSysExControl(kOscillator2Semitone, 0x58, 0x41, 0x6B, 0x00));
-  controls.push_back(editor.addSysExControl(kOscillator3Semitone, 0x58, 0x41, 0x70, 0x00));
-  controls.push_back(editor.addSysExControl(kOscillator2Shape, 0x58, 0x41, 0x7B, 0x01));
-  controls.push_back(editor.addSysExControl(kOscillator2Sync, 0x58, 0x41, 0x00, 0x02));
-  controls.push_back(editor.addSysExControl(kPortamentoMode, 0x58, 0x41, 0x10, 0x00));
+    addresses.push_back({soundDumpByte(byte)->parameter, byte, 0x01});
+  addresses.insert(addresses.end(), {{kOscillator1Semitone, 0x29, 0x00},
+                                     {kOscillator2Semitone, 0x6B, 0x00},
+                                     {kOscillator3Semitone, 0x70, 0x00},
+                                     {kOscillator2Shape, 0x7B, 0x01},
+                                     {kOscillator2Sync, 0x00, 0x02},
+                                     {kPortamentoMode, 0x10, 0x00}});
+  std::vector<IControl*> controls;
+  for (const Address& a : addresses) {
+    IControl* control = editor.getSysexControl(0x58, 0x41, a.c, a.d, 0);
+    if (!control) {
+      owned.push_back(std::make_unique<IControl>(&editor, a.parameter));
+      control = owned.back().get();
+      unsigned char header[4] = {0x58, 0x41, static_cast<unsigned char>(a.c),
+                                 static_cast<unsigned char>(a.d)};
+      editor.uiConfig->sysexControls.addToControlMap(header, 0, control);
+    }
+    controls.push_back(control);
+  }
   return controls;
 }
 
 struct SharedEditor {
-  TestEditor editor;
-  std::vector<IControl*> controls = fileControls(editor);
+  SharedEditor() {
+    editor.patchLibrarian->fileBanks.push_back(new PatchFile());
+    editor.patchLibrarian->upperBankIndex = static_cast<int>(editor.patchLibrarian->fileBanks.size()) - 1;
+  }
+  FuzzEditor editor;
+  std::vector<std::unique_ptr<IControl>> owned;
+  std::vector<IControl*> controls = fileControls(editor, owned);
 
   // Everything the receive side writes, back as after construction.
   void reset() {
@@ -60,21 +91,22 @@ struct SharedEditor {
     editor.globalAnswerExpected = false;
     editor.responseReceived = false;
     editor.deviceId = 0;
-    std::vector<LibrarianPatch>& edited = editor.patchLibrarian->fileBanks.at(0)->patches;
+    std::vector<LibrarianPatch>& edited =
+        editor.patchLibrarian->fileBanks.at(static_cast<size_t>(editor.patchLibrarian->upperBankIndex))
+            ->patches;
     edited.assign(PatchFile::kSlots, LibrarianPatch());
     editor.patchLibrarian->selectedUpperSlot = 0;
     editor.patchLibrarian->selectedLowerSlot = 0;
-    editor.clearCalls();
   }
 };
 
-TestEditor& freshEditor() {
+FuzzEditor& freshEditor() {
   static SharedEditor* shared = new SharedEditor();  // lives as long as the process
   shared->reset();
   return shared->editor;
 }
 
-bool inRange(const TestEditor& editor, int index) {
+bool inRange(const FuzzEditor& editor, int index) {
   const IParam* param = editor.GetParam(index);
   return param->Value() >= param->GetMin() && param->Value() <= param->GetMax();
 }
@@ -86,12 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t flags = data[size - 1];
   --size;
 
-  TestEditor& editor = freshEditor();
+  FuzzEditor& editor = freshEditor();
   MIDIMessageManager& manager = *editor.midiManager;
   manager.soundDumpExpected = flags & 1;
   editor.globalAnswerExpected = (flags & 2) != 0;
   if (flags & 4) manager.libraryPatchRequest.arm();
-  if (flags & 8) editor.set(kSectionLockOsc1 + (flags >> 5) % VarnoSysEx::kNumSectionLocks, 1.0);
+  if (flags & 8) editor.GetParam(kSectionLockOsc1 + (flags >> 5) % VarnoSysEx::kNumSectionLocks)->Set(1.0);
   const bool fromDevice = (flags & 16) == 0;
 
   size_t position = 0;

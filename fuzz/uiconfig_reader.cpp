@@ -23,9 +23,12 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "src/ControlAction.h"
 #include "src/UIConfigManager.h"
-#include "tests/protocol/editor_double.h"
+#include "tests/support/test_editor.h"
 
 namespace {
+
+// The real editor, built without descriptions: an empty window of its own.
+using ReaderEditor = HostlessEditor<EditorDescriptions::kNone>;
 
 class ReaderGraphics : public IGraphics {
  public:
@@ -47,7 +50,7 @@ class ReaderGraphics : public IGraphics {
 
 void quiet(const char*) {}
 
-void checkControls(const KIT_PtrList<IControl>& controls, const TestEditor& editor) {
+void checkControls(const KIT_PtrList<IControl>& controls, const ReaderEditor& editor) {
   for (int i = 0; i < controls.GetSize(); ++i) {
     const int index = controls.Get(i)->ParamIdx();
     if (index < -1 || (index >= 0 && !editor.GetParam(index))) abort();
@@ -62,9 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   --size;
 
   // One editor for every run: the walk only initialises its parameters.
-  static TestEditor* editor = [] {
+  static ReaderEditor* editor = [] {
     IGraphics::SetErrorLog(quiet);
-    return new TestEditor();
+    return new ReaderEditor();
   }();
 
   ReaderGraphics gui(editor);

@@ -1,6 +1,6 @@
 # The editor object: the VivivI plug-in, its start-up, change paths, MIDI
 # routing, state and librarian glue. A library of its own, apart from
-# vivivi_core, so that the protocol's tests can still stand in for it.
+# vivivi_core, which calls back into it.
 add_library(vivivi_editor STATIC
   ${CMAKE_CURRENT_LIST_DIR}/VivivI.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VivivIParamChanges.cpp
@@ -30,7 +30,11 @@ target_link_libraries(vivivi_editor_whole INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIV
 # (tools/imggen). Only the entries and the view factory's call are exported.
 add_library(vivivi_plugin MODULE)
 target_link_libraries(vivivi_plugin PRIVATE vivivi_editor_whole)
-target_link_options(vivivi_plugin PRIVATE LINKER:--no-undefined)
+# Every symbol resolved at link time; clang's sanitizer runtimes live in the
+# program that loads the module, so a clang sanitizer build leaves theirs open.
+if(NOT (VIVIVI_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+  target_link_options(vivivi_plugin PRIVATE LINKER:--no-undefined)
+endif()
 vivivi_warnings(vivivi_plugin)
 set(VIVIVI_BUNDLE_DIR ${PROJECT_BINARY_DIR}/VivivI.bundle)
 vivivi_au_bundle(vivivi_plugin BUNDLE VivivI DESTINATION ${PROJECT_BINARY_DIR}

@@ -14,41 +14,13 @@ void ScriptedGraphics::PromptForFile(KIT_String* fileName, EFileAction action, K
   if (fileName) fileName->Set(answer.c_str());
 }
 
-// ==== VivivI: the operations the library uses ================================
+// ==== LibraryEditor ==========================================================
 
-VivivI::VivivI(IModuleInstanceInfo info)
-    : IModuleAU(info, kNumAutomatedParams, "2-2", 0, "VivivI Editor", "", "Harrow Creek Sound", 0x00010105,
-                0x6B7A726E, 0x48635331, 128, true, true, true, 0) {}
-
-VivivI::~VivivI() {
-  delete patchLibrarian;
-  delete patchManager;
+LibraryEditor::LibraryEditor() : mPanel(std::make_unique<ScriptedGraphics>(this)), mWindow(graphics) {
+  graphics = mPanel.get();
 }
 
-void VivivI::OnParamChange(int) {}
-void VivivI::OnParamChange2(int) {}
-void VivivI::ProcessSysEx(ISysEx*, bool) {}
-void VivivI::ProcessMidiMsg(IMidiMsg*, bool) {}
-void VivivI::Reset() { IModuleBase::Reset(); }
-void VivivI::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
-  IModuleBase::ProcessDoubleReplacing(inputs, outputs, nFrames);
-}
-
-bool VivivI::SerializeState2(ByteChunk* chunk, bool) {
-  const Bytes& state = static_cast<LibraryEditor*>(this)->shortState;
-  chunk->PutBytes(state.data(), static_cast<int>(state.size()));
-  return true;
-}
-
-LibraryEditor::LibraryEditor() : HostlessPlug<VivivI>(IModuleInstanceInfo()) {
-  patchManager = new PatchManager();
-  patchManager->owner = this;
-  patchLibrarian = new PatchLibrarian();
-  patchLibrarian->owner = this;
-  graphics = new ScriptedGraphics(this);
-}
-
-LibraryEditor::~LibraryEditor() { delete graphics; }
+LibraryEditor::~LibraryEditor() { graphics = mWindow; }
 
 // ==== Builders ===============================================================
 
@@ -140,13 +112,4 @@ std::vector<std::string> LibraryFolderTest::bankNames() {
   std::vector<std::string> names;
   for (const PatchFile* bank : library().fileBanks) names.push_back(bank->fileName);
   return names;
-}
-
-// The component entry's factory: the stand-in editor.
-IModuleBase* MakePlug() { return new LibraryEditor(); }
-
-// The framework's own state chunk: the library tests do not recall projects.
-bool VivivI::SerializeState(ByteChunk* chunk) { return IModuleAU::SerializeState(chunk); }
-int VivivI::UnserializeState(ByteChunk* chunk, int startPos) {
-  return IModuleAU::UnserializeState(chunk, startPos);
 }

@@ -1,6 +1,7 @@
-// The editor as the library tests need it: a VivivI whose library reads its
-// data folder, log settings and save panel from the test, and helpers that
-// build sound messages, library records and bank files byte by byte.
+// The editor as the library tests need it: the real VivivI, built without
+// descriptions (an empty window), whose library reads its data folder, log
+// settings and save panel from the test, and helpers that build sound
+// messages, library records and bank files byte by byte.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,11 +16,12 @@
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 #include "tests/core/temp_folder.h"
-#include "tests/support/hostless_plug.h"
+#include "tests/support/test_editor.h"
 
 using Bytes = std::vector<unsigned char>;
 
-// A GUI whose save panel answers with a path the test chose ("" = cancel).
+// A GUI whose save panel answers with a path the test chose ("" = cancel):
+// the platform has no file panel of its own.
 class ScriptedGraphics : public IGraphics {
  public:
   explicit ScriptedGraphics(IModuleBase* plug) : IGraphics(plug, 1500, 667) {}
@@ -31,16 +33,17 @@ class ScriptedGraphics : public IGraphics {
   int actions = 0;
 };
 
-// The editor: owns the library and the patch manager like the real one.
-class LibraryEditor : public HostlessPlug<VivivI> {
+// The real editor; the library asks the scripted panel while it lives.
+class LibraryEditor : public HostlessEditor<EditorDescriptions::kNone> {
  public:
   LibraryEditor();
   ~LibraryEditor() override;
 
-  bool SendMidiSysex(unsigned char*, int) override { return false; }
+  ScriptedGraphics* panel() { return mPanel.get(); }
 
-  ScriptedGraphics* panel() { return static_cast<ScriptedGraphics*>(graphics); }
-  Bytes shortState = {0, 0, 0, 1, 9, 8, 7};  // what SerializeState2(false) appends
+ private:
+  std::unique_ptr<ScriptedGraphics> mPanel;
+  IGraphics* mWindow = nullptr;  // the editor's own GUI, given back at the end
 };
 
 // ---- Message builders -------------------------------------------------------

@@ -196,8 +196,11 @@ TEST(SnapshotBlock, damagedBlocksAreRefused) {
 
 TEST(SnapshotBlock, initTakesTheOwnersShortState) {
   LibraryEditor editor;
-  editor.shortState = {1, 2, 3, 4, 5};
+  editor.GetParam(kFilterCutoff)->Set(77);
+  ByteChunk state;
+  ASSERT_TRUE(editor.SerializeState2(&state, false));
   editor.patchManager->init();
-  ASSERT_EQ(editor.patchManager->snapshot.GetSize(), 5);
-  EXPECT_EQ(static_cast<uint8_t*>(editor.patchManager->snapshot.Get())[4], 5);
+  ASSERT_EQ(editor.patchManager->snapshot.GetSize(), state.Size());
+  const uint8_t* snapshot = static_cast<const uint8_t*>(editor.patchManager->snapshot.Get());
+  EXPECT_EQ(Bytes(snapshot, snapshot + state.Size()), bytesOf(state));
 }

@@ -14,10 +14,10 @@ class ClockOverPorts : public JobsOverPorts {
   void SetUp() override {
     JobsOverPorts::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    editor.sendClockPointer = true;
-    editor.continuousClock = true;
-    editor.set(kOverrideTempo, 1);
-    editor.jobs().settings.tempo = kTempo;
+    editor->sendClockPointer = true;
+    editor->continuousClock = true;
+    editor->set(kOverrideTempo, 1);
+    editor->hostTempo = kTempo;
     sim->command("records clear");
   }
   void post(int jobCode) {
@@ -30,14 +30,14 @@ class ClockOverPorts : public JobsOverPorts {
 
 TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
   post(kJobStartClock);
-  editor.joinAll();
-  editor.sender().resetContinuousClock(false);
+  editor->joinAll();
+  editor->sender().resetContinuousClock(false);
   post(kJobContinuousClock);
   std::this_thread::sleep_for(400ms);
-  editor.sender().resetContinuousClock(true);
-  editor.joinAll();
+  editor->sender().resetContinuousClock(true);
+  editor->joinAll();
   post(kJobStopClock);
-  editor.joinAll();
+  editor->joinAll();
 
   received("stop", 1);
   const std::vector<SimRecord> records = received();
@@ -51,14 +51,14 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "start"), 1);
   EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "stop"), 1);
   // Every tick sent arrived.
-  const std::vector<std::chrono::steady_clock::time_point> sent = editor.clockTickTimes();
+  const std::vector<std::chrono::steady_clock::time_point> sent = editor->clockTickTimes();
   const size_t ticks = static_cast<size_t>(std::count(kinds.begin(), kinds.end(), "clock"));
   EXPECT_EQ(ticks, sent.size());
   // 24 per quarter note: the ticks leave on the tempo's grid. The transport
   // may bunch them on arrival, so their spacing is taken where they leave;
   // a stalled machine can only stretch it (the grid restarts after a stall
   // instead of bursting), hence the wide upper bound.
-  EXPECT_EQ(editor.sender().clockInterval, MIDIMessageSender::clockIntervalFor(kTempo));
+  EXPECT_EQ(editor->sender().clockInterval, MIDIMessageSender::clockIntervalFor(kTempo));
   ASSERT_GE(sent.size(), 10u);
   const double spacing = std::chrono::duration<double, std::micro>(sent.back() - sent.front()).count() /
                          static_cast<double>(sent.size() - 1);
@@ -72,11 +72,11 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
 }
 
 TEST_F(ClockOverPorts, withoutClockOutputStartAndStopSendNothing) {
-  editor.sendClockPointer = false;
+  editor->sendClockPointer = false;
   post(kJobStartClock);
-  editor.joinAll();
+  editor->joinAll();
   post(kJobStopClock);
-  editor.joinAll();
+  editor->joinAll();
   for (const SimRecord& record : received()) {
     EXPECT_NE(record.kind, "start");
     EXPECT_NE(record.kind, "stop");

@@ -32,19 +32,20 @@ class SendsOverPorts : public JobsOverPorts {
   void SetUp() override {
     JobsOverPorts::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    editor.set(kGlobalDeviceID, kSimDeviceId);
+    editor->set(kGlobalDeviceID, kSimDeviceId);
   }
   // The jobs' pauses shortened to a millisecond: the bytes still go out one
   // message after another.
   void shortPauses() {
-    editor.sender().setSleepFunction([](int) { std::this_thread::sleep_for(1ms); });
+    editor->sender().setSleepFunction([](int) { std::this_thread::sleep_for(1ms); });
   }
   // The editor's sound parameters hold the plain-valued bytes of dump.
   void expectEditorHolds(const Bytes& dump) {
     for (const VarnoSysEx::SoundDumpByte& row : VarnoSysEx::kSoundDumpTable) {
       if (row.coding != VarnoSysEx::ByteCoding::kValue || row.parameter == kCurrentPatch) continue;
-      const double expected = std::min<double>(dump[row.byteIndex], editor.GetParam(row.parameter)->GetMax());
-      EXPECT_EQ(editor.value(row.parameter), expected) << "byte " << row.byteIndex;
+      const double expected =
+          std::min<double>(dump[row.byteIndex], editor->GetParam(row.parameter)->GetMax());
+      EXPECT_EQ(editor->value(row.parameter), expected) << "byte " << row.byteIndex;
     }
   }
   void expectTaken(const std::vector<SimRecord>& records) {
@@ -57,12 +58,12 @@ class SendsOverPorts : public JobsOverPorts {
 
 TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
   shortPauses();
-  editor.suppressGlobalsDump = false;  // as after a project recall
-  editor.set(kCurrentPatch, 7);
+  editor->suppressGlobalsDump = false;  // as after a project recall
+  editor->set(kCurrentPatch, 7);
   SenderJob job;
   job.jobCode = kJobSendArrangement;
   ASSERT_TRUE(manager().postJob(job));
-  editor.joinAll();
+  editor->joinAll();
 
   received("sound-dump", 1);
   const std::vector<SimRecord> records = received();
@@ -86,15 +87,15 @@ TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
 
 TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
   sim->command("records clear");
-  editor.sender().setSleepFunction([](int) {});
-  editor.sender().sendGlobalToDevice(0);
+  editor->sender().setSleepFunction([](int) {});
+  editor->sender().sendGlobalToDevice(0);
   const std::vector<SimRecord> globals = received("global-dump", 1);
   ASSERT_EQ(globals.size(), 1u);
   expectTaken(globals);
   const Bytes expected = {0xF0, 0x3E, 0x0B, kSimDeviceId, 0x08};
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), globals[0].bytes.begin()));
   EXPECT_EQ(globals[0].bytes[9], kSimDeviceId);
-  EXPECT_TRUE(editor.suppressGlobalsDump);
+  EXPECT_TRUE(editor->suppressGlobalsDump);
 }
 
 // A librarian patch goes to the edit buffer with the editor's device ID,
@@ -106,12 +107,12 @@ TEST_F(SendsOverPorts, librarianPatchLandsInTheEditBuffer) {
   stored[3] = 0;
   stored[74] = 0;  // a stale checksum
   const LibrarianPatch patch = patchOf(stored);
-  editor.set(kCurrentPatch, 4);
+  editor->set(kCurrentPatch, 4);
   SenderJob job;
   job.jobCode = kJobSendLibrarianPatch;
   job.librarianPatch = &patch;
   ASSERT_TRUE(manager().postJob(job));
-  editor.joinAll();
+  editor->joinAll();
 
   const std::vector<SimRecord> dumps = received("sound-dump", 1);
   ASSERT_EQ(dumps.size(), 1u);
@@ -131,8 +132,8 @@ TEST_F(SendsOverPorts, librarianPatchLandsInTheEditBuffer) {
 TEST_F(SendsOverPorts, withoutAnOutputOnlyTheEditorTakesTheLibrarianPatch) {
   shortPauses();
   int off = 0;
-  editor.setExternalMIDIOut(off, "OFF");
-  editor.midiOutputOpen = false;
+  editor->setExternalMIDIOut(off, "OFF");
+  editor->midiOutputOpen = false;
   sim->command("records clear");
   const Bytes stored = simDump("12");
   const LibrarianPatch patch = patchOf(stored);
@@ -140,7 +141,7 @@ TEST_F(SendsOverPorts, withoutAnOutputOnlyTheEditorTakesTheLibrarianPatch) {
   job.jobCode = kJobSendLibrarianPatch;
   job.librarianPatch = &patch;
   ASSERT_TRUE(manager().postJob(job));
-  editor.joinAll();
+  editor->joinAll();
 
   EXPECT_TRUE(received().empty());
   EXPECT_TRUE(shown("Set MIDI I/O First!"));
@@ -149,7 +150,7 @@ TEST_F(SendsOverPorts, withoutAnOutputOnlyTheEditorTakesTheLibrarianPatch) {
 
 // A patch whose first message is shorter than a whole dump goes out as it
 // is stored apart from the device byte, command and program; every message
-// of the patch still reaches the editor.
+// of the patch still reaches the editor->
 TEST_F(SendsOverPorts, shortFirstMessageGoesOutWithItsHeaderBytesAndTheEditorTakesThePatch) {
   shortPauses();
   const Bytes whole = simDump("30");
@@ -161,13 +162,13 @@ TEST_F(SendsOverPorts, shortFirstMessageGoesOutWithItsHeaderBytesAndTheEditorTak
   shortened[5] = 0x33;
   LibrarianPatch patch = patchOf(shortened);
   patch.messages.push_back(whole);
-  editor.set(kCurrentPatch, 6);
+  editor->set(kCurrentPatch, 6);
   sim->command("records clear");
   SenderJob job;
   job.jobCode = kJobSendLibrarianPatch;
   job.librarianPatch = &patch;
   ASSERT_TRUE(manager().postJob(job));
-  editor.joinAll();
+  editor->joinAll();
 
   const std::vector<SimRecord> dumps = received("sound-dump", 1);
   ASSERT_EQ(dumps.size(), 1u);
@@ -183,7 +184,8 @@ TEST_F(SendsOverPorts, shortFirstMessageGoesOutWithItsHeaderBytesAndTheEditorTak
 // whole sound dump (slot 12) is skipped and its program stays as it was.
 TEST_F(SendsOverPorts, bankOfFortyIsStoredIntoTheProgramsSkippingAPartialPatch) {
   shortPauses();
-  std::vector<LibrarianPatch>& bank = editor.jobs().settings.banks[0];
+  std::vector<LibrarianPatch>& bank = editor->bank(0);
+  bank.clear();
   std::vector<Bytes> sounds;
   for (int slot = 0; slot < 40; ++slot) {
     sounds.push_back(simDump(std::to_string(50 + slot)));
@@ -196,7 +198,7 @@ TEST_F(SendsOverPorts, bankOfFortyIsStoredIntoTheProgramsSkippingAPartialPatch) 
   job.jobCode = kJobStoreAllPatches;
   job.storeColumn = 0;
   ASSERT_TRUE(manager().postJob(job));
-  editor.joinAll();
+  editor->joinAll();
 
   const std::vector<SimRecord> stores = received("sound-store", 39);
   ASSERT_EQ(stores.size(), 39u);
@@ -217,7 +219,8 @@ TEST_F(SendsOverPorts, bankOfFortyIsStoredIntoTheProgramsSkippingAPartialPatch) 
 // While the data thread stores a bank, every other data job posted is
 // dropped: nothing of it reaches the synthesizer, and the store finishes.
 TEST_F(SendsOverPorts, postsToTheBusyDataThreadAreDropped) {
-  std::vector<LibrarianPatch>& bank = editor.jobs().settings.banks[0];
+  std::vector<LibrarianPatch>& bank = editor->bank(0);
+  bank.clear();
   for (int slot = 0; slot < 3; ++slot) bank.push_back(patchOf(simDump(std::to_string(slot + 20))));
   sim->command("records clear");
   SenderJob store;
@@ -229,7 +232,7 @@ TEST_F(SendsOverPorts, postsToTheBusyDataThreadAreDropped) {
   enquiry.jobCode = kJobDeviceIdEnquiry;
   EXPECT_FALSE(manager().postJob(enquiry));
   manager().sendAllPatchRequestSysexFromLibrarian(40);
-  editor.joinAll();
+  editor->joinAll();
 
   received("sound-store", 3);
   const std::vector<SimRecord> records = received();

@@ -1,5 +1,5 @@
 // The jobs against the simulated Varno over real MIDI ports: the simulator as
-// its own program at device ID 5, the editor stand-in joined to its ports on
+// its own program at device ID 5, the real editor joined to its ports on
 // the real clock with the shortest handshake wait (100 ms), and the
 // simulator's record of what it received.
 #pragma once
@@ -46,25 +46,28 @@ class JobsOverPorts : public ::testing::Test {
     std::string ready;
     ASSERT_TRUE(sim->readLine(ready));
     ASSERT_EQ(ready.rfind("ready", 0), 0u) << ready;
-    int out = simtest::entryOf(editor.getExternalMIDIOutNames(), client, "Varno In");
-    int in = simtest::entryOf(editor.getExternalMIDIInNames(), client, "Varno Out");
+    editor = std::make_unique<JobEditor>(false);
+    int out = simtest::entryOf(editor->getExternalMIDIOutNames(), client, "Varno In");
+    int in = simtest::entryOf(editor->getExternalMIDIInNames(), client, "Varno Out");
     ASSERT_GT(out, 0);
     ASSERT_GT(in, 0);
-    ASSERT_GT(editor.setExternalMIDIOut(out, editor.getExternalMIDIOutNames()[out]), 0);
-    ASSERT_GT(editor.setExternalMIDIIn(in, editor.getExternalMIDIInNames()[in]), 0);
-    editor.set(kLibSyncTimer, 4);  // W = 100 ms
+    ASSERT_GT(editor->setExternalMIDIOut(out, editor->getExternalMIDIOutNames()[out]), 0);
+    ASSERT_GT(editor->setExternalMIDIIn(in, editor->getExternalMIDIInNames()[in]), 0);
+    editor->set(kLibSyncTimer, 4);  // W = 100 ms
   }
   void TearDown() override {
-    editor.sender().shutdown();
-    editor.joinAll();
-    editor.CloseMidiPorts();
+    if (editor) {
+      editor->sender().shutdown();
+      editor->joinAll();
+      editor->CloseMidiPorts();
+    }
     if (sim && sim->started()) {
       EXPECT_EQ(sim->stop(), 0) << "the simulator did not end cleanly";
     }
   }
 
-  MIDIMessageManager& manager() { return *editor.midiManager; }
-  std::vector<std::string> statusTexts() { return editor.jobs().calls().statusTexts; }
+  MIDIMessageManager& manager() { return *editor->midiManager; }
+  std::vector<std::string> statusTexts() { return editor->statusTexts(); }
   bool shown(const std::string& text) {
     const std::vector<std::string> texts = statusTexts();
     return std::find(texts.begin(), texts.end(), text) != texts.end();
@@ -111,5 +114,6 @@ class JobsOverPorts : public ::testing::Test {
   static inline int counter = 0;
   std::string client;
   std::unique_ptr<simtest::SimProcess> sim;
-  JobEditor editor{false};
+  // Made once the simulator runs: the editor lists the ports at start-up.
+  std::unique_ptr<JobEditor> editor;
 };

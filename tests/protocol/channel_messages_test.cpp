@@ -8,9 +8,10 @@
 #include <array>
 #include <vector>
 
-#include "editor_double.h"
-#include "sender_double.h"
 #include "src/MIDIMessageSender.h"
+#include "src/MIDIMessageSysEx.h"
+#include "src/PatchLibrarian.h"
+#include "tests/protocol/protocol_editor.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ class ChannelMessages : public ::testing::Test {
   void SetUp() override {
     editor.midiOutputOpen = true;
     editor.localControl = false;
+    // Every kind passes from both sources unless a test filters it.
+    for (int kind = 0; kind < kNumMidiFilterKinds; ++kind)
+      editor.hostFilter[kind] = editor.deviceFilter[kind] = false;
     // Jobs run on a clock that never waits: an unanswered request ends at once.
     manager().sender->setSleepFunction([](int) {});
   }
@@ -43,7 +47,14 @@ class ChannelMessages : public ::testing::Test {
   void joinData() {
     while (manager().dataThread.isRunning()) Poco::Thread::yield();
   }
-  TestEditor editor;
+  // The short messages that went out to the synthesizer, in order.
+  std::vector<std::array<uint8_t, 3>> routed() const {
+    std::vector<std::array<uint8_t, 3>> messages;
+    for (const Bytes& raw : editor.rawSends())
+      if (raw.size() == 3) messages.push_back({raw[0], raw[1], raw[2]});
+    return messages;
+  }
+  ProtocolEditor editor;
 };
 
 // ---- Filters and pass-through ----
@@ -65,12 +76,13 @@ TEST_F(ChannelMessages, filtersDropTheirKindFromTheirSource) {
     const IMidiMsg msg = channelMessage(c.status, 0, 60, 100);
     for (bool host : {false, true}) {
       editor.clearCalls();
+      const size_t before = routed().size();
       (host ? editor.hostFilter : editor.deviceFilter)[c.kind] = true;
       host ? fromHost(msg) : fromDevice(msg);
-      EXPECT_TRUE(editor.calls().routed.empty()) << c.why << (host ? " from the host" : " from the device");
+      EXPECT_EQ(routed().size(), before) << c.why << (host ? " from the host" : " from the device");
       (host ? editor.hostFilter : editor.deviceFilter)[c.kind] = false;
       host ? fromHost(msg) : fromDevice(msg);
-      EXPECT_EQ(editor.calls().routed.size(), 1u) << c.why << (host ? " from the host" : " from the device");
+      EXPECT_EQ(routed().size(), before + 1) << c.why << (host ? " from the host" : " from the device");
       EXPECT_EQ(manager().messageFromHost, host) << c.why;
     }
   }
@@ -79,32 +91,30 @@ TEST_F(ChannelMessages, filtersDropTheirKindFromTheirSource) {
 TEST_F(ChannelMessages, deviceInputPassesOnOnlyWhileLocalControlIsClear) {
   editor.localControl = true;
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
-  EXPECT_TRUE(editor.calls().routed.empty());
+  EXPECT_TRUE(routed().empty());
   editor.localControl = false;
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
-  EXPECT_EQ(editor.calls().routed.size(), 1u);
+  EXPECT_EQ(routed().size(), 1u);
 }
 
 TEST_F(ChannelMessages, hostMidiIsIgnoredWithoutAnOutput) {
   editor.midiOutputOpen = false;
   fromHost(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
   fromHost(channelMessage(IMidiMsg::kProgramChange, 0, 5));
-  const EditorCalls calls = editor.calls();
-  EXPECT_TRUE(calls.routed.empty());
-  EXPECT_TRUE(calls.programChanges.empty());
+  EXPECT_TRUE(editor.rawSends().empty()) << "neither passed on nor sent as a program change";
   EXPECT_EQ(editor.value(kCurrentPatch), 0);
 }
 
 TEST_F(ChannelMessages, hostControlChangeWithoutControlIsStillPassedOn) {
   const IMidiMsg msg = channelMessage(IMidiMsg::kControlChange, 2, 74, 90);
   fromHost(msg);
-  EXPECT_EQ(editor.calls().routed, (std::vector<std::array<uint8_t, 3>>{bytesOf(msg)}));
+  EXPECT_EQ(routed(), (std::vector<std::array<uint8_t, 3>>{bytesOf(msg)}));
 }
 
 TEST_F(ChannelMessages, systemMessagesAreNotChannelMessages) {
   fromDevice(IMidiMsg(0, 0xF8, 0, 0));
   fromHost(IMidiMsg(0, 0xFE, 0, 0));
-  EXPECT_TRUE(editor.calls().routed.empty());
+  EXPECT_TRUE(routed().empty());
 }
 
 // ---- Control changes ----
@@ -155,20 +165,21 @@ TEST_F(ChannelMessages, localControlFollowsItsController) {
 
 TEST_F(ChannelMessages, controlLookupOrder) {
   // From the host on MIDI channel 3 (channel key 3): table 0 under key 0 first,
-  // then table 1 under key 3, then table 2 under key 3.
-  editor.addCCControl(kVolume, 3, 80, 2);
-  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 80, 10));
+  // then table 1 under key 3, then table 2 under key 3. Controller 119 is one
+  // the description leaves free.
+  editor.addCCControl(kVolume, 3, 119, 2);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 119, 10));
   EXPECT_EQ(editor.value(kVolume), 10);
-  editor.addCCControl(kPanning, 3, 80, 1);
-  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 80, 20));
+  editor.addCCControl(kPanning, 3, 119, 1);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 119, 20));
   EXPECT_EQ(editor.value(kPanning), 20);
   EXPECT_EQ(editor.value(kVolume), 10);
-  editor.addCCControl(kFilterCutoff, 0, 80, 0);
-  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 80, 30));
+  editor.addCCControl(kFilterCutoff, 0, 119, 0);
+  fromHost(channelMessage(IMidiMsg::kControlChange, 2, 119, 30));
   EXPECT_EQ(editor.value(kFilterCutoff), 30);
   EXPECT_EQ(editor.value(kPanning), 20);
   // From the synthesizer the channel key is 0 whatever the channel.
-  fromDevice(channelMessage(IMidiMsg::kControlChange, 9, 80, 40));
+  fromDevice(channelMessage(IMidiMsg::kControlChange, 9, 119, 40));
   EXPECT_EQ(editor.value(kFilterCutoff), 40);
 }
 
@@ -182,11 +193,9 @@ TEST_F(ChannelMessages, deviceProgramChangeRequestsTheSound) {
   EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobPartRequest);
   EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 98);
   EXPECT_TRUE(manager().postedJob(manager().dataThread).requestEnabled);
-  EXPECT_EQ(SenderDouble::of(&editor).calls().sent.front(),
-            (std::vector<unsigned char>{0xF0, 0x3E, 0x0B, 0x00, 0x41, 98, 0xF7}));
-  EXPECT_EQ(editor.calls().selectedRows, std::vector<int>{98});
+  EXPECT_EQ(editor.sent().front(), (std::vector<unsigned char>{0xF0, 0x3E, 0x0B, 0x00, 0x41, 98, 0xF7}));
   EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 98);
-  EXPECT_TRUE(editor.calls().routed.empty()) << "the program change is not passed on";
+  EXPECT_TRUE(routed().empty()) << "the program change is not passed on";
   EXPECT_NE(manager().lastProgramChangeTime, 0u);
 
   // The data thread can be posted again once the job ended.
@@ -197,56 +206,68 @@ TEST_F(ChannelMessages, deviceProgramChangeRequestsTheSound) {
 
 TEST_F(ChannelMessages, partLockOnlyUpdatesTheProgramValue) {
   editor.set(kPartLock, 1.0);
+  editor.patchLibrarian->selectedUpperSlot = 3;
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 12));
   EXPECT_EQ(editor.value(kCurrentPatch), 12);
   EXPECT_FALSE(manager().soundDumpExpected);
   EXPECT_FALSE(manager().dataThread.isRunning());
-  EXPECT_TRUE(editor.calls().selectedRows.empty());
+  EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 3) << "the librarian selects nothing";
   EXPECT_EQ(manager().lastProgramChangeTime, 0u);
 }
 
 TEST_F(ChannelMessages, filteredProgramChangeOnlyUpdatesTheProgramValue) {
   editor.deviceFilter[kFilterProgramChange] = true;
+  editor.patchLibrarian->selectedUpperSlot = 3;
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 12));
   EXPECT_EQ(editor.value(kCurrentPatch), 12);
-  EXPECT_TRUE(editor.calls().selectedRows.empty());
+  EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 3);
 }
 
 TEST_F(ChannelMessages, busyDataThreadDropsTheRequestButSelects) {
   BlockingJob job;
   manager().dataThread.start(job);
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 33));
-  EXPECT_EQ(editor.calls().selectedRows, std::vector<int>{33});
+  EXPECT_EQ(editor.patchLibrarian->selectedUpperSlot, 33);
   EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobNothing) << "nothing was posted";
   job.release.set();
   manager().dataThread.join();
 }
 
+// The patch of that slot of the librarian's active column (the upper one
+// while the list has none active) goes out instead of a sound request.
 TEST_F(ChannelMessages, programChangeInLibrarianModeSendsTheLibrarianPatch) {
+  Bytes record(VarnoSysEx::kSoundDumpTemplate.begin(), VarnoSysEx::kSoundDumpTemplate.end());
+  record[20] = 0x33;
+  record.resize(92, 0x20);
+  record[91] = 0xF7;
+  editor.bank(0)[4].messages.push_back(record);
   editor.librarianMode = true;
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 4));
-  const EditorCalls calls = editor.calls();
-  EXPECT_EQ(calls.librarianSends, (std::vector<std::pair<int, int>>{{4, 1}}));
-  EXPECT_EQ(calls.selectedRows, std::vector<int>{4});
-  EXPECT_TRUE(manager().soundDumpExpected);
-  EXPECT_TRUE(manager().receiveBusy);
-  EXPECT_FALSE(manager().dataThread.isRunning());
-  EXPECT_TRUE(calls.routed.empty());
+  editor.joinAll();
+  EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobSendLibrarianPatch) << "no sound request";
+  const std::vector<Bytes> raw = editor.rawSends();
+  ASSERT_GE(raw.size(), 2u);
+  EXPECT_EQ(raw[0], (Bytes{0xB0, 123, 0})) << "the program change itself is not passed on";
+  ASSERT_EQ(raw[1].size(), 76u);
+  EXPECT_EQ(raw[1][5], 4) << "sent as program 4, the program selected";
+  EXPECT_EQ(raw[1][20], 0x33);
+  EXPECT_TRUE(editor.sent().empty()) << "no request";
 }
 
 TEST_F(ChannelMessages, hostProgramChangeGoesToTheSynthesizerToo) {
   const IMidiMsg msg = channelMessage(IMidiMsg::kProgramChange, 0, 9);
   fromHost(msg, 0);
   joinData();
-  const EditorCalls calls = editor.calls();
-  EXPECT_EQ(calls.programChanges, (std::vector<std::pair<int, int>>{{9, 0}}));
   EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 9);
-  EXPECT_EQ(calls.routed, (std::vector<std::array<uint8_t, 3>>{bytesOf(msg)}));
+  // Once as the editor's program change on the synthesizer's channel, once
+  // passed on.
+  EXPECT_EQ(routed(), (std::vector<std::array<uint8_t, 3>>{bytesOf(msg), bytesOf(msg)}));
 }
 
 // ---- Activity indicator ----
 
 TEST_F(ChannelMessages, activityIndicatorLightsOnTheSynthesizersChannel) {
+  editor.indicatorLit = 0;
   editor.set(kGlobalMidiChannel, 3);  // MIDI channel 3: channel index 2
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 5, 60, 1));
   EXPECT_EQ(editor.indicatorLit, 0);
@@ -260,8 +281,11 @@ TEST_F(ChannelMessages, activityIndicatorLightsOnTheSynthesizersChannel) {
   fromHost(channelMessage(IMidiMsg::kPitchWheel, 0, 0, 64));
   EXPECT_EQ(editor.indicatorLit, 1);
 
+  // Not tracked, input lights nothing (kept local, so that no output on the
+  // synthesizer's channel lights it either).
   editor.indicatorLit = 0;
   editor.trackIncomingMidi = false;
+  editor.localControl = true;
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 1));
   EXPECT_EQ(editor.indicatorLit, 0);
 }

@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "editor_double.h"
 #include "src/MIDIMessageSysEx.h"
+#include "tests/protocol/protocol_editor.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ class Randomizer : public ::testing::Test {
     editor.randomValues[61] = r;
     return manager().randomizer(kFilterCutoff, 61);
   }
-  TestEditor editor;
+  ProtocolEditor editor;
 };
 
 TEST_F(Randomizer, foldIntoTheRange) {
@@ -69,7 +69,7 @@ TEST_F(Randomizer, everyValueStaysInRangeAndLocksHold) {
   std::mt19937 random(12345);
   std::uniform_int_distribution<int> byte(0, 255);
   for (int round = 0; round < 50; ++round) {
-    TestEditor fresh;
+    ProtocolEditor fresh;
     const int lock = kSectionLockOsc1 + round % kNumSectionLocks;
     fresh.set(lock, 1.0);
     for (int& value : fresh.randomValues) value = byte(random);

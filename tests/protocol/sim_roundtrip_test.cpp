@@ -1,5 +1,5 @@
 // End to end over real MIDI ports: the simulated Varno runs as its own
-// program on two named ports; the editor's stand-in opens them by name, sends
+// program on two named ports; the real editor opens them by name, sends
 // a request built by the message set, and its receive side turns the answer
 // into parameter values, which must equal what the simulator holds.
 #include <gtest/gtest.h>
@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "KIT/IModule/MidiApi.h"
-#include "editor_double.h"
 #include "sim_process.h"
 #include "src/MIDIMessageSysEx.h"
+#include "tests/protocol/protocol_editor.h"
 #include "tests/support/jack_server.h"
 
 extern char** environ;
@@ -56,17 +56,18 @@ class SimRoundTrip : public ::testing::Test {
     ASSERT_TRUE(mSim->readLine(ready)) << "the simulator did not start";
     ASSERT_EQ(ready.rfind("ready", 0), 0u) << ready;
 
-    int out = entryOf(editor.getExternalMIDIOutNames(), mClient, "Varno In");
-    int in = entryOf(editor.getExternalMIDIInNames(), mClient, "Varno Out");
+    editor = std::make_unique<ProtocolEditor>();
+    int out = entryOf(editor->getExternalMIDIOutNames(), mClient, "Varno In");
+    int in = entryOf(editor->getExternalMIDIInNames(), mClient, "Varno Out");
     ASSERT_GT(out, 0) << "no port " << mClient << ":Varno In";
     ASSERT_GT(in, 0) << "no port " << mClient << "...:Varno Out";
-    ASSERT_GT(editor.setExternalMIDIOut(out, editor.getExternalMIDIOutNames()[out]), 0);
-    ASSERT_GT(editor.setExternalMIDIIn(in, editor.getExternalMIDIInNames()[in]), 0);
-    editor.midiOutputOpen = true;
+    ASSERT_GT(editor->setExternalMIDIOut(out, editor->getExternalMIDIOutNames()[out]), 0);
+    ASSERT_GT(editor->setExternalMIDIIn(in, editor->getExternalMIDIInNames()[in]), 0);
+    editor->midiOutputOpen = true;
   }
 
   void TearDown() override {
-    editor.CloseMidiPorts();
+    if (editor) editor->CloseMidiPorts();
     if (mSim && mSim->started()) {
       EXPECT_EQ(mSim->stop(), 0) << "the simulator did not end cleanly";
     }
@@ -74,13 +75,13 @@ class SimRoundTrip : public ::testing::Test {
 
   void send(const Bytes& unframed) {
     Bytes bytes = unframed;
-    ASSERT_TRUE(editor.SendMidiSysex(bytes.data(), static_cast<int>(bytes.size())));
+    ASSERT_TRUE(editor->SendMidiSysex(bytes.data(), static_cast<int>(bytes.size())));
   }
 
   // Waits until the receive side reports an answer (the plug-in's answer flag).
   bool waitForAnswer() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!editor.responseReceived) {
+    while (!editor->responseReceived) {
       if (std::chrono::steady_clock::now() > deadline) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -90,7 +91,8 @@ class SimRoundTrip : public ::testing::Test {
   static int sCounter;
   std::string mClient;
   std::unique_ptr<SimProcess> mSim;
-  TestEditor editor;
+  // Made once the simulator runs: the editor lists the ports at start-up.
+  std::unique_ptr<ProtocolEditor> editor;
 };
 
 int SimRoundTrip::sCounter = 0;
@@ -99,7 +101,7 @@ TEST_F(SimRoundTrip, programRequestGivesTheSimulatorsProgram) {
   // The editor does not know the simulator's device ID yet: the request goes
   // out under that ID (as the device-ID scan sends it) and the answer teaches it.
   constexpr int kProgram = 23;
-  editor.midiManager->soundDumpExpected = true;
+  editor->midiManager->soundDumpExpected = true;
   send(VarnoSysEx::buildProgramRequest(kSimDeviceId, kProgram));
   ASSERT_TRUE(waitForAnswer()) << "no sound dump arrived";
 
@@ -108,11 +110,11 @@ TEST_F(SimRoundTrip, programRequestGivesTheSimulatorsProgram) {
   const std::map<int, int> expected = parseValues(shown[0]);
   ASSERT_EQ(expected.size(), 65u) << "every parameter the dump carries";
   for (const auto& entry : expected)
-    EXPECT_EQ(editor.value(entry.first), entry.second) << "parameter " << entry.first;
-  EXPECT_EQ(editor.value(kCurrentPatch), kProgram);
-  EXPECT_EQ(editor.deviceId, kSimDeviceId);
-  EXPECT_EQ(editor.value(kGlobalDeviceID), kSimDeviceId);
-  EXPECT_EQ(editor.GetParam(kPatchName)->GetDisplayText(0), std::string("REQUESTED"));
+    EXPECT_EQ(editor->value(entry.first), entry.second) << "parameter " << entry.first;
+  EXPECT_EQ(editor->value(kCurrentPatch), kProgram);
+  EXPECT_EQ(editor->deviceId, kSimDeviceId);
+  EXPECT_EQ(editor->value(kGlobalDeviceID), kSimDeviceId);
+  EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), std::string("REQUESTED"));
 }
 
 TEST_F(SimRoundTrip, editBufferRequestGivesTheSimulatorsSound) {
@@ -120,8 +122,8 @@ TEST_F(SimRoundTrip, editBufferRequestGivesTheSimulatorsSound) {
   // every program.
   mSim->command("set 39 11");
   mSim->command("set 0 5");
-  editor.set(kGlobalDeviceID, kSimDeviceId);
-  editor.midiManager->soundDumpExpected = true;
+  editor->set(kGlobalDeviceID, kSimDeviceId);
+  editor->midiManager->soundDumpExpected = true;
   send(VarnoSysEx::buildCurrentSoundRequest(kSimDeviceId, 0));
   ASSERT_TRUE(waitForAnswer()) << "no sound dump arrived";
 
@@ -132,18 +134,18 @@ TEST_F(SimRoundTrip, editBufferRequestGivesTheSimulatorsSound) {
   EXPECT_EQ(expected[39], 11);
   const size_t program = shown.back().find("program=");
   ASSERT_NE(program, std::string::npos);
-  EXPECT_EQ(editor.value(kCurrentPatch), std::stoi(shown.back().substr(program + 8)));
+  EXPECT_EQ(editor->value(kCurrentPatch), std::stoi(shown.back().substr(program + 8)));
   for (const VarnoSysEx::SoundDumpByte& row : VarnoSysEx::kSoundDumpTable) {
     if (row.parameter == kCurrentPatch) continue;
     ASSERT_EQ(expected.count(row.parameter), 1u) << row.parameter;
-    EXPECT_EQ(editor.value(row.parameter), expected[row.parameter]) << "parameter " << row.parameter;
+    EXPECT_EQ(editor->value(row.parameter), expected[row.parameter]) << "parameter " << row.parameter;
   }
 }
 
 TEST_F(SimRoundTrip, enquiryGivesTheSimulatorsGlobalSettings) {
   mSim->command("set 132 17");
   mSim->command("set 131 44");
-  editor.globalAnswerExpected = true;
+  editor->globalAnswerExpected = true;
   send(VarnoSysEx::buildEnquiry(kSimDeviceId));
   ASSERT_TRUE(waitForAnswer()) << "no global dump arrived";
 
@@ -153,10 +155,10 @@ TEST_F(SimRoundTrip, enquiryGivesTheSimulatorsGlobalSettings) {
   for (int index :
        {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel, kGlobalDeviceID}) {
     ASSERT_EQ(expected.count(index), 1u) << index;
-    EXPECT_EQ(editor.value(index), expected.at(index)) << "setting " << index;
+    EXPECT_EQ(editor->value(index), expected.at(index)) << "setting " << index;
   }
-  EXPECT_EQ(editor.value(kGlobalMasterTune), 17);
-  EXPECT_EQ(editor.deviceId, kSimDeviceId);
+  EXPECT_EQ(editor->value(kGlobalMasterTune), 17);
+  EXPECT_EQ(editor->deviceId, kSimDeviceId);
 }
 
 }  // namespace

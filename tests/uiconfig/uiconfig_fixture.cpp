@@ -319,7 +319,7 @@ IControl* RecordingManager::createLibrarianView(int x, int y, int paramIdx, IBit
 // ---- UIConfigTest -----------------------------------------------------------------
 
 void UIConfigTest::SetUp() {
-  editor = std::make_unique<TestEditor>();
+  editor = std::make_unique<UIConfigEditor>();
   std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-uiconfig-XXXXXX").string();
   const int fd = ::mkstemp(pattern.data());
   ASSERT_GE(fd, 0);

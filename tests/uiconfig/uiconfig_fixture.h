@@ -1,7 +1,7 @@
 // What the UI configuration tests share: a GUI without a window that serves
 // description files and images from memory, a manager whose control
 // factories record their calls (one line each) instead of building, and a
-// fixture with the editor's stand-in, the log switched on into a temporary
+// fixture with the real editor, the log switched on into a temporary
 // file, and both.
 #pragma once
 
@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
 #include "gtest/gtest.h"
 #include "src/UIConfigManager.h"
-#include "tests/protocol/editor_double.h"
+#include "tests/support/test_editor.h"
 
 // ---- The GUI -------------------------------------------------------------------
 
@@ -134,9 +135,13 @@ class RecordingManager : public UIConfigManager {
 
 // ---- Fixture -----------------------------------------------------------------------
 
+// The real editor, built without descriptions (its own window is empty): the
+// plug-in whose parameters the descriptions read here set up.
+using UIConfigEditor = HostlessEditor<EditorDescriptions::kNone>;
+
 class UIConfigTest : public ::testing::Test {
  protected:
-  // The editor's stand-in with its log switched on into a temporary file,
+  // The real editor with its log switched on into a temporary file,
   // a GUI serving nothing yet, and a recording manager.
   void SetUp() override;
   void TearDown() override;
@@ -151,7 +156,7 @@ class UIConfigTest : public ::testing::Test {
   // True when a logged message contains the text.
   bool logged(const std::string& text);
 
-  std::unique_ptr<TestEditor> editor;
+  std::unique_ptr<UIConfigEditor> editor;
   std::unique_ptr<DescriptionGraphics> gui;
   std::unique_ptr<RecordingManager> manager;
   std::string logPath;
