@@ -56,21 +56,24 @@ constexpr size_t kLongBankName = 50;
 constexpr size_t kShortBankNameHead = 44;
 constexpr size_t kShortBankNameMax = 49;
 
-// The eight librarian menus: their layers and design rectangles.
+// The eight librarian menus: their layers and design rectangles, each over
+// the field it opens from: the main menu over the "LIBRARIAN MENU" field and
+// the bank menus over the edited and source bank fields of the librarian
+// page, the number menus over the bank and program number fields of the
+// header (resources/uiconfig.xml).
 struct LibrarianMenuRow {
   int layerId;
   const char* layerName;
   IRECT rect;
 };
+const IRECT kEditedBankField(1016, 132, 1304, 154);
+const IRECT kSourceBankField(1016, 172, 1304, 194);
+const IRECT kBankNumberField(180, 12, 216, 34);
 const LibrarianMenuRow kLibrarianMenuTable[kNumLibrarianMenus] = {
-    {70, "LeftPatchPopupMenu", IRECT(415, 45, 830, 62)},
-    {71, "RightPatchPopupMenu", IRECT(415, 348, 830, 365)},
-    {74, "BANKEDITMENU", IRECT(860, 45, 940, 62)},
-    {75, "RightPatchPopupMenu", IRECT(415, 348, 830, 365)},
-    {76, "PROGRAMNUMBERMENU", IRECT(586, 100, 618, 124)},
-    {77, "BANKNUMBERMENUPROGRAMS", IRECT(558, 100, 590, 124)},
-    {78, "RightSearchPopupMenu", IRECT(415, 348, 830, 365)},
-    {80, "PROGBANKNAMEMENUPROGRAMS", IRECT(558, 100, 590, 124)},
+    {70, "LeftPatchPopupMenu", kEditedBankField},       {71, "RightPatchPopupMenu", kSourceBankField},
+    {74, "BANKEDITMENU", IRECT(1016, 96, 1304, 118)},   {75, "RightPatchPopupMenu", kSourceBankField},
+    {76, "PROGRAMNUMBERMENU", IRECT(228, 12, 264, 34)}, {77, "BANKNUMBERMENUPROGRAMS", kBankNumberField},
+    {78, "RightSearchPopupMenu", kSourceBankField},     {80, "PROGBANKNAMEMENUPROGRAMS", kBankNumberField},
 };
 
 // The MIDI filter and clock switches at the end of start-up: the value their
@@ -389,6 +392,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
   if (GetParam(kGlobalLocalControl)->Value() == 0.0) localControl = false;
   log("Plug-in is ready to load!");
   TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
+  // The header's bank and program fields open their menus from the start.
+  updateBankAndProgramMenuNames(false);
   pluginReady = true;
 }
 

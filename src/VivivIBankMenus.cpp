@@ -132,6 +132,9 @@ void VivivI::refreshPopUpMenus() {
 void VivivI::updateBankAndProgramMenuNames(bool keepBankMenu) {
   hideLayer(librarianMenuLayers[kMenuBankNumber], true);
   hideLayer(librarianMenuLayers[kMenuProgBankName], true);
+  // The program menu serves both modes (program numbers or the edited
+  // bank's names), over the header's program field on every page.
+  hideLayer(librarianMenuLayers[kMenuProgramNumber], false);
   const IParam* current = GetParam(kCurrentPatch);
   const int program = current ? current->Int() : 0;
   const IParam* bankParam = GetParam(kCurrentBank);

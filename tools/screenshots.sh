@@ -109,7 +109,7 @@ shot() {
 # Parameter numbers (src/VivivI.h).
 kMainTab=194 kEditPage2Switch=153 kArpSyncIndicator=155 kOscillator2Shape=7 kOscillator2Sync=38
 kBankEditUnsaved=122 kCategorySelection=141 kPatchSearch=160 kViewMIDIFilterSettings=161
-kDisplayAboutWindow=162 kDeviceOutSelection=165 kLibSyncTimer=81 kRequestTempData=192
+kDisplayAboutWindow=162 kDeviceOutSelection=165 kLibSyncTimer=81 kRequestTempData=192 kLibLowerNextBank=120
 
 # The sound editor: both halves of its lower left area, and the oscillator
 # indicators (sync and cross-modulation) lit.
@@ -118,9 +118,10 @@ shot editor-arpeggiator yes set-param $kEditPage2Switch 1
 shot editor-arpeggiator-clock-sync yes set-param $kArpSyncIndicator 1 set-param $kEditPage2Switch 1
 shot editor-indicators yes set-param $kOscillator2Sync 1 set-param $kOscillator2Shape 3 \
   set-param $kMainTab 1 set-param $kMainTab 2
-# The librarian: its page (with the category limit and the save button), the
-# discard button of an edited bank, the category list and the search field.
-shot librarian yes set-param $kMainTab 1
+# The librarian: its page (with the category limit and the save button) with
+# the first bank edited and the second as the source, the discard button of
+# an edited bank, the category list and the search field.
+shot librarian yes set-param $kMainTab 1 set-param $kLibLowerNextBank 1
 shot librarian-unsaved yes set-param $kBankEditUnsaved 1 set-param $kMainTab 1
 shot librarian-categories yes set-param $kMainTab 1 set-param $kCategorySelection 1
 shot librarian-search yes set-param $kMainTab 1 set-param $kPatchSearch 1

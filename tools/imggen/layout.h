@@ -6,14 +6,16 @@
 //   the page pictures are placed at (0, kHeaderHeight).
 // - In the header: the logo at (16, 10), the librarian key 40 x 20 at
 //   (16, 56) and the page menu 40 x 16 at (140, 58), labelled at their
-//   right; the MIDI IN and MIDI OUT menu fields 224 x 22 at (356,
+//   right; the bank and program number fields at (kHeaderNumberX[0 or 1],
+//   kHeaderFieldY[0]), labelled below; the MIDI IN and MIDI OUT menu fields 224 x 22 at (356,
 //   kHeaderFieldY[0 or 1]) with their activity LEDs at (588, field y + 3)
 //   and the MIDI filter key 18 x 18 at (330, 34) between them; the display
 //   at (640, 8); the PATCH and CATEGORY fields 200 x 22 at (1116,
 //   kHeaderFieldY[...]); the REQUEST, SEND and RANDOMISE buttons 40 x 20 at
 //   (1336, 6 + 26 * i).
 // - On the librarian page (page coordinates): the list picture at (16, 8);
-//   the edited and source bank menus 300 x 22 at (kLibraryFieldX,
+//   the librarian main menu's field 300 x 22 at (kLibraryFieldX,
+//   kLibraryMenuY) in the BANKS title bar; the edited and source bank menus 300 x 22 at (kLibraryFieldX,
 //   kLibraryBankY[0 or 1]), the library mode switch at (kLibraryModeX,
 //   kLibraryBankY[0] + 1) and the categories switch at (kLibraryModeX,
 //   kLibraryBankY[1] + 1), the selected slot's category display 300 x 20
@@ -56,7 +58,14 @@ const int kWindowHeight = 667;
 const int kHeaderHeight = 88;
 const int kPageHeight = kWindowHeight - kHeaderHeight;
 const int kHeaderFieldY[2] = {12, 52};
+// The program selector's bank and program number fields, kHeaderNumberW x 22
+// in the MIDI IN row.
+const int kHeaderNumberX[2] = {180, 228};
+const int kHeaderNumberW = 36;
 const int kLibraryFieldX = 1010;
+// The BANKS panel's top and, in its title bar, the librarian main menu's
+// field (page coordinates).
+const int kLibraryPanelTop = 4, kLibraryMenuY = 8;
 const int kLibraryBankY[2] = {44, 84};
 const int kLibraryFindY[2] = {324, 364};
 const int kLibraryModeX = 1322, kLibrarySlotCategoryY = 251;

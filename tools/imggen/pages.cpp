@@ -71,6 +71,13 @@ void drawWindowBackground(Canvas& c) {
   }
   c.text("LIBRARIAN", 62, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
   c.text("PAGE", 186, 56, 72, 20, fonts::kLabel, palette::kLabelText, Align::Left);
+  // The program selector's bank and program numbers, labelled below.
+  const char* numbers[2] = {"BANK", "PROG"};
+  for (int i = 0; i < 2; ++i) {
+    const float x = float(kHeaderNumberX[i]);
+    drawWell(c, x, kHeaderFieldY[0], kHeaderNumberW, 22);
+    drawLabel(c, x - 8, kHeaderFieldY[0] + 24.0f, kHeaderNumberW + 16.0f, numbers[i]);
+  }
   // The MIDI filter key between the two port rows, right-aligned with them.
   c.text("FILTERS", 240, 33, 84, 20, fonts::kLabel, palette::kLabelText, Align::Right);
   const char* buttons[3] = {"REQUEST", "SEND", "RANDOMISE"};
@@ -127,11 +134,18 @@ void drawTempoSyncLayer(Canvas& c) {
 void drawLibrarianPage(Canvas& c) {
   fillWindowGradient(c, kHeaderHeight);
   drawPanel(c, 8, 4, 880, 571, "");
-  drawPanel(c, 896, 8, 596, 272, "BANKS");
+  // The BANKS title bar holds the librarian main menu's field.
+  drawPanel(c, 896, kLibraryPanelTop, 596, 280 - kLibraryPanelTop, "BANKS",
+            kLibraryMenuY + 26 - kLibraryPanelTop);
   drawPanel(c, 896, 288, 596, 283, "FIND");
+  auto menuField = [&](float y) {
+    drawWell(c, kLibraryFieldX, y, 300, 22);
+    drawMenuArrow(c, kLibraryFieldX + 300 - 16.0f, y + 11);
+  };
+  menuField(kLibraryMenuY);
   auto field = [&](const char* label, float y, bool well) {
     c.text(label, 904, y, 96, 22, fonts::kLabel, palette::kLabelText, Align::Right);
-    if (well) drawWell(c, kLibraryFieldX, y, 300, 22);
+    if (well) menuField(y);
   };
   field("EDITED BANK", kLibraryBankY[0], true);
   field("SOURCE", kLibraryBankY[1], true);
@@ -268,9 +282,7 @@ void drawCategoryFilter(Canvas& c) {
   const float w = float(c.width()), h = float(c.height());
   drawWell(c, 0, 0, w, h);
   // The menu's arrow at the right.
-  const float ax = w - 16, ay = h * 0.5f;
-  c.line(ax - 4, ay - 2, ax, ay + 2, 2, palette::kAmber);
-  c.line(ax, ay + 2, ax + 4, ay - 2, 2, palette::kAmber);
+  drawMenuArrow(c, w - 16, h * 0.5f);
 }
 
 void drawLogo(Canvas& c) {

@@ -137,13 +137,13 @@ void drawSearchKey(Canvas& c, float y, bool on) {
   c.line(14.0f, y + 14.0f, 18.0f, y + 18.0f, 2.6f, colour);
 }
 
-void drawPanel(Canvas& c, float x, float y, float w, float h, const std::string& title) {
+void drawPanel(Canvas& c, float x, float y, float w, float h, const std::string& title, float bar) {
   const float r = 6.0f;
   c.shadow(x, y + 1, w, h, r, 4.0f, rgb(0, 0, 0, 0.35f));
   c.fillRoundRect(x, y, w, h, r, palette::kPanelBorder);
   c.fillRoundRectV(x + 1.5f, y + 1.5f, w - 3, h - 3, r - 1.5f, palette::kPanelTop, palette::kPanelBottom);
   if (title.empty()) return;
-  const float barBottom = y + 24.0f;
+  const float barBottom = y + bar;
   c.shade(
       x, y, x + w, barBottom,
       [&](float px, float py) {
@@ -152,12 +152,17 @@ void drawPanel(Canvas& c, float x, float y, float w, float h, const std::string&
       },
       [&](float, float) { return palette::kTitleBar; });
   c.fillRoundRect(x + 1.5f, barBottom, w - 3, 1.5f, 0, rgb(24, 25, 28));
-  c.text(title, x + 12, y + 1, w - 24, 23, fonts::kTitle, palette::kTitleText, Align::Left, 1);
+  c.text(title, x + 12, y + 1, w - 24, bar - 1, fonts::kTitle, palette::kTitleText, Align::Left, 1);
 }
 
 void drawWell(Canvas& c, float x, float y, float w, float h) {
   c.fillRoundRect(x, y, w, h, 3.0f, rgb(70, 73, 79));
   c.fillRoundRectV(x + 1.5f, y + 1.5f, w - 3, h - 3, 2.0f, rgb(11, 12, 13), palette::kWell);
+}
+
+void drawMenuArrow(Canvas& c, float x, float y) {
+  c.line(x - 4, y - 2, x, y + 2, 2, palette::kAmber);
+  c.line(x, y + 2, x + 4, y - 2, 2, palette::kAmber);
 }
 
 void drawLabel(Canvas& c, float x, float y, float w, const std::string& text, Rgba colour) {

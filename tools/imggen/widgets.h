@@ -66,10 +66,12 @@ void drawCheckbox(Canvas& c, float y, bool checked);
 void drawSearchKey(Canvas& c, float y, bool on);
 
 // A section panel with a thin border, a small corner radius and, when the
-// title is not empty, a title bar 24 pixels high.
-void drawPanel(Canvas& c, float x, float y, float w, float h, const std::string& title);
+// title is not empty, a title bar bar pixels high.
+void drawPanel(Canvas& c, float x, float y, float w, float h, const std::string& title, float bar = 24.0f);
 // A recessed field (menus, text fields, displays).
 void drawWell(Canvas& c, float x, float y, float w, float h);
+// The amber arrow that marks a field as a menu, centred at (x, y).
+void drawMenuArrow(Canvas& c, float x, float y);
 // A small label, centred in the box (x, y, w, 14), in capitals.
 void drawLabel(Canvas& c, float x, float y, float w, const std::string& text,
                Rgba colour = palette::kLabelText);
