@@ -15,27 +15,6 @@
 
 namespace {
 
-// A drawing context over the whole window surface of a paint target,
-// clipped to the target's clip; view coordinates move by the origin.
-struct SurfaceContext {
-  explicit SurfaceContext(const WmView::PaintTarget& t) {
-    surface.pixels = reinterpret_cast<uint8_t*>(t.pixels);
-    surface.width = t.width;
-    surface.height = t.height;
-    surface.rowBytes = t.rowSpan * 4;
-    surface.clip = RECT{t.clipL, t.clipT, t.clipR, t.clipB};
-    surface.antialias = true;
-    hdc = WINL_CreateGfxContext(&surface);
-  }
-  ~SurfaceContext() {
-    if (hdc) WINL_DeleteGfxContext(hdc);
-  }
-  SurfaceContext(const SurfaceContext&) = delete;
-  SurfaceContext& operator=(const SurfaceContext&) = delete;
-  WINL_GraphicsContext surface{};
-  HDC hdc = nullptr;
-};
-
 // rcItem of an owner-drawn cell: corners rounded from the frame, in the
 // context's coordinates.
 RECT ItemRect(const WmView::PaintTarget& t, const WmRect& f) {
@@ -124,7 +103,7 @@ void Winl_vVivivI_ODbuttoncell::DrawWithFrame(const WmView::PaintTarget& t, cons
     DrawText(t, frame);
     return;
   }
-  SurfaceContext context(t);
+  WmSurfaceContext context(t);
   if (!context.hdc) return;
   DRAWITEMSTRUCT dis{};
   dis.CtlType = ODT_BUTTON;
@@ -249,7 +228,7 @@ bool Winl_vVivivI_statuscell::UsesDefaultHighlight(const WmView* controlView) co
 void Winl_vVivivI_statuscell::DrawWithFrame(const WmView::PaintTarget& t, const WmRect& frame, WmView*) {
   const double h = frame.height;
   if (status && GetNSImageFromHICON(status)) {
-    SurfaceContext context(t);
+    WmSurfaceContext context(t);
     const RECT square{t.originX + static_cast<int32_t>(frame.x), t.originY + static_cast<int32_t>(frame.y),
                       t.originX + static_cast<int32_t>(frame.x + h),
                       t.originY + static_cast<int32_t>(frame.y + h)};
@@ -264,7 +243,7 @@ void Winl_vVivivI_ODlistviewcell::DrawWithFrame(const WmView::PaintTarget& t, co
     DrawText(t, frame);
     return;
   }
-  SurfaceContext context(t);
+  WmSurfaceContext context(t);
   if (!context.hdc) return;
   DRAWITEMSTRUCT dis{};
   dis.CtlType = ODT_LISTBOX;

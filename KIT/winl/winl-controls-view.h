@@ -31,6 +31,26 @@ Winl_ControlProtocol* WINL_AsControl(HWND hwnd);
 // its views depth first; null when none.
 WmView* WINL_FindDialogItem(HWND dialog, int id);
 
+// Where a new text goes among count sorted texts: a binary search that
+// puts it before its equal. compare(i) compares the new text with text i
+// (negative, 0 or positive).
+template <class Compare>
+int WINL_SortedPosition(int count, Compare compare) {
+  int len = count, lo = 0;
+  while (len > 0) {
+    const int mid = lo + len / 2;
+    const int c = compare(mid);
+    if (c == 0) return mid;
+    if (c > 0) {
+      lo = mid + 1;
+      if (lo >= count || compare(lo) <= 0) return lo;
+      len = len - 1;
+    }
+    len = len / 2;
+  }
+  return 0;
+}
+
 // Marks bit 1 (a view inside was invalidated) on every window view above
 // view, stopping at the first that has it already.
 void WINL_PropagateRedraw(WmView* view);

@@ -105,21 +105,9 @@ long StyleOf(WmPopup* popup, bool* has) {
 // The sorted position among the item texts (binary search that puts a new
 // text before its equal), by literal case-sensitive comparison.
 int SortedPosition(const WmPopup* popup, const char* text) {
-  const int count = static_cast<int>(popup->items.size());
-  auto compare = [&](int i) { return strcmp(text, popup->items[static_cast<size_t>(i)].text.c_str()); };
-  int len = count, lo = 0;
-  while (len > 0) {
-    const int mid = lo + len / 2;
-    const int c = compare(mid);
-    if (c == 0) return mid;
-    if (c > 0) {
-      lo = mid + 1;
-      if (lo >= count || compare(lo) <= 0) return lo;
-      len = len - 1;
-    }
-    len = len / 2;
-  }
-  return 0;
+  return WINL_SortedPosition(static_cast<int>(popup->items.size()), [&](int i) {
+    return strcmp(text, popup->items[static_cast<size_t>(i)].text.c_str());
+  });
 }
 }  // namespace
 

@@ -31,24 +31,10 @@ void CopyOut(const std::string& text, char* out, int size) {
 // The sorted position of text among the first texts of the rows: a binary
 // search by byte-wise comparison that puts a new text before its equal.
 int SortedPosition(const std::vector<WINL_ListView_Row*>& rows, const char* text, bool descending) {
-  const int count = static_cast<int>(rows.size());
-  auto compare = [&](int i) {
+  return WINL_SortedPosition(static_cast<int>(rows.size()), [&](int i) {
     const char* other = TextOf(rows[static_cast<size_t>(i)], 0).c_str();
     return descending ? strcmp(other, text) : strcmp(text, other);
-  };
-  int len = count, lo = 0;
-  while (len > 0) {
-    const int mid = lo + len / 2;
-    const int c = compare(mid);
-    if (c == 0) return mid;
-    if (c > 0) {
-      lo = mid + 1;
-      if (lo >= count || compare(lo) <= 0) return lo;
-      len = len - 1;
-    }
-    len = len / 2;
-  }
-  return 0;
+  });
 }
 
 // The stable top-down merge sort of the rows.

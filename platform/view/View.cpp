@@ -346,36 +346,15 @@ bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen
       break;
     }
     bool changed = false;
-    if (got == 1) switch (event.kind) {
-        case ViewEvent::kMotion:
-          changed = walk.PointerMoved(event.rootX, event.rootY);
-          break;
-        case ViewEvent::kButtonPress:
-          if (event.button == 1 || event.button == 3) changed = walk.ButtonPressed(event.rootX, event.rootY);
-          break;
-        case ViewEvent::kButtonRelease:
-          if (event.button == 1 || event.button == 3) changed = walk.ButtonReleased(event.rootX, event.rootY);
-          break;
-        case ViewEvent::kKeyPress:
-          changed = walk.KeyPressed(event.special);
-          break;
-        case ViewEvent::kExpose:
-          if (event.target == ViewEvent::kMenu)
-            changed = true;
-          else
-            HandleEvent(event);
-          break;
-        case ViewEvent::kTick:
-          HandleEvent(event);
-          break;
-        case ViewEvent::kCloseRequest:
-        case ViewEvent::kDestroyed:
-          HandleEvent(event);
-          walk.Dismiss();
-          break;
-        default:
-          break;
-      }
+    if (got == 1) {
+      // What is not the menu's goes on to the view first: its own exposes,
+      // the timer, the window's close (which then dismisses the menu too).
+      const bool viewsToo = (event.kind == ViewEvent::kExpose && event.target != ViewEvent::kMenu) ||
+                            event.kind == ViewEvent::kTick || event.kind == ViewEvent::kCloseRequest ||
+                            event.kind == ViewEvent::kDestroyed;
+      if (viewsToo) HandleEvent(event);
+      changed = walk.TakeEvent(event);
+    }
     if (changed && walk.IsOpen()) ShowMenuLevels(walk);
     FireTimerIfDue();
     Paint();

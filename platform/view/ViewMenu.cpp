@@ -146,6 +146,28 @@ bool ViewMenuWalk::ButtonReleased(int x, int y) {
   return true;
 }
 
+bool ViewMenuWalk::TakeEvent(const ViewEvent& event) {
+  const bool pointerButton = event.button == 1 || event.button == 3;
+  switch (event.kind) {
+    case ViewEvent::kMotion:
+      return PointerMoved(event.rootX, event.rootY);
+    case ViewEvent::kButtonPress:
+      return pointerButton && ButtonPressed(event.rootX, event.rootY);
+    case ViewEvent::kButtonRelease:
+      return pointerButton && ButtonReleased(event.rootX, event.rootY);
+    case ViewEvent::kKeyPress:
+      return KeyPressed(event.special);
+    case ViewEvent::kExpose:
+      return event.target == ViewEvent::kMenu;
+    case ViewEvent::kCloseRequest:
+    case ViewEvent::kDestroyed:
+      Dismiss();
+      return false;
+    default:
+      return false;
+  }
+}
+
 bool ViewMenuWalk::KeyPressed(ViewSpecialKey key) {
   if (m_levels.empty()) return false;
   const int level = LevelCount() - 1;

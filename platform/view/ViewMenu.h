@@ -95,6 +95,11 @@ class ViewMenuWalk {
   bool KeyPressed(ViewSpecialKey key);
   // Closes the walk without a choice.
   void Dismiss();
+  // One event of the window system while the walk is open: pointer and key
+  // events go to the calls above (buttons 1 and 3), an expose of a menu
+  // window answers true (it must be drawn again), a close or destruction
+  // dismisses the walk. Answers whether anything shown changed.
+  bool TakeEvent(const ViewEvent& event);
 
   bool IsOpen() const { return !m_levels.empty(); }
   // After the walk closed: true and the menu (level) and entry chosen.

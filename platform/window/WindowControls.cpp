@@ -53,18 +53,28 @@ void WmFillRect(const WmView::PaintTarget& t, const WmRect& rect, const WmColor&
     }
 }
 
-// ---- WmCell ---------------------------------------------------------------------------------
+// ---- WmSurfaceContext --------------------------------------------------------------------
 
-void WmCell::DrawText(const WmView::PaintTarget& t, const WmRect& frame) const {
-  if (stringValue.empty()) return;
-  WINL_GraphicsContext surface{};
+WmSurfaceContext::WmSurfaceContext(const WmView::PaintTarget& t) {
   surface.pixels = reinterpret_cast<uint8_t*>(t.pixels);
   surface.width = t.width;
   surface.height = t.height;
   surface.rowBytes = t.rowSpan * 4;
   surface.clip = RECT{t.clipL, t.clipT, t.clipR, t.clipB};
   surface.antialias = true;
-  HDC hdc = WINL_CreateGfxContext(&surface);
+  hdc = WINL_CreateGfxContext(&surface);
+}
+
+WmSurfaceContext::~WmSurfaceContext() {
+  if (hdc) WINL_DeleteGfxContext(hdc);
+}
+
+// ---- WmCell ---------------------------------------------------------------------------------
+
+void WmCell::DrawText(const WmView::PaintTarget& t, const WmRect& frame) const {
+  if (stringValue.empty()) return;
+  WmSurfaceContext context(t);
+  HDC hdc = context.hdc;
   if (!hdc) return;
   SetTextColor(hdc, hasTextColor ? RGBOf(textColor) : 0);
   SetBkMode(hdc, 0);
@@ -75,7 +85,6 @@ void WmCell::DrawText(const WmView::PaintTarget& t, const WmRect& frame) const {
   if (alignment == 1) flags |= DT_RIGHT;
   if (alignment == 2) flags |= DT_CENTER;
   WINL_DrawText(hdc, stringValue.c_str(), -1, &r, flags);
-  WINL_DeleteGfxContext(hdc);
 }
 
 void WmCell::DrawWithFrame(const WmView::PaintTarget& t, const WmRect& frame, WmView*) { DrawText(t, frame); }

@@ -8,6 +8,7 @@
 //
 // Contents, in reading order:
 //   WmColor            a colour of four components 0..1
+//   WmSurfaceContext   a drawing context over a paint target's surface
 //   WmCell             a text cell: value, alignment, colour, drawing
 //   WmTableColumn      a column: title, width, hidden, data cell, indicator
 //   WmTableView        rows from a data source, columns in display order,
@@ -23,6 +24,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "KIT/winl/winl-gdi.h"
 #include "platform/window/WindowModel.h"
 
 // ---- WmColor -------------------------------------------------------------------------
@@ -35,6 +37,19 @@ WmColor WmColorFromRGB(int rgb);
 uint32_t WmPixelWord(const WmColor& colour);
 // Fills rect (view coordinates of a flipped view) in the surface, clipped.
 void WmFillRect(const WmView::PaintTarget& target, const WmRect& rect, const WmColor& colour);
+
+// ---- WmSurfaceContext ---------------------------------------------------------------
+// A drawing context over the whole window surface of a paint target,
+// clipped to the target's clip; view coordinates move by the origin. hdc is
+// null when the drawing layer made none.
+struct WmSurfaceContext {
+  explicit WmSurfaceContext(const WmView::PaintTarget& t);
+  ~WmSurfaceContext();
+  WmSurfaceContext(const WmSurfaceContext&) = delete;
+  WmSurfaceContext& operator=(const WmSurfaceContext&) = delete;
+  WINL_GraphicsContext surface{};
+  HDC hdc = nullptr;
+};
 
 // ---- WmCell ---------------------------------------------------------------------------
 class WmCell {

@@ -178,32 +178,8 @@ class XlibPresenter : public WmPresenter {
       }
       changed = false;
       if (got == 0) continue;
-      switch (event.kind) {
-        case ViewEvent::kMotion:
-          changed = walk.PointerMoved(event.rootX, event.rootY);
-          break;
-        case ViewEvent::kButtonPress:
-          if (event.button == 1 || event.button == 3) changed = walk.ButtonPressed(event.rootX, event.rootY);
-          break;
-        case ViewEvent::kButtonRelease:
-          if (event.button == 1 || event.button == 3) changed = walk.ButtonReleased(event.rootX, event.rootY);
-          break;
-        case ViewEvent::kKeyPress:
-          changed = walk.KeyPressed(event.special);
-          break;
-        case ViewEvent::kExpose:
-          if (event.target == ViewEvent::kMenu)
-            changed = true;
-          else
-            Put();
-          break;
-        case ViewEvent::kCloseRequest:
-        case ViewEvent::kDestroyed:
-          walk.Dismiss();
-          break;
-        default:
-          break;
-      }
+      changed = walk.TakeEvent(event);
+      if (event.kind == ViewEvent::kExpose && event.target != ViewEvent::kMenu) Put();
     }
     for (int i = static_cast<int>(shown.size()) - 1; i >= 0; --i) m_backend->HideMenu(i);
     m_backend->Flush();
