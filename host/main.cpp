@@ -5,6 +5,7 @@
 // (a further action beside the others).
 #include <time.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -13,9 +14,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/bundle_loader.h"
+#include "host/editor_commands.h"
 #include "host/host_unit.h"
 #include "host/midi_input.h"
 #include "host/transport.h"
@@ -61,7 +64,7 @@ const char kUsage[] =
     "  save-state FILE          save the unit's class-info dictionary (XML property list)\n"
     "  restore-state FILE       restore a saved dictionary into the unit\n"
     "  reopen                   close the unit and open and set up a new instance\n"
-    "%s"
+    "%s%s"
     "\n"
     "exit status: 0 done, 1 the unit refused an action, 2 bad command line,\n"
     "3 the bundle could not be loaded or opened.\n";
@@ -210,7 +213,7 @@ bool ParseBytes(const std::string& text, std::vector<uint8_t>* bytes) {
 }
 
 // Runs the actions on an open, set-up unit.
-class Session {
+class Session : public EditorCommandHost {
  public:
   Session(const Options& options, const LoadedComponent& component)
       : m_options(options),
@@ -238,6 +241,13 @@ class Session {
         return *error = "action " + actions[i] + " needs " + std::to_string(arity) + " value(s)", false;
       i += static_cast<size_t>(arity);
     }
+    return true;
+  }
+
+  ~Session() { StopRendering(); }
+
+  bool SetPlaying(bool playing) override {
+    m_transport.SetPlaying(playing);
     return true;
   }
 
@@ -370,9 +380,17 @@ class Session {
       std::string error;
       if (!m_unit.RestoreState(a[0], &error)) return Fail(kRefused, error);
       printf("state restored from %s\n", a[0].c_str());
+    } else if (action == "editor-commands") {
+      // The audio engine runs while the script drives the editor.
+      std::string error;
+      StartRendering();
+      const bool done = DoEditorAction(&m_editor, action, a, m_component, unit, this, &error);
+      StopRendering();
+      if (!done) return Fail(kRefused, error);
     } else if (EditorActionArity(action) >= 0) {
       std::string error;
-      if (!DoEditorAction(&m_editor, action, a, m_component, unit, &error)) return Fail(kRefused, error);
+      if (!DoEditorAction(&m_editor, action, a, m_component, unit, this, &error))
+        return Fail(kRefused, error);
     } else if (action == "reopen") {
       m_editor.Close();
       m_unit.Close();
@@ -382,6 +400,46 @@ class Session {
       printf("reopened a new instance\n");
     }
     return kDone;
+  }
+
+  // Renders blocks on a thread of its own, on the steady clock, until
+  // StopRendering; refusals end it with a message.
+  void StartRendering() {
+    if (m_renderThread.joinable()) return;
+    m_rendering = true;
+    m_renderThread = std::thread([this] {
+      const uint32_t frames = m_options.block;
+      const long long period = static_cast<long long>(1e9 * frames / m_options.unit.sampleRate);
+      timespec next{};
+      clock_gettime(CLOCK_MONOTONIC, &next);
+      while (m_rendering) {
+        if (m_midiIn)
+          for (const auto& message : m_midiIn->Take()) SendMidi(message);
+        bool silent = false;
+        const OSStatus status = m_unit.Render(
+            frames, m_sampleTime, kAudioTimeStampSampleTimeValid | kAudioTimeStampHostTimeValid, &silent);
+        if (status != noErr) {
+          fprintf(stderr, "vivivi-host: error: %s\n", Refusal("a render", status).c_str());
+          return;
+        }
+        m_sampleTime += frames;
+        m_transport.Advance(frames);
+        next.tv_nsec += period % 1000000000LL;
+        next.tv_sec += static_cast<time_t>(period / 1000000000LL);
+        if (next.tv_nsec >= 1000000000L) next.tv_nsec -= 1000000000L, ++next.tv_sec;
+        // A late block does not make the next ones hurry.
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (now.tv_sec > next.tv_sec + 1) next = now;
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
+        }
+      }
+    });
+  }
+
+  void StopRendering() {
+    m_rendering = false;
+    if (m_renderThread.joinable()) m_renderThread.join();
   }
 
   OSStatus SendMidi(const std::vector<uint8_t>& bytes) {
@@ -430,6 +488,8 @@ class Session {
   EditorWindow m_editor{stdout};  // closed before the unit
   std::unique_ptr<HostMidiInput> m_midiIn;
   double m_sampleTime = 0;
+  std::thread m_renderThread;
+  std::atomic<bool> m_rendering{false};
 };
 
 }  // namespace
@@ -440,16 +500,16 @@ int main(int argc, char** argv) {
   std::string error;
   if (!ParseOptions(argc, argv, &options, &help, &error)) {
     fprintf(stderr, "vivivi-host: %s\n\n", error.c_str());
-    fprintf(stderr, kUsage, kEditorUsage);
+    fprintf(stderr, kUsage, kEditorUsage, EditorCommands::kUsage);
     return kUsageError;
   }
   if (help) {
-    printf(kUsage, kEditorUsage);
+    printf(kUsage, kEditorUsage, EditorCommands::kUsage);
     return kDone;
   }
   if (!Session::CheckActions(options.actions, &error)) {
     fprintf(stderr, "vivivi-host: %s\n\n", error.c_str());
-    fprintf(stderr, kUsage, kEditorUsage);
+    fprintf(stderr, kUsage, kEditorUsage, EditorCommands::kUsage);
     return kUsageError;
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);

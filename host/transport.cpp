@@ -12,7 +12,11 @@ HostCallbackInfo HostTransport::Callbacks() {
 }
 
 void HostTransport::Advance(uint32_t frames) {
-  if (m_settings.playing) m_samples += frames;
+  if (m_playing) m_samples += frames;
+}
+
+void HostTransport::SetPlaying(bool playing) {
+  if (m_playing.exchange(playing) != playing) m_changed = true;
 }
 
 double HostTransport::CurrentBeat() const {
@@ -49,9 +53,10 @@ OSStatus HostTransport::MusicalTimeLocation(void* self, uint32_t* deltaToNextBea
 OSStatus HostTransport::TransportState(void* self, Boolean* playing, Boolean* changed, double* sample,
                                        Boolean* cycling, double* cycleStart, double* cycleEnd) {
   HostTransport* t = static_cast<HostTransport*>(self);
-  if (playing) *playing = t->m_settings.playing;
+  if (playing) *playing = t->m_playing;
   // The first report tells of the state the host started in.
-  if (changed) *changed = !t->m_stateReported;
+  const bool moved = t->m_changed.exchange(false);
+  if (changed) *changed = !t->m_stateReported || moved;
   t->m_stateReported = true;
   if (sample) *sample = t->m_samples;
   if (cycling) *cycling = t->m_settings.cycling;

@@ -4,6 +4,7 @@
 // by each rendered block while the transport runs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/audiounit/AudioUnit.h"
@@ -22,7 +23,8 @@ struct TransportSettings {
 
 class HostTransport {
  public:
-  explicit HostTransport(const TransportSettings& settings) : m_settings(settings) {}
+  explicit HostTransport(const TransportSettings& settings)
+      : m_settings(settings), m_playing(settings.playing) {}
   // The callbacks to hand to a unit (user data is this object).
   HostCallbackInfo Callbacks();
   // Sample position of the time line.
@@ -30,6 +32,10 @@ class HostTransport {
   // Moves on by frames when the transport runs.
   void Advance(uint32_t frames);
   double CurrentBeat() const;
+  // Starts or stops the transport (from any thread; the unit learns of it
+  // at its next question).
+  void SetPlaying(bool playing);
+  bool Playing() const { return m_playing; }
 
  private:
   static OSStatus BeatAndTempo(void* self, double* beat, double* tempo);
@@ -39,6 +45,8 @@ class HostTransport {
                                  Boolean* cycling, double* cycleStart, double* cycleEnd);
 
   TransportSettings m_settings;
+  std::atomic<bool> m_playing;
+  std::atomic<bool> m_changed{false};  // since the last report
   double m_samples = 0.0;
   bool m_stateReported = false;
 };

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/editor_commands.h"
 #include "host/window_png.h"
 #include "platform/audiounit/AudioUnit.h"
 #include "platform/corefoundation/CoreFoundation.h"
@@ -237,47 +238,37 @@ bool EditorWindow::WritePng(const std::string& path, bool drawBitmap, std::strin
   return WriteWindowPng(path, pixels.data(), w, w, h, error);
 }
 
-bool EditorWindow::Commands(FILE* in, AudioUnit unit) {
-  bool allOk = true;
-  char line[4096];
-  while (fgets(line, sizeof line, in)) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    const size_t space = text.find(' ');
-    const std::string command = text.substr(0, space),
-                      argument = space == std::string::npos ? "" : text.substr(space + 1);
-    std::string error;
-    bool ok = true;
-    if (command == "quit") {
-      fprintf(m_out, "bye\n");
-      return allOk;
-    } else if (command == "sync") {
-      Sync();
-      fprintf(m_out, "synced\n");
-    } else if ((command == "png" || command == "bitmap-png") && !argument.empty()) {
-      ok = WritePng(argument, command == "bitmap-png", &error);
-      if (ok) fprintf(m_out, "wrote %s\n", argument.c_str());
-    } else if (command == "get-param" && !argument.empty()) {
-      char* end = nullptr;
-      const unsigned long id = strtoul(argument.c_str(), &end, 0);
-      AudioUnitParameterValue value = 0;
-      const OSStatus status = *end ? paramErr
-                                   : AudioUnitGetParameter(unit, static_cast<AudioUnitParameterID>(id),
-                                                           kAudioUnitScope_Global, 0, &value);
-      ok = status == noErr;
-      if (ok)
-        fprintf(m_out, "parameter %lu: %g\n", id, value);
-      else
-        error = "cannot read parameter " + argument + " (status " + std::to_string(status) + ")";
-    } else {
-      ok = false;
-      error = "unknown editor command \"" + text + "\" (sync, png FILE, bitmap-png FILE, get-param ID, quit)";
+void EditorWindow::Pump(int milliseconds) {
+  if (!m_pane) return;
+  const double end = NowSeconds() + milliseconds / 1000.0;
+  // A headless timer fires only when told: once a frame (25 a second).
+  const int headlessFrameMs = 40;
+  for (;;) {
+    const double left = end - NowSeconds();
+    if (left <= 0 || !HandleHostEvents()) break;
+    int wait = static_cast<int>(left * 1000) + 1;
+    if (m_pane->IsHeadless()) {
+      m_pane->Synchronize();
+      if (wait > headlessFrameMs) wait = headlessFrameMs;
+      poll(nullptr, 0, wait);
+      continue;
     }
-    if (!ok) fprintf(m_out, "error: %s\n", error.c_str());
-    allOk = allOk && ok;
-    fflush(m_out);
+    const int tick = m_pane->MillisecondsToNextTick();
+    if (tick >= 0 && tick < wait) wait = tick;
+    pollfd fds[2] = {{m_display ? XConnectionNumber(D(m_display)) : -1, POLLIN, 0},
+                     {m_pane->ConnectionNumber(), POLLIN, 0}};
+    if (poll(fds, 2, wait) < 0 && errno != EINTR) break;
+    m_pane->RunPending();
   }
-  return allOk;
+  m_pane->RunPending();
+}
+
+void EditorWindow::Pause(int milliseconds) {
+  const double end = NowSeconds() + milliseconds / 1000.0;
+  for (double left; (left = end - NowSeconds()) > 0;) {
+    HandleHostEvents();
+    poll(nullptr, 0, static_cast<int>(left * 1000) + 1);
+  }
 }
 
 // ---- Host actions -------------------------------------------------------------------
@@ -288,8 +279,9 @@ const char kEditorUsage[] =
     "  run-editor SECONDS       run the editor's window (0: until it is closed)\n"
     "  editor-png FILE          write what the editor's window shows as a PNG\n"
     "  editor-bitmap-png FILE   write the editor's draw bitmap as a PNG\n"
-    "  editor-commands          take editor commands from standard input: sync, png FILE,\n"
-    "                           bitmap-png FILE, get-param ID, quit\n"
+    "  editor-commands          take editor commands from standard input until quit; the unit\n"
+    "                           renders on its own thread meanwhile, as in a workstation\n"
+    "                           (the commands are listed below)\n"
     "  close-editor             close the editor\n"
     "                           (headless without a display or with VIVIVI_VIEW=headless)\n";
 
@@ -305,7 +297,8 @@ int EditorActionArity(const std::string& action) {
 }
 
 bool DoEditorAction(EditorWindow* editor, const std::string& action, const std::vector<std::string>& values,
-                    const LoadedComponent& component, AudioUnit unit, std::string* error) {
+                    const LoadedComponent& component, AudioUnit unit, EditorCommandHost* host,
+                    std::string* error) {
   if (action == "open-editor") {
     if (values[0] != "window" && values[0] != "view") {
       *error = "open-editor takes \"window\" or \"view\"";
@@ -341,7 +334,8 @@ bool DoEditorAction(EditorWindow* editor, const std::string& action, const std::
     return true;
   }
   if (action == "editor-commands") {
-    if (!editor->Commands(stdin, unit)) {
+    EditorCommands commands(editor, unit, host, stdout);
+    if (!commands.Run(stdin)) {
       *error = "an editor command failed";
       return false;
     }

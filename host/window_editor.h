@@ -20,6 +20,7 @@
 
 #include "host/bundle_loader.h"
 
+class EditorCommandHost;
 class ViewPane;
 
 class EditorWindow {
@@ -47,10 +48,13 @@ class EditorWindow {
   void Sync();
   // Writes what the window shows, or the GUI's draw bitmap, as a PNG.
   bool WritePng(const std::string& path, bool drawBitmap, std::string* error);
-  // Reads commands line by line until "quit" or the end of input, answering
-  // each with one line on the output: "sync", "png FILE", "bitmap-png FILE",
-  // "get-param ID", "quit". False when any command failed.
-  bool Commands(FILE* in, AudioUnit unit);
+  // Runs the editor's events and timer for milliseconds, headless too (a
+  // headless editor's timer then fires at its frame rate).
+  void Pump(int milliseconds);
+  // Waits for milliseconds, handling only the host window's own events.
+  void Pause(int milliseconds);
+  // The editor's view while it is open; else null.
+  ViewPane* Pane() const { return m_pane; }
 
  private:
   bool OpenHostWindow(std::string* error);
@@ -75,13 +79,16 @@ class EditorWindow {
 //   run-editor SECONDS runs the editor's window (0: until the user closes it)
 //   editor-png FILE    writes what the editor's window shows as a PNG
 //   editor-bitmap-png FILE  writes the GUI's draw bitmap as a PNG
-//   editor-commands    takes editor commands from standard input (Commands)
+//   editor-commands    takes editor commands from standard input
+//                      (EditorCommands, host/editor_commands.h)
 //   close-editor       closes the editor
 // Without a display, or with VIVIVI_VIEW=headless in the environment, the
 // editor is headless.
 extern const char kEditorUsage[];
 // The number of values the action takes; -1 when it is none of these.
 int EditorActionArity(const std::string& action);
-// Carries out one editor action; false with a message when it fails.
+// Carries out one editor action; false with a message when it fails. host
+// serves the commands' transport (may be null).
 bool DoEditorAction(EditorWindow* editor, const std::string& action, const std::vector<std::string>& values,
-                    const LoadedComponent& component, AudioUnit unit, std::string* error);
+                    const LoadedComponent& component, AudioUnit unit, EditorCommandHost* host,
+                    std::string* error);

@@ -116,13 +116,15 @@ void MIDIMessageSender::sendContinuousMIDIClock(int) {
   const TickTiming timing;
   plug->SendMidiSysex2(tick);
   int64_t due = monotonicNow() + interval;
-  while (clockRunning) {
+  // The switch is looked at too: switching the clock off lets the render
+  // call re-arm clockRunning at once, before this loop would see it fall.
+  while (clockRunning && plug->continuousClock) {
     const int64_t now = monotonicNow();
     if (now < due) {
       sleepUntil(std::min(due, now + kLongestSleep));
       continue;
     }
-    if (!clockRunning) break;  // stopped while asleep: no tick after a stop
+    if (!clockRunning || !plug->continuousClock) break;  // stopped while asleep: no tick after a stop
     if (!plug->midiOutputOpen) {
       clockRunning = false;
       break;

@@ -700,14 +700,16 @@ class VivivI : public IModuleAU {
   std::atomic<bool> sendClockPointer{true};              // start and stop bytes are sent
   std::atomic<bool> sendClockInfo{true};                 // the running clock follows the host
   std::atomic<bool> clockLoopStarted{false};             // the running clock's job was posted
-  std::atomic<bool> continuousClock{false};              // the running clock may be sent
-  std::atomic<bool> readBackPending{false};              // a randomised sound waits to be read back
-  std::atomic<int> audioRouteDelay{0};                   // samples added to routed MIDI
-  std::atomic<int> lastArpTempoIndex{0};                 // the arpeggiator tempo last chosen
-  std::atomic<int> hostTempo{0};                         // the host's tempo in whole BPM
-  std::atomic<bool> transportWasRunning{false};          // the host's transport as last seen
-  std::atomic<bool> sendGlobalsWithSound{false};         // the sound send sends the globals first
-  std::atomic<bool> suppressGlobalsDump{true};           // the globals went out since the last recall
+  // The clock job's name for the running-clock switch: the job runs only
+  // while it is on and switches it off when it finds no tempo.
+  std::atomic<bool>& continuousClock = sendClockInfo;
+  std::atomic<bool> readBackPending{false};       // a randomised sound waits to be read back
+  std::atomic<int> audioRouteDelay{0};            // samples added to routed MIDI
+  std::atomic<int> lastArpTempoIndex{0};          // the arpeggiator tempo last chosen
+  std::atomic<int> hostTempo{0};                  // the host's tempo in whole BPM
+  std::atomic<bool> transportWasRunning{false};   // the host's transport as last seen
+  std::atomic<bool> sendGlobalsWithSound{false};  // the sound send sends the globals first
+  std::atomic<bool> suppressGlobalsDump{true};    // the globals went out since the last recall
   std::atomic<bool> lowerShowsCategories{false};  // category mode: the lower list shows the category banks
   std::atomic<bool> lowerShowsSearch{false};      // search mode: ... else the search-result banks
   std::atomic<bool> librarianRenaming{false};     // the list's rename field holds the name

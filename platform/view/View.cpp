@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -131,9 +132,18 @@ void View::FireTimerIfDue() {
   Tick();
 }
 
+int View::NextInput(ViewEvent* event, int timeoutMs) {
+  if (!m_posted.empty()) {
+    *event = m_posted.front();
+    m_posted.pop_front();
+    return 1;
+  }
+  return m_backend->NextEvent(event, timeoutMs);
+}
+
 void View::RunPending() {
   ViewEvent event;
-  while (m_backend->NextEvent(&event, 0) == 1) HandleEvent(event);
+  while (NextInput(&event, 0) == 1) HandleEvent(event);
   FireTimerIfDue();
   Paint();
 }
@@ -141,7 +151,7 @@ void View::RunPending() {
 void View::Synchronize() {
   m_backend->Flush();
   ViewEvent event;
-  while (m_backend->NextEvent(&event, 0) == 1) HandleEvent(event);
+  while (NextInput(&event, 0) == 1) HandleEvent(event);
   Tick();
   Paint();
   m_backend->Flush();
@@ -322,7 +332,15 @@ bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen
   ShowMenuLevels(walk);
   while (walk.IsOpen()) {
     ViewEvent event;
-    const int got = m_backend->NextEvent(&event, MillisecondsToNextTick());
+    int got = 0;
+    if (!m_posted.empty() || !m_inputHook) {
+      got = NextInput(&event, MillisecondsToNextTick());
+    } else {
+      // The host posts the input: the window system's events are only looked
+      // at in passing, and an empty headless script does not end the menu.
+      got = m_backend->NextEvent(&event, 0);
+      if (got != 1) got = m_inputHook(m_inputHookContext) ? 0 : -1;
+    }
     if (got < 0) {
       walk.Dismiss();
       break;
@@ -365,6 +383,37 @@ bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen
   HideMenuLevels();
   m_walk = nullptr;
   return walk.Chosen(chosen, index);
+}
+
+// ---- Input from the host -------------------------------------------------------------
+
+void View::PostInput(const ViewEvent& event) {
+  ViewEvent posted = event;
+  if (posted.target == ViewEvent::kMainWindow)
+    m_backend->ToScreen(posted.x, posted.y, &posted.rootX, &posted.rootY);
+  m_posted.push_back(posted);
+}
+
+void View::SetInputHook(bool (*hook)(void* context), void* context) {
+  m_inputHook = hook;
+  m_inputHookContext = context;
+}
+
+int View::MenuLevelCount() { return m_walk ? m_walk->LevelCount() : 0; }
+
+int View::MenuItemCount(int level) {
+  if (level < 0 || level >= MenuLevelCount()) return 0;
+  return static_cast<int>(m_walk->LevelAt(level).menu->items.size());
+}
+
+bool View::MenuItemAt(int level, int index, ViewPaneMenuItem* item) {
+  if (!item || index < 0 || index >= MenuItemCount(level)) return false;
+  const ViewMenuItem& entry = m_walk->LevelAt(level).menu->items[static_cast<size_t>(index)];
+  snprintf(item->title, sizeof item->title, "%s", entry.title.c_str());
+  item->choosable = entry.Choosable();
+  item->hasSubmenu = entry.submenu != nullptr;
+  item->screen = m_walk->ItemRect(level, index);
+  return true;
 }
 
 // ---- Text entry -------------------------------------------------------------------------

@@ -33,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,11 +144,19 @@ class View : public ViewPane {
   void AddToParent(unsigned long parentWindow) override;
   void RemoveFromParent() override;
   bool CloseRequested() override { return m_closeRequested; }
+  void PostInput(const ViewEvent& event) override;
+  void SetInputHook(bool (*hook)(void* context), void* context) override;
+  int MenuLevelCount() override;
+  int MenuItemCount(int level) override;
+  bool MenuItemAt(int level, int index, ViewPaneMenuItem* item) override;
 
  protected:
   virtual ~View();
 
  private:
+  // The next posted event, else the back end's (waiting up to timeoutMs);
+  // the back end's answer otherwise (1, 0 or -1).
+  int NextInput(ViewEvent* event, int timeoutMs);
   void HandleButtonPress(const ViewEvent& event);
   void HandleButtonRelease(const ViewEvent& event);
   void HandleMotion(const ViewEvent& event);
@@ -186,6 +195,10 @@ class View : public ViewPane {
   std::unique_ptr<ViewTextEntry> m_entry;
   std::unique_ptr<ViewFont> m_entryFont;
   std::unique_ptr<PIX_SysBitmap> m_fieldBitmap;
+
+  std::deque<ViewEvent> m_posted;
+  bool (*m_inputHook)(void*) = nullptr;
+  void* m_inputHookContext = nullptr;
 
   std::unique_ptr<ViewFont> m_menuFont;
   const ViewMenuWalk* m_walk = nullptr;

@@ -12,6 +12,17 @@
 
 #include <cstdint>
 
+#include "platform/view/ViewTypes.h"
+
+// One entry of an open popup menu as a host reads it: its title (UTF-8, cut
+// to fit), its state and its screen rectangle.
+struct ViewPaneMenuItem {
+  char title[256] = {0};
+  bool choosable = false;   // enabled, not a separator, header or submenu opener
+  bool hasSubmenu = false;  // opens a submenu when the pointer rests on it
+  ViewRect screen;
+};
+
 class ViewPane {
  public:
   // The file descriptor of the window-system connection to wait on for
@@ -53,6 +64,26 @@ class ViewPane {
 
   // True once the user asked to close the view's top-level window.
   virtual bool CloseRequested() = 0;
+
+  // ---- Input from the host ---------------------------------------------------
+  // A host that drives the view as a user would (a script) posts input
+  // events here. They are handled in order, before the window system's, by
+  // RunPending and Synchronize and by the loop of an open popup menu. For
+  // events of the main window the view fills in the screen position from x
+  // and y; menu events carry screen positions of their own.
+  virtual void PostInput(const ViewEvent& event) = 0;
+  // While a popup menu is open and no posted input waits, the view calls
+  // hook(context) before it looks for the window system's events, so that
+  // the host can post more input (or do other work) on its own thread. The
+  // hook answers false when no input will come any more, which closes the
+  // menu without a choice. A null hook: the view waits for the window
+  // system alone.
+  virtual void SetInputHook(bool (*hook)(void* context), void* context) = 0;
+  // The open popup menu: its levels (0 when no menu is open), the entries of
+  // a level, and one entry; false for an entry that is not there.
+  virtual int MenuLevelCount() = 0;
+  virtual int MenuItemCount(int level) = 0;
+  virtual bool MenuItemAt(int level, int index, ViewPaneMenuItem* item) = 0;
 
  protected:
   ~ViewPane() = default;

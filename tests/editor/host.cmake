@@ -3,7 +3,7 @@
 set(editor_host_definitions
   HOST_PROGRAM="$<TARGET_FILE:vivivi-host>"
   TEST_BUNDLE="${PROJECT_BINARY_DIR}/VivivI.bundle")
-vivivi_test(editor_host_tests SOURCES host_editor_test.cpp LIBS pix DEFINITIONS ${editor_host_definitions})
+vivivi_test(editor_host_tests SOURCES host_editor_test.cpp host_commands_test.cpp LIBS pix DEFINITIONS ${editor_host_definitions})
 add_dependencies(editor_host_tests vivivi-host vivivi_plugin)
 vivivi_test(editor_host_display_tests SOURCES host_editor_display_test.cpp LIBS X11::X11
   DEFINITIONS ${editor_host_definitions} LOCK x_display)
