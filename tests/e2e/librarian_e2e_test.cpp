@@ -135,8 +135,6 @@ class LibrarianEndToEnd : public EditorEndToEnd, public ::testing::WithParamInte
     const auto deadline = steady_clock::now() + kDeadline;
     std::string clicked;
     while (steady_clock::now() < deadline) {
-      // The librarian page, as the page switch chooses it.
-      host.Command("set-param " + std::to_string(kMainTab) + " 1");
       clicked = host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
       if (clicked.find("a menu is open") != std::string::npos) {
         const std::string chose = host.Command("menu " + path);
