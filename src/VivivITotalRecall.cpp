@@ -110,8 +110,12 @@ void TabSwitchFunctions::mainTabSwitch(VivivI* plug, int index, int tab, int con
   // under the plug-in's lock like every other caller.
   IGraphics* gui = plug->GetGUI();
   if (gui && !gui->IsGUIThread()) {
-    gui->RunOnGUIThread([plug, index, tab, context] {
+    // A page chosen in between (the page parameter changed) has switched
+    // itself and wins over this older request.
+    const int chosen = static_cast<int>(tabParam(plug, kMainTab));
+    gui->RunOnGUIThread([plug, index, tab, context, chosen] {
       KIT_MutexLock lock(plug->GetMutex());
+      if (static_cast<int>(tabParam(plug, kMainTab)) != chosen) return;
       mainTabSwitch(plug, index, tab, context);
     });
     return;

@@ -129,13 +129,16 @@ class Simulator {
 class Host {
  public:
   // Runs the host on bundle with the actions; they end in editor-commands.
-  Host(const std::string& folder, const std::string& bundle, const std::vector<std::string>& actions) {
+  // Headless, or with onDisplay in a window on the display the environment
+  // names.
+  Host(const std::string& folder, const std::string& bundle, const std::vector<std::string>& actions,
+       bool onDisplay = false) {
     std::vector<std::string> arguments = {bundle};
     arguments.insert(arguments.end(), actions.begin(), actions.end());
-    m_process.reset(new ChildProcess(
-        HOST_PROGRAM, arguments,
-        {"VIVIVI_VIEW=headless", "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"},
-        Pipes(folder + "/host-err.txt")));
+    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments,
+                                     {onDisplay ? "VIVIVI_VIEW=x11" : "VIVIVI_VIEW=headless",
+                                      "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"},
+                                     Pipes(folder + "/host-err.txt")));
     // The editor is open once the host says so.
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
@@ -152,7 +155,13 @@ class Host {
   // Sends one editor command; its answer (lines the host prints of its own,
   // the notices of parameter changes, are passed over).
   std::string Command(const std::string& line) {
-    m_process->Send(line);
+    Send(line);
+    return Answer();
+  }
+  // A command whose answer comes later (one that runs a modal dialog), and
+  // the answer of the command sent before.
+  void Send(const std::string& line) { m_process->Send(line); }
+  std::string Answer() {
     for (std::string answer; m_process->ReadLine(answer, kDeadline);)
       if (answer.rfind("host heard:", 0) != 0) return answer;
     return "(no answer)";

@@ -203,4 +203,16 @@ TEST_F(TabSwitchTest, ASwitchAskedForOnAnotherThreadRunsOnTheGUIThread) {
   EXPECT_TRUE(Shown(Page(0)));
 }
 
+// A page chosen after a switch was asked for off the GUI thread, before it
+// ran: the user's newer page stays.
+TEST_F(TabSwitchTest, ALateSwitchFromAnotherThreadLeavesAPageChosenSince) {
+  std::thread worker([&] { SwitchTo(2); });
+  worker.join();
+  Set(kMainTab, 1);
+  SwitchTo(1);
+  Tick();
+  EXPECT_EQ(root->zoneId.Load(), 1);
+  EXPECT_TRUE(Shown(Page(1)));
+}
+
 }  // namespace

@@ -1,0 +1,241 @@
+// The editor's file dialogs end to end on the X display (Xvfb in the test
+// runs): the host program shows the editor in an X window, the librarian's
+// main menu opens the open or save dialog as an X window of its own, and the
+// test plays the user on it with key and button events sent through the X
+// server to that window. "Import" copies the chosen file into the library
+// folder; "Save As" writes the edited bank where the dialog says.
+//
+// The librarian's main menu is at (1160,107), its place in the window
+// design.
+#include <fstream>
+#include <set>
+
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/support/read_file.h"
+
+// clang-format off
+// After every other header: Xlib's macros clash with their names.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace e2e {
+namespace {
+
+constexpr int kMainTab = 194;  // 1: the librarian page
+constexpr int kMainMenuX = 1160, kMainMenuY = 107;
+// In a file dialog: the name field and the confirm button.
+constexpr int kNameFieldX = 300, kNameFieldY = 339;
+constexpr int kConfirmX = 545, kConfirmY = 398;
+
+// A sound dump of the Varno for a slot.
+std::string SoundDump(int slot) {
+  std::string dump = {'\xF0', '\x3E', '\x0B', '\x00', '\x10', static_cast<char>(slot)};
+  for (int i = 0; i < 69; ++i) dump.push_back(static_cast<char>((slot * 7 + i * 5) % 128));
+  dump.push_back('\xF7');
+  return dump;
+}
+
+std::string Bank(int slots) {
+  std::string bank;
+  for (int slot = 0; slot < slots; ++slot) bank += SoundDump(slot);
+  return bank;
+}
+
+// The top-level windows on the display that are shown and not popups.
+std::set<Window> ShownWindows(Display* display) {
+  std::set<Window> shown;
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return shown;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable && !a.override_redirect)
+      shown.insert(children[i]);
+  }
+  if (children) XFree(children);
+  return shown;
+}
+
+// The window shown since before was taken; 0 when none comes.
+Window NewWindow(Display* display, const std::set<Window>& before) {
+  const auto deadline = steady_clock::now() + kDeadline;
+  while (steady_clock::now() < deadline) {
+    for (Window w : ShownWindows(display))
+      if (!before.count(w)) return w;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return 0;
+}
+
+bool Shown(Display* display, Window window) { return ShownWindows(display).count(window) > 0; }
+
+// Events go to the client that made the window (an empty event mask).
+void SendKey(Display* display, Window window, KeySym sym) {
+  const KeyCode code = XKeysymToKeycode(display, sym);
+  XKeyEvent e{};
+  e.display = display;
+  e.window = window;
+  e.root = DefaultRootWindow(display);
+  e.time = CurrentTime;
+  e.x = e.y = e.x_root = e.y_root = 1;
+  e.same_screen = True;
+  e.keycode = code;
+  e.state = XkbKeycodeToKeysym(display, code, 0, 0) == sym ? 0 : ShiftMask;
+  for (int type : {KeyPress, KeyRelease}) {
+    e.type = type;
+    XSendEvent(display, window, False, 0, reinterpret_cast<XEvent*>(&e));
+  }
+  XFlush(display);
+}
+
+void Type(Display* display, Window window, const std::string& text) {
+  for (char c : text) {
+    KeySym sym = c == '/'   ? XK_slash
+                 : c == '.' ? XK_period
+                 : c == '-' ? XK_minus
+                 : c == '_' ? XK_underscore
+                            : 0;
+    if (!sym) sym = XStringToKeysym(std::string(1, c).c_str());
+    ASSERT_NE(sym, static_cast<KeySym>(NoSymbol)) << "no key for '" << c << "'";
+    SendKey(display, window, sym);
+  }
+}
+
+void Click(Display* display, Window window, int x, int y) {
+  int rootX = 0, rootY = 0;
+  Window child = 0;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+  XButtonEvent e{};
+  e.display = display;
+  e.window = window;
+  e.root = DefaultRootWindow(display);
+  e.time = CurrentTime;
+  e.x = x, e.y = y, e.x_root = rootX, e.y_root = rootY;
+  e.same_screen = True;
+  e.button = Button1;
+  for (int type : {ButtonPress, ButtonRelease}) {
+    e.type = type;
+    e.state = type == ButtonRelease ? Button1Mask : 0;
+    XSendEvent(display, window, False, 0, reinterpret_cast<XEvent*>(&e));
+  }
+  XFlush(display);
+}
+
+bool WaitForFile(const std::string& path, const std::string& contents) {
+  const auto deadline = steady_clock::now() + kDeadline;
+  while (steady_clock::now() < deadline) {
+    if (ReadWholeFile(path) == contents) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+class FileDialogEndToEnd : public EditorEndToEnd {
+ protected:
+  void SetUp() override {
+    // A shared display may turn a connection away for a moment.
+    const char* name = getenv("DISPLAY");
+    const auto deadline = steady_clock::now() + std::chrono::seconds(10);
+    while (name && *name && !(m_display = XOpenDisplay(nullptr)) && steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (!m_display) GTEST_SKIP() << "no X display";
+    EditorEndToEnd::SetUp();
+    if (IsSkipped()) return;
+    m_patches = m_dir + "/data/Patches";
+    mkdir(m_patches.c_str(), 0755);
+  }
+  void TearDown() override {
+    EditorEndToEnd::TearDown();
+    if (m_display) XCloseDisplay(m_display);
+  }
+
+  // Opens the librarian's main menu and chooses path, which runs a dialog:
+  // the dialog's window (0 when none shows).
+  Window ChooseWithDialog(Host& host, const std::string& path) {
+    EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
+              0u);
+    const auto deadline = steady_clock::now() + kDeadline;
+    std::string clicked;
+    while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
+      clicked = host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+      if (clicked.find("a menu is open") == std::string::npos) host.Command("wait 100");
+    }
+    EXPECT_NE(clicked.find("a menu is open"), std::string::npos) << clicked;
+    const std::set<Window> before = ShownWindows(m_display);
+    host.Send("menu " + path);  // answers once the dialog is done
+    return NewWindow(m_display, before);
+  }
+
+  // Puts text into the dialog's name field by keys and confirms with the
+  // button; the dialog closes.
+  void Answer(Window dialog, const std::string& text, int erase) {
+    Click(m_display, dialog, kNameFieldX, kNameFieldY);
+    for (int i = 0; i < erase; ++i) SendKey(m_display, dialog, XK_BackSpace);
+    Type(m_display, dialog, text);
+    Click(m_display, dialog, kConfirmX, kConfirmY);
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (Shown(m_display, dialog) && steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(Shown(m_display, dialog)) << "the dialog stayed open";
+  }
+
+  Display* m_display = nullptr;
+  std::string m_patches;
+};
+
+TEST_F(FileDialogEndToEnd, ImportCopiesTheChosenSysExFileIntoTheLibrary) {
+  mkdir((m_dir + "/incoming").c_str(), 0755);
+  const std::string source = m_dir + "/incoming/Found-Sounds.syx";
+  const std::string contents = Bank(3);
+  std::ofstream(source, std::ios::binary) << contents;
+
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  const std::string item = "Import...>SysEx (*.syx / *.vrn)";
+  const Window dialog = ChooseWithDialog(host, item);
+  ASSERT_NE(dialog, 0u) << "no dialog window showed";
+  Answer(dialog, source, 0);
+  EXPECT_EQ(host.Answer(), "chose " + item);
+  EXPECT_TRUE(WaitForFile(m_patches + "/Found-Sounds.syx", contents)) << "the file did not reach the library";
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+TEST_F(FileDialogEndToEnd, SaveAsWritesTheBankWhereTheDialogSays) {
+  const std::string bank = Bank(99);
+  std::ofstream(m_patches + "/Edited.syx", std::ios::binary) << bank;
+  mkdir((m_dir + "/saved").c_str(), 0755);
+  const std::string target = m_dir + "/saved/Kept.vrn";
+
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  const std::string item = "Save As...>VivivI Format (*.vrn)";
+  const Window dialog = ChooseWithDialog(host, item);
+  ASSERT_NE(dialog, 0u) << "no dialog window showed";
+  // The dialog offers the bank's name with the format's extension: erased.
+  Answer(dialog, target, 40);
+  EXPECT_EQ(host.Answer(), "chose " + item);
+
+  // The bank as the library keeps it: each dump a whole record of 92 bytes
+  // whose sound part is the dump's.
+  std::string saved;
+  const auto deadline = steady_clock::now() + kDeadline;
+  while (saved.size() < 99u * 92u && steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    saved = ReadWholeFile(target);
+  }
+  ASSERT_EQ(saved.size(), 99u * 92u) << "no bank at " << target;
+  for (int slot = 0; slot < 99; ++slot) {
+    const std::string dump = SoundDump(slot);
+    EXPECT_EQ(saved.substr(static_cast<size_t>(slot) * 92 + 6, 69), dump.substr(6, 69))
+        << "slot " << slot + 1;
+  }
+  // Nothing else was written beside the library's bank.
+  EXPECT_EQ(ReadWholeFile(m_patches + "/Edited.syx"), bank);
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+}  // namespace
+}  // namespace e2e
