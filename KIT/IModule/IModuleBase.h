@@ -18,6 +18,7 @@
 //   EXTERNAL MIDI PORTS                IModuleBaseMidi.cpp
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -385,6 +386,11 @@ class IModuleBase {
   std::vector<std::string> mMidiOutNames;
   std::vector<std::string> mMidiInNames;
   bool mMidiInCallbackSet = false;
+  // Set (release) once an input port is open, cleared when it closes: the
+  // input thread reads it (acquire) before it calls into the object, so
+  // everything the opening thread did before, construction included, is
+  // seen by the callback.
+  std::atomic<bool> mMidiInAccepting{false};
   bool mMidiOutPortOpen = false;  // guarded by mMidiOutMutex
   std::mutex mMidiOutMutex;       // serialises sends with opening and closing
 

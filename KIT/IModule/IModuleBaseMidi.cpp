@@ -109,6 +109,7 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
 }
 
 int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
+  mMidiInAccepting.store(false, std::memory_order_release);
   if (mMidiIn && mMidiIn->isPortOpen()) mMidiIn->closePort();
   mMidiInSelection = index;
   if (index == 0) return 0;
@@ -131,6 +132,7 @@ int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
     error.printMessage();
     return 0;
   }
+  mMidiInAccepting.store(true, std::memory_order_release);
   return entry;
 }
 
@@ -185,6 +187,7 @@ void IModuleBase::MIDICallback(double timeStamp, std::vector<unsigned char>* mes
 void IModuleBase::processMIDIInput(double, std::vector<unsigned char>* message, void* userData) {
   IModuleBase* plug = static_cast<IModuleBase*>(userData);
   if (!plug || !message || message->empty()) return;
+  if (!plug->mMidiInAccepting.load(std::memory_order_acquire)) return;  // no port open now
   // Timing is filtered out by the input; the ALSA back end counts the timing
   // tick (0xF9) as timing, the JACK back end passes it: drop it here so both agree.
   if (message->size() == 1 && (*message)[0] == 0xF9) return;
@@ -237,6 +240,7 @@ bool IModuleBase::IsExternalMIDIOutOpen() {
 // ---- Closing -------------------------------------------------------------------------------------
 
 void IModuleBase::CloseExternalMIDIIn() {
+  mMidiInAccepting.store(false, std::memory_order_release);
   if (!mMidiIn) return;
   try {
     mMidiIn->closePort();

@@ -10,4 +10,5 @@
 class JobEditor : public ProtocolEditor {
  public:
   explicit JobEditor(bool virtualClock = true) : ProtocolEditor(virtualClock) { midiOutputOpen = true; }
+  ~JobEditor() override { endCallbacks(); }
 };

@@ -57,8 +57,9 @@ ProtocolEditor::ProtocolEditor(bool virtualClock) {
   watch();
 }
 
-ProtocolEditor::~ProtocolEditor() {
-  // The jobs and the MIDI input call back into the recorders: both end first.
+ProtocolEditor::~ProtocolEditor() { endCallbacks(); }
+
+void ProtocolEditor::endCallbacks() {
   {
     std::lock_guard<std::mutex> lock(mWatchMutex);
     mServing = false;

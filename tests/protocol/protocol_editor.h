@@ -40,6 +40,10 @@ class ProtocolEditor : public HostlessEditor<> {
   // shows the first, the lower list the second), the first selected.
   explicit ProtocolEditor(bool virtualClock = false);
   ~ProtocolEditor() override;
+  // Ends the jobs and the MIDI input, which call back into the recorders.
+  // A class derived from this one calls it first in its own destructor, so
+  // that no job makes a virtual call while the object is taken apart.
+  void endCallbacks();
 
   void CloseMidiPorts() { CloseExternalMIDIPorts(); }
   double value(int index) const { return GetParam(index)->Value(); }
