@@ -1,18 +1,20 @@
 // MIDI clock timing at a receiving port: the sender's clock job drives the
 // editor's external output into a JACK MIDI input port of this program,
-// which times every timing clock two ways: by its frame time (the start of
-// its period as the server times its cycles, plus the event's offset in the
-// period at the server's sample rate), and by the system clock read in the
-// process callback plus the same offset, which also counts how late the
-// callback runs. The bare frame count is reported too: on a server whose
-// cycles fall behind the system clock (the dummy back end without real-time
-// scheduling) it drifts against the sender's grid. The ticks are compared with the ideal grid of the tempo
-// (fitted to the run's median offset, so a constant latency is not counted
-// as error); reported are the median and 99th percentile of the error of
-// both beside the ideal interval, the JACK period and the goal (half a
-// period plus 0.1 ms for the 99th percentile of the frame-time error: a
-// message from the MIDI library's JACK output is placed at the start of the
-// period after it was written).
+// which times every timing clock three ways: by its frame time (the first
+// frame of its period plus the event's offset in it, at the server's sample
+// rate), by the server's time of the period's start plus the same offset
+// (its cycle time), and by the system clock read in the process callback
+// plus the offset, which also counts how late the callback runs. Frame time
+// is the sample clock the port lives on; on a server whose cycles fall
+// behind the system clock (the dummy back end without real-time scheduling)
+// it can drift against the sender's grid, which the cycle time shows. The
+// ticks are compared with the ideal grid of the tempo (fitted to the run's
+// median offset, so a constant latency is not counted as error); reported
+// are the median and 99th percentile of each error beside the ideal
+// interval, the JACK period and the goal (half a period plus 0.1 ms for the
+// 99th percentile of the frame-time error: a message from the MIDI
+// library's JACK output is placed at the start of the period after it was
+// written).
 //
 // Run by hand with a JACK server running; without one each case skips and
 // says why. The test server of this project: jackd -S -d dummy -r 48000 -p 128.
@@ -74,18 +76,17 @@ class TickReceiver {
   }
   void clear() { count = 0; }
   size_t received() const { return count.load(); }
-  // Frame times in microseconds from the first tick's: the server's time of
+  // Cycle times in microseconds from the first tick's: the server's time of
   // each tick's period start plus its offset at the sample rate.
-  std::vector<double> frameTicks() const {
+  std::vector<double> cycleTicks() const {
     const size_t n = count.load();
     std::vector<double> ticks;
-    for (size_t k = 0; k < n; ++k) ticks.push_back(static_cast<double>(frameTimes[k] - frameTimes[0]));
+    for (size_t k = 0; k < n; ++k) ticks.push_back(static_cast<double>(cycleTimes[k] - cycleTimes[0]));
     return ticks;
   }
-  // Frame counts in microseconds from the first tick's at the sample rate
-  // (frames wrap at 32 bits: differences are taken in frames first). On a
-  // server whose cycles fall behind the system clock these drift.
-  std::vector<double> frameCountTicks() const {
+  // Frame times in microseconds from the first tick's: frames at the sample
+  // rate (frames wrap at 32 bits: differences are taken in frames first).
+  std::vector<double> frameTicks() const {
     const size_t n = count.load();
     const double microsecondsPerFrame = 1e6 / static_cast<double>(jack_get_sample_rate(client));
     std::vector<double> ticks;
@@ -130,7 +131,7 @@ class TickReceiver {
       if (index >= kTicks) break;
       const jack_time_t offset = static_cast<jack_time_t>(event.time * microsecondsPerFrame);
       receiver->frames[index] = first + event.time;
-      receiver->frameTimes[index] = periodStart + offset;
+      receiver->cycleTimes[index] = periodStart + offset;
       receiver->times[index] = now + offset;
       receiver->count.store(index + 1);
     }
@@ -140,7 +141,7 @@ class TickReceiver {
   jack_client_t* client = nullptr;
   jack_port_t* port = nullptr;
   std::array<jack_nframes_t, kTicks> frames{};
-  std::array<jack_time_t, kTicks> frameTimes{};
+  std::array<jack_time_t, kTicks> cycleTimes{};
   std::array<jack_time_t, kTicks> times{};
   std::atomic<size_t> count{0};
 };
@@ -233,7 +234,7 @@ void BM_MidiClockTickError(benchmark::State& state) {
   }
   MIDIMessageSender& sender = *editor.midiManager->sender;
   const double interval = MIDIMessageSender::clockIntervalFor(tempo) / 1000.0;  // microseconds
-  std::vector<double> frameErrors, systemErrors, countErrors, sendErrors, transit;
+  std::vector<double> frameErrors, systemErrors, cycleErrors, sendErrors, transit;
   for (auto _ : state) {
     receiver.clear();
     editor.clearSent();
@@ -259,7 +260,7 @@ void BM_MidiClockTickError(benchmark::State& state) {
     }
     frameErrors = gridErrors(byFrame, interval);
     systemErrors = gridErrors(bySystem, interval);
-    countErrors = gridErrors(receiver.frameCountTicks(), interval);
+    cycleErrors = gridErrors(receiver.cycleTicks(), interval);
     // The sender's own timing, and each tick's way from the send call to the
     // receiving port's callback.
     sendErrors = gridErrors(editor.sendTicks(), interval);
@@ -277,7 +278,8 @@ void BM_MidiClockTickError(benchmark::State& state) {
   state.counters["system_p99_ms"] = percentile(systemErrors, 0.99);
   state.counters["goal_p99_ms"] = period / 2.0 + 0.1;
   state.counters["jack_period_ms"] = period;
-  state.counters["frame_count_p99_ms"] = percentile(countErrors, 0.99);
+  state.counters["cycle_p50_ms"] = percentile(cycleErrors, 0.5);
+  state.counters["cycle_p99_ms"] = percentile(cycleErrors, 0.99);
   state.counters["ticks"] = static_cast<double>(frameErrors.size());
   if (!sendErrors.empty()) state.counters["send_p99_ms"] = percentile(sendErrors, 0.99);
   if (!transit.empty()) {
@@ -285,10 +287,11 @@ void BM_MidiClockTickError(benchmark::State& state) {
     state.counters["transit_p99_ms"] = percentile(transit, 0.99);
   }
   printf(
-      "clock %d BPM: error by frame time p50 %.3f ms p99 %.3f ms, by system clock p50 %.3f ms p99 %.3f ms, "
-      "by frame count alone p99 %.3f ms; goal p99 %.3f ms (period %.3f ms)\n",
-      tempo, percentile(frameErrors, 0.5), percentile(frameErrors, 0.99), percentile(systemErrors, 0.5),
-      percentile(systemErrors, 0.99), percentile(countErrors, 0.99), period / 2.0 + 0.1, period);
+      "clock %d BPM: error by frame time p50 %.3f ms p99 %.3f ms; by cycle time p50 %.3f ms p99 %.3f ms; "
+      "by system clock p50 %.3f ms p99 %.3f ms; goal p99 %.3f ms (period %.3f ms)\n",
+      tempo, percentile(frameErrors, 0.5), percentile(frameErrors, 0.99), percentile(cycleErrors, 0.5),
+      percentile(cycleErrors, 0.99), percentile(systemErrors, 0.5), percentile(systemErrors, 0.99),
+      period / 2.0 + 0.1, period);
   if (!sendErrors.empty() && !transit.empty())
     printf(
         "clock %d BPM: sender against its grid p50 %.3f ms p99 %.3f ms; send to port p50 %.3f ms p99 %.3f "

@@ -54,9 +54,11 @@ void PatchLibrarian::clearDataStructures(int tree) {
   if (tree == 2) deleteBanks(mEmptyCategoryBanks);
 }
 
+bool PatchLibrarian::logging() const { return owner && owner->loggingEnabled; }
+
 void PatchLibrarian::log(const std::string& text) {
   // Nothing is composed while the log is off.
-  if (!owner || !owner->loggingEnabled) return;
+  if (!logging()) return;
   logText.str("");
   logText << text;
   DebuggerOutput::printDebugInfo(owner->logFilePath, logText.str());

@@ -193,6 +193,8 @@ class PatchLibrarian {
  private:
   // Writes a log line through the owner when its log is on.
   void log(const std::string& text);
+  // True while the owner's log is on: callers compose a line only then.
+  bool logging() const;
   // Moves a file into the owner's "Converted Banks" folder under a name not
   // yet taken there. False (logged) when that fails.
   bool moveToConvertedBanks(const std::string& fullPath, const std::string& fileName);

@@ -77,13 +77,11 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
       if (patch.category.size() != 4) continue;
       // The category byte names the code to try first: a patch read from a
       // file carries the code of its byte. Any other text is looked up.
-      int c = -1;
-      if (!patch.messages.empty() &&
-          patch.messages.front().size() > static_cast<size_t>(VarnoSysEx::kCategoryByte)) {
-        const int byte = patch.messages.front()[VarnoSysEx::kCategoryByte];
-        const int code = byte < kNumPatchCategories ? byte : kInitCategory;
-        if (patch.category == codes[code]) c = code;
-      }
+      const bool whole = !patch.messages.empty() &&
+                         patch.messages.front().size() > static_cast<size_t>(VarnoSysEx::kCategoryByte);
+      const int byte = whole ? patch.messages.front()[VarnoSysEx::kCategoryByte] : 0;
+      const int byteCode = byte < kNumPatchCategories ? byte : kInitCategory;
+      int c = whole && patch.category == codes[byteCode] ? byteCode : -1;
       if (c < 0) {
         c = 0;
         while (c < kCategoryBankCodes && patch.category != codes[c]) ++c;
@@ -93,9 +91,15 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
       PatchFile* bank =
           category.count / PatchFile::kSlots < category.banks.size() ? category.banks.back() : addBank(c);
       if (bank->patches.empty()) bank->patches.reserve(PatchFile::kSlots);
-      LibrarianPatch rebuilt;
-      if (rebuildPatch(patch, 1, &rebuilt)) bank->patches.push_back(std::move(rebuilt));
       ++category.count;
+      // Rebuilt in place from the first message, as rebuildPatch does: the
+      // category is the code of its byte.
+      if (!whole) continue;  // too short to rebuild: the slot stays empty
+      LibrarianPatch& rebuilt = bank->patches.emplace_back();
+      rebuilt.messages.reserve(1);
+      rebuilt.messages.push_back(patch.messages.front());
+      rebuilt.name = recordPatchName(rebuilt.messages.front());
+      rebuilt.category = codes[byteCode];
     }
   for (int c = 0; c < kCategoryBankCodes; ++c) {
     if (categories[c].count / PatchFile::kSlots == categories[c].banks.size()) addBank(c);

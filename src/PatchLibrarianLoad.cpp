@@ -68,8 +68,7 @@ int openForReading(int folderFd, const char* name) {
 // image's room is kept from file to file.
 bool readWholeFile(int fd, int64_t size, ByteChunk* image) {
   if (fd < 0 || size < 0 || size > kMaximumPatchFileSize) return false;
-  // One byte more than the size asked for: a read that stops short of it has
-  // met the end, so a file read whole costs one read.
+  // One byte more than the size asked for: a file that grew since is seen.
   int room = static_cast<int>(size) + 1;
   int filled = 0;
   if (image->Resize(room) != room) return false;
@@ -81,6 +80,9 @@ bool readWholeFile(int fd, int64_t size, ByteChunk* image) {
     }
     if (got == 0) break;
     filled += static_cast<int>(got);
+    // A read that stops short once the size the status gave is in has met
+    // the end of a plain file: no second read to be told so.
+    if (filled < room && filled >= size) break;
     if (filled < room) continue;
     // The file grew since its size was taken: read on up to one byte past the limit.
     if (room > kMaximumPatchFileSize) return false;
@@ -254,14 +256,14 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
           if (!known) file.reset(-1);
         }
         if (!known && ::fstatat(folderFd.get(), name.c_str(), &info, 0) != 0) {
-          log("PATCH LIBRARIAN: skipped file " + paths[i]);
+          log("PATCH LIBRARIAN: skipped file " + folder + "/" + name);
           continue;
         }
         if (!accepted || !S_ISREG(info.st_mode)) continue;
         const int64_t size = static_cast<int64_t>(info.st_size);
         if (size < kMinimumBankFileSize) continue;
         if (size > kMaximumPatchFileSize && extension != "vr2") {
-          log("PATCH LIBRARIAN: skipped file " + paths[i] + ": " + std::to_string(size) +
+          log("PATCH LIBRARIAN: skipped file " + folder + "/" + name + ": " + std::to_string(size) +
               " bytes, more than a patch file holds (limit " + std::to_string(kMaximumPatchFileSize) + ")");
           continue;
         }
@@ -342,7 +344,7 @@ PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, c
   const bool smf = extension == "mid";
   const std::string& fileName = bank->fileName;
   const int tag = bank->numberTag;
-  log("PATCH LIBRARIAN: loaded file " + fullPath);
+  if (logging()) log("PATCH LIBRARIAN: loaded file " + fullPath);
   soundConverted = false;
   if (!readWholeFile(fd, size, image)) {
     log("PATCH LIBRARIAN: could not read file " + fullPath);

@@ -101,17 +101,16 @@ int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank
     soundConverted = true;
   }
 
-  LibrarianPatch patch;
+  // The patch is built where the bank keeps it.
+  LibrarianPatch& patch = bank->patches.emplace_back();
   patch.messages.reserve(1);
-  patch.messages.push_back(std::move(record));
-  const PatchSysexMessage& stored = patch.messages.front();
+  const PatchSysexMessage& stored = patch.messages.emplace_back(std::move(record));
   // Only a whole record holds a name and a category byte.
   if (stored.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
     patch.name = recordPatchName(stored);
     patch.parseCategory();
   }
   bank->paddingSwitch = 0;
-  bank->patches.push_back(std::move(patch));
   return pos;
 }
 

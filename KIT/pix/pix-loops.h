@@ -118,7 +118,8 @@ struct _PIX_Template_Blit2 {
   // pixel's red, green, blue and alpha go to F with the weight.
   static void blit(unsigned char* dest, const unsigned char* src, int w, int h, ptrdiff_t destSpan,
                    ptrdiff_t srcSpan, int weight) {
-    // The source-alpha copies have vectorised rows of the same results.
+    // The source-alpha and constant-weight copies have vectorised rows of
+    // the same results.
     if (std::is_same<F, _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes>::value) {
       for (int y = 0; y < h; ++y) PIX_RowSourceAlphaOver(dest + y * destSpan, src + y * srcSpan, w);
       return;
@@ -126,6 +127,10 @@ struct _PIX_Template_Blit2 {
     if (std::is_same<F, _PIX_CombinePixelsCopySourceAlphaBytes>::value) {
       for (int y = 0; y < h; ++y)
         PIX_RowSourceAlphaOverWeighted(dest + y * destSpan, src + y * srcSpan, w, weight);
+      return;
+    }
+    if (std::is_same<F, _PIX_CombinePixelsCopyBytes>::value) {
+      for (int y = 0; y < h; ++y) PIX_RowBlend(dest + y * destSpan, src + y * srcSpan, w, weight);
       return;
     }
     for (int y = 0; y < h; ++y) {

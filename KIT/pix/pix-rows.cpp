@@ -86,6 +86,24 @@ void SourceAlphaOverWeightedSse2(unsigned char* dest, const unsigned char* src, 
   }
 }
 
+void BlendSse2(unsigned char* dest, const unsigned char* src, int n, int weight) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i keep = _mm_set1_epi16(static_cast<int16_t>(256 - weight));
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i* at = reinterpret_cast<__m128i*>(dest + 4 * i);
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
+    const __m128i d = _mm_loadu_si128(at);
+    _mm_storeu_si128(at,
+                     _mm_packus_epi16(Toward(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), keep),
+                                      Toward(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), keep)));
+  }
+  for (; i < n; ++i) {
+    const unsigned char* p = src + 4 * i;
+    _PIX_CombinePixelsCopyBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], weight);
+  }
+}
+
 #if defined(__GNUC__) && defined(__x86_64__)
 #define PIX_HAVE_AVX2_ROWS 1
 
@@ -149,6 +167,25 @@ __attribute__((target("avx2"))) void SourceAlphaOverAvx2(unsigned char* dest, co
       SourceAlphaOverSse2(dest + 4 * i, src + 4 * i, n - i);
   }
 }
+__attribute__((target("avx2"))) void BlendAvx2(unsigned char* dest, const unsigned char* src, int n,
+                                               int weight) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i keep = _mm256_set1_epi16(static_cast<int16_t>(256 - weight));
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i* at = reinterpret_cast<__m256i*>(dest + 4 * i);
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
+    const __m256i d = _mm256_loadu_si256(at);
+    _mm256_storeu_si256(
+        at,
+        _mm256_packus_epi16(Toward16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero), keep),
+                            Toward16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero), keep)));
+  }
+  if (i == n) return;
+  _mm256_zeroupper();  // the SSE2 tail runs on clean upper halves
+  BlendSse2(dest + 4 * i, src + 4 * i, n - i, weight);
+}
+
 __attribute__((target("avx2"))) void FillAvx2(uint32_t* words, size_t n, uint32_t value) {
   const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
   size_t i = 0;
@@ -183,6 +220,13 @@ void PIX_RowFill(uint32_t* words, size_t n, uint32_t value) {
   FillSse2(words, n, value);
 }
 
+void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weight) {
+#ifdef PIX_HAVE_AVX2_ROWS
+  if (HaveAvx2()) return BlendAvx2(dest, src, n, weight);
+#endif
+  BlendSse2(dest, src, n, weight);
+}
+
 void PIX_RowsBaselineOnly(bool baseline) {
 #ifdef PIX_HAVE_AVX2_ROWS
   g_baselineOnly.store(baseline);
@@ -205,22 +249,96 @@ void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* sr
   SourceAlphaOverWeightedSse2(dest, src, n, weight);
 }
 
-void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigned char* below, int count) {
+namespace {
+
+// The table values of one column from the 16-bit lanes of pixels x and
+// x + 1 of row (p) and below (q), the left pixel in lanes 0..3.
+inline void BilinearColumn(int16_t* out, __m128i p, __m128i q) {
+  const __m128i p1 = _mm_srli_si128(p, 8), q1 = _mm_srli_si128(q, 8);
+  const __m128i right = _mm_sub_epi16(p1, p);  // p1 - p0
+  const __m128i down = _mm_sub_epi16(q, p);    // q0 - p0
+  const __m128i corner = _mm_sub_epi16(_mm_sub_epi16(q1, p1), down);
+  const __m128i base = _mm_slli_epi16(_mm_add_epi16(p, q1), 1);  // 2 (p0 + q1)
+  __m128i* at = reinterpret_cast<__m128i*>(out);
+  _mm_storeu_si128(at, _mm_unpacklo_epi16(right, down));
+  _mm_storeu_si128(at + 1, _mm_unpacklo_epi16(corner, base));
+}
+
+// Columns x and x + 1 at once: p0 holds pixels x and x + 1 of row, p1
+// pixels x + 1 and x + 2 (q0, q1 the same of below); lanes 0..3 of each
+// result belong to column x, lanes 4..7 to column x + 1.
+inline void BilinearColumnPair(int16_t* out, __m128i p0, __m128i p1, __m128i q0, __m128i q1) {
+  const __m128i right = _mm_sub_epi16(p1, p0);
+  const __m128i down = _mm_sub_epi16(q0, p0);
+  const __m128i corner = _mm_sub_epi16(_mm_sub_epi16(q1, p1), down);
+  const __m128i base = _mm_slli_epi16(_mm_add_epi16(p0, q1), 1);
+  __m128i* at = reinterpret_cast<__m128i*>(out);
+  _mm_storeu_si128(at, _mm_unpacklo_epi16(right, down));
+  _mm_storeu_si128(at + 1, _mm_unpacklo_epi16(corner, base));
+  _mm_storeu_si128(at + 2, _mm_unpackhi_epi16(right, down));
+  _mm_storeu_si128(at + 3, _mm_unpackhi_epi16(corner, base));
+}
+
+// The columns from x on, two at a time while four pixels can be read, the
+// last one alone.
+void BilinearColumnsSse2(int16_t* table, const unsigned char* row, const unsigned char* below, int x,
+                         int count) {
   const __m128i zero = _mm_setzero_si128();
-  for (int x = 0; x < count; ++x) {
-    // Lanes 0..3 the left pixel's channels, 4..7 the right one's.
-    const __m128i p = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 4 * x)), zero);
-    const __m128i q =
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(below + 4 * x)), zero);
-    const __m128i p1 = _mm_srli_si128(p, 8), q1 = _mm_srli_si128(q, 8);
-    const __m128i right = _mm_sub_epi16(p1, p);  // p1 - p0
-    const __m128i down = _mm_sub_epi16(q, p);    // q0 - p0
-    const __m128i corner = _mm_sub_epi16(_mm_sub_epi16(q1, p1), down);
-    const __m128i base = _mm_slli_epi16(_mm_add_epi16(p, q1), 1);  // 2 (p0 + q1)
-    __m128i* out = reinterpret_cast<__m128i*>(table + kBilinearColumnValues * x);
-    _mm_storeu_si128(out, _mm_unpacklo_epi16(right, down));
-    _mm_storeu_si128(out + 1, _mm_unpacklo_epi16(corner, base));
+  for (; x + 3 <= count; x += 2) {
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * x));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + 4 * x));
+    BilinearColumnPair(table + kBilinearColumnValues * x, _mm_unpacklo_epi8(r, zero),
+                       _mm_unpacklo_epi8(_mm_srli_si128(r, 4), zero), _mm_unpacklo_epi8(b, zero),
+                       _mm_unpacklo_epi8(_mm_srli_si128(b, 4), zero));
   }
+  for (; x < count; ++x)
+    BilinearColumn(table + kBilinearColumnValues * x,
+                   _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 4 * x)), zero),
+                   _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(below + 4 * x)), zero));
+}
+
+#ifdef PIX_HAVE_AVX2_ROWS
+// Four pixels' bytes as 16-bit lanes.
+__attribute__((target("avx2"))) inline __m256i Widen4(const unsigned char* at) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
+}
+
+// Four columns at a time: the pair formula on pixels x..x + 3 against
+// x + 1..x + 4, whose 128-bit halves hold columns x, x + 1 and x + 2, x + 3.
+__attribute__((target("avx2"))) void BilinearColumnsAvx2(int16_t* table, const unsigned char* row,
+                                                         const unsigned char* below, int count) {
+  int x = 0;
+  for (; x + 4 <= count; x += 4) {
+    const __m256i p0 = Widen4(row + 4 * x), p1 = Widen4(row + 4 * x + 4);
+    const __m256i q0 = Widen4(below + 4 * x), q1 = Widen4(below + 4 * x + 4);
+    const __m256i right = _mm256_sub_epi16(p1, p0);
+    const __m256i down = _mm256_sub_epi16(q0, p0);
+    const __m256i corner = _mm256_sub_epi16(_mm256_sub_epi16(q1, p1), down);
+    const __m256i base = _mm256_slli_epi16(_mm256_add_epi16(p0, q1), 1);
+    const __m256i evenFirst = _mm256_unpacklo_epi16(right, down),
+                  evenSecond = _mm256_unpacklo_epi16(corner, base);
+    const __m256i oddFirst = _mm256_unpackhi_epi16(right, down),
+                  oddSecond = _mm256_unpackhi_epi16(corner, base);
+    __m256i* at = reinterpret_cast<__m256i*>(table + kBilinearColumnValues * x);
+    _mm256_storeu_si256(at, _mm256_permute2x128_si256(evenFirst, evenSecond, 0x20));
+    _mm256_storeu_si256(at + 1, _mm256_permute2x128_si256(oddFirst, oddSecond, 0x20));
+    _mm256_storeu_si256(at + 2, _mm256_permute2x128_si256(evenFirst, evenSecond, 0x31));
+    _mm256_storeu_si256(at + 3, _mm256_permute2x128_si256(oddFirst, oddSecond, 0x31));
+  }
+  // The compiler may jump to the SSE2 loop without clearing the upper
+  // halves, which would slow every SSE instruction after it.
+  _mm256_zeroupper();
+  BilinearColumnsSse2(table, row, below, x, count);
+}
+#endif
+
+}  // namespace
+
+void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigned char* below, int count) {
+#ifdef PIX_HAVE_AVX2_ROWS
+  if (HaveAvx2()) return BilinearColumnsAvx2(table, row, below, count);
+#endif
+  BilinearColumnsSse2(table, row, below, 0, count);
 }
 
 namespace {
@@ -230,7 +348,8 @@ namespace {
 // (p1 - p0, q0 - p0) and (c - 32768, 16384) against (q1 - q0 - p1 + p0,
 // 2 (p0 + q1)). The shifts add 32768 times (p1 - p0) + (q0 - p0) +
 // (q1 - q0 - p1 + p0) = 32768 (q1 - p0), which with 2 (p0 + q1) * 16384
-// leaves p0 * 65536: the sum is exact in 32 bits.
+// leaves p0 * 65536: the sum is exact in 32 bits. In vectors, a 16-bit
+// v - 32768 is v ^ 0x8000 and c = xf * yf >> 16 the unsigned high product.
 inline void BilinearWeights(int32_t* first, int32_t* second, const uint16_t* fractions, int n, unsigned yf) {
   const int yShifted = static_cast<int>(yf) - 32768;
   for (int i = 0; i < n; ++i) {
@@ -242,84 +361,100 @@ inline void BilinearWeights(int32_t* first, int32_t* second, const uint16_t* fra
   }
 }
 
-constexpr int kWeightChunk = 64;
+// One pixel from its table values and its two weights, each already in
+// every 32-bit lane: its four channels as 32-bit lanes.
+inline __m128i Interpolate(const int16_t* values, __m128i first, __m128i second) {
+  const __m128i* at = reinterpret_cast<const __m128i*>(values);
+  return _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_loadu_si128(at), first),
+                                      _mm_madd_epi16(_mm_loadu_si128(at + 1), second)),
+                        16);
+}
 
 void BilinearRowSse2(unsigned char* out, const int16_t* table, const int32_t* columns,
                      const uint16_t* fractions, int n, unsigned yf) {
-  alignas(16) int32_t first[kWeightChunk], second[kWeightChunk];
-  for (int start = 0; start < n; start += kWeightChunk) {
-    const int m = n - start < kWeightChunk ? n - start : kWeightChunk;
-    BilinearWeights(first, second, fractions + start, m, yf);
-    auto interpolate = [&](int k) {
-      const __m128i* values =
-          reinterpret_cast<const __m128i*>(table + kBilinearColumnValues * columns[start + k]);
-      const __m128i sum =
-          _mm_add_epi32(_mm_madd_epi16(_mm_loadu_si128(values), _mm_set1_epi32(first[k])),
-                        _mm_madd_epi16(_mm_loadu_si128(values + 1), _mm_set1_epi32(second[k])));
-      return _mm_srai_epi32(sum, 16);
-    };
-    int k = 0;
-    for (; k + 4 <= m; k += 4) {
-      const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(interpolate(k), interpolate(k + 1)),
-                                             _mm_packs_epi32(interpolate(k + 2), interpolate(k + 3)));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * (start + k)), bytes);
-    }
-    for (; k < m; ++k) {
-      const __m128i zero = _mm_setzero_si128();
-      const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(interpolate(k), zero), zero));
-      memcpy(out + 4 * (start + k), &word, 4);
-    }
+  const __m128i zero = _mm_setzero_si128(), flip = _mm_set1_epi32(0x8000);
+  const __m128i yHigh = _mm_set1_epi32(static_cast<int>((yf ^ 0x8000u) << 16));
+  const __m128i yLow = _mm_set1_epi32(static_cast<int>(yf));
+  const __m128i quarter = _mm_set1_epi32(16384 << 16);
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    // Four pixels' fractions in the low halves of 32-bit lanes.
+    const __m128i x =
+        _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(fractions + k)), zero);
+    const __m128i first = _mm_or_si128(_mm_xor_si128(x, flip), yHigh);
+    const __m128i second = _mm_or_si128(_mm_xor_si128(_mm_mulhi_epu16(x, yLow), flip), quarter);
+    const int16_t* const at[4] = {
+        table + kBilinearColumnValues * columns[k], table + kBilinearColumnValues * columns[k + 1],
+        table + kBilinearColumnValues * columns[k + 2], table + kBilinearColumnValues * columns[k + 3]};
+    const __m128i v0 = Interpolate(at[0], _mm_shuffle_epi32(first, 0x00), _mm_shuffle_epi32(second, 0x00));
+    const __m128i v1 = Interpolate(at[1], _mm_shuffle_epi32(first, 0x55), _mm_shuffle_epi32(second, 0x55));
+    const __m128i v2 = Interpolate(at[2], _mm_shuffle_epi32(first, 0xAA), _mm_shuffle_epi32(second, 0xAA));
+    const __m128i v3 = Interpolate(at[3], _mm_shuffle_epi32(first, 0xFF), _mm_shuffle_epi32(second, 0xFF));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * k),
+                     _mm_packus_epi16(_mm_packs_epi32(v0, v1), _mm_packs_epi32(v2, v3)));
+  }
+  if (k == n) return;
+  int32_t first[4], second[4];
+  BilinearWeights(first, second, fractions + k, n - k, yf);
+  for (int i = 0; k + i < n; ++i) {
+    const __m128i v = Interpolate(table + kBilinearColumnValues * columns[k + i], _mm_set1_epi32(first[i]),
+                                  _mm_set1_epi32(second[i]));
+    const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(v, zero), zero));
+    memcpy(out + 4 * (k + i), &word, 4);
   }
 }
 
-#if defined(__GNUC__) && defined(__x86_64__)
-// Pixels k and k + 1 of a chunk (table, columns and weights from the
-// chunk's start): channels of k in the low half, of k + 1 in the high.
+#ifdef PIX_HAVE_AVX2_ROWS
+// Pixels j and j + 1 of a group of eight (columns from the group's first):
+// the table values of j in the low half, of j + 1 in the high, each half
+// times that pixel's weights, spread from the group's by spread.
 __attribute__((target("avx2"))) inline __m256i Interpolate2(const int16_t* table, const int32_t* columns,
-                                                            const int32_t* first, const int32_t* second,
-                                                            int k) {
-  const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
-  const int16_t* a = table + kBilinearColumnValues * columns[k];
-  const int16_t* b = table + kBilinearColumnValues * columns[k + 1];
+                                                            int j, __m256i first, __m256i second,
+                                                            __m256i spread) {
+  const int16_t* a = table + kBilinearColumnValues * columns[j];
+  const int16_t* b = table + kBilinearColumnValues * columns[j + 1];
   const __m256i u =
       _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a))),
                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), 1);
   const __m256i v = _mm256_inserti128_si256(
       _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8))),
       _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 8)), 1);
-  const __m256i w1 = _mm256_permutevar8x32_epi32(
-      _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first + k))), spread);
-  const __m256i w2 = _mm256_permutevar8x32_epi32(
-      _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(second + k))), spread);
+  const __m256i w1 = _mm256_permutevar8x32_epi32(first, spread);
+  const __m256i w2 = _mm256_permutevar8x32_epi32(second, spread);
   return _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(u, w1), _mm256_madd_epi16(v, w2)), 16);
 }
 
-// The SSE2 loop with two pixels to a 256-bit register.
+// The SSE2 loop eight pixels at a time, two to a 256-bit register.
 __attribute__((target("avx2"))) void BilinearRowAvx2(unsigned char* out, const int16_t* table,
                                                      const int32_t* columns, const uint16_t* fractions, int n,
                                                      unsigned yf) {
-  alignas(32) int32_t first[kWeightChunk], second[kWeightChunk];
   const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-  for (int start = 0; start < n; start += kWeightChunk) {
-    const int m = n - start < kWeightChunk ? n - start : kWeightChunk;
-    BilinearWeights(first, second, fractions + start, m, yf);
-    int k = 0;
-    for (; k + 8 <= m; k += 8) {
-      // Packing works within 128-bit halves: pixels come out as k, k + 2,
-      // k + 4, k + 6 | k + 1, k + 3, ...; the last permutation restores order.
-      const int32_t* at = columns + start;
-      const __m256i low = _mm256_packs_epi32(Interpolate2(table, at, first, second, k),
-                                             Interpolate2(table, at, first, second, k + 2));
-      const __m256i high = _mm256_packs_epi32(Interpolate2(table, at, first, second, k + 4),
-                                              Interpolate2(table, at, first, second, k + 6));
-      const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), order);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * (start + k)), bytes);
-    }
-    if (k < m)
-      BilinearRowSse2(out + 4 * (start + k), table, columns + start + k, fractions + start + k, m - k, yf);
+  const __m256i spread[4] = {
+      _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1), _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3),
+      _mm256_setr_epi32(4, 4, 4, 4, 5, 5, 5, 5), _mm256_setr_epi32(6, 6, 6, 6, 7, 7, 7, 7)};
+  const __m256i flip = _mm256_set1_epi32(0x8000);
+  const __m256i yHigh = _mm256_set1_epi32(static_cast<int>((yf ^ 0x8000u) << 16));
+  const __m256i yLow = _mm256_set1_epi32(static_cast<int>(yf));
+  const __m256i quarter = _mm256_set1_epi32(16384 << 16);
+  int k = 0;
+  for (; k + 8 <= n; k += 8) {
+    const __m256i x = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(fractions + k)));
+    const __m256i first = _mm256_or_si256(_mm256_xor_si256(x, flip), yHigh);
+    const __m256i second = _mm256_or_si256(_mm256_xor_si256(_mm256_mulhi_epu16(x, yLow), flip), quarter);
+    // Packing works within 128-bit halves: pixels come out as k, k + 2,
+    // k + 4, k + 6 | k + 1, k + 3, ...; the last permutation restores order.
+    const int32_t* at = columns + k;
+    const __m256i low = _mm256_packs_epi32(Interpolate2(table, at, 0, first, second, spread[0]),
+                                           Interpolate2(table, at, 2, first, second, spread[1]));
+    const __m256i high = _mm256_packs_epi32(Interpolate2(table, at, 4, first, second, spread[2]),
+                                            Interpolate2(table, at, 6, first, second, spread[3]));
+    const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), order);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * k), bytes);
   }
+  if (k == n) return;
+  _mm256_zeroupper();  // as before the columns' SSE2 tail
+  BilinearRowSse2(out + 4 * k, table, columns + k, fractions + k, n - k, yf);
 }
-
 #endif
 
 }  // namespace

@@ -23,6 +23,11 @@ void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n
 // (_PIX_CombinePixelsCopySourceAlphaBytes).
 void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* src, int n, int weight);
 
+// The constant-weight copy (_PIX_CombinePixelsCopyBytes) at a weight of
+// 1..255: every byte of n destination pixels moved toward its source byte.
+// src and dest must not overlap.
+void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weight);
+
 // Four-tap bilinear interpolation in two steps. The weights are those of the
 // scaled blit: for fractions xf and yf (0..65535, 16.16) c = xf * yf >> 16,
 // right xf - c, below yf - c, here the rest of 65536; each channel is the

@@ -77,6 +77,25 @@ TEST_P(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
   EXPECT_EQ(mismatches, 0);
 }
 
+TEST_P(RowLoops, ConstantWeightBlendEqualsTheOperator) {
+  int mismatches = 0;
+  for (int w : {1, 2, 63, 64, 77, 127, 128, 129, 192, 254, 255})
+    for (int n : kLengths)
+      for (int d = 0; d < 256; ++d) {
+        OverRows rows(d, n);
+        std::vector<unsigned char> expected = rows.dest;
+        for (int x = 0; x < n; ++x) {
+          const unsigned char* p = &rows.src[static_cast<size_t>(x) * 4];
+          _PIX_CombinePixelsCopyNoClamp::doPix(&expected[static_cast<size_t>(x) * 4], p[1], p[2], p[3], p[0],
+                                               w);
+        }
+        PIX_RowBlend(rows.dest.data(), rows.src.data(), n, w);
+        if (rows.dest != expected) ADD_FAILURE() << "weight " << w << " length " << n << " destination " << d;
+        mismatches += rows.dest != expected;
+      }
+  EXPECT_EQ(mismatches, 0);
+}
+
 // The scaled blit's four-tap formula, computed in integers: pixel i from
 // source column columns[i] and the one right of it.
 void BilinearReference(unsigned char* out, const unsigned char* row, const unsigned char* below,
@@ -132,6 +151,33 @@ TEST_P(RowLoops, BilinearEqualsTheIntegerFormula) {
     BilinearReference(expected.data(), row.data(), below.data(), columns.data(), fractions.data(), 67, yf);
     PIX_BilinearRow(out.data(), table.data(), columns.data(), fractions.data(), 67, yf);
     ASSERT_EQ(memcmp(out.data(), expected.data(), 67 * 4), 0) << "yf " << yf;
+  }
+}
+
+// Tables of every short width (each loop's tail) give the formula's pixels
+// at every column and write nothing past their last column.
+TEST_P(RowLoops, BilinearTablesOfEveryWidth) {
+  for (int count = 1; count <= 13; ++count) {
+    std::vector<unsigned char> row((count + 1) * 4), below((count + 1) * 4);
+    for (size_t i = 0; i < row.size(); ++i) {
+      row[i] = static_cast<unsigned char>(i * 37 + count);
+      below[i] = static_cast<unsigned char>(255 - i * 53);
+    }
+    std::vector<int16_t> table((count + 1) * kBilinearColumnValues, 0x5A5A);
+    PIX_BilinearColumns(table.data(), row.data(), below.data(), count);
+    for (int v = count * kBilinearColumnValues; v < (count + 1) * kBilinearColumnValues; ++v)
+      ASSERT_EQ(table[static_cast<size_t>(v)], 0x5A5A) << "wrote past column " << count - 1;
+    std::vector<int32_t> columns;
+    std::vector<uint16_t> fractions;
+    for (int x = 0; x < count; ++x)
+      for (uint16_t xf : {0, 1, 32768, 65535}) columns.push_back(x), fractions.push_back(xf);
+    const int n = static_cast<int>(columns.size());
+    for (unsigned yf : {0u, 40000u, 65535u}) {
+      std::vector<unsigned char> out(n * 4), expected(n * 4);
+      BilinearReference(expected.data(), row.data(), below.data(), columns.data(), fractions.data(), n, yf);
+      PIX_BilinearRow(out.data(), table.data(), columns.data(), fractions.data(), n, yf);
+      EXPECT_EQ(out, expected) << "width " << count << " yf " << yf;
+    }
   }
 }
 
