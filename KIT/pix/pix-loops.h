@@ -153,7 +153,7 @@ struct _PIX_Template_Blit2 {
   static void scaleBlitFilterDown(unsigned char* dest, const unsigned char* src, int w, int h, int startX,
                                   int startY, int stepX, int stepY, int rightLimit, int bottomLimit,
                                   ptrdiff_t srcSpan, ptrdiff_t destSpan, int weight, const int* kernel,
-                                  int kernelStart, int kernelSize);
+                                  int kernelStart, int kernelSize, bool distinct);
 };
 
 // Solid-colour loops over an operator F.

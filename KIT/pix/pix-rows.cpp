@@ -469,3 +469,58 @@ void PIX_BilinearRow(unsigned char* out, const int16_t* table, const int32_t* co
 #endif
   BilinearRowSse2(out, table, columns, fractions, n, yf);
 }
+
+namespace {
+
+// x / 9 for sums of nine bytes as the high half of x * 7282: exact over
+// that range.
+constexpr unsigned kNinth = 7282;
+constexpr bool NinthIsExact() {
+  for (unsigned x = 0; x <= 9 * 255; ++x)
+    if ((x * kNinth) >> 16 != x / 9) return false;
+  return true;
+}
+static_assert(NinthIsExact(), "the multiplier must divide every sum of nine bytes by 9 exactly");
+
+}  // namespace
+
+void PIX_BoxSums3(uint16_t* sums, const unsigned char* top, const unsigned char* middle,
+                  const unsigned char* bottom, int count) {
+  const __m128i zero = _mm_setzero_si128();
+  int x = 0;
+  for (; x + 4 <= count; x += 4) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 4 * x));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(middle + 4 * x));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + 4 * x));
+    const __m128i low = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)),
+                                      _mm_unpacklo_epi8(c, zero));
+    const __m128i high = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)),
+                                       _mm_unpackhi_epi8(c, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + 4 * x), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + 4 * x + 8), high);
+  }
+  for (int k = 4 * x; k < 4 * count; ++k) sums[k] = static_cast<uint16_t>(top[k] + middle[k] + bottom[k]);
+}
+
+void PIX_BoxRow3(unsigned char* out, const uint16_t* sums, const int32_t* columns, int n) {
+  const __m128i ninth = _mm_set1_epi16(static_cast<int16_t>(kNinth));
+  // Two pixels' boxes: the three column sums left of, at and right of each
+  // centre, one pixel per 64-bit half.
+  auto two = [&](int i) {
+    const uint16_t* a = sums + 4 * columns[i];
+    const uint16_t* b = sums + 4 * columns[i + 1];
+    auto pair = [](const uint16_t* p, const uint16_t* q) {
+      return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q)));
+    };
+    const __m128i total = _mm_add_epi16(_mm_add_epi16(pair(a - 4, b - 4), pair(a, b)), pair(a + 4, b + 4));
+    return _mm_mulhi_epu16(total, ninth);
+  };
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_packus_epi16(two(i), two(i + 2)));
+  for (; i < n; ++i) {
+    const uint16_t* a = sums + 4 * columns[i];
+    for (int c = 0; c < 4; ++c) out[4 * i + c] = static_cast<unsigned char>((a[c - 4] + a[c] + a[c + 4]) / 9);
+  }
+}

@@ -46,3 +46,12 @@ void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigne
 // fraction yf.
 void PIX_BilinearRow(unsigned char* out, const int16_t* table, const int32_t* columns,
                      const uint16_t* fractions, int n, unsigned yf);
+
+// The 3 x 3 box of equal weights of the shrinking blit, in two steps. First
+// the column sums of three source rows: channel c of column x in
+// sums[4 * x + c], for x in [0, count).
+void PIX_BoxSums3(uint16_t* sums, const unsigned char* top, const unsigned char* middle,
+                  const unsigned char* bottom, int count);
+// Then n pixels into out: pixel i the sum of the column sums at
+// columns[i] - 1, columns[i] and columns[i] + 1, divided by 9 (truncated).
+void PIX_BoxRow3(unsigned char* out, const uint16_t* sums, const int32_t* columns, int n);

@@ -219,36 +219,83 @@ void _PIX_Template_Blit2<F>::scaleBlitFilterDown(unsigned char* dest, const unsi
                                                  int startX, int startY, int stepX, int stepY, int rightLimit,
                                                  int bottomLimit, ptrdiff_t srcSpan, ptrdiff_t destSpan,
                                                  int weight, const int* kernel, int kernelStart,
-                                                 int kernelSize) {
+                                                 int kernelSize, bool distinct) {
   auto inside = [](int limit) { return [limit](int pos) { return pos >= -65535 && Whole(pos) < limit; }; };
   int x0, x1, y0, y1;
   FindRun(startX, stepX, w, inside(rightLimit), &x0, &x1);
   FindRun(startY, stepY, h, inside(bottomLimit), &y0, &y1);
+  // One pixel by the kernel; taps outside the readable area count neither in
+  // the sums nor in the weight total.
+  auto pixel = [&](unsigned char* d, int yi, int xi) {
+    int sum[4] = {0, 0, 0, 0};
+    int total = 0;
+    for (int ky = 0; ky < kernelSize; ++ky) {
+      const int sy = yi + kernelStart + ky;
+      if (sy < 0 || sy >= bottomLimit) continue;
+      const unsigned char* row = src + sy * srcSpan;
+      for (int kx = 0; kx < kernelSize; ++kx) {
+        const int sx = xi + kernelStart + kx;
+        if (sx < 0 || sx >= rightLimit) continue;
+        const int k = kernel[ky * kernelSize + kx];
+        const unsigned char* p = row + 4 * sx;
+        for (int c = 0; c < 4; ++c) sum[c] += p[c] * k;
+        total += k;
+      }
+    }
+    if (total <= 0) return;
+    F::doPix(d, sum[1] / total, sum[2] / total, sum[3] / total, sum[0] / total, weight);
+  };
+  // A 3 x 3 box of equal weights wholly inside the source is the sum of its
+  // nine pixels over 9 (the weight cancels): where source and destination
+  // are apart, such pixels go a row at a time from column sums of the three
+  // source rows (a plain copy straight into the destination).
+  bool box = distinct && kernelSize == 3 && kernelStart == -1 && kernel[0] > 0;
+  for (int k = 1; box && k < 9; ++k) box = kernel[k] == kernel[0];
+  int i0 = x1, i1 = x1;
+  if (box)
+    FindRun(
+        startX, stepX, w, [=](int pos) { return pos >= 65536 && Whole(pos) + 1 < rightLimit; }, &i0, &i1);
+  const int boxes = box ? i1 - i0 : 0;
+  std::vector<int32_t> centres(static_cast<size_t>(boxes));
+  int firstColumn = 0, sumColumns = 0;
+  if (boxes > 0) {
+    firstColumn = Whole(startX + i0 * stepX) - 1;
+    sumColumns = Whole(startX + (i1 - 1) * stepX) + 2 - firstColumn;
+    for (int i = 0; i < boxes; ++i)
+      centres[static_cast<size_t>(i)] = Whole(startX + (i0 + i) * stepX) - firstColumn;
+  }
+  std::vector<uint16_t> sums(static_cast<size_t>(sumColumns) * 4);
+  const bool direct = std::is_same<F, _PIX_CombinePixelsClobberNoClamp>::value;
+  std::vector<unsigned char> averaged(direct ? 0 : static_cast<size_t>(boxes) * 4);
+  int sumsRow = -1;
   for (int j = y0; j < y1; ++j) {
     const int yi = Whole(startY + j * stepY);
     unsigned char* d = dest + j * destSpan;
+    const bool boxRow = boxes > 0 && yi >= 1 && yi + 1 < bottomLimit;
+    const int from = boxRow ? i0 : x1, to = boxRow ? i1 : x1;
     int pos = startX + x0 * stepX;
     for (int i = x0; i < x1; ++i, pos += stepX) {
-      const int xi = Whole(pos);
-      // Taps outside the readable area count neither in the sums nor in the
-      // weight total.
-      int sum[4] = {0, 0, 0, 0};
-      int total = 0;
-      for (int ky = 0; ky < kernelSize; ++ky) {
-        const int sy = yi + kernelStart + ky;
-        if (sy < 0 || sy >= bottomLimit) continue;
-        const unsigned char* row = src + sy * srcSpan;
-        for (int kx = 0; kx < kernelSize; ++kx) {
-          const int sx = xi + kernelStart + kx;
-          if (sx < 0 || sx >= rightLimit) continue;
-          const int k = kernel[ky * kernelSize + kx];
-          const unsigned char* p = row + 4 * sx;
-          for (int c = 0; c < 4; ++c) sum[c] += p[c] * k;
-          total += k;
-        }
+      if (i == from) {
+        i = to - 1;
+        pos = startX + i * stepX;
+        continue;
       }
-      if (total <= 0) continue;
-      F::doPix(d + 4 * i, sum[1] / total, sum[2] / total, sum[3] / total, sum[0] / total, weight);
+      pixel(d + 4 * i, yi, Whole(pos));
+    }
+    if (!boxRow) continue;
+    if (sumsRow != yi) {
+      const unsigned char* middle = src + yi * srcSpan + 4 * firstColumn;
+      PIX_BoxSums3(sums.data(), middle - srcSpan, middle, middle + srcSpan, sumColumns);
+      sumsRow = yi;
+    }
+    if (direct) {
+      PIX_BoxRow3(d + 4 * i0, sums.data(), centres.data(), boxes);
+      continue;
+    }
+    PIX_BoxRow3(averaged.data(), sums.data(), centres.data(), boxes);
+    for (int i = 0; i < boxes; ++i) {
+      const unsigned char* v = averaged.data() + 4 * i;
+      F::doPix(d + 4 * (i0 + i), v[1], v[2], v[3], v[0], weight);
     }
   }
 }
@@ -350,7 +397,7 @@ void PIX_ScaledBlit(PIX_IBitmap* dest, PIX_IBitmap* src, int dstx, int dsty, int
     PIX_WithBlitOperator(mode, weight, [&](auto tag) {
       typedef typename decltype(tag)::type F;
       _PIX_Template_Blit2<F>::scaleBlitFilterDown(d, s, w, h, sx, sy, stepX, stepY, right, bottom, srcSpan,
-                                                  destSpan, weight, kernel, -(size / 2), size);
+                                                  destSpan, weight, kernel, -(size / 2), size, distinct);
     });
     return;
   }
