@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -58,42 +59,33 @@ TEST_P(RowLoops, SourceAlphaOverEqualsTheOperator) {
   EXPECT_EQ(mismatches, 0);
 }
 
-TEST_P(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
-  int mismatches = 0;
-  for (int w : {1, 2, 63, 64, 100, 127, 128, 129, 192, 254, 255})
-    for (int n : {256, 259})
+// Rows of every destination byte at each weight and length: the row loop
+// against the per-pixel operator F, each differing case named.
+template <class F, class Row>
+void ExpectWeightedRowsEqual(std::initializer_list<int> weights, std::initializer_list<int> lengths,
+                             Row row) {
+  for (int w : weights)
+    for (int n : lengths)
       for (int d = 0; d < 256; ++d) {
         OverRows rows(d, n);
         std::vector<unsigned char> expected = rows.dest;
         for (int x = 0; x < n; ++x) {
           const unsigned char* p = &rows.src[static_cast<size_t>(x) * 4];
-          _PIX_CombinePixelsCopySourceAlphaNoClamp::doPix(&expected[static_cast<size_t>(x) * 4], p[1], p[2],
-                                                          p[3], p[0], w);
+          F::doPix(&expected[static_cast<size_t>(x) * 4], p[1], p[2], p[3], p[0], w);
         }
-        PIX_RowSourceAlphaOverWeighted(rows.dest.data(), rows.src.data(), n, w);
+        row(rows.dest.data(), rows.src.data(), n, w);
         if (rows.dest != expected) ADD_FAILURE() << "weight " << w << " length " << n << " destination " << d;
-        mismatches += rows.dest != expected;
       }
-  EXPECT_EQ(mismatches, 0);
+}
+
+TEST_P(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
+  ExpectWeightedRowsEqual<_PIX_CombinePixelsCopySourceAlphaNoClamp>(
+      {1, 2, 63, 64, 100, 127, 128, 129, 192, 254, 255}, {256, 259}, PIX_RowSourceAlphaOverWeighted);
 }
 
 TEST_P(RowLoops, ConstantWeightBlendEqualsTheOperator) {
-  int mismatches = 0;
-  for (int w : {1, 2, 63, 64, 77, 127, 128, 129, 192, 254, 255})
-    for (int n : kLengths)
-      for (int d = 0; d < 256; ++d) {
-        OverRows rows(d, n);
-        std::vector<unsigned char> expected = rows.dest;
-        for (int x = 0; x < n; ++x) {
-          const unsigned char* p = &rows.src[static_cast<size_t>(x) * 4];
-          _PIX_CombinePixelsCopyNoClamp::doPix(&expected[static_cast<size_t>(x) * 4], p[1], p[2], p[3], p[0],
-                                               w);
-        }
-        PIX_RowBlend(rows.dest.data(), rows.src.data(), n, w);
-        if (rows.dest != expected) ADD_FAILURE() << "weight " << w << " length " << n << " destination " << d;
-        mismatches += rows.dest != expected;
-      }
-  EXPECT_EQ(mismatches, 0);
+  ExpectWeightedRowsEqual<_PIX_CombinePixelsCopyNoClamp>({1, 2, 63, 64, 77, 127, 128, 129, 192, 254, 255},
+                                                         {256, 257, 258, 259, 1, 3}, PIX_RowBlend);
 }
 
 // The scaled blit's four-tap formula, computed in integers: pixel i from
