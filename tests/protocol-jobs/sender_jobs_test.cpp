@@ -64,10 +64,7 @@ bool shown(const SenderCalls& calls, const std::string& text) {
 class SenderJobs : public ::testing::Test {
  protected:
   MIDIMessageManager& manager() { return *editor.midiManager; }
-  void run(const SenderJob& job) {
-    ASSERT_TRUE(manager().postJob(job));
-    editor.joinAll();
-  }
+  void run(const SenderJob& job) { ASSERT_TRUE(editor.postAndJoin(job)); }
   JobEditor editor;
 };
 

@@ -276,6 +276,23 @@ void ProtocolEditor::pauseForWatcher() {
   mWatchChanged.wait(lock, [&] { return mAnswered >= ticket || !mServing; });
 }
 
+bool ProtocolEditor::postAndJoin(const SenderJob& job) {
+  {
+    std::lock_guard<std::mutex> lock(mWatchMutex);
+    mServing = true;
+  }
+  if (!midiManager->postJob(job)) {
+    {
+      std::lock_guard<std::mutex> lock(mWatchMutex);
+      mServing = false;
+    }
+    mWatchChanged.notify_all();
+    return false;
+  }
+  joinAll();
+  return true;
+}
+
 void ProtocolEditor::joinAll() {
   {
     std::lock_guard<std::mutex> lock(mWatchMutex);

@@ -111,6 +111,11 @@ class ProtocolEditor : public HostlessEditor<> {
   // Waits until no worker thread runs, watching the window meanwhile (at
   // every pause of a job on the virtual clock).
   void joinAll();
+  // Posts job and waits as joinAll does, the watcher serving the job's
+  // pauses from before the post, so that no text the job shows before its
+  // first pause is missed. False, waiting for nothing, when the post is
+  // refused.
+  bool postAndJoin(const SenderJob& job);
   std::atomic<long long> virtualTime{0};  // milliseconds slept on the virtual clock
 
  private:
