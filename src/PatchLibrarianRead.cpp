@@ -2,6 +2,7 @@
 // records. Single bytes go through readByte and runs through findInImage,
 // neither of which passes the end.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "KIT/IModule/IModuleStructs.h"
@@ -123,12 +124,21 @@ void appendNumberedName(PatchSysexMessage& record, int number) {
 }
 
 std::string recordPatchName(const PatchSysexMessage& record) {
-  std::string name(static_cast<size_t>(VarnoSysEx::kNameLength), ' ');
-  for (int i = 0; i < VarnoSysEx::kNameLength; ++i) {
-    const unsigned char c = record[static_cast<size_t>(VarnoSysEx::kNameByte + i)];
-    name[static_cast<size_t>(i)] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  // Eight bytes at a time: a byte below 0x80 from 'a' to 'z' loses its 0x20
+  // bit (every library name goes through here twice while loading).
+  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighBits = 0x8080808080808080ULL;
+  unsigned char bytes[16] = {};
+  memcpy(bytes, record.data() + VarnoSysEx::kNameByte, VarnoSysEx::kNameLength);
+  for (int half = 0; half < 2; ++half) {
+    uint64_t word;
+    memcpy(&word, bytes + 8 * half, 8);
+    const uint64_t low = word & ~kHighBits;             // each byte's low seven bits
+    const uint64_t fromA = low + (0x80 - 'a') * kOnes;  // high bit: at least 'a'
+    const uint64_t pastZ = low + (0x7F - 'z') * kOnes;  // high bit: above 'z'
+    word ^= ((fromA & ~pastZ & ~word & kHighBits) >> 2);
+    memcpy(bytes + 8 * half, &word, 8);
   }
-  return name;
+  return std::string(reinterpret_cast<const char*>(bytes), VarnoSysEx::kNameLength);
 }
 
 void PatchLibrarian::loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, int) {

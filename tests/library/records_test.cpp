@@ -1,5 +1,7 @@
 // Patch records, categories, the folder-tree entries and the snapshot block.
 #include "src/FolderFiles.h"
+#include "src/MIDIMessageSysEx.h"
+#include "src/PatchLibrarianRecords.h"
 #include "src/PatchManager.h"
 #include "tests/library/library_editor.h"
 
@@ -18,6 +20,20 @@ TEST(PatchRecords, categoryCodeOfEveryByte) {
     patch.parseCategory();
     EXPECT_EQ(patch.category, c.code) << "byte " << c.byte;
   }
+}
+
+// Every byte value at every name position: a to z upper-cased, the rest,
+// bytes above 0x7F among them, as they are.
+TEST(PatchRecords, nameOfEveryByteAtEveryPosition) {
+  for (int position = 0; position < VarnoSysEx::kNameLength; ++position)
+    for (int byte = 0; byte < 256; ++byte) {
+      PatchSysexMessage record(VarnoSysEx::kLibraryRecordSize, 'q');
+      record[static_cast<size_t>(VarnoSysEx::kNameByte + position)] = static_cast<unsigned char>(byte);
+      std::string expected(static_cast<size_t>(VarnoSysEx::kNameLength), 'Q');
+      expected[static_cast<size_t>(position)] =
+          static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte);
+      ASSERT_EQ(recordPatchName(record), expected) << "byte " << byte << " at " << position;
+    }
 }
 
 TEST(PatchRecords, patchWithoutCategoryByteKeepsItsCategory) {
