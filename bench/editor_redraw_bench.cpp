@@ -21,6 +21,7 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/pix/pix.h"
+#include "bench/bench_bundle.h"
 #include "platform/corefoundation/CoreFoundation.h"
 #include "platform/view/ViewPane.h"
 #include "src/VivivI.h"
@@ -37,7 +38,7 @@ class OpenEditor {
     m_data = pattern;
     setenv("VIVIVI_DATA_DIR", m_data.c_str(), 1);
     setenv("VIVIVI_VIEW", "headless", 1);
-    if (!RegisterBundle()) return;
+    if (!RegisterBuiltBundle()) return;
     m_plug.reset(static_cast<VivivI*>(MakePlug()));
     if (!m_plug || !m_plug->pluginReady || !m_plug->GetGUI()) return;
     m_pane = static_cast<ViewPane*>(m_plug->GetGUI()->OpenWindow(nullptr));
@@ -84,20 +85,6 @@ class OpenEditor {
   }
 
  private:
-  // The built bundle, registered once so that the editor's resources are found.
-  static bool RegisterBundle() {
-    static const bool registered = [] {
-      const std::string folder = VIVIVI_BUNDLE_DIR;
-      CFURLRef url =
-          CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()),
-                                                  static_cast<CFIndex>(folder.size()), true);
-      CFBundleRef bundle = CFBundleCreate(nullptr, url);  // the registry keeps it
-      CFRelease(url);
-      return bundle != nullptr;
-    }();
-    return registered;
-  }
-
   std::string m_data;
   std::unique_ptr<VivivI> m_plug;
   ViewPane* m_pane = nullptr;

@@ -22,6 +22,7 @@
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
+#include "bench/bench_bundle.h"
 #include "platform/corefoundation/CoreFoundation.h"
 #include "src/ControlAction.h"
 #include "src/VivivI.h"
@@ -29,18 +30,6 @@
 namespace {
 
 constexpr int kCutoffController = 74;
-
-bool RegisterBundle() {
-  static const bool registered = [] {
-    const std::string folder = VIVIVI_BUNDLE_DIR;
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()), static_cast<CFIndex>(folder.size()), true);
-    CFBundleRef bundle = CFBundleCreate(nullptr, url);  // the registry keeps it
-    CFRelease(url);
-    return bundle != nullptr;
-  }();
-  return registered;
-}
 
 // A JACK client with one MIDI input; its process callback keeps the JACK
 // time (microseconds) at which the last cutoff control change arrived, and
@@ -121,7 +110,7 @@ void SetParameter(VivivI* plug, int index, double value) {
 
 static void BM_KnobToJackPort(benchmark::State& state) {
   const bool routed = state.range(0) != 0;
-  if (!RegisterBundle()) return state.SkipWithError("VivivI.bundle not found");
+  if (!RegisterBuiltBundle()) return state.SkipWithError("VivivI.bundle not found");
   Receiver receiver;
   if (!receiver.Ok()) return state.SkipWithError("no JACK server runs");
   const std::filesystem::path data =

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_bundle.h"
 #include "platform/corefoundation/CoreFoundation.h"
 #include "src/PatchLibrarian.h"
 #include "src/UIConfigManager.h"
@@ -60,19 +61,6 @@ class DataFolder {
   std::filesystem::path m_path;
 };
 
-// The built bundle, registered once so that the editor's resources are found.
-bool RegisterBundle() {
-  static const bool registered = [] {
-    const std::string folder = VIVIVI_BUNDLE_DIR;
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()), static_cast<CFIndex>(folder.size()), true);
-    CFBundleRef bundle = CFBundleCreate(nullptr, url);  // the registry keeps it
-    CFRelease(url);
-    return bundle != nullptr;
-  }();
-  return registered;
-}
-
 double ResidentMiB() {
   long pages = 0, resident = 0;
   FILE* statm = fopen("/proc/self/statm", "r");
@@ -85,7 +73,7 @@ double ResidentMiB() {
 }  // namespace
 
 static void BM_OpenToReady(benchmark::State& state) {
-  if (!RegisterBundle()) {
+  if (!RegisterBuiltBundle()) {
     state.SkipWithError("VivivI.bundle not found");
     return;
   }

@@ -499,9 +499,8 @@ int WmOutlineView::LevelForRow(int row) const {
   return row >= 0 && row < static_cast<int>(m_flat.size()) ? m_flat[static_cast<size_t>(row)].level : -1;
 }
 
-void WmOutlineView::ExpandItem(void* item) {
-  if (!item || !IsExpandable(item) || !m_expanded.insert(item).second) return;
-  // The selection follows its items.
+void WmOutlineView::ReloadKeepingSelection() {
+  // The selection follows its items; items no longer shown leave it.
   std::vector<void*> selected;
   for (int row : SelectedRows()) selected.push_back(ItemAtRow(row));
   ReloadData();
@@ -511,15 +510,14 @@ void WmOutlineView::ExpandItem(void* item) {
   SelectRows(rows, false);
 }
 
+void WmOutlineView::ExpandItem(void* item) {
+  if (!item || !IsExpandable(item) || !m_expanded.insert(item).second) return;
+  ReloadKeepingSelection();
+}
+
 void WmOutlineView::CollapseItem(void* item) {
   if (!m_expanded.erase(item)) return;
-  std::vector<void*> selected;
-  for (int row : SelectedRows()) selected.push_back(ItemAtRow(row));
-  ReloadData();
-  std::vector<int> rows;
-  for (void* s : selected)
-    if (RowForItem(s) >= 0) rows.push_back(RowForItem(s));
-  SelectRows(rows, false);
+  ReloadKeepingSelection();
 }
 
 void WmOutlineView::WillDrawCell(const PaintTarget& t, WmTableColumn* column, int row, WmRect* frame) {

@@ -231,6 +231,8 @@ class WmOutlineView : public WmTableView {
     int level;
   };
   void Walk(void* item, int level, std::unordered_set<const void*>* seen, bool shown);
+  // Reloads the rows after an item opened or closed, keeping the selected items.
+  void ReloadKeepingSelection();
   std::vector<Row> m_flat;
   std::unordered_set<const void*> m_expanded;
 };
