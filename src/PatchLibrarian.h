@@ -55,6 +55,10 @@ void removeCharsFromString(std::string& text, const char* chars);
 
 class PatchLibrarian {
  public:
+  // Bounds of the folder walk: no tree of links can make a load explode.
+  static constexpr int kMaximumFolderDepth = 32;
+  static constexpr size_t kMaximumFolders = 10000;
+
   PatchLibrarian() = default;
   // Releases every bank and folder entry the library holds.
   ~PatchLibrarian();
@@ -73,9 +77,11 @@ class PatchLibrarian {
   // save left in the folders are removed first.
   void loadPatchesFromFilesystem(std::string root);
   // Appends the full path of every folder below folder, each after
-  // everything below it. Links to folders are followed; a folder that is
-  // already on the way down (the same device and inode, as in a loop of
-  // links) is not entered again.
+  // everything below it. Links to folders are followed, but every folder
+  // (device and inode) is entered once in the whole walk, by the first road
+  // in name order: a second link to it, or a link back up, is skipped with a
+  // log line. Folders deeper than kMaximumFolderDepth levels, and every
+  // folder past the first kMaximumFolders, are skipped and logged too.
   void buildFolderStructure(const std::string& folder, std::vector<std::string>* list);
   // Reads one file into a bank; returns the bank to place in the folder tree
   // or null (nothing read, vr2, split or converted, unreadable).
@@ -109,7 +115,10 @@ class PatchLibrarian {
   // Writes the piece chunkIndex + 1 of source (99 patches from
   // 99 * (chunkIndex + 1) on) as a bank file beside sourcePath, appends it to
   // the file banks and requests a rescan; sets the split count word. An
-  // empty piece writes nothing. A failed write is logged and the bank dropped.
+  // empty piece writes nothing. The file never replaces one that is there:
+  // when its name is taken it gets the first free name "NAME 2.vrn",
+  // "NAME 3.vrn", ..., which is logged. A failed write is logged and the
+  // bank dropped.
   void createNewPatchFile(PatchFile* source, std::string folderName, std::string fileName,
                           std::string extension, std::string sourcePath, int origin, int chunkIndex,
                           bool smf);
@@ -141,6 +150,11 @@ class PatchLibrarian {
   // False on failure, with the reason in error when given.
   static bool writeFileSafely(const std::string& path, const uint8_t* bytes, int size,
                               std::string* error = nullptr);
+  // As writeFileSafely, but never replaces anything: false (error "a file
+  // of that name exists") when path names any entry, a link to nothing
+  // included, or when one appears there while the file is written.
+  static bool writeNewFileSafely(const std::string& path, const uint8_t* bytes, int size,
+                                 std::string* error = nullptr);
   // Whether fileName is the name of one of writeFileSafely's temporary files:
   // "." + a bank file's name + ".saving-" + kTemporarySuffixLength letters
   // or digits.

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <functional>
+#include <set>
 #include <utility>
 
 #include "KIT/IModule/IModuleStructs.h"
@@ -134,34 +135,69 @@ int openFolder(const std::string& folder) {
   return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-// The folders below folder, each after everything below it; links are
-// followed, and a folder already on the way down (a loop) is left out.
-// Entries are taken in name order so that every load sees the same tree.
-void collectFolders(const std::string& folder, std::vector<FolderIdentity>* path,
-                    std::vector<std::string>* list, const std::function<void(const std::string&)>& log) {
-  std::vector<FolderEntry> entries;
-  const FileHandle folderFd(openFolder(folder));
-  if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
-    log("PATCH LIBRARIAN: could not list folder " + folder);
-    return;
+// One walk of the library's folders. Every folder is entered once, by the
+// first road that reaches it (entries are taken in name order, so every load
+// sees the same tree): a folder that several links lead to, or a link back
+// up, is left out with a log line. Depth and folder count are bounded, so no
+// tree of links can make the walk explode.
+class FolderWalk {
+ public:
+  FolderWalk(std::vector<std::string>* list, std::function<void(const std::string&)> log)
+      : m_list(list), m_log(std::move(log)) {}
+
+  void walk(const std::string& root) {
+    FolderIdentity top;
+    if (folderIdentity(root, &top)) m_visited.insert(top);
+    walkBelow(root, 0);
   }
-  for (const FolderEntry& entry : entries) {
-    // A plain file needs no look at its inode; a link or an entry of unknown
-    // kind may lead to a folder.
-    if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
-    const std::string below = folder + "/" + entry.name;
-    FolderIdentity identity;
-    if (!folderIdentity(below, &identity)) continue;  // a file, or a link to nothing
-    if (std::find(path->begin(), path->end(), identity) != path->end()) {
-      log("PATCH LIBRARIAN: skipped folder " + below + ": it leads back to a folder above it");
-      continue;
+
+ private:
+  // The folders below folder (depth levels below the root), each after
+  // everything below it.
+  void walkBelow(const std::string& folder, int depth) {
+    std::vector<FolderEntry> entries;
+    const FileHandle folderFd(openFolder(folder));
+    if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
+      m_log("PATCH LIBRARIAN: could not list folder " + folder);
+      return;
     }
-    path->push_back(identity);
-    collectFolders(below, path, list, log);
-    path->pop_back();
-    list->push_back(below);
+    for (const FolderEntry& entry : entries) {
+      // A plain file needs no look at its inode; a link or an entry of
+      // unknown kind may lead to a folder.
+      if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
+      const std::string below = folder + "/" + entry.name;
+      FolderIdentity identity;
+      if (!folderIdentity(below, &identity)) continue;  // a file, or a link to nothing
+      if (m_visited.count(identity)) {
+        m_log("PATCH LIBRARIAN: skipped folder " + below + ": it leads to a folder that is loaded already");
+        continue;
+      }
+      if (depth + 1 > PatchLibrarian::kMaximumFolderDepth) {
+        m_log("PATCH LIBRARIAN: skipped folder " + below + ": more than " +
+              std::to_string(PatchLibrarian::kMaximumFolderDepth) + " levels below the library folder");
+        continue;
+      }
+      if (m_entered >= PatchLibrarian::kMaximumFolders) {
+        if (!m_countReported)
+          m_log("PATCH LIBRARIAN: skipped folder " + below +
+                " and every further one: the library holds more than " +
+                std::to_string(PatchLibrarian::kMaximumFolders) + " folders");
+        m_countReported = true;
+        return;
+      }
+      m_visited.insert(identity);
+      ++m_entered;
+      walkBelow(below, depth + 1);
+      m_list->push_back(below);
+    }
   }
-}
+
+  std::vector<std::string>* m_list;
+  std::function<void(const std::string&)> m_log;
+  std::set<FolderIdentity> m_visited;
+  size_t m_entered = 0;  // folders below the root entered so far
+  bool m_countReported = false;
+};
 
 // What every bank read from one folder shares: the path of its files as the
 // path parser writes it, their depth below the root, the folder's name and
@@ -294,10 +330,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
 
 void PatchLibrarian::buildFolderStructure(const std::string& folder, std::vector<std::string>* list) {
   if (!list) return;
-  std::vector<FolderIdentity> path;
-  FolderIdentity top;
-  if (folderIdentity(folder, &top)) path.push_back(top);
-  collectFolders(folder, &path, list, [this](const std::string& line) { log(line); });
+  FolderWalk(list, [this](const std::string& line) { log(line); }).walk(folder);
 }
 
 void PatchLibrarian::removeStaleTemporaries(const std::vector<std::string>& entries) {

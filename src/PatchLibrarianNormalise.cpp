@@ -1,6 +1,8 @@
 // Every bank holds 99 slots: short banks are padded with filler sounds, and
 // banks of 100 patches or more are cut into bank files of 99 beside their
 // source.
+#include <sys/stat.h>
+
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
 #include "src/PatchLibrarianRecords.h"
@@ -21,6 +23,16 @@ PatchSysexMessage numberedFiller(int slot) {
 std::string withoutExtension(const std::string& fileName) {
   const size_t dot = fileName.rfind('.');
   return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+// How far the search for a free name goes before the piece is given up.
+constexpr int kMaximumNameNumber = 10000;
+
+// "NAME N.ext" for "NAME.ext", as an imported file of a taken name is called.
+std::string numberedName(const std::string& fileName, int number) {
+  const size_t dot = fileName.rfind('.');
+  const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+  return withoutExtension(fileName) + " " + std::to_string(number) + extension;
 }
 
 }  // namespace
@@ -74,10 +86,29 @@ void PatchLibrarian::createNewPatchFile(PatchFile* source, std::string folderNam
   const size_t separator = sourcePath.find_last_of("/\\");
   const std::string directory =
       separator == std::string::npos ? std::string() : sourcePath.substr(0, separator + 1);
-  const std::string target = directory + bank->fileName;
+  // A file of that name is the user's (or another source's piece written a
+  // moment ago): it stays, and this piece takes the first free name.
+  const std::string wanted = bank->fileName;
   std::string error;
-  if (!writeFileSafely(target, image.GetData(), image.Size(), &error)) {
-    log("PATCH LIBRARIAN: could not write file " + target + ": " + error);
+  bool written = false;
+  for (int number = 1; number <= kMaximumNameNumber && !written; ++number) {
+    const std::string name = number == 1 ? wanted : numberedName(wanted, number);
+    const std::string target = directory + name;
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0) continue;  // taken, a link to nothing included
+    written = writeNewFileSafely(target, image.GetData(), image.Size(), &error);
+    if (!written && ::lstat(target.c_str(), &info) != 0) {
+      log("PATCH LIBRARIAN: could not write file " + target + ": " + error);
+      delete bank;
+      return;
+    }
+    if (!written) continue;  // a file of that name appeared meanwhile
+    bank->fileName = name;
+    if (number > 1)
+      log("PATCH LIBRARIAN: wrote file " + name + " in place of " + wanted + ", a file of that name is kept");
+  }
+  if (!written) {
+    log("PATCH LIBRARIAN: could not write file " + directory + wanted + ": no free file name");
     delete bank;
     return;
   }

@@ -142,19 +142,47 @@ int OpenLockedTemporary(const std::string& directory, const std::string& name, s
   return -1;
 }
 
-// Writes bytes to path (or the target of the links it names) through a
-// locked temporary file in the same folder, renamed over the target and
-// synced with its folder. The target keeps its permission bits and, where
+// Writes bytes to path (or, replacing, the target of the links it names)
+// through a locked temporary file in the same folder, renamed over the
+// target (or, not replacing, put in place only where nothing is) and synced
+// with its folder. The target keeps its permission bits and, where
 // allowed, its owner; a target nobody may write is refused untouched.
-bool WriteThroughTemporary(const std::string& path, const uint8_t* bytes, int size, std::string* reason) {
+// Puts the finished temporary in place under target, which must not exist:
+// nothing that appears there meanwhile is ever replaced.
+bool RenameWithoutReplacing(const std::string& temporary, const std::string& target, std::string* reason) {
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) {
+    *reason = errno == EEXIST ? "a file of that name exists"
+                              : std::string("cannot name the file: ") + std::strerror(errno);
+    return false;
+  }
+  // A file system without that rename: a second name, which is never made
+  // over an existing one, then the temporary name goes.
+  if (::link(temporary.c_str(), target.c_str()) != 0) {
+    *reason = errno == EEXIST ? "a file of that name exists"
+                              : std::string("cannot name the file: ") + std::strerror(errno);
+    return false;
+  }
+  ::unlink(temporary.c_str());
+  return true;
+}
+
+bool WriteThroughTemporary(const std::string& path, const uint8_t* bytes, int size, bool replace,
+                           std::string* reason) {
   if (path.empty() || size < 0 || (size > 0 && !bytes)) {
     *reason = "nothing to write";
     return false;
   }
-  std::string target;
-  if (!FinalTarget(path, &target, reason)) return false;
+  std::string target = path;
   struct stat old {};
-  const bool exists = ::stat(target.c_str(), &old) == 0;
+  bool exists = false;
+  if (replace) {
+    if (!FinalTarget(path, &target, reason)) return false;
+    exists = ::stat(target.c_str(), &old) == 0;
+  } else if (::lstat(path.c_str(), &old) == 0) {
+    *reason = "a file of that name exists";  // a link to nothing included
+    return false;
+  }
   if (exists) {
     if (!S_ISREG(old.st_mode)) {
       *reason = "not a file";
@@ -189,10 +217,11 @@ bool WriteThroughTemporary(const std::string& path, const uint8_t* bytes, int si
     ok = false;
     *reason = std::string("cannot sync: ") + std::strerror(errno);
   }
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+  if (ok && replace && std::rename(temporary.c_str(), target.c_str()) != 0) {
     ok = false;
     *reason = std::string("cannot replace the file: ") + std::strerror(errno);
   }
+  if (ok && !replace) ok = RenameWithoutReplacing(temporary, target, reason);
   if (!ok) ::unlink(temporary.c_str());
   // Closing drops the lock: only after the temporary is gone or renamed.
   ::close(fd);
@@ -248,7 +277,15 @@ bool PatchLibrarian::isTemporaryFileName(const std::string& fileName) {
 bool PatchLibrarian::writeFileSafely(const std::string& path, const uint8_t* bytes, int size,
                                      std::string* error) {
   std::string reason;
-  const bool ok = WriteThroughTemporary(path, bytes, size, &reason);
+  const bool ok = WriteThroughTemporary(path, bytes, size, /*replace*/ true, &reason);
+  if (error) *error = reason;
+  return ok;
+}
+
+bool PatchLibrarian::writeNewFileSafely(const std::string& path, const uint8_t* bytes, int size,
+                                        std::string* error) {
+  std::string reason;
+  const bool ok = WriteThroughTemporary(path, bytes, size, /*replace*/ false, &reason);
   if (error) *error = reason;
   return ok;
 }
