@@ -6,14 +6,15 @@
 // it lacks is skipped with a log line ("INITIALIZATION: ..."), never used.
 #include "src/VivivI.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <string>
 
 #include "KIT/IModule/ControlLayer.h"
@@ -22,6 +23,7 @@
 #include "KIT/IModule/ITextControls.h"
 #include "KIT/IModule/Truncate.h"
 #include "KIT/mutex.h"
+#include "KIT/regularfile.h"
 #include "src/ControlAction.h"
 #include "src/EditorUIConfigManager.h"
 #include "src/IPopupMenuControl.h"
@@ -439,13 +441,22 @@ const char* VivivI::getPanelString(int n, const std::string& text) {
 }
 
 void VivivI::readSettingsFile() {
-  std::ifstream file(settingsFilePath, std::ios::binary);
-  if (!file) return;  // defaults stay
+  // Only a regular file is read: a pipe or a device under the settings
+  // file's name is a missing settings file, never a start-up that waits.
+  const int fd = KIT_OpenRegularFile(settingsFilePath.c_str(), O_RDONLY);
+  if (fd < 0) return;  // defaults stay
   // Five short lines: what lies beyond the first kSettingsReadLimit bytes is
   // not read (a stray large file costs no memory).
   std::string text(kSettingsReadLimit, '\0');
-  file.read(&text[0], static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(file.gcount()));
+  size_t filled = 0;
+  while (filled < text.size()) {
+    const ssize_t got = ::read(fd, &text[filled], text.size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  text.resize(filled);
   size_t start = 0;
   for (std::string& held : settingsLines) {
     if (start >= text.size()) break;
@@ -460,8 +471,15 @@ void VivivI::readSettingsFile() {
     guiScale = kGuiScaleLarge;
 }
 
+bool VivivI::settingsFileReadable() const {
+  const int fd = KIT_OpenRegularFile(settingsFilePath.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
 bool VivivI::writeSettingsFile() {
-  if (!std::ifstream(settingsFilePath)) return false;  // never created here
+  if (!settingsFileReadable()) return false;  // never created here
   std::string text;
   for (size_t i = 0; i < settingsLines.size(); ++i) text += (i ? "\n" : "") + settingsLines[i];
   std::string error;

@@ -352,10 +352,14 @@ class VivivI : public IModuleAU {
   // "Timbre " + (n + 1) + " " + text; valid until the next call.
   const char* getPanelString(int n, const std::string& text);
   // Reads the settings file into settingsLines and derives guiScale and
-  // colourScheme; a missing file keeps the defaults.
+  // colourScheme; a missing file, or anything but a regular file (opened
+  // without waiting), keeps the defaults.
   void readSettingsFile();
+  // Whether the settings file is there to be read and rewritten: a regular
+  // file that opens for reading (a pipe or a device under its name is not).
+  bool settingsFileReadable() const;
   // Rewrites the settings file with its five lines; false (nothing written)
-  // when the file does not exist.
+  // when the file does not exist or is not a regular file.
   bool writeSettingsFile();
   // Opens the data folder (false) or the user manual in it (true).
   void OpenDataDirectory(bool manual);

@@ -1,13 +1,15 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/kitstring.h"
+#include "KIT/regularfile.h"
 #include "KIT/winl/winl-time.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
@@ -43,17 +45,16 @@ std::string importedName(const std::string& fileName) {
   return base;
 }
 
-// The file's bytes; false when it cannot be read whole.
+// The file's bytes; false when it cannot be read whole, is not a regular
+// file (a pipe is never waited on) or is larger than a patch file can be.
 bool readFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  return KIT_ReadRegularFile(path.c_str(), bytes, static_cast<size_t>(kMaximumPatchFileSize));
 }
 
+// Whether anything stands at path (a link to nothing included).
 bool fileExists(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return static_cast<bool>(in);
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
 }
 
 // The path with " 2", " 3", ... put before its extension, the first not taken.

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -63,13 +62,6 @@ bool postSoundSend(VivivI& plug, bool toLibrarian) {
   job.jobCode = kJobSendArrangement;
   job.storeToLibrarian = toLibrarian;
   return plug.midiManager->postJob(job);
-}
-
-// The settings file can be read: the size and first-run switches write it
-// only then.
-bool settingsFileReadable(const VivivI& plug) {
-  std::ifstream file(plug.settingsFilePath);
-  return file.good();
 }
 
 void reportSettingsMissing(VivivI& plug) {
@@ -321,7 +313,7 @@ bool runTrigger(VivivI& plug, int index, int v) {
 
 // ---- Settings file -----------------------------------------------------------
 void changeInterfaceSize(VivivI& plug, int v) {
-  if (!settingsFileReadable(plug)) {
+  if (!plug.settingsFileReadable()) {
     reportSettingsMissing(plug);
     return;
   }
@@ -340,7 +332,7 @@ void changeInterfaceSize(VivivI& plug, int v) {
 }
 
 void leaveFirstRun(VivivI& plug, int v) {
-  if (!settingsFileReadable(plug)) {
+  if (!plug.settingsFileReadable()) {
     reportSettingsMissing(plug);
     return;
   }

@@ -1,13 +1,13 @@
 #include "src/debugger.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
 #include <mutex>
 
+#include "KIT/regularfile.h"
 #include "src/VivivI.h"
 
 namespace {
@@ -35,15 +35,12 @@ void writeAll(int fd, const char* data, size_t size) {
 }  // namespace
 
 bool DebuggerOutput::openDebugFile(const std::string& path) {
-  // Non-blocking, so that a pipe under the log's name cannot hang start-up.
-  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  // Both opens refuse anything but a regular file without waiting, so that
+  // a pipe under the log's name cannot hang start-up.
+  const int reader = KIT_OpenRegularFile(path.c_str(), O_RDONLY);
   if (reader < 0) return false;
-  struct stat info;
-  const bool regular = ::fstat(reader, &info) == 0 && S_ISREG(info.st_mode);
   ::close(reader);
-  if (!regular) return false;
-
-  const int writer = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  const int writer = KIT_OpenRegularFile(path.c_str(), O_WRONLY | O_TRUNC);
   if (writer < 0) return false;
   ::close(writer);
   return true;
@@ -63,7 +60,8 @@ void DebuggerOutput::printDebugInfo(const std::string& path, const std::string& 
   line.append(stamp, stampLength).append("\t ").append(text).push_back('\n');
 
   std::lock_guard<std::mutex> hold(logWriteMutex());
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  // A pipe put in the log's place later is not written: the line is lost.
+  const int fd = KIT_OpenRegularFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
   if (fd < 0) return;
   writeAll(fd, line.data(), line.size());
   ::close(fd);

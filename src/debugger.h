@@ -21,7 +21,8 @@ class DebuggerOutput {
   // not a regular file (a folder, a pipe); nothing is created then.
   static bool openDebugFile(const std::string& path);
 
-  // Appends one line with text to the file at path (created when missing).
+  // Appends one line with text to the file at path (created when missing;
+  // anything but a regular file there is not written, nor waited on).
   // The whole line goes to the file in one write, so lines from the main,
   // render, MIDI input and worker threads never interleave. When the file
   // cannot be opened or written the line is lost silently.

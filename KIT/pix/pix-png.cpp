@@ -13,6 +13,8 @@
 #include <cstring>
 #include <new>
 
+#include "KIT/regularfile.h"
+
 namespace {
 
 struct MemoryCursor {
@@ -135,7 +137,8 @@ PIX_ImageLoader* PIX_ImageLoader_list = nullptr;
 
 PIX_IBitmap* PIX_LoadPNG(const char* filename, PIX_IBitmap* bmp) {
   if (!filename) return nullptr;
-  FILE* file = fopen(filename, "rb");
+  // Only a regular file, opened without waiting on a pipe of that name.
+  FILE* file = KIT_FOpenRegularFile(filename, "rb");
   if (!file) return nullptr;
   PIX_IBitmap* result = Decode(file, nullptr, bmp);
   fclose(file);

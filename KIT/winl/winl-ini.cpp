@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "KIT/mutex.h"
+#include "KIT/regularfile.h"
 
 namespace {
 
@@ -247,7 +249,9 @@ iniFileContext* GetFileContext(const char* file) {
   slot->named = true;
   slot->fileName = file;
   slot->stamp = FileStamp();
-  FILE* f = fopen(file, "re");
+  // Opened without waiting: a pipe or device under the name reads as a
+  // missing file, never as a call that hangs.
+  FILE* f = KIT_FOpenRegularFile(file, "r");
   if (!f) {
     slot->stamp.known = true;  // missing: reads as empty
     return slot;
@@ -282,12 +286,59 @@ bool WriteSections(FILE* f, const iniFileContext& ctx) {
   return true;
 }
 
+// Whether fd is still the file named path (not removed or replaced since).
+bool SameEntry(int fd, const std::string& path) {
+  struct stat opened, named;
+  return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+         opened.st_ino == named.st_ino;
+}
+
+// Removes the temporary name left by a writer that died mid-write: a
+// regular file nobody holds locked (a living writer holds its lock until
+// the rename). Anything else under that name (a link, a pipe) is removed as
+// a name, never opened through. False when it stays: a folder, a writer at
+// work, or no right to remove it.
+bool RemoveStaleTemporary(const std::string& temp) {
+  struct stat named;
+  if (lstat(temp.c_str(), &named) != 0) return errno == ENOENT;
+  if (S_ISDIR(named.st_mode)) return false;
+  if (!S_ISREG(named.st_mode)) return unlink(temp.c_str()) == 0 || errno == ENOENT;
+  const int fd = open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT;
+  const bool stale = flock(fd, LOCK_EX | LOCK_NB) == 0 && SameEntry(fd, temp);
+  const bool removed = stale && (unlink(temp.c_str()) == 0 || errno == ENOENT);
+  close(fd);
+  return removed;
+}
+
+// Creates the temporary exclusively (O_EXCL never follows a link) and locks
+// it; a stale one is removed first. The lock is held until the temporary is
+// renamed or removed. -1 when no temporary can be had.
+int OpenLockedTemporary(const std::string& temp) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno != EEXIST || !RemoveStaleTemporary(temp)) return -1;
+      continue;
+    }
+    // Another process may have taken it for stale between the open and the lock.
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && SameEntry(fd, temp)) return fd;
+    close(fd);
+  }
+  return -1;
+}
+
 bool WriteBackFile(iniFileContext* ctx) {
   if (!ctx->named) return false;
   const std::string temp = TemporaryName(ctx->fileName);
   struct stat old;
   const bool hadFile = stat(ctx->fileName.c_str(), &old) == 0;
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // A pipe, device or folder under the file's name is never replaced.
+  if (hadFile && !S_ISREG(old.st_mode)) {
+    ctx->stamp.known = false;
+    return false;
+  }
+  const int fd = OpenLockedTemporary(temp);
   if (fd < 0) {
     ctx->stamp.known = false;
     return false;
@@ -295,18 +346,18 @@ bool WriteBackFile(iniFileContext* ctx) {
   if (hadFile) fchmod(fd, old.st_mode & 07777);
   FILE* f = fdopen(fd, "w");
   if (!f) {
-    close(fd);
     unlink(temp.c_str());
+    close(fd);
     ctx->stamp.known = false;
     return false;
   }
-  flock(fd, LOCK_EX);
   bool ok = WriteSections(f, *ctx);
   ok = fflush(f) == 0 && ok;
-  flock(fd, LOCK_UN);
+  // Renamed while still locked: nobody takes it for stale meanwhile.
+  ok = ok && rename(temp.c_str(), ctx->fileName.c_str()) == 0;
+  if (!ok) unlink(temp.c_str());
   ok = fclose(f) == 0 && ok;
-  if (!ok || rename(temp.c_str(), ctx->fileName.c_str()) != 0) {
-    unlink(temp.c_str());
+  if (!ok) {
     ctx->stamp.known = false;
     return false;
   }

@@ -4,7 +4,12 @@
 // A file is parsed once and again only when its modification time (to the
 // nanosecond), size or inode changes. Every change rewrites the whole file
 // from the cache (sections and keys sorted, case ignored) through a
-// temporary file ".<name>.new" beside it, created exclusively, and a rename.
+// temporary file ".<name>.new" beside it, created exclusively and locked
+// until it is renamed over the file. A temporary that a writer which died
+// left behind (nobody holds its lock) is removed first, never followed when
+// it is a link; one that a living writer holds fails the write. A name
+// that is not a regular file (a pipe, a device) reads as a missing file,
+// without waiting, and is never replaced.
 // Section and key names match without regard to case. Every call may come
 // from any thread; one lock serialises them, file input and output included.
 //

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "KIT/regularfile.h"
 #include "platform/corefoundation/CFBundle.h"
 #include "platform/corefoundation/CFData.h"
 #include "platform/corefoundation/CFPropertyList.h"
@@ -40,7 +41,7 @@ std::string folderOf(const std::string& path) {
 }
 
 CFDictionaryRef readInfo(const std::string& folder) {
-  FILE* f = fopen((folder + "/Info.plist").c_str(), "rb");
+  FILE* f = KIT_FOpenRegularFile((folder + "/Info.plist").c_str(), "rb");
   if (!f) return nullptr;
   std::vector<uint8_t> bytes;
   uint8_t block[4096];

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/core/temp_folder.h"
+#include "tests/support/pipe_watchdog.h"
 
 namespace {
 
@@ -67,6 +68,16 @@ TEST_F(LogFile, onlyARegularFileSwitchesLoggingOn) {
 
   ASSERT_EQ(0, ::mkfifo(m_log.c_str(), 0600));
   EXPECT_FALSE(DebuggerOutput::openDebugFile(m_log)) << "a pipe, which must not block start-up either";
+}
+
+// A pipe put in the log's place after start-up: a line for it is lost, and
+// never waited on (the open of a pipe for writing waits for a reader).
+TEST_F(LogFile, aPipeInTheLogsPlaceIsNeverWaitedOn) {
+  ASSERT_EQ(0, ::mkfifo(m_log.c_str(), 0600));
+  PipeWatchdog watchdog(m_log);
+  DebuggerOutput::printDebugInfo(m_log, "PATCH LIBRARIAN: lost");
+  EXPECT_FALSE(DebuggerOutput::openDebugFile(m_log));
+  EXPECT_FALSE(watchdog.Fired());
 }
 
 TEST_F(LogFile, linesCarryTheTimeStampThenTabAndBlank) {

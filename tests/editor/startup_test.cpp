@@ -3,6 +3,8 @@
 // long names, the data folder, the display lines from any thread, and the
 // teardown with a job still running. Descriptions that lack layers and
 // controls, or are empty or cut short, start an editor all the same.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -20,6 +22,7 @@
 #include "src/PatchLibrarian.h"
 #include "src/ProgressIndicator.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/pipe_watchdog.h"
 
 namespace {
 
@@ -333,6 +336,24 @@ TEST_F(StartupTest, RewritingTheSettingsKeepsAllFiveLines) {
   plug->settingsLines[2] = "yes";
   ASSERT_TRUE(plug->writeSettingsFile());
   EXPECT_EQ(ReadFile(SettingsPath()), "black\nsmall\nyes\nspare four\nspare five");
+}
+
+// A pipe under the settings file's name is a missing settings file: start-up
+// keeps the defaults without waiting for a writer, and a size change writes
+// nothing (and says the file is missing) without waiting for a reader.
+TEST_F(StartupTest, ASettingsFileThatIsAPipeIsMissingAndNeverWaitedOn) {
+  ASSERT_EQ(::mkfifo(SettingsPath().c_str(), 0600), 0);
+  PipeWatchdog watchdog(SettingsPath().string());
+  VivivI* plug = Open();
+  EXPECT_EQ(plug->guiScale, 1.0);
+  EXPECT_EQ(plug->colourScheme, 0);
+  EXPECT_FALSE(plug->settingsFileReadable());
+  plug->settingsLines[1] = "large";
+  EXPECT_FALSE(plug->writeSettingsFile());
+  EXPECT_FALSE(watchdog.Fired());
+  struct stat info {};
+  ASSERT_EQ(::lstat(SettingsPath().c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe stays";
 }
 
 TEST_F(StartupTest, WithoutASettingsFileNoneIsWritten) {

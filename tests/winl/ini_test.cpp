@@ -1,9 +1,11 @@
 // Private-profile files: reading by the file's rules, the exact text
 // written, the cache (no rewrite of an equal value, eviction of the least
-// used file, changes seen to the nanosecond) and writes that cannot reach
-// the disk.
+// used file, changes seen to the nanosecond), writes that cannot reach
+// the disk, temporaries that a writer which died left behind, and pipes
+// under a profile file's name.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,10 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include "KIT/winl/winl-ini.h"
+#include "tests/support/pipe_watchdog.h"
 
 namespace {
 
@@ -294,18 +298,22 @@ TEST_F(IniTest, AChangeWithinTheSameSecondAndSizeIsSeen) {
 }
 
 TEST_F(IniTest, AWriteThatCannotReachTheDiskReportsFailure) {
-  // The temporary file exists already: it is created exclusively, so the
+  // The temporary file is held by a writer at work (its lock is taken): the
   // write fails, leaves that file alone and the cache reads the disk again.
   const std::string file = Path("busy.ini");
   Write(file, "[s]\nk=disk\n");
   Write(Path(".busy.ini.new"), "someone else's");
+  const int writer = open(Path(".busy.ini.new").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(flock(writer, LOCK_EX), 0);
   EXPECT_EQ(WritePrivateProfileString("s", "k", "cache", file.c_str()), 0);
+  close(writer);
   EXPECT_EQ(Read(Path(".busy.ini.new")), "someone else's");
   EXPECT_EQ(Get("s", "k", "", file), "disk");
   EXPECT_EQ(Read(file), "[s]\nk=disk\n");
 
-  // The rename fails (a folder stands at the file's name): false, and no
-  // temporary file is left behind.
+  // A folder stands at the file's name: it is never replaced; false, and
+  // no temporary file is left behind.
   const std::string folder = Path("folder.ini");
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
   Write(folder + "/inside", "x");
@@ -349,6 +357,64 @@ TEST_F(IniTest, FileNamesDifferingInCaseAreDifferentFiles) {
   EXPECT_EQ(WritePrivateProfileString("s", "k", "upper", Path("A.ini").c_str()), 1);
   EXPECT_EQ(Read(Path("a.ini")), "[s]\nk=lower\n\n");
   EXPECT_EQ(Read(Path("A.ini")), "[s]\nk=upper\n\n");
+}
+
+// A writer that died mid-write left its temporary: the next write removes
+// it (whatever it is: a file, a link, a pipe; a link is never followed) and
+// the value reaches the file.
+TEST_F(IniTest, AStaleTemporaryNeverBlocksLaterWrites) {
+  const std::string victim = Path("victim.txt");
+  const struct {
+    const char* why;
+    std::function<void(const std::string& temporary)> leave;
+  } kCases[] = {
+      {"a half-written file", [](const std::string& t) { Write(t, "[s]\nk=hal"); }},
+      {"an empty file nobody may write",
+       [](const std::string& t) {
+         Write(t, "");
+         chmod(t.c_str(), 0400);
+       }},
+      {"a link to another file",
+       [&](const std::string& t) { ASSERT_EQ(symlink(victim.c_str(), t.c_str()), 0); }},
+      {"a link to nothing",
+       [&](const std::string& t) { ASSERT_EQ(symlink(Path("nothing").c_str(), t.c_str()), 0); }},
+      {"a pipe", [](const std::string& t) { ASSERT_EQ(mkfifo(t.c_str(), 0600), 0); }},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    WINL_PrivateProfileFlushCache();
+    const std::string file = Path("profile.ini");
+    const std::string temporary = Path(".profile.ini.new");
+    Write(file, "[s]\nk=old\n");
+    Write(victim, "not a profile");
+    c.leave(temporary);
+    PipeWatchdog watchdog(temporary);
+    EXPECT_EQ(WritePrivateProfileString("s", "k", "new", file.c_str()), 1);
+    EXPECT_FALSE(watchdog.Fired());
+    EXPECT_EQ(Read(file), "[s]\nk=new\n\n");
+    struct stat st;
+    EXPECT_NE(lstat(temporary.c_str(), &st), 0) << "the temporary is gone";
+    EXPECT_EQ(Read(victim), "not a profile");
+    EXPECT_FALSE(Exists(Path("nothing")));
+    WINL_PrivateProfileFlushCache();
+    EXPECT_EQ(Get("s", "k", "", file), "new");
+  }
+}
+
+// A pipe under a profile file's name reads as a missing file and is never
+// waited on, nor replaced by a write.
+TEST_F(IniTest, APipeAsTheProfileFileReadsAsMissingWithoutWaiting) {
+  const std::string file = Path("pipe.ini");
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  PipeWatchdog watchdog(file);
+  EXPECT_EQ(Get("s", "k", "default", file), "default");
+  EXPECT_EQ(GetPrivateProfileInt("s", "n", 7, file.c_str()), 7);
+  EXPECT_EQ(WritePrivateProfileString("s", "k", "v", file.c_str()), 0);
+  EXPECT_FALSE(watchdog.Fired());
+  struct stat st;
+  ASSERT_EQ(lstat(file.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe stays";
+  EXPECT_FALSE(Exists(Path(".pipe.ini.new")));
 }
 
 }  // namespace
