@@ -90,6 +90,11 @@ class UIConfigManager {
   static constexpr long kDefaultWalkBudget = 200000;
   // Scaled coordinates are limited to +-kCoordinateLimit.
   static constexpr int kCoordinateLimit = 1 << 20;
+  // Attributes of one element that the parser is given; the rest of that
+  // element's attributes are ignored (logged). The parser's own work grows
+  // with the square of an element's attributes: this keeps the whole read
+  // linear in the description's size.
+  static constexpr size_t kMaxAttributesPerElement = 256;
 
   UIConfigManager();
   UIConfigManager(const UIConfigManager&) = delete;
@@ -116,6 +121,11 @@ class UIConfigManager {
 
   // ==== TEXT ROUTINES ========================================================
 
+  // Blanks, in the text of a description (up to its first NUL), every
+  // attribute of an element after its first limit ones, with spaces: line
+  // ends stay, so every line number stays. Returns the line of each element
+  // that was cut, in text order. One pass over the text.
+  static std::vector<int> capAttributes(std::string* text, size_t limit);
   // Appends to tokens every maximal run of characters of text that holds no
   // character of delimiters: no token is ever empty.
   static void Tokenize(const std::string& text, std::vector<std::string>& tokens,
@@ -328,8 +338,10 @@ class UIConfigManager {
   // Loads the named resource through the GUI and deciphers it; false
   // (logged) when it cannot be loaded.
   bool loadDescription(int id, const char* name, std::string* text);
-  // Parses text (up to its first NUL) into doc; a parse error is logged.
-  void parseDescription(const char* name, const std::string& text, tinyxml2::XMLDocument* doc);
+  // Parses text (up to its first NUL) into doc, each element cut to
+  // kMaxAttributesPerElement attributes first; a parse error and every cut
+  // element are logged.
+  void parseDescription(const char* name, std::string* text, tinyxml2::XMLDocument* doc);
 
   // ---- The walk ----
   void walkSiblings(tinyxml2::XMLNode* node, ControlLayer* parent, int instance, int depth);

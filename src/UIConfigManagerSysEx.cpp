@@ -20,7 +20,7 @@ void UIConfigManager::readSysexValues() {
   std::string text;
   if (!loadDescription(kSysExDescriptionId, kSysExDescriptionName, &text)) return;
   tinyxml2::XMLDocument doc(true, tinyxml2::PRESERVE_WHITESPACE);
-  parseDescription(kSysExDescriptionName, text, &doc);
+  parseDescription(kSysExDescriptionName, &text, &doc);
   tinyxml2::XMLElement* root = doc.FirstChildElement("sysexlist");
   if (!root) {
     log(std::string("CONFIG READER: ") + kSysExDescriptionName + " has no sysexlist element; no SysEx lists");

@@ -104,6 +104,10 @@ class IGraphics {
   const IRECT& GetDrawRECT() const { return mDrawRECT; }
   // Bytes read by the last OSLoadFile.
   int GetLastLoadedFileSize() const { return mLastLoadedFileSize; }
+  // Why the last OSLoadFile gave nothing for a resource that is there (not
+  // a regular file, unreadable, over the size limit); empty after a load
+  // that succeeded or found no such resource.
+  const std::string& GetLastLoadFailure() const { return mLastLoadFailure; }
 
   // ==== PLATFORM OPERATIONS =================================================
 
@@ -372,6 +376,7 @@ class IGraphics {
 
  protected:
   int mLastLoadedFileSize = 0;
+  std::string mLastLoadFailure;
   KIT_Mutex mMutex;  // never taken by the GUI's own operations
   KIT_PtrList<IControl> mControls;
   KIT_PtrList<ControlLayer> mLayers;

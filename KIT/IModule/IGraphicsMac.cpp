@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "KIT/IModule/IGraphicsCocoa.h"
 #include "KIT/pix/pix-png.h"
 #include "KIT/pix/pix-sysbitmap.h"
+#include "KIT/regularfile.h"
 #include "KIT/winl/winl-miscdlg.h"
 #include "platform/corefoundation/CoreFoundation.h"
 #include "platform/view/View.h"
@@ -308,11 +310,15 @@ bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char
 char* IGraphicsMac::OSLoadFile(int, const char* name) {
   std::string base, extension;
   SplitResourceName(name, &base, &extension);
+  mLastLoadFailure.clear();
   const std::string path = ResourcePath(mBundleID.Get(), base, extension);
   if (path.empty()) return nullptr;
-  FILE* file = fopen(path.c_str(), "rb");
+  // Only a regular file, opened without waiting: a pipe under a resource's
+  // name never hangs the editor's start-up.
+  FILE* file = KIT_FOpenRegularFile(path.c_str(), "rb");
   if (!file) {
-    LogError("failed to open file \"%s\"", path.c_str());
+    mLastLoadFailure = std::string("cannot be opened: ") + strerror(errno);
+    LogError("failed to open file \"%s\": %s", path.c_str(), strerror(errno));
     return nullptr;
   }
   std::unique_ptr<char[]> buffer(new char[kResourceFileLimit]());
@@ -322,10 +328,18 @@ char* IGraphicsMac::OSLoadFile(int, const char* name) {
     if (got == 0) break;
     total += got;
   }
+  const bool readFailed = ferror(file) != 0;
   fclose(file);
+  if (readFailed) {
+    mLastLoadFailure = "cannot be read";
+    LogError("failed to read file \"%s\"", path.c_str());
+    return nullptr;
+  }
   // A file that fills the buffer is at or above the limit: refused whole,
   // never cut.
   if (total >= kResourceFileLimit) {
+    mLastLoadFailure = "refused: " + std::to_string(total) + " bytes or more, more than the " +
+                       std::to_string(kResourceFileLimit - 1) + " bytes a resource file may hold";
     LogError("resource \"%s\" refused: %zu bytes or more, the limit is %zu", path.c_str(), total,
              kResourceFileLimit);
     return nullptr;

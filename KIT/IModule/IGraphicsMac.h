@@ -89,7 +89,9 @@ class IGraphicsMac : public IGraphics {
   void* GetWindow() override;
   // The named resource file's bytes in a new buffer of kResourceFileLimit
   // bytes (zeros after the content; array delete); null when the bundle,
-  // the file or a base name is missing, or the file is at or above the limit.
+  // the file or a base name is missing, or when the file is not a regular
+  // file (never waited on), cannot be read or is at or above the limit
+  // (GetLastLoadFailure says which).
   char* OSLoadFile(int id, const char* name) override;
   PIX_IBitmap* OSLoadBitmap(int id, const char* name) override;
 

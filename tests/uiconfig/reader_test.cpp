@@ -1,11 +1,17 @@
 // The reader: text routines, the SysEx value lists, the named value lists,
 // the start-up order and what it does with missing or damaged resources.
+#include <stdlib.h>
 #include <tinyxml2.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "FileEncrypt/resource_cipher.h"
 #include "FileEncrypt/resource_key.h"
 #include "FileEncrypt/tea.h"
 #include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IGraphicsMac.h"
+#include "platform/corefoundation/CoreFoundation.h"
 #include "tests/uiconfig/uiconfig_fixture.h"
 
 namespace {
@@ -120,6 +126,43 @@ TEST_F(DamagedResources, MissingFilesAreLoggedAndTheRestIsStillRead) {
   EXPECT_EQ((std::vector<std::string>{"sysex.tea", "uiconfig.tea"}), gui->loadedFiles);
 }
 
+// Through the editor's own GUI and a bundle: a UI description over the size
+// limit is refused whole, and the log says so and why, not that it is
+// missing; the missing SysEx description is "NOT FOUND!".
+TEST_F(DamagedResources, ADescriptionOverTheSizeLimitIsLoggedWithWhatHappened) {
+  char pattern[] = "/tmp/vivivi-oversize-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::filesystem::path bundle = std::filesystem::path(pattern) / "Big.bundle";
+  std::filesystem::create_directories(bundle / "Resources");
+  const std::string id = "com.Harrow Creek Sound.test.oversize";
+  std::ofstream(bundle / "Info.plist")
+      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+         "<key>Identifier</key><string>"
+      << id << "</string>\n<key>Executable</key><string>Big.so</string>\n</dict>\n</plist>\n";
+  std::ofstream(bundle / "Big.so").flush();
+  std::ofstream(bundle / "Resources" / "uiconfig.tea", std::ios::binary)
+      << std::string(kResourceFileLimit, 'x');
+  const std::string folder = bundle.string();
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+      nullptr, reinterpret_cast<const uint8_t*>(folder.c_str()), static_cast<CFIndex>(folder.size()), true);
+  CFBundleRef cfBundle = CFBundleCreate(nullptr, url);
+  CFRelease(url);
+  ASSERT_NE(cfBundle, nullptr);
+  {
+    IGraphicsMac bundleGui(editor.get(), 1500, 667);
+    bundleGui.SetBundleID(id.c_str());
+    manager->readUIConfig(&bundleGui, editor.get(), editor->patchLibrarian, 0, 1.0);
+    EXPECT_EQ(0, bundleGui.NControls());
+  }
+  CFRelease(cfBundle);
+  std::filesystem::remove_all(pattern);
+  EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea refused: " + std::to_string(kResourceFileLimit) +
+                     " bytes or more, more than the " + std::to_string(kResourceFileLimit - 1) +
+                     " bytes a resource file may hold"));
+  EXPECT_FALSE(logged("uiconfig.tea NOT FOUND!"));
+  EXPECT_TRUE(logged("CONFIG READER: resources/sysex.tea NOT FOUND!"));
+}
+
 TEST_F(DamagedResources, TextThatIsNotADescriptionIsLoggedAndBuildsNothing) {
   const struct {
     const char* why;
@@ -211,6 +254,71 @@ TEST_F(ValueLists, NamelessListsAndValuesWithoutTextAreSkippedAndLogged) {
   EXPECT_EQ(0u, manager->valueLists.count(""));
   EXPECT_TRUE(logged("a value list on line 1 has no name; skipped"));
   EXPECT_TRUE(logged("value list kept: a value on line 1 has no text; skipped"));
+}
+
+// ---- Attributes per element -------------------------------------------------------
+
+// With a limit of two: what stays of each text. Blanked attributes become
+// spaces, line ends stay.
+const struct {
+  const char* why;
+  std::string text;
+  std::string capped;
+  std::vector<int> cutLines;
+} kCapCases[] = {
+    {"up to the limit: unchanged", "<a x=\"1\" y='2'/>", "<a x=\"1\" y='2'/>", {}},
+    {"over the limit: the rest blanked, the end kept",
+     "<a x=\"1\" y=\"2\" z=\"3\" w=\"4\"/>",
+     "<a x=\"1\" y=\"2\"" + std::string(12, ' ') + "/>",
+     {1}},
+    {"values holding markup and line ends",
+     "<a x=\">\" y=\"<\" z=\"a\nb\">t</a>",
+     "<a x=\">\" y=\"<\"     \n  >t</a>",
+     {1}},
+    {"the second element on its own line",
+     "<r>\n<a/>\n\n<b p='1' q='2' r='3'></b></r>",
+     "<r>\n<a/>\n\n<b p='1' q='2'      ></b></r>",
+     {4}},
+    {"comments, character data and declarations hold no attributes",
+     "<?xml a='1' b='2' c='3'?><!-- a=1 b=2 c=3 --><![CDATA[<a x=1 y=2 z=3>]]><!D a b c><r/>",
+     "<?xml a='1' b='2' c='3'?><!-- a=1 b=2 c=3 --><![CDATA[<a x=1 y=2 z=3>]]><!D a b c><r/>",
+     {}},
+    {"end tags are passed over", "</a x='1' y='2' z='3'>", "</a x='1' y='2' z='3'>", {}},
+    {"a value that never closes: nothing past the end", "<a x='1' y='2' z='3", "<a x='1' y='2'     ", {1}},
+    {"what the parser refuses still counts", "<a x y z=>", "<a x y   >", {1}},
+    {"nothing after the first NUL is looked at",
+     std::string("<a/>\0<b x='1' y='2' z='3'/>", 27),
+     std::string("<a/>\0<b x='1' y='2' z='3'/>", 27),
+     {}},
+};
+
+TEST(CapAttributes, BlanksTheAttributesPastTheLimitKeepingEveryLine) {
+  for (const auto& c : kCapCases) {
+    SCOPED_TRACE(c.why);
+    std::string text = c.text;
+    EXPECT_EQ(c.cutLines, UIConfigManager::capAttributes(&text, 2));
+    EXPECT_EQ(c.capped, text);
+  }
+}
+
+class ManyAttributes : public UIConfigTest {};
+
+// 100,000 attributes on one element: the parser is given the first
+// kMaxAttributesPerElement of them, the element is built from those, the
+// log says what was left out, and what follows is read as usual.
+TEST_F(ManyAttributes, AnElementKeepsItsFirstAttributesAndTheRestIsLogged) {
+  std::string crowded = "<layer name=\"crowded\" id=\"3\"";
+  for (int i = 0; i < 100000; ++i) crowded += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  crowded += " late=\"never read\"/>";
+  readDescription("<uiconfig>\n" + crowded + "\n<layer name=\"after\" id=\"4\"/>\n</uiconfig>");
+  ASSERT_EQ(2, gui->NLayers());
+  EXPECT_EQ("crowded", gui->GetLayer(0)->name);
+  EXPECT_EQ(3, gui->GetLayer(0)->id);
+  EXPECT_EQ("after", gui->GetLayer(1)->name);
+  EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea: the element on line 2 has more than " +
+                     std::to_string(UIConfigManager::kMaxAttributesPerElement) +
+                     " attributes; the rest are ignored"));
+  EXPECT_FALSE(logged("cannot be read")) << "the rest parses";
 }
 
 // ---- Start-up order and the log switch ---------------------------------------------

@@ -19,6 +19,7 @@
 #include "host/window_png.h"
 #include "platform/corefoundation/CoreFoundation.h"
 #include "tests/core/temp_folder.h"
+#include "tests/support/pipe_watchdog.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ TEST_F(BundleResourceTest, FilesAtOrAboveTheLimitAreRefusedWholeWithALogLine) {
     std::unique_ptr<char[]> bytes(m_gui->OSLoadFile(101, "resources/sysex.tea"));
     EXPECT_EQ(bytes != nullptr, c.loads) << c.size;
     EXPECT_EQ(Logged("refused"), !c.loads) << c.size;
+    EXPECT_EQ(m_gui->GetLastLoadFailure().rfind("refused: ", 0) == 0, !c.loads) << c.size;
     if (bytes) {
       EXPECT_EQ(m_gui->GetLastLoadedFileSize(), static_cast<int>(c.size));
       EXPECT_EQ(bytes[c.size - 1], 'x');
@@ -123,6 +125,20 @@ TEST_F(BundleResourceTest, MissingThingsGiveNothing) {
   m_gui->SetBundleID("");
   EXPECT_EQ(m_gui->OSLoadFile(0, "here.tea"), nullptr);
   EXPECT_TRUE(g_log.empty());
+}
+
+// A pipe under a resource's or an image's name is no resource: nothing, at
+// once, never waited on (an open of it for reading waits for a writer).
+TEST_F(BundleResourceTest, APipeUnderAResourcesNameIsRefusedWithoutWaiting) {
+  const std::filesystem::path resources = m_bundle / "Resources";
+  for (const char* name : {"sysex.tea", "knob.png"})
+    ASSERT_EQ(mkfifo((resources / name).c_str(), 0600), 0) << name;
+  PipeWatchdog textWatchdog((resources / "sysex.tea").string());
+  PipeWatchdog imageWatchdog((resources / "knob.png").string());
+  EXPECT_EQ(m_gui->OSLoadFile(101, "resources/sysex.tea"), nullptr);
+  EXPECT_EQ(m_gui->OSLoadBitmap(0, "resources/img/knob.png"), nullptr);
+  EXPECT_FALSE(textWatchdog.Fired());
+  EXPECT_FALSE(imageWatchdog.Fired());
 }
 
 TEST_F(BundleResourceTest, AFileThatCannotBeOpenedIsLogged) {
