@@ -52,8 +52,12 @@ std::vector<std::string> Values(const std::string& file) {
     values.push_back("[" + section + "]");
     GetPrivateProfileString(section.c_str(), nullptr, "", keys, sizeof keys, file.c_str());
     for (const std::string& key : Names(keys)) {
-      GetPrivateProfileString(section.c_str(), key.c_str(), "\x01missing", value, sizeof value, file.c_str());
-      if (!strcmp(value, "\x01missing")) __builtin_trap();  // a listed key is found
+      // A listed key is found: read with two different defaults, it gives
+      // one value (a file may well hold either default as a real value).
+      static char other[4096];
+      GetPrivateProfileString(section.c_str(), key.c_str(), "\x01a", value, sizeof value, file.c_str());
+      GetPrivateProfileString(section.c_str(), key.c_str(), "\x01b", other, sizeof other, file.c_str());
+      if (strcmp(value, other) != 0) __builtin_trap();
       values.push_back(key + "=" + value);
     }
     char sectionText[8192];
