@@ -103,6 +103,19 @@ class Simulator {
     return records;
   }
 
+  // The Varno's dump of a program ("show dump N"), from its F0 to its F7;
+  // empty when it shows none.
+  std::vector<int> ProgramDump(int program) {
+    std::vector<int> bytes;
+    for (const std::string& line : Command("show dump " + std::to_string(program))) {
+      if (line.rfind("dump ", 0) != 0) continue;
+      std::istringstream stream(line.substr(5));
+      for (std::string hex; stream >> hex;)
+        bytes.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
+    }
+    return bytes;
+  }
+
   // The value of a sound setting ("show edit") or a global one ("show
   // globals"); -1 when absent.
   int EditValue(int index) { return ShownValue("edit", index); }
@@ -143,6 +156,7 @@ class Host {
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
         m_open = true;
+        m_openedAs = line;
         break;
       }
   }
@@ -151,6 +165,8 @@ class Host {
   }
 
   bool Open() const { return m_open; }
+  // The host's "editor open: ..." line: where and in what size the window is.
+  const std::string& OpenedAs() const { return m_openedAs; }
 
   // Sends one editor command; its answer (lines the host prints of its own,
   // the notices of parameter changes, are passed over).
@@ -186,6 +202,7 @@ class Host {
  private:
   std::unique_ptr<ChildProcess> m_process;
   bool m_open = false;
+  std::string m_openedAs;
 };
 
 class EditorEndToEnd : public ::testing::Test {
@@ -215,8 +232,50 @@ class EditorEndToEnd : public ::testing::Test {
     ASSERT_FALSE(records.empty()) << "the editor sent no enquiry on opening its output";
   }
 
+  // Opens the popup menu at (x, y) and chooses path in it; a click while the
+  // processing overlay covers the window opens nothing, so it is tried
+  // again. False (with a failure and a picture of the window) when the menu
+  // never opened or has no such entry.
+  bool ChooseFromMenu(Host& host, int x, int y, const std::string& path) {
+    const auto deadline = steady_clock::now() + kDeadline;
+    std::string clicked;
+    while (steady_clock::now() < deadline) {
+      clicked = host.Command("click " + std::to_string(x) + " " + std::to_string(y));
+      if (clicked.find("a menu is open") != std::string::npos) {
+        const std::string chose = host.Command("menu " + path);
+        if (chose == "chose " + path) return true;
+        ADD_FAILURE() << chose;
+        return false;
+      }
+      host.Command("wait 100");
+    }
+    host.Command("png " + m_dir + "/menu-failed.png");
+    ADD_FAILURE() << "the menu at " << x << "," << y << " did not open: " << clicked;
+    return false;
+  }
+
   std::string m_dir;
 };
+
+// The librarian page as the window design lays it out: the main menu, the
+// edited bank's folder menu, and the slot list at (16,96) of rows 100 x 16
+// in sub-columns of 16 rows, 27 apart; the upper (edited) column starts one
+// row pixel down, the lower (source) one 303 down.
+namespace librarian {
+constexpr int kMainTab = 194;  // value 1: the librarian page
+constexpr int kMainMenuX = 1160, kMainMenuY = 107;
+constexpr int kUpperBankMenuX = 1160, kUpperBankMenuY = 143;
+constexpr int kListX = 16, kListY = 96;
+constexpr int kRowWidth = 100, kRowHeight = 16, kColumnGap = 27, kSubColumnRows = 16;
+
+// "X Y" of the middle of a row of the upper (0) or lower (1) column.
+inline std::string RowCentre(int column, int row) {
+  const int top = kListY + (column == 0 ? 1 : 303);
+  const int x = kListX + (row / kSubColumnRows) * (kRowWidth + kColumnGap) + kRowWidth / 2;
+  const int y = top + (row % kSubColumnRows) * kRowHeight + kRowHeight / 2;
+  return std::to_string(x) + " " + std::to_string(y);
+}
+}  // namespace librarian
 
 // Records of one kind received from the editor.
 inline std::vector<Record> Received(const std::vector<Record>& records, const std::string& kind) {
