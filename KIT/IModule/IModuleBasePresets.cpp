@@ -14,6 +14,7 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/base64encdec.h"
+#include "KIT/regularfile.h"
 
 // ---- Big-endian file images -----------------------------------------------------------
 
@@ -98,7 +99,7 @@ bool WriteFileSafely(const char* path, const std::vector<uint8_t>& bytes) {
 }
 
 bool ReadWholeFile(const char* path, ByteChunk* out) {
-  FILE* f = fopen(path, "rb");
+  FILE* f = KIT_FOpenRegularFile(path, "rb");  // a pipe is never waited on
   if (!f) return false;
   bool ok = fseek(f, 0, SEEK_END) == 0;
   const long size = ok ? ftell(f) : -1;
@@ -297,7 +298,7 @@ int IModuleBase::UnserializePresets(ByteChunk* chunk, int startPos) {
 // ---- Text dumps -------------------------------------------------------------------------------
 
 void IModuleBase::DumpPresetSrcCode(const char* path, const char* const* paramNames) {
-  FILE* f = path ? fopen(path, "w") : nullptr;
+  FILE* f = path ? KIT_FOpenRegularFile(path, "w") : nullptr;
   if (!f) return;
   fprintf(f, "  MakePresetFromNamedParams(\"name\", %d", NAutomatedParams());
   for (int i = 0; i < NAutomatedParams(); ++i) {
@@ -324,7 +325,7 @@ void IModuleBase::DumpPresetSrcCode(const char* path, const char* const* paramNa
 
 void IModuleBase::DumpPresetBlob(const char* path) {
   const IPreset* preset = mPresets.Get(mCurrentPresetIdx);
-  FILE* f = preset && path ? fopen(path, "w") : nullptr;
+  FILE* f = preset && path ? KIT_FOpenRegularFile(path, "w") : nullptr;
   if (!f) return;
   const std::string text =
       KIT_Base64Encode(preset->mChunk.GetData(), static_cast<size_t>(std::max(preset->mChunk.Size(), 0)));

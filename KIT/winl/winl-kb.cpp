@@ -12,6 +12,7 @@
 
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-png.h"
+#include "KIT/regularfile.h"
 #include "KIT/winl/winl-misc.h"
 #include "platform/window/WindowModel.h"
 
@@ -234,7 +235,7 @@ bool DecodeDib(const uint8_t* d, size_t size, WmCursor* out) {
 }
 
 bool ReadFile(const char* path, std::vector<uint8_t>* bytes) {
-  FILE* f = fopen(path, "rb");
+  FILE* f = KIT_FOpenRegularFile(path, "rb");  // a pipe is never waited on
   if (!f) return false;
   uint8_t buffer[4096];
   size_t n;
