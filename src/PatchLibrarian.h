@@ -69,9 +69,10 @@ class PatchLibrarian {
   // Loads the whole library below root (a full path, no trailing separator):
   // every accepted file becomes a bank of 99 patches; files with too many
   // sounds or with second-generation sounds are rewritten as bank files and
-  // moved into the owner's "Converted Banks" folder; the folder tree of the
-  // file banks and the category banks are built. A load that wrote files
-  // rescans once. A missing root is logged and loads nothing. Folders or
+  // moved into the owner's "Converted Banks" folder (a bank written never
+  // replaces a file that is there: it takes a free name, logged); the folder
+  // tree of the file banks and the category banks are built. A load that
+  // wrote files rescans once. A missing root is logged and loads nothing. Folders or
   // files that cannot be listed, read or moved are logged and skipped, and
   // so are files above kMaximumPatchFileSize. Temporary files that a killed
   // save left in the folders are removed first.
