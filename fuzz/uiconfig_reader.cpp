@@ -6,7 +6,9 @@
 // of its last block (a partial block). Files are served in buffers of their
 // exact size, so a read past the end is caught. Afterwards every control the
 // walk built must be bound to no parameter or to one that exists, and every
-// layer filed by name must be in the GUI's tree.
+// layer filed by name must be in the GUI's tree. The same text also goes
+// through the attribute cap at a small limit, which may only blank bytes and
+// must leave nothing to cut a second time.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -98,5 +100,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!inTree.count(entry.second)) abort();
   // The factories' records outlive this run's GUI in the shared editor.
   releaseControlActions(editor);
+
+  // The attribute cap at a small limit (0 to 3, picked like the scale): it
+  // only turns bytes other than line ends into blanks, and what it left has
+  // nothing more to cut.
+  const size_t limit = (choice >> 2) & 3;
+  std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string before = text;
+  UIConfigManager::capAttributes(&text, limit);
+  if (text.size() != before.size()) abort();
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] != before[i] && (text[i] != ' ' || before[i] == '\n')) abort();
+  if (!UIConfigManager::capAttributes(&text, limit).empty()) abort();
   return 0;
 }
