@@ -30,6 +30,10 @@ void appendEscaped(std::string* out, const std::string& text) {
       case '>':
         *out += "&gt;";
         break;
+      case '\r':
+        // A reader turns a bare carriage return into a line feed.
+        *out += "&#13;";
+        break;
       default:
         *out += c;
     }

@@ -158,6 +158,10 @@ CFMutableDictionaryRef sampleList() {
   CFDictionarySetValue(d, CFSTR("version"), n);
   CFRelease(n);
   CFDictionarySetValue(d, CFSTR("name"), CFSTR("A <b> & \"c\""));
+  // Line ends of every kind, in a key and a value: a reader turns a bare
+  // carriage return into a line feed, so the writer must keep it as a
+  // character reference.
+  CFDictionarySetValue(d, CFSTR("lines\r"), CFSTR("one\rtwo\r\nthree\n\tfour\r"));
   for (int length : {0, 1, 2, 3, 200}) {
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
     for (int i = 0; i < length; ++i) bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 37 + 1);
