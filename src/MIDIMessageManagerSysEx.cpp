@@ -194,6 +194,8 @@ void MIDIMessageManager::sysexSettingsParse(ISysEx* sysex) {
   slotStored = false;
   for (const GlobalDumpByte& row : kGlobalDumpTable)
     setParameterFromPlug(row.parameter, static_cast<double>(sysex->mData[row.byteIndex]) - row.offset);
+  // Every setting now holds the Varno's own value.
+  plug->knownGlobalSettings = kAllGlobalSettings;
   slotStored = true;
 }
 

@@ -276,6 +276,45 @@ TEST_F(ReceiveSysEx, globalDumpSetsTheGlobalSettings) {
   EXPECT_EQ(editor.value(kGlobalDeviceID), 7);
   EXPECT_EQ(editor.deviceId, 7);
   EXPECT_TRUE(manager().slotStored);
+  EXPECT_EQ(editor.knownGlobalSettings, kAllGlobalSettings) << "every setting is now the Varno's";
+}
+
+// The global settings hold what the Varno sends across their whole ranges;
+// bytes beyond a range are limited to it; a dump the parser refuses leaves
+// them, and what the editor knows of them, as they were.
+TEST_F(ReceiveSysEx, globalDumpValuesAreHeldExactlyWithinTheVarnosRanges) {
+  const struct {
+    const char* why;
+    Bytes dump;
+    std::vector<double> values;  // start-up program, master tune, control X, MIDI channel, device ID
+    bool taken;
+  } kCases[] = {
+      {"lowest", globalDump(0, 0, 54, 0, 0, 0), {0, 0, 0, 0, 0}, true},
+      {"a Varno at ID 5", globalDump(5, 42, 67, 1, 3, 5), {42, 13, 1, 3, 5}, true},
+      {"highest", globalDump(15, 98, 74, 3, 16, 15), {98, 20, 3, 16, 15}, true},
+      {"beyond the ranges", globalDump(15, 120, 127, 9, 40, 90), {98, 20, 3, 16, 15}, true},
+      {"below master tune's range", globalDump(0, 0, 10, 0, 0, 0), {0, 0, 0, 0, 0}, true},
+      {"not a global dump command",
+       [] {
+         Bytes b = globalDump(5, 42, 67, 1, 3, 5);
+         b[4] = 0x09;
+         return b;
+       }(),
+       {0, 10, 0, 1, 0},
+       false},
+  };
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  const double startValues[] = {0, 10, 0, 1, 0};
+  editor.globalAnswerExpected = true;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    for (size_t i = 0; i < 5; ++i) editor.set(settings[i], startValues[i]);
+    editor.knownGlobalSettings = 0;
+    receive(c.dump);
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(editor.value(settings[i]), c.values[i]) << "setting " << i;
+    EXPECT_EQ(editor.knownGlobalSettings, c.taken ? kAllGlobalSettings : 0u);
+  }
 }
 
 // ---- Parameter messages ----
