@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
 #include "src/MIDIMessageSysEx.h"
 #include "tests/protocol/protocol_editor.h"
 
@@ -277,6 +279,22 @@ TEST_F(ReceiveSysEx, globalDumpSetsTheGlobalSettings) {
   EXPECT_EQ(editor.deviceId, 7);
   EXPECT_TRUE(manager().slotStored);
   EXPECT_EQ(editor.knownGlobalSettings, kAllGlobalSettings) << "every setting is now the Varno's";
+}
+
+// A field that sent a value before the Varno's dump arrived sends that value
+// again when it is chosen next: the Varno may hold another one now.
+TEST_F(ReceiveSysEx, globalDumpLetsEachGlobalFieldSendItsNextChoice) {
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  for (const int index : settings) {
+    ControlAction* action = editor.GetParam(index)->GetControlAction();
+    ASSERT_NE(action, nullptr) << index;
+    action->lastValue = 2;
+  }
+  editor.globalAnswerExpected = true;
+  receive(globalDump(5, 42, 67, 1, 3, 5));
+  for (const int index : settings)
+    EXPECT_EQ(editor.GetParam(index)->GetControlAction()->lastValue, -1.0) << index;
 }
 
 // The global settings hold what the Varno sends across their whole ranges;
