@@ -106,9 +106,12 @@ TEST_F(GlobalSettingsEndToEnd, AVarnoAtDeviceFiveIsFoundOnceThenAddressedByItsOw
   ASSERT_EQ(dump.size(), 76u);
   WriteSysExBank(patches + "/Store.syx", dump);
 
+  const std::string unitsOwn = sim.Globals();
+
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
   FindTheUnit(host, sim);
+  EXPECT_EQ(sim.Globals(), unitsOwn) << "finding the Varno changed its global settings";
 
   // The start-up scan asked every ID up to 5; only the Varno's own answered,
   // once, with its global dump.
