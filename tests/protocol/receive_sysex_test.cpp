@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlAction.h"
 #include "src/MIDIMessageSysEx.h"
@@ -166,6 +167,11 @@ TEST_F(ReceiveSysEx, soundDumpSetsEveryParameterOfTheTable) {
   EXPECT_TRUE(manager().slotStored);
   EXPECT_EQ(editor.deviceId, 5) << "the device ID is adopted from the dump";
   EXPECT_EQ(editor.value(kGlobalDeviceID), 5);
+  // The global settings panel's field shows the ID in use.
+  const IControl* field = editor.firstControlOf(kGlobalDeviceID);
+  ASSERT_NE(field, nullptr);
+  editor.watch();
+  EXPECT_DOUBLE_EQ(field->GetValue(), editor.GetParam(kGlobalDeviceID)->GetNormalized(5));
 }
 
 // The sections of the sound and their locks, as the panel groups them.
