@@ -216,8 +216,10 @@ TEST_F(ParamsTest, TheCrossModulationAndSyncIndicatorsFollowTheirParameters) {
     ControlLayer* indicator;
     bool shown;
   } kCases[] = {
-      {kOscillator2Shape, 3, crossMod, true}, {kOscillator2Shape, 1, crossMod, false},
-      {kOscillator2Sync, 1, sync, true},      {kOscillator2Sync, 0, sync, false},
+      {kOscillator2Shape, 3, crossMod, true},
+      {kOscillator2Shape, 1, crossMod, false},
+      {kOscillator2Sync, 1, sync, true},
+      {kOscillator2Sync, 0, sync, false},
   };
   for (const auto& c : kCases) {
     Change(c.param, c.value);
