@@ -604,12 +604,15 @@ void VivivI::OnParamChange(int index) {
     case kOscillator2Shape:
     case kOscillator2Sync:
       // The indicators follow however the value was chosen (a light, a key),
-      // on the sound page, the only one that shows them.
+      // on the sound page, the only one that shows them. One goes as the
+      // triggers take it away: the page is switched to again, which shows
+      // only the indicators the values call for and repaints it.
       if (paramInt(*this, kMainTab) == 2) {
-        if (index == kOscillator2Shape)
-          switchLayer(crossModIndicatorLayer, v != 3);
+        const bool shown = index == kOscillator2Shape ? v == 3 : v == 1;
+        if (shown)
+          switchLayer(index == kOscillator2Shape ? crossModIndicatorLayer : syncIndicatorLayer, false);
         else
-          switchLayer(syncIndicatorLayer, v != 1);
+          TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
       }
       break;
     case kTempoInformation: {

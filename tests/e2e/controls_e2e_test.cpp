@@ -11,7 +11,8 @@ namespace {
 
 constexpr int kOscillator1Semitone = 0, kOscillator1Tune = 3, kOscillator1Shape = 6, kOscillator2Shape = 7;
 constexpr int kFilterCutoffModSource = 43, kArpRange = 54, kArpTempo = 55, kOverrideTempo = 73;
-constexpr int kViewMIDIFilterSettings = 161, kEditPage2Switch = 153;
+constexpr int kOscillator2Keytrack = 37, kOscillator2Sync = 38;
+constexpr int kViewMIDIFilterSettings = 161, kEditPage2Switch = 153, kMainTab = 194;
 
 // Window rectangles (left, top, right, bottom) and points of the sound page.
 struct Box {
@@ -29,6 +30,12 @@ constexpr Box kArpTempoKnob{88, 556, 136, 604};
 constexpr Box kFiltersKey{330, 34, 348, 52};
 constexpr Box kFiltersClose{944, 100, 968, 124};
 constexpr Box kCrossModBadge{136, 310, 232, 328};
+constexpr Box kKeytrackKey{400, 250, 440, 270};
+constexpr Box kSyncKey{456, 250, 496, 270};
+constexpr Box kSyncBadge{408, 310, 504, 328};
+constexpr Box kRequestKey{1336, 6, 1376, 26};
+constexpr Box kCancelKey{944, 340, 1040, 364};  // on the processing overlay's card
+constexpr Box kLibrarianMenu{1016, 96, 1304, 118};
 constexpr Box kModSourceMenu{1108, 263, 1180, 276};  // the filter's MOD SOURCE field
 // Below that field, where its menu opens: the filter's lower row and the
 // modulation units' top.
@@ -174,6 +181,107 @@ TEST_F(ControlsEndToEnd, AClickOnALightOrOnItsNameSetsAndSendsThatValue) {
   const Picture crossMod = Snapshot(host, "cross-mod");
   EXPECT_GT(
       crossMod.Differences(idle, kCrossModBadge.l, kCrossModBadge.t, kCrossModBadge.r, kCrossModBadge.b), 0);
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// The KEYTRACK and SYNC keys of Osc 2 are switches that light while on:
+// a click toggles, sends the controller's value and shows it (SYNC also the
+// sync badge).
+TEST_F(ControlsEndToEnd, TheKeytrackAndSyncKeysLightWhileOn) {
+  Simulator sim(m_dir);
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  const Picture idle = Snapshot(host, "idle");
+  OpenPorts(host, sim);
+  WaitForIdleWindow(host, idle, kOscillator1Section);
+  const struct {
+    const char* what;
+    Box key;
+    int param, controller, value;
+  } kCases[] = {
+      {"keytrack off", kKeytrackKey, kOscillator2Keytrack, 40, 0},
+      {"keytrack on", kKeytrackKey, kOscillator2Keytrack, 40, 1},
+      {"sync on", kSyncKey, kOscillator2Sync, 41, 1},
+      {"sync off", kSyncKey, kOscillator2Sync, 41, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const size_t before = ControlChanges(sim.Records(), c.controller).size();
+    host.Command("click " + At(c.key));
+    EXPECT_EQ(host.Param(c.param), c.value);
+    const auto changes = Sent(sim, host, c.controller, before + 1);
+    ASSERT_EQ(changes.size(), before + 1);
+    EXPECT_EQ(changes.back(), (std::vector<int>{0xB0, c.controller, c.value}));
+    const Picture shown = Snapshot(host, "key");
+    const PIX_pixel bar = shown.At(c.key.X(), c.key.Y());
+    if (c.value) {
+      EXPECT_GT(PIX_Blue(bar), 200) << "not lit " << Rgb(bar);
+    } else {
+      EXPECT_LT(PIX_Blue(bar), 150) << "still lit " << Rgb(bar);
+    }
+    if (c.param == kOscillator2Sync) {
+      EXPECT_EQ(shown.Differences(idle, kSyncBadge.l, kSyncBadge.t, kSyncBadge.r, kSyncBadge.b) > 0,
+                c.value == 1)
+          << "the sync badge";
+    }
+  }
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// The processing overlay's CANCEL stands at one place whatever the editor
+// is doing (a sound requested from the sound page, or from the librarian's
+// menu), and a click there ends the request: the overlay goes and the
+// editor does not go on to look for the Varno at every device ID.
+TEST_F(ControlsEndToEnd, CancelStandsAtOnePlaceAndEndsTheRequest) {
+  Simulator sim(m_dir);
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  const Picture idle = Snapshot(host, "idle");
+  OpenPorts(host, sim);
+  WaitForIdleWindow(host, idle, kOscillator1Section);
+  ASSERT_EQ(sim.Command("answer never").back(), "ok");
+
+  // The region of CANCEL while the overlay shows, after the request began.
+  auto overlayShown = [&](const Picture& without) {
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (steady_clock::now() < deadline) {
+      Picture now = Snapshot(host, "overlay");
+      if (now.Differences(without, kCancelKey.l, kCancelKey.t, kCancelKey.r, kCancelKey.b) > 0) return now;
+      host.Command("wait 50");
+    }
+    ADD_FAILURE() << "no processing overlay showed";
+    return Snapshot(host, "overlay");
+  };
+  auto cancel = [&](const Picture& page) {
+    EXPECT_EQ(host.Command("click " + At(kCancelKey)), "clicked " + At(kCancelKey));
+    WaitForIdleWindow(host, page, kCancelKey);
+  };
+
+  sim.Command("records clear");
+  host.Command("click " + At(kRequestKey));
+  const Picture fromSoundPage = overlayShown(idle);
+  cancel(idle);
+
+  host.Command("set-param " + std::to_string(kMainTab) + " 1");
+  host.Command("wait 300");
+  const Picture librarian = Snapshot(host, "librarian");
+  EXPECT_EQ(host.Command("click " + At(kLibrarianMenu)),
+            "clicked " + At(kLibrarianMenu) + ": a menu is open");
+  const std::string item = "Request Patch Data>from Active Slot to Plug-in GUI";
+  EXPECT_EQ(host.Command("menu " + item), "chose " + item);
+  const Picture fromLibrarian = overlayShown(librarian);
+  EXPECT_EQ(fromLibrarian.Differences(fromSoundPage, kCancelKey.l, kCancelKey.t, kCancelKey.r, kCancelKey.b),
+            0)
+      << "CANCEL moved";
+  cancel(librarian);
+
+  host.Command("wait 500");
+  int scanned = 0;
+  for (const Record& r : Received(sim.Records(), "edit-buffer-request"))
+    scanned += r.bytes.size() > 3 && r.bytes[3] != 0;
+  EXPECT_EQ(scanned, 0) << "requests went on to other device IDs after CANCEL";
   EXPECT_EQ(host.Quit(), 0);
 }
 
