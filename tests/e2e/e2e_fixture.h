@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "KIT/pix/pix-bitmap.h"
+#include "KIT/pix/pix-png.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
 
@@ -161,6 +163,7 @@ class Host {
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
         m_open = true;
+        m_openLine = line;
         break;
       }
   }
@@ -169,6 +172,12 @@ class Host {
   }
 
   bool Open() const { return m_open; }
+  // The X window of the editor (0 when headless), from the host's line
+  // "editor open: ..., editor window 0x...".
+  unsigned long EditorWindow() const {
+    const size_t at = m_openLine.find("editor window ");
+    return at == std::string::npos ? 0 : strtoul(m_openLine.c_str() + at + 14, nullptr, 16);
+  }
 
   // Sends one editor command; its answer (lines the host prints of its own,
   // the notices of parameter changes, are passed over).
@@ -231,7 +240,40 @@ class Host {
  private:
   std::unique_ptr<ChildProcess> m_process;
   bool m_open = false;
+  std::string m_openLine;
 };
+
+// What the editor's window showed, from a PNG the host wrote ("png FILE":
+// the window with an open popup menu over it).
+class Picture {
+ public:
+  explicit Picture(const std::string& path) : m_bitmap(PIX_LoadPNG(path.c_str(), nullptr)) {}
+  bool Loaded() const { return m_bitmap != nullptr; }
+  int Width() const { return m_bitmap ? m_bitmap->getWidth() : 0; }
+  int Height() const { return m_bitmap ? m_bitmap->getHeight() : 0; }
+  // The pixel word at (x, y); 0 outside the picture.
+  PIX_pixel At(int x, int y) const {
+    if (!m_bitmap || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+    return m_bitmap->getBits()[static_cast<size_t>(y) * m_bitmap->getRowSpan() + x];
+  }
+  // The number of pixels of the rectangle (left, top, right, bottom) that
+  // differ from other's.
+  int Differences(const Picture& other, int left, int top, int right, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x)
+        if (At(x, y) != other.At(x, y)) ++count;
+    return count;
+  }
+
+ private:
+  std::unique_ptr<PIX_IBitmap> m_bitmap;
+};
+
+inline std::string Rgb(PIX_pixel p) {
+  return "(" + std::to_string(PIX_Red(p)) + "," + std::to_string(PIX_Green(p)) + "," +
+         std::to_string(PIX_Blue(p)) + ")";
+}
 
 class EditorEndToEnd : public ::testing::Test {
  protected:
@@ -258,6 +300,15 @@ class EditorEndToEnd : public ::testing::Test {
       return false;
     });
     ASSERT_FALSE(records.empty()) << "the editor sent no enquiry on opening its output";
+  }
+
+  // What the window shows now (made current first: a headless window is
+  // painted only when told), written to name.png in the test's folder.
+  Picture Snapshot(Host& host, const std::string& name) {
+    EXPECT_EQ(host.Command("sync"), "synced");
+    const std::string path = m_dir + "/" + name + ".png";
+    EXPECT_EQ(host.Command("png " + path), "wrote " + path);
+    return Picture(path);
   }
 
   std::string m_dir;
