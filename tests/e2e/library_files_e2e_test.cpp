@@ -133,7 +133,7 @@ TEST_F(LibraryFilesEndToEnd, SplitAndConvertedBanksNeverReplaceTheUsersBanks) {
     };
     for (const auto& bank : kBanks) {
       SCOPED_TRACE(bank.bank);
-      ASSERT_TRUE(ChooseFromMenu(host, librarian::kUpperBankMenuX, librarian::kUpperBankMenuY, bank.bank));
+      ASSERT_TRUE(host.ChooseFromMenuAt(librarian::kUpperBankMenuX, librarian::kUpperBankMenuY, bank.bank));
       const std::vector<int> played = PlayFirstSlot(host, sim);
       ASSERT_FALSE(played.empty()) << "the Varno got no sound";
       if (bank.sound.empty()) {
@@ -183,7 +183,7 @@ TEST_F(LibraryFilesEndToEnd, ALibraryOfManyLinkedRoadsLoadsEachFolderOnce) {
   OpenPorts(host, sim);
   ASSERT_EQ(host.Command("set-param " + std::to_string(librarian::kMainTab) + " 1").rfind("parameter 194", 0),
             0u);
-  ASSERT_TRUE(ChooseFromMenu(host, librarian::kUpperBankMenuX, librarian::kUpperBankMenuY, "a>Linked.syx"));
+  ASSERT_TRUE(host.ChooseFromMenuAt(librarian::kUpperBankMenuX, librarian::kUpperBankMenuY, "a>Linked.syx"));
   EXPECT_EQ(SoundPart(PlayFirstSlot(host, sim)), SoundPart(sound));
   EXPECT_EQ(host.Quit(), 0);
 
