@@ -16,6 +16,8 @@ namespace e2e {
 namespace {
 
 constexpr int kFilterCutoff = 39;
+// The first row of the edited bank's list: left, top, right, bottom.
+constexpr int kFirstRow[4] = {16, 97, 116, 113};
 // The sound bytes of a dump and of a library record: after the program
 // number, up to the checksum.
 constexpr size_t kSoundFirst = 6, kSoundEnd = 74;
@@ -120,8 +122,10 @@ TEST_F(LibraryFilesEndToEnd, SplitAndConvertedBanksNeverReplaceTheUsersBanks) {
     ASSERT_EQ(
         host.Command("set-param " + std::to_string(librarian::kMainTab) + " 1").rfind("parameter 194", 0),
         0u);
-    // Each bank is listed in the edited bank's menu under its name, and its
-    // first slot plays its own sound.
+    // Each bank is listed in the edited bank's menu under its name, shows
+    // its own patch names in the edited bank's list (the first row's
+    // picture differs from bank to bank: USER SPLIT, SOUND 01, USER OLD,
+    // CONVERTED), and its first slot plays its own sound.
     const struct {
       const char* bank;
       std::vector<int> sound;  // empty: the converted sound
@@ -131,9 +135,17 @@ TEST_F(LibraryFilesEndToEnd, SplitAndConvertedBanksNeverReplaceTheUsersBanks) {
         {"Old.vrn", userSound},
         {"Old 2.vrn", {}},
     };
+    std::vector<Picture> firstRows;
     for (const auto& bank : kBanks) {
       SCOPED_TRACE(bank.bank);
       ASSERT_TRUE(host.ChooseFromMenuAt(librarian::kUpperBankMenuX, librarian::kUpperBankMenuY, bank.bank));
+      firstRows.push_back(Snapshot(host, std::to_string(firstRows.size())));
+      ASSERT_TRUE(firstRows.back().Loaded());
+      for (size_t earlier = 0; earlier + 1 < firstRows.size(); ++earlier)
+        EXPECT_GT(firstRows.back().Differences(firstRows[earlier], kFirstRow[0], kFirstRow[1], kFirstRow[2],
+                                               kFirstRow[3]),
+                  0)
+            << "the first row shows what bank " << kBanks[earlier].bank << " showed";
       const std::vector<int> played = PlayFirstSlot(host, sim);
       ASSERT_FALSE(played.empty()) << "the Varno got no sound";
       if (bank.sound.empty()) {
