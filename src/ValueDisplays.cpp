@@ -44,7 +44,10 @@ IText displayTextStyle(int h, double scale, const IColor& colour) {
 
 IRECT scaledDisplayRect(int x, int y, int w, int h, double scale) {
   const int l = TruncateToInt(x * scale), t = TruncateToInt(y * scale);
-  return IRECT(l, t, l + TruncateToInt(w * scale), t + TruncateToInt(h * scale));
+  // The sums are taken in double: an edge beyond the int range stops at its
+  // end instead of overflowing.
+  return IRECT(l, t, TruncateToInt(static_cast<double>(l) + TruncateToInt(w * scale)),
+               TruncateToInt(static_cast<double>(t) + TruncateToInt(h * scale)));
 }
 
 IColor controlDisplayColour(int variant) { return variant == 2 ? kDisplayBlue : kDisplayGreen; }

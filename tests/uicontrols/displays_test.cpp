@@ -1,6 +1,7 @@
 // Value and name displays: rectangles at each GUI scale, the display font
 // and colours, their binding to the parameter's control action, the name
 // fields' first texts and text entry, and the refusals.
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ TEST_F(Displays, rectangles_and_font_size_follow_the_gui_scale) {
   }
   // Each value is scaled and truncated on its own.
   EXPECT_EQ(scaledDisplayRect(101, 21, 81, 17, 0.75), IRECT(75, 15, 135, 27));
+  // Edges past the int range stop at its ends (a description may say any
+  // coordinates).
+  EXPECT_EQ(scaledDisplayRect(INT_MAX - 5, INT_MIN + 5, 10, -10, 1.0),
+            IRECT(INT_MAX - 5, INT_MIN + 5, INT_MAX, INT_MIN));
 }
 
 TEST_F(Displays, display_style_is_the_monospace_face_centred_with_the_variant_colour) {
