@@ -1,8 +1,10 @@
 // The editor end to end: the host program opens VivivI.bundle and shows its
 // editor headless, a script drives it through the host's editor commands as a
 // user would, and the simulated Varno on JACK ports records what reaches it.
-// Every wait has a generous deadline only so that a broken run fails instead
-// of hanging; nothing measures time.
+// Every journey starts from a data folder that the install step has just
+// seeded (tools/install.sh: the settings file, the library folders and the
+// factory library). Every wait has a generous deadline only so that a broken
+// run fails instead of hanging; nothing measures time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -143,6 +145,7 @@ class Host {
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
         m_open = true;
+        m_openLine = line;
         break;
       }
   }
@@ -151,6 +154,8 @@ class Host {
   }
 
   bool Open() const { return m_open; }
+  // The host's line on the open editor ("editor open: ..., 1500x667, ...").
+  const std::string& OpenLine() const { return m_openLine; }
 
   // Sends one editor command; its answer (lines the host prints of its own,
   // the notices of parameter changes, are passed over).
@@ -186,6 +191,7 @@ class Host {
  private:
   std::unique_ptr<ChildProcess> m_process;
   bool m_open = false;
+  std::string m_openLine;
 };
 
 class EditorEndToEnd : public ::testing::Test {
@@ -195,11 +201,34 @@ class EditorEndToEnd : public ::testing::Test {
     char pattern[] = "/tmp/vivivi-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
-    mkdir((m_dir + "/data").c_str(), 0755);
+    ASSERT_EQ(InstallDataFolder(), 0) << "the install step failed: " << m_dir << "/install.txt";
   }
   void TearDown() override {
     if (!m_dir.empty() && !HasFailure()) std::system(("rm -rf '" + m_dir + "'").c_str());
   }
+
+  // The data folder the editor is given.
+  std::string DataFolder() const { return m_dir + "/data"; }
+
+  // Runs the install step on the data folder, taking the factory library of
+  // the built bundle (which itself stays where the build put it); its exit
+  // code. Its output goes to install.txt in the test's folder.
+  int InstallDataFolder() {
+    const std::string bundle = EDITOR_BUNDLE;
+    ChildProcess::Streams streams;
+    streams.outputFile = streams.errorFile = m_dir + "/install.txt";
+    ChildProcess install(
+        "/bin/bash", {VIVIVI_INSTALL_SCRIPT, "--build", bundle.substr(0, bundle.rfind('/')), "--data-only"},
+        {"VIVIVI_DATA_DIR=" + DataFolder()}, streams);
+    return install.Wait();
+  }
+
+  // Choose a bank in the librarian's edited-bank or source-bank menu (the
+  // librarian page is shown) by its menu path: a bank file lying directly in
+  // the library folder by its file name, one in a folder below it as
+  // "Folder>File".
+  void ChooseEditedBank(Host& host, const std::string& path) { ChooseInBankMenu(host, 143, path); }
+  void ChooseSourceBank(Host& host, const std::string& path) { ChooseInBankMenu(host, 183, path); }
 
   // Chooses the simulator's ports in the editor, input first (so that the
   // answer to the enquiry that opening the output sends finds the input
@@ -216,6 +245,21 @@ class EditorEndToEnd : public ::testing::Test {
   }
 
   std::string m_dir;
+
+ private:
+  // A click while the processing overlay covers the window opens nothing,
+  // so it is tried again.
+  void ChooseInBankMenu(Host& host, int y, const std::string& path) {
+    const std::string click = "click 1160 " + std::to_string(y);
+    const auto deadline = steady_clock::now() + kDeadline;
+    std::string clicked;
+    while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
+      clicked = host.Command(click);
+      if (clicked.find("a menu is open") == std::string::npos) host.Command("wait 100");
+    }
+    ASSERT_NE(clicked.find("a menu is open"), std::string::npos) << clicked;
+    ASSERT_EQ(host.Command("menu " + path), "chose " + path);
+  }
 };
 
 // Records of one kind received from the editor.
