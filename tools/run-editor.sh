@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release tree and runs the editor's
-# bundle in the host program against the simulated Varno: starts a JACK
+# Installs what is missing, builds the release tree, installs the editor
+# (tools/install.sh: VivivI.bundle into the host's plug-in folder, and a data
+# folder seeded once with the settings file and the factory library, never
+# overwriting what a user has) and runs the installed bundle in the host
+# program against the simulated Varno: starts a JACK
 # server with the dummy back end when MIDI goes through JACK and none runs
 # (ALSA sequencer ports are used where they exist; VIVIVI_MIDI_API, alsa or
 # jack, chooses), starts the simulator on its ports "Varno In" and "Varno
@@ -17,8 +20,10 @@ bash "$root/tools/setup-debian.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"${VIVIVI_JOBS:-$(nproc)}" --target vivivi-host vivivi_plugin varno-sim
+bash "$root/tools/install.sh" --build "$build"
 
-bundle="$build/VivivI.bundle"
+# The host finds the installed bundle by its name in its plug-in folder.
+bundle="VivivI.bundle"
 host="$build/host/vivivi-host"
 work="$build/run-editor"
 mkdir -p "$work"

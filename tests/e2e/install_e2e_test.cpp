@@ -211,7 +211,7 @@ TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestAndSaveAsSayWhatToDo) {
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
-  EXPECT_EQ(host.Command("click 958 433"), "clicked 958 433");  // the welcome note closed
+  CloseWelcomeNote(host);
   EXPECT_EQ(host.Command("click 36 66"), "clicked 36 66");
   EXPECT_EQ(host.Param(kMainTab), 1);
   OpenPorts(host, sim);
