@@ -182,6 +182,7 @@ void BankEditPopupMenu::runItem(int menu, int index) {
       }
       break;
     case kStore:
+      if ((index == 0 || index == 2) && !editor->editedBankReady()) break;
       if (index == 0) editor->SendSingleProgramFromLibrarian(false);
       if (index == 2) editor->SendAllProgramsFromLibrarian();
       break;

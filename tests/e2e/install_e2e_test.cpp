@@ -3,8 +3,8 @@
 // both pages until GOT IT closes it, and the settings file remembers; the
 // factory library fills the librarian and its sounds reach the Varno as they
 // are; a size chosen takes effect when the editor opens again; a library the
-// user emptied makes a bulk request and Save As say what to do instead of
-// failing silently.
+// user emptied makes a bulk request, Save As and a store say what to do
+// instead of failing silently.
 //
 // Places in the window design (scale 1.0): the LIBRARIAN button at (36,66),
 // GOT IT at (958,433), the welcome note over (470,203)-(1030,463), the
@@ -199,7 +199,7 @@ TEST_F(InstalledEditor, ASizeChosenTakesEffectWhenTheEditorOpensAgain) {
   EXPECT_EQ(host.Quit(), 0);
 }
 
-TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestAndSaveAsSayWhatToDo) {
+TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestSaveAsAndAStoreSayWhatToDo) {
   // The user has emptied the library folder; installing again leaves it so.
   const std::string patches = DataFolder() + "/Patches";
   ASSERT_EQ(std::system(("rm -rf '" + patches + "/Factory'").c_str()), 0);
@@ -224,17 +224,26 @@ TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestAndSaveAsSayWhatToDo) {
   host.Command("wait 1000");
   EXPECT_TRUE(Received(sim.Records(), "program-request").empty()) << "programs were requested into no bank";
 
-  // Save As opens no dialog and says the same.
+  // Save As opens no dialog, and storing the bank into the Varno sends
+  // nothing; both say the same.
   MainMenu(host, "Save As...>VivivI Format (*.vrn)");
   EXPECT_LT(Differing(afterRequest, Snapshot(host, "after-save-as"), kStatusLines), 0.001)
       << "Save As does not say what the bulk request said";
+  MainMenu(host, "Store Patch Data>All Current Patches to Hardware");
+  EXPECT_LT(Differing(afterRequest, Snapshot(host, "after-store"), kStatusLines), 0.001)
+      << "the store does not say what the bulk request said";
+  host.Command("wait 1000");
+  const auto records = sim.Records();
+  EXPECT_TRUE(Received(records, "sound-store").empty() && Received(records, "sound-dump").empty())
+      << "an empty library sent sounds";
   EXPECT_EQ(host.Quit(), 0);
 
+  // The log says which words the status lines showed, once for each.
   const std::string log = ReadWholeFile(DataFolder() + "/" + kLogName);
   const std::string said = "The library holds no bank! Import a bank file first";
-  const size_t first = log.find(said);
-  ASSERT_NE(first, std::string::npos) << log;
-  EXPECT_NE(log.find(said, first + 1), std::string::npos) << "Save As said nothing:\n" << log;
+  size_t times = 0;
+  for (size_t at = log.find(said); at != std::string::npos; at = log.find(said, at + 1)) ++times;
+  EXPECT_EQ(times, 3u) << log;
   EXPECT_EQ(std::system(("test -z \"$(ls -A '" + patches + "')\"").c_str()), 0) << "a file was written";
 }
 
