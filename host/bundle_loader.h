@@ -30,9 +30,10 @@ std::vector<std::string> PluginFolders();
 // that name. Empty when a name alone is found nowhere.
 std::string FindBundle(const std::string& path);
 
-// Loads the bundle at path (found by FindBundle). On failure returns false with a message that
-// names the fault: no such folder, no readable Info.plist, a key missing or
-// malformed, a shared object that will not load, an entry it lacks.
+// Loads the bundle at path (found by FindBundle). On failure returns false
+// with a message that names the fault: no such bundle, no readable
+// Info.plist, a key missing or malformed, a shared object that will not
+// load, an entry it lacks.
 bool LoadBundle(const std::string& path, LoadedComponent* component, std::string* error);
 
 // "aumu" from a four-character code; "0x..." when a byte is not printable.
