@@ -80,17 +80,8 @@ class InstalledEditor : public EditorEndToEnd {
     return ReadPicture(path);
   }
 
-  // Chooses a main-menu entry; a click while the processing overlay covers
-  // the window opens nothing, so it is tried again.
   void MainMenu(Host& host, const std::string& path) {
-    std::string clicked;
-    for (const auto deadline = steady_clock::now() + kDeadline;
-         clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline;) {
-      clicked = host.Command("click 1160 107");
-      if (clicked.find("a menu is open") == std::string::npos) host.Command("wait 100");
-    }
-    ASSERT_NE(clicked.find("a menu is open"), std::string::npos) << clicked;
-    EXPECT_EQ(host.Command("menu " + path), "chose " + path);
+    EXPECT_TRUE(host.ChooseFromMenuAt(1160, 107, path)) << "the main menu has no " << path;
   }
 
   std::string Settings() { return ReadWholeFile(DataFolder() + "/" + kSettingsName); }
@@ -126,8 +117,7 @@ TEST_F(InstalledEditor, FirstStartWelcomesUntilGotItClosesTheNoteOverBothPages) 
   // The factory library is the edited bank; a double click on its sixth
   // slot sends that sound to the Varno, which takes it as it stands, and the
   // editor's controls show it.
-  EXPECT_EQ(host.Command("get-param-text " + std::to_string(kPatchSelectionListUpper)),
-            "parameter 189 shows: Factory 1.vrn");
+  EXPECT_EQ(host.ParamText(kPatchSelectionListUpper), "Factory 1.vrn");
   const std::string bank = ReadWholeFile(DataFolder() + "/Patches/Factory/Factory 1.vrn");
   ASSERT_EQ(bank.size(), 99u * kRecordSize);
   const size_t slot = 5;
@@ -148,12 +138,7 @@ TEST_F(InstalledEditor, FirstStartWelcomesUntilGotItClosesTheNoteOverBothPages) 
     EXPECT_EQ(dumps[0].bytes[b], static_cast<uint8_t>(record[b])) << "dump byte " << b;
   const int cutoff = static_cast<uint8_t>(record[kCutoffByte]);
   EXPECT_EQ(sim.EditValue(kFilterCutoff), cutoff);
-  double shown = -1;
-  for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
-    if ((shown = host.Param(kFilterCutoff)) == cutoff) break;
-    host.Command("wait 100");
-  }
-  EXPECT_EQ(shown, cutoff) << "the editor does not show the sent sound";
+  EXPECT_TRUE(host.WaitForParam(kFilterCutoff, cutoff)) << "the editor does not show the sent sound";
   EXPECT_EQ(host.Quit(), 0);
 
   // Opened again, the editor does not welcome again.
