@@ -100,6 +100,7 @@ class InstallStep : public TempFolderTest {
 };
 
 struct Place {
+  const char* name;
   const char* why;
   std::vector<std::string> environment;
   const char* dataFolder;  // below the test's folder
@@ -118,18 +119,28 @@ TEST_P(DataFolderPlace, AFreshDataFolderIsSeeded) {
 
 INSTANTIATE_TEST_SUITE_P(
     InstallStep, DataFolderPlace,
-    ::testing::Values(
-        Place{"VIVIVI_DATA_DIR first", {"VIVIVI_DATA_DIR=%/own/", "XDG_DATA_HOME=%/xdg"}, "own"},
-        Place{"XDG_DATA_HOME next", {"XDG_DATA_HOME=%/xdg"}, "xdg/Harrow Creek Sound/Tarnwel VivivI Editor"},
-        Place{"the home folder last", {}, "home/.local/share/Harrow Creek Sound/Tarnwel VivivI Editor"},
-        Place{"a relative XDG_DATA_HOME is ignored",
-              {"XDG_DATA_HOME=xdg"},
-              "home/.local/share/Harrow Creek Sound/Tarnwel VivivI Editor"}),
-    [](const ::testing::TestParamInfo<Place>& info) { return "Case" + std::to_string(info.index); });
+    ::testing::Values(Place{"OwnVariable",
+                            "VIVIVI_DATA_DIR first",
+                            {"VIVIVI_DATA_DIR=%/own/", "XDG_DATA_HOME=%/xdg"},
+                            "own"},
+                      Place{"XdgDataHome",
+                            "XDG_DATA_HOME next",
+                            {"XDG_DATA_HOME=%/xdg"},
+                            "xdg/Harrow Creek Sound/Tarnwel VivivI Editor"},
+                      Place{"HomeFolder",
+                            "the home folder last",
+                            {},
+                            "home/.local/share/Harrow Creek Sound/Tarnwel VivivI Editor"},
+                      Place{"RelativeXdgDataHome",
+                            "a relative XDG_DATA_HOME is ignored",
+                            {"XDG_DATA_HOME=xdg"},
+                            "home/.local/share/Harrow Creek Sound/Tarnwel VivivI Editor"}),
+    [](const ::testing::TestParamInfo<Place>& info) { return std::string(info.param.name); });
 
 // What the user has before the install: files by path (a path ending in "/"
 // is a folder).
 struct Lived {
+  const char* name;
   const char* why;
   std::map<std::string, std::string> files;
   bool factoryAdded;  // whether the factory library is to come
@@ -170,13 +181,21 @@ TEST_P(UsersFiles, StayAsTheyAreAndASecondRunChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     InstallStep, UsersFiles,
-    ::testing::Values(
-        Lived{"a settings file of the user's", {{"VivivI Editor UI.txt", "black\nlarge\nyes\n\n"}}, true},
-        Lived{"a library the user emptied", {{"Patches/", ""}}, false},
-        Lived{"a library of the user's own", {{"Patches/Mine.syx", std::string(2300, '\x3E')}}, false},
-        Lived{"a factory bank the user changed", {{"Patches/Factory/Factory 1.vrn", "changed"}}, false},
-        Lived{"converted banks", {{"Converted Banks/Old.syx", "old"}}, true}),
-    [](const ::testing::TestParamInfo<Lived>& info) { return "Case" + std::to_string(info.index); });
+    ::testing::Values(Lived{"OwnSettings",
+                            "a settings file of the user's",
+                            {{"VivivI Editor UI.txt", "black\nlarge\nyes\n\n"}},
+                            true},
+                      Lived{"EmptiedLibrary", "a library the user emptied", {{"Patches/", ""}}, false},
+                      Lived{"OwnLibrary",
+                            "a library of the user's own",
+                            {{"Patches/Mine.syx", std::string(2300, '\x3E')}},
+                            false},
+                      Lived{"ChangedFactoryBank",
+                            "a factory bank the user changed",
+                            {{"Patches/Factory/Factory 1.vrn", "changed"}},
+                            false},
+                      Lived{"ConvertedBanks", "converted banks", {{"Converted Banks/Old.syx", "old"}}, true}),
+    [](const ::testing::TestParamInfo<Lived>& info) { return std::string(info.param.name); });
 
 TEST_F(InstallStep, TheHostFindsTheInstalledBundleByItsName) {
   // Not installed yet: the host says where it looked.
