@@ -166,15 +166,19 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
   if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
   plug->setLibrarianViewDirty();
 
-  std::string category = categoryText(0);
-  if (size > kCategoryByte) {
-    const int code = bytes[kCategoryByte];
-    if (const char* text = categoryText(code)) category = text;
-    writeParameterValue(kCategoryName, code);
-    if (patchManager) patchManager->names[1] = category;
-    plug->setLibrarianViewDirty();
-    setParameterFromPlug(kCategoryName, code);
-  }
+  // Category: byte 90 of a dump that carries one; a dump without it (76
+  // bytes) is a sound without a category, code 0 "NONE", so that what the
+  // CATEGORY field shows is also what a SEND shows and a store files. The
+  // text is kept as display text 0 of kCategoryName too, which every
+  // main-tab refresh shows again (as kPatchName keeps the name).
+  const int code = size > kCategoryByte ? bytes[kCategoryByte] : 0;
+  const char* knownText = categoryText(code);
+  const std::string category = knownText ? knownText : categoryText(0);
+  writeParameterValue(kCategoryName, code);
+  if (IParam* param = plug->GetParam(kCategoryName)) param->SetDisplayText(0, category.c_str());
+  if (patchManager) patchManager->names[1] = category;
+  plug->setLibrarianViewDirty();
+  setParameterFromPlug(kCategoryName, code);
   plug->displayCategoryName(category);
 
   for (const SoundDumpByte& row : kSoundDumpTable) {

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
 #include "src/VivivI.h"
 
@@ -238,6 +239,9 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
 
   const int x = position[0], y = position[1], w = position[2];
   const double b1 = bounds[0], b2 = bounds[1], b3 = bounds[2], b4 = bounds[3];
+  IParam* param = plug->GetParam(paramIdx);
+  const ControlAction* before = param ? param->GetControlAction() : nullptr;
+  const size_t controlsBefore = before ? before->controls.size() : 0;
   switch (row->kind) {
     case kSeKnob:
       createSysExKnobControl(name, paramIdx, x, y, image, b1, b2, b3, b4, msgZeroVal, sysexIndex,
@@ -294,10 +298,17 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
                                     group);
       break;
   }
+  ControlAction* action = param ? param->GetControlAction() : nullptr;
+  if (!action) return;
   // The timbre a mapped control belongs to: its multilayer instance, else its
   // channel attribute less one.
-  IParam* param = plug->GetParam(paramIdx);
-  if (ControlAction* action = param ? param->GetControlAction() : nullptr) {
-    action->timbreIndex = instance >= 0 ? instance : channel - 1;
-  }
+  action->timbreIndex = instance >= 0 ? instance : channel - 1;
+  // A control-change or MSB/LSB control that names a SysEx template is also
+  // found by that template's single-parameter address, which the
+  // synthesizer sends for the same parameter; it still sends what its type
+  // says. (The SysEx types file themselves.)
+  const bool sendsSysEx = row->kind == kSeKnob || row->kind == kSeKnob2 || row->kind == kSeSliderVer ||
+                          row->kind == kSeSliderHor || row->kind == kSeButton || row->kind == kSeMenu;
+  if (!sendsSysEx && element->Attribute("sysexIndex") && action->controls.size() > controlsBefore)
+    fileSysExAddress(*this, action->controls.back(), name, sysexIndex, changingByte, instance);
 }

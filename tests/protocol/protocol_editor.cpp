@@ -23,8 +23,8 @@ struct SettingRange {
 constexpr SettingRange kSettingRanges[] = {
     {kGlobalMidiChannel, 0, 16},    {kGlobalLocalControl, 0, 1}, {kPartLock, 0, 1},
     {kGlobalStartUpProgram, 0, 98}, {kGlobalMasterTune, 0, 20},  {kGlobalControlX, 0, 3},
-    {kGlobalDeviceID, 0, 15},       {kCurrentPatch, 0, 98},      {kCategoryName, 0, 20},
-    {kLibSyncTimer, 0, 4},          {kOverrideTempo, 0, 1},
+    {kGlobalDeviceID, 0, 15},       {kCurrentPatch, 0, 98},      {kLibSyncTimer, 0, 4},
+    {kOverrideTempo, 0, 1},
 };
 
 }  // namespace
@@ -259,6 +259,11 @@ std::vector<std::string> ProtocolEditor::categoriesShown() {
   noteCategory();
   std::lock_guard<std::mutex> lock(mMutex);
   return mCategories;
+}
+
+std::string ProtocolEditor::categoryShownNow() {
+  watch();
+  return textOf(firstControlOf(kControlDisplayCategory));
 }
 
 // ---- Jobs ------------------------------------------------------------------------
