@@ -172,6 +172,25 @@ class Host {
     const size_t colon = answer.find(": ");
     return colon == std::string::npos ? -1.0 : atof(answer.c_str() + colon + 2);
   }
+  // The text the parameter's value shows (get-param-text); the whole answer
+  // when it is not one.
+  std::string ParamText(int id) {
+    const std::string answer = Command("get-param-text " + std::to_string(id));
+    const std::string shows = " shows: ";
+    const size_t at = answer.find(shows);
+    return at == std::string::npos ? answer : answer.substr(at + shows.size());
+  }
+  // Runs the editor's events until the parameter holds value (values that
+  // arrive by MIDI reach it on the editor's own threads); its last value.
+  double WaitForParam(int id, double value) {
+    const auto deadline = steady_clock::now() + kDeadline;
+    double now = Param(id);
+    while (now != value && steady_clock::now() < deadline) {
+      Command("wait 50");
+      now = Param(id);
+    }
+    return now;
+  }
 
   // Ends the commands and the host; its exit code and everything it printed
   // after the commands.
@@ -213,6 +232,24 @@ class EditorEndToEnd : public ::testing::Test {
       return false;
     });
     ASSERT_FALSE(records.empty()) << "the editor sent no enquiry on opening its output";
+  }
+
+  // Clicks the window at (x, y) until the simulator has received a message
+  // of the kind from the editor (the editor's processing overlay takes the
+  // clicks while it shows); true when it has.
+  bool ClickUntilReceived(Host& host, Simulator& sim, int x, int y, const std::string& kind) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    auto received = [&](const std::vector<Record>& r) {
+      for (const Record& record : r)
+        if (record.direction == "in" && record.kind == kind) return true;
+      return false;
+    };
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (!received(sim.Records()) && steady_clock::now() < deadline) {
+      EXPECT_EQ(host.Command("click " + at), "clicked " + at);
+      host.Command("wait 300");
+    }
+    return received(sim.WaitFor(received));
   }
 
   std::string m_dir;
