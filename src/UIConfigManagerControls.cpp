@@ -1,6 +1,8 @@
 // ELEMENT WALK, control elements: which element name and "type" select
 // which factory, the attributes each reads and what it hands on. The
 // factories get unscaled coordinates and apply the GUI scale themselves.
+// A control-change or MSB/LSB element with a "sysexIndex" is also filed
+// under that template's single-parameter address (receiving only).
 //
 // An unrecognised element or "type" builds nothing and logs nothing. A
 // control whose parameter reference names no parameter is logged and not
