@@ -69,6 +69,15 @@ std::string dumpName(const uint8_t* bytes) {
 
 }  // namespace
 
+// The text a main-tab switch shows for the parameter (its display text 0),
+// under the plug-in's lock, which the switches on the GUI thread hold.
+void MIDIMessageManager::setDisplayTextZero(int index, const std::string& text) {
+  IParam* param = plug->GetParam(index);
+  if (!param) return;
+  KIT_MutexLock lock(plug->GetMutex());
+  param->SetDisplayText(0, text.c_str());
+}
+
 // ==== Dispatcher =============================================================
 
 void MIDIMessageManager::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
@@ -162,7 +171,7 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
   const std::array<bool, kNumSectionLocks> locked = readSectionLocks();
 
   std::string name = size >= kCategoryByte ? dumpName(bytes) : "REQUESTED";
-  if (IParam* param = plug->GetParam(kPatchName)) param->SetDisplayText(0, name.c_str());
+  setDisplayTextZero(kPatchName, name);
   if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
   plug->setLibrarianViewDirty();
 
@@ -175,7 +184,7 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
   const char* knownText = categoryText(code);
   const std::string category = knownText ? knownText : categoryText(0);
   writeParameterValue(kCategoryName, code);
-  if (IParam* param = plug->GetParam(kCategoryName)) param->SetDisplayText(0, category.c_str());
+  setDisplayTextZero(kCategoryName, category);
   if (patchManager) patchManager->names[1] = category;
   plug->setLibrarianViewDirty();
   setParameterFromPlug(kCategoryName, code);
