@@ -127,8 +127,18 @@ class UIConfigManager {
 
   // ==== PARAMETER TABLE ======================================================
 
-  // Registers every parameter name of the editor (195 names, 194 indices).
+  // Registers every parameter name of the editor (195 names, 194 indices),
+  // then gives the synthesizer's global settings their ranges
+  // (initGlobalSettings).
   void initParams();
+  // Initialises the parameters of the five global settings of the global
+  // dump with the Varno's ranges and start values (start-up program 0..98,
+  // master tune 0..20, control X 0..3, MIDI channel 0..16, device ID
+  // 0..15) as enumerations, so that a value received from the Varno is held
+  // exactly whether or not the description gives them a control; a control
+  // of the description initialises them again. Needs the plug-in; a missing
+  // parameter is skipped.
+  void initGlobalSettings();
   // Adds name -> index; a name already present keeps its index (logged).
   void mapParamToString(std::string name, int index);
   // The index of exactly that name (case-sensitive), or -1 (logged).
@@ -136,7 +146,7 @@ class UIConfigManager {
 
   // ==== IMAGE TABLE ==========================================================
 
-  // Loads the 53 images of the table through the GUI's bitmap cache at the
+  // Loads the 54 images of the table through the GUI's bitmap cache at the
   // manager's GUI scale and records their identifiers.
   void initImages(IGraphics* graphics);
   // Loads one image (or, while the cache is being cleared, releases it).

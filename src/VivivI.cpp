@@ -290,6 +290,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
     *hiddenAtStart[i] = StartupLayer(*this, hiddenNames[i]);
     hideLayer(*hiddenAtStart[i], true);
   }
+  // The global settings panel, an overlay like the MIDI filters.
+  hideLayer(globalSettingsLayer = StartupLayer(*this, "globalSettings"), true);
 
   randomValues.fill(0);
   partBank.fill(0);

@@ -16,6 +16,7 @@
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 
@@ -526,6 +527,31 @@ void flashProcessingIndicator(VivivI& plug) {
   plug.DisplayProcessingIndicator(false);
 }
 
+// ---- Global settings ------------------------------------------------------------
+// A value the user gives a global setting is the Varno's from then on (its
+// parameter-number message leaves on the common road); a new device ID
+// addresses the Varno at once.
+void userSetGlobal(VivivI& plug, int index, int v) {
+  plug.knownGlobalSettings |= VarnoSysEx::globalSettingBit(index);
+  if (index == kGlobalDeviceID) plug.deviceId = v;
+}
+
+// Opens or closes the global settings panel. Opened before the Varno's
+// global dump arrived, the status line says that the values shown are not
+// the Varno's.
+void showGlobalSettings(VivivI& plug, int v) {
+  if (v != 1) {
+    plug.switchLayer(plug.globalSettingsLayer, true);
+    flashProcessingIndicator(plug);
+    return;
+  }
+  plug.switchLayer(plug.globalSettingsLayer, false);
+  if (plug.knownGlobalSettings != VarnoSysEx::kAllGlobalSettings) {
+    plug.setDisplayText(kControlDisplayName, "Not yet read from the Varno");
+    plug.setDisplayText(kControlDisplayValue, "Choose MIDI OUT to read them");
+  }
+}
+
 // ---- MIDI ports ---------------------------------------------------------------
 void selectOutput(VivivI& plug, int v) {
   int opened = v;
@@ -619,6 +645,16 @@ void VivivI::OnParamChange(int index) {
       break;
     case kGlobalLocalControl:
       localControl = v == 1;
+      break;
+    case kGlobalStartUpProgram:
+    case kGlobalMasterTune:
+    case kGlobalControlX:
+    case kGlobalMidiChannel:
+    case kGlobalDeviceID:
+      userSetGlobal(*this, index, v);
+      break;
+    case kGlobalSettings:
+      showGlobalSettings(*this, v);
       break;
     case kMIDIFilterDAWCCPassThrough:
     case kMIDIFilterDAWPCPassThrough:
@@ -839,6 +875,7 @@ bool neverDisplayed(int index) {
     case kPatchSelectionListLower:
     case kMainTab:
     case kLibrarianArea:
+    case kGlobalSettings:
       return true;
     default:
       return false;
@@ -905,6 +942,10 @@ const char* valueListOf(int index) {
       return "arpModeList";
     case kGlobalMidiChannel:
       return "omniToSixteen";
+    case kGlobalMasterTune:
+      return "masterTune";
+    case kGlobalControlX:
+      return "controlX";
     default:
       return nullptr;
   }
@@ -979,6 +1020,8 @@ std::string ControlDisplay::valueText(VivivI* plug, int index, int v, bool* alon
   if (const char* list = valueListOf(index)) return plug ? valueListEntry(plug, list, v) : std::string();
   if (isOnOff(index)) return v == 1 ? "ON" : v == 0 ? "OFF" : "";
   if (index == kGlobalLocalControl) return v == 0 ? "DISABLED" : v == 1 ? "ALLOWED" : "";
+  // Programs are numbered from 1, as the librarian and the header show them.
+  if (index == kGlobalStartUpProgram) return v >= 0 && v <= kLastProgram ? std::to_string(v + 1) : "";
   if (alone) *alone = true;
   return getValueString(v);
 }

@@ -289,6 +289,10 @@ int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
     log("PROJECT RECALL: Patch name " + name + " | Category name " + category);
   }
   suppressGlobalsDump = false;
+  // The recalled global settings are the project's, not necessarily the
+  // Varno's now: the sound send leaves them out until the Varno's own
+  // arrive (or the user sets them).
+  knownGlobalSettings = 0;
 
   if (midiOutputOpen && midiManager) {
     Sleep(50);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -107,6 +108,23 @@ class Simulator {
   // globals"); -1 when absent.
   int EditValue(int index) { return ShownValue("edit", index); }
   int GlobalValue(int index) { return ShownValue("globals", index); }
+  // Every global setting as "show globals" lists them ("globals 131=0 ...").
+  std::string Globals() {
+    for (const std::string& line : Command("show globals"))
+      if (line.rfind("globals ", 0) == 0) return line;
+    return {};
+  }
+  // The 76-byte dump the Varno would send of a program; empty when none.
+  std::vector<int> ProgramDump(int program) {
+    std::vector<int> bytes;
+    for (const std::string& line : Command("show dump " + std::to_string(program)))
+      if (line.rfind("dump ", 0) == 0) {
+        std::istringstream stream(line.substr(5));
+        for (std::string hex; stream >> hex;)
+          bytes.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
+      }
+    return bytes;
+  }
 
   const std::string inPort, outPort;  // the Varno's: the editor's output goes to inPort
 
@@ -172,24 +190,32 @@ class Host {
     const size_t colon = answer.find(": ");
     return colon == std::string::npos ? -1.0 : atof(answer.c_str() + colon + 2);
   }
-  // The text the parameter's value shows (get-param-text); the whole answer
-  // when it is not one.
+  // The text the parameter shows for its value.
   std::string ParamText(int id) {
     const std::string answer = Command("get-param-text " + std::to_string(id));
-    const std::string shows = " shows: ";
+    const std::string shows = "shows: ";
     const size_t at = answer.find(shows);
     return at == std::string::npos ? answer : answer.substr(at + shows.size());
   }
-  // Runs the editor's events until the parameter holds value (values that
-  // arrive by MIDI reach it on the editor's own threads); its last value.
-  double WaitForParam(int id, double value) {
-    const auto deadline = steady_clock::now() + kDeadline;
-    double now = Param(id);
-    while (now != value && steady_clock::now() < deadline) {
-      Command("wait 50");
-      now = Param(id);
+  // Clicks at (x, y) until a popup menu opens (the processing overlay takes
+  // clicks while a job runs), then chooses the entry of path ("Item>Sub
+  // item"). Whether the entry was chosen.
+  bool ChooseFromMenuAt(int x, int y, const std::string& path) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      if (Command("click " + at).find("a menu is open") != std::string::npos)
+        return Command("menu " + path) == "chose " + path;
+      Command("wait 100");
     }
-    return now;
+    return false;
+  }
+  // Runs the editor until the parameter holds value; whether it came to.
+  bool WaitForParam(int id, double value) {
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      if (Param(id) == value) return true;
+      Command("wait 100");
+    }
+    return false;
   }
 
   // Ends the commands and the host; its exit code and everything it printed
@@ -254,6 +280,18 @@ class EditorEndToEnd : public ::testing::Test {
 
   std::string m_dir;
 };
+
+// A bank file of raw SysEx: the dump once for each of the 99 programs, its
+// program byte set to the slot.
+inline void WriteSysExBank(const std::string& path, const std::vector<int>& dump) {
+  std::string bytes;
+  for (int slot = 0; slot < 99; ++slot)
+    for (size_t i = 0; i < dump.size(); ++i) bytes.push_back(static_cast<char>(i == 5 ? slot : dump[i]));
+  FILE* file = fopen(path.c_str(), "wb");
+  if (!file) return;
+  fwrite(bytes.data(), 1, bytes.size(), file);
+  fclose(file);
+}
 
 // Records of one kind received from the editor.
 inline std::vector<Record> Received(const std::vector<Record>& records, const std::string& kind) {

@@ -13,6 +13,7 @@
 #include "src/ControlAction.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/params_description.h"
@@ -552,6 +553,8 @@ TEST_F(ParamsTest, OverlaySwitchesShowAndHideTheirLayers) {
   const Case cases[] = {
       {kViewMIDIFilterSettings, 1, "midiFilterSettings", true},
       {kViewMIDIFilterSettings, 0, "midiFilterSettings", false},
+      {kGlobalSettings, 1, "globalSettings", true},
+      {kGlobalSettings, 0, "globalSettings", false},
       {kDisplayAboutWindow, 1, "aboutWindow", true},
       {kExitAboutWindow, 1, "aboutWindow", false},
       {kEditPage2Switch, 1, "arpeggiator", true},
@@ -592,6 +595,53 @@ TEST_F(ParamsTest, CategoriesReplaceTheFileBanksAndGreyOutTheSearch) {
   EXPECT_FALSE(Shown(categoryMenu));
   EXPECT_TRUE(Shown(patchMenu));
   EXPECT_FALSE(plug->patchSearchControl->IsGrayed());
+}
+
+// ---- Global settings ----------------------------------------------------------------
+
+// Each global setting the user sets joins the values the global dump may
+// carry; a device ID the user gives addresses the Varno's SysEx at once.
+TEST_F(ParamsTest, AGlobalSettingTheUserSetsIsKnownAndANewDeviceIdIsUsedAtOnce) {
+  OpenEditorObject();
+  plug->knownGlobalSettings = 0;
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  unsigned known = 0;
+  for (const int index : settings) {
+    SCOPED_TRACE(index);
+    EXPECT_NE(plug->knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
+    Change(index, 7);
+    known |= VarnoSysEx::globalSettingBit(index);
+    EXPECT_EQ(plug->knownGlobalSettings, known);
+  }
+  EXPECT_EQ(plug->knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
+  EXPECT_EQ(plug->deviceId, 7);
+  EXPECT_EQ(Value(kGlobalDeviceID), 7);
+  // Another parameter is no global setting.
+  plug->knownGlobalSettings = 0;
+  Change(kGlobalLocalControl, 0);
+  EXPECT_EQ(plug->knownGlobalSettings, 0u);
+}
+
+// The panel opened before the Varno's own values arrived says so.
+TEST_F(ParamsTest, ThePanelOpenedBeforeTheVarnosValuesArrivedSaysSo) {
+  OpenEditorObject();
+  const struct {
+    unsigned known;
+    const char* status;
+  } kCases[] = {
+      {0, "Not yet read from the Varno"},
+      {VarnoSysEx::kAllGlobalSettings & ~1u, "Not yet read from the Varno"},
+      {VarnoSysEx::kAllGlobalSettings, "untouched"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.known);
+    Change(kGlobalSettings, 0);
+    plug->setDisplayText(kControlDisplayName, "untouched");
+    plug->knownGlobalSettings = c.known;
+    Change(kGlobalSettings, 1);
+    EXPECT_EQ(Status(), c.status);
+  }
 }
 
 // ---- Requests and sends --------------------------------------------------------------

@@ -29,6 +29,7 @@ const char* const kLayersLookedUp[] = {
     "aboutWindow",
     "firstRunNotification",
     "midiFilterSettings",
+    "globalSettings",
     "categoryLimit",
     "patchRename",
     "miniMixer",
