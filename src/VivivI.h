@@ -327,6 +327,10 @@ class VivivI : public IModuleAU {
   // Sets a parameter from a value in its own units, its controls following,
   // without a change handler (any thread).
   void setParameterNoHandler(int index, double value);
+  // On the GUI thread: the arpeggiator's tempo knob grayed while the host's
+  // tempo rules (kOverrideTempo on), so that it shows it is not the user's to
+  // turn, and ungrayed otherwise.
+  void showArpTempoRule();
   // The text whose search result the lower list shows; empty while none is.
   std::string shownSearchText;
   // Gate in front of MIDIMessageManager::ProcessSysEx; raises responseReceived

@@ -11,8 +11,6 @@
 // status and value lines over (656,12)-(1024,52), the librarian's main menu
 // at (1160,107), the edited bank's first slot column from (16,97) in rows of
 // 16, the filter's cutoff knob at (991,155).
-#include <png.h>
-
 #include <fstream>
 
 #include "tests/e2e/e2e_fixture.h"
@@ -29,26 +27,6 @@ constexpr int kRecordSize = 92;
 const std::string kSettingsName = "VivivI Editor UI.txt";
 const std::string kLogName = "VivivI Editor LOG.txt";
 
-// A picture the host wrote: its size and RGBA pixels.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> pixels;
-};
-
-Picture ReadPicture(const std::string& path) {
-  Picture picture;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
-  image.format = PNG_FORMAT_RGBA;
-  std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return picture;
-  picture.width = static_cast<int>(image.width);
-  picture.height = static_cast<int>(image.height);
-  picture.pixels = std::move(pixels);
-  return picture;
-}
-
 struct Area {
   int left, top, right, bottom;
 };
@@ -58,16 +36,9 @@ const Area kStatusLines = {656, 12, 1024, 52};
 // The share of the area's pixels that differ between two pictures of the
 // same size (1 when the sizes differ or a picture is missing).
 double Differing(const Picture& a, const Picture& b, const Area& area) {
-  if (a.pixels.empty() || a.width != b.width || a.height != b.height) return 1.0;
-  int differing = 0, all = 0;
-  for (int y = area.top; y < area.bottom && y < a.height; ++y)
-    for (int x = area.left; x < area.right && x < a.width; ++x, ++all) {
-      const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(a.width) + static_cast<size_t>(x)) * 4;
-      if (!std::equal(a.pixels.begin() + static_cast<long>(at), a.pixels.begin() + static_cast<long>(at + 4),
-                      b.pixels.begin() + static_cast<long>(at)))
-        ++differing;
-    }
-  return all ? static_cast<double>(differing) / all : 1.0;
+  if (!a.Loaded() || !b.Loaded() || a.Width() != b.Width() || a.Height() != b.Height()) return 1.0;
+  const int all = (area.right - area.left) * (area.bottom - area.top);
+  return static_cast<double>(a.Differences(b, area.left, area.top, area.right, area.bottom)) / all;
 }
 
 class InstalledEditor : public EditorEndToEnd {
@@ -77,7 +48,7 @@ class InstalledEditor : public EditorEndToEnd {
     host.Command("wait 200");
     const std::string path = m_dir + "/" + name + ".png";
     EXPECT_EQ(host.Command("png " + path), "wrote " + path);
-    return ReadPicture(path);
+    return Picture(path);
   }
 
   void MainMenu(Host& host, const std::string& path) {
@@ -167,8 +138,8 @@ TEST_F(InstalledEditor, ASizeChosenTakesEffectWhenTheEditorOpensAgain) {
   ASSERT_TRUE(host.Open());
   EXPECT_NE(host.OpenLine().find(", 1875x833,"), std::string::npos) << host.OpenLine();
   const Picture large = Snapshot(host, "large");
-  EXPECT_EQ(large.width, 1875);
-  EXPECT_EQ(large.height, 833);
+  EXPECT_EQ(large.Width(), 1875);
+  EXPECT_EQ(large.Height(), 833);
   EXPECT_EQ(host.Param(kUserInterfaceSize), 2);
   // The controls are where the larger window draws them: the cutoff knob,
   // turned by the wheel at 1.25 times its place, moves the Varno's cutoff.
