@@ -7,6 +7,7 @@
 // receives.
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "tests/e2e/e2e_fixture.h"
@@ -16,6 +17,9 @@ namespace e2e {
 namespace {
 
 constexpr int kFilterCutoff = 39;
+constexpr int kUserInterfaceSize = 158;
+// The two status lines at the top of the window: left, top, right, bottom.
+constexpr int kStatusLines[4] = {656, 12, 1024, 52};
 // The first row of the edited bank's list: left, top, right, bottom.
 constexpr int kFirstRow[4] = {16, 97, 116, 113};
 // The sound bytes of a dump and of a library record: after the program
@@ -76,8 +80,8 @@ std::string SecondGenerationSounds(const std::string& name, int count) {
 
 class LibraryFilesEndToEnd : public EditorEndToEnd {
  protected:
-  std::string Patches() const { return m_dir + "/data/Patches"; }
-  std::string LogFile() const { return m_dir + "/data/VivivI Editor LOG.txt"; }
+  std::string Patches() const { return DataFolder() + "/Patches"; }
+  std::string LogFile() const { return DataFolder() + "/VivivI Editor LOG.txt"; }
 
   // Plays the first slot of the edited bank into the Varno by a double
   // click; the sound dump it received. A double click while the processing
@@ -159,7 +163,7 @@ TEST_F(LibraryFilesEndToEnd, SplitAndConvertedBanksNeverReplaceTheUsersBanks) {
 
   EXPECT_EQ(ReadWholeFile(Patches() + "/Big Singles 1.vrn"), userSplitName) << "byte for byte";
   EXPECT_EQ(ReadWholeFile(Patches() + "/Old.vrn"), userOldName) << "byte for byte";
-  EXPECT_EQ(ReadWholeFile(m_dir + "/data/Converted Banks/Big.syx"), Dumps(bigSound, 150));
+  EXPECT_EQ(ReadWholeFile(DataFolder() + "/Converted Banks/Big.syx"), Dumps(bigSound, 150));
   const std::string log = ReadWholeFile(LogFile());
   for (const char* line : {"wrote file Big Singles 1 2.vrn in place of Big Singles 1.vrn",
                            "wrote file Old 2.vrn in place of Old.vrn"})
@@ -175,7 +179,7 @@ TEST_F(LibraryFilesEndToEnd, ALibraryOfManyLinkedRoadsLoadsEachFolderOnce) {
   ASSERT_TRUE(sim.Ready());
   const std::vector<int> sound = sim.ProgramDump(7);
   ASSERT_EQ(sound.size(), 76u);
-  const std::string levels = m_dir + "/data/Levels";
+  const std::string levels = DataFolder() + "/Levels";
   mkdir(levels.c_str(), 0755);
   for (int level = 1; level <= 18; ++level) {
     const std::string folder = levels + "/" + std::to_string(level);
@@ -199,27 +203,32 @@ TEST_F(LibraryFilesEndToEnd, ALibraryOfManyLinkedRoadsLoadsEachFolderOnce) {
   EXPECT_EQ(SoundPart(PlayFirstSlot(host, sim)), SoundPart(sound));
   EXPECT_EQ(host.Quit(), 0);
 
+  // Loaded once, by its first road; the installed factory banks beside it.
   const std::string log = ReadWholeFile(LogFile());
   size_t loaded = 0;
-  for (size_t at = log.find("loaded file "); at != std::string::npos; at = log.find("loaded file ", at + 1))
+  for (size_t at = log.find("/Linked.syx\n"); at != std::string::npos; at = log.find("/Linked.syx\n", at + 1))
     ++loaded;
   EXPECT_EQ(loaded, 1u) << log;
+  EXPECT_NE(log.find("loaded file " + Patches() + "/a/Linked.syx\n"), std::string::npos) << log;
   EXPECT_NE(log.find("skipped folder " + Patches() + "/b: it leads to a folder that is loaded already"),
             std::string::npos);
 }
 
 // A pipe under the settings file's name: the editor starts (a pipe is never
 // waited on) in its default size, as without a settings file, plays its
-// knobs into the Varno, and leaves the pipe as it was.
+// knobs into the Varno; a size chosen is not written to the pipe, and the
+// status lines say so (the settings file is missing) instead of asking for a
+// reload; the pipe stays as it was.
 TEST_F(LibraryFilesEndToEnd, ASettingsFileThatIsAPipeNeitherHangsNorIsWritten) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  const std::string settings = m_dir + "/data/VivivI Editor UI.txt";
+  const std::string settings = DataFolder() + "/VivivI Editor UI.txt";
+  std::remove(settings.c_str());  // the installed one
   ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
 
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open()) << "start-up waited on the pipe";
-  EXPECT_NE(host.OpenedAs().find(" 1500x667,"), std::string::npos) << host.OpenedAs();
+  EXPECT_NE(host.OpenLine().find(", 1500x667,"), std::string::npos) << host.OpenLine();
   OpenPorts(host, sim);
   EXPECT_EQ(
       host.Command("set-param " + std::to_string(kFilterCutoff) + " 100").rfind("parameter 39 set to", 0),
@@ -230,10 +239,22 @@ TEST_F(LibraryFilesEndToEnd, ASettingsFileThatIsAPipeNeitherHangsNorIsWritten) {
     return false;
   });
   EXPECT_EQ(sim.EditValue(kFilterCutoff), 100) << "the cutoff reached the Varno";
+
+  const Picture before = Snapshot(host, "before-size");
+  EXPECT_EQ(host.Command("set-param " + std::to_string(kUserInterfaceSize) + " 2"), "parameter 158 set to 2");
+  const Picture after = Snapshot(host, "after-size");
+  EXPECT_GT(after.Differences(before, kStatusLines[0], kStatusLines[1], kStatusLines[2], kStatusLines[3]), 0)
+      << "the status lines say the settings file is missing";
   EXPECT_EQ(host.Quit(), 0);
   struct stat info {};
   ASSERT_EQ(lstat(settings.c_str(), &info), 0);
   EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe stays a pipe";
+
+  // Opened again: still the default size, the choice went nowhere.
+  Host again(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(again.Open());
+  EXPECT_NE(again.OpenLine().find(", 1500x667,"), std::string::npos) << again.OpenLine();
+  EXPECT_EQ(again.Quit(), 0);
 }
 
 }  // namespace
