@@ -10,7 +10,7 @@
 #include <fstream>
 #include <set>
 
-#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/librarian_fixture.h"
 #include "tests/support/read_file.h"
 
 // clang-format off
@@ -24,8 +24,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kMainTab = 194;  // 1: the librarian page
-constexpr int kMainMenuX = 1160, kMainMenuY = 107;
 // In a file dialog: the name field and the confirm button.
 constexpr int kNameFieldX = 300, kNameFieldY = 339;
 constexpr int kConfirmX = 545, kConfirmY = 398;
@@ -152,15 +150,18 @@ class FileDialogEndToEnd : public EditorEndToEnd {
     if (m_display) XCloseDisplay(m_display);
   }
 
-  // Opens the librarian's main menu and chooses path, which runs a dialog:
-  // the dialog's window (0 when none shows).
-  Window ChooseWithDialog(Host& host, const std::string& path) {
+  // Opens the librarian's main menu (or the menu another click opens) and
+  // chooses path, which runs a dialog: the dialog's window (0 when none
+  // shows).
+  Window ChooseWithDialog(Host& host, const std::string& path,
+                          const std::string& click = "click " + std::to_string(kMainMenuX) + " " +
+                                                     std::to_string(kMainMenuY)) {
     EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
               0u);
     const auto deadline = steady_clock::now() + kDeadline;
     std::string clicked;
     while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
-      clicked = host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+      clicked = host.Command(click);
       if (clicked.find("a menu is open") == std::string::npos) host.Command("wait 100");
     }
     EXPECT_NE(clicked.find("a menu is open"), std::string::npos) << clicked;
@@ -200,6 +201,52 @@ TEST_F(FileDialogEndToEnd, ImportCopiesTheChosenSysExFileIntoTheLibrary) {
   Answer(dialog, source, 0);
   EXPECT_EQ(host.Answer(), "chose " + item);
   EXPECT_TRUE(WaitForFile(m_patches + "/Found-Sounds.syx", contents)) << "the file did not reach the library";
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// A whole library record imported into a slot through the slot menu keeps
+// its own name and category: the slot shows the category of the record's
+// kind (as a slot of that category does) and the saved bank holds it.
+TEST_F(FileDialogEndToEnd, ASingleRecordImportedIntoASlotKeepsItsCategory) {
+  const std::string edited = m_patches + "/Edited.vrn";
+  const std::vector<std::vector<int>> records = WriteLibraryBank(edited, 1);
+  constexpr int kSlot = 5, kBassSlot = 2, kBass = 3;
+  ASSERT_EQ(records[kBassSlot][90], kBass);
+  ASSERT_NE(records[kSlot][90], kBass);
+  mkdir((m_dir + "/incoming").c_str(), 0755);
+  const std::string single = m_dir + "/incoming/Deep.syx";
+  const std::vector<int> record = LibraryRecord(9, 0, "Deep Bass", kBass);
+  std::ofstream(single, std::ios::binary) << std::string(record.begin(), record.end());
+
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  // The slot category display, for a slot clicked.
+  const auto category = [&](int slot, const char* name) {
+    host.Command("click " + ListRow(0, slot).Centre());
+    WindowPicture picture;
+    EXPECT_TRUE(picture.TakeSettled(host, m_dir + "/" + name + ".png"));
+    return picture.Area(1010, 340, 1310, 360);
+  };
+  const std::string item = "Import..>Varno 1 Single Patch";
+  const Window dialog = ChooseWithDialog(host, item, "right-click " + ListRow(0, kSlot).Centre());
+  ASSERT_NE(dialog, 0u) << "no dialog window showed";
+  Answer(dialog, single, 0);
+  EXPECT_EQ(host.Answer(), "chose " + item);
+  EXPECT_EQ(category(kSlot, "imported"), category(kBassSlot, "bass"));
+
+  const auto deadline = steady_clock::now() + kDeadline;
+  std::vector<std::vector<int>> saved;
+  while (steady_clock::now() < deadline) {
+    host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+    host.Command("menu Save (Overwrite current bank)");
+    saved = RawBankMessages(edited);
+    if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[kSlot]) == "Deep Bass     ") break;
+    host.Command("wait 200");
+  }
+  ASSERT_EQ(saved.size(), static_cast<size_t>(kSlots));
+  EXPECT_EQ(NameOf(saved[kSlot]), "Deep Bass     ");  // the record's own bytes
+  EXPECT_EQ(saved[kSlot][90], kBass);
+  EXPECT_EQ(SoundPart(saved[kSlot]), SoundPart(record));
   EXPECT_EQ(host.Quit(), 0);
 }
 
