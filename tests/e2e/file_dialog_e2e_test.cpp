@@ -1,9 +1,11 @@
-// The editor's file dialogs end to end on the X display (Xvfb in the test
-// runs): the host program shows the editor in an X window, the librarian's
-// main menu opens the open or save dialog as an X window of its own, and the
-// test plays the user on it with key and button events sent through the X
-// server to that window. "Import" copies the chosen file into the library
-// folder; "Save As" writes the edited bank where the dialog says.
+// The editor's file dialogs and its rename field end to end on the X
+// display (Xvfb in the test runs): the host program shows the editor in an
+// X window, the librarian's main menu opens the open or save dialog as an X
+// window of its own, and the test plays the user on it with key and button
+// events sent through the X server to that window. "Import" copies the
+// chosen file into the library folder; "Save As" writes the edited bank where
+// the dialog says; a slot's rename field takes the keys the X server gives
+// the window holding the keyboard focus.
 //
 // The librarian's main menu is at (1160,107), its place in the window
 // design.
@@ -95,6 +97,7 @@ void Type(Display* display, Window window, const std::string& text) {
                  : c == '.' ? XK_period
                  : c == '-' ? XK_minus
                  : c == '_' ? XK_underscore
+                 : c == ' ' ? XK_space
                             : 0;
     if (!sym) sym = XStringToKeysym(std::string(1, c).c_str());
     ASSERT_NE(sym, static_cast<KeySym>(NoSymbol)) << "no key for '" << c << "'";
@@ -247,6 +250,56 @@ TEST_F(FileDialogEndToEnd, ASingleRecordImportedIntoASlotKeepsItsCategory) {
   EXPECT_EQ(NameOf(saved[kSlot]), "Deep Bass     ");  // the record's own bytes
   EXPECT_EQ(saved[kSlot][90], kBass);
   EXPECT_EQ(SoundPart(saved[kSlot]), SoundPart(record));
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// Rename opens its field with the keyboard focus on the editor's window:
+// keys the X server gives the focused window are typed into it, Backspace
+// takes one back and Return stores the name; Escape leaves the next slot's
+// name as it was.
+TEST_F(FileDialogEndToEnd, ASlotsRenameFieldTakesTheKeysOfTheFocusedWindow) {
+  const std::string edited = m_patches + "/Edited.vrn";
+  const std::vector<std::vector<int>> records = WriteLibraryBank(edited, 1);
+  constexpr int kRenamed = 4, kLeft = 5;
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
+            0u);
+  // The keys of the window that has the focus once the field is open (the
+  // editor handles its X events while the host waits).
+  const auto typeIntoFocus = [&](const std::string& text, KeySym last) {
+    host.Command("wait 300");
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    EXPECT_GT(focus, static_cast<Window>(PointerRoot)) << "no window has the keyboard focus";
+    Type(m_display, focus, text);
+    if (last == XK_Return) SendKey(m_display, focus, XK_BackSpace);
+    SendKey(m_display, focus, last);
+    host.Command("wait 500");
+  };
+  EXPECT_NE(host.Command("right-click " + ListRow(0, kRenamed).Centre()).find("a menu is open"),
+            std::string::npos);
+  EXPECT_EQ(host.Command("menu Rename"), "chose Rename");
+  typeIntoFocus("Night Drivex", XK_Return);
+  EXPECT_NE(host.Command("right-click " + ListRow(0, kLeft).Centre()).find("a menu is open"),
+            std::string::npos);
+  EXPECT_EQ(host.Command("menu Rename"), "chose Rename");
+  typeIntoFocus("Gone", XK_Escape);
+
+  const auto deadline = steady_clock::now() + kDeadline;
+  std::vector<std::vector<int>> saved;
+  while (steady_clock::now() < deadline) {
+    host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+    host.Command("menu Save (Overwrite current bank)");
+    saved = RawBankMessages(edited);
+    if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[kRenamed]) == "NIGHT DRIVE   ") break;
+    host.Command("wait 200");
+  }
+  ASSERT_EQ(saved.size(), static_cast<size_t>(kSlots));
+  EXPECT_EQ(NameOf(saved[kRenamed]), "NIGHT DRIVE   ");
+  EXPECT_EQ(SoundPart(saved[kRenamed]), SoundPart(records[kRenamed]));
+  EXPECT_EQ(saved[kLeft], records[kLeft]);
   EXPECT_EQ(host.Quit(), 0);
 }
 
