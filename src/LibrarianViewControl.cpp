@@ -184,6 +184,13 @@ void LibrarianViewControl::hitTest(int x, int y, bool withLayers, bool setColumn
   }
 }
 
+int LibrarianViewControl::upperRowAt(int x, int y) const {
+  int found = -1;
+  for (int i = 0; i < rowCount; ++i)
+    if (upperRows[i]->GetRECT().Contains(x, y)) found = i;
+  return found;
+}
+
 void LibrarianViewControl::selectInActiveColumn(int row) {
   if (activeColumn == 0)
     selectedUpperRow = row;
@@ -399,9 +406,7 @@ void LibrarianViewControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) {
   const int top = y - rowHeight / 2;
   dragMarker = IRECT(left, top, left + rowWidth, top + rowHeight);
   if (dragging) {
-    dropRow = -1;
-    for (int i = 0; i < rowCount; ++i)
-      if (upperRows[i]->GetRECT().Contains(x, y)) dropRow = i;
+    dropRow = upperRowAt(x, y);
     return;
   }
   // A drag takes the row the button went down on: a hand's first move, or a
@@ -414,9 +419,7 @@ void LibrarianViewControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) {
   const int lower = selectedLowerRow;
   if (lower < 0) return;  // the drag starts once the pointer is over a lower row
   dragging = true;
-  dropRow = -1;
-  for (int i = 0; i < rowCount; ++i)
-    if (upperRows[i]->GetRECT().Contains(x, y)) dropRow = i;
+  dropRow = upperRowAt(x, y);
   // The dragged row is also what the next Paste takes.
   copyRow = lower;
   mCopySource = lowerSourceSnapshot();
@@ -468,19 +471,22 @@ void LibrarianViewControl::drawRow(IGraphics* graphics, int column, int index, b
   ITextControl* row = (column == 0 ? upperRows : lowerRows)[static_cast<size_t>(index)];
   const IRECT rect = row->GetRECT();
   IText* style = row->GetText();
-  char number[4];
-  std::snprintf(number, sizeof number, "%02d", (index + 1) % 100);
+  char number[12];
+  std::snprintf(number, sizeof number, "%02d", index + 1);
   if (mNameIndent < 0) {
     IRECT box = rect;
     graphics->MeasureIText(&mNumberStyle, number, &box);
     mNameIndent = box.W() + std::max(2, TruncateToInt(2 * scale));
   }
-  // The smaller number sits on the name's base line: a line centred in the
-  // row has its base line 0.3 of its size below the middle.
-  const int drop = TruncateToInt((style->mSize - mNumberStyle.mSize) * 0.3 + 0.5);
-  IRECT numberRect(rect.L, rect.T + drop, rect.R, rect.B + drop);
-  mNumberStyle.mColor = selected ? kSelectedNumberGrey : kNumberGrey;
-  graphics->DrawIText(&mNumberStyle, number, &numberRect);
+  // Row 99 is no program (it shows a 100th patch of a longer bank).
+  if (index < PatchFile::kSlots) {
+    // The smaller number sits on the name's base line: a line centred in
+    // the row has its base line 0.3 of its size below the middle.
+    const int drop = TruncateToInt((style->mSize - mNumberStyle.mSize) * 0.3 + 0.5);
+    IRECT numberRect(rect.L, rect.T + drop, rect.R, rect.B + drop);
+    mNumberStyle.mColor = selected ? kSelectedNumberGrey : kNumberGrey;
+    graphics->DrawIText(&mNumberStyle, number, &numberRect);
+  }
 
   IRECT nameRect(rect.L + mNameIndent, rect.T, rect.R, rect.B);
   const std::string& name = shownName(graphics, column, index, nameRect.W());
@@ -497,8 +503,7 @@ bool LibrarianViewControl::Draw(IGraphics* graphics) {
       IRECT r = (column == 0 ? upperRows : lowerRows)[static_cast<size_t>(selected)]->GetRECT();
       graphics->FillIRect(&kSelectionGrey, &r);
     }
-    // Row 99 is no slot of a bank: it shows no number.
-    for (int i = 0; i < PatchFile::kSlots; ++i) drawRow(graphics, column, i, i == selected);
+    for (int i = 0; i < rowCount; ++i) drawRow(graphics, column, i, i == selected);
   };
   drawColumn(0, selectedUpperRow);
   drawColumn(1, selectedLowerRow);

@@ -157,6 +157,8 @@ class LibrarianViewControl : public CustomOverlayControl {
   // it. withLayers also sets the active column and greys the save controls
   // out over the lower column; setColumn sets the active column only.
   void hitTest(int x, int y, bool withLayers, bool setColumn);
+  // The upper row holding (x, y), -1 for none.
+  int upperRowAt(int x, int y) const;
   // Selects row in the active column.
   void selectInActiveColumn(int row);
   // kCurrentPatch takes row, within its range, without a handler.
