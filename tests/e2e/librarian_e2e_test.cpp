@@ -28,13 +28,6 @@ std::vector<int> HexBytes(const std::string& text) {
   return bytes;
 }
 
-// The simulator's dump of a program.
-std::vector<int> ProgramDump(Simulator& sim, int program) {
-  for (const std::string& line : sim.Command("show dump " + std::to_string(program)))
-    if (line.rfind("dump ", 0) == 0) return HexBytes(line.substr(5));
-  return {};
-}
-
 // The SysEx messages of a bank file, each from F0 to F7. A Standard MIDI
 // file is read by mido (its data without F0 and F7, which are put back).
 std::vector<std::vector<int>> BankMessages(const std::string& path, bool smf) {
@@ -126,12 +119,12 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
 
   std::map<int, std::vector<int>> sounds;  // the Varno's programs
   for (int program : {kMovedFrom, kMovedTo, kSeedProgram})
-    sounds[program] = SoundPart(ProgramDump(sim, program));
+    sounds[program] = SoundPart(sim.ProgramDump(program));
   for (int program = 0; program < kRequested; ++program)
-    sounds[program] = SoundPart(ProgramDump(sim, program));
+    sounds[program] = SoundPart(sim.ProgramDump(program));
   ASSERT_EQ(sounds[kSeedProgram].size(), kSoundEnd - kSoundFirst);
   ASSERT_NE(sounds[kMovedFrom], sounds[kMovedTo]);
-  WriteSeedBank(bankPath, form.smf, ProgramDump(sim, kSeedProgram));
+  WriteSeedBank(bankPath, form.smf, sim.ProgramDump(kSeedProgram));
   ASSERT_EQ(BankMessages(bankPath, form.smf).size(), static_cast<size_t>(kSlots));
 
   // Whether each slot holds the sound expected of it.

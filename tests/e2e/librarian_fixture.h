@@ -1,6 +1,7 @@
 // The librarian page end to end: where its slots and menus lie at scale
 // 1.0, bank files of whole library records for its data folder, its main
-// menu chosen as a user does, and pictures of its window read back.
+// and slot menus chosen as a user does, and the colours of areas of its
+// window's pictures.
 #pragma once
 
 #include <fstream>
@@ -9,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "KIT/pix/pix-bitmap.h"
-#include "KIT/pix/pix-png.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/read_file.h"
 
@@ -101,48 +100,24 @@ inline std::vector<std::vector<int>> RawBankMessages(const std::string& path) {
 }
 
 // ---- Pictures of the window ------------------------------------------------------
-// The window as the host's "png" command wrote it.
-class WindowPicture {
- public:
-  // The window once what was sent has been handled and painted.
-  bool Take(Host& host, const std::string& path) {
-    if (host.Command("sync") != "synced" || host.Command("png " + path) != "wrote " + path) return false;
-    m_bitmap.reset(PIX_LoadPNG(path.c_str(), nullptr));
-    return m_bitmap != nullptr;
-  }
-  // The window once it stays as it is for a while: the processing overlay
-  // of a job that was running is gone.
-  bool TakeSettled(Host& host, const std::string& path) {
-    const auto deadline = steady_clock::now() + kDeadline;
-    std::vector<uint32_t> last;
-    while (Take(host, path)) {
-      std::vector<uint32_t> now = Area(0, 0, m_bitmap->getWidth(), m_bitmap->getHeight());
-      if (now == last || steady_clock::now() > deadline) return true;
-      last = std::move(now);
-      host.Command("wait 400");
-    }
-    return false;
-  }
-  // The colour at (x, y) as 0xRRGGBB.
-  uint32_t At(int x, int y) const {
-    const PIX_pixel p = m_bitmap->getBits()[y * m_bitmap->getRowSpan() + x];
-    return static_cast<uint32_t>(PIX_Red(p) << 16 | PIX_Green(p) << 8 | PIX_Blue(p));
-  }
-  // The colours of an area, row by row.
-  std::vector<uint32_t> Area(int left, int top, int right, int bottom) const {
-    std::vector<uint32_t> colours;
-    for (int y = top; y < bottom; ++y)
-      for (int x = left; x < right; ++x) colours.push_back(At(x, y));
-    return colours;
-  }
-  // The name part of a slot's row.
-  std::vector<uint32_t> Name(const SlotRow& row) const {
-    return Area(row.L + kNameIndent, row.T, row.R, row.B);
-  }
+// The colour at (x, y) of a picture as 0xRRGGBB.
+inline uint32_t Colour(const Picture& picture, int x, int y) {
+  const PIX_pixel p = picture.At(x, y);
+  return static_cast<uint32_t>(PIX_Red(p) << 16 | PIX_Green(p) << 8 | PIX_Blue(p));
+}
 
- private:
-  std::unique_ptr<PIX_IBitmap> m_bitmap;
-};
+// The colours of an area, row by row.
+inline std::vector<uint32_t> Area(const Picture& picture, int left, int top, int right, int bottom) {
+  std::vector<uint32_t> colours;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) colours.push_back(Colour(picture, x, y));
+  return colours;
+}
+
+// The name part of a slot's row.
+inline std::vector<uint32_t> NameArea(const Picture& picture, const SlotRow& row) {
+  return Area(picture, row.L + kNameIndent, row.T, row.R, row.B);
+}
 
 // ---- The librarian page ----------------------------------------------------------
 class LibrarianPageEndToEnd : public EditorEndToEnd {
@@ -153,25 +128,29 @@ class LibrarianPageEndToEnd : public EditorEndToEnd {
               0u);
   }
 
-  // Chooses a main-menu entry; a click while the processing overlay covers
-  // the window opens nothing, so it is tried again.
+  // Chooses a main-menu entry (clicked again while the processing overlay
+  // takes the clicks).
   bool MainMenu(Host& host, const std::string& path) {
-    const auto deadline = steady_clock::now() + kDeadline;
-    std::string clicked;
-    while (steady_clock::now() < deadline) {
-      clicked = host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
-      if (clicked.find("a menu is open") != std::string::npos) {
-        const std::string chose = host.Command("menu " + path);
-        if (chose == "chose " + path) return true;
-        ADD_FAILURE() << chose;
-        return false;
-      }
-      host.Command("wait 100");
-    }
+    if (host.ChooseFromMenuAt(kMainMenuX, kMainMenuY, path)) return true;
     // The window as it was, for the failure's folder.
     host.Command("png " + m_dir + "/main-menu-failed.png");
-    ADD_FAILURE() << "the main menu did not open: " << clicked;
+    ADD_FAILURE() << "the main menu's entry \"" << path << "\" was not chosen";
     return false;
+  }
+
+  // What the window shows once it stays as it is for a while (the
+  // processing overlay of a job that was running is gone).
+  Picture SettledSnapshot(Host& host, const std::string& name) {
+    Picture last = Snapshot(host, name);
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      host.Command("wait 400");
+      Picture now = Snapshot(host, name);
+      const bool same =
+          now.Loaded() && last.Loaded() && now.Differences(last, 0, 0, now.Width(), now.Height()) == 0;
+      last = std::move(now);
+      if (same) break;
+    }
+    return last;
   }
 
   // Opens the slot menu (upper column) or the copy menu (lower column) of a

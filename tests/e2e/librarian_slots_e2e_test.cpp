@@ -44,8 +44,6 @@ class LibrarianSlotsEndToEnd : public LibrarianPageEndToEnd {
               0u);
   }
 
-  std::string Picture(const char* name) const { return m_dir + "/" + name + ".png"; }
-
   std::string m_editedPath;
   std::vector<std::vector<int>> m_edited, m_source;
 };
@@ -66,43 +64,43 @@ TEST_F(LibrarianSlotsEndToEnd, ASlotRenamedByKeyboardIsShownSentSavedAndLoadedAg
     ShowBothBanks(host);
     // The selection off the rows looked at.
     host.Command("click " + ListRow(0, 90).Centre());
-    WindowPicture before;
-    ASSERT_TRUE(before.TakeSettled(host, Picture("before")));
-    ASSERT_NE(before.Name(ListRow(0, kRenamed)), before.Name(ListRow(0, kNamedAlike)));
+    const Picture before = SettledSnapshot(host, "before");
+    ASSERT_TRUE(before.Loaded());
+    ASSERT_NE(NameArea(before, ListRow(0, kRenamed)), NameArea(before, ListRow(0, kNamedAlike)));
 
     ASSERT_TRUE(SlotMenu(host, 0, kRenamed, "Rename"));
-    WindowPicture open;
-    ASSERT_TRUE(open.Take(host, Picture("rename-open")));
-    EXPECT_NE(open.Area(kRenameLeft, kRenameTop, kRenameRight, kRenameBottom),
-              before.Area(kRenameLeft, kRenameTop, kRenameRight, kRenameBottom))
+    const Picture open = Snapshot(host, "rename-open");
+    ASSERT_TRUE(open.Loaded());
+    EXPECT_NE(Area(open, kRenameLeft, kRenameTop, kRenameRight, kRenameBottom),
+              Area(before, kRenameLeft, kRenameTop, kRenameRight, kRenameBottom))
         << "no rename overlay shows";
-    EXPECT_EQ(open.At(kFieldRight - 3, (kFieldTop + kFieldBottom) / 2), kWell)
+    EXPECT_EQ(Colour(open, kFieldRight - 3, (kFieldTop + kFieldBottom) / 2), kWell)
         << "the field is not the display's";
-    for (uint32_t colour : open.Area(kFieldLeft, kFieldTop, kFieldRight, kFieldBottom))
+    for (uint32_t colour : Area(open, kFieldLeft, kFieldTop, kFieldRight, kFieldBottom))
       ASSERT_NE(colour, kWhite) << "a white edit box";
 
     EXPECT_EQ(host.Command("type Night Drivex"), "typed 12 characters");
     EXPECT_EQ(host.Command("key backspace"), "pressed backspace");
     EXPECT_EQ(host.Command("key return"), "pressed return");
     host.Command("click " + ListRow(0, 90).Centre());
-    WindowPicture renamed;
-    ASSERT_TRUE(renamed.Take(host, Picture("renamed")));
+    const Picture renamed = Snapshot(host, "renamed");
+    ASSERT_TRUE(renamed.Loaded());
     // The slot shows the name the first slot has (both upper-cased), and the
     // overlay is gone.
-    EXPECT_EQ(renamed.Name(ListRow(0, kRenamed)), renamed.Name(ListRow(0, kNamedAlike)));
-    EXPECT_EQ(renamed.Area(kRenameLeft, kRenameTop, kRenameRight, kRenameBottom),
-              before.Area(kRenameLeft, kRenameTop, kRenameRight, kRenameBottom));
+    EXPECT_EQ(NameArea(renamed, ListRow(0, kRenamed)), NameArea(renamed, ListRow(0, kNamedAlike)));
+    EXPECT_EQ(Area(renamed, kRenameLeft, kRenameTop, kRenameRight, kRenameBottom),
+              Area(before, kRenameLeft, kRenameTop, kRenameRight, kRenameBottom));
 
     // Escape leaves the next slot's name as it was and closes the overlay.
     ASSERT_TRUE(SlotMenu(host, 0, kLeft, "Rename"));
     host.Command("type Gone");
     EXPECT_EQ(host.Command("key escape"), "pressed escape");
     host.Command("click " + ListRow(0, 90).Centre());
-    WindowPicture left;
-    ASSERT_TRUE(left.Take(host, Picture("left")));
-    EXPECT_EQ(left.Name(ListRow(0, kLeft)), before.Name(ListRow(0, kLeft)));
-    EXPECT_EQ(left.Area(kRenameLeft, kRenameTop, kRenameRight, kRenameBottom),
-              before.Area(kRenameLeft, kRenameTop, kRenameRight, kRenameBottom));
+    const Picture left = Snapshot(host, "left");
+    ASSERT_TRUE(left.Loaded());
+    EXPECT_EQ(NameArea(left, ListRow(0, kLeft)), NameArea(before, ListRow(0, kLeft)));
+    EXPECT_EQ(Area(left, kRenameLeft, kRenameTop, kRenameRight, kRenameBottom),
+              Area(before, kRenameLeft, kRenameTop, kRenameRight, kRenameBottom));
 
     // The renamed slot's sound reaches the Varno as it was; the editor shows
     // the new name as the patch's.
@@ -126,9 +124,9 @@ TEST_F(LibrarianSlotsEndToEnd, ASlotRenamedByKeyboardIsShownSentSavedAndLoadedAg
   OpenPorts(host, sim);
   ShowLibrarian(host);
   host.Command("click " + ListRow(0, 90).Centre());
-  WindowPicture loaded;
-  ASSERT_TRUE(loaded.TakeSettled(host, Picture("loaded")));
-  EXPECT_EQ(loaded.Name(ListRow(0, kRenamed)), loaded.Name(ListRow(0, kNamedAlike)));
+  const Picture loaded = SettledSnapshot(host, "loaded");
+  ASSERT_TRUE(loaded.Loaded());
+  EXPECT_EQ(NameArea(loaded, ListRow(0, kRenamed)), NameArea(loaded, ListRow(0, kNamedAlike)));
   EXPECT_TRUE(SendsSound(host, sim, 0, kRenamed, SoundPart(m_edited[kRenamed])));
   EXPECT_EQ(WaitForText(host, 78, "NIGHT DRIVE"), "parameter 78 shows: NIGHT DRIVE   ");
   EXPECT_EQ(host.Quit(), 0);
@@ -170,24 +168,24 @@ TEST_F(LibrarianSlotsEndToEnd, PatchesCopiedByDragsAndPastedAreShownSentSavedAnd
       host.Command("move " + std::to_string(x) + " " + std::to_string(y));
     }
     host.Command("move " + target.Centre());
-    WindowPicture dragging;
-    ASSERT_TRUE(dragging.Take(host, Picture("dragging")));
+    const Picture dragging = Snapshot(host, "dragging");
+    ASSERT_TRUE(dragging.Loaded());
     for (const auto& [x, y] : {std::pair{target.L, target.T},
                                {target.R - 1, target.B - 1},
                                {target.L, target.B - 1},
                                {target.R - 1, target.T}})
-      EXPECT_EQ(dragging.At(x, y), kAmber) << "the target slot is not outlined at " << x << "," << y;
+      EXPECT_EQ(Colour(dragging, x, y), kAmber) << "the target slot is not outlined at " << x << "," << y;
     EXPECT_EQ(host.Command("release " + target.Centre()), "released at " + target.Centre());
 
     ASSERT_TRUE(SlotMenu(host, 0, kPastedTo, "Paste"));
     // The selection moved off the rows looked at.
     host.Command("click " + ListRow(0, 90).Centre());
-    WindowPicture copied;
-    ASSERT_TRUE(copied.TakeSettled(host, Picture("copied")));
-    EXPECT_NE(copied.At(target.L, target.T), kAmber) << "the outline stayed";
-    EXPECT_EQ(copied.Name(ListRow(0, kDraggedTo)), copied.Name(ListRow(1, kDragged)));
-    EXPECT_EQ(copied.Name(ListRow(0, kByHandTo)), copied.Name(ListRow(1, kByHand)));
-    EXPECT_EQ(copied.Name(ListRow(0, kPastedTo)), copied.Name(ListRow(1, kByHand)));
+    const Picture copied = SettledSnapshot(host, "copied");
+    ASSERT_TRUE(copied.Loaded());
+    EXPECT_NE(Colour(copied, target.L, target.T), kAmber) << "the outline stayed";
+    EXPECT_EQ(NameArea(copied, ListRow(0, kDraggedTo)), NameArea(copied, ListRow(1, kDragged)));
+    EXPECT_EQ(NameArea(copied, ListRow(0, kByHandTo)), NameArea(copied, ListRow(1, kByHand)));
+    EXPECT_EQ(NameArea(copied, ListRow(0, kPastedTo)), NameArea(copied, ListRow(1, kByHand)));
 
     EXPECT_TRUE(SendsSound(host, sim, 0, kPastedTo, SoundPart(m_source[kByHand])));
     const auto holds = [&](const std::vector<std::vector<int>>& records) {
