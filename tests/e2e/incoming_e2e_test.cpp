@@ -114,7 +114,7 @@ struct PanelRow {
 };
 const PanelRow kPanelRows[] = {
     {"plain control change (cutoff)", 39, 20, 100, "100", {968, 132, 48, 48}},
-    {"switch that refreshes the page (oscillator 2 sync)", 38, 0, 1, "on", {468, 230, 16, 16}},
+    {"switch that refreshes the page (oscillator 2 sync)", 38, 0, 1, "on", {456, 250, 40, 20}},
     {"list (filter modulation source)", 43, 2, 11, "NOISE", {1108, 263, 72, 13}},
     {"list taken as a device value (glide mode)", 50, 0, 2, "LEGATO", {860, 511, 72, 13}},
     {"semitones (oscillator 1)", 0, 50, 36, "36", {28, 132, 48, 48}},
