@@ -190,7 +190,6 @@ class FileDialogEndToEnd : public LibrarianPageEndToEnd {
     LibrarianPageEndToEnd::SetUp();
     if (IsSkipped()) return;
     m_patches = m_dir + "/data/Patches";
-    mkdir(m_patches.c_str(), 0755);
   }
   void TearDown() override {
     LibrarianPageEndToEnd::TearDown();
@@ -199,12 +198,13 @@ class FileDialogEndToEnd : public LibrarianPageEndToEnd {
 
   // Opens the librarian's main menu (or the menu another click opens) and
   // chooses path, which runs a dialog: the dialog's window (0 when none
-  // shows).
-  Window ChooseWithDialog(Host& host, const std::string& path,
+  // shows). editedBank, when given, is chosen in the edited-bank menu first.
+  Window ChooseWithDialog(Host& host, const std::string& path, const std::string& editedBank = "",
                           const std::string& click = "click " + std::to_string(kMainMenuX) + " " +
                                                      std::to_string(kMainMenuY)) {
     EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
               0u);
+    if (!editedBank.empty()) ChooseEditedBank(host, editedBank);
     const auto deadline = steady_clock::now() + kDeadline;
     std::string clicked;
     while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
@@ -275,7 +275,9 @@ TEST_F(FileDialogEndToEnd, ASingleRecordImportedIntoASlotKeepsItsCategory) {
     return Area(picture, 1010, 340, 1310, 360);
   };
   const std::string item = "Import..>Varno 1 Single Patch";
-  const Window dialog = ChooseWithDialog(host, item, "right-click " + ListRow(0, kSlot).Centre());
+  CloseWelcomeNote(host);
+  const Window dialog =
+      ChooseWithDialog(host, item, "Edited.vrn", "right-click " + ListRow(0, kSlot).Centre());
   ASSERT_NE(dialog, 0u) << "no dialog window showed";
   Answer(dialog, single, 0);
   EXPECT_EQ(host.Answer(), "chose " + item);
@@ -307,8 +309,10 @@ TEST_F(FileDialogEndToEnd, ASlotsRenameFieldTakesTheKeysOfTheFocusedWindow) {
   constexpr int kRenamed = 4, kLeft = 5;
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
   EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
             0u);
+  ChooseEditedBank(host, "Edited.vrn");
   // The keys of the window that has the focus once the field is open (the
   // editor handles its X events while the host waits).
   const auto typeIntoFocus = [&](const std::string& text, KeySym last) {
@@ -356,7 +360,7 @@ TEST_F(FileDialogEndToEnd, SaveAsWritesTheBankWhereTheDialogSays) {
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
   ASSERT_TRUE(host.Open());
   const std::string item = "Save As...>VivivI Format (*.vrn)";
-  const Window dialog = ChooseWithDialog(host, item);
+  const Window dialog = ChooseWithDialog(host, item, "Edited.syx");
   ASSERT_NE(dialog, 0u) << "no dialog window showed";
   // The dialog offers the bank's name with the format's extension: erased.
   Answer(dialog, target, 40);

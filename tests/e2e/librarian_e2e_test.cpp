@@ -114,7 +114,6 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
   const std::string patches = m_dir + "/data/Patches";
-  mkdir(patches.c_str(), 0755);
   const std::string bankPath = patches + "/" + form.fileName;
 
   std::map<int, std::vector<int>> sounds;  // the Varno's programs
@@ -142,6 +141,9 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
     ASSERT_TRUE(host.Open());
     OpenPorts(host, sim);
     ShowLibrarian(host);
+    // The bank beside the factory library is the one edited, and the source.
+    ChooseEditedBank(host, form.fileName);
+    ChooseSourceBank(host, form.fileName);
 
     // 40 programs requested: the Varno answers each with its dump, and the
     // edited bank (the upper column) holds them in slots 1 to 40.
@@ -178,8 +180,9 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
     EXPECT_EQ(host.Quit(), 0);
   }
 
-  // No temporary file of the save is left beside the bank.
-  EXPECT_EQ(std::system(("test $(ls -A '" + patches + "' | wc -l) -eq 1").c_str()), 0);
+  // No temporary file of the save is left beside the bank (and the factory
+  // library's folder).
+  EXPECT_EQ(std::system(("test $(ls -A '" + patches + "' | grep -vx Factory | wc -l) -eq 1").c_str()), 0);
 
   // A new host loads the library from its folder again: the moved patch,
   // dragged from its slot in the source column onto another slot of the
@@ -187,6 +190,8 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
   ShowLibrarian(host);
+  ChooseEditedBank(host, form.fileName);
+  ChooseSourceBank(host, form.fileName);
   EXPECT_EQ(
       host.Command("drag " + ListRow(1, kMovedTo).Centre() + " " + ListRow(0, kCopiedTo).Centre() + " 100"),
       "dragged from " + ListRow(1, kMovedTo).Centre() + " to " + ListRow(0, kCopiedTo).Centre());

@@ -5,10 +5,10 @@
 // that reach the Varno or the bank file, and then has a new host load the
 // saved library again.
 //
-// The data folder holds two banks in Patches/Factory: Edited.vrn, which the
-// upper column edits, and Source.vrn, which the lower column shows once the
-// source list has stepped to it.
-#include <sys/stat.h>
+// The data folder is a freshly installed one (the factory library in
+// Patches/Factory) with two banks of ours beside it in Patches: Edited.vrn,
+// chosen in the edited bank's menu, and Source.vrn, chosen in the source
+// bank's menu.
 
 #include "tests/e2e/librarian_fixture.h"
 
@@ -27,21 +27,18 @@ class LibrarianSlotsEndToEnd : public LibrarianPageEndToEnd {
   void SetUp() override {
     LibrarianPageEndToEnd::SetUp();
     if (IsSkipped()) return;
-    const std::string factory = m_dir + "/data/Patches/Factory";
-    mkdir((m_dir + "/data/Patches").c_str(), 0755);
-    mkdir(factory.c_str(), 0755);
-    m_editedPath = factory + "/Edited.vrn";
+    const std::string patches = m_dir + "/data/Patches";
+    m_editedPath = patches + "/Edited.vrn";
     m_edited = WriteLibraryBank(
         m_editedPath, 1, {"NIGHT DRIVE", "GLASS BELL", "DUSTY KEYS", "WARM PAD", "OLD LEAD", "SOFT STRINGS"});
-    m_source = WriteLibraryBank(factory + "/Source.vrn", 2);
+    m_source = WriteLibraryBank(patches + "/Source.vrn", 2);
   }
 
-  // The editor on the librarian page, the Source bank in the lower column.
+  // The editor on the librarian page, our banks in its two columns.
   void ShowBothBanks(Host& host) {
     ShowLibrarian(host);
-    EXPECT_EQ(host.Command("set-param " + std::to_string(kLibLowerNextBank) + " 1")
-                  .rfind("parameter 120 set to", 0),
-              0u);
+    ChooseEditedBank(host, "Edited.vrn");
+    ChooseSourceBank(host, "Source.vrn");
   }
 
   std::string m_editedPath;
@@ -60,6 +57,7 @@ TEST_F(LibrarianSlotsEndToEnd, ASlotRenamedByKeyboardIsShownSentSavedAndLoadedAg
   {
     Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
     ASSERT_TRUE(host.Open());
+    CloseWelcomeNote(host);
     OpenPorts(host, sim);
     ShowBothBanks(host);
     // The selection off the rows looked at.
@@ -122,7 +120,7 @@ TEST_F(LibrarianSlotsEndToEnd, ASlotRenamedByKeyboardIsShownSentSavedAndLoadedAg
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
-  ShowLibrarian(host);
+  ShowBothBanks(host);
   host.Command("click " + ListRow(0, 90).Centre());
   const Picture loaded = SettledSnapshot(host, "loaded");
   ASSERT_TRUE(loaded.Loaded());
@@ -146,6 +144,7 @@ TEST_F(LibrarianSlotsEndToEnd, PatchesCopiedByDragsAndPastedAreShownSentSavedAnd
   {
     Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
     ASSERT_TRUE(host.Open());
+    CloseWelcomeNote(host);
     OpenPorts(host, sim);
     ShowBothBanks(host);
     ASSERT_TRUE(SlotMenu(host, 1, kCopied, "Copy"));
@@ -214,10 +213,14 @@ TEST_F(LibrarianSlotsEndToEnd, PatchesCopiedByDragsAndPastedAreShownSentSavedAnd
 // wraps to the first; the source column shows each, and its slots send
 // their sounds.
 TEST_F(LibrarianSlotsEndToEnd, TheSourceListStepsThroughEveryCategoryBank) {
+  // A library of our two banks alone (the user has put the factory library
+  // away): two file banks and 20 category banks.
+  ASSERT_EQ(std::system(("rm -rf '" + m_dir + "/data/Patches/Factory'").c_str()), 0);
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
   OpenPorts(host, sim);
   ShowLibrarian(host);
   EXPECT_EQ(host.Command("set-param 141 1").rfind("parameter 141 set to", 0), 0u);  // categories
