@@ -391,6 +391,11 @@ WmView* WmWindow::firstResponder() const { return m_firstResponderIsWindow ? nul
 
 bool WmWindow::MakeFirstResponder(WmView* view) {
   if (view && view->window() != this) return false;
+  // A field editor that loses the keyboard ends its editing.
+  if (WmFieldEditor* editor = WmCurrentFieldEditor(this); editor && editor != view) {
+    editor->End(WmTextEditingClient::kEndedElsewhere);
+    if (view && view->window() != this) return false;  // the end took the view away
+  }
   m_firstResponder = view;
   m_firstResponderIsWindow = view == nullptr;
   return true;
@@ -474,8 +479,18 @@ void WmWindow::Flush() {
 
 void WmWindow::SendMouseEvent(const WmMouseEvent& event) {
   if (!m_content) return;
+  const WmMouseEvent* before = WmApplication::Shared().m_currentMouseEvent;
+  WmApplication::Shared().m_currentMouseEvent = &event;
   WmView* hit = m_content->HitTest(event.location);
+  // A press outside the field editor ends its editing.
+  const bool press = event.kind == kWmLeftDown || event.kind == kWmRightDown || event.kind == kWmOtherDown;
+  if (WmFieldEditor* editor = WmCurrentFieldEditor(this);
+      press && editor && !(hit && hit->IsDescendantOf(editor))) {
+    editor->End(WmTextEditingClient::kEndedElsewhere);
+    if (hit && !WmIsLive(hit)) hit = nullptr;
+  }
   if (hit) hit->MouseEvent(event);
+  WmApplication::Shared().m_currentMouseEvent = before;
 }
 
 void WmWindow::SendKeyEvent(const WmKeyEvent& event) {
@@ -674,6 +689,14 @@ WmWindow* WmApplication::modalWindow() const {
   for (auto it = m_sessions.rbegin(); it != m_sessions.rend(); ++it)
     if ((*it)->result == kWmRunContinues) return (*it)->window;
   return nullptr;
+}
+
+void WmApplication::DeliverMouseEvent(const WmMouseEvent& event) {
+  const WmMouseEvent* before = m_currentMouseEvent;
+  m_currentMouseEvent = &event;
+  if (!(mouseEventFilter && mouseEventFilter(event)) && WmIsLive(event.window))
+    event.window->SendMouseEvent(event);
+  m_currentMouseEvent = before;
 }
 
 void WmApplication::AddTimer(WmTimer* timer) { m_timers.emplace_back(timer); }

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "KIT/pix/pix-sysbitmap.h"
+#include "platform/view/View.h"
 #include "platform/view/ViewMenu.h"
 #include "platform/view/ViewText.h"
 #include "platform/view/XlibBackend.h"
@@ -251,6 +252,10 @@ class XlibPresenter : public WmPresenter {
         } else {
           return;
         }
+        if (e.kind == ViewEvent::kButtonPress && m.kind != kWmScrollWheel)
+          m.clickCount = m_clicks.Press(e.button, e.time, e.x, e.y);
+        else
+          m.clickCount = m.kind == kWmMoved || m.kind == kWmScrollWheel ? 0 : m_clicks.Count();
         m.window = m_window;
         m.location = WmPoint{static_cast<double>(e.x), m_window->frame().height - e.y};
         m.screen = m_window->BaseToScreen(m.location);
@@ -260,8 +265,7 @@ class XlibPresenter : public WmPresenter {
         const uint32_t bit = e.button == 1 ? 1u : e.button == 3 ? 2u : e.button == 2 ? 4u : 0u;
         if (e.kind == ViewEvent::kButtonPress) app.pressedMouseButtons |= bit;
         if (e.kind == ViewEvent::kButtonRelease) app.pressedMouseButtons &= ~bit;
-        if (app.mouseEventFilter && app.mouseEventFilter(m)) return;
-        m_window->SendMouseEvent(m);
+        app.DeliverMouseEvent(m);
         return;
       }
       case ViewEvent::kKeyPress: {
@@ -293,9 +297,22 @@ class XlibPresenter : public WmPresenter {
   int m_width = 0, m_height = 0;
   bool m_inMenu = false;
   std::unique_ptr<ViewFont> m_menuFont;
+  WmClickCounter m_clicks;
 };
 
 }  // namespace
+
+int WmClickCounter::Press(int button, uint32_t time, int x, int y) {
+  const bool again = m_count > 0 && button == m_button && time - m_time <= View::kDoubleClickMs &&
+                     std::abs(x - m_x) <= View::kDoubleClickDistance &&
+                     std::abs(y - m_y) <= View::kDoubleClickDistance;
+  m_count = again ? m_count + 1 : 1;
+  m_button = button;
+  m_time = time;
+  m_x = x;
+  m_y = y;
+  return m_count;
+}
 
 bool WmXlibAvailable() {
   const char* display = getenv("DISPLAY");
