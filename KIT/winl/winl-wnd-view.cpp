@@ -299,6 +299,62 @@ void Winl_vVivivI_hwnd::KeyEvent(const WmKeyEvent& event) {
   if (result == 69) WmView::KeyEvent(event);  // not handled: on to the superview
 }
 
+// ---- Accessibility --------------------------------------------------------------------
+
+WmAccessibilityElement* Winl_vVivivI_hwnd::AccessibilityObject() {
+  if (m_hashaddestroy || !m_wndproc) return nullptr;
+  WmAccessibilityElement* object = nullptr;
+  onWinlMessage(WM_GETOBJECT, 0x1001, reinterpret_cast<long>(&object));
+  return object;
+}
+
+WmAccessibilityElement* Winl_vVivivI_hwnd::AccessibilityHitTest(WmPoint screen) {
+  if (WmAccessibilityElement* object = AccessibilityObject()) {
+    WmAccessibilityElement* hit = object->AccessibilityHitTest(screen);
+    if (hit && hit != object) return hit;
+    if (!object->AccessibilityIsIgnored()) return object;
+  }
+  return WmView::AccessibilityHitTest(screen);
+}
+
+WmAccessibilityElement* Winl_vVivivI_hwnd::AccessibilityFocusedElement() {
+  if (WmAccessibilityElement* object = AccessibilityObject()) {
+    WmAccessibilityElement* focused = object->AccessibilityFocusedElement();
+    if (focused && focused != object) return focused;
+  }
+  return WmView::AccessibilityFocusedElement();
+}
+
+std::vector<WmAccessibilityElement*> Winl_vVivivI_hwnd::CachedChildren(
+    int which, std::vector<WmAccessibilityElement*> base) {
+  AccessCache& cache = m_access_cacheptrs[which];
+  WmAccessibilityElement* object = AccessibilityObject();
+  if (!object) {
+    cache = AccessCache();
+    return base;
+  }
+  if (cache.object == object && cache.base == base) return cache.result;
+  std::vector<WmAccessibilityElement*> all = base;
+  all.push_back(object);
+  cache.result = WmUnignoredChildren(all);
+  cache.base = std::move(base);
+  cache.object = object;
+  return cache.result;
+}
+
+std::vector<WmAccessibilityElement*> Winl_vVivivI_hwnd::AccessibilityChildren() {
+  return CachedChildren(0, WmView::AccessibilityChildren());
+}
+
+std::vector<WmAccessibilityElement*> Winl_vVivivI_hwnd::AccessibilityVisibleChildren() {
+  return CachedChildren(1, WmView::AccessibilityVisibleChildren());
+}
+
+bool Winl_vVivivI_hwnd::AccessibilityIsIgnored() {
+  if (subviews().empty() && AccessibilityObject()) return true;
+  return WmView::AccessibilityIsIgnored();
+}
+
 void Winl_vVivivI_hwnd::SetFrame(const WmRect& frame) {
   WmView::SetFrame(frame);
   if (!m_hashaddestroy && m_wndproc) m_wndproc(this, WM_SIZE, 0, 0);

@@ -77,6 +77,18 @@ class Winl_vVivivI_hwnd : public WmView {
   void MouseEvent(const WmMouseEvent& event) override;
   void KeyEvent(const WmKeyEvent& event) override;
 
+  // Accessibility: the procedure may supply an element (WM_GETOBJECT with
+  // 0x1001 and a pointer to an element slot) that answers the hit test and
+  // the focus, and joins the children, the view's own children first; the
+  // children lists are kept while element and own children stay the same.
+  WmAccessibilityElement* AccessibilityHitTest(WmPoint screen) override;
+  WmAccessibilityElement* AccessibilityFocusedElement() override;
+  std::vector<WmAccessibilityElement*> AccessibilityChildren() override;
+  std::vector<WmAccessibilityElement*> AccessibilityVisibleChildren() override;
+  bool AccessibilityIsIgnored() override;
+  // The procedure's element, or null.
+  WmAccessibilityElement* AccessibilityObject();
+
   void SetFrame(const WmRect& frame) override;
   void DidHide() override;
   void DidUnhide() override;
@@ -106,6 +118,14 @@ class Winl_vVivivI_hwnd : public WmView {
   uint8_t m_isopaque = 1;
   char m_titlestr[1024] = {};
   unsigned m_create_windowflags = 0;
+  // The accessibility caches of the children and the visible children:
+  // the answer, the view's own list it was made from and the element.
+  struct AccessCache {
+    std::vector<WmAccessibilityElement*> result, base;
+    WmAccessibilityElement* object = nullptr;
+  };
+  AccessCache m_access_cacheptrs[2];
+  std::vector<WmAccessibilityElement*> CachedChildren(int which, std::vector<WmAccessibilityElement*> base);
 };
 
 // A record of the list of windows a top-level window owns.

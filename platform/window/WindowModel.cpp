@@ -175,6 +175,61 @@ WmView* WmView::HitTest(WmPoint p) {
   return this;
 }
 
+// ---- Accessibility ---------------------------------------------------------------
+
+namespace {
+void AppendUnignored(WmAccessibilityElement* element, std::vector<WmAccessibilityElement*>* out, int depth) {
+  if (!element) return;
+  if (!element->AccessibilityIsIgnored() || depth > 64) {
+    out->push_back(element);
+    return;
+  }
+  for (WmAccessibilityElement* child : element->AccessibilityChildren())
+    AppendUnignored(child, out, depth + 1);
+}
+}  // namespace
+
+std::vector<WmAccessibilityElement*> WmUnignoredChildren(
+    const std::vector<WmAccessibilityElement*>& elements) {
+  std::vector<WmAccessibilityElement*> out;
+  for (WmAccessibilityElement* element : elements) AppendUnignored(element, &out, 0);
+  return out;
+}
+
+WmAccessibilityElement* WmView::AccessibilityHitTest(WmPoint screen) {
+  WmWindow* win = window();
+  if (!win) return this;
+  const WmPoint base = win->ScreenToBase(screen);
+  // HitTest takes the point in the superview's coordinates.
+  const WmPoint p = m_superview ? m_superview->ConvertFrom(base, nullptr) : base;
+  WmView* hit = HitTest(p);
+  if (hit && hit != this) return hit->AccessibilityHitTest(screen);
+  // This view is the deepest: it, or the first ancestor not ignored.
+  for (WmView* view = this; view; view = view->m_superview)
+    if (!view->AccessibilityIsIgnored()) return view;
+  return this;
+}
+
+WmAccessibilityElement* WmView::AccessibilityFocusedElement() {
+  WmWindow* win = window();
+  WmView* responder = win ? win->firstResponder() : nullptr;
+  if (!responder || !responder->IsDescendantOf(this)) return nullptr;
+  for (WmView* view = responder; view && view != m_superview; view = view->m_superview)
+    if (!view->AccessibilityIsIgnored()) return view;
+  return nullptr;
+}
+
+std::vector<WmAccessibilityElement*> WmView::AccessibilityChildren() {
+  return WmUnignoredChildren(std::vector<WmAccessibilityElement*>(m_subviews.begin(), m_subviews.end()));
+}
+
+std::vector<WmAccessibilityElement*> WmView::AccessibilityVisibleChildren() {
+  std::vector<WmAccessibilityElement*> shown;
+  for (WmView* view : m_subviews)
+    if (!view->m_hidden) shown.push_back(view);
+  return WmUnignoredChildren(shown);
+}
+
 bool WmView::IsHiddenOrHasHiddenAncestor() const {
   for (const WmView* view = this; view; view = view->m_superview)
     if (view->m_hidden) return true;

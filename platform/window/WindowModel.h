@@ -6,6 +6,7 @@
 //
 // Contents, in reading order:
 //   WmObject       base of every handle the layer gives out; a live registry
+//   WmAccessibilityElement  an element of the tree assistive programs walk
 //   WmView         a view: frame in its superview, flipped or not, hidden,
 //                  subviews (owned), mouse and key entry points
 //   WmControl kinds (button, slider, text field, ...) as plain views
@@ -66,6 +67,30 @@ class WmObject {
 // even a foreign pointer, may be asked).
 bool WmIsLive(const void* object);
 
+// ---- WmAccessibilityElement ----------------------------------------------------
+// An element of the accessibility tree as an assistive program walks it.
+// Every view is one (WmView below); a view may also answer with elements of
+// its own (the windowing layer asks a window procedure for one).
+class WmAccessibilityElement {
+ public:
+  virtual ~WmAccessibilityElement() = default;
+  // The deepest element at a point on the screen (y up); this element when
+  // none inside it is deeper.
+  virtual WmAccessibilityElement* AccessibilityHitTest(WmPoint screen) = 0;
+  // The element inside this one that holds the keyboard; null when none.
+  virtual WmAccessibilityElement* AccessibilityFocusedElement() = 0;
+  // The children and the visible children, ignored ones replaced by their
+  // own (WmUnignoredChildren).
+  virtual std::vector<WmAccessibilityElement*> AccessibilityChildren() = 0;
+  virtual std::vector<WmAccessibilityElement*> AccessibilityVisibleChildren() = 0;
+  // True for an element assistive programs pass over (a plain view that
+  // only groups others).
+  virtual bool AccessibilityIsIgnored() = 0;
+};
+// Elements in order, each ignored one replaced by its unignored children.
+std::vector<WmAccessibilityElement*> WmUnignoredChildren(
+    const std::vector<WmAccessibilityElement*>& elements);
+
 // ---- WmView ------------------------------------------------------------------
 enum WmMouseKind {
   kWmLeftDown = 1,
@@ -116,7 +141,7 @@ struct WmKeyEvent {
   uint32_t modifiers = 0;
 };
 
-class WmView : public WmObject {
+class WmView : public WmObject, public WmAccessibilityElement {
  public:
   explicit WmView(const WmRect& frame = WmRect());
   ~WmView() override;
@@ -187,6 +212,16 @@ class WmView : public WmObject {
   virtual void DraggingExited(const WmDragInfo&) {}
   virtual bool PerformDragOperation(const WmDragInfo&) { return false; }
 
+  // Accessibility: a view's children are its subviews; the hit test asks
+  // the deepest visible view at the point, which answers for itself; the
+  // focused element is the window's first responder when it lies inside;
+  // plain views are ignored, controls and text are not.
+  WmAccessibilityElement* AccessibilityHitTest(WmPoint screen) override;
+  WmAccessibilityElement* AccessibilityFocusedElement() override;
+  std::vector<WmAccessibilityElement*> AccessibilityChildren() override;
+  std::vector<WmAccessibilityElement*> AccessibilityVisibleChildren() override;
+  bool AccessibilityIsIgnored() override { return true; }
+
   // Hooks for subclasses.
   virtual void DidAddSubview(WmView*) {}
   virtual void WillRemoveSubview(WmView*) {}
@@ -221,6 +256,7 @@ class WmControl : public WmView {
   int tag = 0;
   std::function<void(WmControl*)> action;
   bool AcceptsFirstResponder() const override { return IsEnabled(); }
+  bool AccessibilityIsIgnored() override { return false; }
 };
 
 class WmButton : public WmControl {
@@ -300,6 +336,7 @@ class WmTextView : public WmView {
   std::string text;
   size_t selectionStart = 0, selectionLength = 0;
   bool AcceptsFirstResponder() const override { return true; }
+  bool AccessibilityIsIgnored() override { return false; }
   const char* ClassName() const override { return "NSTextView"; }
 };
 
@@ -325,6 +362,8 @@ class WmFieldEditor : public WmTextView {
   void MouseEvent(const WmMouseEvent& event) override;
   void Draw(const PaintTarget& target, const WmRect& rect) override;
   bool IsOpaque() const override { return true; }
+  // Assistive programs see the control being edited, not its editor.
+  bool AccessibilityIsIgnored() override { return true; }
   const char* ClassName() const override { return "NSTextView"; }
 
  private:

@@ -3,6 +3,7 @@
 // and text typed into its field and combo box, all sent through the X
 // server; the dialog's procedure hears the notifications, reads the texts,
 // and the window shows what was typed. Skipped without a display.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,19 @@ TEST_F(DisplayInputTest, TypedTextReachesTheDialogAndTheWindow) {
   ASSERT_TRUE(StepUntil([] { return HeardCommand(kCombo, 5) == 3; })) << "an edit change for each key";
   EXPECT_EQ(Text(kCombo), "Tri");
   EXPECT_EQ(Text(kField), "Pad ") << "the field keeps its text";
+}
+
+TEST_F(DisplayInputTest, AccessibilityFollowsWhatTheUserDid) {
+  WmView* field = Item(kField);
+  WmView* dialog = WINL_AsView(m_dialog);
+  EXPECT_EQ(dialog->AccessibilityFocusedElement(), nullptr);
+  Click(field, WmPoint{5, 5});
+  ASSERT_TRUE(StepUntil([&] { return dialog->AccessibilityFocusedElement() == field; }))
+      << "the field being typed into holds the keyboard";
+  const WmPoint onCombo = dialog->window()->BaseToScreen(Item(kCombo)->ConvertTo(WmPoint{5, 5}, nullptr));
+  EXPECT_EQ(dialog->AccessibilityHitTest(onCombo), Item(kCombo));
+  std::vector<WmAccessibilityElement*> children = dialog->AccessibilityVisibleChildren();
+  EXPECT_NE(std::find(children.begin(), children.end(), field), children.end());
 }
 
 }  // namespace
