@@ -248,6 +248,3 @@ void* WINL_GetWindowFromCarbonWindowView(HWND) { return nullptr; }
 void WINL_AddCarbonPaneToView(HWND, void*) {}
 void WINL_CarbonWndHost_SetWantAllKeys(void*, bool) {}
 HWND WINL_GetAudioUnitCocoaView(HWND, void*, void*, RECT*) { return nullptr; }
-void WINL_SetViewGL(HWND, bool) {}
-bool WINL_GetViewGL(HWND) { return false; }
-bool WINL_SetGLContextToView(HWND) { return false; }

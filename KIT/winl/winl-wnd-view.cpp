@@ -13,6 +13,7 @@
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-shapes.h"
 #include "KIT/winl/winl-wnd-input.h"
+#include "platform/window/WindowGL.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ Winl_vVivivI_hwnd::~Winl_vVivivI_hwnd() {
     WINL_SetMenuDestination(m_menu, nullptr);
     m_menu->Release();
   }
+  m_glctx.reset();
 }
 
 Winl_vVivivI_hwnd* Winl_vVivivI_hwnd::initChild(WINL_DialogResourceIndex* record, WmObject* parent,
@@ -246,14 +248,17 @@ void Winl_vVivivI_hwnd::Draw(const PaintTarget& t, const WmRect& rect) {
   surface.antialias = true;
   HDC hdc = WINL_CreateGfxContext(&surface);
   if (hdc) {
-    PaintWithContext(hdc, rect);
+    PaintWithContext(hdc, rect, &t);
     WINL_DeleteGfxContext(hdc);
   }
   m_isdirty = 0;
 }
 
-void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect) {
+void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect, const PaintTarget* target) {
   if (m_hashaddestroy) return;
+  // A GL view draws with its context current, bound to the view's size.
+  const bool gl =
+      m_glctx && m_glctx->MakeCurrent(static_cast<int>(frame().width), static_cast<int>(frame().height));
   m_paintctx_hdc = hdc;
   m_paintctx_rect = rect;
   m_paintctx_used = false;
@@ -279,6 +284,10 @@ void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect) {
     } else {
       onWinlMessage(WM_PAINT, reinterpret_cast<unsigned long>(hdc), 0);
     }
+  }
+  if (gl && WmIsLive(this) && m_glctx && m_glctx->IsCurrent()) {
+    if (target) m_glctx->CopyInto(*target);
+    WmGLContext::ClearCurrent();
   }
   m_paintctx_hdc = nullptr;
 }

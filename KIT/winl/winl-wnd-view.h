@@ -5,12 +5,15 @@
 // layer itself.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "KIT/winl/winl-wnd.h"
 #include "platform/window/WindowModel.h"
 
 // A named property of a window view.
+class WmGLContext;
+
 struct WindowPropRec {
   char* name;  // a copy of a string name, or an atom value below 0x10000
   void* value;
@@ -66,8 +69,11 @@ class Winl_vVivivI_hwnd : public WmView {
   bool getWinlPaintInfo(PAINTSTRUCT* ps);
   void Draw(const PaintTarget& target, const WmRect& rect) override;
   // Paints rect (view coordinates) with a context: the non-client messages,
-  // then WM_PAINT.
-  void PaintWithContext(HDC hdc, const WmRect& rect);
+  // then WM_PAINT. A view with a GL context has it current meanwhile; what
+  // GL drew then joins target's surface (when given).
+  void PaintWithContext(HDC hdc, const WmRect& rect, const PaintTarget* target = nullptr);
+  // The view's GL context (WINL_SetViewGL), null when GL is off.
+  std::unique_ptr<WmGLContext> m_glctx;
   uint8_t m_isdirty = 3;
 
   // Timers of the layer deliver here.

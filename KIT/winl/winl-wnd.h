@@ -221,13 +221,19 @@ bool WINL_DoDragDrop(const char* folder, std::string* writtenName);
 // digits: "take 7.wav" gives "take 008.wav". False when none up to 999 is
 // free.
 bool WINL_FreeCopyName(const std::string& path, std::string* freePath);
-// Not buildable on this platform: Carbon windows in views, a host's plug-in
-// views and GL contexts. They answer null or false.
+// Not buildable on this platform: Carbon windows in views. They answer null
+// or do nothing.
 HWND WINL_CreateCarbonWindowView(HWND parent, void** carbonWindow, RECT* r, bool composited);
 void* WINL_GetWindowFromCarbonWindowView(HWND hwnd);
 void WINL_AddCarbonPaneToView(HWND hwnd, void* control);
 void WINL_CarbonWndHost_SetWantAllKeys(void* host, bool want);
 HWND WINL_GetAudioUnitCocoaView(HWND parent, void* unit, void* info, RECT* r);
+// GL views (winl-viewgl.cpp): a window view of the layer gets (on) or
+// loses (off) a GL context of its own; without a display offering GLX it
+// stays without one. While the view paints its context is current; what GL
+// drew joins the window's pixels. SetGLContextToView makes the view's
+// context current (true) or, for null, none (false, as for a view without
+// a context).
 void WINL_SetViewGL(HWND hwnd, bool on);
 bool WINL_GetViewGL(HWND hwnd);
 bool WINL_SetGLContextToView(HWND hwnd);

@@ -400,7 +400,7 @@ TEST_F(DragDropTest, APromisedFileLandsAsTheUserAnswers) {
   }
 }
 
-TEST(NotBuildableHere, AnswerNullOrFalse) {
+TEST(CarbonHostingAndNullHandles, AnswerNullOrFalse) {
   void* carbon = reinterpret_cast<void*>(1);
   EXPECT_EQ(WINL_CreateCarbonWindowView(nullptr, &carbon, nullptr, true), nullptr);
   EXPECT_EQ(carbon, nullptr);
@@ -408,6 +408,23 @@ TEST(NotBuildableHere, AnswerNullOrFalse) {
   EXPECT_EQ(WINL_GetAudioUnitCocoaView(nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_FALSE(WINL_GetViewGL(nullptr));
   EXPECT_FALSE(WINL_SetGLContextToView(nullptr));
+}
+
+TEST_F(WndTest, GLViewsAreRefusedWithoutADisplay) {
+  // No display to make a context on: the view stays without GL and paints
+  // as any other.
+  const char* display = getenv("DISPLAY");
+  const std::string saved = display ? display : "";
+  unsetenv("DISPLAY");
+  auto* window = new WmWindow(WmRect{0, 0, 100, 100}, kWmTitled);
+  HWND view = MakeView(window);
+  WINL_SetViewGL(view, true);
+  EXPECT_FALSE(WINL_GetViewGL(view));
+  EXPECT_FALSE(WINL_SetGLContextToView(view));
+  ShowWindow(view, 2);
+  window->DisplayAll();
+  EXPECT_GE(Count(view, WM_PAINT), 1);
+  if (display) setenv("DISPLAY", saved.c_str(), 1);
 }
 
 }  // namespace
