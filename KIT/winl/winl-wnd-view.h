@@ -83,6 +83,14 @@ class Winl_vVivivI_hwnd : public WmView {
   void MouseEvent(const WmMouseEvent& event) override;
   void KeyEvent(const WmKeyEvent& event) override;
 
+  // Drop target: a view that accepts files (extended style 0x10) takes
+  // drags through the layer's drop handling (winl-dragdrop.cpp).
+  bool AcceptsDrops() const override { return m_supports_ddrop; }
+  int DraggingEntered(const WmDragInfo& info) override;
+  int DraggingUpdated(const WmDragInfo& info) override;
+  void DraggingExited(const WmDragInfo& info) override;
+  bool PerformDragOperation(const WmDragInfo& info) override;
+
   // Accessibility: the procedure may supply an element (WM_GETOBJECT with
   // 0x1001 and a pointer to an element slot) that answers the hit test and
   // the focus, and joins the children, the view's own children first; the

@@ -837,6 +837,7 @@ void WmApplication::Reset() {
   popupMenuHook = nullptr;
   stepHook = nullptr;
   mouseEventFilter = nullptr;
+  dragHook = nullptr;
   clock = nullptr;
   currentCursor = nullptr;
   cursorHidden = false;

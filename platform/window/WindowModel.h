@@ -39,6 +39,7 @@ class WmControl;
 class WmFieldEditor;
 struct WmPresenter;
 struct WmDragInfo;
+struct WmDragSource;
 
 // ---- Geometry ----------------------------------------------------------------
 struct WmPoint {
@@ -705,6 +706,10 @@ class WmApplication {
   // event's window; the event is the current one meanwhile.
   void DeliverMouseEvent(const WmMouseEvent& event);
   size_t TimerCount() const { return m_timers.size(); }
+
+  // Drags (WindowDrag.h) of windows without a presenter: the hook runs
+  // them (tests script where they drop); without one they end at once.
+  std::function<bool(const WmDragSource&)> dragHook;
 
   // Presentation on a display: when set, windows ordered front get a
   // presenter from this factory.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/window/WindowDrag.h"
 #include "platform/window/WindowModel.h"
 
 struct WmPresenter {
@@ -29,6 +30,13 @@ struct WmPresenter {
   // when it was dismissed. A presenter without menus dismisses it.
   virtual bool PopupMenu(WmMenu* menu, WmPoint screen, WmMenu** chosenMenu, int* chosenIndex) {
     (void)menu, (void)screen, (void)chosenMenu, (void)chosenIndex;
+    return false;
+  }
+  // Runs a drag that starts in the window until the mouse button is up;
+  // true when a target took the drop. A presenter without drags drops
+  // nothing.
+  virtual bool RunDrag(const WmDragSource& source) {
+    (void)source;
     return false;
   }
 };

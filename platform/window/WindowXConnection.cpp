@@ -108,16 +108,20 @@ void Unwatch(unsigned long window) {
   if (g_watchers) g_watchers->erase(window);
 }
 
+void Dispatch(_XEvent* event) {
+  if (!g_watchers) return;
+  auto found = g_watchers->find(event->xany.window);
+  if (found == g_watchers->end()) return;
+  // A copy: the handler may unwatch its own window.
+  std::function<void(XEvent*)> handler = found->second;
+  handler(event);
+}
+
 void Pump() {
-  if (!g_display) return;
   while (g_display && XPending(g_display) > 0) {
     XEvent event;
     XNextEvent(g_display, &event);
-    auto found = g_watchers->find(event.xany.window);
-    if (found == g_watchers->end()) continue;
-    // A copy: the handler may unwatch its own window.
-    std::function<void(XEvent*)> handler = found->second;
-    handler(&event);
+    Dispatch(&event);
   }
 }
 

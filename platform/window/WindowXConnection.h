@@ -41,6 +41,8 @@ void Watch(unsigned long window, std::function<void(_XEvent*)> handler);
 void Unwatch(unsigned long window);
 // Hands every event that has arrived to its handler; does not wait.
 void Pump();
+// Hands one event (taken from the connection by its caller) to its handler.
+void Dispatch(_XEvent* event);
 // The connection's file descriptor, -1 when none is open.
 int FileDescriptor();
 

@@ -2,7 +2,10 @@
 // the window's pixels go to the back end's main window, and the pointer,
 // key and close events it reads come back as model events. The back end
 // names its top-level windows itself and places them at the screen origin.
-// All presenters and views share the back end's one X connection.
+// All presenters and views share the back end's one X connection; drag and
+// drop with other programs goes over the model's own (WindowDragX.h),
+// whose events each pump hands on too.
+#include <poll.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -11,8 +14,10 @@
 #include "platform/view/ViewMenu.h"
 #include "platform/view/ViewText.h"
 #include "platform/view/XlibBackend.h"
+#include "platform/window/WindowDragX.h"
 #include "platform/window/WindowModel.h"
 #include "platform/window/WindowPresenter.h"
+#include "platform/window/WindowXConnection.h"
 
 namespace {
 
@@ -113,6 +118,9 @@ class XlibPresenter : public WmPresenter {
  public:
   XlibPresenter(WmWindow* window, std::unique_ptr<XlibBackend> backend)
       : m_window(window), m_backend(std::move(backend)) {}
+  ~XlibPresenter() override {
+    if (m_dropWindow) WmXdndUnregister(m_dropWindow);
+  }
 
   void Show() override {
     if (!Ensure()) return;
@@ -139,7 +147,16 @@ class XlibPresenter : public WmPresenter {
   bool Pump(int waitMs) override {
     if (!m_created) return true;
     ViewEvent event;
-    int got = m_backend->NextEvent(&event, waitMs);
+    int got = m_backend->NextEvent(&event, 0);
+    if (got == 0 && waitMs != 0) {
+      // Nothing yet: wait for either connection.
+      pollfd fds[2] = {{m_backend->ConnectionNumber(), POLLIN, 0},
+                       {WmXConnection::FileDescriptor(), POLLIN, 0}};
+      poll(fds, fds[1].fd >= 0 ? 2 : 1, waitMs);
+      got = m_backend->NextEvent(&event, 0);
+    }
+    WmXConnection::Pump();
+    if (!WmIsLive(m_window)) return true;
     while (got == 1) {
       Deliver(event);
       if (!WmIsLive(m_window)) return true;  // closed by the event
@@ -151,6 +168,7 @@ class XlibPresenter : public WmPresenter {
     return m_created && m_backend->ReadMain(pixels, width, width, height);
   }
   unsigned long NativeWindow() override { return m_created ? m_backend->MainWindow() : 0; }
+  bool RunDrag(const WmDragSource& source) override { return m_created && WmXdndRunDrag(source); }
 
   bool PopupMenu(WmMenu* menu, WmPoint screen, WmMenu** chosenMenu, int* chosenIndex) override {
     if (!m_created || !menu || m_inMenu) return false;
@@ -199,6 +217,9 @@ class XlibPresenter : public WmPresenter {
     m_width = static_cast<int>(m_window->frame().width);
     m_height = static_cast<int>(m_window->frame().height);
     m_created = m_backend->CreateMainWindow(0, m_width, m_height);
+    // The window takes drops from other programs.
+    if (m_created && WmXdndRegister(m_window, m_backend->MainWindow()))
+      m_dropWindow = m_backend->MainWindow();
     return m_created;
   }
 
@@ -294,6 +315,7 @@ class XlibPresenter : public WmPresenter {
   WmWindow* m_window;
   std::unique_ptr<XlibBackend> m_backend;
   bool m_created = false;
+  unsigned long m_dropWindow = 0;  // registered for drops
   int m_width = 0, m_height = 0;
   bool m_inMenu = false;
   std::unique_ptr<ViewFont> m_menuFont;
