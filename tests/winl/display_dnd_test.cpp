@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ long DropViewProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam
 
 enum { kPatches = 30 };
 std::string g_folderWritten;
+// When not empty, a dragged row offers these files instead of a promise.
+std::vector<std::string> g_dragFiles;
 
 // The row the user drags out becomes a file: the promise's writer.
 void WritePatch(const char* path) {
@@ -52,7 +55,13 @@ long DndDialogProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lPara
     if (record->hdr.code == LVN_BEGINDRAG) {
       // The drag starts from the dialog, a window view of the layer.
       RECT rect{10, 10, 110, 26};
-      WINL_InitiateDragDrop(hwnd, &rect, "Init Bank.syx", WritePatch);
+      if (g_dragFiles.empty()) {
+        WINL_InitiateDragDrop(hwnd, &rect, "Init Bank.syx", WritePatch);
+      } else {
+        std::vector<const char*> names;
+        for (const std::string& file : g_dragFiles) names.push_back(file.c_str());
+        WINL_InitiateDragDropOfFileList(hwnd, &rect, names.data(), static_cast<int>(names.size()), nullptr);
+      }
     }
   }
   (void)wParam;
@@ -89,6 +98,7 @@ class DisplayDndTest : public XDisplayTest {
     if (IsSkipped()) return;
     g_dropped.clear();
     g_folderWritten.clear();
+    g_dragFiles.clear();
     g_enters = 0;
     char pattern[] = "/tmp/winl-dnd-XXXXXX";
     ASSERT_TRUE(mkdtemp(pattern));
@@ -98,6 +108,7 @@ class DisplayDndTest : public XDisplayTest {
   }
   void TearDown() override {
     WINL_DDrop_onDragEnter = nullptr;
+    WINL_DDrop_getDroppedFileTargetPath = nullptr;
     if (!m_dir.empty()) {
       const std::string command = "rm -rf '" + m_dir + "'";
       EXPECT_EQ(system(command.c_str()), 0);
@@ -118,6 +129,51 @@ class DisplayDndTest : public XDisplayTest {
     std::string line;
     while (peer.ReadLine(line, std::chrono::milliseconds(100))) RecordProperty("peer", line);
     return peer.Running() ? -1 : peer.ExitCode();
+  }
+
+  // Starts the other program taking drops in a window at (700, 100) of
+  // 200 x 150; false when it did not come up.
+  bool StartReceiver(std::unique_ptr<ChildProcess>* peer) {
+    peer->reset(new ChildProcess(XDND_PEER, {"receive", m_dir, "700", "100", "200", "150"}, {},
+                                 ChildStreams{false, true, "", ""}));
+    std::string line;
+    return (*peer)->Started() && (*peer)->ReadLine(line, std::chrono::seconds(10)) &&
+           line.rfind("ready ", 0) == 0;
+  }
+  // The user presses on the list's row and drags it out of the dialog onto
+  // the other program's window, where the button comes up: the list counts
+  // four drag steps before it begins a drag, and by the fourth the pointer
+  // is over the other window.
+  void DragRowOut() {
+    Winl_vVivivI_listview* list = WINL_AsListView(GetDlgItem(m_dialog, kPatches));
+    const WmRect row = list->FrameOfCell(0, 0);
+    int x, y;
+    WindowPoint(list, WmPoint{row.x + 20, row.y + row.height / 2}, &x, &y);
+    XEvent press{};
+    press.xbutton.type = ButtonPress;
+    press.xbutton.button = Button1;
+    press.xbutton.x = x;
+    press.xbutton.y = y;
+    press.xbutton.time = 5000;
+    press.xbutton.same_screen = True;
+    Send(m_xwindow, press);
+    for (int step = 1; step <= 4; ++step) {
+      if (step == 4) {
+        XWarpPointer(m_display, None, DefaultRootWindow(m_display), 0, 0, 0, 0, 800, 170);
+        XSync(m_display, False);
+      }
+      XEvent motion{};
+      motion.xmotion.type = MotionNotify;
+      motion.xmotion.x = x + 5 * step;
+      motion.xmotion.y = y;
+      motion.xmotion.state = Button1Mask;
+      motion.xmotion.time = 5000 + 20 * step;
+      motion.xmotion.same_screen = True;
+      Send(m_xwindow, motion);
+      WmApplication::Shared().Step(0);
+      XSync(m_display, False);
+      WmApplication::Shared().Step(20);
+    }
   }
 
   std::string m_dir;
@@ -156,53 +212,55 @@ TEST_F(DisplayDndTest, FilesDroppedByAnotherProgramArriveAtTheView) {
   EXPECT_TRUE(g_dropped.empty());
 }
 
-TEST_F(DisplayDndTest, ARowDraggedOutGivesTheOtherProgramThePromisedFile) {
-  ChildProcess peer(XDND_PEER, {"receive", m_dir, "700", "100", "200", "150"}, {},
-                    ChildStreams{false, true, "", ""});
-  ASSERT_TRUE(peer.Started());
-  std::string line;
-  ASSERT_TRUE(peer.ReadLine(line, std::chrono::seconds(10)));
-  ASSERT_EQ(line.rfind("ready ", 0), 0u) << line;
-
-  // The user presses on the row and drags it out of the dialog onto the
-  // other program's window, where the button comes up.
-  Winl_vVivivI_listview* list = WINL_AsListView(GetDlgItem(m_dialog, kPatches));
-  const WmRect row = list->FrameOfCell(0, 0);
+TEST_F(DisplayDndTest, AFilePromisedByAnotherProgramIsWrittenWhereTheViewSays) {
+  static std::string folder;
+  folder = m_dir;
+  WINL_DDrop_getDroppedFileTargetPath = [](const char* type) {
+    EXPECT_STREQ(type, "syx") << "the promised file's type";
+    return folder.c_str();
+  };
   int x, y;
-  WindowPoint(list, WmPoint{row.x + 20, row.y + row.height / 2}, &x, &y);
-  XEvent press{};
-  press.xbutton.type = ButtonPress;
-  press.xbutton.button = Button1;
-  press.xbutton.x = x;
-  press.xbutton.y = y;
-  press.xbutton.time = 5000;
-  press.xbutton.same_screen = True;
-  Send(m_xwindow, press);
-  for (int step = 1; step <= 4; ++step) {
-    if (step == 4) {
-      XWarpPointer(m_display, None, DefaultRootWindow(m_display), 0, 0, 0, 0, 800, 170);
-      XSync(m_display, False);
-    }
-    XEvent motion{};
-    motion.xmotion.type = MotionNotify;
-    motion.xmotion.x = x + 5 * step;
-    motion.xmotion.y = y;
-    motion.xmotion.state = Button1Mask;
-    motion.xmotion.time = 5000 + 20 * step;
-    motion.xmotion.same_screen = True;
-    Send(m_xwindow, motion);
-    WmApplication::Shared().Step(0);
-    XSync(m_display, False);
-    WmApplication::Shared().Step(20);
-  }
-  ASSERT_TRUE(peer.ReadLine(line, std::chrono::seconds(20)));
+  RootPoint(WINL_AsView(g_dropView), WmPoint{10, 10}, &x, &y);
+  ChildProcess peer(XDND_PEER,
+                    {"promise", std::to_string(m_xwindow), std::to_string(x), std::to_string(y), "Lead 2.syx",
+                     "promised bytes"},
+                    {}, ChildStreams{false, true, "", ""});
+  ASSERT_TRUE(peer.Started());
+  EXPECT_EQ(RunPeer(peer), 0);
+  const std::string path = m_dir + "/Lead 2.syx";
+  EXPECT_EQ(g_dropped, std::vector<std::string>{path}) << "the written file arrives as the drop";
+  std::ifstream written(path);
+  std::stringstream contents;
+  contents << written.rdbuf();
+  EXPECT_EQ(contents.str(), "promised bytes");
+}
+
+TEST_F(DisplayDndTest, ARowDraggedOutGivesTheOtherProgramThePromisedFile) {
+  std::unique_ptr<ChildProcess> peer;
+  ASSERT_TRUE(StartReceiver(&peer));
+  DragRowOut();
+  std::string line;
+  ASSERT_TRUE(peer->ReadLine(line, std::chrono::seconds(20)));
   EXPECT_EQ(line, "saved " + m_dir + "/Init Bank.syx S");
-  EXPECT_EQ(peer.Wait(), 0);
+  EXPECT_EQ(peer->Wait(), 0);
   EXPECT_EQ(g_folderWritten, m_dir + "/Init Bank.syx");
   std::ifstream written(m_dir + "/Init Bank.syx");
   std::stringstream contents;
   contents << written.rdbuf();
   EXPECT_EQ(contents.str(), "F0 3E 01 F7 from the dragged row") << "the promised file's contents arrived";
+}
+
+TEST_F(DisplayDndTest, FilesDraggedOutReachTheOtherProgramAsTheirNames) {
+  g_dragFiles = {m_dir + "/a b.syx", m_dir + "/c.mid"};
+  std::unique_ptr<ChildProcess> peer;
+  ASSERT_TRUE(StartReceiver(&peer));
+  DragRowOut();
+  std::vector<std::string> lines;
+  std::string line;
+  while (lines.size() < 2 && peer->ReadLine(line, std::chrono::seconds(20))) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"uri file://" + m_dir + "/a%20b.syx",
+                                             "uri file://" + m_dir + "/c.mid"}));
+  EXPECT_EQ(peer->Wait(), 0);
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 //       drags the files (text/uri-list) onto WINDOW at the root point X, Y;
 //       prints "finished 1" (or 0) and exits 0 when the target took them,
 //       2 when it refused, 1 on a timeout.
+//   xdnd_peer promise WINDOW X Y NAME TEXT
+//       drags a promised file NAME there instead (XdndDirectSave0), writing
+//       TEXT into it where the target asks; prints "wrote PATH" first.
 //   xdnd_peer receive FOLDER X Y W H
 //       shows a window at X, Y of W x H that takes drops, prints
 //       "ready WINDOW" and waits: a promised file is saved into FOLDER
@@ -112,8 +115,29 @@ std::string Escaped(const std::string& path) {
 
 // ---- drop ---------------------------------------------------------------------------------
 
-int Drop(Window target, int x, int y, const std::vector<std::string>& paths) {
-  const Atom selection = A("XdndSelection"), uriList = A("text/uri-list");
+std::string PathOfURI(const std::string& uri) {
+  std::string rest = uri.compare(0, 7, "file://") == 0 ? uri.substr(7) : std::string();
+  const size_t slash = rest.find('/');
+  if (slash == std::string::npos) return std::string();
+  rest = rest.substr(slash);
+  std::string path;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size()) {
+      path += static_cast<char>(strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      path += rest[i];
+    }
+  }
+  return path;
+}
+
+// Drops paths (text/uri-list), or, with a promised name, that file written
+// with text where the target asks.
+int Drop(Window target, int x, int y, const std::vector<std::string>& paths,
+         const std::string& promisedName = "", const std::string& text = "") {
+  const bool promise = !promisedName.empty();
+  const Atom selection = A("XdndSelection"), uriList = A("text/uri-list"), directSave = A("XdndDirectSave0");
   g_window = XCreateSimpleWindow(g_display, DefaultRootWindow(g_display), 0, 0, 1, 1, 0, 0, 0);
   XSetSelectionOwner(g_display, selection, g_window, CurrentTime);
   long version = 0;
@@ -125,8 +149,12 @@ int Drop(Window target, int x, int y, const std::vector<std::string>& paths) {
   long proxy = 0;
   if (ReadLongProperty(target, A("XdndProxy"), &proxy) && proxy) destination = static_cast<Window>(proxy);
   version = version < 5 ? version : 5;
+  if (promise)
+    XChangeProperty(g_display, g_window, directSave, A("text/plain"), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(promisedName.data()),
+                    static_cast<int>(promisedName.size()));
   Message(destination, target, A("XdndEnter"), static_cast<long>(g_window), version << 24,
-          static_cast<long>(uriList), 0, 0);
+          static_cast<long>(promise ? directSave : uriList), 0, 0);
   Message(destination, target, A("XdndPosition"), static_cast<long>(g_window), 0,
           (static_cast<long>(x) << 16) | y, CurrentTime, static_cast<long>(A("XdndActionCopy")));
   std::string list;
@@ -144,9 +172,22 @@ int Drop(Window target, int x, int y, const std::vector<std::string>& paths) {
       reply.target = e.xselectionrequest.target;
       reply.time = e.xselectionrequest.time;
       reply.property = None;
-      if (e.xselectionrequest.target == uriList) {
+      if (e.xselectionrequest.target == uriList && !promise) {
         XChangeProperty(g_display, reply.requestor, e.xselectionrequest.property, uriList, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(list.data()), static_cast<int>(list.size()));
+        reply.property = e.xselectionrequest.property;
+      } else if (e.xselectionrequest.target == directSave && promise) {
+        // The target wrote where the file goes into our window's property.
+        const std::string path = PathOfURI(ReadText(g_window, directSave));
+        FILE* file = path.empty() ? nullptr : fopen(path.c_str(), "w");
+        if (file) {
+          fputs(text.c_str(), file);
+          fclose(file);
+          printf("wrote %s\n", path.c_str());
+        }
+        const char* code = file ? "S" : "E";
+        XChangeProperty(g_display, reply.requestor, e.xselectionrequest.property, XA_STRING, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(code), 1);
         reply.property = e.xselectionrequest.property;
       }
       XEvent out{};
@@ -274,10 +315,15 @@ int main(int argc, char** argv) {
   if (mode == "drop" && argc >= 6) {
     std::vector<std::string> paths(argv + 5, argv + argc);
     result = Drop(static_cast<Window>(strtoul(argv[2], nullptr, 0)), atoi(argv[3]), atoi(argv[4]), paths);
+  } else if (mode == "promise" && argc == 7) {
+    result = Drop(static_cast<Window>(strtoul(argv[2], nullptr, 0)), atoi(argv[3]), atoi(argv[4]), {},
+                  argv[5], argv[6]);
   } else if (mode == "receive" && argc == 7) {
     result = Receive(argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
   } else {
-    fprintf(stderr, "usage: xdnd_peer drop WINDOW X Y PATH... | receive FOLDER X Y W H\n");
+    fprintf(
+        stderr,
+        "usage: xdnd_peer drop WINDOW X Y PATH... | promise WINDOW X Y NAME TEXT | receive FOLDER X Y W H\n");
   }
   fflush(stdout);
   XCloseDisplay(g_display);
