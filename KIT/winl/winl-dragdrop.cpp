@@ -281,4 +281,3 @@ HWND WINL_CreateCarbonWindowView(HWND, void** carbonWindow, RECT*, bool) {
 void* WINL_GetWindowFromCarbonWindowView(HWND) { return nullptr; }
 void WINL_AddCarbonPaneToView(HWND, void*) {}
 void WINL_CarbonWndHost_SetWantAllKeys(void*, bool) {}
-HWND WINL_GetAudioUnitCocoaView(HWND, void*, void*, RECT*) { return nullptr; }

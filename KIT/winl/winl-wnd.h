@@ -227,6 +227,13 @@ HWND WINL_CreateCarbonWindowView(HWND parent, void** carbonWindow, RECT* r, bool
 void* WINL_GetWindowFromCarbonWindowView(HWND hwnd);
 void WINL_AddCarbonPaneToView(HWND hwnd, void* control);
 void WINL_CarbonWndHost_SetWantAllKeys(void* host, bool want);
+// A plug-in's editor view in parent (winl-auview.cpp): info is the unit's
+// AudioUnitCocoaViewInfo; the bundle at its location is loaded and its view
+// factory (the shared object's export "<class>_uiViewForAudioUnit") asked
+// for a view of r's size; the view goes into parent at (0, 0) and r becomes
+// (0, 0, its width, its height). Null (r unchanged) without a class name,
+// a bundle, its shared object or that export, or when the factory makes no
+// view. The bundle stays loaded while the view lives.
 HWND WINL_GetAudioUnitCocoaView(HWND parent, void* unit, void* info, RECT* r);
 // GL views (winl-viewgl.cpp): a window view of the layer gets (on) or
 // loses (off) a GL context of its own; without a display offering GLX it
