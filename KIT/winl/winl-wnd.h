@@ -185,7 +185,7 @@ void DragFinish(HDROP drop);
 bool ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters,
                   const char* directory, int show);
 
-// ---- Drag and drop, hosted views, GL views (winl-dragdrop.cpp) ---------------------------
+// ---- Drag and drop (winl-dragdrop.cpp), hosted views and GL views ------------------------
 // Drop hooks of the application (null unless set); screen coordinates.
 // A promised drop needs the folder hook (a null or empty answer: "/tmp/").
 typedef void* HGLOBAL;

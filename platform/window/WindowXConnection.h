@@ -5,9 +5,9 @@
 //
 // - One connection per process, opened by the first Acquire and closed by
 //   the last Release; used only from the thread that runs the model.
-// - Protocol errors on it are noted by request serial number, never fatal:
-//   Mark before requests, FailedSince after them. Errors on any other
-//   connection go on to the handler that was installed before.
+// - Protocol errors on it are noted by request serial number, never fatal
+//   (by the view layer's error handler, XlibBackend.h): Mark before
+//   requests, FailedSince after them.
 // - Events reach the handler watching their window; Pump hands out what
 //   has arrived without waiting. Events of windows nobody watches are
 //   dropped.
