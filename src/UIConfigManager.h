@@ -268,6 +268,15 @@ class UIConfigManager {
   virtual void createCCBoolControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
                                    std::string image, double defaultValue, double offValue, double onValue,
                                    LinkInfo link, int instance, ControlLayer* layer, std::string group);
+  // A typed "ccRadio": a column of lights (ICustomRadioButtonsControl) over
+  // an integer parameter min..max starting at defaultValue, one light per
+  // value, mapped to a control change like a CC knob (channel rule, CC map).
+  // width is the area that takes clicks, lights and the names beside them
+  // (at least one frame wide). A bitmap without one frame per value is
+  // logged and nothing is built.
+  virtual void createCCRadioControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                    int width, std::string image, int defaultValue, int minValue,
+                                    int maxValue, int instance, ControlLayer* layer, std::string group);
   virtual void createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
                                        std::string name, int paramIdx, int x, int y, std::string image,
                                        double b1, double b2, double b3, double b4, LinkInfo link,

@@ -327,6 +327,10 @@ class VivivI : public IModuleAU {
   // Sets a parameter from a value in its own units, its controls following,
   // without a change handler (any thread).
   void setParameterNoHandler(int index, double value);
+  // On the GUI thread: the arpeggiator's tempo knob grayed while the host's
+  // tempo rules (kOverrideTempo on), so that it shows it is not the user's to
+  // turn, and ungrayed otherwise.
+  void showArpTempoRule();
   // The text whose search result the lower list shows; empty while none is.
   std::string shownSearchText;
   // Gate in front of MIDIMessageManager::ProcessSysEx; raises responseReceived
@@ -574,6 +578,11 @@ class VivivI : public IModuleAU {
   // file bank by the two flags below); null when its bank index lies outside
   // its list. Valid until the library changes on the main thread.
   const std::vector<LibrarianPatch>* librarianBankOfColumn(int column);
+  // Whether the library has a bank being edited for received patches and
+  // saves to land in. When it has none, the status and value lines say what
+  // to do (the library holds no bank at all, or none is chosen) and the
+  // caller leaves its action out.
+  bool editedBankReady();
 
   // ---- State (VivivITotalRecall.cpp) -----------------------------------------
   // The host's project state: the full form of the chunk below.

@@ -104,6 +104,19 @@ void VivivI::switchLayerGroup(ControlLayer* group, int v) {
   });
 }
 
+void VivivI::showArpTempoRule() {
+  const IParam* rule = GetParam(kOverrideTempo);
+  const IParam* tempo = GetParam(kArpTempo);
+  const ControlAction* action = tempo ? tempo->GetControlAction() : nullptr;
+  if (!rule || !action) return;
+  const bool hostRules = rule->Value() != 0.0;
+  const std::vector<IControl*> knobs = action->controls;
+  onGUIThread([knobs, hostRules] {
+    for (IControl* knob : knobs)
+      if (knob) knob->GrayOut(hostRules);
+  });
+}
+
 void VivivI::setParameterNoHandler(int index, double value) {
   IParam* param = GetParam(index);
   if (!param) return;
@@ -341,6 +354,9 @@ void changeInterfaceSize(VivivI& plug, int v) {
 }
 
 void leaveFirstRun(VivivI& plug, int v) {
+  // GOT IT closes the note at once, over either page, whatever becomes of
+  // the settings file; until the editor is opened again nothing shows it.
+  if (v == 1) plug.switchLayer(plug.firstRunLayer, true);
   if (!settingsFileReadable(plug)) {
     reportSettingsMissing(plug);
     return;
@@ -614,6 +630,20 @@ void VivivI::OnParamChange(int index) {
     case kArpOnOff:
       setParameterNoHandler(kArpOnOffIndicator, v != 0 ? 1 : 0);
       break;
+    case kOscillator2Shape:
+    case kOscillator2Sync:
+      // The indicators follow however the value was chosen (a light, a key),
+      // on the sound page, the only one that shows them. One goes as the
+      // triggers take it away: the page is switched to again, which shows
+      // only the indicators the values call for and repaints it.
+      if (paramInt(*this, kMainTab) == 2) {
+        const bool shown = index == kOscillator2Shape ? v == 3 : v == 1;
+        if (shown)
+          switchLayer(index == kOscillator2Shape ? crossModIndicatorLayer : syncIndicatorLayer, false);
+        else
+          TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
+      }
+      break;
     case kTempoInformation: {
       // A tempo the host cannot mean counts as none.
       const double tempo = GetTempo();
@@ -697,6 +727,9 @@ void VivivI::OnParamChange(int index) {
       break;
     case kAdjustDAWOffset:
       audioRouteDelay = 2 * v + GetBlockSize();
+      break;
+    case kOverrideTempo:
+      showArpTempoRule();
       break;
     case kArpTempo:
       // With the host's tempo in charge the tempo knob sends nothing.

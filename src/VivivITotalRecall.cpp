@@ -87,6 +87,7 @@ void openSoundTab(VivivI* plug) {
     VivivI::hideLayer(plug->syncIndicatorLayer, false);
   if (static_cast<int>(tabParam(plug, kOscillator2Shape)) == 3)
     VivivI::hideLayer(plug->crossModIndicatorLayer, false);
+  plug->showArpTempoRule();
   if (static_cast<int>(tabParam(plug, kEditPage2Switch)) == 0) {
     VivivI::hideLayer(plug->envelopesLayer, false);
     VivivI::hideLayer(plug->arpeggiatorLayer, true);

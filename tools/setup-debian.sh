@@ -13,7 +13,7 @@ packages=(
   build-essential cmake pkg-config clang-format
   libpoco-dev libtinyxml2-dev librtmidi-dev
   libpng-dev zlib1g-dev libpng-tools
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra  # extra: the condensed face of the logo
   libx11-dev xvfb x11-utils imagemagick
   libgl-dev libglx-dev libglx-mesa0 libgl1-mesa-dri  # GL views of the windowing layer (GLX, software drawing)
   jackd2 libjack-jackd2-dev

@@ -205,6 +205,61 @@ TEST_F(ParamsTest, TheSyncTriggerTogglesSyncAndItsIndicator) {
   EXPECT_FALSE(Shown(sync));
 }
 
+// A shape or sync chosen straight (a click on a light or a key, not the
+// cycling trigger) keeps its indicator in step, on the sound page only.
+TEST_F(ParamsTest, TheCrossModulationAndSyncIndicatorsFollowTheirParameters) {
+  OpenEditorObject();
+  ControlLayer* crossMod = Layer("crossModIndicator");
+  ControlLayer* sync = Layer("syncIndicator");
+  Change(kMainTab, 2);
+  const struct {
+    int param, value;
+    ControlLayer* indicator;
+    bool shown;
+  } kCases[] = {
+      {kOscillator2Shape, 3, crossMod, true},
+      {kOscillator2Shape, 1, crossMod, false},
+      {kOscillator2Sync, 1, sync, true},
+      {kOscillator2Sync, 0, sync, false},
+  };
+  for (const auto& c : kCases) {
+    Change(c.param, c.value);
+    Tick();
+    EXPECT_EQ(Shown(c.indicator), c.shown) << "parameter " << c.param << " at " << c.value;
+  }
+  // On the librarian page the sound page's indicators stay hidden.
+  Change(kMainTab, 1);
+  Change(kOscillator2Shape, 3);
+  Change(kOscillator2Sync, 1);
+  Tick();
+  EXPECT_FALSE(Shown(crossMod));
+  EXPECT_FALSE(Shown(sync));
+}
+
+// While the host's tempo rules, turning the tempo knob would send nothing:
+// the knob says so by being grayed (and then takes no gesture).
+TEST_F(ParamsTest, TheArpTempoKnobIsGrayedWhileTheHostTempoRules) {
+  OpenEditorObject();
+  ControlAction* tempo = plug->GetParam(kArpTempo)->GetControlAction();
+  ASSERT_NE(tempo, nullptr);
+  ASSERT_FALSE(tempo->controls.empty());
+  IControl* knob = tempo->controls[0];
+  Change(kOverrideTempo, 0);
+  Tick();
+  EXPECT_FALSE(knob->IsGrayed());
+  Change(kOverrideTempo, 1);
+  Tick();
+  EXPECT_TRUE(knob->IsGrayed());
+  Change(kOverrideTempo, 0);
+  Tick();
+  EXPECT_FALSE(knob->IsGrayed());
+  // Set by a recalled project (no handler): the sound page shows the rule.
+  Set(kOverrideTempo, 1);
+  Change(kMainTab, 2);
+  Tick();
+  EXPECT_TRUE(knob->IsGrayed());
+}
+
 TEST_F(ParamsTest, TheArpSyncTriggerSwitchesTheTempoSourceAndNamesItsController) {
   OpenEditorObject();
   ControlLayer* knob = Layer("arpTempoKnob");

@@ -85,6 +85,10 @@ const int kGlobalsKeyX = 1098, kGlobalsKeyY = 34;
 const int kGlobalsCardX = 1044, kGlobalsCardY = 88, kGlobalsCardW = 440, kGlobalsCardH = 340;
 const int kGlobalsRowY = 84, kGlobalsRowStep = 44, kGlobalsWellX = 284, kGlobalsWellW = 128;
 const int kLowerAreaX = 8, kLowerAreaY = 260, kLowerAreaW = 440, kLowerAreaH = 311;
+// The two padlocks in the PITCH & GLIDE title bar, 20 x 20 at (x, 262):
+// pitch modulation, then glide; each is named at its left.
+const int kPitchLockX[2] = {864, 926};
+const char* const kPitchLockNames[2] = {"MOD", "GLIDE"};
 // The envelopes / arpeggiator key in the lower-left area's top title bar
 // (the area's own coordinates), 40 x 20, labelled at its left.
 const int kHalfSwitchX = 362, kHalfSwitchY = 2;

@@ -102,6 +102,9 @@ void drawHeaderDisplay(Canvas& c) {
 void drawEditorPage(Canvas& c) {
   fillWindowGradient(c, kHeaderHeight);
   for (const Section& s : editorSections()) drawSection(c, s);
+  for (int i = 0; i < 2; ++i)
+    c.text(kPitchLockNames[i], kPitchLockX[i] - 64.0f, kLowerAreaY + 1.0f, 60, 23, fonts::kLabel,
+           palette::kLabelText, Align::Right);
   // The lower-left area stays a plain recess: the envelope and arpeggiator
   // layers draw their own panels over it.
   c.fillRoundRect(kLowerAreaX, kLowerAreaY, kLowerAreaW, kLowerAreaH, 6, rgb(0, 0, 0, 0.18f));
@@ -191,8 +194,8 @@ void drawPatchList(Canvas& c) {
 
 void drawProgressOverlay(Canvas& c) {
   c.clear(rgb(6, 7, 8, 0.68f));
-  // The editor shows its cancel button at (950, 132) or, on the librarian
-  // page, at (858, 346): the card holds both places.
+  // The editor shows its cancel button 96 x 24 at (944, 340), the card's
+  // lower right corner, whatever it is doing.
   const float x = 548, y = 104, w = 520, h = 284;
   drawCard(c, x, y, w, h, "");
   c.text("WORKING WITH THE VARNO", x + 28, y + 28, 360, 24, fonts::kHeading, palette::kAmber, Align::Left, 1);
