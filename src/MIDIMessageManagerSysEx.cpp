@@ -161,9 +161,14 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
   slotStored = false;
   const std::array<bool, kNumSectionLocks> locked = readSectionLocks();
 
+  // A nameless dump read back after the editor made the sound (a randomised
+  // one) leaves the name the editor gave it.
+  const bool keepName = keepPatchName.exchange(false) && size < kCategoryByte;
   std::string name = size >= kCategoryByte ? dumpName(bytes) : "REQUESTED";
-  if (IParam* param = plug->GetParam(kPatchName)) param->SetDisplayText(0, name.c_str());
-  if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
+  if (!keepName) {
+    if (IParam* param = plug->GetParam(kPatchName)) param->SetDisplayText(0, name.c_str());
+    if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
+  }
   plug->setLibrarianViewDirty();
 
   std::string category = categoryText(0);

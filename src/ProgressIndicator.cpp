@@ -2,6 +2,7 @@
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IGraphics.h"
+#include "src/VivivI.h"
 
 ProgressIndicator::ProgressIndicator(ControlLayer* layer, IModuleBase* plug, int x, int y, int w, int h,
                                      int paramIdx, IBitmap* bitmap, IRECT targetArea)
@@ -24,3 +25,9 @@ ProgressIndicator::ProgressIndicator(ControlLayer* layer, IModuleBase* plug, int
 bool ProgressIndicator::Draw(IGraphics* graphics) {
   return graphics->DrawBitmap(&mPicture, &mDrawRect, 0, &mBlend);
 }
+
+void ProgressIndicator::OnMouseDown(int, int, IMouseMod*) {
+  if (auto* plug = dynamic_cast<VivivI*>(mPlug)) plug->setStatusText("Varno busy - please wait");
+}
+
+void ProgressIndicator::OnMouseDblClick(int x, int y, IMouseMod* mod) { OnMouseDown(x, y, mod); }

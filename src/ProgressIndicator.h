@@ -23,8 +23,10 @@ class ProgressIndicator : public IBitmapOverlayControl {
                     IBitmap* bitmap, IRECT targetArea);
   ~ProgressIndicator() override = default;
 
-  void OnMouseDown(int x, int y, IMouseMod* mod) override {}
-  void OnMouseDblClick(int x, int y, IMouseMod* mod) override {}
+  // A click it takes is not lost without a word: the status line says that
+  // the editor is busy with the Varno.
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
   // The picture's first frame, unscaled from its top left corner, into drawRect.
   bool Draw(IGraphics* graphics) override;
 

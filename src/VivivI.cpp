@@ -533,6 +533,13 @@ void VivivI::setDisplayText(int paramIndex, const std::string& text) {
   IGraphics* gui = graphics ? graphics : GetGUI();
   ITextControl* display = dynamic_cast<ITextControl*>(firstControlOf(paramIndex));
   if (gui && display) gui->SetControlTextFromPlug(display, text);
+  // The host reads the three lines as their parameters' texts: they follow
+  // on the GUI thread, where the host's calls read them. A cleared line reads
+  // as a blank (an empty text would read as the parameter's number).
+  if (gui && (paramIndex == kControlDisplayName || paramIndex == kControlDisplayValue ||
+              paramIndex == kControlDisplayCC))
+    if (IParam* param = GetParam(paramIndex))
+      gui->RunOnGUIThread([param, text] { param->SetDisplayText(0, text.empty() ? " " : text.c_str()); });
 }
 
 // ==== Teardown ===============================================================

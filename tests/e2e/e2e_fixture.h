@@ -167,6 +167,19 @@ class Host {
     return "(no answer)";
   }
 
+  // The text a parameter shows, blanks at its ends removed (a cleared
+  // display line reads as a blank).
+  std::string ParamText(int id) {
+    const std::string answer = Command("get-param-text " + std::to_string(id));
+    const std::string marker = " shows: ";
+    const size_t at = answer.find(marker);
+    if (at == std::string::npos) return "(" + answer + ")";
+    std::string text = answer.substr(at + marker.size());
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    while (!text.empty() && text.front() == ' ') text.erase(text.begin());
+    return text;
+  }
+
   double Param(int id) {
     const std::string answer = Command("get-param " + std::to_string(id));
     const size_t colon = answer.find(": ");
@@ -217,6 +230,9 @@ class EditorEndToEnd : public ::testing::Test {
 
   std::string m_dir;
 };
+
+// The status, value and CC lines of the header, as the host reads them.
+constexpr int kStatusLine = 173, kValueLine = 174, kCCLine = 175;
 
 // Records of one kind received from the editor.
 inline std::vector<Record> Received(const std::vector<Record>& records, const std::string& kind) {

@@ -1,0 +1,236 @@
+// The header and the transfers end to end over JACK with the simulated
+// Varno, driven through the host program's editor commands: the status,
+// value and CC lines after each action, clicks that find the data thread
+// busy, the 99-program request of the librarian's main menu, and MIDI port
+// names fitted to their fields. What the window shows is read as the host
+// reads the display lines and from the window's pixels.
+#include <png.h>
+
+#include <fstream>
+
+#include "tests/e2e/e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kRequestX = 1356, kRequestY = 16;  // the header's REQUEST button
+constexpr int kSendX = 1356, kSendY = 42;        // SEND
+constexpr int kRandomX = 1356, kRandomY = 68;    // RANDOMISE
+constexpr int kCutoffX = 988, kCutoffY = 152;    // kFilterCutoff's knob (controller 74)
+constexpr int kFiltersX = 339, kFiltersY = 43;   // the MIDI filter settings switch
+constexpr int kCloseFiltersX = 954, kCloseFiltersY = 110;
+constexpr int kHostProgramX = 801, kHostProgramY = 226;  // "Host PC" in the filter settings
+constexpr int kMainMenuX = 1160, kMainMenuY = 107;       // the librarian's main menu
+constexpr int kHostProgramChanges = 100, kPatchName = 78, kMainTab = 194, kFilterCutoff = 39;
+constexpr int kPrograms = 99;
+
+std::string Click(int x, int y) { return "click " + std::to_string(x) + " " + std::to_string(y); }
+
+// A PNG the window was written to, as 8-bit RGB rows.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  bool Read(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    rgb.resize(PNG_IMAGE_SIZE(image));
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+  }
+  // The pixels of a rectangle, row by row.
+  std::vector<unsigned char> Area(int left, int top, int right, int bottom) const {
+    std::vector<unsigned char> area;
+    for (int y = top; y < bottom && y < height; ++y)
+      for (int x = left; x < right && x < width; ++x)
+        for (int c = 0; c < 3; ++c) area.push_back(rgb[static_cast<size_t>((y * width + x) * 3 + c)]);
+    return area;
+  }
+};
+
+Picture Snapshot(Host& host, const std::string& path) {
+  Picture picture;
+  EXPECT_EQ(host.Command("png " + path), "wrote " + path);
+  EXPECT_TRUE(picture.Read(path)) << path;
+  return picture;
+}
+
+// Polls the host's lines until line shows text; what it showed last.
+std::string WaitForLine(Host& host, int line, const std::string& text) {
+  std::string shown;
+  for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+    shown = host.ParamText(line);
+    if (shown == text) break;
+    host.Command("wait 50");
+  }
+  return shown;
+}
+
+int Count(const std::vector<Record>& records, const std::string& kind, const std::string& outcome) {
+  int count = 0;
+  for (const Record& r : records)
+    if (r.direction == "in" && r.kind == kind && r.outcome == outcome) ++count;
+  return count;
+}
+
+// A seeded library: one bank of 99 copies of the Varno's program 98.
+void SeedBank(Simulator& sim, const std::string& dataFolder) {
+  std::vector<int> dump;
+  for (const std::string& line : sim.Command("show dump 98"))
+    if (line.rfind("dump ", 0) == 0) {
+      std::istringstream stream(line.substr(5));
+      for (std::string hex; stream >> hex;)
+        dump.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
+    }
+  ASSERT_EQ(dump.size(), 76u);
+  mkdir((dataFolder + "/Patches").c_str(), 0755);
+  std::ofstream bank(dataFolder + "/Patches/Factory.syx", std::ios::binary);
+  for (int slot = 0; slot < kPrograms; ++slot) {
+    dump[5] = slot;
+    for (int byte : dump) bank.put(static_cast<char>(byte));
+  }
+}
+
+TEST_F(EditorEndToEnd, EachActionWritesWordsAndClearsLinesThatNoLongerApply) {
+  Simulator sim(m_dir);
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  OpenPorts(host, sim);
+  EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
+
+  // A knob: its name, its value and the controller that left.
+  EXPECT_EQ(host.Command("drag " + std::to_string(kCutoffX) + " " + std::to_string(kCutoffY) + " " +
+                         std::to_string(kCutoffX) + " " + std::to_string(kCutoffY - 37) + " 7"),
+            "dragged from " + std::to_string(kCutoffX) + " " + std::to_string(kCutoffY) + " to " +
+                std::to_string(kCutoffX) + " " + std::to_string(kCutoffY - 37));
+  EXPECT_EQ(host.ParamText(kStatusLine), "Cutoff");
+  EXPECT_EQ(host.ParamText(kValueLine), std::to_string(static_cast<int>(host.Param(kFilterCutoff))));
+  EXPECT_EQ(host.ParamText(kCCLine), "CC|74");
+
+  // Each action's own lines, in words; the knob's CC line is gone.
+  const struct {
+    const char* what;
+    int x, y;
+    const char *status, *value;
+  } kActions[] = {
+      {"REQUEST", kRequestX, kRequestY, "Data request completed!", "Sound received from the Varno"},
+      {"SEND", kSendX, kSendY, "Send Sound", "Sound sent to the Varno"},
+      {"MIDI filters opened", kFiltersX, kFiltersY, "MIDI Filter Settings", ""},
+      {"a filter switched", kHostProgramX, kHostProgramY, "Host program changes", "Passed on"},
+      {"MIDI filters closed", kCloseFiltersX, kCloseFiltersY, "", ""},
+  };
+  for (const auto& action : kActions) {
+    EXPECT_EQ(host.Command(Click(action.x, action.y)),
+              "clicked " + std::to_string(action.x) + " " + std::to_string(action.y));
+    EXPECT_EQ(WaitForLine(host, kValueLine, action.value), action.value) << action.what;
+    EXPECT_EQ(WaitForLine(host, kStatusLine, action.status), action.status) << action.what;
+    EXPECT_EQ(host.ParamText(kCCLine), "") << action.what;
+  }
+  EXPECT_EQ(host.Param(kHostProgramChanges), 1);
+  const auto records = sim.Records();
+  EXPECT_EQ(Count(records, "edit-buffer-request", "answered"), 1);
+  EXPECT_EQ(Count(records, "sound-dump", "applied"), 1);
+
+  // RANDOMISE: a new sound with a name of its own, sent and read back; the
+  // name stays and no line shows a bare number.
+  sim.Command("records clear");
+  EXPECT_EQ(host.Command(Click(kRandomX, kRandomY)), "clicked 1356 68");
+  const auto sent = sim.WaitFor([](const std::vector<Record>& r) {
+    return Count(r, "sound-dump", "applied") == 1 && Count(r, "edit-buffer-request", "answered") == 1;
+  });
+  EXPECT_EQ(Count(sent, "sound-dump", "applied"), 1);
+  EXPECT_EQ(WaitForLine(host, kStatusLine, "Data request completed!"), "Data request completed!");
+  EXPECT_EQ(host.ParamText(kPatchName), "RANDOM PATCH");
+  for (int line : {kStatusLine, kValueLine, kCCLine})
+    for (const char* bare : {"0", "1"}) EXPECT_NE(host.ParamText(line), bare) << "line " << line;
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+TEST_F(EditorEndToEnd, SendClickedRightAfterARequestsAnswerFollowsIt) {
+  Simulator sim(m_dir, {"--answer", "late:300"});
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  OpenPorts(host, sim);
+  EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
+  sim.Command("records clear");
+
+  // REQUEST, and SEND once as soon as the answer left the Varno: the data
+  // thread still ends the request's job then.
+  EXPECT_EQ(host.Command(Click(kRequestX, kRequestY)), "clicked 1356 16");
+  const auto answered = sim.WaitFor(
+      [](const std::vector<Record>& r) { return Count(r, "edit-buffer-request", "answered") == 1; });
+  ASSERT_EQ(Count(answered, "edit-buffer-request", "answered"), 1);
+  EXPECT_EQ(host.Command(Click(kSendX, kSendY)), "clicked 1356 42");
+
+  // The one click is sent in its turn, or the window says why it was not.
+  const auto records = sim.WaitFor([&](const std::vector<Record>& r) {
+    return Count(r, "sound-dump", "applied") == 1 ||
+           host.ParamText(kStatusLine) == "Varno busy - please wait";
+  });
+  if (Count(records, "sound-dump", "applied") == 0) {
+    EXPECT_EQ(host.ParamText(kStatusLine), "Varno busy - please wait") << "the SEND click was lost";
+  } else {
+    EXPECT_EQ(Count(records, "sound-dump", "applied"), 1);
+    EXPECT_EQ(WaitForLine(host, kValueLine, "Sound sent to the Varno"), "Sound sent to the Varno");
+  }
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+TEST_F(EditorEndToEnd, AllPatchesFromMemoryEndsWithTheLastAnswerAndShowsThePatches) {
+  Simulator sim(m_dir);
+  ASSERT_TRUE(sim.Ready());
+  SeedBank(sim, m_dir + "/data");
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
+            0u);
+  const Picture before = Snapshot(host, m_dir + "/before.png");
+  OpenPorts(host, sim);
+  EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
+  EXPECT_EQ(host.Command(Click(kMainMenuX, kMainMenuY)), "clicked 1160 107: a menu is open");
+  EXPECT_EQ(host.Command("menu Request Patch Data>All Patches from Memory"),
+            "chose Request Patch Data>All Patches from Memory");
+
+  const auto records = sim.WaitFor(
+      [](const std::vector<Record>& r) { return Count(r, "program-request", "answered") == kPrograms; });
+  ASSERT_EQ(Count(records, "program-request", "answered"), kPrograms);
+  EXPECT_EQ(WaitForLine(host, kStatusLine, "Data request completed!"), "Data request completed!");
+  EXPECT_EQ(host.ParamText(kValueLine), "99 of 99 patches received");
+
+  // The panel is gone: the search panel's hints look as before; the edited
+  // bank's column shows the received patches.
+  const Picture after = Snapshot(host, m_dir + "/after.png");
+  ASSERT_EQ(after.width, before.width);
+  EXPECT_EQ(after.Area(1016, 500, 1490, 600), before.Area(1016, 500, 1490, 600)) << "the panel is still up";
+  EXPECT_NE(after.Area(16, 97, 880, 356), before.Area(16, 97, 880, 356)) << "no received patch is shown";
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+TEST_F(EditorEndToEnd, LongPortNamesFitTheirFields) {
+  Simulator sim(m_dir);
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  const Picture off = Snapshot(host, m_dir + "/off.png");
+  OpenPorts(host, sim);
+  // The full name where the user sees it: the lines of the choice.
+  EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
+  EXPECT_NE(host.ParamText(kValueLine).find(sim.inPort), std::string::npos);
+  const Picture named = Snapshot(host, m_dir + "/named.png");
+
+  // Each field (MIDI IN at y 12, MIDI OUT at 52, x 362 to 574) shows its
+  // name, and nothing is drawn over the labels left of it or past its end.
+  for (int top : {12, 52}) {
+    EXPECT_NE(named.Area(362, top, 574, top + 22), off.Area(362, top, 574, top + 22)) << "field at " << top;
+    EXPECT_EQ(named.Area(280, top, 358, top + 22), off.Area(280, top, 358, top + 22)) << "label at " << top;
+    EXPECT_EQ(named.Area(576, top, 586, top + 22), off.Area(576, top, 586, top + 22)) << "right of " << top;
+  }
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+}  // namespace
+}  // namespace e2e
