@@ -64,8 +64,10 @@ MIDIMessageManager::JobPost MIDIMessageManager::postOrWait(const SenderJob& job)
     if (!worker || stopping) return JobPost::kRefused;
     // A run that found nothing waiting has ended its work, even while its
     // thread is still on its way out.
-    if (!worker->busy) return startJob(*worker, job) ? JobPost::kStarted : JobPost::kRefused;
-    if (worker != &dataWorker || worker->hasWaiting) {
+    // A thread running what no post of ours started cannot be waited for.
+    const bool foreign = !worker->busy && !worker->joinable && worker->thread.isRunning();
+    if (!worker->busy && !foreign) return startJob(*worker, job) ? JobPost::kStarted : JobPost::kRefused;
+    if (foreign || worker != &dataWorker || worker->hasWaiting) {
       refused = jobActionText(job);
     } else {
       worker->waiting = job;
@@ -140,7 +142,7 @@ bool MIDIMessageManager::postPartRequest(int program) {
 // waits arms it itself when it starts.
 void MIDIMessageManager::postLibrarianRequest(const SenderJob& job) {
   std::unique_lock<std::mutex> lock(postMutex);
-  const bool idle = !dataWorker.busy && !stopping;
+  const bool idle = !dataWorker.busy && !stopping && (dataWorker.joinable || !dataThread.isRunning());
   lock.unlock();
   if (idle) {
     libraryPatchRequest.arm();
