@@ -2,7 +2,6 @@
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IGraphics.h"
-#include "src/VivivI.h"
 
 ProgressIndicator::ProgressIndicator(ControlLayer* layer, IModuleBase* plug, int x, int y, int w, int h,
                                      int paramIdx, IBitmap* bitmap, IRECT targetArea)
@@ -27,7 +26,7 @@ bool ProgressIndicator::Draw(IGraphics* graphics) {
 }
 
 void ProgressIndicator::OnMouseDown(int, int, IMouseMod*) {
-  if (auto* plug = dynamic_cast<VivivI*>(mPlug)) plug->setStatusText("Varno busy - please wait");
+  if (mTakenClick) mTakenClick();
 }
 
 void ProgressIndicator::OnMouseDblClick(int x, int y, IMouseMod* mod) { OnMouseDown(x, y, mod); }

@@ -9,6 +9,7 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/ITextControls.h"
+#include "src/PatchLibrarian.h"
 #include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
 #include "src/ValueDisplays.h"
@@ -123,9 +124,20 @@ void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x,
   IColor colour = kMenuHidden;
   if (visible == 1)
     colour = (bank || paramIdx == kCurrentPatch) ? kMenuGreen : white ? kMenuGrey : kTextFieldOrange;
-  place(bank ? newField<BankNumberField>(plug, paramIdx, x, y, width, height, scale, colour, false)
-             : newField(plug, paramIdx, x, y, width, height, scale, colour, true),
-        layer);
+  if (!bank) {
+    place(newField(plug, paramIdx, x, y, width, height, scale, colour, true), layer);
+    return;
+  }
+  auto* field = static_cast<BankNumberField*>(
+      newField<BankNumberField>(plug, paramIdx, x, y, width, height, scale, colour, false));
+  VivivI* editor = plug;
+  field->SetLibraryBankSource([editor] {
+    const PatchLibrarian* library = editor->patchLibrarian;
+    if (!editor->librarianMode || !library) return -1;
+    const int edited = library->upperBankIndex;
+    return edited >= 0 && static_cast<size_t>(edited) < library->fileBanks.size() ? edited : -1;
+  });
+  place(field, layer);
 }
 
 // ==== Multi-selection menus ======================================================

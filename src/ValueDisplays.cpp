@@ -7,7 +7,6 @@
 #include "KIT/IModule/Truncate.h"
 #include "KIT/mutex.h"
 #include "src/ControlAction.h"
-#include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 
 namespace {
@@ -145,14 +144,6 @@ bool FittedCaptionControl::Draw(IGraphics* graphics) {
   });
   IRECT area = mRECT;
   return graphics->DrawIText(&mText, const_cast<char*>(shown.c_str()), &area, false);
-}
-
-int BankNumberField::LibraryBank() const {
-  const auto* plug = static_cast<const VivivI*>(mPlug);
-  const PatchLibrarian* library = plug->patchLibrarian;
-  if (!plug->librarianMode || !library) return -1;
-  const int bank = library->upperBankIndex;
-  return bank >= 0 && static_cast<size_t>(bank) < library->fileBanks.size() ? bank : -1;
 }
 
 bool BankNumberField::IsDirty() { return LibraryBank() != mDrawnBank || FittedCaptionControl::IsDirty(); }

@@ -86,10 +86,13 @@ class FittedCaptionControl : public ICaptionControl {
 // The BANK field of the program selector: the Varno's bank ("P.") as the
 // parameter names it, or, while the selector plays the librarian's banks
 // (library mode), the number of the edited bank in the library's list (1 for
-// the first), as the bank menu lists them.
+// the first), as the bank menu lists them. The library bank comes from a
+// source the builder gives (the edited bank's index in library mode, else
+// -1); without one the field shows the parameter.
 class BankNumberField : public FittedCaptionControl {
  public:
   using FittedCaptionControl::FittedCaptionControl;
+  void SetLibraryBankSource(std::function<int()> source) { mLibraryBank = std::move(source); }
   // Also dirty when the mode or the edited bank changed since it was drawn.
   bool IsDirty() override;
 
@@ -97,7 +100,7 @@ class BankNumberField : public FittedCaptionControl {
   std::string ShownText() override;
 
  private:
-  // The edited bank's index while the selector plays the library, else -1.
-  int LibraryBank() const;
+  int LibraryBank() const { return mLibraryBank ? mLibraryBank() : -1; }
+  std::function<int()> mLibraryBank;
   int mDrawnBank = -1;  // GUI thread only
 };

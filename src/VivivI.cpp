@@ -299,6 +299,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
   IBitmap overlay = graphics->LoadIBitmap(118, "resources/img/overlayer.png", guiScale, 1, false);
   progressIndicator = new ProgressIndicator(progressLayer, this, 0, 0, width, height, -1, &overlay,
                                             IRECT(0, 0, width, height));
+  // A click on the overlay is not lost without a word.
+  progressIndicator->SetTakenClickAction([this] { setStatusText("Varno busy - please wait"); });
   for (int i = 0; i < 2; ++i)
     cancelButtons[i] = uiConfig->createAutoOffSwitchControl(
         "Cancel Data Request", kCancelDataRequestParam, kCancelButtonX[i], kCancelButtonY[i],
