@@ -167,8 +167,9 @@ class MIDIMessageManager {
   // The job record last posted to thread (one of the three), or an empty
   // record (kJobNothing). Read it only while the thread is idle.
   SenderJob postedJob(const Poco::Thread& thread) const;
-  // Posts job 5 (request the sound of program) on the data thread.
-  bool postPartRequest(int program);
+  // Posts job 5 (request the sound of program) on the data thread; for a
+  // click (clicked) as postOrWait does. True when it runs or waits.
+  bool postPartRequest(int program, bool clicked = false);
   // Librarian requests: empty and arm the library request and clear the
   // slot-stored flag, then post job 6 (one sound: the edit buffer when
   // editBuffer, else the program of the selected upper slot) or job 7 (count

@@ -63,8 +63,8 @@ MIDIMessageManager::JobPost MIDIMessageManager::postOrWait(const SenderJob& job)
     Worker* worker = workerFor(job.jobCode);
     if (!worker || stopping) return JobPost::kRefused;
     // A run that found nothing waiting has ended its work, even while its
-    // thread is still on its way out.
-    // A thread running what no post of ours started cannot be waited for.
+    // thread is still on its way out; a thread running what no post of ours
+    // started cannot be waited for.
     const bool foreign = !worker->busy && !worker->joinable && worker->thread.isRunning();
     if (!worker->busy && !foreign) return startJob(*worker, job) ? JobPost::kStarted : JobPost::kRefused;
     if (foreign || worker != &dataWorker || worker->hasWaiting) {
@@ -129,12 +129,12 @@ SenderJob MIDIMessageManager::postedJob(const Poco::Thread& thread) const {
   return SenderJob();
 }
 
-bool MIDIMessageManager::postPartRequest(int program) {
+bool MIDIMessageManager::postPartRequest(int program, bool clicked) {
   SenderJob job;
   job.jobCode = kJobPartRequest;
   job.requestEnabled = true;
   job.partProgram = program;
-  return postJob(job);
+  return clicked ? postOrWait(job) != JobPost::kRefused : postJob(job);
 }
 
 // The request is armed only for a job that starts now: armed while another

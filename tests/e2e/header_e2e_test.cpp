@@ -188,9 +188,10 @@ TEST_F(EditorEndToEnd, AllPatchesFromMemoryEndsWithTheLastAnswerAndShowsThePatch
   ASSERT_TRUE(host.Open());
   ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
             0u);
-  const Picture before = Snapshot(host, m_dir + "/before.png");
   OpenPorts(host, sim);
   EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
+  host.Command("wait 300");  // the connection check's panel goes after its last text
+  const Picture before = Snapshot(host, m_dir + "/before.png");
   EXPECT_EQ(host.Command(Click(kMainMenuX, kMainMenuY)), "clicked 1160 107: a menu is open");
   EXPECT_EQ(host.Command("menu Request Patch Data>All Patches from Memory"),
             "chose Request Patch Data>All Patches from Memory");

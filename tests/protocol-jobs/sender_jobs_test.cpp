@@ -172,7 +172,8 @@ TEST_F(SenderJobs, scanFindsTheSynthesizerAndTheRunKeepsItsDeviceId) {
   }());
   const SenderCalls calls = callsOf(editor);
   const std::vector<std::vector<int>> requests = requestsOf(calls);
-  EXPECT_EQ(calls.statusTexts.front(), "Please wait, checking DeviceID 1");
+  EXPECT_EQ(calls.statusTexts.front(), "Receiving patch 1 of 3...");
+  EXPECT_TRUE(shown(calls, "Please wait, checking DeviceID 1"));
   EXPECT_TRUE(shown(calls, "Please wait, checking DeviceID 6"));
   EXPECT_FALSE(shown(calls, "Please wait, checking DeviceID 7")) << "the scan stops at the answer";
   // Program 0: the request at ID 0 and the scan 0..5; programs 1 and 2 go to
