@@ -245,7 +245,8 @@ class MIDIMessageManager {
   std::array<bool, VarnoSysEx::kNumSectionLocks> readSectionLocks() const;
 
   // Writes the device byte into kGlobalDeviceID (limited to its range, no
-  // handler) and into the plug-in's device ID when it differs.
+  // handler, its controls following) and into the plug-in's device ID when
+  // it differs.
   void adoptDeviceId(int deviceByte);
   // Moves a control to value through the hardware path (SetValueFromHardware
   // with the value normalised to the control's parameter); nothing for a

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
@@ -199,6 +201,14 @@ void MIDIMessageManager::sysexSettingsParse(ISysEx* sysex) {
   slotStored = false;
   for (const GlobalDumpByte& row : kGlobalDumpTable)
     setParameterFromPlug(row.parameter, static_cast<double>(sysex->mData[row.byteIndex]) - row.offset);
+  // Every setting now holds the Varno's own value. The dump reached the
+  // settings without their change handler, so the value a field last sent
+  // may no longer be the Varno's: the next choice in a field is sent
+  // whatever it was.
+  plug->knownGlobalSettings = kAllGlobalSettings;
+  for (const GlobalDumpByte& row : kGlobalDumpTable)
+    if (const IParam* param = plug->GetParam(row.parameter))
+      if (ControlAction* action = param->GetControlAction()) action->resetLastValue();
   slotStored = true;
 }
 

@@ -40,7 +40,8 @@ enum TypedKind {
   kMsbLsbButton,
   kMsbLsbMenu,
   kSeMenu,
-  kCCMenu
+  kCCMenu,
+  kCCRadio
 };
 
 struct TypedRow {
@@ -65,6 +66,7 @@ const TypedRow kTypedRows[] = {
     {"msbLsbMenu", kMsbLsbMenu, 3, 3},
     {"seMenu", kSeMenu, 3, 3},
     {"ccMenu", kCCMenu, 3, 3},
+    {"ccRadio", kCCRadio, 3, 3},
 };
 
 // The three menus of the typed elements are this high (description pixels).
@@ -292,6 +294,10 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
       createMultiSelectionCCControl(cc, channel, name, paramIdx, x, y, w, kTypedMenuTextHeight, bounds[0],
                                     bounds[1], bounds[2], display[0], display[1], texts, instance, parent,
                                     group);
+      break;
+    case kCCRadio:
+      createCCRadioControl(cc, channel, name, paramIdx, x, y, w, image, bounds[0], bounds[1], bounds[2],
+                           instance, parent, group);
       break;
   }
   // The timbre a mapped control belongs to: its multilayer instance, else its

@@ -88,9 +88,11 @@ constexpr double kFilterStartValues[kSendMIDIClockInfo - kMIDIFilterDAWCCPassThr
     0.0, 0.0,                           // clock start/stop, running clock
 };
 
-// The progress overlay's two "Cancel Data Request" switches, design positions.
-constexpr int kCancelButtonX[2] = {858, 950};
-constexpr int kCancelButtonY[2] = {346, 132};
+// The progress overlay's two "Cancel Data Request" switches (librarian page,
+// other pages). Both lie at one place of the overlay's card, so that CANCEL
+// does not move from one operation to the next.
+constexpr int kCancelButtonX[2] = {944, 944};
+constexpr int kCancelButtonY[2] = {340, 340};
 constexpr int kCancelDataRequestParam = 188;
 
 std::string HomeFolder() {
@@ -274,6 +276,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
     *hiddenAtStart[i] = StartupLayer(*this, hiddenNames[i]);
     hideLayer(*hiddenAtStart[i], true);
   }
+  // The global settings panel, an overlay like the MIDI filters.
+  hideLayer(globalSettingsLayer = StartupLayer(*this, "globalSettings"), true);
 
   randomValues.fill(0);
   partBank.fill(0);

@@ -16,6 +16,7 @@
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
 #include "src/PatchManager.h"
 #include "src/VivivI.h"
@@ -102,6 +103,19 @@ void VivivI::switchLayerGroup(ControlLayer* group, int v) {
       ControlLayer* child = group->subLayers.Get(i);
       hideLayer(child, child->id != v);
     }
+  });
+}
+
+void VivivI::showArpTempoRule() {
+  const IParam* rule = GetParam(kOverrideTempo);
+  const IParam* tempo = GetParam(kArpTempo);
+  const ControlAction* action = tempo ? tempo->GetControlAction() : nullptr;
+  if (!rule || !action) return;
+  const bool hostRules = rule->Value() != 0.0;
+  const std::vector<IControl*> knobs = action->controls;
+  onGUIThread([knobs, hostRules] {
+    for (IControl* knob : knobs)
+      if (knob) knob->GrayOut(hostRules);
   });
 }
 
@@ -541,6 +555,31 @@ void flashProcessingIndicator(VivivI& plug) {
   plug.DisplayProcessingIndicator(false);
 }
 
+// ---- Global settings ------------------------------------------------------------
+// A value the user gives a global setting is the Varno's from then on (its
+// parameter-number message leaves on the common road); a new device ID
+// addresses the Varno at once.
+void userSetGlobal(VivivI& plug, int index, int v) {
+  plug.knownGlobalSettings |= VarnoSysEx::globalSettingBit(index);
+  if (index == kGlobalDeviceID) plug.deviceId = v;
+}
+
+// Opens or closes the global settings panel. Opened before the Varno's
+// global dump arrived, the status line says that the values shown are not
+// the Varno's.
+void showGlobalSettings(VivivI& plug, int v) {
+  if (v != 1) {
+    plug.switchLayer(plug.globalSettingsLayer, true);
+    flashProcessingIndicator(plug);
+    return;
+  }
+  plug.switchLayer(plug.globalSettingsLayer, false);
+  if (plug.knownGlobalSettings != VarnoSysEx::kAllGlobalSettings) {
+    plug.setDisplayText(kControlDisplayName, "Not yet read from the Varno");
+    plug.setDisplayText(kControlDisplayValue, "Choose MIDI OUT to read them");
+  }
+}
+
 // ---- MIDI ports ---------------------------------------------------------------
 // The port choice's lines: its full name (the field may show it cut), or
 // why it is not in use.
@@ -616,6 +655,20 @@ void VivivI::OnParamChange(int index) {
     case kArpOnOff:
       setParameterNoHandler(kArpOnOffIndicator, v != 0 ? 1 : 0);
       break;
+    case kOscillator2Shape:
+    case kOscillator2Sync:
+      // The indicators follow however the value was chosen (a light, a key),
+      // on the sound page, the only one that shows them. One goes as the
+      // triggers take it away: the page is switched to again, which shows
+      // only the indicators the values call for and repaints it.
+      if (paramInt(*this, kMainTab) == 2) {
+        const bool shown = index == kOscillator2Shape ? v == 3 : v == 1;
+        if (shown)
+          switchLayer(index == kOscillator2Shape ? crossModIndicatorLayer : syncIndicatorLayer, false);
+        else
+          TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
+      }
+      break;
     case kTempoInformation: {
       // A tempo the host cannot mean counts as none.
       const double tempo = GetTempo();
@@ -647,6 +700,16 @@ void VivivI::OnParamChange(int index) {
       break;
     case kGlobalLocalControl:
       localControl = v == 1;
+      break;
+    case kGlobalStartUpProgram:
+    case kGlobalMasterTune:
+    case kGlobalControlX:
+    case kGlobalMidiChannel:
+    case kGlobalDeviceID:
+      userSetGlobal(*this, index, v);
+      break;
+    case kGlobalSettings:
+      showGlobalSettings(*this, v);
       break;
     case kMIDIFilterDAWCCPassThrough:
     case kMIDIFilterDAWPCPassThrough:
@@ -689,6 +752,9 @@ void VivivI::OnParamChange(int index) {
       break;
     case kAdjustDAWOffset:
       audioRouteDelay = 2 * v + GetBlockSize();
+      break;
+    case kOverrideTempo:
+      showArpTempoRule();
       break;
     case kArpTempo:
       // With the host's tempo in charge the tempo knob sends nothing.
@@ -867,6 +933,7 @@ bool neverDisplayed(int index) {
     case kPatchSelectionListLower:
     case kMainTab:
     case kLibrarianArea:
+    case kGlobalSettings:
       return true;
     default:
       return false;
@@ -933,6 +1000,10 @@ const char* valueListOf(int index) {
       return "arpModeList";
     case kGlobalMidiChannel:
       return "omniToSixteen";
+    case kGlobalMasterTune:
+      return "masterTune";
+    case kGlobalControlX:
+      return "controlX";
     default:
       return nullptr;
   }
@@ -1093,6 +1164,8 @@ std::string ControlDisplay::valueText(VivivI* plug, int index, int v, bool* alon
   if (const char* list = valueListOf(index)) return plug ? valueListEntry(plug, list, v) : std::string();
   if (isOnOff(index)) return v == 1 ? "ON" : v == 0 ? "OFF" : "";
   if (index == kGlobalLocalControl) return v == 0 ? "DISABLED" : v == 1 ? "ALLOWED" : "";
+  // Programs are numbered from 1, as the librarian and the header show them.
+  if (index == kGlobalStartUpProgram) return v >= 0 && v <= kLastProgram ? std::to_string(v + 1) : "";
   if (alone) *alone = true;
   if (isMidiFilter(index)) return v == 1 ? "Passed on" : "Filtered out";
   // The editor's other two-state switches read as switches, not numbers.

@@ -110,6 +110,7 @@ shot() {
 kMainTab=194 kEditPage2Switch=153 kArpSyncIndicator=155 kOscillator2Shape=7 kOscillator2Sync=38
 kBankEditUnsaved=122 kCategorySelection=141 kPatchSearch=160 kViewMIDIFilterSettings=161
 kDisplayAboutWindow=162 kDeviceOutSelection=165 kLibSyncTimer=81 kRequestTempData=192 kLibLowerNextBank=120
+kGlobalSettings=196
 
 # The sound editor: both halves of its lower left area, and the oscillator
 # indicators (sync and cross-modulation) lit.
@@ -129,6 +130,7 @@ shot librarian-search yes set-param $kMainTab 1 set-param $kPatchSearch 1
 shot about yes set-param $kDisplayAboutWindow 1
 shot first-run no
 shot midi-filters yes set-param $kViewMIDIFilterSettings 1
+shot global-settings yes set-param $kGlobalSettings 1
 
 # The processing overlay stands while a request waits for its answer: a
 # simulated Varno that never answers, on the editor's output.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -18,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "KIT/pix/pix-bitmap.h"
+#include "KIT/pix/pix-png.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
 
@@ -107,6 +110,23 @@ class Simulator {
   // globals"); -1 when absent.
   int EditValue(int index) { return ShownValue("edit", index); }
   int GlobalValue(int index) { return ShownValue("globals", index); }
+  // Every global setting as "show globals" lists them ("globals 131=0 ...").
+  std::string Globals() {
+    for (const std::string& line : Command("show globals"))
+      if (line.rfind("globals ", 0) == 0) return line;
+    return {};
+  }
+  // The 76-byte dump the Varno would send of a program; empty when none.
+  std::vector<int> ProgramDump(int program) {
+    std::vector<int> bytes;
+    for (const std::string& line : Command("show dump " + std::to_string(program)))
+      if (line.rfind("dump ", 0) == 0) {
+        std::istringstream stream(line.substr(5));
+        for (std::string hex; stream >> hex;)
+          bytes.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
+      }
+    return bytes;
+  }
 
   const std::string inPort, outPort;  // the Varno's: the editor's output goes to inPort
 
@@ -143,6 +163,7 @@ class Host {
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
         m_open = true;
+        m_openLine = line;
         break;
       }
   }
@@ -151,6 +172,12 @@ class Host {
   }
 
   bool Open() const { return m_open; }
+  // The X window of the editor (0 when headless), from the host's line
+  // "editor open: ..., editor window 0x...".
+  unsigned long EditorWindow() const {
+    const size_t at = m_openLine.find("editor window ");
+    return at == std::string::npos ? 0 : strtoul(m_openLine.c_str() + at + 14, nullptr, 16);
+  }
 
   // Sends one editor command; its answer (lines the host prints of its own,
   // the notices of parameter changes, are passed over).
@@ -167,23 +194,37 @@ class Host {
     return "(no answer)";
   }
 
-  // The text a parameter shows, blanks at its ends removed (a cleared
-  // display line reads as a blank).
-  std::string ParamText(int id) {
-    const std::string answer = Command("get-param-text " + std::to_string(id));
-    const std::string marker = " shows: ";
-    const size_t at = answer.find(marker);
-    if (at == std::string::npos) return "(" + answer + ")";
-    std::string text = answer.substr(at + marker.size());
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    while (!text.empty() && text.front() == ' ') text.erase(text.begin());
-    return text;
-  }
-
   double Param(int id) {
     const std::string answer = Command("get-param " + std::to_string(id));
     const size_t colon = answer.find(": ");
     return colon == std::string::npos ? -1.0 : atof(answer.c_str() + colon + 2);
+  }
+  // The text the parameter shows for its value.
+  std::string ParamText(int id) {
+    const std::string answer = Command("get-param-text " + std::to_string(id));
+    const std::string shows = "shows: ";
+    const size_t at = answer.find(shows);
+    return at == std::string::npos ? answer : answer.substr(at + shows.size());
+  }
+  // Clicks at (x, y) until a popup menu opens (the processing overlay takes
+  // clicks while a job runs), then chooses the entry of path ("Item>Sub
+  // item"). Whether the entry was chosen.
+  bool ChooseFromMenuAt(int x, int y, const std::string& path) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      if (Command("click " + at).find("a menu is open") != std::string::npos)
+        return Command("menu " + path) == "chose " + path;
+      Command("wait 100");
+    }
+    return false;
+  }
+  // Runs the editor until the parameter holds value; whether it came to.
+  bool WaitForParam(int id, double value) {
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      if (Param(id) == value) return true;
+      Command("wait 100");
+    }
+    return false;
   }
 
   // Ends the commands and the host; its exit code and everything it printed
@@ -199,7 +240,40 @@ class Host {
  private:
   std::unique_ptr<ChildProcess> m_process;
   bool m_open = false;
+  std::string m_openLine;
 };
+
+// What the editor's window showed, from a PNG the host wrote ("png FILE":
+// the window with an open popup menu over it).
+class Picture {
+ public:
+  explicit Picture(const std::string& path) : m_bitmap(PIX_LoadPNG(path.c_str(), nullptr)) {}
+  bool Loaded() const { return m_bitmap != nullptr; }
+  int Width() const { return m_bitmap ? m_bitmap->getWidth() : 0; }
+  int Height() const { return m_bitmap ? m_bitmap->getHeight() : 0; }
+  // The pixel word at (x, y); 0 outside the picture.
+  PIX_pixel At(int x, int y) const {
+    if (!m_bitmap || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+    return m_bitmap->getBits()[static_cast<size_t>(y) * m_bitmap->getRowSpan() + x];
+  }
+  // The number of pixels of the rectangle (left, top, right, bottom) that
+  // differ from other's.
+  int Differences(const Picture& other, int left, int top, int right, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x)
+        if (At(x, y) != other.At(x, y)) ++count;
+    return count;
+  }
+
+ private:
+  std::unique_ptr<PIX_IBitmap> m_bitmap;
+};
+
+inline std::string Rgb(PIX_pixel p) {
+  return "(" + std::to_string(PIX_Red(p)) + "," + std::to_string(PIX_Green(p)) + "," +
+         std::to_string(PIX_Blue(p)) + ")";
+}
 
 class EditorEndToEnd : public ::testing::Test {
  protected:
@@ -228,11 +302,32 @@ class EditorEndToEnd : public ::testing::Test {
     ASSERT_FALSE(records.empty()) << "the editor sent no enquiry on opening its output";
   }
 
+  // What the window shows now (made current first: a headless window is
+  // painted only when told), written to name.png in the test's folder.
+  Picture Snapshot(Host& host, const std::string& name) {
+    EXPECT_EQ(host.Command("sync"), "synced");
+    const std::string path = m_dir + "/" + name + ".png";
+    EXPECT_EQ(host.Command("png " + path), "wrote " + path);
+    return Picture(path);
+  }
+
   std::string m_dir;
 };
 
 // The status, value and CC lines of the header, as the host reads them.
 constexpr int kStatusLine = 173, kValueLine = 174, kCCLine = 175;
+
+// A bank file of raw SysEx: the dump once for each of the 99 programs, its
+// program byte set to the slot.
+inline void WriteSysExBank(const std::string& path, const std::vector<int>& dump) {
+  std::string bytes;
+  for (int slot = 0; slot < 99; ++slot)
+    for (size_t i = 0; i < dump.size(); ++i) bytes.push_back(static_cast<char>(i == 5 ? slot : dump[i]));
+  FILE* file = fopen(path.c_str(), "wb");
+  if (!file) return;
+  fwrite(bytes.data(), 1, bytes.size(), file);
+  fclose(file);
+}
 
 // Records of one kind received from the editor.
 inline std::vector<Record> Received(const std::vector<Record>& records, const std::string& kind) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
 #include "src/MIDIMessageSysEx.h"
 #include "tests/protocol/protocol_editor.h"
 
@@ -164,6 +167,11 @@ TEST_F(ReceiveSysEx, soundDumpSetsEveryParameterOfTheTable) {
   EXPECT_TRUE(manager().slotStored);
   EXPECT_EQ(editor.deviceId, 5) << "the device ID is adopted from the dump";
   EXPECT_EQ(editor.value(kGlobalDeviceID), 5);
+  // The global settings panel's field shows the ID in use.
+  const IControl* field = editor.firstControlOf(kGlobalDeviceID);
+  ASSERT_NE(field, nullptr);
+  editor.watch();
+  EXPECT_DOUBLE_EQ(field->GetValue(), editor.GetParam(kGlobalDeviceID)->GetNormalized(5));
 }
 
 // The sections of the sound and their locks, as the panel groups them.
@@ -276,6 +284,61 @@ TEST_F(ReceiveSysEx, globalDumpSetsTheGlobalSettings) {
   EXPECT_EQ(editor.value(kGlobalDeviceID), 7);
   EXPECT_EQ(editor.deviceId, 7);
   EXPECT_TRUE(manager().slotStored);
+  EXPECT_EQ(editor.knownGlobalSettings, kAllGlobalSettings) << "every setting is now the Varno's";
+}
+
+// A field that sent a value before the Varno's dump arrived sends that value
+// again when it is chosen next: the Varno may hold another one now.
+TEST_F(ReceiveSysEx, globalDumpLetsEachGlobalFieldSendItsNextChoice) {
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  for (const int index : settings) {
+    ControlAction* action = editor.GetParam(index)->GetControlAction();
+    ASSERT_NE(action, nullptr) << index;
+    action->lastValue = 2;
+  }
+  editor.globalAnswerExpected = true;
+  receive(globalDump(5, 42, 67, 1, 3, 5));
+  for (const int index : settings)
+    EXPECT_EQ(editor.GetParam(index)->GetControlAction()->lastValue, -1.0) << index;
+}
+
+// The global settings hold what the Varno sends across their whole ranges;
+// bytes beyond a range are limited to it; a dump the parser refuses leaves
+// them, and what the editor knows of them, as they were.
+TEST_F(ReceiveSysEx, globalDumpValuesAreHeldExactlyWithinTheVarnosRanges) {
+  const struct {
+    const char* why;
+    Bytes dump;
+    std::vector<double> values;  // start-up program, master tune, control X, MIDI channel, device ID
+    bool taken;
+  } kCases[] = {
+      {"lowest", globalDump(0, 0, 54, 0, 0, 0), {0, 0, 0, 0, 0}, true},
+      {"a Varno at ID 5", globalDump(5, 42, 67, 1, 3, 5), {42, 13, 1, 3, 5}, true},
+      {"highest", globalDump(15, 98, 74, 3, 16, 15), {98, 20, 3, 16, 15}, true},
+      {"beyond the ranges", globalDump(15, 120, 127, 9, 40, 90), {98, 20, 3, 16, 15}, true},
+      {"below master tune's range", globalDump(0, 0, 10, 0, 0, 0), {0, 0, 0, 0, 0}, true},
+      {"not a global dump command",
+       [] {
+         Bytes b = globalDump(5, 42, 67, 1, 3, 5);
+         b[4] = 0x09;
+         return b;
+       }(),
+       {0, 10, 0, 1, 0},
+       false},
+  };
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  const double startValues[] = {0, 10, 0, 1, 0};
+  editor.globalAnswerExpected = true;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    for (size_t i = 0; i < 5; ++i) editor.set(settings[i], startValues[i]);
+    editor.knownGlobalSettings = 0;
+    receive(c.dump);
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(editor.value(settings[i]), c.values[i]) << "setting " << i;
+    EXPECT_EQ(editor.knownGlobalSettings, c.taken ? kAllGlobalSettings : 0u);
+  }
 }
 
 // ---- Parameter messages ----

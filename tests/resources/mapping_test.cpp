@@ -142,3 +142,65 @@ TEST_F(SoundMapping, SysExTemplatesCarryTheChartsAddresses) {
 }
 
 }  // namespace
+
+namespace {
+
+using GlobalSettingsMapping = ResourceTest;
+
+// Each global setting of the chart has one field in the global settings
+// panel: a parameter-number control with the chart's range, sending the
+// chart's three controllers for its lowest, middle and highest value, filed
+// for the parameter number, and showing each value in the Varno's terms.
+TEST_F(GlobalSettingsMapping, EachGlobalSettingIsAParameterNumberFieldOfThePanel) {
+  buildFromResources();
+  std::map<int, std::vector<PlacedControl>> placedOf;
+  for (const PlacedControl& placed : allControls()) placedOf[placed.control->ParamIdx()].push_back(placed);
+
+  for (const GlobalChartRow& row : globalChartRows()) {
+    SCOPED_TRACE(row.name);
+    ASSERT_EQ(1u, placedOf[row.param].size()) << "controls bound to the setting";
+    const PlacedControl& placed = placedOf[row.param][0];
+    ASSERT_FALSE(placed.layers.empty());
+    EXPECT_EQ("globalSettings", placed.layers.back()->name);
+    ControlAction* record = action(row.param);
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(kActionMsbLsb, record->kind);
+    EXPECT_EQ(row.lo, param(row.param)->GetMin());
+    EXPECT_EQ(row.hi, param(row.param)->GetMax());
+    for (const int value : {row.lo, (row.lo + row.hi + 1) / 2, row.hi}) {
+      SCOPED_TRACE("value " + std::to_string(value));
+      std::vector<ControlActionMessage> messages;
+      std::string ccLine;
+      ASSERT_EQ(ControlActionFault::kNone,
+                buildControlActionMessages(*record, row.param, value, 1, kDeviceId, &messages, &ccLine));
+      std::vector<std::vector<int>> sent;
+      for (const ControlActionMessage& m : messages)
+        sent.push_back({m.controlChange.mStatus, m.controlChange.mData1, m.controlChange.mData2});
+      EXPECT_EQ(sent, (std::vector<std::vector<int>>{
+                          {0xB0, 99, 1}, {0xB0, 98, row.lsb}, {0xB0, 6, value + row.offset}}));
+    }
+    EXPECT_EQ(placed.control, real->nrpnControls.findControl(0, 1, row.offset, row.lsb, 0));
+    // One text per value, as the list or the numbers give it.
+    IParam* p = param(row.param);
+    ASSERT_EQ(row.hi - row.lo + 1, p->GetNDisplayTexts());
+    for (int v = row.lo; v <= row.hi; ++v) {
+      const std::string expected = row.valueList ? real->valueLists[row.valueList][static_cast<size_t>(v)]
+                                                 : std::to_string(row.first + v);
+      EXPECT_EQ(expected, p->GetDisplayTextAtIdx(v)) << "value " << v;
+    }
+  }
+  EXPECT_EQ("440 Hz", real->valueLists["masterTune"][10]) << "master tune 10 is A4 = 440 Hz";
+}
+
+// The header's key opens the panel and the panel's own closes it: both
+// switch the same parameter.
+TEST_F(GlobalSettingsMapping, TheHeaderKeyAndThePanelsExitSwitchThePanel) {
+  buildFromResources();
+  std::vector<std::string> places;
+  for (const PlacedControl& placed : allControls())
+    if (placed.control->ParamIdx() == kGlobalSettings)
+      places.push_back(placed.layers.empty() ? "GUI" : placed.layers.back()->name);
+  EXPECT_EQ(places, (std::vector<std::string>{"root", "globalSettings"}));
+}
+
+}  // namespace
