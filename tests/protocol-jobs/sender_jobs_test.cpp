@@ -122,6 +122,7 @@ TEST_F(SenderJobs, librarianRequestToABusyThreadIsNotArmedAndSaysSo) {
 TEST_F(SenderJobs, clickedJobWaitsForTheRunningJobAndASecondIsRefused) {
   Poco::Event gate(false);  // stays open once set
   editor.sender().setSleepFunction([&gate](int) { gate.wait(); });
+  answerAt(editor, 0);
   SenderJob sound = jobOf(kJobActiveArrangementRequest);
   sound.requestEnabled = true;
   SenderJob program = jobOf(kJobPartRequest);
@@ -131,7 +132,6 @@ TEST_F(SenderJobs, clickedJobWaitsForTheRunningJobAndASecondIsRefused) {
   EXPECT_EQ(manager().postOrWait(program), MIDIMessageManager::JobPost::kWaiting);
   EXPECT_EQ(manager().postOrWait(jobOf(kJobSendArrangement)), MIDIMessageManager::JobPost::kRefused);
   EXPECT_FALSE(manager().postJob(jobOf(kJobSendArrangement))) << "other posts are still dropped";
-  answerAt(editor, 0);
   gate.set();
   manager().waitForJobs();
   const auto requests = requestsOf(callsOf(editor));
