@@ -256,6 +256,9 @@ void toggleArpSync(VivivI& plug) {
   const int data = on == 1 ? paramInt(plug, kArpTempo) : paramInt(plug, kArpClock) + 1;
   IMidiMsg msg;
   msg.MakeControlChangeMsg(controller, std::clamp(data, 0, 127) / 127.0, deviceChannel(plug));
+  // The switch shows nothing of its own: its lines say what it set.
+  plug.setDisplayText(kControlDisplayName, "Arp Tempo Sync");
+  plug.setDisplayText(kControlDisplayValue, on == 1 ? "ON" : "OFF");
   plug.setDisplayText(kControlDisplayCC, "CC|" + std::to_string(controller));
   if (plug.changeFromHardware) return;
   const MIDIMessageManager* manager = plug.midiManager;
