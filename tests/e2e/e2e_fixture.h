@@ -311,6 +311,24 @@ class EditorEndToEnd : public ::testing::Test {
     return Picture(path);
   }
 
+  // Clicks the window at (x, y) until the simulator has received a message
+  // of the kind from the editor (the editor's processing overlay takes the
+  // clicks while it shows); true when it has.
+  bool ClickUntilReceived(Host& host, Simulator& sim, int x, int y, const std::string& kind) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    auto received = [&](const std::vector<Record>& r) {
+      for (const Record& record : r)
+        if (record.direction == "in" && record.kind == kind) return true;
+      return false;
+    };
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (!received(sim.Records()) && steady_clock::now() < deadline) {
+      EXPECT_EQ(host.Command("click " + at), "clicked " + at);
+      host.Command("wait 300");
+    }
+    return received(sim.WaitFor(received));
+  }
+
   std::string m_dir;
 };
 
