@@ -260,6 +260,15 @@ VivivI::VivivI(IModuleInstanceInfo info)
   patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
   log("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
+  // The window size has three values ("small", "normal", "large"), whether
+  // or not the UI description gives it a control; such a control sets the
+  // parameter up again as it needs.
+  if (IParam* size = GetParam(kUserInterfaceSize)) {
+    size->InitEnum("User Interface Size", 1, 3, "", "Editor");
+    const char* const sizes[] = {"small", "normal", "large"};
+    for (int v = 0; v < 3; ++v) size->SetDisplayText(v, sizes[v]);
+  }
+
   // The window and everything in it.
   const int width = TruncateToInt(kEditorWidth * guiScale), height = TruncateToInt(kEditorHeight * guiScale);
   graphics = MakeGraphics(this, width, height, 0);
