@@ -3,7 +3,8 @@
 // value and CC lines after each action, clicks that find the data thread
 // busy, the 99-program request of the librarian's main menu, and MIDI port
 // names fitted to their fields. What the window shows is read as the host
-// reads the display lines and from the window's pixels.
+// reads the display lines and from the window's pixels. Each starts from a
+// freshly installed data folder (its factory library the edited bank).
 #include "tests/e2e/e2e_fixture.h"
 
 namespace e2e {
@@ -49,25 +50,12 @@ int Count(const std::vector<Record>& records, const std::string& kind, const std
   return count;
 }
 
-// A seeded library: one bank of 99 copies of the Varno's program 98.
-void SeedBank(Simulator& sim, const std::string& dataFolder) {
-  std::vector<int> dump;
-  for (const std::string& line : sim.Command("show dump 98"))
-    if (line.rfind("dump ", 0) == 0) {
-      std::istringstream stream(line.substr(5));
-      for (std::string hex; stream >> hex;)
-        dump.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
-    }
-  ASSERT_EQ(dump.size(), 76u);
-  mkdir((dataFolder + "/Patches").c_str(), 0755);
-  WriteSysExBank(dataFolder + "/Patches/Factory.syx", dump);
-}
-
 TEST_F(EditorEndToEnd, EachActionWritesWordsAndClearsLinesThatNoLongerApply) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
   OpenPorts(host, sim);
   EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
 
@@ -124,6 +112,7 @@ TEST_F(EditorEndToEnd, SendClickedRightAfterARequestsAnswerFollowsIt) {
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
   OpenPorts(host, sim);
   EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
   sim.Command("records clear");
@@ -152,9 +141,9 @@ TEST_F(EditorEndToEnd, SendClickedRightAfterARequestsAnswerFollowsIt) {
 TEST_F(EditorEndToEnd, AllPatchesFromMemoryEndsWithTheLastAnswerAndShowsThePatches) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  SeedBank(sim, m_dir + "/data");
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
   ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
             0u);
   OpenPorts(host, sim);
@@ -185,6 +174,7 @@ TEST_F(EditorEndToEnd, LongPortNamesFitTheirFields) {
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
   const Picture off = Snapshot(host, "off");
   OpenPorts(host, sim);
   // The full name where the user sees it: the lines of the choice.
