@@ -367,6 +367,9 @@ class EditorEndToEnd : public ::testing::Test {
   std::string m_dir;
 };
 
+// The status, value and CC lines of the header, as the host reads them.
+constexpr int kStatusLine = 173, kValueLine = 174, kCCLine = 175;
+
 // The librarian page as the window design lays it out: the main menu, the
 // edited bank's folder menu, and the slot list at (16,96) of rows 100 x 16
 // in sub-columns of 16 rows, 27 apart; the upper (edited) column starts one
