@@ -31,8 +31,8 @@ PIX_ROWS_TARGET inline V::T TowardK(V::T s, V::T d, V::T kEven, V::T kOdd) {
 PIX_ROWS_TARGET inline V::T KeepFull(V::T v) {
   return V::Sub16(V::Xor(v, V::Set32(0x00FF00FFu)), V::CmpEq16(v, V::Zero()));
 }
-// Scaled: w = (v + offset) * scale >> 8, where (255 + offset) * scale fits
-// 16 bits; also the weights themselves.
+// The weights (v + offset) * scale >> 8, where (255 + offset) * scale fits
+// 16 bits, and the multipliers 256 - w of weights.
 PIX_ROWS_TARGET inline V::T WeightScaled(V::T v, V::T offset, V::T scale) {
   return V::ShiftRight16<8>(V::MulLo16(V::Add16(v, offset), scale));
 }
@@ -66,8 +66,9 @@ struct BlendColorKernel {
 };
 
 // The source-alpha copy: the colour moves toward the source by each pixel's
-// weight and the destination alpha (the low byte of the pixel's first 16-bit
-// lane, which TowardK leaves as it is) gains it. Full: the weight is sa + 1
+// weight and the destination alpha gains it (the alpha byte is the low byte
+// of the pixel's first 16-bit lane, which a multiplier of 256 keeps as it
+// is). Full: the weight is sa + 1
 // for source alpha sa, and the alpha gains sa; else (sa + 1) * scale >> 8.
 // A weight of 0 (a transparent source pixel among them) keeps the pixel.
 template <bool Full>
@@ -118,7 +119,8 @@ struct PickEvenKernel {
   }
 };
 
-// The row loops; each needs n >= V::kPixels.
+// The row loops; each needs rows of at least V::kPixels pixels, but for the
+// coverage, which takes rows of half as many.
 
 PIX_ROWS_TARGET inline void Blend(unsigned char* dest, const unsigned char* src, int n, int weight) {
   EachVector(dest, n, BlendKernel{dest, src, V::Set32(0x10001u * static_cast<uint32_t>(256 - weight))});
