@@ -18,18 +18,17 @@
 PIX_ROWS_TARGET inline V::T TowardK(V::T s, V::T d, V::T kEven, V::T kOdd) {
   const V::T larger = V::MaxU8(s, d);
   const V::T distance = V::Sub8(larger, V::MinU8(s, d));
-  const V::T down = V::CmpEq8(larger, s);  // all ones where d <= s
   const V::T even = V::MulHiU16(V::ShiftLeft16<8>(distance), kEven);
   const V::T odd = V::MulHiU16(V::And(distance, V::Set32(0xFF00FF00u)), kOdd);
-  const V::T step = V::Or(even, V::ShiftLeft16<8>(odd));
-  return V::Add8(s, V::Sub8(V::Xor(step, down), down));
+  // Down from s where d <= s (there larger is s), else up.
+  return V::AddOrSubtract8(s, V::Or(even, V::ShiftLeft16<8>(odd)), larger, s);
 }
 
 // Multipliers 256 - w (the part of the destination that stays) from values v
 // (0..255) given in both 16-bit lanes of their pixel. Full: w = v + 1, or 0
 // for v = 0 (a transparent source pixel, an empty mask byte).
 PIX_ROWS_TARGET inline V::T KeepFull(V::T v) {
-  return V::Sub16(V::Xor(v, V::Set32(0x00FF00FFu)), V::CmpEq16(v, V::Zero()));
+  return V::PlusOneWhereZero16(V::Xor(v, V::Set32(0x00FF00FFu)), v);
 }
 // The weights (v + offset) * scale >> 8, where (255 + offset) * scale fits
 // 16 bits, and the multipliers 256 - w of weights.

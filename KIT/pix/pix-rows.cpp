@@ -18,11 +18,17 @@ namespace {
 #if defined(__GNUC__) && defined(__x86_64__)
 #define PIX_HAVE_AVX2_ROWS 1
 
-std::atomic<bool> g_baselineOnly{false};
+// The widest vectors the loops may take, in bits.
+std::atomic<int> g_widest{512};
 
 bool HaveAvx2() {
   static const bool have = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-  return have && !g_baselineOnly.load(std::memory_order_relaxed);
+  return have && g_widest.load(std::memory_order_relaxed) >= 256;
+}
+bool HaveAvx512() {
+  static const bool have =
+      (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"));
+  return have && g_widest.load(std::memory_order_relaxed) >= 512;
 }
 #endif
 
@@ -85,10 +91,15 @@ struct V {
   static T AddSat8(T a, T b) { return _mm_adds_epu8(a, b); }
   static T MaxU8(T a, T b) { return _mm_max_epu8(a, b); }
   static T MinU8(T a, T b) { return _mm_min_epu8(a, b); }
-  static T CmpEq8(T a, T b) { return _mm_cmpeq_epi8(a, b); }
+  // a - b where x equals y, a + b elsewhere (bytes).
+  static T AddOrSubtract8(T a, T b, T x, T y) {
+    const T down = _mm_cmpeq_epi8(x, y);
+    return _mm_add_epi8(a, _mm_sub_epi8(_mm_xor_si128(b, down), down));
+  }
   static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
   static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
-  static T CmpEq16(T a, T b) { return _mm_cmpeq_epi16(a, b); }
+  // a + 1 where v is 0 (16-bit lanes).
+  static T PlusOneWhereZero16(T a, T v) { return _mm_sub_epi16(a, _mm_cmpeq_epi16(v, _mm_setzero_si128())); }
   static T MulHiU16(T a, T b) { return _mm_mulhi_epu16(a, b); }
   static T MulLo16(T a, T b) { return _mm_mullo_epi16(a, b); }
   template <int n>
@@ -166,10 +177,15 @@ struct V {
   PIX_ROWS_TARGET static T AddSat8(T a, T b) { return _mm256_adds_epu8(a, b); }
   PIX_ROWS_TARGET static T MaxU8(T a, T b) { return _mm256_max_epu8(a, b); }
   PIX_ROWS_TARGET static T MinU8(T a, T b) { return _mm256_min_epu8(a, b); }
-  PIX_ROWS_TARGET static T CmpEq8(T a, T b) { return _mm256_cmpeq_epi8(a, b); }
+  PIX_ROWS_TARGET static T AddOrSubtract8(T a, T b, T x, T y) {
+    const T down = _mm256_cmpeq_epi8(x, y);
+    return _mm256_add_epi8(a, _mm256_sub_epi8(_mm256_xor_si256(b, down), down));
+  }
   PIX_ROWS_TARGET static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
   PIX_ROWS_TARGET static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
-  PIX_ROWS_TARGET static T CmpEq16(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
+  PIX_ROWS_TARGET static T PlusOneWhereZero16(T a, T v) {
+    return _mm256_sub_epi16(a, _mm256_cmpeq_epi16(v, _mm256_setzero_si256()));
+  }
   PIX_ROWS_TARGET static T MulHiU16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
   PIX_ROWS_TARGET static T MulLo16(T a, T b) { return _mm256_mullo_epi16(a, b); }
   template <int n>
@@ -190,6 +206,95 @@ struct V {
 #include "KIT/pix/pix-rows-impl.h"
 #undef PIX_ROWS_TARGET
 }  // namespace avx2
+
+// Sixteen pixels to a register.
+namespace avx512 {
+#define PIX_ROWS_TARGET __attribute__((target("avx512f,avx512bw")))
+struct V {
+  typedef __m512i T;
+  static constexpr int kPixels = 16;
+  PIX_ROWS_TARGET static T Zero() { return _mm512_setzero_si512(); }
+  PIX_ROWS_TARGET static T Load(const void* at) { return _mm512_loadu_si512(at); }
+  PIX_ROWS_TARGET static void Store(void* at, T v) { _mm512_storeu_si512(at, v); }
+  // Eight pixels from a in the low half, eight from b in the high half.
+  PIX_ROWS_TARGET static T LoadPair(const void* a, const void* b) {
+    // The masked forms: the plain ones leave lanes undefined, which the
+    // compiler warns of.
+    const T low = _mm512_maskz_loadu_epi32(0x00FF, a);
+    return _mm512_mask_inserti64x4(low, 0xFF, low, _mm256_loadu_si256(static_cast<const __m256i*>(b)), 1);
+  }
+  PIX_ROWS_TARGET static void StorePair(void* a, void* b, T v) {
+    _mm256_storeu_si256(static_cast<__m256i*>(a), _mm512_maskz_extracti64x4_epi64(0xF, v, 0));
+    _mm256_storeu_si256(static_cast<__m256i*>(b), _mm512_maskz_extracti64x4_epi64(0xF, v, 1));
+  }
+  // Bytes (one per pixel) in both 16-bit lanes of their pixel: sixteen from
+  // at, or eight from a and eight from b. Each 128-bit quarter takes its
+  // four bytes from a copy of all sixteen.
+  PIX_ROWS_TARGET static T Spread(__m128i bytes) {
+    const T order = _mm512_set_epi32(
+        static_cast<int>(0xFF0FFF0Fu), static_cast<int>(0xFF0EFF0Eu), static_cast<int>(0xFF0DFF0Du),
+        static_cast<int>(0xFF0CFF0Cu), static_cast<int>(0xFF0BFF0Bu), static_cast<int>(0xFF0AFF0Au),
+        static_cast<int>(0xFF09FF09u), static_cast<int>(0xFF08FF08u), static_cast<int>(0xFF07FF07u),
+        static_cast<int>(0xFF06FF06u), static_cast<int>(0xFF05FF05u), static_cast<int>(0xFF04FF04u),
+        static_cast<int>(0xFF03FF03u), static_cast<int>(0xFF02FF02u), static_cast<int>(0xFF01FF01u),
+        static_cast<int>(0xFF00FF00u));
+    return _mm512_shuffle_epi8(_mm512_maskz_broadcast_i32x4(0xFFFF, bytes), order);
+  }
+  PIX_ROWS_TARGET static T LoadSpread(const unsigned char* at) {
+    return Spread(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
+  }
+  PIX_ROWS_TARGET static T LoadSpreadPair(const unsigned char* a, const unsigned char* b) {
+    return Spread(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)),
+                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b))));
+  }
+  // Each pixel's alpha byte in both its 16-bit lanes.
+  PIX_ROWS_TARGET static T SpreadAlpha(T pixels) {
+    const T order = _mm512_set4_epi32(static_cast<int>(0xFF0CFF0Cu), static_cast<int>(0xFF08FF08u),
+                                      static_cast<int>(0xFF04FF04u), static_cast<int>(0xFF00FF00u));
+    return _mm512_shuffle_epi8(pixels, order);
+  }
+  // The first 16-bit lane of each pixel set to 256.
+  PIX_ROWS_TARGET static T AlphaLanesAt256(T v) {
+    return _mm512_mask_blend_epi16(0x55555555u, v, _mm512_set1_epi32(256));
+  }
+  PIX_ROWS_TARGET static T Set32(uint32_t v) { return _mm512_set1_epi32(static_cast<int>(v)); }
+  PIX_ROWS_TARGET static T And(T a, T b) { return _mm512_and_si512(a, b); }
+  PIX_ROWS_TARGET static T Or(T a, T b) { return _mm512_or_si512(a, b); }
+  PIX_ROWS_TARGET static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
+  PIX_ROWS_TARGET static T Add8(T a, T b) { return _mm512_add_epi8(a, b); }
+  PIX_ROWS_TARGET static T Sub8(T a, T b) { return _mm512_sub_epi8(a, b); }
+  PIX_ROWS_TARGET static T AddSat8(T a, T b) { return _mm512_adds_epu8(a, b); }
+  PIX_ROWS_TARGET static T MaxU8(T a, T b) { return _mm512_max_epu8(a, b); }
+  PIX_ROWS_TARGET static T MinU8(T a, T b) { return _mm512_min_epu8(a, b); }
+  // The comparisons give masks, under which the other operation is taken.
+  PIX_ROWS_TARGET static T AddOrSubtract8(T a, T b, T x, T y) {
+    return _mm512_mask_sub_epi8(_mm512_add_epi8(a, b), _mm512_cmpeq_epi8_mask(x, y), a, b);
+  }
+  PIX_ROWS_TARGET static T Add16(T a, T b) { return _mm512_add_epi16(a, b); }
+  PIX_ROWS_TARGET static T Sub16(T a, T b) { return _mm512_sub_epi16(a, b); }
+  PIX_ROWS_TARGET static T PlusOneWhereZero16(T a, T v) {
+    return _mm512_mask_add_epi16(a, _mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()), a,
+                                 _mm512_set1_epi16(1));
+  }
+  PIX_ROWS_TARGET static T MulHiU16(T a, T b) { return _mm512_mulhi_epu16(a, b); }
+  PIX_ROWS_TARGET static T MulLo16(T a, T b) { return _mm512_mullo_epi16(a, b); }
+  template <int n>
+  PIX_ROWS_TARGET static T ShiftLeft16(T a) {
+    return _mm512_slli_epi16(a, n);
+  }
+  template <int n>
+  PIX_ROWS_TARGET static T ShiftRight16(T a) {
+    return _mm512_srli_epi16(a, n);
+  }
+  // The even pixels of a (pixels 0..15) and b (16..31), in order.
+  PIX_ROWS_TARGET static T PickEven(T a, T b) {
+    const T even = _mm512_set_epi32(30, 28, 26, 24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
+    return _mm512_permutex2var_epi32(a, even, b);
+  }
+};
+#include "KIT/pix/pix-rows-impl.h"
+#undef PIX_ROWS_TARGET
+}  // namespace avx512
 
 __attribute__((target("avx2"))) void FillAvx2(uint32_t* words, size_t n, uint32_t value) {
   const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
@@ -222,6 +327,7 @@ void FillSse2(uint32_t* words, size_t n, uint32_t value) {
 int WidthFor(int n, bool narrow = false) {
   const int shift = narrow ? 1 : 0;
 #ifdef PIX_HAVE_AVX2_ROWS
+  if (n >= avx512::V::kPixels >> shift && HaveAvx512()) return 3;
   if (n >= avx2::V::kPixels >> shift && HaveAvx2()) return 2;
 #endif
   return n >= sse2::V::kPixels >> shift ? 1 : 0;
@@ -229,11 +335,11 @@ int WidthFor(int n, bool narrow = false) {
 
 }  // namespace
 
-void PIX_RowsBaselineOnly(bool baseline) {
+void PIX_RowsWidestVectors(int bits) {
 #ifdef PIX_HAVE_AVX2_ROWS
-  g_baselineOnly.store(baseline);
+  g_widest.store(bits);
 #else
-  (void)baseline;
+  (void)bits;
 #endif
 }
 
@@ -247,6 +353,8 @@ void PIX_RowFill(uint32_t* words, size_t n, uint32_t value) {
 void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weight) {
   switch (WidthFor(n)) {
 #ifdef PIX_HAVE_AVX2_ROWS
+    case 3:
+      return avx512::Blend(dest, src, n, weight);
     case 2:
       return avx2::Blend(dest, src, n, weight);
 #endif
@@ -262,6 +370,8 @@ void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weig
 void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n) {
   switch (WidthFor(n)) {
 #ifdef PIX_HAVE_AVX2_ROWS
+    case 3:
+      return avx512::SourceAlphaOver(dest, src, n, 256);
     case 2:
       return avx2::SourceAlphaOver(dest, src, n, 256);
 #endif
@@ -277,6 +387,8 @@ void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n
 void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* src, int n, int weight) {
   switch (WidthFor(n)) {
 #ifdef PIX_HAVE_AVX2_ROWS
+    case 3:
+      return avx512::SourceAlphaOver(dest, src, n, weight);
     case 2:
       return avx2::SourceAlphaOver(dest, src, n, weight);
 #endif
@@ -294,6 +406,8 @@ void PIX_RowsBlendColor(PIX_pixel* first, ptrdiff_t span, int w, int h, PIX_pixe
   const int n = span == w && static_cast<int64_t>(w) * h <= INT32_MAX ? w * h : w;
   switch (WidthFor(n)) {
 #ifdef PIX_HAVE_AVX2_ROWS
+    case 3:
+      return avx512::BlendColor(first, span, w, h, source, weight);
     case 2:
       return avx2::BlendColor(first, span, w, h, source, weight);
 #endif
@@ -315,6 +429,9 @@ void PIX_RowsCoverage(PIX_pixel* first, ptrdiff_t span, const unsigned char* mas
   const bool full = weight == 256;
   switch (WidthFor(w, true)) {
 #ifdef PIX_HAVE_AVX2_ROWS
+    case 3:
+      return full ? avx512::Coverage<true>(first, span, mask, maskSpan, w, h, source, weight)
+                  : avx512::Coverage<false>(first, span, mask, maskSpan, w, h, source, weight);
     case 2:
       return full ? avx2::Coverage<true>(first, span, mask, maskSpan, w, h, source, weight)
                   : avx2::Coverage<false>(first, span, mask, maskSpan, w, h, source, weight);
@@ -336,6 +453,8 @@ void PIX_RowsCoverage(PIX_pixel* first, ptrdiff_t span, const unsigned char* mas
 void PIX_RowPickEven(PIX_pixel* dest, const PIX_pixel* src, int n) {
   switch (WidthFor(n)) {
 #ifdef PIX_HAVE_AVX2_ROWS
+    case 3:
+      return avx512::PickEven(dest, src, n);
     case 2:
       return avx2::PickEven(dest, src, n);
 #endif

@@ -1,8 +1,8 @@
 // Internal to the raster library: vectorised row loops of the hottest
 // operations, each giving exactly the pixels of the per-pixel operator it
-// stands in for. SSE2 is the baseline; where the processor has AVX2 a second
-// build of the same loop is chosen at run time. Pixels are the library's
-// four bytes: alpha, red, green, blue.
+// stands in for. SSE2 is the baseline; where the processor has AVX2 or
+// AVX-512 a wider build of the same loop is chosen at run time. Pixels are
+// the library's four bytes: alpha, red, green, blue.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +10,10 @@
 
 #include "KIT/pix/pix-bitmap.h"
 
-// True keeps every loop to SSE2 even where AVX2 is there, so that tests
-// check both builds on one machine.
-void PIX_RowsBaselineOnly(bool baseline);
+// The widest vectors the loops may take, in bits: 512 (the default; where
+// the processor has AVX-512), 256 (AVX2) or 128 (SSE2), so that tests check
+// every build on one machine.
+void PIX_RowsWidestVectors(int bits);
 
 // n words of value from words on, in stores as wide as the processor has.
 void PIX_RowFill(uint32_t* words, size_t n, uint32_t value);

@@ -13,12 +13,13 @@
 
 namespace {
 
-// Runs each test with the widest loops the processor has and again with the
-// SSE2 ones.
-class RowLoops : public ::testing::TestWithParam<bool> {
+// Runs each test with the widest loops the processor has (512-bit vectors),
+// again with those of at most 256 bits (AVX2) and with the SSE2 ones. A
+// processor without the wider ones runs the narrower loops in their place.
+class RowLoops : public ::testing::TestWithParam<int> {
  protected:
-  void SetUp() override { PIX_RowsBaselineOnly(GetParam()); }
-  void TearDown() override { PIX_RowsBaselineOnly(false); }
+  void SetUp() override { PIX_RowsWidestVectors(GetParam()); }
+  void TearDown() override { PIX_RowsWidestVectors(512); }
 };
 
 // One row per destination byte d: pixel x has source alpha x and a colour
@@ -38,13 +39,15 @@ struct OverRows {
   std::vector<unsigned char> src, dest;
 };
 
-// Lengths with every tail of both builds: every row shorter than two of the
+// Lengths with every tail of every build: each row up to three of the
 // widest vectors (the per-pixel operator below four pixels, the narrower
-// loop below eight), and whole vectors with each remainder after them.
+// loops below eight and sixteen, then one and two whole vectors with each
+// remainder after them), and rows of 256 and more, in which pixel x takes
+// every value x & 0xFF.
 const std::vector<int> kLengths = [] {
   std::vector<int> lengths;
-  for (int n = 1; n <= 17; ++n) lengths.push_back(n);
-  for (int n = 256; n <= 263; ++n) lengths.push_back(n);
+  for (int n = 1; n <= 47; ++n) lengths.push_back(n);
+  for (int n = 256; n <= 259; ++n) lengths.push_back(n);
   return lengths;
 }();
 
@@ -183,7 +186,7 @@ TEST_P(RowLoops, CoverageEqualsTheOperator) {
   // Glyph-like areas of every width and of odd and even heights, rows in
   // both directions, with blank mask rows above, between and below the ink.
   for (int weight : kWeights)
-    for (int w = 1; w <= 19; ++w)
+    for (int w = 1; w <= 35; ++w)
       for (int h : {1, 2, 3, 6, 7})
         for (bool upward : {false, true}) {
           std::vector<unsigned char> mask(static_cast<size_t>(w * h));
@@ -435,9 +438,11 @@ TEST_P(RowLoops, NearestUpscaleRepeatsRowsAndColumns) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, RowLoops, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? std::string("Sse2") : std::string("Widest");
+INSTANTIATE_TEST_SUITE_P(Builds, RowLoops, ::testing::Values(512, 256, 128),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 512   ? std::string("Widest")
+                                  : info.param == 256 ? std::string("Avx2")
+                                                      : std::string("Sse2");
                          });
 
 }  // namespace
