@@ -226,6 +226,9 @@ class MIDIMessageManager {
   void setParameterFromPlug(int index, double value);
   // Writes value, limited to the parameter's range, straight into it.
   void writeParameterValue(int index, double value);
+  // Writes the text as the parameter's display text 0 (the name or category
+  // a main-tab switch shows), under the plug-in's lock.
+  void setDisplayTextZero(int index, const std::string& text);
   // The path of a channel message from either source (see the two entries).
   void processChannelMessage(IMidiMsg& msg, bool fromHost, int argument);
   // Selects program in the librarian: both rows of the list and the library's

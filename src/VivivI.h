@@ -578,6 +578,11 @@ class VivivI : public IModuleAU {
   // file bank by the two flags below); null when its bank index lies outside
   // its list. Valid until the library changes on the main thread.
   const std::vector<LibrarianPatch>* librarianBankOfColumn(int column);
+  // Whether the library has a bank being edited for received patches and
+  // saves to land in. When it has none, the status and value lines say what
+  // to do (the library holds no bank at all, or none is chosen) and the
+  // caller leaves its action out.
+  bool editedBankReady();
 
   // ---- State (VivivITotalRecall.cpp) -----------------------------------------
   // The host's project state: the full form of the chunk below.

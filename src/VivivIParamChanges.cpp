@@ -354,6 +354,9 @@ void changeInterfaceSize(VivivI& plug, int v) {
 }
 
 void leaveFirstRun(VivivI& plug, int v) {
+  // GOT IT closes the note at once, over either page, whatever becomes of
+  // the settings file; until the editor is opened again nothing shows it.
+  if (v == 1) plug.switchLayer(plug.firstRunLayer, true);
   if (!settingsFileReadable(plug)) {
     reportSettingsMissing(plug);
     return;

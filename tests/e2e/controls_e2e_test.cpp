@@ -192,6 +192,7 @@ TEST_F(ControlsEndToEnd, TheKeytrackAndSyncKeysLightWhileOn) {
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);  // it covers oscillator 2's SYNC key
   const Picture idle = Snapshot(host, "idle");
   OpenPorts(host, sim);
   WaitForIdleWindow(host, idle, kOscillator1Section);

@@ -1,8 +1,10 @@
 // The editor end to end: the host program opens VivivI.bundle and shows its
 // editor headless, a script drives it through the host's editor commands as a
 // user would, and the simulated Varno on JACK ports records what reaches it.
-// Every wait has a generous deadline only so that a broken run fails instead
-// of hanging; nothing measures time.
+// Every journey starts from a data folder that the install step has just
+// seeded (tools/install.sh: the settings file, the library folders and the
+// factory library). Every wait has a generous deadline only so that a broken
+// run fails instead of hanging; nothing measures time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -172,6 +174,8 @@ class Host {
   }
 
   bool Open() const { return m_open; }
+  // The host's line on the open editor ("editor open: ..., 1500x667, ...").
+  const std::string& OpenLine() const { return m_openLine; }
   // The X window of the editor (0 when headless), from the host's line
   // "editor open: ..., editor window 0x...".
   unsigned long EditorWindow() const {
@@ -282,10 +286,41 @@ class EditorEndToEnd : public ::testing::Test {
     char pattern[] = "/tmp/vivivi-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
-    mkdir((m_dir + "/data").c_str(), 0755);
+    ASSERT_EQ(InstallDataFolder(), 0) << "the install step failed: " << m_dir << "/install.txt";
   }
   void TearDown() override {
     if (!m_dir.empty() && !HasFailure()) std::system(("rm -rf '" + m_dir + "'").c_str());
+  }
+
+  // The data folder the editor is given.
+  std::string DataFolder() const { return m_dir + "/data"; }
+
+  // Runs the install step on the data folder, taking the factory library of
+  // the built bundle (which itself stays where the build put it); its exit
+  // code. Its output goes to install.txt in the test's folder.
+  int InstallDataFolder() {
+    const std::string bundle = EDITOR_BUNDLE;
+    ChildProcess::Streams streams;
+    streams.outputFile = streams.errorFile = m_dir + "/install.txt";
+    ChildProcess install(
+        "/bin/bash", {VIVIVI_INSTALL_SCRIPT, "--build", bundle.substr(0, bundle.rfind('/')), "--data-only"},
+        {"VIVIVI_DATA_DIR=" + DataFolder()}, streams);
+    return install.Wait();
+  }
+
+  // A freshly installed editor greets with its welcome note over the middle
+  // of the window (470,203)-(1030,463); GOT IT closes it.
+  void CloseWelcomeNote(Host& host) { EXPECT_EQ(host.Command("click 958 433"), "clicked 958 433"); }
+
+  // Choose a bank in the librarian's edited-bank or source-bank menu (the
+  // librarian page is shown) by its menu path: a bank file lying directly in
+  // the library folder by its file name, one in a folder below it as
+  // "Folder>File".
+  void ChooseEditedBank(Host& host, const std::string& path) {
+    EXPECT_TRUE(host.ChooseFromMenuAt(1160, 143, path)) << "the edited bank's menu has no " << path;
+  }
+  void ChooseSourceBank(Host& host, const std::string& path) {
+    EXPECT_TRUE(host.ChooseFromMenuAt(1160, 183, path)) << "the source bank's menu has no " << path;
   }
 
   // Chooses the simulator's ports in the editor, input first (so that the
@@ -309,6 +344,24 @@ class EditorEndToEnd : public ::testing::Test {
     const std::string path = m_dir + "/" + name + ".png";
     EXPECT_EQ(host.Command("png " + path), "wrote " + path);
     return Picture(path);
+  }
+
+  // Clicks the window at (x, y) until the simulator has received a message
+  // of the kind from the editor (the editor's processing overlay takes the
+  // clicks while it shows); true when it has.
+  bool ClickUntilReceived(Host& host, Simulator& sim, int x, int y, const std::string& kind) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    auto received = [&](const std::vector<Record>& r) {
+      for (const Record& record : r)
+        if (record.direction == "in" && record.kind == kind) return true;
+      return false;
+    };
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (!received(sim.Records()) && steady_clock::now() < deadline) {
+      EXPECT_EQ(host.Command("click " + at), "clicked " + at);
+      host.Command("wait 300");
+    }
+    return received(sim.WaitFor(received));
   }
 
   std::string m_dir;

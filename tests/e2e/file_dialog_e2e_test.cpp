@@ -189,7 +189,6 @@ class FileDialogEndToEnd : public EditorEndToEnd {
     EditorEndToEnd::SetUp();
     if (IsSkipped()) return;
     m_patches = m_dir + "/data/Patches";
-    mkdir(m_patches.c_str(), 0755);
   }
   void TearDown() override {
     EditorEndToEnd::TearDown();
@@ -197,10 +196,12 @@ class FileDialogEndToEnd : public EditorEndToEnd {
   }
 
   // Opens the librarian's main menu and chooses path, which runs a dialog:
-  // the dialog's window (0 when none shows).
-  Window ChooseWithDialog(Host& host, const std::string& path) {
+  // the dialog's window (0 when none shows). editedBank, when given, is
+  // chosen in the edited-bank menu first.
+  Window ChooseWithDialog(Host& host, const std::string& path, const std::string& editedBank = "") {
     EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
               0u);
+    if (!editedBank.empty()) ChooseEditedBank(host, editedBank);
     const auto deadline = steady_clock::now() + kDeadline;
     std::string clicked;
     while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
@@ -256,7 +257,7 @@ TEST_F(FileDialogEndToEnd, SaveAsWritesTheBankWhereTheDialogSays) {
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
   ASSERT_TRUE(host.Open());
   const std::string item = "Save As...>VivivI Format (*.vrn)";
-  const Window dialog = ChooseWithDialog(host, item);
+  const Window dialog = ChooseWithDialog(host, item, "Edited.syx");
   ASSERT_NE(dialog, 0u) << "no dialog window showed";
   // The dialog offers the bank's name with the format's extension: erased.
   Answer(dialog, target, 40);

@@ -20,8 +20,8 @@ struct SettingRange {
   int maximum;
 };
 constexpr SettingRange kSettingRanges[] = {
-    {kGlobalLocalControl, 0, 1}, {kPartLock, 0, 1},     {kCurrentPatch, 0, 98},
-    {kCategoryName, 0, 20},      {kLibSyncTimer, 0, 4}, {kOverrideTempo, 0, 1},
+    {kGlobalLocalControl, 0, 1}, {kPartLock, 0, 1},      {kCurrentPatch, 0, 98},
+    {kLibSyncTimer, 0, 4},       {kOverrideTempo, 0, 1},
 };
 
 }  // namespace
@@ -256,6 +256,11 @@ std::vector<std::string> ProtocolEditor::categoriesShown() {
   noteCategory();
   std::lock_guard<std::mutex> lock(mMutex);
   return mCategories;
+}
+
+std::string ProtocolEditor::categoryShownNow() {
+  watch();
+  return textOf(firstControlOf(kControlDisplayCategory));
 }
 
 // ---- Jobs ------------------------------------------------------------------------

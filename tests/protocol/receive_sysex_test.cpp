@@ -261,6 +261,51 @@ TEST_F(ReceiveSysEx, unknownCategoryShowsNoneAndIsLimited) {
   EXPECT_EQ(editor.patchManager->names[0], "Set Name") << "a name of zero bytes is empty";
 }
 
+// The category stays shown through the main-tab refresh that ends every
+// dump, and the parameter holds every code: a dump without one is a sound
+// without a category, whatever the sound before it had.
+TEST_F(ReceiveSysEx, categoryOfEveryDumpStaysShownAndIsHeldWhole) {
+  auto withCategory = [](int code) {
+    Bytes dump = soundDump(2);
+    dump.resize(92, 0x20);
+    dump[90] = static_cast<uint8_t>(code);
+    dump[91] = 0xF7;
+    return dump;
+  };
+  const struct {
+    const char* why;
+    Bytes dump;
+    const char* shown;
+    int code;
+  } kCases[] = {
+      {"76 bytes", soundDump(2), "NONE", 0},
+      {"92 bytes, LEAD", withCategory(7), "LEAD", 7},
+      {"92 bytes, INIT", withCategory(20), "INIT", 20},
+      {"92 bytes, NONE", withCategory(0), "NONE", 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    ProtocolEditor fresh;
+    // A sound of another category came first.
+    fresh.midiManager->soundDumpExpected = true;
+    Bytes pad = withCategory(9);
+    ISysEx first(0, pad.data(), static_cast<int32_t>(pad.size()));
+    fresh.midiManager->ProcessSysEx(&first, true);
+    ASSERT_EQ(fresh.categoryShownNow(), "PAD");
+
+    fresh.midiManager->soundDumpExpected = true;
+    ISysEx sysex(0, c.dump.data(), static_cast<int32_t>(c.dump.size()));
+    fresh.midiManager->ProcessSysEx(&sysex, true);
+    EXPECT_EQ(fresh.calls().paramChanges.back(), kMainTab) << "the dump ends with a main-tab refresh";
+    EXPECT_EQ(fresh.categoryShownNow(), c.shown);
+    EXPECT_EQ(fresh.value(kCategoryName), c.code);
+    EXPECT_EQ(fresh.patchManager->names[1], c.shown);
+    // A later tab switch shows it again.
+    fresh.OnParamChange(kMainTab);
+    EXPECT_EQ(fresh.categoryShownNow(), c.shown);
+  }
+}
+
 TEST_F(ReceiveSysEx, clockCodeAndArpeggiatorIndicator) {
   manager().soundDumpExpected = true;
   Bytes dump = soundDump(2);
@@ -393,7 +438,8 @@ TEST_F(ReceiveSysEx, separateParameterSteps) {
   EXPECT_FALSE(manager().soundDumpExpected);
   EXPECT_EQ(editor.calls().hardwareFlagAtChange2, std::vector<bool>{true});
 
-  EXPECT_EQ(manager().getNormalControl(0x58, 0x41, 0x45, 0x01, 90, true), nullptr);
+  // An address that names no parameter of the synthesizer.
+  EXPECT_EQ(manager().getNormalControl(0x58, 0x41, 0x53, 0x01, 90, true), nullptr);
   EXPECT_TRUE(manager().controlMissing);
 
   EXPECT_EQ(manager().processSysExToUI(nullptr, 5, true, false, true), nullptr);
@@ -467,7 +513,7 @@ TEST_F(ReceiveSysEx, foreignAndMalformedMessagesChangeNothing) {
       {"global dump with a status byte", with(globalDump(3, 5, 60, 1, 3, 3), 7, 0x90), true},
       {"parameter message with a device byte", with(parameterMessage(0x3D, 0x01, 99), 3, 0x02), true},
       {"parameter message of another command", with(parameterMessage(0x3D, 0x01, 99), 4, 0x42), true},
-      {"parameter message at an unknown address", parameterMessage(0x3E, 0x01, 99), true},
+      {"parameter message at an address that names no parameter", parameterMessage(0x43, 0x00, 99), true},
       {"parameter message of 11 bytes", {0xF0, 0x3E, 0x0B, 0x58, 0x41, 0x3D, 0x01, 99, 0, 0, 0xF7}, true},
   };
   for (const auto& c : kCases) {

@@ -66,13 +66,24 @@ TEST_F(SoundMapping, EachControlSendsTheChartsMessageAndIsFoundByIt) {
         EXPECT_EQ(chartControllerData(row, value), cc.mData2);
       }
     }
-    // The Varno's own message finds the control: control changes under
-    // channel key 0 and table key 0, single-parameter messages by bytes 3..6.
+    // The Varno's own messages find the control, whichever Control X makes
+    // it send: control changes under channel key 0 and table key 0 (as the
+    // MIDI input looks them up), MSB/LSB pairs under their keys, and the
+    // single-parameter message of a parameter with an address by its
+    // bytes 3..6, whatever the control itself sends.
     IControl* control = record->controls[0];
-    if (record->kind == kActionSysEx || record->kind == kActionSysExSwitch) {
-      EXPECT_EQ(control, real->sysexControls.findControl(0x58, 0x41, row.addressC, row.addressD, 0));
-    } else {
+    if (record->kind == kActionMsbLsb) {
+      EXPECT_EQ(control,
+                real->nrpnControls.findControl(record->channel, record->msbValue, record->valueOffset,
+                                               record->lsbControl, record->mixerLayer));
+    } else if (record->kind == kActionCC || record->kind == kActionCCSwitch) {
       EXPECT_EQ(control, findCCControl(real->ccControls, 0, row.controller, 0));
+    }
+    if (row.addressC >= 0) {
+      EXPECT_EQ(control, real->sysexControls.findControl(0x58, 0x41, row.addressC, row.addressD, 0))
+          << "the single-parameter message finds no control";
+    } else {
+      EXPECT_NE(kActionSysEx, record->kind) << "a parameter without an address";
     }
   }
 }
