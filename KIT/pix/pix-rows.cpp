@@ -1,8 +1,9 @@
-// The vectorised row loops: SSE2, and a second build on 256-bit registers
-// taken when the processor has AVX2 (asked once). The blends are written
-// once (pix-rows-impl.h) over the two vector types below; rows shorter than
-// one vector go to the narrower loop and, below four pixels, to the
-// per-pixel operator itself.
+// The vectorised row loops: SSE2, and wider builds on 256-bit and 512-bit
+// registers taken when the processor has AVX2 or AVX-512 (asked once). The
+// blends are written once (pix-rows-impl.h) over the three vector types
+// below; rows shorter than one vector go to a narrower loop and, below four
+// pixels, to the per-pixel operator itself. The interpolation and the plain
+// fill have loops of their own for SSE2 and AVX2.
 #include "KIT/pix/pix-rows.h"
 
 #include <emmintrin.h>
@@ -16,7 +17,7 @@
 namespace {
 
 #if defined(__GNUC__) && defined(__x86_64__)
-#define PIX_HAVE_AVX2_ROWS 1
+#define PIX_HAVE_WIDE_ROWS 1
 
 // The widest vectors the loops may take, in bits.
 std::atomic<int> g_widest{512};
@@ -119,7 +120,7 @@ struct V {
 #undef PIX_ROWS_TARGET
 }  // namespace sse2
 
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
 // Eight pixels to a register.
 namespace avx2 {
 #define PIX_ROWS_TARGET __attribute__((target("avx2")))
@@ -326,7 +327,7 @@ void FillSse2(uint32_t* words, size_t n, uint32_t value) {
 // half a vector with narrow.
 int WidthFor(int n, bool narrow = false) {
   const int shift = narrow ? 1 : 0;
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (n >= avx512::V::kPixels >> shift && HaveAvx512()) return 3;
   if (n >= avx2::V::kPixels >> shift && HaveAvx2()) return 2;
 #endif
@@ -336,7 +337,7 @@ int WidthFor(int n, bool narrow = false) {
 }  // namespace
 
 void PIX_RowsWidestVectors(int bits) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   g_widest.store(bits);
 #else
   (void)bits;
@@ -344,7 +345,7 @@ void PIX_RowsWidestVectors(int bits) {
 }
 
 void PIX_RowFill(uint32_t* words, size_t n, uint32_t value) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (HaveAvx2()) return FillAvx2(words, n, value);
 #endif
   FillSse2(words, n, value);
@@ -352,7 +353,7 @@ void PIX_RowFill(uint32_t* words, size_t n, uint32_t value) {
 
 void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weight) {
   switch (WidthFor(n)) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
     case 3:
       return avx512::Blend(dest, src, n, weight);
     case 2:
@@ -369,7 +370,7 @@ void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weig
 
 void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n) {
   switch (WidthFor(n)) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
     case 3:
       return avx512::SourceAlphaOver(dest, src, n, 256);
     case 2:
@@ -386,7 +387,7 @@ void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n
 
 void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* src, int n, int weight) {
   switch (WidthFor(n)) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
     case 3:
       return avx512::SourceAlphaOver(dest, src, n, weight);
     case 2:
@@ -405,7 +406,7 @@ void PIX_RowsBlendColor(PIX_pixel* first, ptrdiff_t span, int w, int h, PIX_pixe
   // Contiguous rows are one row, for the width choice too.
   const int n = span == w && static_cast<int64_t>(w) * h <= INT32_MAX ? w * h : w;
   switch (WidthFor(n)) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
     case 3:
       return avx512::BlendColor(first, span, w, h, source, weight);
     case 2:
@@ -428,7 +429,7 @@ void PIX_RowsCoverage(PIX_pixel* first, ptrdiff_t span, const unsigned char* mas
   while (h > 0 && Blank(mask + (h - 1) * maskSpan, w)) --h;
   const bool full = weight == 256;
   switch (WidthFor(w, true)) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
     case 3:
       return full ? avx512::Coverage<true>(first, span, mask, maskSpan, w, h, source, weight)
                   : avx512::Coverage<false>(first, span, mask, maskSpan, w, h, source, weight);
@@ -452,7 +453,7 @@ void PIX_RowsCoverage(PIX_pixel* first, ptrdiff_t span, const unsigned char* mas
 
 void PIX_RowPickEven(PIX_pixel* dest, const PIX_pixel* src, int n) {
   switch (WidthFor(n)) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
     case 3:
       return avx512::PickEven(dest, src, n);
     case 2:
@@ -512,7 +513,7 @@ void BilinearColumnsSse2(int16_t* table, const unsigned char* row, const unsigne
                    _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(below + 4 * x)), zero));
 }
 
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
 // Four pixels' bytes as 16-bit lanes.
 __attribute__((target("avx2"))) inline __m256i Widen4(const unsigned char* at) {
   return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
@@ -550,7 +551,7 @@ __attribute__((target("avx2"))) void BilinearColumnsAvx2(int16_t* table, const u
 }  // namespace
 
 void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigned char* below, int count) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (HaveAvx2()) return BilinearColumnsAvx2(table, row, below, count);
 #endif
   BilinearColumnsSse2(table, row, below, 0, count);
@@ -619,7 +620,7 @@ void BilinearRowSse2(unsigned char* out, const int16_t* table, const int32_t* co
   }
 }
 
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
 // Pixels j and j + 1 of a group of eight (columns from the group's first):
 // the table values of j in the low half, of j + 1 in the high, each half
 // times that pixel's weights, spread from the group's by spread.
@@ -676,7 +677,7 @@ __attribute__((target("avx2"))) void BilinearRowAvx2(unsigned char* out, const i
 
 void PIX_BilinearRow(unsigned char* out, const int16_t* table, const int32_t* columns,
                      const uint16_t* fractions, int n, unsigned yf) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (HaveAvx2()) {
     BilinearRowAvx2(out, table, columns, fractions, n, yf);
     return;
