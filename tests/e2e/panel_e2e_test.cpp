@@ -134,5 +134,34 @@ TEST_F(PanelEndToEnd, AfterAReceivedSoundAChoiceMadeBeforeReachesTheVarnoAgain) 
   EXPECT_EQ(host.Quit(), 0);
 }
 
+// What the host sets (automation, a script) is held whole within each
+// setting's range, and local control set so reaches the Varno.
+TEST_F(PanelEndToEnd, SettingsTheHostSetsAreHeldWithinTheirRanges) {
+  Simulator sim(m_dir);
+  ASSERT_TRUE(sim.Ready());
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  ASSERT_TRUE(host.Open());
+  OpenPorts(host, sim);
+  constexpr int kLibSyncTimer = 81, kAdjustDAWOffset = 129;
+  const struct {
+    int id;
+    const char* value;
+    double held;
+  } kCases[] = {
+      {kLibSyncTimer, "3", 3},        {kLibSyncTimer, "4", 4},          {kLibSyncTimer, "9", 4},
+      {kAdjustDAWOffset, "100", 100}, {kAdjustDAWOffset, "5000", 2048}, {kGlobalLocalControl, "0", 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::to_string(c.id) + " " + c.value);
+    host.Command("set-param " + std::to_string(c.id) + " " + c.value);
+    EXPECT_EQ(host.Param(c.id), c.held);
+  }
+  sim.WaitFor([](const std::vector<Record>& r) {
+    return Count(ControlChangesReceived(r), {0xB0, 122, 0}) > 0;
+  });
+  EXPECT_EQ(sim.GlobalValue(kGlobalLocalControl), 0);
+  EXPECT_EQ(host.Quit(), 0);
+}
+
 }  // namespace
 }  // namespace e2e
