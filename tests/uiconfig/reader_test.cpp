@@ -122,14 +122,9 @@ TEST_F(DamagedResources, MissingFilesAreLoggedAndTheRestIsStillRead) {
   const struct {
     int index;
     double start, maximum;
-  } kGlobals[] = {{kGlobalStartUpProgram, 0, 98},
-                  {kGlobalMasterTune, 10, 20},
-                  {kGlobalControlX, 0, 3},
-                  {kGlobalMidiChannel, 1, 16},
-                  {kGlobalDeviceID, 0, 15},
-                  {kGlobalLocalControl, 1, 1},
-                  {kLibSyncTimer, 0, 4},
-                  {kAdjustDAWOffset, 0, 2048}};
+  } kGlobals[] = {{kGlobalStartUpProgram, 0, 98}, {kGlobalMasterTune, 10, 20}, {kGlobalControlX, 0, 3},
+                  {kGlobalMidiChannel, 1, 16},    {kGlobalDeviceID, 0, 15},    {kGlobalLocalControl, 1, 1},
+                  {kLibSyncTimer, 0, 4},          {kAdjustDAWOffset, 0, 2048}};
   for (const auto& g : kGlobals) {
     const IParam* param = editor->GetParam(g.index);
     EXPECT_EQ(param->GetMin(), 0) << g.index;
