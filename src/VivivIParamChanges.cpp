@@ -10,7 +10,6 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/mutex.h"
-#include "KIT/winl/winl-time.h"
 #include "src/ControlAction.h"
 #include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
@@ -207,7 +206,7 @@ void stepProgram(VivivI& plug, int index, int v) {
         plug.SetLibrarianRequestActive(false);
         plug.midiManager->soundDumpExpected = true;
         plug.midiManager->postPartRequest(plug.currentProgram);
-        Sleep(plug.getTimerValue());
+        plug.pauseWithoutLock(plug.getTimerValue());
         plug.sendPartDataBackToHardware(0);
       }
     }
@@ -485,7 +484,7 @@ void renameSlot(VivivI& plug) {
   plug.DisplayProcessingIndicator(true);
   ISysEx sysex(0, record.data(), static_cast<int32_t>(record.size()));
   plug.ProcessSysEx(&sysex, true);
-  Sleep(50);
+  plug.pauseWithoutLock(50);
   plug.SetLibrarianStatusUnsaved(true);
   plug.DisplayProcessingIndicator(false);
   closeRename(plug);
@@ -500,7 +499,7 @@ void randomize(VivivI& plug) {
   plug.readBackPending = true;
   // The new sound goes out when an output is open; the wait lets the send
   // run before the message appears.
-  if (plug.midiOutputOpen && postSoundSend(plug, false)) Sleep(500);
+  if (plug.midiOutputOpen && postSoundSend(plug, false)) plug.pauseWithoutLock(500);
   plug.setDisplayText(kControlDisplayName, "Patch Randomized");
   plug.setParameterNoHandler(kRandomize, 0);
 }
@@ -527,9 +526,19 @@ void flashProcessingIndicator(VivivI& plug) {
 }
 
 // ---- MIDI ports ---------------------------------------------------------------
+// A port chosen but not opened is said in the status line and the log.
+void reportPortNotOpened(VivivI& plug, bool input, const std::string& name) {
+  const std::string which = input ? "MIDI In" : "MIDI Out";
+  plug.setStatusText(which + " port not found!");
+  plug.log("MIDI: " + which + " port " + name + " could not be opened");
+}
+
 void selectOutput(VivivI& plug, int v) {
-  int opened = v;
-  plug.setExternalMIDIOut(opened, displayTextOf(plug, kDeviceOutSelection, v));
+  int index = v;
+  const std::string name = displayTextOf(plug, kDeviceOutSelection, v);
+  // The entry opened, or 0: a port that is listed but would not open leaves
+  // its entry in the index, and still is no output.
+  const int opened = plug.setExternalMIDIOut(index, name);
   // The selection shows the port actually in use ("OFF" when it failed).
   if (opened != v) plug.setParameterNoHandler(kDeviceOutSelection, opened);
   if (opened > 0) {
@@ -538,13 +547,16 @@ void selectOutput(VivivI& plug, int v) {
   } else {
     if (plug.midiManager && plug.midiManager->sender) plug.midiManager->sender->resetContinuousClock(true);
     plug.midiOutputOpen = false;
+    if (v > 0) reportPortNotOpened(plug, false, name);
   }
 }
 
 void selectInput(VivivI& plug, int v) {
-  int opened = v;
-  plug.setExternalMIDIIn(opened, displayTextOf(plug, kDeviceInSelection, v));
+  int index = v;
+  const std::string name = displayTextOf(plug, kDeviceInSelection, v);
+  const int opened = plug.setExternalMIDIIn(index, name);
   if (opened != v) plug.setParameterNoHandler(kDeviceInSelection, opened);
+  if (opened == 0 && v > 0) reportPortNotOpened(plug, true, name);
 }
 
 void sendClockInfoSwitch(VivivI& plug, int v) {
