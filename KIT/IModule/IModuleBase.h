@@ -498,7 +498,8 @@ class IModuleBase {
   void RunMidiInput();
   // On JACK, before a port is opened: the watch connects to the server that
   // runs now; its generation, or -1 without a watch. A client made under
-  // another generation is made anew (FreshMidiIn, FreshMidiOut).
+  // another generation is made anew (FreshMidiIn, FreshMidiOut). Not under
+  // mMidiOutMutex: it may drop the dead clients, which takes it.
   int64_t ConnectMidiWatch();
   void FreshMidiIn(int64_t generation);
   void FreshMidiOut(int64_t generation);  // mMidiOutMutex held

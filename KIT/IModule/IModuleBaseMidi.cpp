@@ -145,6 +145,9 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
   // What was posted for the port open now goes there before it closes.
   if (IMidiOutPacer* pacer = mMidiOutPacer.load()) pacer->Drain(kOutputDrainMs);
   RememberMidiPort(false, "");
+  // The list is built once, before any selection: read without the lock.
+  const int entry = index != 0 ? EntryOf(mMidiOutNames, name, mMidiOutNames.size()) : -1;
+  const int64_t generation = entry > 0 ? ConnectMidiWatch() : -1;  // may drop dead clients
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   if (mMidiOut && mMidiOutPortOpen) {
     try {
@@ -157,8 +160,7 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
   mMidiOutSelection = index;
   if (index == 0 || mMidiOutNames.empty()) return 0;
 
-  const int entry = EntryOf(mMidiOutNames, name, mMidiOutNames.size());
-  if (entry > 0) FreshMidiOut(ConnectMidiWatch());
+  if (entry > 0) FreshMidiOut(generation);
   const int opened = entry > 0 && mMidiOut ? OpenMIDIPortByName(mMidiOut, name, "RtMidi Output") : 0;
   if (opened == 0) {  // "OFF", not listed, or no such port at present
     index = 0;

@@ -57,15 +57,28 @@ inline bool ParseRecord(const std::string& line, Record* record) {
   return !record->kind.empty();
 }
 
+// The names under which a simulator makes its ports, and the environment it
+// runs in (a private JACK server: "JACK_DEFAULT_SERVER=..."). Empty names are
+// made unique; a second simulator given the same names makes the same ports
+// again once the first has ended.
+struct SimulatorSetup {
+  std::string client, inPort, outPort;
+  std::vector<std::string> environment;
+};
+
 // The simulated Varno with its command channel on pipes.
 class Simulator {
  public:
-  Simulator(const std::string& folder, const std::vector<std::string>& options = {})
-      : inPort(UniqueName("in")), outPort(UniqueName("out")) {
-    std::vector<std::string> arguments = {"--api",     "jack", "--client",   UniqueName("varno"),
+  Simulator(const std::string& folder, const std::vector<std::string>& options = {},
+            const SimulatorSetup& setup = {})
+      : inPort(setup.inPort.empty() ? UniqueName("in") : setup.inPort),
+        outPort(setup.outPort.empty() ? UniqueName("out") : setup.outPort) {
+    const std::string client = setup.client.empty() ? UniqueName("varno") : setup.client;
+    std::vector<std::string> arguments = {"--api",     "jack", "--client",   client,
                                           "--in-port", inPort, "--out-port", outPort};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    m_process.reset(new ChildProcess(VARNO_SIM_PROGRAM, arguments, {}, Pipes(folder + "/sim-err.txt")));
+    m_process.reset(
+        new ChildProcess(VARNO_SIM_PROGRAM, arguments, setup.environment, Pipes(folder + "/sim-err.txt")));
     std::string line;
     m_ready = m_process->ReadLine(line, kDeadline) && line.rfind("ready", 0) == 0;
   }
@@ -130,15 +143,15 @@ class Host {
  public:
   // Runs the host on bundle with the actions; they end in editor-commands.
   // Headless, or with onDisplay in a window on the display the environment
-  // names.
+  // names; environment adds "NAME=value" entries (a private JACK server).
   Host(const std::string& folder, const std::string& bundle, const std::vector<std::string>& actions,
-       bool onDisplay = false) {
+       bool onDisplay = false, const std::vector<std::string>& environment = {}) {
     std::vector<std::string> arguments = {bundle};
     arguments.insert(arguments.end(), actions.begin(), actions.end());
-    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments,
-                                     {onDisplay ? "VIVIVI_VIEW=x11" : "VIVIVI_VIEW=headless",
-                                      "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"},
-                                     Pipes(folder + "/host-err.txt")));
+    std::vector<std::string> variables = {onDisplay ? "VIVIVI_VIEW=x11" : "VIVIVI_VIEW=headless",
+                                          "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"};
+    variables.insert(variables.end(), environment.begin(), environment.end());
+    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments, variables, Pipes(folder + "/host-err.txt")));
     // The editor is open once the host says so.
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
@@ -171,6 +184,16 @@ class Host {
     const std::string answer = Command("get-param " + std::to_string(id));
     const size_t colon = answer.find(": ");
     return colon == std::string::npos ? -1.0 : atof(answer.c_str() + colon + 2);
+  }
+
+  // Ends one block of editor commands (the actions go on with the next
+  // action) and reads up to the first line that begins with prefix, which
+  // the actions after it print; that line, or "" when none came.
+  std::string EndCommands(const std::string& prefix) {
+    m_process->Send("quit");
+    for (std::string line; m_process->ReadLine(line, kDeadline);)
+      if (line.rfind(prefix, 0) == 0) return line;
+    return "";
   }
 
   // Ends the commands and the host; its exit code and everything it printed
@@ -217,6 +240,28 @@ class EditorEndToEnd : public ::testing::Test {
 
   std::string m_dir;
 };
+
+// Chooses an entry of the librarian's main menu (at the place the window
+// design gives it) by its path; a click while the processing overlay covers
+// the window opens nothing, so it is tried again. False, with the window
+// written to folder/main-menu-failed.png, when the menu never opened.
+inline bool LibrarianMainMenu(Host& host, const std::string& path, const std::string& folder) {
+  const std::string click = "click 1160 107";
+  const auto deadline = steady_clock::now() + kDeadline;
+  std::string clicked;
+  while (steady_clock::now() < deadline) {
+    clicked = host.Command(click);
+    if (clicked.find("a menu is open") != std::string::npos) {
+      const std::string chose = host.Command("menu " + path);
+      EXPECT_EQ(chose, "chose " + path);
+      return chose == "chose " + path;
+    }
+    host.Command("wait 100");
+  }
+  host.Command("png " + folder + "/main-menu-failed.png");
+  ADD_FAILURE() << "the main menu did not open: " << clicked;
+  return false;
+}
 
 // Records of one kind received from the editor.
 inline std::vector<Record> Received(const std::vector<Record>& records, const std::string& kind) {

@@ -1,6 +1,7 @@
 #include "TestPlug.h"
 
 #include <algorithm>
+#include <thread>
 
 TestPlug::TestPlug(const Options& options)
     : IModuleBase(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
@@ -90,7 +91,29 @@ void TestPlug::Record(Received received) {
 }
 
 void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
+  if (const int delay = handlerMicroseconds.load())
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
   Record({{msg->mStatus, msg->mData1, msg->mData2}, false, fromDevice, msg->mOffset});
+}
+
+void TestPlug::OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) {
+  std::lock_guard<std::mutex> lock(mReceivedMutex);
+  mPortEvents.emplace_back(event, detail);
+  mReceivedSignal.notify_all();
+}
+
+std::string TestPlug::WaitForPortEvent(EMidiPortEvent event, std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mReceivedMutex);
+  std::string detail = "(none)";
+  mReceivedSignal.wait_for(lock, timeout, [&] {
+    for (const auto& told : mPortEvents)
+      if (told.first == event) {
+        detail = told.second;
+        return true;
+      }
+    return false;
+  });
+  return detail;
 }
 
 void TestPlug::ProcessSysEx(ISysEx* msg, bool fromDevice) {

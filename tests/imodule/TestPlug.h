@@ -3,6 +3,7 @@
 // presets, and a host side that records what the framework tells it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -81,6 +82,19 @@ class TestPlug : public IModuleBase {
   };
   void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
   void ProcessSysEx(ISysEx* msg, bool fromDevice) override;
+  // How long each short message takes the handler (a slow plug-in).
+  std::atomic<int> handlerMicroseconds{0};
+  // All messages that arrived so far.
+  std::vector<Received> ReceivedSoFar() {
+    std::lock_guard<std::mutex> lock(mReceivedMutex);
+    return mReceived;
+  }
+
+  // ---- What the ports told of their own accord, in order ----
+  void OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) override;
+  // Waits until an event of that kind was told; its detail, or "(none)".
+  std::string WaitForPortEvent(EMidiPortEvent event,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Waits until a message with these bytes arrived; returns what arrived up to then.
   bool WaitFor(const std::vector<uint8_t>& bytes, std::vector<Received>* upToThen,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -96,6 +110,7 @@ class TestPlug : public IModuleBase {
   std::mutex mReceivedMutex;
   std::condition_variable mReceivedSignal;
   std::vector<Received> mReceived;
+  std::vector<std::pair<EMidiPortEvent, std::string>> mPortEvents;  // guarded by mReceivedMutex
 };
 
 // A GUI that records what the plug-in pushes to it and answers the file

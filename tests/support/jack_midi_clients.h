@@ -7,6 +7,7 @@
 // could not write, events the counter saw out of order).
 #pragma once
 
+#include <errno.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <unistd.h>
@@ -51,6 +52,33 @@ class MidiClient {
     return result == 0 || result == EEXIST;
   }
   jack_nframes_t SampleRate() const { return m_client ? jack_get_sample_rate(m_client) : 0; }
+  // The full name of the first port whose name ends with ":" + portName,
+  // or "" when there is none.
+  std::string FindPort(const std::string& portName) const {
+    if (!m_client) return "";
+    std::string found;
+    if (const char** names = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, 0)) {
+      for (const char** name = names; *name && found.empty(); ++name) {
+        const std::string full = *name;
+        const std::string tail = ":" + portName;
+        if (full.size() > tail.size() && full.compare(full.size() - tail.size(), tail.size(), tail) == 0)
+          found = full;
+      }
+      jack_free(names);
+    }
+    return found;
+  }
+  // The full names of the ports connected to a port.
+  std::vector<std::string> ConnectionsOf(const std::string& portName) const {
+    std::vector<std::string> connections;
+    jack_port_t* port = m_client ? jack_port_by_name(m_client, portName.c_str()) : nullptr;
+    if (!port) return connections;
+    if (const char** names = jack_port_get_all_connections(m_client, port)) {
+      for (const char** name = names; *name; ++name) connections.push_back(*name);
+      jack_free(names);
+    }
+    return connections;
+  }
   // Closes the client; the process callback has ended when this returns. A
   // derived class calls it first in its destructor, so that no cycle runs on
   // a half-destroyed object.
@@ -78,6 +106,7 @@ class MidiClient {
 // Puts count messages on its output port at rate messages a second, message i
 // at frame i * sampleRate / rate after the start, once Start is called. The
 // messages are made before the start, so the process callback only copies.
+// Start again only once Done.
 class MidiFlood : public MidiClient {
  public:
   explicit MidiFlood(const std::string& name) : MidiClient(name, true) {}
@@ -95,6 +124,8 @@ class MidiFlood : public MidiClient {
     m_framesPerMessage = SampleRate() / rate;
     m_next = 0;
     m_frame = 0;
+    m_written = 0;
+    m_lost = 0;
     m_running.store(true, std::memory_order_release);
   }
   // Messages written so far, and those the port had no room for (lost).
@@ -140,8 +171,8 @@ class MidiCounter : public MidiClient {
       : MidiClient(name, false), m_expected(std::move(expected)) {}
   ~MidiCounter() override { Close(); }
 
-  // Must be called before events arrive: the expected messages are made here,
-  // so that the process callback does not allocate.
+  // Must be called once, before events arrive: the expected messages are
+  // made here, so that the process callback does not allocate.
   void Expect(uint64_t count) {
     m_table.clear();
     for (uint64_t i = 0; i < count; ++i) {
