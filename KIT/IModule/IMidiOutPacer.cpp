@@ -12,8 +12,10 @@ namespace {
 // their own (only the editor's jobs send such, never a real-time thread).
 constexpr size_t kInlineBytes = 120;
 // How long the pacer waits for the next cycle before it lets a message go
-// anyway: a server that stalls this long (or went away) holds nothing back.
-constexpr auto kLongestCycleWait = std::chrono::milliseconds(250);
+// anyway. A server holds a client that is late this long no more (it is
+// dropped from the graph and the cycles go on), so a watch that sees no
+// cycle for this long sees none at all: the messages then go unpaced.
+constexpr auto kLongestCycleWait = std::chrono::seconds(2);
 // How often the pacer looks whether a new cycle has begun while it waits.
 constexpr auto kCyclePoll = std::chrono::microseconds(300);
 

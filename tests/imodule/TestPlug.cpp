@@ -1,7 +1,6 @@
 #include "TestPlug.h"
 
 #include <algorithm>
-#include <thread>
 
 TestPlug::TestPlug(const Options& options)
     : IModuleBase(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
@@ -91,8 +90,7 @@ void TestPlug::Record(Received received) {
 }
 
 void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
-  if (const int delay = handlerMicroseconds.load())
-    std::this_thread::sleep_for(std::chrono::microseconds(delay));
+  { std::lock_guard<std::mutex> pass(handlerGate); }
   Record({{msg->mStatus, msg->mData1, msg->mData2}, false, fromDevice, msg->mOffset});
 }
 

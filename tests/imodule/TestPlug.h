@@ -82,8 +82,9 @@ class TestPlug : public IModuleBase {
   };
   void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
   void ProcessSysEx(ISysEx* msg, bool fromDevice) override;
-  // How long each short message takes the handler (a slow plug-in).
-  std::atomic<int> handlerMicroseconds{0};
+  // While held by a test, the short-message handler waits for it, as a
+  // handler waits for a lock another thread holds.
+  std::mutex handlerGate;
   // All messages that arrived so far.
   std::vector<Received> ReceivedSoFar() {
     std::lock_guard<std::mutex> lock(mReceivedMutex);

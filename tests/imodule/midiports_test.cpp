@@ -339,11 +339,14 @@ TEST_F(MidiPorts, VirtualOutputIsOfferedToOtherPrograms) {
   }));
 }
 
-// More than one cycle of the port carries, sent at once: the output keeps
-// to what each cycle carries, and every message arrives, in order.
+// More than one cycle of the port carries, sent while the server is held up
+// (the messages would pile up and go in one cycle): the output keeps to what
+// each cycle carries, and every message arrives, in order.
 TEST_F(MidiPorts, ABurstLargerThanOneCycleCarriesArrivesWholeAndInOrder) {
   SKIP_WITHOUT_JACK_SERVER();
   PeerIn peer;
+  jacktest::CycleStaller staller(UniqueClientName("stall"));
+  ASSERT_TRUE(staller.Activate());
   TestPlug plug;
   const int entry = EntryOf(plug.getExternalMIDIOutNames(), peer.PortName());
   ASSERT_GT(entry, 0);
@@ -353,7 +356,13 @@ TEST_F(MidiPorts, ABurstLargerThanOneCycleCarriesArrivesWholeAndInOrder) {
     IMidiMsg probe = ProbeMsg();
     plug.SendMidiMsg(&probe);
   }));
-  // 3000 notes and 400 dumps of 76 bytes: twice what one cycle carries.
+  // 3000 notes and 400 dumps of 76 bytes, twice what one cycle carries,
+  // while one cycle lasts a second.
+  staller.StallNextCycle(std::chrono::seconds(1));
+  for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+       !staller.Stalling() && std::chrono::steady_clock::now() < until;)
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  ASSERT_TRUE(staller.Stalling());
   std::vector<Bytes> sent;
   for (int i = 0; i < 3400; ++i) {
     if (i % 8 == 7) {
@@ -378,10 +387,11 @@ TEST_F(MidiPorts, ABurstLargerThanOneCycleCarriesArrivesWholeAndInOrder) {
   EXPECT_TRUE(got == sent) << "the burst arrived changed";
 }
 
-// A plug-in that takes its time over each message holds up no cycle of the
-// server: another client on the same port gets every message, and so does
-// the plug-in, in order, after the flood.
-TEST_F(MidiPorts, ASlowPlugInHoldsUpNoCycleOfTheServer) {
+// A plug-in whose handler waits (for a lock another thread holds, or for a
+// host's notification) holds up no cycle of the server: another client on
+// the same port gets every message meanwhile, and so does the plug-in, in
+// order, once its handler goes on.
+TEST_F(MidiPorts, AWaitingPlugInHoldsUpNoCycleOfTheServer) {
   SKIP_WITHOUT_JACK_SERVER();
   constexpr uint64_t kCount = 3000;
   const auto note = [](uint64_t i) {
@@ -392,7 +402,6 @@ TEST_F(MidiPorts, ASlowPlugInHoldsUpNoCycleOfTheServer) {
   ASSERT_TRUE(flood.Activate() && counter.Activate());
   ASSERT_TRUE(counter.ConnectWith(flood.PortName()));
   TestPlug plug;
-  plug.handlerMicroseconds = 300;  // ten messages take longer than a cycle
   const int entry = EntryOf(plug.getExternalMIDIInNames(), flood.PortName());
   ASSERT_GT(entry, 0);
   int index = 1;
@@ -408,14 +417,19 @@ TEST_F(MidiPorts, ASlowPlugInHoldsUpNoCycleOfTheServer) {
   plug.ClearReceived();
 
   counter.Expect(kCount);
-  flood.Start(kCount, 10000, note);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while ((counter.Received() < kCount || plug.ReceivedSoFar().size() < kCount) &&
-         std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(flood.Lost(), 0u);
-  EXPECT_EQ(counter.Received(), kCount);
-  EXPECT_EQ(counter.OutOfOrder(), 0u);
+  {
+    std::lock_guard<std::mutex> held(plug.handlerGate);  // the handler waits from the first message on
+    flood.Start(kCount, 10000, note);
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+         counter.Received() < kCount && std::chrono::steady_clock::now() < until;)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(flood.Lost(), 0u);
+    EXPECT_EQ(counter.Received(), kCount) << "the other client missed messages while the plug-in waited";
+    EXPECT_EQ(counter.OutOfOrder(), 0u);
+  }
+  for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+       plug.ReceivedSoFar().size() < kCount && std::chrono::steady_clock::now() < until;)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   const std::vector<TestPlug::Received> got = plug.ReceivedSoFar();
   ASSERT_EQ(got.size(), kCount);
   for (uint64_t i = 0; i < kCount; ++i) ASSERT_EQ(got[i].bytes, note(i)) << "message " << i;

@@ -13,9 +13,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace jacktest {
@@ -210,6 +212,36 @@ class MidiCounter : public MidiClient {
   std::atomic<bool> m_armed{false};
   std::atomic<uint64_t> m_received{0};
   std::atomic<uint64_t> m_outOfOrder{0};
+};
+
+// A client of the graph whose process callback, once armed, takes a long
+// time over one cycle: with the server synchronous, every client's cycle
+// waits, as when a server is held up. Its port is never used.
+class CycleStaller : public MidiClient {
+ public:
+  explicit CycleStaller(const std::string& name) : MidiClient(name, false) {}
+  ~CycleStaller() override { Close(); }
+
+  // The next cycle takes that long.
+  void StallNextCycle(std::chrono::milliseconds length) {
+    m_length = length;
+    m_armed.store(true, std::memory_order_release);
+  }
+  // Whether the stalled cycle is under way.
+  bool Stalling() const { return m_stalling.load(); }
+
+ protected:
+  void Cycle(void*, jack_nframes_t) override {
+    if (!m_armed.exchange(false, std::memory_order_acq_rel)) return;
+    m_stalling = true;
+    std::this_thread::sleep_for(m_length);  // the point of this client
+    m_stalling = false;
+  }
+
+ private:
+  std::chrono::milliseconds m_length{0};
+  std::atomic<bool> m_armed{false};
+  std::atomic<bool> m_stalling{false};
 };
 
 }  // namespace jacktest
