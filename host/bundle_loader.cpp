@@ -1,8 +1,11 @@
 #include "host/bundle_loader.h"
 
 #include <dlfcn.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/corefoundation/CoreFoundation.h"
@@ -31,7 +34,43 @@ std::string PathOf(CFURLRef url) {
              : std::string();
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string HomeFolder() {
+  const char* home = getenv("HOME");
+  if (home && *home) return home;
+  const passwd* user = getpwuid(getuid());
+  return user && user->pw_dir ? user->pw_dir : "";
+}
+
 }  // namespace
+
+std::vector<std::string> PluginFolders() {
+  std::vector<std::string> folders;
+  const char* path = getenv("VIVIVI_PLUGIN_PATH");
+  if (path && *path) {
+    const std::string text = path;
+    for (size_t start = 0; start <= text.size();) {
+      const size_t end = std::min(text.find(':', start), text.size());
+      if (end > start) folders.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    return folders;
+  }
+  const std::string home = HomeFolder();
+  if (!home.empty()) folders.push_back(home + "/.local/lib/vivivi-host/plug-ins");
+  return folders;
+}
+
+std::string FindBundle(const std::string& path) {
+  if (path.find('/') != std::string::npos || IsFolder(path)) return path;
+  for (const std::string& folder : PluginFolders())
+    if (IsFolder(folder + "/" + path)) return folder + "/" + path;
+  return std::string();
+}
 
 std::string FourCharText(OSType code) {
   std::string text;
@@ -47,9 +86,16 @@ std::string FourCharText(OSType code) {
   return text;
 }
 
-bool LoadBundle(const std::string& path, LoadedComponent* component, std::string* error) {
-  struct stat st;
-  if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+bool LoadBundle(const std::string& given, LoadedComponent* component, std::string* error) {
+  const std::string path = FindBundle(given);
+  if (path.empty()) {
+    std::string folders;
+    for (const std::string& folder : PluginFolders()) folders += (folders.empty() ? "" : ", ") + folder;
+    *error = "no plug-in bundle \"" + given + "\" here or in the plug-in folders (" + folders +
+             "); tools/install.sh installs the editor's";
+    return false;
+  }
+  if (!IsFolder(path)) {
     *error = "no plug-in bundle folder at \"" + path + "\"";
     return false;
   }

@@ -151,7 +151,14 @@ ControlActionOutcome processControlActionChange(ControlAction* action, const Con
   const int v = TruncateToInt(change.value);
   if (action->lastValue.load() == static_cast<double>(v)) return outcome;
 
+  // Over a copy: a control may bind further controls while it takes the value.
+  const std::vector<IControl*> controls = action->controls;
   if (!change.midiOutputOpen) {
+    // Nothing leaves, but every control showing the parameter still follows
+    // it: two switches of one parameter (a panel's key and its close button)
+    // would otherwise disagree, and the next click on one would change nothing.
+    for (IControl* control : controls)
+      if (control) control->SetValueFromPlug(change.normalizedValue);
     const int i = change.paramIndex;
     if (i == kDeviceOutSelection || i == kDeviceInSelection || i == kGlobalMidiChannel) {
       outcome.result = ControlActionResult::kPortChoice;
@@ -168,8 +175,6 @@ ControlActionOutcome processControlActionChange(ControlAction* action, const Con
 
   outcome.result = ControlActionResult::kProcessed;
   action->lastValue.store(static_cast<double>(v));
-  // Over a copy: a control may bind further controls while it takes the value.
-  const std::vector<IControl*> controls = action->controls;
   for (IControl* control : controls)
     if (control) control->SetValueFromPlug(change.normalizedValue);
 

@@ -7,8 +7,10 @@
 //
 // The rules, in order:
 //   1. v = the value truncated toward zero; a v equal to lastValue does nothing.
-//   2. No MIDI output open: the port choices and the MIDI channel do nothing,
-//      every other parameter shows "Set MIDI I/O First!"; lastValue stays.
+//   2. No MIDI output open: the bound controls follow the value (so that the
+//      controls of one parameter never disagree), the port choices and the
+//      MIDI channel do nothing more, every other parameter shows "Set MIDI
+//      I/O First!"; lastValue stays.
 //   3. Start-up not finished: nothing; lastValue stays.
 //   4. lastValue = v; every bound control takes the normalised value.
 //   5. The message of the record's kind is built (buildControlActionMessages).

@@ -12,7 +12,13 @@ ICustomRadioButtonsControl::ICustomRadioButtonsControl(IModuleBase* plug, IRECT 
     return;
   }
   const int w = mBitmap.W, h = mBitmap.H;
-  if (mBitmap.mFramesAreHorizontal) {
+  // A strip of buttons holds two states (unlit, lit); more frames than that,
+  // one per button, can only be a column of lights.
+  mLightColumn = !mBitmap.mFramesAreHorizontal && mBitmap.N > 2 && mBitmap.N == nButtons;
+  if (mLightColumn) {
+    mButtonWidth = rect.W();
+    mButtonHeight = mBitmap.FrameHeight() / nButtons;
+  } else if (mBitmap.mFramesAreHorizontal) {
     mButtonWidth = w / 2;
     mButtonHeight = h / nButtons;
   } else {
@@ -26,7 +32,7 @@ ICustomRadioButtonsControl::ICustomRadioButtonsControl(IModuleBase* plug, IRECT 
   }
   const int frameHeight = static_cast<int>(static_cast<double>(h) / (mBitmap.N > 0 ? mBitmap.N : 1));
   for (int i = 0; i < nButtons; ++i) {
-    if (direction == kVertical)
+    if (mLightColumn || direction == kVertical)
       buttons[i] =
           IRECT(rect.L, rect.T + i * mButtonHeight, rect.L + mButtonWidth, rect.T + (i + 1) * mButtonHeight);
     else
@@ -68,6 +74,10 @@ bool ICustomRadioButtonsControl::Draw(IGraphics* graphics) {
   // Limited to the buttons; a value that is not a number selects button 0.
   const int selected = !(position >= 0.0) ? 0 : position >= n ? n - 1 : static_cast<int>(position);
   mBlend.mWeight = 1.0f;
+  if (mLightColumn) {
+    IRECT frame(mRECT.L, mRECT.T, mRECT.L + mBitmap.FrameWidth(), mRECT.T + mBitmap.FrameHeight());
+    return graphics->DrawBitmap(&mBitmap, &frame, mDrawLitState ? selected + 1 : 1, &mBlend);
+  }
   for (int i = 0; i < n; ++i) {
     const int srcX = mBitmap.mFramesAreHorizontal ? 0 : i * mButtonWidth;
     const int srcY = mBitmap.mFramesAreHorizontal ? i * mButtonHeight : 0;

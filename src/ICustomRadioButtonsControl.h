@@ -4,7 +4,12 @@
 //   normal bitmap (frames stacked): the N buttons side by side, unlit row
 //     above lit row: a button is W / N wide and H / 2 high;
 //   frames side by side: the N buttons stacked, unlit column left of lit
-//     column: a button is W / 2 wide and H / N high.
+//     column: a button is W / 2 wide and H / N high;
+//   a column of lights (more than two frames stacked, one per button, frame
+//     k showing the column with light k lit): the group draws the frame of
+//     its value, and button i is row i of a frame (frame height / N high),
+//     reaching from the lights across the whole rectangle, so that the
+//     names written beside the lights take clicks as well.
 // A left click selects the button whose rectangle holds the point (value
 // i / (N - 1)); hover and double clicks do nothing, a right click only
 // repaints and pushes the value unchanged.
@@ -21,7 +26,9 @@ class ICustomRadioButtonsControl : public IRadioButtonsControl {
   static constexpr int kMinButtons = 2;
 
   // direction: vertical stacks the buttons down from the rectangle's top
-  // left, horizontal lines them up to the right.
+  // left, horizontal lines them up to the right. A column of lights (see
+  // above) is always vertical and spans rect's width; its rect is one frame
+  // high.
   ICustomRadioButtonsControl(IModuleBase* plug, IRECT rect, int paramIdx, int nButtons, IBitmap* bitmap,
                              EDirection direction);
   ~ICustomRadioButtonsControl() override = default;
@@ -43,6 +50,7 @@ class ICustomRadioButtonsControl : public IRadioButtonsControl {
 
   int ButtonWidth() const { return mButtonWidth; }
   int ButtonHeight() const { return mButtonHeight; }
+  bool IsLightColumn() const { return mLightColumn; }
 
  private:
   bool mRightClickAsLeft = false;  // false: a right press never selects
@@ -50,4 +58,5 @@ class ICustomRadioButtonsControl : public IRadioButtonsControl {
   int mButtonWidth = 0;
   int mButtonHeight = 0;
   int mFixedIndex = -1;  // -1: every button can be hit
+  bool mLightColumn = false;
 };

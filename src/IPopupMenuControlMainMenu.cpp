@@ -147,6 +147,7 @@ void BankEditPopupMenu::runItem(int menu, int index) {
           break;
         }
         case kRootSave:
+          if (!editor->editedBankReady()) break;
           if (const PatchFile* bank = editedBank(library))
             library->saveEditedPatch(bank->folderPath + "/" + bank->fileName, bank->fileName);
           break;
@@ -167,23 +168,27 @@ void BankEditPopupMenu::runItem(int menu, int index) {
           break;
         case 1:
         case 2:
-          if (manager) manager->sendSinglePatchRequestSysexFromLibrarian(index == 1);
+          // Received patches land in the edited bank: without one they would be lost.
+          if (manager && editor->editedBankReady())
+            manager->sendSinglePatchRequestSysexFromLibrarian(index == 1);
           break;
         case 4:
         case 5:
-          if (manager) manager->sendAllPatchRequestSysexFromLibrarian(index == 4 ? 40 : 99);
+          if (manager && editor->editedBankReady())
+            manager->sendAllPatchRequestSysexFromLibrarian(index == 4 ? 40 : 99);
           break;
         default:
           break;
       }
       break;
     case kStore:
+      if ((index == 0 || index == 2) && !editor->editedBankReady()) break;
       if (index == 0) editor->SendSingleProgramFromLibrarian(false);
       if (index == 2) editor->SendAllProgramsFromLibrarian();
       break;
     case kSaveAs:
       if (index == 0 || index == 1) {
-        const PatchFile* bank = editedBank(library);
+        const PatchFile* bank = editor->editedBankReady() ? editedBank(library) : nullptr;
         if (!bank) break;
         const bool smf = index == 0;
         // The saved file joins the menus.

@@ -28,7 +28,8 @@ MIDIMessageManager::~MIDIMessageManager() {
 
 void MIDIMessageManager::adoptDeviceId(int deviceByte) {
   if (deviceByte == plug->deviceId) return;
-  writeParameterValue(kGlobalDeviceID, deviceByte);
+  // Through the GUI, so that the global settings panel shows the ID in use.
+  setParameterFromPlug(kGlobalDeviceID, deviceByte);
   plug->deviceId = deviceByte;
 }
 

@@ -214,7 +214,8 @@ class MIDIMessageManager {
   std::array<bool, VarnoSysEx::kNumSectionLocks> readSectionLocks() const;
 
   // Writes the device byte into kGlobalDeviceID (limited to its range, no
-  // handler) and into the plug-in's device ID when it differs.
+  // handler, its controls following) and into the plug-in's device ID when
+  // it differs.
   void adoptDeviceId(int deviceByte);
   // Moves a control to value through the hardware path (SetValueFromHardware
   // with the value normalised to the control's parameter); nothing for a
@@ -225,6 +226,9 @@ class MIDIMessageManager {
   void setParameterFromPlug(int index, double value);
   // Writes value, limited to the parameter's range, straight into it.
   void writeParameterValue(int index, double value);
+  // Writes the text as the parameter's display text 0 (the name or category
+  // a main-tab switch shows), under the plug-in's lock.
+  void setDisplayTextZero(int index, const std::string& text);
   // The path of a channel message from either source (see the two entries).
   void processChannelMessage(IMidiMsg& msg, bool fromHost, int argument);
   // Selects program in the librarian: both rows of the list and the library's

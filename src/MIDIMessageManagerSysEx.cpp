@@ -4,6 +4,8 @@
 #include <string>
 
 #include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
@@ -68,6 +70,15 @@ std::string dumpName(const uint8_t* bytes) {
 }
 
 }  // namespace
+
+// The text a main-tab switch shows for the parameter (its display text 0),
+// under the plug-in's lock, which the switches on the GUI thread hold.
+void MIDIMessageManager::setDisplayTextZero(int index, const std::string& text) {
+  IParam* param = plug->GetParam(index);
+  if (!param) return;
+  KIT_MutexLock lock(plug->GetMutex());
+  param->SetDisplayText(0, text.c_str());
+}
 
 // ==== Dispatcher =============================================================
 
@@ -162,19 +173,23 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
   const std::array<bool, kNumSectionLocks> locked = readSectionLocks();
 
   std::string name = size >= kCategoryByte ? dumpName(bytes) : "REQUESTED";
-  if (IParam* param = plug->GetParam(kPatchName)) param->SetDisplayText(0, name.c_str());
+  setDisplayTextZero(kPatchName, name);
   if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
   plug->setLibrarianViewDirty();
 
-  std::string category = categoryText(0);
-  if (size > kCategoryByte) {
-    const int code = bytes[kCategoryByte];
-    if (const char* text = categoryText(code)) category = text;
-    writeParameterValue(kCategoryName, code);
-    if (patchManager) patchManager->names[1] = category;
-    plug->setLibrarianViewDirty();
-    setParameterFromPlug(kCategoryName, code);
-  }
+  // Category: byte 90 of a dump that carries one; a dump without it (76
+  // bytes) is a sound without a category, code 0 "NONE", so that what the
+  // CATEGORY field shows is also what a SEND shows and a store files. The
+  // text is kept as display text 0 of kCategoryName too, which every
+  // main-tab refresh shows again (as kPatchName keeps the name).
+  const int code = size > kCategoryByte ? bytes[kCategoryByte] : 0;
+  const char* knownText = categoryText(code);
+  const std::string category = knownText ? knownText : categoryText(0);
+  writeParameterValue(kCategoryName, code);
+  setDisplayTextZero(kCategoryName, category);
+  if (patchManager) patchManager->names[1] = category;
+  plug->setLibrarianViewDirty();
+  setParameterFromPlug(kCategoryName, code);
   plug->displayCategoryName(category);
 
   for (const SoundDumpByte& row : kSoundDumpTable) {
@@ -194,6 +209,14 @@ void MIDIMessageManager::sysexSettingsParse(ISysEx* sysex) {
   slotStored = false;
   for (const GlobalDumpByte& row : kGlobalDumpTable)
     setParameterFromPlug(row.parameter, static_cast<double>(sysex->mData[row.byteIndex]) - row.offset);
+  // Every setting now holds the Varno's own value. The dump reached the
+  // settings without their change handler, so the value a field last sent
+  // may no longer be the Varno's: the next choice in a field is sent
+  // whatever it was.
+  plug->knownGlobalSettings = kAllGlobalSettings;
+  for (const GlobalDumpByte& row : kGlobalDumpTable)
+    if (const IParam* param = plug->GetParam(row.parameter))
+      if (ControlAction* action = param->GetControlAction()) action->resetLastValue();
   slotStored = true;
 }
 

@@ -106,8 +106,16 @@ class MIDIMessageSender : public Poco::Runnable {
   void sendDeviceIdEnquiry();                                   // job 9
 
   // ---- Sending sounds, banks and global settings --------------------------
-  void sendArrangementToDevice(bool storeToLibrarian);  // job 0
-  void sendGlobalToDevice(int unused);                  // job 1
+  // Job 0. Sent to the synthesizer, the sound follows the global dump when
+  // the flags ask for it and every global setting is known
+  // (VivivI::knownGlobalSettings); otherwise the sound goes alone.
+  void sendArrangementToDevice(bool storeToLibrarian);
+  // Job 1: the global dump of the editor's global settings. Sends nothing,
+  // and changes no flag, while a setting is not known: the dump would write
+  // a value the Varno did not have.
+  void sendGlobalToDevice(int unused);
+  // Every global setting holds the Varno's value or one the user gave it.
+  bool globalSettingsKnown() const;
   // Job 2: the patch's first message to the edit buffer (a whole sound dump
   // with a fresh checksum; a shorter framed message with only its device,
   // command and program bytes written), then every message of the patch, as

@@ -1,8 +1,8 @@
 // Sending sounds, banks and global settings: the current sound from the
-// editor's parameters (job 0), the global settings (job 1), one librarian
-// patch (job 2), the first 40 patches of a librarian bank into the
-// synthesizer's programs (job 3) and the init sound into the selected
-// librarian slot (job 8).
+// editor's parameters (job 0), the global settings (job 1, only once the
+// editor knows every one of them), one librarian patch (job 2), the first 40
+// patches of a librarian bank into the synthesizer's programs (job 3) and
+// the init sound into the selected librarian slot (job 8).
 #include <algorithm>
 #include <array>
 #include <string>
@@ -79,7 +79,7 @@ unsigned MIDIMessageSender::calculateCheckSum(const std::vector<unsigned char>& 
 
 void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
   plug->DisplayProcessingIndicator(true);
-  if (!storeToLibrarian) {
+  if (!storeToLibrarian && globalSettingsKnown()) {
     if (plug->sendGlobalsWithSound) {
       sendGlobalToDevice(0);
       sleep(400);
@@ -117,7 +117,12 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
   plug->DisplayProcessingIndicator(false);
 }
 
+bool MIDIMessageSender::globalSettingsKnown() const {
+  return plug->knownGlobalSettings == VarnoSysEx::kAllGlobalSettings;
+}
+
 void MIDIMessageSender::sendGlobalToDevice(int) {
+  if (!globalSettingsKnown()) return;
   plug->DisplayProcessingIndicator(true);
   VarnoSysEx::GlobalDump dump = VarnoSysEx::buildGlobalDump([this](int index) { return parameter(index); });
   plug->suppressGlobalsDump = true;

@@ -209,7 +209,7 @@ const char* categoryText(int code) {
 
 // ==== GLOBAL DUMP ============================================================
 
-const std::array<GlobalDumpByte, 5> kGlobalDumpTable = {{
+const std::array<GlobalDumpByte, kGlobalSettingCount> kGlobalDumpTable = {{
     {5, kGlobalStartUpProgram, 0},
     {6, kGlobalMasterTune, kMasterTuneOffset},
     {7, kGlobalControlX, 0},
@@ -219,6 +219,12 @@ const std::array<GlobalDumpByte, 5> kGlobalDumpTable = {{
 
 const GlobalDump kGlobalDumpTemplate = {0xF0, 0x3E, 0x0B, 0x00, 0x08, 0x00,
                                         0x40, 0x00, 0x01, 0x00, 0x00, 0xF7};
+
+unsigned globalSettingBit(int parameter) {
+  for (size_t row = 0; row < kGlobalDumpTable.size(); ++row)
+    if (kGlobalDumpTable[row].parameter == parameter) return 1u << row;
+  return 0;
+}
 
 GlobalDump buildGlobalDump(const ParameterValue& value) {
   GlobalDump dump = kGlobalDumpTemplate;

@@ -186,10 +186,17 @@ struct GlobalDumpByte {
   int parameter;
   int offset;
 };
-extern const std::array<GlobalDumpByte, 5> kGlobalDumpTable;
+constexpr int kGlobalSettingCount = 5;
+extern const std::array<GlobalDumpByte, kGlobalSettingCount> kGlobalDumpTable;
 
 using GlobalDump = std::array<uint8_t, kGlobalDumpSize>;
 extern const GlobalDump kGlobalDumpTemplate;
+
+// A set of global settings as bits, one per row of kGlobalDumpTable in
+// table order: which of them the editor knows.
+constexpr unsigned kAllGlobalSettings = (1u << kGlobalSettingCount) - 1;
+// The bit of a global setting's parameter; 0 for any other parameter.
+unsigned globalSettingBit(int parameter);
 
 // The global dump of the given values: byte 3 the device byte of
 // kGlobalDeviceID, bytes 5 to 9 from the table.

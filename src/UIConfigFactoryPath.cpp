@@ -66,29 +66,56 @@ bool firstSysExTemplate(const std::vector<SysExContainer>& sysexList, int sysexI
   return true;
 }
 
-void fileSysExMessages(UIConfigManager& manager, ControlAction* action, IControl* control,
-                       const std::string& controlName, int sysexIndex, int changingByte, int count,
-                       int startValue, int instance) {
-  if (!action) return;
+namespace {
+
+// The count messages of template entry sysexIndex from startValue and the
+// lookup key of the first; false (logged) when there is no template, the
+// expansion is refused or the first message is too short for a key.
+bool expandControlTemplate(UIConfigManager& manager, const std::string& controlName, int sysexIndex,
+                           int changingByte, int count, int startValue, int instance,
+                           ControlActionSysExMessage* message, unsigned char key[4]) {
   const UIConfigLog log = [&manager](const std::string& line) { manager.reportProblem(line); };
   if (startValue < 0) {
     // -1 would read as "start from the template's own byte".
     reportConfigProblem(log, "CONFIG READER: control \"" + controlName + "\" starts its SysEx values at " +
                                  std::to_string(startValue) + "; no SysEx messages!");
-    return;
+    return false;
   }
   std::string text;
-  if (!firstSysExTemplate(manager.sysexList, sysexIndex, controlName, &text, log)) return;
-  ControlActionSysExMessage message;
-  if (!manager.calculateSysexWithChangingByte(text, changingByte, count, &message, startValue, instance))
-    return;
-  unsigned char key[4];
-  if (message.messages.empty() || !sysExLookupKey(message.messages[0], changingByte, key)) {
+  if (!firstSysExTemplate(manager.sysexList, sysexIndex, controlName, &text, log)) return false;
+  if (!manager.calculateSysexWithChangingByte(text, changingByte, count, message, startValue, instance))
+    return false;
+  if (message->messages.empty() || !sysExLookupKey(message->messages[0], changingByte, key)) {
     reportConfigProblem(log, "CONFIG READER: SysEx template of control \"" + controlName +
                                  "\" is too short for a lookup key; not filed!");
-    return;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+void fileSysExMessages(UIConfigManager& manager, ControlAction* action, IControl* control,
+                       const std::string& controlName, int sysexIndex, int changingByte, int count,
+                       int startValue, int instance) {
+  if (!action) return;
+  ControlActionSysExMessage message;
+  unsigned char key[4];
+  if (!expandControlTemplate(manager, controlName, sysexIndex, changingByte, count, startValue, instance,
+                             &message, key))
+    return;
   action->sysex.multi = false;
   action->sysex.messages = std::move(message.messages);
   manager.sysexControls.addToControlMap(key, 0, control);
+}
+
+bool fileSysExAddress(UIConfigManager& manager, IControl* control, const std::string& controlName,
+                      int sysexIndex, int changingByte, int instance) {
+  if (!control) return false;
+  ControlActionSysExMessage message;
+  unsigned char key[4];
+  if (!expandControlTemplate(manager, controlName, sysexIndex, changingByte, 1, 0, instance, &message, key))
+    return false;
+  manager.sysexControls.addToControlMap(key, 0, control);
+  return true;
 }

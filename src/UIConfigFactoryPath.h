@@ -52,3 +52,13 @@ bool firstSysExTemplate(const std::vector<SysExContainer>& sysexList, int sysexI
 void fileSysExMessages(UIConfigManager& manager, ControlAction* action, IControl* control,
                        const std::string& controlName, int sysexIndex, int changingByte, int count,
                        int startValue, int instance);
+
+// Files a control that sends something else (a control change or an
+// MSB/LSB pair) in the manager's SysEx lookup too, under the key that the
+// first message of entry sysexIndex would have (the synthesizer's own
+// single-parameter address), so that the synthesizer's single-parameter
+// message finds it. No record is touched: the control keeps sending what
+// its type says. A missing or refused template is logged and nothing is
+// filed (false).
+bool fileSysExAddress(UIConfigManager& manager, IControl* control, const std::string& controlName,
+                      int sysexIndex, int changingByte, int instance);

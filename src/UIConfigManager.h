@@ -127,8 +127,18 @@ class UIConfigManager {
 
   // ==== PARAMETER TABLE ======================================================
 
-  // Registers every parameter name of the editor (195 names, 194 indices).
+  // Registers every parameter name of the editor (195 names, 194 indices),
+  // then gives the synthesizer's global settings their ranges
+  // (initGlobalSettings).
   void initParams();
+  // Initialises the parameters of the five global settings of the global
+  // dump with the Varno's ranges and start values (start-up program 0..98,
+  // master tune 0..20, control X 0..3, MIDI channel 0..16, device ID
+  // 0..15) as enumerations, so that a value received from the Varno is held
+  // exactly whether or not the description gives them a control; a control
+  // of the description initialises them again. Needs the plug-in; a missing
+  // parameter is skipped.
+  void initGlobalSettings();
   // Adds name -> index; a name already present keeps its index (logged).
   void mapParamToString(std::string name, int index);
   // The index of exactly that name (case-sensitive), or -1 (logged).
@@ -136,7 +146,7 @@ class UIConfigManager {
 
   // ==== IMAGE TABLE ==========================================================
 
-  // Loads the 53 images of the table through the GUI's bitmap cache at the
+  // Loads the 54 images of the table through the GUI's bitmap cache at the
   // manager's GUI scale and records their identifiers.
   void initImages(IGraphics* graphics);
   // Loads one image (or, while the cache is being cleared, releases it).
@@ -258,6 +268,15 @@ class UIConfigManager {
   virtual void createCCBoolControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
                                    std::string image, double defaultValue, double offValue, double onValue,
                                    LinkInfo link, int instance, ControlLayer* layer, std::string group);
+  // A typed "ccRadio": a column of lights (ICustomRadioButtonsControl) over
+  // an integer parameter min..max starting at defaultValue, one light per
+  // value, mapped to a control change like a CC knob (channel rule, CC map).
+  // width is the area that takes clicks, lights and the names beside them
+  // (at least one frame wide). A bitmap without one frame per value is
+  // logged and nothing is built.
+  virtual void createCCRadioControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                    int width, std::string image, int defaultValue, int minValue,
+                                    int maxValue, int instance, ControlLayer* layer, std::string group);
   virtual void createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
                                        std::string name, int paramIdx, int x, int y, std::string image,
                                        double b1, double b2, double b3, double b4, LinkInfo link,

@@ -1,6 +1,8 @@
 // ELEMENT WALK, control elements: which element name and "type" select
 // which factory, the attributes each reads and what it hands on. The
 // factories get unscaled coordinates and apply the GUI scale themselves.
+// A control-change or MSB/LSB element with a "sysexIndex" is also filed
+// under that template's single-parameter address (receiving only).
 //
 // An unrecognised element or "type" builds nothing and logs nothing. A
 // control whose parameter reference names no parameter is logged and not
@@ -11,6 +13,7 @@
 
 #include <cstring>
 
+#include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
 #include "src/VivivI.h"
 
@@ -40,7 +43,8 @@ enum TypedKind {
   kMsbLsbButton,
   kMsbLsbMenu,
   kSeMenu,
-  kCCMenu
+  kCCMenu,
+  kCCRadio
 };
 
 struct TypedRow {
@@ -65,6 +69,7 @@ const TypedRow kTypedRows[] = {
     {"msbLsbMenu", kMsbLsbMenu, 3, 3},
     {"seMenu", kSeMenu, 3, 3},
     {"ccMenu", kCCMenu, 3, 3},
+    {"ccRadio", kCCRadio, 3, 3},
 };
 
 // The three menus of the typed elements are this high (description pixels).
@@ -238,6 +243,9 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
 
   const int x = position[0], y = position[1], w = position[2];
   const double b1 = bounds[0], b2 = bounds[1], b3 = bounds[2], b4 = bounds[3];
+  IParam* param = plug->GetParam(paramIdx);
+  const ControlAction* before = param ? param->GetControlAction() : nullptr;
+  const size_t controlsBefore = before ? before->controls.size() : 0;
   switch (row->kind) {
     case kSeKnob:
       createSysExKnobControl(name, paramIdx, x, y, image, b1, b2, b3, b4, msgZeroVal, sysexIndex,
@@ -293,11 +301,22 @@ void UIConfigManager::buildTypedElement(tinyxml2::XMLElement* element, ControlLa
                                     bounds[1], bounds[2], display[0], display[1], texts, instance, parent,
                                     group);
       break;
+    case kCCRadio:
+      createCCRadioControl(cc, channel, name, paramIdx, x, y, w, image, bounds[0], bounds[1], bounds[2],
+                           instance, parent, group);
+      break;
   }
+  ControlAction* action = param ? param->GetControlAction() : nullptr;
+  if (!action) return;
   // The timbre a mapped control belongs to: its multilayer instance, else its
   // channel attribute less one.
-  IParam* param = plug->GetParam(paramIdx);
-  if (ControlAction* action = param ? param->GetControlAction() : nullptr) {
-    action->timbreIndex = instance >= 0 ? instance : channel - 1;
-  }
+  action->timbreIndex = instance >= 0 ? instance : channel - 1;
+  // A control-change or MSB/LSB control that names a SysEx template is also
+  // found by that template's single-parameter address, which the
+  // synthesizer sends for the same parameter; it still sends what its type
+  // says. (The SysEx types file themselves.)
+  const bool sendsSysEx = row->kind == kSeKnob || row->kind == kSeKnob2 || row->kind == kSeSliderVer ||
+                          row->kind == kSeSliderHor || row->kind == kSeButton || row->kind == kSeMenu;
+  if (!sendsSysEx && element->Attribute("sysexIndex") && action->controls.size() > controlsBefore)
+    fileSysExAddress(*this, action->controls.back(), name, sysexIndex, changingByte, instance);
 }

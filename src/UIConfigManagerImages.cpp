@@ -70,6 +70,7 @@ const ImageRow kImages[] = {
     {"BTN_OFFON_ID", 316, "resources/img/btn-lib-display-categories.png", 2, false},
     {"BG_ID_CATEGORY_FILTER", 317, "resources/img/categoryFilterBG.png", 1, true},
     {"BUTTON_BANK_OVERWRITE_ID", 996, "resources/img/btn-overwrite-slot.png", 1, true},
+    {"BG_ID_GLOBAL_SETTINGS", 420, "resources/img/global-settings.png", 1, true},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // PARAMETER TABLE: the names of the editor's parameters, as the UI
 // description and the editor code write them, and their indices.
+#include "KIT/IModule/IParam.h"
 #include "src/UIConfigManager.h"
 #include "src/VivivI.h"
 
@@ -214,12 +215,36 @@ const ParamName kParamNames[] = {
 };
 #undef PARAM
 
+// The global settings' rows: name, start value and highest value (each
+// starts at 0), as the Varno holds them.
+struct GlobalSettingRow {
+  int index;
+  const char* name;
+  int defaultValue;
+  int maximum;
+};
+const GlobalSettingRow kGlobalSettingRows[] = {
+    {kGlobalStartUpProgram, "Start-up Program", 0, 98},
+    {kGlobalMasterTune, "Master Tune", 10, 20},
+    {kGlobalControlX, "Control X", 0, 3},
+    {kGlobalMidiChannel, "MIDI Channel", 1, 16},
+    {kGlobalDeviceID, "Device ID", 0, 15},
+};
+
 }  // namespace
 
 void UIConfigManager::initParams() {
   log("CONFIG READER: Started to initialize parameters...");
   for (const ParamName& entry : kParamNames) mapParamToString(entry.name, entry.index);
+  initGlobalSettings();
   log("CONFIG READER: Completed!");
+}
+
+void UIConfigManager::initGlobalSettings() {
+  if (!plug) return;
+  for (const GlobalSettingRow& row : kGlobalSettingRows)
+    if (IParam* param = plug->GetParam(row.index))
+      param->InitEnum(row.name, row.defaultValue, row.maximum + 1, "", "Global");
 }
 
 void UIConfigManager::mapParamToString(std::string name, int index) {

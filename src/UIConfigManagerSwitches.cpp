@@ -1,6 +1,9 @@
 // The switch and button factories: the radio group, the plain and
-// momentary switches, and the buttons mapped to a control change, an
-// MSB/LSB pair or a SysEx message per state.
+// momentary switches, the buttons mapped to a control change, an MSB/LSB
+// pair or a SysEx message per state, and the column of lights mapped to a
+// control change.
+#include <algorithm>
+
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IBitmapControls.h"
 #include "KIT/IModule/IGraphics.h"
@@ -90,6 +93,35 @@ void UIConfigManager::createCCBoolControl(int cc, int channel, std::string name,
   action->offValue = static_cast<int32_t>(offValue);
   action->onValue = static_cast<int32_t>(onValue);
   addToCCControlMap(ccControls, action->channel, cc, 0, control);
+}
+
+void UIConfigManager::createCCRadioControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
+                                           int width, std::string image, int defaultValue, int minValue,
+                                           int maxValue, int instance, ControlLayer* layer,
+                                           std::string group) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) return logMissingFactory("createCCRadioControl", name, paramIdx);
+  IBitmap bitmap = getImageByName(gui, image);
+  const long count = static_cast<long>(maxValue) - minValue + 1;
+  if (count < 3 || bitmap.mFramesAreHorizontal || bitmap.N != count) {
+    log("CONFIG READER: lights \"" + name + "\" need one frame of " + image + " per value " +
+        std::to_string(minValue) + ".." + std::to_string(maxValue) + " (at least 3); not built");
+    return;
+  }
+  const std::string label = instanceLabel(name, instance);
+  param->InitInt(label.c_str(), defaultValue, minValue, maxValue, "", getParamGroup(instance, group));
+  const int left = scaleCoordinate(x), top = scaleCoordinate(y);
+  const int right = std::max(left + bitmap.FrameWidth(), left + scaleCoordinate(width));
+  IControl* control =
+      new ICustomRadioButtonsControl(plug, IRECT(left, top, right, top + bitmap.FrameHeight()), paramIdx,
+                                     static_cast<int>(count), &bitmap, kVertical);
+  place(control, layer);
+  ControlAction* action = bindControlAction(param, control, kActionCC);
+  const bool mixer = isMixerLayer(layer);
+  action->mixerLayer = mixer ? 1 : 0;
+  action->ccNumber = cc;
+  action->channel = mixer ? channel : instance + 1;
+  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, control);
 }
 
 void UIConfigManager::createMsbLsbBoolControl(int cc, int msb, int lsb, int lsbControl, int channel,

@@ -28,6 +28,7 @@
 #include "src/LibrarianPatch.h"
 #include "src/LibrarianViewControl.h"
 #include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
 #include "src/PatchManager.h"
 #include "src/ProgressIndicator.h"
@@ -88,9 +89,11 @@ constexpr double kFilterStartValues[kSendMIDIClockInfo - kMIDIFilterDAWCCPassThr
     0.0, 0.0,                           // clock start/stop, running clock
 };
 
-// The progress overlay's two "Cancel Data Request" switches, design positions.
-constexpr int kCancelButtonX[2] = {858, 950};
-constexpr int kCancelButtonY[2] = {346, 132};
+// The progress overlay's two "Cancel Data Request" switches (librarian page,
+// other pages). Both lie at one place of the overlay's card, so that CANCEL
+// does not move from one operation to the next.
+constexpr int kCancelButtonX[2] = {944, 944};
+constexpr int kCancelButtonY[2] = {340, 340};
 constexpr int kCancelDataRequestParam = 188;
 
 std::string HomeFolder() {
@@ -175,6 +178,20 @@ void FillBankList(VivivI& plug, int paramIndex, const char* listName, std::strin
   }
 }
 
+// The sound's category (kCategoryName): a library record's code, 0 "NONE"
+// to 20 "INIT", with the category texts. No control of the window sets it
+// up. Its display text 0 also holds the category shown now (a received
+// dump and a project recall write it, every main-tab switch shows it), so
+// the texts are made first: writing entry 0 then keeps the range whole.
+void InitCategoryParameter(VivivI& plug) {
+  IParam* param = plug.GetParam(kCategoryName);
+  if (!param || plug.firstControlOf(kCategoryName)) return;
+  param->InitEnum("Category", 0, kNumPatchCategories, "", "", -1, -1);
+  param->ResetDisplayTexts();
+  for (int code = 0; code < kNumPatchCategories; ++code)
+    param->SetDisplayText(code, VarnoSysEx::categoryText(code));
+}
+
 // Makes one librarian menu alone in a layer of its own, attached and hidden.
 void MakeLibrarianMenuLayer(VivivI& plug, int menu) {
   const LibrarianMenuRow& row = kLibrarianMenuTable[menu];
@@ -243,6 +260,15 @@ VivivI::VivivI(IModuleInstanceInfo info)
   patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
   log("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
+  // The window size has three values ("small", "normal", "large"), whether
+  // or not the UI description gives it a control; such a control sets the
+  // parameter up again as it needs.
+  if (IParam* size = GetParam(kUserInterfaceSize)) {
+    size->InitEnum("User Interface Size", 1, 3, "", "Editor");
+    const char* const sizes[] = {"small", "normal", "large"};
+    for (int v = 0; v < 3; ++v) size->SetDisplayText(v, sizes[v]);
+  }
+
   // The window and everything in it.
   const int width = TruncateToInt(kEditorWidth * guiScale), height = TruncateToInt(kEditorHeight * guiScale);
   graphics = MakeGraphics(this, width, height, 0);
@@ -250,6 +276,7 @@ VivivI::VivivI(IModuleInstanceInfo info)
   uiConfig = new EditorUIConfigManager;
   uiConfig->readUIConfig(graphics, this, patchLibrarian, colourScheme, guiScale);
   log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
+  InitCategoryParameter(*this);
 
   if ((rootLayer = StartupLayer(*this, "root"))) rootLayer->Hide(false);
   if ((multiModeMixerLayer = StartupLayer(*this, "multiModeMixer"))) {
@@ -274,6 +301,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
     *hiddenAtStart[i] = StartupLayer(*this, hiddenNames[i]);
     hideLayer(*hiddenAtStart[i], true);
   }
+  // The global settings panel, an overlay like the MIDI filters.
+  hideLayer(globalSettingsLayer = StartupLayer(*this, "globalSettings"), true);
 
   randomValues.fill(0);
   partBank.fill(0);

@@ -327,6 +327,10 @@ class VivivI : public IModuleAU {
   // Sets a parameter from a value in its own units, its controls following,
   // without a change handler (any thread).
   void setParameterNoHandler(int index, double value);
+  // On the GUI thread: the arpeggiator's tempo knob grayed while the host's
+  // tempo rules (kOverrideTempo on), so that it shows it is not the user's to
+  // turn, and ungrayed otherwise.
+  void showArpTempoRule();
   // The text whose search result the lower list shows; empty while none is.
   std::string shownSearchText;
   // Gate in front of MIDIMessageManager::ProcessSysEx; raises responseReceived
@@ -584,6 +588,11 @@ class VivivI : public IModuleAU {
   // file bank by the two flags below); null when its bank index lies outside
   // its list. Valid until the library changes on the main thread.
   const std::vector<LibrarianPatch>* librarianBankOfColumn(int column);
+  // Whether the library has a bank being edited for received patches and
+  // saves to land in. When it has none, the status and value lines say what
+  // to do (the library holds no bank at all, or none is chosen) and the
+  // caller leaves its action out.
+  bool editedBankReady();
 
   // ---- State (VivivITotalRecall.cpp) -----------------------------------------
   // The host's project state: the full form of the chunk below.
@@ -635,6 +644,7 @@ class VivivI : public IModuleAU {
   ControlLayer* aboutWindowLayer = nullptr;         // "aboutWindow"
   ControlLayer* firstRunLayer = nullptr;            // "firstRunNotification"
   ControlLayer* midiFilterSettingsLayer = nullptr;  // "midiFilterSettings"
+  ControlLayer* globalSettingsLayer = nullptr;      // "globalSettings"
   ControlLayer* categoryLimitLayer = nullptr;       // "categoryLimit"
   ControlLayer* patchRenameLayer = nullptr;         // "patchRename"
   ControlLayer* miniMixerLayer = nullptr;           // "miniMixer"
@@ -720,6 +730,12 @@ class VivivI : public IModuleAU {
   std::atomic<bool> transportWasRunning{false};   // the host's transport as last seen
   std::atomic<bool> sendGlobalsWithSound{false};  // the sound send sends the globals first
   std::atomic<bool> suppressGlobalsDump{true};    // the globals went out since the last recall
+  // The global settings whose values came from the Varno (its global dump)
+  // or from the user since the output port was chosen or a project was
+  // recalled, as bits of VarnoSysEx::globalSettingBit. The global dump is
+  // sent only while all are known: it never writes a value the Varno did
+  // not have.
+  std::atomic<unsigned> knownGlobalSettings{0};
   std::atomic<bool> lowerShowsCategories{false};  // category mode: the lower list shows the category banks
   std::atomic<bool> lowerShowsSearch{false};      // search mode: ... else the search-result banks
   std::atomic<bool> librarianRenaming{false};     // the list's rename field holds the name

@@ -66,6 +66,19 @@ void VivivI::setStatusText(const std::string& text) { setDisplayText(kControlDis
 // The clock's messages share the status line with every other message.
 void VivivI::setClockStatusText(const std::string& text) { setDisplayText(kControlDisplayName, text); }
 
+bool VivivI::editedBankReady() {
+  if (patchLibrarian && bankAt(patchLibrarian->fileBanks, patchLibrarian->upperBankIndex)) return true;
+  // An emptied library gets a bank through Import, or from a bank file put
+  // into the library folder and read with Refresh Folders.
+  const bool empty = !patchLibrarian || patchLibrarian->fileBanks.empty();
+  const std::string status = empty ? "The library holds no bank!" : "No bank chosen to edit!";
+  const std::string advice = empty ? "Import a bank file first" : "Choose one in the bank menu";
+  setStatusText(status);
+  setDisplayText(kControlDisplayValue, advice);
+  log("PATCH LIBRARIAN: " + status + " " + advice);
+  return false;
+}
+
 const std::vector<LibrarianPatch>* VivivI::librarianBankOfColumn(int column) {
   if (!patchLibrarian) return nullptr;
   const PatchLibrarian& library = *patchLibrarian;

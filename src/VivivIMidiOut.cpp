@@ -114,6 +114,9 @@ void VivivI::checksumCheckAndSend(unsigned char* bytes, int count) {
 
 void VivivI::sendSysExInitialization() {
   globalAnswerExpected = true;
+  // A newly chosen output may lead to another Varno: its global settings
+  // are known again once it answers the enquiry.
+  knownGlobalSettings = 0;
   if (!midiOutputOpen || transferHold) return;
   if (midiManager) {
     SenderJob job;

@@ -15,6 +15,7 @@
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
 
@@ -99,6 +100,19 @@ void VivivI::switchLayerGroup(ControlLayer* group, int v) {
       ControlLayer* child = group->subLayers.Get(i);
       hideLayer(child, child->id != v);
     }
+  });
+}
+
+void VivivI::showArpTempoRule() {
+  const IParam* rule = GetParam(kOverrideTempo);
+  const IParam* tempo = GetParam(kArpTempo);
+  const ControlAction* action = tempo ? tempo->GetControlAction() : nullptr;
+  if (!rule || !action) return;
+  const bool hostRules = rule->Value() != 0.0;
+  const std::vector<IControl*> knobs = action->controls;
+  onGUIThread([knobs, hostRules] {
+    for (IControl* knob : knobs)
+      if (knob) knob->GrayOut(hostRules);
   });
 }
 
@@ -339,6 +353,9 @@ void changeInterfaceSize(VivivI& plug, int v) {
 }
 
 void leaveFirstRun(VivivI& plug, int v) {
+  // GOT IT closes the note at once, over either page, whatever becomes of
+  // the settings file; until the editor is opened again nothing shows it.
+  if (v == 1) plug.switchLayer(plug.firstRunLayer, true);
   if (!settingsFileReadable(plug)) {
     reportSettingsMissing(plug);
     return;
@@ -525,6 +542,31 @@ void flashProcessingIndicator(VivivI& plug) {
   plug.DisplayProcessingIndicator(false);
 }
 
+// ---- Global settings ------------------------------------------------------------
+// A value the user gives a global setting is the Varno's from then on (its
+// parameter-number message leaves on the common road); a new device ID
+// addresses the Varno at once.
+void userSetGlobal(VivivI& plug, int index, int v) {
+  plug.knownGlobalSettings |= VarnoSysEx::globalSettingBit(index);
+  if (index == kGlobalDeviceID) plug.deviceId = v;
+}
+
+// Opens or closes the global settings panel. Opened before the Varno's
+// global dump arrived, the status line says that the values shown are not
+// the Varno's.
+void showGlobalSettings(VivivI& plug, int v) {
+  if (v != 1) {
+    plug.switchLayer(plug.globalSettingsLayer, true);
+    flashProcessingIndicator(plug);
+    return;
+  }
+  plug.switchLayer(plug.globalSettingsLayer, false);
+  if (plug.knownGlobalSettings != VarnoSysEx::kAllGlobalSettings) {
+    plug.setDisplayText(kControlDisplayName, "Not yet read from the Varno");
+    plug.setDisplayText(kControlDisplayValue, "Choose MIDI OUT to read them");
+  }
+}
+
 // ---- MIDI ports ---------------------------------------------------------------
 // A port chosen but not opened is said in the status line and the log.
 void reportPortNotOpened(VivivI& plug, bool input, const std::string& name) {
@@ -600,6 +642,20 @@ void VivivI::OnParamChange(int index) {
     case kArpOnOff:
       setParameterNoHandler(kArpOnOffIndicator, v != 0 ? 1 : 0);
       break;
+    case kOscillator2Shape:
+    case kOscillator2Sync:
+      // The indicators follow however the value was chosen (a light, a key),
+      // on the sound page, the only one that shows them. One goes as the
+      // triggers take it away: the page is switched to again, which shows
+      // only the indicators the values call for and repaints it.
+      if (paramInt(*this, kMainTab) == 2) {
+        const bool shown = index == kOscillator2Shape ? v == 3 : v == 1;
+        if (shown)
+          switchLayer(index == kOscillator2Shape ? crossModIndicatorLayer : syncIndicatorLayer, false);
+        else
+          TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
+      }
+      break;
     case kTempoInformation: {
       // A tempo the host cannot mean counts as none.
       const double tempo = GetTempo();
@@ -631,6 +687,16 @@ void VivivI::OnParamChange(int index) {
       break;
     case kGlobalLocalControl:
       localControl = v == 1;
+      break;
+    case kGlobalStartUpProgram:
+    case kGlobalMasterTune:
+    case kGlobalControlX:
+    case kGlobalMidiChannel:
+    case kGlobalDeviceID:
+      userSetGlobal(*this, index, v);
+      break;
+    case kGlobalSettings:
+      showGlobalSettings(*this, v);
       break;
     case kMIDIFilterDAWCCPassThrough:
     case kMIDIFilterDAWPCPassThrough:
@@ -673,6 +739,9 @@ void VivivI::OnParamChange(int index) {
       break;
     case kAdjustDAWOffset:
       audioRouteDelay = 2 * v + GetBlockSize();
+      break;
+    case kOverrideTempo:
+      showArpTempoRule();
       break;
     case kArpTempo:
       // With the host's tempo in charge the tempo knob sends nothing.
@@ -851,6 +920,7 @@ bool neverDisplayed(int index) {
     case kPatchSelectionListLower:
     case kMainTab:
     case kLibrarianArea:
+    case kGlobalSettings:
       return true;
     default:
       return false;
@@ -917,6 +987,10 @@ const char* valueListOf(int index) {
       return "arpModeList";
     case kGlobalMidiChannel:
       return "omniToSixteen";
+    case kGlobalMasterTune:
+      return "masterTune";
+    case kGlobalControlX:
+      return "controlX";
     default:
       return nullptr;
   }
@@ -991,6 +1065,8 @@ std::string ControlDisplay::valueText(VivivI* plug, int index, int v, bool* alon
   if (const char* list = valueListOf(index)) return plug ? valueListEntry(plug, list, v) : std::string();
   if (isOnOff(index)) return v == 1 ? "ON" : v == 0 ? "OFF" : "";
   if (index == kGlobalLocalControl) return v == 0 ? "DISABLED" : v == 1 ? "ALLOWED" : "";
+  // Programs are numbered from 1, as the librarian and the header show them.
+  if (index == kGlobalStartUpProgram) return v >= 0 && v <= kLastProgram ? std::to_string(v + 1) : "";
   if (alone) *alone = true;
   return getValueString(v);
 }

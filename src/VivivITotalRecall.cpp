@@ -87,6 +87,7 @@ void openSoundTab(VivivI* plug) {
     VivivI::hideLayer(plug->syncIndicatorLayer, false);
   if (static_cast<int>(tabParam(plug, kOscillator2Shape)) == 3)
     VivivI::hideLayer(plug->crossModIndicatorLayer, false);
+  plug->showArpTempoRule();
   if (static_cast<int>(tabParam(plug, kEditPage2Switch)) == 0) {
     VivivI::hideLayer(plug->envelopesLayer, false);
     VivivI::hideLayer(plug->arpeggiatorLayer, true);
@@ -289,6 +290,10 @@ int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
     log("PROJECT RECALL: Patch name " + name + " | Category name " + category);
   }
   suppressGlobalsDump = false;
+  // The recalled global settings are the project's, not necessarily the
+  // Varno's now: the sound send leaves them out until the Varno's own
+  // arrive (or the user sets them).
+  knownGlobalSettings = 0;
 
   if (midiOutputOpen && midiManager) {
     Sleep(50);

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release tree and runs the editor's
-# bundle in the host program against the simulated Varno: starts a JACK
-# server with the dummy back end when MIDI goes through JACK and none runs
-# (ALSA sequencer ports are used where they exist; VIVIVI_MIDI_API, alsa or
-# jack, chooses), starts the simulator on its ports "Varno In" and "Varno
-# Out", opens VivivI.bundle with the editor's MIDI input and output set to
-# them by name, and shows the editor in an X window until it is closed when a
-# display is there; without a display it writes PNGs of the window before and
-# after a sound request and says where. Stops what it started on exit.
+# Installs what is missing, builds the release tree, installs the editor
+# (tools/install.sh: VivivI.bundle into the host's plug-in folder, and a data
+# folder seeded once with the settings file and the factory library, never
+# overwriting what a user has) and runs the installed bundle in the host
+# program against the simulated Varno: starts a JACK server with the dummy
+# back end when MIDI goes through JACK and none runs (ALSA sequencer ports
+# are used where they exist; VIVIVI_MIDI_API, alsa or jack, chooses), starts
+# the simulator on its ports "Varno In" and "Varno Out", opens VivivI.bundle
+# with the editor's MIDI input and output set to them by name, and shows the
+# editor in an X window until it is closed when a display is there; without a
+# display it writes PNGs of the window before and after a sound request and
+# of its librarian page, and says where. Stops what it started on exit.
 # Arguments replace the host's default actions (the simulator still runs).
 # VIVIVI_JOBS sets the build's parallel jobs (default: every processor).
 set -euo pipefail
@@ -17,8 +20,10 @@ bash "$root/tools/setup-debian.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"${VIVIVI_JOBS:-$(nproc)}" --target vivivi-host vivivi_plugin varno-sim
+bash "$root/tools/install.sh" --build "$build"
 
-bundle="$build/VivivI.bundle"
+# The host finds the installed bundle by its name in its plug-in folder.
+bundle="VivivI.bundle"
 host="$build/host/vivivi-host"
 work="$build/run-editor"
 mkdir -p "$work"
@@ -76,10 +81,14 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 else
   before="$work/editor-before.png"
   after="$work/editor-after.png"
+  librarian="$work/editor-librarian.png"
   # REQUEST (the header's button) asks the Varno for its sound; the waits
-  # let the start-up enquiry and the answer finish.
-  printf '%swait 3000\npng %s\nclick 1356 16\nwait 3000\npng %s\nquit\n' "$ports" "$before" "$after" |
+  # let the start-up enquiry and the answer finish. LIBRARIAN then shows the
+  # library's banks.
+  printf '%swait 3000\npng %s\nclick 1356 16\nwait 3000\npng %s\nclick 36 66\nwait 500\npng %s\nquit\n' \
+    "$ports" "$before" "$after" "$librarian" |
     VIVIVI_VIEW=headless "$host" --tempo 120 "$bundle" open-editor window editor-commands
   echo "no display: the editor's window before the sound request is in $before"
-  echo "            and after it (showing the simulated Varno's sound) in $after"
+  echo "            and after it (showing the simulated Varno's sound) in $after;"
+  echo "            its librarian page (the library's banks) is in $librarian"
 fi

@@ -9,10 +9,10 @@
 # VIVIVI_BUILD_DIR), starts an Xvfb display when there is no DISPLAY and a
 # JACK server of its own (dummy back end) for the one picture that needs a
 # MIDI port, and stops both again. Each picture is taken by a fresh editor
-# with a data folder of its own: the settings file chooses the window size
-# and the first-run note, a few bank files fill the librarian, and the host
-# sets the parameters that show the page or overlay before it writes the
-# window as a PNG.
+# with a data folder of its own, seeded by the install step (tools/install.sh,
+# whose factory library fills the librarian): the settings file chooses the
+# window size and the first-run note, and the host sets the parameters that
+# show the page or overlay before it writes the window as a PNG.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${1:-$root/docs/screenshots}" && cd "${1:-$root/docs/screenshots}" && pwd)
@@ -55,33 +55,6 @@ jackd -n "$JACK_DEFAULT_SERVER" -S --no-realtime -d dummy -r 48000 -p 128 >"$wor
 pids+=($!)
 jack_wait -w -t 10 >/dev/null
 
-# Bank files of 99 library records each (92 bytes: the sound dump, the name
-# and the category), with names a user might give.
-make_library() {
-  /usr/bin/python3 - "$1/Patches" <<'EOF'
-import os, sys
-words = ["Warm", "Dark", "Glass", "Acid", "Soft", "Brass", "Velvet", "Hollow", "Bright", "Deep",
-         "Wide", "Dusty", "Silver", "Rubber", "Analog"]
-kinds = ["Pad", "Bass", "Lead", "Keys", "Pluck", "Strings", "Sweep", "Bell", "Drone", "Sync"]
-banks = {"Factory/Factory A.vrn": 0, "Factory/Factory B.vrn": 1, "User/Live Set.vrn": 2,
-         "User/Sketches.vrn": 3}
-for name, seed in banks.items():
-    path = os.path.join(sys.argv[1], name)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    data = bytearray()
-    for slot in range(99):
-        record = bytearray([0xF0, 0x3E, 0x0B, 0x00, 0x01, slot])
-        record += bytes(((seed * 31 + slot * 7 + i * 13) & 0x7F) for i in range(6, 75))
-        record.append(0)
-        text = f"{words[(slot + seed * 3) % len(words)]} {kinds[(slot * 3 + seed) % len(kinds)]}"
-        record += text[:14].ljust(14).encode()
-        record.append((slot + seed) % 21)
-        record.append(0xF7)
-        data += record
-    open(path, "wb").write(data)
-EOF
-}
-
 sizes=(small normal large)
 labels=(075 100 125)
 
@@ -92,9 +65,10 @@ shot() {
   shift 2
   for i in 0 1 2; do
     local data="$work/data-$name-${labels[$i]}"
-    mkdir -p "$data"
-    printf 'normal\n%s\n%s\n' "${sizes[$i]}" "$firstRun" >"$data/VivivI Editor UI.txt"
-    make_library "$data"
+    # A freshly installed data folder (the factory library fills the
+    # librarian), whose settings file then chooses the size and the note.
+    VIVIVI_DATA_DIR="$data" bash "$root/tools/install.sh" --build "$build" --data-only >/dev/null
+    printf 'normal\n%s\n%s\n\n' "${sizes[$i]}" "$firstRun" >"$data/VivivI Editor UI.txt"
     local file="$out/$name-${labels[$i]}.png"
     VIVIVI_DATA_DIR="$data" "$host" "$bundle" open-editor window "$@" run-editor 0.4 editor-png "$file" \
       >"$work/$name-${labels[$i]}.log" 2>&1 || {
@@ -110,6 +84,7 @@ shot() {
 kMainTab=194 kEditPage2Switch=153 kArpSyncIndicator=155 kOscillator2Shape=7 kOscillator2Sync=38
 kBankEditUnsaved=122 kCategorySelection=141 kPatchSearch=160 kViewMIDIFilterSettings=161
 kDisplayAboutWindow=162 kDeviceOutSelection=165 kLibSyncTimer=81 kRequestTempData=192 kLibLowerNextBank=120
+kGlobalSettings=196
 
 # The sound editor: both halves of its lower left area, and the oscillator
 # indicators (sync and cross-modulation) lit.
@@ -129,6 +104,7 @@ shot librarian-search yes set-param $kMainTab 1 set-param $kPatchSearch 1
 shot about yes set-param $kDisplayAboutWindow 1
 shot first-run no
 shot midi-filters yes set-param $kViewMIDIFilterSettings 1
+shot global-settings yes set-param $kGlobalSettings 1
 
 # The processing overlay stands while a request waits for its answer: a
 # simulated Varno that never answers, on the editor's output.

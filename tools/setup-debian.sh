@@ -13,7 +13,7 @@ packages=(
   build-essential cmake pkg-config clang-format
   libpoco-dev libtinyxml2-dev librtmidi-dev
   libpng-dev zlib1g-dev libpng-tools
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra  # extra: the condensed face of the logo
   libx11-dev xvfb x11-utils imagemagick
   jackd2 libjack-jackd2-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev  # pixman: benchmark yardstick only

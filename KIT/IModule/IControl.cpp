@@ -1,5 +1,7 @@
 #include "KIT/IModule/IControl.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "KIT/IModule/IGraphics.h"
@@ -23,9 +25,42 @@ void IControl::OnMouseDblClick(int, int, IMouseMod*) {
 }
 
 void IControl::OnMouseWheel(int, int, IMouseMod* mod, int d) {
+  if (mGrayed || d == 0) return;
   const bool fine = mod && (mod->S || mod->C);
-  mValue += d * (fine ? 0.001 : 0.01);
+  const IParam* param = BoundParam();
+  double position = 0.0;
+  if (param && SteppedWheelPosition(*param, mValue, d, fine, &position))
+    mValue = position;
+  else
+    mValue += d * (fine ? 0.001 : 0.01);
   SetDirty(true);
+}
+
+bool IControl::SteppedWheelPosition(const IParam& param, double value, int notches, bool fine,
+                                    double* position) {
+  const double lo = param.GetMin(), hi = param.GetMax(), step = param.GetStep(), shape = param.GetShape();
+  if (!(step > 0.0) || !(hi > lo) || !(shape > 0.0) || !(value == value)) return false;
+  const double share = (hi - lo) * (fine ? 0.001 : 0.01);
+  const double stepsPerNotch = std::max(1.0, std::floor(share / step + 0.5));
+  // The value as the parameter holds it, and the grid steps on either side
+  // of it (a value a hair off the grid counts as on it).
+  const double real = lo + (hi - lo) * std::pow(std::min(std::max(value, 0.0), 1.0), shape);
+  const double index = real / step;
+  const double nearest = std::floor(index + 0.5);
+  const bool onGrid = std::fabs(index - nearest) < 1e-6;
+  const double from = onGrid ? nearest : notches > 0 ? std::floor(index) : std::ceil(index);
+  double target = (from + notches * stepsPerNotch) * step;
+  // Kept on the grid inside the range.
+  const double first = std::ceil(lo / step - 1e-6) * step, last = std::floor(hi / step + 1e-6) * step;
+  target = std::min(std::max(target, first), last);
+  // The position whose value does not fall short of the target: a value
+  // read back truncated must give the target, not the step below it.
+  double n = std::pow((target - lo) / (hi - lo), 1.0 / shape);
+  n = std::min(std::max(n, 0.0), 1.0);
+  for (int i = 0; i < 8 && n < 1.0 && lo + (hi - lo) * std::pow(n, shape) < target; ++i)
+    n = std::nextafter(n, 2.0);
+  *position = n;
+  return true;
 }
 
 // ---- Drawing and paint state -------------------------------------------------

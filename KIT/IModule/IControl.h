@@ -62,7 +62,11 @@ class IControl {
   virtual void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) {}
   // Not grayed and a default known: back to the default, pushed to the plug-in.
   virtual void OnMouseDblClick(int x, int y, IMouseMod* mod);
-  // value += d x 0.01, or d x 0.001 with Shift or Control; then pushed.
+  // d notches, each a hundredth of the range (a thousandth with Shift or
+  // Control), then pushed. Bound to a parameter with a step, a notch moves
+  // whole steps: that share of the range rounded to steps, at least one, so
+  // the value lands on the step grid (counted from 0) and one notch on a
+  // semitone or tune knob is exactly one of its steps. Nothing while grayed.
   virtual void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
   // A key code of EGUIKey; true when the control used the key.
   virtual bool OnKeyDown(int x, int y, int key) { return false; }
@@ -183,6 +187,10 @@ class IControl {
   void TakeOutsideValue(double value, bool fromHardware);
   // The parameter bound to the control, or null.
   IParam* BoundParam() const;
+  // The 0..1 position of value moved by notches whole steps of param (see
+  // OnMouseWheel); false when param has no step or no range.
+  static bool SteppedWheelPosition(const IParam& param, double value, int notches, bool fine,
+                                   double* position);
 
   ISharedValue<bool> mHide{false};
   int mTextEntryLength = 16;

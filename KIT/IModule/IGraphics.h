@@ -360,8 +360,13 @@ class IGraphics {
   // Asks the user for param's value over r: a popup menu of the display
   // texts for an on/off or enumerated parameter that has them (the chosen
   // entry's index is the value), else a text field holding the current
-  // display text. Nothing when an argument is null.
+  // display text. Nothing when an argument is null. A list longer than
+  // kPromptListLimit opens as submenus of kPromptGroupSize texts each,
+  // titled by their first and last texts, so that every entry fits on the
+  // screen.
   void PromptUserInput(IControl* control, IParam* param, IRECT* r);
+  static constexpr int kPromptListLimit = 24;
+  static constexpr int kPromptGroupSize = 10;
   // The text a text field ended with: on/off and enumerated parameters take
   // the value of the matching display text (0 when none); a text parameter
   // takes the text as its display text and toggles the control's value; any

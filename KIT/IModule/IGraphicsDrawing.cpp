@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
@@ -15,6 +18,14 @@
 #include "KIT/winl/winl-font.h"
 
 namespace {
+
+// A text without the blanks around it.
+std::string TrimmedText(const char* text) {
+  std::string trimmed = text ? text : "";
+  const size_t first = trimmed.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return trimmed.substr(first, trimmed.find_last_not_of(' ') - first + 1);
+}
 
 // The raster weight and mode word of a blend.
 struct RasterBlend {
@@ -372,14 +383,30 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* r) {
   if ((kind == IParam::kTypeBool || kind == IParam::kTypeEnum) && nTexts > 0) {
     param->GetDisplayForHost(current, true);
     IPopupMenu menu;
+    // A long list: one submenu per group, each holding its texts; the
+    // value of an entry is its group's first value plus its index.
+    const bool grouped = nTexts > kPromptListLimit;
+    std::vector<std::unique_ptr<IPopupMenu>> groups;
+    for (int first = 0; grouped && first < nTexts; first += kPromptGroupSize) {
+      const int last = std::min(nTexts, first + kPromptGroupSize) - 1;
+      groups.emplace_back(new IPopupMenu);
+      const std::string title =
+          TrimmedText(param->GetDisplayText(first)) + " - " + TrimmedText(param->GetDisplayText(last));
+      menu.AddItem(title.c_str(), groups.back().get());
+    }
     for (int v = 0; v < nTexts; ++v) {
       const char* entry = param->GetDisplayText(v);
-      IPopupMenuItem* item = menu.AddItem(entry, -1, 0);
+      IPopupMenu& into = grouped ? *groups[static_cast<size_t>(v / kPromptGroupSize)] : menu;
+      IPopupMenuItem* item = into.AddItem(entry, -1, 0);
       if (item && strcmp(entry, current) == 0) item->SetChecked(true);
     }
     IPopupMenu* chosen = CreateIPopupMenu(&menu, r);
-    if (chosen && chosen->GetChosenItemIdx() >= 0)
-      control->SetValueFromUserInput(param->GetNormalized(chosen->GetChosenItemIdx()));
+    if (!chosen || chosen->GetChosenItemIdx() < 0) return;
+    int value = chosen->GetChosenItemIdx();
+    for (size_t g = 0; g < groups.size(); ++g)
+      if (chosen == groups[g].get()) value += static_cast<int>(g) * kPromptGroupSize;
+    if (grouped && chosen == &menu) return;  // a group's title is no value
+    control->SetValueFromUserInput(param->GetNormalized(value));
     return;
   }
   param->GetDisplayForHost(current, kind == IParam::kTypeText);

@@ -299,14 +299,26 @@ const ViewFont& View::MenuFont() {
   return *m_menuFont;
 }
 
+void View::RepaintUnder(const ViewRect& screenArea) {
+  if (screenArea.Empty()) return;
+  int originX = 0, originY = 0;
+  m_backend->ToScreen(0, 0, &originX, &originY);
+  Invalidate(ViewRect(screenArea.L - originX, screenArea.T - originY, screenArea.R - originX,
+                      screenArea.B - originY));
+}
+
 void View::ShowMenuLevels(const ViewMenuWalk& walk) {
   const int count = walk.LevelCount();
-  for (int i = count; i < static_cast<int>(m_shownMenus.size()); ++i) m_backend->HideMenu(i);
+  for (int i = count; i < static_cast<int>(m_shownMenus.size()); ++i) {
+    RepaintUnder(m_shownMenus[static_cast<size_t>(i)]);
+    m_backend->HideMenu(i);
+  }
   m_shownMenus.resize(static_cast<size_t>(count));
   while (static_cast<int>(m_menuBitmaps.size()) < count) m_menuBitmaps.emplace_back(new PIX_SysBitmap(0, 0));
   for (int i = 0; i < count; ++i) {
     const ViewMenuWalk::Level& level = walk.LevelAt(i);
     if (m_shownMenus[static_cast<size_t>(i)] != level.frame) {
+      RepaintUnder(m_shownMenus[static_cast<size_t>(i)]);
       m_shownMenus[static_cast<size_t>(i)] = level.frame;
       m_backend->ShowMenu(i, level.frame);
     }
@@ -317,7 +329,10 @@ void View::ShowMenuLevels(const ViewMenuWalk& walk) {
 }
 
 void View::HideMenuLevels() {
-  for (int i = static_cast<int>(m_shownMenus.size()) - 1; i >= 0; --i) m_backend->HideMenu(i);
+  for (int i = static_cast<int>(m_shownMenus.size()) - 1; i >= 0; --i) {
+    RepaintUnder(m_shownMenus[static_cast<size_t>(i)]);
+    m_backend->HideMenu(i);
+  }
   m_shownMenus.clear();
 }
 
@@ -361,6 +376,10 @@ bool View::PopupMenu(const ViewMenu& menu, int x, int y, const ViewMenu** chosen
   }
   HideMenuLevels();
   m_walk = nullptr;
+  // What the menu covered is the window's again before the choice is acted
+  // on: a dialog it opens, or a long job, must not find the menu's picture
+  // still standing on the window.
+  Paint();
   return walk.Chosen(chosen, index);
 }
 
@@ -438,7 +457,28 @@ void View::Resize(int width, int height) {
 }
 
 bool View::ReadWindow(uint32_t* pixels, int rowSpan) {
-  return pixels && rowSpan >= m_width && m_backend->ReadMain(pixels, rowSpan, m_width, m_height);
+  if (!pixels || rowSpan < m_width || !m_backend->ReadMain(pixels, rowSpan, m_width, m_height)) return false;
+  if (m_shownMenus.empty()) return true;
+  // An open menu lies over the window: it is part of what the user sees.
+  int originX = 0, originY = 0;
+  m_backend->ToScreen(0, 0, &originX, &originY);
+  for (size_t level = 0; level < m_shownMenus.size() && level < m_menuBitmaps.size(); ++level) {
+    PIX_SysBitmap* bm = m_menuBitmaps[level].get();
+    const ViewRect& frame = m_shownMenus[level];
+    const uint32_t* bits = bm->getBits();
+    if (!bits) continue;
+    for (int y = 0; y < bm->getHeight(); ++y) {
+      const int wy = frame.T - originY + y;
+      if (wy < 0 || wy >= m_height) continue;
+      for (int x = 0; x < bm->getWidth(); ++x) {
+        const int wx = frame.L - originX + x;
+        if (wx >= 0 && wx < m_width)
+          pixels[static_cast<size_t>(wy) * rowSpan + wx] =
+              bits[static_cast<size_t>(y) * bm->getRowSpan() + x] | 0xffu;
+      }
+    }
+  }
+  return true;
 }
 
 bool View::ReadDrawBitmap(uint32_t* pixels, int rowSpan) {

@@ -165,7 +165,11 @@ class View : public ViewPane {
   void FireTimerIfDue();
   void PaintField();
   void ShowMenuLevels(const ViewMenuWalk& walk);
+  // Hides every level; the window under them is painted again.
   void HideMenuLevels();
+  // Marks the part of the window under a screen area (a menu level that
+  // closes or moves) for painting.
+  void RepaintUnder(const ViewRect& screenArea);
   const ViewFont& MenuFont();
 
   std::unique_ptr<ViewBackend> m_backend;

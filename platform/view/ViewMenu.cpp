@@ -12,14 +12,18 @@ namespace {
 
 using M = ViewMenuMetrics;
 
-const PIX_pixel kBackground = PIX_MakePixel(238, 238, 238, 255);
-const PIX_pixel kFrame = PIX_MakePixel(120, 120, 120, 255);
-const PIX_pixel kText = PIX_MakePixel(0, 0, 0, 255);
-const PIX_pixel kDisabledText = PIX_MakePixel(150, 150, 150, 255);
-const PIX_pixel kHeaderText = PIX_MakePixel(90, 90, 90, 255);
-const PIX_pixel kHighlight = PIX_MakePixel(48, 110, 210, 255);
-const PIX_pixel kHighlightText = PIX_MakePixel(255, 255, 255, 255);
-const PIX_pixel kSeparator = PIX_MakePixel(200, 200, 200, 255);
+// The editor's face: a dark panel with a lighter border, light text, and
+// the amber of menus and selections for the entry under the pointer and
+// for check marks.
+const PIX_pixel kBackground = PIX_MakePixel(34, 36, 40, 255);
+const PIX_pixel kFrame = PIX_MakePixel(84, 88, 95, 255);
+const PIX_pixel kText = PIX_MakePixel(214, 218, 224, 255);
+const PIX_pixel kDisabledText = PIX_MakePixel(104, 108, 115, 255);
+const PIX_pixel kHeaderText = PIX_MakePixel(158, 163, 171, 255);
+const PIX_pixel kHighlight = PIX_MakePixel(255, 173, 0, 255);
+const PIX_pixel kHighlightText = PIX_MakePixel(24, 20, 12, 255);
+const PIX_pixel kCheck = PIX_MakePixel(255, 173, 0, 255);
+const PIX_pixel kSeparator = PIX_MakePixel(62, 65, 71, 255);
 const char kCheckMark[] = "\xE2\x9C\x93";  // U+2713
 const char kArrow[] = "\xE2\x96\xB8";      // U+25B8
 
@@ -264,7 +268,7 @@ void ViewPaintMenuLevel(const ViewMenuWalk::Level& level, const ViewFont& font, 
                           : item.header   ? kHeaderText
                                           : kText;
     const int textTop = top + (bottom - top - font.LineHeight()) / 2;
-    if (item.checked) font.Draw(bm, kCheckMark, -1, M::kBorder + 5, textTop, clip, ink);
+    if (item.checked) font.Draw(bm, kCheckMark, -1, M::kBorder + 5, textTop, clip, lit ? ink : kCheck);
     font.Draw(bm, item.title.c_str(), -1, M::kBorder + M::kCheckColumn + item.indent * M::kIndentStep,
               textTop, clip, ink);
     if (item.submenu) font.Draw(bm, kArrow, -1, w - M::kBorder - M::kArrowColumn + 6, textTop, clip, ink);

@@ -125,5 +125,6 @@ class ViewMenuWalk {
   int m_chosenIndex = -1;
 };
 
-// Paints one open level into bm (resized to the level's size).
+// Paints one open level into bm (resized to the level's size) in the
+// editor's colours: dark panel, light text, amber highlight.
 void ViewPaintMenuLevel(const ViewMenuWalk::Level& level, const ViewFont& font, PIX_IBitmap* bm);

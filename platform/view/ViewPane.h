@@ -46,9 +46,9 @@ class ViewPane {
   virtual int Height() = 0;
 
   // Copies what the window shows (read back from the window system, or the
-  // headless frame) as pixel words (alpha, red, green, blue bytes; alpha
-  // 255) into pixels, rowSpan pixels apart, Width() x Height(). False when
-  // it cannot be read.
+  // headless frame, with the levels of an open popup menu over it) as pixel
+  // words (alpha, red, green, blue bytes; alpha 255) into pixels, rowSpan
+  // pixels apart, Width() x Height(). False when it cannot be read.
   virtual bool ReadWindow(uint32_t* pixels, int rowSpan) = 0;
   // Copies the GUI's draw bitmap the same way (its width and height as the
   // window's). False without a GUI or bitmap.

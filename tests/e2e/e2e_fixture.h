@@ -1,8 +1,10 @@
 // The editor end to end: the host program opens VivivI.bundle and shows its
 // editor headless, a script drives it through the host's editor commands as a
 // user would, and the simulated Varno on JACK ports records what reaches it.
-// Every wait has a generous deadline only so that a broken run fails instead
-// of hanging; nothing measures time.
+// Every journey starts from a data folder that the install step has just
+// seeded (tools/install.sh: the settings file, the library folders and the
+// factory library). Every wait has a generous deadline only so that a broken
+// run fails instead of hanging; nothing measures time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -18,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "KIT/pix/pix-bitmap.h"
+#include "KIT/pix/pix-png.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
 
@@ -120,6 +125,23 @@ class Simulator {
   // globals"); -1 when absent.
   int EditValue(int index) { return ShownValue("edit", index); }
   int GlobalValue(int index) { return ShownValue("globals", index); }
+  // Every global setting as "show globals" lists them ("globals 131=0 ...").
+  std::string Globals() {
+    for (const std::string& line : Command("show globals"))
+      if (line.rfind("globals ", 0) == 0) return line;
+    return {};
+  }
+  // The 76-byte dump the Varno would send of a program; empty when none.
+  std::vector<int> ProgramDump(int program) {
+    std::vector<int> bytes;
+    for (const std::string& line : Command("show dump " + std::to_string(program)))
+      if (line.rfind("dump ", 0) == 0) {
+        std::istringstream stream(line.substr(5));
+        for (std::string hex; stream >> hex;)
+          bytes.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
+      }
+    return bytes;
+  }
 
   const std::string inPort, outPort;  // the Varno's: the editor's output goes to inPort
 
@@ -156,6 +178,7 @@ class Host {
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
         m_open = true;
+        m_openLine = line;
         break;
       }
   }
@@ -164,6 +187,14 @@ class Host {
   }
 
   bool Open() const { return m_open; }
+  // The host's line on the open editor ("editor open: ..., 1500x667, ...").
+  const std::string& OpenLine() const { return m_openLine; }
+  // The X window of the editor (0 when headless), from the host's line
+  // "editor open: ..., editor window 0x...".
+  unsigned long EditorWindow() const {
+    const size_t at = m_openLine.find("editor window ");
+    return at == std::string::npos ? 0 : strtoul(m_openLine.c_str() + at + 14, nullptr, 16);
+  }
 
   // Sends one editor command; its answer (lines the host prints of its own,
   // the notices of parameter changes, are passed over).
@@ -184,6 +215,33 @@ class Host {
     const std::string answer = Command("get-param " + std::to_string(id));
     const size_t colon = answer.find(": ");
     return colon == std::string::npos ? -1.0 : atof(answer.c_str() + colon + 2);
+  }
+  // The text the parameter shows for its value.
+  std::string ParamText(int id) {
+    const std::string answer = Command("get-param-text " + std::to_string(id));
+    const std::string shows = "shows: ";
+    const size_t at = answer.find(shows);
+    return at == std::string::npos ? answer : answer.substr(at + shows.size());
+  }
+  // Clicks at (x, y) until a popup menu opens (the processing overlay takes
+  // clicks while a job runs), then chooses the entry of path ("Item>Sub
+  // item"). Whether the entry was chosen.
+  bool ChooseFromMenuAt(int x, int y, const std::string& path) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      if (Command("click " + at).find("a menu is open") != std::string::npos)
+        return Command("menu " + path) == "chose " + path;
+      Command("wait 100");
+    }
+    return false;
+  }
+  // Runs the editor until the parameter holds value; whether it came to.
+  bool WaitForParam(int id, double value) {
+    for (const auto deadline = steady_clock::now() + kDeadline; steady_clock::now() < deadline;) {
+      if (Param(id) == value) return true;
+      Command("wait 100");
+    }
+    return false;
   }
 
   // Ends one block of editor commands (the actions go on with the next
@@ -209,7 +267,40 @@ class Host {
  private:
   std::unique_ptr<ChildProcess> m_process;
   bool m_open = false;
+  std::string m_openLine;
 };
+
+// What the editor's window showed, from a PNG the host wrote ("png FILE":
+// the window with an open popup menu over it).
+class Picture {
+ public:
+  explicit Picture(const std::string& path) : m_bitmap(PIX_LoadPNG(path.c_str(), nullptr)) {}
+  bool Loaded() const { return m_bitmap != nullptr; }
+  int Width() const { return m_bitmap ? m_bitmap->getWidth() : 0; }
+  int Height() const { return m_bitmap ? m_bitmap->getHeight() : 0; }
+  // The pixel word at (x, y); 0 outside the picture.
+  PIX_pixel At(int x, int y) const {
+    if (!m_bitmap || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+    return m_bitmap->getBits()[static_cast<size_t>(y) * m_bitmap->getRowSpan() + x];
+  }
+  // The number of pixels of the rectangle (left, top, right, bottom) that
+  // differ from other's.
+  int Differences(const Picture& other, int left, int top, int right, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x)
+        if (At(x, y) != other.At(x, y)) ++count;
+    return count;
+  }
+
+ private:
+  std::unique_ptr<PIX_IBitmap> m_bitmap;
+};
+
+inline std::string Rgb(PIX_pixel p) {
+  return "(" + std::to_string(PIX_Red(p)) + "," + std::to_string(PIX_Green(p)) + "," +
+         std::to_string(PIX_Blue(p)) + ")";
+}
 
 class EditorEndToEnd : public ::testing::Test {
  protected:
@@ -218,10 +309,41 @@ class EditorEndToEnd : public ::testing::Test {
     char pattern[] = "/tmp/vivivi-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
-    mkdir((m_dir + "/data").c_str(), 0755);
+    ASSERT_EQ(InstallDataFolder(), 0) << "the install step failed: " << m_dir << "/install.txt";
   }
   void TearDown() override {
     if (!m_dir.empty() && !HasFailure()) std::system(("rm -rf '" + m_dir + "'").c_str());
+  }
+
+  // The data folder the editor is given.
+  std::string DataFolder() const { return m_dir + "/data"; }
+
+  // Runs the install step on the data folder, taking the factory library of
+  // the built bundle (which itself stays where the build put it); its exit
+  // code. Its output goes to install.txt in the test's folder.
+  int InstallDataFolder() {
+    const std::string bundle = EDITOR_BUNDLE;
+    ChildProcess::Streams streams;
+    streams.outputFile = streams.errorFile = m_dir + "/install.txt";
+    ChildProcess install(
+        "/bin/bash", {VIVIVI_INSTALL_SCRIPT, "--build", bundle.substr(0, bundle.rfind('/')), "--data-only"},
+        {"VIVIVI_DATA_DIR=" + DataFolder()}, streams);
+    return install.Wait();
+  }
+
+  // A freshly installed editor greets with its welcome note over the middle
+  // of the window (470,203)-(1030,463); GOT IT closes it.
+  void CloseWelcomeNote(Host& host) { EXPECT_EQ(host.Command("click 958 433"), "clicked 958 433"); }
+
+  // Choose a bank in the librarian's edited-bank or source-bank menu (the
+  // librarian page is shown) by its menu path: a bank file lying directly in
+  // the library folder by its file name, one in a folder below it as
+  // "Folder>File".
+  void ChooseEditedBank(Host& host, const std::string& path) {
+    EXPECT_TRUE(host.ChooseFromMenuAt(1160, 143, path)) << "the edited bank's menu has no " << path;
+  }
+  void ChooseSourceBank(Host& host, const std::string& path) {
+    EXPECT_TRUE(host.ChooseFromMenuAt(1160, 183, path)) << "the source bank's menu has no " << path;
   }
 
   // Chooses the simulator's ports in the editor, input first (so that the
@@ -238,29 +360,46 @@ class EditorEndToEnd : public ::testing::Test {
     ASSERT_FALSE(records.empty()) << "the editor sent no enquiry on opening its output";
   }
 
+  // What the window shows now (made current first: a headless window is
+  // painted only when told), written to name.png in the test's folder.
+  Picture Snapshot(Host& host, const std::string& name) {
+    EXPECT_EQ(host.Command("sync"), "synced");
+    const std::string path = m_dir + "/" + name + ".png";
+    EXPECT_EQ(host.Command("png " + path), "wrote " + path);
+    return Picture(path);
+  }
+
+  // Clicks the window at (x, y) until the simulator has received a message
+  // of the kind from the editor (the editor's processing overlay takes the
+  // clicks while it shows); true when it has.
+  bool ClickUntilReceived(Host& host, Simulator& sim, int x, int y, const std::string& kind) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    auto received = [&](const std::vector<Record>& r) {
+      for (const Record& record : r)
+        if (record.direction == "in" && record.kind == kind) return true;
+      return false;
+    };
+    const auto deadline = steady_clock::now() + kDeadline;
+    while (!received(sim.Records()) && steady_clock::now() < deadline) {
+      EXPECT_EQ(host.Command("click " + at), "clicked " + at);
+      host.Command("wait 300");
+    }
+    return received(sim.WaitFor(received));
+  }
+
   std::string m_dir;
 };
 
-// Chooses an entry of the librarian's main menu (at the place the window
-// design gives it) by its path; a click while the processing overlay covers
-// the window opens nothing, so it is tried again. False, with the window
-// written to folder/main-menu-failed.png, when the menu never opened.
-inline bool LibrarianMainMenu(Host& host, const std::string& path, const std::string& folder) {
-  const std::string click = "click 1160 107";
-  const auto deadline = steady_clock::now() + kDeadline;
-  std::string clicked;
-  while (steady_clock::now() < deadline) {
-    clicked = host.Command(click);
-    if (clicked.find("a menu is open") != std::string::npos) {
-      const std::string chose = host.Command("menu " + path);
-      EXPECT_EQ(chose, "chose " + path);
-      return chose == "chose " + path;
-    }
-    host.Command("wait 100");
-  }
-  host.Command("png " + folder + "/main-menu-failed.png");
-  ADD_FAILURE() << "the main menu did not open: " << clicked;
-  return false;
+// A bank file of raw SysEx: the dump once for each of the 99 programs, its
+// program byte set to the slot.
+inline void WriteSysExBank(const std::string& path, const std::vector<int>& dump) {
+  std::string bytes;
+  for (int slot = 0; slot < 99; ++slot)
+    for (size_t i = 0; i < dump.size(); ++i) bytes.push_back(static_cast<char>(i == 5 ? slot : dump[i]));
+  FILE* file = fopen(path.c_str(), "wb");
+  if (!file) return;
+  fwrite(bytes.data(), 1, bytes.size(), file);
+  fclose(file);
 }
 
 // Records of one kind received from the editor.

@@ -71,6 +71,7 @@ TEST_F(EditorEndToEnd, TurningAKnobOfEachKindSendsTheChartsBytes) {
   ASSERT_TRUE(sim.Ready());
   Host host(m_dir, BundleWithEveryControlKind(m_dir), {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);  // it covers the portamento knob's place
   OpenPorts(host, sim);
 
   // Control change: controller 74 on channel 1 with the value; the last

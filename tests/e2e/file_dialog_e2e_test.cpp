@@ -7,6 +7,7 @@
 //
 // The librarian's main menu is at (1160,107), its place in the window
 // design.
+#include <algorithm>
 #include <fstream>
 #include <set>
 
@@ -133,6 +134,49 @@ bool WaitForFile(const std::string& path, const std::string& contents) {
   return false;
 }
 
+// A screen rectangle (left, top, right, bottom).
+struct ScreenBox {
+  int l = 0, t = 0, r = 0, b = 0;
+  bool Holds(int x, int y) const { return x >= l && x < r && y >= t && y < b; }
+};
+
+ScreenBox BoxOf(Display* display, Window window) {
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(display, window, &a)) return ScreenBox();
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+  return ScreenBox{x, y, x + a.width, y + a.height};
+}
+
+// The shown popup windows (menu levels) of the display.
+std::vector<ScreenBox> ShownPopups(Display* display) {
+  std::vector<ScreenBox> popups;
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return popups;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable && a.override_redirect)
+      popups.push_back(BoxOf(display, children[i]));
+  }
+  if (children) XFree(children);
+  return popups;
+}
+
+// What the screen shows in a box, as pixel values of the display.
+std::vector<unsigned long> ScreenPixels(Display* display, const ScreenBox& box) {
+  std::vector<unsigned long> pixels;
+  XImage* image =
+      XGetImage(display, DefaultRootWindow(display), box.l, box.t, static_cast<unsigned>(box.r - box.l),
+                static_cast<unsigned>(box.b - box.t), AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  for (int y = 0; y < box.b - box.t; ++y)
+    for (int x = 0; x < box.r - box.l; ++x) pixels.push_back(XGetPixel(image, x, y));
+  XDestroyImage(image);
+  return pixels;
+}
+
 class FileDialogEndToEnd : public EditorEndToEnd {
  protected:
   void SetUp() override {
@@ -145,7 +189,6 @@ class FileDialogEndToEnd : public EditorEndToEnd {
     EditorEndToEnd::SetUp();
     if (IsSkipped()) return;
     m_patches = m_dir + "/data/Patches";
-    mkdir(m_patches.c_str(), 0755);
   }
   void TearDown() override {
     EditorEndToEnd::TearDown();
@@ -153,10 +196,12 @@ class FileDialogEndToEnd : public EditorEndToEnd {
   }
 
   // Opens the librarian's main menu and chooses path, which runs a dialog:
-  // the dialog's window (0 when none shows).
-  Window ChooseWithDialog(Host& host, const std::string& path) {
+  // the dialog's window (0 when none shows). editedBank, when given, is
+  // chosen in the edited-bank menu first.
+  Window ChooseWithDialog(Host& host, const std::string& path, const std::string& editedBank = "") {
     EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
               0u);
+    if (!editedBank.empty()) ChooseEditedBank(host, editedBank);
     const auto deadline = steady_clock::now() + kDeadline;
     std::string clicked;
     while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
@@ -212,7 +257,7 @@ TEST_F(FileDialogEndToEnd, SaveAsWritesTheBankWhereTheDialogSays) {
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
   ASSERT_TRUE(host.Open());
   const std::string item = "Save As...>VivivI Format (*.vrn)";
-  const Window dialog = ChooseWithDialog(host, item);
+  const Window dialog = ChooseWithDialog(host, item, "Edited.syx");
   ASSERT_NE(dialog, 0u) << "no dialog window showed";
   // The dialog offers the bank's name with the format's extension: erased.
   Answer(dialog, target, 40);
@@ -234,6 +279,56 @@ TEST_F(FileDialogEndToEnd, SaveAsWritesTheBankWhereTheDialogSays) {
   }
   // Nothing else was written beside the library's bank.
   EXPECT_EQ(ReadWholeFile(m_patches + "/Edited.syx"), bank);
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// Chosen from the librarian's menu, Save As opens its dialog at once: the
+// menu must be gone from the editor's window by then, not stand on it for
+// as long as the dialog is open (the editor paints nothing meanwhile).
+TEST_F(FileDialogEndToEnd, TheLibrarianMenuIsNotLeftOnTheWindowWhileTheSaveDialogIsOpen) {
+  std::ofstream(m_patches + "/Edited.syx", std::ios::binary) << Bank(99);
+  mkdir((m_dir + "/saved").c_str(), 0755);
+
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  ASSERT_NE(host.EditorWindow(), 0u) << "the editor is not on the display";
+  EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
+            0u);
+  host.Command("wait 300");
+  EXPECT_EQ(host.Command("sync"), "synced");
+  const ScreenBox editor = BoxOf(m_display, host.EditorWindow());
+  const std::vector<unsigned long> page = ScreenPixels(m_display, editor);
+  ASSERT_FALSE(page.empty());
+
+  EXPECT_EQ(host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY)),
+            "clicked " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY) + ": a menu is open");
+  const std::vector<ScreenBox> menus = ShownPopups(m_display);
+  ASSERT_EQ(menus.size(), 1u) << "the librarian's menu";
+  const ScreenBox menu = menus[0];
+
+  const std::set<Window> before = ShownWindows(m_display);
+  const std::string item = "Save As...>VivivI Format (*.vrn)";
+  host.Send("menu " + item);
+  const Window dialog = NewWindow(m_display, before);
+  ASSERT_NE(dialog, 0u) << "no dialog window showed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const ScreenBox dialogBox = BoxOf(m_display, dialog);
+  const std::vector<unsigned long> shown = ScreenPixels(m_display, editor);
+  ASSERT_EQ(shown.size(), page.size());
+  int left = 0, looked = 0;
+  for (int y = std::max(menu.t, editor.t); y < std::min(menu.b, editor.b); ++y)
+    for (int x = std::max(menu.l, editor.l); x < std::min(menu.r, editor.r); ++x) {
+      if (dialogBox.Holds(x, y)) continue;
+      ++looked;
+      const size_t at = static_cast<size_t>(y - editor.t) * static_cast<size_t>(editor.r - editor.l) +
+                        static_cast<size_t>(x - editor.l);
+      left += shown[at] != page[at];
+    }
+  EXPECT_GT(looked, 1000) << "the dialog covers where the menu was";
+  EXPECT_EQ(left, 0) << "of " << looked << " pixels where the menu stood, " << left << " still show it";
+
+  Answer(dialog, m_dir + "/saved/Kept.vrn", 40);
+  EXPECT_EQ(host.Answer(), "chose " + item);
   EXPECT_EQ(host.Quit(), 0);
 }
 

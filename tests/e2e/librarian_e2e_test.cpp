@@ -173,7 +173,6 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
   const std::string patches = m_dir + "/data/Patches";
-  mkdir(patches.c_str(), 0755);
   const std::string bankPath = patches + "/" + form.fileName;
 
   std::map<int, std::vector<int>> sounds;  // the Varno's programs
@@ -202,6 +201,9 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
     OpenPorts(host, sim);
     ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
               0u);
+    // The bank beside the factory library is the one edited, and the source.
+    ChooseEditedBank(host, form.fileName);
+    ChooseSourceBank(host, form.fileName);
 
     // 40 programs requested: the Varno answers each with its dump, and the
     // edited bank (the upper column) holds them in slots 1 to 40.
@@ -237,8 +239,9 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
     EXPECT_EQ(host.Quit(), 0);
   }
 
-  // No temporary file of the save is left beside the bank.
-  EXPECT_EQ(std::system(("test $(ls -A '" + patches + "' | wc -l) -eq 1").c_str()), 0);
+  // No temporary file of the save is left beside the bank (and the factory
+  // library's folder).
+  EXPECT_EQ(std::system(("test $(ls -A '" + patches + "' | grep -vx Factory | wc -l) -eq 1").c_str()), 0);
 
   // A new host loads the library from its folder again: the moved patch,
   // dragged from its slot in the source column onto another slot of the
@@ -247,6 +250,8 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   ASSERT_TRUE(host.Open());
   ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
             0u);
+  ChooseEditedBank(host, form.fileName);
+  ChooseSourceBank(host, form.fileName);
   EXPECT_EQ(host.Command("drag " + RowCentre(1, kMovedTo) + " " + RowCentre(0, kCopiedTo) + " 100"),
             "dragged from " + RowCentre(1, kMovedTo) + " to " + RowCentre(0, kCopiedTo));
   auto copied = [&](const std::vector<std::vector<int>>& m) {

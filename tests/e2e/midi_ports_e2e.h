@@ -7,15 +7,23 @@
 #include <memory>
 
 #include "tests/e2e/e2e_fixture.h"
-#include "tests/e2e/window_pixels.h"
 #include "tests/support/read_file.h"
 
 namespace e2e {
 
 constexpr int kFilterCutoff = 39, kCutoffController = 74;
 
-constexpr Area kStatusLine = {656, 12, 368, 20};
-constexpr Area kMidiInField = {362, 12, 212, 22};
+// Places in the window the design gives: the status line and the MIDI In
+// field (left, top, right, bottom).
+struct Area {
+  int left, top, right, bottom;
+};
+constexpr Area kStatusLine = {656, 12, 1024, 32};
+constexpr Area kMidiInField = {362, 12, 574, 34};
+
+inline int Differences(const Picture& a, const Picture& b, const Area& area) {
+  return a.Differences(b, area.left, area.top, area.right, area.bottom);
+}
 
 class MidiPortsEndToEnd : public EditorEndToEnd {
  protected:
@@ -51,14 +59,6 @@ class MidiPortsEndToEnd : public EditorEndToEnd {
       }
     }
     EXPECT_EQ(shown, back) << "the editor did not get the Varno's cutoff";
-  }
-
-  // Writes the window to folder/name after its next paint; the file's path.
-  std::string Window(Host& host, const std::string& name) {
-    const std::string path = m_dir + "/" + name;
-    host.Command("wait 200");
-    EXPECT_EQ(host.Command("png " + path), "wrote " + path);
-    return path;
   }
 
   // Waits until both port choices show "OFF".

@@ -18,7 +18,7 @@ class MidiRestartEndToEnd : public MidiPortsEndToEnd {
     char pattern[] = "/tmp/vivivi-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
-    mkdir((m_dir + "/data").c_str(), 0755);
+    ASSERT_EQ(InstallDataFolder(), 0) << "the install step failed: " << m_dir << "/install.txt";
     std::ofstream file(LogPath());
     m_server.reset(new PrivateJackServer(UniqueName("server")));
     const std::string log = m_dir + "/jackd.log";

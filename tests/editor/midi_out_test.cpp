@@ -11,6 +11,7 @@
 
 #include "KIT/IModule/IParam.h"
 #include "src/ControlAction.h"
+#include "src/MIDIMessageSysEx.h"
 #include "tests/editor/midi_editor.h"
 #include "tests/editor/midi_test_env.h"
 
@@ -165,8 +166,11 @@ TEST_F(MidiOut, DeviceEnquiryIsPostedOnlyWithAnOutputAndNoSoundOnItsWay) {
   MIDIMessageManager& manager = *editor->midiManager;
   manager.sender->setSleepFunction([](int) {});
   editor->transferHold = true;
+  editor->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;
   editor->sendSysExInitialization();
   EXPECT_TRUE(editor->globalAnswerExpected);
+  // The output may lead to another Varno: its settings are read anew.
+  EXPECT_EQ(editor->knownGlobalSettings, 0u);
   manager.waitForJobs();
   EXPECT_EQ(manager.postedJob(manager.dataThread).jobCode, kJobNothing);
 

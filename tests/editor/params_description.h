@@ -34,6 +34,7 @@ inline const char* const kParamsUiDescription = R"(<?xml version="1.0" encoding=
   <layer name="categoryLimit" id="22"/>
   <layer name="searchField" id="23"/>
   <layer name="patchRename" id="24"/>
+  <layer name="globalSettings" id="25"/>
   <layer name="controls" id="30">
     <knobcontrol type="ccKnob" name="Semi1" paramId="kOscillator1Semitone" imageId="KNOB_ID127" position="10,100" valueBounds="0,0,120,1" ccNumber="32"/>
     <knobcontrol type="ccKnob" name="Semi2" paramId="kOscillator2Semitone" imageId="KNOB_ID127" position="20,100" valueBounds="0,0,120,1" ccNumber="36"/>

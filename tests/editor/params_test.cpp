@@ -13,6 +13,7 @@
 #include "src/ControlAction.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/params_description.h"
@@ -202,6 +203,61 @@ TEST_F(ParamsTest, TheSyncTriggerTogglesSyncAndItsIndicator) {
   Change(kOscillator2SyncTrigger, 1);
   EXPECT_EQ(Value(kOscillator2Sync), 0);
   EXPECT_FALSE(Shown(sync));
+}
+
+// A shape or sync chosen straight (a click on a light or a key, not the
+// cycling trigger) keeps its indicator in step, on the sound page only.
+TEST_F(ParamsTest, TheCrossModulationAndSyncIndicatorsFollowTheirParameters) {
+  OpenEditorObject();
+  ControlLayer* crossMod = Layer("crossModIndicator");
+  ControlLayer* sync = Layer("syncIndicator");
+  Change(kMainTab, 2);
+  const struct {
+    int param, value;
+    ControlLayer* indicator;
+    bool shown;
+  } kCases[] = {
+      {kOscillator2Shape, 3, crossMod, true},
+      {kOscillator2Shape, 1, crossMod, false},
+      {kOscillator2Sync, 1, sync, true},
+      {kOscillator2Sync, 0, sync, false},
+  };
+  for (const auto& c : kCases) {
+    Change(c.param, c.value);
+    Tick();
+    EXPECT_EQ(Shown(c.indicator), c.shown) << "parameter " << c.param << " at " << c.value;
+  }
+  // On the librarian page the sound page's indicators stay hidden.
+  Change(kMainTab, 1);
+  Change(kOscillator2Shape, 3);
+  Change(kOscillator2Sync, 1);
+  Tick();
+  EXPECT_FALSE(Shown(crossMod));
+  EXPECT_FALSE(Shown(sync));
+}
+
+// While the host's tempo rules, turning the tempo knob would send nothing:
+// the knob says so by being grayed (and then takes no gesture).
+TEST_F(ParamsTest, TheArpTempoKnobIsGrayedWhileTheHostTempoRules) {
+  OpenEditorObject();
+  ControlAction* tempo = plug->GetParam(kArpTempo)->GetControlAction();
+  ASSERT_NE(tempo, nullptr);
+  ASSERT_FALSE(tempo->controls.empty());
+  IControl* knob = tempo->controls[0];
+  Change(kOverrideTempo, 0);
+  Tick();
+  EXPECT_FALSE(knob->IsGrayed());
+  Change(kOverrideTempo, 1);
+  Tick();
+  EXPECT_TRUE(knob->IsGrayed());
+  Change(kOverrideTempo, 0);
+  Tick();
+  EXPECT_FALSE(knob->IsGrayed());
+  // Set by a recalled project (no handler): the sound page shows the rule.
+  Set(kOverrideTempo, 1);
+  Change(kMainTab, 2);
+  Tick();
+  EXPECT_TRUE(knob->IsGrayed());
 }
 
 TEST_F(ParamsTest, TheArpSyncTriggerSwitchesTheTempoSourceAndNamesItsController) {
@@ -552,6 +608,8 @@ TEST_F(ParamsTest, OverlaySwitchesShowAndHideTheirLayers) {
   const Case cases[] = {
       {kViewMIDIFilterSettings, 1, "midiFilterSettings", true},
       {kViewMIDIFilterSettings, 0, "midiFilterSettings", false},
+      {kGlobalSettings, 1, "globalSettings", true},
+      {kGlobalSettings, 0, "globalSettings", false},
       {kDisplayAboutWindow, 1, "aboutWindow", true},
       {kExitAboutWindow, 1, "aboutWindow", false},
       {kEditPage2Switch, 1, "arpeggiator", true},
@@ -592,6 +650,53 @@ TEST_F(ParamsTest, CategoriesReplaceTheFileBanksAndGreyOutTheSearch) {
   EXPECT_FALSE(Shown(categoryMenu));
   EXPECT_TRUE(Shown(patchMenu));
   EXPECT_FALSE(plug->patchSearchControl->IsGrayed());
+}
+
+// ---- Global settings ----------------------------------------------------------------
+
+// Each global setting the user sets joins the values the global dump may
+// carry; a device ID the user gives addresses the Varno's SysEx at once.
+TEST_F(ParamsTest, AGlobalSettingTheUserSetsIsKnownAndANewDeviceIdIsUsedAtOnce) {
+  OpenEditorObject();
+  plug->knownGlobalSettings = 0;
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  unsigned known = 0;
+  for (const int index : settings) {
+    SCOPED_TRACE(index);
+    EXPECT_NE(plug->knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
+    Change(index, 7);
+    known |= VarnoSysEx::globalSettingBit(index);
+    EXPECT_EQ(plug->knownGlobalSettings, known);
+  }
+  EXPECT_EQ(plug->knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
+  EXPECT_EQ(plug->deviceId, 7);
+  EXPECT_EQ(Value(kGlobalDeviceID), 7);
+  // Another parameter is no global setting.
+  plug->knownGlobalSettings = 0;
+  Change(kGlobalLocalControl, 0);
+  EXPECT_EQ(plug->knownGlobalSettings, 0u);
+}
+
+// The panel opened before the Varno's own values arrived says so.
+TEST_F(ParamsTest, ThePanelOpenedBeforeTheVarnosValuesArrivedSaysSo) {
+  OpenEditorObject();
+  const struct {
+    unsigned known;
+    const char* status;
+  } kCases[] = {
+      {0, "Not yet read from the Varno"},
+      {VarnoSysEx::kAllGlobalSettings & ~1u, "Not yet read from the Varno"},
+      {VarnoSysEx::kAllGlobalSettings, "untouched"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.known);
+    Change(kGlobalSettings, 0);
+    plug->setDisplayText(kControlDisplayName, "untouched");
+    plug->knownGlobalSettings = c.known;
+    Change(kGlobalSettings, 1);
+    EXPECT_EQ(Status(), c.status);
+  }
 }
 
 // ---- Requests and sends --------------------------------------------------------------

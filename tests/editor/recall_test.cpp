@@ -7,6 +7,7 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/IModule/IParam.h"
+#include "src/MIDIMessageSysEx.h"
 #include "src/PatchManager.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -53,6 +54,7 @@ TEST_F(RecallTest, AFullChunkReadIntoAFreshEditorGivesTheSameChunkBack) {
   IParam* deviceParam = plug->GetParam(kGlobalDeviceID);
   deviceParam->Set(deviceParam->GetMax());
   const int storedId = deviceParam->Int();
+  EXPECT_EQ(storedId, 15) << "the device ID's range is the Varno's";
   plug->GetParam(kMIDIFilterDAWCCPassThrough)->Set(0);
   plug->patchManager->names[0] = "A NAME OF TWENTY CHR";  // written whole, read back as 14
   plug->patchManager->names[1] = "ARP";                   // read back padded to 14
@@ -60,8 +62,12 @@ TEST_F(RecallTest, AFullChunkReadIntoAFreshEditorGivesTheSameChunkBack) {
   Close();
 
   VivivI* fresh = Open();
+  fresh->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;
   ByteChunk chunk = chunkOf(saved);
   EXPECT_EQ(fresh->UnserializeState(&chunk, 0), chunk.Size());
+  // The recalled global settings are the project's: no send writes them to
+  // the Varno until its own arrive.
+  EXPECT_EQ(fresh->knownGlobalSettings, 0u);
   EXPECT_EQ(fresh->GetParam(kFilterCutoff)->Value(), 100);
   EXPECT_EQ(fresh->deviceId, storedId);
   EXPECT_TRUE(fresh->hostFilter[kFilterControlChange]);

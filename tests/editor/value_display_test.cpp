@@ -23,6 +23,8 @@ class ValueDisplayTest : public ActionsTest {
     editor->uiConfig->valueLists["arpClockRange"] = {"1/4", "1/8"};
     editor->uiConfig->valueLists["arpTempoValues"] = {"60", "90"};
     editor->uiConfig->valueLists.erase("arpModeList");
+    editor->uiConfig->valueLists["masterTune"] = {"430 Hz", "431 Hz"};
+    editor->uiConfig->valueLists["controlX"] = {"CC", "SYSEX"};
   }
   // Both lines set to a text no change writes.
   void markLines() {
@@ -87,6 +89,15 @@ const ValueCase kValueCases[] = {
     {kFilterCutoff, 100.7, "100"},  // the bare number, truncated
     {kEnvelope1Trigger, 1, "1"},
     {kSustainSwitch, 0, "0"},
+    // The global settings in the Varno's terms: programs counted from 1,
+    // master tune in Hz, control X by name, the channel from OMNI.
+    {kGlobalStartUpProgram, 0, "1 [0]"},
+    {kGlobalStartUpProgram, 98, "99 [98]"},
+    {kGlobalStartUpProgram, 99, " [99]"},
+    {kGlobalMasterTune, 1, "431 Hz [1]"},
+    {kGlobalControlX, 1, "SYSEX [1]"},
+    {kGlobalMidiChannel, 0, "OMNI [0]"},
+    {kGlobalDeviceID, 5, "5"},
 };
 
 TEST_F(ValueDisplayTest, ValueLineShowsTheValueTextOfEachParameter) {
@@ -113,6 +124,7 @@ TEST_F(ValueDisplayTest, ChangesThatLeaveBothLinesAsTheyWere) {
       {"the status line itself", kControlDisplayName, 1},
       {"search switch", kPatchSearch, 1},
       {"search text", kPatchSearchString, 1},
+      {"global settings panel", kGlobalSettings, 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.why);

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "KIT/IModule/IKnobControls.h"
+#include "KIT/IModule/IParam.h"
 #include "KIT/IModule/ITextControls.h"
 #include "tests/gui/gui_fixture.h"
 
@@ -91,6 +92,58 @@ TEST_F(ControlTest, WheelSteps) {
     EXPECT_NEAR(control->GetValue(), c.expected, 1e-12) << "step " << c.d << " shift " << c.mod.S;
     EXPECT_NEAR(plug.Changes().back().value, c.expected, 1e-12);
   }
+}
+
+// A notch on a parameter with a step moves whole steps and lands on the
+// step grid, so the value read back truncated is exactly the next step:
+// a hundredth of a semitone knob's range (0.96) or of a tune knob's (1.27,
+// then odd) would move by fractions.
+TEST_F(ControlTest, AWheelNotchMovesWholeStepsOfTheParameter) {
+  const int kSemitone = kPlain + 1, kTune = kPlain + 2, kCoarse = kPlain + 3;
+  plug.GetParam(kSemitone)->InitDouble("Semitone", 48, 0, 96, 1);
+  plug.GetParam(kTune)->InitDouble("Tune", 64, 0, 127, 2);
+  plug.GetParam(kCoarse)->InitDouble("Coarse", 0, 0, 1000, 1);
+  const IMouseMod plain(true), shift(true, false, true);
+  const struct {
+    const char* why;
+    int param;
+    double from;  // in the parameter's units
+    int d;
+    IMouseMod mod;
+    double to;
+  } kCases[] = {
+      {"a semitone up", kSemitone, 48, 1, plain, 49},
+      {"three semitones down", kSemitone, 48, -3, plain, 45},
+      {"with Shift still a whole semitone", kSemitone, 48, 1, shift, 49},
+      {"off the grid: to the next semitone up", kSemitone, 48.4, 1, plain, 49},
+      {"off the grid: to the next semitone down", kSemitone, 48.4, -1, plain, 48},
+      {"the top stays the top", kSemitone, 96, 1, plain, 96},
+      {"a tune step of two", kTune, 64, 1, plain, 66},
+      {"a tune step down", kTune, 64, -1, plain, 62},
+      {"an odd tune to the even one above", kTune, 65.27, 1, plain, 66},
+      {"the last even tune below the odd top", kTune, 126, 1, plain, 126},
+      {"a hundredth of a fine range is ten steps", kCoarse, 500, 1, plain, 510},
+      {"with Shift a thousandth, one step", kCoarse, 500, -1, shift, 499},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    IParam* param = plug.GetParam(c.param);
+    IControl knob(&plug, IRECT(0, 0, 10, 10), c.param);
+    knob.SetValue(param->GetNormalized(c.from));
+    IMouseMod mod = c.mod;
+    knob.OnMouseWheel(5, 5, &mod, c.d);
+    EXPECT_NEAR(param->Value(), c.to, 1e-9);
+    EXPECT_EQ(static_cast<int>(param->Value()), static_cast<int>(c.to)) << "read back truncated";
+  }
+}
+
+TEST_F(ControlTest, AGrayedControlIgnoresTheWheel) {
+  control->SetValue(0.5);
+  control->GrayOut(true);
+  IMouseMod mod(true);
+  control->OnMouseWheel(50, 30, &mod, 2);
+  EXPECT_EQ(control->GetValue(), 0.5);
+  EXPECT_TRUE(plug.Changes().empty());
 }
 
 TEST_F(ControlTest, GrayingHalvesTheWeightWithoutAnExtraFrame) {

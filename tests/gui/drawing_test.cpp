@@ -196,6 +196,57 @@ TEST_F(DrawingTest, TheMenuPromptListsTheDisplayTextsAndTakesTheChosenIndex) {
   EXPECT_EQ(gui->menus.size(), 2u);
 }
 
+// A list too long for the screen opens as submenus of ten, each titled by
+// its first and last texts; an entry's value is its place in the whole list.
+TEST_F(DrawingTest, ALongMenuPromptOpensInGroupsOfTen) {
+  const int param = GuiTestPlug::kWave;  // an enumeration, given longer lists below
+  IControl* control = Attach(new IControl(&plug, IRECT(10, 10, 60, 30), param));
+  IRECT where(10, 10, 60, 30);
+  constexpr double kUnchosen = 0.123;  // the control's value before each prompt
+  const struct {
+    int count;                        // display texts " 1", " 2", ... (numbers from 1, one blank before)
+    std::vector<std::string> titles;  // of the groups; empty when the list opens whole
+    int choice, subChoice;
+    double value;  // the parameter's value chosen; -1 when nothing is
+  } kCases[] = {
+      {IGraphics::kPromptListLimit, {}, 23, -1, 23},
+      {IGraphics::kPromptListLimit + 1, {"1 - 10", "11 - 20", "21 - 25"}, 2, 4, 24},
+      {99,
+       {"1 - 10", "11 - 20", "21 - 30", "31 - 40", "41 - 50", "51 - 60", "61 - 70", "71 - 80", "81 - 90",
+        "91 - 99"},
+       4,
+       4,
+       44},
+      {99, {}, 0, -1, -1},  // a group's title chosen: no value
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::to_string(c.count) + " texts");
+    IParam* p = plug.GetParam(param);
+    p->InitEnum("Program", 0, c.count);
+    p->ResetDisplayTexts();
+    for (int v = 0; v < c.count; ++v) p->SetDisplayText(v, (" " + std::to_string(v + 1)).c_str());
+    p->Set(c.count - 1);  // the last entry is checked
+    gui->menus.clear();
+    control->SetValue(kUnchosen);
+    gui->choice = c.choice;
+    gui->subChoice = c.subChoice;
+    gui->PromptUserInput(control, p, &where);
+    ASSERT_EQ(gui->menus.size(), 1u);
+    const HeadlessGraphics::ShownMenu& shown = gui->menus[0];
+    if (c.titles.empty() && c.value >= 0) {
+      EXPECT_EQ(shown.items.size(), static_cast<size_t>(c.count));
+      EXPECT_EQ(shown.checked, c.count - 1);
+    } else if (!c.titles.empty()) {
+      EXPECT_EQ(shown.items, c.titles);
+      ASSERT_EQ(shown.submenus.size(), c.titles.size());
+      EXPECT_EQ(shown.submenus.front().front(), " 1");
+      EXPECT_EQ(shown.submenus.back().back(), " " + std::to_string(c.count));
+      EXPECT_EQ(shown.submenuChecked.back(), static_cast<int>(shown.submenus.back().size()) - 1);
+    }
+    EXPECT_DOUBLE_EQ(control->GetValue(), c.value < 0 ? kUnchosen : p->GetNormalized(c.value));
+  }
+}
+
 TEST_F(DrawingTest, TheTextPromptHoldsTheCurrentText) {
   IControl* cutoff = Attach(new IControl(&plug, IRECT(), GuiTestPlug::kCutoff));
   IControl* name = Attach(new IControl(&plug, IRECT(), GuiTestPlug::kName));

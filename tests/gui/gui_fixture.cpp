@@ -171,15 +171,31 @@ PIX_IBitmap* HeadlessGraphics::OSLoadBitmap(int, const char* name) {
 
 IPopupMenu* HeadlessGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT* r) {
   ReleaseMouseCapture();
-  ShownMenu shown{{}, -1, *r};
+  ShownMenu shown{{}, -1, *r, {}, {}};
   for (int i = 0; i < menu->GetNItems(); ++i) {
     shown.items.push_back(menu->GetItemText(i));
     if (menu->IsItemChecked(i)) shown.checked = i;
+    if (IPopupMenu* submenu = menu->GetItem(i)->GetSubmenu()) {
+      shown.submenus.emplace_back();
+      shown.submenuChecked.push_back(-1);
+      for (int j = 0; j < submenu->GetNItems(); ++j) {
+        shown.submenus.back().push_back(submenu->GetItemText(j));
+        if (submenu->IsItemChecked(j)) shown.submenuChecked.back() = j;
+      }
+    }
   }
   menus.push_back(shown);
   if (choice < 0 || choice >= menu->GetNItems()) return nullptr;
-  menu->SetChosenItemIdx(choice);
-  return menu;
+  IPopupMenu* submenu = menu->GetItem(choice)->GetSubmenu();
+  // Without a subChoice the opener itself is reported, as a menu without
+  // the submenu's walk would.
+  if (!submenu || subChoice < 0) {
+    menu->SetChosenItemIdx(choice);
+    return menu;
+  }
+  if (subChoice >= submenu->GetNItems()) return nullptr;
+  submenu->SetChosenItemIdx(subChoice);
+  return submenu;
 }
 
 void HeadlessGraphics::CreateTextEntry(IControl* control, IText*, IRECT* r, const char* str, IParam* param) {

@@ -93,15 +93,20 @@ class HeadlessGraphics : public IGraphics {
   std::vector<IRECT> screenCopies;
   // Images loaded through OSLoadBitmap, by name.
   std::map<std::string, int> loads;
-  // Menus shown: the item texts and the checked item (-1 none); the menu
-  // answers with choice (-1: nothing chosen).
+  // Menus shown: the item texts and the checked item (-1 none), and for
+  // each item that opens a submenu, that submenu's item texts and checked
+  // item. The menu answers with choice (-1: nothing chosen); when that item
+  // opens a submenu and subChoice is not -1, with subChoice in the submenu.
   struct ShownMenu {
     std::vector<std::string> items;
     int checked;
     IRECT where;
+    std::vector<std::vector<std::string>> submenus;
+    std::vector<int> submenuChecked;
   };
   std::vector<ShownMenu> menus;
   int choice = -1;
+  int subChoice = -1;
   // Text entries opened.
   struct Entry {
     IControl* control;

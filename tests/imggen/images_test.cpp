@@ -84,6 +84,7 @@ const ImageRow kImageTable[] = {
     {"btn-lib-display-categories.png", 2, 0, 0},
     {"categoryFilterBG.png", 1, 0, 0},
     {"btn-overwrite-slot.png", 1, 0, 0},
+    {"global-settings.png", 1, 0, 0},
 };
 
 const std::string kImageDir = IMGGEN_IMAGE_DIR;

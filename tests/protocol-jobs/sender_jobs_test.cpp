@@ -228,6 +228,7 @@ TEST_F(SenderJobs, answeredEnquiryIsReady) {
 
 TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
   editor.suppressGlobalsDump = false;
+  editor.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // the Varno's global dump arrived
   editor.set(kOscillator1Semitone, 0);
   editor.set(kGlobalMasterTune, 10);
   editor.set(kGlobalDeviceID, 3);
@@ -251,6 +252,52 @@ TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
   EXPECT_TRUE(editor.suppressGlobalsDump);
   EXPECT_EQ(editor.patchManager->names[1], "Set Name");
   EXPECT_EQ(editor.virtualTime, 1000 + 400 + 200);
+}
+
+// The global dump goes out only while the editor knows every global
+// setting (from the Varno's own dump or the user): otherwise the sound goes
+// alone, at once, and the flags wait for a later send.
+TEST_F(SenderJobs, theGlobalDumpGoesWithTheSoundOnlyWhileEverySettingIsKnown) {
+  const struct {
+    const char* why;
+    unsigned known;
+    bool globalsSent;
+  } kCases[] = {
+      {"none known (after a recall or a new port)", 0, false},
+      {"the device ID unknown",
+       VarnoSysEx::kAllGlobalSettings & ~VarnoSysEx::globalSettingBit(kGlobalDeviceID), false},
+      {"every one known", VarnoSysEx::kAllGlobalSettings, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    const size_t sentBefore = editor.sent().size();
+    const long long timeBefore = editor.virtualTime;
+    editor.knownGlobalSettings = c.known;
+    editor.sendGlobalsWithSound = true;
+    editor.suppressGlobalsDump = false;
+    run(jobOf(kJobSendArrangement));
+    const std::vector<Bytes> all = editor.sent();
+    const std::vector<Bytes> sent(all.begin() + static_cast<long>(sentBefore), all.end());
+    ASSERT_EQ(sent.size(), c.globalsSent ? 2u : 1u);
+    EXPECT_EQ(sent.back().size(), 76u);
+    EXPECT_EQ(sent.front().size(), c.globalsSent ? 12u : 76u);
+    EXPECT_EQ(editor.virtualTime - timeBefore, c.globalsSent ? 1000 + 400 + 200 : 200);
+    EXPECT_EQ(editor.suppressGlobalsDump, c.globalsSent);
+  }
+}
+
+TEST_F(SenderJobs, theGlobalDumpOnItsOwnFollowsTheSameRule) {
+  editor.sender().setSleepFunction([](int) {});
+  for (const unsigned known : {0u, VarnoSysEx::kAllGlobalSettings}) {
+    SCOPED_TRACE(known);
+    const size_t sentBefore = editor.sent().size();
+    editor.knownGlobalSettings = known;
+    editor.suppressGlobalsDump = false;
+    editor.sender().sendGlobalToDevice(0);
+    const bool sent = known == VarnoSysEx::kAllGlobalSettings;
+    EXPECT_EQ(editor.sent().size() - sentBefore, sent ? 1u : 0u);
+    EXPECT_EQ(editor.suppressGlobalsDump, sent);
+  }
 }
 
 LibrarianPatch patchWithDump(unsigned char fill) {

@@ -58,7 +58,8 @@ class SendsOverPorts : public JobsOverPorts {
 
 TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
   shortPauses();
-  editor->suppressGlobalsDump = false;  // as after a project recall
+  editor->suppressGlobalsDump = false;                           // as after a project recall
+  editor->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // and the Varno's global dump
   editor->set(kCurrentPatch, 7);
   SenderJob job;
   job.jobCode = kJobSendArrangement;
@@ -88,6 +89,7 @@ TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
 TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
   sim->command("records clear");
   editor->sender().setSleepFunction([](int) {});
+  editor->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // the Varno's global dump arrived
   editor->sender().sendGlobalToDevice(0);
   const std::vector<SimRecord> globals = received("global-dump", 1);
   ASSERT_EQ(globals.size(), 1u);

@@ -10,21 +10,18 @@
 
 namespace {
 
-// The editor's settings that the protocol reads and writes, with the ranges
-// of the implementation chart. The built description has no controls for
-// them yet (its global settings page is still to come), so these stand for
-// the ranges that page gives; a parameter the description does set up keeps
-// its own.
+// Editor settings that the protocol reads and writes, with the ranges of the
+// implementation chart, where the built description gives them no control of
+// their own; a parameter the description does set up keeps its own range.
+// (The global settings have theirs from the editor itself.)
 struct SettingRange {
   int index;
   int minimum;
   int maximum;
 };
 constexpr SettingRange kSettingRanges[] = {
-    {kGlobalMidiChannel, 0, 16},    {kGlobalLocalControl, 0, 1}, {kPartLock, 0, 1},
-    {kGlobalStartUpProgram, 0, 98}, {kGlobalMasterTune, 0, 20},  {kGlobalControlX, 0, 3},
-    {kGlobalDeviceID, 0, 15},       {kCurrentPatch, 0, 98},      {kCategoryName, 0, 20},
-    {kLibSyncTimer, 0, 4},          {kOverrideTempo, 0, 1},
+    {kGlobalLocalControl, 0, 1}, {kPartLock, 0, 1},      {kCurrentPatch, 0, 98},
+    {kLibSyncTimer, 0, 4},       {kOverrideTempo, 0, 1},
 };
 
 }  // namespace
@@ -259,6 +256,11 @@ std::vector<std::string> ProtocolEditor::categoriesShown() {
   noteCategory();
   std::lock_guard<std::mutex> lock(mMutex);
   return mCategories;
+}
+
+std::string ProtocolEditor::categoryShownNow() {
+  watch();
+  return textOf(firstControlOf(kControlDisplayCategory));
 }
 
 // ---- Jobs ------------------------------------------------------------------------

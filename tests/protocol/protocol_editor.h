@@ -102,6 +102,8 @@ class ProtocolEditor : public HostlessEditor<> {
   // left out): as each change hook began (a main-tab refresh shows the
   // recalled category again) and now. Blank at construction.
   std::vector<std::string> categoriesShown();
+  // What the category display shows now, blank included.
+  std::string categoryShownNow();
   // Takes waiting values and texts to the controls and notes what the window
   // shows. On the editor's GUI thread (the test's).
   void watch();

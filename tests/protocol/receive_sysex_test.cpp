@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "KIT/IModule/IControl.h"
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
 #include "src/MIDIMessageSysEx.h"
 #include "tests/protocol/protocol_editor.h"
 
@@ -164,6 +167,11 @@ TEST_F(ReceiveSysEx, soundDumpSetsEveryParameterOfTheTable) {
   EXPECT_TRUE(manager().slotStored);
   EXPECT_EQ(editor.deviceId, 5) << "the device ID is adopted from the dump";
   EXPECT_EQ(editor.value(kGlobalDeviceID), 5);
+  // The global settings panel's field shows the ID in use.
+  const IControl* field = editor.firstControlOf(kGlobalDeviceID);
+  ASSERT_NE(field, nullptr);
+  editor.watch();
+  EXPECT_DOUBLE_EQ(field->GetValue(), editor.GetParam(kGlobalDeviceID)->GetNormalized(5));
 }
 
 // The sections of the sound and their locks, as the panel groups them.
@@ -253,6 +261,51 @@ TEST_F(ReceiveSysEx, unknownCategoryShowsNoneAndIsLimited) {
   EXPECT_EQ(editor.patchManager->names[0], "Set Name") << "a name of zero bytes is empty";
 }
 
+// The category stays shown through the main-tab refresh that ends every
+// dump, and the parameter holds every code: a dump without one is a sound
+// without a category, whatever the sound before it had.
+TEST_F(ReceiveSysEx, categoryOfEveryDumpStaysShownAndIsHeldWhole) {
+  auto withCategory = [](int code) {
+    Bytes dump = soundDump(2);
+    dump.resize(92, 0x20);
+    dump[90] = static_cast<uint8_t>(code);
+    dump[91] = 0xF7;
+    return dump;
+  };
+  const struct {
+    const char* why;
+    Bytes dump;
+    const char* shown;
+    int code;
+  } kCases[] = {
+      {"76 bytes", soundDump(2), "NONE", 0},
+      {"92 bytes, LEAD", withCategory(7), "LEAD", 7},
+      {"92 bytes, INIT", withCategory(20), "INIT", 20},
+      {"92 bytes, NONE", withCategory(0), "NONE", 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    ProtocolEditor fresh;
+    // A sound of another category came first.
+    fresh.midiManager->soundDumpExpected = true;
+    Bytes pad = withCategory(9);
+    ISysEx first(0, pad.data(), static_cast<int32_t>(pad.size()));
+    fresh.midiManager->ProcessSysEx(&first, true);
+    ASSERT_EQ(fresh.categoryShownNow(), "PAD");
+
+    fresh.midiManager->soundDumpExpected = true;
+    ISysEx sysex(0, c.dump.data(), static_cast<int32_t>(c.dump.size()));
+    fresh.midiManager->ProcessSysEx(&sysex, true);
+    EXPECT_EQ(fresh.calls().paramChanges.back(), kMainTab) << "the dump ends with a main-tab refresh";
+    EXPECT_EQ(fresh.categoryShownNow(), c.shown);
+    EXPECT_EQ(fresh.value(kCategoryName), c.code);
+    EXPECT_EQ(fresh.patchManager->names[1], c.shown);
+    // A later tab switch shows it again.
+    fresh.OnParamChange(kMainTab);
+    EXPECT_EQ(fresh.categoryShownNow(), c.shown);
+  }
+}
+
 TEST_F(ReceiveSysEx, clockCodeAndArpeggiatorIndicator) {
   manager().soundDumpExpected = true;
   Bytes dump = soundDump(2);
@@ -276,6 +329,61 @@ TEST_F(ReceiveSysEx, globalDumpSetsTheGlobalSettings) {
   EXPECT_EQ(editor.value(kGlobalDeviceID), 7);
   EXPECT_EQ(editor.deviceId, 7);
   EXPECT_TRUE(manager().slotStored);
+  EXPECT_EQ(editor.knownGlobalSettings, kAllGlobalSettings) << "every setting is now the Varno's";
+}
+
+// A field that sent a value before the Varno's dump arrived sends that value
+// again when it is chosen next: the Varno may hold another one now.
+TEST_F(ReceiveSysEx, globalDumpLetsEachGlobalFieldSendItsNextChoice) {
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  for (const int index : settings) {
+    ControlAction* action = editor.GetParam(index)->GetControlAction();
+    ASSERT_NE(action, nullptr) << index;
+    action->lastValue = 2;
+  }
+  editor.globalAnswerExpected = true;
+  receive(globalDump(5, 42, 67, 1, 3, 5));
+  for (const int index : settings)
+    EXPECT_EQ(editor.GetParam(index)->GetControlAction()->lastValue, -1.0) << index;
+}
+
+// The global settings hold what the Varno sends across their whole ranges;
+// bytes beyond a range are limited to it; a dump the parser refuses leaves
+// them, and what the editor knows of them, as they were.
+TEST_F(ReceiveSysEx, globalDumpValuesAreHeldExactlyWithinTheVarnosRanges) {
+  const struct {
+    const char* why;
+    Bytes dump;
+    std::vector<double> values;  // start-up program, master tune, control X, MIDI channel, device ID
+    bool taken;
+  } kCases[] = {
+      {"lowest", globalDump(0, 0, 54, 0, 0, 0), {0, 0, 0, 0, 0}, true},
+      {"a Varno at ID 5", globalDump(5, 42, 67, 1, 3, 5), {42, 13, 1, 3, 5}, true},
+      {"highest", globalDump(15, 98, 74, 3, 16, 15), {98, 20, 3, 16, 15}, true},
+      {"beyond the ranges", globalDump(15, 120, 127, 9, 40, 90), {98, 20, 3, 16, 15}, true},
+      {"below master tune's range", globalDump(0, 0, 10, 0, 0, 0), {0, 0, 0, 0, 0}, true},
+      {"not a global dump command",
+       [] {
+         Bytes b = globalDump(5, 42, 67, 1, 3, 5);
+         b[4] = 0x09;
+         return b;
+       }(),
+       {0, 10, 0, 1, 0},
+       false},
+  };
+  const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
+                          kGlobalDeviceID};
+  const double startValues[] = {0, 10, 0, 1, 0};
+  editor.globalAnswerExpected = true;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    for (size_t i = 0; i < 5; ++i) editor.set(settings[i], startValues[i]);
+    editor.knownGlobalSettings = 0;
+    receive(c.dump);
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(editor.value(settings[i]), c.values[i]) << "setting " << i;
+    EXPECT_EQ(editor.knownGlobalSettings, c.taken ? kAllGlobalSettings : 0u);
+  }
 }
 
 // ---- Parameter messages ----
@@ -330,7 +438,8 @@ TEST_F(ReceiveSysEx, separateParameterSteps) {
   EXPECT_FALSE(manager().soundDumpExpected);
   EXPECT_EQ(editor.calls().hardwareFlagAtChange2, std::vector<bool>{true});
 
-  EXPECT_EQ(manager().getNormalControl(0x58, 0x41, 0x45, 0x01, 90, true), nullptr);
+  // An address that names no parameter of the synthesizer.
+  EXPECT_EQ(manager().getNormalControl(0x58, 0x41, 0x53, 0x01, 90, true), nullptr);
   EXPECT_TRUE(manager().controlMissing);
 
   EXPECT_EQ(manager().processSysExToUI(nullptr, 5, true, false, true), nullptr);
@@ -404,7 +513,7 @@ TEST_F(ReceiveSysEx, foreignAndMalformedMessagesChangeNothing) {
       {"global dump with a status byte", with(globalDump(3, 5, 60, 1, 3, 3), 7, 0x90), true},
       {"parameter message with a device byte", with(parameterMessage(0x3D, 0x01, 99), 3, 0x02), true},
       {"parameter message of another command", with(parameterMessage(0x3D, 0x01, 99), 4, 0x42), true},
-      {"parameter message at an unknown address", parameterMessage(0x3E, 0x01, 99), true},
+      {"parameter message at an address that names no parameter", parameterMessage(0x43, 0x00, 99), true},
       {"parameter message of 11 bytes", {0xF0, 0x3E, 0x0B, 0x58, 0x41, 0x3D, 0x01, 99, 0, 0, 0xF7}, true},
   };
   for (const auto& c : kCases) {

@@ -1,14 +1,20 @@
 // The shipped UI description as a window: it builds without a complaint,
 // holds every layer the editor looks up by name with the pages where the
-// tab switch expects them, names only images of the image table, and places
+// tab switch expects them, names only images of the image table, places
 // every control inside the window without covering another control of the
-// same page.
+// same page, and puts a column of lights over each column the page pictures
+// draw, named as the display names the values.
+#include "tools/imggen/layout.h"
+
 #include <tinyxml2.h>
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
+#include "KIT/pix/pix-png.h"
+#include "src/ICustomRadioButtonsControl.h"
 #include "tests/resources/resources_fixture.h"
+#include "tests/resources/varno_chart.h"
 
 namespace {
 
@@ -29,6 +35,7 @@ const char* const kLayersLookedUp[] = {
     "aboutWindow",
     "firstRunNotification",
     "midiFilterSettings",
+    "globalSettings",
     "categoryLimit",
     "patchRename",
     "miniMixer",
@@ -129,6 +136,92 @@ TEST_F(WindowLayout, EveryControlLiesInsideTheWindowAtEachScale) {
                   r.H() > 0)
           << where(placed);
     }
+  }
+}
+
+// Each column of lights the page pictures draw (tools/imggen/layout.h) has a
+// column control over its lights and the names written beside them, and
+// those names are what the display shows for the values: the chart's value
+// list, or the bare number (the envelope triggers).
+TEST_F(WindowLayout, TheNamesBesideEachColumnOfLightsAreTheValuesTheDisplayShows) {
+  buildFromResources();
+  const std::vector<PlacedControl> controls = allControls();
+  struct Placed {
+    const imggen::Section* section;
+    int dx, dy;         // from the section's page coordinates to the window's
+    const char* layer;  // that holds the section's controls
+  };
+  const int lowerX = imggen::kLowerAreaX, lowerY = imggen::kLowerAreaY + imggen::kHeaderHeight;
+  std::vector<Placed> sections;
+  for (const imggen::Section& s : imggen::editorSections())
+    sections.push_back({&s, 0, imggen::kHeaderHeight, "soundEditor"});
+  for (const imggen::Section& s : imggen::envelopeSections())
+    sections.push_back({&s, lowerX, lowerY, "envelopes"});
+  sections.push_back({&imggen::arpeggiatorSection(), lowerX, lowerY, "arpeggiator"});
+
+  int columns = 0;
+  for (const Placed& placed : sections)
+    for (const imggen::Row& row : placed.section->rows)
+      for (const imggen::Cell& cell : row.cells) {
+        if (cell.kind != imggen::Kind::Choice) continue;
+        ++columns;
+        SCOPED_TRACE(std::string(placed.section->title) + " " + cell.label);
+        const int lightX = placed.dx + placed.section->x + cell.centre + 28 + 8;
+        const int nameX = placed.dx + placed.section->x + cell.centre + 50 + 4;
+        const int topY = placed.dy + placed.section->y + row.top + 8;
+        ICustomRadioButtonsControl* lights = nullptr;
+        for (const PlacedControl& c : controls)
+          if (!c.layers.empty() && c.layers.back()->name == placed.layer &&
+              c.control->GetRECT().Contains(lightX, topY))
+            if (auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(c.control)) lights = radio;
+        ASSERT_NE(lights, nullptr) << "no column of lights at " << lightX << "," << topY;
+        EXPECT_TRUE(lights->IsLightColumn());
+        ASSERT_EQ(static_cast<size_t>(lights->NButtons()), cell.choices.size());
+        const ChartRow* chart = nullptr;
+        for (const ChartRow& r : chartRows())
+          if (r.param == lights->ParamIdx()) chart = &r;
+        ASSERT_NE(chart, nullptr) << "parameter " << lights->ParamIdx();
+        for (size_t value = 0; value < cell.choices.size(); ++value) {
+          const std::string shown = chart->valueList ? real->valueLists[chart->valueList].at(value)
+                                                     : std::to_string(chart->lo + static_cast<int>(value));
+          EXPECT_EQ(shown, cell.choices[value]) << "value " << value;
+          const IRECT* button = lights->GetButtonRECT(static_cast<int>(value));
+          ASSERT_NE(button, nullptr);
+          const int y = topY + 16 * static_cast<int>(value);
+          EXPECT_TRUE(button->Contains(lightX, y) && button->Contains(nameX, y))
+              << "value " << value << ": its light and name do not take the click";
+        }
+      }
+  EXPECT_EQ(columns, 9);
+}
+
+// PITCH & GLIDE holds two sections' padlocks in one title bar: each stands
+// where the page picture writes its name at its left.
+TEST_F(WindowLayout, ThePitchAndGlidePadlocksStandBesideTheirNames) {
+  buildFromResources();
+  const int locks[2] = {kSectionLockPitchMod, kSectionLockPorta};
+  std::unique_ptr<PIX_IBitmap> page(
+      PIX_LoadPNG((std::string(IMAGE_DIR) + "/layer-main.png").c_str(), nullptr));
+  ASSERT_NE(page, nullptr);
+  const int barTop = imggen::kLowerAreaY + 2;  // page coordinates
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(imggen::kPitchLockNames[i]);
+    int found = 0;
+    for (const PlacedControl& c : allControls())
+      if (c.control->ParamIdx() == locks[i]) {
+        ++found;
+        EXPECT_EQ(c.control->GetRECT().L, imggen::kPitchLockX[i]);
+        EXPECT_EQ(c.control->GetRECT().T, barTop + imggen::kHeaderHeight);
+      }
+    EXPECT_EQ(found, 1);
+    // Light text in the title bar just left of the padlock.
+    int text = 0;
+    for (int y = barTop; y < barTop + 20; ++y)
+      for (int x = imggen::kPitchLockX[i] - 30; x < imggen::kPitchLockX[i] - 2; ++x) {
+        const PIX_pixel p = page->getBits()[static_cast<size_t>(y) * page->getRowSpan() + x];
+        text += PIX_Red(p) + PIX_Green(p) + PIX_Blue(p) > 3 * 120;
+      }
+    EXPECT_GT(text, 10) << "no name left of the padlock";
   }
 }
 

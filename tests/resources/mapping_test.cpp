@@ -66,13 +66,24 @@ TEST_F(SoundMapping, EachControlSendsTheChartsMessageAndIsFoundByIt) {
         EXPECT_EQ(chartControllerData(row, value), cc.mData2);
       }
     }
-    // The Varno's own message finds the control: control changes under
-    // channel key 0 and table key 0, single-parameter messages by bytes 3..6.
+    // The Varno's own messages find the control, whichever Control X makes
+    // it send: control changes under channel key 0 and table key 0 (as the
+    // MIDI input looks them up), MSB/LSB pairs under their keys, and the
+    // single-parameter message of a parameter with an address by its
+    // bytes 3..6, whatever the control itself sends.
     IControl* control = record->controls[0];
-    if (record->kind == kActionSysEx || record->kind == kActionSysExSwitch) {
-      EXPECT_EQ(control, real->sysexControls.findControl(0x58, 0x41, row.addressC, row.addressD, 0));
-    } else {
+    if (record->kind == kActionMsbLsb) {
+      EXPECT_EQ(control,
+                real->nrpnControls.findControl(record->channel, record->msbValue, record->valueOffset,
+                                               record->lsbControl, record->mixerLayer));
+    } else if (record->kind == kActionCC || record->kind == kActionCCSwitch) {
       EXPECT_EQ(control, findCCControl(real->ccControls, 0, row.controller, 0));
+    }
+    if (row.addressC >= 0) {
+      EXPECT_EQ(control, real->sysexControls.findControl(0x58, 0x41, row.addressC, row.addressD, 0))
+          << "the single-parameter message finds no control";
+    } else {
+      EXPECT_NE(kActionSysEx, record->kind) << "a parameter without an address";
     }
   }
 }
@@ -139,6 +150,68 @@ TEST_F(SoundMapping, SysExTemplatesCarryTheChartsAddresses) {
     EXPECT_EQ(std::vector<int>(expected.begin(), expected.end()), bytes);
   }
   EXPECT_EQ(entry, real->sysexList.size());
+}
+
+}  // namespace
+
+namespace {
+
+using GlobalSettingsMapping = ResourceTest;
+
+// Each global setting of the chart has one field in the global settings
+// panel: a parameter-number control with the chart's range, sending the
+// chart's three controllers for its lowest, middle and highest value, filed
+// for the parameter number, and showing each value in the Varno's terms.
+TEST_F(GlobalSettingsMapping, EachGlobalSettingIsAParameterNumberFieldOfThePanel) {
+  buildFromResources();
+  std::map<int, std::vector<PlacedControl>> placedOf;
+  for (const PlacedControl& placed : allControls()) placedOf[placed.control->ParamIdx()].push_back(placed);
+
+  for (const GlobalChartRow& row : globalChartRows()) {
+    SCOPED_TRACE(row.name);
+    ASSERT_EQ(1u, placedOf[row.param].size()) << "controls bound to the setting";
+    const PlacedControl& placed = placedOf[row.param][0];
+    ASSERT_FALSE(placed.layers.empty());
+    EXPECT_EQ("globalSettings", placed.layers.back()->name);
+    ControlAction* record = action(row.param);
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(kActionMsbLsb, record->kind);
+    EXPECT_EQ(row.lo, param(row.param)->GetMin());
+    EXPECT_EQ(row.hi, param(row.param)->GetMax());
+    for (const int value : {row.lo, (row.lo + row.hi + 1) / 2, row.hi}) {
+      SCOPED_TRACE("value " + std::to_string(value));
+      std::vector<ControlActionMessage> messages;
+      std::string ccLine;
+      ASSERT_EQ(ControlActionFault::kNone,
+                buildControlActionMessages(*record, row.param, value, 1, kDeviceId, &messages, &ccLine));
+      std::vector<std::vector<int>> sent;
+      for (const ControlActionMessage& m : messages)
+        sent.push_back({m.controlChange.mStatus, m.controlChange.mData1, m.controlChange.mData2});
+      EXPECT_EQ(sent, (std::vector<std::vector<int>>{
+                          {0xB0, 99, 1}, {0xB0, 98, row.lsb}, {0xB0, 6, value + row.offset}}));
+    }
+    EXPECT_EQ(placed.control, real->nrpnControls.findControl(0, 1, row.offset, row.lsb, 0));
+    // One text per value, as the list or the numbers give it.
+    IParam* p = param(row.param);
+    ASSERT_EQ(row.hi - row.lo + 1, p->GetNDisplayTexts());
+    for (int v = row.lo; v <= row.hi; ++v) {
+      const std::string expected = row.valueList ? real->valueLists[row.valueList][static_cast<size_t>(v)]
+                                                 : std::to_string(row.first + v);
+      EXPECT_EQ(expected, p->GetDisplayTextAtIdx(v)) << "value " << v;
+    }
+  }
+  EXPECT_EQ("440 Hz", real->valueLists["masterTune"][10]) << "master tune 10 is A4 = 440 Hz";
+}
+
+// The header's key opens the panel and the panel's own closes it: both
+// switch the same parameter.
+TEST_F(GlobalSettingsMapping, TheHeaderKeyAndThePanelsExitSwitchThePanel) {
+  buildFromResources();
+  std::vector<std::string> places;
+  for (const PlacedControl& placed : allControls())
+    if (placed.control->ParamIdx() == kGlobalSettings)
+      places.push_back(placed.layers.empty() ? "GUI" : placed.layers.back()->name);
+  EXPECT_EQ(places, (std::vector<std::string>{"root", "globalSettings"}));
 }
 
 }  // namespace

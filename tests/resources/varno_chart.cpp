@@ -122,12 +122,23 @@ std::vector<uint8_t> chartSysEx(const ChartRow& row, int value, int deviceId) {
           0x00};
 }
 
+const std::vector<GlobalChartRow>& globalChartRows() {
+  static const std::vector<GlobalChartRow> rows = {
+      {kGlobalStartUpProgram, "kGlobalStartUpProgram", 0, 98, 5, 0, nullptr, 1},
+      {kGlobalMasterTune, "kGlobalMasterTune", 0, 20, 6, 54, "masterTune", 0},
+      {kGlobalControlX, "kGlobalControlX", 0, 3, 7, 0, "controlX", 0},
+      {kGlobalMidiChannel, "kGlobalMidiChannel", 0, 16, 8, 0, "omniToSixteen", 0},
+      {kGlobalDeviceID, "kGlobalDeviceID", 0, 15, 9, 0, nullptr, 0},
+  };
+  return rows;
+}
+
 const std::vector<ChartList>& chartLists() {
   static const std::vector<ChartList> lists = {
       {"osc13Shape", 3},      {"osc2Shape", 4},     {"lfo1Shape", 8},          {"portamentoMode", 3},
       {"bendScale", 13},      {"arpActiveMode", 3}, {"arpOctaveRange", 4},     {"arpClockRange", 128},
       {"arpTempoValues", 10}, {"arpModeList", 7},   {"modulationSources", 16}, {"modulationDestination", 16},
-      {"omniToSixteen", 17},  {"tempoValues", 128},
+      {"omniToSixteen", 17},  {"tempoValues", 128}, {"masterTune", 21},        {"controlX", 4},
   };
   return lists;
 }

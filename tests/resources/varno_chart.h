@@ -40,6 +40,20 @@ int chartControllerData(const ChartRow& row, int value);
 // device ID in byte 2).
 std::vector<uint8_t> chartSysEx(const ChartRow& row, int value, int deviceId);
 
+// The global settings of the chart, sent as parameter numbers: controller
+// 99 with 1, controller 98 with the setting's byte in the global dump, then
+// controller 6 with the value plus the offset.
+struct GlobalChartRow {
+  int param;
+  const char* name;
+  int lo, hi;
+  int lsb;                // the parameter number's LSB: the global-dump byte
+  int offset;             // added to the value in the data byte
+  const char* valueList;  // the list its field shows; null: numbers from first
+  int first;              // the number shown for the lowest value when there is no list
+};
+const std::vector<GlobalChartRow>& globalChartRows();
+
 // The value lists of the UI description with the number of texts the chart
 // asks for.
 struct ChartList {

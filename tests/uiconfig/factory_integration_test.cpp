@@ -221,3 +221,76 @@ TEST_F(FactoryIntegration, RecordsNameTheTimbreOfTheirControl) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control that sends a control change or an MSB/LSB pair and names a
+// SysEx template is found by that template's single-parameter address too
+// (the synthesizer may send either for the same parameter), and still
+// sends what its type says; the second timbre's copy by the second
+// timbre's address.
+TEST_F(FactoryIntegration, ControlsNamingATemplateAreFoundByItsAddressToo) {
+  gui->serveText("sysex.tea",
+                 "<sysexlist>"
+                 "<sysex><values><value>3E 0B 58 41 20 01 00 00</value></values></sysex>"
+                 "<sysex><values><value>3E 0B 58 41 21 01 00 00</value></values></sysex>"
+                 "<sysex><values><value>3E 0B 58 41 22 01 00 00</value></values></sysex>"
+                 "<sysex><values><value>3E 0B 58 41 23 01 00 00</value></values></sysex>"
+                 "<sysex><values><value>3E 0B 58 41 24 01 00 00</value></values></sysex>"
+                 "</sysexlist>");
+  gui->serveText(
+      "uiconfig.tea",
+      "<uiconfig><layer name=\"sound\">"
+      "<knobcontrol type=\"ccKnob\" name=\"Cutoff\" paramId=\"kFilterCutoff\" imageId=\"KNOB_ID127\" "
+      "position=\"10,10\" valueBounds=\"0,0,127,1\" ccNumber=\"74\" sysexIndex=\"0\" changingByte=\"7\"/>"
+      "<buttoncontrol type=\"ccButton\" name=\"Sync\" paramId=\"kOscillator2Sync\" imageId=\"BUTTON_RED_ID\" "
+      "position=\"10,150\" valueBounds=\"0,0,1\" ccNumber=\"41\" sysexIndex=\"1\" changingByte=\"7\"/>"
+      "<menucontrol type=\"ccMenu\" name=\"Source\" paramId=\"kFilterCutoffModSource\" position=\"10,200\" "
+      "valueBounds=\"0,0,4\" valueDisplay=\"0:3\" ccNumber=\"79\" sysexIndex=\"2\" changingByte=\"7\"/>"
+      "<knobcontrol type=\"msbLsbKnob\" name=\"Resonance\" paramId=\"kFilterResonance\" "
+      "imageId=\"KNOB_ID127\" position=\"60,10\" valueBounds=\"0,0,127,1\" ccNumber=\"6\" msbValue=\"1\" "
+      "lsbControl=\"45\" sysexIndex=\"3\" changingByte=\"7\"/>"
+      "<slidercontrol type=\"ccSliderVer\" name=\"Volume\" paramId=\"kVolume\" imageId=\"BG_RENAME_ID\" "
+      "position=\"160,10\" length=\"100\" valueBounds=\"0,0,127\" ccNumber=\"80\"/>"
+      "<knobcontrol type=\"ccKnob\" name=\"Pan\" paramId=\"kPanning\" imageId=\"KNOB_ID127\" "
+      "position=\"110,10\" valueBounds=\"0,0,127,1\" ccNumber=\"10\" sysexIndex=\"9\" changingByte=\"7\"/>"
+      "<multilayer name=\"timbres\" create=\"2\">"
+      "<knobcontrol type=\"ccKnob\" name=\"Speed\" paramId=\"kLFO1Speed\" imageId=\"KNOB_ID127\" "
+      "position=\"60,60\" valueBounds=\"0,0,127,1\" ccNumber=\"50\" sysexIndex=\"4\" changingByte=\"7\"/>"
+      "</multilayer></layer></uiconfig>");
+  build();
+
+  const struct {
+    const char* what;
+    int paramIdx;
+    int kind;
+    int c, d;  // the address; -1 when the control names no template
+  } kCases[] = {
+      {"CC knob", kFilterCutoff, kActionCC, 0x20, 0x01},
+      {"CC button", kOscillator2Sync, kActionCCSwitch, 0x21, 0x01},
+      {"CC menu", kFilterCutoffModSource, kActionCC, 0x22, 0x01},
+      {"MSB/LSB knob", kFilterResonance, kActionMsbLsb, 0x23, 0x01},
+      {"CC slider without a template", kVolume, kActionCC, -1, -1},
+      {"CC knob naming no template", kPanning, kActionCC, -1, -1},
+      {"first timbre", kLFO1Speed, kActionCC, 0x24, 0x01},
+      {"second timbre", kLFO1Speed + 1, kActionCC, 0x34, 0x02},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ControlAction* record = action(c.paramIdx);
+    ASSERT_NE(nullptr, record);
+    ASSERT_EQ(1u, record->controls.size());
+    EXPECT_EQ(c.kind, record->kind) << "what the control sends stays its type's";
+    EXPECT_TRUE(record->sysex.messages.empty());
+    if (c.kind != kActionMsbLsb) {
+      EXPECT_EQ(record->controls[0], findCCControl(real->ccControls, record->channel, record->ccNumber, 0));
+    }
+    if (c.c >= 0) {
+      EXPECT_EQ(record->controls[0], real->sysexControls.findControl(0x58, 0x41, c.c, c.d, 0));
+    }
+  }
+  EXPECT_EQ(nullptr, real->sysexControls.findControl(0x58, 0x41, 0x25, 0x01, 0));
+  EXPECT_TRUE(logged("SysEx entry 9 of control \"Pan\" has no template"));
+}
+
+}  // namespace

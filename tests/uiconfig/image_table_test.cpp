@@ -21,6 +21,7 @@ const struct {
     {"BUTTON_LOCK_BLACK_ID", "btn-lock-black.png", 2, false},
     {"BG_ID_PLAIN", "main-frame-bg.png", 1, true},
     {"BUTTON_BANK_OVERWRITE_ID", "btn-overwrite-slot.png", 1, true},
+    {"BG_ID_GLOBAL_SETTINGS", "global-settings.png", 1, true},
 };
 
 TEST_F(ImageTable, ImagesAreLoadedAtTheScaleAndLookedUpWithTheirFrames) {
@@ -30,7 +31,7 @@ TEST_F(ImageTable, ImagesAreLoadedAtTheScaleAndLookedUpWithTheirFrames) {
     gui = std::make_unique<DescriptionGraphics>(editor.get());
     manager = std::make_unique<RecordingManager>();
     read(scale);
-    EXPECT_EQ(53u, manager->imageTable.size());
+    EXPECT_EQ(54u, manager->imageTable.size());
     for (const auto& row : kRows) {
       SCOPED_TRACE(row.identifier);
       const ImageSize size = imageSizeOf(row.file);
@@ -78,8 +79,8 @@ TEST_F(ImageTable, ClearingReleasesTheBitmapsAndKeepsTheIdentifiers) {
   const IBitmap before = manager->getImageByName(gui.get(), "LED_OCTO_ID");
   ASSERT_NE(nullptr, before.mData);
   manager->ClearImageCache();
-  EXPECT_EQ(cached - 53, TheBitmapStorage().Count());
-  EXPECT_EQ(53u, manager->imageTable.size());
+  EXPECT_EQ(cached - 54, TheBitmapStorage().Count());
+  EXPECT_EQ(54u, manager->imageTable.size());
   // Loading the table again brings them back at the same size.
   manager->initImages(gui.get());
   EXPECT_EQ(cached, TheBitmapStorage().Count());

@@ -6,6 +6,7 @@
 #include "FileEncrypt/resource_key.h"
 #include "FileEncrypt/tea.h"
 #include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IParam.h"
 #include "tests/uiconfig/uiconfig_fixture.h"
 
 namespace {
@@ -114,7 +115,23 @@ TEST_F(DamagedResources, MissingFilesAreLoggedAndTheRestIsStillRead) {
   EXPECT_EQ(0, gui->NControls());
   EXPECT_EQ(0, gui->NLayers());
   EXPECT_EQ(39, manager->getParamByName("kFilterCutoff"));
-  EXPECT_EQ(53u, manager->imageTable.size());
+  EXPECT_EQ(54u, manager->imageTable.size());
+  // The global settings have the Varno's ranges and start values without
+  // any control of a description.
+  const struct {
+    int index;
+    double start, maximum;
+  } kGlobals[] = {{kGlobalStartUpProgram, 0, 98},
+                  {kGlobalMasterTune, 10, 20},
+                  {kGlobalControlX, 0, 3},
+                  {kGlobalMidiChannel, 1, 16},
+                  {kGlobalDeviceID, 0, 15}};
+  for (const auto& g : kGlobals) {
+    const IParam* param = editor->GetParam(g.index);
+    EXPECT_EQ(param->GetMin(), 0) << g.index;
+    EXPECT_EQ(param->GetMax(), g.maximum) << g.index;
+    EXPECT_EQ(param->Value(), g.start) << g.index;
+  }
   EXPECT_TRUE(logged("CONFIG READER: resources/sysex.tea NOT FOUND!"));
   EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea NOT FOUND!"));
   EXPECT_EQ((std::vector<std::string>{"sysex.tea", "uiconfig.tea"}), gui->loadedFiles);

@@ -225,6 +225,72 @@ TEST_F(SwitchFactories, SysExButtonMessagesAndHeaderKey) {
   }
 }
 
+// A column of lights mapped to a control change: an integer parameter of
+// one value per light, a radio group over the lights and their names, and
+// the CC knob's record, channel rule and lookup.
+TEST_F(SwitchFactories, CCLightsAreARadioColumnMappedToTheirController) {
+  const struct {
+    const char* what;
+    const char* layer;
+    int instance;
+    int channel;     // of the record
+    int mixerLayer;  // of the record and the lookup key
+  } kCases[] = {
+      {"in a sound layer", "sound", -1, 0, 0},
+      {"in a timbre", "sound", 1, 2, 0},
+      {"in a mixer", "miniMixer", 1, 9, 1},
+  };
+  for (const double s : kFactoryScales) {
+    for (const auto& c : kCases) {
+      SCOPED_TRACE(std::string(c.what) + " at scale " + std::to_string(s));
+      build(s);
+      ControlLayer* in = layer(c.layer);
+      real->createCCRadioControl(34, 9, "Shape", kParam, 101, 47, 80, "LED_QUAD_ID", 2, 0, 3, c.instance, in,
+                                 "Osc");
+      auto* lights = dynamic_cast<ICustomRadioButtonsControl*>(lastControl(in));
+      ASSERT_NE(nullptr, lights);
+      EXPECT_TRUE(lights->IsLightColumn());
+      EXPECT_EQ(4, lights->NButtons());
+      const IRECT frame = frameRect("LED_QUAD_ID", 101, 47);
+      EXPECT_EQ(IRECT(frame.L, frame.T, frame.L + static_cast<int>(80 * s), frame.B), lights->GetRECT())
+          << "the lights and their names";
+
+      IParam* p = param(kParam);
+      EXPECT_EQ(IParam::kTypeInt, p->Type());
+      EXPECT_EQ(0.0, p->GetMin());
+      EXPECT_EQ(3.0, p->GetMax());
+      EXPECT_EQ(2.0, p->GetDefault());
+      ControlAction* record = action(kParam);
+      ASSERT_NE(nullptr, record);
+      EXPECT_EQ(kActionCC, record->kind);
+      EXPECT_EQ(34, record->ccNumber);
+      EXPECT_EQ(c.channel, record->channel);
+      EXPECT_EQ(c.mixerLayer, record->mixerLayer);
+      EXPECT_EQ(lights, findCCControl(real->ccControls, c.channel, 34, c.mixerLayer));
+      releaseControlActions(editor.get());
+    }
+  }
+}
+
+TEST_F(SwitchFactories, LightsWithoutOneFramePerValueAreRefused) {
+  build();
+  ControlLayer* sound = layer("sound");
+  const struct {
+    const char* image;
+    int lo, hi;
+  } kCases[] = {
+      {"LED_QUAD_ID", 0, 2},    // four frames, three values
+      {"LED_SINGLE_ID", 0, 1},  // two values: a strip of states, not lights
+      {"NO_SUCH_ID", 0, 2},
+  };
+  for (const auto& c : kCases) {
+    real->createCCRadioControl(34, 1, "Shape", kParam, 0, 0, 60, c.image, 0, c.lo, c.hi, -1, sound, "");
+    EXPECT_EQ(0, sound->controls.GetSize()) << c.image;
+    EXPECT_EQ(nullptr, action(kParam)) << c.image;
+  }
+  EXPECT_TRUE(logged("need one frame of"));
+}
+
 TEST_F(SwitchFactories, BadInputIsRefusedAndLogged) {
   build();
   ControlLayer* sound = layer("sound");

@@ -574,6 +574,23 @@ TEST_F(ChangeRules, every_bound_control_follows_the_value) {
   EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
 }
 
+// Two switches of one parameter (a panel's key and its close button) must
+// agree also before a port is chosen: the next click on either would
+// otherwise change nothing.
+TEST_F(ChangeRules, without_an_output_the_bound_controls_still_follow) {
+  processControlActionChange(&action, Change(0.0));  // first values become the defaults
+  for (const int index : {kFilterCutoff, kDeviceOutSelection}) {
+    ControlChange change = Change(127.0);
+    change.paramIndex = index;
+    change.midiOutputOpen = false;
+    knob.SetValueFromPlug(0.0);
+    caption.SetValueFromPlug(0.0);
+    processControlActionChange(&action, change);
+    EXPECT_DOUBLE_EQ(knob.GetValue(), 1.0) << index;
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0) << index;
+  }
+}
+
 TEST_F(ChangeRules, an_odd_tune_is_remembered_but_sends_nothing) {
   ControlChange change = Change(3.0);
   change.paramIndex = kOscillator1Tune;

@@ -139,6 +139,71 @@ TEST_F(CustomRadio, right_clicks_double_clicks_and_hover_select_nothing) {
   EXPECT_DOUBLE_EQ(group->GetValue(), 0.0);
 }
 
+// A column of lights: one frame per value, frame k the whole column with
+// light k lit (each light its own colour, red 30 (i + 1); lit adds green).
+class LightColumn : public CustomRadio {
+ protected:
+  static constexpr int kLights = 3, kLightSize = 16, kHitWidth = 60;
+
+  ICustomRadioButtonsControl* Column(int x, int y) {
+    auto bm = std::make_unique<PIX_MemBitmap>(kLightSize, kLights * kLights * kLightSize, 4);
+    for (int frame = 0; frame < kLights; ++frame)
+      for (int i = 0; i < kLights; ++i)
+        PIX_FillRect(bm.get(), 0, (frame * kLights + i) * kLightSize, kLightSize, kLightSize,
+                     PIX_MakePixel(30 * (i + 1), i == frame ? 200 : 0, 0, 255), 1.0f, 0);
+    IBitmap bitmap(bm.get(), bm->getWidth(), bm->getHeight(), kLights, false);
+    pictures.push_back(std::move(bm));
+    return Attach(new ICustomRadioButtonsControl(&plug, IRECT(x, y, x + kHitWidth, y + kLights * kLightSize),
+                                                 GuiTestPlug::kFirstPlain, kLights, &bitmap, kVertical));
+  }
+  // The middle of light i, and of the name written beside it.
+  static int LightX(int x) { return x + kLightSize / 2; }
+  static int NameX(int x) { return x + kHitWidth - 4; }
+  static int RowY(int y, int i) { return y + i * kLightSize + kLightSize / 2; }
+};
+
+TEST_F(LightColumn, shows_the_frame_of_its_value) {
+  ICustomRadioButtonsControl* column = Column(40, 20);
+  ASSERT_TRUE(column->IsLightColumn());
+  ASSERT_EQ(column->NButtons(), kLights);
+  for (int value = 0; value < kLights; ++value) {
+    column->SetValue(value / 2.0);
+    DrawAll();
+    for (int i = 0; i < kLights; ++i)
+      EXPECT_EQ(Pixel(LightX(40), RowY(20, i)), PIX_MakePixel(30 * (i + 1), i == value ? 200 : 0, 0, 255))
+          << "value " << value << ", light " << i;
+    // The names beside the lights are the picture's, not the column's.
+    EXPECT_EQ(Pixel(NameX(40), RowY(20, 1)), PIX_MakePixel(1, 2, 3, 255));
+  }
+}
+
+TEST_F(LightColumn, a_click_on_a_light_or_on_its_name_chooses_that_value) {
+  ICustomRadioButtonsControl* column = Column(40, 20);
+  const struct {
+    const char* why;
+    int x, y;
+    double value;
+  } kCases[] = {
+      {"the last light", LightX(40), RowY(20, 2), 1.0},
+      {"the first light's name", NameX(40), RowY(20, 0), 0.0},
+      {"the middle light's name", NameX(40), RowY(20, 1), 0.5},
+      {"right of the names: no light", 40 + kHitWidth + 2, RowY(20, 2), 0.5},
+  };
+  IMouseMod left(true);
+  for (const auto& c : kCases) {
+    gui->OnMouseDown(c.x, c.y, &left);
+    gui->OnMouseUp(c.x, c.y, &left);
+    EXPECT_DOUBLE_EQ(column->GetValue(), c.value) << c.why;
+  }
+}
+
+TEST_F(LightColumn, two_frames_are_a_strip_of_buttons_not_a_column) {
+  ICustomRadioButtonsControl* strip = Group(2, false, 20, 30);
+  EXPECT_FALSE(strip->IsLightColumn());
+  ICustomRadioButtonsControl* wide = Group(3, false, 20, 60);
+  EXPECT_FALSE(wide->IsLightColumn()) << "two states, three buttons";
+}
+
 TEST_F(CustomRadio, groups_of_fewer_than_two_buttons_are_refused) {
   ErrorLines errors;
   for (int n : {1, 0, -3}) {

@@ -1,5 +1,8 @@
 // Popup menus: the walk through levels with the pointer and the keys, what
 // can be chosen, where levels open, and menus run modally in a view.
+#include <algorithm>
+
+#include "KIT/pix/pix-sysbitmap.h"
 #include "platform/view/ViewText.h"
 #include "tests/view/view_fixture.h"
 
@@ -154,6 +157,36 @@ TEST_F(MenuWalkTest, KeysWalkTheMenu) {
   EXPECT_EQ(ChosenIndex(menu.get()), -1);
 }
 
+// The menus wear the editor's face, not a system's: a dark panel with light
+// text, and the amber of selections for the entry under the pointer.
+TEST_F(MenuWalkTest, ALevelIsPaintedInTheFacesColours) {
+  auto menu = MakeMenu({"first", "second", "!third"});
+  m_walk.Open(menu.get(), 0, 0, 1000, 1000);
+  m_walk.KeyPressed(kViewSpecialDown);
+  PIX_SysBitmap bm(0, 0);  // with a drawing context, for the text
+  ViewPaintMenuLevel(m_walk.LevelAt(0), m_font, &bm);
+  const ViewMenuLayout& layout = m_walk.LevelAt(0).layout;
+  auto at = [&](int x, int y) { return bm.getBits()[bm.getRowSpan() * y + x]; };
+  auto brightness = [](uint32_t p) { return PIX_Red(p) + PIX_Green(p) + PIX_Blue(p); };
+  const uint32_t panel = at(layout.width - 4, layout.tops[1] + 2);
+  EXPECT_LT(brightness(panel), 3 * 64) << "the panel is dark";
+  const uint32_t lit = at(layout.width - 4, layout.tops[0] + 2);
+  EXPECT_GT(PIX_Red(lit), 200);
+  EXPECT_GT(PIX_Green(lit), 120);
+  EXPECT_LT(PIX_Blue(lit), 60) << "the highlight is amber";
+  // The brightest pixel of each title: light text on the panel, a dimmer one
+  // for the entry that cannot be chosen.
+  auto brightest = [&](int item) {
+    int most = 0;
+    for (int y = layout.tops[static_cast<size_t>(item)]; y < layout.tops[static_cast<size_t>(item) + 1]; ++y)
+      for (int x = 0; x < layout.width; ++x) most = std::max(most, static_cast<int>(brightness(at(x, y))));
+    return most;
+  };
+  EXPECT_GT(brightest(1), 3 * 180);
+  EXPECT_LT(brightest(2), brightest(1));
+  EXPECT_GT(brightest(2), static_cast<int>(brightness(panel)));
+}
+
 TEST_F(MenuWalkTest, ALevelIsPaintedWithItsHighlight) {
   auto menu = MakeMenu({"first", "second"});
   m_walk.Open(menu.get(), 0, 0, 1000, 1000);
@@ -226,8 +259,84 @@ TEST_F(PopupInViewTest, TheRedrawTimerKeepsFiringWhileAMenuIsOpen) {
   int index = -1;
   EXPECT_TRUE(m_view->PopupMenu(*menu, 0, 0, &chosen, &index));
   EXPECT_EQ(index, 0);
-  ASSERT_EQ(m_client.draws.size(), 2u);
+  ASSERT_GE(m_client.draws.size(), 2u);
   EXPECT_EQ(m_client.draws[1], ViewRect(0, 0, 11, 11));
+}
+
+// Where a menu level stood is painted again as it closes, before the choice
+// is acted on (a dialog it opens must not find the menu's picture on the
+// window), and so is a submenu's place when the pointer leaves it.
+TEST_F(PopupInViewTest, TheWindowUnderAClosingMenuLevelIsPaintedAtOnce) {
+  Run();
+  auto menu = MakeMenu({"a", "more", "c"});
+  menu->items[1].submenu = MakeMenu({"x", "y"});
+  m_backend->MoveOrigin(100, 50);
+  std::vector<ViewRect> levels;  // window rectangles of the levels seen
+  size_t drawsWhileTwoOpen = 0;
+  int step = 0;
+  // Once every level of a change is shown: onto the submenu's opener, back
+  // to the first entry (the submenu closes), then Escape.
+  m_backend->onMenu = [&](HeadlessBackend& b) {
+    const ViewMenuWalk* walk = m_view->MenuWalk();
+    if (!walk || b.Pending() > 0 || b.MenuLevels() != walk->LevelCount()) return;
+    for (int i = 0; i < b.MenuLevels(); ++i) {
+      const ViewRect r = b.MenuRect(i);
+      const ViewRect inWindow(r.L - 100, r.T - 50, r.R - 100, r.B - 50);
+      if (std::find(levels.begin(), levels.end(), inWindow) == levels.end()) levels.push_back(inWindow);
+    }
+    if (step == 2) {
+      b.Key(kViewSpecialEscape);
+    } else {
+      if (step == 1) drawsWhileTwoOpen = m_client.draws.size();
+      const ViewRect r = walk->ItemRect(0, step == 0 ? 1 : 0);
+      ViewEvent move;
+      move.kind = ViewEvent::kMotion;
+      move.rootX = (r.L + r.R) / 2, move.rootY = (r.T + r.B) / 2;
+      b.Queue(move);
+    }
+    ++step;
+  };
+  const ViewMenu* chosen = nullptr;
+  int index = -1;
+  EXPECT_FALSE(m_view->PopupMenu(*menu, 10, 10, &chosen, &index));
+  ASSERT_EQ(levels.size(), 2u) << "the menu and its submenu showed";
+  const ViewRect window(0, 0, kWidth, kHeight);
+  ASSERT_EQ(levels[1].Clipped(window), levels[1]) << "the submenu lies inside the window";
+  bool submenuRepainted = false;
+  for (size_t i = drawsWhileTwoOpen; i < m_client.draws.size(); ++i)
+    submenuRepainted = submenuRepainted || m_client.draws[i].United(levels[1]) == m_client.draws[i];
+  EXPECT_TRUE(submenuRepainted) << "the submenu's place was not painted when it closed";
+  const ViewRect last = m_client.draws.back();
+  EXPECT_EQ(last.United(levels[0].Clipped(window)), last) << "the last paint before the menu returned";
+  EXPECT_TRUE(m_client.presented);
+}
+
+// What the window shows includes an open menu's levels over it.
+TEST_F(PopupInViewTest, TheWindowsPixelsShowAnOpenMenu) {
+  Run();
+  std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
+  ViewRect level;
+  uint32_t menuPixel = 0;  // a pixel of the level's own picture, 3 in from its top right
+  bool read = false;
+  m_backend->onMenu = [&](HeadlessBackend& b) {
+    if (read || b.MenuLevels() != 1) return;
+    level = b.MenuRect(0);
+    menuPixel = b.MenuPixels(0)[static_cast<size_t>(3 * level.W() + level.W() - 3)];
+    read = m_view->ReadWindow(pixels.data(), kWidth);
+    b.Key(kViewSpecialEscape);
+  };
+  auto menu = MakeMenu({"saw", "square"});
+  const ViewMenu* chosen = nullptr;
+  int index = -1;
+  m_view->PopupMenu(*menu, 30, 20, &chosen, &index);
+  ASSERT_TRUE(read);
+  const size_t inside = static_cast<size_t>((level.T + 3) * kWidth + level.L + level.W() - 3);
+  EXPECT_EQ(pixels[inside], menuPixel | 0xffu);
+  EXPECT_NE(pixels[inside], m_client.paintColour | 0xffu);
+  EXPECT_EQ(pixels[static_cast<size_t>(5 * kWidth + 5)], m_client.paintColour | 0xffu) << "outside the menu";
+  // Closed, the window shows itself again.
+  ASSERT_TRUE(m_view->ReadWindow(pixels.data(), kWidth));
+  EXPECT_EQ(pixels[inside], m_client.paintColour | 0xffu);
 }
 
 TEST_F(PopupInViewTest, AnEscapeOrAClickOutsideGivesNoChoice) {

@@ -147,6 +147,8 @@ const ImageEntry kImages[] = {
     {"BTN_OFFON_ID", 316, "btn-lib-display-categories.png", 112, 20, 2, false, categoriesKey},
     {"BG_ID_CATEGORY_FILTER", 317, "categoryFilterBG.png", 240, 24, 1, true, whole<drawCategoryFilter>},
     {"BUTTON_BANK_OVERWRITE_ID", 996, "btn-overwrite-slot.png", 128, 24, 1, true, overwriteKey},
+    {"BG_ID_GLOBAL_SETTINGS", 420, "global-settings.png", kGlobalsCardW, kGlobalsCardH, 1, true,
+     whole<drawGlobalSettings>},
 };
 const size_t kImageCount = sizeof(kImages) / sizeof(kImages[0]);
 

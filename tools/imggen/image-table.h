@@ -1,4 +1,4 @@
-// The editor's 53 images: one row per image with its identifier, resource
+// The editor's 54 images: one row per image with its identifier, resource
 // id, file name under resources/img/, frame size, frame count, direction and
 // the drawing of one frame. The rows follow the editor's loading order.
 #pragma once

@@ -8,7 +8,8 @@ const std::vector<const char*> kOscShapes = {"SAW", "PULSE", "TRIANGLE"};
 const std::vector<const char*> kOsc2Shapes = {"SAW", "PULSE", "TRIANGLE", "X-MOD"};
 const std::vector<const char*> kLfoShapes = {"SINE",   "TRIANGLE", "SAW UP",   "SAW DOWN",
                                              "SQUARE", "S&H",      "SLEW S&H", "NOISE"};
-const std::vector<const char*> kTriggers = {"1", "2", "3", "4"};
+// The trigger modes by the numbers the display shows for them.
+const std::vector<const char*> kTriggers = {"0", "1", "2", "3"};
 
 // Rows of the two layout bands of the page: the upper sections are 244
 // high, the lower ones 311.
@@ -86,17 +87,18 @@ const std::vector<Section>& editorSections() {
       {"LFO 2",
        608,
        kLowerY,
-       128,
+       104,
        kLowerH,
-       {{kRow1, {{Kind::Knob, "SPEED", 64}}}, {kLowRow2, {{Kind::Knob, "DELAY", 64}}}}},
+       {{kRow1, {{Kind::Knob, "SPEED", 52}}}, {kLowRow2, {{Kind::Knob, "DELAY", 52}}}}},
+      // Wide enough for the names of its two padlocks (kPitchLockX).
       {"PITCH & GLIDE",
-       744,
+       720,
        kLowerY,
-       208,
+       232,
        kLowerH,
-       {{kRow1, {{Kind::SmallKnob, "MOD AMOUNT", 56}, {Kind::Knob, "PORTAMENTO", 152}}},
-        {kLowRow2, {{Kind::Menu, "MOD SOURCE", 56}, {Kind::Menu, "GLIDE MODE", 152}}},
-        {kLowRow3, {{Kind::Menu, "BEND RANGE", 104}}}}},
+       {{kRow1, {{Kind::SmallKnob, "MOD AMOUNT", 80}, {Kind::Knob, "PORTAMENTO", 176}}},
+        {kLowRow2, {{Kind::Menu, "MOD SOURCE", 80}, {Kind::Menu, "GLIDE MODE", 176}}},
+        {kLowRow3, {{Kind::Menu, "BEND RANGE", 128}}}}},
       {"MODULATION UNITS",
        960,
        kLowerY,
@@ -156,7 +158,8 @@ const Section& arpeggiatorSection() {
         {{Kind::Choice, "ON / OFF", 40, {"OFF", "ON", "LATCH"}},
          {Kind::Choice, "RANGE", 176, {"1 OCT", "2 OCT", "3 OCT", "4 OCT"}},
          {Kind::Choice, "MODE", 312, {"UP", "DOWN", "UP-DOWN", "DOWN-UP", "ORDER", "RANDOM", "CHORD"}}}},
-       {184, {{Kind::Area, "TEMPO", 104}, {Kind::Switch, "CLOCK SYNC", 312}}}}};
+       {184,
+        {{Kind::Area, "TEMPO", 104}, {Kind::Switch, "HOST TEMPO", 208}, {Kind::Switch, "CLOCK SYNC", 312}}}}};
   return section;
 }
 

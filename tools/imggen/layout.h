@@ -32,6 +32,16 @@
 //   kFilterRowStep * j for the five options below them (j = 0..4, one box
 //   at kFilterCheckX[1]); the MIDI out delay display 120 x 16 at
 //   (kFilterCheckX[0] - 28, y + 6) in the row of the third option.
+// - In the header, right of the display, the global settings key 18 x 18 at
+//   (kGlobalsKeyX, kGlobalsKeyY) between the PATCH and CATEGORY rows, its
+//   right edge on the fields' left edge, labelled at its left like the MIDI
+//   filter key.
+// - The global settings card at (kGlobalsCardX, kGlobalsCardY) of the
+//   window, kGlobalsCardW x kGlobalsCardH: its exit button at (card width -
+//   36, 12); setting i in the row from kGlobalsRowY + kGlobalsRowStep * i
+//   (card coordinates), named at the left, its menu well kGlobalsWellW x 24
+//   at (kGlobalsWellX, row + 10) for a caption (kGlobalsWellW - 12) x 13 at
+//   (kGlobalsWellX + 6, row + 15).
 // - The envelope and arpeggiator pictures are placed at the page's lower-left
 //   area (kLowerArea..., page coordinates); their sections are given in
 //   their own picture's coordinates.
@@ -71,7 +81,14 @@ const int kLibraryFindY[2] = {324, 364};
 const int kLibraryModeX = 1322, kLibrarySlotCategoryY = 251;
 const int kFilterCheckX[2] = {272, 376};
 const int kFilterRowY = 96, kFilterRowStep = 28, kFilterOptionsY = 324;
+const int kGlobalsKeyX = 1098, kGlobalsKeyY = 34;
+const int kGlobalsCardX = 1044, kGlobalsCardY = 88, kGlobalsCardW = 440, kGlobalsCardH = 340;
+const int kGlobalsRowY = 84, kGlobalsRowStep = 44, kGlobalsWellX = 284, kGlobalsWellW = 128;
 const int kLowerAreaX = 8, kLowerAreaY = 260, kLowerAreaW = 440, kLowerAreaH = 311;
+// The two padlocks in the PITCH & GLIDE title bar, 20 x 20 at (x, 262):
+// pitch modulation, then glide; each is named at its left.
+const int kPitchLockX[2] = {864, 926};
+const char* const kPitchLockNames[2] = {"MOD", "GLIDE"};
 // The envelopes / arpeggiator key in the lower-left area's top title bar
 // (the area's own coordinates), 40 x 20, labelled at its left.
 const int kHalfSwitchX = 362, kHalfSwitchY = 2;

@@ -78,8 +78,11 @@ void drawWindowBackground(Canvas& c) {
     drawWell(c, x, kHeaderFieldY[0], kHeaderNumberW, 22);
     drawLabel(c, x - 8, kHeaderFieldY[0] + 24.0f, kHeaderNumberW + 16.0f, numbers[i]);
   }
-  // The MIDI filter key between the two port rows, right-aligned with them.
+  // The MIDI filter key between the two port rows, right-aligned with them,
+  // and the global settings key between the PATCH and CATEGORY rows.
   c.text("FILTERS", 240, 33, 84, 20, fonts::kLabel, palette::kLabelText, Align::Right);
+  c.text("GLOBALS", kGlobalsKeyX - 90.0f, kGlobalsKeyY - 1.0f, 84, 20, fonts::kLabel, palette::kLabelText,
+         Align::Right);
   const char* buttons[3] = {"REQUEST", "SEND", "RANDOMISE"};
   for (int i = 0; i < 3; ++i)
     c.text(buttons[i], 1384, 6 + 26.0f * i, 100, 20, fonts::kLabel, palette::kLabelText, Align::Left);
@@ -99,6 +102,9 @@ void drawHeaderDisplay(Canvas& c) {
 void drawEditorPage(Canvas& c) {
   fillWindowGradient(c, kHeaderHeight);
   for (const Section& s : editorSections()) drawSection(c, s);
+  for (int i = 0; i < 2; ++i)
+    c.text(kPitchLockNames[i], kPitchLockX[i] - 64.0f, kLowerAreaY + 1.0f, 60, 23, fonts::kLabel,
+           palette::kLabelText, Align::Right);
   // The lower-left area stays a plain recess: the envelope and arpeggiator
   // layers draw their own panels over it.
   c.fillRoundRect(kLowerAreaX, kLowerAreaY, kLowerAreaW, kLowerAreaH, 6, rgb(0, 0, 0, 0.18f));
@@ -188,8 +194,8 @@ void drawPatchList(Canvas& c) {
 
 void drawProgressOverlay(Canvas& c) {
   c.clear(rgb(6, 7, 8, 0.68f));
-  // The editor shows its cancel button at (950, 132) or, on the librarian
-  // page, at (858, 346): the card holds both places.
+  // The editor shows its cancel button 96 x 24 at (944, 340), the card's
+  // lower right corner, whatever it is doing.
   const float x = 548, y = 104, w = 520, h = 284;
   drawCard(c, x, y, w, h, "");
   c.text("WORKING WITH THE VARNO", x + 28, y + 28, 360, 24, fonts::kHeading, palette::kAmber, Align::Left, 1);
@@ -261,6 +267,32 @@ void drawMidiFilters(Canvas& c) {
   }
   c.text("OPTIONS", 24, float(kFilterOptionsY - 24), 200, 20, fonts::kTitle, palette::kTitleText, Align::Left,
          1);
+}
+
+void drawGlobalSettings(Canvas& c) {
+  const float w = float(c.width()), h = float(c.height());
+  drawCard(c, 0, 0, w, h, "GLOBAL SETTINGS");
+  c.text("The Varno's own settings: a change goes to it at once.", 24, 52, w - 48, 18, fonts::kLabel,
+         palette::kLabelText, Align::Left);
+  const struct {
+    const char* name;
+    const char* hint;
+  } kRows[] = {
+      {"Start-up program", "Loaded when the Varno is switched on"},
+      {"Master tune", "The pitch of A4"},
+      {"Control X", "How the Varno sends its panel moves"},
+      {"MIDI channel", "OMNI receives on every channel"},
+      {"Device ID", "Where the editor's SysEx finds it"},
+  };
+  for (int i = 0; i < 5; ++i) {
+    const float y = float(kGlobalsRowY + kGlobalsRowStep * i);
+    if (i % 2 == 0) c.fillRoundRect(16, y, w - 32, float(kGlobalsRowStep), 4, rgb(255, 255, 255, 0.03f));
+    c.text(kRows[i].name, 32, y + 5, 240, 20, fonts::kBody, palette::kBodyText, Align::Left);
+    c.text(kRows[i].hint, 32, y + 23, 240, 16, fonts::kLabel, palette::kLabelText, Align::Left);
+    drawWell(c, float(kGlobalsWellX), y + 10, float(kGlobalsWellW), 24);
+  }
+  c.text("Read from the Varno when MIDI OUT is chosen.", 24, h - 32, w - 48, 18, fonts::kLabel,
+         palette::kLabelText, Align::Left);
 }
 
 void drawRename(Canvas& c) {

@@ -24,6 +24,7 @@ void drawProgressOverlay(Canvas& c);
 void drawAbout(Canvas& c);
 void drawFirstRun(Canvas& c);
 void drawMidiFilters(Canvas& c);
+void drawGlobalSettings(Canvas& c);
 void drawRename(Canvas& c);
 void drawSearchField(Canvas& c);
 void drawCategoryFilter(Canvas& c);
