@@ -108,13 +108,16 @@ class MidiClient {
 // Puts count messages on its output port at rate messages a second, message i
 // at frame i * sampleRate / rate after the start, once Start is called. The
 // messages are made before the start, so the process callback only copies.
-// Start again only once Done.
 class MidiFlood : public MidiClient {
  public:
   explicit MidiFlood(const std::string& name) : MidiClient(name, true) {}
   ~MidiFlood() override { Close(); }
 
   void Start(uint64_t count, double rate, const FloodMessage& message) {
+    // A flood still under way finishes first: its messages are read by the
+    // process callback until it ends.
+    while (m_running.load(std::memory_order_acquire))
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     m_messages.clear();
     for (uint64_t i = 0; i < count; ++i) {
       std::vector<uint8_t> bytes = message(i);
@@ -148,7 +151,7 @@ class MidiFlood : public MidiClient {
           m_lost.fetch_add(1);
       }
     }
-    if (m_next >= m_messages.size()) m_running.store(false);
+    if (m_next >= m_messages.size()) m_running.store(false, std::memory_order_release);
   }
 
  private:
