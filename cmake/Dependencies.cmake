@@ -9,4 +9,6 @@ pkg_check_modules(JACK REQUIRED IMPORTED_TARGET jack)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 find_package(X11 REQUIRED)
+# GL contexts of the windowing layer's views, through GLX (libGL of Mesa).
+pkg_check_modules(GL REQUIRED IMPORTED_TARGET gl glx)
 find_package(Poco REQUIRED COMPONENTS Foundation)

@@ -17,6 +17,8 @@ const char EditorCommands::kUsage[] =
     "                             click X Y [MODS], right-click X Y [MODS],\n"
     "                             double-click X Y [MODS]      at window coordinates\n"
     "                             drag X1 Y1 X2 Y2 [STEPS] [MODS]  left button, STEPS moves (10)\n"
+    "                             press X Y [MODS], move X Y [MODS], release X Y [MODS]\n"
+    "                                                          a drag by hand, one event each\n"
     "                             wheel X Y STEPS [MODS]       up when positive, down when negative\n"
     "                             key NAME [MODS]              up, down, left, right, space, return,\n"
     "                                                          enter, tab, backspace, delete, escape,\n"
@@ -238,7 +240,8 @@ bool EditorCommands::Execute(const std::string& line) {
              command == "get-param-text") {
     ok = Parameter(command, words, &reply, &error);
   } else if (command == "click" || command == "right-click" || command == "double-click" ||
-             command == "drag" || command == "wheel" || command == "key" || command == "type") {
+             command == "drag" || command == "press" || command == "move" || command == "release" ||
+             command == "wheel" || command == "key" || command == "type") {
     ok = Input(command, words, &reply, &error);
     if (ok && m_depth == 0) {
       // The reply waits for the input's handling, unless that opens a menu:
@@ -330,6 +333,32 @@ bool EditorCommands::Input(const std::string& command, const Words& words, std::
     m_eventTime += 10;
     Pointer(ViewEvent::kButtonRelease, static_cast<int>(v[2]), static_cast<int>(v[3]), 1, modifiers);
     *reply = "dragged from " + words[1] + " " + words[2] + " to " + words[3] + " " + words[4];
+    return true;
+  }
+  if (command == "press" || command == "move" || command == "release") {
+    if (words.Count() < 2 || !numbers(2) || !words.Modifiers(3, &modifiers))
+      return *error = command + " takes X Y and modifiers", false;
+    if (command == "press" && m_buttonDown) return *error = "the button is down already", false;
+    if (command == "release" && !m_buttonDown) return *error = "the button is not down", false;
+    const int px = static_cast<int>(v[x]), py = static_cast<int>(v[y]);
+    if (command == "press") {
+      // Never the second click of a double click.
+      m_eventTime += kClickSpacingMs;
+      Pointer(ViewEvent::kMotion, px, py, 0, modifiers);
+      Pointer(ViewEvent::kButtonPress, px, py, 1, modifiers);
+      m_buttonDown = true;
+      *reply = "pressed at " + words[1] + " " + words[2];
+    } else if (command == "move") {
+      m_eventTime += 10;
+      const uint32_t held = m_buttonDown ? static_cast<uint32_t>(kViewButton1Held) : 0u;
+      Pointer(ViewEvent::kMotion, px, py, 0, modifiers | held);
+      *reply = "moved to " + words[1] + " " + words[2];
+    } else {
+      m_eventTime += 10;
+      Pointer(ViewEvent::kButtonRelease, px, py, 1, modifiers);
+      m_buttonDown = false;
+      *reply = "released at " + words[1] + " " + words[2];
+    }
     return true;
   }
   if (command == "wheel") {

@@ -14,6 +14,11 @@
 //   drag X1 Y1 X2 Y2 [STEPS] [MODS]  press at the first point, move in
 //                             STEPS even steps (default 10) to the second
 //                             and release there
+//   press X Y [MODS], move X Y [MODS], release X Y [MODS]
+//                             a drag by hand: the left button goes down,
+//                             the pointer moves (with the button held while
+//                             it is down) and the button comes up; the
+//                             window can be looked at in between
 //   wheel X Y STEPS [MODS]    wheel steps, up when positive, down when negative
 //   key NAME [MODS]           one key: up, down, left, right, space, return,
 //                             enter, tab, backspace, delete, escape, home,
@@ -95,6 +100,7 @@ class EditorCommands {
   FILE* m_out;
   FILE* m_in = nullptr;
   uint32_t m_eventTime = 1000;  // the script's clock for event times, in ms
+  bool m_buttonDown = false;    // the left button is held (press without release)
   bool m_quit = false;
   bool m_allOk = true;
   int m_depth = 0;                      // commands running inside an open menu

@@ -8,6 +8,7 @@
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/Truncate.h"
 #include "src/LibrarianPatch.h"
+#include "src/LibrarianViewControl.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
@@ -50,7 +51,12 @@ void ProgBankNamePopupMenu::OnMouseDown(int, int, IMouseMod*) {
   const IParam* showLibrarian = editor->GetParam(kShowLibrarian);
   if (showLibrarian && showLibrarian->Value() == 1.0) editor->updatePatchLibrarianView(0);
   editor->updateBankAndProgramMenuNames(true);
-  editor->sendPatchToDeviceFromLibrarian(library->selectedUpperSlot, 0);
+  // The slot the list shows selected is the one sent, and the library's
+  // selected slot follows it.
+  const int row = editor->librarianView ? editor->librarianView->selectedUpperRow.load()
+                                        : library->selectedUpperSlot.load();
+  library->selectedUpperSlot = row;
+  editor->sendPatchToDeviceFromLibrarian(row, 0);
   SetRedraw();
   SetDirty(true);
 }

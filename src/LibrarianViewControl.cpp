@@ -1,6 +1,8 @@
 #include "src/LibrarianViewControl.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IGraphics.h"
@@ -17,12 +19,27 @@
 namespace {
 
 constexpr IColor kSelectionGrey = kDisplayLightGrey;
+// The program numbers, dimmed beside the names (darker on a selected row).
+constexpr IColor kNumberGrey(255, 128, 132, 138);
+constexpr IColor kSelectedNumberGrey(255, 92, 94, 98);
+// The outline of the slot a dragged patch would be copied into.
+constexpr IColor kDropAmber(255, 255, 173, 0);
+// The smallest size of row text: the display face's letters stay at 8
+// pixels or more (its line is 1.16 times its letter size).
+constexpr int kLeastTextSize = 10;
+constexpr char kEllipsis[] = "\xE2\x80\xA6";
 
 IText rowTextStyle(double scale) {
   IText style(LibrarianViewControl::rowTextSize(scale), &COLOR_WHITE, kDisplayFont, IText::kStyleNormal,
               IText::kAlignNear, 0, IText::kQualityDefault);
   style.mVAlign = IText::kVAlignMiddle;
   return style;
+}
+
+// The name without the blanks that pad it to 14 characters.
+std::string trimmedName(const std::string& name) {
+  const size_t end = name.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : name.substr(0, end + 1);
 }
 
 PatchFile* bankAt(const std::vector<PatchFile*>* banks, int index) {
@@ -49,7 +66,15 @@ IRECT LibrarianViewControl::rowRect(int x, int y, double s, int column, int row)
   return IRECT(left, rowTop, left + w, rowTop + h);
 }
 
-int LibrarianViewControl::rowTextSize(double scale) { return TruncateToInt(13 * scale); }
+// A name of 14 characters fits its row after the number at scales 1.0 and
+// 1.25; at 0.75 a name of more than 12 is cut.
+int LibrarianViewControl::rowTextSize(double scale) {
+  return std::max(kLeastTextSize, TruncateToInt(12 * scale));
+}
+
+int LibrarianViewControl::numberTextSize(double scale) {
+  return std::max(kLeastTextSize, TruncateToInt(10 * scale));
+}
 
 // ==== CONSTRUCTION ============================================================
 
@@ -62,6 +87,8 @@ LibrarianViewControl::LibrarianViewControl(VivivI* editor, int x, int y, int par
       editor(editor),
       scale(scale) {
   const IText style = rowTextStyle(scale);
+  mNumberStyle = style;
+  mNumberStyle.mSize = numberTextSize(scale);
   for (int i = 0; i < kRowCount; ++i)
     upperRows[i] = new ITextControl(editor, rowRect(x, y, scale, 0, i), &style, "");
   patchSelectionUpperChanged();
@@ -111,7 +138,8 @@ PatchFile* LibrarianViewControl::lowerBank() const {
 }
 
 PatchFile* LibrarianViewControl::editedBank() const {
-  return library ? bankAt(&library->fileBanks, library->upperBankIndex) : nullptr;
+  if (!library || library->editBlocked != 0) return nullptr;
+  return bankAt(&library->fileBanks, library->upperBankIndex);
 }
 
 void LibrarianViewControl::loadColumn(std::array<ITextControl*, kRowCount>& rows, const PatchFile* bank) {
@@ -156,6 +184,13 @@ void LibrarianViewControl::hitTest(int x, int y, bool withLayers, bool setColumn
   }
 }
 
+int LibrarianViewControl::upperRowAt(int x, int y) const {
+  int found = -1;
+  for (int i = 0; i < rowCount; ++i)
+    if (upperRows[i]->GetRECT().Contains(x, y)) found = i;
+  return found;
+}
+
 void LibrarianViewControl::selectInActiveColumn(int row) {
   if (activeColumn == 0)
     selectedUpperRow = row;
@@ -194,8 +229,12 @@ void LibrarianViewControl::renameSlot(int, int) {
   if (static_cast<size_t>(row) >= bank->patches.size()) return;
   const LibrarianPatch& patch = bank->patches[static_cast<size_t>(row)];
   if (patch.messages.empty()) return;
-  if (IParam* rename = editor->GetParam(kPatchRename)) rename->SetDisplayText(0, patch.name.c_str());
+  // The field opens at once, ready for typing, its name selected: the
+  // blanks that pad a name are left out, so that none is typed over unseen.
+  if (IParam* rename = editor->GetParam(kPatchRename))
+    rename->SetDisplayText(0, trimmedName(patch.name).c_str());
   if (editor->patchRenameLayer) editor->patchRenameLayer->Hide(false);
+  if (editor->patchRenameControl) editor->patchRenameControl->PromptUserInput();
 }
 
 LibrarianViewControl::CopySource LibrarianViewControl::lowerSourceSnapshot() const {
@@ -286,6 +325,7 @@ void LibrarianViewControl::copyIntoSlot(int target, const CopySource& source, in
 // ==== MOUSE AND KEYS ==========================================================
 
 void LibrarianViewControl::OnMouseDown(int x, int y, IMouseMod* mod) {
+  mPressed = false;
   if (mod && mod->R) {
     SetDirty(true);
     hitTest(x, y, true, true);
@@ -300,6 +340,9 @@ void LibrarianViewControl::OnMouseDown(int x, int y, IMouseMod* mod) {
         editor->showFileCopyMenu(x, y);
     }
   } else if (mod && mod->L) {
+    mPressed = true;
+    mPressX = x;
+    mPressY = y;
     endRename();
     if (editor && editor->patchRenameLayer) editor->patchRenameLayer->Hide(true);
     SetDirty(true);
@@ -362,48 +405,118 @@ void LibrarianViewControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) {
   const int left = x - rowWidth / 2;
   const int top = y - rowHeight / 2;
   dragMarker = IRECT(left, top, left + rowWidth, top + rowHeight);
-  if (dragging) return;
-  hitTest(x, y, false, false);
+  if (dragging) {
+    dropRow = upperRowAt(x, y);
+    return;
+  }
+  // A drag takes the row the button went down on: a hand's first move, or a
+  // quick one, may already have left that row.
+  if (mPressed) {
+    hitTest(mPressX, mPressY, false, false);
+    mPressed = false;
+  }
+  if (selectedLowerRow < 0) hitTest(x, y, false, false);
   const int lower = selectedLowerRow;
   if (lower < 0) return;  // the drag starts once the pointer is over a lower row
   dragging = true;
-  mDragRow = lower;
-  mDragSource = lowerSourceSnapshot();
+  dropRow = upperRowAt(x, y);
+  // The dragged row is also what the next Paste takes.
+  copyRow = lower;
+  mCopySource = lowerSourceSnapshot();
 }
 
 void LibrarianViewControl::OnMouseUp(int x, int y, IMouseMod*) {
   if (editor) editor->librarianRenaming = false;
   SetDirty(true);
+  mPressed = false;
   if (!dragging) return;
   dragging = false;
+  dropRow = -1;
   dragMarker = IRECT();
   hitTest(x, y, false, true);
   const int target = selectedUpperRow;
   if (library) library->selectedUpperSlot = target;
   if (target < 0) return;
-  copyIntoSlot(target, mDragSource, mDragRow);
+  copyIntoSlot(target, mCopySource, copyRow);
+}
+
+const std::string& LibrarianViewControl::shownName(IGraphics* graphics, int column, int index, int room) {
+  ITextControl* row = (column == 0 ? upperRows : lowerRows)[static_cast<size_t>(index)];
+  KIT_String text;
+  row->GetTextCopy(&text);
+  ShownName& shown = mShownNames[column][static_cast<size_t>(index)];
+  if (shown.measured && shown.source == (text.Get() ? text.Get() : "") && shown.room == room)
+    return shown.text;
+  shown.source = text.Get() ? text.Get() : "";
+  shown.room = room;
+  shown.measured = true;
+  std::string name = trimmedName(shown.source);
+  IText* style = row->GetText();
+  const auto width = [&](const std::string& s) {
+    IRECT box(0, 0, room, rowHeight);
+    graphics->MeasureIText(style, const_cast<char*>(s.c_str()), &box);
+    return box.W();
+  };
+  if (!name.empty() && width(name) > room) {
+    // Cut with an ellipsis: the full name shows in the rename field and,
+    // once sent, as the patch name.
+    while (!name.empty() && width(name + kEllipsis) > room) name.pop_back();
+    name = trimmedName(name) + kEllipsis;
+  }
+  shown.text = name;
+  return shown.text;
+}
+
+void LibrarianViewControl::drawRow(IGraphics* graphics, int column, int index, bool selected) {
+  ITextControl* row = (column == 0 ? upperRows : lowerRows)[static_cast<size_t>(index)];
+  const IRECT rect = row->GetRECT();
+  IText* style = row->GetText();
+  char number[12];
+  std::snprintf(number, sizeof number, "%02d", index + 1);
+  if (mNameIndent < 0) {
+    IRECT box = rect;
+    graphics->MeasureIText(&mNumberStyle, number, &box);
+    mNameIndent = box.W() + std::max(2, TruncateToInt(2 * scale));
+  }
+  // Row 99 is no program (it shows a 100th patch of a longer bank).
+  if (index < PatchFile::kSlots) {
+    // The smaller number sits on the name's base line: a line centred in
+    // the row has its base line 0.3 of its size below the middle.
+    const int drop = TruncateToInt((style->mSize - mNumberStyle.mSize) * 0.3 + 0.5);
+    IRECT numberRect(rect.L, rect.T + drop, rect.R, rect.B + drop);
+    mNumberStyle.mColor = selected ? kSelectedNumberGrey : kNumberGrey;
+    graphics->DrawIText(&mNumberStyle, number, &numberRect);
+  }
+
+  IRECT nameRect(rect.L + mNameIndent, rect.T, rect.R, rect.B);
+  const std::string& name = shownName(graphics, column, index, nameRect.W());
+  if (name.empty()) return;
+  style->mColor = selected ? COLOR_BLACK : COLOR_WHITE;
+  graphics->DrawIText(style, const_cast<char*>(name.c_str()), &nameRect);
+  style->mColor = COLOR_WHITE;
 }
 
 bool LibrarianViewControl::Draw(IGraphics* graphics) {
   IBitmapControl::Draw(graphics);
-  const auto drawColumn = [&](std::array<ITextControl*, kRowCount>& rows, int selected) {
+  const auto drawColumn = [&](int column, int selected) {
     if (selected >= 0 && selected < rowCount) {
-      IRECT r = rows[static_cast<size_t>(selected)]->GetRECT();
+      IRECT r = (column == 0 ? upperRows : lowerRows)[static_cast<size_t>(selected)]->GetRECT();
       graphics->FillIRect(&kSelectionGrey, &r);
     }
-    for (int i = 0; i < rowCount; ++i) {
-      ITextControl* row = rows[static_cast<size_t>(i)];
-      if (i == selected) {
-        row->GetText()->mColor = COLOR_BLACK;
-        row->Draw(graphics);
-        row->GetText()->mColor = COLOR_WHITE;
-      } else {
-        row->Draw(graphics);
-      }
-    }
+    for (int i = 0; i < rowCount; ++i) drawRow(graphics, column, i, i == selected);
   };
-  drawColumn(upperRows, selectedUpperRow);
-  drawColumn(lowerRows, selectedLowerRow);
-  if (dragging) graphics->FillIRect(&kSelectionGrey, &dragMarker);
+  drawColumn(0, selectedUpperRow);
+  drawColumn(1, selectedLowerRow);
+  if (dragging) {
+    graphics->FillIRect(&kSelectionGrey, &dragMarker);
+    // The slot the patch would land in is outlined over the marker.
+    if (dropRow >= 0 && dropRow < rowCount) {
+      const IRECT r = upperRows[static_cast<size_t>(dropRow)]->GetRECT();
+      const int t = std::max(2, TruncateToInt(2 * scale));
+      IRECT edges[4] = {IRECT(r.L, r.T, r.R, r.T + t), IRECT(r.L, r.B - t, r.R, r.B),
+                        IRECT(r.L, r.T, r.L + t, r.B), IRECT(r.R - t, r.T, r.R, r.B)};
+      for (IRECT& edge : edges) graphics->FillIRect(&kDropAmber, &edge);
+    }
+  }
   return true;
 }

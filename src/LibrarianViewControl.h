@@ -4,13 +4,19 @@
 // column has one text row per slot showing the patch name, laid out in
 // sub-columns of 16 rows.
 //
+// Each row shows its program number (01 to 99) before the patch name; a
+// name longer than the room left is cut with an ellipsis.
+//
 // A click selects a slot, a double click or an arrow key sends the selected
 // slot's patch to the synthesizer, a right click opens the slot menu (upper
 // column) or the copy menu (lower column), and dragging a lower row onto an
-// upper row copies that patch into the edited bank. Copying feeds the
-// source patch's messages back through the editor's SysEx receive path with
-// a librarian request armed, so that the library stores them into the
-// selected slot as if the synthesizer had sent them.
+// upper row copies that patch into the edited bank: the drag takes the row
+// the button went down on (or, pressed elsewhere, the first lower row the
+// pointer reaches), and the upper row under the pointer is outlined while
+// it lasts. Copying feeds the source patch's messages back through the
+// editor's SysEx receive path with a librarian request armed, so that the
+// library stores them into the selected slot as if the synthesizer had sent
+// them.
 //
 // Threads: the mouse, the keys, drawing and the slot operations run on the
 // GUI thread. The selected rows, the active column and the current row are
@@ -44,8 +50,10 @@ class LibrarianViewControl : public CustomOverlayControl {
   // (x, y) at the GUI scale; every product truncated toward zero. Outside
   // those ranges: the all-zero rectangle, which holds no point.
   static IRECT rowRect(int x, int y, double scale, int column, int row);
-  // The row text size at the scale.
+  // The size of the names and of the program numbers at the scale; never
+  // below 10, which keeps the letters of the display face at 8 pixels.
   static int rowTextSize(double scale);
+  static int numberTextSize(double scale);
 
   // ==== CONSTRUCTION ==========================================================
   // Control and hit rectangle (x, y, x + bitmap width, y + one frame's
@@ -66,8 +74,10 @@ class LibrarianViewControl : public CustomOverlayControl {
 
   // ==== SLOT OPERATIONS (the slot and copy menus, GUI thread) ===================
   // (x, y) is the right click that opened the menu.
-  // Opens the rename field over the selected upper slot when it holds a
-  // sound; an edited bank shorter than 99 patches is first padded to 99.
+  // Shows the rename overlay over the selected upper slot when it holds a
+  // sound, its field open for typing with the name (without its trailing
+  // blanks) selected; an edited bank shorter than 99 patches is first
+  // padded to 99.
   void renameSlot(int x, int y);
   // Remembers the lower row under (x, y) and the bank the lower column shows
   // now as the source of the next paste; no row there remembers nothing.
@@ -80,13 +90,15 @@ class LibrarianViewControl : public CustomOverlayControl {
 
   // ==== MOUSE AND KEYS ========================================================
   // Right button: selection, then the slot menu (an upper row hit) or the
-  // copy menu. Left button: selection, kCurrentPatch, rename closed. Then the
-  // category of the clicked row is shown.
+  // copy menu. Left button: selection, kCurrentPatch, rename closed; the
+  // point is kept as where a drag begins. Then the category of the clicked
+  // row is shown.
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   // Ends a drag: over an upper row the dragged patch is copied there.
   void OnMouseUp(int x, int y, IMouseMod* mod) override;
-  // With drag enabled, the marker follows the pointer; a drag starts over a
-  // lower row.
+  // With drag enabled, the marker follows the pointer. A drag starts from
+  // the lower row the button went down on, else over the first lower row the
+  // pointer reaches; that row becomes the one the next Paste takes.
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
   // With a MIDI output chosen: selects the row and sends its patch.
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
@@ -107,6 +119,7 @@ class LibrarianViewControl : public CustomOverlayControl {
   std::atomic<bool> dragEnabled{false};
   IRECT dragMarker;       // drawn under the pointer while dragging
   bool dragging = false;  // a drag copy is in progress
+  int dropRow = -1;       // the upper row under the pointer while dragging, -1 for none
   int rowWidth;           // the drag marker's size
   int rowHeight;
   int copyRow = -1;  // the lower row of the last Copy, which a paste copies; -1 for none
@@ -144,12 +157,19 @@ class LibrarianViewControl : public CustomOverlayControl {
   // it. withLayers also sets the active column and greys the save controls
   // out over the lower column; setColumn sets the active column only.
   void hitTest(int x, int y, bool withLayers, bool setColumn);
+  // The upper row holding (x, y), -1 for none.
+  int upperRowAt(int x, int y) const;
   // Selects row in the active column.
   void selectInActiveColumn(int row);
   // kCurrentPatch takes row, within its range, without a handler.
   void setCurrentPatchDirectly(int row);
   // Ends a slot rename that was open.
   void endRename();
+  // Draws row index of column (0 upper, 1 lower): its number, then its name.
+  void drawRow(IGraphics* graphics, int column, int index, bool selected);
+  // The row's name as drawn in room pixels: without its padding blanks, cut
+  // with an ellipsis when too long. Kept until the name changes.
+  const std::string& shownName(IGraphics* graphics, int column, int index, int room);
   // The bank the lower column shows now, as a source to find again later.
   CopySource lowerSourceSnapshot() const;
   // The source's bank when the library still holds it, else null.
@@ -158,7 +178,16 @@ class LibrarianViewControl : public CustomOverlayControl {
   // the receive path and marks the edited bank unsaved.
   void copyIntoSlot(int target, const CopySource& source, int row);
 
-  CopySource mCopySource;  // the bank of the last Copy (its row is copyRow)
-  CopySource mDragSource;  // the bank and row of the drag in progress
-  int mDragRow = -1;
+  CopySource mCopySource;  // the bank of the last Copy or drag (its row is copyRow)
+  IText mNumberStyle;      // the program numbers' text style
+  int mNameIndent = -1;    // a name's distance from its row's left edge; -1 until measured
+  struct ShownName {
+    bool measured = false;
+    std::string source, text;
+    int room = 0;
+  };
+  std::array<std::array<ShownName, kRowCount>, 2> mShownNames;
+  // Where the left button went down, for the drag that may follow.
+  bool mPressed = false;
+  int mPressX = 0, mPressY = 0;
 };

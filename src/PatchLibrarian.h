@@ -156,8 +156,8 @@ class PatchLibrarian {
   // ==== RECEIVED PATCH, RELOAD ==================================================
   // Stores the received patch (read only, owned by the caller) into the
   // selected slot of the upper list's bank, the bank being edited, bringing
-  // that bank to 99 patches. Without such a bank, or while no slot 0..98 is
-  // selected, nothing happens.
+  // that bank to 99 patches. Without such a bank, while the edited-bank lock
+  // is set, or while no slot 0..98 is selected, nothing happens.
   void setSysexDatatoSelectedSlot(LibrarianPatch* received);
   // Empties the whole in-memory library and loads it again from folder.
   void initBankFilesOnDiscard(std::string folder);
@@ -166,7 +166,11 @@ class PatchLibrarian {
   int32_t upperBankIndex = 0;   // index in fileBanks of the bank being edited
   int32_t lowerBankIndex = -1;  // index of the bank shown in the lower list
   int32_t splitCount = 0;       // the loader's working count while splitting
-  int32_t unusedWord = 0;
+  // The edited-bank lock: while it is not 0 no edited bank is open. The upper
+  // column does not reload, no slot of the edited bank is renamed, given a
+  // category, sent or stored into, and column 0 shows no category. Nothing
+  // in the editor sets it; read on the MIDI input thread too.
+  std::atomic<int32_t> editBlocked{0};
   int32_t unusedInteger = 1;
   bool unusedFlags[5] = {};
   bool fileSplit = false;        // the file being read was split

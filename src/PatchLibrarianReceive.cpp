@@ -3,7 +3,7 @@
 #include "src/PatchLibrarian.h"
 
 void PatchLibrarian::setSysexDatatoSelectedSlot(LibrarianPatch* received) {
-  if (!received) return;
+  if (!received || editBlocked != 0) return;
   if (upperBankIndex < 0 || static_cast<size_t>(upperBankIndex) >= fileBanks.size()) return;
   PatchFile* bank = fileBanks[static_cast<size_t>(upperBankIndex)];
   if (!bank) return;

@@ -84,6 +84,10 @@ ICaptionControl* buildNameDisplay(IModuleBase* plug, IGraphics* gui, double scal
     default:
       break;
   }
+  // The field a click opens looks like the display it covers: the display's
+  // text colour on the dark of its well, not the system's black on white.
+  style.mTextEntryFGColor = style.mColor;
+  style.mTextEntryBGColor = kDisplayWell;
   auto* field = new ICaptionControl(plug, scaledDisplayRect(x, y, w, h, scale), paramIdx, &style, true);
   field->SetPromptDisabled(false);
   field->SetTextEntryLength(nameLength > 0 ? nameLength : 0);

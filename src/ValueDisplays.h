@@ -29,6 +29,7 @@ inline constexpr const char* kDisplayFont = "NK57 Monospace";
 inline constexpr IColor kDisplayGreen(255, 66, 240, 100);       // the usual display colour
 inline constexpr IColor kDisplayBlue(255, 0, 174, 255);         // displays of variant 2
 inline constexpr IColor kDisplayLightGrey(255, 225, 225, 225);  // the rename and search fields
+inline constexpr IColor kDisplayWell(255, 14, 15, 17);          // the dark well a name field sits in
 
 // The display style: kDisplayFont at size (int)(h x scale) in the colour,
 // normal, centred both ways, orientation 0, quality 3, the framework's
@@ -54,7 +55,7 @@ ITextControl* buildControlDisplay(IModuleBase* plug, IGraphics* gui, double scal
 // group; its first text is "-- INIT --" for kPatchName, "search..." for
 // kPatchSearchString and "New Name" for kPatchRename (the last two drawn
 // light grey). A click opens a text field of at most nameLength characters
-// (0: no limit).
+// (0: no limit), in the field's text colour on the dark of a display well.
 ICaptionControl* buildNameDisplay(IModuleBase* plug, IGraphics* gui, double scale, const std::string& name,
                                   int paramIdx, int x, int y, int w, int h, int nameLength,
                                   ControlLayer* layer, const char* group, const UIConfigLog& log);

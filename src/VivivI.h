@@ -316,6 +316,9 @@ class VivivI : public IModuleAU {
   // The hardware change handler: runs for values the synthesizer reported;
   // shows and moves the controls, sends nothing back.
   void OnParamChange2(int index) override;
+  // The slot rename's field dropped (Escape): the rename closes, the slot
+  // keeps its name.
+  void OnTextEntryDropped(int index) override;
   // Work on controls and layers runs on the GUI thread: at once there (or
   // without a GUI), else handed to the GUI's next tick in order.
   void onGUIThread(std::function<void()> work);

@@ -84,7 +84,7 @@ const std::vector<LibrarianPatch>* VivivI::librarianBankOfColumn(int column) {
   const PatchLibrarian& library = *patchLibrarian;
   const PatchFile* bank = nullptr;
   if (column == 0)
-    bank = bankAt(library.fileBanks, library.upperBankIndex);
+    bank = library.editBlocked != 0 ? nullptr : bankAt(library.fileBanks, library.upperBankIndex);
   else if (lowerShowsCategories)
     bank = bankAt(library.categoryBanks, library.lowerBankIndex);
   else if (lowerShowsSearch)

@@ -189,7 +189,10 @@ int VivivI::ReadSysExDataFromPackage(ByteChunk* image, int& pos, std::string fil
 
   if (older) {
     // Every record is exactly 92 bytes: the sound brought to 76 bytes, a name
-    // (its own, or one made from the file name), the category INIT and F7.
+    // (its own, or one made from the file name), a category and F7. A whole
+    // library record keeps its own category; any other sound gets INIT.
+    uint8_t category = kCategoryInit;
+    if (message.size() == kNameEnd + 1 && message[kNameEnd] <= kCategoryInit) category = message[kNameEnd];
     if (message.size() < kNameEnd) {
       message.resize(kSoundLength, 0);
       const std::string name = importedName(fileName);
@@ -197,7 +200,7 @@ int VivivI::ReadSysExDataFromPackage(ByteChunk* image, int& pos, std::string fil
     } else {
       message.resize(kNameEnd);
     }
-    message.push_back(kCategoryInit);
+    message.push_back(category);
     message.push_back(0xF7);
   } else {
     // A second-generation sound carries its own name; the conversion makes
@@ -225,7 +228,7 @@ int VivivI::ReadSysExDataFromPackage(ByteChunk* image, int& pos, std::string fil
 // ==== Category of a slot ========================================================
 
 void VivivI::SetCategoryForLibrarianPatch(int category) {
-  if (!patchLibrarian || category < 0 || category > kCategoryInit) return;
+  if (!patchLibrarian || patchLibrarian->editBlocked != 0 || category < 0 || category > kCategoryInit) return;
   const int bankIndex = patchLibrarian->upperBankIndex;
   if (bankIndex < 0 || bankIndex >= static_cast<int>(patchLibrarian->fileBanks.size())) return;
   std::vector<LibrarianPatch>& patches = patchLibrarian->fileBanks[static_cast<size_t>(bankIndex)]->patches;

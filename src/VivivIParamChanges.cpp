@@ -133,12 +133,18 @@ namespace {
 // The column's bank menu names and marks the bank stepped to: the column's
 // pair takes the bank's names, and the menu of the column's source is
 // rebuilt with them.
-void refreshBankMenu(VivivI& plug, bool upper, int bank) {
+// The banks a column shows: the file banks above; below, the lower list's
+// source (category mode first).
+const std::vector<PatchFile*>& columnBanks(const VivivI& plug, bool upper) {
   const PatchLibrarian* librarian = plug.patchLibrarian;
-  const std::vector<PatchFile*>& banks = upper                       ? librarian->fileBanks
-                                         : plug.lowerShowsCategories ? librarian->categoryBanks
-                                         : plug.lowerShowsSearch     ? librarian->searchBanks
-                                                                     : librarian->fileBanks;
+  return upper                       ? librarian->fileBanks
+         : plug.lowerShowsCategories ? librarian->categoryBanks
+         : plug.lowerShowsSearch     ? librarian->searchBanks
+                                     : librarian->fileBanks;
+}
+
+void refreshBankMenu(VivivI& plug, bool upper, int bank) {
+  const std::vector<PatchFile*>& banks = columnBanks(plug, upper);
   if (bank < 0 || static_cast<size_t>(bank) >= banks.size() || !banks[static_cast<size_t>(bank)]) return;
   const PatchFile& chosen = *banks[static_cast<size_t>(bank)];
   (upper ? plug.upperFirstName : plug.lowerFirstName) = chosen.fileName;
@@ -163,8 +169,9 @@ void stepBank(VivivI& plug, int index) {
   const IParam* listParam = plug.GetParam(list);
   PatchLibrarian* librarian = plug.patchLibrarian;
   if (!listParam || !librarian) return;
-  // The list's last entry, and never past the last bank the library holds.
-  const int banks = static_cast<int>(librarian->fileBanks.size());
+  // The list's last entry, and never past the last bank of the list the
+  // column shows (its texts keep entries of a longer list shown before).
+  const int banks = static_cast<int>(columnBanks(plug, upper).size());
   const int last = std::min(static_cast<int>(listParam->GetMax()), banks - 1);
   if (last < 0) return;  // no bank to step to
   const int current = static_cast<int>(listParam->Value());
@@ -467,7 +474,8 @@ void renameSlot(VivivI& plug) {
   if (plug.renameClosed) return;
   PatchLibrarian* librarian = plug.patchLibrarian;
   const int bankIndex = librarian ? librarian->upperBankIndex : -1;
-  if (!librarian || bankIndex < 0 || bankIndex >= static_cast<int>(librarian->fileBanks.size())) {
+  if (!librarian || librarian->editBlocked != 0 || bankIndex < 0 ||
+      bankIndex >= static_cast<int>(librarian->fileBanks.size())) {
     closeRename(plug);
     return;
   }
@@ -855,6 +863,14 @@ void VivivI::OnParamChange(int index) {
   if (!action) return;
   switchLayerGroup(action->layerGroup, v);
   processControlAction(action, index, value);
+}
+
+void VivivI::OnTextEntryDropped(int index) {
+  if (index != kPatchRename || !pluginReady) return;
+  KIT_MutexLock lock(GetMutex());
+  if (renameClosed) return;
+  librarianRenaming = false;
+  closeRename(*this);
 }
 
 void VivivI::OnParamChange2(int index) {

@@ -106,6 +106,25 @@ shot first-run no
 shot midi-filters yes set-param $kViewMIDIFilterSettings 1
 shot global-settings yes set-param $kGlobalSettings 1
 
+# The rename overlay: the edited bank's fifth slot right-clicked and Rename
+# chosen through the host's editor commands, its field open with the name
+# selected. The slot's centre at each size.
+rename_points=("49 127" "66 169" "83 211")
+for i in 0 1 2; do
+  data="$work/data-rename-${labels[$i]}"
+  VIVIVI_DATA_DIR="$data" bash "$root/tools/install.sh" --build "$build" --data-only >/dev/null
+  printf 'normal\n%s\nyes\n\n' "${sizes[$i]}" >"$data/VivivI Editor UI.txt"
+  file="$out/rename-${labels[$i]}.png"
+  printf 'right-click %s\nmenu Rename\nwait 400\npng %s\nquit\n' "${rename_points[$i]}" "$file" |
+    VIVIVI_DATA_DIR="$data" "$host" "$bundle" open-editor window set-param $kMainTab 1 editor-commands \
+      >"$work/rename-${labels[$i]}.log" 2>&1 || {
+    echo "screenshots: rename at ${sizes[$i]} failed:" >&2
+    cat "$work/rename-${labels[$i]}.log" >&2
+    exit 1
+  }
+  echo "wrote $file"
+done
+
 # The processing overlay stands while a request waits for its answer: a
 # simulated Varno that never answers, on the editor's output.
 "$sim" --api jack --answer never --no-stdin >"$work/varno-sim.log" 2>&1 &

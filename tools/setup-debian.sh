@@ -15,6 +15,7 @@ packages=(
   libpng-dev zlib1g-dev libpng-tools
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra  # extra: the condensed face of the logo
   libx11-dev xvfb x11-utils imagemagick
+  libgl-dev libglx-dev libglx-mesa0 libgl1-mesa-dri  # GL views of the windowing layer (GLX, software drawing)
   jackd2 libjack-jackd2-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev  # pixman: benchmark yardstick only
   python3-mido

@@ -96,6 +96,11 @@ void IGraphicsCarbon::CreateTextEntry(IControl* control, IText* text, IRECT* r, 
     request.fontSize = text->mSize;
     request.bold = text->mStyle == IText::kStyleBold;
     request.align = text->mAlign == 0 ? 0 : text->mAlign == 2 ? 2 : 1;
+    // The field looks like the display it opens over: the style's
+    // text-entry colours, as on the view road.
+    request.foreground = text->mTextEntryFGColor.ToPixel();
+    request.background = text->mTextEntryBGColor.ToPixel();
+    request.selection = SelectionColour(request.foreground, request.background);
   }
   if (const char* allowed = param ? CharactersForType(param->Type()) : nullptr) {
     request.filtered = true;

@@ -9,7 +9,7 @@
 //   submenus; an entry with a submenu keeps its disabled, title and checked
 //   flags; a title item is a section header that cannot be chosen;
 // - text entry: the field covers r exactly, in the style's own face and
-//   size, black on white; only number kinds are filtered (bool, int, enum:
+//   size and its text-entry colours; only number kinds are filtered (bool, int, enum:
 //   digits, "+", "-"; double: also "."), and every field, free ones
 //   included, holds at most the control's text entry length in bytes.
 #pragma once

@@ -4,6 +4,7 @@
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphicsMac.h"
+#include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/IPopupMenu.h"
 #include "KIT/pix/pix-sysbitmap.h"
@@ -91,6 +92,7 @@ bool IGraphicsViewBinding::OnKeyDown(int x, int y, int key) {
 
 void IGraphicsViewBinding::OnTextEntryCommit(const char* text) {
   if (!mGraphics || !mEdControl) return;
+  mEdTaken = true;
   if (mEdParam)
     mGraphics->SetFromStringAfterPrompt(mEdControl, mEdParam, text);
   else
@@ -98,8 +100,22 @@ void IGraphicsViewBinding::OnTextEntryCommit(const char* text) {
 }
 
 void IGraphicsViewBinding::OnTextEntryClosed() {
+  IControl* control = mEdControl;
+  const bool dropped = !mEdTaken && mEdParam;
   mEdControl = nullptr;
   mEdParam = nullptr;
+  mEdTaken = false;
+  IModuleBase* plug = mGraphics ? mGraphics->GetPlug() : nullptr;
+  if (dropped && control && plug) plug->OnTextEntryDropped(control->ParamIdx());
+}
+
+PIX_pixel IGraphicsViewBinding::SelectionColour(PIX_pixel foreground, PIX_pixel background) {
+  PIX_pixel mixed = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const unsigned f = (foreground >> shift) & 0xFF, b = (background >> shift) & 0xFF;
+    mixed |= static_cast<PIX_pixel>((f * 2 + b * 3) / 5) << shift;
+  }
+  return mixed;
 }
 
 bool IGraphicsViewBinding::GetDrawBitmap(const uint32_t** pixels, int* rowSpan, int* width, int* height) {
@@ -118,6 +134,7 @@ void IGraphicsViewBinding::OpenField(View* view, const ViewTextEntryRequest& req
   if (!view->OpenTextEntry(request)) return;
   mEdControl = control;
   mEdParam = param;
+  mEdTaken = false;
 }
 
 IPopupMenu* IGraphicsViewBinding::RunMenu(View* view, const ViewMenu* menu, int x, int y) {
@@ -181,6 +198,7 @@ void IGraphicsCocoa_vVivivI_au::createTextEntry(IControl* control, IParam* param
   }
   request.foreground = text->mTextEntryFGColor.ToPixel();
   request.background = text->mTextEntryBGColor.ToPixel();
+  request.selection = SelectionColour(request.foreground, request.background);
   OpenField(this, request, control, param);
 }
 

@@ -39,6 +39,8 @@ class IGraphicsViewBinding : public ViewClient {
   // With a parameter the GUI's SetFromStringAfterPrompt takes the text, else
   // the control's TextFromTextEntry.
   void OnTextEntryCommit(const char* text) override;
+  // An entry of a parameter closed without its text taken tells the
+  // plug-in (IModuleBase::OnTextEntryDropped).
   void OnTextEntryClosed() override;
   bool GetDrawBitmap(const uint32_t** pixels, int* rowSpan, int* width, int* height) override;
 
@@ -57,9 +59,14 @@ class IGraphicsViewBinding : public ViewClient {
   // nothing without a control or while one is open.
   void OpenField(View* view, const ViewTextEntryRequest& request, IControl* control, IParam* param);
 
+  // The fill behind selected text of a field in these colours: the text
+  // colour laid faintly over the field's.
+  static PIX_pixel SelectionColour(PIX_pixel foreground, PIX_pixel background);
+
   IGraphicsMac* mGraphics;  // null once detached
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;
+  bool mEdTaken = false;  // the open entry's text was handed on
 };
 
 // The view of the factory road. It is referenced by the GUI while open and

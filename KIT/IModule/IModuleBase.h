@@ -168,6 +168,10 @@ class IModuleBase {
   virtual void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames);
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
+  // The text entry opened over a control of parameter index was closed
+  // without its text taken (Escape, the wheel, the editor closing). GUI
+  // thread; the base ignores it.
+  virtual void OnTextEntryDropped(int index) {}
   virtual void OnIdle() {}
   virtual void OnActivate(bool active);  // takes and releases the lock
   // fromDevice is true for messages from the external MIDI input, false for

@@ -119,7 +119,7 @@ class Winl_vVivivI_textview : public WmTextView, public Winl_ControlProtocol {
 class Winl_vVivivI_textfield : public WmTextField, public Winl_ControlProtocol {
  public:
   using WmTextField::WmTextField;
-  bool selectable = true, bezeled = true, secure = false;
+  bool bezeled = true;
   int alignment = 0;  // 0 left, 1 right, 2 centred
   bool wraps = true;
   float fontSize = 0;
@@ -167,14 +167,12 @@ class Winl_vVivivI_pub : public WmPopup, public Winl_ControlProtocol {
 
 class Winl_vVivivI_cbox : public WmPopup, public Winl_ControlProtocol {
  public:
-  explicit Winl_vVivivI_cbox(const WmRect& frame) : WmPopup(frame, true) {}
+  explicit Winl_vVivivI_cbox(const WmRect& frame) : WmPopup(frame, true) { editable = true; }
   long getWinlStyle() const { return m_style; }
   void setWinlStyle(long style) { m_style = style; }
   int* winlTagWord() override { return &tag; }
   long* winlStyleWord() override { return &m_style; }
   int numberOfVisibleItems = 5;
-  bool editable = true;
-  std::string text;  // the typed text
   void SetNeedsDisplay(bool needs) override;
   void SetNeedsDisplayInRect(const WmRect& rect) override;
   const char* ClassName() const override { return "Winl_vVivivI_cbox"; }

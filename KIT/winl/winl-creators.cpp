@@ -311,6 +311,8 @@ HWND WINL_MakeEditField(int id, int x, int y, int w, int h, long style) {
     if (std::abs(h) < 20) field->wraps = false;
     field->tag = id;
     CommandAction(field);
+    HWND owner = Owner();
+    field->textDidChange = [owner](WmTextField* sender) { WINL_ControlTextDidChange(owner, sender); };
     Attach(field, style);
     UpdateGrowth(field);
     return field;
@@ -374,6 +376,7 @@ HWND WINL_MakeCombo(int id, int x, int y, int w, int h, long flags) {
     HWND owner = Owner();
     combo->willPopUp = [owner](WmPopup* sender) { WINL_ComboWillPopUp(owner, sender); };
     combo->selectionDidChange = [owner](WmPopup* sender) { WINL_ComboSelectionDidChange(owner, sender); };
+    combo->textDidChange = [owner](WmPopup* sender) { WINL_ControlTextDidChange(owner, sender); };
     control = combo;
   } else {
     auto* popup = new Winl_vVivivI_pub(ToRect(WINL_MakeCoords(x, y, w, 18, true, true)));

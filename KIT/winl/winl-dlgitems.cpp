@@ -51,6 +51,10 @@ bool TextOf(WmObject* object, std::string* text) {
   } else if (auto* field = dynamic_cast<WmTextField*>(object)) {
     *text = field->text;
   } else if (auto* popup = dynamic_cast<WmPopup*>(object)) {
+    if (popup->isCombo) {
+      *text = popup->text;  // a combo box's string is its own text, typed or chosen
+      return true;
+    }
     if (popup->selected < 0 || popup->selected >= static_cast<int>(popup->items.size())) return false;
     *text = popup->items[static_cast<size_t>(popup->selected)].text;
   } else if (auto* textView = dynamic_cast<WmTextView*>(object)) {
@@ -115,6 +119,13 @@ bool SetDlgItemText(HWND dialog, int id, const char* text) {
   } else if (auto* field = dynamic_cast<WmTextField*>(target)) {
     field->text = value;
     field->SetNeedsDisplay(true);
+    if (WmFieldEditor* editor = field->CurrentEditor()) {
+      // Being typed into: the editor shows the new text, the caret at its end.
+      editor->text = value;
+      editor->selectionStart = value.size();
+      editor->selectionLength = 0;
+      editor->SetNeedsDisplay(true);
+    }
     if (field->editable && field->superview())
       SendMessage(field->superview(), WM_COMMAND,
                   (static_cast<unsigned long>(EN_CHANGE) << 16) | (field->tag & 0xFFFF),
@@ -122,6 +133,9 @@ bool SetDlgItemText(HWND dialog, int id, const char* text) {
   } else if (auto* textView = dynamic_cast<WmTextView*>(target)) {
     textView->text = value;
     textView->SetNeedsDisplay(true);
+  } else if (auto* combo = dynamic_cast<WmPopup*>(target); combo && combo->isCombo) {
+    combo->text = value;
+    combo->SetNeedsDisplay(true);
   } else if (auto* box = dynamic_cast<WmBox*>(target)) {
     box->title = value;
     box->SetNeedsDisplay(true);

@@ -1,7 +1,8 @@
-// Drag and drop of files between views of the layer: the dropped-files
-// block, the drop hooks, promised files written when they land, and the
-// stand-ins for what cannot be built here (Carbon hosting, plug-in views,
-// GL contexts).
+// Drag and drop of files: the dropped-files block, the drop hooks, the
+// layer's views as drop targets, drags started from them (the window model
+// carries them, to other programs over the X drag-and-drop protocol),
+// promised files written when they land, and the stand-ins for Carbon
+// hosting, which cannot be built here.
 #include <sys/stat.h>
 
 #include <cctype>
@@ -155,30 +156,63 @@ bool WINL_PerformDragOperation(HWND hwnd, const WmDragInfo& drag) {
   return done;
 }
 
+int Winl_vVivivI_hwnd::DraggingEntered(const WmDragInfo& info) { return WINL_DragEntered(this, info); }
+int Winl_vVivivI_hwnd::DraggingUpdated(const WmDragInfo& info) { return WINL_DragUpdated(this, info); }
+void Winl_vVivivI_hwnd::DraggingExited(const WmDragInfo&) { WINL_DragExited(this); }
+bool Winl_vVivivI_hwnd::PerformDragOperation(const WmDragInfo& info) {
+  return WINL_PerformDragOperation(this, info);
+}
+
 // ---- Drag source -------------------------------------------------------------------------------
+
+namespace {
+WmRect DragRect(const RECT* r) {
+  if (!r) return WmRect();
+  return WmRect{static_cast<double>(r->left), static_cast<double>(r->top),
+                static_cast<double>(r->right - r->left), static_cast<double>(r->bottom - r->top)};
+}
+}  // namespace
 
 void WINL_FinishDragDrop() {
   s_dragdropsrcfn.clear();
   s_dragdropsrccallback = nullptr;
 }
 
-void WINL_InitiateDragDrop(HWND hwnd, RECT*, const char* srcfn, void (*callback)(const char*)) {
+void WINL_InitiateDragDrop(HWND hwnd, RECT* srcrect, const char* srcfn, void (*callback)(const char*)) {
   WINL_FinishDragDrop();
-  if (!WINL_AsLayerView(hwnd) || !srcfn || !*srcfn) return;
+  Winl_vVivivI_hwnd* view = WINL_AsLayerView(hwnd);
+  if (!view || !srcfn || !*srcfn) return;
   s_dragdropsrcfn = srcfn;
   s_dragdropsrccallback = callback;
+  // The drag runs now; the promise is kept until it lands (WINL_DoDragDrop),
+  // a press starts something else, or WINL_FinishDragDrop.
+  WmDragSource source;
+  source.view = view;
+  source.rect = DragRect(srcrect);
+  source.promisedName = srcfn;
+  source.writePromised = [](const std::string& folder, std::string* written) {
+    return WINL_DoDragDrop(folder.c_str(), written);
+  };
+  WmRunDrag(source);
 }
 
-void WINL_InitiateDragDropOfFileList(HWND hwnd, RECT*, const char** files, int count, void*) {
-  if (!WINL_AsLayerView(hwnd) || !files || count <= 0) return;
-  // The names go on the drag pasteboard, one a line; only views of this
-  // process take them.
+void WINL_InitiateDragDropOfFileList(HWND hwnd, RECT* srcrect, const char** files, int count, void*) {
+  Winl_vVivivI_hwnd* view = WINL_AsLayerView(hwnd);
+  if (!view || !files || count <= 0) return;
+  // The names go on the drag pasteboard too, one a line.
+  WmDragSource source;
+  source.view = view;
+  source.rect = DragRect(srcrect);
   std::string names;
   for (int i = 0; i < count; ++i)
-    if (files[i]) names += std::string(files[i]) + "\n";
+    if (files[i]) {
+      names += std::string(files[i]) + "\n";
+      source.files.push_back(files[i]);
+    }
   WmPasteboard& drag = WmPasteboard::Named("drag");
   drag.DeclareTypes({"public.file-url"});
   drag.SetString("public.file-url", names);
+  if (!source.files.empty()) WmRunDrag(source);
 }
 
 bool WINL_FreeCopyName(const std::string& path, std::string* freePath) {
@@ -247,7 +281,3 @@ HWND WINL_CreateCarbonWindowView(HWND, void** carbonWindow, RECT*, bool) {
 void* WINL_GetWindowFromCarbonWindowView(HWND) { return nullptr; }
 void WINL_AddCarbonPaneToView(HWND, void*) {}
 void WINL_CarbonWndHost_SetWantAllKeys(void*, bool) {}
-HWND WINL_GetAudioUnitCocoaView(HWND, void*, void*, RECT*) { return nullptr; }
-void WINL_SetViewGL(HWND, bool) {}
-bool WINL_GetViewGL(HWND) { return false; }
-bool WINL_SetGLContextToView(HWND) { return false; }

@@ -331,6 +331,13 @@ void WINL_OnWinlCommand(HWND owner, WmObject* sender) {
   } else if (auto* button = dynamic_cast<Winl_vVivivI_button*>(sender)) {
     RadioHandling(button);
     if (Receiver(owner)) Send(to, WM_COMMAND, Command(sender, 0), reinterpret_cast<long>(control));
+  } else if (dynamic_cast<WmControl*>(sender)) {
+    // Another control: code 1 when the event that made it act is a left
+    // press or release of a double (or further) click.
+    const WmMouseEvent* event = WmApplication::Shared().currentMouseEvent();
+    const bool doubled =
+        event && (event->kind == kWmLeftDown || event->kind == kWmLeftUp) && event->clickCount >= 2;
+    Send(to, WM_COMMAND, Command(sender, doubled ? 1 : 0), reinterpret_cast<long>(control));
   } else {
     Send(to, WM_COMMAND, Command(sender, 0), reinterpret_cast<long>(control));
   }

@@ -13,6 +13,7 @@
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-shapes.h"
 #include "KIT/winl/winl-wnd-input.h"
+#include "platform/window/WindowGL.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ Winl_vVivivI_hwnd::~Winl_vVivivI_hwnd() {
     WINL_SetMenuDestination(m_menu, nullptr);
     m_menu->Release();
   }
+  m_glctx.reset();
 }
 
 Winl_vVivivI_hwnd* Winl_vVivivI_hwnd::initChild(WINL_DialogResourceIndex* record, WmObject* parent,
@@ -246,14 +248,17 @@ void Winl_vVivivI_hwnd::Draw(const PaintTarget& t, const WmRect& rect) {
   surface.antialias = true;
   HDC hdc = WINL_CreateGfxContext(&surface);
   if (hdc) {
-    PaintWithContext(hdc, rect);
+    PaintWithContext(hdc, rect, &t);
     WINL_DeleteGfxContext(hdc);
   }
   m_isdirty = 0;
 }
 
-void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect) {
+void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect, const PaintTarget* target) {
   if (m_hashaddestroy) return;
+  // A GL view draws with its context current, bound to the view's size.
+  const bool gl =
+      m_glctx && m_glctx->MakeCurrent(static_cast<int>(frame().width), static_cast<int>(frame().height));
   m_paintctx_hdc = hdc;
   m_paintctx_rect = rect;
   m_paintctx_used = false;
@@ -280,6 +285,10 @@ void Winl_vVivivI_hwnd::PaintWithContext(HDC hdc, const WmRect& rect) {
       onWinlMessage(WM_PAINT, reinterpret_cast<unsigned long>(hdc), 0);
     }
   }
+  if (gl && WmIsLive(this) && m_glctx && m_glctx->IsCurrent()) {
+    if (target) m_glctx->CopyInto(*target);
+    WmGLContext::ClearCurrent();
+  }
   m_paintctx_hdc = nullptr;
 }
 
@@ -297,6 +306,62 @@ void Winl_vVivivI_hwnd::KeyEvent(const WmKeyEvent& event) {
   const long result =
       onWinlMessage(event.down ? WM_KEYDOWN : WM_KEYUP, static_cast<unsigned long>(key), flags);
   if (result == 69) WmView::KeyEvent(event);  // not handled: on to the superview
+}
+
+// ---- Accessibility --------------------------------------------------------------------
+
+WmAccessibilityElement* Winl_vVivivI_hwnd::AccessibilityObject() {
+  if (m_hashaddestroy || !m_wndproc) return nullptr;
+  WmAccessibilityElement* object = nullptr;
+  onWinlMessage(WM_GETOBJECT, 0x1001, reinterpret_cast<long>(&object));
+  return object;
+}
+
+WmAccessibilityElement* Winl_vVivivI_hwnd::AccessibilityHitTest(WmPoint screen) {
+  if (WmAccessibilityElement* object = AccessibilityObject()) {
+    WmAccessibilityElement* hit = object->AccessibilityHitTest(screen);
+    if (hit && hit != object) return hit;
+    if (!object->AccessibilityIsIgnored()) return object;
+  }
+  return WmView::AccessibilityHitTest(screen);
+}
+
+WmAccessibilityElement* Winl_vVivivI_hwnd::AccessibilityFocusedElement() {
+  if (WmAccessibilityElement* object = AccessibilityObject()) {
+    WmAccessibilityElement* focused = object->AccessibilityFocusedElement();
+    if (focused && focused != object) return focused;
+  }
+  return WmView::AccessibilityFocusedElement();
+}
+
+std::vector<WmAccessibilityElement*> Winl_vVivivI_hwnd::CachedChildren(
+    int which, std::vector<WmAccessibilityElement*> base) {
+  AccessCache& cache = m_access_cacheptrs[which];
+  WmAccessibilityElement* object = AccessibilityObject();
+  if (!object) {
+    cache = AccessCache();
+    return base;
+  }
+  if (cache.object == object && cache.base == base) return cache.result;
+  std::vector<WmAccessibilityElement*> all = base;
+  all.push_back(object);
+  cache.result = WmUnignoredChildren(all);
+  cache.base = std::move(base);
+  cache.object = object;
+  return cache.result;
+}
+
+std::vector<WmAccessibilityElement*> Winl_vVivivI_hwnd::AccessibilityChildren() {
+  return CachedChildren(0, WmView::AccessibilityChildren());
+}
+
+std::vector<WmAccessibilityElement*> Winl_vVivivI_hwnd::AccessibilityVisibleChildren() {
+  return CachedChildren(1, WmView::AccessibilityVisibleChildren());
+}
+
+bool Winl_vVivivI_hwnd::AccessibilityIsIgnored() {
+  if (subviews().empty() && AccessibilityObject()) return true;
+  return WmView::AccessibilityIsIgnored();
 }
 
 void Winl_vVivivI_hwnd::SetFrame(const WmRect& frame) {

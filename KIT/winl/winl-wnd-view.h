@@ -5,12 +5,15 @@
 // layer itself.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "KIT/winl/winl-wnd.h"
 #include "platform/window/WindowModel.h"
 
 // A named property of a window view.
+class WmGLContext;
+
 struct WindowPropRec {
   char* name;  // a copy of a string name, or an atom value below 0x10000
   void* value;
@@ -66,8 +69,11 @@ class Winl_vVivivI_hwnd : public WmView {
   bool getWinlPaintInfo(PAINTSTRUCT* ps);
   void Draw(const PaintTarget& target, const WmRect& rect) override;
   // Paints rect (view coordinates) with a context: the non-client messages,
-  // then WM_PAINT.
-  void PaintWithContext(HDC hdc, const WmRect& rect);
+  // then WM_PAINT. A view with a GL context has it current meanwhile; what
+  // GL drew then joins target's surface (when given).
+  void PaintWithContext(HDC hdc, const WmRect& rect, const PaintTarget* target = nullptr);
+  // The view's GL context (WINL_SetViewGL), null when GL is off.
+  std::unique_ptr<WmGLContext> m_glctx;
   uint8_t m_isdirty = 3;
 
   // Timers of the layer deliver here.
@@ -76,6 +82,26 @@ class Winl_vVivivI_hwnd : public WmView {
   // Input reaching the procedure (mouse buttons and keys).
   void MouseEvent(const WmMouseEvent& event) override;
   void KeyEvent(const WmKeyEvent& event) override;
+
+  // Drop target: a view that accepts files (extended style 0x10) takes
+  // drags through the layer's drop handling (winl-dragdrop.cpp).
+  bool AcceptsDrops() const override { return m_supports_ddrop; }
+  int DraggingEntered(const WmDragInfo& info) override;
+  int DraggingUpdated(const WmDragInfo& info) override;
+  void DraggingExited(const WmDragInfo& info) override;
+  bool PerformDragOperation(const WmDragInfo& info) override;
+
+  // Accessibility: the procedure may supply an element (WM_GETOBJECT with
+  // 0x1001 and a pointer to an element slot) that answers the hit test and
+  // the focus, and joins the children, the view's own children first; the
+  // children lists are kept while element and own children stay the same.
+  WmAccessibilityElement* AccessibilityHitTest(WmPoint screen) override;
+  WmAccessibilityElement* AccessibilityFocusedElement() override;
+  std::vector<WmAccessibilityElement*> AccessibilityChildren() override;
+  std::vector<WmAccessibilityElement*> AccessibilityVisibleChildren() override;
+  bool AccessibilityIsIgnored() override;
+  // The procedure's element, or null.
+  WmAccessibilityElement* AccessibilityObject();
 
   void SetFrame(const WmRect& frame) override;
   void DidHide() override;
@@ -106,6 +132,14 @@ class Winl_vVivivI_hwnd : public WmView {
   uint8_t m_isopaque = 1;
   char m_titlestr[1024] = {};
   unsigned m_create_windowflags = 0;
+  // The accessibility caches of the children and the visible children:
+  // the answer, the view's own list it was made from and the element.
+  struct AccessCache {
+    std::vector<WmAccessibilityElement*> result, base;
+    WmAccessibilityElement* object = nullptr;
+  };
+  AccessCache m_access_cacheptrs[2];
+  std::vector<WmAccessibilityElement*> CachedChildren(int which, std::vector<WmAccessibilityElement*> base);
 };
 
 // A record of the list of windows a top-level window owns.

@@ -185,7 +185,7 @@ void DragFinish(HDROP drop);
 bool ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters,
                   const char* directory, int show);
 
-// ---- Drag and drop, hosted views, GL views (winl-dragdrop.cpp) ---------------------------
+// ---- Drag and drop (winl-dragdrop.cpp), hosted views and GL views ------------------------
 // Drop hooks of the application (null unless set); screen coordinates.
 // A promised drop needs the folder hook (a null or empty answer: "/tmp/").
 typedef void* HGLOBAL;
@@ -221,13 +221,26 @@ bool WINL_DoDragDrop(const char* folder, std::string* writtenName);
 // digits: "take 7.wav" gives "take 008.wav". False when none up to 999 is
 // free.
 bool WINL_FreeCopyName(const std::string& path, std::string* freePath);
-// Not buildable on this platform: Carbon windows in views, a host's plug-in
-// views and GL contexts. They answer null or false.
+// Not buildable on this platform: Carbon windows in views. They answer null
+// or do nothing.
 HWND WINL_CreateCarbonWindowView(HWND parent, void** carbonWindow, RECT* r, bool composited);
 void* WINL_GetWindowFromCarbonWindowView(HWND hwnd);
 void WINL_AddCarbonPaneToView(HWND hwnd, void* control);
 void WINL_CarbonWndHost_SetWantAllKeys(void* host, bool want);
+// A plug-in's editor view in parent (winl-auview.cpp): info is the unit's
+// AudioUnitCocoaViewInfo; the bundle at its location is loaded and its view
+// factory (the shared object's export "<class>_uiViewForAudioUnit") asked
+// for a view of r's size; the view goes into parent at (0, 0) and r becomes
+// (0, 0, its width, its height). Null (r unchanged) without a class name,
+// a bundle, its shared object or that export, or when the factory makes no
+// view. The bundle stays loaded while the view lives.
 HWND WINL_GetAudioUnitCocoaView(HWND parent, void* unit, void* info, RECT* r);
+// GL views (winl-viewgl.cpp): a window view of the layer gets (on) or
+// loses (off) a GL context of its own; without a display offering GLX it
+// stays without one. While the view paints its context is current; what GL
+// drew joins the window's pixels. SetGLContextToView makes the view's
+// context current (true) or, for null, none (false, as for a view without
+// a context).
 void WINL_SetViewGL(HWND hwnd, bool on);
 bool WINL_GetViewGL(HWND hwnd);
 bool WINL_SetGLContextToView(HWND hwnd);

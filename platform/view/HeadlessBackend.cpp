@@ -170,6 +170,13 @@ bool HeadlessBackend::ReadMain(uint32_t* pixels, int rowSpan, int width, int hei
     for (int x = 0; x < width; ++x)
       pixels[static_cast<size_t>(y) * rowSpan + x] =
           x < m_width && y < m_height ? (FramePixel(x, y) | 0xffu) : 0xffu;
+  // An open text field is a window inside the main one: it shows over it.
+  const int fieldW = m_fieldRect.W();
+  if (m_fieldShown && fieldW > 0 && m_fieldPixels.size() == static_cast<size_t>(fieldW) * m_fieldRect.H())
+    for (int y = std::max(0, m_fieldRect.T); y < std::min(height, m_fieldRect.B); ++y)
+      for (int x = std::max(0, m_fieldRect.L); x < std::min(width, m_fieldRect.R); ++x)
+        pixels[static_cast<size_t>(y) * rowSpan + x] =
+            m_fieldPixels[static_cast<size_t>(y - m_fieldRect.T) * fieldW + (x - m_fieldRect.L)] | 0xffu;
   return true;
 }
 

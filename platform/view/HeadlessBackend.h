@@ -78,6 +78,7 @@ class HeadlessBackend : public ViewBackend {
   void Resize(int width, int height) override;
   unsigned long MainWindow() override { return 0; }
   void PutMain(const uint32_t* pixels, int rowSpan, int width, int height, const ViewRect& clip) override;
+  // The frame, with an open text field over it.
   bool ReadMain(uint32_t* pixels, int rowSpan, int width, int height) override;
   void TakeFocus(uint32_t) override { m_focused = true; }
   void ForwardKey(const ViewEvent& key) override { m_forwarded.push_back(key); }

@@ -277,6 +277,9 @@ void View::HandleKey(const ViewEvent& event) {
       case ViewTextEntry::kCommit:
         EndTextEntry(true);
         break;
+      case ViewTextEntry::kCancel:
+        EndTextEntry(false);
+        break;
       case ViewTextEntry::kEdited:
         PaintField();
         break;

@@ -25,7 +25,7 @@
 //   field places the caret; a press elsewhere in the view takes the entry's
 //   text first and then acts as usual. Return and Enter take it, and so do
 //   Tab and the loss of the keyboard focus unless the host-window rules say
-//   otherwise (ViewRules); the wheel drops it.
+//   otherwise (ViewRules); Escape and the wheel drop it.
 //
 // The redraw timer fires at the frame rate on the clock for a view on a
 // window system; a headless view fires only when told (a scripted tick,

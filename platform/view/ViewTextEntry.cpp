@@ -11,7 +11,6 @@
 namespace {
 
 const int kMargin = 2;
-const PIX_pixel kSelection = PIX_MakePixel(168, 200, 245, 255);
 
 }  // namespace
 
@@ -105,7 +104,7 @@ ViewTextEntry::KeyResult ViewTextEntry::Key(ViewSpecialKey special, const char* 
     case kViewSpecialSpace:
       return Insert(" ");
     case kViewSpecialEscape:
-      return kIgnored;
+      return kCancel;
     case kViewSpecialNone:
       break;
   }
@@ -154,7 +153,8 @@ void ViewTextEntry::Paint(PIX_IBitmap* bm, const ViewFont& font) {
   font.Measure(m_text.c_str(), SelectionStart(), &start, &unused);
   font.Measure(m_text.c_str(), SelectionEnd(), &end, &unused);
   font.Measure(m_text.c_str(), m_caret, &caret, &unused);
-  if (end > start) PIX_FillRect(bm, left + start, 1, end - start, h - 2, kSelection, 1.0f, PIX_BLIT_COPY);
+  if (end > start)
+    PIX_FillRect(bm, left + start, 1, end - start, h - 2, m_request.selection, 1.0f, PIX_BLIT_COPY);
   const RECT clip{0, 0, w, h};
   font.Draw(bm, m_text.c_str(), static_cast<int>(m_text.size()), left, top, clip, m_request.foreground);
   if (end == start)

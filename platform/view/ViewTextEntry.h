@@ -32,6 +32,8 @@ struct ViewTextEntryRequest {
   int align = 0;  // 0 left, 1 centre, 2 right
   PIX_pixel background = PIX_MakePixel(255, 255, 255, 255);
   PIX_pixel foreground = PIX_MakePixel(0, 0, 0, 255);
+  // The fill behind selected text (the text keeps the foreground colour).
+  PIX_pixel selection = PIX_MakePixel(168, 200, 245, 255);
 };
 
 class ViewTextEntry {
@@ -40,6 +42,7 @@ class ViewTextEntry {
     kEdited,   // the text, caret or selection changed
     kRefused,  // the key was swallowed: the filter or the limit refused it
     kCommit,   // Return, Enter or Tab (where the view lets Tab end it): the text is taken
+    kCancel,   // Escape: the entry is dropped, its text not taken
     kIgnored,  // a key the field has no use for
   };
 

@@ -282,6 +282,10 @@ bool XlibBackend::FailedSince(unsigned long mark) {
 
 int XlibBackend::ConnectionNumber() { return ::XConnectionNumber(m_display); }
 
+void XlibBackend::WatchErrors(_XDisplay* display) { Register(display); }
+void XlibBackend::UnwatchErrors(_XDisplay* display) { Unregister(display); }
+unsigned long XlibBackend::LastErrorSerial(_XDisplay* display) { return LastError(display); }
+
 void XlibBackend::Flush() { XSync(m_display, False); }
 
 // ---- Main window ---------------------------------------------------------------------

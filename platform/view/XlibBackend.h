@@ -61,6 +61,13 @@ class XlibBackend : public ViewBackend {
   int ConnectionNumber() override;
   bool IsHeadless() override { return false; }
 
+  // Another connection of this process whose protocol errors are noted like
+  // the back ends' own (never fatal) while it is watched: the window
+  // model's own connection. LastErrorSerial: the serial of its last error.
+  static void WatchErrors(_XDisplay* display);
+  static void UnwatchErrors(_XDisplay* display);
+  static unsigned long LastErrorSerial(_XDisplay* display);
+
  private:
   explicit XlibBackend(_XDisplay* display);
   // Marks a window of this back end as the owner of its events (0 does

@@ -678,24 +678,31 @@ void WmSlider::MouseEvent(const WmMouseEvent& event) {
   if (action) action(this);
 }
 
+double WmPopup::ArrowWidth() const { return std::min(frame().height, 18.0); }
+
 void WmPopup::Draw(const PaintTarget& t, const WmRect&) {
   const WmRect f = bounds();
   WmFillRect(t, f, kFrameGrey);
   WmFillRect(t, WmRect{1, 1, f.width - 2, f.height - 2}, IsEnabled() ? WmColor{1, 1, 1, 1} : kFace);
-  const double arrow = std::min(f.height, 18.0);
+  const double arrow = ArrowWidth();
   WmFillRect(t, WmRect{f.width - arrow, 1, arrow - 1, f.height - 2}, kAccent);
   for (int row = 0; row < 4; ++row)  // a small downward triangle
     WmFillRect(t, WmRect{f.width - arrow / 2 - 4 + row, f.height / 2 - 2 + row, 8.0 - 2 * row, 1},
                WmColor{1, 1, 1, 1});
-  if (selected >= 0 && selected < static_cast<int>(items.size())) {
-    WmCell label;
+  WmCell label;
+  if (isCombo)
+    label.stringValue = text;
+  else if (selected >= 0 && selected < static_cast<int>(items.size()))
     label.stringValue = items[static_cast<size_t>(selected)].text;
-    label.DrawText(t, WmRect{2, 0, f.width - arrow - 4, f.height});
-  }
+  label.DrawText(t, WmRect{2, 0, f.width - arrow - 4, f.height});
 }
 
 void WmPopup::MouseEvent(const WmMouseEvent& event) {
   if (!IsEnabled() || event.kind != kWmLeftDown) return;
+  if (isCombo && editable && TopDown(this, event).x < frame().width - ArrowWidth()) {
+    WmFieldEditor::Begin(this);  // the press is on the text: typing
+    return;
+  }
   WmApplication& app = WmApplication::Shared();
   if (isCombo && willPopUp) willPopUp(this);
   if (!WmIsLive(this) || items.empty() || !app.popupMenuHook) return;
@@ -716,6 +723,7 @@ void WmPopup::MouseEvent(const WmMouseEvent& event) {
   if (!picked || !WmIsLive(this) || chosen < 0 || chosen >= static_cast<int>(items.size())) return;
   const bool changed = chosen != selected;
   selected = chosen;
+  if (isCombo) text = items[static_cast<size_t>(chosen)].text;
   SetNeedsDisplay(true);
   if (isCombo) {
     if (changed && selectionDidChange) selectionDidChange(this);

@@ -175,6 +175,61 @@ WmView* WmView::HitTest(WmPoint p) {
   return this;
 }
 
+// ---- Accessibility ---------------------------------------------------------------
+
+namespace {
+void AppendUnignored(WmAccessibilityElement* element, std::vector<WmAccessibilityElement*>* out, int depth) {
+  if (!element) return;
+  if (!element->AccessibilityIsIgnored() || depth > 64) {
+    out->push_back(element);
+    return;
+  }
+  for (WmAccessibilityElement* child : element->AccessibilityChildren())
+    AppendUnignored(child, out, depth + 1);
+}
+}  // namespace
+
+std::vector<WmAccessibilityElement*> WmUnignoredChildren(
+    const std::vector<WmAccessibilityElement*>& elements) {
+  std::vector<WmAccessibilityElement*> out;
+  for (WmAccessibilityElement* element : elements) AppendUnignored(element, &out, 0);
+  return out;
+}
+
+WmAccessibilityElement* WmView::AccessibilityHitTest(WmPoint screen) {
+  WmWindow* win = window();
+  if (!win) return this;
+  const WmPoint base = win->ScreenToBase(screen);
+  // HitTest takes the point in the superview's coordinates.
+  const WmPoint p = m_superview ? m_superview->ConvertFrom(base, nullptr) : base;
+  WmView* hit = HitTest(p);
+  if (hit && hit != this) return hit->AccessibilityHitTest(screen);
+  // This view is the deepest: it, or the first ancestor not ignored.
+  for (WmView* view = this; view; view = view->m_superview)
+    if (!view->AccessibilityIsIgnored()) return view;
+  return this;
+}
+
+WmAccessibilityElement* WmView::AccessibilityFocusedElement() {
+  WmWindow* win = window();
+  WmView* responder = win ? win->firstResponder() : nullptr;
+  if (!responder || !responder->IsDescendantOf(this)) return nullptr;
+  for (WmView* view = responder; view && view != m_superview; view = view->m_superview)
+    if (!view->AccessibilityIsIgnored()) return view;
+  return nullptr;
+}
+
+std::vector<WmAccessibilityElement*> WmView::AccessibilityChildren() {
+  return WmUnignoredChildren(std::vector<WmAccessibilityElement*>(m_subviews.begin(), m_subviews.end()));
+}
+
+std::vector<WmAccessibilityElement*> WmView::AccessibilityVisibleChildren() {
+  std::vector<WmAccessibilityElement*> shown;
+  for (WmView* view : m_subviews)
+    if (!view->m_hidden) shown.push_back(view);
+  return WmUnignoredChildren(shown);
+}
+
 bool WmView::IsHiddenOrHasHiddenAncestor() const {
   for (const WmView* view = this; view; view = view->m_superview)
     if (view->m_hidden) return true;
@@ -391,6 +446,11 @@ WmView* WmWindow::firstResponder() const { return m_firstResponderIsWindow ? nul
 
 bool WmWindow::MakeFirstResponder(WmView* view) {
   if (view && view->window() != this) return false;
+  // A field editor that loses the keyboard ends its editing.
+  if (WmFieldEditor* editor = WmCurrentFieldEditor(this); editor && editor != view) {
+    editor->End(WmTextEditingClient::kEndedElsewhere);
+    if (view && view->window() != this) return false;  // the end took the view away
+  }
   m_firstResponder = view;
   m_firstResponderIsWindow = view == nullptr;
   return true;
@@ -474,8 +534,18 @@ void WmWindow::Flush() {
 
 void WmWindow::SendMouseEvent(const WmMouseEvent& event) {
   if (!m_content) return;
+  const WmMouseEvent* before = WmApplication::Shared().m_currentMouseEvent;
+  WmApplication::Shared().m_currentMouseEvent = &event;
   WmView* hit = m_content->HitTest(event.location);
+  // A press outside the field editor ends its editing.
+  const bool press = event.kind == kWmLeftDown || event.kind == kWmRightDown || event.kind == kWmOtherDown;
+  if (WmFieldEditor* editor = WmCurrentFieldEditor(this);
+      press && editor && !(hit && hit->IsDescendantOf(editor))) {
+    editor->End(WmTextEditingClient::kEndedElsewhere);
+    if (hit && !WmIsLive(hit)) hit = nullptr;
+  }
   if (hit) hit->MouseEvent(event);
+  WmApplication::Shared().m_currentMouseEvent = before;
 }
 
 void WmWindow::SendKeyEvent(const WmKeyEvent& event) {
@@ -676,6 +746,14 @@ WmWindow* WmApplication::modalWindow() const {
   return nullptr;
 }
 
+void WmApplication::DeliverMouseEvent(const WmMouseEvent& event) {
+  const WmMouseEvent* before = m_currentMouseEvent;
+  m_currentMouseEvent = &event;
+  if (!(mouseEventFilter && mouseEventFilter(event)) && WmIsLive(event.window))
+    event.window->SendMouseEvent(event);
+  m_currentMouseEvent = before;
+}
+
 void WmApplication::AddTimer(WmTimer* timer) { m_timers.emplace_back(timer); }
 
 void WmApplication::FireDueTimers() {
@@ -759,6 +837,7 @@ void WmApplication::Reset() {
   popupMenuHook = nullptr;
   stepHook = nullptr;
   mouseEventFilter = nullptr;
+  dragHook = nullptr;
   clock = nullptr;
   currentCursor = nullptr;
   cursorHidden = false;

@@ -6,9 +6,12 @@
 //
 // Contents, in reading order:
 //   WmObject       base of every handle the layer gives out; a live registry
+//   WmAccessibilityElement  an element of the tree assistive programs walk
 //   WmView         a view: frame in its superview, flipped or not, hidden,
 //                  subviews (owned), mouse and key entry points
 //   WmControl kinds (button, slider, text field, ...) as plain views
+//   WmFieldEditor  the one-line editor a text field or combo box is typed
+//                  into (WindowTextEditing.cpp)
 //   WmWindow       a top-level window: frame in screen coordinates (y up),
 //                  style, level, title, content view, first responder
 //   WmMenu         menus and their items
@@ -33,7 +36,10 @@
 class WmWindow;
 class WmMenu;
 class WmControl;
+class WmFieldEditor;
 struct WmPresenter;
+struct WmDragInfo;
+struct WmDragSource;
 
 // ---- Geometry ----------------------------------------------------------------
 struct WmPoint {
@@ -61,6 +67,30 @@ class WmObject {
 // True for an object made and not yet released (pointer identity; any value,
 // even a foreign pointer, may be asked).
 bool WmIsLive(const void* object);
+
+// ---- WmAccessibilityElement ----------------------------------------------------
+// An element of the accessibility tree as an assistive program walks it.
+// Every view is one (WmView below); a view may also answer with elements of
+// its own (the windowing layer asks a window procedure for one).
+class WmAccessibilityElement {
+ public:
+  virtual ~WmAccessibilityElement() = default;
+  // The deepest element at a point on the screen (y up); this element when
+  // none inside it is deeper.
+  virtual WmAccessibilityElement* AccessibilityHitTest(WmPoint screen) = 0;
+  // The element inside this one that holds the keyboard; null when none.
+  virtual WmAccessibilityElement* AccessibilityFocusedElement() = 0;
+  // The children and the visible children, ignored ones replaced by their
+  // own (WmUnignoredChildren).
+  virtual std::vector<WmAccessibilityElement*> AccessibilityChildren() = 0;
+  virtual std::vector<WmAccessibilityElement*> AccessibilityVisibleChildren() = 0;
+  // True for an element assistive programs pass over (a plain view that
+  // only groups others).
+  virtual bool AccessibilityIsIgnored() = 0;
+};
+// Elements in order, each ignored one replaced by its unignored children.
+std::vector<WmAccessibilityElement*> WmUnignoredChildren(
+    const std::vector<WmAccessibilityElement*>& elements);
 
 // ---- WmView ------------------------------------------------------------------
 enum WmMouseKind {
@@ -112,7 +142,7 @@ struct WmKeyEvent {
   uint32_t modifiers = 0;
 };
 
-class WmView : public WmObject {
+class WmView : public WmObject, public WmAccessibilityElement {
  public:
   explicit WmView(const WmRect& frame = WmRect());
   ~WmView() override;
@@ -173,6 +203,26 @@ class WmView : public WmObject {
   virtual void MouseEvent(const WmMouseEvent& event);
   virtual void KeyEvent(const WmKeyEvent& event);
 
+  // Drop target (WindowDrag.h): a view that accepts drops answers true and
+  // takes the drag entering it, moving over it, leaving it and dropped on
+  // it. Entered and updated answer the operation offered (0 refuses); the
+  // drop answers whether it took the drag. The defaults refuse.
+  virtual bool AcceptsDrops() const { return false; }
+  virtual int DraggingEntered(const WmDragInfo&) { return 0; }
+  virtual int DraggingUpdated(const WmDragInfo&) { return 0; }
+  virtual void DraggingExited(const WmDragInfo&) {}
+  virtual bool PerformDragOperation(const WmDragInfo&) { return false; }
+
+  // Accessibility: a view's children are its subviews; the hit test asks
+  // the deepest visible view at the point, which answers for itself; the
+  // focused element is the window's first responder when it lies inside;
+  // plain views are ignored, controls and text are not.
+  WmAccessibilityElement* AccessibilityHitTest(WmPoint screen) override;
+  WmAccessibilityElement* AccessibilityFocusedElement() override;
+  std::vector<WmAccessibilityElement*> AccessibilityChildren() override;
+  std::vector<WmAccessibilityElement*> AccessibilityVisibleChildren() override;
+  bool AccessibilityIsIgnored() override { return true; }
+
   // Hooks for subclasses.
   virtual void DidAddSubview(WmView*) {}
   virtual void WillRemoveSubview(WmView*) {}
@@ -207,6 +257,7 @@ class WmControl : public WmView {
   int tag = 0;
   std::function<void(WmControl*)> action;
   bool AcceptsFirstResponder() const override { return IsEnabled(); }
+  bool AccessibilityIsIgnored() override { return false; }
 };
 
 class WmButton : public WmControl {
@@ -235,14 +286,48 @@ class WmSlider : public WmControl {
   const char* ClassName() const override { return "NSSlider"; }
 };
 
+// What a field editor edits (WindowTextEditing.cpp): the text of a text
+// field or of an editable combo box, the area it is typed in (the control's
+// coordinates) and the control's hooks for each change and for the end.
+class WmTextEditingClient {
+ public:
+  virtual ~WmTextEditingClient() = default;
+  virtual WmView* EditedView() = 0;
+  virtual std::string& EditedText() = 0;
+  virtual WmRect EditingFrame() const = 0;
+  // Characters shown for the text (a secure field shows bullets).
+  virtual bool ShowsBullets() const { return false; }
+  virtual void EditedTextDidChange() = 0;
+  // How the editing ended: Return (or Enter), Tab, or another view taking
+  // the keyboard.
+  enum EndReason { kEndedByReturn, kEndedByTab, kEndedElsewhere };
+  virtual void EditingDidEnd(EndReason reason) = 0;
+  // The editor while this is edited, else null.
+  WmFieldEditor* CurrentEditor();
+};
+
 // A text field; while it is edited, the window's field editor (a WmTextView
-// placed two levels below the field) is the first responder.
-class WmTextField : public WmControl {
+// placed two levels below the field) is the first responder. A press on an
+// editable field starts the editing; each typed change calls textDidChange;
+// Return ends the editing and runs the action. A label (neither editable
+// nor selectable) runs its action when a click on it ends; without one its
+// clicks go to the view beneath.
+class WmTextField : public WmControl, public WmTextEditingClient {
  public:
   using WmControl::WmControl;
   std::string text;
   bool editable = true, bordered = true, drawsBackground = true;
+  bool selectable = true;
+  bool secure = false;  // shows bullets for its characters
   float textAlpha = 1.0f;
+  std::function<void(WmTextField*)> textDidChange;
+  void MouseEvent(const WmMouseEvent& event) override;
+  WmView* EditedView() override { return this; }
+  std::string& EditedText() override { return text; }
+  WmRect EditingFrame() const override;
+  bool ShowsBullets() const override { return secure; }
+  void EditedTextDidChange() override;
+  void EditingDidEnd(EndReason reason) override;
   const char* ClassName() const override { return "NSTextField"; }
 };
 
@@ -252,11 +337,52 @@ class WmTextView : public WmView {
   std::string text;
   size_t selectionStart = 0, selectionLength = 0;
   bool AcceptsFirstResponder() const override { return true; }
+  bool AccessibilityIsIgnored() override { return false; }
   const char* ClassName() const override { return "NSTextView"; }
 };
 
+// The field editor: one line of text typed into for a client control, as
+// the window's first responder, inside a clip view inside the control.
+// Typed characters replace the selection; Backspace, Delete, the arrows
+// (Shift extends), Home and End edit and move; Return or Enter ends the
+// editing, Tab ends it and starts the next editable field of the window
+// (Shift-Tab the previous). Other keys go on to the control. A press places
+// the caret, a drag selects. Each change is copied into the client's text
+// at once. Texts are UTF-8; the selection counts bytes and always lies on
+// character boundaries.
+class WmFieldEditor : public WmTextView {
+ public:
+  WmFieldEditor(const WmRect& frame, WmTextEditingClient* client);
+  WmTextEditingClient* client() const { return m_client; }
+  // Starts editing client in its window: any other editing ends first; the
+  // whole text is selected. Null when the control is not in a window.
+  static WmFieldEditor* Begin(WmTextEditingClient* client);
+  // Ends the editing: the client learns why and the editor leaves.
+  void End(WmTextEditingClient::EndReason reason);
+  void KeyEvent(const WmKeyEvent& event) override;
+  void MouseEvent(const WmMouseEvent& event) override;
+  void Draw(const PaintTarget& target, const WmRect& rect) override;
+  bool IsOpaque() const override { return true; }
+  // Assistive programs see the control being edited, not its editor.
+  bool AccessibilityIsIgnored() override { return true; }
+  const char* ClassName() const override { return "NSTextView"; }
+
+ private:
+  void Normalize();
+  void Replace(const std::string& with);
+  void Changed();
+  size_t IndexAt(double x) const;
+  double OffsetOf(size_t index) const;
+  WmTextEditingClient* m_client;
+  size_t m_anchor = 0;  // the fixed end of a selection being extended
+  double m_scroll = 0;  // pixels of the line scrolled out at the left
+  bool m_ending = false;
+};
+// The field editor of window while one is the first responder, else null.
+WmFieldEditor* WmCurrentFieldEditor(const WmWindow* window);
+
 // A popup button or combo box: items with texts and data words.
-class WmPopup : public WmControl {
+class WmPopup : public WmControl, public WmTextEditingClient {
  public:
   WmPopup(const WmRect& frame, bool combo) : WmControl(frame), isCombo(combo) {}
   bool isCombo;
@@ -266,13 +392,27 @@ class WmPopup : public WmControl {
   };
   std::vector<Item> items;
   int selected = -1;
-  // Drawn as a box with the selected text and an arrow; a press pops the
-  // items up through the application's popup hook. A popup button runs its
-  // action on a choice; a combo box tells willPopUp before and
-  // selectionDidChange after (WindowControls.cpp).
-  std::function<void(WmPopup*)> willPopUp, selectionDidChange;
+  // A combo box's own text (a chosen item's text, or what was typed), and
+  // whether it may be typed into.
+  std::string text;
+  bool editable = false;
+  // Drawn as a box with the selected text (a combo box: its text) and an
+  // arrow; a press on the arrow, or anywhere on a popup button or a combo
+  // box that is not editable, pops the items up through the application's
+  // popup hook; a press on an editable combo box's text starts the editing.
+  // A popup button runs its action on a choice; a combo box tells willPopUp
+  // before and selectionDidChange after, and textDidChange for each typed
+  // change (WindowControls.cpp).
+  std::function<void(WmPopup*)> willPopUp, selectionDidChange, textDidChange;
   void Draw(const PaintTarget& target, const WmRect& rect) override;
   void MouseEvent(const WmMouseEvent& event) override;
+  // The width of the arrow at the right.
+  double ArrowWidth() const;
+  WmView* EditedView() override { return this; }
+  std::string& EditedText() override { return text; }
+  WmRect EditingFrame() const override;
+  void EditedTextDidChange() override;
+  void EditingDidEnd(EndReason) override {}
   const char* ClassName() const override { return isCombo ? "NSComboBox" : "NSPopUpButton"; }
 };
 
@@ -559,7 +699,17 @@ class WmApplication {
   // Sees every mouse event a presenter delivers before the window does;
   // true keeps it from the window (the windowing layer's redirection).
   std::function<bool(const WmMouseEvent&)> mouseEventFilter;
+  // The mouse event being delivered (null between events): controls read
+  // the click count of the event that made them act.
+  const WmMouseEvent* currentMouseEvent() const { return m_currentMouseEvent; }
+  // Delivers a mouse event as a presenter does: the filter first, then the
+  // event's window; the event is the current one meanwhile.
+  void DeliverMouseEvent(const WmMouseEvent& event);
   size_t TimerCount() const { return m_timers.size(); }
+
+  // Drags (WindowDrag.h) of windows without a presenter: the hook runs
+  // them (tests script where they drop); without one they end at once.
+  std::function<bool(const WmDragSource&)> dragHook;
 
   // Presentation on a display: when set, windows ordered front get a
   // presenter from this factory.
@@ -588,4 +738,5 @@ class WmApplication {
   std::vector<WmObject*> m_pool;
   int m_nextNumber = 1;
   int m_firingDepth = 0;
+  const WmMouseEvent* m_currentMouseEvent = nullptr;
 };

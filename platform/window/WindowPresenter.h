@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/window/WindowDrag.h"
 #include "platform/window/WindowModel.h"
 
 struct WmPresenter {
@@ -31,6 +32,29 @@ struct WmPresenter {
     (void)menu, (void)screen, (void)chosenMenu, (void)chosenIndex;
     return false;
   }
+  // Runs a drag that starts in the window until the mouse button is up;
+  // true when a target took the drop. A presenter without drags drops
+  // nothing.
+  virtual bool RunDrag(const WmDragSource& source) {
+    (void)source;
+    return false;
+  }
+};
+
+// The click count of a display's presses, by the view layer's rules: a
+// press of the same button as the last, within its double-click time and
+// distance, counts on; any other press counts 1. The count stays with the
+// drags and the release that follow the press.
+class WmClickCounter {
+ public:
+  // time: the display's milliseconds (they wrap).
+  int Press(int button, uint32_t time, int x, int y);
+  int Count() const { return m_count; }
+
+ private:
+  int m_button = 0, m_count = 0;
+  uint32_t m_time = 0;
+  int m_x = 0, m_y = 0;
 };
 
 // A presenter factory for the X display the environment names; null when

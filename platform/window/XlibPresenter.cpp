@@ -2,16 +2,22 @@
 // the window's pixels go to the back end's main window, and the pointer,
 // key and close events it reads come back as model events. The back end
 // names its top-level windows itself and places them at the screen origin.
-// All presenters and views share the back end's one X connection.
+// All presenters and views share the back end's one X connection; drag and
+// drop with other programs goes over the model's own (WindowDragX.h),
+// whose events each pump hands on too.
+#include <poll.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "KIT/pix/pix-sysbitmap.h"
+#include "platform/view/View.h"
 #include "platform/view/ViewMenu.h"
 #include "platform/view/ViewText.h"
 #include "platform/view/XlibBackend.h"
+#include "platform/window/WindowDragX.h"
 #include "platform/window/WindowModel.h"
 #include "platform/window/WindowPresenter.h"
+#include "platform/window/WindowXConnection.h"
 
 namespace {
 
@@ -112,6 +118,9 @@ class XlibPresenter : public WmPresenter {
  public:
   XlibPresenter(WmWindow* window, std::unique_ptr<XlibBackend> backend)
       : m_window(window), m_backend(std::move(backend)) {}
+  ~XlibPresenter() override {
+    if (m_dropWindow) WmXdndUnregister(m_dropWindow);
+  }
 
   void Show() override {
     if (!Ensure()) return;
@@ -138,7 +147,16 @@ class XlibPresenter : public WmPresenter {
   bool Pump(int waitMs) override {
     if (!m_created) return true;
     ViewEvent event;
-    int got = m_backend->NextEvent(&event, waitMs);
+    int got = m_backend->NextEvent(&event, 0);
+    if (got == 0 && waitMs != 0) {
+      // Nothing yet: wait for either connection.
+      pollfd fds[2] = {{m_backend->ConnectionNumber(), POLLIN, 0},
+                       {WmXConnection::FileDescriptor(), POLLIN, 0}};
+      poll(fds, fds[1].fd >= 0 ? 2 : 1, waitMs);
+      got = m_backend->NextEvent(&event, 0);
+    }
+    WmXConnection::Pump();
+    if (!WmIsLive(m_window)) return true;
     while (got == 1) {
       Deliver(event);
       if (!WmIsLive(m_window)) return true;  // closed by the event
@@ -150,6 +168,7 @@ class XlibPresenter : public WmPresenter {
     return m_created && m_backend->ReadMain(pixels, width, width, height);
   }
   unsigned long NativeWindow() override { return m_created ? m_backend->MainWindow() : 0; }
+  bool RunDrag(const WmDragSource& source) override { return m_created && WmXdndRunDrag(source); }
 
   bool PopupMenu(WmMenu* menu, WmPoint screen, WmMenu** chosenMenu, int* chosenIndex) override {
     if (!m_created || !menu || m_inMenu) return false;
@@ -198,6 +217,9 @@ class XlibPresenter : public WmPresenter {
     m_width = static_cast<int>(m_window->frame().width);
     m_height = static_cast<int>(m_window->frame().height);
     m_created = m_backend->CreateMainWindow(0, m_width, m_height);
+    // The window takes drops from other programs.
+    if (m_created && WmXdndRegister(m_window, m_backend->MainWindow()))
+      m_dropWindow = m_backend->MainWindow();
     return m_created;
   }
 
@@ -251,6 +273,10 @@ class XlibPresenter : public WmPresenter {
         } else {
           return;
         }
+        if (e.kind == ViewEvent::kButtonPress && m.kind != kWmScrollWheel)
+          m.clickCount = m_clicks.Press(e.button, e.time, e.x, e.y);
+        else
+          m.clickCount = m.kind == kWmMoved || m.kind == kWmScrollWheel ? 0 : m_clicks.Count();
         m.window = m_window;
         m.location = WmPoint{static_cast<double>(e.x), m_window->frame().height - e.y};
         m.screen = m_window->BaseToScreen(m.location);
@@ -260,8 +286,7 @@ class XlibPresenter : public WmPresenter {
         const uint32_t bit = e.button == 1 ? 1u : e.button == 3 ? 2u : e.button == 2 ? 4u : 0u;
         if (e.kind == ViewEvent::kButtonPress) app.pressedMouseButtons |= bit;
         if (e.kind == ViewEvent::kButtonRelease) app.pressedMouseButtons &= ~bit;
-        if (app.mouseEventFilter && app.mouseEventFilter(m)) return;
-        m_window->SendMouseEvent(m);
+        app.DeliverMouseEvent(m);
         return;
       }
       case ViewEvent::kKeyPress: {
@@ -290,12 +315,26 @@ class XlibPresenter : public WmPresenter {
   WmWindow* m_window;
   std::unique_ptr<XlibBackend> m_backend;
   bool m_created = false;
+  unsigned long m_dropWindow = 0;  // registered for drops
   int m_width = 0, m_height = 0;
   bool m_inMenu = false;
   std::unique_ptr<ViewFont> m_menuFont;
+  WmClickCounter m_clicks;
 };
 
 }  // namespace
+
+int WmClickCounter::Press(int button, uint32_t time, int x, int y) {
+  const bool again = m_count > 0 && button == m_button && time - m_time <= View::kDoubleClickMs &&
+                     std::abs(x - m_x) <= View::kDoubleClickDistance &&
+                     std::abs(y - m_y) <= View::kDoubleClickDistance;
+  m_count = again ? m_count + 1 : 1;
+  m_button = button;
+  m_time = time;
+  m_x = x;
+  m_y = y;
+  return m_count;
+}
 
 bool WmXlibAvailable() {
   const char* display = getenv("DISPLAY");

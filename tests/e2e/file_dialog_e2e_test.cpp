@@ -1,9 +1,11 @@
-// The editor's file dialogs end to end on the X display (Xvfb in the test
-// runs): the host program shows the editor in an X window, the librarian's
-// main menu opens the open or save dialog as an X window of its own, and the
-// test plays the user on it with key and button events sent through the X
-// server to that window. "Import" copies the chosen file into the library
-// folder; "Save As" writes the edited bank where the dialog says.
+// The editor's file dialogs and its rename field end to end on the X
+// display (Xvfb in the test runs): the host program shows the editor in an
+// X window, the librarian's main menu opens the open or save dialog as an X
+// window of its own, and the test plays the user on it with key and button
+// events sent through the X server to that window. "Import" copies the
+// chosen file into the library folder; "Save As" writes the edited bank where
+// the dialog says; a slot's rename field takes the keys the X server gives
+// the window holding the keyboard focus.
 //
 // The librarian's main menu is at (1160,107), its place in the window
 // design.
@@ -11,7 +13,7 @@
 #include <fstream>
 #include <set>
 
-#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/librarian_fixture.h"
 #include "tests/support/read_file.h"
 
 // clang-format off
@@ -25,8 +27,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kMainTab = 194;  // 1: the librarian page
-constexpr int kMainMenuX = 1160, kMainMenuY = 107;
 // In a file dialog: the name field and the confirm button.
 constexpr int kNameFieldX = 300, kNameFieldY = 339;
 constexpr int kConfirmX = 545, kConfirmY = 398;
@@ -98,6 +98,7 @@ void Type(Display* display, Window window, const std::string& text) {
                  : c == '.' ? XK_period
                  : c == '-' ? XK_minus
                  : c == '_' ? XK_underscore
+                 : c == ' ' ? XK_space
                             : 0;
     if (!sym) sym = XStringToKeysym(std::string(1, c).c_str());
     ASSERT_NE(sym, static_cast<KeySym>(NoSymbol)) << "no key for '" << c << "'";
@@ -177,7 +178,7 @@ std::vector<unsigned long> ScreenPixels(Display* display, const ScreenBox& box) 
   return pixels;
 }
 
-class FileDialogEndToEnd : public EditorEndToEnd {
+class FileDialogEndToEnd : public LibrarianPageEndToEnd {
  protected:
   void SetUp() override {
     // A shared display may turn a connection away for a moment.
@@ -186,26 +187,28 @@ class FileDialogEndToEnd : public EditorEndToEnd {
     while (name && *name && !(m_display = XOpenDisplay(nullptr)) && steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
     if (!m_display) GTEST_SKIP() << "no X display";
-    EditorEndToEnd::SetUp();
+    LibrarianPageEndToEnd::SetUp();
     if (IsSkipped()) return;
     m_patches = m_dir + "/data/Patches";
   }
   void TearDown() override {
-    EditorEndToEnd::TearDown();
+    LibrarianPageEndToEnd::TearDown();
     if (m_display) XCloseDisplay(m_display);
   }
 
-  // Opens the librarian's main menu and chooses path, which runs a dialog:
-  // the dialog's window (0 when none shows). editedBank, when given, is
-  // chosen in the edited-bank menu first.
-  Window ChooseWithDialog(Host& host, const std::string& path, const std::string& editedBank = "") {
+  // Opens the librarian's main menu (or the menu another click opens) and
+  // chooses path, which runs a dialog: the dialog's window (0 when none
+  // shows). editedBank, when given, is chosen in the edited-bank menu first.
+  Window ChooseWithDialog(Host& host, const std::string& path, const std::string& editedBank = "",
+                          const std::string& click = "click " + std::to_string(kMainMenuX) + " " +
+                                                     std::to_string(kMainMenuY)) {
     EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
               0u);
     if (!editedBank.empty()) ChooseEditedBank(host, editedBank);
     const auto deadline = steady_clock::now() + kDeadline;
     std::string clicked;
     while (clicked.find("a menu is open") == std::string::npos && steady_clock::now() < deadline) {
-      clicked = host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+      clicked = host.Command(click);
       if (clicked.find("a menu is open") == std::string::npos) host.Command("wait 100");
     }
     EXPECT_NE(clicked.find("a menu is open"), std::string::npos) << clicked;
@@ -245,6 +248,106 @@ TEST_F(FileDialogEndToEnd, ImportCopiesTheChosenSysExFileIntoTheLibrary) {
   Answer(dialog, source, 0);
   EXPECT_EQ(host.Answer(), "chose " + item);
   EXPECT_TRUE(WaitForFile(m_patches + "/Found-Sounds.syx", contents)) << "the file did not reach the library";
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// A whole library record imported into a slot through the slot menu keeps
+// its own name and category: the slot shows the category of the record's
+// kind (as a slot of that category does) and the saved bank holds it.
+TEST_F(FileDialogEndToEnd, ASingleRecordImportedIntoASlotKeepsItsCategory) {
+  const std::string edited = m_patches + "/Edited.vrn";
+  const std::vector<std::vector<int>> records = WriteLibraryBank(edited, 1);
+  constexpr int kSlot = 5, kBassSlot = 2, kBass = 3;
+  ASSERT_EQ(records[kBassSlot][90], kBass);
+  ASSERT_NE(records[kSlot][90], kBass);
+  mkdir((m_dir + "/incoming").c_str(), 0755);
+  const std::string single = m_dir + "/incoming/Deep.syx";
+  const std::vector<int> record = LibraryRecord(9, 0, "Deep Bass", kBass);
+  std::ofstream(single, std::ios::binary) << std::string(record.begin(), record.end());
+
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  // The slot category display, for a slot clicked.
+  const auto category = [&](int slot, const char* name) {
+    host.Command("click " + ListRow(0, slot).Centre());
+    const Picture picture = SettledSnapshot(host, name);
+    EXPECT_TRUE(picture.Loaded());
+    return Area(picture, 1010, 340, 1310, 360);
+  };
+  const std::string item = "Import..>Varno 1 Single Patch";
+  CloseWelcomeNote(host);
+  const Window dialog =
+      ChooseWithDialog(host, item, "Edited.vrn", "right-click " + ListRow(0, kSlot).Centre());
+  ASSERT_NE(dialog, 0u) << "no dialog window showed";
+  Answer(dialog, single, 0);
+  EXPECT_EQ(host.Answer(), "chose " + item);
+  EXPECT_EQ(category(kSlot, "imported"), category(kBassSlot, "bass"));
+
+  const auto deadline = steady_clock::now() + kDeadline;
+  std::vector<std::vector<int>> saved;
+  while (steady_clock::now() < deadline) {
+    host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+    host.Command("menu Save (Overwrite current bank)");
+    saved = RawBankMessages(edited);
+    if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[kSlot]) == "Deep Bass     ") break;
+    host.Command("wait 200");
+  }
+  ASSERT_EQ(saved.size(), static_cast<size_t>(kSlots));
+  EXPECT_EQ(NameOf(saved[kSlot]), "Deep Bass     ");  // the record's own bytes
+  EXPECT_EQ(saved[kSlot][90], kBass);
+  EXPECT_EQ(SoundPart(saved[kSlot]), SoundPart(record));
+  EXPECT_EQ(host.Quit(), 0);
+}
+
+// Rename opens its field with the keyboard focus on the editor's window:
+// keys the X server gives the focused window are typed into it, Backspace
+// takes one back and Return stores the name; Escape leaves the next slot's
+// name as it was.
+TEST_F(FileDialogEndToEnd, ASlotsRenameFieldTakesTheKeysOfTheFocusedWindow) {
+  const std::string edited = m_patches + "/Edited.vrn";
+  const std::vector<std::vector<int>> records = WriteLibraryBank(edited, 1);
+  constexpr int kRenamed = 4, kLeft = 5;
+  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  ASSERT_TRUE(host.Open());
+  CloseWelcomeNote(host);
+  EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
+            0u);
+  ChooseEditedBank(host, "Edited.vrn");
+  // The keys of the window that has the focus once the field is open (the
+  // editor handles its X events while the host waits).
+  const auto typeIntoFocus = [&](const std::string& text, KeySym last) {
+    host.Command("wait 300");
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    EXPECT_GT(focus, static_cast<Window>(PointerRoot)) << "no window has the keyboard focus";
+    Type(m_display, focus, text);
+    if (last == XK_Return) SendKey(m_display, focus, XK_BackSpace);
+    SendKey(m_display, focus, last);
+    host.Command("wait 500");
+  };
+  EXPECT_NE(host.Command("right-click " + ListRow(0, kRenamed).Centre()).find("a menu is open"),
+            std::string::npos);
+  EXPECT_EQ(host.Command("menu Rename"), "chose Rename");
+  typeIntoFocus("Night Drivex", XK_Return);
+  EXPECT_NE(host.Command("right-click " + ListRow(0, kLeft).Centre()).find("a menu is open"),
+            std::string::npos);
+  EXPECT_EQ(host.Command("menu Rename"), "chose Rename");
+  typeIntoFocus("Gone", XK_Escape);
+
+  const auto deadline = steady_clock::now() + kDeadline;
+  std::vector<std::vector<int>> saved;
+  while (steady_clock::now() < deadline) {
+    host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+    host.Command("menu Save (Overwrite current bank)");
+    saved = RawBankMessages(edited);
+    if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[kRenamed]) == "NIGHT DRIVE   ") break;
+    host.Command("wait 200");
+  }
+  ASSERT_EQ(saved.size(), static_cast<size_t>(kSlots));
+  EXPECT_EQ(NameOf(saved[kRenamed]), "NIGHT DRIVE   ");
+  EXPECT_EQ(SoundPart(saved[kRenamed]), SoundPart(records[kRenamed]));
+  EXPECT_EQ(saved[kLeft], records[kLeft]);
   EXPECT_EQ(host.Quit(), 0);
 }
 

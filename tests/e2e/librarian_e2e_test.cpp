@@ -13,50 +13,19 @@
 #include <fstream>
 #include <map>
 
-#include "tests/e2e/e2e_fixture.h"
-#include "tests/support/read_file.h"
+#include "tests/e2e/librarian_fixture.h"
 
 namespace e2e {
 namespace {
 
-constexpr int kMainTab = 194;  // 1: the librarian page
-constexpr int kMainMenuX = 1160, kMainMenuY = 107;
-
-// The slot list at (16,96): rows of 100 x 16 in sub-columns of 16 rows, 27
-// apart; the upper column starts one row pixel down, the lower 303 down.
-constexpr int kListX = 16, kListY = 96;
-constexpr int kRowWidth = 100, kRowHeight = 16, kColumnGap = 27, kSubColumnRows = 16;
-
-std::string RowCentre(int column, int row) {
-  const int top = kListY + (column == 0 ? 1 : 303);
-  const int x = kListX + (row / kSubColumnRows) * (kRowWidth + kColumnGap) + kRowWidth / 2;
-  const int y = top + (row % kSubColumnRows) * kRowHeight + kRowHeight / 2;
-  return std::to_string(x) + " " + std::to_string(y);
-}
-
-constexpr int kRequested = 40, kSlots = 99;
+constexpr int kRequested = 40;
 constexpr int kMovedFrom = 5, kMovedTo = 20, kCopiedTo = 60, kSeedProgram = 98;
-// The sound part of a dump and of a library record that both carry: the
-// bytes after the program number up to the checksum.
-constexpr size_t kSoundFirst = 6, kSoundEnd = 74;
 
 std::vector<int> HexBytes(const std::string& text) {
   std::vector<int> bytes;
   std::istringstream stream(text);
   for (std::string hex; stream >> hex;) bytes.push_back(static_cast<int>(strtol(hex.c_str(), nullptr, 16)));
   return bytes;
-}
-
-std::vector<int> SoundPart(const std::vector<int>& message) {
-  if (message.size() < kSoundEnd) return {};
-  return std::vector<int>(message.begin() + kSoundFirst, message.begin() + kSoundEnd);
-}
-
-// The simulator's dump of a program.
-std::vector<int> ProgramDump(Simulator& sim, int program) {
-  for (const std::string& line : sim.Command("show dump " + std::to_string(program)))
-    if (line.rfind("dump ", 0) == 0) return HexBytes(line.substr(5));
-  return {};
 }
 
 // The SysEx messages of a bank file, each from F0 to F7. A Standard MIDI
@@ -83,14 +52,7 @@ std::vector<std::vector<int>> BankMessages(const std::string& path, bool smf) {
     pclose(pipe);
     return messages;
   }
-  const std::string bytes = ReadWholeFile(path);
-  std::vector<int> message;
-  for (unsigned char c : bytes) {
-    if (c == 0xF0) message.clear();
-    message.push_back(c);
-    if (c == 0xF7 && !message.empty() && message.front() == 0xF0) messages.push_back(message);
-  }
-  return messages;
+  return RawBankMessages(path);
 }
 
 // A bank of 99 copies of one dump, the program byte set to the slot, in the
@@ -127,29 +89,8 @@ struct BankForm {
 };
 void PrintTo(const BankForm& form, std::ostream* out) { *out << form.fileName; }
 
-class LibrarianEndToEnd : public EditorEndToEnd, public ::testing::WithParamInterface<BankForm> {
+class LibrarianEndToEnd : public LibrarianPageEndToEnd, public ::testing::WithParamInterface<BankForm> {
  protected:
-  // Chooses a main-menu entry; a click while the processing overlay covers
-  // the window opens nothing, so it is tried again.
-  bool MainMenu(Host& host, const std::string& path) {
-    const auto deadline = steady_clock::now() + kDeadline;
-    std::string clicked;
-    while (steady_clock::now() < deadline) {
-      clicked = host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
-      if (clicked.find("a menu is open") != std::string::npos) {
-        const std::string chose = host.Command("menu " + path);
-        if (chose == "chose " + path) return true;
-        ADD_FAILURE() << chose;
-        return false;
-      }
-      host.Command("wait 100");
-    }
-    // The window as it was, for the failure's folder.
-    host.Command("png " + m_dir + "/main-menu-failed.png");
-    ADD_FAILURE() << "the main menu did not open: " << clicked;
-    return false;
-  }
-
   // Saves the edited bank over its file until the file's messages pass the
   // test (the editor takes the received patches in as they come); the
   // messages of the last reading.
@@ -177,12 +118,12 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
 
   std::map<int, std::vector<int>> sounds;  // the Varno's programs
   for (int program : {kMovedFrom, kMovedTo, kSeedProgram})
-    sounds[program] = SoundPart(ProgramDump(sim, program));
+    sounds[program] = SoundPart(sim.ProgramDump(program));
   for (int program = 0; program < kRequested; ++program)
-    sounds[program] = SoundPart(ProgramDump(sim, program));
+    sounds[program] = SoundPart(sim.ProgramDump(program));
   ASSERT_EQ(sounds[kSeedProgram].size(), kSoundEnd - kSoundFirst);
   ASSERT_NE(sounds[kMovedFrom], sounds[kMovedTo]);
-  WriteSeedBank(bankPath, form.smf, ProgramDump(sim, kSeedProgram));
+  WriteSeedBank(bankPath, form.smf, sim.ProgramDump(kSeedProgram));
   ASSERT_EQ(BankMessages(bankPath, form.smf).size(), static_cast<size_t>(kSlots));
 
   // Whether each slot holds the sound expected of it.
@@ -199,8 +140,7 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
     Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
     ASSERT_TRUE(host.Open());
     OpenPorts(host, sim);
-    ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
-              0u);
+    ShowLibrarian(host);
     // The bank beside the factory library is the one edited, and the source.
     ChooseEditedBank(host, form.fileName);
     ChooseSourceBank(host, form.fileName);
@@ -231,8 +171,9 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
 
     // Slot 6 of the source column (the same bank) dragged onto slot 21 of
     // the edited one; in small steps, so that the drag begins over its row.
-    EXPECT_EQ(host.Command("drag " + RowCentre(1, kMovedFrom) + " " + RowCentre(0, kMovedTo) + " 100"),
-              "dragged from " + RowCentre(1, kMovedFrom) + " to " + RowCentre(0, kMovedTo));
+    EXPECT_EQ(host.Command("drag " + ListRow(1, kMovedFrom).Centre() + " " + ListRow(0, kMovedTo).Centre() +
+                           " 100"),
+              "dragged from " + ListRow(1, kMovedFrom).Centre() + " to " + ListRow(0, kMovedTo).Centre());
     saved = SaveUntil(host, bankPath, form.smf, [&](const auto& m) { return holds(m, true); });
     ASSERT_TRUE(holds(saved, true)) << "the saved bank does not hold the moved patch in slot "
                                     << kMovedTo + 1;
@@ -248,12 +189,12 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   // edited bank, is saved there too.
   Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
   ASSERT_TRUE(host.Open());
-  ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
-            0u);
+  ShowLibrarian(host);
   ChooseEditedBank(host, form.fileName);
   ChooseSourceBank(host, form.fileName);
-  EXPECT_EQ(host.Command("drag " + RowCentre(1, kMovedTo) + " " + RowCentre(0, kCopiedTo) + " 100"),
-            "dragged from " + RowCentre(1, kMovedTo) + " to " + RowCentre(0, kCopiedTo));
+  EXPECT_EQ(
+      host.Command("drag " + ListRow(1, kMovedTo).Centre() + " " + ListRow(0, kCopiedTo).Centre() + " 100"),
+      "dragged from " + ListRow(1, kMovedTo).Centre() + " to " + ListRow(0, kCopiedTo).Centre());
   auto copied = [&](const std::vector<std::vector<int>>& m) {
     return m.size() == static_cast<size_t>(kSlots) && SoundPart(m[kCopiedTo]) == sounds[kMovedFrom] &&
            SoundPart(m[kMovedTo]) == sounds[kMovedFrom];

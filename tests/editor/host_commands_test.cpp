@@ -97,6 +97,27 @@ TEST_F(HostCommandsTest, MouseInputAtWindowCoordinatesMovesTheControls) {
   EXPECT_EQ(exitCode, 0);
 }
 
+// A drag by hand, one event a command: the knob follows the moves while the
+// button is down and stops when it comes up; moves without the button only
+// pass over. A release needs a press before it, a press a release.
+TEST_F(HostCommandsTest, PressMoveAndReleaseDragByHand) {
+  int exitCode = -1;
+  const std::string knob = kCutoffKnob;
+  const std::vector<std::string> answers =
+      Commands({"get-param 39", "press " + knob, "move 988 140", "move 989 130", "get-param 39", "press 1 1",
+                "release 989 130", "move 988 100", "get-param 39", "release 1 1", "quit"},
+               &exitCode);
+  ASSERT_EQ(answers.size(), 11u);
+  EXPECT_EQ(answers[1], "pressed at " + knob);
+  EXPECT_EQ(answers[2], "moved to 988 140");
+  EXPECT_GT(ValueIn(answers[4]), ValueIn(answers[0]));
+  EXPECT_EQ(answers[5], "error: the button is down already");
+  EXPECT_EQ(answers[6], "released at 989 130");
+  EXPECT_EQ(ValueIn(answers[8]), ValueIn(answers[4]));
+  EXPECT_EQ(answers[9], "error: the button is not down");
+  EXPECT_EQ(exitCode, 1);
+}
+
 TEST_F(HostCommandsTest, ParametersAreSetByValueOrByTheTextTheyShow) {
   int exitCode = -1;
   const std::vector<std::string> answers = Commands(

@@ -67,6 +67,34 @@ TEST_F(ImportTest, ASoundBecomesANinetyTwoByteRecordNamedAfterItsFile) {
   }
 }
 
+// A whole library record (92 bytes with its name and category) keeps its
+// own name and its own category; without a category byte, or with one that
+// names no category, it gets INIT.
+TEST_F(ImportTest, AWholeLibraryRecordKeepsItsOwnNameAndCategory) {
+  const struct {
+    const char* why;
+    int category;  // -1: the record ends after its name
+    const char* expected;
+  } kCases[] = {
+      {"category BASS", 3, "BASS"},
+      {"category NONE", 0, "NONE"},
+      {"category byte out of the table", 0x40, "INIT"},
+      {"no category byte", -1, "INIT"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    Bytes record = firstGenerationSound(76, 0x12, false);
+    for (char letter : std::string("Deep Bass     ")) record.push_back(static_cast<uint8_t>(letter));
+    if (c.category >= 0) record.push_back(static_cast<uint8_t>(c.category));
+    record.push_back(0xF7);
+    import(record, "/tmp/other name.syx", true);
+    ASSERT_EQ(slot().messages.size(), 1u);
+    EXPECT_EQ(slot().messages[0].size(), 92u);
+    EXPECT_EQ(slot().name, "DEEP BASS     ");
+    EXPECT_EQ(slot().category, c.expected);
+  }
+}
+
 TEST_F(ImportTest, OfSeveralSoundsTheLastStaysAndTheOtherGenerationIsSkipped) {
   Bytes image;
   for (uint8_t mark : {0x21, 0x22, 0x23}) {

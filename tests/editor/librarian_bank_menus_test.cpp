@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KIT/IModule/IParam.h"
+#include "src/LibrarianViewControl.h"
 #include "tests/editor/librarian_menus_fixture.h"
 
 namespace {
@@ -292,6 +293,26 @@ TEST_F(BankMenusTest, TheBankNameMenuSelectsTheEditedBankAndNamesItInTheUpperPai
   // The lower list keeps its bank and pair.
   EXPECT_EQ(m_plug->lowerFirstName, lowerBank);
   EXPECT_EQ(m_plug->lowerBankName, lowerFolder);
+}
+
+// The bank-name menu sends the slot the list shows selected, and the
+// library's selected slot follows the list (which a job or a program change
+// may have left elsewhere).
+TEST_F(BankMenusTest, TheBankNameMenuSendsTheSlotTheListShowsSelected) {
+  for (const char* name : {"A.vrn", "B.vrn"}) WriteBank(name);
+  OpenWithWindow();
+  ASSERT_FALSE(m_plug->librarianMode);
+  BankMenuControl* names = Menu<BankMenuControl>(kMenuProgBankName);
+  m_plug->librarianView->selectedUpperRow = 7;
+  Library().selectedUpperSlot = 2;
+  m_plug->GetParam(kCurrentPatch)->Set(0);
+  Choose({ItemOf(names->Tree().Root(), "B.vrn")});
+  names->OnMouseDown(0, 0, nullptr);
+  EXPECT_EQ(Library().upperBankIndex, FileBankIndex("B.vrn"));
+  EXPECT_EQ(Library().selectedUpperSlot.load(), 7);
+  // The send selects the slot it sends as the current program.
+  EXPECT_EQ(Value(kCurrentPatch), 7);
+  EXPECT_EQ(m_plug->librarianView->currentRow.load(), 7);
 }
 
 // ---- Stepping a bank names it in its menu ----------------------------------------------

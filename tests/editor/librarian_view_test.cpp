@@ -52,14 +52,16 @@ IMouseMod rightButton() {
 
 TEST(LibrarianViewGeometry, RowRectanglesFollowTheScaleTable) {
   // The layout table of the list: row width, height, gap between
-  // sub-columns, and the tops of the two columns below the list's top.
+  // sub-columns, the tops of the two columns below the list's top, and the
+  // sizes of names and program numbers (never below 10, whose letters are 8
+  // pixels high).
   const struct {
     double scale;
-    int w, h, gap, upperTop, lowerTop, textSize;
+    int w, h, gap, upperTop, lowerTop, textSize, numberSize;
   } kScales[] = {
-      {0.75, 75, 12, 20, 1, 229, 9},
-      {1.0, 100, 16, 27, 1, 303, 13},
-      {1.25, 126, 20, 33, 1, 379, 16},
+      {0.75, 75, 12, 20, 1, 229, 10, 10},
+      {1.0, 100, 16, 27, 1, 303, 12, 10},
+      {1.25, 126, 20, 33, 1, 379, 15, 12},
   };
   const int x = 12, y = 72;
   for (const auto& s : kScales) {
@@ -74,6 +76,7 @@ TEST(LibrarianViewGeometry, RowRectanglesFollowTheScaleTable) {
       }
     }
     EXPECT_EQ(LibrarianViewControl::rowTextSize(s.scale), s.textSize);
+    EXPECT_EQ(LibrarianViewControl::numberTextSize(s.scale), s.numberSize);
     // Outside the rows and columns: a rectangle that holds no point.
     for (const auto& [column, row] : {std::pair{0, -1}, {0, 100}, {2, 0}, {-1, 3}})
       EXPECT_TRUE(LibrarianViewControl::rowRect(x, y, s.scale, column, row).Empty());
@@ -504,17 +507,74 @@ TEST_F(LibrarianViewTest, ADropOnAnUpperRowCopiesTheDraggedPatchAndElsewhereNoth
   }
 }
 
-TEST_F(LibrarianViewTest, ADragDoesNotChangeWhatTheNextPasteTakes) {
-  ASSERT_NE(OpenList(), nullptr);
-  view->dragEnabled = true;
-  copyFrom(4);
-  IMouseMod left = leftButton();
-  const IRECT from = rowRect(1, 6), to = rowRect(0, 20);
-  view->OnMouseDrag(midX(from), midY(from), 0, 0, &left);
-  view->OnMouseUp(midX(to), midY(to), &left);
-  pasteTo(30);
-  EXPECT_EQ(bank("edited.syx").patches[20].messages, bank("source.syx").patches[6].messages);
-  EXPECT_EQ(bank("edited.syx").patches[30].messages, bank("source.syx").patches[4].messages);
+// A drag is a copy too: the row dragged, from the bank it was dragged
+// from, is what the next Paste takes. A Paste with no Copy before it still
+// does nothing.
+TEST_F(LibrarianViewTest, ADragSetsTheRowTheNextPasteTakes) {
+  const struct {
+    const char* why;
+    bool copiedFirst;
+    bool pasted;
+  } kCases[] = {
+      {"after a Copy", true, true},
+      {"with no Copy before", false, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    ASSERT_NE(OpenList(), nullptr);
+    view->dragEnabled = true;
+    if (c.copiedFirst) copyFrom(4);
+    IMouseMod left = leftButton();
+    const IRECT from = rowRect(1, 6), to = rowRect(0, 20);
+    view->OnMouseDown(midX(from), midY(from), &left);
+    view->OnMouseDrag(midX(from), midY(from) - 1, 0, -1, &left);
+    view->OnMouseUp(midX(to), midY(to), &left);
+    EXPECT_EQ(view->copyRow, 6);
+    const PatchSysexMessage dragged = bank("source.syx").patches[6].messages.front();
+    EXPECT_EQ(bank("edited.syx").patches[20].messages.front(), dragged);
+    // The lower column shows another bank by the time of the Paste.
+    showBanks("edited.syx", "third.syx");
+    const PatchSysexMessage before = bank("edited.syx").patches[30].messages.front();
+    pasteTo(30);
+    EXPECT_EQ(bank("edited.syx").patches[30].messages.front(), c.pasted ? dragged : before);
+    Close();
+  }
+}
+
+// The drag takes the lower row the button went down on, wherever the first
+// move goes (a quick hand, or the host's drag in few steps, leaves the row
+// before the first move is seen); pressed elsewhere, the first lower row
+// the pointer reaches.
+TEST_F(LibrarianViewTest, ADragTakesTheRowPressedOnElseTheFirstLowerRowReached) {
+  const struct {
+    const char* why;
+    int pressColumn, pressRow;               // -1: between the columns
+    std::vector<std::pair<int, int>> moves;  // (column, row); column -1: between the columns
+    int copied;                              // the source row that lands on upper row 20; -1 for none
+  } kCases[] = {
+      {"first move already over the target", 1, 6, {{0, 20}}, 6},
+      {"first move between the columns", 1, 6, {{-1, 0}, {0, 20}}, 6},
+      {"pressed on an upper row, through a lower row", 0, 3, {{1, 9}, {0, 20}}, 9},
+      {"pressed between the columns, never over a lower row", -1, 0, {{0, 20}}, -1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    ASSERT_NE(OpenList(), nullptr);
+    view->dragEnabled = true;
+    const LibrarianPatch before = bank("edited.syx").patches[20];
+    IMouseMod left = leftButton();
+    const IRECT press = c.pressColumn < 0 ? gap() : rowRect(c.pressColumn, c.pressRow);
+    view->OnMouseDown(midX(press), midY(press), &left);
+    for (const auto& [column, row] : c.moves) {
+      const IRECT to = column < 0 ? gap() : rowRect(column, row);
+      view->OnMouseDrag(midX(to), midY(to), 0, 0, &left);
+    }
+    const IRECT to = rowRect(0, 20);
+    view->OnMouseUp(midX(to), midY(to), &left);
+    EXPECT_EQ(bank("edited.syx").patches[20].messages,
+              c.copied < 0 ? before.messages : bank("source.syx").patches[c.copied].messages);
+    Close();
+  }
 }
 
 // ==== Rename ============================================================================
@@ -543,11 +603,61 @@ TEST_F(LibrarianViewTest, RenameOpensTheFieldOverASoundAndGrowsAShortBankTo99Onl
     EXPECT_TRUE(Plug()->librarianRenaming);
     EXPECT_FALSE(Plug()->renameClosed);
     if (c.opened) {
-      EXPECT_STREQ(Plug()->GetParam(kPatchRename)->GetDisplayText(0),
-                   bank("edited.syx").patches[c.row].name.c_str());
+      // The name without the blanks that pad it to 14 characters.
+      std::string name = bank("edited.syx").patches[c.row].name;
+      name.erase(name.find_last_not_of(' ') + 1);
+      EXPECT_STREQ(Plug()->GetParam(kPatchRename)->GetDisplayText(0), name.c_str());
     }
     Close();
   }
+}
+
+// ==== The edited-bank lock ================================================================
+
+// While the library's edited-bank lock is set no edited bank is open: the
+// upper column does not reload, and no slot of it is renamed, given a
+// category, stored into or sent; the source column goes on working.
+TEST_F(LibrarianViewTest, WhileTheEditedBankIsLockedNothingReachesIt) {
+  ASSERT_NE(OpenList(), nullptr);
+  library->editBlocked = 1;
+  const std::vector<LibrarianPatch> before = bank("edited.syx").patches;
+  const std::string shown = textOf(view->upperRow(3));
+
+  bank("edited.syx").patches[3].name = "CHANGED";
+  Plug()->updatePatchLibrarianView(0);
+  EXPECT_EQ(textOf(view->upperRow(3)), shown) << "the upper column reloaded";
+  bank("edited.syx").patches[3].name = before[3].name;
+
+  click(0, 12, rightButton());
+  view->renameSlot(0, 0);
+  EXPECT_FALSE(Plug()->patchRenameLayer->visible.Load()) << "the rename field opened";
+  Plug()->renameClosed = false;
+  Plug()->GetParam(kPatchRename)->SetDisplayText(0, "LOCKED OUT");
+  Plug()->OnParamChange(kPatchRename);
+  EXPECT_TRUE(Plug()->renameClosed);
+
+  Plug()->SetCategoryForLibrarianPatch(3);
+  copyFrom(4);
+  pasteTo(12);
+
+  const std::string category = DisplayText(kControlDisplayLibCategory);
+  Plug()->DisplayLibrarianPatchCategory(30, 0);
+  EXPECT_EQ(DisplayText(kControlDisplayLibCategory), category) << "column 0 showed a category";
+  Plug()->GetParam(kCurrentPatch)->Set(0);
+  Plug()->sendPatchToDeviceFromLibrarian(30, 0);
+  EXPECT_EQ(value(kCurrentPatch), 0) << "a slot of the edited bank was taken to send";
+
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(bank("edited.syx").patches[i].name, before[i].name) << "slot " << i;
+    EXPECT_EQ(bank("edited.syx").patches[i].messages, before[i].messages) << "slot " << i;
+  }
+  EXPECT_EQ(value(kBankEditUnsaved), 0);
+
+  // The source column is not locked.
+  Plug()->DisplayLibrarianPatchCategory(30, 1);
+  EXPECT_EQ(DisplayText(kControlDisplayLibCategory), bank("source.syx").patches[30].category);
+  Plug()->sendPatchToDeviceFromLibrarian(30, 1);
+  EXPECT_EQ(value(kCurrentPatch), 30);
 }
 
 // ==== Drawing ===========================================================================
@@ -584,9 +694,50 @@ TEST_F(LibrarianViewTest, TheSelectedRowsAndTheDragMarkerAreDrawnLightGrey) {
   ASSERT_TRUE(view->dragging);
   Redraw();
   EXPECT_EQ(pixel(midX(from), midY(from)), kGrey);
+  // Over an upper row the slot the patch would land in is outlined amber.
+  constexpr uint32_t kAmber = 0x00ADFF;  // (255, 173, 0): blue, green, red from the top
+  const IRECT target = rowRect(0, 20);
+  view->OnMouseDrag(midX(target), midY(target), 0, 0, &left);
+  Redraw();
+  for (const auto& [x, y] :
+       {std::pair{target.L, target.T}, {target.R - 1, target.B - 1}, {target.L, target.B - 1}})
+    EXPECT_EQ(pixel(x, y), kAmber) << x << "," << y;
   view->OnMouseUp(gap().L, gap().T, &left);
   Redraw();
   EXPECT_NE(pixel(midX(from) + view->rowWidth / 2 - 1, midY(from)), kGrey);
+  EXPECT_NE(pixel(target.L, target.T), kAmber);
+}
+
+// Each row starts with its program number, and a name is cut to the room
+// its row leaves: at the smallest size a 14-letter name would run into the
+// gap between the sub-columns.
+TEST_F(LibrarianViewTest, RowsShowTheirProgramNumbersAndNamesStayInsideTheirRows) {
+  WriteSettings("normal\nsmall\nyes\n");
+  ASSERT_NE(OpenList(), nullptr);
+  TabSwitchFunctions::mainTabSwitch(Plug(), kMainTab, 1, 0);
+  bank("edited.syx").patches[3].name = "WWWWWWWWWWWWWW";
+  Plug()->updatePatchLibrarianView(0);
+  ViewPane* pane = OpenEditor();
+  ASSERT_NE(pane, nullptr);
+  Redraw();
+  const std::vector<uint32_t> pixels = WindowPixels();
+  const auto area = [&](int left, int right, int top, int bottom) {
+    std::vector<uint32_t> out;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) out.push_back(pixels.at(static_cast<size_t>(y) * pane->Width() + x));
+    return out;
+  };
+  // The gap right of the long name's row looks as the gap right of a row
+  // of a short name two rows down (the same stripe of the background).
+  const IRECT longRow = rowRect(0, 3), shortRow = rowRect(0, 5);
+  const int gapWidth = rowRect(0, 16).L - longRow.R;
+  EXPECT_EQ(area(longRow.R, longRow.R + gapWidth, longRow.T, longRow.B),
+            area(shortRow.R, shortRow.R + gapWidth, shortRow.T, shortRow.B));
+  // Rows 1 and 17 start alike but for their numbers.
+  const IRECT first = rowRect(0, 0), seventeenth = rowRect(0, 16);
+  const int numberWidth = first.W() / 6;
+  EXPECT_NE(area(first.L, first.L + numberWidth, first.T, first.B),
+            area(seventeenth.L, seventeenth.L + numberWidth, seventeenth.T, seventeenth.B));
 }
 
 // ==== Threads ===========================================================================

@@ -101,31 +101,59 @@ TEST_F(LibrarianWiringTest, PasteWithoutACopyChangesNoSlot) {
   EXPECT_EQ(Value(kBankEditUnsaved), 0.0);
 }
 
-TEST_F(LibrarianWiringTest, RenameShowsTheRenameFieldWithTheSlotsNameAndTheTypedNameIsStored) {
+// Rename opens the field at once, over the overlay's name display and in
+// its colours, holding the slot's name (without the blanks that pad it)
+// all selected: what is typed replaces it, Backspace takes back one
+// character, Return stores it. Escape leaves the name as it was.
+TEST_F(LibrarianWiringTest, RenameOpensItsFieldReadyForTypingReturnStoresAndEscapeLeaves) {
   OpenLibrarianPage();
   ControlLayer* rename = m_plug->patchRenameLayer;
   ASSERT_NE(rename, nullptr);
   ASSERT_FALSE(rename->visible.Load());
-  const std::string name = Bank(Library().upperBankIndex).patches.at(5).name;
+  std::string name = Bank(Library().upperBankIndex).patches.at(5).name;
+  name.erase(name.find_last_not_of(' ') + 1);
+  ASSERT_LT(name.size(), 14u) << "the bank's names are padded";
 
   Choose({2});  // "Rename"
   ClickRow(0, 5, true);
   EXPECT_TRUE(rename->visible.Load());
-  EXPECT_STREQ(m_plug->GetParam(kPatchRename)->GetDisplayText(0), name.c_str());
-  // Its field is drawn and takes the click: nothing lies over it.
-  IControl* field = m_plug->patchRenameControl;
-  ASSERT_NE(field, nullptr);
-  EXPECT_FALSE(field->IsHidden());
-  const IRECT r = field->GetRECT();
-  EXPECT_EQ(m_plug->GetGUI()->GetMouseControlIdx((r.L + r.R) / 2, (r.T + r.B) / 2, false), field);
+  IControl* display = m_plug->patchRenameControl;
+  ASSERT_NE(display, nullptr);
+  EXPECT_FALSE(display->IsHidden());
+  const ViewTextEntry* field = m_view->TextEntry();
+  ASSERT_NE(field, nullptr) << "the field did not open";
+  EXPECT_EQ(field->Text(), name);
+  EXPECT_EQ(field->SelectionStart(), 0);
+  EXPECT_EQ(field->SelectionEnd(), static_cast<int>(name.size()));
+  const IRECT r = display->GetRECT();
+  EXPECT_EQ(field->Request().rect.L, r.L);
+  EXPECT_EQ(field->Request().rect.T, r.T);
+  EXPECT_EQ(field->Request().foreground, display->GetText()->mColor.ToPixel());
+  EXPECT_EQ(field->Request().background, display->GetText()->mTextEntryBGColor.ToPixel());
+  EXPECT_NE(field->Request().background, COLOR_WHITE.ToPixel());
 
-  // The typed name goes into the slot as its 14-character field; the field
-  // closes.
-  m_plug->GetParam(kPatchRename)->SetDisplayText(0, "Night Drive");
-  m_plug->OnParamChange(kPatchRename);
+  m_backend->Type("Night Drivex");
+  m_backend->Key(kViewSpecialBackspace);
+  m_backend->Key(kViewSpecialReturn);
+  m_view->RunPending();
   Tick();
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
   EXPECT_EQ(Bank(Library().upperBankIndex).patches.at(5).name, "NIGHT DRIVE   ");
   EXPECT_FALSE(rename->visible.Load());
+  EXPECT_EQ(Value(kBankEditUnsaved), 1.0);
+
+  const std::string kept = Bank(Library().upperBankIndex).patches.at(6).name;
+  Choose({2});
+  ClickRow(0, 6, true);
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  m_backend->Type("Gone");
+  m_backend->Key(kViewSpecialEscape);
+  m_view->RunPending();
+  Tick();
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
+  EXPECT_FALSE(rename->visible.Load());
+  EXPECT_TRUE(m_plug->renameClosed);
+  EXPECT_EQ(Bank(Library().upperBankIndex).patches.at(6).name, kept);
 }
 
 TEST_F(LibrarianWiringTest, ALeftClickOnTheListClosesAnOpenRename) {

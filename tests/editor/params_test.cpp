@@ -125,6 +125,23 @@ TEST_F(BankSteppingTest, TheEditedBankStaysWhileItHasUnsavedChanges) {
   EXPECT_EQ(Value(kPatchSelectionListLower), 1);
 }
 
+// The lower list steps through the banks it shows: while it shows the
+// category banks, all of them in turn (more than the three file banks).
+TEST_F(BankSteppingTest, TheLowerListStepsThroughTheCategoryBanksItShows) {
+  Change(kCategorySelection, 1);
+  ASSERT_TRUE(plug->lowerShowsCategories);
+  const int categories = static_cast<int>(plug->patchLibrarian->categoryBanks.size());
+  ASSERT_GT(categories, 3);
+  for (int step = 1; step <= categories; ++step) {
+    Change(kLibLowerNextBank, 1);
+    const int expected = step % categories;
+    EXPECT_EQ(Value(kPatchSelectionListLower), expected) << "step " << step;
+    EXPECT_EQ(plug->patchLibrarian->lowerBankIndex, expected) << "step " << step;
+  }
+  Change(kLibLowerPreviousBank, 1);
+  EXPECT_EQ(plug->patchLibrarian->lowerBankIndex, categories - 1);
+}
+
 TEST_F(BankSteppingTest, ReleasingAButtonStepsNothing) {
   Set(kPatchSelectionListLower, 1);
   Change(kLibLowerNextBank, 0);

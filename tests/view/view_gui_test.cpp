@@ -3,6 +3,7 @@
 // the GUI's rules say, and the window shows the draw bitmap.
 #include <cstring>
 
+#include "KIT/IModule/IControl.h"
 #include "KIT/pix/pix-sysbitmap.h"
 #include "tests/view/gui_fixture.h"
 
@@ -209,6 +210,48 @@ TEST_P(BothRoadsTest, AFreeTextEntryGoesToItsControl) {
   m_backend->Key(kViewSpecialReturn);
   Run();
   EXPECT_EQ(m_plug->NoteText(), "Hi there!");
+}
+
+// Escape drops the entry on both roads: the value stays, and the plug-in
+// hears which parameter's entry was given up (a free entry has none).
+TEST_P(BothRoadsTest, EscapeDropsTheEntryAndThePlugInHearsOfIt) {
+  const IRECT k = ViewPlugControls::Knob(), n = ViewPlugControls::Note();
+  m_backend->Click(CX(k), CY(k), 3);
+  m_backend->Type("20");
+  m_backend->Key(kViewSpecialEscape);
+  Run();
+  EXPECT_EQ(m_view->TextEntry(), nullptr);
+  EXPECT_DOUBLE_EQ(m_plug->Value(kViewCutoff), 50.0);
+  EXPECT_EQ(m_plug->Dropped(), std::vector<int>{kViewCutoff});
+
+  m_backend->Click(CX(n), CY(n));
+  m_backend->Type("gone");
+  m_backend->Key(kViewSpecialEscape);
+  // A taken entry is not given up.
+  m_backend->Click(CX(k), CY(k), 3);
+  m_backend->Type("30");
+  m_backend->Key(kViewSpecialReturn);
+  Run();
+  EXPECT_EQ(m_plug->NoteText(), "note");
+  EXPECT_DOUBLE_EQ(m_plug->Value(kViewCutoff), 30.0);
+  EXPECT_EQ(m_plug->Dropped(), std::vector<int>{kViewCutoff});
+}
+
+// The field takes its control's text-entry colours on both roads, and its
+// selection is the text colour laid faintly over the field's.
+TEST_P(BothRoadsTest, TheFieldTakesTheStylesEntryColours) {
+  const IRECT k = ViewPlugControls::Knob();
+  IControl* knob = m_gui->GetMouseControlIdx(CX(k), CY(k), false);
+  ASSERT_NE(knob, nullptr);
+  knob->GetText()->mTextEntryBGColor = IColor(255, 10, 20, 30);
+  knob->GetText()->mTextEntryFGColor = IColor(255, 210, 220, 230);
+  m_backend->Click(CX(k), CY(k), 3);
+  Run();
+  ASSERT_NE(m_view->TextEntry(), nullptr);
+  const ViewTextEntryRequest& request = m_view->TextEntry()->Request();
+  EXPECT_EQ(request.background, IColor(255, 10, 20, 30).ToPixel());
+  EXPECT_EQ(request.foreground, IColor(255, 210, 220, 230).ToPixel());
+  EXPECT_EQ(request.selection, IColor(255, 90, 100, 110).ToPixel());
 }
 
 TEST_P(BothRoadsTest, ForceEndUserEditDropsTheEntry) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "KIT/IModule/IGraphicsStructs.h"
 #include "KIT/IModule/IModuleAU.h"
@@ -43,7 +44,12 @@ class ViewTestPlug : public IModuleAU {
   double Value(int param) { return GetParam(param)->Value(); }
   // The text the note control took from its last free text entry.
   std::string NoteText() const;
+  // The parameters whose text entries were closed without their text, in
+  // order.
+  void OnTextEntryDropped(int index) override { m_dropped.push_back(index); }
+  const std::vector<int>& Dropped() const { return m_dropped; }
 
  private:
   IControl* m_note = nullptr;
+  std::vector<int> m_dropped;
 };

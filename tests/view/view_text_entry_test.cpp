@@ -90,7 +90,7 @@ TEST(TextEntryTest, FiltersAndLimitsDecideWhatIsTyped) {
   }
 }
 
-TEST(TextEntryTest, RefusedKeysAreSwallowedAndEndingKeysCommit) {
+TEST(TextEntryTest, RefusedKeysAreSwallowedEndingKeysCommitAndEscapeCancels) {
   std::vector<ViewTextEntry::KeyResult> results;
   TypeInto(Request("", kDigits, 2), "1a23", &results);
   EXPECT_EQ(results,
@@ -102,7 +102,7 @@ TEST(TextEntryTest, RefusedKeysAreSwallowedAndEndingKeysCommit) {
     EXPECT_EQ(entry.Text(), "5");
   }
   ViewTextEntry entry(Request("5", kDigits, 2));
-  EXPECT_EQ(entry.Key(kViewSpecialEscape, nullptr), ViewTextEntry::kIgnored);
+  EXPECT_EQ(entry.Key(kViewSpecialEscape, nullptr), ViewTextEntry::kCancel);
 }
 
 TEST(TextEntryTest, AClickPutsTheCaretAtTheNearestBoundary) {
@@ -129,6 +129,14 @@ TEST(TextEntryTest, TheFieldIsPaintedInItsColours) {
   ASSERT_EQ(bm.getWidth(), 80);
   ASSERT_EQ(bm.getHeight(), 20);
   EXPECT_EQ(bm.getBits()[bm.getRowSpan() * 10 + 40], request.background);
+
+  // Selected text lies on the selection colour (a field opens with all of
+  // its text selected).
+  request.text = "    ";
+  request.selection = PIX_MakePixel(90, 60, 30, 255);
+  ViewTextEntry selected(request);
+  selected.Paint(&bm, font);
+  EXPECT_EQ(bm.getBits()[bm.getRowSpan() * 10 + 6], request.selection);
 }
 
 // ---- Entries in a view -------------------------------------------------------------
@@ -205,6 +213,8 @@ TEST_F(EntryInViewTest, EndingKeysAndFocusLossUnderEachRoadsRules) {
       {"view: Return", ViewRules(), false, kViewSpecialReturn, true, false},
       {"view: Tab", ViewRules(), false, kViewSpecialTab, true, false},
       {"view: focus loss", ViewRules(), true, kViewSpecialNone, true, false},
+      {"view: Escape", ViewRules(), false, kViewSpecialEscape, false, false},
+      {"window: Escape", hostWindow, false, kViewSpecialEscape, false, false},
       {"window: Return", hostWindow, false, kViewSpecialReturn, true, false},
       {"window: Enter", hostWindow, false, kViewSpecialEnter, true, false},
       {"window: Tab", hostWindow, false, kViewSpecialTab, false, true},

@@ -400,7 +400,121 @@ TEST_F(DragDropTest, APromisedFileLandsAsTheUserAnswers) {
   }
 }
 
-TEST(NotBuildableHere, AnswerNullOrFalse) {
+// A view that takes drops and tells what it saw.
+struct DropRecorder : WmView {
+  explicit DropRecorder(const WmRect& frame, std::string name, std::string* log)
+      : WmView(frame), m_name(std::move(name)), m_log(log) {}
+  bool AcceptsDrops() const override { return true; }
+  int DraggingEntered(const WmDragInfo&) override { return Note("enter", 4); }
+  int DraggingUpdated(const WmDragInfo&) override { return Note("over", 4); }
+  void DraggingExited(const WmDragInfo&) override { Note("leave", 0); }
+  bool PerformDragOperation(const WmDragInfo&) override { return Note("drop", 1) != 0; }
+  int Note(const char* what, int answer) {
+    *m_log += m_name + " " + what + "; ";
+    return answer;
+  }
+  std::string m_name;
+  std::string* m_log;
+};
+
+TEST_F(WndTest, ADragWalksAcrossTheViewsThatTakeDrops) {
+  std::string log;
+  auto* window = new WmWindow(WmRect{0, 0, 300, 100}, kWmTitled);
+  auto* left = new DropRecorder(WmRect{0, 0, 100, 100}, "left", &log);
+  auto* right = new DropRecorder(WmRect{200, 0, 100, 100}, "right", &log);
+  // A plain view inside the right one: drops go to its accepting parent.
+  right->AddSubview(new WmView(WmRect{10, 10, 20, 20}));
+  window->contentView()->AddSubview(left);
+  window->contentView()->AddSubview(right);
+  WmDragInfo info;
+  info.window = window;
+  WmDropTracker tracker;
+  const struct {
+    double x;
+    const char* log;  // what the views saw at this point
+    int operation;
+  } path[] = {
+      {50, "left enter; ", 4},   {60, "left over; ", 4},
+      {150, "left leave; ", 0},   // between the views: nobody takes it
+      {215, "right enter; ", 4},  // over the plain view inside the right one
+      {260, "right over; ", 4},
+  };
+  for (const auto& step : path) {
+    log.clear();
+    info.location = WmPoint{step.x, 50};
+    EXPECT_EQ(tracker.Move(info), step.operation) << step.x;
+    EXPECT_EQ(log, step.log) << step.x;
+  }
+  log.clear();
+  EXPECT_TRUE(tracker.Drop(info));
+  EXPECT_EQ(log, "right drop; ");
+  EXPECT_EQ(tracker.target(), nullptr) << "the drop ends the drag";
+  tracker.Move(info);
+  log.clear();
+  tracker.Leave(info);
+  EXPECT_EQ(log, "right leave; ");
+  EXPECT_FALSE(tracker.Drop(info)) << "no target after the drag left";
+}
+
+// Headless, a drag from one dialog's list onto another window's view runs
+// through the application's drag hook: the promised file is written where
+// the target's folder hook says and arrives as WM_DROPFILES.
+HWND g_dragFrom = nullptr;
+std::string g_promiseWritten;
+long DragSourceProc(HWND hwnd, unsigned int msg, unsigned long wParam, long lParam) {
+  if (msg == WM_LBUTTONDOWN) {
+    WINL_InitiateDragDrop(hwnd, nullptr, "/banks/Init Bank.syx", [](const char* path) {
+      g_promiseWritten = path;
+      std::ofstream(path) << "bank";
+    });
+  }
+  if (msg == WM_RBUTTONDOWN) {
+    const char* files[] = {"/banks/a.syx", "/banks/b.syx"};
+    WINL_InitiateDragDropOfFileList(hwnd, nullptr, files, 2, nullptr);
+  }
+  return LoggingProc(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(DragDropTest, HeadlessDragsRunThroughTheDragHook) {
+  HWND target = AcceptingView();
+  ShowWindow(target, 2);
+  WmWindow* targetWindow = WINL_AsView(target)->window();
+  auto* window = new WmWindow(WmRect{500, 100, 200, 100}, kWmTitled);
+  g_dragFrom = MakeView(window, DragSourceProc);
+  ShowWindow(g_dragFrom, 2);
+  static std::string folder;
+  folder = m_dir;
+  WINL_DDrop_getDroppedFileTargetPath = [](const char*) { return folder.c_str(); };
+  int drags = 0;
+  WmApplication::Shared().dragHook = [&](const WmDragSource& source) {
+    ++drags;
+    EXPECT_EQ(source.view, WINL_AsView(g_dragFrom));
+    return WmDeliverDrop(targetWindow, WmPoint{20, 150}, source);
+  };
+  WmMouseEvent press;
+  press.kind = kWmLeftDown;
+  press.window = window;
+  press.location = WmPoint{10, 10};
+  press.screen = window->BaseToScreen(press.location);
+  WmApplication::Shared().mouseLocation = press.screen;  // where the hit test looks
+  WmApplication::Shared().DeliverMouseEvent(press);
+  EXPECT_EQ(drags, 1);
+  EXPECT_EQ(g_promiseWritten, m_dir + "//Init Bank.syx");
+  EXPECT_EQ(g_dropped.substr(16), m_dir + "/Init Bank.syx" + std::string("\0\0", 2));
+
+  press.kind = kWmRightDown;
+  WmApplication::Shared().DeliverMouseEvent(press);
+  EXPECT_EQ(drags, 2);
+  EXPECT_EQ(g_dropped.substr(16), std::string("/banks/a.syx\0/banks/b.syx\0\0", 27));
+
+  // Without a hook (and without a display) a drag ends at once.
+  WmApplication::Shared().dragHook = nullptr;
+  g_dropped.clear();
+  WmApplication::Shared().DeliverMouseEvent(press);
+  EXPECT_TRUE(g_dropped.empty());
+}
+
+TEST(CarbonHostingAndNullHandles, AnswerNullOrFalse) {
   void* carbon = reinterpret_cast<void*>(1);
   EXPECT_EQ(WINL_CreateCarbonWindowView(nullptr, &carbon, nullptr, true), nullptr);
   EXPECT_EQ(carbon, nullptr);
@@ -408,6 +522,23 @@ TEST(NotBuildableHere, AnswerNullOrFalse) {
   EXPECT_EQ(WINL_GetAudioUnitCocoaView(nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_FALSE(WINL_GetViewGL(nullptr));
   EXPECT_FALSE(WINL_SetGLContextToView(nullptr));
+}
+
+TEST_F(WndTest, GLViewsAreRefusedWithoutADisplay) {
+  // No display to make a context on: the view stays without GL and paints
+  // as any other.
+  const char* display = getenv("DISPLAY");
+  const std::string saved = display ? display : "";
+  unsetenv("DISPLAY");
+  auto* window = new WmWindow(WmRect{0, 0, 100, 100}, kWmTitled);
+  HWND view = MakeView(window);
+  WINL_SetViewGL(view, true);
+  EXPECT_FALSE(WINL_GetViewGL(view));
+  EXPECT_FALSE(WINL_SetGLContextToView(view));
+  ShowWindow(view, 2);
+  window->DisplayAll();
+  EXPECT_GE(Count(view, WM_PAINT), 1);
+  if (display) setenv("DISPLAY", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -261,11 +261,13 @@ TEST_F(ControlsTest, PopupsChooseThroughThePopupHook) {
   EXPECT_EQ(WINL_CB_GetCurSel(m_content, 61), 1);
   ASSERT_EQ(CountNotices(WM_COMMAND, 1), 1);
   EXPECT_EQ(Notices().back().id, 61);
-  combo->MouseEvent(At(combo, kWmLeftDown, WmPoint{5, 5}));
+  // An editable combo box pops up from its arrow (its text is typed into).
+  const WmPoint arrow{combo->frame().width - 4, 5};
+  combo->MouseEvent(At(combo, kWmLeftDown, arrow));
   EXPECT_EQ(CountNotices(WM_COMMAND, 7), 1) << "the combo tells that it pops up";
   EXPECT_EQ(CountNotices(WM_COMMAND, 1), 2) << "and that its selection changed";
   pick = -1;
-  combo->MouseEvent(At(combo, kWmLeftDown, WmPoint{5, 5}));
+  combo->MouseEvent(At(combo, kWmLeftDown, arrow));
   EXPECT_EQ(CountNotices(WM_COMMAND, 7), 2);
   EXPECT_EQ(CountNotices(WM_COMMAND, 1), 2) << "a dismissed list changes nothing";
   EXPECT_EQ(WINL_CB_GetCurSel(m_content, 62), 1);

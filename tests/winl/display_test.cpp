@@ -1,10 +1,6 @@
 // A dialog of the layer as a real X window: it takes a click and a key sent
 // through the X server, and what the server shows equals what it painted.
 // Skipped without a display.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <vector>
 
 #include "KIT/winl/winl-dlg.h"
@@ -12,14 +8,8 @@
 #include "KIT/winl/winl-misc.h"
 #include "KIT/winl/winl-shapes.h"
 #include "KIT/winl/winl-wnd-view.h"
+#include "display_fixture.h"
 #include "platform/view/XlibBackend.h"
-#include "platform/window/WindowPresenter.h"
-
-// Xlib last: its macros would clash with the names above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/keysym.h>
-#undef ConnectionNumber
 
 namespace {
 
@@ -79,75 +69,12 @@ bool Seen(unsigned msg, unsigned long wParam) {
   return false;
 }
 
-// Steps the application until done() or about five seconds passed.
-template <typename Done>
-bool StepUntil(Done done) {
-  for (int i = 0; i < 500; ++i) {
-    if (done()) return true;
-    WmApplication::Shared().Step(10);
-  }
-  return done();
-}
-
-class DisplayTest : public ::testing::Test {
+class DisplayTest : public XDisplayTest {
  protected:
   void SetUp() override {
-    const char* name = getenv("DISPLAY");
-    if (!name || !*name) GTEST_SKIP() << "no X display";
-    // The shared test display now and then refuses a connection while many
-    // clients use it: try a few times before giving up.
-    m_display = Retry([] { return XOpenDisplay(nullptr); });
-    if (!m_display) GTEST_SKIP() << "the X display cannot be opened";
+    XDisplayTest::SetUp();
     g_messages.clear();
-    WmApplication::Shared().presenterFactory = [](WmWindow* window) {
-      return Retry([window] { return WmMakeXlibPresenter(window); });
-    };
-    WmApplication::Shared().mouseEventFilter = WINL_HandleMouseEvent;
   }
-  template <typename Open>
-  static auto Retry(Open open) -> decltype(open()) {
-    for (int attempt = 0;; ++attempt) {
-      auto result = open();
-      if (result || attempt == 50) return result;
-      usleep(20000);
-    }
-  }
-  void TearDown() override {
-    WINL_ShutdownLayer();
-    WmApplication::Shared().presenterFactory = nullptr;
-    if (m_display) XCloseDisplay(m_display);
-  }
-
-  void Send(Window window, XEvent event) {
-    event.xany.display = m_display;
-    event.xany.window = window;
-    XSendEvent(m_display, window, True, NoEventMask, &event);
-    XFlush(m_display);
-  }
-
-  // A dialog of the record, shown, with its X window viewable.
-  HWND ShowDialog(Window* xwindow) {
-    HWND dialog = WINL_CreateDialog(&g_record, kDialog, nullptr, DialogProc, 0);
-    if (!dialog) return nullptr;
-    ShowWindow(dialog, 2);
-    WmWindow* window = WINL_AsView(dialog)->window();
-    *xwindow = window->presenter() ? window->presenter()->NativeWindow() : 0;
-    if (!*xwindow) return nullptr;
-    const bool viewable = StepUntil([&] {
-      XWindowAttributes attributes;
-      return XGetWindowAttributes(m_display, *xwindow, &attributes) && attributes.map_state == IsViewable;
-    });
-    return viewable ? dialog : nullptr;
-  }
-  void SendKey(Window window, KeySym sym) {
-    XEvent key{};
-    key.xkey.type = KeyPress;
-    key.xkey.keycode = XKeysymToKeycode(m_display, sym);
-    key.xkey.same_screen = True;
-    Send(window, key);
-  }
-
-  Display* m_display = nullptr;
 };
 
 TEST_F(DisplayTest, BackEndsShareOneConnection) {
@@ -164,9 +91,9 @@ TEST_F(DisplayTest, BackEndsShareOneConnection) {
 
 TEST_F(DisplayTest, EachWindowGetsItsOwnEventsOverTheSharedConnection) {
   Window firstX = 0, secondX = 0;
-  HWND first = ShowDialog(&firstX);
+  HWND first = ShowDialog(&g_record, DialogProc, &firstX);
   ASSERT_NE(first, nullptr);
-  HWND second = ShowDialog(&secondX);
+  HWND second = ShowDialog(&g_record, DialogProc, &secondX);
   ASSERT_NE(second, nullptr);
   ASSERT_NE(firstX, secondX);
   // Keys for both, the second's first: each window's procedure sees its own.
@@ -182,7 +109,7 @@ TEST_F(DisplayTest, EachWindowGetsItsOwnEventsOverTheSharedConnection) {
 
 TEST_F(DisplayTest, TrackPopupMenuWalksTheMenuOnTheDisplay) {
   Window xwindow = 0;
-  HWND dialog = ShowDialog(&xwindow);
+  HWND dialog = ShowDialog(&g_record, DialogProc, &xwindow);
   ASSERT_NE(dialog, nullptr);
   HMENU menu = CreatePopupMenu();
   WINL_Menu_AddMenuItem(menu, "First", 11, 0);

@@ -166,7 +166,7 @@ void drawLibrarianPage(Canvas& c) {
             palette::kLabelText, 18);
   paragraph(c, kLibraryFieldX, 288 + 136,
             {"Pick a category to list its patches, or type", "a few letters of a name and search.", "",
-             "Double-click a slot to rename its patch."},
+             "Right-click a slot to rename its patch;", "double-click it to hear it on the Varno."},
             palette::kLabelText, 18);
 }
 
