@@ -38,8 +38,9 @@ bool IMidiPortWatch::Connect() {
   jack_status_t status{};
   jack_client_t* client = jack_client_open(kClientName, JackNoStartServer, &status);
   if (!client) return false;
+  mConnections.push_back(std::unique_ptr<Connection>(new Connection{this, mGeneration.load() + 1}));
   jack_set_process_callback(client, &IMidiPortWatch::Process, this);
-  jack_on_info_shutdown(client, &IMidiPortWatch::Shutdown, this);
+  jack_on_info_shutdown(client, &IMidiPortWatch::Shutdown, mConnections.back().get());
   jack_set_port_registration_callback(client, &IMidiPortWatch::PortRegistered, this);
   if (jack_activate(client) != 0) {
     jack_client_close(client);
@@ -75,8 +76,10 @@ int IMidiPortWatch::Process(jack_nframes_t, void* self) {
   return 0;
 }
 
-void IMidiPortWatch::Shutdown(jack_status_t, const char*, void* self) {
-  IMidiPortWatch* watch = static_cast<IMidiPortWatch*>(self);
+void IMidiPortWatch::Shutdown(jack_status_t, const char*, void* connection) {
+  const Connection* told = static_cast<const Connection*>(connection);
+  IMidiPortWatch* watch = told->watch;
+  if (told->generation != watch->mGeneration.load()) return;  // of a client closed before
   watch->mShutdownSeen = true;
   watch->mConnected = false;
   sem_post(&watch->mWake);

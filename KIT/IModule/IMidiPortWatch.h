@@ -17,9 +17,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "KIT/IModule/IMidiOutPacer.h"
 
@@ -62,14 +64,24 @@ class IMidiPortWatch : public IMidiOutPacer::Cycles {
   bool Lost() const override { return mShutdownSeen.load(); }
 
  private:
+  // What the callbacks of one client are given: the watch, and which of its
+  // connections the client is (a client of a server that went away may be
+  // told of it more than once, even after a new one was opened).
+  struct Connection {
+    IMidiPortWatch* watch;
+    uint64_t generation;
+  };
   static int Process(jack_nframes_t frames, void* self);
-  static void Shutdown(jack_status_t code, const char* reason, void* self);
+  static void Shutdown(jack_status_t code, const char* reason, void* connection);
   static void PortRegistered(jack_port_id_t port, int registered, void* self);
   void Run();
   void Disconnect();  // closes the client; mClientMutex held
 
   Notice mNotice;
   std::mutex mClientMutex;
+  // One for each client opened, kept for the watch's life: a callback of
+  // a client long closed still finds its own.
+  std::vector<std::unique_ptr<Connection>> mConnections;
   jack_client_t* mClient = nullptr;
   std::atomic<bool> mConnected{false};
   std::atomic<bool> mServerGone{false};

@@ -361,7 +361,8 @@ class IModuleBase {
   // One output and one input port of the computer, chosen by name. Name
   // lists: entry 0 "OFF", then one entry per port; built on the first call
   // and kept. A port whose name cannot be read is listed under a unique
-  // placeholder. Selections run under the caller's hold of the lock.
+  // placeholder. Selections run under the plug-in's lock (taken again when
+  // the caller holds it, as the callers do).
   //
   // Incoming messages wait in a queue that the MIDI library's thread fills
   // and a thread of ours empties (IMidiInQueue); outgoing ones wait for the

@@ -142,6 +142,8 @@ const std::vector<std::string>& IModuleBase::getExternalMIDIInNames() {
 // ---- Selecting ports by name ------------------------------------------------------------
 
 int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
+  // The callers hold it already (the watch drops dead clients under it).
+  KIT_MutexLock hold(&mMutex);
   // What was posted for the port open now goes there before it closes.
   if (IMidiOutPacer* pacer = mMidiOutPacer.load()) pacer->Drain(kOutputDrainMs);
   RememberMidiPort(false, "");
@@ -175,6 +177,7 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
 }
 
 int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
+  KIT_MutexLock hold(&mMutex);
   mMidiInAccepting.store(false, std::memory_order_release);
   RememberMidiPort(true, "");
   if (mMidiIn && mMidiIn->isPortOpen()) {
@@ -212,6 +215,7 @@ int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
 }
 
 bool IModuleBase::initializeVirtualOutput(const std::string& name) {
+  KIT_MutexLock hold(&mMutex);
   if (IMidiOutPacer* pacer = mMidiOutPacer.load()) pacer->Drain(kOutputDrainMs);
   RememberMidiPort(false, "");
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
