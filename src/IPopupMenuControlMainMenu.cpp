@@ -111,13 +111,13 @@ void BankEditPopupMenu::doPopupMenu(VivivI*) {
 void BankEditPopupMenu::runItem(int menu, int index) {
   if (!editor) return;
   MIDIMessageManager* manager = editor->midiManager;
-  // A job is dropped while the data thread runs an earlier one.
+  // A request chosen while the data thread runs an earlier job follows it.
   auto requestCurrentSound = [manager] {
     if (!manager) return;
     SenderJob job;
     job.jobCode = kJobActiveArrangementRequest;
     job.requestEnabled = true;
-    manager->postJob(job);  // sets the sound-dump flag when posted
+    manager->postOrWait(job);  // sets the sound-dump flag when it starts
   };
   auto refreshFolders = [this] { editor->OnParamChange(kRefreshFolders); };
 
@@ -139,10 +139,13 @@ void BankEditPopupMenu::runItem(int menu, int index) {
           SenderJob job;
           job.jobCode = kJobSendArrangement;
           job.storeToLibrarian = false;
+          // Held incoming MIDI would starve a running job of its answer: the
+          // push never waits, and the user is told.
           if (!manager->postJob(job)) {
             editor->transferHold = hold;
             editor->sendGlobalsWithSound = globals;
             editor->suppressGlobalsDump = sent;
+            manager->reportBusy(job);
           }
           break;
         }

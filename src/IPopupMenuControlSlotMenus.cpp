@@ -82,11 +82,11 @@ void FileEditPopupMenu::runItem(int menu, int index, int x, int y) {
       if (index == kPaste) runListAction(editor->librarianListActions.pasteSlot, x, y);
       if (index == kRename) runListAction(editor->librarianListActions.renameSlot, x, y);
       if (index == kInitialize && manager) {
-        // The initial sound into the selected slot; dropped while busy.
+        // The initial sound into the selected slot, after a job that runs.
         SenderJob job;
         job.jobCode = kJobInitClassicPatch;
         job.initOnRequest = false;
-        manager->postJob(job);
+        manager->postOrWait(job);
       }
       break;
     case kCategory:
@@ -98,7 +98,7 @@ void FileEditPopupMenu::runItem(int menu, int index, int x, int y) {
         SenderJob job;
         job.jobCode = kJobSendArrangement;
         job.storeToLibrarian = true;
-        manager->postJob(job);
+        manager->postOrWait(job);
       }
       if ((index == 2 || index == 3) && manager)
         manager->sendSinglePatchRequestSysexFromLibrarian(index == 2);

@@ -123,8 +123,8 @@ int ProgramNumberPopupMenu::doPopupMenu(VivivI*, int& chosenIndex) {
   } else {
     editor->setParameterNoHandler(kCurrentPatch, program);
     editor->BankChangeMessage();
-    // Its sound is requested into the editor; dropped while busy.
-    if (editor->midiManager) editor->midiManager->postPartRequest(program);
+    // Its sound is requested into the editor, after a job that runs.
+    if (editor->midiManager) editor->midiManager->postPartRequest(program, true);
   }
   editor->setParameterNoHandler(kCurrentPatch, program);
   chosenIndex = index;
@@ -166,7 +166,7 @@ int BankNumberPopupMenu::doPopupMenu(VivivI*, int& chosenBank) {
   chosenBank = chosen->GetChosenItemIdx();
   setFromPlug(editor, kCurrentBank, chosenBank);
   editor->BankChangeMessage();
-  if (editor->midiManager) editor->midiManager->postPartRequest(parameterInt(editor, kCurrentPatch));
+  if (editor->midiManager) editor->midiManager->postPartRequest(parameterInt(editor, kCurrentPatch), true);
   editor->setParameterNoHandler(kCurrentBank, chosenBank);
   menu.CheckItemAlone(chosenBank);
   return chosenBank;

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -144,19 +145,37 @@ class MIDIMessageManager {
   // when the thread is running, for codes that are never posted (1, 10,
   // outside 0 to 13), after teardown began, or when the thread cannot start.
   bool postJob(const SenderJob& job);
+  // What became of a job posted with postOrWait.
+  enum class JobPost {
+    kStarted,  // the thread was idle and runs it now
+    kWaiting,  // the thread is busy: the job runs as soon as it ends
+    kRefused,  // another job waits already, teardown began, or no thread
+  };
+  // The posting of a job the user clicked for: as postJob, but a job for a
+  // busy data thread waits (one at a time) and the thread runs it when its
+  // job ends, with the job's flags set then. The status and value lines say
+  // that the job waits or, when another one waits already, that it was not
+  // started, so that no click is lost without a word. Jobs of the transport
+  // and clock threads are never kept.
+  JobPost postOrWait(const SenderJob& job);
+  // The lines of a click whose job could not start: the Varno is busy, the
+  // job's action was not started.
+  void reportBusy(const SenderJob& job);
   // Waits until the jobs running on the three threads have ended, and joins
   // them. Posts from other threads wait meanwhile.
   void waitForJobs();
   // The job record last posted to thread (one of the three), or an empty
   // record (kJobNothing). Read it only while the thread is idle.
   SenderJob postedJob(const Poco::Thread& thread) const;
-  // Posts job 5 (request the sound of program) on the data thread.
-  bool postPartRequest(int program);
+  // Posts job 5 (request the sound of program) on the data thread; for a
+  // click (clicked) as postOrWait does. True when it runs or waits.
+  bool postPartRequest(int program, bool clicked = false);
   // Librarian requests: empty and arm the library request and clear the
   // slot-stored flag, then post job 6 (one sound: the edit buffer when
   // editBuffer, else the program of the selected upper slot) or job 7 (count
-  // programs from program 0). A busy data thread drops the job; the request
-  // stays armed.
+  // programs from program 0). They are the user's clicks: for a busy data
+  // thread the job waits (postOrWait) and the request is not armed until
+  // the job arms it.
   void sendSinglePatchRequestSysexFromLibrarian(bool editBuffer);
   void sendAllPatchRequestSysexFromLibrarian(int count);
   // Sends a SysEx-type control's message: without an output port chosen
@@ -182,6 +201,7 @@ class MIDIMessageManager {
   std::atomic<bool> valueFromHardware{false};      // a value from the synthesizer is being applied
   std::atomic<bool> slotStored{false};             // a dump was parsed or a librarian record completed
   std::atomic<bool> messageFromHost{false};        // the last channel message came from the host
+  std::atomic<bool> keepPatchName{false};          // the next nameless dump (a read-back) keeps the name
   std::atomic<uint32_t> lastProgramChangeTime{0};  // GetTickCount() of the last program change
   // The device byte (header byte 3) of the last answer handled: a dump, a
   // global dump or a completed librarian record; -1 before the first. A
@@ -195,18 +215,29 @@ class MIDIMessageManager {
   Poco::Thread clockThread;
 
  private:
-  // One worker thread: the thread, its job record and whether a finished
-  // run still waits to be joined.
+  // One worker thread: the thread, its job record, whether a finished run
+  // still waits to be joined, and the job that waits for the thread.
   struct Worker {
+    Worker(Poco::Thread& thread, SenderThreadJob runnable) : thread(thread), runnable(std::move(runnable)) {}
     Poco::Thread& thread;
     SenderThreadJob runnable;
-    bool joinable = false;  // guarded by postMutex
+    bool joinable = false;    // guarded by postMutex
+    bool busy = false;        // a job was started and the thread has not yet found none waiting
+    bool hasWaiting = false;  // guarded by postMutex, as waiting
+    SenderJob waiting;
   };
   // The worker of a job code; null for codes that are never posted.
   Worker* workerFor(int jobCode);
   // Starts the worker on job after joining its last run. False when the
   // thread cannot start.
   bool startJob(Worker& worker, const SenderJob& job);
+  // Arms the library request when the data thread is idle, then postOrWait.
+  void postLibrarianRequest(const SenderJob& job);
+  // Sets the manager's flags of a job as it starts.
+  void setFlagsOfJob(const SenderJob& job);
+  // On the worker's own thread when its job ended: the waiting job into job
+  // (true), or false, marking the worker idle. None after teardown began.
+  bool takeWaitingJob(Worker& worker, SenderJob* job);
   // Ends running jobs and joins the threads (teardown).
   void stopWorkers();
   // The fourteen section locks, read once: entry i is on for lock
@@ -237,11 +268,18 @@ class MIDIMessageManager {
   // Lights the activity indicator for a message on channel.
   void lightActivityIndicator(int channel);
 
-  std::mutex postMutex;   // posters of every thread take turns
-  bool stopping = false;  // teardown began; guarded by postMutex
-  Worker dataWorker{dataThread, SenderThreadJob(sender)};
-  Worker transportWorker{transportThread, SenderThreadJob(sender)};
-  Worker clockWorker{clockThread, SenderThreadJob(sender)};
+  std::mutex postMutex;                // posters of every thread take turns
+  bool stopping = false;               // teardown began; guarded by postMutex
+  std::condition_variable workerIdle;  // a worker found no waiting job
+  Worker dataWorker{dataThread, SenderThreadJob(sender, [this](SenderJob* job) {
+                      return takeWaitingJob(dataWorker, job);
+                    })};
+  Worker transportWorker{transportThread, SenderThreadJob(sender, [this](SenderJob* job) {
+                           return takeWaitingJob(transportWorker, job);
+                         })};
+  Worker clockWorker{clockThread, SenderThreadJob(sender, [this](SenderJob* job) {
+                       return takeWaitingJob(clockWorker, job);
+                     })};
   // The first steps of a program change from either source: writes program
   // into kCurrentPatch and records the time; false (time not recorded) when
   // the kind is filtered or the part lock is on.

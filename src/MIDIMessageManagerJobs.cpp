@@ -1,6 +1,7 @@
 // Posting of the sender's jobs and the teardown of the worker threads. A job
 // goes to its thread only while that thread is idle; a post to a busy thread
-// is dropped (there is no queue).
+// is dropped, except one job the user clicked for, which waits for the data
+// thread to end its job.
 #include <mutex>
 
 #include "KIT/IModule/IParam.h"
@@ -32,23 +33,80 @@ MIDIMessageManager::Worker* MIDIMessageManager::workerFor(int jobCode) {
 }
 
 bool MIDIMessageManager::startJob(Worker& worker, const SenderJob& job) {
-  // A finished run keeps its thread's resources until it is joined.
+  // A finished run keeps its thread's resources until it is joined; a run
+  // that found no waiting job is about to end.
   if (worker.joinable) worker.thread.join();
   worker.joinable = false;
   worker.runnable.job = job;
+  setFlagsOfJob(job);
   try {
     worker.thread.start(worker.runnable);
   } catch (...) {
     return false;  // the thread could not be started: the job is dropped
   }
   worker.joinable = true;
+  worker.busy = true;
   return true;
 }
 
 bool MIDIMessageManager::postJob(const SenderJob& job) {
   std::lock_guard<std::mutex> lock(postMutex);
   Worker* worker = workerFor(job.jobCode);
-  if (!worker || stopping || worker->thread.isRunning()) return false;
+  if (!worker || stopping || worker->busy || worker->thread.isRunning()) return false;
+  return startJob(*worker, job);
+}
+
+MIDIMessageManager::JobPost MIDIMessageManager::postOrWait(const SenderJob& job) {
+  std::string refused;
+  {
+    std::lock_guard<std::mutex> lock(postMutex);
+    Worker* worker = workerFor(job.jobCode);
+    if (!worker || stopping) return JobPost::kRefused;
+    // A run that found nothing waiting has ended its work, even while its
+    // thread is still on its way out; a thread running what no post of ours
+    // started cannot be waited for.
+    const bool foreign = !worker->busy && !worker->joinable && worker->thread.isRunning();
+    if (!worker->busy && !foreign) return startJob(*worker, job) ? JobPost::kStarted : JobPost::kRefused;
+    if (foreign || worker != &dataWorker || worker->hasWaiting) {
+      refused = jobActionText(job);
+    } else {
+      worker->waiting = job;
+      worker->hasWaiting = true;
+    }
+  }
+  // The texts go out without the lock: they may wait for the GUI.
+  if (!refused.empty()) {
+    reportBusy(job);
+    return JobPost::kRefused;
+  }
+  plug->setDisplayText(kControlDisplayName, "Varno busy - please wait");
+  plug->setDisplayText(kControlDisplayValue, jobActionText(job) + " follows");
+  plug->setDisplayText(kControlDisplayCC, "");
+  return JobPost::kWaiting;
+}
+
+void MIDIMessageManager::reportBusy(const SenderJob& job) {
+  plug->setDisplayText(kControlDisplayName, "Varno busy - try again");
+  plug->setDisplayText(kControlDisplayValue, jobActionText(job) + " not started");
+  plug->setDisplayText(kControlDisplayCC, "");
+}
+
+bool MIDIMessageManager::takeWaitingJob(Worker& worker, SenderJob* job) {
+  std::lock_guard<std::mutex> lock(postMutex);
+  if (stopping || !worker.hasWaiting) {
+    worker.hasWaiting = false;
+    worker.busy = false;
+    workerIdle.notify_all();
+    return false;
+  }
+  worker.hasWaiting = false;
+  *job = worker.waiting;
+  worker.runnable.job = worker.waiting;
+  setFlagsOfJob(*job);
+  return true;
+}
+
+void MIDIMessageManager::setFlagsOfJob(const SenderJob& job) {
   switch (job.jobCode) {
     case kJobActiveArrangementRequest:
     case kJobPartRequest:
@@ -63,7 +121,6 @@ bool MIDIMessageManager::postJob(const SenderJob& job) {
     default:
       break;
   }
-  return startJob(*worker, job);
 }
 
 SenderJob MIDIMessageManager::postedJob(const Poco::Thread& thread) const {
@@ -72,30 +129,40 @@ SenderJob MIDIMessageManager::postedJob(const Poco::Thread& thread) const {
   return SenderJob();
 }
 
-bool MIDIMessageManager::postPartRequest(int program) {
+bool MIDIMessageManager::postPartRequest(int program, bool clicked) {
   SenderJob job;
   job.jobCode = kJobPartRequest;
   job.requestEnabled = true;
   job.partProgram = program;
-  return postJob(job);
+  return clicked ? postOrWait(job) != JobPost::kRefused : postJob(job);
+}
+
+// The request is armed only for a job that starts now: armed while another
+// job runs, it would take that job's answer into the librarian. A job that
+// waits arms it itself when it starts.
+void MIDIMessageManager::postLibrarianRequest(const SenderJob& job) {
+  std::unique_lock<std::mutex> lock(postMutex);
+  const bool idle = !dataWorker.busy && !stopping && (dataWorker.joinable || !dataThread.isRunning());
+  lock.unlock();
+  if (idle) {
+    libraryPatchRequest.arm();
+    slotStored = false;
+  }
+  postOrWait(job);
 }
 
 void MIDIMessageManager::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer) {
-  libraryPatchRequest.arm();
-  slotStored = false;
   SenderJob job;
   job.jobCode = kJobSinglePatchRequest;
   job.editBufferRequest = editBuffer;
-  postJob(job);
+  postLibrarianRequest(job);
 }
 
 void MIDIMessageManager::sendAllPatchRequestSysexFromLibrarian(int count) {
-  libraryPatchRequest.arm();
-  slotStored = false;
   SenderJob job;
   job.jobCode = kJobAllPatchRequest;
   job.requestCount = count;
-  postJob(job);
+  postLibrarianRequest(job);
 }
 
 void MIDIMessageManager::sendSysexMessage(std::vector<int> message) {
@@ -113,8 +180,11 @@ void MIDIMessageManager::sendSysexMessage(std::vector<int> message) {
 }
 
 void MIDIMessageManager::waitForJobs() {
-  std::lock_guard<std::mutex> lock(postMutex);
+  std::unique_lock<std::mutex> lock(postMutex);
   for (Worker* worker : {&dataWorker, &transportWorker, &clockWorker}) {
+    // A thread takes the lock to look for a waiting job before it ends: the
+    // join follows once it found none.
+    workerIdle.wait(lock, [worker] { return !worker->busy; });
     if (worker->joinable) worker->thread.join();
     worker->joinable = false;
   }
@@ -127,7 +197,7 @@ void MIDIMessageManager::stopWorkers() {
   }
   sender->shutdown();
   for (Worker* worker : {&dataWorker, &transportWorker, &clockWorker}) {
-    if (worker->joinable) worker->thread.join();
+    if (worker->joinable) worker->thread.join();  // no post starts a thread meanwhile
     worker->joinable = false;
   }
 }

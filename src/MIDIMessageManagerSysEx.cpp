@@ -172,9 +172,14 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
   slotStored = false;
   const std::array<bool, kNumSectionLocks> locked = readSectionLocks();
 
+  // A nameless dump read back after the editor made the sound (a randomised
+  // one) leaves the name the editor gave it.
+  const bool keepName = keepPatchName.exchange(false) && size < kCategoryByte;
   std::string name = size >= kCategoryByte ? dumpName(bytes) : "REQUESTED";
-  setDisplayTextZero(kPatchName, name);
-  if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
+  if (!keepName) {
+    setDisplayTextZero(kPatchName, name);
+    if (patchManager) patchManager->names[0] = name.empty() ? "Set Name" : name;
+  }
   plug->setLibrarianViewDirty();
 
   // Category: byte 90 of a dump that carries one; a dump without it (76

@@ -17,7 +17,36 @@ MIDIMessageSender::~MIDIMessageSender() = default;
 void MIDIMessageSender::run() { runJob(job); }
 
 void SenderThreadJob::run() {
-  if (sender) sender->runJob(job);
+  SenderJob current = job;
+  for (;;) {
+    if (sender) sender->runJob(current);
+    if (!next || !next(&current)) return;
+  }
+}
+
+std::string jobActionText(const SenderJob& job) {
+  switch (job.jobCode) {
+    case kJobSendArrangement:
+      return job.storeToLibrarian ? "Store to the librarian" : "Sound send";
+    case kJobSendLibrarianPatch:
+      return "Patch send";
+    case kJobStoreAllPatches:
+      return "Bank store";
+    case kJobActiveArrangementRequest:
+      return "Sound request";
+    case kJobPartRequest:
+      return "Request of program " + std::to_string(job.partProgram + 1);
+    case kJobSinglePatchRequest:
+      return "Patch request";
+    case kJobAllPatchRequest:
+      return "Request of " + std::to_string(job.requestCount) + " patches";
+    case kJobInitClassicPatch:
+      return "Slot init";
+    case kJobDeviceIdEnquiry:
+      return "Connection check";
+    default:
+      return "";
+  }
 }
 
 void MIDIMessageSender::runJob(const SenderJob& record) {

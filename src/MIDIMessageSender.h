@@ -6,7 +6,10 @@
 // Posters follow one rule: when the chosen thread is running, the job is
 // dropped (no queue, no retry); otherwise the job's record is written and the
 // thread started. Each thread has its own record (SenderThreadJob), so a post
-// to one thread never changes a job another thread is about to run.
+// to one thread never changes a job another thread is about to run. A job
+// the user clicked for may instead wait, one at a time, for the thread to
+// end its job (MIDIMessageManager::postOrWait): the thread then runs it
+// before it ends.
 //
 // Jobs never throw. They report only through the status displays, the
 // progress overlay and the shared flags. Every pause goes through sleep(),
@@ -27,6 +30,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 class LibrarianPatch;
@@ -68,6 +72,10 @@ struct SenderJob {
   bool initOnRequest = false;                      // job 8
   int clockArgument = 0;                           // job 12 (not used by the job)
 };
+
+// What a job does, in the words of the status display ("Sound send",
+// "Request of program 5", ...); empty for codes that are never posted.
+std::string jobActionText(const SenderJob& job);
 
 // ==== SENDER =================================================================
 
@@ -173,8 +181,16 @@ class MIDIMessageSender : public Poco::Runnable {
   // Jobs 4 and 5: a request whose answer goes to the editor. shortWait is the
   // pause after each scan send and before the end texts.
   void requestForEditor(bool requestEnabled, unsigned char command, int program, int wait, int shortWait);
-  // The ending of jobs 6 and 7 after the last wait.
-  void endLibrarianRequest();
+  // The ending of jobs 6 and 7 after the last wait, received of requested
+  // patches having arrived. A time-out that let some arrive marks the bank
+  // unsaved, as a whole answer does.
+  void endLibrarianRequest(int received, int requested);
+  // Jobs 6 and 7 without an edited bank (the library is empty) would
+  // request patches that have nowhere to go: they say so, disarm the
+  // library request and end (true).
+  bool refuseWithoutEditedBank();
+  // The value line of a request that starts; the CC line cleared.
+  void showRequestLines(const std::string& value);
   // Adopts an ID found by a scan for the rest of a run and, when it fits the
   // parameter, into kGlobalDeviceID.
   void adoptScannedDeviceId(int id);
@@ -200,13 +216,21 @@ class MIDIMessageSender : public Poco::Runnable {
 };
 
 // The runnable of one worker thread: its own job record, run on the sender.
+// After each job it asks next for a job that waited for the thread and runs
+// that too; it ends when next has none (or is not set).
 class SenderThreadJob : public Poco::Runnable {
  public:
-  explicit SenderThreadJob(MIDIMessageSender*& sender) : sender(sender) {}
+  // Fills the record with the job that waited and returns true, or returns
+  // false: the thread then counts as idle and ends.
+  using NextJob = std::function<bool(SenderJob* job)>;
+
+  explicit SenderThreadJob(MIDIMessageSender*& sender, NextJob next = nullptr)
+      : sender(sender), next(std::move(next)) {}
   void run() override;
 
   SenderJob job;  // written by a poster only while the thread is idle
 
  private:
   MIDIMessageSender*& sender;
+  NextJob next;
 };

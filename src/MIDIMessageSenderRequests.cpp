@@ -68,6 +68,7 @@ MIDIMessageSender::WaitEnd MIDIMessageSender::waitForAnswer(int wait, int scanSl
     }
     if (i >= kLastWait) {
       plug->setStatusText("CONNECTION TIMED OUT!");
+      plug->setDisplayText(kControlDisplayValue, "No answer - check MIDI In/Out");
       timedOut = true;
       return WaitEnd::TimedOut;
     }
@@ -90,6 +91,13 @@ void MIDIMessageSender::sendPartRequestSysex(bool requestEnabled, int program) {
 void MIDIMessageSender::requestForEditor(bool requestEnabled, unsigned char command, int program, int wait,
                                          int shortWait) {
   plug->DisplayProcessingIndicator(true);
+  bool answered = false;
+  const std::string received = command == kCurrentSoundRequest
+                                   ? std::string("Sound received from the Varno")
+                                   : "Program " + std::to_string(program + 1) + " received";
+  showRequestLines(command == kCurrentSoundRequest
+                       ? "Asking the Varno for its sound..."
+                       : "Asking for program " + std::to_string(program + 1) + "...");
   timedOut = false;
   cancelRequested = false;
   scannedDeviceId = -1;
@@ -98,33 +106,69 @@ void MIDIMessageSender::requestForEditor(bool requestEnabled, unsigned char comm
     manager->refreshMainTab = true;
     auto request = [&](int id) { sendRequest(soundRequest(id, command, program)); };
     request(deviceIdForRequest());
-    waitForAnswer(wait, shortWait, request, nullptr);
+    answered = waitForAnswer(wait, shortWait, request, nullptr) == WaitEnd::Answered;
   }
-  plug->DisplayProcessingIndicator(true);
+  // With the answer in, the window takes clicks again during the closing
+  // pause: a click then waits for this job (postOrWait) instead of landing
+  // on the overlay.
+  plug->DisplayProcessingIndicator(!answered);
   sleep(shortWait);
   if (cancelRequested) {
     plug->setStatusText("Data request CANCELLED!");
+    plug->setDisplayText(kControlDisplayValue, "");
   } else if (!timedOut) {
     plug->setStatusText("Data request completed!");
+    plug->setDisplayText(kControlDisplayValue, requestEnabled ? received : "");
     if (!requestEnabled) plug->SetLibrarianStatusUnsaved(true);
   }
   plug->DisplayProcessingIndicator(false);
 }
 
-void MIDIMessageSender::endLibrarianRequest() {
+void MIDIMessageSender::showRequestLines(const std::string& value) {
+  plug->setDisplayText(kControlDisplayValue, value);
+  plug->setDisplayText(kControlDisplayCC, "");
+}
+
+bool MIDIMessageSender::refuseWithoutEditedBank() {
+  const PatchLibrarian* librarian = manager->patchLibrarian;
+  const int bank = librarian ? librarian->upperBankIndex : -1;
+  if (librarian && bank >= 0 && static_cast<size_t>(bank) < librarian->fileBanks.size() &&
+      librarian->fileBanks[static_cast<size_t>(bank)])
+    return false;
+  plug->setStatusText("No bank to receive into!");
+  plug->setDisplayText(kControlDisplayValue, "Choose an edited bank first");
+  plug->setDisplayText(kControlDisplayCC, "");
+  plug->SetLibrarianRequestActive(false);
+  plug->DisplayProcessingIndicator(false);
+  return true;
+}
+
+void MIDIMessageSender::endLibrarianRequest(int received, int requested) {
+  const std::string count =
+      requested == 1 ? std::string(received == 1 ? "Patch received" : "No patch received")
+                     : std::to_string(received) + " of " + std::to_string(requested) + " patches received";
   if (cancelRequested) {
     plug->setStatusText("Data request CANCELLED!");
+    plug->setDisplayText(kControlDisplayValue, "");
     setParameter(kDiscardBankData, 1.0);
     plug->OnParamChange(kDiscardBankData);
   } else if (!timedOut) {
     plug->setStatusText("Data request completed!");
+    plug->setDisplayText(kControlDisplayValue, count);
     plug->SetLibrarianStatusUnsaved(true);
+  } else {
+    plug->setStatusText("CONNECTION TIMED OUT!");
+    plug->setDisplayText(kControlDisplayValue, count);
+    // What did arrive is in the edited bank: it is marked unsaved, so that
+    // it is saved or discarded, never dropped without a word.
+    if (received > 0) plug->SetLibrarianStatusUnsaved(true);
   }
   plug->DisplayProcessingIndicator(false);
 }
 
 void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer) {
   PatchLibrarian* librarian = manager->patchLibrarian;
+  if (refuseWithoutEditedBank()) return;
   plug->DisplayProcessingIndicator(true);
   cancelRequested = false;
   scannedDeviceId = -1;
@@ -134,15 +178,18 @@ void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer) {
   manager->refreshMainTab = true;
   plug->SetLibrarianRequestActive(true);
   const unsigned char command = editBuffer ? kCurrentSoundRequest : kProgramRequest;
+  showRequestLines("Asking for slot " + std::to_string(program + 1) + "'s patch...");
   auto request = [&](int id) { sendRequest(soundRequest(id, command, program)); };
   request(deviceIdForRequest());
-  waitForAnswer(wait, wait, request, nullptr);
+  const bool answered = waitForAnswer(wait, wait, request, nullptr) == WaitEnd::Answered;
+  if (answered) plug->DisplayProcessingIndicator(false);  // the closing pause takes clicks
   sleep(wait);
-  endLibrarianRequest();
+  endLibrarianRequest(answered ? 1 : 0, 1);
 }
 
 void MIDIMessageSender::sendAllPatchRequestSysex(int count) {
   PatchLibrarian* librarian = manager->patchLibrarian;
+  if (refuseWithoutEditedBank()) return;
   plug->DisplayProcessingIndicator(true);
   cancelRequested = false;
   scannedDeviceId = -1;
@@ -150,17 +197,22 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int count) {
   timedOut = false;
   const int wait = plug->getTimerValue();
   manager->refreshMainTab = true;
+  showRequestLines("");
+  int received = 0;
   for (int program = 0; program < count && !cancelRequested; ++program) {
     plug->SetLibrarianRequestActive(true);
+    plug->setStatusText("Receiving patch " + std::to_string(program + 1) + " of " + std::to_string(count) +
+                        "...");
     auto request = [&](int id) { sendRequest(soundRequest(id, kProgramRequest, program)); };
     request(deviceIdForRequest());
     // A time-out moves on to the next program; the slot advances either way.
-    waitForAnswer(wait, wait, request, nullptr);
+    if (waitForAnswer(wait, wait, request, nullptr) == WaitEnd::Answered) ++received;
     if (librarian) ++librarian->selectedUpperSlot;
   }
+  plug->DisplayProcessingIndicator(false);  // the last answer is in: the closing pause takes clicks
   sleep(wait);
   if (librarian) librarian->selectedUpperSlot = 0;
-  endLibrarianRequest();
+  endLibrarianRequest(received, count);
 }
 
 void MIDIMessageSender::sendDeviceIdEnquiry() {

@@ -106,6 +106,8 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
     plug->checksumCheckAndSend(dump.data(), static_cast<int>(dump.size()));
     sleep(200);
     plug->sendMissingCCValues();
+    // Without an output the send's own text ("Set MIDI I/O First!") stays.
+    if (plug->midiOutputOpen) plug->setDisplayText(kControlDisplayValue, "Sound sent to the Varno");
     plug->DisplayProcessingIndicator(false);
     return;
   }
@@ -114,6 +116,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
   ISysEx sysex(0, record.data(), static_cast<int32_t>(record.size()));
   plug->ProcessSysEx(&sysex, true);
   plug->SetLibrarianStatusUnsaved(true);
+  plug->setDisplayText(kControlDisplayValue, "Sound stored in the librarian");
   plug->DisplayProcessingIndicator(false);
 }
 
@@ -196,18 +199,27 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int column) {
   PatchLibrarian* librarian = manager->patchLibrarian;
   const int viewColumn = column == 0 ? 0 : 1;
   const int deviceId = VarnoSysEx::deviceIdByte(parameter(kGlobalDeviceID));
+  int stored = 0;
+  plug->setDisplayText(kControlDisplayValue, "");
+  plug->setDisplayText(kControlDisplayCC, "");
   for (int slot = 0; slot < kBankStoreSlots && !isShuttingDown(); ++slot) {
     plug->DisplayProcessingIndicator(true);
     if (librarian) (viewColumn == 0 ? librarian->selectedUpperSlot : librarian->selectedLowerSlot) = slot;
     plug->setLibrarianViewRow(viewColumn, slot);
     if (slot >= static_cast<int>(bank.size()) || bank[slot].messages.empty()) break;
     if (!hasWholeFirstMessage(bank[slot])) continue;  // skipped: not a whole sound dump
-    sendRaw(preparedDump(bank[slot].messages.front(), deviceId, VarnoSysEx::kCommandStoreSound, slot));
+    plug->setStatusText("Storing program " + std::to_string(slot + 1) + " to the Varno...");
+    if (sendRaw(preparedDump(bank[slot].messages.front(), deviceId, VarnoSysEx::kCommandStoreSound, slot)))
+      ++stored;
     sleep(500);
     plug->DisplayProcessingIndicator(false);
   }
   plug->DisplayProcessingIndicator(false);
   if (librarian) librarian->selectedUpperSlot = 0;
+  if (stored > 0) {
+    plug->setStatusText("Bank stored to the Varno");
+    plug->setDisplayText(kControlDisplayValue, std::to_string(stored) + " programs stored");
+  }
 }
 
 void MIDIMessageSender::initClassicPatch(bool initOnRequest) {

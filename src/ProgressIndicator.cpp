@@ -24,3 +24,9 @@ ProgressIndicator::ProgressIndicator(ControlLayer* layer, IModuleBase* plug, int
 bool ProgressIndicator::Draw(IGraphics* graphics) {
   return graphics->DrawBitmap(&mPicture, &mDrawRect, 0, &mBlend);
 }
+
+void ProgressIndicator::OnMouseDown(int, int, IMouseMod*) {
+  if (mTakenClick) mTakenClick();
+}
+
+void ProgressIndicator::OnMouseDblClick(int x, int y, IMouseMod* mod) { OnMouseDown(x, y, mod); }

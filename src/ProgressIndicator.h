@@ -7,6 +7,8 @@
 // hides it together with its layer.
 #pragma once
 
+#include <functional>
+
 #include "KIT/IModule/IBitmapControls.h"
 
 class ControlLayer;
@@ -23,8 +25,12 @@ class ProgressIndicator : public IBitmapOverlayControl {
                     IBitmap* bitmap, IRECT targetArea);
   ~ProgressIndicator() override = default;
 
-  void OnMouseDown(int x, int y, IMouseMod* mod) override {}
-  void OnMouseDblClick(int x, int y, IMouseMod* mod) override {}
+  // A click or double click it takes runs the taken-click action (none at
+  // first): the editor core says there that it is busy, so that no click is
+  // lost without a word.
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  void OnMouseDblClick(int x, int y, IMouseMod* mod) override;
+  void SetTakenClickAction(std::function<void()> action) { mTakenClick = std::move(action); }
   // The picture's first frame, unscaled from its top left corner, into drawRect.
   bool Draw(IGraphics* graphics) override;
 
@@ -35,4 +41,5 @@ class ProgressIndicator : public IBitmapOverlayControl {
   ControlLayer* mLayer;
   IBitmap mPicture;
   IRECT mDrawRect;  // (x, y, x + w, y + h)
+  std::function<void()> mTakenClick;
 };

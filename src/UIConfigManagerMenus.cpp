@@ -9,6 +9,7 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/ITextControls.h"
+#include "src/PatchLibrarian.h"
 #include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
 #include "src/ValueDisplays.h"
@@ -26,10 +27,11 @@ const IColor kMenuHidden(0, 255, 173, 0);
 constexpr int kSelectionHeight = 13;
 
 // A caption over the scaled bounds in the menu style of the colour.
+template <class Field = ICaptionControl>
 ICaptionControl* newField(IModuleBase* plug, int paramIdx, int x, int y, int w, int h, double scale,
                           const IColor& colour, bool promptEnabled) {
   const IText style = displayTextStyle(h, scale, colour);
-  auto* field = new ICaptionControl(plug, scaledDisplayRect(x, y, w, h, scale), paramIdx, &style, true);
+  auto* field = new Field(plug, scaledDisplayRect(x, y, w, h, scale), paramIdx, &style, true);
   field->SetPromptDisabled(!promptEnabled);
   return field;
 }
@@ -93,8 +95,10 @@ void UIConfigManager::createMIDIDeviceSelectionControl(std::string name, int par
   param->InitEnum("Device Selection", 0, static_cast<int>(ports.size()), "", "");
   param->ResetDisplayTexts();
   for (size_t k = 0; k < ports.size(); ++k) param->SetDisplayText(static_cast<int>(k), ports[k].c_str());
-  // Always on the GUI itself, whichever layer the element lies in.
-  ICaptionControl* field = newField(plug, paramIdx, x, y, width, height, scale, kDeviceBlue, true);
+  // Always on the GUI itself, whichever layer the element lies in. Port
+  // names are cut to the field.
+  ICaptionControl* field =
+      newField<FittedCaptionControl>(plug, paramIdx, x, y, width, height, scale, kDeviceBlue, true);
   place(field, nullptr);
   bindControlAction(param, field, kActionNone);
 }
@@ -120,7 +124,20 @@ void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x,
   IColor colour = kMenuHidden;
   if (visible == 1)
     colour = (bank || paramIdx == kCurrentPatch) ? kMenuGreen : white ? kMenuGrey : kTextFieldOrange;
-  place(newField(plug, paramIdx, x, y, width, height, scale, colour, !bank), layer);
+  if (!bank) {
+    place(newField(plug, paramIdx, x, y, width, height, scale, colour, true), layer);
+    return;
+  }
+  auto* field = static_cast<BankNumberField*>(
+      newField<BankNumberField>(plug, paramIdx, x, y, width, height, scale, colour, false));
+  VivivI* editor = plug;
+  field->SetLibraryBankSource([editor] {
+    const PatchLibrarian* library = editor->patchLibrarian;
+    if (!editor->librarianMode || !library) return -1;
+    const int edited = library->upperBankIndex;
+    return edited >= 0 && static_cast<size_t>(edited) < library->fileBanks.size() ? edited : -1;
+  });
+  place(field, layer);
 }
 
 // ==== Multi-selection menus ======================================================

@@ -2,8 +2,10 @@
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IGraphics.h"
+#include "KIT/IModule/IParam.h"
 #include "KIT/IModule/ITextControls.h"
 #include "KIT/IModule/Truncate.h"
+#include "KIT/mutex.h"
 #include "src/ControlAction.h"
 #include "src/VivivI.h"
 
@@ -54,7 +56,9 @@ ITextControl* buildControlDisplay(IModuleBase* plug, IGraphics* gui, double scal
   IParam* param = ParamToBind(plug, gui, paramIdx, layer, "Display", log);
   if (!param) return nullptr;
   const IText style = displayTextStyle(h, scale, controlDisplayColour(variant));
-  auto* display = new ITextControl(plug, scaledDisplayRect(x, y, w, h, scale), &style, "");
+  // Long texts (port names, counts) are cut to the display, never drawn
+  // over its neighbours.
+  auto* display = new FittedCaptionControl(plug, scaledDisplayRect(x, y, w, h, scale), -1, &style, false);
   display->SetPromptDisabled(true);
   Place(display, layer, gui);
   bindControlAction(param, display, kActionNone);
@@ -94,4 +98,63 @@ ICaptionControl* buildNameDisplay(IModuleBase* plug, IGraphics* gui, double scal
   Place(field, layer, gui);
   bindControlAction(param, field, kActionNone);
   return field;
+}
+
+// ==== Fields that fit their text ===============================================
+
+namespace {
+
+constexpr const char* kEllipsis = "...";
+constexpr int kFieldMargin = 4;  // pixels kept free on each side
+
+}  // namespace
+
+std::string fitTextToWidth(const std::string& text, int width,
+                           const std::function<int(const std::string&)>& measure) {
+  if (text.empty() || measure(text) <= width) return text;
+  // Fewer and fewer characters kept: two fifths of them from the start.
+  for (size_t kept = text.size() - 1; kept > 0; --kept) {
+    const size_t head = kept * 2 / 5;
+    const std::string candidate = text.substr(0, head) + kEllipsis + text.substr(text.size() - (kept - head));
+    if (measure(candidate) <= width) return candidate;
+  }
+  return kEllipsis;
+}
+
+std::string FittedCaptionControl::ShownText() {
+  IParam* param = BoundParam();
+  if (!param) {
+    KIT_String text;
+    GetTextCopy(&text);
+    return text.Get() ? text.Get() : "";
+  }
+  char display[IParam::kDisplayBufferSize] = {};
+  KIT_MutexLock lock(mPlug->GetMutex());
+  param->GetDisplayForHost(display, true);
+  return display;
+}
+
+bool FittedCaptionControl::Draw(IGraphics* graphics) {
+  const std::string full = ShownText();
+  {
+    std::lock_guard<std::mutex> hold(mTextLock);
+    mStr.Set(full.c_str());
+  }
+  if (full.empty()) return true;
+  const std::string shown = fitTextToWidth(full, mRECT.W() - 2 * kFieldMargin, [&](const std::string& text) {
+    IRECT box = mRECT;
+    graphics->MeasureIText(&mText, const_cast<char*>(text.c_str()), &box);
+    return box.W();
+  });
+  IRECT area = mRECT;
+  return graphics->DrawIText(&mText, const_cast<char*>(shown.c_str()), &area, false);
+}
+
+bool BankNumberField::IsDirty() { return LibraryBank() != mDrawnBank || FittedCaptionControl::IsDirty(); }
+
+std::string BankNumberField::ShownText() {
+  mDrawnBank = LibraryBank();
+  if (mDrawnBank < 0) return FittedCaptionControl::ShownText();
+  const int number = mDrawnBank + 1;
+  return (number < 10 ? " " : "") + std::to_string(number);
 }

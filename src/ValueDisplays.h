@@ -10,16 +10,16 @@
 // of that record and writes its texts.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "KIT/IModule/IGraphicsStructs.h"
+#include "KIT/IModule/ITextControls.h"
 #include "src/UIConfigLog.h"
 
 class ControlLayer;
-class ICaptionControl;
 class IGraphics;
 class IModuleBase;
-class ITextControl;
 
 // ---- Style -------------------------------------------------------------------
 
@@ -46,7 +46,8 @@ IColor controlDisplayColour(int variant);
 // names no parameter of plug, or neither a layer nor a GUI.
 
 // A read-only text display (empty text, no text entry) over bounds (x, y,
-// w, h), coloured by variant. The parameter is not initialised.
+// w, h), coloured by variant, whose text is cut to fit it. The parameter is
+// not initialised.
 ITextControl* buildControlDisplay(IModuleBase* plug, IGraphics* gui, double scale, int paramIdx, int x, int y,
                                   int w, int h, ControlLayer* layer, int variant, const UIConfigLog& log);
 
@@ -59,3 +60,48 @@ ITextControl* buildControlDisplay(IModuleBase* plug, IGraphics* gui, double scal
 ICaptionControl* buildNameDisplay(IModuleBase* plug, IGraphics* gui, double scale, const std::string& name,
                                   int paramIdx, int x, int y, int w, int h, int nameLength,
                                   ControlLayer* layer, const char* group, const UIConfigLog& log);
+
+// ---- Fields that fit their text -----------------------------------------------
+
+// The text as it fits width pixels by measure (the drawn width of a text):
+// whole when it fits, else its start and its end around "...", keeping more
+// of the end (a port's name follows its client's). Never empty for a
+// non-empty text: at worst "..." alone.
+std::string fitTextToWidth(const std::string& text, int width,
+                           const std::function<int(const std::string&)>& measure);
+
+// A caption field whose text is cut to its rectangle (less a small margin)
+// instead of running over its neighbours: the MIDI port fields, whose names
+// the host's port list makes as long as it likes. The full text stays the
+// parameter's (the port menu and the status line show it whole).
+class FittedCaptionControl : public ICaptionControl {
+ public:
+  using ICaptionControl::ICaptionControl;
+  bool Draw(IGraphics* graphics) override;
+
+ protected:
+  // The text to show before fitting: the parameter's display text.
+  virtual std::string ShownText();
+};
+
+// The BANK field of the program selector: the Varno's bank ("P.") as the
+// parameter names it, or, while the selector plays the librarian's banks
+// (library mode), the number of the edited bank in the library's list (1 for
+// the first), as the bank menu lists them. The library bank comes from a
+// source the builder gives (the edited bank's index in library mode, else
+// -1); without one the field shows the parameter.
+class BankNumberField : public FittedCaptionControl {
+ public:
+  using FittedCaptionControl::FittedCaptionControl;
+  void SetLibraryBankSource(std::function<int()> source) { mLibraryBank = std::move(source); }
+  // Also dirty when the mode or the edited bank changed since it was drawn.
+  bool IsDirty() override;
+
+ protected:
+  std::string ShownText() override;
+
+ private:
+  int LibraryBank() const { return mLibraryBank ? mLibraryBank() : -1; }
+  std::function<int()> mLibraryBank;
+  int mDrawnBank = -1;  // GUI thread only
+};

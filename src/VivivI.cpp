@@ -328,6 +328,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
   IBitmap overlay = graphics->LoadIBitmap(118, "resources/img/overlayer.png", guiScale, 1, false);
   progressIndicator = new ProgressIndicator(progressLayer, this, 0, 0, width, height, -1, &overlay,
                                             IRECT(0, 0, width, height));
+  // A click on the overlay is not lost without a word.
+  progressIndicator->SetTakenClickAction([this] { setStatusText("Varno busy - please wait"); });
   for (int i = 0; i < 2; ++i)
     cancelButtons[i] = uiConfig->createAutoOffSwitchControl(
         "Cancel Data Request", kCancelDataRequestParam, kCancelButtonX[i], kCancelButtonY[i],
@@ -562,6 +564,13 @@ void VivivI::setDisplayText(int paramIndex, const std::string& text) {
   IGraphics* gui = graphics ? graphics : GetGUI();
   ITextControl* display = dynamic_cast<ITextControl*>(firstControlOf(paramIndex));
   if (gui && display) gui->SetControlTextFromPlug(display, text);
+  // The host reads the three lines as their parameters' texts: they follow
+  // on the GUI thread, where the host's calls read them. A cleared line reads
+  // as a blank (an empty text would read as the parameter's number).
+  if (gui && (paramIndex == kControlDisplayName || paramIndex == kControlDisplayValue ||
+              paramIndex == kControlDisplayCC))
+    if (IParam* param = GetParam(paramIndex))
+      gui->RunOnGUIThread([param, text] { param->SetDisplayText(0, text.empty() ? " " : text.c_str()); });
 }
 
 // ==== Teardown ===============================================================

@@ -760,10 +760,18 @@ class VivivI : public IModuleAU {
 // The status and value lines after a parameter change (VivivIParamChanges.cpp).
 class ControlDisplay {
  public:
-  // Writes the parameter's name and value text into the two lines; transport
+  // Writes the parameter's name and value text into the two lines and clears
+  // the CC line (the change's own MIDI mapping writes it again); transport
   // is the host transport's running flag (a nameless parameter shows nothing
-  // while it plays).
+  // while it plays). The editor's own switches and buttons show words: a
+  // button's release (value 0) changes no line, a button shows what it
+  // starts, a switch "ON" or "OFF", a MIDI filter whether the kind of message
+  // is passed on; an overlay's switch names it when it opens and clears the
+  // lines when it closes.
   static void controlDisplay(VivivI* plug, int index, double value, bool transport);
+  // The status line's name of an editor parameter whose own name is a
+  // label of its panel ("Host PC"), or null: the parameter's own name.
+  static const char* statusNameOf(int index);
   // The value text of the value line for parameter index at integer value v;
   // *alone is set when the text is shown without the bracketed value.
   static std::string valueText(VivivI* plug, int index, int v, bool* alone);

@@ -92,7 +92,7 @@ void VivivI::storeAllPatchesToDeviceFromLibrarian(int column, int) {
   SenderJob job;
   job.jobCode = kJobStoreAllPatches;
   job.storeColumn = column;
-  midiManager->postJob(job);  // dropped while the data thread is busy
+  midiManager->postOrWait(job);  // follows a job the data thread is running
 }
 
 // ==== Files into the library ==================================================

@@ -70,13 +70,14 @@ void VivivI::OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& de
     case kMidiOutPortGone: {
       const bool input = event == kMidiInPortGone;
       log("MIDI: " + portText(input) + " port " + detail + " went away; it is closed");
-      setStatusText(portText(input) + " port lost - reselect!");
       // Closed as the user's "OFF" would close it (the output's clock
       // stops, sends say "Set MIDI I/O First!"); choosing the port again
-      // is then a change that opens it anew.
+      // is then a change that opens it anew. The status line says why,
+      // after the lines of the choice.
       const int selection = input ? kDeviceInSelection : kDeviceOutSelection;
       setParameterNoHandler(selection, 0);
       OnParamChange(selection);
+      setStatusText(portText(input) + " port lost - reselect!");
       break;
     }
     case kMidiInDropped:

@@ -226,12 +226,14 @@ void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
     // The job reads the patch after its own pause: it gets a copy that stays
     // until the next send replaces it, which cannot happen while it runs.
     std::lock_guard<std::mutex> lock(librarianSendMutex);
+    SenderJob job;
+    job.jobCode = kJobSendLibrarianPatch;
     if (!midiManager->dataThread.isRunning()) {
       librarianSendPatch = std::make_shared<const LibrarianPatch>(patch);
-      SenderJob job;
-      job.jobCode = kJobSendLibrarianPatch;
       job.librarianPatch = librarianSendPatch.get();
       midiManager->postJob(job);
+    } else {
+      midiManager->reportBusy(job);  // the copy a running send reads cannot wait for another
     }
   }
   pauseWithoutLock(500);

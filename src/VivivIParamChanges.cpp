@@ -17,6 +17,7 @@
 #include "src/MIDIMessageSender.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
+#include "src/PatchManager.h"
 #include "src/VivivI.h"
 
 // ==== The change handlers ====================================================
@@ -57,12 +58,13 @@ int deviceChannel(const VivivI& plug) {
   return channel > 0 ? channel - 1 : 0;
 }
 
+// A click's sound send: it follows a job the data thread is running.
 bool postSoundSend(VivivI& plug, bool toLibrarian) {
   if (!plug.midiManager) return false;
   SenderJob job;
   job.jobCode = kJobSendArrangement;
   job.storeToLibrarian = toLibrarian;
-  return plug.midiManager->postJob(job);
+  return plug.midiManager->postOrWait(job) != MIDIMessageManager::JobPost::kRefused;
 }
 
 // The settings file can be read: the size and first-run switches write it
@@ -226,7 +228,11 @@ void stepProgram(VivivI& plug, int index, int v) {
       if (plug.midiOutputOpen && plug.midiManager) {
         plug.SetLibrarianRequestActive(false);
         plug.midiManager->soundDumpExpected = true;
-        plug.midiManager->postPartRequest(plug.currentProgram);
+        SenderJob request;
+        request.jobCode = kJobPartRequest;
+        request.requestEnabled = true;
+        request.partProgram = plug.currentProgram;
+        plug.midiManager->postOrWait(request);
         plug.pauseWithoutLock(plug.getTimerValue());
         plug.sendPartDataBackToHardware(0);
       }
@@ -256,6 +262,9 @@ void toggleArpSync(VivivI& plug) {
   const int data = on == 1 ? paramInt(plug, kArpTempo) : paramInt(plug, kArpClock) + 1;
   IMidiMsg msg;
   msg.MakeControlChangeMsg(controller, std::clamp(data, 0, 127) / 127.0, deviceChannel(plug));
+  // The switch shows nothing of its own: its lines say what it set.
+  plug.setDisplayText(kControlDisplayName, "Arp Tempo Sync");
+  plug.setDisplayText(kControlDisplayValue, on == 1 ? "ON" : "OFF");
   plug.setDisplayText(kControlDisplayCC, "CC|" + std::to_string(controller));
   if (plug.changeFromHardware) return;
   const MIDIMessageManager* manager = plug.midiManager;
@@ -516,16 +525,25 @@ void renameSlot(VivivI& plug) {
 }
 
 // ---- Randomiser --------------------------------------------------------------
+// The name of a randomised sound: the name it had no longer fits it.
+constexpr const char* kRandomPatchName = "RANDOM PATCH";
+
 void randomize(VivivI& plug) {
   MIDIMessageManager* manager = plug.midiManager;
   if (!manager) return;
   manager->randomGenerator();
   manager->randomizePatchSettings(0);
   plug.readBackPending = true;
+  if (IParam* name = plug.GetParam(kPatchName)) name->SetDisplayText(0, kRandomPatchName);
+  if (plug.patchManager) plug.patchManager->names[0] = kRandomPatchName;
+  plug.displayPatchName(kRandomPatchName);
   // The new sound goes out when an output is open; the wait lets the send
   // run before the message appears.
-  if (plug.midiOutputOpen && postSoundSend(plug, false)) plug.pauseWithoutLock(500);
+  const bool sending = plug.midiOutputOpen && postSoundSend(plug, false);
+  manager->keepPatchName = sending;  // the sound read back after the send
+  if (sending) plug.pauseWithoutLock(500);
   plug.setDisplayText(kControlDisplayName, "Patch Randomized");
+  if (!plug.midiOutputOpen) plug.setDisplayText(kControlDisplayValue, "Not sent: Set MIDI I/O First!");
   plug.setParameterNoHandler(kRandomize, 0);
 }
 
@@ -576,11 +594,21 @@ void showGlobalSettings(VivivI& plug, int v) {
 }
 
 // ---- MIDI ports ---------------------------------------------------------------
-// A port chosen but not opened is said in the status line and the log.
-void reportPortNotOpened(VivivI& plug, bool input, const std::string& name) {
-  const std::string which = input ? "MIDI In" : "MIDI Out";
-  plug.setStatusText(which + " port not found!");
-  plug.log("MIDI: " + which + " port " + name + " could not be opened");
+// A port chosen but not opened goes into the log.
+void logPortNotOpened(VivivI& plug, bool input, const std::string& name) {
+  plug.log(std::string("MIDI: ") + (input ? "MIDI In" : "MIDI Out") + " port " + name +
+           " could not be opened");
+}
+
+// The port choice's lines: its full name (the field may show it cut), or
+// why it is not in use.
+void showPortLines(VivivI& plug, const char* which, int index, int asked, int opened) {
+  plug.setDisplayText(kControlDisplayName, which);
+  const std::string name = displayTextOf(plug, index, asked);
+  plug.setDisplayText(kControlDisplayValue, asked > 0 && opened != asked ? "Cannot open " + name
+                                            : opened > 0                 ? name
+                                                                         : "OFF");
+  plug.setDisplayText(kControlDisplayCC, "");
 }
 
 void selectOutput(VivivI& plug, int v) {
@@ -591,13 +619,14 @@ void selectOutput(VivivI& plug, int v) {
   const int opened = plug.setExternalMIDIOut(index, name);
   // The selection shows the port actually in use ("OFF" when it failed).
   if (opened != v) plug.setParameterNoHandler(kDeviceOutSelection, opened);
+  showPortLines(plug, "MIDI Out", kDeviceOutSelection, v, opened);
   if (opened > 0) {
     plug.midiOutputOpen = true;
     plug.sendSysExInitialization();
   } else {
     if (plug.midiManager && plug.midiManager->sender) plug.midiManager->sender->resetContinuousClock(true);
     plug.midiOutputOpen = false;
-    if (v > 0) reportPortNotOpened(plug, false, name);
+    if (v > 0) logPortNotOpened(plug, false, name);
   }
 }
 
@@ -606,7 +635,8 @@ void selectInput(VivivI& plug, int v) {
   const std::string name = displayTextOf(plug, kDeviceInSelection, v);
   const int opened = plug.setExternalMIDIIn(index, name);
   if (opened != v) plug.setParameterNoHandler(kDeviceInSelection, opened);
-  if (opened == 0 && v > 0) reportPortNotOpened(plug, true, name);
+  showPortLines(plug, "MIDI In", kDeviceInSelection, v, opened);
+  if (opened == 0 && v > 0) logPortNotOpened(plug, true, name);
 }
 
 void sendClockInfoSwitch(VivivI& plug, int v) {
@@ -806,7 +836,7 @@ void VivivI::OnParamChange(int index) {
           SenderJob job;
           job.jobCode = kJobActiveArrangementRequest;
           job.requestEnabled = true;
-          midiManager->postJob(job);
+          midiManager->postOrWait(job);
         }
       }
       break;
@@ -1050,7 +1080,81 @@ bool isCentred(int index) {
   }
 }
 
+// ---- The editor's own switches and buttons -----------------------------------
+
+// A button that starts something: pressed (1) it writes its own lines,
+// released (0) it leaves the lines as the action wrote them.
+bool isActionButton(int index) {
+  switch (index) {
+    case kRequestTempData:
+    case kPushArrangement:
+    case kRandomize:
+    case kDisplayAboutWindow:
+    case kExitAboutWindow:
+    case kViewMIDIFilterSettings:
+    case 188:  // "Cancel Data Request"
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isMidiFilter(int index) {
+  return index >= kMIDIFilterDAWCCPassThrough && index <= kMIDIFilterHWSEPassThrough;
+}
+
+// The lines of a pressed action button (v not 0): status, value.
+struct ActionLines {
+  std::string status, value;
+};
+ActionLines actionButtonLines(VivivI* plug, int index, int v) {
+  const bool output = plug->midiOutputOpen;
+  switch (index) {
+    case kRequestTempData:
+      return {"Request Sound", output ? "Asking the Varno for its sound..." : "Set MIDI I/O First!"};
+    case kPushArrangement:
+      return {"Send Sound", output ? "Sending the sound to the Varno..." : "Set MIDI I/O First!"};
+    case kRandomize:
+      return {"Randomise", ""};  // the randomiser writes its own lines
+    case kDisplayAboutWindow:
+      return {"About VivivI Editor", ""};
+    case kViewMIDIFilterSettings:
+      return {v == 1 ? "MIDI Filter Settings" : "", ""};
+    case 188:
+      return {"Cancelling the data request...", ""};
+    default:  // kExitAboutWindow: the card closes, nothing of it applies
+      return {"", ""};
+  }
+}
+
 }  // namespace
+
+const char* ControlDisplay::statusNameOf(int index) {
+  static const char* const kHostFilters[] = {
+      "Host control changes", "Host program changes",  "Host notes", "Host poly pressure",
+      "Host pitch bend",      "Host channel pressure", "Host SysEx"};
+  static const char* const kVarnoFilters[] = {
+      "Varno control changes", "Varno program changes",  "Varno notes", "Varno poly pressure",
+      "Varno pitch bend",      "Varno channel pressure", "Varno SysEx"};
+  if (index >= kMIDIFilterDAWCCPassThrough && index <= kMIDIFilterDAWSEPassThrough)
+    return kHostFilters[index - kMIDIFilterDAWCCPassThrough];
+  if (index >= kMIDIFilterHWCCPassThrough && index <= kMIDIFilterHWSEPassThrough)
+    return kVarnoFilters[index - kMIDIFilterHWCCPassThrough];
+  switch (index) {
+    case kMIDIFilterTrackIncomingMIDI:
+      return "Track incoming MIDI";
+    case kMIDIFilterDirectToHardware:
+      return "MIDI straight to the Varno";
+    case kMIDIFilterToDAWBuffer:
+      return "MIDI through the host";
+    case kSendMIDIClockPointer:
+      return "Song position to the Varno";
+    case kSendMIDIClockInfo:
+      return "MIDI clock to the Varno";
+    default:
+      return nullptr;
+  }
+}
 
 std::string VivivI::getValueString(double value) { return ControlDisplay::getValueString(value); }
 
@@ -1066,10 +1170,22 @@ void ControlDisplay::controlDisplay(VivivI* plug, int index, double value, bool 
   const int v = TruncateToInt(value);
   if (isTune(index) && v % 2 != 0) return;
 
-  plug->setDisplayText(kControlDisplayName, name);
+  if (isActionButton(index)) {
+    // The overlay switch closes at 0; every other button is released there.
+    if (v == 0 && index != kViewMIDIFilterSettings) return;
+    const ActionLines lines = actionButtonLines(plug, index, v);
+    plug->setDisplayText(kControlDisplayName, lines.status);
+    plug->setDisplayText(kControlDisplayValue, lines.value);
+    plug->setDisplayText(kControlDisplayCC, "");
+    return;
+  }
+  const char* ownName = statusNameOf(index);
+  plug->setDisplayText(kControlDisplayName, ownName ? ownName : name);
   bool alone = false;
   const std::string text = valueText(plug, index, v, &alone);
   plug->setDisplayText(kControlDisplayValue, alone ? text : text + " [" + std::to_string(v) + "]");
+  // The CC line belonged to the last change; this one's mapping writes its own.
+  plug->setDisplayText(kControlDisplayCC, "");
 }
 
 std::string ControlDisplay::valueText(VivivI* plug, int index, int v, bool* alone) {
@@ -1084,6 +1200,11 @@ std::string ControlDisplay::valueText(VivivI* plug, int index, int v, bool* alon
   // Programs are numbered from 1, as the librarian and the header show them.
   if (index == kGlobalStartUpProgram) return v >= 0 && v <= kLastProgram ? std::to_string(v + 1) : "";
   if (alone) *alone = true;
+  if (isMidiFilter(index)) return v == 1 ? "Passed on" : "Filtered out";
+  // The editor's other two-state switches read as switches, not numbers.
+  const IParam* param = plug && index >= kNumAutomatedParams ? plug->GetParam(index) : nullptr;
+  if (param && param->GetMin() == 0.0 && param->GetMax() == 1.0 && (v == 0 || v == 1))
+    return v ? "ON" : "OFF";
   return getValueString(v);
 }
 

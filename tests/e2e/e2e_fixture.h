@@ -390,6 +390,9 @@ class EditorEndToEnd : public ::testing::Test {
   std::string m_dir;
 };
 
+// The status, value and CC lines of the header, as the host reads them.
+constexpr int kStatusLine = 173, kValueLine = 174, kCCLine = 175;
+
 // A bank file of raw SysEx: the dump once for each of the 99 programs, its
 // program byte set to the slot.
 inline void WriteSysExBank(const std::string& path, const std::vector<int>& dump) {

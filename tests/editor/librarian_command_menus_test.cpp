@@ -2,7 +2,10 @@
 // and what each does, the slot and copy menus of a right click, and the
 // program and bank number menus. Popups are answered by a script through the
 // window's headless popup.
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KIT/IModule/ControlLayer.h"
@@ -162,14 +165,22 @@ TEST_F(CommandMenusTest, PushWithoutAnOutputOrWhileTheDataThreadIsBusyHoldsNothi
   EXPECT_FALSE(m_plug->transferHold);  // the job let incoming MIDI in again
 }
 
-TEST_F(CommandMenusTest, ASecondSyncWhileTheFirstRunsIsDropped) {
+// A sync chosen while another job runs follows that job.
+TEST_F(CommandMenusTest, ASyncChosenWhileAJobRunsFollowsIt) {
   OpenWithWindow();
   BankEditPopupMenu* menu = Main();
   m_plug->midiOutputOpen = true;
+  std::atomic<bool> held{true};  // the running job's pauses last until released
+  m_plug->midiManager->sender->setSleepFunction([&held](int) {
+    while (held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
   BusyDataThread();
-  menu->runItem(BankEditPopupMenu::kRoot, 4);  // dropped
-  m_plug->midiManager->waitForJobs();
+  menu->runItem(BankEditPopupMenu::kRoot, 4);  // waits
   EXPECT_EQ(m_plug->midiManager->postedJob(m_plug->midiManager->dataThread).jobCode, kJobSendArrangement);
+  held = false;
+  m_plug->midiManager->waitForJobs();
+  EXPECT_EQ(m_plug->midiManager->postedJob(m_plug->midiManager->dataThread).jobCode,
+            kJobActiveArrangementRequest);
   FastJobs();
   Choose({0, 0});  // Request Patch Data > from Active Slot to Plug-in GUI, idle
   menu->OnMouseDown(0, 0, nullptr);
@@ -240,13 +251,13 @@ TEST_F(CommandMenusTest, SlotMenuChoicesReachTheListTheSlotAndTheDataThread) {
   EXPECT_EQ(Edited().patches[4].name, name);
   EXPECT_EQ(Value(kBankEditUnsaved), 1.0);
 
-  // Initialize Slot while the data thread is busy: dropped.
+  // Initialize Slot while the data thread is busy: it follows the running job.
   m_plug->midiOutputOpen = true;
   BusyDataThread();
   Choose({5});
   m_plug->showFileEditMenu(10, 10);
   m_plug->midiManager->waitForJobs();
-  EXPECT_EQ(m_plug->midiManager->postedJob(m_plug->midiManager->dataThread).jobCode, kJobSendArrangement);
+  EXPECT_EQ(m_plug->midiManager->postedJob(m_plug->midiManager->dataThread).jobCode, kJobInitClassicPatch);
   // Idle: the initial sound is asked for the slot; then the editor's sound.
   Choose({5});
   m_plug->showFileEditMenu(10, 10);

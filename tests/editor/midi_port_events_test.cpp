@@ -90,7 +90,7 @@ TEST_F(PortEvents, APortChosenButNotFoundIsSaid) {
   setParam(kDeviceInSelection, 1);
   editor->OnParamChange(kDeviceInSelection);
   EXPECT_EQ(input->Value(), 0.0);
-  EXPECT_EQ(shown(kControlDisplayName), "MIDI In port not found!");
+  EXPECT_EQ(shown(kControlDisplayValue), "Cannot open gone:port");
   EXPECT_TRUE(logged("MIDI: MIDI In port gone:port could not be opened"));
 }
 

@@ -287,11 +287,13 @@ TEST_F(ParamsTest, TheArpSyncTriggerSwitchesTheTempoSourceAndNamesItsController)
   EXPECT_FALSE(Shown(knob));
   EXPECT_TRUE(Shown(syncChoice));
   EXPECT_EQ(Line(kControlDisplayCC), "CC|104");
+  EXPECT_EQ(Line(kControlDisplayValue), "ON");
   Change(kArpSyncTrigger, 1);
   EXPECT_EQ(Value(kArpSyncIndicator), 0);
   EXPECT_TRUE(Shown(knob));
   EXPECT_FALSE(Shown(syncChoice));
   EXPECT_EQ(Line(kControlDisplayCC), "CC|105");
+  EXPECT_EQ(Line(kControlDisplayValue), "OFF") << "the lines say what the switch set";
 }
 
 // ---- Indicators ---------------------------------------------------------------------

@@ -149,7 +149,47 @@ TEST_F(ValueDisplayTest, LibraryControlIsShownOnlyWhileHostProgramChangesAreBloc
 
   editor->hostFilter[kFilterProgramChange] = true;
   show(kControlLibrary, 1);
-  EXPECT_EQ(Line(kControlDisplayValue), "1");
+  EXPECT_EQ(Line(kControlDisplayValue), "ON");
+}
+
+// The editor's own switches and buttons read as words, never as a bare 0 or
+// 1; a button's release leaves the lines to what it started.
+TEST_F(ValueDisplayTest, EditorSwitchesAndButtonsShowWords) {
+  const struct {
+    int index;
+    double value;
+    bool output;
+    const char *status, *line;
+  } kCases[] = {
+      {kMIDIFilterDAWPCPassThrough, 1, true, "Host program changes", "Passed on"},
+      {kMIDIFilterHWSEPassThrough, 0, true, "Varno SysEx", "Filtered out"},
+      {kSendMIDIClockInfo, 1, true, "MIDI clock to the Varno", "ON"},
+      {kMIDIFilterTrackIncomingMIDI, 0, true, "Track incoming MIDI", "OFF"},
+      {kRequestTempData, 1, true, "Request Sound", "Asking the Varno for its sound..."},
+      {kPushArrangement, 1, false, "Send Sound", "Set MIDI I/O First!"},
+      {kRequestTempData, 0, true, kUntouched, kUntouched},
+      {kPushArrangement, 0, true, kUntouched, kUntouched},
+      {kViewMIDIFilterSettings, 1, true, "MIDI Filter Settings", ""},
+      {kViewMIDIFilterSettings, 0, true, "", ""},
+      {kDisplayAboutWindow, 1, true, "About VivivI Editor", ""},
+      {kExitAboutWindow, 1, true, "", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE("parameter " + std::to_string(c.index) + " value " + std::to_string(c.value));
+    editor->midiOutputOpen = c.output;
+    show(c.index, c.value);
+    EXPECT_EQ(Line(kControlDisplayName), c.status);
+    EXPECT_EQ(Line(kControlDisplayValue), c.line);
+  }
+}
+
+TEST_F(ValueDisplayTest, TheCCLineOfAnEarlierChangeIsCleared) {
+  SetLine(kControlDisplayCC, "CC|105");
+  show(kFilterCutoff, 10);
+  EXPECT_EQ(Line(kControlDisplayCC), "");
+  SetLine(kControlDisplayCC, "CC|105");
+  show(kOscillator1Tune, 65);
+  EXPECT_EQ(Line(kControlDisplayCC), "CC|105") << "a change that shows nothing leaves it";
 }
 
 TEST_F(ValueDisplayTest, NamelessParameterShowsNothingWhileTheTransportPlays) {

@@ -101,16 +101,47 @@ TEST_F(SenderJobs, stopPostedWhileTheTransportThreadRunsIsDropped) {
   manager().transportThread.join();
 }
 
-TEST_F(SenderJobs, librarianRequestToABusyThreadStaysArmed) {
+// A librarian request the user chose while the data thread runs something
+// else is not armed (it would take that job's answer) and says why.
+TEST_F(SenderJobs, librarianRequestToABusyThreadIsNotArmedAndSaysSo) {
   Blocking block;
   manager().dataThread.start(block);
   manager().slotStored = true;
   manager().sendAllPatchRequestSysexFromLibrarian(40);
-  EXPECT_TRUE(manager().libraryPatchRequest.requestActive);
-  EXPECT_FALSE(manager().slotStored);
+  EXPECT_FALSE(manager().libraryPatchRequest.requestActive);
+  EXPECT_TRUE(manager().slotStored);
   EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobNothing);
+  editor.watch();
+  EXPECT_TRUE(shown(callsOf(editor), "Varno busy - try again"));
   block.release.set();
   manager().dataThread.join();
+}
+
+// A click's job for a busy data thread waits and runs when the running job
+// ends, with its own flags; a second click while one waits is refused.
+TEST_F(SenderJobs, clickedJobWaitsForTheRunningJobAndASecondIsRefused) {
+  Poco::Event gate(false);  // stays open once set
+  editor.sender().setSleepFunction([&gate](int) { gate.wait(); });
+  answerAt(editor, 0);
+  SenderJob sound = jobOf(kJobActiveArrangementRequest);
+  sound.requestEnabled = true;
+  SenderJob program = jobOf(kJobPartRequest);
+  program.requestEnabled = true;
+  program.partProgram = 7;
+  EXPECT_EQ(manager().postOrWait(sound), MIDIMessageManager::JobPost::kStarted);
+  EXPECT_EQ(manager().postOrWait(program), MIDIMessageManager::JobPost::kWaiting);
+  EXPECT_EQ(manager().postOrWait(jobOf(kJobSendArrangement)), MIDIMessageManager::JobPost::kRefused);
+  EXPECT_FALSE(manager().postJob(jobOf(kJobSendArrangement))) << "other posts are still dropped";
+  gate.set();
+  manager().waitForJobs();
+  const auto requests = requestsOf(callsOf(editor));
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0], (std::vector<int>{0, 0x40, 0}));
+  EXPECT_EQ(requests[1], (std::vector<int>{0, 0x41, 7})) << "the waiting request ran after the first";
+  EXPECT_EQ(manager().postedJob(manager().dataThread).partProgram, 7);
+  EXPECT_EQ(manager().postOrWait(program), MIDIMessageManager::JobPost::kStarted)
+      << "the thread is free again";
+  manager().waitForJobs();
 }
 
 // ---- The answer handshake ----
@@ -141,7 +172,8 @@ TEST_F(SenderJobs, scanFindsTheSynthesizerAndTheRunKeepsItsDeviceId) {
   }());
   const SenderCalls calls = callsOf(editor);
   const std::vector<std::vector<int>> requests = requestsOf(calls);
-  EXPECT_EQ(calls.statusTexts.front(), "Please wait, checking DeviceID 1");
+  EXPECT_EQ(calls.statusTexts.front(), "Receiving patch 1 of 3...");
+  EXPECT_TRUE(shown(calls, "Please wait, checking DeviceID 1"));
   EXPECT_TRUE(shown(calls, "Please wait, checking DeviceID 6"));
   EXPECT_FALSE(shown(calls, "Please wait, checking DeviceID 7")) << "the scan stops at the answer";
   // Program 0: the request at ID 0 and the scan 0..5; programs 1 and 2 go to

@@ -218,8 +218,9 @@ TEST_F(SendsOverPorts, bankOfFortyIsStoredIntoTheProgramsSkippingAPartialPatch) 
   EXPECT_EQ(simDump("12"), program12);
 }
 
-// While the data thread stores a bank, every other data job posted is
-// dropped: nothing of it reaches the synthesizer, and the store finishes.
+// While the data thread stores a bank, every other data job posted (not
+// clicked for: postJob) is dropped: nothing of it reaches the synthesizer,
+// and the store finishes.
 TEST_F(SendsOverPorts, postsToTheBusyDataThreadAreDropped) {
   std::vector<LibrarianPatch>& bank = editor->bank(0);
   bank.clear();
@@ -233,7 +234,10 @@ TEST_F(SendsOverPorts, postsToTheBusyDataThreadAreDropped) {
   SenderJob enquiry;
   enquiry.jobCode = kJobDeviceIdEnquiry;
   EXPECT_FALSE(manager().postJob(enquiry));
-  manager().sendAllPatchRequestSysexFromLibrarian(40);
+  SenderJob programs;
+  programs.jobCode = kJobAllPatchRequest;
+  programs.requestCount = 40;
+  EXPECT_FALSE(manager().postJob(programs));
   editor->joinAll();
 
   received("sound-store", 3);

@@ -240,3 +240,25 @@ TEST_F(Displays, displays_without_a_parameter_or_a_place_are_refused_and_logged)
 }
 
 }  // namespace
+
+namespace {
+
+// Long texts are cut to their field around "...", keeping more of the end;
+// one pixel a character.
+TEST(FitTextToWidth, keepsWhatFitsAndCutsTheMiddleOfTheRest) {
+  const auto measure = [](const std::string& text) { return static_cast<int>(text.size()); };
+  const struct {
+    const char *text, *fitted;
+    int width;
+  } kCases[] = {
+      {"", "", 0},
+      {"OFF", "OFF", 3},
+      {"varno-sim-01:Varno Out", "varno-sim-01:Varno Out", 22},
+      {"varno-sim-01:Varno Out", "varno-...Varno Out", 18},
+      {"varno-sim-01:Varno Out", "...ut", 5},
+      {"varno-sim-01:Varno Out", "...", 2},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(fitTextToWidth(c.text, c.width, measure), c.fitted) << c.text;
+}
+
+}  // namespace
