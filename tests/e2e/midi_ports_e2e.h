@@ -1,6 +1,6 @@
 // The fixture of the journeys with MIDI ports that go away: the editor's log
-// is on (its file exists before the host starts), and the window's status
-// line and MIDI In field are compared as pixels.
+// is on (its file exists before the host starts), the status line is read
+// through the host, and the MIDI In field is compared as pixels.
 #pragma once
 
 #include <fstream>
@@ -13,17 +13,8 @@ namespace e2e {
 
 constexpr int kFilterCutoff = 39, kCutoffController = 74;
 
-// Places in the window the design gives: the status line and the MIDI In
-// field (left, top, right, bottom).
-struct Area {
-  int left, top, right, bottom;
-};
-constexpr Area kStatusLine = {656, 12, 1024, 32};
-constexpr Area kMidiInField = {362, 12, 574, 34};
-
-inline int Differences(const Picture& a, const Picture& b, const Area& area) {
-  return a.Differences(b, area.left, area.top, area.right, area.bottom);
-}
+// The MIDI In field, where the window design puts it.
+constexpr int kMidiInLeft = 362, kMidiInTop = 12, kMidiInRight = 574, kMidiInBottom = 34;
 
 class MidiPortsEndToEnd : public EditorEndToEnd {
  protected:
@@ -59,6 +50,18 @@ class MidiPortsEndToEnd : public EditorEndToEnd {
       }
     }
     EXPECT_EQ(shown, back) << "the editor did not get the Varno's cutoff";
+  }
+
+  // Polls the status line until it shows one of texts; what it showed last.
+  std::string WaitForStatus(Host& host, const std::vector<std::string>& texts) {
+    std::string shown;
+    for (const auto until = steady_clock::now() + kDeadline; steady_clock::now() < until;) {
+      shown = host.ParamText(kStatusLine);
+      for (const std::string& text : texts)
+        if (shown.find(text) != std::string::npos) return shown;
+      host.Command("wait 50");
+    }
+    return shown;
   }
 
   // Waits until both port choices show "OFF".

@@ -52,6 +52,8 @@ TEST_F(MidiRestartEndToEnd, PortsAreChosenAgainByNameAfterTheServerRestarts) {
   // The server goes away with every port on it.
   m_server->Stop();
   WaitForPortsOff(host);
+  const std::string status = WaitForStatus(host, {"MIDI server stopped - reselect!"});
+  EXPECT_NE(status.find("MIDI server stopped - reselect!"), std::string::npos) << status;
   EXPECT_NE(Log().find("MIDI: the MIDI server went away"), std::string::npos) << Log();
   sim.reset();
 
