@@ -12,8 +12,9 @@
 // its images use its own channel order (a8r8g8b8), the one its tuned loops
 // serve, so that it is the strictest yardstick. Its operators: SRC for the
 // opaque blit and the scaled copies, OVER with a constant mask over an opaque
-// source for the constant-weight blend, OVER for the source-alpha blend, and
-// pixman_fill for the opaque fill.
+// source for the constant-weight blend, OVER for the source-alpha blend,
+// pixman_fill for the opaque fill, and OVER of an opaque solid colour with a
+// constant mask for the weighted fill.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -208,6 +209,24 @@ void BM_PixmanScaled(benchmark::State& state, const char* operation, pixman_filt
   });
 }
 
+// pixman's OVER of an opaque solid colour through a constant mask of the
+// weight: the weighted fill.
+void BM_PixmanBlendFill(benchmark::State& state, const char* operation, double weight) {
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  auto dest = Pattern(w, h, 2);
+  PixmanImage d(dest.get(), PIXMAN_a8r8g8b8);
+  const pixman_color_t colour = {0xE0E0, 0xC0C0, 0x8080, 0xFFFF};  // the fills' 0x80C0E0FF
+  const pixman_color_t alpha = {0, 0, 0, static_cast<uint16_t>(weight * 65535.0)};
+  pixman_image_t* source = pixman_image_create_solid_fill(&colour);
+  pixman_image_t* mask = pixman_image_create_solid_fill(&alpha);
+  Measure(state, std::string("pixman ") + operation, w, h, [&] {
+    pixman_image_composite32(PIXMAN_OP_OVER, source, mask, d.image, 0, 0, 0, 0, 0, 0, w, h);
+    benchmark::DoNotOptimize(dest->getBits());
+  });
+  pixman_image_unref(mask);
+  pixman_image_unref(source);
+}
+
 void BM_PixmanFill(benchmark::State& state, const char* operation) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   auto dest = Pattern(w, h, 2);
@@ -254,4 +273,5 @@ BENCHMARK_CAPTURE(BM_PixmanScaled, bilinear_up2, "scaled bilinear x2", PIXMAN_FI
 BENCHMARK_CAPTURE(BM_PixmanScaled, bilinear_down2, "scaled bilinear /2 (box)", PIXMAN_FILTER_BILINEAR, true)
     ->Apply(Sizes);
 BENCHMARK_CAPTURE(BM_PixmanFill, opaque, "fill opaque")->Apply(Sizes);
+BENCHMARK_CAPTURE(BM_PixmanBlendFill, weight, "fill blend 0.3", 0.3)->Apply(Sizes);
 #endif

@@ -75,7 +75,8 @@ class MIDIMessageManager {
   // "REQUESTED") and the category (byte 90, when present), then sets bytes 5
   // to 70 into their parameters, skipping every byte whose section lock is on
   // (the locks are read once, before anything is applied). Values reach the
-  // controls without a change handler, so nothing is sent back. Sets
+  // controls without a change handler, so nothing is sent back; the value
+  // each sound control last sent is forgotten (forgetSoundValuesSent). Sets
   // slotStored when done.
   void sysexPartPatchParse(ISysEx* sysex);
 
@@ -132,7 +133,8 @@ class MIDIMessageManager {
   // parameter gives 0.
   int randomizer(int parameter, int randomIndex);
   // Gives every sound byte 6 to 70 whose section lock is off a folded random
-  // value (no change handler runs, nothing is sent). unused has no effect.
+  // value (no change handler runs, nothing is sent; the values last sent are
+  // forgotten). unused has no effect.
   void randomizePatchSettings(int unused);
 
   // ==== JOB POSTING ==========================================================
@@ -255,6 +257,11 @@ class MIDIMessageManager {
   // Sets a parameter from a value in its own units without any change
   // handler: through the GUI when one is attached, else on the parameter.
   void setParameterFromPlug(int index, double value);
+  // After a whole sound reached the sound parameters without their change
+  // handlers: the value each sound control last sent is no longer what the
+  // synthesizer holds, so the next change of any of them is sent whatever
+  // its value.
+  void forgetSoundValuesSent();
   // Writes value, limited to the parameter's range, straight into it.
   void writeParameterValue(int index, double value);
   // Writes the text as the parameter's display text 0 (the name or category

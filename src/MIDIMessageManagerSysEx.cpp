@@ -204,7 +204,14 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* sysex) {
     setParameterFromPlug(row.parameter, decodeSoundByte(row, byte));
     if (row.byteIndex == kArpOnOffByte) setParameterFromPlug(kArpOnOffIndicator, byte != 0 ? 1.0 : 0.0);
   }
+  forgetSoundValuesSent();
   slotStored = true;
+}
+
+void MIDIMessageManager::forgetSoundValuesSent() {
+  for (int index = 0; index < kNumAutomatedParams; ++index)
+    if (const IParam* param = plug->GetParam(index))
+      if (ControlAction* action = param->GetControlAction()) action->resetLastValue();
 }
 
 // ==== Global dump ============================================================

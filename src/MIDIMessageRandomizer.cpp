@@ -69,4 +69,5 @@ void MIDIMessageManager::randomizePatchSettings(int) {
     if (locked[row->lock - kSectionLockOsc1]) continue;
     setParameterFromPlug(row->parameter, randomizer(row->parameter, i));
   }
+  forgetSoundValuesSent();
 }

@@ -128,8 +128,8 @@ class UIConfigManager {
   // ==== PARAMETER TABLE ======================================================
 
   // Registers every parameter name of the editor (195 names, 194 indices),
-  // then gives the synthesizer's global settings their ranges
-  // (initGlobalSettings).
+  // then gives the synthesizer's global settings and the editor's own
+  // settings their ranges (initGlobalSettings, initEditorSettings).
   void initParams();
   // Initialises the parameters of the five global settings of the global
   // dump with the Varno's ranges and start values (start-up program 0..98,
@@ -139,6 +139,11 @@ class UIConfigManager {
   // of the description initialises them again. Needs the plug-in; a missing
   // parameter is skipped.
   void initGlobalSettings();
+  // Initialises the editor's settings whose handlers take more than 0 and 1
+  // or start elsewhere than 0 (local control 0..1 from 1 ALLOWED, the
+  // handshake timer 0..4, the host offset 0..2048) as integers, whether or
+  // not the description gives them a control. Needs the plug-in.
+  void initEditorSettings();
   // Adds name -> index; a name already present keeps its index (logged).
   void mapParamToString(std::string name, int index);
   // The index of exactly that name (case-sensitive), or -1 (logged).

@@ -231,12 +231,35 @@ const GlobalSettingRow kGlobalSettingRows[] = {
     {kGlobalDeviceID, "Device ID", 0, 15},
 };
 
+// The editor's own settings whose handler takes more than 0 and 1, or
+// starts from a value other than 0: each gets its range before any control
+// is built, so that a value set by the host, a project or a script is held
+// whole even where the window gives it no control (a control of the
+// description sets the parameter up again).
+struct EditorSettingRow {
+  int index;
+  const char* name;
+  int defaultValue;
+  int maximum;  // each starts at 0
+  const char* group;
+};
+const EditorSettingRow kEditorSettingRows[] = {
+    // Local control: 0 DISABLED, 1 ALLOWED, as the Varno starts.
+    {kGlobalLocalControl, "Local Control", 1, 1, "Global"},
+    // The handshake wait: 0..3 give 200..500 ms, 4 gives 100 ms.
+    {kLibSyncTimer, "Handshake Timer", 0, 4, "Editor"},
+    // Half the extra delay of MIDI sent in time with the host's audio, in
+    // samples (up to 4096 more samples).
+    {kAdjustDAWOffset, "Host Offset", 0, 2048, "Editor"},
+};
+
 }  // namespace
 
 void UIConfigManager::initParams() {
   log("CONFIG READER: Started to initialize parameters...");
   for (const ParamName& entry : kParamNames) mapParamToString(entry.name, entry.index);
   initGlobalSettings();
+  initEditorSettings();
   log("CONFIG READER: Completed!");
 }
 
@@ -245,6 +268,13 @@ void UIConfigManager::initGlobalSettings() {
   for (const GlobalSettingRow& row : kGlobalSettingRows)
     if (IParam* param = plug->GetParam(row.index))
       param->InitEnum(row.name, row.defaultValue, row.maximum + 1, "", "Global");
+}
+
+void UIConfigManager::initEditorSettings() {
+  if (!plug) return;
+  for (const EditorSettingRow& row : kEditorSettingRows)
+    if (IParam* param = plug->GetParam(row.index))
+      param->InitInt(row.name, row.defaultValue, 0, row.maximum, "", row.group);
 }
 
 void UIConfigManager::mapParamToString(std::string name, int index) {

@@ -277,6 +277,7 @@ VivivI::VivivI(IModuleInstanceInfo info)
   uiConfig->readUIConfig(graphics, this, patchLibrarian, colourScheme, guiScale);
   log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
   InitCategoryParameter(*this);
+  makeIndicatorLamps();
 
   if ((rootLayer = StartupLayer(*this, "root"))) rootLayer->Hide(false);
   if ((multiModeMixerLayer = StartupLayer(*this, "multiModeMixer"))) {

@@ -330,6 +330,11 @@ class VivivI : public IModuleAU {
   // Sets a parameter from a value in its own units, its controls following,
   // without a change handler (any thread).
   void setParameterNoHandler(int index, double value);
+  // The controls of the indicator lamps (the octave, arpeggiator sync and
+  // MIDI activity LEDs) take no mouse: a lamp shows what the synthesizer
+  // holds or does and is changed only by that. Called once the window is
+  // built.
+  void makeIndicatorLamps();
   // On the GUI thread: the arpeggiator's tempo knob grayed while the host's
   // tempo rules (kOverrideTempo on), so that it shows it is not the user's to
   // turn, and ungrayed otherwise.

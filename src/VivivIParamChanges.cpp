@@ -118,6 +118,18 @@ void VivivI::showArpTempoRule() {
   });
 }
 
+void VivivI::makeIndicatorLamps() {
+  for (int index : {kOscillator1OctaveIndicator, kOscillator2OctaveIndicator, kOscillator3OctaveIndicator,
+                    kArpSyncIndicator, kMIDILed}) {
+    const IParam* param = GetParam(index);
+    const ControlAction* action = param ? param->GetControlAction() : nullptr;
+    if (!action) continue;
+    // An empty target area holds no point: the lamp is never hit.
+    for (IControl* lamp : action->controls)
+      if (lamp) lamp->SetTargetArea(IRECT());
+  }
+}
+
 void VivivI::setParameterNoHandler(int index, double value) {
   IParam* param = GetParam(index);
   if (!param) return;
@@ -270,6 +282,19 @@ void toggleArpSync(VivivI& plug) {
   const MIDIMessageManager* manager = plug.midiManager;
   if (manager && manager->valueFromHardware && plug.localControl && !manager->messageFromHost) return;
   plug.MIDIOutRoutingSwitch(&msg);
+}
+
+// The arpeggiator's key, lit while the arpeggiator runs: a press that puts
+// it out turns the arpeggiator off, one that lights it turns it on (which
+// sends it); a value it already shows only sets the key right again.
+void pressArpKey(VivivI& plug, int v) {
+  const bool running = paramInt(plug, kArpOnOff) != 0;
+  if ((v != 0) == running) {
+    plug.setParameterNoHandler(kArpOnOffIndicator, running ? 1 : 0);
+    return;
+  }
+  plug.setParameterNoHandler(kArpOnOff, running ? 0 : 1);
+  plug.OnParamChange(kArpOnOff);
 }
 
 // Returns true when the index was a trigger (handled or not: a trigger at 0
@@ -680,18 +705,16 @@ void VivivI::OnParamChange(int index) {
     case kArpOnOff:
       setParameterNoHandler(kArpOnOffIndicator, v != 0 ? 1 : 0);
       break;
+    case kArpOnOffIndicator:
+      pressArpKey(*this, v);
+      return;
     case kOscillator2Shape:
     case kOscillator2Sync:
       // The indicators follow however the value was chosen (a light, a key),
-      // on the sound page, the only one that shows them. One goes as the
-      // triggers take it away: the page is switched to again, which shows
-      // only the indicators the values call for and repaints it.
+      // on the sound page, the only one that shows them.
       if (paramInt(*this, kMainTab) == 2) {
         const bool shown = index == kOscillator2Shape ? v == 3 : v == 1;
-        if (shown)
-          switchLayer(index == kOscillator2Shape ? crossModIndicatorLayer : syncIndicatorLayer, false);
-        else
-          TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
+        switchLayer(index == kOscillator2Shape ? crossModIndicatorLayer : syncIndicatorLayer, !shown);
       }
       break;
     case kTempoInformation: {

@@ -14,6 +14,7 @@ ControlLayer::~ControlLayer() {
 // ---- Showing, hiding, graying ------------------------------------------------
 
 void ControlLayer::Hide(bool hide) {
+  if (hide && visible) mAreaLeft = true;
   visible = !hide;
   setControlsDirty();
   for (int i = 0; i < controls.GetSize(); ++i) controls.Get(i)->Hide(hide);
@@ -73,11 +74,20 @@ void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool normali
 }
 
 bool ControlLayer::isDirty(IRECT* r) {
-  if (!visible && !ignoreHiddenWhenUpdatingScreen) return false;
+  if (!visible && !ignoreHiddenWhenUpdatingScreen) {
+    if (!mAreaLeft.exchange(false)) return false;
+    addWholeArea(r);
+    return true;
+  }
   bool dirty = AddDirtyAreas(controls, 0, r);
   for (int i = 0; i < subLayers.GetSize(); ++i)
     if (subLayers.Get(i)->isDirty(r)) dirty = true;
   return dirty;
+}
+
+void ControlLayer::addWholeArea(IRECT* r) {
+  for (int i = 0; i < controls.GetSize(); ++i) *r = r->Union(controls.Get(i)->GetRECT());
+  for (int i = 0; i < subLayers.GetSize(); ++i) subLayers.Get(i)->addWholeArea(r);
 }
 
 void ControlLayer::Draw(IGraphics* graphics, IRECT* r) {

@@ -14,6 +14,7 @@
 // thread draws.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "KIT/IModule/IGraphicsStructs.h"
@@ -37,6 +38,7 @@ class ControlLayer {
   // visible = !hide; every control (and, recursively, every sub-layer's) is
   // marked dirty; every own control is hidden or shown; hiding hides every
   // sub-layer, showing shows only the sub-layers whose id is the zone id.
+  // Hiding a visible layer leaves its area to be repainted (isDirty).
   void Hide(bool hide);
   // Marks every control of the layer and its sub-layers dirty, no push.
   void setControlsDirty();
@@ -63,7 +65,9 @@ class ControlLayer {
   // Adds the rectangles of the dirty controls to r (as a union) and returns
   // whether there were any. A hidden layer answers false unless its
   // ignore-hidden flag is on; hidden controls count only with their own
-  // ignore-hidden flag.
+  // ignore-hidden flag. Once after it was hidden, a layer answers the area
+  // it covered (every control's rectangle, its sub-layers' included), so
+  // that what lies beneath is drawn again there.
   bool isDirty(IRECT* r);
   // Draws the visible controls of visible layers that meet r, then every
   // sub-layer; every control is marked clean, drawn or not.
@@ -84,6 +88,13 @@ class ControlLayer {
   std::string name;
   ISharedValue<int> zoneId{0};
   ISharedValue<bool> ignoreHiddenWhenUpdatingScreen{false};
+
+ private:
+  // Adds every control's rectangle, sub-layers' included, to r.
+  void addWholeArea(IRECT* r);
+
+  // Set when the layer is hidden while visible, taken by the next isDirty.
+  std::atomic<bool> mAreaLeft{false};
 };
 
 // The walks over a list of controls that the GUI's own list and every layer

@@ -11,6 +11,7 @@
 #include "KIT/pix/pix-blit.h"
 #include "KIT/pix/pix-line-impl.h"
 #include "KIT/pix/pix-rect.h"
+#include "KIT/pix/pix-rows.h"
 #include "KIT/pix/pix-sysbitmap.h"
 #include "KIT/winl/winl-font.h"
 
@@ -368,17 +369,28 @@ GlyphEntry* PIX_CachedFont::Lookup(unsigned short c) {
   return entry && entry->base > 0 ? entry : nullptr;
 }
 
+PIX_CachedFont::Target PIX_CachedFont::TargetOf(PIX_IBitmap* bm) {
+  Target target = {bm, nullptr, 0, 0, 0, false};
+  if (bm && (target.bits = bm->getBits()) != nullptr) {
+    target.width = bm->getWidth(), target.height = bm->getHeight();
+    target.span = bm->getRowSpan(), target.flipped = bm->isFlipped();
+  }
+  return target;
+}
+
 bool PIX_CachedFont::DrawGlyph(PIX_IBitmap* bm, unsigned short c, int x, int y, RECT clip) {
-  const GlyphEntry* entry = findChar(c);
+  return DrawEntry(TargetOf(bm), findChar(c), x, y, clip);
+}
+
+bool PIX_CachedFont::DrawEntry(const Target& target, const GlyphEntry* entry, int x, int y, RECT clip) {
   const unsigned char* mask = GlyphMask(entry);
-  if (!bm || !mask) return false;
-  PIX_pixel* bits = bm->getBits();
-  if (!bits) return false;
+  if (!target.bits || !mask) return false;
+  PIX_IBitmap* bm = target.bm;
   // The glyph box against the clip, which never reaches past the bitmap.
   clip.left = std::max(clip.left, 0);
   clip.top = std::max(clip.top, 0);
-  clip.right = std::min(clip.right, bm->getWidth());
-  clip.bottom = std::min(clip.bottom, bm->getHeight());
+  clip.right = std::min(clip.right, target.width);
+  clip.bottom = std::min(clip.bottom, target.height);
   const int64_t right = int64_t{x} + entry->width, bottom = int64_t{y} + entry->height;
   if (right <= clip.left || x >= clip.right || bottom <= clip.top || y >= clip.bottom) return false;
   const int left = std::max(x, clip.left), top = std::max(y, clip.top);
@@ -390,8 +402,9 @@ bool PIX_CachedFont::DrawGlyph(PIX_IBitmap* bm, unsigned short c, int x, int y, 
   if (m_bkmode == 1)
     PIX_FillRect(bm, left, top, w, h, m_bkcolor, m_alpha, m_combinemode & ~PIX_BLIT_USE_SOURCE_ALPHA);
 
-  ptrdiff_t step;
-  PIX_pixel* dest = PIX_DrawingRow(bm, bits, top, &step) + left;
+  // Drawing row top in memory; bottom-up rows for a flipped bitmap.
+  const ptrdiff_t step = target.flipped ? -target.span : target.span;
+  PIX_pixel* dest = target.bits + (target.flipped ? target.height - 1 - top : top) * target.span + left;
   const int r = PIX_Red(m_textcolor), g = PIX_Green(m_textcolor), b = PIX_Blue(m_textcolor);
   const int lowByte = m_combinemode & 0xff;
   const bool mono = m_flags & PIX_FONT_MONO, effect = m_flags & (PIX_FONT_SHADOW | PIX_FONT_OUTLINE);
@@ -401,6 +414,11 @@ bool PIX_CachedFont::DrawGlyph(PIX_IBitmap* bm, unsigned short c, int x, int y, 
   }
   const int a = PIX_WeightOf(m_alpha);
   const int weight = std::min(a, 256);
+  // Coverage in copy mode, the common case, has a row loop of its own.
+  if (!mono && !effect && lowByte == 0 && a >= 1 && a <= 256) {
+    PIX_RowsCoverage(dest, step, mask, entry->width, w, h, m_textcolor | 0xFFu, a);
+    return true;
+  }
   PIX_WithStrokeOperator(lowByte, mono || effect ? weight : a, false, false, [&](auto tag) {
     typedef typename decltype(tag)::type F;
     if (effect)
@@ -580,6 +598,8 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* bm, const char* str, int count, RECT
   }
   const int64_t startY = y + (bottomUp ? height : 0);
 
+  // The bitmap's geometry, read once for all the glyphs.
+  const Target target = TargetOf(bm);
   RECT clip = {0, 0, bm->getWidth(), bm->getHeight()};
   if (!(flags & DT_NOCLIP)) {
     clip = RECT{std::max(rect->left, 0), std::max(rect->top, 0), std::min(rect->right, bm->getWidth()),
@@ -607,7 +627,7 @@ int PIX_CachedFont::DrawCached(PIX_IBitmap* bm, const char* str, int count, RECT
     if (!e) return;
     const int64_t glyphY = bottomUp ? penY - e->height : penY;
     const bool drawn = fits(penX) && fits(glyphY) &&
-                       DrawGlyph(bm, c, static_cast<int>(penX), static_cast<int>(glyphY), clip);
+                       DrawEntry(target, e, static_cast<int>(penX), static_cast<int>(glyphY), clip);
     if (vertical) {
       penY += bottomUp ? -e->advance : e->advance;
       if (drawn) extent = std::max(extent, penX + e->width);

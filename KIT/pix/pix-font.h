@@ -9,6 +9,7 @@
 // used from one thread (the GUI's).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "KIT/heapbuf.h"
@@ -119,6 +120,18 @@ class PIX_CachedFont : public PIX_IFont {
   int MeasureCached(const char* str, int count, RECT* rect, unsigned int flags);
   int DrawCached(PIX_IBitmap* bm, const char* str, int count, RECT* rect, unsigned int flags);
   GlyphEntry* Lookup(unsigned short c);
+  // A bitmap's pixels and geometry (bits null when it has none), read once
+  // for a whole text.
+  struct Target {
+    PIX_IBitmap* bm;
+    PIX_pixel* bits;
+    int width, height;
+    ptrdiff_t span;
+    bool flipped;
+  };
+  static Target TargetOf(PIX_IBitmap* bm);
+  // DrawGlyph of an entry (null: false).
+  bool DrawEntry(const Target& target, const GlyphEntry* entry, int x, int y, RECT clip);
   void EmptyCache();
 
   PIX_pixel m_textcolor = 0;

@@ -60,9 +60,7 @@ void PIX_FillRect(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_pixel color
     if (done || weight < 1) return;
     // The weight stands in for the source alpha: a byte below 256.
     if (weight < 256)
-      _PIX_Template_Blit1<_PIX_CombinePixelsCopyBytes>::solidBlit(reinterpret_cast<unsigned char*>(first), w,
-                                                                  h, PIX_Red(color), PIX_Green(color),
-                                                                  PIX_Blue(color), weight, span * 4);
+      PIX_RowsBlendColor(first, span, w, h, (color & 0xFFFFFF00u) | static_cast<PIX_pixel>(weight), weight);
     else
       _PIX_Template_Blit1<_PIX_CombinePixelsCopyNoClamp>::solidBlit(reinterpret_cast<unsigned char*>(first),
                                                                     w, h, PIX_Red(color), PIX_Green(color),

@@ -1,7 +1,9 @@
-// The vectorised row loops: SSE2, and for the blends, the interpolation and
-// the fill a second loop on 256-bit registers, taken when the processor has AVX2 (asked
-// once). The tail of a row that fills no whole vector goes to the narrower
-// loop and, below four pixels, to the per-pixel operator itself.
+// The vectorised row loops: SSE2, and wider builds on 256-bit and 512-bit
+// registers taken when the processor has AVX2 or AVX-512 (asked once). The
+// blends are written once (pix-rows-impl.h) over the three vector types
+// below; rows shorter than one vector go to a narrower loop and, below four
+// pixels, to the per-pixel operator itself. The interpolation and the plain
+// fill have loops of their own for SSE2 and AVX2.
 #include "KIT/pix/pix-rows.h"
 
 #include <emmintrin.h>
@@ -14,177 +16,286 @@
 
 namespace {
 
-// _PIX_Toward on eight 16-bit lanes: s + (d - s) * k / 256 truncated toward
-// zero, for bytes s and d and 0 <= k <= 256.
-inline __m128i Toward(__m128i s, __m128i d, __m128i k) {
-  const __m128i diff = _mm_sub_epi16(_mm_max_epi16(s, d), _mm_min_epi16(s, d));
-  const __m128i step = _mm_srli_epi16(_mm_mullo_epi16(diff, k), 8);
-  const __m128i down = _mm_cmpgt_epi16(s, d);  // s - step where the source is above
-  return _mm_add_epi16(s, _mm_sub_epi16(_mm_xor_si128(step, down), down));
-}
-
-// Each pixel's lane 0 (its alpha) copied to its four lanes.
-inline __m128i SpreadAlpha(__m128i pixels16) {
-  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels16, 0), 0);
-}
-
-// Four pixels of the source-alpha copy: keep (16-bit lanes, 0..256) is how
-// much of the destination colour stays, added (bytes at each pixel's alpha)
-// what the alpha byte gains; pixels whose source alpha is 0 stay as they are.
-template <class KeepOf>
-inline __m128i CopyOver4(__m128i d, __m128i s, KeepOf keepOf) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i alphaMask = _mm_set1_epi32(0xFF);
-  const __m128i sLow = _mm_unpacklo_epi8(s, zero), sHigh = _mm_unpackhi_epi8(s, zero);
-  const __m128i dLow = _mm_unpacklo_epi8(d, zero), dHigh = _mm_unpackhi_epi8(d, zero);
-  __m128i keepLow, keepHigh, addedLow, addedHigh;
-  keepOf(SpreadAlpha(sLow), &keepLow, &addedLow);
-  keepOf(SpreadAlpha(sHigh), &keepHigh, &addedHigh);
-  const __m128i colour = _mm_packus_epi16(Toward(sLow, dLow, keepLow), Toward(sHigh, dHigh, keepHigh));
-  const __m128i alpha = _mm_adds_epu8(d, _mm_packus_epi16(addedLow, addedHigh));
-  const __m128i over = _mm_or_si128(_mm_and_si128(alphaMask, alpha), _mm_andnot_si128(alphaMask, colour));
-  const __m128i hidden = _mm_cmpeq_epi32(_mm_and_si128(s, alphaMask), zero);
-  return _mm_or_si128(_mm_and_si128(hidden, d), _mm_andnot_si128(hidden, over));
-}
-
-void SourceAlphaOverSse2(unsigned char* dest, const unsigned char* src, int n) {
-  const __m128i full = _mm_set1_epi16(255);
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    __m128i* d = reinterpret_cast<__m128i*>(dest + 4 * i);
-    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-    // keep 255 - a, added a.
-    _mm_storeu_si128(d, CopyOver4(_mm_loadu_si128(d), s, [&](__m128i a, __m128i* keep, __m128i* added) {
-                       *keep = _mm_sub_epi16(full, a);
-                       *added = a;
-                     }));
-  }
-  for (; i < n; ++i) {
-    const unsigned char* p = src + 4 * i;
-    _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], 256);
-  }
-}
-
-void SourceAlphaOverWeightedSse2(unsigned char* dest, const unsigned char* src, int n, int weight) {
-  const __m128i one = _mm_set1_epi16(1), all = _mm_set1_epi16(256);
-  const __m128i w = _mm_set1_epi16(static_cast<int16_t>(weight));
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    __m128i* d = reinterpret_cast<__m128i*>(dest + 4 * i);
-    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-    // ws = (a + 1) * w >> 8 (at most 65280 before the shift); keep 256 - ws,
-    // added ws.
-    _mm_storeu_si128(d, CopyOver4(_mm_loadu_si128(d), s, [&](__m128i a, __m128i* keep, __m128i* added) {
-                       const __m128i ws = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(a, one), w), 8);
-                       *keep = _mm_sub_epi16(all, ws);
-                       *added = ws;
-                     }));
-  }
-  for (; i < n; ++i) {
-    const unsigned char* p = src + 4 * i;
-    _PIX_CombinePixelsCopySourceAlphaBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], weight);
-  }
-}
-
-void BlendSse2(unsigned char* dest, const unsigned char* src, int n, int weight) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i keep = _mm_set1_epi16(static_cast<int16_t>(256 - weight));
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    __m128i* at = reinterpret_cast<__m128i*>(dest + 4 * i);
-    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-    const __m128i d = _mm_loadu_si128(at);
-    _mm_storeu_si128(at,
-                     _mm_packus_epi16(Toward(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), keep),
-                                      Toward(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), keep)));
-  }
-  for (; i < n; ++i) {
-    const unsigned char* p = src + 4 * i;
-    _PIX_CombinePixelsCopyBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], weight);
-  }
-}
-
 #if defined(__GNUC__) && defined(__x86_64__)
-#define PIX_HAVE_AVX2_ROWS 1
+#define PIX_HAVE_WIDE_ROWS 1
 
-std::atomic<bool> g_baselineOnly{false};
+// The widest vectors the loops may take, in bits.
+std::atomic<int> g_widest{512};
 
 bool HaveAvx2() {
   static const bool have = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-  return have && !g_baselineOnly.load(std::memory_order_relaxed);
+  return have && g_widest.load(std::memory_order_relaxed) >= 256;
+}
+bool HaveAvx512() {
+  static const bool have =
+      (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"));
+  return have && g_widest.load(std::memory_order_relaxed) >= 512;
+}
+#endif
+
+// True when the n bytes from m on are all 0, read as overlapping words.
+bool Blank(const unsigned char* m, int n) {
+  if (n < 4) return n < 1 || (m[0] | m[n / 2] | m[n - 1]) == 0;
+  uint32_t any = 0, word;
+  for (int i = 0; i + 4 < n; i += 4) memcpy(&word, m + i, 4), any |= word;
+  memcpy(&word, m + n - 4, 4);
+  return (any | word) == 0;
 }
 
-// Toward and SpreadAlpha on 16 lanes.
-__attribute__((target("avx2"))) inline __m256i Toward16(__m256i s, __m256i d, __m256i k) {
-  const __m256i diff = _mm256_sub_epi16(_mm256_max_epi16(s, d), _mm256_min_epi16(s, d));
-  const __m256i step = _mm256_srli_epi16(_mm256_mullo_epi16(diff, k), 8);
-  const __m256i down = _mm256_cmpgt_epi16(s, d);
-  return _mm256_add_epi16(s, _mm256_sub_epi16(_mm256_xor_si256(step, down), down));
-}
-__attribute__((target("avx2"))) inline __m256i SpreadAlpha16(__m256i pixels16) {
-  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(pixels16, 0), 0);
-}
+// Four pixels to a register.
+namespace sse2 {
+#define PIX_ROWS_TARGET
+struct V {
+  typedef __m128i T;
+  static constexpr int kPixels = 4;
+  static T Zero() { return _mm_setzero_si128(); }
+  static T Load(const void* at) { return _mm_loadu_si128(static_cast<const __m128i*>(at)); }
+  static void Store(void* at, T v) { _mm_storeu_si128(static_cast<__m128i*>(at), v); }
+  // Two pixels from a in the low half, two from b in the high half.
+  static T LoadPair(const void* a, const void* b) {
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(static_cast<const __m128i*>(a)),
+                              _mm_loadl_epi64(static_cast<const __m128i*>(b)));
+  }
+  static void StorePair(void* a, void* b, T v) {
+    _mm_storel_epi64(static_cast<__m128i*>(a), v);
+    _mm_storel_epi64(static_cast<__m128i*>(b), _mm_unpackhi_epi64(v, v));
+  }
+  // Bytes (one per pixel) in both 16-bit lanes of their pixel: four from
+  // at, or two from a and two from b.
+  static T Spread(int32_t bytes) {
+    const T low = _mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), _mm_setzero_si128());
+    return _mm_unpacklo_epi16(low, low);
+  }
+  static T LoadSpread(const unsigned char* at) {
+    int32_t bytes;
+    memcpy(&bytes, at, 4);
+    return Spread(bytes);
+  }
+  static T LoadSpreadPair(const unsigned char* a, const unsigned char* b) {
+    return Spread(static_cast<int32_t>(a[0] | a[1] << 8 | b[0] << 16 | static_cast<uint32_t>(b[1]) << 24));
+  }
+  // Each pixel's alpha byte in both its 16-bit lanes.
+  static T SpreadAlpha(T pixels) {
+    const T alpha = _mm_and_si128(pixels, _mm_set1_epi32(0xFF));
+    return _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
+  }
+  // The first 16-bit lane of each pixel set to 256.
+  static T AlphaLanesAt256(T v) {
+    return _mm_or_si128(_mm_and_si128(v, _mm_set1_epi32(static_cast<int>(0xFFFF0000u))), _mm_set1_epi32(256));
+  }
+  static T Set32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
+  static T And(T a, T b) { return _mm_and_si128(a, b); }
+  static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
+  static T Add8(T a, T b) { return _mm_add_epi8(a, b); }
+  static T Sub8(T a, T b) { return _mm_sub_epi8(a, b); }
+  static T AddSat8(T a, T b) { return _mm_adds_epu8(a, b); }
+  static T MaxU8(T a, T b) { return _mm_max_epu8(a, b); }
+  static T MinU8(T a, T b) { return _mm_min_epu8(a, b); }
+  // a - b where x equals y, a + b elsewhere (bytes).
+  static T AddOrSubtract8(T a, T b, T x, T y) {
+    const T down = _mm_cmpeq_epi8(x, y);
+    return _mm_add_epi8(a, _mm_sub_epi8(_mm_xor_si128(b, down), down));
+  }
+  static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
+  static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
+  // a + 1 where v is 0 (16-bit lanes).
+  static T PlusOneWhereZero16(T a, T v) { return _mm_sub_epi16(a, _mm_cmpeq_epi16(v, _mm_setzero_si128())); }
+  static T MulHiU16(T a, T b) { return _mm_mulhi_epu16(a, b); }
+  static T MulLo16(T a, T b) { return _mm_mullo_epi16(a, b); }
+  template <int n>
+  static T ShiftLeft16(T a) {
+    return _mm_slli_epi16(a, n);
+  }
+  template <int n>
+  static T ShiftRight16(T a) {
+    return _mm_srli_epi16(a, n);
+  }
+  // Pixels 0, 2, 4 and 6 of a (pixels 0..3) and b (4..7).
+  static T PickEven(T a, T b) {
+    return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), 0x88));
+  }
+};
+#include "KIT/pix/pix-rows-impl.h"
+#undef PIX_ROWS_TARGET
+}  // namespace sse2
 
-// Eight pixels of the source-alpha copy; weight 256 is the full-weight
-// operator (keep 255 - a, added a), else keep 256 - ws and added ws with
-// ws = (a + 1) * weight >> 8.
-__attribute__((target("avx2"))) void SourceAlphaOverAvx2(unsigned char* dest, const unsigned char* src, int n,
-                                                         int weight) {
-  const __m256i zero = _mm256_setzero_si256(), alphaMask = _mm256_set1_epi32(0xFF);
-  const __m256i full = _mm256_set1_epi16(255), one = _mm256_set1_epi16(1), all = _mm256_set1_epi16(256);
-  const __m256i w = _mm256_set1_epi16(static_cast<int16_t>(weight));
-  const bool weighted = weight != 256;
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    __m256i* at = reinterpret_cast<__m256i*>(dest + 4 * i);
-    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
-    const __m256i d = _mm256_loadu_si256(at);
-    const __m256i hidden = _mm256_cmpeq_epi32(_mm256_and_si256(s, alphaMask), zero);
-    if (_mm256_movemask_epi8(hidden) == -1) continue;  // no pixel shows
-    const __m256i sLow = _mm256_unpacklo_epi8(s, zero), sHigh = _mm256_unpackhi_epi8(s, zero);
-    const __m256i dLow = _mm256_unpacklo_epi8(d, zero), dHigh = _mm256_unpackhi_epi8(d, zero);
-    const __m256i aLow = SpreadAlpha16(sLow), aHigh = SpreadAlpha16(sHigh);
-    __m256i keepLow, keepHigh, addedLow, addedHigh;
-    if (weighted) {
-      addedLow = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_add_epi16(aLow, one), w), 8);
-      addedHigh = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_add_epi16(aHigh, one), w), 8);
-      keepLow = _mm256_sub_epi16(all, addedLow), keepHigh = _mm256_sub_epi16(all, addedHigh);
-    } else {
-      addedLow = aLow, addedHigh = aHigh;
-      keepLow = _mm256_sub_epi16(full, aLow), keepHigh = _mm256_sub_epi16(full, aHigh);
-    }
-    const __m256i colour =
-        _mm256_packus_epi16(Toward16(sLow, dLow, keepLow), Toward16(sHigh, dHigh, keepHigh));
-    const __m256i alpha = _mm256_adds_epu8(d, _mm256_packus_epi16(addedLow, addedHigh));
-    const __m256i over =
-        _mm256_or_si256(_mm256_and_si256(alphaMask, alpha), _mm256_andnot_si256(alphaMask, colour));
-    _mm256_storeu_si256(at, _mm256_or_si256(_mm256_and_si256(hidden, d), _mm256_andnot_si256(hidden, over)));
+#ifdef PIX_HAVE_WIDE_ROWS
+// Eight pixels to a register.
+namespace avx2 {
+#define PIX_ROWS_TARGET __attribute__((target("avx2")))
+struct V {
+  typedef __m256i T;
+  static constexpr int kPixels = 8;
+  PIX_ROWS_TARGET static T Zero() { return _mm256_setzero_si256(); }
+  PIX_ROWS_TARGET static T Load(const void* at) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(at));
   }
-  if (i < n) {
-    if (weighted)
-      SourceAlphaOverWeightedSse2(dest + 4 * i, src + 4 * i, n - i, weight);
-    else
-      SourceAlphaOverSse2(dest + 4 * i, src + 4 * i, n - i);
+  PIX_ROWS_TARGET static void Store(void* at, T v) { _mm256_storeu_si256(static_cast<__m256i*>(at), v); }
+  // Four pixels from a in the low half, four from b in the high half.
+  PIX_ROWS_TARGET static T LoadPair(const void* a, const void* b) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(static_cast<const __m128i*>(a))),
+                                   _mm_loadu_si128(static_cast<const __m128i*>(b)), 1);
   }
-}
-__attribute__((target("avx2"))) void BlendAvx2(unsigned char* dest, const unsigned char* src, int n,
-                                               int weight) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i keep = _mm256_set1_epi16(static_cast<int16_t>(256 - weight));
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    __m256i* at = reinterpret_cast<__m256i*>(dest + 4 * i);
-    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
-    const __m256i d = _mm256_loadu_si256(at);
-    _mm256_storeu_si256(
-        at,
-        _mm256_packus_epi16(Toward16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero), keep),
-                            Toward16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero), keep)));
+  PIX_ROWS_TARGET static void StorePair(void* a, void* b, T v) {
+    _mm_storeu_si128(static_cast<__m128i*>(a), _mm256_castsi256_si128(v));
+    _mm_storeu_si128(static_cast<__m128i*>(b), _mm256_extracti128_si256(v, 1));
   }
-  if (i == n) return;
-  _mm256_zeroupper();  // the SSE2 tail runs on clean upper halves
-  BlendSse2(dest + 4 * i, src + 4 * i, n - i, weight);
-}
+  // Bytes (one per pixel) in both 16-bit lanes of their pixel: eight from
+  // at, or four from a and four from b.
+  PIX_ROWS_TARGET static T Spread(int64_t bytes) {
+    const T order = _mm256_setr_epi8(0, -1, 0, -1, 1, -1, 1, -1, 2, -1, 2, -1, 3, -1, 3, -1,  //
+                                     4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7, -1);
+    return _mm256_shuffle_epi8(_mm256_set1_epi64x(bytes), order);
+  }
+  PIX_ROWS_TARGET static T LoadSpread(const unsigned char* at) {
+    int64_t bytes;
+    memcpy(&bytes, at, 8);
+    return Spread(bytes);
+  }
+  PIX_ROWS_TARGET static T LoadSpreadPair(const unsigned char* a, const unsigned char* b) {
+    uint32_t low, high;
+    memcpy(&low, a, 4);
+    memcpy(&high, b, 4);
+    return Spread(static_cast<int64_t>(low | static_cast<uint64_t>(high) << 32));
+  }
+  // Each pixel's alpha byte in both its 16-bit lanes.
+  PIX_ROWS_TARGET static T SpreadAlpha(T pixels) {
+    const T order = _mm256_setr_epi8(0, -1, 0, -1, 4, -1, 4, -1, 8, -1, 8, -1, 12, -1, 12, -1,  //
+                                     0, -1, 0, -1, 4, -1, 4, -1, 8, -1, 8, -1, 12, -1, 12, -1);
+    return _mm256_shuffle_epi8(pixels, order);
+  }
+  // The first 16-bit lane of each pixel set to 256.
+  PIX_ROWS_TARGET static T AlphaLanesAt256(T v) {
+    return _mm256_blend_epi16(v, _mm256_set1_epi32(256), 0x55);
+  }
+  PIX_ROWS_TARGET static T Set32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
+  PIX_ROWS_TARGET static T And(T a, T b) { return _mm256_and_si256(a, b); }
+  PIX_ROWS_TARGET static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  PIX_ROWS_TARGET static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
+  PIX_ROWS_TARGET static T Add8(T a, T b) { return _mm256_add_epi8(a, b); }
+  PIX_ROWS_TARGET static T Sub8(T a, T b) { return _mm256_sub_epi8(a, b); }
+  PIX_ROWS_TARGET static T AddSat8(T a, T b) { return _mm256_adds_epu8(a, b); }
+  PIX_ROWS_TARGET static T MaxU8(T a, T b) { return _mm256_max_epu8(a, b); }
+  PIX_ROWS_TARGET static T MinU8(T a, T b) { return _mm256_min_epu8(a, b); }
+  PIX_ROWS_TARGET static T AddOrSubtract8(T a, T b, T x, T y) {
+    const T down = _mm256_cmpeq_epi8(x, y);
+    return _mm256_add_epi8(a, _mm256_sub_epi8(_mm256_xor_si256(b, down), down));
+  }
+  PIX_ROWS_TARGET static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
+  PIX_ROWS_TARGET static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
+  PIX_ROWS_TARGET static T PlusOneWhereZero16(T a, T v) {
+    return _mm256_sub_epi16(a, _mm256_cmpeq_epi16(v, _mm256_setzero_si256()));
+  }
+  PIX_ROWS_TARGET static T MulHiU16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
+  PIX_ROWS_TARGET static T MulLo16(T a, T b) { return _mm256_mullo_epi16(a, b); }
+  template <int n>
+  PIX_ROWS_TARGET static T ShiftLeft16(T a) {
+    return _mm256_slli_epi16(a, n);
+  }
+  template <int n>
+  PIX_ROWS_TARGET static T ShiftRight16(T a) {
+    return _mm256_srli_epi16(a, n);
+  }
+  // The even pixels of a (pixels 0..7) and b (8..15), in order: picked
+  // within 128-bit halves, then the halves' quarters put in order.
+  PIX_ROWS_TARGET static T PickEven(T a, T b) {
+    const __m256 even = _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88);
+    return _mm256_permute4x64_epi64(_mm256_castps_si256(even), 0xD8);
+  }
+};
+#include "KIT/pix/pix-rows-impl.h"
+#undef PIX_ROWS_TARGET
+}  // namespace avx2
+
+// Sixteen pixels to a register.
+namespace avx512 {
+#define PIX_ROWS_TARGET __attribute__((target("avx512f,avx512bw")))
+struct V {
+  typedef __m512i T;
+  static constexpr int kPixels = 16;
+  PIX_ROWS_TARGET static T Zero() { return _mm512_setzero_si512(); }
+  PIX_ROWS_TARGET static T Load(const void* at) { return _mm512_loadu_si512(at); }
+  PIX_ROWS_TARGET static void Store(void* at, T v) { _mm512_storeu_si512(at, v); }
+  // Eight pixels from a in the low half, eight from b in the high half.
+  PIX_ROWS_TARGET static T LoadPair(const void* a, const void* b) {
+    // The masked forms: the plain ones leave lanes undefined, which the
+    // compiler warns of.
+    const T low = _mm512_maskz_loadu_epi32(0x00FF, a);
+    return _mm512_mask_inserti64x4(low, 0xFF, low, _mm256_loadu_si256(static_cast<const __m256i*>(b)), 1);
+  }
+  PIX_ROWS_TARGET static void StorePair(void* a, void* b, T v) {
+    _mm256_storeu_si256(static_cast<__m256i*>(a), _mm512_maskz_extracti64x4_epi64(0xF, v, 0));
+    _mm256_storeu_si256(static_cast<__m256i*>(b), _mm512_maskz_extracti64x4_epi64(0xF, v, 1));
+  }
+  // Bytes (one per pixel) in both 16-bit lanes of their pixel: sixteen from
+  // at, or eight from a and eight from b. Each 128-bit quarter takes its
+  // four bytes from a copy of all sixteen.
+  PIX_ROWS_TARGET static T Spread(__m128i bytes) {
+    const T order = _mm512_set_epi32(
+        static_cast<int>(0xFF0FFF0Fu), static_cast<int>(0xFF0EFF0Eu), static_cast<int>(0xFF0DFF0Du),
+        static_cast<int>(0xFF0CFF0Cu), static_cast<int>(0xFF0BFF0Bu), static_cast<int>(0xFF0AFF0Au),
+        static_cast<int>(0xFF09FF09u), static_cast<int>(0xFF08FF08u), static_cast<int>(0xFF07FF07u),
+        static_cast<int>(0xFF06FF06u), static_cast<int>(0xFF05FF05u), static_cast<int>(0xFF04FF04u),
+        static_cast<int>(0xFF03FF03u), static_cast<int>(0xFF02FF02u), static_cast<int>(0xFF01FF01u),
+        static_cast<int>(0xFF00FF00u));
+    return _mm512_shuffle_epi8(_mm512_maskz_broadcast_i32x4(0xFFFF, bytes), order);
+  }
+  PIX_ROWS_TARGET static T LoadSpread(const unsigned char* at) {
+    return Spread(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
+  }
+  PIX_ROWS_TARGET static T LoadSpreadPair(const unsigned char* a, const unsigned char* b) {
+    return Spread(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)),
+                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b))));
+  }
+  // Each pixel's alpha byte in both its 16-bit lanes.
+  PIX_ROWS_TARGET static T SpreadAlpha(T pixels) {
+    const T order = _mm512_set4_epi32(static_cast<int>(0xFF0CFF0Cu), static_cast<int>(0xFF08FF08u),
+                                      static_cast<int>(0xFF04FF04u), static_cast<int>(0xFF00FF00u));
+    return _mm512_shuffle_epi8(pixels, order);
+  }
+  // The first 16-bit lane of each pixel set to 256.
+  PIX_ROWS_TARGET static T AlphaLanesAt256(T v) {
+    return _mm512_mask_blend_epi16(0x55555555u, v, _mm512_set1_epi32(256));
+  }
+  PIX_ROWS_TARGET static T Set32(uint32_t v) { return _mm512_set1_epi32(static_cast<int>(v)); }
+  PIX_ROWS_TARGET static T And(T a, T b) { return _mm512_and_si512(a, b); }
+  PIX_ROWS_TARGET static T Or(T a, T b) { return _mm512_or_si512(a, b); }
+  PIX_ROWS_TARGET static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
+  PIX_ROWS_TARGET static T Add8(T a, T b) { return _mm512_add_epi8(a, b); }
+  PIX_ROWS_TARGET static T Sub8(T a, T b) { return _mm512_sub_epi8(a, b); }
+  PIX_ROWS_TARGET static T AddSat8(T a, T b) { return _mm512_adds_epu8(a, b); }
+  PIX_ROWS_TARGET static T MaxU8(T a, T b) { return _mm512_max_epu8(a, b); }
+  PIX_ROWS_TARGET static T MinU8(T a, T b) { return _mm512_min_epu8(a, b); }
+  // The comparisons give masks, under which the other operation is taken.
+  PIX_ROWS_TARGET static T AddOrSubtract8(T a, T b, T x, T y) {
+    return _mm512_mask_sub_epi8(_mm512_add_epi8(a, b), _mm512_cmpeq_epi8_mask(x, y), a, b);
+  }
+  PIX_ROWS_TARGET static T Add16(T a, T b) { return _mm512_add_epi16(a, b); }
+  PIX_ROWS_TARGET static T Sub16(T a, T b) { return _mm512_sub_epi16(a, b); }
+  PIX_ROWS_TARGET static T PlusOneWhereZero16(T a, T v) {
+    return _mm512_mask_add_epi16(a, _mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()), a,
+                                 _mm512_set1_epi16(1));
+  }
+  PIX_ROWS_TARGET static T MulHiU16(T a, T b) { return _mm512_mulhi_epu16(a, b); }
+  PIX_ROWS_TARGET static T MulLo16(T a, T b) { return _mm512_mullo_epi16(a, b); }
+  template <int n>
+  PIX_ROWS_TARGET static T ShiftLeft16(T a) {
+    return _mm512_slli_epi16(a, n);
+  }
+  template <int n>
+  PIX_ROWS_TARGET static T ShiftRight16(T a) {
+    return _mm512_srli_epi16(a, n);
+  }
+  // The even pixels of a (pixels 0..15) and b (16..31), in order.
+  PIX_ROWS_TARGET static T PickEven(T a, T b) {
+    const T even = _mm512_set_epi32(30, 28, 26, 24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
+    return _mm512_permutex2var_epi32(a, even, b);
+  }
+};
+#include "KIT/pix/pix-rows-impl.h"
+#undef PIX_ROWS_TARGET
+}  // namespace avx512
 
 __attribute__((target("avx2"))) void FillAvx2(uint32_t* words, size_t n, uint32_t value) {
   const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
@@ -211,42 +322,147 @@ void FillSse2(uint32_t* words, size_t n, uint32_t value) {
   for (; i < n; ++i) words[i] = value;
 }
 
+// The widest loop for rows of n pixels: 2 for AVX2, 1 for SSE2, 0 for none
+// (the per-pixel operator). A loop takes rows of at least a vector, or of
+// half a vector with narrow.
+int WidthFor(int n, bool narrow = false) {
+  const int shift = narrow ? 1 : 0;
+#ifdef PIX_HAVE_WIDE_ROWS
+  if (n >= avx512::V::kPixels >> shift && HaveAvx512()) return 3;
+  if (n >= avx2::V::kPixels >> shift && HaveAvx2()) return 2;
+#endif
+  return n >= sse2::V::kPixels >> shift ? 1 : 0;
+}
+
 }  // namespace
 
+void PIX_RowsWidestVectors(int bits) {
+#ifdef PIX_HAVE_WIDE_ROWS
+  g_widest.store(bits);
+#else
+  (void)bits;
+#endif
+}
+
 void PIX_RowFill(uint32_t* words, size_t n, uint32_t value) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (HaveAvx2()) return FillAvx2(words, n, value);
 #endif
   FillSse2(words, n, value);
 }
 
 void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weight) {
-#ifdef PIX_HAVE_AVX2_ROWS
-  if (HaveAvx2()) return BlendAvx2(dest, src, n, weight);
+  switch (WidthFor(n)) {
+#ifdef PIX_HAVE_WIDE_ROWS
+    case 3:
+      return avx512::Blend(dest, src, n, weight);
+    case 2:
+      return avx2::Blend(dest, src, n, weight);
 #endif
-  BlendSse2(dest, src, n, weight);
-}
-
-void PIX_RowsBaselineOnly(bool baseline) {
-#ifdef PIX_HAVE_AVX2_ROWS
-  g_baselineOnly.store(baseline);
-#else
-  (void)baseline;
-#endif
+    case 1:
+      return sse2::Blend(dest, src, n, weight);
+  }
+  for (int i = 0; i < n; ++i) {
+    const unsigned char* p = src + 4 * i;
+    _PIX_CombinePixelsCopyBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], weight);
+  }
 }
 
 void PIX_RowSourceAlphaOver(unsigned char* dest, const unsigned char* src, int n) {
-#ifdef PIX_HAVE_AVX2_ROWS
-  if (HaveAvx2()) return SourceAlphaOverAvx2(dest, src, n, 256);
+  switch (WidthFor(n)) {
+#ifdef PIX_HAVE_WIDE_ROWS
+    case 3:
+      return avx512::SourceAlphaOver(dest, src, n, 256);
+    case 2:
+      return avx2::SourceAlphaOver(dest, src, n, 256);
 #endif
-  SourceAlphaOverSse2(dest, src, n);
+    case 1:
+      return sse2::SourceAlphaOver(dest, src, n, 256);
+  }
+  for (int i = 0; i < n; ++i) {
+    const unsigned char* p = src + 4 * i;
+    _PIX_CombinePixelsCopySourceAlphaIgnoreAlphaParmBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], 256);
+  }
 }
 
 void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* src, int n, int weight) {
-#ifdef PIX_HAVE_AVX2_ROWS
-  if (HaveAvx2()) return SourceAlphaOverAvx2(dest, src, n, weight);
+  switch (WidthFor(n)) {
+#ifdef PIX_HAVE_WIDE_ROWS
+    case 3:
+      return avx512::SourceAlphaOver(dest, src, n, weight);
+    case 2:
+      return avx2::SourceAlphaOver(dest, src, n, weight);
 #endif
-  SourceAlphaOverWeightedSse2(dest, src, n, weight);
+    case 1:
+      return sse2::SourceAlphaOver(dest, src, n, weight);
+  }
+  for (int i = 0; i < n; ++i) {
+    const unsigned char* p = src + 4 * i;
+    _PIX_CombinePixelsCopySourceAlphaBytes::doPix(dest + 4 * i, p[1], p[2], p[3], p[0], weight);
+  }
+}
+
+void PIX_RowsBlendColor(PIX_pixel* first, ptrdiff_t span, int w, int h, PIX_pixel source, int weight) {
+  // Contiguous rows are one row, for the width choice too.
+  const int n = span == w && static_cast<int64_t>(w) * h <= INT32_MAX ? w * h : w;
+  switch (WidthFor(n)) {
+#ifdef PIX_HAVE_WIDE_ROWS
+    case 3:
+      return avx512::BlendColor(first, span, w, h, source, weight);
+    case 2:
+      return avx2::BlendColor(first, span, w, h, source, weight);
+#endif
+    case 1:
+      return sse2::BlendColor(first, span, w, h, source, weight);
+  }
+  const int r = PIX_Red(source), g = PIX_Green(source), b = PIX_Blue(source), a = PIX_Alpha(source);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      _PIX_CombinePixelsCopyBytes::doPix(reinterpret_cast<unsigned char*>(first + y * span + x), r, g, b, a,
+                                         weight);
+}
+
+void PIX_RowsCoverage(PIX_pixel* first, ptrdiff_t span, const unsigned char* mask, ptrdiff_t maskSpan, int w,
+                      int h, PIX_pixel source, int weight) {
+  // Rows without ink draw nothing: glyph cells have many above and below it.
+  while (h > 0 && Blank(mask, w)) mask += maskSpan, first += span, --h;
+  while (h > 0 && Blank(mask + (h - 1) * maskSpan, w)) --h;
+  const bool full = weight == 256;
+  switch (WidthFor(w, true)) {
+#ifdef PIX_HAVE_WIDE_ROWS
+    case 3:
+      return full ? avx512::Coverage<true>(first, span, mask, maskSpan, w, h, source, weight)
+                  : avx512::Coverage<false>(first, span, mask, maskSpan, w, h, source, weight);
+    case 2:
+      return full ? avx2::Coverage<true>(first, span, mask, maskSpan, w, h, source, weight)
+                  : avx2::Coverage<false>(first, span, mask, maskSpan, w, h, source, weight);
+#endif
+    case 1:
+      return full ? sse2::Coverage<true>(first, span, mask, maskSpan, w, h, source, weight)
+                  : sse2::Coverage<false>(first, span, mask, maskSpan, w, h, source, weight);
+  }
+  const int r = PIX_Red(source), g = PIX_Green(source), b = PIX_Blue(source), a = PIX_Alpha(source);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int m = mask[y * maskSpan + x];
+      if (m)
+        _PIX_CombinePixelsCopyBytes::doPix(reinterpret_cast<unsigned char*>(first + y * span + x), r, g, b, a,
+                                           full ? m + 1 : m * weight / 256);
+    }
+}
+
+void PIX_RowPickEven(PIX_pixel* dest, const PIX_pixel* src, int n) {
+  switch (WidthFor(n)) {
+#ifdef PIX_HAVE_WIDE_ROWS
+    case 3:
+      return avx512::PickEven(dest, src, n);
+    case 2:
+      return avx2::PickEven(dest, src, n);
+#endif
+    case 1:
+      return sse2::PickEven(dest, src, n);
+  }
+  for (int i = 0; i < n; ++i) dest[i] = src[2 * i];
 }
 
 namespace {
@@ -297,7 +513,7 @@ void BilinearColumnsSse2(int16_t* table, const unsigned char* row, const unsigne
                    _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(below + 4 * x)), zero));
 }
 
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
 // Four pixels' bytes as 16-bit lanes.
 __attribute__((target("avx2"))) inline __m256i Widen4(const unsigned char* at) {
   return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
@@ -335,7 +551,7 @@ __attribute__((target("avx2"))) void BilinearColumnsAvx2(int16_t* table, const u
 }  // namespace
 
 void PIX_BilinearColumns(int16_t* table, const unsigned char* row, const unsigned char* below, int count) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (HaveAvx2()) return BilinearColumnsAvx2(table, row, below, count);
 #endif
   BilinearColumnsSse2(table, row, below, 0, count);
@@ -404,7 +620,7 @@ void BilinearRowSse2(unsigned char* out, const int16_t* table, const int32_t* co
   }
 }
 
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
 // Pixels j and j + 1 of a group of eight (columns from the group's first):
 // the table values of j in the low half, of j + 1 in the high, each half
 // times that pixel's weights, spread from the group's by spread.
@@ -461,7 +677,7 @@ __attribute__((target("avx2"))) void BilinearRowAvx2(unsigned char* out, const i
 
 void PIX_BilinearRow(unsigned char* out, const int16_t* table, const int32_t* columns,
                      const uint16_t* fractions, int n, unsigned yf) {
-#ifdef PIX_HAVE_AVX2_ROWS
+#ifdef PIX_HAVE_WIDE_ROWS
   if (HaveAvx2()) {
     BilinearRowAvx2(out, table, columns, fractions, n, yf);
     return;

@@ -1,16 +1,19 @@
 // Internal to the raster library: vectorised row loops of the hottest
 // operations, each giving exactly the pixels of the per-pixel operator it
-// stands in for. SSE2 is the baseline; where the processor has AVX2 a second
-// build of the same loop is chosen at run time. Pixels are the library's
-// four bytes: alpha, red, green, blue.
+// stands in for. SSE2 is the baseline; where the processor has AVX2 or
+// AVX-512 a wider build of the same loop is chosen at run time. Pixels are
+// the library's four bytes: alpha, red, green, blue.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// True keeps every loop to SSE2 even where AVX2 is there, so that tests
-// check both builds on one machine.
-void PIX_RowsBaselineOnly(bool baseline);
+#include "KIT/pix/pix-bitmap.h"
+
+// The widest vectors the loops may take, in bits: 512 (the default; where
+// the processor has AVX-512), 256 (AVX2) or 128 (SSE2), so that tests check
+// every build on one machine.
+void PIX_RowsWidestVectors(int bits);
 
 // n words of value from words on, in stores as wide as the processor has.
 void PIX_RowFill(uint32_t* words, size_t n, uint32_t value);
@@ -27,6 +30,20 @@ void PIX_RowSourceAlphaOverWeighted(unsigned char* dest, const unsigned char* sr
 // 1..255: every byte of n destination pixels moved toward its source byte.
 // src and dest must not overlap.
 void PIX_RowBlend(unsigned char* dest, const unsigned char* src, int n, int weight);
+
+// The same copy of one colour, source (its four bytes, the alpha byte
+// included), over w x h pixels from first, rows span pixels apart.
+void PIX_RowsBlendColor(PIX_pixel* first, ptrdiff_t span, int w, int h, PIX_pixel source, int weight);
+
+// The copy of one colour through an 8-bit coverage mask (rows maskSpan bytes
+// apart) over w x h pixels: mask byte m weighs m + 1 (0 for m = 0) at a
+// weight of 256, m * weight / 256 at a weight of 1..255.
+void PIX_RowsCoverage(PIX_pixel* first, ptrdiff_t span, const unsigned char* mask, ptrdiff_t maskSpan, int w,
+                      int h, PIX_pixel source, int weight);
+
+// Every other pixel: dest[i] = src[2 * i] for i in [0, n). src must hold 2n
+// pixels and not overlap dest.
+void PIX_RowPickEven(PIX_pixel* dest, const PIX_pixel* src, int n);
 
 // Four-tap bilinear interpolation in two steps. The weights are those of the
 // scaled blit: for fractions xf and yf (0..65535, 16.16) c = xf * yf >> 16,

@@ -61,21 +61,33 @@ struct _PIX_Template_Blit0 {
     FindRun(startX, stepX, w, inside(rightLimit), &x0, &x1);
     FindRun(startY, stepY, h, inside(bottomLimit), &y0, &y1);
     if (x1 <= x0) return;
-    const std::vector<int32_t> columns = Columns(startX, stepX, x0, x1);
-    const int32_t* column = columns.data();
     const int n = x1 - x0;
-    // A plain copy of the row sampled just before is that row again.
-    const bool reuseRows = distinct && std::is_same<F, _PIX_CombinePixelsClobberFAST>::value;
+    const bool copy = distinct && std::is_same<F, _PIX_CombinePixelsClobberFAST>::value;
+    // A plain copy whose columns step by whole pixels 1 or 2 reads its rows
+    // straight: as a row copy, or every other pixel with the row loop while
+    // the pixel after the last sampled one lies inside the source limit.
+    const int first = startX + x0 * stepX;
+    const int wholeStep = first >= 0 && stepX % 65536 == 0 ? stepX / 65536 : 0;
+    int straight = 0;
+    if (copy && wholeStep == 1) straight = n;
+    if (copy && wholeStep == 2) straight = Whole(first) + 2 * n <= rightLimit ? n : n - 1;
+    // The other columns by a table of the source column of each.
+    const std::vector<int32_t> columns = Columns(startX, stepX, x0 + straight, x1);
     for (int j = y0; j < y1; ++j) {
       const int sourceRow = Whole(startY + j * stepY);
       PIX_pixel* d = reinterpret_cast<PIX_pixel*>(dest + j * destSpan) + x0;
-      if (reuseRows && j > y0 && sourceRow == Whole(startY + (j - 1) * stepY)) {
+      // A plain copy of the row sampled just before is that row again.
+      if (copy && j > y0 && sourceRow == Whole(startY + (j - 1) * stepY)) {
         memcpy(d, reinterpret_cast<const PIX_pixel*>(dest + (j - 1) * destSpan) + x0,
                static_cast<size_t>(n) * 4);
         continue;
       }
       const PIX_pixel* s = reinterpret_cast<const PIX_pixel*>(src + sourceRow * srcSpan);
-      for (int i = 0; i < n; ++i) d[i] = F::doPix(d[i], s[column[i]]);
+      if (straight > 0 && wholeStep == 1)
+        memcpy(d, s + Whole(first), static_cast<size_t>(straight) * 4);
+      else if (straight > 0)
+        PIX_RowPickEven(d, s + Whole(first), straight);
+      for (int i = straight; i < n; ++i) d[i] = F::doPix(d[i], s[columns[static_cast<size_t>(i - straight)]]);
     }
   }
 };

@@ -369,6 +369,18 @@ class EditorEndToEnd : public ::testing::Test {
     return Picture(path);
   }
 
+  // Clicks (x, y) until the parameter holds value (the processing overlay
+  // takes the clicks while it shows); whether it came to.
+  bool ClickUntilParamIs(Host& host, int x, int y, int id, double value) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    for (const auto deadline = steady_clock::now() + kDeadline;
+         host.Param(id) != value && steady_clock::now() < deadline;) {
+      EXPECT_EQ(host.Command("click " + at), "clicked " + at);
+      host.Command("wait 200");
+    }
+    return host.Param(id) == value;
+  }
+
   // Clicks the window at (x, y) until the simulator has received a message
   // of the kind from the editor (the editor's processing overlay takes the
   // clicks while it shows); true when it has.
@@ -403,6 +415,14 @@ inline void WriteSysExBank(const std::string& path, const std::vector<int>& dump
   if (!file) return;
   fwrite(bytes.data(), 1, bytes.size(), file);
   fclose(file);
+}
+
+// The control changes the simulator received from the editor, as bytes.
+inline std::vector<std::vector<int>> ControlChangesReceived(const std::vector<Record>& records) {
+  std::vector<std::vector<int>> found;
+  for (const Record& r : records)
+    if (r.direction == "in" && r.kind == "control-change") found.push_back(r.bytes);
+  return found;
 }
 
 // Records of one kind received from the editor.

@@ -24,7 +24,7 @@ constexpr int kGlobalsKeyX = 1107, kGlobalsKeyY = 43;
 constexpr int kCloseX = 1460, kCloseY = 112;  // the panel's exit button
 // The panel's card, and the centre of the value field of each row (start-up
 // program, master tune, control X, MIDI channel, device ID).
-constexpr int kCardLeft = 1044, kCardTop = 88, kCardRight = 1484, kCardBottom = 428;
+constexpr int kCardLeft = 1044, kCardTop = 88, kCardRight = 1484, kCardBottom = 472;
 constexpr int kFieldX = 1392;
 constexpr int kFieldY[5] = {193, 237, 281, 325, 369};
 constexpr int kMainMenuX = 1160, kMainMenuY = 107;  // the librarian's main menu

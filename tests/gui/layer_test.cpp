@@ -123,7 +123,7 @@ TEST(ControlLayerIgnoreHidden, SetOnTheLayersAndTheirFirstControls) {
   EXPECT_TRUE(empty.ignoreHiddenWhenUpdatingScreen);
 }
 
-TEST(ControlLayerDirty, HidingReportsTheAreaOnlyWithTheIgnoreHiddenFlags) {
+TEST(ControlLayerDirty, HidingReportsTheAreaLeftOnceThenOnlyWithTheIgnoreHiddenFlags) {
   GuiTestPlug plug;
   std::unique_ptr<ControlLayer> layer(MakeLayer(&plug, 1, {}, IRECT(5, 5, 15, 15)));
   layer->Hide(false);
@@ -133,7 +133,12 @@ TEST(ControlLayerDirty, HidingReportsTheAreaOnlyWithTheIgnoreHiddenFlags) {
   layer->controls.Get(0)->SetClean();
   layer->Hide(true);
   r = IRECT();
-  EXPECT_FALSE(layer->isDirty(&r)) << "a hidden layer is not asked";
+  EXPECT_TRUE(layer->isDirty(&r)) << "the area the layer covered is drawn again";
+  EXPECT_EQ(r, IRECT(5, 5, 15, 15));
+  r = IRECT();
+  EXPECT_FALSE(layer->isDirty(&r)) << "a hidden layer is not asked again";
+  layer->Hide(true);
+  EXPECT_FALSE(layer->isDirty(&r)) << "hiding a hidden layer leaves no area";
   layer->setIgnoreHiddenWhenUpdatingScreen(true);
   EXPECT_TRUE(layer->isDirty(&r));
   EXPECT_EQ(r, IRECT(5, 5, 15, 15));
@@ -181,6 +186,47 @@ TEST_F(LayerInGuiTest, AVisibleSubLayerOfAHiddenLayerIsDrawnButNeitherHitNorAske
   panel->SetDirty(false);
   IRECT r;
   EXPECT_FALSE(gui->IsDirty(&r));
+}
+
+TEST_F(LayerInGuiTest, HidingAPageRepaintsWhatLayBeneathItsControlsAndItsSubLayers) {
+  auto* page = new ControlLayer(1, "page");
+  page->controls.Add(new IPanelControl(&plug, IRECT(120, 20, 160, 60), &COLOR_RED));
+  auto* zone = new ControlLayer(0, "zone");
+  zone->controls.Add(new IPanelControl(&plug, IRECT(200, 120, 240, 160), &COLOR_RED));
+  page->subLayers.Add(zone);
+  gui->AttachLayer(page);
+  page->Hide(false);
+  IRECT all(0, 0, 320, 200);
+  gui->Draw(&all);
+  gui->Draw(&all);  // a control marked dirty takes two passes to come clean
+  ASSERT_EQ(Pixel(130, 30), COLOR_RED.ToPixel());
+  ASSERT_EQ(Pixel(210, 130), COLOR_RED.ToPixel());
+  IRECT r;
+  ASSERT_FALSE(gui->IsDirty(&r));
+
+  // Hidden on its own, with nothing else changing: its whole area is dirty
+  // once, and drawing it shows the background where the page was.
+  page->Hide(true);
+  r = IRECT();
+  ASSERT_TRUE(gui->IsDirty(&r));
+  EXPECT_EQ(r, IRECT(120, 20, 240, 160));
+  gui->Draw(&r);
+  const IBitmap background = Image("background.png");
+  EXPECT_EQ(Pixel(130, 30), PIX_GetPixel(background.mData, 130, 30));
+  EXPECT_EQ(Pixel(210, 130), PIX_GetPixel(background.mData, 210, 130));
+  r = IRECT();
+  EXPECT_FALSE(gui->IsDirty(&r)) << "the area is repainted once";
+
+  // A zone hidden inside a page that stays leaves its own area only.
+  page->Hide(false);
+  gui->Draw(&all);
+  gui->Draw(&all);
+  r = IRECT();
+  ASSERT_FALSE(gui->IsDirty(&r));
+  zone->Hide(true);
+  r = IRECT();
+  ASSERT_TRUE(gui->IsDirty(&r));
+  EXPECT_EQ(r, IRECT(200, 120, 240, 160));
 }
 
 TEST_F(LayerInGuiTest, AGrayedLayerDrawsAtHalfWeightAndItsKnobIgnoresDrags) {

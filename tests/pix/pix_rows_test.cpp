@@ -13,12 +13,13 @@
 
 namespace {
 
-// Runs each test with the widest loops the processor has and again with the
-// SSE2 ones.
-class RowLoops : public ::testing::TestWithParam<bool> {
+// Runs each test with the widest loops the processor has (512-bit vectors),
+// again with those of at most 256 bits (AVX2) and with the SSE2 ones. A
+// processor without the wider ones runs the narrower loops in their place.
+class RowLoops : public ::testing::TestWithParam<int> {
  protected:
-  void SetUp() override { PIX_RowsBaselineOnly(GetParam()); }
-  void TearDown() override { PIX_RowsBaselineOnly(false); }
+  void SetUp() override { PIX_RowsWidestVectors(GetParam()); }
+  void TearDown() override { PIX_RowsWidestVectors(512); }
 };
 
 // One row per destination byte d: pixel x has source alpha x and a colour
@@ -38,9 +39,17 @@ struct OverRows {
   std::vector<unsigned char> src, dest;
 };
 
-// Lengths with every tail: 256 whole vectors and 1 to 3 pixels more, and
-// rows shorter than one vector.
-const int kLengths[] = {256, 257, 258, 259, 1, 3};
+// Lengths with every tail of every build: each row up to three of the
+// widest vectors (the per-pixel operator below four pixels, the narrower
+// loops below eight and sixteen, then one and two whole vectors with each
+// remainder after them), and rows of 256 and more, in which pixel x takes
+// every value x & 0xFF.
+const std::vector<int> kLengths = [] {
+  std::vector<int> lengths;
+  for (int n = 1; n <= 47; ++n) lengths.push_back(n);
+  for (int n = 256; n <= 259; ++n) lengths.push_back(n);
+  return lengths;
+}();
 
 TEST_P(RowLoops, SourceAlphaOverEqualsTheOperator) {
   int mismatches = 0;
@@ -62,8 +71,7 @@ TEST_P(RowLoops, SourceAlphaOverEqualsTheOperator) {
 // Rows of every destination byte at each weight and length: the row loop
 // against the per-pixel operator F, each differing case named.
 template <class F, class Row>
-void ExpectWeightedRowsEqual(std::initializer_list<int> weights, std::initializer_list<int> lengths,
-                             Row row) {
+void ExpectWeightedRowsEqual(std::initializer_list<int> weights, const std::vector<int>& lengths, Row row) {
   for (int w : weights)
     for (int n : lengths)
       for (int d = 0; d < 256; ++d) {
@@ -80,12 +88,140 @@ void ExpectWeightedRowsEqual(std::initializer_list<int> weights, std::initialize
 
 TEST_P(RowLoops, WeightedSourceAlphaOverEqualsTheOperator) {
   ExpectWeightedRowsEqual<_PIX_CombinePixelsCopySourceAlphaNoClamp>(
-      {1, 2, 63, 64, 100, 127, 128, 129, 192, 254, 255}, {256, 259}, PIX_RowSourceAlphaOverWeighted);
+      {1, 2, 63, 64, 100, 127, 128, 129, 192, 254, 255}, kLengths, PIX_RowSourceAlphaOverWeighted);
 }
 
 TEST_P(RowLoops, ConstantWeightBlendEqualsTheOperator) {
   ExpectWeightedRowsEqual<_PIX_CombinePixelsCopyNoClamp>({1, 2, 63, 64, 77, 127, 128, 129, 192, 254, 255},
-                                                         {256, 257, 258, 259, 1, 3}, PIX_RowBlend);
+                                                         kLengths, PIX_RowBlend);
+}
+
+// An area of w x h pixels in rows span pixels apart (span >= w), with pixels
+// of every byte value and a guard word on either side of each row and in
+// the gaps between rows.
+struct Area {
+  static constexpr PIX_pixel kGuard = 0xA55A5AA5u;
+  Area(int w, int h, int span, uint32_t seed)
+      : w(w), h(h), span(span), words(static_cast<size_t>(h * span + 2), kGuard) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        // Byte values in turn along the row: every value in rows of 256.
+        const uint32_t v = static_cast<uint32_t>(x + y * 77) & 0xFF;
+        At(x, y) = v | ((v * 3 + 11) & 0xFF) << 8 | ((255 - v) << 16) | (seed & 0xFF000000u);
+      }
+  }
+  PIX_pixel* First() { return words.data() + 1; }
+  PIX_pixel& At(int x, int y) { return words[static_cast<size_t>(1 + y * span + x)]; }
+  // True while the guard words and the gaps are as they were.
+  bool GuardsIntact() const {
+    for (size_t i = 0; i < words.size(); ++i) {
+      const int at = static_cast<int>(i) - 1;
+      const bool inside = at >= 0 && at < h * span && at % span < w;
+      if (!inside && words[i] != kGuard) return false;
+    }
+    return true;
+  }
+  int w, h, span;
+  std::vector<PIX_pixel> words;
+};
+
+// The fill's constant-weight copy of one colour: every colour byte against
+// every destination byte at each weight, then areas of every row length, as
+// one run (rows without gaps) and as separate rows.
+TEST_P(RowLoops, ColourBlendEqualsTheOperator) {
+  auto expectArea = [](int w, int h, int span, PIX_pixel source, int weight) {
+    Area area(w, h, span, source ^ static_cast<uint32_t>(weight));
+    Area expected = area;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        _PIX_CombinePixelsCopyNoClamp::doPix(reinterpret_cast<unsigned char*>(&expected.At(x, y)),
+                                             PIX_Red(source), PIX_Green(source), PIX_Blue(source),
+                                             PIX_Alpha(source), weight);
+    PIX_RowsBlendColor(area.First(), span, w, h, source, weight);
+    EXPECT_TRUE(area.GuardsIntact()) << w << " x " << h << " span " << span << " weight " << weight;
+    EXPECT_EQ(area.words, expected.words)
+        << w << " x " << h << " span " << span << " weight " << weight << " colour " << Channels(source);
+  };
+  for (int weight : {1, 2, 63, 64, 76, 127, 128, 129, 192, 254, 255}) {
+    for (int v = 0; v < 256; ++v) expectArea(259, 1, 259, Argb(v, 255 - v, v ^ 0x5A, (v * 7) & 0xFF), weight);
+    for (int n : kLengths)
+      for (int span : {n, n + 3}) expectArea(n, 3, span, Argb(weight, 200, 17, 99), weight);
+  }
+}
+
+// The coverage blend of the glyph cache: each pixel takes the colour at the
+// weight of its mask byte (m + 1 at full weight, m * weight / 256 below it;
+// none for m = 0), as the per-pixel operator gives it.
+void CoverageReference(PIX_pixel* first, ptrdiff_t span, const unsigned char* mask, ptrdiff_t maskSpan, int w,
+                       int h, PIX_pixel source, int weight) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int m = mask[y * maskSpan + x];
+      if (m)
+        _PIX_CombinePixelsCopyNoClamp::doPix(reinterpret_cast<unsigned char*>(first + y * span + x),
+                                             PIX_Red(source), PIX_Green(source), PIX_Blue(source),
+                                             PIX_Alpha(source), weight == 256 ? m + 1 : m * weight / 256);
+    }
+}
+
+TEST_P(RowLoops, CoverageEqualsTheOperator) {
+  const int kWeights[] = {256, 255, 129, 128, 77, 1};
+  const PIX_pixel kColours[] = {0xFFFFFFFFu, Argb(255, 200, 30, 90), Argb(255, 0, 0, 0)};
+  // Every mask byte over every destination byte: mask column m, rows of
+  // every destination value.
+  std::vector<unsigned char> ramp(256 * 256);
+  for (int y = 0; y < 256; ++y)
+    for (int m = 0; m < 256; ++m) ramp[static_cast<size_t>(y * 256 + m)] = static_cast<unsigned char>(m);
+  for (int weight : kWeights)
+    for (PIX_pixel colour : kColours) {
+      Area area(256, 256, 256, colour), expected = area;
+      for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+          area.At(x, y) = expected.At(x, y) = 0x01010101u * static_cast<uint32_t>(y);
+      CoverageReference(expected.First(), 256, ramp.data(), 256, 256, 256, colour, weight);
+      PIX_RowsCoverage(area.First(), 256, ramp.data(), 256, 256, 256, colour, weight);
+      EXPECT_EQ(area.words, expected.words) << "weight " << weight << " colour " << Channels(colour);
+    }
+  // Glyph-like areas of every width and of odd and even heights, rows in
+  // both directions, with blank mask rows above, between and below the ink.
+  for (int weight : kWeights)
+    for (int w = 1; w <= 35; ++w)
+      for (int h : {1, 2, 3, 6, 7})
+        for (bool upward : {false, true}) {
+          std::vector<unsigned char> mask(static_cast<size_t>(w * h));
+          for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+              const bool blank = y == 0 || y == h - 1 || y == 3;
+              mask[static_cast<size_t>(y * w + x)] =
+                  blank ? 0 : static_cast<unsigned char>((x * 53 + y * 31) & 0xFF);
+            }
+          Area area(w, h, w + 2, static_cast<uint32_t>(w * h)), expected = area;
+          // Upward: the first row drawn is the area's last in memory.
+          const ptrdiff_t span = upward ? -(w + 2) : w + 2;
+          const int start = upward ? h - 1 : 0;
+          CoverageReference(&expected.At(0, start), span, mask.data(), w, w, h, kColours[1], weight);
+          PIX_RowsCoverage(&area.At(0, start), span, mask.data(), w, w, h, kColours[1], weight);
+          EXPECT_TRUE(area.GuardsIntact()) << w << " x " << h << " upward " << upward;
+          EXPECT_EQ(area.words, expected.words)
+              << w << " x " << h << " upward " << upward << " weight " << weight;
+        }
+}
+
+// Every other pixel of a source of exactly twice the length (the address
+// sanitizer sees a read past it), nothing written past the row.
+TEST_P(RowLoops, PickEvenTakesEveryOtherPixel) {
+  std::vector<int> lengths = kLengths;
+  lengths.push_back(0);
+  for (int n : lengths) {
+    std::vector<PIX_pixel> src(static_cast<size_t>(2 * n));
+    for (size_t i = 0; i < src.size(); ++i) src[i] = 0x01000193u * static_cast<uint32_t>(i + 1);
+    std::vector<PIX_pixel> dest(static_cast<size_t>(n) + 1, Area::kGuard);
+    PIX_RowPickEven(dest.data(), src.data(), n);
+    for (int i = 0; i < n; ++i)
+      ASSERT_EQ(dest[static_cast<size_t>(i)], src[static_cast<size_t>(2 * i)]) << n << " at " << i;
+    EXPECT_EQ(dest.back(), Area::kGuard) << "wrote past a row of " << n;
+  }
 }
 
 // The scaled blit's four-tap formula, computed in integers: pixel i from
@@ -217,6 +353,74 @@ TEST_P(RowLoops, FillWritesExactlyTheWordsAsked) {
     }
 }
 
+// A bitmap whose pixels fill a heap block exactly, rows end to end (row
+// span = width): the address sanitizer sees any read past its last pixel.
+class ExactBitmap : public PIX_IBitmap {
+ public:
+  ExactBitmap(int w, int h, bool flipped)
+      : m_pixels(static_cast<size_t>(w * h)), m_w(w), m_h(h), m_flipped(flipped) {}
+  PIX_pixel* getBits() override { return m_pixels.data(); }
+  int getWidth() override { return m_w; }
+  int getHeight() override { return m_h; }
+  int getRowSpan() override { return m_w; }
+  bool isFlipped() override { return m_flipped; }
+  bool resize(int, int) override { return false; }
+
+ private:
+  std::vector<PIX_pixel> m_pixels;
+  int m_w, m_h;
+  bool m_flipped;
+};
+
+// Nearest copies whose columns step by whole pixels (a shrink by 2, a
+// vertical-only stretch) read their rows straight: every pixel is the one
+// sampled, also where the source rectangle reaches past an odd-width bitmap,
+// starts inside it, or the destination is clipped, in either row order.
+TEST_P(RowLoops, NearestWholeStepsSampleTheirColumns) {
+  struct Case {
+    const char* name;
+    int srcW, srcH;      // source bitmap
+    int sx, sy, sw, sh;  // source rectangle
+    int destW, destH;    // destination bitmap
+    int dx, dy, dw, dh;  // destination rectangle
+  };
+  const Case kCases[] = {
+      {"shrink by 2", 34, 10, 0, 0, 34, 10, 17, 5, 0, 0, 17, 5},
+      {"past an odd-width bitmap", 33, 10, 0, 0, 34, 10, 17, 5, 0, 0, 17, 5},
+      {"from inside the source", 40, 12, 3, 2, 30, 8, 20, 8, 2, 1, 15, 4},
+      {"clipped destination", 40, 12, 0, 0, 40, 12, 12, 4, -3, -1, 20, 6},
+      {"long rows", 600, 4, 0, 0, 600, 4, 300, 2, 0, 0, 300, 2},
+      {"vertical stretch only", 21, 6, 0, 0, 21, 6, 21, 12, 0, 0, 21, 12},
+  };
+  const PIX_pixel kBackground = Argb(9, 8, 7, 6);
+  for (const Case& c : kCases)
+    for (bool flippedSource : {false, true})
+      for (bool flippedDest : {false, true}) {
+        ExactBitmap source(c.srcW, c.srcH, flippedSource);
+        FlippedBitmap flippedDst(c.destW, c.destH);
+        PIX_MemBitmap plainDst(c.destW, c.destH, 4);
+        PIX_IBitmap* src = &source;
+        PIX_IBitmap* dest = flippedDest ? static_cast<PIX_IBitmap*>(&flippedDst) : &plainDst;
+        PaintMarkers(src);
+        PIX_Clear(dest, kBackground);
+        PIX_ScaledBlit(dest, src, c.dx, c.dy, c.dw, c.dh, static_cast<float>(c.sx), static_cast<float>(c.sy),
+                       static_cast<float>(c.sw), static_cast<float>(c.sh), 1.0f, 0);
+        int wrong = 0;
+        for (int y = 0; y < c.destH; ++y)
+          for (int x = 0; x < c.destW; ++x) {
+            const int column = c.sx + (x - c.dx) * c.sw / c.dw, row = c.sy + (y - c.dy) * c.sh / c.dh;
+            const bool drawn =
+                x >= c.dx && x < c.dx + c.dw && y >= c.dy && y < c.dy + c.dh && column < c.srcW;
+            const PIX_pixel expected = drawn ? Marker(column, row) : kBackground;
+            if (PIX_GetPixel(dest, x, y) != expected && wrong++ < 3)
+              ADD_FAILURE() << c.name << " flipped " << flippedSource << flippedDest << " at " << x << ","
+                            << y << ": " << Channels(PIX_GetPixel(dest, x, y)) << " for "
+                            << Channels(expected);
+          }
+        EXPECT_EQ(wrong, 0) << c.name;
+      }
+}
+
 // A plain nearest copy that samples a source row twice copies the row
 // already drawn: the picture is that of sampling every pixel.
 TEST_P(RowLoops, NearestUpscaleRepeatsRowsAndColumns) {
@@ -234,9 +438,11 @@ TEST_P(RowLoops, NearestUpscaleRepeatsRowsAndColumns) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, RowLoops, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? std::string("Sse2") : std::string("Widest");
+INSTANTIATE_TEST_SUITE_P(Builds, RowLoops, ::testing::Values(512, 256, 128),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 512   ? std::string("Widest")
+                                  : info.param == 256 ? std::string("Avx2")
+                                                      : std::string("Sse2");
                          });
 
 }  // namespace

@@ -167,6 +167,44 @@ TEST(CachedFont, GlyphMasksAreTheNativeCoverage) {
   }
 }
 
+// A drawn glyph is its stored mask blended pixel by pixel in the text colour
+// at the font's alpha (coverage m weighs m + 1 at full alpha, else
+// m * weight / 256), clipped to the bitmap, in either row order.
+TEST(CachedFont, GlyphsBlendTheirStoredMasks) {
+  auto font = Font(0, -15, 4);
+  const PIX_pixel kBackground = Argb(255, 40, 90, 160), kColour = Argb(255, 250, 120, 30);
+  font->SetTextColor(kColour);
+  for (unsigned short c : {0x57, 0x69, 0x67, 0x40})  // W i g @
+    for (float alpha : {1.0f, 0.5f, 0.3f})
+      for (bool flipped : {false, true})
+        for (const auto& at : {std::make_pair(3, 2), std::make_pair(-4, -5), std::make_pair(14, 9)}) {
+          ASSERT_TRUE(font->RenderGlyph(c));
+          const GlyphEntry* entry = font->findChar(c);
+          const unsigned char* mask = font->GlyphMask(entry);
+          ASSERT_NE(mask, nullptr);
+          font->SetCombineMode(0, alpha);
+          GuardedBitmap bm(20, 18, kBackground, flipped);
+          EXPECT_TRUE(font->DrawGlyph(&bm, c, at.first, at.second, RECT{0, 0, 20, 18}));
+          const int weight = static_cast<int>(alpha * 256);
+          int wrong = 0;
+          for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 20; ++x) {
+              const int mx = x - at.first, my = y - at.second;
+              const bool inside = mx >= 0 && my >= 0 && mx < entry->width && my < entry->height;
+              const int m = inside ? mask[my * entry->width + mx] : 0;
+              PIX_pixel expected = kBackground;
+              if (m)
+                _PIX_CombinePixelsCopyNoClamp::doPix(
+                    reinterpret_cast<unsigned char*>(&expected), PIX_Red(kColour), PIX_Green(kColour),
+                    PIX_Blue(kColour), 255, weight == 256 ? m + 1 : std::min(m * weight / 256, 256));
+              wrong += PIX_GetPixel(&bm, x, y) != expected;
+            }
+          EXPECT_EQ(wrong, 0) << "character " << c << " alpha " << alpha << " flipped " << flipped << " at "
+                              << at.first << "," << at.second;
+          EXPECT_TRUE(bm.GuardIntact());
+        }
+}
+
 TEST(CachedFont, MeasuresAgreeOnBothPaths) {
   auto native = Font(PIX_FONT_PREFER_NATIVE);
   auto cached = Font(0);

@@ -152,6 +152,22 @@ TEST_F(ChannelMessages, hostValuesAreNotDecoded) {
   EXPECT_EQ(editor.calls().hardwareFlagAtChange2, std::vector<bool>{false});
 }
 
+// The editor starts as the Varno does, with local control ALLOWED: what the
+// Varno's own panel sends moves the editor's controls and goes no further.
+TEST_F(ChannelMessages, aFreshEditorHoldsLocalControlOnAndEchoesNoPanelMove) {
+  ProtocolEditor fresh;
+  EXPECT_EQ(fresh.value(kGlobalLocalControl), 1);
+  EXPECT_TRUE(fresh.localControl);
+  fresh.midiOutputOpen = true;
+  for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) fresh.deviceFilter[kind] = false;
+  IMidiMsg cutoff = channelMessage(IMidiMsg::kControlChange, 0, 74, 100);
+  fresh.midiManager->ProcessMidiMsgFromDevice(&cutoff);
+  IMidiMsg note = channelMessage(IMidiMsg::kNoteOn, 0, 60, 100);
+  fresh.midiManager->ProcessMidiMsgFromDevice(&note);
+  EXPECT_EQ(fresh.value(kFilterCutoff), 100);
+  EXPECT_TRUE(fresh.rawSends().empty()) << "nothing goes back to the Varno";
+}
+
 TEST_F(ChannelMessages, localControlFollowsItsController) {
   editor.addCCControl(kGlobalLocalControl, 0, 122, 0);
   editor.localControl = true;

@@ -6,6 +6,8 @@
 #include <random>
 #include <vector>
 
+#include "KIT/IModule/IParam.h"
+#include "src/ControlAction.h"
 #include "src/MIDIMessageSysEx.h"
 #include "tests/protocol/protocol_editor.h"
 
@@ -107,6 +109,24 @@ TEST_F(Randomizer, unlockedSoundTakesTheFoldedBytes) {
   EXPECT_EQ(editor.value(kOscillator2Sync), 0) << "parity of 200";
   EXPECT_EQ(editor.value(kOscillator1Semitone), 8) << "200 less 96 twice; no semitone coding";
   EXPECT_EQ(editor.value(kArpClock), 2) << "200 less 9 twenty-two times; no clock coding";
+}
+
+// The randomised sound goes to the Varno whole: a control turned back to the
+// value it last sent sends it again.
+TEST_F(Randomizer, randomisedSoundLetsEverySoundControlSendItsNextValue) {
+  int mapped = 0;
+  for (int index = 0; index < kNumAutomatedParams; ++index)
+    if (ControlAction* action = editor.GetParam(index)->GetControlAction()) {
+      action->lastValue = 3;
+      ++mapped;
+    }
+  ASSERT_GT(mapped, 60);
+  editor.randomValues.fill(99);
+  manager().randomizePatchSettings(0);
+  for (int index = 0; index < kNumAutomatedParams; ++index)
+    if (const ControlAction* action = editor.GetParam(index)->GetControlAction()) {
+      EXPECT_EQ(action->lastValue, -1.0) << index;
+    }
 }
 
 TEST_F(Randomizer, generatorFillsOneByteEachForTheDump) {

@@ -204,6 +204,31 @@ const std::map<int, std::set<int>> kSections = {
     {kSectionLockArp, {kArpOnOff, kArpRange, kArpTempo, kArpClock, kArpMode}},
 };
 
+// A sound that reached the controls without their handlers is the Varno's
+// now: a control turned to the value it last sent sends it again, locked
+// sections included (the Varno took the dump's values there too).
+TEST_F(ReceiveSysEx, soundDumpLetsEverySoundControlSendItsNextValue) {
+  int mapped = 0;
+  for (int index = 0; index < kNumAutomatedParams; ++index)
+    if (ControlAction* action = editor.GetParam(index)->GetControlAction()) {
+      action->lastValue = 3;
+      ++mapped;
+    }
+  ASSERT_GT(mapped, 60) << "the sound controls carry their mapping";
+  editor.set(kSectionLockFilter, 1.0);
+  manager().soundDumpExpected = true;
+  receive(soundDump(2));
+  for (int index = 0; index < kNumAutomatedParams; ++index)
+    if (const ControlAction* action = editor.GetParam(index)->GetControlAction()) {
+      EXPECT_EQ(action->lastValue, -1.0) << index;
+    }
+  ASSERT_NE(editor.GetParam(kGlobalMasterTune)->GetControlAction(), nullptr);
+  editor.GetParam(kGlobalMasterTune)->GetControlAction()->lastValue = 3;
+  receive(soundDump(2));
+  EXPECT_EQ(editor.GetParam(kGlobalMasterTune)->GetControlAction()->lastValue, 3)
+      << "a sound leaves the global settings' fields alone";
+}
+
 TEST_F(ReceiveSysEx, eachSectionLockKeepsItsBytes) {
   for (int lock = kSectionLockOsc1; lock <= kSectionLockArp; ++lock) {
     ProtocolEditor fresh;

@@ -117,15 +117,14 @@ TEST_F(DamagedResources, MissingFilesAreLoggedAndTheRestIsStillRead) {
   EXPECT_EQ(39, manager->getParamByName("kFilterCutoff"));
   EXPECT_EQ(54u, manager->imageTable.size());
   // The global settings have the Varno's ranges and start values without
-  // any control of a description.
+  // any control of a description, and so have the editor's settings whose
+  // handlers take more than 0 and 1 or start elsewhere.
   const struct {
     int index;
     double start, maximum;
-  } kGlobals[] = {{kGlobalStartUpProgram, 0, 98},
-                  {kGlobalMasterTune, 10, 20},
-                  {kGlobalControlX, 0, 3},
-                  {kGlobalMidiChannel, 1, 16},
-                  {kGlobalDeviceID, 0, 15}};
+  } kGlobals[] = {{kGlobalStartUpProgram, 0, 98}, {kGlobalMasterTune, 10, 20}, {kGlobalControlX, 0, 3},
+                  {kGlobalMidiChannel, 1, 16},    {kGlobalDeviceID, 0, 15},    {kGlobalLocalControl, 1, 1},
+                  {kLibSyncTimer, 0, 4},          {kAdjustDAWOffset, 0, 2048}};
   for (const auto& g : kGlobals) {
     const IParam* param = editor->GetParam(g.index);
     EXPECT_EQ(param->GetMin(), 0) << g.index;

@@ -41,7 +41,12 @@
 //   36, 12); setting i in the row from kGlobalsRowY + kGlobalsRowStep * i
 //   (card coordinates), named at the left, its menu well kGlobalsWellW x 24
 //   at (kGlobalsWellX, row + 10) for a caption (kGlobalsWellW - 12) x 13 at
-//   (kGlobalsWellX + 6, row + 15).
+//   (kGlobalsWellX + 6, row + 15); the last row (i = kGlobalsMenuRows), local
+//   control, has a key 40 x 20 at (kGlobalsWellX + (kGlobalsWellW - 40) / 2,
+//   row + 12) in place of the well.
+// - The about card at (kAboutCardX, kAboutCardY) of the window: the window
+//   size menu well kGlobalsWellW x 24 at (kAboutSizeX, kAboutSizeY) (card
+//   coordinates), named above it, for a caption as in the global settings.
 // - The envelope and arpeggiator pictures are placed at the page's lower-left
 //   area (kLowerArea..., page coordinates); their sections are given in
 //   their own picture's coordinates.
@@ -82,8 +87,10 @@ const int kLibraryModeX = 1322, kLibrarySlotCategoryY = 251;
 const int kFilterCheckX[2] = {272, 376};
 const int kFilterRowY = 96, kFilterRowStep = 28, kFilterOptionsY = 324;
 const int kGlobalsKeyX = 1098, kGlobalsKeyY = 34;
-const int kGlobalsCardX = 1044, kGlobalsCardY = 88, kGlobalsCardW = 440, kGlobalsCardH = 340;
+const int kGlobalsCardX = 1044, kGlobalsCardY = 88, kGlobalsCardW = 440, kGlobalsCardH = 384;
 const int kGlobalsRowY = 84, kGlobalsRowStep = 44, kGlobalsWellX = 284, kGlobalsWellW = 128;
+const int kGlobalsMenuRows = 5;
+const int kAboutCardX = 470, kAboutCardY = 183, kAboutSizeX = 400, kAboutSizeY = 204;
 const int kLowerAreaX = 8, kLowerAreaY = 260, kLowerAreaW = 440, kLowerAreaH = 311;
 // The two padlocks in the PITCH & GLIDE title bar, 20 x 20 at (x, 262):
 // pitch modulation, then glide; each is named at its left.

@@ -226,6 +226,14 @@ void drawAbout(Canvas& c) {
             palette::kBodyText, 22);
   c.text("Made for musicians who like to turn knobs.", 32, h - 48, w - 64, 20, fonts::kLabel,
          palette::kLabelText, Align::Left);
+  // The window size, which the editor takes when it opens again.
+  const float x = float(kAboutSizeX), y = float(kAboutSizeY);
+  c.text("WINDOW SIZE", x, y - 22, float(kGlobalsWellW), 18, fonts::kTitle, palette::kTitleText, Align::Left,
+         1);
+  drawWell(c, x, y, float(kGlobalsWellW), 24);
+  drawMenuArrow(c, x + kGlobalsWellW - 14.0f, y + 12);
+  c.text("Used when the editor opens again.", x - 40, y + 30, float(kGlobalsWellW) + 40, 16, fonts::kLabel,
+         palette::kLabelText, Align::Right);
 }
 
 void drawFirstRun(Canvas& c) {
@@ -277,19 +285,21 @@ void drawGlobalSettings(Canvas& c) {
   const struct {
     const char* name;
     const char* hint;
-  } kRows[] = {
+  } kRows[kGlobalsMenuRows + 1] = {
       {"Start-up program", "Loaded when the Varno is switched on"},
       {"Master tune", "The pitch of A4"},
       {"Control X", "How the Varno sends its panel moves"},
       {"MIDI channel", "OMNI receives on every channel"},
       {"Device ID", "Where the editor's SysEx finds it"},
+      {"Local control", "Off: the panel plays through the editor"},
   };
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i <= kGlobalsMenuRows; ++i) {
     const float y = float(kGlobalsRowY + kGlobalsRowStep * i);
     if (i % 2 == 0) c.fillRoundRect(16, y, w - 32, float(kGlobalsRowStep), 4, rgb(255, 255, 255, 0.03f));
     c.text(kRows[i].name, 32, y + 5, 240, 20, fonts::kBody, palette::kBodyText, Align::Left);
-    c.text(kRows[i].hint, 32, y + 23, 240, 16, fonts::kLabel, palette::kLabelText, Align::Left);
-    drawWell(c, float(kGlobalsWellX), y + 10, float(kGlobalsWellW), 24);
+    c.text(kRows[i].hint, 32, y + 23, 248, 16, fonts::kLabel, palette::kLabelText, Align::Left);
+    // The local control key is a control of its own, drawn over the card.
+    if (i < kGlobalsMenuRows) drawWell(c, float(kGlobalsWellX), y + 10, float(kGlobalsWellW), 24);
   }
   c.text("Read from the Varno when MIDI OUT is chosen.", 24, h - 32, w - 48, 18, fonts::kLabel,
          palette::kLabelText, Align::Left);
