@@ -6,7 +6,6 @@
 #include <string>
 
 #include "KIT/IModule/IGraphics.h"
-#include "KIT/IModule/IMidiOutPacer.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/winl/winl-time.h"
 #include "src/MIDIMessageManager.h"
@@ -111,7 +110,7 @@ void VivivI::putIndicatorOut() {
 
 void VivivI::ProcessDoubleReplacing(double**, double**, int nFrames) {
   // What this thread sends never waits for the output's pacer.
-  IMidiOutPacer::MarkRealTimeThread();
+  MarkRealTimeThread();
   // Nothing is written into the output buffers: the editor makes no sound.
   GetTime(&timeInfo);
   if (!midiOutputOpen) return;

@@ -24,8 +24,6 @@ constexpr int kStopDrainMs = 1000;
 // The drop report comes at most this often.
 constexpr auto kDropReportInterval = std::chrono::milliseconds(500);
 
-thread_local bool tRealTimeThread = false;
-
 size_t RoundUpToPowerOfTwo(size_t n) {
   size_t power = 2;
   while (power < n) power <<= 1;
@@ -69,9 +67,6 @@ void IMidiOutPacer::SetDropReport(DropReport report) {
   std::lock_guard<std::mutex> lock(mDropReportMutex);
   mDropReport = std::move(report);
 }
-
-void IMidiOutPacer::MarkRealTimeThread() { tRealTimeThread = true; }
-bool IMidiOutPacer::IsRealTimeThread() { return tRealTimeThread; }
 
 void IMidiOutPacer::SetCycles(std::shared_ptr<const Cycles> cycles) {
   std::lock_guard<std::mutex> lock(mCyclesMutex);

@@ -80,11 +80,6 @@ class IMidiOutPacer {
   uint64_t Sent() const { return mSent.load(); }
   uint64_t Dropped() const { return mDroppedTotal.load(); }
 
-  // Marks the calling thread as real-time (its posts never wait), for the
-  // life of the thread.
-  static void MarkRealTimeThread();
-  static bool IsRealTimeThread();
-
  private:
   struct Cell;
   bool TryPush(const uint8_t* bytes, size_t size);

@@ -401,6 +401,9 @@ class IModuleBase {
   static void processMIDIInput(double timeStamp, std::vector<unsigned char>* message, void* userData);
   // Every message to SendMidiMsg in order; true when all calls were.
   bool SendMidiMsgs(const KIT_TypedBuf<IMidiMsg>* messages);
+  // The render thread calls it on every render: what that thread sends never
+  // waits for room in the output's queue (dropped and counted instead).
+  void MarkRealTimeThread() { mRealTimeThread.store(std::this_thread::get_id(), std::memory_order_relaxed); }
 
  protected:
   // Posts the bytes for the external output port; the pacer sends them in
@@ -435,6 +438,8 @@ class IModuleBase {
   IMidiInQueue mMidiInQueue;
   std::thread mMidiInThread;
   std::atomic<bool> mMidiInStop{false};
+  // The thread that called MarkRealTimeThread last.
+  std::atomic<std::thread::id> mRealTimeThread{};
   // The outgoing messages' pacer: made with the first output client,
   // stopped when the output closes for good and deleted with the object,
   // so that a late poster never meets a deleted one. Posters read the

@@ -322,7 +322,8 @@ bool IModuleBase::SendMidiMsgs(const KIT_TypedBuf<IMidiMsg>* messages) {
 bool IModuleBase::SendToExternalMIDIOut(const uint8_t* bytes, int size) {
   if (!bytes || size < 1 || !mMidiOutPortOpen.load()) return false;
   IMidiOutPacer* pacer = mMidiOutPacer.load();
-  return pacer && pacer->Post(bytes, static_cast<size_t>(size), IMidiOutPacer::IsRealTimeThread());
+  const bool realTime = mRealTimeThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  return pacer && pacer->Post(bytes, static_cast<size_t>(size), realTime);
 }
 
 bool IModuleBase::IsExternalMIDIOutOpen() { return mMidiOutPortOpen.load(); }

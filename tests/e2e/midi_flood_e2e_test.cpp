@@ -103,8 +103,7 @@ TEST_F(MidiFloodEndToEnd, AFloodEndsOnItsLastValueAndEveryListenerGetsAll) {
   EXPECT_EQ(listener.Received(), kFloodMessages);
   EXPECT_EQ(listener.OutOfOrder(), 0u);
 
-  // The window shows it, and the value went on to the Varno (the editor
-  // passes the synthesizer's controls back while its local control is off).
+  // The window shows it.
   EXPECT_EQ(host.Command("get-param-text " + std::to_string(kFilterCutoff)),
             "parameter 39 shows: " + std::to_string(kLastCutoff));
   const Picture after = Snapshot(host, "after");
@@ -112,10 +111,6 @@ TEST_F(MidiFloodEndToEnd, AFloodEndsOnItsLastValueAndEveryListenerGetsAll) {
       before.Differences(after, kCutoffLeft, kCutoffTop, kCutoffLeft + kCutoffSize, kCutoffTop + kCutoffSize),
       0)
       << "the cutoff knob looks the same after the flood";
-  for (const auto until = steady_clock::now() + kDeadline;
-       sim.EditValue(kFilterCutoff) != kLastCutoff && steady_clock::now() < until;)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(sim.EditValue(kFilterCutoff), kLastCutoff);
   EXPECT_EQ(host.Quit(), 0);
 }
 
