@@ -84,7 +84,7 @@ bool MIDIMessageManager::takeProgramChange(int program, bool filtered) {
 void MIDIMessageManager::sendLibrarianProgram(int program) {
   receiveBusy = true;
   selectLibrarianProgram(program);
-  Sleep(kLibrarianProgramPauseMs);
+  plug->pauseWithoutLock(kLibrarianProgramPauseMs);  // the host's MIDI comes under the plug's lock
   soundDumpExpected = true;
   libraryPatchRequest.requestActive = false;
   plug->sendPatchToDeviceFromLibrarian(program, plug->getLibrarianViewColumn());

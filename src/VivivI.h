@@ -344,6 +344,11 @@ class VivivI : public IModuleAU {
   // Gate in front of MIDIMessageManager::ProcessSysEx; raises responseReceived
   // when the manager reports an answer.
   void ProcessSysEx(ISysEx* sysex, bool fromDevice) override;
+  // The MIDI server or a port went away, or messages were dropped: said in
+  // the status line and the log; a lost port's choice goes to "OFF", closing
+  // it as a user's choice would, so that choosing it again opens it anew
+  // (VivivIMidiIn.cpp).
+  void OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) override;
 
   // ---- Start-up helpers (VivivI.cpp) -----------------------------------------
   // A bank file name as a bank list shows it: fewer than 50 characters
@@ -571,6 +576,11 @@ class VivivI : public IModuleAU {
   // The handshake wait in milliseconds from kLibSyncTimer: 0, 1, 2, 3 give
   // 200, 300, 400, 500; any other value 100.
   int getTimerValue();
+  // Sleeps for milliseconds without the plug's lock: a caller that holds it
+  // (at any depth) lets it go for the pause and takes it back after, so
+  // that the MIDI input, the jobs and the GUI are not held up meanwhile, and
+  // an answer the pause waits for can arrive (VivivIMidiOut.cpp).
+  void pauseWithoutLock(int milliseconds);
   // The host's tempo in whole BPM as last read; 0 when none is known.
   int getTempoValue();
   // The text at index of the UI configuration's "tempoValues" list; empty

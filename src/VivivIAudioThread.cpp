@@ -109,6 +109,8 @@ void VivivI::putIndicatorOut() {
 }
 
 void VivivI::ProcessDoubleReplacing(double**, double**, int nFrames) {
+  // What this thread sends never waits for the output's pacer.
+  MarkRealTimeThread();
   // Nothing is written into the output buffers: the editor makes no sound.
   GetTime(&timeInfo);
   if (!midiOutputOpen) return;

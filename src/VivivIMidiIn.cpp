@@ -1,8 +1,9 @@
-// Incoming MIDI and SysEx from the synthesizer (the MIDI input thread) and
-// from the host (the host's threads): thin gates in front of the protocol's
-// manager, which interprets what passes. The channel-message gate takes no
-// lock; the SysEx gate holds the plug's lock while the manager handles the
-// message (below).
+// Incoming MIDI and SysEx from the synthesizer (the MIDI input's own thread,
+// never the MIDI library's) and from the host (the host's threads): thin
+// gates in front of the protocol's manager, which interprets what passes.
+// The channel-message gate takes no lock; the SysEx gate holds the plug's
+// lock while the manager handles the message (below). Also what the ports
+// tell of their own accord: a server or a port gone, messages dropped.
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/mutex.h"
@@ -49,4 +50,43 @@ void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
     if (ControlAction* action = param ? param->GetControlAction() : nullptr) action->resetLastValue();
   }
   if (midiManager->slotStored) responseReceived = true;
+}
+
+// ==== Ports that go away, messages dropped ===================================
+
+namespace {
+
+std::string portText(bool input) { return input ? "MIDI In" : "MIDI Out"; }
+
+}  // namespace
+
+void VivivI::OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) {
+  switch (event) {
+    case kMidiServerGone:
+      log("MIDI: the MIDI server went away; choose the ports again once it runs");
+      setStatusText("MIDI server stopped - reselect!");
+      break;
+    case kMidiInPortGone:
+    case kMidiOutPortGone: {
+      const bool input = event == kMidiInPortGone;
+      log("MIDI: " + portText(input) + " port " + detail + " went away; it is closed");
+      // Closed as the user's "OFF" would close it (the output's clock
+      // stops, sends say "Set MIDI I/O First!"); choosing the port again
+      // is then a change that opens it anew. The status line says why,
+      // after the lines of the choice.
+      const int selection = input ? kDeviceInSelection : kDeviceOutSelection;
+      setParameterNoHandler(selection, 0);
+      OnParamChange(selection);
+      setStatusText(portText(input) + " port lost - reselect!");
+      break;
+    }
+    case kMidiInDropped:
+      log("MIDI: " + detail + " incoming messages dropped: they came faster than the editor could take them");
+      setStatusText("MIDI In: " + detail + " messages dropped!");
+      break;
+    case kMidiOutDropped:
+      log("MIDI: " + detail + " outgoing messages could not be sent");
+      setStatusText("MIDI Out: " + detail + " messages lost!");
+      break;
+  }
 }

@@ -2,7 +2,8 @@
 // synthesizer: the start-up enquiry, all notes off, program and bank changes,
 // the controller values a sound dump leaves out and the sound sent back after
 // a program change. These run on their caller's thread (the host's main
-// thread, the MIDI input thread or a worker) and take no lock.
+// thread, the MIDI input thread or a worker) and take no lock; their pauses
+// let go of the plug's lock when the caller holds it.
 #include <algorithm>
 #include <memory>
 #include <mutex>
@@ -122,7 +123,7 @@ void VivivI::sendSysExInitialization() {
     job.jobCode = kJobDeviceIdEnquiry;
     midiManager->postJob(job);  // clears the answer flag; dropped when the thread is busy
   }
-  Sleep(100);
+  pauseWithoutLock(100);
 }
 
 void VivivI::AllSoundsOff() {
@@ -138,7 +139,7 @@ void VivivI::SendProgramChangeCommand(int program, int) {
   IMidiMsg msg(0, static_cast<uint8_t>(kProgramChangeStatus | deviceChannel()),
                static_cast<uint8_t>(programByte(program)), 0);
   sendMidiMsgAndLog(&msg);
-  Sleep(getTimerValue());
+  pauseWithoutLock(getTimerValue());
 }
 
 bool VivivI::BankChangeMessage() {
@@ -156,14 +157,14 @@ bool VivivI::BankChangeMessage() {
   // keep the same pace either way.
   IMidiMsg bankMsb(0, cc, kBankSelectMsb, 0);
   sendMidiMsgAndLog(&bankMsb);
-  Sleep(25);
+  pauseWithoutLock(25);
   IMidiMsg bankLsb(0, cc, kBankSelectLsb, kBankSelectLsbValue);
   sendMidiMsgAndLog(&bankLsb);
-  Sleep(25);
+  pauseWithoutLock(25);
   IMidiMsg program(0, static_cast<uint8_t>(kProgramChangeStatus | deviceChannel()),
                    static_cast<uint8_t>(programByte(currentProgram)), 0);
   sendMidiMsgAndLog(&program);
-  Sleep(50);
+  pauseWithoutLock(50);
   return open;
 }
 
@@ -184,13 +185,13 @@ void VivivI::sendMissingCCValues() {
                    static_cast<uint8_t>(action->ccNumber), static_cast<uint8_t>(dataByte(value)));
       MIDIOutRoutingSwitch(&msg);
     }
-    Sleep(25);
+    pauseWithoutLock(25);
   }
   OnParamChange(kMainTab);
 }
 
 void VivivI::sendPartDataBackToHardware(int) {
-  if (midiOutputOpen && !transferHold) Sleep(100);
+  if (midiOutputOpen && !transferHold) pauseWithoutLock(100);
   const bool differs =
       std::any_of(std::begin(kSoundKeepingSwitches), std::end(kSoundKeepingSwitches), [this](int index) {
         const IParam* param = GetParam(index);
@@ -235,7 +236,7 @@ void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
       midiManager->reportBusy(job);  // the copy a running send reads cannot wait for another
     }
   }
-  Sleep(500);
+  pauseWithoutLock(500);
   sendMissingCCValues();
 }
 
@@ -255,6 +256,14 @@ int VivivI::getTimerValue() {
     default:
       return 100;
   }
+}
+
+void VivivI::pauseWithoutLock(int milliseconds) {
+  KIT_Mutex* lock = GetMutex();
+  const int depth = lock->GetDepth();  // -1: not held by this thread
+  for (int i = 0; i <= depth; ++i) lock->Leave();
+  Sleep(milliseconds);
+  for (int i = 0; i <= depth; ++i) lock->Enter();
 }
 
 int VivivI::getTempoValue() { return hostTempo; }

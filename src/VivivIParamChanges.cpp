@@ -9,7 +9,6 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/mutex.h"
-#include "KIT/winl/winl-time.h"
 #include "src/ControlAction.h"
 #include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
@@ -238,7 +237,7 @@ void stepProgram(VivivI& plug, int index, int v) {
         request.requestEnabled = true;
         request.partProgram = plug.currentProgram;
         plug.midiManager->postOrWait(request);
-        Sleep(plug.getTimerValue());
+        plug.pauseWithoutLock(plug.getTimerValue());
         plug.sendPartDataBackToHardware(0);
       }
     }
@@ -536,7 +535,7 @@ void renameSlot(VivivI& plug) {
   plug.DisplayProcessingIndicator(true);
   ISysEx sysex(0, record.data(), static_cast<int32_t>(record.size()));
   plug.ProcessSysEx(&sysex, true);
-  Sleep(50);
+  plug.pauseWithoutLock(50);
   plug.SetLibrarianStatusUnsaved(true);
   plug.DisplayProcessingIndicator(false);
   closeRename(plug);
@@ -559,7 +558,7 @@ void randomize(VivivI& plug) {
   // run before the message appears.
   const bool sending = plug.midiOutputOpen && postSoundSend(plug, false);
   manager->keepPatchName = sending;  // the sound read back after the send
-  if (sending) Sleep(500);
+  if (sending) plug.pauseWithoutLock(500);
   plug.setDisplayText(kControlDisplayName, "Patch Randomized");
   if (!plug.midiOutputOpen) plug.setDisplayText(kControlDisplayValue, "Not sent: Set MIDI I/O First!");
   plug.setParameterNoHandler(kRandomize, 0);
@@ -612,6 +611,12 @@ void showGlobalSettings(VivivI& plug, int v) {
 }
 
 // ---- MIDI ports ---------------------------------------------------------------
+// A port chosen but not opened goes into the log.
+void logPortNotOpened(VivivI& plug, bool input, const std::string& name) {
+  plug.log(std::string("MIDI: ") + (input ? "MIDI In" : "MIDI Out") + " port " + name +
+           " could not be opened");
+}
+
 // The port choice's lines: its full name (the field may show it cut), or
 // why it is not in use.
 void showPortLines(VivivI& plug, const char* which, int index, int asked, int opened) {
@@ -624,8 +629,11 @@ void showPortLines(VivivI& plug, const char* which, int index, int asked, int op
 }
 
 void selectOutput(VivivI& plug, int v) {
-  int opened = v;
-  plug.setExternalMIDIOut(opened, displayTextOf(plug, kDeviceOutSelection, v));
+  int index = v;
+  const std::string name = displayTextOf(plug, kDeviceOutSelection, v);
+  // The entry opened, or 0: a port that is listed but would not open leaves
+  // its entry in the index, and still is no output.
+  const int opened = plug.setExternalMIDIOut(index, name);
   // The selection shows the port actually in use ("OFF" when it failed).
   if (opened != v) plug.setParameterNoHandler(kDeviceOutSelection, opened);
   showPortLines(plug, "MIDI Out", kDeviceOutSelection, v, opened);
@@ -635,14 +643,17 @@ void selectOutput(VivivI& plug, int v) {
   } else {
     if (plug.midiManager && plug.midiManager->sender) plug.midiManager->sender->resetContinuousClock(true);
     plug.midiOutputOpen = false;
+    if (v > 0) logPortNotOpened(plug, false, name);
   }
 }
 
 void selectInput(VivivI& plug, int v) {
-  int opened = v;
-  plug.setExternalMIDIIn(opened, displayTextOf(plug, kDeviceInSelection, v));
+  int index = v;
+  const std::string name = displayTextOf(plug, kDeviceInSelection, v);
+  const int opened = plug.setExternalMIDIIn(index, name);
   if (opened != v) plug.setParameterNoHandler(kDeviceInSelection, opened);
   showPortLines(plug, "MIDI In", kDeviceInSelection, v, opened);
+  if (opened == 0 && v > 0) logPortNotOpened(plug, true, name);
 }
 
 void sendClockInfoSwitch(VivivI& plug, int v) {

@@ -296,7 +296,7 @@ int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
   knownGlobalSettings = 0;
 
   if (midiOutputOpen && midiManager) {
-    Sleep(50);
+    pauseWithoutLock(50);  // the host holds the plug's lock over the recall
     transferHold = true;
     sendGlobalsWithSound = true;
     SenderJob job;

@@ -20,11 +20,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KIT/IModule/Hosts.h"
+#include "KIT/IModule/IMidiInQueue.h"
+#include "KIT/IModule/IMidiOutPacer.h"
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/heapbuf.h"
@@ -33,8 +37,19 @@
 #include "KIT/ptrlist.h"
 
 class IGraphics;
+class IMidiPortWatch;
 class RtMidiIn;
 class RtMidiOut;
+
+// What the external MIDI ports tell the plug-in of their own accord
+// (OnExternalMIDIPortEvent).
+enum EMidiPortEvent {
+  kMidiServerGone = 0,  // the MIDI server went away: both ports are dead
+  kMidiInPortGone,      // the port the input was connected to disappeared (detail: its name)
+  kMidiOutPortGone,     // the same for the output
+  kMidiInDropped,       // incoming messages were dropped (detail: how many)
+  kMidiOutDropped,      // outgoing messages could not be sent (detail: how many)
+};
 
 // The host interface a plug-in object is built for.
 enum EAPI { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5 };
@@ -160,9 +175,14 @@ class IModuleBase {
   virtual void OnIdle() {}
   virtual void OnActivate(bool active);  // takes and releases the lock
   // fromDevice is true for messages from the external MIDI input, false for
-  // the host's. The input thread calls these without a lock.
+  // the host's. The input's own thread (never the MIDI library's) calls
+  // these without a lock, one message at a time in the order they arrived.
   virtual void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {}
   virtual void ProcessSysEx(ISysEx* msg, bool fromDevice) {}
+  // A port went away, or messages were dropped (EMidiPortEvent). Called on
+  // a thread of the ports' own, without a lock; the ports themselves are
+  // left as they are (the plug-in closes them by selecting "OFF").
+  virtual void OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) {}
   // Writes "" into noteName and returns false.
   virtual bool MidiNoteName(int noteNumber, char* noteName);
   virtual bool SerializeState(ByteChunk* chunk) { return SerializeParams(chunk); }
@@ -341,7 +361,13 @@ class IModuleBase {
   // One output and one input port of the computer, chosen by name. Name
   // lists: entry 0 "OFF", then one entry per port; built on the first call
   // and kept. A port whose name cannot be read is listed under a unique
-  // placeholder. Selections run under the caller's hold of the lock.
+  // placeholder. Selections run under the plug-in's lock (taken again when
+  // the caller holds it, as the callers do).
+  //
+  // Incoming messages wait in a queue that the MIDI library's thread fills
+  // and a thread of ours empties (IMidiInQueue); outgoing ones wait for the
+  // pacer's thread (IMidiOutPacer). On JACK a watch (IMidiPortWatch) tells
+  // of a server or a port that went away (OnExternalMIDIPortEvent).
 
   const std::vector<std::string>& getExternalMIDIOutNames();
   const std::vector<std::string>& getExternalMIDIInNames();
@@ -349,7 +375,10 @@ class IModuleBase {
   // (names are matched against the ports present at this moment, not the
   // list's port numbers). Writes the list entry of that name back into index
   // and returns it; index 0, "OFF", a name missing from the list or from the
-  // ports, and failures give 0 (index 0 when the name was not found).
+  // ports, and failures give 0 (index 0 when the name was not found). On
+  // JACK a client of a server that went away is dead: it is made anew on
+  // the server that runs now before the name is looked for. Messages posted
+  // to the output before are sent before it closes.
   int setExternalMIDIOut(int& index, const std::string& name);
   int setExternalMIDIIn(int& index, const std::string& name);
   // Replaces the output client with one that offers a port "From <name>".
@@ -360,20 +389,27 @@ class IModuleBase {
   // first port of that name, else -1.
   int GetMIDIOutPortNumber(const std::string& name);
   int GetMIDIInPortNumber(const std::string& name);
-  // The MIDI library's input callback; user data is the plug-in.
+  // The MIDI library's input callback; user data is the plug-in. Runs on
+  // the library's thread (JACK's process thread): queues a copy of the
+  // message for the input's thread and returns; it never waits.
   static void MIDICallback(double timeStamp, std::vector<unsigned char>* message, void* userData);
   // One to three bytes reach ProcessMidiMsg as an IMidiMsg (missing data
   // bytes 0), four or more ProcessSysEx as an ISysEx valid during the call;
   // both with offset 0 and fromDevice true. Timing clock, tick, time-code
-  // quarter frames and active sensing are not delivered.
+  // quarter frames and active sensing are not delivered. The input's
+  // thread calls it for each queued message in turn.
   static void processMIDIInput(double timeStamp, std::vector<unsigned char>* message, void* userData);
   // Every message to SendMidiMsg in order; true when all calls were.
   bool SendMidiMsgs(const KIT_TypedBuf<IMidiMsg>* messages);
+  // The render thread calls it on every render: what that thread sends never
+  // waits for room in the output's queue (dropped and counted instead).
+  void MarkRealTimeThread() { mRealTimeThread.store(std::this_thread::get_id(), std::memory_order_relaxed); }
 
  protected:
-  // Writes the bytes to the external output port, serialised with every
-  // other send and with opening and closing the port. False (nothing sent)
-  // without an open port or for an empty message.
+  // Posts the bytes for the external output port; the pacer sends them in
+  // the order posted, serialised with opening and closing the port. False
+  // (nothing sent) without an open port, for an empty message, or when a
+  // real-time thread finds the pacer's queue full (counted and reported).
   bool SendToExternalMIDIOut(const uint8_t* bytes, int size);
   bool IsExternalMIDIOutOpen();
   // Closes both ports and deletes both clients; a derived destructor calls
@@ -391,12 +427,36 @@ class IModuleBase {
   std::vector<std::string> mMidiInNames;
   bool mMidiInCallbackSet = false;
   // Set (release) once an input port is open, cleared when it closes: the
-  // input thread reads it (acquire) before it calls into the object, so
-  // everything the opening thread did before, construction included, is
-  // seen by the callback.
+  // MIDI library's thread reads it before it queues a message, and the
+  // input's thread before it calls into the object, so everything the
+  // opening thread did before, construction included, is seen by both.
   std::atomic<bool> mMidiInAccepting{false};
-  bool mMidiOutPortOpen = false;  // guarded by mMidiOutMutex
-  std::mutex mMidiOutMutex;       // serialises sends with opening and closing
+  // Changed under mMidiOutMutex; read without it by posters.
+  std::atomic<bool> mMidiOutPortOpen{false};
+  std::mutex mMidiOutMutex;  // serialises sends with opening and closing
+  // The incoming messages and the thread that hands them to the plug-in.
+  IMidiInQueue mMidiInQueue;
+  std::thread mMidiInThread;
+  std::atomic<bool> mMidiInStop{false};
+  // The thread that called MarkRealTimeThread last.
+  std::atomic<std::thread::id> mRealTimeThread{};
+  // The outgoing messages' pacer: made with the first output client,
+  // stopped when the output closes for good and deleted with the object,
+  // so that a late poster never meets a deleted one. Posters read the
+  // pointer without a lock.
+  std::atomic<IMidiOutPacer*> mMidiOutPacer{nullptr};
+  std::unique_ptr<IMidiOutPacer> mMidiOutPacerOwned;
+  // The watch of the JACK server (null until a port opened there; stopped
+  // when the input closes for good), and the
+  // names of the ports the input and output are connected to now (empty
+  // when none), for it to look for.
+  std::shared_ptr<IMidiPortWatch> mMidiWatch;
+  // The watch's generation each client was made under (-1: none known).
+  int64_t mMidiInGeneration = -1;
+  int64_t mMidiOutGeneration = -1;  // guarded by mMidiOutMutex
+  std::mutex mMidiPortNamesMutex;
+  std::string mMidiInPortName;
+  std::string mMidiOutPortName;
 
   KIT_PtrList<ChannelIO> mChannelIO;
   KIT_Mutex mMutex;
@@ -440,4 +500,26 @@ class IModuleBase {
   bool ReadBank(ByteChunk* file);
   void CloseExternalMIDIIn();
   void CloseExternalMIDIOut();
+  // The input and output clients: made (or made anew) with the callback,
+  // the ignored types and the pacer; false when the library refused.
+  bool MakeMidiInClient();
+  bool MakeMidiOutClient();  // mMidiOutMutex held
+  // The input's thread: takes the queued messages in turn.
+  void RunMidiInput();
+  // On JACK, before a port is opened: the watch connects to the server that
+  // runs now; its generation, or -1 without a watch. A client made under
+  // another generation is made anew (FreshMidiIn, FreshMidiOut). Not under
+  // mMidiOutMutex: it may drop the dead clients, which takes it.
+  int64_t ConnectMidiWatch();
+  void FreshMidiIn(int64_t generation);
+  void FreshMidiOut(int64_t generation);  // mMidiOutMutex held
+  // After a port opened: the pacer keeps the pace of the watched server.
+  void PaceMidiOut();
+  // The clients of a server that went away are deleted (and left null)
+  // before any new client is opened in the process: closing one of them
+  // after that crashes the JACK library. The plug-in's lock held.
+  void DropDeadMidiClients();
+  // The watch's thread: reports the server or a connected port gone.
+  void OnMidiPortsChanged(IMidiPortWatch* watch);
+  void RememberMidiPort(bool input, const std::string& name);
 };

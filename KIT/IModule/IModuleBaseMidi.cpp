@@ -1,16 +1,26 @@
 // External MIDI ports: the name lists, opening ports by name, delivering
-// incoming messages to the plug-in, sending through the output port.
+// incoming messages to the plug-in, sending through the output port, and
+// the watch of the JACK server.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "KIT/IModule/IMidiOutPacer.h"
+#include "KIT/IModule/IMidiPortWatch.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/MidiApi.h"
 
 namespace {
 
 const char* const kOff = "OFF";
+// Messages the input's thread takes in one go, and the backlog above which
+// it thins out repeated changes of one controller (a flood): below it every
+// message is handled as it came.
+constexpr size_t kInputBatch = 65536;
+constexpr size_t kCoalesceAbove = 32;
+// How long a port change waits for the messages posted to the old port.
+constexpr int kOutputDrainMs = 1000;
 
 // Entry number of name in list, or -1.
 int EntryOf(const std::vector<std::string>& list, const std::string& name, size_t limit) {
@@ -46,18 +56,75 @@ int PortNow(RtMidi* midi, const std::string& name) {
 
 // ---- Name lists ----------------------------------------------------------------------
 
+bool IModuleBase::MakeMidiOutClient() {
+  delete mMidiOut;
+  mMidiOut = nullptr;
+  mMidiOutPortOpen = false;
+  try {
+    mMidiOut = new RtMidiOut(GetExternalMIDIApi(), "RtMidi Output Client");
+  } catch (RtMidiError& error) {
+    error.printMessage();
+    mMidiOut = nullptr;
+    return false;
+  }
+  if (!mMidiOutPacer.load()) {
+    IMidiOutPacer* pacer = new IMidiOutPacer([this](const uint8_t* bytes, size_t size) {
+      std::lock_guard<std::mutex> hold(mMidiOutMutex);
+      if (!mMidiOut || !mMidiOutPortOpen) return true;  // closed meanwhile: nowhere to send
+      try {
+        mMidiOut->sendMessage(bytes, size);
+      } catch (RtMidiError& error) {
+        error.printMessage();
+        return false;
+      }
+      return true;
+    });
+    pacer->SetDropReport(
+        [this](uint64_t dropped) { OnExternalMIDIPortEvent(kMidiOutDropped, std::to_string(dropped)); });
+    mMidiOutPacerOwned.reset(pacer);
+    mMidiOutPacer = pacer;
+  }
+  return true;
+}
+
+bool IModuleBase::MakeMidiInClient() {
+  mMidiInAccepting.store(false, std::memory_order_release);
+  if (mMidiIn) {
+    try {
+      mMidiIn->closePort();
+    } catch (RtMidiError& error) {
+      error.printMessage();
+    }
+  }
+  delete mMidiIn;  // its thread ends with its client: no callback comes after this
+  mMidiIn = nullptr;
+  mMidiInCallbackSet = false;
+  try {
+    mMidiIn = new RtMidiIn(GetExternalMIDIApi(), "RtMidi Input Client", 100);
+    mMidiIn->setCallback(MIDICallback, this);
+    mMidiInCallbackSet = true;
+    // SysEx is delivered; timing clock, time-code quarter frames and
+    // active sensing are dropped.
+    mMidiIn->ignoreTypes(false, true, true);
+  } catch (RtMidiError& error) {
+    error.printMessage();
+    delete mMidiIn;
+    mMidiIn = nullptr;
+    mMidiInCallbackSet = false;
+    return false;
+  }
+  if (!mMidiInThread.joinable()) {
+    mMidiInStop = false;
+    mMidiInThread = std::thread([this] { RunMidiInput(); });
+  }
+  return true;
+}
+
 const std::vector<std::string>& IModuleBase::getExternalMIDIOutNames() {
   if (!mMidiOutNames.empty()) return mMidiOutNames;
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   mMidiOutSelection = 0;
-  if (!mMidiOut) {
-    try {
-      mMidiOut = new RtMidiOut(GetExternalMIDIApi(), "RtMidi Output Client");
-    } catch (RtMidiError& error) {
-      error.printMessage();
-      mMidiOut = nullptr;
-    }
-  }
+  if (!mMidiOut) MakeMidiOutClient();
   mMidiOutNames.push_back(kOff);
   if (mMidiOut) AppendPortNames(mMidiOut, &mMidiOutNames);
   return mMidiOutNames;
@@ -66,21 +133,7 @@ const std::vector<std::string>& IModuleBase::getExternalMIDIOutNames() {
 const std::vector<std::string>& IModuleBase::getExternalMIDIInNames() {
   if (!mMidiInNames.empty()) return mMidiInNames;
   mMidiInSelection = 0;
-  if (!mMidiIn) {
-    try {
-      mMidiIn = new RtMidiIn(GetExternalMIDIApi(), "RtMidi Input Client", 100);
-      mMidiIn->setCallback(MIDICallback, this);
-      mMidiInCallbackSet = true;
-      // SysEx is delivered; timing clock, time-code quarter frames and
-      // active sensing are dropped.
-      mMidiIn->ignoreTypes(false, true, true);
-    } catch (RtMidiError& error) {
-      error.printMessage();
-      delete mMidiIn;
-      mMidiIn = nullptr;
-      mMidiInCallbackSet = false;
-    }
-  }
+  if (!mMidiIn) MakeMidiInClient();
   mMidiInNames.push_back(kOff);
   if (mMidiIn) AppendPortNames(mMidiIn, &mMidiInNames);
   return mMidiInNames;
@@ -89,15 +142,27 @@ const std::vector<std::string>& IModuleBase::getExternalMIDIInNames() {
 // ---- Selecting ports by name ------------------------------------------------------------
 
 int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
+  // The callers hold it already (the watch drops dead clients under it).
+  KIT_MutexLock hold(&mMutex);
+  // What was posted for the port open now goes there before it closes.
+  if (IMidiOutPacer* pacer = mMidiOutPacer.load()) pacer->Drain(kOutputDrainMs);
+  RememberMidiPort(false, "");
+  // The list is built once, before any selection: read without the lock.
+  const int entry = index != 0 ? EntryOf(mMidiOutNames, name, mMidiOutNames.size()) : -1;
+  const int64_t generation = entry > 0 ? ConnectMidiWatch() : -1;  // may drop dead clients
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   if (mMidiOut && mMidiOutPortOpen) {
-    mMidiOut->closePort();
+    try {
+      mMidiOut->closePort();
+    } catch (RtMidiError& error) {
+      error.printMessage();
+    }
     mMidiOutPortOpen = false;
   }
   mMidiOutSelection = index;
   if (index == 0 || mMidiOutNames.empty()) return 0;
 
-  const int entry = EntryOf(mMidiOutNames, name, mMidiOutNames.size());
+  if (entry > 0) FreshMidiOut(generation);
   const int opened = entry > 0 && mMidiOut ? OpenMIDIPortByName(mMidiOut, name, "RtMidi Output") : 0;
   if (opened == 0) {  // "OFF", not listed, or no such port at present
     index = 0;
@@ -105,16 +170,28 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
   }
   index = entry;
   mMidiOutPortOpen = opened > 0;
-  return opened > 0 ? entry : 0;
+  if (opened < 0) return 0;
+  RememberMidiPort(false, name);
+  PaceMidiOut();
+  return entry;
 }
 
 int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
+  KIT_MutexLock hold(&mMutex);
   mMidiInAccepting.store(false, std::memory_order_release);
-  if (mMidiIn && mMidiIn->isPortOpen()) mMidiIn->closePort();
+  RememberMidiPort(true, "");
+  if (mMidiIn && mMidiIn->isPortOpen()) {
+    try {
+      mMidiIn->closePort();
+    } catch (RtMidiError& error) {
+      error.printMessage();
+    }
+  }
   mMidiInSelection = index;
   if (index == 0) return 0;
 
   const int entry = EntryOf(mMidiInNames, name, mMidiInNames.size());
+  if (entry > 0) FreshMidiIn(ConnectMidiWatch());
   const int opened = entry > 0 && mMidiIn ? OpenMIDIPortByName(mMidiIn, name, "RtMidi Input") : 0;
   if (opened == 0) {
     index = 0;
@@ -133,16 +210,17 @@ int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
     return 0;
   }
   mMidiInAccepting.store(true, std::memory_order_release);
+  RememberMidiPort(true, name);
   return entry;
 }
 
 bool IModuleBase::initializeVirtualOutput(const std::string& name) {
+  KIT_MutexLock hold(&mMutex);
+  if (IMidiOutPacer* pacer = mMidiOutPacer.load()) pacer->Drain(kOutputDrainMs);
+  RememberMidiPort(false, "");
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
-  delete mMidiOut;
-  mMidiOut = nullptr;
-  mMidiOutPortOpen = false;
+  if (!MakeMidiOutClient()) return false;
   try {
-    mMidiOut = new RtMidiOut(GetExternalMIDIApi(), "RtMidi Output Client");
     mMidiOut->openVirtualPort("From " + name);
     mMidiOutPortOpen = true;
   } catch (RtMidiError& error) {
@@ -180,8 +258,30 @@ int IModuleBase::GetMIDIInPortNumber(const std::string& name) {
 
 // ---- Receiving -----------------------------------------------------------------------------------
 
-void IModuleBase::MIDICallback(double timeStamp, std::vector<unsigned char>* message, void* userData) {
-  processMIDIInput(timeStamp, message, userData);
+void IModuleBase::MIDICallback(double, std::vector<unsigned char>* message, void* userData) {
+  IModuleBase* plug = static_cast<IModuleBase*>(userData);
+  if (!plug || !message || message->empty()) return;
+  if (!plug->mMidiInAccepting.load(std::memory_order_acquire)) return;  // no port open now
+  plug->mMidiInQueue.Push(message->data(), message->size());            // dropped (and counted) when full
+}
+
+void IModuleBase::RunMidiInput() {
+  std::vector<std::vector<unsigned char>> batch;
+  while (!mMidiInStop.load()) {
+    if (mMidiInQueue.Wait(100)) {
+      batch.clear();
+      mMidiInQueue.Take(batch, kInputBatch);
+      // A backlog this long is a flood: of one controller's changes only the
+      // last is still worth handling.
+      if (batch.size() > kCoalesceAbove) CoalesceRepeatedChanges(batch);
+      for (std::vector<unsigned char>& message : batch) {
+        if (mMidiInStop.load()) break;
+        processMIDIInput(0.0, &message, this);
+      }
+    }
+    if (const uint64_t dropped = mMidiInQueue.TakeDropped())
+      OnExternalMIDIPortEvent(kMidiInDropped, std::to_string(dropped));
+  }
 }
 
 void IModuleBase::processMIDIInput(double, std::vector<unsigned char>* message, void* userData) {
@@ -220,39 +320,118 @@ bool IModuleBase::SendMidiMsgs(const KIT_TypedBuf<IMidiMsg>* messages) {
 }
 
 bool IModuleBase::SendToExternalMIDIOut(const uint8_t* bytes, int size) {
-  if (!bytes || size < 1) return false;
-  std::lock_guard<std::mutex> lock(mMidiOutMutex);
-  if (!mMidiOut || !mMidiOutPortOpen) return false;
-  try {
-    mMidiOut->sendMessage(bytes, static_cast<size_t>(size));
-  } catch (RtMidiError& error) {
-    error.printMessage();
-    return false;
-  }
-  return true;
+  if (!bytes || size < 1 || !mMidiOutPortOpen.load()) return false;
+  IMidiOutPacer* pacer = mMidiOutPacer.load();
+  const bool realTime = mRealTimeThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  return pacer && pacer->Post(bytes, static_cast<size_t>(size), realTime);
 }
 
-bool IModuleBase::IsExternalMIDIOutOpen() {
+bool IModuleBase::IsExternalMIDIOutOpen() { return mMidiOutPortOpen.load(); }
+
+// ---- Ports that go away ----------------------------------------------------------------
+
+void IModuleBase::RememberMidiPort(bool input, const std::string& name) {
+  std::lock_guard<std::mutex> lock(mMidiPortNamesMutex);
+  (input ? mMidiInPortName : mMidiOutPortName) = name;
+}
+
+int64_t IModuleBase::ConnectMidiWatch() {
+  if (GetExternalMIDIApi() != RtMidi::UNIX_JACK) return -1;
+  if (!mMidiWatch)
+    mMidiWatch =
+        std::make_shared<IMidiPortWatch>([this](IMidiPortWatch& watch) { OnMidiPortsChanged(&watch); });
+  // The watch's thread may not have dropped them yet.
+  if (mMidiWatch->Lost()) DropDeadMidiClients();
+  return mMidiWatch->Connect() ? static_cast<int64_t>(mMidiWatch->Generation()) : -1;
+}
+
+void IModuleBase::DropDeadMidiClients() {
+  mMidiInAccepting.store(false, std::memory_order_release);
+  delete mMidiIn;  // a dead client: its thread is gone already
+  mMidiIn = nullptr;
+  mMidiInCallbackSet = false;
+  mMidiInGeneration = -1;
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
-  return mMidiOut && mMidiOutPortOpen;
+  delete mMidiOut;
+  mMidiOut = nullptr;
+  mMidiOutPortOpen = false;
+  mMidiOutGeneration = -1;
+}
+
+// A client that the watch did not see made on the server running now may
+// belong to one that went away: any call on it but closing could crash or
+// hang. It is made anew, once per server.
+void IModuleBase::FreshMidiIn(int64_t generation) {
+  if (generation < 0 || generation == mMidiInGeneration) return;
+  if (MakeMidiInClient()) mMidiInGeneration = generation;
+}
+
+void IModuleBase::FreshMidiOut(int64_t generation) {
+  if (generation < 0 || generation == mMidiOutGeneration) return;
+  if (MakeMidiOutClient()) mMidiOutGeneration = generation;
+}
+
+void IModuleBase::PaceMidiOut() {
+  IMidiOutPacer* pacer = mMidiOutPacer.load();
+  if (pacer && mMidiWatch && mMidiWatch->Connected()) pacer->SetCycles(mMidiWatch);
+}
+
+void IModuleBase::OnMidiPortsChanged(IMidiPortWatch* watch) {
+  if (!watch) return;
+  const bool serverGone = watch->TakeServerGone();
+  if (serverGone) {
+    KIT_MutexLock lock(&mMutex);  // as every selection holds it
+    if (watch->Lost()) DropDeadMidiClients();
+  }
+  std::string input, output;
+  {
+    std::lock_guard<std::mutex> lock(mMidiPortNamesMutex);
+    input = mMidiInPortName;
+    output = mMidiOutPortName;
+  }
+  // Looked up without the names' lock: the server is asked.
+  const bool inputGone = !input.empty() && (serverGone || !watch->PortExists(input));
+  const bool outputGone = !output.empty() && (serverGone || !watch->PortExists(output));
+  {
+    // Each loss is told once: a port chosen again meanwhile is not forgotten.
+    std::lock_guard<std::mutex> lock(mMidiPortNamesMutex);
+    if (inputGone && mMidiInPortName == input) mMidiInPortName.clear();
+    if (outputGone && mMidiOutPortName == output) mMidiOutPortName.clear();
+  }
+  if (inputGone) OnExternalMIDIPortEvent(kMidiInPortGone, input);
+  if (outputGone) OnExternalMIDIPortEvent(kMidiOutPortGone, output);
+  if (serverGone) OnExternalMIDIPortEvent(kMidiServerGone, "");
 }
 
 // ---- Closing -------------------------------------------------------------------------------------
 
 void IModuleBase::CloseExternalMIDIIn() {
+  // The watch first: its notices reach into the plug-in and both ports.
+  if (mMidiWatch) mMidiWatch->Stop();
   mMidiInAccepting.store(false, std::memory_order_release);
-  if (!mMidiIn) return;
-  try {
-    mMidiIn->closePort();
-  } catch (RtMidiError& error) {
-    error.printMessage();
+  RememberMidiPort(true, "");
+  if (mMidiIn) {
+    try {
+      mMidiIn->closePort();
+    } catch (RtMidiError& error) {
+      error.printMessage();
+    }
+    delete mMidiIn;  // stops the library's thread: no callback comes after this
+    mMidiIn = nullptr;
+    mMidiInCallbackSet = false;
   }
-  delete mMidiIn;  // stops the input thread: no callback comes after this
-  mMidiIn = nullptr;
-  mMidiInCallbackSet = false;
+  // Then our own: no message reaches the plug-in after this.
+  mMidiInStop = true;
+  mMidiInQueue.Wake();
+  if (mMidiInThread.joinable()) mMidiInThread.join();
+  mMidiInQueue.Clear();
 }
 
 void IModuleBase::CloseExternalMIDIOut() {
+  RememberMidiPort(false, "");
+  // The pacer sends what waits, then stops; what is posted after this is
+  // dropped.
+  if (IMidiOutPacer* pacer = mMidiOutPacer.load()) pacer->Stop();
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   if (!mMidiOut) return;
   try {

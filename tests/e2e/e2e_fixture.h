@@ -62,15 +62,28 @@ inline bool ParseRecord(const std::string& line, Record* record) {
   return !record->kind.empty();
 }
 
+// The names under which a simulator makes its ports, and the environment it
+// runs in (a private JACK server: "JACK_DEFAULT_SERVER=..."). Empty names are
+// made unique; a second simulator given the same names makes the same ports
+// again once the first has ended.
+struct SimulatorSetup {
+  std::string client, inPort, outPort;
+  std::vector<std::string> environment;
+};
+
 // The simulated Varno with its command channel on pipes.
 class Simulator {
  public:
-  Simulator(const std::string& folder, const std::vector<std::string>& options = {})
-      : inPort(UniqueName("in")), outPort(UniqueName("out")) {
-    std::vector<std::string> arguments = {"--api",     "jack", "--client",   UniqueName("varno"),
+  Simulator(const std::string& folder, const std::vector<std::string>& options = {},
+            const SimulatorSetup& setup = {})
+      : inPort(setup.inPort.empty() ? UniqueName("in") : setup.inPort),
+        outPort(setup.outPort.empty() ? UniqueName("out") : setup.outPort) {
+    const std::string client = setup.client.empty() ? UniqueName("varno") : setup.client;
+    std::vector<std::string> arguments = {"--api",     "jack", "--client",   client,
                                           "--in-port", inPort, "--out-port", outPort};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    m_process.reset(new ChildProcess(VARNO_SIM_PROGRAM, arguments, {}, Pipes(folder + "/sim-err.txt")));
+    m_process.reset(
+        new ChildProcess(VARNO_SIM_PROGRAM, arguments, setup.environment, Pipes(folder + "/sim-err.txt")));
     std::string line;
     m_ready = m_process->ReadLine(line, kDeadline) && line.rfind("ready", 0) == 0;
   }
@@ -152,15 +165,15 @@ class Host {
  public:
   // Runs the host on bundle with the actions; they end in editor-commands.
   // Headless, or with onDisplay in a window on the display the environment
-  // names.
+  // names; environment adds "NAME=value" entries (a private JACK server).
   Host(const std::string& folder, const std::string& bundle, const std::vector<std::string>& actions,
-       bool onDisplay = false) {
+       bool onDisplay = false, const std::vector<std::string>& environment = {}) {
     std::vector<std::string> arguments = {bundle};
     arguments.insert(arguments.end(), actions.begin(), actions.end());
-    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments,
-                                     {onDisplay ? "VIVIVI_VIEW=x11" : "VIVIVI_VIEW=headless",
-                                      "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"},
-                                     Pipes(folder + "/host-err.txt")));
+    std::vector<std::string> variables = {onDisplay ? "VIVIVI_VIEW=x11" : "VIVIVI_VIEW=headless",
+                                          "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"};
+    variables.insert(variables.end(), environment.begin(), environment.end());
+    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments, variables, Pipes(folder + "/host-err.txt")));
     // The editor is open once the host says so.
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
@@ -229,6 +242,16 @@ class Host {
       Command("wait 100");
     }
     return false;
+  }
+
+  // Ends one block of editor commands (the actions go on with the next
+  // action) and reads up to the first line that begins with prefix, which
+  // the actions after it print; that line, or "" when none came.
+  std::string EndCommands(const std::string& prefix) {
+    m_process->Send("quit");
+    for (std::string line; m_process->ReadLine(line, kDeadline);)
+      if (line.rfind(prefix, 0) == 0) return line;
+    return "";
   }
 
   // Ends the commands and the host; its exit code and everything it printed

@@ -7,7 +7,7 @@ vivivi_test(midi_queue_tests
 # The real editor object's MIDI output, incoming MIDI and render pass, with
 # the framework's sends recorded.
 vivivi_test(editor_midi_tests
-  SOURCES midi_out_test.cpp midi_in_audio_test.cpp
+  SOURCES midi_out_test.cpp midi_in_audio_test.cpp midi_port_events_test.cpp
   LIBS editor_fixture
   THREADED)
 

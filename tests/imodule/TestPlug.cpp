@@ -90,7 +90,28 @@ void TestPlug::Record(Received received) {
 }
 
 void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
+  { std::lock_guard<std::mutex> pass(handlerGate); }
   Record({{msg->mStatus, msg->mData1, msg->mData2}, false, fromDevice, msg->mOffset});
+}
+
+void TestPlug::OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) {
+  std::lock_guard<std::mutex> lock(mReceivedMutex);
+  mPortEvents.emplace_back(event, detail);
+  mReceivedSignal.notify_all();
+}
+
+std::string TestPlug::WaitForPortEvent(EMidiPortEvent event, std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mReceivedMutex);
+  std::string detail = "(none)";
+  mReceivedSignal.wait_for(lock, timeout, [&] {
+    for (const auto& told : mPortEvents)
+      if (told.first == event) {
+        detail = told.second;
+        return true;
+      }
+    return false;
+  });
+  return detail;
 }
 
 void TestPlug::ProcessSysEx(ISysEx* msg, bool fromDevice) {

@@ -3,6 +3,7 @@
 // presets, and a host side that records what the framework tells it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -81,6 +82,20 @@ class TestPlug : public IModuleBase {
   };
   void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
   void ProcessSysEx(ISysEx* msg, bool fromDevice) override;
+  // While held by a test, the short-message handler waits for it, as a
+  // handler waits for a lock another thread holds.
+  std::mutex handlerGate;
+  // All messages that arrived so far.
+  std::vector<Received> ReceivedSoFar() {
+    std::lock_guard<std::mutex> lock(mReceivedMutex);
+    return mReceived;
+  }
+
+  // ---- What the ports told of their own accord, in order ----
+  void OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) override;
+  // Waits until an event of that kind was told; its detail, or "(none)".
+  std::string WaitForPortEvent(EMidiPortEvent event,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Waits until a message with these bytes arrived; returns what arrived up to then.
   bool WaitFor(const std::vector<uint8_t>& bytes, std::vector<Received>* upToThen,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -96,6 +111,7 @@ class TestPlug : public IModuleBase {
   std::mutex mReceivedMutex;
   std::condition_variable mReceivedSignal;
   std::vector<Received> mReceived;
+  std::vector<std::pair<EMidiPortEvent, std::string>> mPortEvents;  // guarded by mReceivedMutex
 };
 
 // A GUI that records what the plug-in pushes to it and answers the file

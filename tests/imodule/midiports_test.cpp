@@ -18,7 +18,10 @@
 
 #include "KIT/IModule/MidiApi.h"
 #include "TestPlug.h"
+#include "tests/support/jack_midi_clients.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/private_jack_server.h"
+#include "tests/support/read_file.h"
 
 namespace {
 
@@ -53,7 +56,8 @@ class ScopedEnv {
 // A JACK client with one input port that collects what reaches it.
 class PeerIn {
  public:
-  PeerIn() : mClient(UniqueClientName("in")), mIn(RtMidi::UNIX_JACK, mClient) {
+  explicit PeerIn(const std::string& client = UniqueClientName("in"))
+      : mClient(client), mIn(RtMidi::UNIX_JACK, mClient) {
     mIn.setCallback(&PeerIn::Callback, this);
     mIn.ignoreTypes(false, false, false);
     mIn.openVirtualPort("in");
@@ -101,7 +105,8 @@ class PeerIn {
 // A JACK client with one output port.
 class PeerOut {
  public:
-  PeerOut() : mClient(UniqueClientName("out")), mOut(RtMidi::UNIX_JACK, mClient) {
+  explicit PeerOut(const std::string& client = UniqueClientName("out"))
+      : mClient(client), mOut(RtMidi::UNIX_JACK, mClient) {
     mOut.openVirtualPort("out");
   }
   std::string PortName() const { return mClient + ":out"; }
@@ -332,6 +337,173 @@ TEST_F(MidiPorts, VirtualOutputIsOfferedToOtherPrograms) {
     IMidiMsg probe = ProbeMsg();
     EXPECT_TRUE(plug.SendMidiMsg(&probe));
   }));
+}
+
+// More than one cycle of the port carries, sent while the server is held up
+// (the messages would pile up and go in one cycle): the output keeps to what
+// each cycle carries, and every message arrives, in order.
+TEST_F(MidiPorts, ABurstLargerThanOneCycleCarriesArrivesWholeAndInOrder) {
+  SKIP_WITHOUT_JACK_SERVER();
+  PeerIn peer;
+  jacktest::CycleStaller staller(UniqueClientName("stall"));
+  ASSERT_TRUE(staller.Activate());
+  TestPlug plug;
+  const int entry = EntryOf(plug.getExternalMIDIOutNames(), peer.PortName());
+  ASSERT_GT(entry, 0);
+  int index = 1;
+  ASSERT_EQ(plug.setExternalMIDIOut(index, peer.PortName()), entry);
+  ASSERT_TRUE(Handshake(peer, [&] {
+    IMidiMsg probe = ProbeMsg();
+    plug.SendMidiMsg(&probe);
+  }));
+  // 3000 notes and 400 dumps of 76 bytes, twice what one cycle carries,
+  // while one cycle lasts a second.
+  staller.StallNextCycle(std::chrono::seconds(1));
+  for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+       !staller.Stalling() && std::chrono::steady_clock::now() < until;)
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  ASSERT_TRUE(staller.Stalling());
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 3400; ++i) {
+    if (i % 8 == 7) {
+      Bytes dump(76, static_cast<uint8_t>(i % 128));
+      dump.front() = 0xF0;
+      dump.back() = 0xF7;
+      ASSERT_TRUE(plug.SendMidiSysex(dump.data(), static_cast<int>(dump.size())));
+      sent.push_back(dump);
+    } else {
+      IMidiMsg note(0, static_cast<uint8_t>(0x90 | (i % 16)), static_cast<uint8_t>(i / 16 % 128),
+                    static_cast<uint8_t>(i % 128));
+      ASSERT_TRUE(plug.SendMidiMsg(&note));
+      sent.push_back({note.mStatus, note.mData1, note.mData2});
+    }
+  }
+  IMidiMsg marker(0, 0x80, 1, 2);  // no other message has these bytes
+  ASSERT_TRUE(plug.SendMidiMsg(&marker));
+  sent.push_back({0x80, 1, 2});
+  std::vector<Bytes> got;
+  EXPECT_TRUE(peer.WaitFor(sent.back(), &got, std::chrono::seconds(30)));
+  EXPECT_EQ(got.size(), sent.size());
+  EXPECT_TRUE(got == sent) << "the burst arrived changed";
+}
+
+// A plug-in whose handler waits (for a lock another thread holds, or for a
+// host's notification) holds up no cycle of the server: another client on
+// the same port gets every message meanwhile, and so does the plug-in, in
+// order, once its handler goes on.
+TEST_F(MidiPorts, AWaitingPlugInHoldsUpNoCycleOfTheServer) {
+  SKIP_WITHOUT_JACK_SERVER();
+  constexpr uint64_t kCount = 3000;
+  const auto note = [](uint64_t i) {
+    return std::vector<uint8_t>{0x90, static_cast<uint8_t>(i / 128 % 128), static_cast<uint8_t>(i % 128)};
+  };
+  jacktest::MidiFlood flood(UniqueClientName("flood"));
+  jacktest::MidiCounter counter(UniqueClientName("count"), note);
+  ASSERT_TRUE(flood.Activate() && counter.Activate());
+  ASSERT_TRUE(counter.ConnectWith(flood.PortName()));
+  TestPlug plug;
+  const int entry = EntryOf(plug.getExternalMIDIInNames(), flood.PortName());
+  ASSERT_GT(entry, 0);
+  int index = 1;
+  ASSERT_EQ(plug.setExternalMIDIIn(index, flood.PortName()), entry);
+  // The connection carries once the server has taken it in.
+  bool connected = false;
+  for (int attempt = 0; attempt < 200 && !connected; ++attempt) {
+    flood.Start(1, 1000, [](uint64_t) { return kProbe; });
+    connected = plug.WaitFor(kProbe, nullptr, std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(connected);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  plug.ClearReceived();
+
+  counter.Expect(kCount);
+  {
+    std::lock_guard<std::mutex> held(plug.handlerGate);  // the handler waits from the first message on
+    flood.Start(kCount, 10000, note);
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+         counter.Received() < kCount && std::chrono::steady_clock::now() < until;)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(flood.Lost(), 0u);
+    EXPECT_EQ(counter.Received(), kCount) << "the other client missed messages while the plug-in waited";
+    EXPECT_EQ(counter.OutOfOrder(), 0u);
+  }
+  for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+       plug.ReceivedSoFar().size() < kCount && std::chrono::steady_clock::now() < until;)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const std::vector<TestPlug::Received> got = plug.ReceivedSoFar();
+  ASSERT_EQ(got.size(), kCount);
+  for (uint64_t i = 0; i < kCount; ++i) ASSERT_EQ(got[i].bytes, note(i)) << "message " << i;
+}
+
+TEST_F(MidiPorts, APortThatWentAwayIsToldByItsName) {
+  SKIP_WITHOUT_JACK_SERVER();
+  auto in = std::make_unique<PeerIn>();
+  auto out = std::make_unique<PeerOut>();
+  const std::string inName = in->PortName(), outName = out->PortName();
+  TestPlug plug;
+  plug.getExternalMIDIInNames();
+  plug.getExternalMIDIOutNames();
+  int index = 1;
+  ASSERT_GT(plug.setExternalMIDIOut(index, inName), 0);
+  index = 1;
+  ASSERT_GT(plug.setExternalMIDIIn(index, outName), 0);
+  in.reset();
+  EXPECT_EQ(plug.WaitForPortEvent(kMidiOutPortGone), inName);
+  out.reset();
+  EXPECT_EQ(plug.WaitForPortEvent(kMidiInPortGone), outName);
+  EXPECT_EQ(plug.WaitForPortEvent(kMidiServerGone, std::chrono::milliseconds(200)), "(none)");
+}
+
+// A server of the test's own, stopped and started again under the plug-in.
+TEST_F(MidiPorts, AfterTheServerRestartsPortsAreChosenAgainByName) {
+  PrivateJackServer server(UniqueClientName("server"));
+  const std::string log = "/tmp/" + server.Name() + ".log";
+  if (!server.Start(log)) {
+    const std::string said = server.Said();
+    if (said.find("Too many servers") != std::string::npos)
+      GTEST_SKIP() << "no JACK server of the test's own can start here: " << said;
+    FAIL() << "no private JACK server came up: " << said;
+  }
+  ScopedEnv onIt("JACK_DEFAULT_SERVER", server.Name().c_str());
+  const std::string inClient = UniqueClientName("in"), outClient = UniqueClientName("out");
+  auto in = std::make_unique<PeerIn>(inClient);
+  auto out = std::make_unique<PeerOut>(outClient);
+  const std::string inName = in->PortName(), outName = out->PortName();
+  TestPlug plug;
+  const int outEntry = EntryOf(plug.getExternalMIDIOutNames(), inName);
+  const int inEntry = EntryOf(plug.getExternalMIDIInNames(), outName);
+  ASSERT_GT(outEntry, 0);
+  ASSERT_GT(inEntry, 0);
+  int index = 1;
+  ASSERT_EQ(plug.setExternalMIDIOut(index, inName), outEntry);
+  index = 1;
+  ASSERT_EQ(plug.setExternalMIDIIn(index, outName), inEntry);
+
+  server.Stop();
+  EXPECT_NE(plug.WaitForPortEvent(kMidiServerGone), "(none)");
+  EXPECT_EQ(plug.WaitForPortEvent(kMidiOutPortGone), inName);
+  EXPECT_EQ(plug.WaitForPortEvent(kMidiInPortGone), outName);
+  in.reset();  // clients of the server that went away: closed before a new one opens
+  out.reset();
+
+  ASSERT_TRUE(server.Start(log));
+  in = std::make_unique<PeerIn>(inClient);
+  out = std::make_unique<PeerOut>(outClient);
+  index = 1;
+  EXPECT_EQ(plug.setExternalMIDIOut(index, inName), outEntry);
+  index = 1;
+  EXPECT_EQ(plug.setExternalMIDIIn(index, outName), inEntry);
+  EXPECT_TRUE(Handshake(*in, [&] {
+    IMidiMsg probe = ProbeMsg();
+    plug.SendMidiMsg(&probe);
+  }));
+  EXPECT_TRUE(Handshake(plug, *out));
+  in.reset();
+  out.reset();
+  plug.Close();
+  server.Stop();
+  std::remove(log.c_str());
+  std::remove((log + ".err").c_str());
 }
 
 }  // namespace
