@@ -69,6 +69,14 @@ class ControlsEndToEnd : public EditorEndToEnd {
     }
     ADD_FAILURE() << "the window never came back from the processing overlay";
   }
+  // Chooses the simulator's ports and waits until the window is back from
+  // the enquiry's processing overlay; the picture of the window before.
+  Picture OpenPortsAndWait(Host& host, Simulator& sim) {
+    Picture idle = Snapshot(host, "idle");
+    OpenPorts(host, sim);
+    WaitForIdleWindow(host, idle, kOscillator1Section);
+    return idle;
+  }
   // The simulator's control changes of a controller, once at least count arrived
   // and a little longer (so that a second message would be there too).
   std::vector<std::vector<int>> Sent(Simulator& sim, Host& host, int controller, size_t count) {
@@ -84,11 +92,9 @@ class ControlsEndToEnd : public EditorEndToEnd {
 TEST_F(ControlsEndToEnd, OneWheelNotchOnSemitoneAndTuneSendsExactlyOneStep) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
-  const Picture idle = Snapshot(host, "idle");
-  OpenPorts(host, sim);
-  WaitForIdleWindow(host, idle, kOscillator1Section);
+  const Picture idle = OpenPortsAndWait(host, sim);
   sim.Command("records clear");
 
   const struct {
@@ -133,11 +139,9 @@ TEST_F(ControlsEndToEnd, OneWheelNotchOnSemitoneAndTuneSendsExactlyOneStep) {
 TEST_F(ControlsEndToEnd, AClickOnALightOrOnItsNameSetsAndSendsThatValue) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
-  const Picture idle = Snapshot(host, "idle");
-  OpenPorts(host, sim);
-  WaitForIdleWindow(host, idle, kOscillator1Section);
+  const Picture idle = OpenPortsAndWait(host, sim);
 
   const struct {
     const char* what;
@@ -190,12 +194,10 @@ TEST_F(ControlsEndToEnd, AClickOnALightOrOnItsNameSetsAndSendsThatValue) {
 TEST_F(ControlsEndToEnd, TheKeytrackAndSyncKeysLightWhileOn) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);  // it covers oscillator 2's SYNC key
-  const Picture idle = Snapshot(host, "idle");
-  OpenPorts(host, sim);
-  WaitForIdleWindow(host, idle, kOscillator1Section);
+  const Picture idle = OpenPortsAndWait(host, sim);
   const struct {
     const char* what;
     Box key;
@@ -237,11 +239,9 @@ TEST_F(ControlsEndToEnd, TheKeytrackAndSyncKeysLightWhileOn) {
 TEST_F(ControlsEndToEnd, CancelStandsAtOnePlaceAndEndsTheRequest) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
-  const Picture idle = Snapshot(host, "idle");
-  OpenPorts(host, sim);
-  WaitForIdleWindow(host, idle, kOscillator1Section);
+  const Picture idle = OpenPortsAndWait(host, sim);
   ASSERT_EQ(sim.Command("answer never").back(), "ok");
 
   // The region of CANCEL while the overlay shows, after the request began.
@@ -292,11 +292,9 @@ TEST_F(ControlsEndToEnd, CancelStandsAtOnePlaceAndEndsTheRequest) {
 TEST_F(ControlsEndToEnd, TheArpTempoShowsWhileTheHostsTempoRulesIt) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
-  const Picture idle = Snapshot(host, "idle");
-  OpenPorts(host, sim);
-  WaitForIdleWindow(host, idle, kOscillator1Section);
+  const Picture idle = OpenPortsAndWait(host, sim);
   host.Command("click " + At(kEnvArpKey));
   ASSERT_EQ(host.Param(kEditPage2Switch), 1);
 
@@ -331,7 +329,7 @@ TEST_F(ControlsEndToEnd, TheArpTempoShowsWhileTheHostsTempoRulesIt) {
 // and closed by the panel's own close button, each with one click (before
 // any port is chosen, when no parameter change reaches the synthesizer).
 TEST_F(ControlsEndToEnd, TheFiltersKeyIsLitWhileItsPanelIsOpen) {
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   const Picture closed = Snapshot(host, "closed");
   for (int round = 0; round < 2; ++round) {
@@ -357,7 +355,7 @@ TEST_F(ControlsEndToEnd, TheFiltersKeyIsLitWhileItsPanelIsOpen) {
 TEST_F(ControlsEndToEnd, APopupMenuInTheFacesColoursLeavesTheWindowIntact) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands, true);
   ASSERT_TRUE(host.Open());
   const Picture idle = Snapshot(host, "idle");
   OpenPorts(host, sim);

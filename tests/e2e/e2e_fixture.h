@@ -302,6 +302,9 @@ inline std::string Rgb(PIX_pixel p) {
          std::to_string(PIX_Blue(p)) + ")";
 }
 
+// The host's actions for an editor in its window, driven by editor commands.
+inline const std::vector<std::string> kWindowCommands = {"open-editor", "window", "editor-commands"};
+
 class EditorEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -334,6 +337,17 @@ class EditorEndToEnd : public ::testing::Test {
   // A freshly installed editor greets with its welcome note over the middle
   // of the window (470,203)-(1030,463); GOT IT closes it.
   void CloseWelcomeNote(Host& host) { EXPECT_EQ(host.Command("click 958 433"), "clicked 958 433"); }
+
+  // The start of most journeys: the simulator ready, the editor open and
+  // taking editor commands (host made with kWindowCommands), its welcome
+  // note closed and both ports on the simulator's. Use it inside
+  // ASSERT_NO_FATAL_FAILURE.
+  void OpenOnPorts(Host& host, Simulator& sim) {
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(host.Open());
+    CloseWelcomeNote(host);
+    OpenPorts(host, sim);
+  }
 
   // Choose a bank in the librarian's edited-bank or source-bank menu (the
   // librarian page is shown) by its menu path: a bank file lying directly in

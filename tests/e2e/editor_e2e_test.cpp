@@ -127,7 +127,7 @@ TEST_F(EditorEndToEnd, ASoundRequestFillsTheWindowWithTheSimulatorsSound) {
     ASSERT_EQ(
         sim.Command("set " + std::to_string(setting.first) + " " + std::to_string(setting.second)).back(),
         "ok");
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   const std::string before = m_dir + "/before.png", after = m_dir + "/after.png";
@@ -165,7 +165,7 @@ TEST_F(EditorEndToEnd, ASoundRequestFillsTheWindowWithTheSimulatorsSound) {
 TEST_F(EditorEndToEnd, ASoundSentFromTheWindowIsTakenByAVarnoThatChecksChecksums) {
   Simulator sim(m_dir, {"--strict-checksum"});
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   const int cutoff = static_cast<int>(TurnKnob(host, kCutoffX, kCutoffY, kFilterCutoff));
@@ -194,7 +194,7 @@ TEST_F(EditorEndToEnd, ASoundSentFromTheWindowIsTakenByAVarnoThatChecksChecksums
 TEST_F(EditorEndToEnd, TheMidiClockFollowsTheHostsTransport) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   EXPECT_EQ(host.Command("set-param " + std::to_string(kSendMIDIClockPointer) + " 1"),

@@ -230,6 +230,23 @@ class FileDialogEndToEnd : public LibrarianPageEndToEnd {
     EXPECT_FALSE(Shown(m_display, dialog)) << "the dialog stayed open";
   }
 
+  // Saves the edited bank over its file (the librarian's menu) until the
+  // file holds every slot and slot's name is name (the save waits for a
+  // running job); the file's messages.
+  std::vector<std::vector<int>> SaveUntilNamed(Host& host, const std::string& edited, int slot,
+                                               const std::string& name) {
+    const auto deadline = steady_clock::now() + kDeadline;
+    std::vector<std::vector<int>> saved;
+    while (steady_clock::now() < deadline) {
+      host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
+      host.Command("menu Save (Overwrite current bank)");
+      saved = RawBankMessages(edited);
+      if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[slot]) == name) break;
+      host.Command("wait 200");
+    }
+    return saved;
+  }
+
   Display* m_display = nullptr;
   std::string m_patches;
 };
@@ -240,7 +257,7 @@ TEST_F(FileDialogEndToEnd, ImportCopiesTheChosenSysExFileIntoTheLibrary) {
   const std::string contents = Bank(3);
   std::ofstream(source, std::ios::binary) << contents;
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands, true);
   ASSERT_TRUE(host.Open());
   const std::string item = "Import...>SysEx (*.syx / *.vrn)";
   const Window dialog = ChooseWithDialog(host, item);
@@ -265,7 +282,7 @@ TEST_F(FileDialogEndToEnd, ASingleRecordImportedIntoASlotKeepsItsCategory) {
   const std::vector<int> record = LibraryRecord(9, 0, "Deep Bass", kBass);
   std::ofstream(single, std::ios::binary) << std::string(record.begin(), record.end());
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands, true);
   ASSERT_TRUE(host.Open());
   // The slot category display, for a slot clicked.
   const auto category = [&](int slot, const char* name) {
@@ -283,15 +300,7 @@ TEST_F(FileDialogEndToEnd, ASingleRecordImportedIntoASlotKeepsItsCategory) {
   EXPECT_EQ(host.Answer(), "chose " + item);
   EXPECT_EQ(category(kSlot, "imported"), category(kBassSlot, "bass"));
 
-  const auto deadline = steady_clock::now() + kDeadline;
-  std::vector<std::vector<int>> saved;
-  while (steady_clock::now() < deadline) {
-    host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
-    host.Command("menu Save (Overwrite current bank)");
-    saved = RawBankMessages(edited);
-    if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[kSlot]) == "Deep Bass     ") break;
-    host.Command("wait 200");
-  }
+  const std::vector<std::vector<int>> saved = SaveUntilNamed(host, edited, kSlot, "Deep Bass     ");
   ASSERT_EQ(saved.size(), static_cast<size_t>(kSlots));
   EXPECT_EQ(NameOf(saved[kSlot]), "Deep Bass     ");  // the record's own bytes
   EXPECT_EQ(saved[kSlot][90], kBass);
@@ -307,7 +316,7 @@ TEST_F(FileDialogEndToEnd, ASlotsRenameFieldTakesTheKeysOfTheFocusedWindow) {
   const std::string edited = m_patches + "/Edited.vrn";
   const std::vector<std::vector<int>> records = WriteLibraryBank(edited, 1);
   constexpr int kRenamed = 4, kLeft = 5;
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands, true);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
@@ -335,15 +344,7 @@ TEST_F(FileDialogEndToEnd, ASlotsRenameFieldTakesTheKeysOfTheFocusedWindow) {
   EXPECT_EQ(host.Command("menu Rename"), "chose Rename");
   typeIntoFocus("Gone", XK_Escape);
 
-  const auto deadline = steady_clock::now() + kDeadline;
-  std::vector<std::vector<int>> saved;
-  while (steady_clock::now() < deadline) {
-    host.Command("click " + std::to_string(kMainMenuX) + " " + std::to_string(kMainMenuY));
-    host.Command("menu Save (Overwrite current bank)");
-    saved = RawBankMessages(edited);
-    if (saved.size() == static_cast<size_t>(kSlots) && NameOf(saved[kRenamed]) == "NIGHT DRIVE   ") break;
-    host.Command("wait 200");
-  }
+  const std::vector<std::vector<int>> saved = SaveUntilNamed(host, edited, kRenamed, "NIGHT DRIVE   ");
   ASSERT_EQ(saved.size(), static_cast<size_t>(kSlots));
   EXPECT_EQ(NameOf(saved[kRenamed]), "NIGHT DRIVE   ");
   EXPECT_EQ(SoundPart(saved[kRenamed]), SoundPart(records[kRenamed]));
@@ -357,7 +358,7 @@ TEST_F(FileDialogEndToEnd, SaveAsWritesTheBankWhereTheDialogSays) {
   mkdir((m_dir + "/saved").c_str(), 0755);
   const std::string target = m_dir + "/saved/Kept.vrn";
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands, true);
   ASSERT_TRUE(host.Open());
   const std::string item = "Save As...>VivivI Format (*.vrn)";
   const Window dialog = ChooseWithDialog(host, item, "Edited.syx");
@@ -392,7 +393,7 @@ TEST_F(FileDialogEndToEnd, TheLibrarianMenuIsNotLeftOnTheWindowWhileTheSaveDialo
   std::ofstream(m_patches + "/Edited.syx", std::ios::binary) << Bank(99);
   mkdir((m_dir + "/saved").c_str(), 0755);
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"}, true);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands, true);
   ASSERT_TRUE(host.Open());
   ASSERT_NE(host.EditorWindow(), 0u) << "the editor is not on the display";
   EXPECT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),

@@ -108,7 +108,7 @@ TEST_F(GlobalSettingsEndToEnd, AVarnoAtDeviceFiveIsFoundOnceThenAddressedByItsOw
 
   const std::string unitsOwn = sim.Globals();
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   FindTheUnit(host, sim);
   EXPECT_EQ(sim.Globals(), unitsOwn) << "finding the Varno changed its global settings";

@@ -52,11 +52,8 @@ int Count(const std::vector<Record>& records, const std::string& kind, const std
 
 TEST_F(EditorEndToEnd, EachActionWritesWordsAndClearsLinesThatNoLongerApply) {
   Simulator sim(m_dir);
-  ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
-  ASSERT_TRUE(host.Open());
-  CloseWelcomeNote(host);
-  OpenPorts(host, sim);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
+  ASSERT_NO_FATAL_FAILURE(OpenOnPorts(host, sim));
   EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
 
   // A knob: its name, its value and the controller that left.
@@ -109,11 +106,8 @@ TEST_F(EditorEndToEnd, EachActionWritesWordsAndClearsLinesThatNoLongerApply) {
 
 TEST_F(EditorEndToEnd, SendClickedRightAfterARequestsAnswerFollowsIt) {
   Simulator sim(m_dir, {"--answer", "late:300"});
-  ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
-  ASSERT_TRUE(host.Open());
-  CloseWelcomeNote(host);
-  OpenPorts(host, sim);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
+  ASSERT_NO_FATAL_FAILURE(OpenOnPorts(host, sim));
   EXPECT_EQ(WaitForLine(host, kStatusLine, "Plug-in is ready to go!"), "Plug-in is ready to go!");
   sim.Command("records clear");
 
@@ -141,7 +135,7 @@ TEST_F(EditorEndToEnd, SendClickedRightAfterARequestsAnswerFollowsIt) {
 TEST_F(EditorEndToEnd, AllPatchesFromMemoryEndsWithTheLastAnswerAndShowsThePatches) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   ASSERT_EQ(host.Command("set-param " + std::to_string(kMainTab) + " 1").rfind("parameter 194 set to", 0),
@@ -172,7 +166,7 @@ TEST_F(EditorEndToEnd, AllPatchesFromMemoryEndsWithTheLastAnswerAndShowsThePatch
 TEST_F(EditorEndToEnd, LongPortNamesFitTheirFields) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   const Picture off = Snapshot(host, "off");

@@ -136,7 +136,7 @@ const TransmitMode kModes[] = {
 TEST_F(EditorEndToEnd, TheVarnosPanelMovesTheKnobsWhicheverWayItTransmits) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);  // it covers controls whose pictures are compared
   OpenPorts(host, sim);
@@ -223,7 +223,7 @@ TEST_F(EditorEndToEnd, TheCategoryFieldShowsTheCategoryOfEachReceivedSound) {
   ASSERT_TRUE(sim.Ready());
   mkdir((m_dir + "/data/Patches").c_str(), 0755);
   WriteCategoryBank(sim, m_dir + "/data/Patches/Categories.syx");
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   UntilTheEditorFollows(host, sim);  // and its processing overlay is gone

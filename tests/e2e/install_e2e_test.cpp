@@ -62,7 +62,7 @@ TEST_F(InstalledEditor, FirstStartWelcomesUntilGotItClosesTheNoteOverBothPages) 
   EXPECT_EQ(Settings(), "normal\nnormal\nno\n\n") << "the settings file as installed";
   Simulator sim(m_dir, {"--strict-checksum"});
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   EXPECT_NE(host.OpenLine().find(", 1500x667,"), std::string::npos) << host.OpenLine();
 
@@ -121,7 +121,7 @@ TEST_F(InstalledEditor, FirstStartWelcomesUntilGotItClosesTheNoteOverBothPages) 
 
 TEST_F(InstalledEditor, ASizeChosenTakesEffectWhenTheEditorOpensAgain) {
   {
-    Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+    Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
     ASSERT_TRUE(host.Open());
     EXPECT_NE(host.OpenLine().find(", 1500x667,"), std::string::npos) << host.OpenLine();
     const Picture before = Snapshot(host, "before");
@@ -134,7 +134,7 @@ TEST_F(InstalledEditor, ASizeChosenTakesEffectWhenTheEditorOpensAgain) {
   }
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   EXPECT_NE(host.OpenLine().find(", 1875x833,"), std::string::npos) << host.OpenLine();
   const Picture large = Snapshot(host, "large");
@@ -165,7 +165,7 @@ TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestSaveAsAndAStoreSayWhatT
 
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   EXPECT_EQ(host.Command("click 36 66"), "clicked 36 66");

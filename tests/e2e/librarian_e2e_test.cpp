@@ -137,7 +137,7 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   };
 
   {
-    Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+    Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
     ASSERT_TRUE(host.Open());
     OpenPorts(host, sim);
     ShowLibrarian(host);
@@ -187,7 +187,7 @@ TEST_P(LibrarianEndToEnd, RequestedProgramsMovedBySavedAndReloaded) {
   // A new host loads the library from its folder again: the moved patch,
   // dragged from its slot in the source column onto another slot of the
   // edited bank, is saved there too.
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   ShowLibrarian(host);
   ChooseEditedBank(host, form.fileName);

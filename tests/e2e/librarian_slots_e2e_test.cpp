@@ -55,7 +55,7 @@ TEST_F(LibrarianSlotsEndToEnd, ASlotRenamedByKeyboardIsShownSentSavedAndLoadedAg
   constexpr int kRenamed = 4, kNamedAlike = 0, kLeft = 5;  // rows: slots 5, 1 and 6
   ASSERT_EQ(NameOf(m_edited[kNamedAlike]), "NIGHT DRIVE   ");
   {
-    Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+    Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
     ASSERT_TRUE(host.Open());
     CloseWelcomeNote(host);
     OpenPorts(host, sim);
@@ -117,7 +117,7 @@ TEST_F(LibrarianSlotsEndToEnd, ASlotRenamedByKeyboardIsShownSentSavedAndLoadedAg
   }
 
   // A new host loads the saved bank: the slot keeps its new name.
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   ShowBothBanks(host);
@@ -142,7 +142,7 @@ TEST_F(LibrarianSlotsEndToEnd, PatchesCopiedByDragsAndPastedAreShownSentSavedAnd
   // list's background.
   constexpr int kCopied = 8, kDragged = 2, kDraggedTo = 4, kByHand = 17, kByHandTo = 29, kPastedTo = 51;
   {
-    Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+    Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
     ASSERT_TRUE(host.Open());
     CloseWelcomeNote(host);
     OpenPorts(host, sim);
@@ -199,7 +199,7 @@ TEST_F(LibrarianSlotsEndToEnd, PatchesCopiedByDragsAndPastedAreShownSentSavedAnd
     EXPECT_EQ(host.Quit(), 0);
   }
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   ShowBothBanks(host);
@@ -217,11 +217,8 @@ TEST_F(LibrarianSlotsEndToEnd, TheSourceListStepsThroughEveryCategoryBank) {
   // away): two file banks and 20 category banks.
   ASSERT_EQ(std::system(("rm -rf '" + m_dir + "/data/Patches/Factory'").c_str()), 0);
   Simulator sim(m_dir);
-  ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
-  ASSERT_TRUE(host.Open());
-  CloseWelcomeNote(host);
-  OpenPorts(host, sim);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
+  ASSERT_NO_FATAL_FAILURE(OpenOnPorts(host, sim));
   ShowLibrarian(host);
   EXPECT_EQ(host.Command("set-param 141 1").rfind("parameter 141 set to", 0), 0u);  // categories
   // The slots of the two banks carry all 21 category codes; each code but

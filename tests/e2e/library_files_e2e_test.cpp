@@ -125,7 +125,7 @@ TEST_F(LibraryFilesEndToEnd, SplitAndConvertedBanksNeverReplaceTheUsersBanks) {
   WriteFile(LogFile(), "");  // the log switched on
 
   {
-    Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+    Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
     ASSERT_TRUE(host.Open());
     OpenPorts(host, sim);
     ASSERT_EQ(
@@ -199,7 +199,7 @@ TEST_F(LibraryFilesEndToEnd, ALibraryOfManyLinkedRoadsLoadsEachFolderOnce) {
   WriteFile(levels + "/1/Linked.syx", Dumps(sound, 40));
   WriteFile(LogFile(), "");
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open()) << "the editor did not start";
   OpenPorts(host, sim);
   ASSERT_EQ(host.Command("set-param " + std::to_string(librarian::kMainTab) + " 1").rfind("parameter 194", 0),
@@ -231,7 +231,7 @@ TEST_F(LibraryFilesEndToEnd, ASettingsFileThatIsAPipeNeitherHangsNorIsWritten) {
   std::remove(settings.c_str());  // the installed one
   ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open()) << "start-up waited on the pipe";
   EXPECT_NE(host.OpenLine().find(", 1500x667,"), std::string::npos) << host.OpenLine();
   OpenPorts(host, sim);

@@ -73,7 +73,7 @@ TEST_F(MidiFloodEndToEnd, AFloodEndsOnItsLastValueAndEveryListenerGetsAll) {
     EXPECT_EQ(alone.OutOfOrder(), 0u);
   }
 
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   const Picture before = Snapshot(host, "before");
@@ -141,7 +141,7 @@ TEST_F(MidiFloodEndToEnd, ABankStoredWhileTheClockRunsAndAFloodComesInArrivesWho
 
   jacktest::MidiFlood flood(UniqueName("flood"));
   ASSERT_TRUE(flood.Activate());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   OpenPorts(host, sim);

@@ -13,7 +13,7 @@ TEST_F(MidiPortsEndToEnd, PortsOfAPartnerThatEndedAreChosenAgainByNameWhenItIsBa
   const SimulatorSetup names{UniqueName("varno"), UniqueName("in"), UniqueName("out"), {}};
   auto sim = std::make_unique<Simulator>(m_dir, std::vector<std::string>{}, names);
   ASSERT_TRUE(sim->Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, *sim);
   SendsAndReceives(host, *sim, 77);

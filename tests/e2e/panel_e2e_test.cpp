@@ -57,7 +57,7 @@ TEST_F(PanelEndToEnd, PanelMovesGoBackToTheVarnoOnlyWhileItsLocalControlIsOff) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
   ASSERT_EQ(sim.GlobalValue(kGlobalLocalControl), 1) << "the Varno starts with local control on";
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   OpenPorts(host, sim);
@@ -106,11 +106,8 @@ TEST_F(PanelEndToEnd, PanelMovesGoBackToTheVarnoOnlyWhileItsLocalControlIsOff) {
 
 TEST_F(PanelEndToEnd, AfterAReceivedSoundAChoiceMadeBeforeReachesTheVarnoAgain) {
   Simulator sim(m_dir);
-  ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
-  ASSERT_TRUE(host.Open());
-  CloseWelcomeNote(host);
-  OpenPorts(host, sim);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
+  ASSERT_NO_FATAL_FAILURE(OpenOnPorts(host, sim));
   const std::vector<int> triangle = {0xB0, 34, 2};
 
   // Osc 1's TRIANGLE light: the Varno takes the shape.
@@ -139,7 +136,7 @@ TEST_F(PanelEndToEnd, AfterAReceivedSoundAChoiceMadeBeforeReachesTheVarnoAgain) 
 TEST_F(PanelEndToEnd, SettingsTheHostSetsAreHeldWithinTheirRanges) {
   Simulator sim(m_dir);
   ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   OpenPorts(host, sim);
   constexpr int kLibSyncTimer = 81, kAdjustDAWOffset = 129;

@@ -61,7 +61,7 @@ class WindowEndToEnd : public EditorEndToEnd {
 
 TEST_F(WindowEndToEnd, AWindowSizeChosenInTheAboutCardTakesEffectWhenTheEditorOpensAgain) {
   {
-    Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+    Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
     ASSERT_TRUE(host.Open());
     EXPECT_NE(host.OpenLine().find(", 1500x667,"), std::string::npos) << host.OpenLine();
     CloseWelcomeNote(host);
@@ -76,7 +76,7 @@ TEST_F(WindowEndToEnd, AWindowSizeChosenInTheAboutCardTakesEffectWhenTheEditorOp
   }
   // Opened again: the large window, its about card naming the size; the
   // menu, where the larger window draws it, goes back to normal.
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   EXPECT_NE(host.OpenLine().find(", 1875x833,"), std::string::npos) << host.OpenLine();
   EXPECT_EQ(Snapshot(host, "large").Width(), 1875);
@@ -88,7 +88,7 @@ TEST_F(WindowEndToEnd, AWindowSizeChosenInTheAboutCardTakesEffectWhenTheEditorOp
 }
 
 TEST_F(WindowEndToEnd, ABadgeTakenAwayByAChoiceLeavesThePageAsItWasBeneath) {
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
   ASSERT_TRUE(host.Open());
   CloseWelcomeNote(host);
   const Picture idle = Snapshot(host, "idle");
@@ -109,11 +109,8 @@ TEST_F(WindowEndToEnd, ABadgeTakenAwayByAChoiceLeavesThePageAsItWasBeneath) {
 
 TEST_F(WindowEndToEnd, LampsTakeNoClicksAndTheArpeggiatorKeySwitchesTheArpeggiator) {
   Simulator sim(m_dir);
-  ASSERT_TRUE(sim.Ready());
-  Host host(m_dir, EDITOR_BUNDLE, {"open-editor", "window", "editor-commands"});
-  ASSERT_TRUE(host.Open());
-  CloseWelcomeNote(host);
-  OpenPorts(host, sim);
+  Host host(m_dir, EDITOR_BUNDLE, kWindowCommands);
+  ASSERT_NO_FATAL_FAILURE(OpenOnPorts(host, sim));
   // The arpeggiator's half of the page (clicked until the processing
   // overlay of the port's enquiry has gone).
   ASSERT_TRUE(ClickUntilParamIs(host, kEnvArpKey.X(), kEnvArpKey.Y(), kEditPage2Switch, 1));
