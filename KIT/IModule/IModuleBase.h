@@ -359,9 +359,11 @@ class IModuleBase {
 
   // ==== EXTERNAL MIDI PORTS =================================================
   // One output and one input port of the computer, chosen by name. Name
-  // lists: entry 0 "OFF", then one entry per port; built on the first call
-  // and kept. A port whose name cannot be read is listed under a unique
-  // placeholder. Selections run under the plug-in's lock (taken again when
+  // lists: entry 0 "OFF", then one entry per port; both built from one
+  // reading of the ports on the first call for either, and kept. A port
+  // whose name cannot be read is listed under a unique placeholder. The
+  // clients that open ports are made when first needed (a selection, a
+  // look-up, the virtual output), not by the lists. Selections run under the plug-in's lock (taken again when
   // the caller holds it, as the callers do).
   //
   // Incoming messages wait in a queue that the MIDI library's thread fills
@@ -504,6 +506,8 @@ class IModuleBase {
   // the ignored types and the pacer; false when the library refused.
   bool MakeMidiInClient();
   bool MakeMidiOutClient();  // mMidiOutMutex held
+  // Builds both name lists unless they are built (GetMIDIPortLists).
+  void ListMidiPorts();
   // The input's thread: takes the queued messages in turn.
   void RunMidiInput();
   // On JACK, before a port is opened: the watch connects to the server that

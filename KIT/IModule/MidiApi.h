@@ -17,6 +17,19 @@ RtMidi::Api GetExternalMIDIApi();
 // remove ports, so the ports are read until two readings agree.
 std::vector<std::string> GetMIDIPortNames(RtMidi* midi);
 
+// The ports of both directions at one moment, in the MIDI library's
+// numbering ("" for a name that cannot be read): inputs are the ports a
+// MIDI input can listen to, outputs those an output can send to. On JACK
+// one client of its own reads both, without starting a server or opening
+// the MIDI library's clients; on ALSA the library's clients read their
+// direction each. Read until two readings agree, as GetMIDIPortNames. Both
+// empty when no client can be made (no server running).
+struct MIDIPortLists {
+  std::vector<std::string> inputs;
+  std::vector<std::string> outputs;
+};
+MIDIPortLists GetMIDIPortLists(RtMidi::Api api);
+
 // Opens the port that carries name now, under portName: 1 when opened, 0
 // when no port carries the name, -1 when it could not be opened (the MIDI
 // library's message is printed). The library opens a port by number and

@@ -201,6 +201,39 @@ TEST_F(MidiPorts, ListsAreBuiltOnceWithOffFirst) {
   EXPECT_EQ(index, 0);
 }
 
+// Both lists come from one reading of the ports, made when either is first
+// asked for: each peer is listed in its direction only, and a port that
+// appears after the first list was built is in neither.
+TEST_F(MidiPorts, OneReadingOfThePortsServesBothDirections) {
+  SKIP_WITHOUT_JACK_SERVER();
+  PeerIn in;
+  PeerOut out;
+  TestPlug plug;
+  const std::vector<std::string> outputs = plug.getExternalMIDIOutNames();
+  PeerOut later;  // before the input list is first asked for
+  const std::vector<std::string>& inputs = plug.getExternalMIDIInNames();
+  ASSERT_FALSE(inputs.empty());
+  EXPECT_EQ(inputs[0], "OFF");
+  const struct {
+    const char* why;
+    std::string port;
+    bool inOutputs, inInputs;
+  } kCases[] = {
+      {"a port that takes messages", in.PortName(), true, false},
+      {"a port that sends messages", out.PortName(), false, true},
+      {"a port that came after the reading", later.PortName(), false, false},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(EntryOf(outputs, c.port) > 0, c.inOutputs) << c.why;
+    EXPECT_EQ(EntryOf(inputs, c.port) > 0, c.inInputs) << c.why;
+  }
+  // The input chosen from that list opens and delivers.
+  const int entry = EntryOf(inputs, out.PortName());
+  int index = 1;
+  ASSERT_EQ(plug.setExternalMIDIIn(index, out.PortName()), entry);
+  EXPECT_TRUE(Handshake(plug, out));
+}
+
 TEST_F(MidiPorts, OutputChosenByNameSendsAndOffClosesIt) {
   SKIP_WITHOUT_JACK_SERVER();
   PeerIn peer;
