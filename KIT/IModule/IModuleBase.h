@@ -373,6 +373,12 @@ class IModuleBase {
 
   const std::vector<std::string>& getExternalMIDIOutNames();
   const std::vector<std::string>& getExternalMIDIInNames();
+  // Starts that reading of the ports on a thread of its own, so that the
+  // caller can go on meanwhile (a start-up builds its library and window);
+  // the first list asked for then takes its result, waiting for it if need
+  // be. Nothing when the lists are built or a reading is under way. Called
+  // on the thread that asks for the lists.
+  void ReadMidiPortsAhead();
   // Closes the port open before, then opens the port that carries name now
   // (names are matched against the ports present at this moment, not the
   // list's port numbers). Writes the list entry of that name back into index
@@ -427,6 +433,10 @@ class IModuleBase {
   int mMidiOutSelection = 0;
   std::vector<std::string> mMidiOutNames;
   std::vector<std::string> mMidiInNames;
+  // The reading ReadMidiPortsAhead started (null when none was); its thread
+  // touches nothing of the object and is joined when the object goes.
+  struct MidiPortReading;
+  std::shared_ptr<MidiPortReading> mMidiPortsAhead;
   bool mMidiInCallbackSet = false;
   // Set (release) once an input port is open, cleared when it closes: the
   // MIDI library's thread reads it before it queues a message, and the

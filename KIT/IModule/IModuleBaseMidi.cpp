@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <future>
 #include <string>
+#include <system_error>
 
 #include "KIT/IModule/IMidiOutPacer.h"
 #include "KIT/IModule/IMidiPortWatch.h"
@@ -129,11 +131,54 @@ const std::vector<std::string>& IModuleBase::getExternalMIDIInNames() {
   return mMidiInNames;
 }
 
+// The thread hands the lists over as soon as they are read and closes its
+// client after that; it is joined when the object goes.
+struct IModuleBase::MidiPortReading {
+  std::promise<MIDIPortLists> promise;
+  std::future<MIDIPortLists> lists = promise.get_future();
+  std::thread thread;
+  ~MidiPortReading() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
+void IModuleBase::ReadMidiPortsAhead() {
+  if (!mMidiOutNames.empty() || mMidiPortsAhead) return;
+  auto reading = std::make_shared<MidiPortReading>();
+  std::promise<MIDIPortLists>* promise = &reading->promise;  // lives as long as the thread
+  const RtMidi::Api api = GetExternalMIDIApi();
+  try {
+    reading->thread = std::thread([promise, api] {
+      try {
+        GetMIDIPortLists(api, [promise](const MIDIPortLists& lists) { promise->set_value(lists); });
+      } catch (...) {
+        try {
+          promise->set_exception(std::current_exception());
+        } catch (...) {
+          // The lists were handed over already.
+        }
+      }
+    });
+  } catch (const std::system_error&) {
+    return;  // no thread to be had: the lists read the ports themselves
+  }
+  mMidiPortsAhead = std::move(reading);
+}
+
 void IModuleBase::ListMidiPorts() {
   if (!mMidiOutNames.empty()) return;  // both lists are built together
   // One reading serves both directions; the clients that open ports are
   // made when a port is chosen.
-  const MIDIPortLists ports = GetMIDIPortLists(GetExternalMIDIApi());
+  MIDIPortLists ports;
+  if (mMidiPortsAhead) {
+    try {
+      ports = mMidiPortsAhead->lists.get();
+    } catch (...) {
+      // Only "OFF" then, as when no client can be made.
+    }
+  } else {
+    ports = GetMIDIPortLists(GetExternalMIDIApi());
+  }
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   mMidiOutSelection = 0;
   mMidiInSelection = 0;

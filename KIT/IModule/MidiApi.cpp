@@ -47,11 +47,14 @@ std::vector<std::string> JackPortNames(jack_client_t* client, unsigned long flag
   return names;
 }
 
-MIDIPortLists JackPortLists() {
+MIDIPortLists JackPortLists(const std::function<void(const MIDIPortLists&)>& ready) {
   MIDIPortLists previous;
   jack_status_t status{};
   jack_client_t* client = jack_client_open("RtMidi Port List", JackNoStartServer, &status);
-  if (!client) return previous;
+  if (!client) {
+    if (ready) ready(previous);
+    return previous;
+  }
   for (int reading = 0; reading < 8; ++reading) {
     MIDIPortLists lists;
     lists.inputs = JackPortNames(client, JackPortIsOutput);
@@ -60,6 +63,7 @@ MIDIPortLists JackPortLists() {
     previous = std::move(lists);
     if (reading > 0 && agree) break;
   }
+  if (ready) ready(previous);
   jack_client_close(client);
   return previous;
 }
@@ -78,11 +82,12 @@ std::vector<std::string> ClientPortNames(RtMidi::Api api, const char* clientName
 
 }  // namespace
 
-MIDIPortLists GetMIDIPortLists(RtMidi::Api api) {
-  if (api == RtMidi::UNIX_JACK) return JackPortLists();
+MIDIPortLists GetMIDIPortLists(RtMidi::Api api, const std::function<void(const MIDIPortLists&)>& ready) {
+  if (api == RtMidi::UNIX_JACK) return JackPortLists(ready);
   MIDIPortLists lists;
   lists.inputs = ClientPortNames<RtMidiIn>(api, "RtMidi Input Client");
   lists.outputs = ClientPortNames<RtMidiOut>(api, "RtMidi Output Client");
+  if (ready) ready(lists);
   return lists;
 }
 
