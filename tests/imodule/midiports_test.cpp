@@ -239,6 +239,29 @@ TEST_F(MidiPorts, OneReadingOfThePortsServesBothDirections) {
   }
 }
 
+// The one reading names and orders the ports as the MIDI library's own
+// clients do, so that a name from the lists opens that port. Other tests
+// may add ports meanwhile: the readings are repeated until a quiet moment.
+TEST_F(MidiPorts, OneReadingNamesThePortsAsTheLibrarysClientsDo) {
+  SKIP_WITHOUT_JACK_SERVER();
+  PeerIn in;
+  PeerOut out;
+  RtMidiIn libraryIn(RtMidi::UNIX_JACK, UniqueClientName("lib-in"));
+  RtMidiOut libraryOut(RtMidi::UNIX_JACK, UniqueClientName("lib-out"));
+  MIDIPortLists ours;
+  std::vector<std::string> inputs, outputs;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    ours = GetMIDIPortLists(RtMidi::UNIX_JACK);
+    inputs = GetMIDIPortNames(&libraryIn);
+    outputs = GetMIDIPortNames(&libraryOut);
+    if (ours.inputs == inputs && ours.outputs == outputs) break;
+  }
+  EXPECT_EQ(ours.inputs, inputs);
+  EXPECT_EQ(ours.outputs, outputs);
+  EXPECT_GT(EntryOf(ours.inputs, out.PortName()), -1);
+  EXPECT_GT(EntryOf(ours.outputs, in.PortName()), -1);
+}
+
 TEST_F(MidiPorts, WithNoServerAReadingAheadListsOnlyOff) {
   ScopedEnv noServer("JACK_DEFAULT_SERVER", ("h1-no-such-server-" + std::to_string(getpid())).c_str());
   ScopedEnv noStart("JACK_NO_START_SERVER", "1");
