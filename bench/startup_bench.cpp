@@ -3,10 +3,14 @@
 // data folder, and its resident memory after start-up. The resources come
 // from the built VivivI.bundle. Cold: the process-wide image cache is emptied
 // after each instance, so every start-up decodes the images as the first one
-// in a host does; warm: a further instance finds them cached. Counters:
+// in a host does; warm: a further instance finds them cached. jack:1 runs
+// with the JACK server that JACK_DEFAULT_SERVER names (skipped when none
+// answers), jack:0 with a server name nobody serves, as on a machine where
+// no JACK server runs; both list their MIDI ports through JACK. Counters:
 // rss_mib (resident set after start-up) and rss_added_mib (what start-up
 // added to it).
 #include <benchmark/benchmark.h>
+#include <jack/jack.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -61,6 +65,38 @@ class DataFolder {
   std::filesystem::path m_path;
 };
 
+// Whether the JACK server of the environment answers; asked once.
+bool JackServerRunning() {
+  static const bool running = [] {
+    const std::string name = "vivivi-startup-probe-" + std::to_string(getpid());
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (!client) return false;
+    jack_client_close(client);
+    return true;
+  }();
+  return running;
+}
+
+// Sets a variable for the life of the object, then restores the old value.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = getenv(name)) m_old = old, m_had = true;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() {
+    if (m_had)
+      setenv(m_name.c_str(), m_old.c_str(), 1);
+    else
+      unsetenv(m_name.c_str());
+  }
+
+ private:
+  std::string m_name, m_old;
+  bool m_had = false;
+};
+
 double ResidentMiB() {
   long pages = 0, resident = 0;
   FILE* statm = fopen("/proc/self/statm", "r");
@@ -79,6 +115,16 @@ static void BM_OpenToReady(benchmark::State& state) {
   }
   const int banks = static_cast<int>(state.range(0));
   const bool cold = state.range(1) != 0;
+  const bool jack = state.range(2) != 0;
+  if (jack && !JackServerRunning()) {
+    state.SkipWithError("no JACK server answers (start one and set JACK_DEFAULT_SERVER)");
+    return;
+  }
+  ScopedEnv api("VIVIVI_MIDI_API", "jack");
+  ScopedEnv noStart("JACK_NO_START_SERVER", "1");
+  std::unique_ptr<ScopedEnv> noServer;
+  if (!jack)
+    noServer.reset(new ScopedEnv("JACK_DEFAULT_SERVER", ("vivivi-none-" + std::to_string(getpid())).c_str()));
   DataFolder data(banks);
   setenv("VIVIVI_DATA_DIR", data.Path().c_str(), 1);
   double before = 0.0, after = 0.0;
@@ -101,6 +147,6 @@ static void BM_OpenToReady(benchmark::State& state) {
   unsetenv("VIVIVI_DATA_DIR");
 }
 BENCHMARK(BM_OpenToReady)
-    ->ArgNames({"banks", "cold"})
-    ->ArgsProduct({{0, 100}, {1, 0}})
+    ->ArgNames({"banks", "cold", "jack"})
+    ->ArgsProduct({{0, 100}, {1, 0}, {1, 0}})
     ->Unit(benchmark::kMillisecond);

@@ -234,6 +234,9 @@ VivivI::VivivI(IModuleInstanceInfo info)
                 static_cast<int32_t>(FourCharCode("HcS1")), kVivivILatency, true, true, true, 0) {
   // The fields start at their declared values.
   srand(static_cast<unsigned>(time(nullptr)));
+  // The MIDI ports are read while the library and the window are built;
+  // the port fields of the UI description take the lists.
+  ReadMidiPortsAhead();
 
   // The log, then the settings.
   dataFolder = getDataFolder();

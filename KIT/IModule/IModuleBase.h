@@ -359,9 +359,11 @@ class IModuleBase {
 
   // ==== EXTERNAL MIDI PORTS =================================================
   // One output and one input port of the computer, chosen by name. Name
-  // lists: entry 0 "OFF", then one entry per port; built on the first call
-  // and kept. A port whose name cannot be read is listed under a unique
-  // placeholder. Selections run under the plug-in's lock (taken again when
+  // lists: entry 0 "OFF", then one entry per port; both built from one
+  // reading of the ports on the first call for either, and kept. A port
+  // whose name cannot be read is listed under a unique placeholder. The
+  // clients that open ports are made when first needed (a selection, a
+  // look-up, the virtual output), not by the lists. Selections run under the plug-in's lock (taken again when
   // the caller holds it, as the callers do).
   //
   // Incoming messages wait in a queue that the MIDI library's thread fills
@@ -371,6 +373,12 @@ class IModuleBase {
 
   const std::vector<std::string>& getExternalMIDIOutNames();
   const std::vector<std::string>& getExternalMIDIInNames();
+  // Starts that reading of the ports on a thread of its own, so that the
+  // caller can go on meanwhile (a start-up builds its library and window);
+  // the first list asked for then takes its result, waiting for it if need
+  // be. Nothing when the lists are built or a reading is under way. Called
+  // on the thread that asks for the lists.
+  void ReadMidiPortsAhead();
   // Closes the port open before, then opens the port that carries name now
   // (names are matched against the ports present at this moment, not the
   // list's port numbers). Writes the list entry of that name back into index
@@ -425,6 +433,10 @@ class IModuleBase {
   int mMidiOutSelection = 0;
   std::vector<std::string> mMidiOutNames;
   std::vector<std::string> mMidiInNames;
+  // The reading ReadMidiPortsAhead started (null when none was); its thread
+  // touches nothing of the object and is joined when the object goes.
+  struct MidiPortReading;
+  std::shared_ptr<MidiPortReading> mMidiPortsAhead;
   bool mMidiInCallbackSet = false;
   // Set (release) once an input port is open, cleared when it closes: the
   // MIDI library's thread reads it before it queues a message, and the
@@ -504,6 +516,8 @@ class IModuleBase {
   // the ignored types and the pacer; false when the library refused.
   bool MakeMidiInClient();
   bool MakeMidiOutClient();  // mMidiOutMutex held
+  // Builds both name lists unless they are built (GetMIDIPortLists).
+  void ListMidiPorts();
   // The input's thread: takes the queued messages in turn.
   void RunMidiInput();
   // On JACK, before a port is opened: the watch connects to the server that

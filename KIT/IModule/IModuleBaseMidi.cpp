@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <future>
 #include <string>
+#include <system_error>
 
 #include "KIT/IModule/IMidiOutPacer.h"
 #include "KIT/IModule/IMidiPortWatch.h"
@@ -33,8 +35,7 @@ int EntryOf(const std::vector<std::string>& list, const std::string& name, size_
 // Appends one entry per port, so that entry p + 1 stays port p's. A port
 // whose name cannot be read gets a placeholder no other entry carries, so a
 // selection by name can never mistake it for another port.
-void AppendPortNames(RtMidi* midi, std::vector<std::string>* list) {
-  const std::vector<std::string> ports = GetMIDIPortNames(midi);
+void AppendPortNames(const std::vector<std::string>& ports, std::vector<std::string>* list) {
   for (size_t p = 0; p < ports.size(); ++p) {
     std::string name = ports[p];
     if (name.empty()) {
@@ -121,22 +122,70 @@ bool IModuleBase::MakeMidiInClient() {
 }
 
 const std::vector<std::string>& IModuleBase::getExternalMIDIOutNames() {
-  if (!mMidiOutNames.empty()) return mMidiOutNames;
-  std::lock_guard<std::mutex> lock(mMidiOutMutex);
-  mMidiOutSelection = 0;
-  if (!mMidiOut) MakeMidiOutClient();
-  mMidiOutNames.push_back(kOff);
-  if (mMidiOut) AppendPortNames(mMidiOut, &mMidiOutNames);
+  ListMidiPorts();
   return mMidiOutNames;
 }
 
 const std::vector<std::string>& IModuleBase::getExternalMIDIInNames() {
-  if (!mMidiInNames.empty()) return mMidiInNames;
-  mMidiInSelection = 0;
-  if (!mMidiIn) MakeMidiInClient();
-  mMidiInNames.push_back(kOff);
-  if (mMidiIn) AppendPortNames(mMidiIn, &mMidiInNames);
+  ListMidiPorts();
   return mMidiInNames;
+}
+
+// The thread hands the lists over as soon as they are read and closes its
+// client after that; it is joined when the object goes.
+struct IModuleBase::MidiPortReading {
+  std::promise<MIDIPortLists> promise;
+  std::future<MIDIPortLists> lists = promise.get_future();
+  std::thread thread;
+  ~MidiPortReading() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
+void IModuleBase::ReadMidiPortsAhead() {
+  if (!mMidiOutNames.empty() || mMidiPortsAhead) return;
+  auto reading = std::make_shared<MidiPortReading>();
+  std::promise<MIDIPortLists>* promise = &reading->promise;  // lives as long as the thread
+  const RtMidi::Api api = GetExternalMIDIApi();
+  try {
+    reading->thread = std::thread([promise, api] {
+      try {
+        GetMIDIPortLists(api, [promise](const MIDIPortLists& lists) { promise->set_value(lists); });
+      } catch (...) {
+        try {
+          promise->set_exception(std::current_exception());
+        } catch (...) {
+          // The lists were handed over already.
+        }
+      }
+    });
+  } catch (const std::system_error&) {
+    return;  // no thread to be had: the lists read the ports themselves
+  }
+  mMidiPortsAhead = std::move(reading);
+}
+
+void IModuleBase::ListMidiPorts() {
+  if (!mMidiOutNames.empty()) return;  // both lists are built together
+  // One reading serves both directions; the clients that open ports are
+  // made when a port is chosen.
+  MIDIPortLists ports;
+  if (mMidiPortsAhead) {
+    try {
+      ports = mMidiPortsAhead->lists.get();
+    } catch (...) {
+      // Only "OFF" then, as when no client can be made.
+    }
+  } else {
+    ports = GetMIDIPortLists(GetExternalMIDIApi());
+  }
+  std::lock_guard<std::mutex> lock(mMidiOutMutex);
+  mMidiOutSelection = 0;
+  mMidiInSelection = 0;
+  mMidiOutNames.push_back(kOff);
+  AppendPortNames(ports.outputs, &mMidiOutNames);
+  mMidiInNames.push_back(kOff);
+  AppendPortNames(ports.inputs, &mMidiInNames);
 }
 
 // ---- Selecting ports by name ------------------------------------------------------------
@@ -163,6 +212,7 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
   if (index == 0 || mMidiOutNames.empty()) return 0;
 
   if (entry > 0) FreshMidiOut(generation);
+  if (entry > 0 && !mMidiOut) MakeMidiOutClient();
   const int opened = entry > 0 && mMidiOut ? OpenMIDIPortByName(mMidiOut, name, "RtMidi Output") : 0;
   if (opened == 0) {  // "OFF", not listed, or no such port at present
     index = 0;
@@ -192,6 +242,7 @@ int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
 
   const int entry = EntryOf(mMidiInNames, name, mMidiInNames.size());
   if (entry > 0) FreshMidiIn(ConnectMidiWatch());
+  if (entry > 0 && !mMidiIn) MakeMidiInClient();
   const int opened = entry > 0 && mMidiIn ? OpenMIDIPortByName(mMidiIn, name, "RtMidi Input") : 0;
   if (opened == 0) {
     index = 0;
@@ -232,12 +283,17 @@ bool IModuleBase::initializeVirtualOutput(const std::string& name) {
 
 // ---- Look-ups by name -------------------------------------------------------------------------
 
+// These ask the clients for the ports present now: a client not made yet
+// is made here.
+
 int IModuleBase::getExternalMIDIOutDevice(const std::string& name) {
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
+  if (!mMidiOut) MakeMidiOutClient();
   return EntryOf(mMidiOutNames, name, GetMIDIPortNames(mMidiOut).size() + 1);
 }
 
 int IModuleBase::getExternalMIDIInDevice(const std::string& name) {
+  if (!mMidiIn) MakeMidiInClient();
   return EntryOf(mMidiInNames, name, GetMIDIPortNames(mMidiIn).size() + 1);
 }
 
@@ -245,6 +301,7 @@ int IModuleBase::GetMIDIOutPortNumber(const std::string& name) {
   if (name == kOff) return 0;
   if (name == "virtual output") return 1;
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
+  if (!mMidiOut) MakeMidiOutClient();
   const int port = PortNow(mMidiOut, name);
   return port < 0 ? -1 : port + 1;
 }
@@ -252,6 +309,7 @@ int IModuleBase::GetMIDIOutPortNumber(const std::string& name) {
 int IModuleBase::GetMIDIInPortNumber(const std::string& name) {
   if (name == kOff) return 0;
   if (name == "virtual input") return 1;
+  if (!mMidiIn) MakeMidiInClient();
   const int port = PortNow(mMidiIn, name);
   return port < 0 ? -1 : port + 1;
 }

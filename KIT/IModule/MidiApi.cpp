@@ -1,5 +1,6 @@
 #include "KIT/IModule/MidiApi.h"
 
+#include <jack/jack.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,7 +36,60 @@ std::string PortName(RtMidi* midi, unsigned p) {
   }
 }
 
+// The names of the MIDI ports with the flag (JackPortIsOutput: the ports an
+// input listens to), in the order the MIDI library numbers them.
+std::vector<std::string> JackPortNames(jack_client_t* client, unsigned long flag) {
+  std::vector<std::string> names;
+  const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, flag);
+  if (!ports) return names;
+  for (const char** port = ports; *port; ++port) names.push_back(*port);
+  jack_free(ports);
+  return names;
+}
+
+MIDIPortLists JackPortLists(const std::function<void(const MIDIPortLists&)>& ready) {
+  MIDIPortLists previous;
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("RtMidi Port List", JackNoStartServer, &status);
+  if (!client) {
+    if (ready) ready(previous);
+    return previous;
+  }
+  for (int reading = 0; reading < 8; ++reading) {
+    MIDIPortLists lists;
+    lists.inputs = JackPortNames(client, JackPortIsOutput);
+    lists.outputs = JackPortNames(client, JackPortIsInput);
+    const bool agree = lists.inputs == previous.inputs && lists.outputs == previous.outputs;
+    previous = std::move(lists);
+    if (reading > 0 && agree) break;
+  }
+  if (ready) ready(previous);
+  jack_client_close(client);
+  return previous;
+}
+
+// ALSA's clients are local and cheap: each direction's own reads its ports.
+template <class Client>
+std::vector<std::string> ClientPortNames(RtMidi::Api api, const char* clientName) {
+  try {
+    Client client(api, clientName);
+    return GetMIDIPortNames(&client);
+  } catch (RtMidiError& error) {
+    error.printMessage();
+    return std::vector<std::string>();
+  }
+}
+
 }  // namespace
+
+MIDIPortLists GetMIDIPortLists(RtMidi::Api api, const std::function<void(const MIDIPortLists&)>& ready) {
+  if (api == RtMidi::UNIX_JACK) return JackPortLists(ready);
+  MIDIPortLists lists;
+  lists.inputs = ClientPortNames<RtMidiIn>(api, "RtMidi Input Client");
+  lists.outputs = ClientPortNames<RtMidiOut>(api, "RtMidi Output Client");
+  if (ready) ready(lists);
+  return lists;
+}
 
 std::vector<std::string> GetMIDIPortNames(RtMidi* midi) {
   std::vector<std::string> previous;

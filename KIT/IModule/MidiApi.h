@@ -4,6 +4,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,22 @@ RtMidi::Api GetExternalMIDIApi();
 // the count and each name in separate calls while other programs add and
 // remove ports, so the ports are read until two readings agree.
 std::vector<std::string> GetMIDIPortNames(RtMidi* midi);
+
+// The ports of both directions at one moment, in the MIDI library's
+// numbering ("" for a name that cannot be read): inputs are the ports a
+// MIDI input can listen to, outputs those an output can send to. On JACK
+// one client of its own reads both, without starting a server or opening
+// the MIDI library's clients; on ALSA the library's clients read their
+// direction each. Read until two readings agree, as GetMIDIPortNames. Both
+// empty when no client can be made (no server running). When given, ready
+// is called once with the lists as soon as they are read, before the
+// client is closed (which takes a JACK server a few milliseconds more).
+struct MIDIPortLists {
+  std::vector<std::string> inputs;
+  std::vector<std::string> outputs;
+};
+MIDIPortLists GetMIDIPortLists(RtMidi::Api api,
+                               const std::function<void(const MIDIPortLists&)>& ready = nullptr);
 
 // Opens the port that carries name now, under portName: 1 when opened, 0
 // when no port carries the name, -1 when it could not be opened (the MIDI

@@ -6,6 +6,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -234,6 +236,102 @@ TEST(EditorImages, KnobArcsFollowTheValue) {
       EXPECT_GT(AccentPixels(bm.get(), knob.frames, zero - 1), 0) << knob.file;
       EXPECT_GT(AccentPixels(bm.get(), knob.frames, zero + 1), 0) << knob.file;
     }
+  }
+}
+
+// FNV-1a over the size and every pixel word, row by row: a digest that no
+// change of the files' encoding may move, only a change of the drawing.
+uint64_t PixelDigest(PIX_IBitmap* image) {
+  uint64_t digest = 1469598103934665603ull;
+  const auto add = [&digest](uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8)
+      digest = (digest ^ ((word >> shift) & 0xFF)) * 1099511628211ull;
+  };
+  add(static_cast<uint32_t>(image->getWidth()));
+  add(static_cast<uint32_t>(image->getHeight()));
+  for (int y = 0; y < image->getHeight(); ++y)
+    for (int x = 0; x < image->getWidth(); ++x) add(PIX_GetPixel(image, x, y));
+  return digest;
+}
+
+// The pixels each image decodes to, recorded from the generator's output.
+// When the drawing changes on purpose, look at the images first, then run
+// the test with IMGGEN_PRINT_DIGESTS=1 and paste the rows it prints.
+const struct {
+  const char* file;
+  uint64_t digest;
+} kPixelDigests[] = {
+    {"manager_bg_blank.png", 0x1acee279687bec54ull},
+    {"main-frame-bg.png", 0x67fb61d2b5ee6247ull},
+    {"main-display.png", 0xf03d693f38b36b78ull},
+    {"layer-main.png", 0x41770e622d22bdc8ull},
+    {"browser-layer.png", 0x6803659da501f573ull},
+    {"knob-varnox-normal-21.png", 0xfe432bde92cbd201ull},
+    {"knob-varnox-normal-97.png", 0x43c8e6357cdd9b21ull},
+    {"knob-varnox-normal-fc.png", 0xeaca0cd9c6cf3029ull},
+    {"knob-varnox-normal.png", 0xb39afe61e9f7879eull},
+    {"btn-lib-discard-edit.png", 0x218e58051bac1304ull},
+    {"btn-cancel-request.png", 0xfa506e3d54d96136ull},
+    {"overlayer.png", 0x038790e97db61aa9ull},
+    {"btn-lock-white.png", 0x49f016870324ffbdull},
+    {"btn-lock-black.png", 0xe8c63dd998e31acdull},
+    {"button-pink.png", 0xb6522cc7b51ffdefull},
+    {"button-red.png", 0xf24d0338e8f56a27ull},
+    {"button-grey.png", 0xc026d0b71e0d104full},
+    {"button-blue.png", 0x26079de8c0cda3a3ull},
+    {"newNameBG.png", 0x7f7d80f882fe3458ull},
+    {"slave-indicator.png", 0x3d435abae524eb51ull},
+    {"master-indicator.png", 0x35cac99d70d33002ull},
+    {"crossmod-src-1.png", 0x4de7b766fd7eb3a4ull},
+    {"crossmod-src-2.png", 0x55a69f291e628de0ull},
+    {"btn-18x18.png", 0x007a2e10333da88bull},
+    {"btn-127x18.png", 0x36bd9b524f45e719ull},
+    {"about-VivivI.png", 0x5f95e204785cde69ull},
+    {"about-exit.png", 0x44576300ffff7b28ull},
+    {"about-trigger.png", 0x232711525c29148aull},
+    {"first-run-VivivI.png", 0x0530d408adeb9c24ull},
+    {"first-run-exit.png", 0x8648b042c24ebe42ull},
+    {"advanced-midi-filters.png", 0x101a82d9d64f24e3ull},
+    {"checkbox-button.png", 0x7c0fbaf6357f0f41ull},
+    {"btn-search.png", 0x5f4cd31f38614951ull},
+    {"bg-librarian-search-field.png", 0xf410f383cfbbb420ull},
+    {"main-bg-black.png", 0x55004e3a692901c9ull},
+    {"singleledred.png", 0x3f1395c3c520f04dull},
+    {"tripleledred.png", 0x1100020f07d898cbull},
+    {"quadledred.png", 0x684cadb125725450ull},
+    {"7ledred.png", 0x182c1cfa2d5dd5eaull},
+    {"single-led-protector.png", 0x1d74304d8d9c3b13ull},
+    {"triple-led-protector.png", 0xad3111f4751d87c3ull},
+    {"quad-led-protector.png", 0xbbd6874dcd6acaebull},
+    {"7-led-protector.png", 0x8401d45a765c3d63ull},
+    {"singleledgreen.png", 0x2d652a3c177a1748ull},
+    {"octoledred.png", 0x59d96448e709052full},
+    {"octo-led-protector.png", 0x34f27c69ab21d00bull},
+    {"envelopes-layer-bg.png", 0x5615897938b81e75ull},
+    {"arpeggiator-layer-bg.png", 0x497d15fe8bcc502cull},
+    {"tempo-knob-layer.png", 0x5022920a4d1e9336ull},
+    {"tempo-sync-layer.png", 0x66e8a29e75cad993ull},
+    {"btn-lib-display-categories.png", 0xcef64a058a485d69ull},
+    {"categoryFilterBG.png", 0x13ce9958b35b04a3ull},
+    {"btn-overwrite-slot.png", 0xaa7a2f919ae31f5aull},
+    {"global-settings.png", 0x3a77d071e596f965ull},
+};
+
+TEST(EditorImages, PixelsMatchTheRecordedDigests) {
+  const bool print = getenv("IMGGEN_PRINT_DIGESTS") != nullptr;
+  for (const ImageRow& row : kImageTable) {
+    std::unique_ptr<PIX_IBitmap> image = Load(kImageDir, row.file);
+    ASSERT_TRUE(image) << row.file;
+    const uint64_t digest = PixelDigest(image.get());
+    if (print) printf("    {\"%s\", 0x%016llxull},\n", row.file, static_cast<unsigned long long>(digest));
+    bool recorded = false;
+    for (const auto& known : kPixelDigests) {
+      if (std::string(known.file) != row.file) continue;
+      recorded = true;
+      EXPECT_EQ(digest, known.digest)
+          << row.file << ": its pixels changed (IMGGEN_PRINT_DIGESTS=1 prints new rows)";
+    }
+    EXPECT_TRUE(recorded) << row.file << " has no recorded digest (IMGGEN_PRINT_DIGESTS=1 prints it)";
   }
 }
 

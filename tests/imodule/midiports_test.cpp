@@ -201,6 +201,81 @@ TEST_F(MidiPorts, ListsAreBuiltOnceWithOffFirst) {
   EXPECT_EQ(index, 0);
 }
 
+// Both lists come from one reading of the ports, made when either is first
+// asked for or started ahead of that: each peer is listed in its direction
+// only, and a port that appears after the first list was built is in
+// neither.
+TEST_F(MidiPorts, OneReadingOfThePortsServesBothDirections) {
+  SKIP_WITHOUT_JACK_SERVER();
+  for (const bool ahead : {false, true}) {
+    SCOPED_TRACE(ahead ? "read ahead" : "read by the first list");
+    PeerIn in;
+    PeerOut out;
+    TestPlug plug;
+    if (ahead) plug.ReadMidiPortsAhead();
+    const std::vector<std::string> outputs = plug.getExternalMIDIOutNames();
+    PeerOut later;  // before the input list is first asked for
+    const std::vector<std::string>& inputs = plug.getExternalMIDIInNames();
+    ASSERT_FALSE(inputs.empty());
+    EXPECT_EQ(inputs[0], "OFF");
+    const struct {
+      const char* why;
+      std::string port;
+      bool inOutputs, inInputs;
+    } kCases[] = {
+        {"a port that takes messages", in.PortName(), true, false},
+        {"a port that sends messages", out.PortName(), false, true},
+        {"a port that came after the reading", later.PortName(), false, false},
+    };
+    for (const auto& c : kCases) {
+      EXPECT_EQ(EntryOf(outputs, c.port) > 0, c.inOutputs) << c.why;
+      EXPECT_EQ(EntryOf(inputs, c.port) > 0, c.inInputs) << c.why;
+    }
+    // The input chosen from that list opens and delivers.
+    const int entry = EntryOf(inputs, out.PortName());
+    int index = 1;
+    ASSERT_EQ(plug.setExternalMIDIIn(index, out.PortName()), entry);
+    EXPECT_TRUE(Handshake(plug, out));
+  }
+}
+
+// The one reading names and orders the ports as the MIDI library's own
+// clients do, so that a name from the lists opens that port. Other tests
+// may add ports meanwhile: the readings are repeated until a quiet moment.
+TEST_F(MidiPorts, OneReadingNamesThePortsAsTheLibrarysClientsDo) {
+  SKIP_WITHOUT_JACK_SERVER();
+  PeerIn in;
+  PeerOut out;
+  RtMidiIn libraryIn(RtMidi::UNIX_JACK, UniqueClientName("lib-in"));
+  RtMidiOut libraryOut(RtMidi::UNIX_JACK, UniqueClientName("lib-out"));
+  MIDIPortLists ours;
+  std::vector<std::string> inputs, outputs;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    ours = GetMIDIPortLists(RtMidi::UNIX_JACK);
+    inputs = GetMIDIPortNames(&libraryIn);
+    outputs = GetMIDIPortNames(&libraryOut);
+    if (ours.inputs == inputs && ours.outputs == outputs) break;
+  }
+  EXPECT_EQ(ours.inputs, inputs);
+  EXPECT_EQ(ours.outputs, outputs);
+  EXPECT_GT(EntryOf(ours.inputs, out.PortName()), -1);
+  EXPECT_GT(EntryOf(ours.outputs, in.PortName()), -1);
+}
+
+TEST_F(MidiPorts, WithNoServerAReadingAheadListsOnlyOff) {
+  ScopedEnv noServer("JACK_DEFAULT_SERVER", ("h1-no-such-server-" + std::to_string(getpid())).c_str());
+  ScopedEnv noStart("JACK_NO_START_SERVER", "1");
+  TestPlug plug;
+  plug.ReadMidiPortsAhead();
+  plug.ReadMidiPortsAhead();  // one reading runs already: nothing more
+  EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string>{"OFF"});
+  EXPECT_EQ(plug.getExternalMIDIOutNames(), std::vector<std::string>{"OFF"});
+  plug.ReadMidiPortsAhead();  // the lists are built: nothing
+  int index = 1;
+  EXPECT_EQ(plug.setExternalMIDIOut(index, "system:midi_playback_1"), 0);
+  EXPECT_EQ(index, 0);
+}
+
 TEST_F(MidiPorts, OutputChosenByNameSendsAndOffClosesIt) {
   SKIP_WITHOUT_JACK_SERVER();
   PeerIn peer;

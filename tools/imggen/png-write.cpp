@@ -27,8 +27,12 @@ bool writePng(PIX_IBitmap* bitmap, const std::string& path) {
     return false;
   }
   png_init_io(png, file);
-  png_set_compression_level(png, 6);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+  // Chosen for the editor's start-up, which decodes every image: without a
+  // row filter and at the fast matcher's level our flat, repeating pictures
+  // inflate about three times faster than with filters picked per row and
+  // lazy matching, for files about a quarter larger.
+  png_set_compression_level(png, 3);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
   png_write_info(png, info);

@@ -1,6 +1,6 @@
 // Writing a bitmap as an 8-bit RGBA PNG file with fixed settings (no time
-// stamp, no text chunks, one compression level and filter choice), so that
-// the same pixels always give the same bytes.
+// stamp, no text chunks, one compression level, no row filter), so that the
+// same pixels always give the same bytes, encoded for fast decoding.
 #pragma once
 
 #include <string>
