@@ -13,10 +13,11 @@ namespace {
 // nothing is left.
 bool ClipArea(PIX_IBitmap* bm, int* x, int* y, int* w, int* h) {
   int64_t cx = *x, cy = *y, cw = *w, ch = *h;
+  const int64_t width = bm->getWidth(), height = bm->getHeight();
   if (cx < 0) cw += cx, cx = 0;
   if (cy < 0) ch += cy, cy = 0;
-  if (cw > bm->getWidth() - cx) cw = bm->getWidth() - cx;
-  if (ch > bm->getHeight() - cy) ch = bm->getHeight() - cy;
+  if (cw > width - cx) cw = width - cx;
+  if (ch > height - cy) ch = height - cy;
   if (cw < 1 || ch < 1 || bm->getRowSpan() < 1) return false;
   *x = static_cast<int>(cx), *y = static_cast<int>(cy), *w = static_cast<int>(cw), *h = static_cast<int>(ch);
   return true;

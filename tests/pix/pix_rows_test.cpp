@@ -3,6 +3,7 @@
 // them, rows long enough for whole vectors and with tails of each length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -148,6 +149,53 @@ TEST_P(RowLoops, ColourBlendEqualsTheOperator) {
     for (int n : kLengths)
       for (int span : {n, n + 3}) expectArea(n, 3, span, Argb(weight, 200, 17, 99), weight);
   }
+}
+
+// The weighted fill through PIX_FillRect: areas of every kind of row (a
+// single pixel, around one vector and around four, whole rows with and
+// without a gap between them) placed and clipped in bitmaps of varied
+// pixels, at a weight of each factor form (76 and 230), against the
+// per-pixel operator over the clipped area. Nothing outside it changes.
+TEST_P(RowLoops, WeightedFillOfPlacedAreasEqualsTheOperator) {
+  const struct {
+    const char* why;
+    int width, height, x, y, w, h;
+  } kCases[] = {
+      {"one pixel", 70, 68, 3, 5, 1, 1},
+      {"below a vector", 70, 68, 1, 2, 15, 3},
+      {"one vector", 70, 68, 2, 1, 16, 2},
+      {"a vector and one", 70, 68, 5, 0, 17, 4},
+      {"around four vectors", 70, 68, 7, 3, 63, 2},
+      {"four vectors", 70, 68, 6, 4, 64, 3},
+      {"four vectors and one", 70, 68, 1, 1, 65, 2},
+      {"control-sized area in a wider bitmap", 70, 68, 0, 0, 64, 64},
+      {"whole bitmap, rows with a gap", 70, 68, 0, 0, 70, 68},
+      {"whole bitmap, rows without a gap", 64, 64, 0, 0, 64, 64},
+      {"clipped left and top", 70, 68, -5, -3, 20, 10},
+      {"clipped right and bottom", 70, 68, 60, 60, 50, 50},
+      {"clipped on both sides", 70, 68, -10, 10, 200, 1},
+  };
+  const PIX_pixel colour = Argb(0x31, 0xE0, 0x07, 0x80);
+  for (const auto& c : kCases)
+    for (float alpha : {0.3f, 0.9f}) {
+      PIX_MemBitmap bm(c.width, c.height, 4);
+      uint32_t v = static_cast<uint32_t>(c.x * 131 + c.w);
+      for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+          v = v * 1664525u + 1013904223u;
+          bm.getBits()[y * bm.getRowSpan() + x] = v;
+        }
+      std::vector<PIX_pixel> expected(bm.getBits(), bm.getBits() + bm.getRowSpan() * c.height);
+      const int weight = static_cast<int>(alpha * 256.0);
+      for (int y = std::max(c.y, 0); y < std::min(c.y + c.h, c.height); ++y)
+        for (int x = std::max(c.x, 0); x < std::min(c.x + c.w, c.width); ++x)
+          _PIX_CombinePixelsCopyNoClamp::doPix(
+              reinterpret_cast<unsigned char*>(&expected[static_cast<size_t>(y * bm.getRowSpan() + x)]),
+              PIX_Red(colour), PIX_Green(colour), PIX_Blue(colour), weight, weight);
+      PIX_FillRect(&bm, c.x, c.y, c.w, c.h, colour, alpha, 0);
+      const std::vector<PIX_pixel> filled(bm.getBits(), bm.getBits() + bm.getRowSpan() * c.height);
+      EXPECT_EQ(filled, expected) << c.why << " at alpha " << alpha;
+    }
 }
 
 // The coverage blend of the glyph cache: each pixel takes the colour at the
