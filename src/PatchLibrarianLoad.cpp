@@ -93,6 +93,26 @@ bool readWholeFile(int fd, int64_t size, ByteChunk* image) {
   return image->Resize(filled) == filled;
 }
 
+// Reads an open file of about size bytes (as its status said) into room
+// bytes at buffer: the count read, room when the file holds more (it grew
+// since), -1 when it cannot be read.
+int64_t readInto(int fd, int64_t size, unsigned char* buffer, int64_t room) {
+  int64_t filled = 0;
+  while (filled < room) {
+    const ssize_t got = ::read(fd, buffer + filled, static_cast<size_t>(room - filled));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    filled += got;
+    // A read that stops short once the size the status gave is in has met
+    // the end of a plain file: no second read to be told so.
+    if (filled < room && filled >= size) break;
+  }
+  return filled;
+}
+
 // A folder's device and inode: what tells a folder from a link back to it.
 using FolderIdentity = std::pair<dev_t, ino_t>;
 
@@ -379,12 +399,24 @@ PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, c
   const int tag = bank->numberTag;
   if (logging()) log("PATCH LIBRARIAN: loaded file " + fullPath);
   soundConverted = false;
-  if (!readWholeFile(fd, size, image)) {
+  // The file is read into the block the bank keeps its records in, and its
+  // usual records are made where they lie. A file that grew since its size
+  // was taken is read again through the image and copied.
+  auto store = std::make_shared<PatchStore>();
+  unsigned char* block = fd >= 0 && size >= 0 && size <= kMaximumPatchFileSize
+                             ? store->allocate(static_cast<size_t>(size) + 1)
+                             : nullptr;
+  const int64_t filled = block ? readInto(fd, size, block, size + 1) : -1;
+  if (filled >= 0 && filled <= size) {
+    bank->patches.keepRecords(std::move(store));
+    if (filled >= 15) loadImage(block, static_cast<int>(filled), block, bank);
+  } else if ((filled < 0 && block) || ::lseek(fd, 0, SEEK_SET) != 0 || !readWholeFile(fd, size, image)) {
     log("PATCH LIBRARIAN: could not read file " + fullPath);
     delete bank;
     return nullptr;
+  } else {
+    loadFromChunk(image, image->Size(), bank, smf);
   }
-  loadFromChunk(image, image->Size(), bank, smf);
   if (bank->patches.empty()) {
     delete bank;
     soundConverted = false;
