@@ -67,6 +67,9 @@ class PatchStore {
 
   // Room for size bytes that stays where it is for the store's life.
   unsigned char* allocate(size_t size);
+  // The same in a chunk of exactly size bytes (a file image: a read past
+  // its end is a read past the chunk); later rooms take further chunks.
+  unsigned char* allocateAlone(size_t size);
 
  private:
   std::vector<std::unique_ptr<unsigned char[]>> m_chunks;

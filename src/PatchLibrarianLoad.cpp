@@ -404,7 +404,7 @@ PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, c
   // was taken is read again through the image and copied.
   auto store = std::make_shared<PatchStore>();
   unsigned char* block = fd >= 0 && size >= 0 && size <= kMaximumPatchFileSize
-                             ? store->allocate(static_cast<size_t>(size) + 1)
+                             ? store->allocateAlone(static_cast<size_t>(size) + 1)
                              : nullptr;
   const int64_t filled = block ? readInto(fd, size, block, size + 1) : -1;
   if (filled >= 0 && filled <= size) {

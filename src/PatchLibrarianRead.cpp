@@ -189,10 +189,16 @@ std::string recordPatchName(const unsigned char* record) {
 
 void PatchLibrarian::loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, int) {
   if (!chunk || !bank || size < 15 || size > chunk->Size()) return;
-  // A new bank keeps its records in one block of about the image's size.
-  if (bank->patches.empty() && !bank->patches.holdsRecords())
-    bank->patches.keepRecords(std::make_shared<PatchStore>(static_cast<size_t>(size)));
-  loadImage(chunk->GetData(), chunk->Size(), nullptr, bank);
+  if (!bank->patches.empty()) {
+    loadImage(chunk->GetData(), chunk->Size(), nullptr, bank);
+    return;
+  }
+  // A new bank keeps a copy of the image as the block its records lie in.
+  auto store = std::make_shared<PatchStore>();
+  unsigned char* block = store->allocateAlone(static_cast<size_t>(chunk->Size()));
+  memcpy(block, chunk->GetData(), static_cast<size_t>(chunk->Size()));
+  bank->patches.keepRecords(std::move(store));
+  loadImage(block, chunk->Size(), block, bank);
 }
 
 void PatchLibrarian::loadImage(const unsigned char* data, int size, unsigned char* inPlace, PatchFile* bank) {

@@ -38,6 +38,13 @@ unsigned char* PatchStore::allocate(size_t size) {
   return room;
 }
 
+unsigned char* PatchStore::allocateAlone(size_t size) {
+  m_chunks.emplace_back(new unsigned char[std::max<size_t>(size, 1)]);
+  m_free = nullptr;
+  m_left = 0;
+  return m_chunks.back().get();
+}
+
 // ==== PatchList ===============================================================
 
 PatchList::PatchList(const PatchList& other) { *this = other; }
