@@ -178,17 +178,18 @@ class PatchList {
     if (!continued) ++m_recordPatches;
     if (from && from != this) keepStoresOf(*from);
   }
-  // Appends a record of from's records as it is.
-  void appendRecordRef(const PatchRecordRef& record, const PatchList& from) {
+  // Appends a record of another list's records as it is; the caller has
+  // made this list keep that list's stores (keepStoresOf).
+  void appendRecordRef(const PatchRecordRef& record) {
     m_records.push_back(record);
     if (!record.continued) ++m_recordPatches;
-    if (&from != this) keepStoresOf(from);
   }
+  // Keeps the stores of from's records alive as long as this list.
+  void keepStoresOf(const PatchList& from);
 
  private:
   static constexpr size_t kCategoryByteOfRecord = 90;
   void makePatches() const;
-  void keepStoresOf(const PatchList& from);
 
   mutable std::vector<LibrarianPatch> m_patches;
   mutable std::vector<PatchRecordRef> m_records;

@@ -118,6 +118,8 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
     categories[c].banks.push_back(bank);
     return bank;
   };
+  // The file bank whose stores each category's last bank keeps.
+  const PatchList* keptStores[kCategoryBankCodes] = {};
   // The category bank that the next patch of category c goes to.
   auto bankOf = [&](int c) {
     Category& category = categories[c];
@@ -134,7 +136,14 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
         if (record.continued || !record.named) continue;
         const int byte = record.categoryByte;
         if (byte >= kCategoryBankCodes) continue;  // "INIT", and every byte above
-        bankOf(byte)->patches.appendRecordRef(record, list);
+        PatchFile* bank = bankOf(byte);
+        // A new category bank starts empty: it keeps no stores yet.
+        if (bank->patches.empty()) keptStores[byte] = nullptr;
+        if (keptStores[byte] != &list) {
+          bank->patches.keepStoresOf(list);
+          keptStores[byte] = &list;
+        }
+        bank->patches.appendRecordRef(record);
       }
       continue;
     }

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <functional>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -162,8 +163,13 @@ int openFolder(const std::string& folder) {
 // tree of links can make the walk explode.
 class FolderWalk {
  public:
-  FolderWalk(std::vector<std::string>* list, std::function<void(const std::string&)> log)
-      : m_list(list), m_log(std::move(log)) {}
+  // The entries of every folder listed, by full path: the load reads them
+  // instead of listing each folder again.
+  using Listings = std::map<std::string, std::vector<FolderEntry>>;
+
+  FolderWalk(std::vector<std::string>* list, std::function<void(const std::string&)> log,
+             Listings* listings = nullptr)
+      : m_list(list), m_log(std::move(log)), m_listings(listings) {}
 
   void walk(const std::string& root) {
     FolderIdentity top;
@@ -175,12 +181,15 @@ class FolderWalk {
   // The folders below folder (depth levels below the root), each after
   // everything below it.
   void walkBelow(const std::string& folder, int depth) {
-    std::vector<FolderEntry> entries;
+    std::vector<FolderEntry> listed;
     const FileHandle folderFd(openFolder(folder));
-    if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
+    if (folderFd.get() < 0 || !listFolder(folderFd.get(), &listed)) {
       m_log("PATCH LIBRARIAN: could not list folder " + folder);
       return;
     }
+    // A map keeps its entries where they are while the walk below adds more.
+    const std::vector<FolderEntry>& entries =
+        m_listings ? ((*m_listings)[folder] = std::move(listed)) : listed;
     for (const FolderEntry& entry : entries) {
       // A plain file needs no look at its inode; a link or an entry of
       // unknown kind may lead to a folder.
@@ -214,6 +223,7 @@ class FolderWalk {
 
   std::vector<std::string>* m_list;
   std::function<void(const std::string&)> m_log;
+  Listings* m_listings;
   std::set<FolderIdentity> m_visited;
   size_t m_entered = 0;  // folders below the root entered so far
   bool m_countReported = false;
@@ -275,7 +285,10 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
       return;
     }
     folderScanList.clear();
-    buildFolderStructure(root, &folderScanList);
+    FolderWalk::Listings listings;
+    FolderWalk(
+        &folderScanList, [this](const std::string& line) { log(line); }, &listings)
+        .walk(root);
     std::sort(folderScanList.begin(), folderScanList.end());
     folderScanList.push_back(root);
     const int rootSeparators = static_cast<int>(
@@ -284,14 +297,17 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     for (const std::string& folder : folderScanList) {
       std::vector<FolderEntry> entries;
       const FileHandle folderFd(openFolder(folder));
-      if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
+      const auto walked = listings.find(folder);
+      if (folderFd.get() >= 0 && walked != listings.end())
+        entries = std::move(walked->second);
+      else if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
         log("PATCH LIBRARIAN: could not list folder " + folder);
         continue;
       }
-      std::vector<std::string> paths;
-      paths.reserve(entries.size());
-      for (const FolderEntry& entry : entries) paths.push_back(folder + "/" + entry.name);
-      removeStaleTemporaries(paths);
+      std::vector<std::string> temporaries;
+      for (const FolderEntry& entry : entries)
+        if (isTemporaryFileName(entry.name)) temporaries.push_back(folder + "/" + entry.name);
+      removeStaleTemporaries(temporaries);
       FolderPlace place;
       bool placed = false;
       for (size_t i = 0; i < entries.size(); ++i) {
@@ -329,9 +345,10 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
           place = placeOfFolder(folder, rootSeparators);
           placed = true;
         }
-        PatchFile* bank = newBank(place.filePrefix + name, name, place.folderName, place.levels, /*tag*/ 0);
+        const std::string fullPath = place.filePrefix + name;
+        PatchFile* bank = newBank(fullPath, name, place.folderName, place.levels, /*tag*/ 0);
         if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
-        bank = readBankFile(bank, file.get(), size, place.filePrefix + name, extension, &image);
+        bank = readBankFile(bank, file.get(), size, fullPath, extension, &image);
         if (bank) createFolderFilesStructure(bank, bank->folderPath);
       }
     }
@@ -493,19 +510,9 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
   if (!bank) return;
   const std::vector<std::string>& levels = bank->folderLevels;
   const size_t n = levels.size();
-  FolderFiles* candidate = new FolderFiles();
-  if (n == 1) {
-    candidate->name = levels[0];
-    candidate->banks.push_back(bank);
-  } else if (n == 2) {
-    candidate->subfolders.push_back(SubFolderFiles{levels[1], {}, {bank}});
-  } else if (n == 3) {
-    candidate->subfolders.push_back(SubFolderFiles{levels[1], {SubFolderFiles2{levels[2], {bank}}}, {}});
-  }
-  if (fileTree.empty() && n >= 1 && n <= 3) {
-    fileTree.push_back(candidate);
-    return;
-  }
+  // Banks three or more levels below the root have no place in the tree: an
+  // entry holding nothing would only show as an empty menu.
+  if (n < 1 || n > 3) return;
   bool found = false;
   for (FolderFiles* entry : fileTree) {
     if (n == 1 && entry->name == levels[0]) {
@@ -533,12 +540,17 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
       }
     }
   }
-  // Banks three or more levels below the root have no place in the tree: an
-  // entry holding nothing would only show as an empty menu.
-  if (found || n == 0 || n > 3)
-    delete candidate;
-  else
-    fileTree.push_back(candidate);
+  if (found) return;
+  FolderFiles* entry = new FolderFiles();
+  if (n == 1) {
+    entry->name = levels[0];
+    entry->banks.push_back(bank);
+  } else if (n == 2) {
+    entry->subfolders.push_back(SubFolderFiles{levels[1], {}, {bank}});
+  } else {
+    entry->subfolders.push_back(SubFolderFiles{levels[1], {SubFolderFiles2{levels[2], {bank}}}, {}});
+  }
+  fileTree.push_back(entry);
 }
 
 void PatchLibrarian::initBankFilesOnDiscard(std::string folder) {

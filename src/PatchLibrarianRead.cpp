@@ -86,7 +86,10 @@ int PatchLibrarian::readRecord(const unsigned char* data, int size, unsigned cha
     pos = -1;
     return -1;
   }
-  const int manufacturer = findInImage(data, size, pos, VarnoSysEx::kManufacturer);
+  // In a bank file the next message starts where the scan goes on.
+  const int manufacturer = pos < size && data[pos] == VarnoSysEx::kManufacturer
+                               ? pos
+                               : findInImage(data, size, pos, VarnoSysEx::kManufacturer);
   if (manufacturer < 0) {
     pos = -1;
     return -1;
