@@ -72,7 +72,10 @@ class PatchStore {
   unsigned char* allocateAlone(size_t size);
 
  private:
-  std::vector<std::unique_ptr<unsigned char[]>> m_chunks;
+  unsigned char* newChunk(size_t size);
+
+  std::unique_ptr<unsigned char[]> m_first;  // most stores hold one chunk
+  std::vector<std::unique_ptr<unsigned char[]>> m_more;
   unsigned char* m_free = nullptr;
   size_t m_left = 0;
   size_t m_nextChunk;
@@ -115,7 +118,7 @@ class PatchList {
   PatchList& operator=(std::vector<LibrarianPatch> patches);
 
   // ---- As a vector of patches ----
-  size_t size() const;
+  size_t size() const { return holdsRecords() ? m_recordPatches : m_patches.size(); }
   bool empty() const { return size() == 0; }
   LibrarianPatch& operator[](size_t i) { return patches()[i]; }
   const LibrarianPatch& operator[](size_t i) const { return patches()[i]; }
@@ -193,8 +196,10 @@ class PatchList {
 
   mutable std::vector<LibrarianPatch> m_patches;
   mutable std::vector<PatchRecordRef> m_records;
-  mutable std::vector<std::shared_ptr<const PatchStore>> m_stores;  // what the records lie in
-  mutable std::shared_ptr<PatchStore> m_appendStore;
+  // The list's own store, which appended copies go to, and the stores of
+  // other lists that records lie in.
+  mutable std::shared_ptr<PatchStore> m_ownStore;
+  mutable std::vector<std::shared_ptr<const PatchStore>> m_stores;
   size_t m_recordPatches = 0;  // patches among the records
   mutable std::atomic<bool> m_holdsRecords{false};
 };

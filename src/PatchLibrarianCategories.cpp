@@ -118,14 +118,21 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
     categories[c].banks.push_back(bank);
     return bank;
   };
-  // The file bank whose stores each category's last bank keeps.
+  // Each category's bank that takes its next patches, the slots left in
+  // it, and the file bank whose stores it keeps last.
+  PatchFile* current[kCategoryBankCodes] = {};
+  size_t slotsLeft[kCategoryBankCodes] = {};
   const PatchList* keptStores[kCategoryBankCodes] = {};
   // The category bank that the next patch of category c goes to.
   auto bankOf = [&](int c) {
-    Category& category = categories[c];
-    ++category.count;
-    return (category.count - 1) / PatchFile::kSlots < category.banks.size() ? category.banks.back()
-                                                                            : addBank(c);
+    ++categories[c].count;
+    if (slotsLeft[c] == 0) {
+      current[c] = addBank(c);
+      slotsLeft[c] = PatchFile::kSlots;
+      keptStores[c] = nullptr;
+    }
+    --slotsLeft[c];
+    return current[c];
   };
   for (const PatchFile* file : fileBanks) {
     const PatchList& list = file->patches;
@@ -134,16 +141,14 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
       // category byte, and the category bank shows that record.
       for (const PatchRecordRef& record : list.records()) {
         if (record.continued || !record.named) continue;
-        const int byte = record.categoryByte;
-        if (byte >= kCategoryBankCodes) continue;  // "INIT", and every byte above
-        PatchFile* bank = bankOf(byte);
-        // A new category bank starts empty: it keeps no stores yet.
-        if (bank->patches.empty()) keptStores[byte] = nullptr;
-        if (keptStores[byte] != &list) {
-          bank->patches.keepStoresOf(list);
-          keptStores[byte] = &list;
+        const int c = record.categoryByte;
+        if (c >= kCategoryBankCodes) continue;  // "INIT", and every byte above
+        PatchList& shown = bankOf(c)->patches;
+        if (keptStores[c] != &list) {
+          shown.keepStoresOf(list);
+          keptStores[c] = &list;
         }
-        bank->patches.appendRecordRef(record);
+        shown.appendRecordRef(record);
       }
       continue;
     }

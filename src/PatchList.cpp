@@ -24,11 +24,16 @@ std::mutex& makingLock() {
 
 PatchStore::PatchStore(size_t firstChunk) : m_nextChunk(std::max(firstChunk, kSmallestChunk)) {}
 
+unsigned char* PatchStore::newChunk(size_t size) {
+  std::unique_ptr<unsigned char[]>& chunk = m_first ? m_more.emplace_back() : m_first;
+  chunk.reset(new unsigned char[std::max<size_t>(size, 1)]);
+  return chunk.get();
+}
+
 unsigned char* PatchStore::allocate(size_t size) {
   if (size > m_left) {
     const size_t chunk = std::max(size, m_nextChunk);
-    m_chunks.emplace_back(new unsigned char[chunk]);
-    m_free = m_chunks.back().get();
+    m_free = newChunk(chunk);
     m_left = chunk;
     m_nextChunk = chunk;
   }
@@ -39,10 +44,9 @@ unsigned char* PatchStore::allocate(size_t size) {
 }
 
 unsigned char* PatchStore::allocateAlone(size_t size) {
-  m_chunks.emplace_back(new unsigned char[std::max<size_t>(size, 1)]);
   m_free = nullptr;
   m_left = 0;
-  return m_chunks.back().get();
+  return newChunk(size);
 }
 
 // ==== PatchList ===============================================================
@@ -57,14 +61,15 @@ PatchList& PatchList::operator=(const PatchList& other) {
     m_patches.clear();
     m_records = other.m_records;
     m_stores = other.m_stores;
-    m_appendStore.reset();  // a copy appends into a store of its own
+    if (other.m_ownStore) m_stores.push_back(other.m_ownStore);
+    m_ownStore.reset();  // a copy appends into a store of its own
     m_recordPatches = other.m_recordPatches;
     m_holdsRecords.store(true, std::memory_order_release);
   } else {
     m_patches = other.m_patches;
     m_records.clear();
     m_stores.clear();
-    m_appendStore.reset();
+    m_ownStore.reset();
     m_recordPatches = 0;
     m_holdsRecords.store(false, std::memory_order_release);
   }
@@ -76,7 +81,7 @@ PatchList& PatchList::operator=(PatchList&& other) noexcept {
   m_patches = std::move(other.m_patches);
   m_records = std::move(other.m_records);
   m_stores = std::move(other.m_stores);
-  m_appendStore = std::move(other.m_appendStore);
+  m_ownStore = std::move(other.m_ownStore);
   m_recordPatches = other.m_recordPatches;
   m_holdsRecords.store(other.holdsRecords(), std::memory_order_release);
   other.clear();
@@ -88,8 +93,6 @@ PatchList& PatchList::operator=(std::vector<LibrarianPatch> patches) {
   m_patches = std::move(patches);
   return *this;
 }
-
-size_t PatchList::size() const { return holdsRecords() ? m_recordPatches : m_patches.size(); }
 
 void PatchList::resize(size_t count) {
   if (holdsRecords() && count == m_recordPatches) return;
@@ -107,7 +110,7 @@ void PatchList::clear() {
   m_patches.clear();
   m_records.clear();
   m_stores.clear();
-  m_appendStore.reset();
+  m_ownStore.reset();
   m_recordPatches = 0;
   m_holdsRecords.store(false, std::memory_order_release);
 }
@@ -143,23 +146,19 @@ void PatchList::makePatches() const {
   m_records.clear();
   m_records.shrink_to_fit();
   m_stores.clear();
-  m_appendStore.reset();
+  m_ownStore.reset();
   m_holdsRecords.store(false, std::memory_order_release);
 }
 
 void PatchList::keepRecords(std::shared_ptr<PatchStore> store) {
   clear();
-  if (store) m_stores.push_back(store);
-  m_appendStore = std::move(store);
+  m_ownStore = std::move(store);
   m_holdsRecords.store(true, std::memory_order_release);
 }
 
 void PatchList::appendRecordCopy(const unsigned char* bytes, uint32_t size, bool named, bool continued) {
-  if (!m_appendStore) {
-    m_appendStore = std::make_shared<PatchStore>();
-    m_stores.push_back(m_appendStore);
-  }
-  unsigned char* room = m_appendStore->allocate(size);
+  if (!m_ownStore) m_ownStore = std::make_shared<PatchStore>();
+  unsigned char* room = m_ownStore->allocate(size);
   if (size > 0) memcpy(room, bytes, size);
   appendRecordRef(room, size, named, continued, nullptr);
 }
@@ -167,6 +166,9 @@ void PatchList::appendRecordCopy(const unsigned char* bytes, uint32_t size, bool
 void PatchList::keepStoresOf(const PatchList& from) {
   // Records of one list mostly come in runs: only the last store held is
   // compared with (a store held twice costs a pointer).
-  for (const std::shared_ptr<const PatchStore>& store : from.m_stores)
-    if (m_stores.empty() || m_stores.back() != store) m_stores.push_back(store);
+  auto keep = [this](const std::shared_ptr<const PatchStore>& store) {
+    if (store && (m_stores.empty() || m_stores.back() != store)) m_stores.push_back(store);
+  };
+  keep(from.m_ownStore);
+  for (const std::shared_ptr<const PatchStore>& store : from.m_stores) keep(store);
 }
