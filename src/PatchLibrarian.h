@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -240,4 +241,7 @@ class PatchLibrarian {
   void removeStaleTemporaries(const std::vector<std::string>& entries);
   // Category banks left empty live only in the category tree; owned here.
   std::vector<PatchFile*> mEmptyCategoryBanks;
+  // While a load runs: the block every file it reads goes into, shared by
+  // the banks read (and the category banks showing their records).
+  std::shared_ptr<PatchStore> mLoadStore;
 };

@@ -26,6 +26,9 @@ namespace {
 
 const char* const kAcceptedExtensions[] = {"mid", "syx", "vrn", "vr2"};
 
+// The chunk size of the block a load reads its files into.
+constexpr size_t kLoadChunk = 256 * 1024;
+
 // The lower-cased text after the last "." of a file name ("" without one).
 std::string lowerCaseExtension(const std::string& fileName) {
   const size_t dot = fileName.rfind('.');
@@ -282,9 +285,12 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     }
     if (!exists) {
       log("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER...");
+      mLoadStore.reset();
       return;
     }
     folderScanList.clear();
+    // The files of one pass share one block, in chunks of many files.
+    mLoadStore = std::make_shared<PatchStore>(kLoadChunk);
     FolderWalk::Listings listings;
     FolderWalk(
         &folderScanList, [this](const std::string& line) { log(line); }, &listings)
@@ -361,6 +367,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     clearDataStructures(0);
     clearDataStructures(2);
   }
+  mLoadStore.reset();
   rescanRequested = false;
   createNewCategoryPatchFiles();
 }
@@ -419,10 +426,11 @@ PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, c
   // The file is read into the block the bank keeps its records in, and its
   // usual records are made where they lie. A file that grew since its size
   // was taken is read again through the image and copied.
-  auto store = std::make_shared<PatchStore>();
-  unsigned char* block = fd >= 0 && size >= 0 && size <= kMaximumPatchFileSize
-                             ? store->allocateAlone(static_cast<size_t>(size) + 1)
-                             : nullptr;
+  std::shared_ptr<PatchStore> store = mLoadStore ? mLoadStore : std::make_shared<PatchStore>();
+  unsigned char* block = nullptr;
+  if (fd >= 0 && size >= 0 && size <= kMaximumPatchFileSize)
+    block = mLoadStore ? store->allocate(static_cast<size_t>(size) + 1)
+                       : store->allocateAlone(static_cast<size_t>(size) + 1);
   const int64_t filled = block ? readInto(fd, size, block, size + 1) : -1;
   if (filled >= 0 && filled <= size) {
     bank->patches.keepRecords(std::move(store));
