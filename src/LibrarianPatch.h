@@ -1,6 +1,14 @@
 // The patch records the protocol and the library share: one SysEx message,
 // one patch (name, four-character category code, messages) and one bank of
-// patches read from or written to a file. Plain data with public fields.
+// patches read from or written to a file. Plain data with public fields; a
+// bank's patch list keeps the patches of a file it was read from as record
+// bytes in a shared store until a patch is asked for.
+//
+// Contents, in reading order:
+//   PatchSysexMessage, LibrarianPatch   a message and a patch
+//   PatchStore, PatchRecordRef          record bytes and one record in them
+//   PatchList                           a bank's patches, records until asked for
+//   PatchFile                           one bank
 #pragma once
 
 #include <atomic>
@@ -170,8 +178,8 @@ class PatchList {
   // the list keeps from's stores alive. Only while holdsRecords().
   void appendRecordRef(const unsigned char* bytes, uint32_t size, bool named, bool continued,
                        const PatchList* from) {
-    // Filled in place: a record built elsewhere and copied whole would be
-    // read back before its pieces are stored.
+    // Filled field by field where it lies: a record built beside and copied
+    // whole would be read back before its fields are stored, which stalls.
     PatchRecordRef& added = m_records.emplace_back();
     added.bytes = bytes;
     added.size = size;
