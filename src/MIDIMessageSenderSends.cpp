@@ -189,7 +189,7 @@ bool MIDIMessageSender::beginLibrarianSend() {
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int column) {
   if (!beginLibrarianSend()) return;
-  const std::vector<LibrarianPatch>* shown = plug->librarianBankOfColumn(column);
+  const PatchList* shown = plug->librarianBankOfColumn(column);
   if (!shown) {
     plug->DisplayProcessingIndicator(false);
     return;

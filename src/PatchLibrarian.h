@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -223,6 +224,13 @@ class PatchLibrarian {
   // the bank, now in the file-bank list, or null (bank deleted).
   PatchFile* readBankFile(PatchFile* bank, int fd, int64_t size, const std::string& fullPath,
                           const std::string& extension, ByteChunk* image);
+  // readSysexMessage over the image data of size bytes. With inPlace (data
+  // itself, writable, in the store the bank keeps its records in) a usual
+  // record is made where it lies instead of being copied.
+  int readRecord(const unsigned char* data, int size, unsigned char* inPlace, int& pos, PatchFile* bank,
+                 int program);
+  // loadFromChunk over an image of at least 15 bytes, inPlace as readRecord.
+  void loadImage(const unsigned char* data, int size, unsigned char* inPlace, PatchFile* bank);
   void deleteBanks(std::vector<PatchFile*>& banks);
   // Deletes every bank and folder entry: the lists and trees are empty.
   void emptyLibrary();
@@ -233,4 +241,7 @@ class PatchLibrarian {
   void removeStaleTemporaries(const std::vector<std::string>& entries);
   // Category banks left empty live only in the category tree; owned here.
   std::vector<PatchFile*> mEmptyCategoryBanks;
+  // While a load runs: the block every file it reads goes into, shared by
+  // the banks read (and the category banks showing their records).
+  std::shared_ptr<PatchStore> mLoadStore;
 };

@@ -1,5 +1,8 @@
 // Banks built in memory from the file banks: one group per category code and
-// the results of a name search. Nothing is written to disk.
+// the results of a name search. Nothing is written to disk. They show the
+// records of the file banks that still keep them (which never change) and
+// copy the messages of patches a bank has made, so either way they keep the
+// patches as they were when they were built.
 #include <algorithm>
 
 #include "src/MIDIMessageSysEx.h"
@@ -10,19 +13,39 @@ namespace {
 
 constexpr int kCategoryBankCodes = 20;  // "INIT" (20) gets no category banks
 
-// A patch rebuilt from its first message (and, for search results, the
-// second): the name re-read from bytes 76..89 upper-cased, the category from
-// byte 90. False when the first message is too short to hold them.
-bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPatch* rebuilt) {
-  if (source.messages.empty() ||
-      source.messages.front().size() <= static_cast<size_t>(VarnoSysEx::kCategoryByte))
-    return false;
-  const PatchSysexMessage& first = source.messages.front();
-  rebuilt->messages.reserve(std::min(keptMessages, source.messages.size()));
-  for (size_t i = 0; i < keptMessages && i < source.messages.size(); ++i)
-    rebuilt->messages.push_back(source.messages[i]);
-  rebuilt->name = recordPatchName(first);
-  rebuilt->parseCategory();
+// A patch of a file bank as the category and search banks see it: a run of
+// records of a bank that keeps them (the first message, then its continued
+// ones), or a patch the bank has made.
+struct SourcePatch {
+  const PatchList* list = nullptr;
+  size_t record = 0;  // index of the first message in list->records()
+  size_t messages = 0;
+  const LibrarianPatch* patch = nullptr;
+};
+
+// Appends to bank's records the patch rebuilt from source's first message
+// (and, for search results, the second): made, it reads its name from bytes
+// 76..89 upper-cased and its category from byte 90. Records are shown, not
+// copied; the messages of a made patch are copied, so later edits of the
+// source do not reach the bank. False when the first message is too short
+// to hold the name and category.
+bool appendRebuilt(const SourcePatch& source, size_t keptMessages, PatchFile* bank) {
+  constexpr size_t kShortest = static_cast<size_t>(VarnoSysEx::kCategoryByte) + 1;
+  if (source.patch) {
+    const std::vector<PatchSysexMessage>& messages = source.patch->messages;
+    if (messages.empty() || messages.front().size() < kShortest) return false;
+    for (size_t i = 0; i < keptMessages && i < messages.size(); ++i) {
+      const PatchSysexMessage& message = messages[i];
+      bank->patches.appendRecordCopy(message.data(), static_cast<uint32_t>(message.size()), i == 0, i > 0);
+    }
+    return true;
+  }
+  const std::vector<PatchRecordRef>& records = source.list->records();
+  if (records[source.record].size < kShortest) return false;
+  for (size_t i = 0; i < keptMessages && i < source.messages; ++i) {
+    const PatchRecordRef& record = records[source.record + i];
+    bank->patches.appendRecordRef(record.bytes, record.size, i == 0, i > 0, source.list);
+  }
   return true;
 }
 
@@ -30,29 +53,50 @@ bool rebuildPatch(const LibrarianPatch& source, size_t keptMessages, LibrarianPa
 // count that is a multiple of 99 gives a last, empty bank. Each bank goes to
 // place(bank) in order.
 template <class Place>
-void makeBanks(const std::vector<const LibrarianPatch*>& collected, size_t keptMessages,
-               const std::string& prefix, const std::string& folderName, bool tagIsPosition, int tag,
-               Place place) {
+void makeBanks(const std::vector<SourcePatch>& collected, size_t keptMessages, const std::string& prefix,
+               const std::string& folderName, bool tagIsPosition, int tag, Place place) {
   const size_t n = collected.size();
   for (size_t k = 0; k <= n / PatchFile::kSlots; ++k) {
     PatchFile* bank = new PatchFile();
     bank->fileName = prefix + " " + std::to_string(k + 1);
     bank->folderName = folderName;
     bank->numberTag = tagIsPosition ? static_cast<int32_t>(k) : tag;
+    bank->patches.keepRecords(nullptr);
     const size_t end = std::min(n, (k + 1) * PatchFile::kSlots);
-    bank->patches.reserve(end - std::min(end, k * PatchFile::kSlots));
-    for (size_t i = k * PatchFile::kSlots; i < end; ++i) {
-      LibrarianPatch rebuilt;
-      if (rebuildPatch(*collected[i], keptMessages, &rebuilt)) bank->patches.push_back(std::move(rebuilt));
-    }
+    for (size_t i = k * PatchFile::kSlots; i < end; ++i) appendRebuilt(collected[i], keptMessages, bank);
     place(bank);
+  }
+}
+
+// Calls found(source, name) for every patch of the file banks in bank and
+// slot order, with the patch's name (empty for a record without one).
+template <class Found>
+void forEachFilePatch(const std::vector<PatchFile*>& banks, Found found) {
+  for (const PatchFile* bank : banks) {
+    const PatchList& list = bank->patches;
+    if (!list.holdsRecords()) {
+      for (const LibrarianPatch& patch : list) found(SourcePatch{nullptr, 0, 0, &patch}, patch.name);
+      continue;
+    }
+    const std::vector<PatchRecordRef>& records = list.records();
+    std::string name;
+    for (size_t i = 0; i < records.size();) {
+      size_t messages = 1;
+      while (i + messages < records.size() && records[i + messages].continued) ++messages;
+      if (records[i].named)
+        name = recordPatchName(records[i].bytes);
+      else
+        name.clear();
+      found(SourcePatch{&list, i, messages, nullptr}, name);
+      i += messages;
+    }
   }
 }
 
 }  // namespace
 
 void PatchLibrarian::createNewCategoryPatchFiles() {
-  // One pass over the patches in bank and slot order copies each into the
+  // One pass over the patches in bank and slot order puts each into the
   // bank of its category: the patches are read in the order they lie in
   // memory. A category text that is no code of a category bank (empty,
   // "INIT" or anything else) joins none. Each category's patches fill banks
@@ -69,11 +113,46 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
     bank->fileName = codes[c] + " " + std::to_string(categories[c].banks.size() + 1);
     bank->folderName = codes[c];
     bank->numberTag = c;
+    bank->patches.keepRecords(nullptr);
+    bank->patches.reserve(PatchFile::kSlots);
     categories[c].banks.push_back(bank);
     return bank;
   };
-  for (const PatchFile* file : fileBanks)
-    for (const LibrarianPatch& patch : file->patches) {
+  // Each category's bank that takes its next patches, the slots left in
+  // it, and the file bank whose stores it keeps last.
+  PatchFile* current[kCategoryBankCodes] = {};
+  size_t slotsLeft[kCategoryBankCodes] = {};
+  const PatchList* keptStores[kCategoryBankCodes] = {};
+  // The category bank that the next patch of category c goes to.
+  auto bankOf = [&](int c) {
+    ++categories[c].count;
+    if (slotsLeft[c] == 0) {
+      current[c] = addBank(c);
+      slotsLeft[c] = PatchFile::kSlots;
+      keptStores[c] = nullptr;
+    }
+    --slotsLeft[c];
+    return current[c];
+  };
+  for (const PatchFile* file : fileBanks) {
+    const PatchList& list = file->patches;
+    if (list.holdsRecords()) {
+      // A bank kept as records: a record with a name carries the code of its
+      // category byte, and the category bank shows that record.
+      for (const PatchRecordRef& record : list.records()) {
+        if (record.continued || !record.named) continue;
+        const int c = record.categoryByte;
+        if (c >= kCategoryBankCodes) continue;  // "INIT", and every byte above
+        PatchList& shown = bankOf(c)->patches;
+        if (keptStores[c] != &list) {
+          shown.keepStoresOf(list);
+          keptStores[c] = &list;
+        }
+        shown.appendRecordRef(record);
+      }
+      continue;
+    }
+    for (const LibrarianPatch& patch : list) {
       if (patch.category.size() != 4) continue;
       // The category byte names the code to try first: a patch read from a
       // file carries the code of its byte. Any other text is looked up.
@@ -87,20 +166,10 @@ void PatchLibrarian::createNewCategoryPatchFiles() {
         while (c < kCategoryBankCodes && patch.category != codes[c]) ++c;
       }
       if (c >= kCategoryBankCodes) continue;  // "INIT" or no code of a category bank
-      Category& category = categories[c];
-      PatchFile* bank =
-          category.count / PatchFile::kSlots < category.banks.size() ? category.banks.back() : addBank(c);
-      if (bank->patches.empty()) bank->patches.reserve(PatchFile::kSlots);
-      ++category.count;
-      // Rebuilt in place from the first message, as rebuildPatch does: the
-      // category is the code of its byte.
-      if (!whole) continue;  // too short to rebuild: the slot stays empty
-      LibrarianPatch& rebuilt = bank->patches.emplace_back();
-      rebuilt.messages.reserve(1);
-      rebuilt.messages.push_back(patch.messages.front());
-      rebuilt.name = recordPatchName(rebuilt.messages.front());
-      rebuilt.category = codes[byteCode];
+      // A patch too short to rebuild keeps its slot empty.
+      appendRebuilt(SourcePatch{nullptr, 0, 0, &patch}, 1, bankOf(c));
     }
+  }
   for (int c = 0; c < kCategoryBankCodes; ++c) {
     if (categories[c].count / PatchFile::kSlots == categories[c].banks.size()) addBank(c);
     const std::string& code = codes[c];
@@ -129,10 +198,10 @@ void PatchLibrarian::createNewSearchPatchFiles(std::string term) {
   deleteBanks(searchBanks);
   // The old banks are gone: no tree entry may keep pointing at them.
   for (FolderFiles* entry : searchTree) entry->banks.clear();
-  std::vector<const LibrarianPatch*> collected;
-  for (const PatchFile* bank : fileBanks)
-    for (const LibrarianPatch& patch : bank->patches)
-      if (patch.name.find(term) != std::string::npos) collected.push_back(&patch);
+  std::vector<SourcePatch> collected;
+  forEachFilePatch(fileBanks, [&](const SourcePatch& source, const std::string& name) {
+    if (name.find(term) != std::string::npos) collected.push_back(source);
+  });
   if (collected.empty()) return;
   makeBanks(collected, 2, "Search Results", "Patches", true, 0, [&](PatchFile* bank) {
     searchBanks.push_back(bank);

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <functional>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -24,6 +25,9 @@
 namespace {
 
 const char* const kAcceptedExtensions[] = {"mid", "syx", "vrn", "vr2"};
+
+// The chunk size of the block a load reads its files into.
+constexpr size_t kLoadChunk = 256 * 1024;
 
 // The lower-cased text after the last "." of a file name ("" without one).
 std::string lowerCaseExtension(const std::string& fileName) {
@@ -93,6 +97,26 @@ bool readWholeFile(int fd, int64_t size, ByteChunk* image) {
   return image->Resize(filled) == filled;
 }
 
+// Reads an open file of about size bytes (as its status said) into room
+// bytes at buffer: the count read, room when the file holds more (it grew
+// since), -1 when it cannot be read.
+int64_t readInto(int fd, int64_t size, unsigned char* buffer, int64_t room) {
+  int64_t filled = 0;
+  while (filled < room) {
+    const ssize_t got = ::read(fd, buffer + filled, static_cast<size_t>(room - filled));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    filled += got;
+    // A read that stops short once the size the status gave is in has met
+    // the end of a plain file: no second read to be told so.
+    if (filled < room && filled >= size) break;
+  }
+  return filled;
+}
+
 // A folder's device and inode: what tells a folder from a link back to it.
 using FolderIdentity = std::pair<dev_t, ino_t>;
 
@@ -142,8 +166,13 @@ int openFolder(const std::string& folder) {
 // tree of links can make the walk explode.
 class FolderWalk {
  public:
-  FolderWalk(std::vector<std::string>* list, std::function<void(const std::string&)> log)
-      : m_list(list), m_log(std::move(log)) {}
+  // The entries of every folder listed, by full path: the load reads them
+  // instead of listing each folder again.
+  using Listings = std::map<std::string, std::vector<FolderEntry>>;
+
+  FolderWalk(std::vector<std::string>* list, std::function<void(const std::string&)> log,
+             Listings* listings = nullptr)
+      : m_list(list), m_log(std::move(log)), m_listings(listings) {}
 
   void walk(const std::string& root) {
     FolderIdentity top;
@@ -155,12 +184,15 @@ class FolderWalk {
   // The folders below folder (depth levels below the root), each after
   // everything below it.
   void walkBelow(const std::string& folder, int depth) {
-    std::vector<FolderEntry> entries;
+    std::vector<FolderEntry> listed;
     const FileHandle folderFd(openFolder(folder));
-    if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
+    if (folderFd.get() < 0 || !listFolder(folderFd.get(), &listed)) {
       m_log("PATCH LIBRARIAN: could not list folder " + folder);
       return;
     }
+    // A map keeps its entries where they are while the walk below adds more.
+    const std::vector<FolderEntry>& entries =
+        m_listings ? ((*m_listings)[folder] = std::move(listed)) : listed;
     for (const FolderEntry& entry : entries) {
       // A plain file needs no look at its inode; a link or an entry of
       // unknown kind may lead to a folder.
@@ -194,6 +226,7 @@ class FolderWalk {
 
   std::vector<std::string>* m_list;
   std::function<void(const std::string&)> m_log;
+  Listings* m_listings;
   std::set<FolderIdentity> m_visited;
   size_t m_entered = 0;  // folders below the root entered so far
   bool m_countReported = false;
@@ -252,10 +285,16 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     }
     if (!exists) {
       log("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER...");
+      mLoadStore.reset();
       return;
     }
     folderScanList.clear();
-    buildFolderStructure(root, &folderScanList);
+    // The files of one pass share one block, in chunks of many files.
+    mLoadStore = std::make_shared<PatchStore>(kLoadChunk);
+    FolderWalk::Listings listings;
+    FolderWalk(
+        &folderScanList, [this](const std::string& line) { log(line); }, &listings)
+        .walk(root);
     std::sort(folderScanList.begin(), folderScanList.end());
     folderScanList.push_back(root);
     const int rootSeparators = static_cast<int>(
@@ -264,14 +303,17 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     for (const std::string& folder : folderScanList) {
       std::vector<FolderEntry> entries;
       const FileHandle folderFd(openFolder(folder));
-      if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
+      const auto walked = listings.find(folder);
+      if (folderFd.get() >= 0 && walked != listings.end())
+        entries = std::move(walked->second);
+      else if (folderFd.get() < 0 || !listFolder(folderFd.get(), &entries)) {
         log("PATCH LIBRARIAN: could not list folder " + folder);
         continue;
       }
-      std::vector<std::string> paths;
-      paths.reserve(entries.size());
-      for (const FolderEntry& entry : entries) paths.push_back(folder + "/" + entry.name);
-      removeStaleTemporaries(paths);
+      std::vector<std::string> temporaries;
+      for (const FolderEntry& entry : entries)
+        if (isTemporaryFileName(entry.name)) temporaries.push_back(folder + "/" + entry.name);
+      removeStaleTemporaries(temporaries);
       FolderPlace place;
       bool placed = false;
       for (size_t i = 0; i < entries.size(); ++i) {
@@ -309,9 +351,10 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
           place = placeOfFolder(folder, rootSeparators);
           placed = true;
         }
-        PatchFile* bank = newBank(place.filePrefix + name, name, place.folderName, place.levels, /*tag*/ 0);
+        const std::string fullPath = place.filePrefix + name;
+        PatchFile* bank = newBank(fullPath, name, place.folderName, place.levels, /*tag*/ 0);
         if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
-        bank = readBankFile(bank, file.get(), size, place.filePrefix + name, extension, &image);
+        bank = readBankFile(bank, file.get(), size, fullPath, extension, &image);
         if (bank) createFolderFilesStructure(bank, bank->folderPath);
       }
     }
@@ -324,6 +367,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
     clearDataStructures(0);
     clearDataStructures(2);
   }
+  mLoadStore.reset();
   rescanRequested = false;
   createNewCategoryPatchFiles();
 }
@@ -379,12 +423,25 @@ PatchFile* PatchLibrarian::readBankFile(PatchFile* bank, int fd, int64_t size, c
   const int tag = bank->numberTag;
   if (logging()) log("PATCH LIBRARIAN: loaded file " + fullPath);
   soundConverted = false;
-  if (!readWholeFile(fd, size, image)) {
+  // The file is read into the block the bank keeps its records in, and its
+  // usual records are made where they lie. A file that grew since its size
+  // was taken is read again through the image and copied.
+  std::shared_ptr<PatchStore> store = mLoadStore ? mLoadStore : std::make_shared<PatchStore>();
+  unsigned char* block = nullptr;
+  if (fd >= 0 && size >= 0 && size <= kMaximumPatchFileSize)
+    block = mLoadStore ? store->allocate(static_cast<size_t>(size) + 1)
+                       : store->allocateAlone(static_cast<size_t>(size) + 1);
+  const int64_t filled = block ? readInto(fd, size, block, size + 1) : -1;
+  if (filled >= 0 && filled <= size) {
+    bank->patches.keepRecords(std::move(store));
+    if (filled >= 15) loadImage(block, static_cast<int>(filled), block, bank);
+  } else if ((filled < 0 && block) || ::lseek(fd, 0, SEEK_SET) != 0 || !readWholeFile(fd, size, image)) {
     log("PATCH LIBRARIAN: could not read file " + fullPath);
     delete bank;
     return nullptr;
+  } else {
+    loadFromChunk(image, image->Size(), bank, smf);
   }
-  loadFromChunk(image, image->Size(), bank, smf);
   if (bank->patches.empty()) {
     delete bank;
     soundConverted = false;
@@ -461,19 +518,9 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
   if (!bank) return;
   const std::vector<std::string>& levels = bank->folderLevels;
   const size_t n = levels.size();
-  FolderFiles* candidate = new FolderFiles();
-  if (n == 1) {
-    candidate->name = levels[0];
-    candidate->banks.push_back(bank);
-  } else if (n == 2) {
-    candidate->subfolders.push_back(SubFolderFiles{levels[1], {}, {bank}});
-  } else if (n == 3) {
-    candidate->subfolders.push_back(SubFolderFiles{levels[1], {SubFolderFiles2{levels[2], {bank}}}, {}});
-  }
-  if (fileTree.empty() && n >= 1 && n <= 3) {
-    fileTree.push_back(candidate);
-    return;
-  }
+  // Banks three or more levels below the root have no place in the tree: an
+  // entry holding nothing would only show as an empty menu.
+  if (n < 1 || n > 3) return;
   bool found = false;
   for (FolderFiles* entry : fileTree) {
     if (n == 1 && entry->name == levels[0]) {
@@ -501,12 +548,17 @@ void PatchLibrarian::createFolderFilesStructure(PatchFile* bank, std::string) {
       }
     }
   }
-  // Banks three or more levels below the root have no place in the tree: an
-  // entry holding nothing would only show as an empty menu.
-  if (found || n == 0 || n > 3)
-    delete candidate;
-  else
-    fileTree.push_back(candidate);
+  if (found) return;
+  FolderFiles* entry = new FolderFiles();
+  if (n == 1) {
+    entry->name = levels[0];
+    entry->banks.push_back(bank);
+  } else if (n == 2) {
+    entry->subfolders.push_back(SubFolderFiles{levels[1], {}, {bank}});
+  } else {
+    entry->subfolders.push_back(SubFolderFiles{levels[1], {SubFolderFiles2{levels[2], {bank}}}, {}});
+  }
+  fileTree.push_back(entry);
 }
 
 void PatchLibrarian::initBankFilesOnDiscard(std::string folder) {

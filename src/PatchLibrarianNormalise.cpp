@@ -41,8 +41,13 @@ void PatchLibrarian::checkBankSizeAndAddData(PatchFile* bank) {
   if (!bank || bank->patches.empty() || bank->patches.size() >= PatchFile::kSlots || bank->paddingSwitch != 0)
     return;
   while (bank->patches.size() < PatchFile::kSlots) {
+    const PatchSysexMessage record = numberedFiller(static_cast<int>(bank->patches.size()));
+    if (bank->patches.holdsRecords()) {
+      bank->patches.appendRecordCopy(record.data(), static_cast<uint32_t>(record.size()), true);
+      continue;
+    }
     LibrarianPatch filler;
-    filler.messages.push_back(numberedFiller(static_cast<int>(bank->patches.size())));
+    filler.messages.push_back(record);
     filler.name = recordPatchName(filler.messages[0]);
     filler.parseCategory();
     bank->patches.push_back(std::move(filler));
@@ -52,6 +57,12 @@ void PatchLibrarian::checkBankSizeAndAddData(PatchFile* bank) {
 void PatchLibrarian::fillUncompletedBankFiles(PatchFile* bank) {
   if (!bank) return;
   while (bank->patches.size() < PatchFile::kSlots) {
+    if (bank->patches.holdsRecords()) {
+      // The init sound lies in the program's constant data: nothing is copied.
+      bank->patches.appendRecordRef(initSinglePatch, static_cast<uint32_t>(sizeof initSinglePatch), false,
+                                    false, nullptr);
+      continue;
+    }
     LibrarianPatch filler;
     filler.messages.emplace_back(initSinglePatch, initSinglePatch + sizeof initSinglePatch);
     bank->patches.push_back(std::move(filler));

@@ -21,22 +21,42 @@ constexpr int kConversionSourceSize = 136;
 constexpr int kHighestSlot = 98;
 
 // One byte at pos, or -1 (pos becomes -1) below 0 or at or past the end.
-int readByte(const ByteChunk* chunk, int& pos) {
-  if (pos < 0 || pos >= chunk->Size()) {
+int readByte(const unsigned char* data, int size, int& pos) {
+  if (pos < 0 || pos >= size) {
     pos = -1;
     return -1;
   }
-  return chunk->GetData()[pos++];
+  return data[pos++];
 }
 
 // Index of the first byte equal to value at or after pos, or -1 when none
 // lies before the end (or pos is outside the image).
-int findInImage(const ByteChunk* chunk, int pos, int value) {
-  const int size = chunk->Size();
+int findInImage(const unsigned char* data, int size, int pos, int value) {
   if (pos < 0 || pos >= size) return -1;
-  const unsigned char* data = chunk->GetData();
   const void* found = memchr(data + pos, value, static_cast<size_t>(size - pos));
   return found ? static_cast<int>(static_cast<const unsigned char*>(found) - data) : -1;
+}
+
+constexpr unsigned char kRecordHeader[] = {0xF0, 0x3E, 0x0B, 0x00, 0x01};
+constexpr int kRecordHeaderSize = static_cast<int>(sizeof kRecordHeader);
+
+// Appends a new patch whose only message is record (moved) to bank: into
+// the bank's store while it keeps records, else as a patch. Only a whole
+// record holds a name and a category byte (a record kept as bytes is read
+// so when the patch is made).
+void appendPatch(PatchFile* bank, PatchSysexMessage&& record) {
+  bank->paddingSwitch = 0;
+  const bool whole = record.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize);
+  if (bank->patches.holdsRecords()) {
+    bank->patches.appendRecordCopy(record.data(), static_cast<uint32_t>(record.size()), whole);
+    return;
+  }
+  LibrarianPatch& patch = bank->patches.emplace_back();
+  patch.messages.reserve(1);
+  const PatchSysexMessage& stored = patch.messages.emplace_back(std::move(record));
+  if (!whole) return;
+  patch.name = recordPatchName(stored);
+  patch.parseCategory();
 }
 
 }  // namespace
@@ -46,7 +66,7 @@ bool PatchLibrarian::findByte(ByteChunk* chunk, int& pos, int byte) {
     pos = -1;
     return false;
   }
-  const int found = findInImage(chunk, pos, byte);
+  const int found = findInImage(chunk->GetData(), chunk->Size(), pos, byte);
   pos = found < 0 ? -1 : found + 1;
   return found >= 0;
 }
@@ -57,61 +77,88 @@ int PatchLibrarian::readSysexMessage2(ByteChunk* chunk, int& pos, PatchFile* ban
 
 int PatchLibrarian::readSysexMessage(ByteChunk* chunk, int& pos, PatchFile* bank, int program) {
   if (!chunk || !bank) return -1;
-  if (!findByte(chunk, pos, VarnoSysEx::kManufacturer)) return -1;
-  const int model = readByte(chunk, pos);
+  return readRecord(chunk->GetData(), chunk->Size(), nullptr, pos, bank, program);
+}
+
+int PatchLibrarian::readRecord(const unsigned char* data, int size, unsigned char* inPlace, int& pos,
+                               PatchFile* bank, int program) {
+  if (pos < 0) {
+    pos = -1;
+    return -1;
+  }
+  // In a bank file the next message starts where the scan goes on.
+  const int manufacturer = pos < size && data[pos] == VarnoSysEx::kManufacturer
+                               ? pos
+                               : findInImage(data, size, pos, VarnoSysEx::kManufacturer);
+  if (manufacturer < 0) {
+    pos = -1;
+    return -1;
+  }
+  pos = manufacturer + 1;
+  const int model = readByte(data, size, pos);
   if (model < 0) return -1;
   if (model != VarnoSysEx::kModel && model != VarnoSysEx::kModelSecondGeneration) return pos;
-  const int device = readByte(chunk, pos);
+  const int device = readByte(data, size, pos);
   if (device < 0) return -1;
   if (device >= 0x80) return pos;
-  const int command = readByte(chunk, pos);
+  const int command = readByte(data, size, pos);
   if (command < 0) return -1;
   if (command > 0x10) return pos;
-  const int programByte = readByte(chunk, pos);
+  const int programByte = readByte(data, size, pos);
   if (programByte < 0) return -1;
   if (programByte >= 0x80) return pos;
 
   // A message cut off by the end of the image is not stored.
-  const int end = findInImage(chunk, pos, VarnoSysEx::kSysExEnd);
+  const int end = findInImage(data, size, pos, VarnoSysEx::kSysExEnd);
   if (end < 0) {
     pos = -1;
     return -1;
   }
-  static const unsigned char kRecordHeader[] = {0xF0, 0x3E, 0x0B, 0x00, 0x01};
-  PatchSysexMessage record;
-  // The header, the body and the closing F7; a short body is completed to
-  // a whole record.
-  const size_t finalSize = sizeof kRecordHeader + 1 + static_cast<size_t>(end - pos) + 1;
-  record.reserve(std::max(finalSize, static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)));
-  record.assign(kRecordHeader, kRecordHeader + sizeof kRecordHeader);
-  record.push_back(static_cast<unsigned char>(program & 0xFF));
-  record.insert(record.end(), chunk->GetData() + pos, chunk->GetData() + end);
+  const unsigned char* body = data + pos;
+  const int bodyLength = end - pos;
   pos = end + 1;
-  const int length = static_cast<int>(record.size());
+  // The record: the header, the program byte, the body and the closing F7.
+  const int length = kRecordHeaderSize + 1 + bodyLength;
   if (length < kShortestRecordBody) return pos;
-  if (length == kShortestRecordBody) record.push_back(0x00);
-  if (length == kShortestRecordBody + 1) record[VarnoSysEx::kRecordPadByte - 1] = 0x00;
-  if (length <= kShortestRecordBody + 1) appendNumberedName(record, (program % 100 + 100) % 100 + 1);
-  record.push_back(VarnoSysEx::kSysExEnd);
   ++pos;  // the byte after the F7 is skipped
+  const bool shortBody = length <= kShortestRecordBody + 1;
+  const bool secondGeneration =
+      model == VarnoSysEx::kModelSecondGeneration && !shortBody && length + 1 > kConversionThreshold;
 
-  if (model == VarnoSysEx::kModelSecondGeneration && static_cast<int>(record.size()) > kConversionThreshold) {
+  if (!shortBody && !secondGeneration && inPlace && manufacturer >= 1) {
+    // An image the bank keeps becomes the record where it lies: the header
+    // goes over the byte before the manufacturer byte and the four after
+    // it, which the scan has passed (a record ends with the image's F7).
+    unsigned char* out = inPlace + manufacturer - 1;
+    memcpy(out, kRecordHeader, kRecordHeaderSize);
+    out[kRecordHeaderSize] = static_cast<unsigned char>(program & 0xFF);
+    const uint32_t recordSize = static_cast<uint32_t>(length + 1);
+    const bool whole = recordSize == static_cast<uint32_t>(VarnoSysEx::kLibraryRecordSize);
+    bank->patches.appendRecordRef(out, recordSize, whole, false, nullptr);
+    bank->paddingSwitch = 0;
+    return pos;
+  }
+
+  // The header, the body and the closing F7; a short body is completed to a
+  // whole record.
+  PatchSysexMessage record;
+  record.reserve(static_cast<size_t>(std::max(length + 1, VarnoSysEx::kLibraryRecordSize)));
+  record.assign(kRecordHeader, kRecordHeader + kRecordHeaderSize);
+  record.push_back(static_cast<unsigned char>(program & 0xFF));
+  record.insert(record.end(), body, body + bodyLength);
+  if (shortBody) {
+    if (length == kShortestRecordBody) record.push_back(0x00);
+    if (length == kShortestRecordBody + 1) record[VarnoSysEx::kRecordPadByte - 1] = 0x00;
+    appendNumberedName(record, (program % 100 + 100) % 100 + 1);
+  }
+  record.push_back(VarnoSysEx::kSysExEnd);
+  if (secondGeneration) {
     // The conversion reads up to byte 134: a shorter sound cannot be converted.
     if (static_cast<int>(record.size()) < kConversionSourceSize) return pos;
     record = convertPatchToVarno1Format(&record, program);
     soundConverted = true;
   }
-
-  // The patch is built where the bank keeps it.
-  LibrarianPatch& patch = bank->patches.emplace_back();
-  patch.messages.reserve(1);
-  const PatchSysexMessage& stored = patch.messages.emplace_back(std::move(record));
-  // Only a whole record holds a name and a category byte.
-  if (stored.size() == static_cast<size_t>(VarnoSysEx::kLibraryRecordSize)) {
-    patch.name = recordPatchName(stored);
-    patch.parseCategory();
-  }
-  bank->paddingSwitch = 0;
+  appendPatch(bank, std::move(record));
   return pos;
 }
 
@@ -123,12 +170,14 @@ void appendNumberedName(PatchSysexMessage& record, int number) {
   record.push_back(static_cast<unsigned char>(kInitCategory));
 }
 
-std::string recordPatchName(const PatchSysexMessage& record) {
+std::string recordPatchName(const PatchSysexMessage& record) { return recordPatchName(record.data()); }
+
+std::string recordPatchName(const unsigned char* record) {
   // Eight bytes at a time: a byte below 0x80 from 'a' to 'z' loses its 0x20
   // bit (every library name goes through here twice while loading).
   constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighBits = 0x8080808080808080ULL;
   unsigned char bytes[16] = {};
-  memcpy(bytes, record.data() + VarnoSysEx::kNameByte, VarnoSysEx::kNameLength);
+  memcpy(bytes, record + VarnoSysEx::kNameByte, VarnoSysEx::kNameLength);
   for (int half = 0; half < 2; ++half) {
     uint64_t word;
     memcpy(&word, bytes + 8 * half, 8);
@@ -143,17 +192,30 @@ std::string recordPatchName(const PatchSysexMessage& record) {
 
 void PatchLibrarian::loadFromChunk(ByteChunk* chunk, int size, PatchFile* bank, int) {
   if (!chunk || !bank || size < 15 || size > chunk->Size()) return;
+  if (!bank->patches.empty()) {
+    loadImage(chunk->GetData(), chunk->Size(), nullptr, bank);
+    return;
+  }
+  // A new bank keeps a copy of the image as the block its records lie in.
+  auto store = std::make_shared<PatchStore>();
+  unsigned char* block = store->allocateAlone(static_cast<size_t>(chunk->Size()));
+  memcpy(block, chunk->GetData(), static_cast<size_t>(chunk->Size()));
+  bank->patches.keepRecords(std::move(store));
+  loadImage(block, chunk->Size(), block, bank);
+}
+
+void PatchLibrarian::loadImage(const unsigned char* data, int size, unsigned char* inPlace, PatchFile* bank) {
   static const unsigned char kMidiHeader[8] = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
   int pos = 0;
   bool midi = true;
-  for (int i = 0; i < 8; ++i) midi = midi && chunk->GetData()[i] == kMidiHeader[i];
+  for (int i = 0; i < 8; ++i) midi = midi && data[i] == kMidiHeader[i];
   if (midi) pos = 14;
   bank->patches.reserve(PatchFile::kSlots);
   int program = 0;
-  int result = readSysexMessage(chunk, pos, bank, program);
+  int result = readRecord(data, size, inPlace, pos, bank, program);
   while (result > 0) {
     if (!bank->patches.empty()) program = program + 1 > kHighestSlot ? 0 : program + 1;
-    result = readSysexMessage(chunk, pos, bank, program);
+    result = readRecord(data, size, inPlace, pos, bank, program);
   }
   checkBankSizeAndAddData(bank);
 }

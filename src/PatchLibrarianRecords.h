@@ -13,3 +13,5 @@ void appendNumberedName(PatchSysexMessage& record, int number);
 // The patch name of a record: bytes 76..89, each upper-cased (a..z only).
 // The record must hold at least 90 bytes.
 std::string recordPatchName(const PatchSysexMessage& record);
+// The same from a record's bytes (at least 90).
+std::string recordPatchName(const unsigned char* record);

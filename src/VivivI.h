@@ -45,6 +45,7 @@ class LibrarianViewControl;
 class ProgressIndicator;
 class UIConfigManager;
 class LibrarianPatch;
+class PatchList;
 class IGraphics;
 class MIDIMessageManager;
 class PatchLibrarian;
@@ -599,7 +600,7 @@ class VivivI : public IModuleAU {
   // upper list's file bank; 1: the lower list's category, search-result or
   // file bank by the two flags below); null when its bank index lies outside
   // its list. Valid until the library changes on the main thread.
-  const std::vector<LibrarianPatch>* librarianBankOfColumn(int column);
+  const PatchList* librarianBankOfColumn(int column);
   // Whether the library has a bank being edited for received patches and
   // saves to land in. When it has none, the status and value lines say what
   // to do (the library holds no bank at all, or none is chosen) and the

@@ -79,7 +79,7 @@ bool VivivI::editedBankReady() {
   return false;
 }
 
-const std::vector<LibrarianPatch>* VivivI::librarianBankOfColumn(int column) {
+const PatchList* VivivI::librarianBankOfColumn(int column) {
   if (!patchLibrarian) return nullptr;
   const PatchLibrarian& library = *patchLibrarian;
   const PatchFile* bank = nullptr;
@@ -97,7 +97,7 @@ const std::vector<LibrarianPatch>* VivivI::librarianBankOfColumn(int column) {
 // A row past the end of a bank shorter than 99 is an empty slot, so it reads
 // as one without growing the library's bank here.
 void VivivI::DisplayLibrarianPatchCategory(int row, int column) {
-  const std::vector<LibrarianPatch>* bank = librarianBankOfColumn(column);
+  const PatchList* bank = librarianBankOfColumn(column);
   if (!bank) return;
   std::string category;
   if (row >= 0 && static_cast<size_t>(row) < bank->size())

@@ -210,7 +210,7 @@ void VivivI::sendPatchAndPatternToDevice(int, bool, bool b, bool, bool) {
 }
 
 void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
-  const std::vector<LibrarianPatch>* bank = librarianBankOfColumn(column);
+  const PatchList* bank = librarianBankOfColumn(column);
   if (!bank) return;
   // Slots past a short bank count as empty.
   if (slot < 0 || slot >= PatchFile::kSlots || slot >= static_cast<int>(bank->size())) return;

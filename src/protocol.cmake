@@ -5,6 +5,7 @@
 target_sources(vivivi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSysEx.h ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSysEx.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LibrarianPatch.h ${CMAKE_CURRENT_LIST_DIR}/LibrarianPatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PatchList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InitSound.h ${CMAKE_CURRENT_LIST_DIR}/InitSound.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LibraryPatchRequest.h ${CMAKE_CURRENT_LIST_DIR}/LibraryPatchRequest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSender.h ${CMAKE_CURRENT_LIST_DIR}/MIDIMessageSender.cpp
