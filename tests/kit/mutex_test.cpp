@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -18,18 +20,29 @@ TEST(KitMutex, OwnerReentersAndDepthCounts) {
   EXPECT_EQ(m.GetDepth(), -1);
 }
 
+// The other thread is known to be at the lock (it said so just before
+// entering) and is given time to get in while the owner still holds it once:
+// a lock that let it in would show within that time, however late the
+// thread started.
 TEST(KitMutex, OtherThreadWaitsUntilLastLeave) {
+  using namespace std::chrono_literals;
   KIT_Mutex m;
-  int shared = 0;
+  std::atomic<bool> atTheLock{false};
+  std::atomic<int> shared{1};
   m.Enter();
   m.Enter();
   std::thread other([&] {
+    atTheLock = true;
     KIT_MutexLock lock(&m);
     shared = 2;
   });
-  shared = 1;
+  for (const auto bound = std::chrono::steady_clock::now() + 10s;
+       !atTheLock && std::chrono::steady_clock::now() < bound;)
+    std::this_thread::yield();
+  EXPECT_TRUE(atTheLock) << "the other thread never started";
   m.Leave();
-  EXPECT_EQ(shared, 1);  // still held once
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(shared, 1) << "the other thread got in while the lock was still held once";
   m.Leave();
   other.join();
   EXPECT_EQ(shared, 2);
