@@ -332,11 +332,13 @@ TEST(Circle, NullAndEmptyBitmapsAreIgnored) {
   PIX_FillCircle(nullptr, 5, 5, 3, kInk, 1.0f, 0, true);
   PIX_Arc(nullptr, 5, 5, 3, 0, 1, kInk, 1.0f, 0, true);
   PIX_RoundRect(nullptr, 1, 1, 8, 8, 3, kInk, 1.0f, 0, true);
-  PIX_MemBitmap empty(0, 0, 4);
+  // A bitmap of no pixels inside a guard ring: no call may write a word.
+  GuardedBitmap empty(0, 0);
   PIX_Circle(&empty, 5, 5, 3, kInk, 1.0f, 0, true);
   PIX_FillCircle(&empty, 5, 5, 3, kInk, 1.0f, 0, true);
   PIX_Arc(&empty, 5, 5, 3, 0, 1, kInk, 1.0f, 0, true);
   PIX_DrawGlyph(&empty, 0, 0, kInk, reinterpret_cast<const unsigned char*>("\xff"), 1, 1, 1.0f, 0);
+  EXPECT_TRUE(empty.GuardIntact());
 }
 
 TEST(DrawGlyph, ClipsToTheBitmapAndScalesByCoverage) {

@@ -240,11 +240,13 @@ TEST(Line, NullAndEmptyBitmapsAreIgnored) {
   PIX_Line(nullptr, 0, 0, 5, 5, kInk, 1.0f, 0, true);
   PIX_FLine(nullptr, 0, 0, 5, 5, kInk, 1.0f, 0, true);
   PIX_DashedLine(nullptr, 0, 0, 5, 0, 1, 1, kInk, 1.0f, 0, false);
-  PIX_MemBitmap empty(0, 0, 4);
+  // A bitmap of no pixels inside a guard ring: no call may write a word.
+  GuardedBitmap empty(0, 0);
   PIX_Line(&empty, 0, 0, 5, 5, kInk, 1.0f, 0, true);
   PIX_FLine(&empty, 0, 0, 5, 5, kInk, 1.0f, 0, true);
   PIX_DashedLine(&empty, 0, 0, 5, 0, 1, 1, kInk, 1.0f, 0, false);
   PIX_DrawRect(&empty, 0, 0, 5, 5, kInk, 1.0f, 0);
+  EXPECT_TRUE(empty.GuardIntact());
 }
 
 TEST(DrawRect, JoinsTheFourCornersWithTheFarCornerIncluded) {
