@@ -23,46 +23,14 @@
 #include "src/MIDIMessageManager.h"
 #include "tests/editor/actions_fixture.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/midi_peer.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A JACK client with one input port that collects what reaches it.
-class PeerIn {
- public:
-  PeerIn() : mClient("h17c-" + std::to_string(getpid())), mIn(RtMidi::UNIX_JACK, mClient) {
-    mIn.setCallback(&PeerIn::Callback, this);
-    mIn.ignoreTypes(false, false, false);
-    mIn.openVirtualPort("in");
-  }
-  std::string PortName() const { return mClient + ":in"; }
-  // Waits for bytes; true with everything that arrived before them (and
-  // forgets all of it), false when they never came.
-  bool TakeUpTo(const Bytes& bytes, std::vector<Bytes>* before, std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mMutex);
-    const bool came = mSignal.wait_for(
-        lock, timeout, [&] { return std::find(mGot.begin(), mGot.end(), bytes) != mGot.end(); });
-    if (!came) return false;
-    const auto at = std::find(mGot.begin(), mGot.end(), bytes);
-    if (before) before->assign(mGot.begin(), at);
-    mGot.erase(mGot.begin(), at + 1);
-    return true;
-  }
-
- private:
-  static void Callback(double, std::vector<unsigned char>* message, void* self) {
-    PeerIn* peer = static_cast<PeerIn*>(self);
-    std::lock_guard<std::mutex> lock(peer->mMutex);
-    peer->mGot.emplace_back(message->begin(), message->end());
-    peer->mSignal.notify_all();
-  }
-  std::string mClient;
-  std::mutex mMutex;
-  std::condition_variable mSignal;
-  std::vector<Bytes> mGot;
-  RtMidiIn mIn;  // last, so it goes first: its thread calls Callback until then
-};
+// The client the editor's output is connected to.
+std::string PeerName() { return "h17c-" + std::to_string(getpid()); }
 
 // ---- Mapping records ------------------------------------------------------------
 
@@ -158,7 +126,7 @@ class ChangePathTest : public ActionsTest {
  protected:
   void SetUp() override {
     SKIP_WITHOUT_JACK_SERVER();
-    peer = std::make_unique<PeerIn>();  // before the editor lists the ports
+    peer = std::make_unique<MidiPeerIn>(PeerName());  // before the editor lists the ports
     ActionsTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     const int entry = OpenMidiOutput(peer->PortName());
@@ -209,7 +177,7 @@ class ChangePathTest : public ActionsTest {
     editor->processControlAction(action, index, value);
   }
 
-  std::unique_ptr<PeerIn> peer;
+  std::unique_ptr<MidiPeerIn> peer;
   int markers = 0;
 };
 
