@@ -30,6 +30,23 @@ bool isMixerLayer(const ControlLayer* layer, bool withAdditionalSettings) {
   return false;
 }
 
+void mapController(UIConfigManager& manager, ControlAction* action, IControl* control, int cc,
+                   const MsbLsbPair* pair, int channel, int instance, const ControlLayer* layer,
+                   MixerRule rule) {
+  const bool mixer = isMixerLayer(layer, rule == kSettingsChannel);
+  action->ccNumber = cc;
+  action->channel = mixer ? channel : instance + 1;
+  action->mixerLayer = mixer && rule == kMixerKeyed ? 1 : 0;
+  if (!pair) {
+    addToCCControlMap(manager.ccControls, action->channel, cc, action->mixerLayer, control);
+    return;
+  }
+  action->msbValue = pair->msb;
+  action->valueOffset = pair->lsb;
+  action->lsbControl = pair->lsbControl;
+  manager.nrpnControls.addToControlMap(action, control);
+}
+
 IParam* factoryParam(IModuleBase* plug, int paramIdx) {
   if (!plug || paramIdx < 0 || paramIdx >= plug->NParams()) return nullptr;
   return plug->GetParam(paramIdx);

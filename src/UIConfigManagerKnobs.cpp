@@ -58,12 +58,7 @@ void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name,
   ControlAction* action = buildMappedKnob("createCCKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
                                           static_cast<double>(static_cast<int>(b4)), instance, layer, group,
                                           kActionCC, link, &knob);
-  if (!action) return;
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->channel = mixer ? channel : instance + 1;
-  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, knob);
+  if (action) mapController(*this, action, knob, cc, nullptr, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
@@ -73,15 +68,8 @@ void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbC
   IControl* knob = nullptr;
   ControlAction* action = buildMappedKnob("createMsbLsbKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
                                           1.0, instance, layer, group, kActionMsbLsb, link, &knob);
-  if (!action) return;
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->msbValue = msb;
-  action->valueOffset = lsb;
-  action->lsbControl = lsbControl;
-  action->channel = mixer ? channel : instance + 1;
-  nrpnControls.addToControlMap(action, knob);
+  const MsbLsbPair pair{msb, lsb, lsbControl};
+  if (action) mapController(*this, action, knob, cc, &pair, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int x, int y, std::string image,

@@ -166,11 +166,7 @@ void UIConfigManager::createMultiSelectionCCControl(int cc, int channel, std::st
   ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
   place(field, layer);
   ControlAction* action = bindControlAction(param, field, kActionCC);
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->channel = mixer ? channel : instance + 1;
-  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, field);
+  mapController(*this, action, field, cc, nullptr, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
@@ -192,14 +188,8 @@ void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, i
   ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
   place(field, layer);
   ControlAction* action = bindControlAction(param, field, kActionMsbLsb);
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->msbValue = msb;
-  action->valueOffset = lsb;
-  action->lsbControl = lsbControl;
-  action->channel = mixer ? channel : instance + 1;
-  nrpnControls.addToControlMap(action, field);
+  const MsbLsbPair pair{msb, lsb, lsbControl};
+  mapController(*this, action, field, cc, &pair, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMultiSelectionSysExControl(std::string name, int paramIdx, int x, int y,

@@ -24,10 +24,7 @@ void UIConfigManager::createCCSliderControl(int cc, int channel, std::string nam
   ControlAction* action = bindControlAction(param, slider, kActionCC);
   applyLinkRule(plug, action, paramIdx, link, logSink());
   // Sliders keep the mixer-layer key 0 even inside a mixer layer.
-  action->mixerLayer = 0;
-  action->ccNumber = cc;
-  action->channel = isMixerLayer(layer) ? channel : instance + 1;
-  addToCCControlMap(ccControls, action->channel, cc, 0, slider);
+  mapController(*this, action, slider, cc, nullptr, channel, instance, layer, kMixerChannel);
 }
 
 void UIConfigManager::createSysExSliderControl(std::string name, int paramIdx, int x, int y, int length,
