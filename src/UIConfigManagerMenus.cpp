@@ -132,7 +132,7 @@ void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x,
       newField<BankNumberField>(plug, paramIdx, x, y, width, height, scale, colour, false));
   VivivI* editor = plug;
   field->SetLibraryBankSource([editor] {
-    const PatchLibrarian* library = editor->patchLibrarian;
+    const PatchLibrarian* library = editor->patchLibrarian.get();
     if (!editor->librarianMode || !library) return -1;
     const int edited = library->upperBankIndex;
     return edited >= 0 && static_cast<size_t>(edited) < library->fileBanks.size() ? edited : -1;
