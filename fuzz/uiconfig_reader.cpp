@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UIConfigManager manager;
   manager.setWalkBudget(2000);  // hunt faults, not slow descriptions
   static const double kScales[] = {0.75, 1.0, 1.25, 2.0};
-  manager.readUIConfig(&gui, editor, editor->patchLibrarian, 0, kScales[(choice >> 2) & 3]);
+  manager.readUIConfig(&gui, editor, editor->patchLibrarian.get(), 0, kScales[(choice >> 2) & 3]);
 
   for (int i = 0; i < gui.NControls(); ++i) {
     const int index = gui.GetControl(i)->ParamIdx();

@@ -6,7 +6,7 @@
 
 IControl* MakeLibrarianMenu(VivivI* editor, int menu, IRECT rect) {
   if (!editor) return nullptr;
-  PatchLibrarian* library = editor->patchLibrarian;
+  PatchLibrarian* library = editor->patchLibrarian.get();
   switch (menu) {
     case kMenuLeftPatch:
       return new LeftPatchPopupMenu(editor, library, rect, editor);

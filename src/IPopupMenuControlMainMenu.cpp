@@ -110,7 +110,7 @@ void BankEditPopupMenu::doPopupMenu(VivivI*) {
 
 void BankEditPopupMenu::runItem(int menu, int index) {
   if (!editor) return;
-  MIDIMessageManager* manager = editor->midiManager;
+  MIDIMessageManager* manager = editor->midiManager.get();
   // A request chosen while the data thread runs an earlier job follows it.
   auto requestCurrentSound = [manager] {
     if (!manager) return;

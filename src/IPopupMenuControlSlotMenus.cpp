@@ -76,7 +76,7 @@ int FileEditPopupMenu::doPopupMenu(VivivI*, int x, int y) {
 
 void FileEditPopupMenu::runItem(int menu, int index, int x, int y) {
   if (!editor) return;
-  MIDIMessageManager* manager = editor->midiManager;
+  MIDIMessageManager* manager = editor->midiManager.get();
   switch (menu) {
     case kRoot:
       if (index == kPaste) runListAction(editor->librarianListActions.pasteSlot, x, y);

@@ -14,14 +14,13 @@
 MIDIMessageManager::MIDIMessageManager(VivivI* plug, PatchManager* patchManager,
                                        PatchLibrarian* patchLibrarian, IGraphics* graphics)
     : plug(plug), patchManager(patchManager), graphics(graphics), patchLibrarian(patchLibrarian) {
-  sender = new MIDIMessageSender(this, patchManager, plug);
+  sender = std::make_unique<MIDIMessageSender>(this, patchManager, plug);
 }
 
 MIDIMessageManager::~MIDIMessageManager() {
   // A job must not outlive the sender and the manager it runs on.
   stopWorkers();
-  delete sender;
-  sender = nullptr;
+  sender.reset();
 }
 
 // ==== Shared steps ===========================================================

@@ -22,6 +22,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -188,7 +189,7 @@ class MIDIMessageManager {
 
   // ==== FIELDS ===============================================================
 
-  MIDIMessageSender* sender = nullptr;  // owned
+  std::unique_ptr<MIDIMessageSender> sender;
   VivivI* plug;
   PatchManager* patchManager;
   IGraphics* graphics;

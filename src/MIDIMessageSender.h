@@ -29,6 +29,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -224,13 +225,13 @@ class SenderThreadJob : public Poco::Runnable {
   // false: the thread then counts as idle and ends.
   using NextJob = std::function<bool(SenderJob* job)>;
 
-  explicit SenderThreadJob(MIDIMessageSender*& sender, NextJob next = nullptr)
+  explicit SenderThreadJob(const std::unique_ptr<MIDIMessageSender>& sender, NextJob next = nullptr)
       : sender(sender), next(std::move(next)) {}
   void run() override;
 
   SenderJob job;  // written by a poster only while the thread is idle
 
  private:
-  MIDIMessageSender*& sender;
+  const std::unique_ptr<MIDIMessageSender>& sender;  // the manager's, read at each run
   NextJob next;
 };

@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "KIT/IModule/ControlLayer.h"
+#include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlActionSysEx.h"
 #include "src/UIConfigManager.h"
+#include "src/VivivI.h"
 
 namespace {
 
@@ -28,6 +30,23 @@ bool isMixerLayer(const ControlLayer* layer, bool withAdditionalSettings) {
   for (int part = 1; part <= 8; ++part)
     if (layer->name == "additionalSettingsPart" + std::to_string(part)) return true;
   return false;
+}
+
+void mapController(UIConfigManager& manager, ControlAction* action, IControl* control, int cc,
+                   const MsbLsbPair* pair, int channel, int instance, const ControlLayer* layer,
+                   MixerRule rule) {
+  const bool mixer = isMixerLayer(layer, rule == kSettingsChannel);
+  action->ccNumber = cc;
+  action->channel = mixer ? channel : instance + 1;
+  action->mixerLayer = mixer && rule == kMixerKeyed ? 1 : 0;
+  if (!pair) {
+    addToCCControlMap(manager.ccControls, action->channel, cc, action->mixerLayer, control);
+    return;
+  }
+  action->msbValue = pair->msb;
+  action->valueOffset = pair->lsb;
+  action->lsbControl = pair->lsbControl;
+  manager.nrpnControls.addToControlMap(action, control);
 }
 
 IParam* factoryParam(IModuleBase* plug, int paramIdx) {
@@ -118,4 +137,25 @@ bool fileSysExAddress(UIConfigManager& manager, IControl* control, const std::st
     return false;
   manager.sysexControls.addToControlMap(key, 0, control);
   return true;
+}
+
+ControlAction* UIConfigManager::buildMappedControl(
+    const char* factory, const std::string& name, int paramIdx, const std::string& image, double b1,
+    double b2, double b3, double step, int instance, ControlLayer* layer, const std::string& group, int kind,
+    const LinkInfo& link, const std::function<IControl*(const IBitmap& image)>& makeControl,
+    IControl** controlOut) {
+  IParam* param = factoryParam(plug, paramIdx);
+  if (!param) {
+    logMissingFactory(factory, name, paramIdx);
+    return nullptr;
+  }
+  const IBitmap bitmap = getImageByName(gui, image);
+  const std::string label = instanceLabel(name, instance);
+  param->InitDouble(label.c_str(), b1, b2, b3, step, "", getParamGroup(instance, group));
+  IControl* control = makeControl(bitmap);
+  place(control, layer);
+  ControlAction* action = bindControlAction(param, control, kind);
+  applyLinkRule(plug, action, paramIdx, link, logSink());
+  *controlOut = control;
+  return action;
 }

@@ -1,7 +1,8 @@
 // The path every control factory of the UI configuration shares: the
-// parameter's label and the channel rule, the link to a partner parameter
-// and the SysEx messages of a control with their lookup key. Used only by
-// the factory files (UIConfigManagerSwitches.cpp and its siblings).
+// parameter's label and the channel rule, the controller and MSB/LSB
+// mapping, the link to a partner parameter and the SysEx messages of a
+// control with their lookup key. Used only by the factory files
+// (UIConfigManagerSwitches.cpp and its siblings).
 #pragma once
 
 #include <string>
@@ -24,6 +25,29 @@ std::string instanceLabel(const std::string& name, int instance);
 // "additionalSettingsPart1".."8" layers (the MSB/LSB button only). A control
 // without a layer follows the rule of the other layers.
 bool isMixerLayer(const ControlLayer* layer, bool withAdditionalSettings = false);
+
+// How the layer a control lies in gives its channel and mixer-layer key:
+// inside a mixer layer the control keeps the description's channel,
+// elsewhere (and without a layer) it takes instance + 1.
+enum MixerRule {
+  kMixerKeyed,       // a mixer layer also files it under key 1; elsewhere 0
+  kMixerChannel,     // the key is always 0 (sliders, CC buttons)
+  kSettingsChannel,  // as kMixerChannel, the additional-settings layers counting as mixers
+};
+
+// The pair of an MSB/LSB control: msb goes with controller 99, lsbControl
+// with 98, and lsb is added to the value sent with the controller.
+struct MsbLsbPair {
+  int msb, lsb, lsbControl;
+};
+
+// Gives the record its controller cc, channel and mixer-layer key by the
+// rule, and the pair when there is one (the MSB/LSB kind), then files the
+// control under them in the manager's lookup of that kind: the MSB/LSB map
+// for a pair, else the CC map.
+void mapController(UIConfigManager& manager, ControlAction* action, IControl* control, int cc,
+                   const MsbLsbPair* pair, int channel, int instance, const ControlLayer* layer,
+                   MixerRule rule);
 
 // The parameter paramIdx of plug, or null when plug has none such.
 IParam* factoryParam(IModuleBase* plug, int paramIdx);

@@ -33,6 +33,7 @@
 // Runs once, on the thread that constructs the editor; no lock.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -350,13 +351,24 @@ class UIConfigManager {
   void logMissingFactory(const char* factory, const std::string& name, int paramIdx) const;
   // The sink the building blocks report refused input to (this log).
   UIConfigLog logSink() const;
-  // What every mapped knob shares: its double parameter named for the
-  // instance, the knob of the image in its layer, the record of the kind with
-  // the link rule applied. Null when the knob is not built (logged).
-  ControlAction* buildMappedKnob(const char* factory, const std::string& name, int paramIdx, int x, int y,
-                                 const std::string& image, double b1, double b2, double b3, double step,
-                                 int instance, ControlLayer* layer, const std::string& group, int kind,
-                                 const LinkInfo& link, IControl** knobOut);
+  // What every mapped knob and slider shares: its double parameter named for
+  // the instance, the control that makeControl builds of the image, placed
+  // in its layer, and the record of the kind with the link rule applied.
+  // Null when the control is not built (logged).
+  ControlAction* buildMappedControl(const char* factory, const std::string& name, int paramIdx,
+                                    const std::string& image, double b1, double b2, double b3, double step,
+                                    int instance, ControlLayer* layer, const std::string& group, int kind,
+                                    const LinkInfo& link,
+                                    const std::function<IControl*(const IBitmap& image)>& makeControl,
+                                    IControl** controlOut);
+  // What every multi-selection menu shares: its enumerated parameter named
+  // for the instance with its n = b3 - b2 texts (the list, or the numbers
+  // of the d1..d2 range), the field in its layer, the record of the kind.
+  // Null when the menu is not built (logged).
+  ControlAction* buildSelectionField(const char* factory, const std::string& name, int paramIdx, int x, int y,
+                                     int width, int b1, int b2, int b3, int d1, int d2, const Values& texts,
+                                     int instance, ControlLayer* layer, const std::string& group, int kind,
+                                     IControl** fieldOut);
 
  private:
   // Loads the named resource through the GUI and deciphers it; false

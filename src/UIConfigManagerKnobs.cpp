@@ -1,6 +1,8 @@
 // The knob factories: a multi-frame knob over a double parameter, mapped to
 // a control change, an MSB/LSB pair or a SysEx message per value, or to
 // nothing (the editor's own knobs).
+#include <functional>
+
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IKnobControls.h"
@@ -17,6 +19,13 @@ IControl* newKnob(IModuleBase* plug, int left, int top, int paramIdx, const IBit
   return new IKnobMultiControl(plug, left, top, paramIdx, &bitmap);
 }
 
+// The maker of that knob for the mapped path.
+std::function<IControl*(const IBitmap&)> knobAt(const UIConfigManager& m, int x, int y, int paramIdx) {
+  return [&m, x, y, paramIdx](const IBitmap& bitmap) {
+    return newKnob(m.plug, m.scaleCoordinate(x), m.scaleCoordinate(y), paramIdx, bitmap);
+  };
+}
+
 }  // namespace
 
 void UIConfigManager::createNoValKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
@@ -29,41 +38,15 @@ void UIConfigManager::createNoValKnobControl(std::string name, int paramIdx, int
   place(newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap), layer);
 }
 
-ControlAction* UIConfigManager::buildMappedKnob(const char* factory, const std::string& name, int paramIdx,
-                                                int x, int y, const std::string& image, double b1, double b2,
-                                                double b3, double step, int instance, ControlLayer* layer,
-                                                const std::string& group, int kind, const LinkInfo& link,
-                                                IControl** knobOut) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) {
-    logMissingFactory(factory, name, paramIdx);
-    return nullptr;
-  }
-  const IBitmap bitmap = getImageByName(gui, image);
-  const std::string label = instanceLabel(name, instance);
-  param->InitDouble(label.c_str(), b1, b2, b3, step, "", getParamGroup(instance, group));
-  IControl* knob = newKnob(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, bitmap);
-  place(knob, layer);
-  ControlAction* action = bindControlAction(param, knob, kind);
-  applyLinkRule(plug, action, paramIdx, link, logSink());
-  if (knobOut) *knobOut = knob;
-  return action;
-}
-
 void UIConfigManager::createCCKnobControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
                                           std::string image, double b1, double b2, double b3, double b4,
                                           LinkInfo link, int instance, ControlLayer* layer,
                                           std::string group) {
   IControl* knob = nullptr;
-  ControlAction* action = buildMappedKnob("createCCKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
-                                          static_cast<double>(static_cast<int>(b4)), instance, layer, group,
-                                          kActionCC, link, &knob);
-  if (!action) return;
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->channel = mixer ? channel : instance + 1;
-  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, knob);
+  ControlAction* action = buildMappedControl("createCCKnobControl", name, paramIdx, image, b1, b2, b3,
+                                             static_cast<double>(static_cast<int>(b4)), instance, layer,
+                                             group, kActionCC, link, knobAt(*this, x, y, paramIdx), &knob);
+  if (action) mapController(*this, action, knob, cc, nullptr, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbControl, int channel,
@@ -71,17 +54,11 @@ void UIConfigManager::createMsbLsbKnobControl(int cc, int msb, int lsb, int lsbC
                                               double b1, double b2, double b3, double b4, LinkInfo link,
                                               int instance, ControlLayer* layer, std::string group) {
   IControl* knob = nullptr;
-  ControlAction* action = buildMappedKnob("createMsbLsbKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
-                                          1.0, instance, layer, group, kActionMsbLsb, link, &knob);
-  if (!action) return;
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->msbValue = msb;
-  action->valueOffset = lsb;
-  action->lsbControl = lsbControl;
-  action->channel = mixer ? channel : instance + 1;
-  nrpnControls.addToControlMap(action, knob);
+  ControlAction* action =
+      buildMappedControl("createMsbLsbKnobControl", name, paramIdx, image, b1, b2, b3, 1.0, instance, layer,
+                         group, kActionMsbLsb, link, knobAt(*this, x, y, paramIdx), &knob);
+  const MsbLsbPair pair{msb, lsb, lsbControl};
+  if (action) mapController(*this, action, knob, cc, &pair, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int x, int y, std::string image,
@@ -89,8 +66,9 @@ void UIConfigManager::createSysExKnobControl(std::string name, int paramIdx, int
                                              int sysexIndex, int changingByte, int instance, LinkInfo link,
                                              ControlLayer* layer, std::string group) {
   IControl* knob = nullptr;
-  ControlAction* action = buildMappedKnob("createSysExKnobControl", name, paramIdx, x, y, image, b1, b2, b3,
-                                          1.0, instance, layer, group, kActionSysEx, link, &knob);
+  ControlAction* action =
+      buildMappedControl("createSysExKnobControl", name, paramIdx, image, b1, b2, b3, 1.0, instance, layer,
+                         group, kActionSysEx, link, knobAt(*this, x, y, paramIdx), &knob);
   if (!action) return;
   const int minimum = static_cast<int>(b2), maximum = static_cast<int>(b3);
   fileSysExMessages(*this, action, knob, name, sysexIndex, changingByte, maximum - minimum + 1, minimum,
@@ -102,8 +80,9 @@ void UIConfigManager::createSysExKnobControl2(std::string name, int paramIdx, in
                                               int sysexIndex, int changingByte, int instance, LinkInfo link,
                                               ControlLayer* layer, std::string group) {
   IControl* knob = nullptr;
-  ControlAction* action = buildMappedKnob("createSysExKnobControl2", name, paramIdx, x, y, image, b1, b2, b3,
-                                          1.0, instance, layer, group, kActionSysEx, link, &knob);
+  ControlAction* action =
+      buildMappedControl("createSysExKnobControl2", name, paramIdx, image, b1, b2, b3, 1.0, instance, layer,
+                         group, kActionSysEx, link, knobAt(*this, x, y, paramIdx), &knob);
   if (!action) return;
   // This knob has no messages of its own, so there is no header to file it
   // under: it sends nothing and incoming messages do not find it.

@@ -132,7 +132,7 @@ void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x,
       newField<BankNumberField>(plug, paramIdx, x, y, width, height, scale, colour, false));
   VivivI* editor = plug;
   field->SetLibraryBankSource([editor] {
-    const PatchLibrarian* library = editor->patchLibrarian;
+    const PatchLibrarian* library = editor->patchLibrarian.get();
     if (!editor->librarianMode || !library) return -1;
     const int edited = library->upperBankIndex;
     return edited >= 0 && static_cast<size_t>(edited) < library->fileBanks.size() ? edited : -1;
@@ -148,12 +148,16 @@ std::string plainNumber(int number) { return std::to_string(number); }
 
 }  // namespace
 
-void UIConfigManager::createMultiSelectionCCControl(int cc, int channel, std::string name, int paramIdx,
-                                                    int x, int y, int width, int textHeight, int b1, int b2,
-                                                    int b3, int d1, int d2, Values texts, int instance,
-                                                    ControlLayer* layer, std::string group) {
+ControlAction* UIConfigManager::buildSelectionField(const char* factory, const std::string& name,
+                                                    int paramIdx, int x, int y, int width, int b1, int b2,
+                                                    int b3, int d1, int d2, const Values& texts, int instance,
+                                                    ControlLayer* layer, const std::string& group, int kind,
+                                                    IControl** fieldOut) {
   IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createMultiSelectionCCControl", name, paramIdx);
+  if (!param) {
+    logMissingFactory(factory, name, paramIdx);
+    return nullptr;
+  }
   const std::string label = instanceLabel(name, instance);
   const int n = b3 - b2;
   param->InitEnum(label.c_str(), b1, n, "", getParamGroup(instance, group));
@@ -161,16 +165,23 @@ void UIConfigManager::createMultiSelectionCCControl(int cc, int channel, std::st
   if (!setMenuTexts(param, n, texts, d1, d2, plainNumber)) {
     log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
         " texts nor a number range; not built");
-    return;
+    return nullptr;
   }
   ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
   place(field, layer);
-  ControlAction* action = bindControlAction(param, field, kActionCC);
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->channel = mixer ? channel : instance + 1;
-  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, field);
+  *fieldOut = field;
+  return bindControlAction(param, field, kind);
+}
+
+void UIConfigManager::createMultiSelectionCCControl(int cc, int channel, std::string name, int paramIdx,
+                                                    int x, int y, int width, int textHeight, int b1, int b2,
+                                                    int b3, int d1, int d2, Values texts, int instance,
+                                                    ControlLayer* layer, std::string group) {
+  IControl* field = nullptr;
+  ControlAction* action =
+      buildSelectionField("createMultiSelectionCCControl", name, paramIdx, x, y, width, b1, b2, b3, d1, d2,
+                          texts, instance, layer, group, kActionCC, &field);
+  if (action) mapController(*this, action, field, cc, nullptr, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, int lsbControl, int channel,
@@ -178,28 +189,12 @@ void UIConfigManager::createMsbLsbSelectionCCControl(int cc, int msb, int lsb, i
                                                      int textHeight, int b1, int b2, int b3, int d1, int d2,
                                                      Values texts, int instance, ControlLayer* layer,
                                                      std::string group) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createMsbLsbSelectionCCControl", name, paramIdx);
-  const std::string label = instanceLabel(name, instance);
-  const int n = b3 - b2;
-  param->InitEnum(label.c_str(), b1, n, "", getParamGroup(instance, group));
-  param->ResetDisplayTexts();
-  if (!setMenuTexts(param, n, texts, d1, d2, plainNumber)) {
-    log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
-        " texts nor a number range; not built");
-    return;
-  }
-  ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
-  place(field, layer);
-  ControlAction* action = bindControlAction(param, field, kActionMsbLsb);
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->msbValue = msb;
-  action->valueOffset = lsb;
-  action->lsbControl = lsbControl;
-  action->channel = mixer ? channel : instance + 1;
-  nrpnControls.addToControlMap(action, field);
+  IControl* field = nullptr;
+  ControlAction* action =
+      buildSelectionField("createMsbLsbSelectionCCControl", name, paramIdx, x, y, width, b1, b2, b3, d1, d2,
+                          texts, instance, layer, group, kActionMsbLsb, &field);
+  const MsbLsbPair pair{msb, lsb, lsbControl};
+  if (action) mapController(*this, action, field, cc, &pair, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMultiSelectionSysExControl(std::string name, int paramIdx, int x, int y,
@@ -207,19 +202,10 @@ void UIConfigManager::createMultiSelectionSysExControl(std::string name, int par
                                                        int d1, int d2, Values texts, int msgZeroVal,
                                                        int color, int sysexIndex, int changingByte,
                                                        int instance, ControlLayer* layer, std::string group) {
-  IParam* param = factoryParam(plug, paramIdx);
-  if (!param) return logMissingFactory("createMultiSelectionSysExControl", name, paramIdx);
-  const std::string label = instanceLabel(name, instance);
-  const int n = b3 - b2;
-  param->InitEnum(label.c_str(), b1, n, "", getParamGroup(instance, group));
-  param->ResetDisplayTexts();
-  if (!setMenuTexts(param, n, texts, d1, d2, plainNumber)) {
-    log("CONFIG READER: menu \"" + name + "\" has neither " + std::to_string(n) +
-        " texts nor a number range; not built");
-    return;
-  }
-  ICaptionControl* field = newField(plug, paramIdx, x, y, width, kSelectionHeight, scale, kMenuOrange, true);
-  place(field, layer);
-  ControlAction* action = bindControlAction(param, field, kActionSysEx);
-  fileSysExMessages(*this, action, field, name, sysexIndex, changingByte, b3 - b2 + 1, b2, instance);
+  IControl* field = nullptr;
+  ControlAction* action =
+      buildSelectionField("createMultiSelectionSysExControl", name, paramIdx, x, y, width, b1, b2, b3, d1, d2,
+                          texts, instance, layer, group, kActionSysEx, &field);
+  if (action)
+    fileSysExMessages(*this, action, field, name, sysexIndex, changingByte, b3 - b2 + 1, b2, instance);
 }

@@ -87,12 +87,9 @@ void UIConfigManager::createCCBoolControl(int cc, int channel, std::string name,
   IControl* control = new ISwitchControl(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, &bitmap);
   place(control, layer);
   ControlAction* action = bindControlAction(param, control, kActionCCSwitch);
-  action->ccNumber = cc;
-  action->channel = isMixerLayer(layer) ? channel : instance + 1;
-  action->mixerLayer = 0;
   action->offValue = static_cast<int32_t>(offValue);
   action->onValue = static_cast<int32_t>(onValue);
-  addToCCControlMap(ccControls, action->channel, cc, 0, control);
+  mapController(*this, action, control, cc, nullptr, channel, instance, layer, kMixerChannel);
 }
 
 void UIConfigManager::createCCRadioControl(int cc, int channel, std::string name, int paramIdx, int x, int y,
@@ -117,11 +114,7 @@ void UIConfigManager::createCCRadioControl(int cc, int channel, std::string name
                                      static_cast<int>(count), &bitmap, kVertical);
   place(control, layer);
   ControlAction* action = bindControlAction(param, control, kActionCC);
-  const bool mixer = isMixerLayer(layer);
-  action->mixerLayer = mixer ? 1 : 0;
-  action->ccNumber = cc;
-  action->channel = mixer ? channel : instance + 1;
-  addToCCControlMap(ccControls, action->channel, cc, action->mixerLayer, control);
+  mapController(*this, action, control, cc, nullptr, channel, instance, layer, kMixerKeyed);
 }
 
 void UIConfigManager::createMsbLsbBoolControl(int cc, int msb, int lsb, int lsbControl, int channel,
@@ -137,16 +130,11 @@ void UIConfigManager::createMsbLsbBoolControl(int cc, int msb, int lsb, int lsbC
   IControl* control = new ISwitchControl(plug, scaleCoordinate(x), scaleCoordinate(y), paramIdx, &bitmap);
   place(control, layer);
   ControlAction* action = bindControlAction(param, control, kActionMsbLsb);
-  action->ccNumber = cc;
-  action->msbValue = msb;
-  action->valueOffset = lsb;
-  action->lsbControl = lsbControl;
-  action->channel = isMixerLayer(layer, true) ? channel : instance + 1;
-  action->mixerLayer = 0;
   action->offValue = static_cast<int32_t>(offValue);
   action->onValue = static_cast<int32_t>(onValue);
   applyLinkRule(plug, action, paramIdx, link, logSink());
-  nrpnControls.addToControlMap(action, control);
+  const MsbLsbPair pair{msb, lsb, lsbControl};
+  mapController(*this, action, control, cc, &pair, channel, instance, layer, kSettingsChannel);
 }
 
 void UIConfigManager::createSysExBoolControl(std::string name, int paramIdx, int x, int y, std::string image,

@@ -254,10 +254,10 @@ VivivI::VivivI(IModuleInstanceInfo info)
              static_cast<int32_t>(FourCharCode("HcS1")), kVivivILatency, true, true, true, 0);
   addNonAutomateParamCount(kNumParams);
 
-  patchManager = new PatchManager;
+  patchManager = std::make_unique<PatchManager>();
   patchManager->owner = this;
   log("PATCH MANAGER INITIALIZED...");
-  patchLibrarian = new PatchLibrarian;
+  patchLibrarian = std::make_unique<PatchLibrarian>();
   patchLibrarian->owner = this;
   log("PATCH LIBRARIAN INITIALIZED...");
   patchLibrarian->upperBankIndex = 0;
@@ -278,8 +278,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
   const int width = TruncateToInt(kEditorWidth * guiScale), height = TruncateToInt(kEditorHeight * guiScale);
   graphics = MakeGraphics(this, width, height, 0);
   log("STARTING USER INTERFACE CONFIGURATION...");
-  uiConfig = new EditorUIConfigManager;
-  uiConfig->readUIConfig(graphics, this, patchLibrarian, colourScheme, guiScale);
+  uiConfig = std::make_unique<EditorUIConfigManager>();
+  uiConfig->readUIConfig(graphics, this, patchLibrarian.get(), colourScheme, guiScale);
   log("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
   InitCategoryParameter(*this);
   makeIndicatorLamps();
@@ -343,7 +343,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
   progressIndicator->Hide(true);
   progressLayer->Hide(true);
 
-  midiManager = new MIDIMessageManager(this, patchManager, patchLibrarian, graphics);
+  midiManager =
+      std::make_unique<MIDIMessageManager>(this, patchManager.get(), patchLibrarian.get(), graphics);
   MakeDefaultPreset("-", 64);
   patchManager->init();
 
@@ -605,18 +606,18 @@ VivivI::~VivivI() {
   // The input thread reaches the manager, the library and the GUI; the
   // workers reach all of them: both stop first.
   CloseExternalMIDIPorts();
-  delete midiManager;  // ends running jobs and joins the worker threads
-  midiManager = nullptr;
-  delete patchManager;
-  patchManager = nullptr;
+  // Ends running jobs and joins the worker threads. The member names the
+  // manager until it is gone: a job still running may reach it through
+  // this editor.
+  midiManager.get_deleter()(midiManager.get());
+  static_cast<void>(midiManager.release());
+  patchManager.reset();
   // The GUI goes before the library and the UI tables its controls use;
   // then the mapping records no control points to any more.
   delete mGraphics;
   mGraphics = nullptr;
   graphics = nullptr;
   releaseControlActions(this);
-  delete uiConfig;
-  uiConfig = nullptr;
-  delete patchLibrarian;
-  patchLibrarian = nullptr;
+  uiConfig.reset();
+  patchLibrarian.reset();
 }

@@ -626,11 +626,12 @@ class VivivI : public IModuleAU {
   int midiOutIndex = 0;
 
   // ---- Owned objects ---------------------------------------------------------
-  PatchManager* patchManager = nullptr;
-  PatchLibrarian* patchLibrarian = nullptr;
+  // The destructor ends them in its own order (threads before what they use).
+  std::unique_ptr<PatchManager> patchManager;
+  std::unique_ptr<PatchLibrarian> patchLibrarian;
   IGraphics* graphics = nullptr;  // the window; the base deletes it
-  UIConfigManager* uiConfig = nullptr;
-  MIDIMessageManager* midiManager = nullptr;
+  std::unique_ptr<UIConfigManager> uiConfig;
+  std::unique_ptr<MIDIMessageManager> midiManager;
   ProgressIndicator* progressIndicator = nullptr;  // on the "PROGRESS" layer
   ControlLayer* progressLayer = nullptr;           // attached to the GUI at the end of start-up
   std::array<IControl*, 2> cancelButtons{};        // "Cancel Data Request" on the "PROGRESS" layer

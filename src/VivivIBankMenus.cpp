@@ -117,14 +117,14 @@ void VivivI::refreshPopUpMenus() {
   // The bank menus of both lists, each selecting its bank by the list's
   // pair, and the bank-name menu with no pair (it marks its first bank).
   if (auto* upper = static_cast<LeftPatchPopupMenu*>(librarianMenus[kMenuLeftPatch]))
-    upper->refreshFolderStructure(patchLibrarian, this, 0, upperFirstName, upperBankName);
+    upper->refreshFolderStructure(patchLibrarian.get(), this, 0, upperFirstName, upperBankName);
   const ELibrarianMenu lower = lowerShowsCategories ? kMenuRightCategory
                                : lowerShowsSearch   ? kMenuRightSearch
                                                     : kMenuRightPatch;
   if (auto* menu = static_cast<BankMenuControl*>(librarianMenus[lower]))
-    menu->refreshFolderStructure(patchLibrarian, this, 0, lowerFirstName, lowerBankName);
+    menu->refreshFolderStructure(patchLibrarian.get(), this, 0, lowerFirstName, lowerBankName);
   if (auto* names = static_cast<ProgBankNamePopupMenu*>(librarianMenus[kMenuProgBankName]))
-    names->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    names->refreshPatchNames(patchLibrarian.get(), this, 0, "", "");
   setLibrarianViewDirty();
   updatePatchLibrarianView(2);
 }
@@ -145,11 +145,11 @@ void VivivI::updateBankAndProgramMenuNames(bool keepBankMenu) {
     hideLayer(librarianMenuLayers[kMenuProgBankName], false);
     if (patchLibrarian) patchLibrarian->selectedUpperSlot = program;
     selectLibrarianViewRow(program);
-    if (programs) programs->refreshPatchNames(patchLibrarian, this, program);
-    if (banks && !keepBankMenu) banks->refreshPatchNames(patchLibrarian, this, bank);
+    if (programs) programs->refreshPatchNames(patchLibrarian.get(), this, program);
+    if (banks && !keepBankMenu) banks->refreshPatchNames(patchLibrarian.get(), this, bank);
   } else {
-    if (programs) programs->refreshPatchNames(patchLibrarian, this, program);
-    if (banks) banks->refreshPatchNames(patchLibrarian, this, bank);
+    if (programs) programs->refreshPatchNames(patchLibrarian.get(), this, program);
+    if (banks) banks->refreshPatchNames(patchLibrarian.get(), this, bank);
     hideLayer(librarianMenuLayers[kMenuBankNumber], false);
   }
 }

@@ -8,7 +8,7 @@
 // it again: nothing of it outlives the call.
 
 int VivivI::showFileEditMenu(int x, int y) {
-  auto menu = std::make_unique<FileEditPopupMenu>(this, patchLibrarian, IRECT(x, y, x, y), this);
+  auto menu = std::make_unique<FileEditPopupMenu>(this, patchLibrarian.get(), IRECT(x, y, x, y), this);
   fileEditMenu = menu.get();
   const int result = menu->doPopupMenu(this, x, y);
   fileEditMenu = nullptr;
@@ -16,7 +16,7 @@ int VivivI::showFileEditMenu(int x, int y) {
 }
 
 int VivivI::showFileCopyMenu(int x, int y) {
-  auto menu = std::make_unique<FileCopyPopupMenu>(this, patchLibrarian, IRECT(x, y, x, y), this);
+  auto menu = std::make_unique<FileCopyPopupMenu>(this, patchLibrarian.get(), IRECT(x, y, x, y), this);
   fileCopyMenu = menu.get();
   const int result = menu->doPopupMenu(this, x, y);
   fileCopyMenu = nullptr;

@@ -142,7 +142,7 @@ namespace {
 // The banks a column shows: the file banks above; below, the lower list's
 // source (category mode first).
 const std::vector<PatchFile*>& columnBanks(const VivivI& plug, bool upper) {
-  const PatchLibrarian* librarian = plug.patchLibrarian;
+  const PatchLibrarian* librarian = plug.patchLibrarian.get();
   return upper                       ? librarian->fileBanks
          : plug.lowerShowsCategories ? librarian->categoryBanks
          : plug.lowerShowsSearch     ? librarian->searchBanks
@@ -160,7 +160,8 @@ void refreshBankMenu(VivivI& plug, bool upper, int bank) {
                               : plug.lowerShowsSearch     ? kMenuRightSearch
                                                           : kMenuRightPatch;
   if (auto* control = static_cast<BankMenuControl*>(plug.librarianMenus[menu]))
-    control->refreshFolderStructure(plug.patchLibrarian, &plug, bank, chosen.fileName, chosen.folderName);
+    control->refreshFolderStructure(plug.patchLibrarian.get(), &plug, bank, chosen.fileName,
+                                    chosen.folderName);
 }
 
 // The four bank buttons of the librarian's two lists; v is 1 (pressed).
@@ -173,7 +174,7 @@ void stepBank(VivivI& plug, int index) {
   }
   const int list = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
   const IParam* listParam = plug.GetParam(list);
-  PatchLibrarian* librarian = plug.patchLibrarian;
+  PatchLibrarian* librarian = plug.patchLibrarian.get();
   if (!listParam || !librarian) return;
   // The list's last entry, and never past the last bank of the list the
   // column shows (its texts keep entries of a longer list shown before).
@@ -212,7 +213,7 @@ void stepProgram(VivivI& plug, int index, int v) {
     };
     if (plug.librarianMode) {
       const int column = plug.getLibrarianViewColumn() == 0 ? 0 : 1;
-      PatchLibrarian* librarian = plug.patchLibrarian;
+      PatchLibrarian* librarian = plug.patchLibrarian.get();
       int slot = 0;
       if (librarian)
         slot = column == 0 ? librarian->selectedUpperSlot.load() : librarian->selectedLowerSlot.load();
@@ -271,7 +272,7 @@ void toggleArpSync(VivivI& plug) {
   plug.setDisplayText(kControlDisplayValue, on == 1 ? "ON" : "OFF");
   plug.setDisplayText(kControlDisplayCC, "CC|" + std::to_string(controller));
   if (plug.changeFromHardware) return;
-  const MIDIMessageManager* manager = plug.midiManager;
+  const MIDIMessageManager* manager = plug.midiManager.get();
   if (manager && manager->valueFromHardware && plug.localControl && !manager->messageFromHost) return;
   plug.MIDIOutRoutingSwitch(&msg);
 }
@@ -429,7 +430,7 @@ void searchFor(VivivI& plug) {
   if (plug.lowerShowsSearch && text == plug.shownSearchText) return;
   plug.lowerShowsSearch = true;
   plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
-  PatchLibrarian* librarian = plug.patchLibrarian;
+  PatchLibrarian* librarian = plug.patchLibrarian.get();
   if (librarian) librarian->createNewSearchPatchFiles(text);
   if (!librarian || librarian->searchBanks.empty()) {
     plug.shownSearchText.clear();
@@ -498,7 +499,7 @@ void closeRename(VivivI& plug) {
 // of the edited bank through the librarian's receive road.
 void renameSlot(VivivI& plug) {
   if (plug.renameClosed) return;
-  PatchLibrarian* librarian = plug.patchLibrarian;
+  PatchLibrarian* librarian = plug.patchLibrarian.get();
   const int bankIndex = librarian ? librarian->upperBankIndex : -1;
   if (!librarian || librarian->editBlocked != 0 || bankIndex < 0 ||
       bankIndex >= static_cast<int>(librarian->fileBanks.size())) {
@@ -546,7 +547,7 @@ void renameSlot(VivivI& plug) {
 constexpr const char* kRandomPatchName = "RANDOM PATCH";
 
 void randomize(VivivI& plug) {
-  MIDIMessageManager* manager = plug.midiManager;
+  MIDIMessageManager* manager = plug.midiManager.get();
   if (!manager) return;
   manager->randomGenerator();
   manager->randomizePatchSettings(0);
@@ -657,7 +658,7 @@ void selectInput(VivivI& plug, int v) {
 }
 
 void sendClockInfoSwitch(VivivI& plug, int v) {
-  MIDIMessageSender* sender = plug.midiManager ? plug.midiManager->sender : nullptr;
+  MIDIMessageSender* sender = plug.midiManager ? plug.midiManager->sender.get() : nullptr;
   if (v == 1) {
     plug.OnParamChange(kTempoInformation);
     plug.sendClockInfo = true;

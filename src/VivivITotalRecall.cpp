@@ -67,7 +67,7 @@ void openLibrarianTab(VivivI* plug) {
   }
   // The selected slot of the upper list, else of the lower one.
   int slot = -1;
-  if (const PatchLibrarian* librarian = plug->patchLibrarian) {
+  if (const PatchLibrarian* librarian = plug->patchLibrarian.get()) {
     slot = librarian->selectedUpperSlot;
     if (slot < 0) slot = librarian->selectedLowerSlot;
   }

@@ -41,20 +41,17 @@ bool FindItem(HMENU menu, int item, bool byPosition, HMENU* owner, size_t* index
       return true;
     }
   for (WmMenuItem& entry : menu->items)
-    if (entry.submenu && FindItem(entry.submenu, item, false, owner, index)) return true;
+    if (entry.submenu && FindItem(entry.submenu.get(), item, false, owner, index)) return true;
   return false;
 }
 
 void Attach(WmMenuItem& item, HMENU submenu) {
-  if (item.submenu == submenu) {
+  if (item.submenu.get() == submenu) {
     submenu->Release();  // the item holds it already; the caller's reference ends
     return;
   }
-  if (item.submenu) {
-    WINL_SetMenuDestination(item.submenu, nullptr);
-    item.submenu->Release();
-  }
-  item.submenu = submenu;  // takes over the caller's reference
+  if (item.submenu) WINL_SetMenuDestination(item.submenu.get(), nullptr);
+  item.submenu.reset(submenu);  // takes over the caller's reference and gives back the old one
 }
 
 }  // namespace
@@ -101,7 +98,7 @@ int GetMenuItemCount(HMENU menu) { return IsMenu(menu) ? static_cast<int>(menu->
 
 HMENU GetSubMenu(HMENU menu, int pos) {
   if (!IsMenu(menu) || pos < 0 || static_cast<size_t>(pos) >= menu->items.size()) return nullptr;
-  return menu->items[static_cast<size_t>(pos)].submenu;
+  return menu->items[static_cast<size_t>(pos)].submenu.get();
 }
 
 int GetMenuItemID(HMENU menu, int pos) {
@@ -185,7 +182,7 @@ void InsertMenuItem(HMENU menu, int pos, bool byPosition, const MENUITEMINFO* in
   }
   if ((info->fMask & MIIM_SUBMENU) && IsMenu(info->hSubMenu)) {
     if (info->fType == MFT_STRING) info->hSubMenu->title = item.title;
-    item.submenu = info->hSubMenu;  // the menu now owns it
+    item.submenu.reset(info->hSubMenu);  // the menu now owns it
   }
   if (wasEmpty) menu->autoenablesItems = false;
   if (info->fMask & MIIM_STATE) {
@@ -243,7 +240,7 @@ bool GetMenuItemInfo(HMENU menu, int which, bool byPosition, MENUITEMINFO* info)
   if (info->fMask & MIIM_STATE)
     info->fState = (item.checked ? MFS_CHECKED : 0) | (item.enabled ? 0 : MFS_GRAYED);
   if (info->fMask & MIIM_ID) info->wID = static_cast<unsigned>(item.tag);
-  if ((info->fMask & MIIM_SUBMENU) && item.submenu) info->hSubMenu = item.submenu;
+  if ((info->fMask & MIIM_SUBMENU) && item.submenu) info->hSubMenu = item.submenu.get();
   return true;
 }
 
@@ -251,7 +248,7 @@ bool DeleteMenu(HMENU menu, int which, int flags) {
   HMENU owner;
   size_t index;
   if (!FindItem(menu, which, (flags & MF_BYPOSITION) != 0, &owner, &index)) return false;
-  if (owner->items[index].submenu) WINL_SetMenuDestination(owner->items[index].submenu, nullptr);
+  if (owner->items[index].submenu) WINL_SetMenuDestination(owner->items[index].submenu.get(), nullptr);
   owner->items.erase(owner->items.begin() + static_cast<std::ptrdiff_t>(index));
   return true;
 }
@@ -354,7 +351,7 @@ void WINL_SetMenuDestination(HMENU menu, HWND target) {
   menu->delegate = target;
   for (WmMenuItem& item : menu->items) {
     if (item.submenu) {
-      WINL_SetMenuDestination(item.submenu, target);
+      WINL_SetMenuDestination(item.submenu.get(), target);
     } else if (item.tag != 0) {
       item.target = target;
       if (target) item.hasAction = true;

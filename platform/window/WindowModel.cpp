@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <type_traits>
 #include <unordered_set>
 
 #include "platform/window/WindowPresenter.h"
@@ -556,61 +557,13 @@ void WmWindow::SendKeyEvent(const WmKeyEvent& event) {
 
 // ---- WmMenu --------------------------------------------------------------------------
 
-WmMenuItem::WmMenuItem(const WmMenuItem& o)
-    : title(o.title),
-      tag(o.tag),
-      enabled(o.enabled),
-      checked(o.checked),
-      separator(o.separator),
-      submenu(o.submenu ? o.submenu->Copy() : nullptr),
-      image(o.image),
-      keyEquivalent(o.keyEquivalent),
-      keyModifiers(o.keyModifiers),
-      target(o.target),
-      hasAction(o.hasAction),
-      hasData(o.hasData),
-      data(o.data) {}
+void WmMenuRelease::operator()(WmMenu* menu) const { menu->Release(); }
 
-WmMenuItem::WmMenuItem(WmMenuItem&& o) noexcept
-    : title(std::move(o.title)),
-      tag(o.tag),
-      enabled(o.enabled),
-      checked(o.checked),
-      separator(o.separator),
-      submenu(o.submenu),
-      image(o.image),
-      keyEquivalent(o.keyEquivalent),
-      keyModifiers(o.keyModifiers),
-      target(o.target),
-      hasAction(o.hasAction),
-      hasData(o.hasData),
-      data(o.data) {
-  o.submenu = nullptr;
-}
+WmSubmenuRef::WmSubmenuRef(const WmSubmenuRef& other) : unique_ptr(other ? other->Copy() : nullptr) {}
 
-WmMenuItem& WmMenuItem::operator=(WmMenuItem&& o) noexcept {
-  if (this == &o) return *this;
-  if (submenu) submenu->Release();
-  title = std::move(o.title);
-  tag = o.tag;
-  enabled = o.enabled;
-  checked = o.checked;
-  separator = o.separator;
-  submenu = o.submenu;
-  o.submenu = nullptr;
-  image = o.image;
-  keyEquivalent = o.keyEquivalent;
-  keyModifiers = o.keyModifiers;
-  target = o.target;
-  hasAction = o.hasAction;
-  hasData = o.hasData;
-  data = o.data;
-  return *this;
-}
-
-WmMenuItem::~WmMenuItem() {
-  if (submenu) submenu->Release();
-}
+// A vector of items moves them when it grows: a copy would give every
+// submenu a new identity.
+static_assert(std::is_nothrow_move_constructible<WmMenuItem>::value, "menu items move without throwing");
 
 WmMenu* WmMenu::Create(const std::string& title) {
   WmMenu* menu = new WmMenu;
@@ -625,7 +578,7 @@ void WmMenu::Release() {
 WmMenu* WmMenu::Copy() const {
   WmMenu* copy = Create(title);
   copy->autoenablesItems = autoenablesItems;
-  for (const WmMenuItem& item : items) copy->items.push_back(WmMenuItem(item));
+  for (const WmMenuItem& item : items) copy->items.push_back(item);
   return copy;
 }
 

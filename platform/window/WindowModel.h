@@ -563,22 +563,32 @@ class WmWindow : public WmObject {
 };
 
 // ---- WmMenu ----------------------------------------------------------------------
-// A menu item; the submenu belongs to the item.
+// Gives back one reference on a menu (WmMenu::Release).
+struct WmMenuRelease {
+  void operator()(WmMenu* menu) const;
+};
+
+// The one reference a menu item holds on its submenu: given back with the
+// item, handed over by a move, and a copy of the menu in a copy of the item,
+// so that copies share nothing.
+class WmSubmenuRef : public std::unique_ptr<WmMenu, WmMenuRelease> {
+ public:
+  using unique_ptr::unique_ptr;
+  WmSubmenuRef() = default;
+  WmSubmenuRef(const WmSubmenuRef& other);
+  WmSubmenuRef(WmSubmenuRef&&) noexcept = default;
+  WmSubmenuRef& operator=(WmSubmenuRef&&) noexcept = default;
+};
+
+// A menu item; the submenu belongs to the item. Copies share nothing, moves
+// hand the submenu over; an item is not copy-assigned.
 struct WmMenuItem {
-  WmMenuItem() = default;
-  // Copies share nothing: a copy's submenu is a copy too. Moves hand the
-  // submenu over.
-  WmMenuItem(const WmMenuItem& other);
-  WmMenuItem(WmMenuItem&& other) noexcept;
-  WmMenuItem& operator=(WmMenuItem&& other) noexcept;
-  WmMenuItem& operator=(const WmMenuItem&) = delete;
-  ~WmMenuItem();
   std::string title;
   int tag = 0;
   bool enabled = true;
   bool checked = false;
   bool separator = false;
-  WmMenu* submenu = nullptr;  // one reference held by the item
+  WmSubmenuRef submenu;
   const void* image = nullptr;
   uint32_t keyEquivalent = 0;  // a character; 0 none
   uint32_t keyModifiers = 0;   // kWm... flags

@@ -104,9 +104,9 @@ void BuildMenu(WmMenu* model, ViewMenu* out, int depth) {
     entry.enabled = item.enabled;
     entry.checked = item.checked;
     entry.separator = item.separator;
-    if (item.submenu && WmIsLive(item.submenu) && depth < 16) {
+    if (item.submenu && WmIsLive(item.submenu.get()) && depth < 16) {
       entry.submenu.reset(new ViewMenu);
-      BuildMenu(item.submenu, entry.submenu.get(), depth + 1);
+      BuildMenu(item.submenu.get(), entry.submenu.get(), depth + 1);
     }
     out->items.push_back(std::move(entry));
   }

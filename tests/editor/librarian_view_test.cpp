@@ -97,7 +97,7 @@ class LibrarianViewTest : public EditorFixture {
   LibrarianViewControl* OpenList() {
     VivivI* plug = Open();
     view = plug ? plug->librarianView : nullptr;
-    library = plug ? plug->patchLibrarian : nullptr;
+    library = plug ? plug->patchLibrarian.get() : nullptr;
     if (!view || !library) return nullptr;
     // The program number as the program menu gives it its range (0 to 98):
     // the list writes it within that range.

@@ -364,7 +364,7 @@ TEST_F(ParamsTest, TrackingAndLocalControlFollowTheirSwitches) {
 
 TEST_F(ParamsTest, TheClockSwitchesLetTheClockRunAndStopIt) {
   OpenEditorObject();
-  MIDIMessageSender* sender = plug->midiManager->sender;
+  MIDIMessageSender* sender = plug->midiManager->sender.get();
   Change(kSendMIDIClockPointer, 1);
   EXPECT_TRUE(plug->sendClockPointer);
   Change(kSendMIDIClockPointer, 0);
@@ -722,7 +722,7 @@ TEST_F(ParamsTest, ThePanelOpenedBeforeTheVarnosValuesArrivedSaysSo) {
 
 TEST_F(ParamsTest, NameChangesAndTheSendButtonEndALibrarianRequestAndChooseTheGlobals) {
   OpenEditorObject();
-  MIDIMessageManager* manager = plug->midiManager;
+  MIDIMessageManager* manager = plug->midiManager.get();
   for (int index : {kPatchName, kCategoryName}) {
     manager->libraryPatchRequest.requestActive = true;
     plug->suppressGlobalsDump = false;
@@ -739,7 +739,7 @@ TEST_F(ParamsTest, NameChangesAndTheSendButtonEndALibrarianRequestAndChooseTheGl
 
 TEST_F(ParamsTest, TheSoundRequestSwitchArmsTheDumpOnlyForOne) {
   OpenEditorObject();
-  MIDIMessageManager* manager = plug->midiManager;
+  MIDIMessageManager* manager = plug->midiManager.get();
   manager->soundDumpExpected = false;
   Change(kRequestTempData, 1);
   EXPECT_TRUE(manager->soundDumpExpected);

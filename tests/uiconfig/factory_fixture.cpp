@@ -26,7 +26,7 @@ void FactoryTest::TearDown() {
 void FactoryTest::build(double guiScale) {
   scale = guiScale;
   real = std::make_unique<UIConfigManager>();
-  real->readUIConfig(gui.get(), editor.get(), editor->patchLibrarian, 0, guiScale);
+  real->readUIConfig(gui.get(), editor.get(), editor->patchLibrarian.get(), 0, guiScale);
 }
 
 ControlLayer* FactoryTest::layer(const std::string& name) {

@@ -168,7 +168,7 @@ TEST_F(DamagedResources, ADescriptionOverTheSizeLimitIsLoggedWithWhatHappened) {
   {
     IGraphicsMac bundleGui(editor.get(), 1500, 667);
     bundleGui.SetBundleID(id.c_str());
-    manager->readUIConfig(&bundleGui, editor.get(), editor->patchLibrarian, 0, 1.0);
+    manager->readUIConfig(&bundleGui, editor.get(), editor->patchLibrarian.get(), 0, 1.0);
     EXPECT_EQ(0, bundleGui.NControls());
   }
   CFRelease(cfBundle);

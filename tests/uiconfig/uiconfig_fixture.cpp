@@ -339,7 +339,7 @@ void UIConfigTest::TearDown() {
 }
 
 void UIConfigTest::read(double scale) {
-  manager->readUIConfig(gui.get(), editor.get(), editor->patchLibrarian, 0, scale);
+  manager->readUIConfig(gui.get(), editor.get(), editor->patchLibrarian.get(), 0, scale);
 }
 
 void UIConfigTest::readDescription(const std::string& uiconfigXml) {

@@ -174,3 +174,43 @@ TEST_F(MenuTest, SetMenuOnTheKeyWindowBecomesTheMenuBar) {
   DestroyWindow(window);
   EXPECT_EQ(WINL_GetCurrentMenu(), nullptr) << "the window's menu leaves the menu bar with it";
 }
+
+TEST_F(MenuTest, SubmenusBelongToTheirItem) {
+  HMENU menu = CreatePopupMenu();
+  HMENU sub = CreatePopupMenu();
+  WINL_InsertMenu(sub, -1, MF_BYPOSITION, 300, "Deep");
+  WINL_InsertMenu(menu, -1, MF_BYPOSITION | MF_POPUP, reinterpret_cast<uintptr_t>(sub), "Sub");
+  // The items move as the list grows; the submenu stays the one given.
+  for (int id = 1; id <= 40; ++id)
+    WINL_InsertMenu(menu, 0, MF_BYPOSITION, static_cast<uintptr_t>(id), "Item");
+  ASSERT_EQ(GetSubMenu(menu, 40), sub);
+
+  // A copy shares nothing: its submenu is a menu of its own that outlives
+  // the original.
+  HMENU copy = WINL_DuplicateMenu(menu);
+  ASSERT_NE(copy, nullptr);
+  HMENU copiedSub = GetSubMenu(copy, 40);
+  ASSERT_NE(copiedSub, nullptr);
+  EXPECT_NE(copiedSub, sub);
+  DestroyMenu(menu);
+  EXPECT_FALSE(WmIsLive(sub)) << "the item gave its submenu back with the menu";
+  ASSERT_TRUE(WmIsLive(copiedSub));
+  ASSERT_EQ(GetMenuItemCount(copiedSub), 1);
+  EXPECT_EQ(copiedSub->items[0].title, "Deep");
+
+  // Giving an item another submenu gives the old one back; giving it the
+  // one it holds ends only the caller's reference.
+  HMENU other = CreatePopupMenu();
+  MENUITEMINFO info{};
+  info.fMask = MIIM_SUBMENU;
+  info.hSubMenu = other;
+  ASSERT_TRUE(SetMenuItemInfo(copy, 40, true, &info));
+  EXPECT_FALSE(WmIsLive(copiedSub));
+  EXPECT_EQ(GetSubMenu(copy, 40), other);
+  other->Retain();
+  ASSERT_TRUE(SetMenuItemInfo(copy, 40, true, &info));
+  ASSERT_TRUE(WmIsLive(other));
+  EXPECT_EQ(GetSubMenu(copy, 40), other);
+  DestroyMenu(copy);
+  EXPECT_FALSE(WmIsLive(other));
+}
