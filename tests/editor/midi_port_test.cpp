@@ -1,6 +1,6 @@
-// The editor's MIDI output at a real port of the JACK server: the editor's
-// output is opened by name onto a port of the test's own, and what the device
-// messages and the checksum send put on the wire is read there.
+// The editor's MIDI output at a port: the editor's output is opened by name
+// onto a loop-back port of the test's own (no MIDI server needed), and what
+// the device messages and the checksum send put on the wire is read there.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,19 +14,19 @@
 #include <vector>
 
 #include "KIT/IModule/MidiApi.h"
+#include "KIT/IModule/MidiClients.h"
 #include "tests/editor/midi_test_env.h"
-#include "tests/support/jack_server.h"
 
 namespace {
 
 using Bytes = MidiEditor::Bytes;
 
-// A JACK client with one input port that collects what reaches it.
+// A loop-back client with one input port that collects what reaches it.
 class PortListener {
  public:
   PortListener()
       : mClient("h19a-in-" + std::to_string(getpid()) + "-" + std::to_string(++sCount)),
-        mIn(RtMidi::UNIX_JACK, mClient) {
+        mIn(kLoopbackMIDIApi, mClient) {
     mIn.setCallback(&PortListener::Callback, this);
     mIn.ignoreTypes(false, false, false);
     mIn.openVirtualPort("in");
@@ -56,14 +56,13 @@ class PortListener {
   std::mutex mMutex;
   std::condition_variable mSignal;
   std::vector<Bytes> mGot;
-  RtMidiIn mIn;  // last, so it goes first: its thread calls Callback until then
+  MIDIInClient mIn;  // last, so it goes first: its thread calls Callback until then
 };
 
 class MidiPort : public MidiEditorTest {
  protected:
   void SetUp() override {
-    SKIP_WITHOUT_JACK_SERVER();
-    setenv("VIVIVI_MIDI_API", "jack", 1);
+    setenv("VIVIVI_MIDI_API", "loopback", 1);
     listener = std::make_unique<PortListener>();
     // The editor lists the ports once: the listener's port exists before.
     MidiEditorTest::SetUp();

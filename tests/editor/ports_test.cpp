@@ -1,8 +1,9 @@
-// The editor's external MIDI ports on the test's JACK server: the fixture
+// The editor's external MIDI ports on loop-back ports of the test's own (no
+// MIDI server needed): the fixture
 // opens an output by name and what the editor sends arrives; closing the
 // editor while the synthesizer keeps sending stops the input before anything
 // its thread reaches is deleted (ASan watches).
-#include <RtMidi.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,18 +15,25 @@
 #include <thread>
 #include <vector>
 
+#include "KIT/IModule/MidiApi.h"
+#include "KIT/IModule/MidiClients.h"
 #include "KIT/mutex.h"
 #include "tests/editor/editor_fixture.h"
-#include "tests/support/jack_server.h"
 
 namespace {
 
-class EditorPortTest : public EditorFixture {};
+class EditorPortTest : public EditorFixture {
+ protected:
+  void SetUp() override {
+    setenv("VIVIVI_MIDI_API", "loopback", 1);
+    EditorFixture::SetUp();
+  }
+};
 
-// A JACK client with one input port that keeps what reaches it.
+// A loop-back client with one input port that keeps what reaches it.
 class Listener {
  public:
-  explicit Listener(const std::string& client) : m_in(RtMidi::UNIX_JACK, client) {
+  explicit Listener(const std::string& client) : m_in(kLoopbackMIDIApi, client) {
     m_in.setCallback(&Listener::Callback, this);
     m_in.ignoreTypes(false, false, false);
     m_in.openVirtualPort("in");
@@ -47,11 +55,10 @@ class Listener {
   std::mutex m_mutex;
   std::condition_variable m_signal;
   std::vector<std::vector<unsigned char>> m_got;
-  RtMidiIn m_in;  // last, so it goes first: its thread calls Callback until then
+  MIDIInClient m_in;  // last, so it goes first: its thread calls Callback until then
 };
 
 TEST_F(EditorPortTest, TheFixtureOpensAnOutputByNameAndWhatTheEditorSendsArrives) {
-  SKIP_WITHOUT_JACK_SERVER();
   const std::string client = "vivivi-synth-" + std::to_string(getpid());
   Listener synthesizer(client);
   VivivI* plug = Open();
@@ -70,9 +77,8 @@ TEST_F(EditorPortTest, TheFixtureOpensAnOutputByNameAndWhatTheEditorSendsArrives
 }
 
 TEST_F(EditorPortTest, ClosingWhileTheSynthesizerSendsStopsTheInputFirst) {
-  SKIP_WITHOUT_JACK_SERVER();
   const std::string client = "vivivi-teardown-" + std::to_string(getpid());
-  RtMidiOut synthesizer(RtMidi::UNIX_JACK, client);
+  MIDIOutClient synthesizer(kLoopbackMIDIApi, client);
   synthesizer.openVirtualPort("out");
 
   VivivI* plug = Open();
