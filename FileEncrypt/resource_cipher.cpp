@@ -1,10 +1,13 @@
 #include "FileEncrypt/resource_cipher.h"
 
 #include <cstring>
+#include <limits>
 
 #include "FileEncrypt/tea.h"
 
 std::vector<uint8_t> encipherResource(const uint8_t* data, size_t size, const uint32_t* key) {
+  // A size whose padding to whole blocks would wrap around cannot be held.
+  if (size > std::numeric_limits<size_t>::max() - 7) return {};
   const size_t padded = (size + 7) / 8 * 8;
   std::vector<uint8_t> out(padded, 0);
   if (size > 0) std::memcpy(out.data(), data, size);

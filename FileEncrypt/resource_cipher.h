@@ -13,8 +13,8 @@
 constexpr size_t kResourceFileLimit = 4096000;
 
 // Zero-pads size bytes of data to whole 8-byte blocks and enciphers every
-// block under key. Empty data gives an empty result. data may be null only
-// when size is 0.
+// block under key. Empty data, or a size too large to pad, gives an empty
+// result. data may be null only when size is 0.
 std::vector<uint8_t> encipherResource(const uint8_t* data, size_t size, const uint32_t* key);
 
 // Deciphers a resource file image as the editor reads it: every 8 bytes from

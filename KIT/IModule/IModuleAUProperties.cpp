@@ -339,7 +339,9 @@ ComponentResult IModuleAU::GetParameterInfo(AudioUnitElement element, AudioUnitP
   if (param->GetCanAutomate()) info->flags |= kAudioUnitParameterFlag_IsWritable;
   if (param->GetIsMeta()) info->flags |= kAudioUnitParameterFlag_IsElementMeta;
   info->cfNameString = NewString(param->GetNameForHost());
-  snprintf(info->name, sizeof info->name, "%s", param->GetNameForHost());
+  // The fixed-size name takes what fits; the full name is in cfNameString.
+  snprintf(info->name, sizeof info->name, "%.*s", static_cast<int>(sizeof info->name) - 1,
+           param->GetNameForHost());
   switch (param->Type()) {
     case IParam::kTypeInt:
     case IParam::kTypeEnum:

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/corefoundation/CoreFoundation.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -264,9 +265,8 @@ TEST(CFPropertyList, DecodesBase64TailsAndSkipsWhiteSpace) {
 class CFBundleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/cfbundle-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_root = m_temp.Name();
     m_folder = m_root + "/Test.bundle";
     mkdir(m_folder.c_str(), 0755);
     mkdir((m_folder + "/Resources").c_str(), 0755);
@@ -278,7 +278,6 @@ class CFBundleTest : public ::testing::Test {
     write(m_folder + "/Resources/img/small.png", "png");
     write(m_root + "/secret.txt", "outside");
   }
-  void TearDown() override { std::system(("rm -rf '" + m_root + "'").c_str()); }
   static void write(const std::string& path, const std::string& text) {
     FILE* f = fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
@@ -299,6 +298,7 @@ class CFBundleTest : public ::testing::Test {
     EXPECT_TRUE(CFURLGetFileSystemRepresentation(url, true, buffer, sizeof buffer));
     return reinterpret_cast<char*>(buffer);
   }
+  TempFolder m_temp{"cfbundle-"};
   std::string m_root, m_folder, m_executable = "Test.so";
 };
 

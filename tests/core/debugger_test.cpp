@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/core/temp_folder.h"
 #include "tests/support/pipe_watchdog.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include "KIT/pix/pix-png.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/temp_folder.h"
 
 namespace e2e {
 
@@ -309,13 +310,12 @@ class EditorEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     SKIP_WITHOUT_JACK_SERVER();
-    char pattern[] = "/tmp/vivivi-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
     ASSERT_EQ(InstallDataFolder(), 0) << "the install step failed: " << m_dir << "/install.txt";
   }
   void TearDown() override {
-    if (!m_dir.empty() && !HasFailure()) std::system(("rm -rf '" + m_dir + "'").c_str());
+    if (HasFailure()) m_temp.Keep();  // to look into
   }
 
   // The data folder the editor is given.
@@ -413,6 +413,7 @@ class EditorEndToEnd : public ::testing::Test {
     return received(sim.WaitFor(received));
   }
 
+  TempFolder m_temp{"vivivi-e2e-"};
   std::string m_dir;
 };
 

@@ -15,9 +15,8 @@ class MidiRestartEndToEnd : public MidiPortsEndToEnd {
  protected:
   void SetUp() override {
     // No shared server is needed: the test brings its own.
-    char pattern[] = "/tmp/vivivi-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
     ASSERT_EQ(InstallDataFolder(), 0) << "the install step failed: " << m_dir << "/install.txt";
     std::ofstream file(LogPath());
     m_server.reset(new PrivateJackServer(UniqueName("server")));

@@ -20,50 +20,17 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/MidiApi.h"
-#include "KIT/IModule/MidiClients.h"
 #include "src/ControlAction.h"
 #include "src/MIDIMessageManager.h"
 #include "tests/editor/actions_fixture.h"
+#include "tests/support/midi_peer.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A loop-back client with one input port that collects what reaches it.
-class PeerIn {
- public:
-  PeerIn() : mClient("h17c-" + std::to_string(getpid())), mIn(kLoopbackMIDIApi, mClient) {
-    mIn.setCallback(&PeerIn::Callback, this);
-    mIn.ignoreTypes(false, false, false);
-    mIn.openVirtualPort("in");
-  }
-  std::string PortName() const { return mClient + ":in"; }
-  // Waits for bytes; true with everything that arrived before them (and
-  // forgets all of it), false when they never came.
-  bool TakeUpTo(const Bytes& bytes, std::vector<Bytes>* before, std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mMutex);
-    const bool came = mSignal.wait_for(
-        lock, timeout, [&] { return std::find(mGot.begin(), mGot.end(), bytes) != mGot.end(); });
-    if (!came) return false;
-    const auto at = std::find(mGot.begin(), mGot.end(), bytes);
-    if (before) before->assign(mGot.begin(), at);
-    mGot.erase(mGot.begin(), at + 1);
-    return true;
-  }
-
- private:
-  static void Callback(double, std::vector<unsigned char>* message, void* self) {
-    PeerIn* peer = static_cast<PeerIn*>(self);
-    std::lock_guard<std::mutex> lock(peer->mMutex);
-    peer->mGot.emplace_back(message->begin(), message->end());
-    peer->mSignal.notify_all();
-  }
-  std::string mClient;
-  std::mutex mMutex;
-  std::condition_variable mSignal;
-  std::vector<Bytes> mGot;
-  MIDIInClient mIn;  // last, so it goes first: its thread calls Callback until then
-};
+// The client the editor's output is connected to.
+std::string PeerName() { return "h17c-" + std::to_string(getpid()); }
 
 // ---- Mapping records ------------------------------------------------------------
 
@@ -159,7 +126,8 @@ class ChangePathTest : public ActionsTest {
  protected:
   void SetUp() override {
     setenv("VIVIVI_MIDI_API", "loopback", 1);
-    peer = std::make_unique<PeerIn>();  // before the editor lists the ports
+    peer = std::make_unique<MidiPeerIn>(PeerName(), "in", true,
+                                        kLoopbackMIDIApi);  // before the editor lists the ports
     ActionsTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     const int entry = OpenMidiOutput(peer->PortName());
@@ -210,7 +178,7 @@ class ChangePathTest : public ActionsTest {
     editor->processControlAction(action, index, value);
   }
 
-  std::unique_ptr<PeerIn> peer;
+  std::unique_ptr<MidiPeerIn> peer;
   int markers = 0;
 };
 

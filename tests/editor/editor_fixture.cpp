@@ -16,9 +16,8 @@
 #include "platform/corefoundation/CoreFoundation.h"
 
 void EditorFixture::SetUp() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-editor-XXXXXX").string();
-  ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-  m_root = pattern;
+  ASSERT_TRUE(m_temp.Made());
+  m_root = m_temp.Path();
   m_data = m_root / "data";
   std::filesystem::create_directories(m_data);
   setenv("VIVIVI_DATA_DIR", m_data.c_str(), 1);
@@ -30,8 +29,7 @@ void EditorFixture::TearDown() {
   if (m_bundle) CFRelease(static_cast<CFBundleRef>(const_cast<void*>(m_bundle)));
   m_bundle = nullptr;
   unsetenv("VIVIVI_DATA_DIR");
-  std::error_code ignored;
-  std::filesystem::remove_all(m_root, ignored);
+  m_temp.Remove();
 }
 
 // ---- The data folder ------------------------------------------------------------

@@ -25,6 +25,7 @@
 
 #include "platform/view/ViewPane.h"
 #include "src/VivivI.h"
+#include "tests/support/temp_folder.h"
 
 class ITextControl;
 
@@ -95,6 +96,7 @@ class EditorFixture : public ::testing::Test {
  private:
   void RegisterBundle(const std::filesystem::path& bundle);
 
+  TempFolder m_temp{"vivivi-editor-"};
   std::filesystem::path m_root;  // holds the data folder and a laid-out bundle
   std::filesystem::path m_data;
   VivivI* m_plug = nullptr;

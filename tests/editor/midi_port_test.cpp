@@ -14,56 +14,24 @@
 #include <vector>
 
 #include "KIT/IModule/MidiApi.h"
-#include "KIT/IModule/MidiClients.h"
 #include "tests/editor/midi_test_env.h"
+#include "tests/support/midi_peer.h"
 
 namespace {
 
 using Bytes = MidiEditor::Bytes;
 
-// A loop-back client with one input port that collects what reaches it.
-class PortListener {
- public:
-  PortListener()
-      : mClient("h19a-in-" + std::to_string(getpid()) + "-" + std::to_string(++sCount)),
-        mIn(kLoopbackMIDIApi, mClient) {
-    mIn.setCallback(&PortListener::Callback, this);
-    mIn.ignoreTypes(false, false, false);
-    mIn.openVirtualPort("in");
-  }
-  std::string PortName() const { return mClient + ":in"; }
-
-  // Waits until count messages arrived; returns what arrived by then.
-  std::vector<Bytes> WaitFor(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    std::unique_lock<std::mutex> lock(mMutex);
-    mSignal.wait_for(lock, timeout, [&] { return mGot.size() >= count; });
-    return mGot;
-  }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mMutex);
-    mGot.clear();
-  }
-
- private:
-  static void Callback(double, std::vector<unsigned char>* message, void* self) {
-    PortListener* listener = static_cast<PortListener*>(self);
-    std::lock_guard<std::mutex> lock(listener->mMutex);
-    listener->mGot.emplace_back(message->begin(), message->end());
-    listener->mSignal.notify_all();
-  }
-  static inline int sCount = 0;
-  std::string mClient;
-  std::mutex mMutex;
-  std::condition_variable mSignal;
-  std::vector<Bytes> mGot;
-  MIDIInClient mIn;  // last, so it goes first: its thread calls Callback until then
-};
+// A name for the listening client that no other test uses.
+std::string ListenerName() {
+  static int count = 0;
+  return "h19a-in-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+}
 
 class MidiPort : public MidiEditorTest {
  protected:
   void SetUp() override {
     setenv("VIVIVI_MIDI_API", "loopback", 1);
-    listener = std::make_unique<PortListener>();
+    listener = std::make_unique<MidiPeerIn>(ListenerName(), "in", true, kLoopbackMIDIApi);
     // The editor lists the ports once: the listener's port exists before.
     MidiEditorTest::SetUp();
     editor->getExternalMIDIOutNames();
@@ -78,7 +46,7 @@ class MidiPort : public MidiEditorTest {
     bool connected = false;
     for (int attempt = 0; attempt < 200 && !connected; ++attempt) {
       editor->SendMidiMsg(&probe);
-      connected = !listener->WaitFor(1, std::chrono::milliseconds(50)).empty();
+      connected = !listener->WaitForCount(1, std::chrono::milliseconds(50)).empty();
     }
     ASSERT_TRUE(connected);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // late copies of the probe
@@ -88,13 +56,13 @@ class MidiPort : public MidiEditorTest {
     MidiEditorTest::TearDown();
     listener.reset();
   }
-  std::unique_ptr<PortListener> listener;
+  std::unique_ptr<MidiPeerIn> listener;
 };
 
 TEST_F(MidiPort, ProgramChangeOnChannel16IsLimitedTo99) {
   setParam(kGlobalMidiChannel, 16);
   editor->SendProgramChangeCommand(120, 0);
-  EXPECT_EQ(listener->WaitFor(1), std::vector<Bytes>({{0xCF, 99}}));
+  EXPECT_EQ(listener->WaitForCount(1), std::vector<Bytes>({{0xCF, 99}}));
 }
 
 TEST_F(MidiPort, SoundDumpArrivesWithItsChecksum) {
@@ -107,7 +75,7 @@ TEST_F(MidiPort, SoundDumpArrivesWithItsChecksum) {
   unsigned sum = 0;
   for (int i = 4; i <= 73; ++i) sum += static_cast<unsigned>(i);
   editor->checksumCheckAndSend(dump.data(), 76);
-  const std::vector<Bytes> got = listener->WaitFor(1);
+  const std::vector<Bytes> got = listener->WaitForCount(1);
   ASSERT_EQ(got.size(), 1u);
   ASSERT_EQ(got[0].size(), 76u);
   EXPECT_EQ(got[0][74], sum & 0x7F);

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "KIT/IModule/MidiApi.h"
-#include "KIT/IModule/MidiClients.h"
 #include "KIT/mutex.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/midi_peer.h"
 
 namespace {
 
@@ -30,37 +30,9 @@ class EditorPortTest : public EditorFixture {
   }
 };
 
-// A loop-back client with one input port that keeps what reaches it.
-class Listener {
- public:
-  explicit Listener(const std::string& client) : m_in(kLoopbackMIDIApi, client) {
-    m_in.setCallback(&Listener::Callback, this);
-    m_in.ignoreTypes(false, false, false);
-    m_in.openVirtualPort("in");
-  }
-  // Whether bytes arrived within the time.
-  bool WaitFor(const std::vector<unsigned char>& bytes, std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_signal.wait_for(lock, timeout,
-                             [&] { return std::find(m_got.begin(), m_got.end(), bytes) != m_got.end(); });
-  }
-
- private:
-  static void Callback(double, std::vector<unsigned char>* message, void* self) {
-    Listener* listener = static_cast<Listener*>(self);
-    std::lock_guard<std::mutex> lock(listener->m_mutex);
-    listener->m_got.push_back(*message);
-    listener->m_signal.notify_all();
-  }
-  std::mutex m_mutex;
-  std::condition_variable m_signal;
-  std::vector<std::vector<unsigned char>> m_got;
-  MIDIInClient m_in;  // last, so it goes first: its thread calls Callback until then
-};
-
 TEST_F(EditorPortTest, TheFixtureOpensAnOutputByNameAndWhatTheEditorSendsArrives) {
   const std::string client = "vivivi-synth-" + std::to_string(getpid());
-  Listener synthesizer(client);
+  MidiPeerIn synthesizer(client, "in", true, kLoopbackMIDIApi);
   VivivI* plug = Open();
   EXPECT_EQ(OpenMidiOutput("no such port anywhere"), 0);
   ASSERT_GT(OpenMidiOutput(client), 0);
@@ -70,7 +42,7 @@ TEST_F(EditorPortTest, TheFixtureOpensAnOutputByNameAndWhatTheEditorSendsArrives
   bool arrived = false;
   for (int attempt = 0; attempt < 100 && !arrived; ++attempt) {
     plug->SendMidiMsg(&controlChange);
-    arrived = synthesizer.WaitFor({0xB0, 0x4A, 0x40}, std::chrono::milliseconds(50));
+    arrived = synthesizer.WaitFor({0xB0, 0x4A, 0x40}, nullptr, std::chrono::milliseconds(50));
   }
   EXPECT_TRUE(arrived);
   Close();
@@ -78,8 +50,7 @@ TEST_F(EditorPortTest, TheFixtureOpensAnOutputByNameAndWhatTheEditorSendsArrives
 
 TEST_F(EditorPortTest, ClosingWhileTheSynthesizerSendsStopsTheInputFirst) {
   const std::string client = "vivivi-teardown-" + std::to_string(getpid());
-  MIDIOutClient synthesizer(kLoopbackMIDIApi, client);
-  synthesizer.openVirtualPort("out");
+  MidiPeerOut synthesizer(client, "out", kLoopbackMIDIApi);
 
   VivivI* plug = Open();
   {
@@ -102,7 +73,7 @@ TEST_F(EditorPortTest, ClosingWhileTheSynthesizerSendsStopsTheInputFirst) {
   std::thread sender([&] {
     while (sending) {
       for (const std::vector<unsigned char>* message : {&dump, &parameter, &controlChange})
-        synthesizer.sendMessage(message->data(), message->size());
+        synthesizer.Send(*message);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   });

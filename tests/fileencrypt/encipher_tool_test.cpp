@@ -9,8 +9,8 @@
 
 #include "FileEncrypt/resource_cipher.h"
 #include "FileEncrypt/resource_key.h"
-#include "tests/core/temp_folder.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

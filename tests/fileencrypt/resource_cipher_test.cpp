@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -24,6 +25,14 @@ TEST(ResourceCipher, textRoundTripsZeroPaddedToWholeBlocks) {
     EXPECT_EQ(std::string(text.size() - plain.size(), '\0'), text.substr(plain.size())) << plain;
     EXPECT_STREQ(plain.c_str(), text.c_str());
   }
+}
+
+// Sizes whose padding to whole blocks would wrap around give nothing; before
+// the padding wrapped to a small buffer that the copy then overran.
+TEST(ResourceCipher, aSizeTooLargeToPadGivesNothing) {
+  const uint8_t data[8] = {};
+  for (const size_t size : {SIZE_MAX, SIZE_MAX - 6})
+    EXPECT_TRUE(encipherResource(data, size, kResourceKey).empty()) << size;
 }
 
 TEST(ResourceCipher, eachBlockIsEncipheredOnItsOwnWithBigEndianHalves) {

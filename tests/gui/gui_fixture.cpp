@@ -5,8 +5,8 @@
 // ---- The plug-in -----------------------------------------------------------
 
 GuiTestPlug::GuiTestPlug()
-    : IModuleBase(kNumParams, "2-2", 0, "GUI Test", "", "Harrow Creek Sound", 0x10000, 0x67747374, 0x48635331,
-                  0, false, false, true, kAPIAU) {
+    : HostlessPlug(kNumParams, "2-2", 0, "GUI Test", "", "Harrow Creek Sound", 0x10000, 0x67747374,
+                   0x48635331, 0, false, false, true, kAPIAU) {
   initialize(0, kNumParams, "2-2", 0, "GUI Test", "", "Harrow Creek Sound", 0x10000, 0x67747374, 0x48635331,
              0, false, false, true);
   GetParam(kCutoff)->InitDouble("Cutoff", 50.0, 0.0, 100.0, 0.1, "Hz");

@@ -17,10 +17,11 @@
 #include "KIT/IModule/IPopupMenu.h"
 #include "KIT/pix/pix.h"
 #include "gtest/gtest.h"
+#include "tests/support/hostless_plug.h"
 
 // ---- The plug-in -----------------------------------------------------------
 
-class GuiTestPlug : public IModuleBase {
+class GuiTestPlug : public HostlessPlug<IModuleBase> {
  public:
   // Parameters: a double 0..100, an enum of three named waves, an on/off
   // switch, a text parameter, then plain doubles 0..1 up to kNumParams.
@@ -42,16 +43,8 @@ class GuiTestPlug : public IModuleBase {
   void SetParameterFromGUI(int index, double normalizedValue) override;
   void SetParameterFromGUI2(int index, double normalizedValue) override;
   void BeginInformHostOfParamChange(int index) override;
-  void InformHostOfParamChange(int, double) override {}
   void EndInformHostOfParamChange(int index) override;
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 120.0; }
-  void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
-  void GetTime(ITimeInfo*) override {}
   void ResizeGraphics(int width, int height) override { resized = {width, height}; }
-  bool SendMidiVST(IMidiMsg*) override { return false; }
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
 
   std::pair<int, int> resized{0, 0};
 

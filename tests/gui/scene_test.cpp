@@ -6,8 +6,6 @@
 //   VIVIVI_RECORD_GUI_REFERENCE=1 build/<dir>/tests/gui/gui_tests --gtest_filter='Scene.*'
 // On a mismatch the rendered image is written beside the test binary's
 // working folder as scene.actual.png.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,40 +17,18 @@
 #include "KIT/IModule/IKnobControls.h"
 #include "KIT/IModule/ITextControls.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/png_write.h"
 
 namespace {
 
 // Writes the bitmap as an 8-bit RGBA PNG; false on any failure.
 bool WritePNG(const std::string& path, PIX_IBitmap* bm) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool written = false;
-  if (info && !setjmp(png_jmpbuf(png))) {
-    png_init_io(png, file);
-    const int w = bm->getWidth(), h = bm->getHeight();
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGBA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(w) * 4);
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        const PIX_pixel p = PIX_GetPixel(bm, x, y);
-        png_byte* out = &row[static_cast<size_t>(x) * 4];
-        out[0] = static_cast<png_byte>(PIX_Red(p));
-        out[1] = static_cast<png_byte>(PIX_Green(p));
-        out[2] = static_cast<png_byte>(PIX_Blue(p));
-        out[3] = static_cast<png_byte>(PIX_Alpha(p));
-      }
-      png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    written = true;
-  }
-  png_destroy_write_struct(&png, &info);
-  fclose(file);
-  return written;
+  return WritePngFile(path, RgbaPng(bm->getWidth(), bm->getHeight(), [bm](int x, int y) {
+                        const PIX_pixel p = PIX_GetPixel(bm, x, y);
+                        return static_cast<uint32_t>(PIX_Alpha(p)) << 24 |
+                               static_cast<uint32_t>(PIX_Red(p)) << 16 |
+                               static_cast<uint32_t>(PIX_Green(p)) << 8 | static_cast<uint32_t>(PIX_Blue(p));
+                      }));
 }
 
 }  // namespace

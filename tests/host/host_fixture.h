@@ -15,6 +15,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/read_file.h"
+#include "tests/support/temp_folder.h"
 
 struct Result {
   int exitCode = -1;
@@ -30,11 +31,9 @@ inline void WriteFile(const std::string& path, const std::string& text) {
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vivivi-host-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
   }
-  void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
   // Runs the host with these arguments (and extra environment entries).
   Result Run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
@@ -87,6 +86,7 @@ class HostTest : public ::testing::Test {
            "<key>ComponentManufacturer</key><string>HcS1</string></dict></plist>";
   }
 
+  TempFolder m_temp{"vivivi-host-test-"};
   std::string m_dir;
   const std::string m_bundle = TEST_BUNDLE;
 };

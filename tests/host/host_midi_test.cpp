@@ -7,16 +7,16 @@
 
 #include "tests/host/host_fixture.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/midi_peer.h"
 
 namespace {
 
 TEST_F(HostTest, MidiFromAnInputPortReachesTheUnitWhileItRenders) {
   SKIP_WITHOUT_JACK_SERVER();
   // A port of this test that the host listens to.
-  std::unique_ptr<RtMidiOut> port;
+  std::unique_ptr<MidiPeerOut> port;
   try {
-    port.reset(new RtMidiOut(RtMidi::UNIX_JACK, "vivivi-host-test"));
-    port->openVirtualPort("to-host");
+    port.reset(new MidiPeerOut("vivivi-host-test", "to-host"));
   } catch (const RtMidiError& e) {
     FAIL() << "cannot open a JACK port: " << e.getMessage();
   }
@@ -28,7 +28,7 @@ TEST_F(HostTest, MidiFromAnInputPortReachesTheUnitWhileItRenders) {
   // Notes keep coming while the host renders and while it shuts its input
   // down, so that its MIDI thread is busy when the input goes away.
   while (host->Running()) {
-    port->sendMessage(&note);
+    port->Send(note);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   const Result r = Finish(*host);

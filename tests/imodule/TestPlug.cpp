@@ -3,9 +3,9 @@
 #include <algorithm>
 
 TestPlug::TestPlug(const Options& options)
-    : IModuleBase(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
-                  "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true,
-                  kAPIAU) {
+    : HostlessPlug(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
+                   "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true,
+                   kAPIAU) {
   initialize(0, kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
              "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true);
   addNonAutomateParamCount(options.nExtra);

@@ -14,8 +14,9 @@
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleBase.h"
+#include "tests/support/hostless_plug.h"
 
-class TestPlug : public IModuleBase {
+class TestPlug : public HostlessPlug<IModuleBase> {
  public:
   enum { kGain = 0, kMode, kSwitch, kNumAutomated };
   static constexpr int32_t kUniqueID = 0x6B7A726E;  // 'kzrn'
@@ -44,18 +45,11 @@ class TestPlug : public IModuleBase {
   // Called from OnParamChange when set (for re-entry tests).
   std::function<void(int)> onChange;
 
-  void BeginInformHostOfParamChange(int) override {}
   void InformHostOfParamChange(int index, double position) override {
     informed.emplace_back(index, position);
   }
-  void EndInformHostOfParamChange(int) override {}
   void InformHostOfProgramChange() override { ++programChanges; }
-  int GetSamplePos() override { return 0; }
   double GetTempo() override { return tempo; }
-  void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiVST(IMidiMsg*) override { return false; }
   // Two bytes for program change and channel pressure, three otherwise.
   bool SendMidiMsg(IMidiMsg* msg) override;
   bool SendMidiSysex(unsigned char* bytes, int size) override { return SendToExternalMIDIOut(bytes, size); }

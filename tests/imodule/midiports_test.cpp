@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "KIT/IModule/MidiApi.h"
-#include "KIT/IModule/MidiClients.h"
 #include "TestPlug.h"
 #include "tests/support/jack_midi_clients.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/midi_peer.h"
 #include "tests/support/private_jack_server.h"
 #include "tests/support/read_file.h"
 
@@ -70,67 +70,13 @@ class ScopedEnv {
   bool mHadOld = false;
 };
 
-// A client with one input port that collects what reaches it.
-class PeerIn {
- public:
-  explicit PeerIn(const std::string& client = UniqueClientName("in")) : mClient(client), mIn(kApi, mClient) {
-    mIn.setCallback(&PeerIn::Callback, this);
-    mIn.ignoreTypes(false, false, false);
-    mIn.openVirtualPort("in");
-  }
-  std::string PortName() const { return mClient + ":in"; }
-  // Connects to the first output port whose name ends with suffix.
-  bool ConnectToOutputEndingWith(const std::string& suffix) {
-    for (const std::string& name : GetMIDIPortNames(mIn.Ports())) {
-      if (name.size() >= suffix.size() &&
-          name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        mIn.closePort();
-        return OpenMIDIPortByName(mIn.Ports(), name, "in") == 1;
-      }
-    }
-    return false;
-  }
-  bool WaitFor(const Bytes& bytes, std::vector<Bytes>* upToThen = nullptr,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    std::unique_lock<std::mutex> lock(mMutex);
-    const bool ok = mSignal.wait_for(
-        lock, timeout, [&] { return std::find(mGot.begin(), mGot.end(), bytes) != mGot.end(); });
-    if (upToThen) *upToThen = mGot;
-    return ok;
-  }
-
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mMutex);
-    mGot.clear();
-  }
-
- private:
-  static void Callback(double, std::vector<unsigned char>* message, void* self) {
-    PeerIn* peer = static_cast<PeerIn*>(self);
-    std::lock_guard<std::mutex> lock(peer->mMutex);
-    peer->mGot.emplace_back(message->begin(), message->end());
-    peer->mSignal.notify_all();
-  }
-  std::string mClient;
-  std::mutex mMutex;
-  std::condition_variable mSignal;
-  std::vector<Bytes> mGot;
-  MIDIInClient mIn;  // last, so it goes first: its thread calls Callback until then
+// The test's own ports, each on a client of a new name unless one is given.
+struct PeerIn : MidiPeerIn {
+  explicit PeerIn(const std::string& client = UniqueClientName("in"))
+      : MidiPeerIn(client, "in", true, kApi) {}
 };
-
-// A client with one output port.
-class PeerOut {
- public:
-  explicit PeerOut(const std::string& client = UniqueClientName("out"))
-      : mClient(client), mOut(kApi, mClient) {
-    mOut.openVirtualPort("out");
-  }
-  std::string PortName() const { return mClient + ":out"; }
-  void Send(const Bytes& bytes) { mOut.sendMessage(bytes.data(), bytes.size()); }
-
- private:
-  std::string mClient;
-  MIDIOutClient mOut;
+struct PeerOut : MidiPeerOut {
+  explicit PeerOut(const std::string& client = UniqueClientName("out")) : MidiPeerOut(client, "out", kApi) {}
 };
 
 // A new JACK connection carries events only once the server's graph has

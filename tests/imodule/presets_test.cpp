@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestPlug.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -209,14 +210,8 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
 class PresetFiles : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/h1-presetsXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    folder = dir;
-  }
-  void TearDown() override {
-    for (const char* name : {"a.fxp", "b.fxp", "a.fxb", "b.fxb", "bad"})
-      unlink((folder + "/" + name).c_str());
-    rmdir(folder.c_str());
+    ASSERT_TRUE(m_temp.Made());
+    folder = m_temp.Name();
   }
   std::unique_ptr<TestPlug> MakePlug(bool presets) {
     auto plug = std::make_unique<TestPlug>(TestPlug::Options{GetParam(), 3, presets, 0, "2-2"});
@@ -232,6 +227,7 @@ class PresetFiles : public ::testing::TestWithParam<bool> {
     static_cast<TestGraphics*>(plug.GetGUI())->answer = name.empty() ? "" : folder + "/" + name;
     return bank ? plug.LoadBankFromFXB() : plug.LoadProgramFromFXP();
   }
+  TempFolder m_temp{"h1-presets"};
   std::string folder;
   TestGraphics* gui = nullptr;
 };

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/temp_folder.h"
 #include "tests/support/child_process.h"
 #include "tests/support/read_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

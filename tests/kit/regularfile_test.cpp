@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/temp_folder.h"
 #include "tests/support/pipe_watchdog.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

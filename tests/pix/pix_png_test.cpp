@@ -1,6 +1,6 @@
 // PNG loading: every colour type and bit depth, transparency chunks and
 // interlacing give the right pixel words; damaged, truncated and oversized
-// images give no bitmap. Fixtures are written here with libpng's writer.
+// images give no bitmap. Fixtures are written with libpng's writer.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pix_test_util.h"
+#include "tests/support/png_write.h"
 
 namespace {
 
@@ -30,52 +31,15 @@ struct PngImage {
   std::vector<PIX_pixel> expected;
 };
 
-void AppendBytes(png_structp png, png_bytep data, size_t length) {
-  Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-
-int RowBytes(const PngImage& s) {
-  const int channels = s.colorType == PNG_COLOR_TYPE_RGB          ? 3
-                       : s.colorType == PNG_COLOR_TYPE_RGBA       ? 4
-                       : s.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                                                                  : 1;
-  return (s.width * channels * s.depth + 7) / 8;
-}
-
-// Writes the described image as a PNG file into *out; false on a writer error.
-bool WritePng(const PngImage& s, Bytes* out) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep> rows(static_cast<size_t>(s.height));
-  Bytes samples = s.samples;
-  for (int y = 0; y < s.height; ++y) rows[static_cast<size_t>(y)] = samples.data() + y * RowBytes(s);
-  std::vector<png_color> palette = s.palette;
-  Bytes paletteAlpha = s.paletteAlpha;
-  png_color_16 key = s.key;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, out, AppendBytes, nullptr);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(s.width), static_cast<png_uint_32>(s.height), s.depth,
-               s.colorType, s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-  if (!paletteAlpha.empty())
-    png_set_tRNS(png, info, paletteAlpha.data(), static_cast<int>(paletteAlpha.size()), nullptr);
-  if (s.colorKey) png_set_tRNS(png, info, nullptr, 0, &key);
-  png_write_info(png, info);
-  png_set_interlace_handling(png);
-  png_write_image(png, rows.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
+// What the shared writer takes of a case.
+PngDescription Description(const PngImage& s) {
+  return {s.width,   s.height,  s.colorType,    s.depth,    s.interlaced,
+          s.samples, s.palette, s.paletteAlpha, s.colorKey, s.key};
 }
 
 Bytes Png(const PngImage& s) {
   Bytes out;
-  EXPECT_TRUE(WritePng(s, &out)) << s.why;
+  EXPECT_TRUE(EncodePng(Description(s), &out)) << s.why;
   return out;
 }
 

@@ -15,6 +15,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/read_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -26,9 +27,8 @@ class SetupScript : public ::testing::Test {
   };
 
   void SetUp() override {
-    char pattern[] = "/tmp/vivivi-setup-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
     mkdir((m_dir + "/tools").c_str(), 0755);
     mkdir((m_dir + "/sudo").c_str(), 0755);
     // The last argument is the package asked about.
@@ -41,7 +41,6 @@ class SetupScript : public ::testing::Test {
          "[ -z \"$STUB_APT_FAILS\" ]\n");
     Stub("sudo/sudo", "echo \"sudo $*\" >>\"$STUB_LOG\"\n[ \"$1\" = -E ] && shift\nexec \"$@\"\n");
   }
-  void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
   void Stub(const std::string& name, const std::string& body) {
     const std::string path = m_dir + "/" + name;
@@ -73,6 +72,7 @@ class SetupScript : public ::testing::Test {
     return run;
   }
 
+  TempFolder m_temp{"vivivi-setup-test-"};
   std::string m_dir;
 };
 

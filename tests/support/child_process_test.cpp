@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/read_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -76,9 +77,9 @@ TEST(ChildProcess, LinesGoBothWaysOverPipes) {
 }
 
 TEST(ChildProcess, StreamsAndEnvironmentEntriesReachTheProgram) {
-  char pattern[] = "/tmp/vivivi-child-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string folder = pattern;
+  const TempFolder temp("vivivi-child-");
+  ASSERT_TRUE(temp.Made());
+  const std::string folder = temp.Name();
   ChildProcess::Streams files;
   files.outputFile = folder + "/out.txt";
   files.errorFile = folder + "/err.txt";
@@ -91,9 +92,6 @@ TEST(ChildProcess, StreamsAndEnvironmentEntriesReachTheProgram) {
   EXPECT_EQ(child.Wait(), 0);
   EXPECT_EQ(ReadWholeFile(files.outputFile), "seven\n");
   EXPECT_EQ(ReadWholeFile(files.errorFile), "oops\n");
-  std::remove(files.outputFile.c_str());
-  std::remove(files.errorFile.c_str());
-  rmdir(folder.c_str());
   unsetenv("VIVIVI_CHILD_TEST");
 }
 

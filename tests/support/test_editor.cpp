@@ -4,21 +4,18 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <system_error>
 
 #include "platform/corefoundation/CoreFoundation.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 std::mutex g_prepareMutex;
-std::string g_temporaryFolder;  // made here, removed at exit
+std::unique_ptr<TempFolder> g_temporaryFolder;  // made here, removed at exit
 bool g_bundleRegistered = false;
-
-void removeTemporaryFolder() {
-  std::error_code ignored;
-  if (!g_temporaryFolder.empty()) std::filesystem::remove_all(g_temporaryFolder, ignored);
-}
 
 void registerBuiltBundle() {
   const std::string folder = VIVIVI_BUNDLE_DIR;
@@ -39,13 +36,9 @@ void prepareEditorEnvironment(EditorDescriptions descriptions, const std::string
     std::error_code ignored;
     std::filesystem::create_directories(dataFolder, ignored);
     setenv("VIVIVI_DATA_DIR", dataFolder.c_str(), 1);
-  } else if (g_temporaryFolder.empty()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-editor-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) {
-      g_temporaryFolder = pattern;
-      atexit(removeTemporaryFolder);
-      setenv("VIVIVI_DATA_DIR", g_temporaryFolder.c_str(), 1);
-    }
+  } else if (!g_temporaryFolder) {
+    g_temporaryFolder = std::make_unique<TempFolder>("vivivi-editor-");
+    if (g_temporaryFolder->Made()) setenv("VIVIVI_DATA_DIR", g_temporaryFolder->Name().c_str(), 1);
   }
   if (descriptions == EditorDescriptions::kBuiltBundle && !g_bundleRegistered) {
     registerBuiltBundle();

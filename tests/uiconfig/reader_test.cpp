@@ -13,6 +13,7 @@
 #include "KIT/IModule/IGraphicsMac.h"
 #include "KIT/IModule/IParam.h"
 #include "platform/corefoundation/CoreFoundation.h"
+#include "tests/support/temp_folder.h"
 #include "tests/uiconfig/uiconfig_fixture.h"
 
 namespace {
@@ -146,9 +147,9 @@ TEST_F(DamagedResources, MissingFilesAreLoggedAndTheRestIsStillRead) {
 // limit is refused whole, and the log says so and why, not that it is
 // missing; the missing SysEx description is "NOT FOUND!".
 TEST_F(DamagedResources, ADescriptionOverTheSizeLimitIsLoggedWithWhatHappened) {
-  char pattern[] = "/tmp/vivivi-oversize-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::filesystem::path bundle = std::filesystem::path(pattern) / "Big.bundle";
+  const TempFolder temp("vivivi-oversize-");
+  ASSERT_TRUE(temp.Made());
+  const std::filesystem::path bundle = temp.Path() / "Big.bundle";
   std::filesystem::create_directories(bundle / "Resources");
   const std::string id = "com.Harrow Creek Sound.test.oversize";
   std::ofstream(bundle / "Info.plist")
@@ -171,7 +172,6 @@ TEST_F(DamagedResources, ADescriptionOverTheSizeLimitIsLoggedWithWhatHappened) {
     EXPECT_EQ(0, bundleGui.NControls());
   }
   CFRelease(cfBundle);
-  std::filesystem::remove_all(pattern);
   EXPECT_TRUE(logged("CONFIG READER: resources/uiconfig.tea refused: " + std::to_string(kResourceFileLimit) +
                      " bytes or more, more than the " + std::to_string(kResourceFileLimit - 1) +
                      " bytes a resource file may hold"));

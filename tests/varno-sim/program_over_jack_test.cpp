@@ -18,6 +18,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/midi_peer.h"
 #include "tools/varno-sim/CommandInterpreter.h"
 
 namespace {
@@ -122,55 +123,21 @@ class JackConnector {
 // The test's own pair of JACK ports, joined to the simulator's.
 class MidiPeer {
  public:
-  MidiPeer()
-      : m_input(RtMidi::UNIX_JACK, uniqueName("peer")), m_output(RtMidi::UNIX_JACK, uniqueName("peer")) {
-    m_input.ignoreTypes(false, true, true);
-    m_input.setCallback(&MidiPeer::onInput, this);
-    m_input.openVirtualPort(m_inputName);
-    m_output.openVirtualPort(m_outputName);
-  }
-
-  ~MidiPeer() {
-    m_input.cancelCallback();
-    m_input.closePort();
-    m_output.closePort();
-  }
-
   bool connect(const std::string& simInPort, const std::string& simOutPort) {
     JackConnector connector;
     return connector.connect(m_outputName, simInPort) && connector.connect(simOutPort, m_inputName);
   }
 
-  void send(const Bytes& bytes) { m_output.sendMessage(&bytes); }
+  void send(const Bytes& bytes) { m_output.Send(bytes); }
 
   // The next message received, or an empty one after the deadline.
-  Bytes next() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_arrived.wait_for(lock, kDeadline, [this] { return !m_messages.empty(); })) return Bytes();
-    Bytes bytes = m_messages.front();
-    m_messages.pop_front();
-    return bytes;
-  }
+  Bytes next() { return m_input.Next(kDeadline); }
 
  private:
-  static void onInput(double, std::vector<unsigned char>* message, void* self) {
-    MidiPeer* peer = static_cast<MidiPeer*>(self);
-    {
-      std::lock_guard<std::mutex> lock(peer->m_mutex);
-      peer->m_messages.push_back(*message);
-    }
-    peer->m_arrived.notify_one();
-  }
-
   std::string m_inputName = uniqueName("peer-in");
   std::string m_outputName = uniqueName("peer-out");
-  // What the input callback uses exists before the input's JACK thread starts
-  // (constructing m_input starts it) and outlives it.
-  std::mutex m_mutex;
-  std::condition_variable m_arrived;
-  std::deque<Bytes> m_messages;
-  RtMidiIn m_input;
-  RtMidiOut m_output;
+  MidiPeerIn m_input{uniqueName("peer"), m_inputName, false};
+  MidiPeerOut m_output{uniqueName("peer"), m_outputName};
 };
 
 class VarnoSimOverJack : public ::testing::Test {

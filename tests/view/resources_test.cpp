@@ -18,8 +18,8 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "host/window_png.h"
 #include "platform/corefoundation/CoreFoundation.h"
-#include "tests/core/temp_folder.h"
 #include "tests/support/pipe_watchdog.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "platform/window/WindowDrag.h"
 #include "platform/window/WindowPanels.h"
 #include "platform/window/WindowPasteboard.h"
+#include "tests/support/temp_folder.h"
 #include "wnd_fixture.h"
 
 namespace {
@@ -241,9 +242,8 @@ class DragDropTest : public WndTest {
   void SetUp() override {
     WndTest::SetUp();
     g_dropped.clear();
-    char pattern[] = "/tmp/winl-drag-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
   }
   void TearDown() override {
     WINL_DDrop_onDragEnter = nullptr;
@@ -253,8 +253,7 @@ class DragDropTest : public WndTest {
     WmApplication::Shared().modalHook = nullptr;
     WINL_FinishDragDrop();
     WndTest::TearDown();
-    const std::string command = "rm -rf '" + m_dir + "'";
-    ASSERT_EQ(system(command.c_str()), 0);
+    ASSERT_TRUE(m_temp.Remove());
   }
   // A top-level window whose content view accepts files.
   HWND AcceptingView() {
@@ -270,6 +269,7 @@ class DragDropTest : public WndTest {
     drag.location = WmPoint{20.4, 150.6};  // base coordinates: 49.4 from the top
     return drag;
   }
+  TempFolder m_temp{"winl-drag-"};
   std::string m_dir;
 };
 
@@ -331,9 +331,9 @@ TEST_F(DragDropTest, HooksAndPromisedFiles) {
 }
 
 TEST(DragDropNames, FreeNamesForACopy) {
-  char pattern[] = "/tmp/winl-names-XXXXXX";
-  ASSERT_TRUE(mkdtemp(pattern));
-  const std::string dir = pattern;
+  TempFolder temp("winl-names-");
+  ASSERT_TRUE(temp.Made());
+  const std::string dir = temp.Name();
   std::ofstream(dir + "/a 001.txt") << "x";
   const struct {
     const char* name;
@@ -349,8 +349,7 @@ TEST(DragDropNames, FreeNamesForACopy) {
     EXPECT_EQ(found, c.expected != nullptr) << c.name;
     EXPECT_EQ(path, c.expected ? dir + "/" + c.expected : "unchanged") << c.name;
   }
-  const std::string command = "rm -rf '" + dir + "'";
-  ASSERT_EQ(system(command.c_str()), 0);
+  ASSERT_TRUE(temp.Remove());
 }
 
 std::vector<std::string> g_written;

@@ -15,6 +15,7 @@
 #include "KIT/winl/winl-creators.h"
 #include "display_fixture.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -100,19 +101,15 @@ class DisplayDndTest : public XDisplayTest {
     g_folderWritten.clear();
     g_dragFiles.clear();
     g_enters = 0;
-    char pattern[] = "/tmp/winl-dnd-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
     m_dialog = ShowDialog(&g_dndRecord, reinterpret_cast<DLGPROC>(DndDialogProc), &m_xwindow);
     ASSERT_NE(m_dialog, nullptr);
   }
   void TearDown() override {
     WINL_DDrop_onDragEnter = nullptr;
     WINL_DDrop_getDroppedFileTargetPath = nullptr;
-    if (!m_dir.empty()) {
-      const std::string command = "rm -rf '" + m_dir + "'";
-      EXPECT_EQ(system(command.c_str()), 0);
-    }
+    EXPECT_TRUE(m_temp.Remove());
     XDisplayTest::TearDown();
   }
   // The root point of p in view (from its top left).
@@ -176,6 +173,7 @@ class DisplayDndTest : public XDisplayTest {
     }
   }
 
+  TempFolder m_temp{"winl-dnd-"};
   std::string m_dir;
   HWND m_dialog = nullptr;
   Window m_xwindow = 0;

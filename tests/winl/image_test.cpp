@@ -1,7 +1,6 @@
 // Bitmaps, icons and image lists; drawing images and copying between
 // contexts, pixel-checked on small memory contexts.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -13,6 +12,8 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/winl/winl-image.h"
 #include "KIT/winl/winl-shapes.h"
+#include "tests/support/png_write.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -234,41 +235,13 @@ TEST_F(ImageTest, BlitModesAndSources) {
   WINL_DeleteGfxContext(src);
 }
 
-// Writes an RGBA PNG of the pixels (0xAARRGGBB); false on failure.
-bool WritePng(const std::string& path, int w, int h, const std::vector<uint32_t>& argb) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool ok = false;
-  if (info && !setjmp(png_jmpbuf(png))) {
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGBA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(w) * 4);
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        const uint32_t p = argb[static_cast<size_t>(y * w + x)];
-        for (int c = 0; c < 3; ++c)
-          row[static_cast<size_t>(x * 4 + c)] = static_cast<png_byte>(p >> (16 - 8 * c));
-        row[static_cast<size_t>(x * 4 + 3)] = static_cast<png_byte>(p >> 24);
-      }
-      png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    ok = true;
-  }
-  png_destroy_write_struct(&png, &info);
-  fclose(file);
-  return ok;
-}
-
 TEST_F(ImageTest, LoadNamedImageReadsFilesAndClearsMagenta) {
-  char folder[] = "/tmp/winl-image-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string path = std::string(folder) + "/mask.png";
-  ASSERT_TRUE(WritePng(path, 2, 1, {0x80FF00FF, 0xFF123456}));
+  const TempFolder temp("winl-image-");
+  ASSERT_TRUE(temp.Made());
+  const std::string folder = temp.Name();
+  const std::string path = folder + "/mask.png";
+  const uint32_t pixels[] = {0x80FF00FF, 0xFF123456};  // 0xAARRGGBB
+  ASSERT_TRUE(WritePngFile(path, RgbaPng(2, 1, [&](int x, int) { return pixels[x]; })));
 
   HBITMAP plain = Keep(LoadNamedImage(path.c_str(), false));
   ASSERT_NE(plain, nullptr);
@@ -279,12 +252,10 @@ TEST_F(ImageTest, LoadNamedImageReadsFilesAndClearsMagenta) {
   EXPECT_EQ(GetNSImageFromHICON(masked)->pixels[0], 0u) << "magenta becomes transparent";
   EXPECT_EQ(GetNSImageFromHICON(masked)->pixels[1], PIX_MakePixel(0x12, 0x34, 0x56, 255));
 
-  EXPECT_EQ(LoadNamedImage((std::string(folder) + "/missing.png").c_str(), false), nullptr);
+  EXPECT_EQ(LoadNamedImage((folder + "/missing.png").c_str(), false), nullptr);
   EXPECT_EQ(LoadNamedImage("no-such-image", false), nullptr);
   EXPECT_EQ(LoadNamedImage("", false), nullptr);
   EXPECT_EQ(LoadNamedImage(nullptr, false), nullptr);
-  unlink(path.c_str());
-  rmdir(folder);
 }
 
 }  // namespace

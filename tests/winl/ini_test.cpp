@@ -19,6 +19,7 @@
 
 #include "KIT/winl/winl-ini.h"
 #include "tests/support/pipe_watchdog.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -26,14 +27,12 @@ class IniTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WINL_PrivateProfileFlushCache();
-    char pattern[] = "/tmp/winl-ini-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
   }
   void TearDown() override {
     WINL_PrivateProfileFlushCache();
-    const std::string command = "rm -rf '" + m_dir + "'";
-    ASSERT_EQ(system(command.c_str()), 0);
+    ASSERT_TRUE(m_temp.Remove());
   }
   std::string Path(const std::string& name) const { return m_dir + "/" + name; }
   static void Write(const std::string& path, const std::string& text) {
@@ -54,6 +53,7 @@ class IniTest : public ::testing::Test {
     if (result) *result = n;
     return std::string(out, static_cast<size_t>(n));
   }
+  TempFolder m_temp{"winl-ini-"};
   std::string m_dir;
 };
 

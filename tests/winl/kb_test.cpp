@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "KIT/winl/winl-kb.h"
+#include "tests/support/temp_folder.h"
 #include "wnd_fixture.h"
 
 namespace {
@@ -200,9 +201,10 @@ TEST_F(KeyTest, MalformedCursorFilesAreRefused) {
 }
 
 TEST_F(KeyTest, CursorFromAFileLeavesNoTemporaryFiles) {
-  char folder[] = "/tmp/winl-cursor-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string path = std::string(folder) + "/hand.CUR";
+  TempFolder temp("winl-cursor-");
+  ASSERT_TRUE(temp.Made());
+  const std::string folder = temp.Name();
+  const std::string path = folder + "/hand.CUR";
   const std::vector<uint8_t> file = CursorFile();
   FILE* f = fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
@@ -212,7 +214,7 @@ TEST_F(KeyTest, CursorFromAFileLeavesNoTemporaryFiles) {
   ASSERT_NE(cursor, nullptr);
   EXPECT_EQ(cursor->hotX, 1);
   delete cursor;
-  EXPECT_EQ(WINL_LoadCursorFromFile((std::string(folder) + "/none.cur").c_str()), nullptr);
+  EXPECT_EQ(WINL_LoadCursorFromFile((folder + "/none.cur").c_str()), nullptr);
   remove(path.c_str());
-  EXPECT_EQ(rmdir(folder), 0) << "nothing else was written beside it";
+  EXPECT_EQ(rmdir(folder.c_str()), 0) << "nothing else was written beside it";
 }

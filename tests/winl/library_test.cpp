@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KIT/winl/winl-library.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 std::vector<std::string> g_calls;
@@ -73,9 +74,9 @@ TEST_F(LibraryTest, PathsThatLoadNothing) {
 }
 
 TEST_F(LibraryTest, ABundleFolderLoadsItsExecutable) {
-  char pattern[] = "/tmp/winl-library-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string folder = std::string(pattern) + "/Test.bundle";
+  const TempFolder temp("winl-library-");
+  ASSERT_TRUE(temp.Made());
+  const std::string folder = temp.Name("Test.bundle");
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
   ASSERT_EQ(symlink(kAccepting, (folder + "/lib.so").c_str()), 0);
   FILE* plist = fopen((folder + "/Info.plist").c_str(), "w");
@@ -98,11 +99,6 @@ TEST_F(LibraryTest, ABundleFolderLoadsItsExecutable) {
   EXPECT_EQ(FreeLibrary(bundle), 1);
   EXPECT_EQ(FreeLibrary(bundle), 1);
   EXPECT_EQ(g_calls.back(), "DllMain 0");
-
-  unlink((folder + "/lib.so").c_str());
-  unlink((folder + "/Info.plist").c_str());
-  rmdir(folder.c_str());
-  rmdir(pattern);
 }
 
 TEST_F(LibraryTest, ModuleFileNames) {

@@ -12,6 +12,7 @@
 #include "KIT/winl/winl-miscdlg.h"
 #include "KIT/winl/winl-wnd-view.h"
 #include "platform/window/WindowPanels.h"
+#include "tests/support/temp_folder.h"
 #include "wnd_fixture.h"
 
 namespace {
@@ -44,9 +45,8 @@ class MiscDlgTest : public WndTest {
  protected:
   void SetUp() override {
     WndTest::SetUp();
-    char pattern[] = "/tmp/winl-miscdlg-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
     for (const char* name : {"b.SYX", "a.syx", "c.mid", "d.txt", ".hidden.syx"}) Touch(m_dir + "/" + name);
     ASSERT_EQ(mkdir((m_dir + "/sub").c_str(), 0755), 0);
     Touch(m_dir + "/sub/inner.syx");
@@ -55,8 +55,7 @@ class MiscDlgTest : public WndTest {
   void TearDown() override {
     WmApplication::Shared().modalHook = nullptr;
     WndTest::TearDown();
-    const std::string command = "rm -rf '" + m_dir + "'";
-    ASSERT_EQ(system(command.c_str()), 0);
+    ASSERT_TRUE(m_temp.Remove());
   }
   static void Touch(const std::string& path) { std::ofstream(path) << "x"; }
   // The hook runs script once for the first panel or alert it sees, then
@@ -75,6 +74,7 @@ class MiscDlgTest : public WndTest {
       }
     };
   }
+  TempFolder m_temp{"winl-miscdlg-"};
   std::string m_dir;
   int m_calls = 0;
 };

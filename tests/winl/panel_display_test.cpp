@@ -21,6 +21,7 @@
 #include "platform/window/WindowPanels.h"
 #include "platform/window/WindowPasteboard.h"
 #include "platform/window/WindowPresenter.h"
+#include "tests/support/temp_folder.h"
 
 // Xlib last: its macros would clash with the names above.
 #include <X11/Xatom.h>
@@ -47,9 +48,8 @@ class PanelDisplayTest : public ::testing::Test {
       }
       return presenter;
     };
-    char pattern[] = "/tmp/winl-panel-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    m_dir = pattern;
+    ASSERT_TRUE(m_temp.Made());
+    m_dir = m_temp.Name();
     for (const char* file : {"a.syx", "b.syx", "notes.txt"}) std::ofstream(m_dir + "/" + file) << "x";
     ASSERT_EQ(mkdir((m_dir + "/sub").c_str(), 0755), 0);
   }
@@ -59,10 +59,7 @@ class PanelDisplayTest : public ::testing::Test {
     WINL_ShutdownLayer();
     WmApplication::Shared().presenterFactory = nullptr;
     if (m_display) XCloseDisplay(m_display);
-    if (!m_dir.empty()) {
-      const std::string command = "rm -rf '" + m_dir + "'";
-      EXPECT_EQ(system(command.c_str()), 0);
-    }
+    EXPECT_TRUE(m_temp.Remove());
   }
 
   // Runs user once the front window of kind T shows on the display (with
@@ -120,6 +117,7 @@ class PanelDisplayTest : public ::testing::Test {
   }
 
   Display* m_display = nullptr;
+  TempFolder m_temp{"winl-panel-"};
   std::string m_dir;
 };
 
