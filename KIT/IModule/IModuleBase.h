@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -38,8 +39,8 @@
 
 class IGraphics;
 class IMidiPortWatch;
-class RtMidiIn;
-class RtMidiOut;
+class MIDIInClient;
+class MIDIOutClient;
 
 // What the external MIDI ports tell the plug-in of their own accord
 // (OnExternalMIDIPortEvent).
@@ -427,8 +428,8 @@ class IModuleBase {
   int mNonAutomated = 0;
 
   // External MIDI (IModuleBaseMidi.cpp).
-  RtMidiIn* mMidiIn = nullptr;
-  RtMidiOut* mMidiOut = nullptr;
+  MIDIInClient* mMidiIn = nullptr;
+  MIDIOutClient* mMidiOut = nullptr;
   int mMidiInSelection = 0;
   int mMidiOutSelection = 0;
   std::vector<std::string> mMidiOutNames;
@@ -463,6 +464,8 @@ class IModuleBase {
   // names of the ports the input and output are connected to now (empty
   // when none), for it to look for.
   std::shared_ptr<IMidiPortWatch> mMidiWatch;
+  // On the loop-back ports, the registry's watch instead (0: none).
+  std::atomic<uint64_t> mLoopbackWatch{0};
   // The watch's generation each client was made under (-1: none known).
   int64_t mMidiInGeneration = -1;
   int64_t mMidiOutGeneration = -1;  // guarded by mMidiOutMutex
@@ -521,7 +524,8 @@ class IModuleBase {
   // The input's thread: takes the queued messages in turn.
   void RunMidiInput();
   // On JACK, before a port is opened: the watch connects to the server that
-  // runs now; its generation, or -1 without a watch. A client made under
+  // runs now; its generation, or -1 without a watch. On the loop-back ports
+  // the registry's watch starts instead (-1). A client made under
   // another generation is made anew (FreshMidiIn, FreshMidiOut). Not under
   // mMidiOutMutex: it may drop the dead clients, which takes it.
   int64_t ConnectMidiWatch();
@@ -535,5 +539,8 @@ class IModuleBase {
   void DropDeadMidiClients();
   // The watch's thread: reports the server or a connected port gone.
   void OnMidiPortsChanged(IMidiPortWatch* watch);
+  // Tells each connected port that no longer exists (all when the server
+  // went away) once, then the server gone.
+  void TellLostMidiPorts(bool serverGone, const std::function<bool(const std::string&)>& exists);
   void RememberMidiPort(bool input, const std::string& name);
 };

@@ -1,6 +1,6 @@
 // External MIDI ports: the name lists, opening ports by name, delivering
 // incoming messages to the plug-in, sending through the output port, and
-// the watch of the JACK server.
+// the watch of the JACK server (or of the loop-back ports).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "KIT/IModule/IMidiPortWatch.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/MidiApi.h"
+#include "KIT/IModule/MidiClients.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ bool IModuleBase::MakeMidiOutClient() {
   mMidiOut = nullptr;
   mMidiOutPortOpen = false;
   try {
-    mMidiOut = new RtMidiOut(GetExternalMIDIApi(), "RtMidi Output Client");
+    mMidiOut = new MIDIOutClient(GetExternalMIDIApi(), "RtMidi Output Client");
   } catch (RtMidiError& error) {
     error.printMessage();
     mMidiOut = nullptr;
@@ -101,7 +102,7 @@ bool IModuleBase::MakeMidiInClient() {
   mMidiIn = nullptr;
   mMidiInCallbackSet = false;
   try {
-    mMidiIn = new RtMidiIn(GetExternalMIDIApi(), "RtMidi Input Client", 100);
+    mMidiIn = new MIDIInClient(GetExternalMIDIApi(), "RtMidi Input Client", 100);
     mMidiIn->setCallback(MIDICallback, this);
     mMidiInCallbackSet = true;
     // SysEx is delivered; timing clock, time-code quarter frames and
@@ -213,7 +214,7 @@ int IModuleBase::setExternalMIDIOut(int& index, const std::string& name) {
 
   if (entry > 0) FreshMidiOut(generation);
   if (entry > 0 && !mMidiOut) MakeMidiOutClient();
-  const int opened = entry > 0 && mMidiOut ? OpenMIDIPortByName(mMidiOut, name, "RtMidi Output") : 0;
+  const int opened = entry > 0 && mMidiOut ? OpenMIDIPortByName(mMidiOut->Ports(), name, "RtMidi Output") : 0;
   if (opened == 0) {  // "OFF", not listed, or no such port at present
     index = 0;
     return 0;
@@ -243,7 +244,7 @@ int IModuleBase::setExternalMIDIIn(int& index, const std::string& name) {
   const int entry = EntryOf(mMidiInNames, name, mMidiInNames.size());
   if (entry > 0) FreshMidiIn(ConnectMidiWatch());
   if (entry > 0 && !mMidiIn) MakeMidiInClient();
-  const int opened = entry > 0 && mMidiIn ? OpenMIDIPortByName(mMidiIn, name, "RtMidi Input") : 0;
+  const int opened = entry > 0 && mMidiIn ? OpenMIDIPortByName(mMidiIn->Ports(), name, "RtMidi Input") : 0;
   if (opened == 0) {
     index = 0;
     return 0;
@@ -289,12 +290,12 @@ bool IModuleBase::initializeVirtualOutput(const std::string& name) {
 int IModuleBase::getExternalMIDIOutDevice(const std::string& name) {
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   if (!mMidiOut) MakeMidiOutClient();
-  return EntryOf(mMidiOutNames, name, GetMIDIPortNames(mMidiOut).size() + 1);
+  return EntryOf(mMidiOutNames, name, GetMIDIPortNames(mMidiOut ? mMidiOut->Ports() : nullptr).size() + 1);
 }
 
 int IModuleBase::getExternalMIDIInDevice(const std::string& name) {
   if (!mMidiIn) MakeMidiInClient();
-  return EntryOf(mMidiInNames, name, GetMIDIPortNames(mMidiIn).size() + 1);
+  return EntryOf(mMidiInNames, name, GetMIDIPortNames(mMidiIn ? mMidiIn->Ports() : nullptr).size() + 1);
 }
 
 int IModuleBase::GetMIDIOutPortNumber(const std::string& name) {
@@ -302,7 +303,7 @@ int IModuleBase::GetMIDIOutPortNumber(const std::string& name) {
   if (name == "virtual output") return 1;
   std::lock_guard<std::mutex> lock(mMidiOutMutex);
   if (!mMidiOut) MakeMidiOutClient();
-  const int port = PortNow(mMidiOut, name);
+  const int port = PortNow(mMidiOut ? mMidiOut->Ports() : nullptr, name);
   return port < 0 ? -1 : port + 1;
 }
 
@@ -310,7 +311,7 @@ int IModuleBase::GetMIDIInPortNumber(const std::string& name) {
   if (name == kOff) return 0;
   if (name == "virtual input") return 1;
   if (!mMidiIn) MakeMidiInClient();
-  const int port = PortNow(mMidiIn, name);
+  const int port = PortNow(mMidiIn ? mMidiIn->Ports() : nullptr, name);
   return port < 0 ? -1 : port + 1;
 }
 
@@ -394,7 +395,10 @@ void IModuleBase::RememberMidiPort(bool input, const std::string& name) {
 }
 
 int64_t IModuleBase::ConnectMidiWatch() {
-  if (GetExternalMIDIApi() != RtMidi::UNIX_JACK) return -1;
+  const RtMidi::Api api = GetExternalMIDIApi();
+  if (api == kLoopbackMIDIApi && mLoopbackWatch.load() == 0)
+    mLoopbackWatch = WatchLoopbackMidiPorts([this] { TellLostMidiPorts(false, &LoopbackMidiPortExists); });
+  if (api != RtMidi::UNIX_JACK) return -1;
   if (!mMidiWatch)
     mMidiWatch =
         std::make_shared<IMidiPortWatch>([this](IMidiPortWatch& watch) { OnMidiPortsChanged(&watch); });
@@ -441,15 +445,19 @@ void IModuleBase::OnMidiPortsChanged(IMidiPortWatch* watch) {
     KIT_MutexLock lock(&mMutex);  // as every selection holds it
     if (watch->Lost()) DropDeadMidiClients();
   }
+  // Looked up without the names' lock: the server is asked.
+  TellLostMidiPorts(serverGone, [watch](const std::string& name) { return watch->PortExists(name); });
+}
+
+void IModuleBase::TellLostMidiPorts(bool serverGone, const std::function<bool(const std::string&)>& exists) {
   std::string input, output;
   {
     std::lock_guard<std::mutex> lock(mMidiPortNamesMutex);
     input = mMidiInPortName;
     output = mMidiOutPortName;
   }
-  // Looked up without the names' lock: the server is asked.
-  const bool inputGone = !input.empty() && (serverGone || !watch->PortExists(input));
-  const bool outputGone = !output.empty() && (serverGone || !watch->PortExists(output));
+  const bool inputGone = !input.empty() && (serverGone || !exists(input));
+  const bool outputGone = !output.empty() && (serverGone || !exists(output));
   {
     // Each loss is told once: a port chosen again meanwhile is not forgotten.
     std::lock_guard<std::mutex> lock(mMidiPortNamesMutex);
@@ -466,6 +474,7 @@ void IModuleBase::OnMidiPortsChanged(IMidiPortWatch* watch) {
 void IModuleBase::CloseExternalMIDIIn() {
   // The watch first: its notices reach into the plug-in and both ports.
   if (mMidiWatch) mMidiWatch->Stop();
+  if (const uint64_t watch = mLoopbackWatch.exchange(0)) StopWatchingLoopbackMidiPorts(watch);
   mMidiInAccepting.store(false, std::memory_order_release);
   RememberMidiPort(true, "");
   if (mMidiIn) {

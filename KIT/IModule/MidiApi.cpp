@@ -9,10 +9,13 @@
 #include <cstring>
 #include <thread>
 
+#include "KIT/IModule/LoopbackMidi.h"
+
 RtMidi::Api GetExternalMIDIApi() {
   const char* chosen = getenv("VIVIVI_MIDI_API");
   if (chosen && strcmp(chosen, "alsa") == 0) return RtMidi::LINUX_ALSA;
   if (chosen && strcmp(chosen, "jack") == 0) return RtMidi::UNIX_JACK;
+  if (chosen && strcmp(chosen, "loopback") == 0) return kLoopbackMIDIApi;
   return access("/dev/snd/seq", R_OK | W_OK) == 0 ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
 }
 
@@ -85,6 +88,11 @@ std::vector<std::string> ClientPortNames(RtMidi::Api api, const char* clientName
 MIDIPortLists GetMIDIPortLists(RtMidi::Api api, const std::function<void(const MIDIPortLists&)>& ready) {
   if (api == RtMidi::UNIX_JACK) return JackPortLists(ready);
   MIDIPortLists lists;
+  if (api == kLoopbackMIDIApi) {
+    ListLoopbackMidiPorts(&lists.inputs, &lists.outputs);
+    if (ready) ready(lists);
+    return lists;
+  }
   lists.inputs = ClientPortNames<RtMidiIn>(api, "RtMidi Input Client");
   lists.outputs = ClientPortNames<RtMidiOut>(api, "RtMidi Output Client");
   if (ready) ready(lists);

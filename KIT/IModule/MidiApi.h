@@ -10,7 +10,12 @@
 
 // VIVIVI_MIDI_API = "alsa" or "jack" decides; otherwise ALSA when the ALSA
 // sequencer device can be opened for reading and writing, else JACK.
+// "loopback" (for tests only) chooses the in-process loop-back ports of
+// LoopbackMidi.h, which the MIDI library's unused placeholder API stands
+// for: the clients of MidiClients.h and the lists below then serve ports
+// of this process alone.
 RtMidi::Api GetExternalMIDIApi();
+constexpr RtMidi::Api kLoopbackMIDIApi = RtMidi::RTMIDI_DUMMY;
 
 // The names of the ports present, in the MIDI library's numbering ("" for a
 // name that cannot be read; empty for a null client). The library answers
@@ -23,10 +28,9 @@ std::vector<std::string> GetMIDIPortNames(RtMidi* midi);
 // MIDI input can listen to, outputs those an output can send to. On JACK
 // one client of its own reads both, without starting a server or opening
 // the MIDI library's clients; on ALSA the library's clients read their
-// direction each. Read until two readings agree, as GetMIDIPortNames. Both
-// empty when no client can be made (no server running). When given, ready
-// is called once with the lists as soon as they are read, before the
-// client is closed (which takes a JACK server a few milliseconds more).
+// direction each; the loop-back ports are read at once. Read until two readings agree, as GetMIDIPortNames.
+// Both empty when no client can be made (no server running). When given, ready is called once with the lists
+// as soon as they are read, before the client is closed (which takes a JACK server a few milliseconds more).
 struct MIDIPortLists {
   std::vector<std::string> inputs;
   std::vector<std::string> outputs;

@@ -1,6 +1,7 @@
-// A test's own JACK clients made with the MIDI library: MidiPeerIn, one input
-// port that keeps every message reaching it until the test takes it, and
-// MidiPeerOut, one output port the test sends on. Each client's name is the
+// A test's own JACK clients made with the MIDI library (or, given
+// kLoopbackMIDIApi, loop-back clients of the test process): MidiPeerIn, one
+// input port that keeps every message reaching it until the test takes it,
+// and MidiPeerOut, one output port the test sends on. Each client's name is the
 // caller's; name it after the process (and a counter) so that tests running
 // side by side never meet each other's ports.
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "KIT/IModule/MidiApi.h"
+#include "KIT/IModule/MidiClients.h"
 
 class MidiPeerIn {
  public:
@@ -22,7 +24,7 @@ class MidiPeerIn {
   // Opens the client with its port; with keepTimingAndSensing false, clock
   // and active sensing messages are dropped before they are kept.
   explicit MidiPeerIn(const std::string& client, const std::string& port = "in",
-                      bool keepTimingAndSensing = true);
+                      bool keepTimingAndSensing = true, RtMidi::Api api = RtMidi::UNIX_JACK);
   MidiPeerIn(const MidiPeerIn&) = delete;
   MidiPeerIn& operator=(const MidiPeerIn&) = delete;
 
@@ -56,13 +58,14 @@ class MidiPeerIn {
   std::mutex m_mutex;
   std::condition_variable m_signal;
   std::vector<Bytes> m_got;
-  RtMidiIn m_in;  // last, so it goes first: its thread calls Callback until then
+  MIDIInClient m_in;  // last, so it goes first: its thread calls Callback until then
 };
 
 class MidiPeerOut {
  public:
-  explicit MidiPeerOut(const std::string& client, const std::string& port = "out")
-      : m_client(client), m_port(port), m_out(RtMidi::UNIX_JACK, client) {
+  explicit MidiPeerOut(const std::string& client, const std::string& port = "out",
+                       RtMidi::Api api = RtMidi::UNIX_JACK)
+      : m_client(client), m_port(port), m_out(api, client) {
     m_out.openVirtualPort(port);
   }
   std::string PortName() const { return m_client + ":" + m_port; }
@@ -70,24 +73,25 @@ class MidiPeerOut {
 
  private:
   std::string m_client, m_port;
-  RtMidiOut m_out;
+  MIDIOutClient m_out;
 };
 
 // ---------------------------------------------------------------------------
 
-inline MidiPeerIn::MidiPeerIn(const std::string& client, const std::string& port, bool keepTimingAndSensing)
-    : m_client(client), m_port(port), m_in(RtMidi::UNIX_JACK, client) {
+inline MidiPeerIn::MidiPeerIn(const std::string& client, const std::string& port, bool keepTimingAndSensing,
+                              RtMidi::Api api)
+    : m_client(client), m_port(port), m_in(api, client) {
   m_in.setCallback(&MidiPeerIn::Callback, this);
   m_in.ignoreTypes(false, !keepTimingAndSensing, !keepTimingAndSensing);
   m_in.openVirtualPort(port);
 }
 
 inline bool MidiPeerIn::ConnectToOutputEndingWith(const std::string& suffix) {
-  for (const std::string& name : GetMIDIPortNames(&m_in)) {
+  for (const std::string& name : GetMIDIPortNames(m_in.Ports())) {
     if (name.size() >= suffix.size() &&
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
       m_in.closePort();
-      return OpenMIDIPortByName(&m_in, name, m_port) == 1;
+      return OpenMIDIPortByName(m_in.Ports(), name, m_port) == 1;
     }
   }
   return false;
