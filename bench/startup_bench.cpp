@@ -10,7 +10,6 @@
 // rss_mib (resident set after start-up) and rss_added_mib (what start-up
 // added to it).
 #include <benchmark/benchmark.h>
-#include <jack/jack.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@
 #include "src/PatchLibrarian.h"
 #include "src/UIConfigManager.h"
 #include "src/VivivI.h"
+#include "tests/support/jack_probe.h"
 
 namespace {
 
@@ -64,19 +64,6 @@ class DataFolder {
  private:
   std::filesystem::path m_path;
 };
-
-// Whether the JACK server of the environment answers; asked once.
-bool JackServerRunning() {
-  static const bool running = [] {
-    const std::string name = "vivivi-startup-probe-" + std::to_string(getpid());
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
-    if (!client) return false;
-    jack_client_close(client);
-    return true;
-  }();
-  return running;
-}
 
 // Sets a variable for the life of the object, then restores the old value.
 class ScopedEnv {
