@@ -40,7 +40,7 @@ class OpenEditor {
     setenv("VIVIVI_VIEW", "headless", 1);
     if (!RegisterBuiltBundle()) return;
     m_plug.reset(static_cast<VivivI*>(MakePlug()));
-    if (!m_plug || !m_plug->pluginReady || !m_plug->GetGUI()) return;
+    if (!m_plug || !m_plug->flags.pluginReady || !m_plug->GetGUI()) return;
     m_pane = static_cast<ViewPane*>(m_plug->GetGUI()->OpenWindow(nullptr));
     if (!m_pane) return;
     m_pane->AddToParent(0);

@@ -134,7 +134,7 @@ static void BM_KnobToJackPort(benchmark::State& state) {
 
   // The render thread: one pass a JACK period, on the steady clock.
   const int block = static_cast<int>(receiver.PeriodMs() * 48.0 + 0.5);
-  plug->audioRouteDelay = block;
+  plug->flags.audioRouteDelay = block;
   std::atomic<bool> rendering{true};
   std::thread render([&] {
     auto next = std::chrono::steady_clock::now();

@@ -152,9 +152,9 @@ class ClockEditor : public HostlessEditor<> {
  public:
   explicit ClockEditor(int tempo) {
     GetParam(kOverrideTempo)->Set(1);
-    hostTempo = tempo;
-    midiOutputOpen = true;
-    continuousClock = true;
+    flags.hostTempo = tempo;
+    flags.midiOutputOpen = true;
+    flags.continuousClock = true;
   }
   // The clock job calls back into the recorder: it ends first.
   ~ClockEditor() override {

@@ -122,7 +122,7 @@ static void BM_OpenToReady(benchmark::State& state) {
     std::unique_ptr<VivivI> plug(static_cast<VivivI*>(MakePlug()));
     state.PauseTiming();
     after = ResidentMiB();
-    if (!plug->pluginReady) state.SkipWithError("the editor did not get ready");
+    if (!plug->flags.pluginReady) state.SkipWithError("the editor did not get ready");
     if (static_cast<int>(plug->patchLibrarian->fileBanks.size()) != banks)
       state.SkipWithError("not every bank was loaded");
     if (cold) plug->uiConfig->ClearImageCache();

@@ -88,9 +88,9 @@ struct SharedEditor {
     manager.libraryPatchRequest.patch = LibrarianPatch();
     manager.libraryPatchRequest.requestActive = false;
     manager.libraryPatchRequest.status = 1;
-    editor.globalAnswerExpected = false;
-    editor.responseReceived = false;
-    editor.deviceId = 0;
+    editor.flags.globalAnswerExpected = false;
+    editor.flags.responseReceived = false;
+    editor.flags.deviceId = 0;
     std::vector<LibrarianPatch>& edited =
         editor.patchLibrarian->fileBanks.at(static_cast<size_t>(editor.patchLibrarian->upperBankIndex))
             ->patches;
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzEditor& editor = freshEditor();
   MIDIMessageManager& manager = *editor.midiManager;
   manager.soundDumpExpected = flags & 1;
-  editor.globalAnswerExpected = (flags & 2) != 0;
+  editor.flags.globalAnswerExpected = (flags & 2) != 0;
   if (flags & 4) manager.libraryPatchRequest.arm();
   if (flags & 8) editor.GetParam(kSectionLockOsc1 + (flags >> 5) % VarnoSysEx::kNumSectionLocks)->Set(1.0);
   const bool fromDevice = (flags & 16) == 0;
@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!inRange(editor, row.parameter)) abort();
   for (const VarnoSysEx::GlobalDumpByte& row : VarnoSysEx::kGlobalDumpTable)
     if (!inRange(editor, row.parameter)) abort();
-  if (!inRange(editor, kCategoryName) || editor.deviceId < 0 || editor.deviceId > 127) abort();
+  if (!inRange(editor, kCategoryName) || editor.flags.deviceId < 0 || editor.flags.deviceId > 127) abort();
   if (manager.libraryPatchRequest.patch.messages.size() > LibraryPatchRequest::kMaxMessages) abort();
   return 0;
 }

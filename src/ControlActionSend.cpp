@@ -4,7 +4,7 @@
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/Truncate.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 
 namespace {
 

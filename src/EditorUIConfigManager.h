@@ -3,9 +3,9 @@
 // its own logs that element as skipped).
 #pragma once
 
+#include "src/EditorParams.h"
 #include "src/LibrarianViewControl.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 class EditorUIConfigManager : public UIConfigManager {
  public:

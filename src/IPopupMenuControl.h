@@ -36,7 +36,7 @@
 
 class PatchFile;
 class PatchLibrarian;
-class VivivI;
+class EditorServices;
 
 // ==== BankMenuTree ===========================================================
 // The menus of one bank menu: the root and every submenu, each listed with
@@ -99,7 +99,8 @@ enum class BankMenuKind { kUpperFiles, kLowerFiles, kCategories, kSearch, kProgr
 
 class BankMenuControl : public IControl {
  public:
-  BankMenuControl(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor, BankMenuKind kind);
+  BankMenuControl(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor,
+                  BankMenuKind kind);
 
   // The click path: pick, write the selection parameter, its display, the
   // library's index, reload the column, redraw (also after a dismissal).
@@ -109,13 +110,13 @@ class BankMenuControl : public IControl {
 
   // Rebuilds the tree from the library and selects the bank named by the
   // pair (or checks the fallback position); true.
-  bool refreshFolderStructure(PatchLibrarian* library, VivivI* editor, int position, std::string bankName,
-                              std::string folderName);
+  bool refreshFolderStructure(PatchLibrarian* library, EditorServices* editor, int position,
+                              std::string bankName, std::string folderName);
   // Checks the item of bank bankIndex of the menu's bank list alone.
-  void checkMenuItemAlone(PatchLibrarian* library, VivivI* editor, int bankIndex);
+  void checkMenuItemAlone(PatchLibrarian* library, EditorServices* editor, int bankIndex);
   // The pick step: shows the menu; returns the selection (also written
   // through the reference), 0 when nothing was chosen.
-  int doPopupMenu(VivivI* editor, int& selection);
+  int doPopupMenu(EditorServices* editor, int& selection);
 
   BankMenuKind Kind() const { return mKind; }
   const BankMenuTree& Tree() const { return mTree; }
@@ -133,7 +134,7 @@ class BankMenuControl : public IControl {
   void WriteSelection(int index);
 
   PatchLibrarian* library;
-  VivivI* editor;
+  EditorServices* editor;
   BankMenuKind mKind;
   BankMenuTree mTree;
 };
@@ -141,26 +142,26 @@ class BankMenuControl : public IControl {
 // The upper list's bank among the file banks.
 class LeftPatchPopupMenu : public BankMenuControl {
  public:
-  LeftPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  LeftPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
 };
 
 // The lower list's bank among the file banks.
 class RightPatchPopupMenu : public BankMenuControl {
  public:
-  RightPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  RightPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
 };
 
 // The lower list's bank among the category banks: one submenu per category
 // that holds banks.
 class RightCategoryPopupMenu : public BankMenuControl {
  public:
-  RightCategoryPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  RightCategoryPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
 };
 
 // The lower list's bank among the search-result banks: one flat menu.
 class RightSearchPopupMenu : public BankMenuControl {
  public:
-  RightSearchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  RightSearchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
 };
 
 // ==== BankEditPopupMenu ======================================================
@@ -171,21 +172,21 @@ class BankEditPopupMenu : public IControl {
   // Indices of the menus below.
   enum { kRoot = 0, kRequest, kStore, kSaveAs, kImport, kHelp, kUnused1, kUnused2, kNumMenus };
 
-  BankEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  BankEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics* graphics) override;
 
   // Empties the menus and adds every item again; the argument is not used.
-  void AddMenuItemsIn(VivivI* editor);
+  void AddMenuItemsIn(EditorServices* editor);
   // Shows the menu and runs the chosen item; no check mark survives.
-  void doPopupMenu(VivivI* editor);
+  void doPopupMenu(EditorServices* editor);
   // Runs the item at index of menu (one of the indices above).
   void runItem(int menu, int index);
 
   IPopupMenu& Menu(int menu) { return menus[menu]; }
 
  private:
-  VivivI* editor;
+  EditorServices* editor;
   PatchLibrarian* library;
   IPopupMenu menus[kNumMenus];
 };
@@ -198,46 +199,46 @@ class FileEditPopupMenu : public IControl {
  public:
   enum { kRoot = 0, kGetData, kImport, kCategory, kNumMenus };
 
-  FileEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  FileEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics* graphics) override;
 
   void AddMenuItemsIn();
   // Shows the menu and runs the choice; x, y are the right click's point,
   // handed on to the list. Returns 1 when an item was chosen, else 0.
-  int doPopupMenu(VivivI* editor, int x, int y);
+  int doPopupMenu(EditorServices* editor, int x, int y);
   // Runs the item at index of menu (one of the indices above).
   void runItem(int menu, int index, int x, int y);
 
   IPopupMenu& Menu(int menu) { return menus[menu]; }
 
  private:
-  VivivI* editor;
+  EditorServices* editor;
   PatchLibrarian* library;
   IPopupMenu menus[kNumMenus];
 };
 
 class FileCopyPopupMenu : public IControl {
  public:
-  FileCopyPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor);
+  FileCopyPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, EditorServices* editor);
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics* graphics) override;
   // Shows "Copy"; chosen, the list remembers the slot at x, y as the paste
   // source. Returns 1 when it was chosen, else 0.
-  int doPopupMenu(VivivI* editor, int x, int y);
+  int doPopupMenu(EditorServices* editor, int x, int y);
 
   IPopupMenu& Menu() { return root; }
 
  private:
-  VivivI* editor;
+  EditorServices* editor;
   PatchLibrarian* library;
   IPopupMenu root;
 };
 
 // ==== MakeLibrarianMenu ======================================================
-// The permanent menu of that ELibrarianMenu (VivivI.h) on rect, built for
+// The permanent menu of that ELibrarianMenu (EditorParams.h) on rect, built for
 // the editor (its bank menus take the editor's current name pairs).
-IControl* MakeLibrarianMenu(VivivI* editor, int menu, IRECT rect);
+IControl* MakeLibrarianMenu(EditorServices* editor, int menu, IRECT rect);
 
 // Deletes every item of a menu held by value; its place stays, so the items
 // that open it keep pointing at it.

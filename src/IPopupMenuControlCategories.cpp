@@ -13,11 +13,11 @@ const char* const kSearchFolderName = "Patches";
 }  // namespace
 
 RightCategoryPopupMenu::RightCategoryPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
-                                               VivivI* editor)
+                                               EditorServices* editor)
     : BankMenuControl(plug, library, rect, editor, BankMenuKind::kCategories) {}
 
 RightSearchPopupMenu::RightSearchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
-                                           VivivI* editor)
+                                           EditorServices* editor)
     : BankMenuControl(plug, library, rect, editor, BankMenuKind::kSearch) {}
 
 // One submenu per category that holds banks, labelled with the category; the

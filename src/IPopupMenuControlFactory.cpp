@@ -1,10 +1,10 @@
+#include "src/EditorServices.h"
 #include "src/IPopupMenuControl.h"
 #include "src/IPopupMenuProgSelector.h"
-#include "src/VivivI.h"
 
 // The eight permanent librarian menus, one per ELibrarianMenu.
 
-IControl* MakeLibrarianMenu(VivivI* editor, int menu, IRECT rect) {
+IControl* MakeLibrarianMenu(EditorServices* editor, int menu, IRECT rect) {
   if (!editor) return nullptr;
   PatchLibrarian* library = editor->patchLibrarian.get();
   switch (menu) {

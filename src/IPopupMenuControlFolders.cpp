@@ -4,11 +4,11 @@
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
+#include "src/EditorServices.h"
 #include "src/FolderFiles.h"
 #include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 // The frame the five bank menus share (click path, pick step, rebuild and
 // re-check) and the folder tree of the file banks.
@@ -34,8 +34,8 @@ bool DrawNothing(IGraphics* graphics, IRECT rect) {
   return graphics->FillIRect(&COLOR_TRANSPARENT, &rect, nullptr);
 }
 
-BankMenuControl::BankMenuControl(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor,
-                                 BankMenuKind kind)
+BankMenuControl::BankMenuControl(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
+                                 EditorServices* editor, BankMenuKind kind)
     : IControl(plug, rect, -1), library(library), editor(editor), mKind(kind) {
   // The upper bank menu starts from the upper pair, the others from the lower.
   const bool upperPair = kind == BankMenuKind::kUpperFiles;
@@ -44,11 +44,12 @@ BankMenuControl::BankMenuControl(IModuleBase* plug, PatchLibrarian* library, IRE
   refreshFolderStructure(library, editor, 0, bankName, folderName);
 }
 
-LeftPatchPopupMenu::LeftPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor)
+LeftPatchPopupMenu::LeftPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
+                                       EditorServices* editor)
     : BankMenuControl(plug, library, rect, editor, BankMenuKind::kUpperFiles) {}
 
 RightPatchPopupMenu::RightPatchPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
-                                         VivivI* editor)
+                                         EditorServices* editor)
     : BankMenuControl(plug, library, rect, editor, BankMenuKind::kLowerFiles) {}
 
 bool BankMenuControl::Draw(IGraphics* graphics) { return DrawNothing(graphics, mRECT); }
@@ -83,8 +84,8 @@ void BankMenuControl::WriteSelection(int index) {
   if (library) (Upper() ? library->upperBankIndex : library->lowerBankIndex) = index;
 }
 
-bool BankMenuControl::refreshFolderStructure(PatchLibrarian*, VivivI*, int position, std::string bankName,
-                                             std::string folderName) {
+bool BankMenuControl::refreshFolderStructure(PatchLibrarian*, EditorServices*, int position,
+                                             std::string bankName, std::string folderName) {
   mTree.Restart(position, bankName, folderName);
   switch (mKind) {
     case BankMenuKind::kCategories:
@@ -108,14 +109,14 @@ bool BankMenuControl::refreshFolderStructure(PatchLibrarian*, VivivI*, int posit
   return true;
 }
 
-void BankMenuControl::checkMenuItemAlone(PatchLibrarian*, VivivI*, int bankIndex) {
+void BankMenuControl::checkMenuItemAlone(PatchLibrarian*, EditorServices*, int bankIndex) {
   const std::vector<PatchFile*>& banks = Banks();
   if (bankIndex < 0 || static_cast<size_t>(bankIndex) >= banks.size()) return;
   mTree.CheckBank(banks[static_cast<size_t>(bankIndex)]);
 }
 
-int BankMenuControl::doPopupMenu(VivivI* caller, int& chosenSelection) {
-  VivivI* plug = editor ? editor : caller;
+int BankMenuControl::doPopupMenu(EditorServices* caller, int& chosenSelection) {
+  EditorServices* plug = editor ? editor : caller;
   IGraphics* gui = plug ? plug->GetGUI() : nullptr;
   IRECT area = mRECT;
   IPopupMenu* chosen = gui && mTree.Root() ? gui->CreateIPopupMenu(mTree.Root(), &area) : nullptr;

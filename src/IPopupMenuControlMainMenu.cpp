@@ -2,12 +2,12 @@
 
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IGraphics.h"
+#include "src/EditorServices.h"
 #include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 // The librarian's main menu.
 
@@ -43,14 +43,15 @@ std::string nameWithExtension(const std::string& fileName, bool smf) {
 
 }  // namespace
 
-BankEditPopupMenu::BankEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor)
+BankEditPopupMenu::BankEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
+                                     EditorServices* editor)
     : IControl(plug, rect, -1), editor(editor), library(library) {
   AddMenuItemsIn(editor);
 }
 
 bool BankEditPopupMenu::Draw(IGraphics* graphics) { return DrawNothing(graphics, mRECT); }
 
-void BankEditPopupMenu::AddMenuItemsIn(VivivI*) {
+void BankEditPopupMenu::AddMenuItemsIn(EditorServices*) {
   for (IPopupMenu& menu : menus) EmptyPopupMenu(&menu);
   IPopupMenu& root = menus[kRoot];
   IPopupMenu& request = menus[kRequest];
@@ -99,7 +100,7 @@ void BankEditPopupMenu::OnMouseDown(int, int, IMouseMod*) {
   SetDirty(true);
 }
 
-void BankEditPopupMenu::doPopupMenu(VivivI*) {
+void BankEditPopupMenu::doPopupMenu(EditorServices*) {
   IGraphics* gui = editor ? editor->GetGUI() : nullptr;
   IRECT area = mRECT;
   IPopupMenu* chosen = gui ? gui->CreateIPopupMenu(&menus[kRoot], &area) : nullptr;
@@ -128,23 +129,23 @@ void BankEditPopupMenu::runItem(int menu, int index) {
           requestCurrentSound();
           break;
         case kRootPush: {
-          if (!editor->midiOutputOpen || !manager) break;
+          if (!editor->flags.midiOutputOpen || !manager) break;
           // Incoming MIDI is held off and the globals go with the sound; a
           // job that was not posted must leave neither behind.
-          const bool hold = editor->transferHold, globals = editor->sendGlobalsWithSound,
-                     sent = editor->suppressGlobalsDump;
-          editor->transferHold = true;
-          editor->sendGlobalsWithSound = true;
-          editor->suppressGlobalsDump = true;
+          const bool hold = editor->flags.transferHold, globals = editor->flags.sendGlobalsWithSound,
+                     sent = editor->flags.suppressGlobalsDump;
+          editor->flags.transferHold = true;
+          editor->flags.sendGlobalsWithSound = true;
+          editor->flags.suppressGlobalsDump = true;
           SenderJob job;
           job.jobCode = kJobSendArrangement;
           job.storeToLibrarian = false;
           // Held incoming MIDI would starve a running job of its answer: the
           // push never waits, and the user is told.
           if (!manager->postJob(job)) {
-            editor->transferHold = hold;
-            editor->sendGlobalsWithSound = globals;
-            editor->suppressGlobalsDump = sent;
+            editor->flags.transferHold = hold;
+            editor->flags.sendGlobalsWithSound = globals;
+            editor->flags.suppressGlobalsDump = sent;
             manager->reportBusy(job);
           }
           break;
@@ -158,7 +159,7 @@ void BankEditPopupMenu::runItem(int menu, int index) {
           refreshFolders();
           break;
         case kRootAbout:
-          VivivI::hideLayer(editor->aboutWindowLayer, false);
+          EditorServices::hideLayer(editor->aboutWindowLayer, false);
           break;
         default:
           break;

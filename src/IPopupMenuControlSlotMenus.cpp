@@ -1,9 +1,9 @@
 #include "KIT/IModule/IGraphics.h"
+#include "src/EditorServices.h"
 #include "src/IPopupMenuControl.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
-#include "src/VivivI.h"
 
 // The slot menu (a right click on the edited bank's column) and the copy
 // menu (a right click anywhere else in the slot list).
@@ -26,7 +26,8 @@ void runListAction(const std::function<void(int, int)>& action, int x, int y) {
 
 // ==== FileEditPopupMenu ======================================================
 
-FileEditPopupMenu::FileEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor)
+FileEditPopupMenu::FileEditPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
+                                     EditorServices* editor)
     : IControl(plug, rect, -1), editor(editor), library(library) {
   AddMenuItemsIn();
 }
@@ -60,7 +61,7 @@ void FileEditPopupMenu::OnMouseDown(int x, int y, IMouseMod*) {
   SetDirty(true);
 }
 
-int FileEditPopupMenu::doPopupMenu(VivivI*, int x, int y) {
+int FileEditPopupMenu::doPopupMenu(EditorServices*, int x, int y) {
   IGraphics* gui = editor ? editor->GetGUI() : nullptr;
   IRECT area = mRECT;
   IPopupMenu* chosen = gui ? gui->CreateIPopupMenu(&menus[kRoot], &area) : nullptr;
@@ -113,7 +114,8 @@ void FileEditPopupMenu::runItem(int menu, int index, int x, int y) {
 
 // ==== FileCopyPopupMenu ======================================================
 
-FileCopyPopupMenu::FileCopyPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect, VivivI* editor)
+FileCopyPopupMenu::FileCopyPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
+                                     EditorServices* editor)
     : IControl(plug, rect, -1), editor(editor), library(library) {
   root.AddItem("Copy", -1, 0);
 }
@@ -126,7 +128,7 @@ void FileCopyPopupMenu::OnMouseDown(int x, int y, IMouseMod*) {
   SetDirty(true);
 }
 
-int FileCopyPopupMenu::doPopupMenu(VivivI*, int x, int y) {
+int FileCopyPopupMenu::doPopupMenu(EditorServices*, int x, int y) {
   IGraphics* gui = editor ? editor->GetGUI() : nullptr;
   IRECT area = mRECT;
   IPopupMenu* chosen = gui ? gui->CreateIPopupMenu(&root, &area) : nullptr;

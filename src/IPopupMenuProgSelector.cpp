@@ -7,11 +7,11 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/Truncate.h"
+#include "src/EditorServices.h"
 #include "src/LibrarianPatch.h"
 #include "src/LibrarianViewControl.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -20,12 +20,12 @@ constexpr int kPerSubmenu = 10;
 const char* const kRootTexts[ProgramNumberPopupMenu::kSubmenus] = {
     "01-10", "11-20", "21-30", "31-40", "41-50", "51-60", "61-70", "71-80", "81-90", "91-99"};
 
-int parameterInt(const VivivI* editor, int index) {
+int parameterInt(const EditorServices* editor, int index) {
   const IParam* param = editor ? editor->GetParam(index) : nullptr;
   return param ? TruncateToInt(param->Value()) : 0;
 }
 
-void setFromPlug(VivivI* editor, int index, double value) {
+void setFromPlug(EditorServices* editor, int index, double value) {
   if (IGraphics* gui = editor ? editor->GetGUI() : nullptr) gui->SetParameterFromPlug(index, value, false);
 }
 
@@ -34,10 +34,10 @@ void setFromPlug(VivivI* editor, int index, double value) {
 // ==== ProgBankNamePopupMenu ==================================================
 
 ProgBankNamePopupMenu::ProgBankNamePopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
-                                             VivivI* editor)
+                                             EditorServices* editor)
     : BankMenuControl(plug, library, rect, editor, BankMenuKind::kProgramBankName) {}
 
-bool ProgBankNamePopupMenu::refreshPatchNames(PatchLibrarian* lib, VivivI* ed, int position,
+bool ProgBankNamePopupMenu::refreshPatchNames(PatchLibrarian* lib, EditorServices* ed, int position,
                                               std::string bankName, std::string folderName) {
   return refreshFolderStructure(lib, ed, position, bankName, folderName);
 }
@@ -64,7 +64,7 @@ void ProgBankNamePopupMenu::OnMouseDown(int, int, IMouseMod*) {
 // ==== ProgramNumberPopupMenu =================================================
 
 ProgramNumberPopupMenu::ProgramNumberPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
-                                               VivivI* editor)
+                                               EditorServices* editor)
     : IControl(plug, rect, -1), editor(editor), library(library) {
   refreshPatchNames(library, editor, selection);
 }
@@ -82,10 +82,10 @@ std::string ProgramNumberPopupMenu::itemText(const PatchFile* bank, int program)
 
 // A missing bank, or a slot past the end of a short one, is shown by its
 // program number.
-void ProgramNumberPopupMenu::refreshPatchNames(PatchLibrarian*, VivivI*, int program) {
+void ProgramNumberPopupMenu::refreshPatchNames(PatchLibrarian*, EditorServices*, int program) {
   for (IPopupMenu& menu : menus) EmptyPopupMenu(&menu);
   const PatchFile* bank = nullptr;
-  if (editor && library && editor->librarianMode) {
+  if (editor && library && editor->flags.librarianMode) {
     const int index = parameterInt(editor, kPatchSelectionListUpper);
     if (index >= 0 && static_cast<size_t>(index) < library->fileBanks.size())
       bank = library->fileBanks[static_cast<size_t>(index)];
@@ -103,7 +103,7 @@ void ProgramNumberPopupMenu::OnMouseDown(int, int, IMouseMod*) {
   SetDirty(true);
 }
 
-int ProgramNumberPopupMenu::doPopupMenu(VivivI*, int& chosenIndex) {
+int ProgramNumberPopupMenu::doPopupMenu(EditorServices*, int& chosenIndex) {
   IGraphics* gui = editor ? editor->GetGUI() : nullptr;
   IRECT area = mRECT;
   IPopupMenu* chosen = gui ? gui->CreateIPopupMenu(&menus[0], &area) : nullptr;
@@ -116,7 +116,7 @@ int ProgramNumberPopupMenu::doPopupMenu(VivivI*, int& chosenIndex) {
   if (submenu < 0 || index < 0 || index >= chosen->GetNItems()) return 0;
   const int program = kPerSubmenu * submenu + index;
 
-  if (editor->librarianMode) {
+  if (editor->flags.librarianMode) {
     editor->setLibrarianViewRow(0, program);
     if (library) library->selectedUpperSlot = program;
     editor->sendPatchToDeviceFromLibrarian(program, 0);
@@ -135,14 +135,14 @@ int ProgramNumberPopupMenu::doPopupMenu(VivivI*, int& chosenIndex) {
 // ==== BankNumberPopupMenu ====================================================
 
 BankNumberPopupMenu::BankNumberPopupMenu(IModuleBase* plug, PatchLibrarian* library, IRECT rect,
-                                         VivivI* editor)
+                                         EditorServices* editor)
     : IControl(plug, rect, -1), editor(editor), library(library) {
   refreshPatchNames(library, editor, selection);
 }
 
 bool BankNumberPopupMenu::Draw(IGraphics* graphics) { return DrawNothing(graphics, mRECT); }
 
-void BankNumberPopupMenu::refreshPatchNames(PatchLibrarian*, VivivI*, int bank) {
+void BankNumberPopupMenu::refreshPatchNames(PatchLibrarian*, EditorServices*, int bank) {
   EmptyPopupMenu(&menu);
   menu.AddItem("Bank P (RAM)", -1, IPopupMenuItem::kNoFlags);
   menu.CheckItemAlone(std::min(bank, menu.GetNItems()));
@@ -157,7 +157,7 @@ void BankNumberPopupMenu::OnMouseDown(int, int, IMouseMod*) {
   SetDirty(true);
 }
 
-int BankNumberPopupMenu::doPopupMenu(VivivI*, int& chosenBank) {
+int BankNumberPopupMenu::doPopupMenu(EditorServices*, int& chosenBank) {
   IGraphics* gui = editor ? editor->GetGUI() : nullptr;
   IRECT area = mRECT;
   IPopupMenu* chosen = gui ? gui->CreateIPopupMenu(&menu, &area) : nullptr;

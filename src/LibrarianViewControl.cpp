@@ -11,10 +11,10 @@
 #include "KIT/IModule/ITextControls.h"
 #include "KIT/IModule/Truncate.h"
 #include "KIT/mutex.h"
+#include "src/EditorServices.h"
 #include "src/LibrarianPatch.h"
 #include "src/PatchLibrarian.h"
 #include "src/ValueDisplays.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -78,8 +78,9 @@ int LibrarianViewControl::numberTextSize(double scale) {
 
 // ==== CONSTRUCTION ============================================================
 
-LibrarianViewControl::LibrarianViewControl(VivivI* editor, int x, int y, int paramIdx, IBitmap* bitmap,
-                                           IRECT targetArea, PatchLibrarian* library, double scale)
+LibrarianViewControl::LibrarianViewControl(EditorServices* editor, int x, int y, int paramIdx,
+                                           IBitmap* bitmap, IRECT targetArea, PatchLibrarian* library,
+                                           double scale)
     : CustomOverlayControl(editor, x, y, paramIdx, bitmap, targetArea),
       library(library),
       rowWidth(TruncateToInt(100 * scale)),
@@ -115,8 +116,8 @@ ITextControl* LibrarianViewControl::lowerRow(int row) const {
 // ==== COLUMNS =================================================================
 
 LibrarianViewControl::SourceKind LibrarianViewControl::lowerSourceKind() const {
-  if (editor && editor->lowerShowsSearch) return SourceKind::kSearch;
-  if (editor && editor->lowerShowsCategories) return SourceKind::kCategories;
+  if (editor && editor->flags.lowerShowsSearch) return SourceKind::kSearch;
+  if (editor && editor->flags.lowerShowsCategories) return SourceKind::kCategories;
   return SourceKind::kFiles;
 }
 
@@ -207,7 +208,7 @@ void LibrarianViewControl::setCurrentPatchDirectly(int row) {
 
 void LibrarianViewControl::endRename() {
   if (!editor) return;
-  editor->librarianRenaming = false;
+  editor->flags.librarianRenaming = false;
   editor->renameClosed = true;
 }
 
@@ -215,7 +216,7 @@ void LibrarianViewControl::endRename() {
 
 void LibrarianViewControl::renameSlot(int, int) {
   if (!editor) return;
-  editor->librarianRenaming = true;
+  editor->flags.librarianRenaming = true;
   editor->renameClosed = false;
   const int row = selectedUpperRow;
   if (row < 0) return;
@@ -399,7 +400,7 @@ bool LibrarianViewControl::OnKeyDown(int, int, int key) {
 }
 
 void LibrarianViewControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) {
-  if (editor) editor->librarianRenaming = false;
+  if (editor) editor->flags.librarianRenaming = false;
   SetDirty(true);
   if (!dragEnabled) return;
   const int left = x - rowWidth / 2;
@@ -426,7 +427,7 @@ void LibrarianViewControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) {
 }
 
 void LibrarianViewControl::OnMouseUp(int x, int y, IMouseMod*) {
-  if (editor) editor->librarianRenaming = false;
+  if (editor) editor->flags.librarianRenaming = false;
   SetDirty(true);
   mPressed = false;
   if (!dragging) return;

@@ -22,7 +22,7 @@
 // GUI thread. The selected rows, the active column and the current row are
 // also written by the MIDI input thread (a program change) and the data
 // thread (storing a bank), so they are atomics; a column reload asked for on
-// another thread runs on the GUI thread (VivivI::updatePatchLibrarianView).
+// another thread runs on the GUI thread (EditorServices::updatePatchLibrarianView).
 //
 // Contents: GEOMETRY, CONSTRUCTION, COLUMNS, SLOT OPERATIONS, MOUSE AND
 // KEYS, STATE.
@@ -38,7 +38,7 @@
 class ITextControl;
 class PatchFile;
 class PatchLibrarian;
-class VivivI;
+class EditorServices;
 
 class LibrarianViewControl : public CustomOverlayControl {
  public:
@@ -60,7 +60,7 @@ class LibrarianViewControl : public CustomOverlayControl {
   // height); targetArea is kept as the overlay's target area only. Builds
   // the upper rows and loads the upper column, then the lower rows and the
   // lower column. The editor and the library are not owned.
-  LibrarianViewControl(VivivI* editor, int x, int y, int paramIdx, IBitmap* bitmap, IRECT targetArea,
+  LibrarianViewControl(EditorServices* editor, int x, int y, int paramIdx, IBitmap* bitmap, IRECT targetArea,
                        PatchLibrarian* library, double scale);
   // Deletes the rows.
   ~LibrarianViewControl() override;
@@ -123,7 +123,7 @@ class LibrarianViewControl : public CustomOverlayControl {
   int rowWidth;           // the drag marker's size
   int rowHeight;
   int copyRow = -1;  // the lower row of the last Copy, which a paste copies; -1 for none
-  VivivI* editor;
+  EditorServices* editor;
   double scale;
   std::atomic<int> selectedUpperRow{0};   // -1 for none
   std::atomic<int> selectedLowerRow{-1};  // -1 for none

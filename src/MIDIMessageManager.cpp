@@ -5,13 +5,13 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/mutex.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageSender.h"
 #include "src/MIDIMessageSysEx.h"
-#include "src/VivivI.h"
 
 // ==== CONSTRUCTION ===========================================================
 
-MIDIMessageManager::MIDIMessageManager(VivivI* plug, PatchManager* patchManager,
+MIDIMessageManager::MIDIMessageManager(EditorServices* plug, PatchManager* patchManager,
                                        PatchLibrarian* patchLibrarian, IGraphics* graphics)
     : plug(plug), patchManager(patchManager), graphics(graphics), patchLibrarian(patchLibrarian) {
   sender = std::make_unique<MIDIMessageSender>(this, patchManager, plug);
@@ -26,10 +26,10 @@ MIDIMessageManager::~MIDIMessageManager() {
 // ==== Shared steps ===========================================================
 
 void MIDIMessageManager::adoptDeviceId(int deviceByte) {
-  if (deviceByte == plug->deviceId) return;
+  if (deviceByte == plug->flags.deviceId) return;
   // Through the GUI, so that the global settings panel shows the ID in use.
   setParameterFromPlug(kGlobalDeviceID, deviceByte);
-  plug->deviceId = deviceByte;
+  plug->flags.deviceId = deviceByte;
 }
 
 void MIDIMessageManager::applyHardwareValue(IControl* control, double value) {

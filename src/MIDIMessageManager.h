@@ -34,7 +34,7 @@ class IControl;
 class IGraphics;
 class PatchLibrarian;
 class PatchManager;
-class VivivI;
+class EditorServices;
 struct IMidiMsg;
 struct ISysEx;
 
@@ -44,7 +44,7 @@ class MIDIMessageManager {
 
   // Stores the four pointers (none owned), clears every flag and creates the
   // sender. Starts no thread and sends nothing.
-  MIDIMessageManager(VivivI* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
+  MIDIMessageManager(EditorServices* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
                      IGraphics* graphics);
   MIDIMessageManager(const MIDIMessageManager&) = delete;
   MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
@@ -190,7 +190,7 @@ class MIDIMessageManager {
   // ==== FIELDS ===============================================================
 
   std::unique_ptr<MIDIMessageSender> sender;
-  VivivI* plug;
+  EditorServices* plug;
   PatchManager* patchManager;
   IGraphics* graphics;
   PatchLibrarian* patchLibrarian;

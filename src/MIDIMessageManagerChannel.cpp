@@ -5,9 +5,9 @@
 
 #include "KIT/IModule/IControl.h"
 #include "KIT/winl/winl-time.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -64,13 +64,13 @@ void MIDIMessageManager::selectLibrarianProgram(int program) {
 }
 
 void MIDIMessageManager::lightActivityIndicator(int channel) {
-  if (!plug->trackIncomingMidi || !plug->GetGUI() || plug->indicatorLit) return;
+  if (!plug->flags.trackIncomingMidi || !plug->GetGUI() || plug->flags.indicatorLit) return;
   const IParam* midiChannel = plug->GetParam(kGlobalMidiChannel);
   const int setting = midiChannel ? static_cast<int>(midiChannel->Value()) : 0;
   if (channel != std::max(setting - 1, 0)) return;
   setParameterFromPlug(kMIDILed, 1.0);
-  plug->indicatorLit = 1;
-  plug->indicatorLitTicks = GetTickCount();
+  plug->flags.indicatorLit = 1;
+  plug->flags.indicatorLitTicks = GetTickCount();
 }
 
 bool MIDIMessageManager::takeProgramChange(int program, bool filtered) {
@@ -105,13 +105,13 @@ void MIDIMessageManager::ProcessMidiMsgFromDevice(IMidiMsg* msg) {
 }
 
 void MIDIMessageManager::ProcessMidiMsgFromDAW(IMidiMsg* msg, int argument) {
-  if (!msg || !plug->midiOutputOpen) return;
+  if (!msg || !plug->flags.midiOutputOpen) return;
   processChannelMessage(*msg, true, argument);
 }
 
 void MIDIMessageManager::processChannelMessage(IMidiMsg& msg, bool fromHost, int argument) {
   messageFromHost = fromHost;
-  const auto& filter = fromHost ? plug->hostFilter : plug->deviceFilter;
+  const auto& filter = fromHost ? plug->flags.hostFilter : plug->flags.deviceFilter;
   const IMidiMsg::EStatusMsg status = msg.StatusMsg();
   const int channel = msg.Channel();
   EMidiFilterKind kind;
@@ -126,7 +126,7 @@ void MIDIMessageManager::processChannelMessage(IMidiMsg& msg, bool fromHost, int
   } else if (status == IMidiMsg::kProgramChange) {
     const int program = std::min<int>(msg.mData1, kMaxProgram);
     if (!takeProgramChange(program, filter[kFilterProgramChange])) return;
-    if (plug->librarianMode) {
+    if (plug->flags.librarianMode) {
       sendLibrarianProgram(program);
     } else {
       if (fromHost) plug->SendProgramChangeCommand(program, argument);
@@ -140,7 +140,7 @@ void MIDIMessageManager::processChannelMessage(IMidiMsg& msg, bool fromHost, int
   lightActivityIndicator(channel);
   // Input from the synthesizer goes back out only while its local control is
   // off; host MIDI always goes on to the synthesizer.
-  if (fromHost || !plug->localControl) plug->MIDIOutRoutingSwitch(&msg);
+  if (fromHost || !plug->flags.localControl) plug->MIDIOutRoutingSwitch(&msg);
 }
 
 // ==== Control changes ========================================================
@@ -157,7 +157,7 @@ void MIDIMessageManager::getLegacyCCparam(int controller, int channelKey, int va
   if (fromDevice) {
     valueFromHardware = true;
     if (control->ParamIdx() == kGlobalLocalControl) {
-      plug->localControl = value != 0;
+      plug->flags.localControl = value != 0;
     } else if (controller == kArpClockController) {
       applied = value - 1;
     }

@@ -5,9 +5,9 @@
 #include <mutex>
 
 #include "KIT/IModule/IParam.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
-#include "src/VivivI.h"
 #include "src/debugger.h"
 
 MIDIMessageManager::Worker* MIDIMessageManager::workerFor(int jobCode) {

@@ -6,10 +6,10 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlAction.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 using namespace VarnoSysEx;
 
@@ -115,7 +115,7 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
     sysexPartPatchParse(sysex);
     refreshMainTab = true;
   } else if (size >= kGlobalThreshold) {
-    if (plug->globalAnswerExpected) {
+    if (plug->flags.globalAnswerExpected) {
       receiveBusy = true;
       if (isGlobalDump(*sysex)) {
         answerDeviceId = bytes[kDeviceByte];
@@ -225,7 +225,7 @@ void MIDIMessageManager::sysexSettingsParse(ISysEx* sysex) {
   // settings without their change handler, so the value a field last sent
   // may no longer be the Varno's: the next choice in a field is sent
   // whatever it was.
-  plug->knownGlobalSettings = kAllGlobalSettings;
+  plug->flags.knownGlobalSettings = kAllGlobalSettings;
   for (const GlobalDumpByte& row : kGlobalDumpTable)
     if (const IParam* param = plug->GetParam(row.parameter))
       if (ControlAction* action = param->GetControlAction()) action->resetLastValue();

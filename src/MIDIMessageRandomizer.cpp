@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSysEx.h"
-#include "src/VivivI.h"
 
 using namespace VarnoSysEx;
 

@@ -6,10 +6,11 @@
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/mutex.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
-#include "src/VivivI.h"
 
-MIDIMessageSender::MIDIMessageSender(MIDIMessageManager* manager, PatchManager* patchManager, VivivI* plug)
+MIDIMessageSender::MIDIMessageSender(MIDIMessageManager* manager, PatchManager* patchManager,
+                                     EditorServices* plug)
     : manager(manager), patchManager(patchManager), plug(plug) {}
 
 MIDIMessageSender::~MIDIMessageSender() = default;
@@ -144,7 +145,7 @@ int MIDIMessageSender::deviceIdForRequest() const {
 }
 
 bool MIDIMessageSender::sendRaw(const std::vector<unsigned char>& bytes) {
-  if (!plug->midiOutputOpen) {
+  if (!plug->flags.midiOutputOpen) {
     plug->setStatusText("Set MIDI I/O First!");
     return false;
   }

@@ -37,7 +37,7 @@
 class LibrarianPatch;
 class MIDIMessageManager;
 class PatchManager;
-class VivivI;
+class EditorServices;
 
 // ==== JOB CODES AND RECORD ===================================================
 
@@ -87,7 +87,7 @@ class MIDIMessageSender : public Poco::Runnable {
   using SleepFunction = std::function<void(int milliseconds)>;
 
   // manager and plug must outlive the sender; the manager deletes it.
-  MIDIMessageSender(MIDIMessageManager* manager, PatchManager* patchManager, VivivI* plug);
+  MIDIMessageSender(MIDIMessageManager* manager, PatchManager* patchManager, EditorServices* plug);
   ~MIDIMessageSender() override;
 
   // Runs the job of the sender's own record `job`, as it stands at the start.
@@ -117,7 +117,7 @@ class MIDIMessageSender : public Poco::Runnable {
   // ---- Sending sounds, banks and global settings --------------------------
   // Job 0. Sent to the synthesizer, the sound follows the global dump when
   // the flags ask for it and every global setting is known
-  // (VivivI::knownGlobalSettings); otherwise the sound goes alone.
+  // (EditorFlags::knownGlobalSettings); otherwise the sound goes alone.
   void sendArrangementToDevice(bool storeToLibrarian);
   // Job 1: the global dump of the editor's global settings. Sends nothing,
   // and changes no flag, while a setting is not known: the dump would write
@@ -167,7 +167,7 @@ class MIDIMessageSender : public Poco::Runnable {
 
   MIDIMessageManager* manager;
   PatchManager* patchManager;
-  VivivI* plug;
+  EditorServices* plug;
 
  private:
   // The device byte of requests: kGlobalDeviceID truncated, 0 when not above 0.

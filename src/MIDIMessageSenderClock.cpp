@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "KIT/IModule/IGraphics.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -75,11 +75,11 @@ class TickTiming {
 }  // namespace
 
 void MIDIMessageSender::startMIDIClockOutput() {
-  if (plug->sendClockPointer) plug->SendMidiSysex2({0xFA});
+  if (plug->flags.sendClockPointer) plug->SendMidiSysex2({0xFA});
 }
 
 void MIDIMessageSender::stopMIDIClockOutput() {
-  if (plug->sendClockPointer) plug->SendMidiSysex2({0xFC});
+  if (plug->flags.sendClockPointer) plug->SendMidiSysex2({0xFC});
 }
 
 void MIDIMessageSender::resetContinuousClock(bool stop) { clockRunning = !stop; }
@@ -95,7 +95,7 @@ int MIDIMessageSender::readClockTempo() {
 }
 
 void MIDIMessageSender::sendContinuousMIDIClock(int) {
-  if (!plug->continuousClock) return;
+  if (!plug->flags.continuousClock) return;
   int tempo = readClockTempo();
   int readings = 1;
   while (tempo < kLowestTempo && readings < kTempoReadings && !isShuttingDown()) {
@@ -107,7 +107,7 @@ void MIDIMessageSender::sendContinuousMIDIClock(int) {
   if (tempo < kLowestTempo || readings > kTempoReadingsCounted) {
     if (plug->graphics) plug->graphics->SetParameterFromPlug(kSendMIDIClockInfo, 0.0, false);
     plug->setClockStatusText("Unable to get DAW Tempo");
-    plug->continuousClock = false;
+    plug->flags.continuousClock = false;
     return;
   }
   const int64_t interval = clockIntervalFor(tempo);
@@ -118,14 +118,14 @@ void MIDIMessageSender::sendContinuousMIDIClock(int) {
   int64_t due = monotonicNow() + interval;
   // The switch is looked at too: switching the clock off lets the render
   // call re-arm clockRunning at once, before this loop would see it fall.
-  while (clockRunning && plug->continuousClock) {
+  while (clockRunning && plug->flags.continuousClock) {
     const int64_t now = monotonicNow();
     if (now < due) {
       sleepUntil(std::min(due, now + kLongestSleep));
       continue;
     }
-    if (!clockRunning || !plug->continuousClock) break;  // stopped while asleep: no tick after a stop
-    if (!plug->midiOutputOpen) {
+    if (!clockRunning || !plug->flags.continuousClock) break;  // stopped while asleep: no tick after a stop
+    if (!plug->flags.midiOutputOpen) {
       clockRunning = false;
       break;
     }

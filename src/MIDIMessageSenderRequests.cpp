@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "KIT/IModule/IParam.h"
+#include "src/EditorServices.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ MIDIMessageSender::WaitEnd MIDIMessageSender::waitForAnswer(int wait, int scanSl
         request(id);
         plug->setStatusText("Please wait, checking DeviceID " + std::to_string(id + 1));
         sleep(scanSleep);
-        if (plug->responseReceived) {
+        if (plug->flags.responseReceived) {
           // The rest of the job uses the ID the answer carries: a late answer
           // to an earlier ID arrives while a later one is being asked.
           const int answered = manager->answerDeviceId.load();
@@ -72,7 +72,7 @@ MIDIMessageSender::WaitEnd MIDIMessageSender::waitForAnswer(int wait, int scanSl
       timedOut = true;
       return WaitEnd::TimedOut;
     }
-    if (plug->responseReceived) return WaitEnd::Answered;
+    if (plug->flags.responseReceived) return WaitEnd::Answered;
   }
 }
 
@@ -233,7 +233,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
       for (int id = 0; id <= kHighestDeviceId; ++id) {
         enquiry(id);
         sleep(wait);
-        if (plug->responseReceived || cancelRequested) break;
+        if (plug->flags.responseReceived || cancelRequested) break;
       }
     }
     if (cancelRequested) break;
@@ -242,7 +242,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry() {
       timedOut = true;
       break;
     }
-    if (plug->responseReceived) break;
+    if (plug->flags.responseReceived) break;
   }
   sleep(wait);
   if (!timedOut) plug->setStatusText("Plug-in is ready to go!");

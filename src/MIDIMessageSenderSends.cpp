@@ -10,13 +10,13 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/IModule/IParam.h"
+#include "src/EditorServices.h"
 #include "src/InitSound.h"
 #include "src/LibrarianPatch.h"
 #include "src/MIDIMessageManager.h"
 #include "src/MIDIMessageSender.h"
 #include "src/MIDIMessageSysEx.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -80,18 +80,18 @@ unsigned MIDIMessageSender::calculateCheckSum(const std::vector<unsigned char>& 
 void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
   plug->DisplayProcessingIndicator(true);
   if (!storeToLibrarian && globalSettingsKnown()) {
-    if (plug->sendGlobalsWithSound) {
+    if (plug->flags.sendGlobalsWithSound) {
       sendGlobalToDevice(0);
       sleep(400);
     }
-    if (!plug->suppressGlobalsDump) {
+    if (!plug->flags.suppressGlobalsDump) {
       sendGlobalToDevice(0);
       sleep(400);
     }
   }
   VarnoSysEx::SoundDump dump = VarnoSysEx::buildSoundDump([this](int index) { return parameter(index); });
 
-  const IParam* nameParam = plug->GetParam(plug->librarianRenaming ? kPatchRename : kPatchName);
+  const IParam* nameParam = plug->GetParam(plug->flags.librarianRenaming ? kPatchRename : kPatchName);
   const char* shown = nameParam ? nameParam->GetDisplayText(0) : nullptr;
   const std::string name = shown ? shown : "";
   if (patchManager) patchManager->names[1] = name.empty() ? "Set Name" : name;
@@ -107,7 +107,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
     sleep(200);
     plug->sendMissingCCValues();
     // Without an output the send's own text ("Set MIDI I/O First!") stays.
-    if (plug->midiOutputOpen) plug->setDisplayText(kControlDisplayValue, "Sound sent to the Varno");
+    if (plug->flags.midiOutputOpen) plug->setDisplayText(kControlDisplayValue, "Sound sent to the Varno");
     plug->DisplayProcessingIndicator(false);
     return;
   }
@@ -121,14 +121,14 @@ void MIDIMessageSender::sendArrangementToDevice(bool storeToLibrarian) {
 }
 
 bool MIDIMessageSender::globalSettingsKnown() const {
-  return plug->knownGlobalSettings == VarnoSysEx::kAllGlobalSettings;
+  return plug->flags.knownGlobalSettings == VarnoSysEx::kAllGlobalSettings;
 }
 
 void MIDIMessageSender::sendGlobalToDevice(int) {
   if (!globalSettingsKnown()) return;
   plug->DisplayProcessingIndicator(true);
   VarnoSysEx::GlobalDump dump = VarnoSysEx::buildGlobalDump([this](int index) { return parameter(index); });
-  plug->suppressGlobalsDump = true;
+  plug->flags.suppressGlobalsDump = true;
   plug->checksumCheckAndSend(dump.data(), static_cast<int>(dump.size()));
   sleep(1000);
   plug->DisplayProcessingIndicator(false);
@@ -138,7 +138,7 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch* pat
   if (!patch) return;
   // Without an output the synthesizer gets nothing, but the editor still
   // takes the patch: choosing a patch in the librarian moves the controls.
-  const bool output = plug->midiOutputOpen;
+  const bool output = plug->flags.midiOutputOpen;
   plug->DisplayProcessingIndicator(true);
   if (output)
     sendAllNotesOff();
@@ -177,7 +177,7 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch* pat
 }
 
 bool MIDIMessageSender::beginLibrarianSend() {
-  if (!plug->midiOutputOpen) {
+  if (!plug->flags.midiOutputOpen) {
     plug->setStatusText("Set MIDI I/O First!");
     return false;
   }

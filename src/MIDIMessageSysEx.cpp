@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 
 namespace VarnoSysEx {
 

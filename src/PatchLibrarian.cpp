@@ -1,6 +1,6 @@
 #include "src/PatchLibrarian.h"
 
-#include "src/VivivI.h"
+#include "src/EditorServices.h"
 #include "src/debugger.h"
 
 // Format 1, two tracks, 480 ticks; a tempo track (4/4, 500000 us); the sound

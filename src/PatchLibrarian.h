@@ -35,7 +35,7 @@ class Path;
 }  // namespace Poco
 
 class ByteChunk;
-class VivivI;
+class EditorServices;
 
 // Files below this size are not patch banks (a single sound is 76 bytes).
 constexpr int64_t kMinimumBankFileSize = 2201;
@@ -189,10 +189,10 @@ class PatchLibrarian {
   std::atomic<int32_t> editBlocked{0};
   int32_t unusedInteger = 1;
   bool unusedFlags[5] = {};
-  bool fileSplit = false;        // the file being read was split
-  bool rescanRequested = false;  // a file was written into the library folders
-  std::ostringstream logText;    // a log line is composed here
-  VivivI* owner = nullptr;       // log flag and path, data folder, GUI
+  bool fileSplit = false;           // the file being read was split
+  bool rescanRequested = false;     // a file was written into the library folders
+  std::ostringstream logText;       // a log line is composed here
+  EditorServices* owner = nullptr;  // log flag and path, data folder, GUI
 
   // Selected slot of the upper list (0..98, -1 while no row is selected): the
   // slot a received patch is stored into; a program change makes it the

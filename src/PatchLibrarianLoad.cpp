@@ -19,8 +19,8 @@
 #include <utility>
 
 #include "KIT/IModule/IModuleStructs.h"
+#include "src/EditorServices.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 namespace {
 

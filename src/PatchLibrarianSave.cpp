@@ -22,8 +22,8 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleStructs.h"
 #include "KIT/kitstring.h"
+#include "src/EditorServices.h"
 #include "src/PatchLibrarian.h"
-#include "src/VivivI.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "KIT/heapbuf.h"
 
 class ByteChunk;
-class VivivI;
+class EditorServices;
 
 // The base of PatchManager: the snapshot buffer (empty) and five names, each
 // "- INIT -" at construction. Names are counted from 1 in the editor's texts:
@@ -57,5 +57,5 @@ class PatchManager : public Patch {
 
   int32_t firstValue = 0;
   int32_t secondValue = 0;
-  VivivI* owner = nullptr;
+  EditorServices* owner = nullptr;
 };

@@ -1,7 +1,7 @@
 // The start-up snapshot: the owner's short state form.
 #include "KIT/IModule/IModuleStructs.h"
+#include "src/EditorServices.h"
 #include "src/PatchManager.h"
-#include "src/VivivI.h"
 
 void PatchManager::init() {
   if (!owner) return;

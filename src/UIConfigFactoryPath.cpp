@@ -7,8 +7,8 @@
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlActionSysEx.h"
+#include "src/EditorServices.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "FileEncrypt/resource_cipher.h"
 #include "FileEncrypt/resource_key.h"
 #include "KIT/IModule/IGraphics.h"
-#include "src/VivivI.h"
+#include "src/EditorServices.h"
 #include "src/debugger.h"
 
 namespace {
@@ -25,8 +25,8 @@ UIConfigManager::UIConfigManager() = default;
 
 UIConfigManager::~UIConfigManager() = default;
 
-void UIConfigManager::readUIConfig(IGraphics* graphics, VivivI* plugIn, PatchLibrarian* library, int setting,
-                                   double guiScale) {
+void UIConfigManager::readUIConfig(IGraphics* graphics, EditorServices* plugIn, PatchLibrarian* library,
+                                   int setting, double guiScale) {
   gui = graphics;
   plug = plugIn;
   librarian = library;

@@ -55,7 +55,7 @@ class ControlLayer;
 class IControl;
 class IGraphics;
 class PatchLibrarian;
-class VivivI;
+class EditorServices;
 
 // ==== RECORDS ================================================================
 
@@ -109,7 +109,8 @@ class UIConfigManager {
   // initImages, initParams, loads, deciphers and parses the UI description,
   // reads its value lists and walks it. uiSetting is the colour scheme (kept).
   // Null gui or plug: logged where possible, nothing is built.
-  void readUIConfig(IGraphics* gui, VivivI* plug, PatchLibrarian* librarian, int uiSetting, double scale);
+  void readUIConfig(IGraphics* gui, EditorServices* plug, PatchLibrarian* librarian, int uiSetting,
+                    double scale);
   // Fills the SysEx list from resources/sysex.tea.
   void readSysexValues();
   // Fills the named value lists from the parsed UI description's
@@ -331,7 +332,7 @@ class UIConfigManager {
   std::vector<SysExContainer> sysexList;
   std::string paramGroupLabel;
   IGraphics* gui = nullptr;
-  VivivI* plug = nullptr;
+  EditorServices* plug = nullptr;
   PatchLibrarian* librarian = nullptr;
   std::map<std::string, int> paramTable;
   std::map<std::string, ControlLayer*> layersByName;  // a later layer of a name replaces the entry

@@ -10,8 +10,8 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/pix/pix-combine.h"
+#include "src/EditorServices.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 bool UIConfigManager::readDecimal(const std::string& token, int* value) {
   const char* begin = token.c_str();

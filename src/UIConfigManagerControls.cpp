@@ -13,9 +13,9 @@
 
 #include <cstring>
 
+#include "src/EditorServices.h"
 #include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 namespace {
 

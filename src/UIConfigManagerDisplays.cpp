@@ -1,8 +1,8 @@
 // The display factories: hand their arguments on to the display builders
 // (src/ValueDisplays.h).
+#include "src/EditorServices.h"
 #include "src/UIConfigManager.h"
 #include "src/ValueDisplays.h"
-#include "src/VivivI.h"
 
 void UIConfigManager::createControlDisplay(std::string name, int paramIdx, int x, int y, int width,
                                            int height, int instance, ControlLayer* layer, std::string group,

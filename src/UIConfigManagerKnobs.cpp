@@ -7,9 +7,9 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IKnobControls.h"
 #include "KIT/IModule/IParam.h"
+#include "src/EditorServices.h"
 #include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 namespace {
 

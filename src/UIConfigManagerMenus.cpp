@@ -9,11 +9,11 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "KIT/IModule/ITextControls.h"
+#include "src/EditorServices.h"
 #include "src/PatchLibrarian.h"
 #include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
 #include "src/ValueDisplays.h"
-#include "src/VivivI.h"
 
 namespace {
 
@@ -130,10 +130,10 @@ void UIConfigManager::createNoValDropDown(std::string name, int paramIdx, int x,
   }
   auto* field = static_cast<BankNumberField*>(
       newField<BankNumberField>(plug, paramIdx, x, y, width, height, scale, colour, false));
-  VivivI* editor = plug;
+  EditorServices* editor = plug;
   field->SetLibraryBankSource([editor] {
     const PatchLibrarian* library = editor->patchLibrarian.get();
-    if (!editor->librarianMode || !library) return -1;
+    if (!editor->flags.librarianMode || !library) return -1;
     const int edited = library->upperBankIndex;
     return edited >= 0 && static_cast<size_t>(edited) < library->fileBanks.size() ? edited : -1;
   });

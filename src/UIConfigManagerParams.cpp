@@ -1,8 +1,8 @@
 // PARAMETER TABLE: the names of the editor's parameters, as the UI
 // description and the editor code write them, and their indices.
 #include "KIT/IModule/IParam.h"
+#include "src/EditorServices.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 namespace {
 

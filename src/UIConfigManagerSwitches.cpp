@@ -9,10 +9,10 @@
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlActionSysEx.h"
+#include "src/EditorServices.h"
 #include "src/ICustomRadioButtonsControl.h"
 #include "src/UIConfigFactoryPath.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 void UIConfigManager::createRadioControl(std::string name, int paramIdx, int x, int y, std::string imageName,
                                          int buttons, int instance, ControlLayer* layer, std::string group) {

@@ -13,8 +13,8 @@
 #include "KIT/IModule/ControlLayer.h"
 #include "KIT/IModule/IBitmapControls.h"
 #include "KIT/IModule/IGraphics.h"
+#include "src/EditorServices.h"
 #include "src/UIConfigManager.h"
-#include "src/VivivI.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "KIT/IModule/Truncate.h"
 #include "KIT/mutex.h"
 #include "src/ControlAction.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 
 namespace {
 

@@ -229,9 +229,9 @@ IGraphicsMac* MakeGraphics(IModuleAU* plug, int width, int height, int fps) {
 // ==== Start-up ===============================================================
 
 VivivI::VivivI(IModuleInstanceInfo info)
-    : IModuleAU(info, kNumAutomatedParams, kVivivIChannelIO, 0, kVivivIEffectName, "", kVivivIManufacturer,
-                kVivivIVersion, static_cast<int32_t>(FourCharCode("kzrn")),
-                static_cast<int32_t>(FourCharCode("HcS1")), kVivivILatency, true, true, true, 0) {
+    : EditorServices(info, kNumAutomatedParams, kVivivIChannelIO, 0, kVivivIEffectName, "",
+                     kVivivIManufacturer, kVivivIVersion, static_cast<int32_t>(FourCharCode("kzrn")),
+                     static_cast<int32_t>(FourCharCode("HcS1")), kVivivILatency, true, true, true, 0) {
   // The fields start at their declared values.
   srand(static_cast<unsigned>(time(nullptr)));
   // The MIDI ports are read while the library and the window are built;
@@ -313,8 +313,8 @@ VivivI::VivivI(IModuleInstanceInfo info)
   randomValues.fill(0);
   partBank.fill(0);
   partProgram.fill(0);
-  indicatorLit = 0;
-  indicatorLitTicks = 0;
+  flags.indicatorLit = 0;
+  flags.indicatorLitTicks = 0;
 
   // The randomiser waits for the main tab switch.
   if ((randomizeControl = StartupControl(*this, kRandomize))) randomizeControl->GrayOut(true);
@@ -414,25 +414,25 @@ VivivI::VivivI(IModuleInstanceInfo info)
     if (filterControls[i]) filterControls[i]->SetValueFromUserInput(kFilterStartValues[i]);
   }
   for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) {
-    hostFilter[kind] = kFilterStartValues[kind] == 0.0;
-    deviceFilter[kind] = kFilterStartValues[kNumMidiFilterKinds + kind] == 0.0;
+    flags.hostFilter[kind] = kFilterStartValues[kind] == 0.0;
+    flags.deviceFilter[kind] = kFilterStartValues[kNumMidiFilterKinds + kind] == 0.0;
   }
-  trackIncomingMidi = true;
-  routeMidiThroughAudioThread = false;
-  sendClockPointer = false;
-  sendClockInfo = false;
+  flags.trackIncomingMidi = true;
+  flags.routeMidiThroughAudioThread = false;
+  flags.sendClockPointer = false;
+  flags.sendClockInfo = false;
 
   // Whole positive values go to the GUI once more.
   for (int i = 0; i < kNumParams; ++i) {
     const int value = TruncateToInt(GetParam(i)->Value());
     if (value > 0) graphics->SetParameterFromPlug(i, value, false);
   }
-  if (GetParam(kGlobalLocalControl)->Value() == 0.0) localControl = false;
+  if (GetParam(kGlobalLocalControl)->Value() == 0.0) flags.localControl = false;
   log("Plug-in is ready to load!");
   TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
   // The header's bank and program fields open their menus from the start.
   updateBankAndProgramMenuNames(false);
-  pluginReady = true;
+  flags.pluginReady = true;
 }
 
 std::string VivivI::shortBankName(const std::string& name) {
@@ -564,10 +564,6 @@ ControlLayer* VivivI::layerNamed(const std::string& name) const {
   return found == uiConfig->layersByName.end() ? nullptr : found->second;
 }
 
-void VivivI::hideLayer(ControlLayer* layer, bool hide) {
-  if (layer) layer->Hide(hide);
-}
-
 IControl* VivivI::firstControlOf(int paramIndex) const {
   const IParam* param = GetParam(paramIndex);
   if (!param) return nullptr;
@@ -599,8 +595,8 @@ void VivivI::setDisplayText(int paramIndex, const std::string& text) {
 // ==== Teardown ===============================================================
 
 VivivI::~VivivI() {
-  midiOutputOpen = false;  // nothing is sent from here on
-  pluginReady = false;
+  flags.midiOutputOpen = false;  // nothing is sent from here on
+  flags.pluginReady = false;
   // No redraw may reach what follows.
   if (graphics) graphics->CloseWindow();
   // The input thread reaches the manager, the library and the GUI; the

@@ -1,11 +1,9 @@
-// The plug-in object of the editor: the parameter names of the whole editor
-// and the VivivI class. The class owns the patch snapshot, the patch
-// library, the window, the UI builder and the protocol's manager; the
-// protocol, the library and the UI builder keep a pointer back to it.
+// The plug-in object of the editor: the VivivI class, which implements the
+// services the core asks of the editor (src/EditorServices.h) and owns the
+// patch snapshot, the patch library, the window, the UI builder and the
+// protocol's manager. The parameter names are in src/EditorParams.h.
 //
 // Contents, in reading order:
-//   PARAMETER NAMES        the flat index space of the editor's parameters
-//   MIDI FILTER KINDS      the seven per-type filters of each MIDI source
 //   VivivI                 the plug-in, by file:
 //     VivivI.cpp                  MakePlug, start-up, data folder, settings,
 //                                 help, teardown
@@ -36,6 +34,8 @@
 #include "KIT/IModule/IModuleAU.h"
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/IModuleStructs.h"
+#include "src/EditorParams.h"
+#include "src/EditorServices.h"
 
 class ControlAction;
 class ControlLayer;
@@ -51,238 +51,6 @@ class MIDIMessageManager;
 class PatchLibrarian;
 class PatchManager;
 
-// ==== PARAMETER NAMES ========================================================
-// Indices 0 to 71 are the synthesizer's sound parameters; the others belong to
-// the editor, the librarian, the MIDI filters, the section locks and the
-// indicators. The plug-in has kNumParams parameters; kTimbreLED names one
-// past the last of them, so no parameter exists under it. Numbers that no
-// name carries (130, 176, 187, 188, 191) are parameters without a name.
-enum EParams {
-  kOscillator1Semitone = 0,
-  kOscillator2Semitone = 1,
-  kOscillator3Semitone = 2,
-  kOscillator1Tune = 3,
-  kOscillator2Tune = 4,
-  kOscillator3Tune = 5,
-  kOscillator1Shape = 6,
-  kOscillator2Shape = 7,
-  kOscillator3Shape = 8,
-  kOscillator1Level = 9,
-  kOscillator2Level = 10,
-  kOscillator3Level = 11,
-  kNoiseLevel = 12,
-  kExternalSignalLevel = 13,
-  kOscillator1Pulsewidth = 14,
-  kOscillator2Pulsewidth = 15,
-  kEnvelope1Attack = 16,
-  kEnvelope1Decay = 17,
-  kEnvelope1Sustain = 18,
-  kEnvelope1Release = 19,
-  kPanning = 20,
-  kMainVolume = 21,
-  kPortamento = 22,
-  kBreathControl = 23,
-  kModWheel = 24,
-  kEnvelope2Attack = 25,
-  kEnvelope2Decay = 26,
-  kEnvelope2Sustain = 27,
-  kEnvelope2Release = 28,
-  kLFO1Speed = 29,
-  kLFO1Shape = 30,
-  kLFO2Speed = 31,
-  kLFO2Delay = 32,
-  kEnvelope1Keytrack = 33,
-  kEnvelope1Trigger = 34,
-  kEnvelope2Keytrack = 35,
-  kEnvelope2Trigger = 36,
-  kOscillator2Keytrack = 37,
-  kOscillator2Sync = 38,
-  kFilterCutoff = 39,
-  kFilterCutoffKeytrack = 40,
-  kFilterCutoffEnv1Sens = 41,
-  kFilterCutoffVeloSens = 42,
-  kFilterCutoffModSource = 43,
-  kFilterCutoffModAmount = 44,
-  kFilterResonance = 45,
-  kVolume = 46,
-  kVolumeVeloSense = 47,
-  kPitchModSource = 48,
-  kPitchModAmount = 49,
-  kPortamentoMode = 50,
-  kPitchBendScale = 51,
-  kSustainSwitch = 52,
-  kArpOnOff = 53,
-  kArpRange = 54,
-  kArpTempo = 55,
-  kArpClock = 56,
-  kArpMode = 57,
-  kModUnit1Source = 58,
-  kModUnit1Amount = 59,
-  kModUnit1Destination = 60,
-  kModUnit2Source = 61,
-  kModUnit2Amount = 62,
-  kModUnit2Destination = 63,
-  kModUnit3Source = 64,
-  kModUnit3Amount = 65,
-  kModUnit3Destination = 66,
-  kModUnit4Source = 67,
-  kModUnit4Amount = 68,
-  kModUnit4Destination = 69,
-  kCV2ModAmount = 70,
-  kCV2ModSource = 71,
-  kNumAutomatedParams = 72,
-  kPatchFileDialog = 72,
-  kOverrideTempo = 73,
-  kGlobalMidiChannel = 74,
-  kGlobalLocalControl = 75,
-  kBankSelection = 76,
-  kPatchSelection = 77,
-  kPatchName = 78,
-  kPatchNameView = 79,
-  kRefreshFolders = 80,
-  kLibSyncTimer = 81,
-  kPartLock = 82,
-  kSectionLockOsc1 = 83,
-  kSectionLockOsc2 = 84,
-  kSectionLockOsc3 = 85,
-  kSectionLockMixer = 86,
-  kSectionLockPitchMod = 87,
-  kSectionLockPorta = 88,
-  kSectionLockFilter = 89,
-  kSectionLockEg1 = 90,
-  kSectionLockEg2 = 91,
-  kSectionLockAmp = 92,
-  kSectionLockLFO1 = 93,
-  kSectionLockLFO2 = 94,
-  kSectionLockVP = 95,
-  kSectionLockArp = 96,
-  kPatchRename = 97,
-  kMIDILed = 98,
-  kMIDIFilterDAWCCPassThrough = 99,
-  kMIDIFilterDAWPCPassThrough = 100,
-  kMIDIFilterDAWNotePassThrough = 101,
-  kMIDIFilterDAWPPPassThrough = 102,
-  kMIDIFilterDAWPAPassThrough = 103,
-  kMIDIFilterDAWCAPassThrough = 104,
-  kMIDIFilterDAWSEPassThrough = 105,
-  kMIDIFilterHWCCPassThrough = 106,
-  kMIDIFilterHWPCPassThrough = 107,
-  kMIDIFilterHWNotePassThrough = 108,
-  kMIDIFilterHWPPPassThrough = 109,
-  kMIDIFilterHWPAPassThrough = 110,
-  kMIDIFilterHWCAPassThrough = 111,
-  kMIDIFilterHWSEPassThrough = 112,
-  kMIDIFilterTrackIncomingMIDI = 113,
-  kMIDIFilterDirectToHardware = 114,
-  kMIDIFilterToDAWBuffer = 115,
-  kSendMIDIClockPointer = 116,
-  kSendMIDIClockInfo = 117,
-  kLibUpperNextBank = 118,
-  kLibUpperPreviousBank = 119,
-  kLibLowerNextBank = 120,
-  kLibLowerPreviousBank = 121,
-  kBankEditUnsaved = 122,
-  kCurrentOpenPatternBankL = 123,
-  kCurrentOpenPatchBankL = 124,
-  kCurrentOpenPerfBankL = 125,
-  kCurrentOpenPatternBankR = 126,
-  kCurrentOpenPatchBankR = 127,
-  kCurrentOpenPerfBankR = 128,
-  kAdjustDAWOffset = 129,
-  kGlobalStartUpProgram = 131,
-  kGlobalMasterTune = 132,
-  kGlobalControlX = 133,
-  kGlobalDeviceID = 134,
-  kCurrentPatch = 135,
-  kCategoryName = 136,
-  kTempoInformation = 137,
-  kOverwriteBank = 138,
-  kControlDisplayLibCategory = 139,
-  kControlDisplayCategory = 140,
-  kCategorySelection = 141,
-  kOscillator1WaveTrigger = 142,
-  kOscillator2WaveTrigger = 143,
-  kOscillator3WaveTrigger = 144,
-  kOscillator2KeytrackTrigger = 145,
-  kOscillator2SyncTrigger = 146,
-  kOscillator1OctaveIndicator = 147,
-  kOscillator2OctaveIndicator = 148,
-  kOscillator3OctaveIndicator = 149,
-  kLFO1ShapeTrigger = 150,
-  kEnvelope1TriggerTrigger = 151,
-  kEnvelope2TriggerTrigger = 152,
-  kEditPage2Switch = 153,
-  kArpSyncTrigger = 154,
-  kArpSyncIndicator = 155,
-  kArpModeTrigger = 156,
-  kArpOnOffIndicator = 157,
-  kUserInterfaceSize = 158,
-  kPatchSearchString = 159,
-  kPatchSearch = 160,
-  kViewMIDIFilterSettings = 161,
-  kDisplayAboutWindow = 162,
-  kFirstRunExit = 163,
-  kRandomize = 164,
-  kDeviceOutSelection = 165,
-  kDeviceInSelection = 166,
-  kDataType = 167,
-  kKeepSelectedBank = 168,
-  kStorePatchToLib = 169,
-  kPatchUp = 170,
-  kPatchDown = 171,
-  kControlLibrary = 172,
-  kControlDisplayName = 173,
-  kControlDisplayValue = 174,
-  kControlDisplayCC = 175,
-  kControlDisplayPatch = 177,
-  kShowLibrarian = 178,
-  kImportVarnoData = 179,
-  kPushArrangement = 180,
-  kCurrentBank = 181,
-  kRequestFromBank = 182,
-  kDiscardBankData = 183,
-  kControlDisplayMIDIOutDelay = 184,
-  kControlDisplayBuild = 185,
-  kExitAboutWindow = 186,
-  kPatchSelectionListUpper = 189,
-  kPatchSelectionListLower = 190,
-  kRequestTempData = 192,
-  kDataSlider = 193,
-  kMainTab = 194,
-  kQuickTab = 195,
-  kGlobalSettings = 196,
-  kLibrarianArea = 197,
-  kTimbreLED = 198
-};
-
-// Number of parameters the plug-in creates (indices 0 to kNumParams - 1).
-constexpr int kNumParams = 198;
-
-// ==== MIDI FILTER KINDS ======================================================
-// One filter flag per message kind and source; a set flag drops that kind.
-// The order is the order of the filter parameters (CC, PC, Note, PP, PA, CA,
-// SE): pitch bend, poly pressure (aftertouch), channel pressure.
-enum EMidiFilterKind {
-  kFilterControlChange = 0,
-  kFilterProgramChange,
-  kFilterNotes,
-  kFilterPitchBend,
-  kFilterPolyPressure,
-  kFilterChannelPressure,
-  kFilterSysEx,
-  kNumMidiFilterKinds
-};
-
-// ==== VivivI =================================================================
-
-// The GUI scales: the window and every design coordinate are multiplied by
-// one of these and truncated toward zero.
-constexpr double kGuiScaleSmall = 0.75;
-constexpr double kGuiScaleNormal = 1.0;
-constexpr double kGuiScaleLarge = 1.25;
-// The window at the normal size, in design pixels.
-constexpr int kEditorWidth = 1500;
-constexpr int kEditorHeight = 667;
 // The texts of the editor's identity.
 extern const char* const kVivivIBundleID;    // "com.Harrow Creek Sound.audiounit.VivivI Editor"
 extern const char* const kVivivIEffectName;  // "VivivI Editor"
@@ -291,21 +59,7 @@ extern const char* const kVivivIEffectName;  // "VivivI Editor"
 // editor's bundle. fps 0 or less selects the GUI's default.
 IGraphicsMac* MakeGraphics(IModuleAU* plug, int width, int height, int fps);
 
-// The librarian's eight popup menus: their layers, made at start-up, hidden
-// until the tab switch and the parameter handlers show them.
-enum ELibrarianMenu {
-  kMenuLeftPatch = 0,  // "LeftPatchPopupMenu" (id 70)
-  kMenuRightPatch,     // "RightPatchPopupMenu" (id 71)
-  kMenuBankEdit,       // "BANKEDITMENU" (id 74)
-  kMenuRightCategory,  // "RightPatchPopupMenu" (id 75)
-  kMenuProgramNumber,  // "PROGRAMNUMBERMENU" (id 76)
-  kMenuBankNumber,     // "BANKNUMBERMENUPROGRAMS" (id 77)
-  kMenuRightSearch,    // "RightSearchPopupMenu" (id 78)
-  kMenuProgBankName,   // "PROGBANKNAMEMENUPROGRAMS" (id 80)
-  kNumLibrarianMenus
-};
-
-class VivivI : public IModuleAU {
+class VivivI : public EditorServices {
  public:
   explicit VivivI(IModuleInstanceInfo info);
   ~VivivI() override;
@@ -330,7 +84,7 @@ class VivivI : public IModuleAU {
   void switchLayerGroup(ControlLayer* group, int v);
   // Sets a parameter from a value in its own units, its controls following,
   // without a change handler (any thread).
-  void setParameterNoHandler(int index, double value);
+  void setParameterNoHandler(int index, double value) override;
   // The controls of the indicator lamps (the octave, arpeggiator sync and
   // MIDI activity LEDs) take no mouse: a lamp shows what the synthesizer
   // holds or does and is changed only by that. Called once the window is
@@ -380,10 +134,10 @@ class VivivI : public IModuleAU {
   // when the file does not exist or is not a regular file.
   bool writeSettingsFile();
   // Opens the data folder (false) or the user manual in it (true).
-  void OpenDataDirectory(bool manual);
+  void OpenDataDirectory(bool manual) override;
   // Opens the support-ticket (0), downloads (1) or help-articles (2) page;
   // any other topic does nothing.
-  void OpenHelpTopics(int topic);
+  void OpenHelpTopics(int topic) override;
   // The web address of a help topic; empty for an unknown topic.
   static std::string helpTopicURL(int topic);
   // Appends one line to the log when logging is on.
@@ -393,8 +147,6 @@ class VivivI : public IModuleAU {
   // Carries out a mapped parameter's change: shows, moves the bound controls
   // and sends (not while changeFromHardware is set).
   void processControlAction(ControlAction* action, int index, double value);
-  // The last message DebuggerOutput::compareMIDIdata saw (status and data).
-  IMidiMsg lastComparedMidiMsg;
 
   // ---- Value display (VivivIParamChanges.cpp) --------------------------------
   // The value as "%.0f".
@@ -405,49 +157,48 @@ class VivivI : public IModuleAU {
   // start-up when missing).
   ControlLayer* layerNamed(const std::string& name) const;
   // Shows (false) or hides (true) a layer; null does nothing.
-  static void hideLayer(ControlLayer* layer, bool hide);
   // The first control bound to the parameter, or null.
   IControl* firstControlOf(int paramIndex) const;
   // Writes text into a display line (the first control bound to the
   // parameter, a text control); nothing when there is none. Off the GUI's
   // thread the text reaches the control through the GUI's hand-off.
-  void setDisplayText(int paramIndex, const std::string& text);
+  void setDisplayText(int paramIndex, const std::string& text) override;
 
   // ---- Control lookups for incoming MIDI (VivivIControlLookups.cpp) ----------
   // The control filed under four SysEx template bytes and a value index, or
   // null when none is.
-  IControl* getSysexControl(int byte1, int byte2, int byte3, int byte4, int valueIndex);
+  IControl* getSysexControl(int byte1, int byte2, int byte3, int byte4, int valueIndex) override;
   // The control filed under the five keys of an MSB/LSB mapping, or null.
   IControl* getMsbLsbControl(int channelKey, int msb, int offset, int lsb, int table);
   // The control filed under channel key, controller number and table (0, 1
   // or 2), or null when none is.
-  IControl* getCCControls(int channelKey, int controller, int table);
+  IControl* getCCControls(int channelKey, int controller, int table) override;
   // A small store of ints under three keys: 0 for keys never stored.
   int getProgramValueByParts(int a, int b, int c) const;
   void setProgramValueByParts(int a, int b, int c, int value);
 
   // ---- Librarian glue --------------------------------------------------------
   // Shows the text in the editor's category display.
-  void displayCategoryName(std::string name);
+  void displayCategoryName(std::string name) override;
   // Shows the patch name in the editor's name field.
   void displayPatchName(std::string name);
   // Shows the category of that slot of the column's bank in the librarian's
   // category display.
-  void DisplayLibrarianPatchCategory(int slot, int column);
+  void DisplayLibrarianPatchCategory(int slot, int column) override;
   // Marks the librarian list for redrawing.
-  void setLibrarianViewDirty();
+  void setLibrarianViewDirty() override;
   // The librarian list's upper column (0), lower column (1) or both (2)
   // changed and is reloaded (on the GUI thread); any other value does
   // nothing.
-  void updatePatchLibrarianView(int which);
+  void updatePatchLibrarianView(int which) override;
   // Writes row into the selected row of both columns of the librarian list
   // and its current row (a program change selects that program in the
   // librarian). Any thread.
-  void selectLibrarianViewRow(int row);
+  void selectLibrarianViewRow(int row) override;
   // The row the librarian list's arrow keys move from. Any thread.
   void setLibrarianViewCurrentRow(int row);
   // The librarian list's active column: 0 upper, 1 lower.
-  int getLibrarianViewColumn();
+  int getLibrarianViewColumn() override;
 
   // ---- Librarian glue, menus, transfers and import (VivivILibrarian.cpp) -----
   // Rebuilds the bank menus of both lists and the bank-name menu, then
@@ -459,32 +210,25 @@ class VivivI : public IModuleAU {
   // list) or the copy menu (anywhere else) at the point and carries the
   // choice out; the menu lives only for that popup. 1 when an item was
   // chosen, else 0.
-  int showFileEditMenu(int x, int y);
-  int showFileCopyMenu(int x, int y);
-  // The slot list's own operations that those menus start at the right
-  // click's point: paste, rename, copy. Set by whoever builds the list; an
-  // unset one does nothing.
-  struct LibrarianListActions {
-    std::function<void(int x, int y)> pasteSlot, renameSlot, copySlot;
-  };
-  LibrarianListActions librarianListActions;
+  int showFileEditMenu(int x, int y) override;
+  int showFileCopyMenu(int x, int y) override;
   // The slot or copy menu while its popup runs (IControl: FileEditPopupMenu,
   // FileCopyPopupMenu); null otherwise.
   IControl* fileEditMenu = nullptr;
   IControl* fileCopyMenu = nullptr;
   // Brings the program and bank menus in line with the current bank.
-  void updateBankAndProgramMenuNames(bool keepBankMenu);
+  void updateBankAndProgramMenuNames(bool keepBankMenu) override;
   // The lower list's kind changed (type 0 files, 1 categories, 4 search);
   // reload rescans the library first. The first argument is not used.
   void patchTypeChanged(int unused, int type, bool reload);
   void ResetPatchSelectionMenus();
-  void SendSingleProgramFromLibrarian(bool unused);
-  void SendAllProgramsFromLibrarian();
+  void SendSingleProgramFromLibrarian(bool unused) override;
+  void SendAllProgramsFromLibrarian() override;
   void storeAllPatchesToDeviceFromLibrarian(int column, int start);
-  void saveImportedFile(bool smf);
-  void ImportSingleVarnoPatches(bool older);
+  void saveImportedFile(bool smf) override;
+  void ImportSingleVarnoPatches(bool older) override;
   int ReadSysExDataFromPackage(ByteChunk* image, int& pos, std::string fileName, bool older);
-  void SetCategoryForLibrarianPatch(int category);
+  void SetCategoryForLibrarianPatch(int category) override;
 
   // ---- MIDI out (VivivIMidiOut.cpp) ------------------------------------------
   // Sends one channel message now through the external output and lights
@@ -496,28 +240,28 @@ class VivivI : public IModuleAU {
   void AllSoundsOff();
   // Bank select and program change for kCurrentPatch; false when no output
   // is open.
-  bool BankChangeMessage();
+  bool BankChangeMessage() override;
   // Posts the send-sound job when the editor's sound differs from the
   // synthesizer's. The argument is not used.
   void sendPartDataBackToHardware(int unused);
   // Sets sendGlobalsWithSound to b and clears transferHold.
   void sendPatchAndPatternToDevice(int unused1, bool unused2, bool b, bool unused3, bool unused4);
   // Posts the job that sends the patch of that slot of the column's bank.
-  void sendPatchToDeviceFromLibrarian(int slot, int column);
+  void sendPatchToDeviceFromLibrarian(int slot, int column) override;
   // Sends a program change (program limited to 99) on the synthesizer's channel
   // when an output is open, then waits the librarian handshake time.
-  void SendProgramChangeCommand(int program, int argument);
+  void SendProgramChangeCommand(int program, int argument) override;
   // Sends a short message at once, or queues it for the audio thread.
-  void MIDIOutRoutingSwitch(IMidiMsg* msg);
+  void MIDIOutRoutingSwitch(IMidiMsg* msg) override;
   // With the MIDI ports set: writes the 7-bit checksum into a message of 71
   // bytes or more (F0 first: sum of bytes 4 to count - 3 into count - 2, else
   // bytes 3 to count - 2 into count - 1), frames and sends it, and logs it.
   // Without them: shows "Set MIDI I/O First!" and sends nothing. Null or
   // count below 1 does nothing.
-  void checksumCheckAndSend(unsigned char* bytes, int count);
+  void checksumCheckAndSend(unsigned char* bytes, int count) override;
   // Sends the control changes of the sound parameters the dump leaves out;
   // a parameter without a mapped controller is skipped.
-  void sendMissingCCValues();
+  void sendMissingCCValues() override;
   // The device channel (0 to 15): kGlobalMidiChannel - 1, 0 when that is not
   // above 0.
   int deviceChannel() const;
@@ -568,44 +312,44 @@ class VivivI : public IModuleAU {
 
   // ---- Hardware jobs: status, progress and settings ---------------------------
   // Shows text in the general status display.
-  void setStatusText(const std::string& text);
+  void setStatusText(const std::string& text) override;
   // Shows text in the clock status display ("Unable to get DAW Tempo").
-  void setClockStatusText(const std::string& text);
+  void setClockStatusText(const std::string& text) override;
   // Shows (true) or hides the progress overlay; hiding also clears the
   // manager's sound-dump flag.
-  void DisplayProcessingIndicator(bool show);
+  void DisplayProcessingIndicator(bool show) override;
   // The handshake wait in milliseconds from kLibSyncTimer: 0, 1, 2, 3 give
   // 200, 300, 400, 500; any other value 100.
-  int getTimerValue();
+  int getTimerValue() override;
   // Sleeps for milliseconds without the plug's lock: a caller that holds it
   // (at any depth) lets it go for the pause and takes it back after, so
   // that the MIDI input, the jobs and the GUI are not held up meanwhile, and
   // an answer the pause waits for can arrive (VivivIMidiOut.cpp).
-  void pauseWithoutLock(int milliseconds);
+  void pauseWithoutLock(int milliseconds) override;
   // The host's tempo in whole BPM as last read; 0 when none is known.
-  int getTempoValue();
+  int getTempoValue() override;
   // The text at index of the UI configuration's "tempoValues" list; empty
   // when the index lies outside it.
-  std::string getTempoValueText(int index);
+  std::string getTempoValueText(int index) override;
   // true: ends a sound-dump expectation, empties and arms the library
   // request; false: expects a sound dump and disarms it. Both clear
   // responseReceived and the manager's slot-stored flag.
-  void SetLibrarianRequestActive(bool active);
+  void SetLibrarianRequestActive(bool active) override;
   // true: marks the edited librarian bank unsaved and ends the library
   // request; false does nothing.
-  void SetLibrarianStatusUnsaved(bool unsaved);
+  void SetLibrarianStatusUnsaved(bool unsaved) override;
   // Selects row in one column of the librarian list (0 upper, 1 lower).
-  void setLibrarianViewRow(int column, int row);
+  void setLibrarianViewRow(int column, int row) override;
   // The patches of the bank the column of the librarian list shows (0: the
   // upper list's file bank; 1: the lower list's category, search-result or
   // file bank by the two flags below); null when its bank index lies outside
   // its list. Valid until the library changes on the main thread.
-  const PatchList* librarianBankOfColumn(int column);
+  const PatchList* librarianBankOfColumn(int column) override;
   // Whether the library has a bank being edited for received patches and
   // saves to land in. When it has none, the status and value lines say what
   // to do (the library holds no bank at all, or none is chosen) and the
   // caller leaves its action out.
-  bool editedBankReady();
+  bool editedBankReady() override;
 
   // ---- State (VivivITotalRecall.cpp) -----------------------------------------
   // The host's project state: the full form of the chunk below.
@@ -614,7 +358,7 @@ class VivivI : public IModuleAU {
   // Appends the state chunk: the short form (full false: version word and
   // parameters 0 to 136) or the full form with the patch-manager block, the
   // port and selection values in between.
-  bool SerializeState2(ByteChunk* chunk, bool full);
+  bool SerializeState2(ByteChunk* chunk, bool full) override;
   // Reads a chunk written by SerializeState2; returns the position behind it,
   // or -1 when it ended early or its patch-manager block is damaged (the
   // snapshot and names then keep their old values and nothing further is
@@ -626,16 +370,13 @@ class VivivI : public IModuleAU {
   int midiOutIndex = 0;
 
   // ---- Owned objects ---------------------------------------------------------
-  // The destructor ends them in its own order (threads before what they use).
+  // The destructor ends them, and the library and the manager it holds as
+  // the core's services, in its own order (threads before what they use).
   std::unique_ptr<PatchManager> patchManager;
-  std::unique_ptr<PatchLibrarian> patchLibrarian;
-  IGraphics* graphics = nullptr;  // the window; the base deletes it
   std::unique_ptr<UIConfigManager> uiConfig;
-  std::unique_ptr<MIDIMessageManager> midiManager;
   ProgressIndicator* progressIndicator = nullptr;  // on the "PROGRESS" layer
   ControlLayer* progressLayer = nullptr;           // attached to the GUI at the end of start-up
   std::array<IControl*, 2> cancelButtons{};        // "Cancel Data Request" on the "PROGRESS" layer
-  LibrarianViewControl* librarianView = nullptr;   // made by the UI build; null without one
 
   // ---- Layers and controls kept at start-up (owned by the GUI) --------------
   // The librarian menus' layers and their menu controls (IPopupMenuControl.h,
@@ -653,24 +394,18 @@ class VivivI : public IModuleAU {
   ControlLayer* arpTempoSyncLayer = nullptr;        // "arpTempoSync"
   ControlLayer* syncIndicatorLayer = nullptr;       // "syncIndicator"
   ControlLayer* crossModIndicatorLayer = nullptr;   // "crossModIndicator"
-  ControlLayer* saveChangesLayer = nullptr;         // "saveChangesLayer"
   ControlLayer* discardChangesLayer = nullptr;      // "discardChangesLayerRight"
-  ControlLayer* aboutWindowLayer = nullptr;         // "aboutWindow"
   ControlLayer* firstRunLayer = nullptr;            // "firstRunNotification"
   ControlLayer* midiFilterSettingsLayer = nullptr;  // "midiFilterSettings"
   ControlLayer* globalSettingsLayer = nullptr;      // "globalSettings"
   ControlLayer* categoryLimitLayer = nullptr;       // "categoryLimit"
-  ControlLayer* patchRenameLayer = nullptr;         // "patchRename"
   ControlLayer* miniMixerLayer = nullptr;           // "miniMixer"
   ControlLayer* searchFieldLayer = nullptr;         // "searchField"
   // The first control bound to each of these parameters.
   IControl* randomizeControl = nullptr;        // kRandomize
   IControl* patchSearchControl = nullptr;      // kPatchSearch
-  IControl* bankListUpperControl = nullptr;    // kPatchSelectionListUpper
-  IControl* bankListLowerControl = nullptr;    // kPatchSelectionListLower
   IControl* deviceOutControl = nullptr;        // kDeviceOutSelection
   IControl* deviceInControl = nullptr;         // kDeviceInSelection
-  IControl* patchRenameControl = nullptr;      // kPatchRename
   IControl* statusLineControl = nullptr;       // kControlDisplayName
   IControl* valueLineControl = nullptr;        // kControlDisplayValue
   IControl* patchNameControl = nullptr;        // kPatchName
@@ -687,12 +422,6 @@ class VivivI : public IModuleAU {
   ControlAction* overrideTempoAction = nullptr;  // of kOverrideTempo
 
   // ---- Files and settings ----------------------------------------------------
-  // The data folder (a full path ending in a separator); the library puts
-  // "Converted Banks" in it beside "Patches".
-  std::string dataFolder;
-  // The log: on when the log file existed at start-up.
-  bool loggingEnabled = false;
-  std::string logFilePath;
   std::string settingsFilePath;
   // Colour, size, first-run state and two spare lines, as read and written.
   std::array<std::string, 5> settingsLines;
@@ -700,67 +429,11 @@ class VivivI : public IModuleAU {
   int colourScheme = 0;  // 0 normal, 1 black
   std::string panelString;
 
-  // ---- Librarian names -------------------------------------------------------
-  // The bank last chosen for each list, by name: its bank name (the file
-  // name, *FirstName) and its folder name (*BankName). The bank menus find
-  // the bank again by this pair after a rescan; at start-up they hold the
-  // first entry's name and the selected bank's folder.
-  std::string upperFirstName, upperBankName, lowerFirstName, lowerBankName;
-  // The bank the bank menus mark as current: its folder name and file name.
-  std::string currentBankFolderName;
-  std::string currentBankFileName;
-
   // ---- State of the main thread ----------------------------------------------
-  bool renameClosed = true;  // a slot rename has ended (the view clears it when one opens)
-  int currentProgram = 0;    // the program last selected on the synthesizer
-  int tabContext = 0;        // handed to the tab switch, which does not read it
+  int currentProgram = 0;  // the program last selected on the synthesizer
+  int tabContext = 0;      // handed to the tab switch, which does not read it
   std::array<int, 16> partBank{};
   std::array<int, 16> partProgram{};
-
-  // Flags and values shared between the host's threads, the MIDI input thread,
-  // the audio thread and the worker threads: each is written whole by one and
-  // polled by others.
-  std::atomic<bool> pluginReady{false};                  // start-up has finished
-  std::atomic<bool> changeFromHardware{false};           // OnParamChange2 is running
-  std::atomic<bool> midiOutputOpen{false};               // an external MIDI output is in use
-  std::atomic<bool> librarianMode{false};                // program changes act on the librarian
-  std::atomic<bool> routeMidiThroughAudioThread{false};  // MIDI goes out through the audio thread
-  std::atomic<bool> localControl{true};                  // while set, MIDI input is not passed on
-  std::atomic<bool> trackIncomingMidi{true};             // the activity indicator follows input
-  std::atomic<bool> globalAnswerExpected{false};         // the start-up enquiry was sent
-  std::atomic<bool> responseReceived{false};             // an awaited answer arrived
-  std::atomic<bool> transferHold{false};                 // incoming MIDI is dropped while set
-  std::atomic<int> deviceId{0};                          // device ID in use on the wire
-  std::atomic<bool> sendClockPointer{true};              // start and stop bytes are sent
-  std::atomic<bool> sendClockInfo{true};                 // the running clock follows the host
-  std::atomic<bool> clockLoopStarted{false};             // the running clock's job was posted
-  // The clock job's name for the running-clock switch: the job runs only
-  // while it is on and switches it off when it finds no tempo.
-  std::atomic<bool>& continuousClock = sendClockInfo;
-  std::atomic<bool> readBackPending{false};       // a randomised sound waits to be read back
-  std::atomic<int> audioRouteDelay{0};            // samples added to routed MIDI
-  std::atomic<int> lastArpTempoIndex{0};          // the arpeggiator tempo last chosen
-  std::atomic<int> hostTempo{0};                  // the host's tempo in whole BPM
-  std::atomic<bool> transportWasRunning{false};   // the host's transport as last seen
-  std::atomic<bool> sendGlobalsWithSound{false};  // the sound send sends the globals first
-  std::atomic<bool> suppressGlobalsDump{true};    // the globals went out since the last recall
-  // The global settings whose values came from the Varno (its global dump)
-  // or from the user since the output port was chosen or a project was
-  // recalled, as bits of VarnoSysEx::globalSettingBit. The global dump is
-  // sent only while all are known: it never writes a value the Varno did
-  // not have.
-  std::atomic<unsigned> knownGlobalSettings{0};
-  std::atomic<bool> lowerShowsCategories{false};  // category mode: the lower list shows the category banks
-  std::atomic<bool> lowerShowsSearch{false};      // search mode: ... else the search-result banks
-  std::atomic<bool> librarianRenaming{false};     // the list's rename field holds the name
-  std::atomic<int> indicatorLit{0};               // MIDI activity indicator lit (0 or 1)
-  std::atomic<uint32_t> indicatorLitTicks{0};     // GetTickCount() when it was lit
-  std::array<std::atomic<bool>, kNumMidiFilterKinds> hostFilter{};    // drop host MIDI of a kind
-  std::array<std::atomic<bool>, kNumMidiFilterKinds> deviceFilter{};  // drop device MIDI of a kind
-
-  // The randomiser's bytes, one per sound-dump byte; written and read only on
-  // the host's main thread.
-  std::array<int, 100> randomValues{};
 
  private:
   // The program-value store: three keys to a value.

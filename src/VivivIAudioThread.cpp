@@ -30,7 +30,7 @@ void VivivI::Reset() {
   if (sampleRate != GetSampleRate()) sampleRate = GetSampleRate();
   midiQueue.Resize(GetBlockSize());
   resetPending = true;
-  if (audioRouteDelay == 0) audioRouteDelay = GetBlockSize();
+  if (flags.audioRouteDelay == 0) flags.audioRouteDelay = GetBlockSize();
 
   std::ostringstream rate;
   rate << sampleRate.load();
@@ -40,7 +40,7 @@ void VivivI::Reset() {
   const std::string version = versionText;
   log("RESET: plug-in " + version);
 
-  if (transferHold) return;
+  if (flags.transferHold) return;
   setDisplayText(kControlDisplayName, "Tarnwel VivivI Plug-in");
   setDisplayText(kControlDisplayValue, loggingEnabled ? version + " 10-Oct-2020" : version);
   setDisplayText(kControlDisplayCategory, "NONE");
@@ -59,15 +59,15 @@ void VivivI::postClockJob(int jobCode) {
 }
 
 void VivivI::followTransport(bool running) {
-  if (running && !transportWasRunning) {
-    transportWasRunning = true;
-    if (!routeMidiThroughAudioThread && !clockStarted) {
+  if (running && !flags.transportWasRunning) {
+    flags.transportWasRunning = true;
+    if (!flags.routeMidiThroughAudioThread && !clockStarted) {
       postClockJob(kJobStartClock);
       clockStarted = true;
     }
-  } else if (!running && transportWasRunning) {
-    transportWasRunning = false;
-    if (!routeMidiThroughAudioThread && clockStarted) {
+  } else if (!running && flags.transportWasRunning) {
+    flags.transportWasRunning = false;
+    if (!flags.routeMidiThroughAudioThread && clockStarted) {
       postClockJob(kJobStopClock);
       clockStarted = false;
     }
@@ -81,8 +81,8 @@ void VivivI::syncArpTempo() {
   // Whole BPM, truncated; a tempo no int holds counts as none.
   const int t = (tempo > -1e9 && tempo < 1e9) ? static_cast<int>(tempo) : 0;
   const int index = t - kArpTempoBase;
-  if (index != lastArpTempoIndex) {
-    lastArpTempoIndex = index;
+  if (index != flags.lastArpTempoIndex) {
+    flags.lastArpTempoIndex = index;
     tempoSynced = false;
     log("PROCESSOR: Host tempo is out of sync!");
   }
@@ -104,7 +104,7 @@ std::string VivivI::midiOutDelayText(double sampleRate, int frames, int blockSiz
 }
 
 void VivivI::putIndicatorOut() {
-  indicatorLit = 0;
+  flags.indicatorLit = 0;
   if (IGraphics* gui = GetGUI()) gui->SetParameterFromPlug(kMIDILed, 0.0, false);
 }
 
@@ -113,21 +113,21 @@ void VivivI::ProcessDoubleReplacing(double**, double**, int nFrames) {
   MarkRealTimeThread();
   // Nothing is written into the output buffers: the editor makes no sound.
   GetTime(&timeInfo);
-  if (!midiOutputOpen) return;
+  if (!flags.midiOutputOpen) return;
 
   const bool running = timeInfo.mTransportIsRunning;
   followTransport(running);
 
-  if (!clockLoopStarted) {
+  if (!flags.clockLoopStarted) {
     if (midiManager && midiManager->sender) midiManager->sender->resetContinuousClock(false);
     postClockJob(kJobContinuousClock);
-    clockLoopStarted = true;
+    flags.clockLoopStarted = true;
   }
 
   syncArpTempo();
 
-  const bool routed = routeMidiThroughAudioThread;
-  int frames = routed ? audioRouteDelay.load() : nFrames;
+  const bool routed = flags.routeMidiThroughAudioThread;
+  int frames = routed ? flags.audioRouteDelay.load() : nFrames;
   // A pass always covers a frame: a queue that never drains would hold its
   // messages for good.
   if (frames < 1) frames = 1;
@@ -148,21 +148,21 @@ void VivivI::ProcessDoubleReplacing(double**, double**, int nFrames) {
       if (routed) sendMidiMsgAndLog(&dueMessages[next]);
       ++next;
     }
-    if (!running && resetPending && midiOutputOpen) {
+    if (!running && resetPending && flags.midiOutputOpen) {
       resetPending = false;
       AllSoundsOff();
-      if (indicatorLit == 1) putIndicatorOut();
+      if (flags.indicatorLit == 1) putIndicatorOut();
     }
-    if (GetGUI() && indicatorLit == 1 && indicatorLitTicks < GetTickCount() - kIndicatorHoldMs)
+    if (GetGUI() && flags.indicatorLit == 1 && flags.indicatorLitTicks < GetTickCount() - kIndicatorHoldMs)
       putIndicatorOut();
     // Nothing else can happen at later frames of this pass.
-    if (next == dueMessages.size() && (running || !resetPending) && indicatorLit == 0) break;
+    if (next == dueMessages.size() && (running || !resetPending) && flags.indicatorLit == 0) break;
   }
 
-  if (readBackPending && midiManager && !midiManager->dataThread.isRunning()) {
+  if (flags.readBackPending && midiManager && !midiManager->dataThread.isRunning()) {
     SenderJob job;
     job.jobCode = kJobActiveArrangementRequest;
     job.requestEnabled = true;
-    if (midiManager->postJob(job)) readBackPending = false;  // sets the sound-request flag
+    if (midiManager->postJob(job)) flags.readBackPending = false;  // sets the sound-request flag
   }
 }

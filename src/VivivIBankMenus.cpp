@@ -118,9 +118,9 @@ void VivivI::refreshPopUpMenus() {
   // pair, and the bank-name menu with no pair (it marks its first bank).
   if (auto* upper = static_cast<LeftPatchPopupMenu*>(librarianMenus[kMenuLeftPatch]))
     upper->refreshFolderStructure(patchLibrarian.get(), this, 0, upperFirstName, upperBankName);
-  const ELibrarianMenu lower = lowerShowsCategories ? kMenuRightCategory
-                               : lowerShowsSearch   ? kMenuRightSearch
-                                                    : kMenuRightPatch;
+  const ELibrarianMenu lower = flags.lowerShowsCategories ? kMenuRightCategory
+                               : flags.lowerShowsSearch   ? kMenuRightSearch
+                                                          : kMenuRightPatch;
   if (auto* menu = static_cast<BankMenuControl*>(librarianMenus[lower]))
     menu->refreshFolderStructure(patchLibrarian.get(), this, 0, lowerFirstName, lowerBankName);
   if (auto* names = static_cast<ProgBankNamePopupMenu*>(librarianMenus[kMenuProgBankName]))
@@ -141,7 +141,7 @@ void VivivI::updateBankAndProgramMenuNames(bool keepBankMenu) {
   const int bank = bankParam ? bankParam->Int() : 0;
   auto* programs = static_cast<ProgramNumberPopupMenu*>(librarianMenus[kMenuProgramNumber]);
   auto* banks = static_cast<BankNumberPopupMenu*>(librarianMenus[kMenuBankNumber]);
-  if (librarianMode) {
+  if (flags.librarianMode) {
     hideLayer(librarianMenuLayers[kMenuProgBankName], false);
     if (patchLibrarian) patchLibrarian->selectedUpperSlot = program;
     selectLibrarianViewRow(program);

@@ -85,9 +85,9 @@ const PatchList* VivivI::librarianBankOfColumn(int column) {
   const PatchFile* bank = nullptr;
   if (column == 0)
     bank = library.editBlocked != 0 ? nullptr : bankAt(library.fileBanks, library.upperBankIndex);
-  else if (lowerShowsCategories)
+  else if (flags.lowerShowsCategories)
     bank = bankAt(library.categoryBanks, library.lowerBankIndex);
-  else if (lowerShowsSearch)
+  else if (flags.lowerShowsSearch)
     bank = bankAt(library.searchBanks, library.lowerBankIndex);
   else
     bank = bankAt(library.fileBanks, library.lowerBankIndex);
@@ -160,7 +160,7 @@ int VivivI::getLibrarianViewColumn() {
 }
 
 void VivivI::DisplayProcessingIndicator(bool show) {
-  transferHold = false;
+  flags.transferHold = false;
   ControlLayer* overlay = progressIndicator ? progressIndicator->GetLayer() : progressLayer;
   const bool onLibrarianPage = parameterValue(this, kMainTab) == kLibrarianTab;
   if (show) {
@@ -202,7 +202,7 @@ void VivivI::SetLibrarianRequestActive(bool active) {
     }
     midiManager->slotStored = false;
   }
-  responseReceived = false;
+  flags.responseReceived = false;
 }
 
 void VivivI::SetLibrarianStatusUnsaved(bool unsaved) {

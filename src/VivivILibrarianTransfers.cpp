@@ -89,7 +89,7 @@ void VivivI::SendAllProgramsFromLibrarian() {
 }
 
 void VivivI::storeAllPatchesToDeviceFromLibrarian(int column, int) {
-  if (!midiOutputOpen || !midiManager) return;
+  if (!flags.midiOutputOpen || !midiManager) return;
   SenderJob job;
   job.jobCode = kJobStoreAllPatches;
   job.storeColumn = column;

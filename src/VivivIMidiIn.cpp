@@ -13,7 +13,7 @@
 
 void VivivI::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
   if (!msg || !midiManager) return;
-  if (transferHold || midiManager->soundDumpExpected) return;
+  if (flags.transferHold || midiManager->soundDumpExpected) return;
   // System messages (clock, start, stop and the rest) are not the editor's.
   if (msg->StatusMsg() == IMidiMsg::kNone) return;
   if (fromDevice)
@@ -24,12 +24,12 @@ void VivivI::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
 
 void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
   if (!sysex || !sysex->mData || sysex->mSize < 1 || !midiManager) return;
-  if (transferHold) return;
-  if (fromDevice ? deviceFilter[kFilterSysEx] : hostFilter[kFilterSysEx]) return;
+  if (flags.transferHold) return;
+  if (fromDevice ? flags.deviceFilter[kFilterSysEx] : flags.hostFilter[kFilterSysEx]) return;
 
   // The header is read only when the message has one.
   const uint8_t* bytes = sysex->mData;
-  if (trackIncomingMidi && sysex->mSize >= 3 && bytes[1] == 0x3E && bytes[2] == 0x0B)
+  if (flags.trackIncomingMidi && sysex->mSize >= 3 && bytes[1] == 0x3E && bytes[2] == 0x0B)
     lightActivityIndicator();
 
   // The receive path is fed by the MIDI input thread and, with a librarian
@@ -49,7 +49,7 @@ void VivivI::ProcessSysEx(ISysEx* sysex, bool fromDevice) {
     const IParam* param = GetParam(i);
     if (ControlAction* action = param ? param->GetControlAction() : nullptr) action->resetLastValue();
   }
-  if (midiManager->slotStored) responseReceived = true;
+  if (midiManager->slotStored) flags.responseReceived = true;
 }
 
 // ==== Ports that go away, messages dropped ===================================

@@ -63,14 +63,14 @@ void VivivI::lightActivityIndicator() {
   if (!gui) return;
   // Only the first of several threads that find it dark lights it.
   int dark = 0;
-  if (!indicatorLit.compare_exchange_strong(dark, 1)) return;
-  indicatorLitTicks = GetTickCount();
+  if (!flags.indicatorLit.compare_exchange_strong(dark, 1)) return;
+  flags.indicatorLitTicks = GetTickCount();
   gui->SetParameterFromPlug(kMIDILed, 1.0, false);
 }
 
 void VivivI::MIDIOutRoutingSwitch(IMidiMsg* msg) {
   if (!msg) return;
-  if (routeMidiThroughAudioThread) {
+  if (flags.routeMidiThroughAudioThread) {
     if (!midiQueue.Add(*msg)) log("PROCESSOR: MIDI queue full, message dropped");
   } else {
     sendMidiMsgAndLog(msg);
@@ -79,11 +79,11 @@ void VivivI::MIDIOutRoutingSwitch(IMidiMsg* msg) {
 
 void VivivI::sendMidiMsgAndLog(IMidiMsg* msg) {
   if (!msg) return;
-  if (!midiOutputOpen) {
+  if (!flags.midiOutputOpen) {
     setDisplayText(kControlDisplayName, kSetMidiFirst);
     return;
   }
-  if (!trackIncomingMidi && msg->Channel() == deviceChannel()) lightActivityIndicator();
+  if (!flags.trackIncomingMidi && msg->Channel() == deviceChannel()) lightActivityIndicator();
   SendMidiMsg(msg);
   IMidiMsg copy = *msg;
   copy.LogMsg();
@@ -91,7 +91,7 @@ void VivivI::sendMidiMsgAndLog(IMidiMsg* msg) {
 
 void VivivI::checksumCheckAndSend(unsigned char* bytes, int count) {
   if (!bytes || count < 1) return;
-  if (!midiOutputOpen) {
+  if (!flags.midiOutputOpen) {
     setDisplayText(kControlDisplayName, kSetMidiFirst);
     return;
   }
@@ -105,7 +105,8 @@ void VivivI::checksumCheckAndSend(unsigned char* bytes, int count) {
     for (int i = first; i < checksumAt; ++i) sum += bytes[i];
     bytes[checksumAt] = static_cast<unsigned char>(sum & 0x7F);
   }
-  if (!trackIncomingMidi && count >= 3 && bytes[1] == 0x3E && bytes[2] == 0x0B) lightActivityIndicator();
+  if (!flags.trackIncomingMidi && count >= 3 && bytes[1] == 0x3E && bytes[2] == 0x0B)
+    lightActivityIndicator();
   SendMidiSysex(bytes, count);
   DebuggerOutput::logSysExOutMessageByte(bytes, count);
 }
@@ -113,11 +114,11 @@ void VivivI::checksumCheckAndSend(unsigned char* bytes, int count) {
 // ==== Device messages ========================================================
 
 void VivivI::sendSysExInitialization() {
-  globalAnswerExpected = true;
+  flags.globalAnswerExpected = true;
   // A newly chosen output may lead to another Varno: its global settings
   // are known again once it answers the enquiry.
-  knownGlobalSettings = 0;
-  if (!midiOutputOpen || transferHold) return;
+  flags.knownGlobalSettings = 0;
+  if (!flags.midiOutputOpen || flags.transferHold) return;
   if (midiManager) {
     SenderJob job;
     job.jobCode = kJobDeviceIdEnquiry;
@@ -127,7 +128,7 @@ void VivivI::sendSysExInitialization() {
 }
 
 void VivivI::AllSoundsOff() {
-  if (!midiOutputOpen) return;
+  if (!flags.midiOutputOpen) return;
   IMidiMsg msg(0, static_cast<uint8_t>(kControlChangeStatus | deviceChannel()), IMidiMsg::kAllNotesOff, 0);
   MIDIOutRoutingSwitch(&msg);
 }
@@ -135,7 +136,7 @@ void VivivI::AllSoundsOff() {
 int VivivI::programByte(int program) { return std::clamp(program, 0, kHighestProgram); }
 
 void VivivI::SendProgramChangeCommand(int program, int) {
-  if (!midiOutputOpen) return;
+  if (!flags.midiOutputOpen) return;
   IMidiMsg msg(0, static_cast<uint8_t>(kProgramChangeStatus | deviceChannel()),
                static_cast<uint8_t>(programByte(program)), 0);
   sendMidiMsgAndLog(&msg);
@@ -147,7 +148,7 @@ bool VivivI::BankChangeMessage() {
   currentProgram = patch ? static_cast<int>(patch->Value()) : 0;
   partBank[0] = 0;
   partProgram[0] = currentProgram;
-  const bool open = midiOutputOpen;
+  const bool open = flags.midiOutputOpen;
   const uint8_t cc = static_cast<uint8_t>(kControlChangeStatus | deviceChannel());
   if (open) {
     IMidiMsg allOff(0, cc, IMidiMsg::kAllNotesOff, 0);
@@ -173,7 +174,7 @@ void VivivI::sendMissingCCValues() {
     const IParam* param = GetParam(index);
     const ControlAction* action = param ? param->GetControlAction() : nullptr;
     // A parameter without a mapped controller has nothing to send.
-    if (action && action->ccNumber >= 0 && action->ccNumber <= 127 && midiOutputOpen) {
+    if (action && action->ccNumber >= 0 && action->ccNumber <= 127 && flags.midiOutputOpen) {
       // A sound job may be writing the parameters from its dump meanwhile:
       // they are read under the plug's lock (never held over the pause).
       int value = 0;
@@ -191,7 +192,7 @@ void VivivI::sendMissingCCValues() {
 }
 
 void VivivI::sendPartDataBackToHardware(int) {
-  if (midiOutputOpen && !transferHold) pauseWithoutLock(100);
+  if (flags.midiOutputOpen && !flags.transferHold) pauseWithoutLock(100);
   const bool differs =
       std::any_of(std::begin(kSoundKeepingSwitches), std::end(kSoundKeepingSwitches), [this](int index) {
         const IParam* param = GetParam(index);
@@ -205,8 +206,8 @@ void VivivI::sendPartDataBackToHardware(int) {
 }
 
 void VivivI::sendPatchAndPatternToDevice(int, bool, bool b, bool, bool) {
-  sendGlobalsWithSound = b;
-  transferHold = false;
+  flags.sendGlobalsWithSound = b;
+  flags.transferHold = false;
 }
 
 void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
@@ -220,7 +221,7 @@ void VivivI::sendPatchToDeviceFromLibrarian(int slot, int column) {
   setLibrarianViewCurrentRow(slot);
   if (IParam* current = GetParam(kCurrentPatch))
     current->Set(std::clamp(static_cast<double>(slot), current->GetMin(), current->GetMax()));
-  if (!midiOutputOpen) return;
+  if (!flags.midiOutputOpen) return;
 
   if (midiManager) {
     // The job reads the patch after its own pause: it gets a copy that stays
@@ -266,7 +267,7 @@ void VivivI::pauseWithoutLock(int milliseconds) {
   for (int i = 0; i <= depth; ++i) lock->Enter();
 }
 
-int VivivI::getTempoValue() { return hostTempo; }
+int VivivI::getTempoValue() { return flags.hostTempo; }
 
 std::string VivivI::getTempoValueText(int index) {
   if (!uiConfig || index < 0) return {};

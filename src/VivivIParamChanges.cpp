@@ -143,10 +143,10 @@ namespace {
 // source (category mode first).
 const std::vector<PatchFile*>& columnBanks(const VivivI& plug, bool upper) {
   const PatchLibrarian* librarian = plug.patchLibrarian.get();
-  return upper                       ? librarian->fileBanks
-         : plug.lowerShowsCategories ? librarian->categoryBanks
-         : plug.lowerShowsSearch     ? librarian->searchBanks
-                                     : librarian->fileBanks;
+  return upper                             ? librarian->fileBanks
+         : plug.flags.lowerShowsCategories ? librarian->categoryBanks
+         : plug.flags.lowerShowsSearch     ? librarian->searchBanks
+                                           : librarian->fileBanks;
 }
 
 void refreshBankMenu(VivivI& plug, bool upper, int bank) {
@@ -155,10 +155,10 @@ void refreshBankMenu(VivivI& plug, bool upper, int bank) {
   const PatchFile& chosen = *banks[static_cast<size_t>(bank)];
   (upper ? plug.upperFirstName : plug.lowerFirstName) = chosen.fileName;
   (upper ? plug.upperBankName : plug.lowerBankName) = chosen.folderName;
-  const ELibrarianMenu menu = upper                       ? kMenuLeftPatch
-                              : plug.lowerShowsCategories ? kMenuRightCategory
-                              : plug.lowerShowsSearch     ? kMenuRightSearch
-                                                          : kMenuRightPatch;
+  const ELibrarianMenu menu = upper                             ? kMenuLeftPatch
+                              : plug.flags.lowerShowsCategories ? kMenuRightCategory
+                              : plug.flags.lowerShowsSearch     ? kMenuRightSearch
+                                                                : kMenuRightPatch;
   if (auto* control = static_cast<BankMenuControl*>(plug.librarianMenus[menu]))
     control->refreshFolderStructure(plug.patchLibrarian.get(), &plug, bank, chosen.fileName,
                                     chosen.folderName);
@@ -211,7 +211,7 @@ void stepProgram(VivivI& plug, int index, int v) {
       if (program < 0) return kLastProgram;
       return program;
     };
-    if (plug.librarianMode) {
+    if (plug.flags.librarianMode) {
       const int column = plug.getLibrarianViewColumn() == 0 ? 0 : 1;
       PatchLibrarian* librarian = plug.patchLibrarian.get();
       int slot = 0;
@@ -230,7 +230,7 @@ void stepProgram(VivivI& plug, int index, int v) {
       plug.setParameterNoHandler(kCurrentPatch, plug.currentProgram);
       plug.selectLibrarianViewRow(plug.currentProgram);
       plug.BankChangeMessage();
-      if (plug.midiOutputOpen && plug.midiManager) {
+      if (plug.flags.midiOutputOpen && plug.midiManager) {
         plug.SetLibrarianRequestActive(false);
         plug.midiManager->soundDumpExpected = true;
         SenderJob request;
@@ -271,9 +271,9 @@ void toggleArpSync(VivivI& plug) {
   plug.setDisplayText(kControlDisplayName, "Arp Tempo Sync");
   plug.setDisplayText(kControlDisplayValue, on == 1 ? "ON" : "OFF");
   plug.setDisplayText(kControlDisplayCC, "CC|" + std::to_string(controller));
-  if (plug.changeFromHardware) return;
+  if (plug.flags.changeFromHardware) return;
   const MIDIMessageManager* manager = plug.midiManager.get();
-  if (manager && manager->valueFromHardware && plug.localControl && !manager->messageFromHost) return;
+  if (manager && manager->valueFromHardware && plug.flags.localControl && !manager->messageFromHost) return;
   plug.MIDIOutRoutingSwitch(&msg);
 }
 
@@ -416,7 +416,7 @@ ControlLayer* menuLayer(const VivivI& plug, ELibrarianMenu menu) { return plug.l
 void searchFor(VivivI& plug) {
   const std::string text = displayTextOf(plug, kPatchSearchString, 0);
   if (text.empty()) {
-    plug.lowerShowsSearch = false;
+    plug.flags.lowerShowsSearch = false;
     plug.shownSearchText.clear();
     resetSearchText(plug);
     plug.switchLayer(menuLayer(plug, kMenuRightPatch), false);
@@ -427,8 +427,8 @@ void searchFor(VivivI& plug) {
     plug.setDisplayText(kControlDisplayName, "Enter 2 digits or more!");
     return;
   }
-  if (plug.lowerShowsSearch && text == plug.shownSearchText) return;
-  plug.lowerShowsSearch = true;
+  if (plug.flags.lowerShowsSearch && text == plug.shownSearchText) return;
+  plug.flags.lowerShowsSearch = true;
   plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
   PatchLibrarian* librarian = plug.patchLibrarian.get();
   if (librarian) librarian->createNewSearchPatchFiles(text);
@@ -449,12 +449,12 @@ void searchButton(VivivI& plug, int v) {
   if (v == 1) {
     plug.switchLayer(plug.categoryLimitLayer, true);
     plug.switchLayer(plug.searchFieldLayer, false);
-    plug.lowerShowsSearch = true;
+    plug.flags.lowerShowsSearch = true;
     plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
     return;
   }
   plug.switchLayer(plug.categoryLimitLayer, false);
-  plug.lowerShowsSearch = false;
+  plug.flags.lowerShowsSearch = false;
   resetSearchText(plug);
   plug.switchLayer(plug.searchFieldLayer, true);
   plug.patchTypeChanged(0, 0, false);
@@ -466,7 +466,7 @@ void selectCategories(VivivI& plug, int v) {
   plug.switchLayer(menuLayer(plug, kMenuRightCategory), true);
   plug.switchLayer(menuLayer(plug, kMenuRightPatch), true);
   const bool categories = v > 0;
-  plug.lowerShowsCategories = categories;
+  plug.flags.lowerShowsCategories = categories;
   plug.patchTypeChanged(0, categories ? 1 : 0, false);
   plug.switchLayer(menuLayer(plug, categories ? kMenuRightCategory : kMenuRightPatch), false);
   // Searching is a mode of the file banks: greyed out over the categories.
@@ -475,7 +475,7 @@ void selectCategories(VivivI& plug, int v) {
 }
 
 void refreshFolders(VivivI& plug) {
-  const int type = plug.lowerShowsCategories ? 1 : plug.lowerShowsSearch ? 4 : 0;
+  const int type = plug.flags.lowerShowsCategories ? 1 : plug.flags.lowerShowsSearch ? 4 : 0;
   plug.patchTypeChanged(0, type, true);
 }
 
@@ -551,17 +551,17 @@ void randomize(VivivI& plug) {
   if (!manager) return;
   manager->randomGenerator();
   manager->randomizePatchSettings(0);
-  plug.readBackPending = true;
+  plug.flags.readBackPending = true;
   if (IParam* name = plug.GetParam(kPatchName)) name->SetDisplayText(0, kRandomPatchName);
   if (plug.patchManager) plug.patchManager->names[0] = kRandomPatchName;
   plug.displayPatchName(kRandomPatchName);
   // The new sound goes out when an output is open; the wait lets the send
   // run before the message appears.
-  const bool sending = plug.midiOutputOpen && postSoundSend(plug, false);
+  const bool sending = plug.flags.midiOutputOpen && postSoundSend(plug, false);
   manager->keepPatchName = sending;  // the sound read back after the send
   if (sending) plug.pauseWithoutLock(500);
   plug.setDisplayText(kControlDisplayName, "Patch Randomized");
-  if (!plug.midiOutputOpen) plug.setDisplayText(kControlDisplayValue, "Not sent: Set MIDI I/O First!");
+  if (!plug.flags.midiOutputOpen) plug.setDisplayText(kControlDisplayValue, "Not sent: Set MIDI I/O First!");
   plug.setParameterNoHandler(kRandomize, 0);
 }
 
@@ -591,8 +591,8 @@ void flashProcessingIndicator(VivivI& plug) {
 // parameter-number message leaves on the common road); a new device ID
 // addresses the Varno at once.
 void userSetGlobal(VivivI& plug, int index, int v) {
-  plug.knownGlobalSettings |= VarnoSysEx::globalSettingBit(index);
-  if (index == kGlobalDeviceID) plug.deviceId = v;
+  plug.flags.knownGlobalSettings |= VarnoSysEx::globalSettingBit(index);
+  if (index == kGlobalDeviceID) plug.flags.deviceId = v;
 }
 
 // Opens or closes the global settings panel. Opened before the Varno's
@@ -605,7 +605,7 @@ void showGlobalSettings(VivivI& plug, int v) {
     return;
   }
   plug.switchLayer(plug.globalSettingsLayer, false);
-  if (plug.knownGlobalSettings != VarnoSysEx::kAllGlobalSettings) {
+  if (plug.flags.knownGlobalSettings != VarnoSysEx::kAllGlobalSettings) {
     plug.setDisplayText(kControlDisplayName, "Not yet read from the Varno");
     plug.setDisplayText(kControlDisplayValue, "Choose MIDI OUT to read them");
   }
@@ -639,11 +639,11 @@ void selectOutput(VivivI& plug, int v) {
   if (opened != v) plug.setParameterNoHandler(kDeviceOutSelection, opened);
   showPortLines(plug, "MIDI Out", kDeviceOutSelection, v, opened);
   if (opened > 0) {
-    plug.midiOutputOpen = true;
+    plug.flags.midiOutputOpen = true;
     plug.sendSysExInitialization();
   } else {
     if (plug.midiManager && plug.midiManager->sender) plug.midiManager->sender->resetContinuousClock(true);
-    plug.midiOutputOpen = false;
+    plug.flags.midiOutputOpen = false;
     if (v > 0) logPortNotOpened(plug, false, name);
   }
 }
@@ -661,12 +661,12 @@ void sendClockInfoSwitch(VivivI& plug, int v) {
   MIDIMessageSender* sender = plug.midiManager ? plug.midiManager->sender.get() : nullptr;
   if (v == 1) {
     plug.OnParamChange(kTempoInformation);
-    plug.sendClockInfo = true;
+    plug.flags.sendClockInfo = true;
     if (sender) sender->resetContinuousClock(false);
-    plug.clockLoopStarted = false;  // the audio thread posts the clock job again
+    plug.flags.clockLoopStarted = false;  // the audio thread posts the clock job again
   } else {
-    plug.sendClockInfo = false;
-    plug.clockLoopStarted = false;
+    plug.flags.sendClockInfo = false;
+    plug.flags.clockLoopStarted = false;
     if (sender) sender->resetContinuousClock(true);
   }
 }
@@ -713,8 +713,8 @@ void VivivI::OnParamChange(int index) {
     case kTempoInformation: {
       // A tempo the host cannot mean counts as none.
       const double tempo = GetTempo();
-      hostTempo = (tempo > 0.0 && tempo < 10000.0) ? static_cast<int>(tempo) : 0;
-      v = hostTempo;
+      flags.hostTempo = (tempo > 0.0 && tempo < 10000.0) ? static_cast<int>(tempo) : 0;
+      v = flags.hostTempo;
       value = v;
       break;
     }
@@ -729,7 +729,7 @@ void VivivI::OnParamChange(int index) {
   }
 
   // The common road: the status and value lines.
-  if (GetGUI()) ControlDisplay::controlDisplay(this, index, value, transportWasRunning);
+  if (GetGUI()) ControlDisplay::controlDisplay(this, index, value, flags.transportWasRunning);
 
   // Second group: after the display.
   switch (index) {
@@ -740,7 +740,7 @@ void VivivI::OnParamChange(int index) {
       selectInput(*this, v);
       break;
     case kGlobalLocalControl:
-      localControl = v == 1;
+      flags.localControl = v == 1;
       break;
     case kGlobalStartUpProgram:
     case kGlobalMasterTune:
@@ -759,7 +759,7 @@ void VivivI::OnParamChange(int index) {
     case kMIDIFilterDAWPAPassThrough:
     case kMIDIFilterDAWCAPassThrough:
     case kMIDIFilterDAWSEPassThrough:
-      hostFilter[static_cast<size_t>(index - kMIDIFilterDAWCCPassThrough)] = v != 1;
+      flags.hostFilter[static_cast<size_t>(index - kMIDIFilterDAWCCPassThrough)] = v != 1;
       break;
     case kMIDIFilterHWCCPassThrough:
     case kMIDIFilterHWPCPassThrough:
@@ -768,31 +768,31 @@ void VivivI::OnParamChange(int index) {
     case kMIDIFilterHWPAPassThrough:
     case kMIDIFilterHWCAPassThrough:
     case kMIDIFilterHWSEPassThrough:
-      deviceFilter[static_cast<size_t>(index - kMIDIFilterHWCCPassThrough)] = v != 1;
+      flags.deviceFilter[static_cast<size_t>(index - kMIDIFilterHWCCPassThrough)] = v != 1;
       break;
     case kMIDIFilterTrackIncomingMIDI:
-      trackIncomingMidi = v == 1;
+      flags.trackIncomingMidi = v == 1;
       break;
     case kMIDIFilterDirectToHardware:
       if (v == 1) {
         setParameterNoHandler(kMIDIFilterToDAWBuffer, 0);
-        routeMidiThroughAudioThread = false;
+        flags.routeMidiThroughAudioThread = false;
       }
       break;
     case kMIDIFilterToDAWBuffer:
       if (v == 1) {
         setParameterNoHandler(kMIDIFilterDirectToHardware, 0);
-        routeMidiThroughAudioThread = true;
+        flags.routeMidiThroughAudioThread = true;
       }
       break;
     case kSendMIDIClockPointer:
-      sendClockPointer = v == 1;
+      flags.sendClockPointer = v == 1;
       break;
     case kSendMIDIClockInfo:
       sendClockInfoSwitch(*this, v);
       break;
     case kAdjustDAWOffset:
-      audioRouteDelay = 2 * v + GetBlockSize();
+      flags.audioRouteDelay = 2 * v + GetBlockSize();
       break;
     case kOverrideTempo:
       showArpTempoRule();
@@ -800,7 +800,7 @@ void VivivI::OnParamChange(int index) {
     case kArpTempo:
       // With the host's tempo in charge the tempo knob sends nothing.
       if (paramInt(*this, kOverrideTempo) != 0) return;
-      lastArpTempoIndex = v;
+      flags.lastArpTempoIndex = v;
       break;
     case kEditPage2Switch:
       editPage2(*this, v);
@@ -838,7 +838,7 @@ void VivivI::OnParamChange(int index) {
       break;
     }
     case kControlLibrary:
-      librarianMode = v == 1;
+      flags.librarianMode = v == 1;
       updateBankAndProgramMenuNames(false);
       break;
     case kRandomize:
@@ -848,7 +848,7 @@ void VivivI::OnParamChange(int index) {
       if (v == 0) return;
       if (midiManager) {
         midiManager->soundDumpExpected = v == 1;
-        if (midiOutputOpen) {
+        if (flags.midiOutputOpen) {
           SenderJob job;
           job.jobCode = kJobActiveArrangementRequest;
           job.requestEnabled = true;
@@ -861,21 +861,21 @@ void VivivI::OnParamChange(int index) {
       return;
     case kPatchName:
     case kCategoryName:
-      suppressGlobalsDump = true;
+      flags.suppressGlobalsDump = true;
       if (midiManager) midiManager->libraryPatchRequest.requestActive = false;
-      if (midiOutputOpen) postSoundSend(*this, false);
+      if (flags.midiOutputOpen) postSoundSend(*this, false);
       break;
     case kPushArrangement:
       if (v != 0) {
-        suppressGlobalsDump = false;
-        sendGlobalsWithSound = true;
+        flags.suppressGlobalsDump = false;
+        flags.sendGlobalsWithSound = true;
         if (midiManager) midiManager->libraryPatchRequest.requestActive = false;
-        if (midiOutputOpen) postSoundSend(*this, false);
+        if (flags.midiOutputOpen) postSoundSend(*this, false);
       }
       break;
     case kOverwriteBank:
       if (v == 1 && getLibrarianViewColumn() == 0) {
-        sendGlobalsWithSound = false;
+        flags.sendGlobalsWithSound = false;
         postSoundSend(*this, true);
       }
       break;
@@ -912,16 +912,16 @@ void VivivI::OnParamChange(int index) {
 }
 
 void VivivI::OnTextEntryDropped(int index) {
-  if (index != kPatchRename || !pluginReady) return;
+  if (index != kPatchRename || !flags.pluginReady) return;
   KIT_MutexLock lock(GetMutex());
   if (renameClosed) return;
-  librarianRenaming = false;
+  flags.librarianRenaming = false;
   closeRename(*this);
 }
 
 void VivivI::OnParamChange2(int index) {
   KIT_MutexLock lock(GetMutex());
-  changeFromHardware = true;
+  flags.changeFromHardware = true;
   if (IParam* param = GetParam(index)) {
     const double value = param->Value();
     const int v = static_cast<int>(value);
@@ -934,7 +934,7 @@ void VivivI::OnParamChange2(int index) {
     }
   }
   if (midiManager) midiManager->soundDumpExpected = false;
-  changeFromHardware = false;
+  flags.changeFromHardware = false;
 }
 
 // ---- end of the change handlers ----
@@ -1124,7 +1124,7 @@ struct ActionLines {
   std::string status, value;
 };
 ActionLines actionButtonLines(VivivI* plug, int index, int v) {
-  const bool output = plug->midiOutputOpen;
+  const bool output = plug->flags.midiOutputOpen;
   switch (index) {
     case kRequestTempData:
       return {"Request Sound", output ? "Asking the Varno for its sound..." : "Set MIDI I/O First!"};
@@ -1176,9 +1176,9 @@ std::string VivivI::getValueString(double value) { return ControlDisplay::getVal
 
 void ControlDisplay::controlDisplay(VivivI* plug, int index, double value, bool transport) {
   if (!plug || neverDisplayed(index)) return;
-  if (!plug->pluginReady) return;
+  if (!plug->flags.pluginReady) return;
   if (index == kPatchSearchString || index == kPatchSearch) return;
-  if (index == kControlLibrary && !plug->hostFilter[kFilterProgramChange]) return;
+  if (index == kControlLibrary && !plug->flags.hostFilter[kFilterProgramChange]) return;
   IParam* param = plug->GetParam(index);
   if (!param) return;
   const std::string name = param->GetNameForHost();

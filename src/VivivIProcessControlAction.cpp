@@ -18,13 +18,13 @@ void VivivI::processControlAction(ControlAction* action, int index, double value
   change.paramIndex = index;
   change.value = value;
   change.normalizedValue = param->GetNormalized();
-  change.midiOutputOpen = midiOutputOpen;
-  change.pluginReady = pluginReady;
-  change.fromHardware = changeFromHardware;
+  change.midiOutputOpen = flags.midiOutputOpen;
+  change.pluginReady = flags.pluginReady;
+  change.fromHardware = flags.changeFromHardware;
   if (IParam* channel = GetParam(kGlobalMidiChannel))
     change.globalMidiChannel = TruncateToInt(channel->Value());
-  change.deviceId = deviceId;
-  change.localControl = localControl;
+  change.deviceId = flags.deviceId;
+  change.localControl = flags.localControl;
   if (midiManager) {
     change.applyingReceivedValue = midiManager->valueFromHardware;
     change.messageFromHost = midiManager->messageFromHost;

@@ -56,9 +56,9 @@ void openLibrarianTab(VivivI* plug) {
   else
     VivivI::hideLayer(plug->discardChangesLayer, false);
   VivivI::hideLayer(plug->categoryLimitLayer, false);
-  if (plug->lowerShowsCategories) {
+  if (plug->flags.lowerShowsCategories) {
     VivivI::hideLayer(menus[kMenuRightCategory], false);
-  } else if (plug->lowerShowsSearch) {
+  } else if (plug->flags.lowerShowsSearch) {
     VivivI::hideLayer(plug->categoryLimitLayer, true);
     VivivI::hideLayer(plug->searchFieldLayer, false);
     VivivI::hideLayer(menus[kMenuRightSearch], false);
@@ -248,7 +248,7 @@ int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
     setExternalMIDIOut(midiOutIndex, outName);
     if (IParam* param = GetParam(kDeviceOutSelection)) param->Set(midiOutIndex);
     // The output that actually opened decides, not the value before the recall.
-    midiOutputOpen = midiOutIndex > 0;
+    flags.midiOutputOpen = midiOutIndex > 0;
     if (IParam* param = GetParam(kDeviceInSelection)) param->Set(midiInIndex);
     log("PROJECT RECALL: MIDI In device after checking devices " + selectionText(this, kDeviceInSelection));
     log("PROJECT RECALL: MIDI Out device after checking devices " + selectionText(this, kDeviceOutSelection));
@@ -271,16 +271,16 @@ int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
 
   if (full) {
     for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) {
-      hostFilter[kind] = GetParam(kMIDIFilterDAWCCPassThrough + kind)->Value() != 1.0;
-      deviceFilter[kind] = GetParam(kMIDIFilterHWCCPassThrough + kind)->Value() != 1.0;
+      flags.hostFilter[kind] = GetParam(kMIDIFilterDAWCCPassThrough + kind)->Value() != 1.0;
+      flags.deviceFilter[kind] = GetParam(kMIDIFilterHWCCPassThrough + kind)->Value() != 1.0;
     }
-    trackIncomingMidi = GetParam(kMIDIFilterTrackIncomingMIDI)->Value() == 1.0;
-    routeMidiThroughAudioThread = GetParam(kMIDIFilterToDAWBuffer)->Value() == 1.0;
-    sendClockPointer = GetParam(kSendMIDIClockPointer)->Value() == 1.0;
-    sendClockInfo = GetParam(kSendMIDIClockInfo)->Value() == 1.0;
+    flags.trackIncomingMidi = GetParam(kMIDIFilterTrackIncomingMIDI)->Value() == 1.0;
+    flags.routeMidiThroughAudioThread = GetParam(kMIDIFilterToDAWBuffer)->Value() == 1.0;
+    flags.sendClockPointer = GetParam(kSendMIDIClockPointer)->Value() == 1.0;
+    flags.sendClockInfo = GetParam(kSendMIDIClockInfo)->Value() == 1.0;
   }
-  deviceId = GetParam(kGlobalDeviceID)->Int();
-  log("PROJECT RECALL: hardware DeviceID " + std::to_string(deviceId.load()));
+  flags.deviceId = GetParam(kGlobalDeviceID)->Int();
+  log("PROJECT RECALL: hardware DeviceID " + std::to_string(flags.deviceId.load()));
 
   if (patchManager) {
     const std::string name = patchManager->names[0].c_str();
@@ -289,26 +289,26 @@ int VivivI::UnserializeState2(ByteChunk* chunk, int startPos, bool full) {
     GetParam(kCategoryName)->SetDisplayText(0, category.c_str());
     log("PROJECT RECALL: Patch name " + name + " | Category name " + category);
   }
-  suppressGlobalsDump = false;
+  flags.suppressGlobalsDump = false;
   // The recalled global settings are the project's, not necessarily the
   // Varno's now: the sound send leaves them out until the Varno's own
   // arrive (or the user sets them).
-  knownGlobalSettings = 0;
+  flags.knownGlobalSettings = 0;
 
-  if (midiOutputOpen && midiManager) {
+  if (flags.midiOutputOpen && midiManager) {
     pauseWithoutLock(50);  // the host holds the plug's lock over the recall
-    transferHold = true;
-    sendGlobalsWithSound = true;
+    flags.transferHold = true;
+    flags.sendGlobalsWithSound = true;
     SenderJob job;
     job.jobCode = kJobSendArrangement;
     job.storeToLibrarian = false;
-    if (!midiManager->postJob(job)) transferHold = false;  // a dropped job must not hold incoming MIDI
+    if (!midiManager->postJob(job)) flags.transferHold = false;  // a dropped job must not hold incoming MIDI
   }
-  audioRouteDelay = 2 * GetParam(kAdjustDAWOffset)->Int() + GetBlockSize();
+  flags.audioRouteDelay = 2 * GetParam(kAdjustDAWOffset)->Int() + GetBlockSize();
   log("PROJECT RECALL: MIDI In device after nonautomated params " + selectionText(this, kDeviceInSelection));
   log("PROJECT RECALL: MIDI Out device after nonautomated params " +
       selectionText(this, kDeviceOutSelection));
-  localControl = GetParam(kGlobalLocalControl)->Value() != 0.0;
+  flags.localControl = GetParam(kGlobalLocalControl)->Value() != 0.0;
   TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, tabContext);
   return pos;
 }

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "KIT/regularfile.h"
-#include "src/VivivI.h"
+#include "src/EditorServices.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ void DebuggerOutput::logSysExOutMessageByte(const unsigned char*, int) {}
 
 void DebuggerOutput::logSysExOutMessageByteInt(const std::vector<int>&, int) {}
 
-bool DebuggerOutput::compareMIDIdata(VivivI* plug, IMidiMsg msg) {
+bool DebuggerOutput::compareMIDIdata(EditorServices* plug, IMidiMsg msg) {
   if (!plug) return false;
   IMidiMsg& last = plug->lastComparedMidiMsg;
   if (msg.mStatus == last.mStatus && msg.mData1 == last.mData1 && msg.mData2 == last.mData2) return false;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-class VivivI;
+class EditorServices;
 struct IMidiMsg;
 
 class DebuggerOutput {
@@ -36,5 +36,5 @@ class DebuggerOutput {
   // True when msg's status, data 1 or data 2 differs from the last message
   // the plug-in remembers, which msg then replaces; false when all three are
   // the same or plug is null.
-  static bool compareMIDIdata(VivivI* plug, IMidiMsg msg);
+  static bool compareMIDIdata(EditorServices* plug, IMidiMsg msg);
 };

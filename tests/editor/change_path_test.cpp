@@ -133,12 +133,12 @@ class ChangePathTest : public ActionsTest {
     const int entry = OpenMidiOutput(peer->PortName());
     ASSERT_GT(entry, 0) << peer->PortName() << " not among the editor's outputs";
     editor->GetParam(kDeviceOutSelection)->Set(entry);
-    ASSERT_TRUE(editor->midiOutputOpen);
-    ASSERT_TRUE(editor->pluginReady);
+    ASSERT_TRUE(editor->flags.midiOutputOpen);
+    ASSERT_TRUE(editor->flags.pluginReady);
     ASSERT_TRUE(Handshake()) << "the editor's output never reached " << peer->PortName();
     setChannel(1);
-    editor->deviceId = 0;
-    editor->localControl = false;
+    editor->flags.deviceId = 0;
+    editor->flags.localControl = false;
   }
   void TearDown() override {
     ActionsTest::TearDown();
@@ -325,7 +325,7 @@ TEST_F(ChangePathTest, SysExKindsSendTheValuesTemplate) {
     SCOPED_TRACE(c.why);
     SetLine(kControlDisplayCC, kUntouched);
     setChannel(c.channelSetting);
-    editor->deviceId = c.deviceId;
+    editor->flags.deviceId = c.deviceId;
     auto action = Make(c.record);
     change(action.get(), c.index, c.value);
     const std::vector<Bytes> sent = Sent();
@@ -367,7 +367,7 @@ TEST_F(ChangePathTest, RepeatedValueSendsNothing) {
 
 TEST_F(ChangePathTest, WithoutAnOutputOnlyTheStatusLineSpeaks) {
   auto action = ThreeValues();
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   SetLine(kControlDisplayName, kUntouched);
   SetLine(kControlDisplayCC, kUntouched);
   change(action.get(), kFilterCutoff, 1);
@@ -384,7 +384,7 @@ TEST_F(ChangePathTest, WithoutAnOutputOnlyTheStatusLineSpeaks) {
   }
   EXPECT_EQ(Sent(), std::vector<Bytes>{});
 
-  editor->midiOutputOpen = true;
+  editor->flags.midiOutputOpen = true;
   change(action.get(), kFilterCutoff, 1);
   EXPECT_EQ(Sent(), std::vector<Bytes>{Framed(Param(0x20, 0x01, 0x01, 0x00), 0)});
 }
@@ -392,9 +392,9 @@ TEST_F(ChangePathTest, WithoutAnOutputOnlyTheStatusLineSpeaks) {
 TEST_F(ChangePathTest, NothingHappensBeforeStartUpHasFinished) {
   auto action = ThreeValues();
   SetLine(kControlDisplayCC, kUntouched);
-  editor->pluginReady = false;
+  editor->flags.pluginReady = false;
   change(action.get(), kFilterCutoff, 1);
-  editor->pluginReady = true;
+  editor->flags.pluginReady = true;
   EXPECT_EQ(Sent(), std::vector<Bytes>{});
   EXPECT_EQ(Line(kControlDisplayCC), kUntouched);
   EXPECT_EQ(action->lastValue.load(), -1.0);
@@ -408,9 +408,9 @@ TEST_F(ChangePathTest, SynthesizersOwnValueMovesAndShowsButIsNotSentBack) {
   const double before = control->GetValue();
   SetLine(kControlDisplayCC, kUntouched);
 
-  editor->changeFromHardware = true;
+  editor->flags.changeFromHardware = true;
   change(knob, kFilterCutoff, 27);
-  editor->changeFromHardware = false;
+  editor->flags.changeFromHardware = false;
   EXPECT_EQ(Sent(), std::vector<Bytes>{});
   EXPECT_EQ(Line(kControlDisplayCC), "CC|74");
   EXPECT_DOUBLE_EQ(control->GetValue(), editor->GetParam(kFilterCutoff)->GetNormalized());
@@ -420,9 +420,9 @@ TEST_F(ChangePathTest, SynthesizersOwnValueMovesAndShowsButIsNotSentBack) {
   EXPECT_EQ(Sent(), std::vector<Bytes>{}) << "the synthesizer already holds the value";
 
   auto sysex = ThreeValues();
-  editor->changeFromHardware = true;
+  editor->flags.changeFromHardware = true;
   change(sysex.get(), kFilterCutoff, 2);
-  editor->changeFromHardware = false;
+  editor->flags.changeFromHardware = false;
   EXPECT_EQ(Sent(), std::vector<Bytes>{});
   EXPECT_EQ(Line(kControlDisplayCC), "SysEx");
   EXPECT_EQ(sysex->lastValue.load(), 2.0);
@@ -444,7 +444,7 @@ TEST_F(ChangePathTest, ValueBeingAppliedFromTheSynthesizerIsNotEchoedUnderLocalC
     SetLine(kControlDisplayCC, kUntouched);
     manager.valueFromHardware = c.applying;
     manager.messageFromHost = c.fromHost;
-    editor->localControl = c.local;
+    editor->flags.localControl = c.local;
     change(action.get(), kFilterCutoff, 1);
     manager.valueFromHardware = false;
     manager.messageFromHost = false;

@@ -182,7 +182,7 @@ int EditorFixture::OpenMidiOutput(const std::string& portName) {
     if (names[i].find(portName) == std::string::npos) continue;
     int index = static_cast<int>(i);
     const int opened = m_plug->setExternalMIDIOut(index, names[i]);
-    m_plug->midiOutputOpen = opened > 0;
+    m_plug->flags.midiOutputOpen = opened > 0;
     return opened;
   }
   return 0;

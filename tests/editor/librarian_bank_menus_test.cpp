@@ -194,7 +194,7 @@ TEST_F(BankMenusTest, TheCategoryMenuHasASubmenuPerCategoryWithBanksAndSelectsIn
   OpenWithWindow();
   m_plug->GetParam(kCategorySelection)->Set(1.0);
   m_plug->OnParamChange(kCategorySelection);
-  ASSERT_TRUE(m_plug->lowerShowsCategories);
+  ASSERT_TRUE(m_plug->flags.lowerShowsCategories);
   BankMenuControl* menu = Menu<BankMenuControl>(kMenuRightCategory);
   const BankMenuTree& tree = menu->Tree();
   const IPopupMenu* root = tree.Root();
@@ -242,7 +242,7 @@ TEST_F(BankMenusTest, TheSearchMenuListsEveryResultBankFlatAndAChoiceTakesTheLib
   OpenWithWindow();
   Library().createNewSearchPatchFiles("P1");  // every patch: two result banks
   ASSERT_GE(Library().searchBanks.size(), 2u);
-  m_plug->lowerShowsSearch = true;
+  m_plug->flags.lowerShowsSearch = true;
   m_plug->patchTypeChanged(0, 4, false);
   BankMenuControl* menu = Menu<BankMenuControl>(kMenuRightSearch);
   const BankMenuTree& tree = menu->Tree();
@@ -301,7 +301,7 @@ TEST_F(BankMenusTest, TheBankNameMenuSelectsTheEditedBankAndNamesItInTheUpperPai
 TEST_F(BankMenusTest, TheBankNameMenuSendsTheSlotTheListShowsSelected) {
   for (const char* name : {"A.vrn", "B.vrn"}) WriteBank(name);
   OpenWithWindow();
-  ASSERT_FALSE(m_plug->librarianMode);
+  ASSERT_FALSE(m_plug->flags.librarianMode);
   BankMenuControl* names = Menu<BankMenuControl>(kMenuProgBankName);
   m_plug->librarianView->selectedUpperRow = 7;
   Library().selectedUpperSlot = 2;

@@ -28,7 +28,7 @@ class CommandMenusTest : public LibrarianMenusTest {
   void BusyDataThread() {
     SenderJob job;
     job.jobCode = kJobSendArrangement;
-    m_plug->sendGlobalsWithSound = true;
+    m_plug->flags.sendGlobalsWithSound = true;
     ASSERT_TRUE(m_plug->midiManager->postJob(job));
   }
   // The jobs' pauses end at once (a request then gives up quickly); only
@@ -140,36 +140,36 @@ TEST_F(CommandMenusTest, PushWithoutAnOutputOrWhileTheDataThreadIsBusyHoldsNothi
   OpenWithWindow();
   BankEditPopupMenu* menu = Main();
   // No output: nothing is set, nothing posted.
-  m_plug->sendGlobalsWithSound = false;
+  m_plug->flags.sendGlobalsWithSound = false;
   menu->runItem(BankEditPopupMenu::kRoot, 5);
-  EXPECT_FALSE(m_plug->transferHold);
-  EXPECT_FALSE(m_plug->sendGlobalsWithSound);
+  EXPECT_FALSE(m_plug->flags.transferHold);
+  EXPECT_FALSE(m_plug->flags.sendGlobalsWithSound);
   EXPECT_FALSE(m_plug->midiManager->dataThread.isRunning());
 
   // Busy: the push is dropped and leaves incoming MIDI open.
-  m_plug->midiOutputOpen = true;
+  m_plug->flags.midiOutputOpen = true;
   BusyDataThread();
-  m_plug->sendGlobalsWithSound = false;
-  m_plug->transferHold = false;
+  m_plug->flags.sendGlobalsWithSound = false;
+  m_plug->flags.transferHold = false;
   ASSERT_TRUE(m_plug->midiManager->dataThread.isRunning());
   menu->runItem(BankEditPopupMenu::kRoot, 5);
-  EXPECT_FALSE(m_plug->transferHold);
-  EXPECT_FALSE(m_plug->sendGlobalsWithSound);
+  EXPECT_FALSE(m_plug->flags.transferHold);
+  EXPECT_FALSE(m_plug->flags.sendGlobalsWithSound);
   m_plug->midiManager->waitForJobs();
 
   // Idle: posted, with the globals going out with the sound.
   menu->runItem(BankEditPopupMenu::kRoot, 5);
-  EXPECT_TRUE(m_plug->sendGlobalsWithSound);
+  EXPECT_TRUE(m_plug->flags.sendGlobalsWithSound);
   m_plug->midiManager->waitForJobs();
   EXPECT_EQ(m_plug->midiManager->postedJob(m_plug->midiManager->dataThread).jobCode, kJobSendArrangement);
-  EXPECT_FALSE(m_plug->transferHold);  // the job let incoming MIDI in again
+  EXPECT_FALSE(m_plug->flags.transferHold);  // the job let incoming MIDI in again
 }
 
 // A sync chosen while another job runs follows that job.
 TEST_F(CommandMenusTest, ASyncChosenWhileAJobRunsFollowsIt) {
   OpenWithWindow();
   BankEditPopupMenu* menu = Main();
-  m_plug->midiOutputOpen = true;
+  m_plug->flags.midiOutputOpen = true;
   std::atomic<bool> held{true};  // the running job's pauses last until released
   m_plug->midiManager->sender->setSleepFunction([&held](int) {
     while (held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -252,7 +252,7 @@ TEST_F(CommandMenusTest, SlotMenuChoicesReachTheListTheSlotAndTheDataThread) {
   EXPECT_EQ(Value(kBankEditUnsaved), 1.0);
 
   // Initialize Slot while the data thread is busy: it follows the running job.
-  m_plug->midiOutputOpen = true;
+  m_plug->flags.midiOutputOpen = true;
   BusyDataThread();
   Choose({5});
   m_plug->showFileEditMenu(10, 10);
@@ -306,7 +306,7 @@ TEST_F(CommandMenusTest, ProgramsAreNumberedOneToNinetyNineInTenSubmenus) {
 TEST_F(CommandMenusTest, InLibrarianModeProgramsAreTheEditedBanksNamesOrTheirNumbers) {
   WriteBank("A.vrn", 99, 2);
   OpenWithWindow();
-  m_plug->librarianMode = true;
+  m_plug->flags.librarianMode = true;
   ProgramNumberPopupMenu* menu = Programs();
   PatchFile& bank = Edited();
   menu->refreshPatchNames(&Library(), m_plug, 0);
@@ -330,7 +330,7 @@ TEST_F(CommandMenusTest, InLibrarianModeProgramsAreTheEditedBanksNamesOrTheirNum
 TEST_F(CommandMenusTest, InLibrarianModeAChosenProgramSelectsItsSlot) {
   WriteBank("A.vrn", 99, 2);
   OpenWithWindow();
-  m_plug->librarianMode = true;
+  m_plug->flags.librarianMode = true;
   Programs()->refreshPatchNames(&Library(), m_plug, 0);
   Choose({4, 7});
   Programs()->OnMouseDown(0, 0, nullptr);

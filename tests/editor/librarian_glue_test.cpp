@@ -71,13 +71,13 @@ TEST_F(LibrarianGlueTest, ColumnsShowTheFileCategoryOrSearchBankOfTheirIndex) {
 
   ASSERT_FALSE(library().categoryBanks.empty());
   library().lowerBankIndex = 0;
-  editor->lowerShowsCategories = true;
-  editor->lowerShowsSearch = true;  // category mode wins
+  editor->flags.lowerShowsCategories = true;
+  editor->flags.lowerShowsSearch = true;  // category mode wins
   EXPECT_EQ(editor->librarianBankOfColumn(1), &library().categoryBanks[0]->patches);
   EXPECT_EQ(editor->librarianBankOfColumn(0), &fileBank("B bank.syx").patches)
       << "the upper column ignores modes";
 
-  editor->lowerShowsCategories = false;
+  editor->flags.lowerShowsCategories = false;
   library().createNewSearchPatchFiles("P5");
   ASSERT_FALSE(library().searchBanks.empty());
   EXPECT_EQ(editor->librarianBankOfColumn(1), &library().searchBanks[0]->patches);
@@ -116,7 +116,7 @@ TEST_F(LibrarianGlueTest, CategoryOfASlotOrCategoryUnset) {
 }
 
 TEST_F(LibrarianGlueTest, CategoryOfAColumnWithoutABankChangesNothing) {
-  editor->lowerShowsSearch = true;
+  editor->flags.lowerShowsSearch = true;
   library().lowerBankIndex = static_cast<int>(library().searchBanks.size()) + 3;
   SetLine(kControlDisplayLibCategory, "untouched");
   editor->DisplayLibrarianPatchCategory(1, 1);
@@ -144,9 +144,9 @@ class ProgressOverlayTest : public LibrarianGlueTest {
 TEST_F(ProgressOverlayTest, OnTheLibrarianPageTheFirstCancelButtonAndTheSearchComeBack) {
   setParam(kMainTab, 1);
   setParam(kPatchSearch, 1);
-  editor->transferHold = true;
+  editor->flags.transferHold = true;
   editor->DisplayProcessingIndicator(true);
-  EXPECT_FALSE(editor->transferHold);
+  EXPECT_FALSE(editor->flags.transferHold);
   EXPECT_TRUE(overlayShown());
   EXPECT_TRUE(shown(editor->cancelButtons[0]));
   EXPECT_FALSE(shown(editor->cancelButtons[1]));
@@ -194,7 +194,7 @@ TEST_F(LibrarianGlueTest, ArmingARequestEmptiesItAndEndingItExpectsASound) {
   manager.libraryPatchRequest.patch.messages.push_back({0xF0, 0xF7});
   manager.soundDumpExpected = true;
   manager.slotStored = true;
-  editor->responseReceived = true;
+  editor->flags.responseReceived = true;
 
   editor->SetLibrarianRequestActive(true);
   EXPECT_TRUE(manager.libraryPatchRequest.requestActive);
@@ -203,15 +203,15 @@ TEST_F(LibrarianGlueTest, ArmingARequestEmptiesItAndEndingItExpectsASound) {
   EXPECT_TRUE(manager.libraryPatchRequest.patch.messages.empty());
   EXPECT_FALSE(manager.soundDumpExpected);
   EXPECT_FALSE(manager.slotStored);
-  EXPECT_FALSE(editor->responseReceived);
+  EXPECT_FALSE(editor->flags.responseReceived);
 
   manager.slotStored = true;
-  editor->responseReceived = true;
+  editor->flags.responseReceived = true;
   editor->SetLibrarianRequestActive(false);
   EXPECT_FALSE(manager.libraryPatchRequest.requestActive);
   EXPECT_TRUE(manager.soundDumpExpected);
   EXPECT_FALSE(manager.slotStored);
-  EXPECT_FALSE(editor->responseReceived);
+  EXPECT_FALSE(editor->flags.responseReceived);
 }
 
 TEST_F(LibrarianGlueTest, UnsavedMarkAsksForSaveOrDiscardBeforeAnotherUpperBank) {

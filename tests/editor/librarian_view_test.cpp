@@ -233,7 +233,7 @@ TEST_F(LibrarianViewTest, ALeftClickSelectsTheRowOfItsColumn) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.why);
     Plug()->renameClosed = false;
-    Plug()->librarianRenaming = true;
+    Plug()->flags.librarianRenaming = true;
     Plug()->patchRenameLayer->Hide(false);
     click(c.column, c.row, leftButton());
     EXPECT_EQ(view->selectedUpperRow.load(), c.upper);
@@ -248,7 +248,7 @@ TEST_F(LibrarianViewTest, ALeftClickSelectsTheRowOfItsColumn) {
     const PatchFile& shown = bank(c.column == 0 ? "edited.syx" : "source.syx");
     EXPECT_EQ(DisplayText(kControlDisplayLibCategory), shown.patches[c.row].category);
     EXPECT_TRUE(Plug()->renameClosed);
-    EXPECT_FALSE(Plug()->librarianRenaming);
+    EXPECT_FALSE(Plug()->flags.librarianRenaming);
     EXPECT_TRUE(!Plug()->patchRenameLayer->visible.Load());
   }
 
@@ -292,10 +292,10 @@ TEST_F(LibrarianViewTest, ADoubleClickSelectsAndSendsOnlyWithAnOutputChosen) {
   EXPECT_EQ(Plug()->librarianSendPatch, nullptr);  // the output is not open: nothing sent
 
   // With the output open the patch goes to the data thread's send job.
-  Plug()->midiOutputOpen = true;
+  Plug()->flags.midiOutputOpen = true;
   const IRECT lower = rowRect(1, 21);
   view->OnMouseDblClick(midX(lower), midY(lower), &left);
-  Plug()->midiOutputOpen = false;
+  Plug()->flags.midiOutputOpen = false;
   EXPECT_EQ(view->selectedLowerRow.load(), 21);
   ASSERT_NE(Plug()->librarianSendPatch, nullptr);
   EXPECT_EQ(Plug()->librarianSendPatch->messages, bank("source.syx").patches[21].messages);
@@ -340,10 +340,10 @@ TEST_F(LibrarianViewTest, AfterALowerClickTheKeysMoveInTheLowerColumnFromTheTop)
   EXPECT_EQ(view->selectedLowerRow.load(), 16);
   // A key also ends a rename.
   Plug()->renameClosed = false;
-  Plug()->librarianRenaming = true;
+  Plug()->flags.librarianRenaming = true;
   view->OnKeyDown(0, 0, KEY_UPARROW);
   EXPECT_TRUE(Plug()->renameClosed);
-  EXPECT_FALSE(Plug()->librarianRenaming);
+  EXPECT_FALSE(Plug()->flags.librarianRenaming);
 }
 
 // ==== Copy and paste ==================================================================
@@ -600,7 +600,7 @@ TEST_F(LibrarianViewTest, RenameOpensTheFieldOverASoundAndGrowsAShortBankTo99Onl
     view->renameSlot(0, 0);
     EXPECT_EQ(bank("edited.syx").patches.size(), 99u);
     EXPECT_EQ(!Plug()->patchRenameLayer->visible.Load(), !c.opened);
-    EXPECT_TRUE(Plug()->librarianRenaming);
+    EXPECT_TRUE(Plug()->flags.librarianRenaming);
     EXPECT_FALSE(Plug()->renameClosed);
     if (c.opened) {
       // The name without the blanks that pad it to 14 characters.

@@ -28,14 +28,14 @@ class MidiIn : public MidiEditorTest {
  protected:
   void SetUp() override {
     MidiEditorTest::SetUp();
-    editor->midiOutputOpen = true;
-    editor->globalAnswerExpected = true;
-    editor->trackIncomingMidi = true;
-    editor->transferHold = false;
-    for (auto& flag : editor->hostFilter) flag = false;
-    for (auto& flag : editor->deviceFilter) flag = false;
-    editor->localControl = true;
-    editor->indicatorLit = 0;
+    editor->flags.midiOutputOpen = true;
+    editor->flags.globalAnswerExpected = true;
+    editor->flags.trackIncomingMidi = true;
+    editor->flags.transferHold = false;
+    for (auto& flag : editor->flags.hostFilter) flag = false;
+    for (auto& flag : editor->flags.deviceFilter) flag = false;
+    editor->flags.localControl = true;
+    editor->flags.indicatorLit = 0;
     setParam(kGlobalMidiChannel, 1);
   }
   void sysex(const Bytes& bytes, bool fromDevice) {
@@ -72,16 +72,16 @@ TEST_F(MidiIn, SysExPassesTheGatesOfItsSource) {
   };
   for (const SysExCase& c : cases) {
     SCOPED_TRACE(c.name);
-    editor->indicatorLit = 0;
-    editor->responseReceived = false;
+    editor->flags.indicatorLit = 0;
+    editor->flags.responseReceived = false;
     editor->midiManager->slotStored = false;
-    editor->deviceFilter[kFilterSysEx] = c.deviceFilter;
-    editor->hostFilter[kFilterSysEx] = c.hostFilter;
-    editor->trackIncomingMidi = c.track;
-    editor->transferHold = c.hold;
+    editor->flags.deviceFilter[kFilterSysEx] = c.deviceFilter;
+    editor->flags.hostFilter[kFilterSysEx] = c.hostFilter;
+    editor->flags.trackIncomingMidi = c.track;
+    editor->flags.transferHold = c.hold;
     sysex(c.bytes, c.fromDevice);
-    EXPECT_EQ(editor->indicatorLit == 1, c.lights);
-    EXPECT_EQ(editor->responseReceived.load(), c.answers);
+    EXPECT_EQ(editor->flags.indicatorLit == 1, c.lights);
+    EXPECT_EQ(editor->flags.responseReceived.load(), c.answers);
   }
 }
 
@@ -89,16 +89,16 @@ TEST_F(MidiIn, EmptyAndNullSysExAreIgnored) {
   editor->ProcessSysEx(nullptr, true);
   ISysEx empty(0, nullptr, 12);
   editor->ProcessSysEx(&empty, false);
-  EXPECT_EQ(editor->indicatorLit, 0);
-  EXPECT_FALSE(editor->responseReceived);
+  EXPECT_EQ(editor->flags.indicatorLit, 0);
+  EXPECT_FALSE(editor->flags.responseReceived);
 }
 
 TEST_F(MidiIn, TwoSysExInARowLightTheIndicatorOnce) {
   sysex(kGlobalDump, true);
-  ASSERT_EQ(editor->indicatorLit, 1);
-  editor->indicatorLitTicks = 12345;
+  ASSERT_EQ(editor->flags.indicatorLit, 1);
+  editor->flags.indicatorLitTicks = 12345;
   sysex(kGlobalDump, true);
-  EXPECT_EQ(editor->indicatorLitTicks, 12345u);
+  EXPECT_EQ(editor->flags.indicatorLitTicks, 12345u);
 }
 
 // ==== Channel messages =======================================================
@@ -122,21 +122,21 @@ TEST_F(MidiIn, ChannelMessagesWaitWhileASoundIsOnItsWay) {
   editor->midiManager->soundDumpExpected = true;
   editor->ProcessMidiMsg(&note, false);
   editor->midiManager->soundDumpExpected = false;
-  editor->transferHold = true;
+  editor->flags.transferHold = true;
   editor->ProcessMidiMsg(&note, false);
   EXPECT_TRUE(editor->shortMessages().empty());
   // SysEx still passes while the sound dump is awaited.
-  editor->transferHold = false;
+  editor->flags.transferHold = false;
   editor->midiManager->soundDumpExpected = true;
   sysex(kGlobalDump, true);
-  EXPECT_EQ(editor->indicatorLit, 1);
+  EXPECT_EQ(editor->flags.indicatorLit, 1);
 }
 
 TEST_F(MidiIn, DeviceMessagesGoBackOutOnlyWithoutLocalControl) {
   IMidiMsg cc(0, 0xB0, 74, 9);
   editor->ProcessMidiMsg(&cc, true);
   EXPECT_TRUE(editor->shortMessages().empty());
-  editor->localControl = false;
+  editor->flags.localControl = false;
   editor->ProcessMidiMsg(&cc, true);
   EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>({{0xB0, 74, 9}}));
 }
@@ -147,10 +147,10 @@ class Render : public MidiEditorTest {
  protected:
   void SetUp() override {
     MidiEditorTest::SetUp();
-    editor->midiOutputOpen = true;
-    editor->routeMidiThroughAudioThread = false;
-    editor->clockLoopStarted = true;  // the running clock's own test posts it
-    editor->sendClockPointer = true;
+    editor->flags.midiOutputOpen = true;
+    editor->flags.routeMidiThroughAudioThread = false;
+    editor->flags.clockLoopStarted = true;  // the running clock's own test posts it
+    editor->flags.sendClockPointer = true;
     editor->midiManager->sender->setSleepFunction([](int) {});
     setParam(kGlobalMidiChannel, 1);
     setParam(kOverrideTempo, 0);
@@ -201,26 +201,26 @@ TEST_F(Render, DirectRouteStartsAndStopsTheClockOnTransportEdges) {
   editor->render();
   EXPECT_EQ(postedOn(editor->midiManager->transportThread), kJobStopClock);
   EXPECT_EQ(editor->rawMessages(), std::vector<Bytes>({{0xFA}, {0xFC}}));
-  EXPECT_FALSE(editor->transportWasRunning);
+  EXPECT_FALSE(editor->flags.transportWasRunning);
 }
 
 TEST_F(Render, AudioThreadRouteFollowsTheTransportWithoutClockJobs) {
-  editor->routeMidiThroughAudioThread = true;
+  editor->flags.routeMidiThroughAudioThread = true;
   editor->transportRunning = true;
   editor->render();
-  EXPECT_TRUE(editor->transportWasRunning);
+  EXPECT_TRUE(editor->flags.transportWasRunning);
   editor->transportRunning = false;
   editor->render();
-  EXPECT_FALSE(editor->transportWasRunning);
+  EXPECT_FALSE(editor->flags.transportWasRunning);
   EXPECT_EQ(postedOn(editor->midiManager->transportThread), kJobNothing);
   EXPECT_TRUE(editor->rawMessages().empty());
 }
 
 TEST_F(Render, NothingHappensWithoutAnOutput) {
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   editor->transportRunning = true;
   editor->render();
-  EXPECT_FALSE(editor->transportWasRunning);
+  EXPECT_FALSE(editor->flags.transportWasRunning);
   EXPECT_EQ(postedOn(editor->midiManager->transportThread), kJobNothing);
 }
 
@@ -245,7 +245,7 @@ TEST_F(Render, ResetOwesOneAllNotesOffSentAtTheFirstStoppedPass) {
 }
 
 TEST_F(Render, RoutedAllNotesOffAfterResetLeavesThroughTheQueue) {
-  editor->routeMidiThroughAudioThread = true;
+  editor->flags.routeMidiThroughAudioThread = true;
   editor->Reset();
   editor->clearSent();
   for (int pass = 0; pass < 3; ++pass) editor->render();
@@ -254,56 +254,56 @@ TEST_F(Render, RoutedAllNotesOffAfterResetLeavesThroughTheQueue) {
 }
 
 TEST_F(Render, DirectRouteDropsWhatIsLeftInTheQueue) {
-  editor->routeMidiThroughAudioThread = true;
+  editor->flags.routeMidiThroughAudioThread = true;
   IMidiMsg msg(0, 0xB0, 7, 100);
   editor->MIDIOutRoutingSwitch(&msg);
-  editor->routeMidiThroughAudioThread = false;
+  editor->flags.routeMidiThroughAudioThread = false;
   editor->render();
   EXPECT_TRUE(editor->shortMessages().empty());
   EXPECT_TRUE(editor->midiQueue.Empty());
 }
 
 TEST_F(Render, QueuedMessagesWaitWhileNoOutputIsOpen) {
-  editor->routeMidiThroughAudioThread = true;
-  editor->audioRouteDelay = 0;  // a pass still covers one frame
+  editor->flags.routeMidiThroughAudioThread = true;
+  editor->flags.audioRouteDelay = 0;  // a pass still covers one frame
   IMidiMsg msg(0, 0xB0, 7, 100);
   editor->MIDIOutRoutingSwitch(&msg);
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   editor->render();
   EXPECT_EQ(editor->midiQueue.ToDo(), 1);
-  editor->midiOutputOpen = true;
+  editor->flags.midiOutputOpen = true;
   editor->render();
   EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>({{0xB0, 7, 100}}));
 }
 
 TEST_F(Render, TheIndicatorStaysLitAHundredMillisecondsThenGoesOut) {
   if (!editor->GetGUI()) GTEST_SKIP() << "the editor has no GUI";
-  editor->indicatorLit = 1;
+  editor->flags.indicatorLit = 1;
   const uint32_t litAt = GetTickCount();
-  editor->indicatorLitTicks = litAt;
+  editor->flags.indicatorLitTicks = litAt;
   editor->render();
   // Seen only when the render call came soon enough after the lighting.
   if (GetTickCount() - litAt < 90) {
-    EXPECT_EQ(editor->indicatorLit, 1);
+    EXPECT_EQ(editor->flags.indicatorLit, 1);
   }
 
-  editor->indicatorLitTicks = GetTickCount() - 101;
+  editor->flags.indicatorLitTicks = GetTickCount() - 101;
   editor->render();
-  EXPECT_EQ(editor->indicatorLit, 0);
+  EXPECT_EQ(editor->flags.indicatorLit, 0);
 }
 
 TEST_F(Render, TheRunningClockIsPostedOnceAndAgainWhenReArmed) {
-  editor->clockLoopStarted = false;
+  editor->flags.clockLoopStarted = false;
   editor->render();
-  EXPECT_TRUE(editor->clockLoopStarted);
+  EXPECT_TRUE(editor->flags.clockLoopStarted);
   editor->midiManager->sender->resetContinuousClock(true);  // ends the loop
   EXPECT_EQ(postedOn(editor->midiManager->clockThread), kJobContinuousClock);
 }
 
 TEST_F(Render, ARandomisedSoundIsReadBackWhenTheDataThreadIsFree) {
-  editor->readBackPending = true;
+  editor->flags.readBackPending = true;
   editor->render();
-  EXPECT_FALSE(editor->readBackPending);
+  EXPECT_FALSE(editor->flags.readBackPending);
   EXPECT_EQ(postedOn(editor->midiManager->dataThread), kJobActiveArrangementRequest);
 }
 
@@ -394,9 +394,9 @@ TEST_F(RenderLog, ResetLogsTheSampleRateAndTheVersionAndShowsTheBuildDate) {
 }
 
 TEST_F(Displays, MidiOutDelayAt44And48Kilohertz) {
-  editor->routeMidiThroughAudioThread = true;
+  editor->flags.routeMidiThroughAudioThread = true;
   editor->SetBlockSize(512);
-  editor->audioRouteDelay = 512;
+  editor->flags.audioRouteDelay = 512;
   for (const auto& [rate, text] :
        {std::pair<double, const char*>{44100.0, "11ms|512bfr"}, {48000.0, "10ms|512bfr"}}) {
     editor->SetSampleRate(rate);
@@ -408,11 +408,11 @@ TEST_F(Displays, MidiOutDelayAt44And48Kilohertz) {
 
 TEST_F(Displays, ResetShowsTheEditorAndItsVersionUnlessASoundIsOnItsWay) {
   editor->setDisplayText(kControlDisplayCC, "CC 74");
-  editor->transferHold = true;
+  editor->flags.transferHold = true;
   editor->Reset();
   EXPECT_EQ(shown(kControlDisplayCC), "CC 74");
 
-  editor->transferHold = false;
+  editor->flags.transferHold = false;
   editor->Reset();
   EXPECT_EQ(shown(kControlDisplayName), "Tarnwel VivivI Plug-in");
   EXPECT_EQ(shown(kControlDisplayValue), "v1.1.5");

@@ -23,8 +23,8 @@ class MidiOut : public MidiEditorTest {
  protected:
   void SetUp() override {
     MidiEditorTest::SetUp();
-    editor->midiOutputOpen = true;
-    editor->routeMidiThroughAudioThread = false;
+    editor->flags.midiOutputOpen = true;
+    editor->flags.routeMidiThroughAudioThread = false;
     setParam(kGlobalMidiChannel, 1);
     setParam(kLibSyncTimer, 4);  // the shortest handshake wait, 100 ms
   }
@@ -87,7 +87,7 @@ TEST_F(MidiOut, ChecksumSendRefusesNullShortAndAClosedOutput) {
   EXPECT_EQ(editor->sysexMessages().size(), 1u);
 
   editor->clearSent();
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   Bytes dump(76, 0x01);
   dump.front() = 0xF0;
   dump.back() = 0xF7;
@@ -118,7 +118,7 @@ TEST_F(MidiOut, ProgramChangeIsLimitedToZeroTo99OnTheDeviceChannel) {
 }
 
 TEST_F(MidiOut, ProgramChangeWithoutOutputSendsNothing) {
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   editor->SendProgramChangeCommand(3, 0);
   EXPECT_TRUE(editor->shortMessages().empty());
 }
@@ -149,7 +149,7 @@ TEST_F(MidiOut, BankChangeSelectsTheCurrentPatchAndReportsWhetherItWentOut) {
   EXPECT_EQ(editor->partProgram[0], 42);
 
   editor->clearSent();
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   EXPECT_FALSE(editor->BankChangeMessage());
   EXPECT_TRUE(editor->shortMessages().empty());
 }
@@ -165,16 +165,16 @@ TEST_F(MidiOut, BankChangeSendsANegativeProgramAsZero) {
 TEST_F(MidiOut, DeviceEnquiryIsPostedOnlyWithAnOutputAndNoSoundOnItsWay) {
   MIDIMessageManager& manager = *editor->midiManager;
   manager.sender->setSleepFunction([](int) {});
-  editor->transferHold = true;
-  editor->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;
+  editor->flags.transferHold = true;
+  editor->flags.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;
   editor->sendSysExInitialization();
-  EXPECT_TRUE(editor->globalAnswerExpected);
+  EXPECT_TRUE(editor->flags.globalAnswerExpected);
   // The output may lead to another Varno: its settings are read anew.
-  EXPECT_EQ(editor->knownGlobalSettings, 0u);
+  EXPECT_EQ(editor->flags.knownGlobalSettings, 0u);
   manager.waitForJobs();
   EXPECT_EQ(manager.postedJob(manager.dataThread).jobCode, kJobNothing);
 
-  editor->transferHold = false;
+  editor->flags.transferHold = false;
   editor->sendSysExInitialization();
   manager.waitForJobs();
   EXPECT_EQ(manager.postedJob(manager.dataThread).jobCode, kJobDeviceIdEnquiry);
@@ -195,15 +195,15 @@ TEST_F(MidiOut, TimerValueFollowsTheLibrarySyncSetting) {
 // ==== Routing ================================================================
 
 TEST_F(MidiOut, RoutedMessagesWaitForTheAudioThreadAndLeaveInOffsetOrder) {
-  editor->routeMidiThroughAudioThread = true;
-  editor->audioRouteDelay = 64;
+  editor->flags.routeMidiThroughAudioThread = true;
+  editor->flags.audioRouteDelay = 64;
   IMidiMsg late(5, 0xB0, 1, 1), early(2, 0xB0, 2, 2), sameAsEarly(2, 0xB0, 3, 3);
   editor->MIDIOutRoutingSwitch(&late);
   editor->MIDIOutRoutingSwitch(&early);
   editor->MIDIOutRoutingSwitch(&sameAsEarly);
   EXPECT_TRUE(editor->shortMessages().empty());
 
-  editor->clockLoopStarted = true;  // no clock job in this test
+  editor->flags.clockLoopStarted = true;  // no clock job in this test
   editor->render();
   EXPECT_EQ(editor->shortMessages(), std::vector<Bytes>({{0xB0, 2, 2}, {0xB0, 3, 3}, {0xB0, 1, 1}}));
   EXPECT_TRUE(editor->midiQueue.Empty());
@@ -216,7 +216,7 @@ TEST_F(MidiOut, DirectRouteSendsAtOnceAndClosedOutputSendsNothing) {
   EXPECT_TRUE(editor->midiQueue.Empty());
 
   editor->clearSent();
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   editor->MIDIOutRoutingSwitch(&msg);
   editor->sendMidiMsgAndLog(&msg);
   EXPECT_TRUE(editor->shortMessages().empty());

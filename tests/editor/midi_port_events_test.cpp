@@ -54,14 +54,14 @@ TEST_P(PortEventTable, IsSaidInTheStatusLineAndTheLogAndALostPortIsClosed) {
   const PortEventCase& c = GetParam();
   setParam(kDeviceInSelection, 1);
   setParam(kDeviceOutSelection, 1);
-  editor->midiOutputOpen = true;
+  editor->flags.midiOutputOpen = true;
   editor->OnExternalMIDIPortEvent(c.event, c.detail);
   EXPECT_EQ(shown(kControlDisplayName), c.status);
   EXPECT_TRUE(logged(c.logLine)) << c.logLine;
   for (int selection : {kDeviceInSelection, kDeviceOutSelection})
     EXPECT_EQ(editor->GetParam(selection)->Value(), selection == c.closedSelection ? 0.0 : 1.0) << selection;
   // Without an output the editor sends nothing more (and says so).
-  EXPECT_EQ(editor->midiOutputOpen.load(), c.closedSelection != kDeviceOutSelection);
+  EXPECT_EQ(editor->flags.midiOutputOpen.load(), c.closedSelection != kDeviceOutSelection);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,7 +99,7 @@ TEST_F(PortEvents, APortChosenButNotFoundIsSaid) {
 TEST_F(PortEvents, AProgramStepLetsTheIncomingSysExInWhileItWaits) {
   setParam(kLibSyncTimer, 3);  // the handshake wait: 500 ms
   setParam(kPatchDown, 1);
-  editor->midiOutputOpen = true;
+  editor->flags.midiOutputOpen = true;
   std::atomic<bool> stepping{true};
   std::thread step([&] {
     editor->OnParamChange(kPatchDown);

@@ -37,7 +37,7 @@ class MidiPort : public MidiEditorTest {
     editor->getExternalMIDIOutNames();
     int index = 1;
     ASSERT_GT(editor->setExternalMIDIOut(index, listener->PortName()), 0);
-    editor->midiOutputOpen = true;
+    editor->flags.midiOutputOpen = true;
     editor->sendToPort = true;
     setParam(kLibSyncTimer, 4);
     // A new connection carries events once the server has taken it in:

@@ -129,7 +129,7 @@ TEST_F(BankSteppingTest, TheEditedBankStaysWhileItHasUnsavedChanges) {
 // category banks, all of them in turn (more than the three file banks).
 TEST_F(BankSteppingTest, TheLowerListStepsThroughTheCategoryBanksItShows) {
   Change(kCategorySelection, 1);
-  ASSERT_TRUE(plug->lowerShowsCategories);
+  ASSERT_TRUE(plug->flags.lowerShowsCategories);
   const int categories = static_cast<int>(plug->patchLibrarian->categoryBanks.size());
   ASSERT_GT(categories, 3);
   for (int step = 1; step <= categories; ++step) {
@@ -331,68 +331,68 @@ TEST_F(ParamsTest, EachPassThroughSwitchClearsItsFilterAndItsReleaseSetsIt) {
     SCOPED_TRACE("kind " + std::to_string(kind));
     Change(kMIDIFilterDAWCCPassThrough + kind, 1);
     Change(kMIDIFilterHWCCPassThrough + kind, 0);
-    EXPECT_FALSE(plug->hostFilter[kind]);
-    EXPECT_TRUE(plug->deviceFilter[kind]);
+    EXPECT_FALSE(plug->flags.hostFilter[kind]);
+    EXPECT_TRUE(plug->flags.deviceFilter[kind]);
     Change(kMIDIFilterDAWCCPassThrough + kind, 0);
     Change(kMIDIFilterHWCCPassThrough + kind, 1);
-    EXPECT_TRUE(plug->hostFilter[kind]);
-    EXPECT_FALSE(plug->deviceFilter[kind]);
+    EXPECT_TRUE(plug->flags.hostFilter[kind]);
+    EXPECT_FALSE(plug->flags.deviceFilter[kind]);
   }
 }
 
 TEST_F(ParamsTest, TheTwoRoutesAreExclusive) {
   OpenEditorObject();
   Change(kMIDIFilterToDAWBuffer, 1);
-  EXPECT_TRUE(plug->routeMidiThroughAudioThread);
+  EXPECT_TRUE(plug->flags.routeMidiThroughAudioThread);
   EXPECT_EQ(Value(kMIDIFilterDirectToHardware), 0);
   Change(kMIDIFilterDirectToHardware, 1);
-  EXPECT_FALSE(plug->routeMidiThroughAudioThread);
+  EXPECT_FALSE(plug->flags.routeMidiThroughAudioThread);
   EXPECT_EQ(Value(kMIDIFilterToDAWBuffer), 0);
 }
 
 TEST_F(ParamsTest, TrackingAndLocalControlFollowTheirSwitches) {
   OpenEditorObject();
   Change(kMIDIFilterTrackIncomingMIDI, 0);
-  EXPECT_FALSE(plug->trackIncomingMidi);
+  EXPECT_FALSE(plug->flags.trackIncomingMidi);
   Change(kMIDIFilterTrackIncomingMIDI, 1);
-  EXPECT_TRUE(plug->trackIncomingMidi);
+  EXPECT_TRUE(plug->flags.trackIncomingMidi);
   Change(kGlobalLocalControl, 1);
-  EXPECT_TRUE(plug->localControl);
+  EXPECT_TRUE(plug->flags.localControl);
   Change(kGlobalLocalControl, 0);
-  EXPECT_FALSE(plug->localControl);
+  EXPECT_FALSE(plug->flags.localControl);
 }
 
 TEST_F(ParamsTest, TheClockSwitchesLetTheClockRunAndStopIt) {
   OpenEditorObject();
   MIDIMessageSender* sender = plug->midiManager->sender.get();
   Change(kSendMIDIClockPointer, 1);
-  EXPECT_TRUE(plug->sendClockPointer);
+  EXPECT_TRUE(plug->flags.sendClockPointer);
   Change(kSendMIDIClockPointer, 0);
-  EXPECT_FALSE(plug->sendClockPointer);
+  EXPECT_FALSE(plug->flags.sendClockPointer);
 
-  plug->clockLoopStarted = true;
+  plug->flags.clockLoopStarted = true;
   Change(kSendMIDIClockInfo, 1);
-  EXPECT_TRUE(plug->sendClockInfo);
+  EXPECT_TRUE(plug->flags.sendClockInfo);
   EXPECT_TRUE(sender->clockRunning);
-  EXPECT_FALSE(plug->clockLoopStarted) << "the audio thread posts the clock job again";
-  plug->clockLoopStarted = true;
+  EXPECT_FALSE(plug->flags.clockLoopStarted) << "the audio thread posts the clock job again";
+  plug->flags.clockLoopStarted = true;
   Change(kSendMIDIClockInfo, 0);
-  EXPECT_FALSE(plug->sendClockInfo);
+  EXPECT_FALSE(plug->flags.sendClockInfo);
   EXPECT_FALSE(sender->clockRunning);
-  EXPECT_FALSE(plug->clockLoopStarted);
+  EXPECT_FALSE(plug->flags.clockLoopStarted);
 }
 
 TEST_F(ParamsTest, TheHostOffsetAndTheArpTempoAreKept) {
   OpenEditorObject();
   Change(kAdjustDAWOffset, 10);
-  EXPECT_EQ(plug->audioRouteDelay, 20 + plug->GetBlockSize());
+  EXPECT_EQ(plug->flags.audioRouteDelay, 20 + plug->GetBlockSize());
 
   Set(kOverrideTempo, 0);
   Change(kArpTempo, 40);
-  EXPECT_EQ(plug->lastArpTempoIndex, 40);
+  EXPECT_EQ(plug->flags.lastArpTempoIndex, 40);
   Set(kOverrideTempo, 1);
   Change(kArpTempo, 50);
-  EXPECT_EQ(plug->lastArpTempoIndex, 40) << "the host's tempo rules";
+  EXPECT_EQ(plug->flags.lastArpTempoIndex, 40) << "the host's tempo rules";
 }
 
 // ---- Program stepping -------------------------------------------------------------
@@ -440,7 +440,7 @@ TEST_F(ParamsTest, ThePartLockAndAReleasedButtonStepNothing) {
 
 TEST_F(ParamsTest, InLibrarianModeTheSelectedSlotSteps) {
   OpenEditorObject();
-  plug->librarianMode = true;
+  plug->flags.librarianMode = true;
   plug->patchLibrarian->selectedUpperSlot = 98;
   Change(kPatchUp, 1);
   EXPECT_EQ(plug->patchLibrarian->selectedUpperSlot, 0);
@@ -473,7 +473,7 @@ class SearchTest : public ParamsTest {
 
 TEST_F(SearchTest, ASearchWithResultsShowsThemInTheLowerList) {
   Search("P7");
-  EXPECT_TRUE(plug->lowerShowsSearch);
+  EXPECT_TRUE(plug->flags.lowerShowsSearch);
   ASSERT_NE(FirstResult(), nullptr);
   EXPECT_EQ(plug->shownSearchText, "P7");
   EXPECT_EQ(SearchText(), "P7");
@@ -501,7 +501,7 @@ TEST_F(SearchTest, AnEmptyTextClosesSearchModeQuietly) {
   Search("P7");
   const std::string before = Status();
   Search("");
-  EXPECT_FALSE(plug->lowerShowsSearch);
+  EXPECT_FALSE(plug->flags.lowerShowsSearch);
   EXPECT_EQ(SearchText(), "search...");
   EXPECT_EQ(Status(), before);
   EXPECT_TRUE(Shown(rightPatchMenu));
@@ -511,7 +511,7 @@ TEST_F(SearchTest, AnEmptyTextClosesSearchModeQuietly) {
 // next must still be searched for.
 TEST_F(SearchTest, TheTextTypedAfterTheSearchButtonIsSearchedFor) {
   Change(kPatchSearch, 1);
-  EXPECT_TRUE(plug->lowerShowsSearch);
+  EXPECT_TRUE(plug->flags.lowerShowsSearch);
   EXPECT_TRUE(Shown(Layer("searchField")));
   EXPECT_FALSE(Shown(Layer("categoryLimit")));
   ASSERT_EQ(FirstResult(), nullptr);
@@ -531,7 +531,7 @@ TEST_F(SearchTest, ReleasingTheSearchButtonLeavesSearchMode) {
   Change(kPatchSearch, 1);
   Search("P7");
   Change(kPatchSearch, 0);
-  EXPECT_FALSE(plug->lowerShowsSearch);
+  EXPECT_FALSE(plug->flags.lowerShowsSearch);
   EXPECT_FALSE(Shown(Layer("searchField")));
   EXPECT_TRUE(Shown(Layer("categoryLimit")));
   EXPECT_EQ(SearchText(), "search...");
@@ -547,7 +547,7 @@ TEST_F(ParamsTest, RandomisingOutsideTheMainTabsDoesNothing) {
   OpenEditorObject();
   Set(kMainTab, 0);
   Change(kRandomize, 1);
-  EXPECT_FALSE(plug->readBackPending);
+  EXPECT_FALSE(plug->flags.readBackPending);
   EXPECT_NE(Status(), "Patch Randomized");
 }
 
@@ -558,7 +558,7 @@ TEST_F(ParamsTest, RandomisingKeepsLockedSectionsAndReleasesTheButton) {
   Set(kOscillator1Shape, 1);
   Set(kOscillator1Semitone, 17);
   Change(kRandomize, 1);
-  EXPECT_TRUE(plug->readBackPending);
+  EXPECT_TRUE(plug->flags.readBackPending);
   EXPECT_EQ(Status(), "Patch Randomized");
   EXPECT_EQ(Value(kRandomize), 0);
   EXPECT_EQ(Value(kOscillator1Shape), 1);
@@ -660,12 +660,12 @@ TEST_F(ParamsTest, CategoriesReplaceTheFileBanksAndGreyOutTheSearch) {
   ControlLayer* patchMenu = plug->librarianMenuLayers[kMenuRightPatch];
   ASSERT_NE(plug->patchSearchControl, nullptr);
   Change(kCategorySelection, 1);
-  EXPECT_TRUE(plug->lowerShowsCategories);
+  EXPECT_TRUE(plug->flags.lowerShowsCategories);
   EXPECT_TRUE(Shown(categoryMenu));
   EXPECT_FALSE(Shown(patchMenu));
   EXPECT_TRUE(plug->patchSearchControl->IsGrayed());
   Change(kCategorySelection, 0);
-  EXPECT_FALSE(plug->lowerShowsCategories);
+  EXPECT_FALSE(plug->flags.lowerShowsCategories);
   EXPECT_FALSE(Shown(categoryMenu));
   EXPECT_TRUE(Shown(patchMenu));
   EXPECT_FALSE(plug->patchSearchControl->IsGrayed());
@@ -677,24 +677,24 @@ TEST_F(ParamsTest, CategoriesReplaceTheFileBanksAndGreyOutTheSearch) {
 // carry; a device ID the user gives addresses the Varno's SysEx at once.
 TEST_F(ParamsTest, AGlobalSettingTheUserSetsIsKnownAndANewDeviceIdIsUsedAtOnce) {
   OpenEditorObject();
-  plug->knownGlobalSettings = 0;
+  plug->flags.knownGlobalSettings = 0;
   const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
                           kGlobalDeviceID};
   unsigned known = 0;
   for (const int index : settings) {
     SCOPED_TRACE(index);
-    EXPECT_NE(plug->knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
+    EXPECT_NE(plug->flags.knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
     Change(index, 7);
     known |= VarnoSysEx::globalSettingBit(index);
-    EXPECT_EQ(plug->knownGlobalSettings, known);
+    EXPECT_EQ(plug->flags.knownGlobalSettings, known);
   }
-  EXPECT_EQ(plug->knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
-  EXPECT_EQ(plug->deviceId, 7);
+  EXPECT_EQ(plug->flags.knownGlobalSettings, VarnoSysEx::kAllGlobalSettings);
+  EXPECT_EQ(plug->flags.deviceId, 7);
   EXPECT_EQ(Value(kGlobalDeviceID), 7);
   // Another parameter is no global setting.
-  plug->knownGlobalSettings = 0;
+  plug->flags.knownGlobalSettings = 0;
   Change(kGlobalLocalControl, 0);
-  EXPECT_EQ(plug->knownGlobalSettings, 0u);
+  EXPECT_EQ(plug->flags.knownGlobalSettings, 0u);
 }
 
 // The panel opened before the Varno's own values arrived says so.
@@ -712,7 +712,7 @@ TEST_F(ParamsTest, ThePanelOpenedBeforeTheVarnosValuesArrivedSaysSo) {
     SCOPED_TRACE(c.known);
     Change(kGlobalSettings, 0);
     plug->setDisplayText(kControlDisplayName, "untouched");
-    plug->knownGlobalSettings = c.known;
+    plug->flags.knownGlobalSettings = c.known;
     Change(kGlobalSettings, 1);
     EXPECT_EQ(Status(), c.status);
   }
@@ -725,16 +725,16 @@ TEST_F(ParamsTest, NameChangesAndTheSendButtonEndALibrarianRequestAndChooseTheGl
   MIDIMessageManager* manager = plug->midiManager.get();
   for (int index : {kPatchName, kCategoryName}) {
     manager->libraryPatchRequest.requestActive = true;
-    plug->suppressGlobalsDump = false;
+    plug->flags.suppressGlobalsDump = false;
     plug->OnParamChange(index);
     EXPECT_FALSE(manager->libraryPatchRequest.requestActive);
-    EXPECT_TRUE(plug->suppressGlobalsDump);
+    EXPECT_TRUE(plug->flags.suppressGlobalsDump);
   }
   manager->libraryPatchRequest.requestActive = true;
   Change(kPushArrangement, 1);
   EXPECT_FALSE(manager->libraryPatchRequest.requestActive);
-  EXPECT_FALSE(plug->suppressGlobalsDump);
-  EXPECT_TRUE(plug->sendGlobalsWithSound);
+  EXPECT_FALSE(plug->flags.suppressGlobalsDump);
+  EXPECT_TRUE(plug->flags.sendGlobalsWithSound);
 }
 
 TEST_F(ParamsTest, TheSoundRequestSwitchArmsTheDumpOnlyForOne) {
@@ -758,10 +758,10 @@ TEST_F(ParamsTest, TheCancelButtonEndsARunningRequest) {
 
 TEST_F(ParamsTest, TheOutputSetToOffClosesTheOutputAndStopsTheClock) {
   OpenEditorObject();
-  plug->midiOutputOpen = true;
+  plug->flags.midiOutputOpen = true;
   plug->midiManager->sender->clockRunning = true;
   Change(kDeviceOutSelection, 0);
-  EXPECT_FALSE(plug->midiOutputOpen);
+  EXPECT_FALSE(plug->flags.midiOutputOpen);
   EXPECT_FALSE(plug->midiManager->sender->clockRunning);
 }
 
@@ -820,7 +820,7 @@ TEST_F(ParamsTest, AValueFromTheSynthesizerSwitchesTheLayerGroupOnTheGUIThread) 
   midiInput.join();
   EXPECT_EQ(ShownZone(group), -1) << "layers change only on the GUI thread";
   EXPECT_FALSE(plug->midiManager->soundDumpExpected);
-  EXPECT_FALSE(plug->changeFromHardware);
+  EXPECT_FALSE(plug->flags.changeFromHardware);
   Tick();
   EXPECT_EQ(ShownZone(group), 2);
   EXPECT_EQ(group->zoneId.Load(), 2);

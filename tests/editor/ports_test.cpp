@@ -36,7 +36,7 @@ TEST_F(EditorPortTest, TheFixtureOpensAnOutputByNameAndWhatTheEditorSendsArrives
   VivivI* plug = Open();
   EXPECT_EQ(OpenMidiOutput("no such port anywhere"), 0);
   ASSERT_GT(OpenMidiOutput(client), 0);
-  EXPECT_TRUE(plug->midiOutputOpen);
+  EXPECT_TRUE(plug->flags.midiOutputOpen);
   // A new connection carries events once the server's graph has taken it in.
   IMidiMsg controlChange(0, 0xB0, 0x4A, 0x40);
   bool arrived = false;

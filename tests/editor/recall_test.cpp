@@ -62,22 +62,22 @@ TEST_F(RecallTest, AFullChunkReadIntoAFreshEditorGivesTheSameChunkBack) {
   Close();
 
   VivivI* fresh = Open();
-  fresh->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;
+  fresh->flags.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;
   ByteChunk chunk = chunkOf(saved);
   EXPECT_EQ(fresh->UnserializeState(&chunk, 0), chunk.Size());
   // The recalled global settings are the project's: no send writes them to
   // the Varno until its own arrive.
-  EXPECT_EQ(fresh->knownGlobalSettings, 0u);
+  EXPECT_EQ(fresh->flags.knownGlobalSettings, 0u);
   EXPECT_EQ(fresh->GetParam(kFilterCutoff)->Value(), 100);
-  EXPECT_EQ(fresh->deviceId, storedId);
-  EXPECT_TRUE(fresh->hostFilter[kFilterControlChange]);
+  EXPECT_EQ(fresh->flags.deviceId, storedId);
+  EXPECT_TRUE(fresh->flags.hostFilter[kFilterControlChange]);
   EXPECT_EQ(fresh->patchManager->names[0], "A NAME OF TWEN");
   EXPECT_EQ(fresh->patchManager->names[1], std::string("ARP") + std::string(11, '\0'));
   EXPECT_STREQ(fresh->GetParam(kPatchName)->GetDisplayText(0), "A NAME OF TWEN");
   // No port of the stored names exists: both stay closed and nothing is sent.
-  EXPECT_FALSE(fresh->midiOutputOpen);
-  EXPECT_FALSE(fresh->transferHold);
-  EXPECT_FALSE(fresh->suppressGlobalsDump);
+  EXPECT_FALSE(fresh->flags.midiOutputOpen);
+  EXPECT_FALSE(fresh->flags.transferHold);
+  EXPECT_FALSE(fresh->flags.suppressGlobalsDump);
 
   // Written again it is the same chunk, but for the names now cut or padded.
   std::vector<uint8_t> again = save(fresh);

@@ -144,7 +144,7 @@ TEST_F(StartupTest, WithoutALogFileNoneIsWritten) {
 TEST_F(StartupTest, StartUpLeavesTheEditorOnTheMainTabWithItsFiltersAndFlags) {
   UseDescriptions(kFullDescription, kSysExDescription);
   VivivI* plug = Open();
-  EXPECT_TRUE(plug->pluginReady);
+  EXPECT_TRUE(plug->flags.pluginReady);
   EXPECT_EQ(plug->NParams(), kNumParams);
   EXPECT_EQ(plug->NAutomatedParams(), 0);
   EXPECT_EQ(Value(kGlobalMidiChannel), 1.0);
@@ -171,16 +171,16 @@ TEST_F(StartupTest, StartUpLeavesTheEditorOnTheMainTabWithItsFiltersAndFlags) {
   const bool hostOn[] = {false, true, false, false, false, false, true};
   const bool deviceOn[] = {false, true, false, false, false, false, false};
   for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) {
-    EXPECT_EQ(plug->hostFilter[kind].load(), hostOn[kind]) << "host kind " << kind;
-    EXPECT_EQ(plug->deviceFilter[kind].load(), deviceOn[kind]) << "device kind " << kind;
+    EXPECT_EQ(plug->flags.hostFilter[kind].load(), hostOn[kind]) << "host kind " << kind;
+    EXPECT_EQ(plug->flags.deviceFilter[kind].load(), deviceOn[kind]) << "device kind " << kind;
   }
-  EXPECT_TRUE(plug->trackIncomingMidi);
-  EXPECT_FALSE(plug->routeMidiThroughAudioThread);
-  EXPECT_FALSE(plug->sendClockPointer);
-  EXPECT_FALSE(plug->sendClockInfo);
-  EXPECT_TRUE(plug->localControl);  // kGlobalLocalControl is on
-  EXPECT_FALSE(plug->midiOutputOpen);
-  EXPECT_FALSE(plug->librarianMode);
+  EXPECT_TRUE(plug->flags.trackIncomingMidi);
+  EXPECT_FALSE(plug->flags.routeMidiThroughAudioThread);
+  EXPECT_FALSE(plug->flags.sendClockPointer);
+  EXPECT_FALSE(plug->flags.sendClockInfo);
+  EXPECT_TRUE(plug->flags.localControl);  // kGlobalLocalControl is on
+  EXPECT_FALSE(plug->flags.midiOutputOpen);
+  EXPECT_FALSE(plug->flags.librarianMode);
 
   // The layers.
   ASSERT_NE(plug->rootLayer, nullptr);
@@ -544,7 +544,7 @@ TEST_P(DescriptionTest, StartUpSkipsWhatIsMissingAndLogsIt) {
   WriteBank("One.vrn");
   UseDescriptions(GetParam().uiconfig, GetParam().sysex);
   VivivI* plug = Open();
-  EXPECT_TRUE(plug->pluginReady);
+  EXPECT_TRUE(plug->flags.pluginReady);
   EXPECT_EQ(StartupLines(), kStartupLines);
   EXPECT_TRUE(Logged("INITIALIZATION: Layer \"searchField\" is missing from the UI description, skipped"));
   EXPECT_TRUE(Logged("INITIALIZATION: No control is bound to parameter 173, skipped"));
@@ -567,7 +567,7 @@ TEST_P(DescriptionTest, StartUpSkipsWhatIsMissingAndLogsIt) {
 TEST_F(StartupTest, ClosingWithAJobRunningEndsTheJobBeforeWhatItUsesIsGone) {
   VivivI* plug = Open();
   // The running clock waits for a tempo the host never gives: it runs on.
-  plug->continuousClock = true;
+  plug->flags.continuousClock = true;
   SenderJob job;
   job.jobCode = kJobContinuousClock;
   ASSERT_TRUE(plug->midiManager->postJob(job));
@@ -588,7 +588,7 @@ TEST_F(StartupTest, TwoEditorsBuiltAtOnceShareTheDataFolder) {
   second.join();
   for (IModuleBase* plug : made) {
     ASSERT_NE(plug, nullptr);
-    EXPECT_TRUE(static_cast<VivivI*>(plug)->pluginReady);
+    EXPECT_TRUE(static_cast<VivivI*>(plug)->flags.pluginReady);
     EXPECT_EQ(static_cast<VivivI*>(plug)->patchLibrarian->fileBanks.size(), 1u);
   }
   // The last one emptied the log after the other had finished: the lock in

@@ -184,8 +184,8 @@ TEST_F(TabSwitchTest, TheLibrarianPageFollowsTheLowerListsMode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("categories " + std::to_string(c.categories) + ", search " + std::to_string(c.search));
-    plug->lowerShowsCategories = c.categories;
-    plug->lowerShowsSearch = c.search;
+    plug->flags.lowerShowsCategories = c.categories;
+    plug->flags.lowerShowsSearch = c.search;
     SwitchTo(1);
     EXPECT_EQ(Shown("categoryLimit"), c.categoryLimit);
     EXPECT_EQ(Shown("searchField"), c.searchField);

@@ -18,7 +18,7 @@ class ValueDisplayTest : public ActionsTest {
   void SetUp() override {
     ActionsTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(editor->pluginReady);
+    ASSERT_TRUE(editor->flags.pluginReady);
     editor->uiConfig->valueLists["lfo1Shape"] = {"SAW", "TRIANGLE"};
     editor->uiConfig->valueLists["arpClockRange"] = {"1/4", "1/8"};
     editor->uiConfig->valueLists["arpTempoValues"] = {"60", "90"};
@@ -135,19 +135,19 @@ TEST_F(ValueDisplayTest, ChangesThatLeaveBothLinesAsTheyWere) {
 }
 
 TEST_F(ValueDisplayTest, NothingIsShownBeforeStartUpHasFinished) {
-  editor->pluginReady = false;
+  editor->flags.pluginReady = false;
   show(kFilterCutoff, 10);
-  editor->pluginReady = true;
+  editor->flags.pluginReady = true;
   EXPECT_EQ(Line(kControlDisplayName), kUntouched);
   EXPECT_EQ(Line(kControlDisplayValue), kUntouched);
 }
 
 TEST_F(ValueDisplayTest, LibraryControlIsShownOnlyWhileHostProgramChangesAreBlocked) {
-  editor->hostFilter[kFilterProgramChange] = false;
+  editor->flags.hostFilter[kFilterProgramChange] = false;
   show(kControlLibrary, 1);
   EXPECT_EQ(Line(kControlDisplayValue), kUntouched);
 
-  editor->hostFilter[kFilterProgramChange] = true;
+  editor->flags.hostFilter[kFilterProgramChange] = true;
   show(kControlLibrary, 1);
   EXPECT_EQ(Line(kControlDisplayValue), "ON");
 }
@@ -176,7 +176,7 @@ TEST_F(ValueDisplayTest, EditorSwitchesAndButtonsShowWords) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE("parameter " + std::to_string(c.index) + " value " + std::to_string(c.value));
-    editor->midiOutputOpen = c.output;
+    editor->flags.midiOutputOpen = c.output;
     show(c.index, c.value);
     EXPECT_EQ(Line(kControlDisplayName), c.status);
     EXPECT_EQ(Line(kControlDisplayValue), c.line);

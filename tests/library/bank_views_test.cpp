@@ -196,7 +196,7 @@ TEST_F(BankViews, banksShownStayWholeWhenARescanOrReloadFreesTheirSources) {
       << "the search banks built before the rescan";
 
   // The lower list shows a category bank while the library is reloaded.
-  editor->lowerShowsCategories = true;
+  editor->flags.lowerShowsCategories = true;
   editor->patchTypeChanged(0, 1, false);
   library().lowerBankIndex = 1;
   const PatchList* shown = editor->librarianBankOfColumn(1);

@@ -14,10 +14,10 @@ class ClockOverPorts : public JobsOverPorts {
   void SetUp() override {
     JobsOverPorts::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    editor->sendClockPointer = true;
-    editor->continuousClock = true;
+    editor->flags.sendClockPointer = true;
+    editor->flags.continuousClock = true;
     editor->set(kOverrideTempo, 1);
-    editor->hostTempo = kTempo;
+    editor->flags.hostTempo = kTempo;
     sim->command("records clear");
   }
   void post(int jobCode) {
@@ -72,7 +72,7 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
 }
 
 TEST_F(ClockOverPorts, withoutClockOutputStartAndStopSendNothing) {
-  editor->sendClockPointer = false;
+  editor->flags.sendClockPointer = false;
   post(kJobStartClock);
   editor->joinAll();
   post(kJobStopClock);

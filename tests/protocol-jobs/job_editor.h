@@ -9,6 +9,6 @@
 
 class JobEditor : public ProtocolEditor {
  public:
-  explicit JobEditor(bool virtualClock = true) : ProtocolEditor(virtualClock) { midiOutputOpen = true; }
+  explicit JobEditor(bool virtualClock = true) : ProtocolEditor(virtualClock) { flags.midiOutputOpen = true; }
   ~JobEditor() override { endCallbacks(); }
 };

@@ -23,7 +23,7 @@ std::map<int, int> storedPrograms(JobEditor& editor) {
 
 TEST_F(JobsOverPorts, enquiryAtTheRightIdIsAnswered) {
   editor->set(kGlobalDeviceID, kSimDeviceId);
-  editor->globalAnswerExpected = true;
+  editor->flags.globalAnswerExpected = true;
   SenderJob job;
   job.jobCode = kJobDeviceIdEnquiry;
   ASSERT_TRUE(manager().postJob(job));

@@ -38,7 +38,7 @@ void answerAt(JobEditor& editor, int deviceId, std::vector<int> silentPrograms =
     if (request.size() == 5 &&
         std::find(silentPrograms.begin(), silentPrograms.end(), request[4]) != silentPrograms.end())
       return;
-    editor.responseReceived = true;
+    editor.flags.responseReceived = true;
   };
 }
 
@@ -259,8 +259,8 @@ TEST_F(SenderJobs, answeredEnquiryIsReady) {
 // ---- Sends ----
 
 TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
-  editor.suppressGlobalsDump = false;
-  editor.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // the Varno's global dump arrived
+  editor.flags.suppressGlobalsDump = false;
+  editor.flags.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // the Varno's global dump arrived
   editor.set(kOscillator1Semitone, 0);
   editor.set(kGlobalMasterTune, 10);
   editor.set(kGlobalDeviceID, 3);
@@ -281,7 +281,7 @@ TEST_F(SenderJobs, currentSoundGoesOutWithItsChecksumAfterTheGlobals) {
   for (const Bytes& raw : editor.rawSends())
     if (raw.size() == 3 && raw[0] == 0xB0) controllers.push_back(raw[1]);
   EXPECT_EQ(controllers, (std::vector<int>{34, 38, 44, 41, 40}));
-  EXPECT_TRUE(editor.suppressGlobalsDump);
+  EXPECT_TRUE(editor.flags.suppressGlobalsDump);
   EXPECT_EQ(editor.patchManager->names[1], "Set Name");
   EXPECT_EQ(editor.virtualTime, 1000 + 400 + 200);
 }
@@ -304,9 +304,9 @@ TEST_F(SenderJobs, theGlobalDumpGoesWithTheSoundOnlyWhileEverySettingIsKnown) {
     SCOPED_TRACE(c.why);
     const size_t sentBefore = editor.sent().size();
     const long long timeBefore = editor.virtualTime;
-    editor.knownGlobalSettings = c.known;
-    editor.sendGlobalsWithSound = true;
-    editor.suppressGlobalsDump = false;
+    editor.flags.knownGlobalSettings = c.known;
+    editor.flags.sendGlobalsWithSound = true;
+    editor.flags.suppressGlobalsDump = false;
     run(jobOf(kJobSendArrangement));
     const std::vector<Bytes> all = editor.sent();
     const std::vector<Bytes> sent(all.begin() + static_cast<long>(sentBefore), all.end());
@@ -314,7 +314,7 @@ TEST_F(SenderJobs, theGlobalDumpGoesWithTheSoundOnlyWhileEverySettingIsKnown) {
     EXPECT_EQ(sent.back().size(), 76u);
     EXPECT_EQ(sent.front().size(), c.globalsSent ? 12u : 76u);
     EXPECT_EQ(editor.virtualTime - timeBefore, c.globalsSent ? 1000 + 400 + 200 : 200);
-    EXPECT_EQ(editor.suppressGlobalsDump, c.globalsSent);
+    EXPECT_EQ(editor.flags.suppressGlobalsDump, c.globalsSent);
   }
 }
 
@@ -323,12 +323,12 @@ TEST_F(SenderJobs, theGlobalDumpOnItsOwnFollowsTheSameRule) {
   for (const unsigned known : {0u, VarnoSysEx::kAllGlobalSettings}) {
     SCOPED_TRACE(known);
     const size_t sentBefore = editor.sent().size();
-    editor.knownGlobalSettings = known;
-    editor.suppressGlobalsDump = false;
+    editor.flags.knownGlobalSettings = known;
+    editor.flags.suppressGlobalsDump = false;
     editor.sender().sendGlobalToDevice(0);
     const bool sent = known == VarnoSysEx::kAllGlobalSettings;
     EXPECT_EQ(editor.sent().size() - sentBefore, sent ? 1u : 0u);
-    EXPECT_EQ(editor.suppressGlobalsDump, sent);
+    EXPECT_EQ(editor.flags.suppressGlobalsDump, sent);
   }
 }
 
@@ -425,7 +425,7 @@ TEST_F(SenderJobs, initSoundIsStoredIntoTheSelectedSlot) {
 // Without an output nothing goes out and each job says so; the librarian
 // patch still reaches the editor's controls, the bank store ends at once.
 TEST_F(SenderJobs, sendsWithoutAnOutputOnlySaySo) {
-  editor.midiOutputOpen = false;
+  editor.flags.midiOutputOpen = false;
   const LibrarianPatch patch = patchWithDump(0x11);
   SenderJob job = jobOf(kJobSendLibrarianPatch);
   job.librarianPatch = &patch;
@@ -481,31 +481,31 @@ TEST(ClockInterval, tempoToInterval) {
 TEST_F(SenderJobs, clockWithoutTempoGivesUpAfterElevenSleeps) {
   for (const char* text : {"0", "1", "fast"}) {
     editor.uiConfig->valueLists["tempoValues"] = Values(128, text);
-    editor.continuousClock = true;
+    editor.flags.continuousClock = true;
     editor.virtualTime = 0;
     run(jobOf(kJobContinuousClock));
     EXPECT_EQ(editor.virtualTime, 11000) << text;
-    EXPECT_FALSE(editor.continuousClock);
+    EXPECT_FALSE(editor.flags.continuousClock);
     EXPECT_EQ(editor.statusTexts().back(), "Unable to get DAW Tempo");
   }
   EXPECT_TRUE(editor.rawSends().empty());
 }
 
 TEST_F(SenderJobs, startAndStopFollowTheClockOutputFlag) {
-  editor.sendClockPointer = false;
+  editor.flags.sendClockPointer = false;
   run(jobOf(kJobStartClock));
   run(jobOf(kJobStopClock));
   EXPECT_TRUE(editor.rawSends().empty());
-  editor.sendClockPointer = true;
+  editor.flags.sendClockPointer = true;
   run(jobOf(kJobStartClock));
   run(jobOf(kJobStopClock));
   EXPECT_EQ(editor.rawSends(), (std::vector<Bytes>{{0xFA}, {0xFC}}));
 }
 
 TEST_F(SenderJobs, runningClockTicksUntilStoppedAndNeverAfter) {
-  editor.continuousClock = true;
+  editor.flags.continuousClock = true;
   editor.set(kOverrideTempo, 1);
-  editor.hostTempo = 300;
+  editor.flags.hostTempo = 300;
   editor.sender().resetContinuousClock(false);
   ASSERT_TRUE(manager().postJob(jobOf(kJobContinuousClock)));
   while (editor.rawSends().size() < 5) Poco::Thread::yield();
@@ -526,9 +526,9 @@ TEST(SenderTeardown, runningJobsEndWhenTheEditorGoes) {
   SenderJob run = jobOf(kJobAllPatchRequest);
   run.requestCount = 99;
   ASSERT_TRUE(editor->midiManager->postJob(run));
-  editor->continuousClock = true;
+  editor->flags.continuousClock = true;
   editor->set(kOverrideTempo, 1);
-  editor->hostTempo = 120;
+  editor->flags.hostTempo = 120;
   editor->midiManager->sender->resetContinuousClock(false);
   ASSERT_TRUE(editor->midiManager->postJob(jobOf(kJobContinuousClock)));
   editor.reset();  // would take minutes if the jobs ran on

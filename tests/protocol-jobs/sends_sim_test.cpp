@@ -58,8 +58,8 @@ class SendsOverPorts : public JobsOverPorts {
 
 TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
   shortPauses();
-  editor->suppressGlobalsDump = false;                           // as after a project recall
-  editor->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // and the Varno's global dump
+  editor->flags.suppressGlobalsDump = false;                           // as after a project recall
+  editor->flags.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // and the Varno's global dump
   editor->set(kCurrentPatch, 7);
   SenderJob job;
   job.jobCode = kJobSendArrangement;
@@ -89,7 +89,7 @@ TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
 TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
   sim->command("records clear");
   editor->sender().setSleepFunction([](int) {});
-  editor->knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // the Varno's global dump arrived
+  editor->flags.knownGlobalSettings = VarnoSysEx::kAllGlobalSettings;  // the Varno's global dump arrived
   editor->sender().sendGlobalToDevice(0);
   const std::vector<SimRecord> globals = received("global-dump", 1);
   ASSERT_EQ(globals.size(), 1u);
@@ -97,7 +97,7 @@ TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
   const Bytes expected = {0xF0, 0x3E, 0x0B, kSimDeviceId, 0x08};
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), globals[0].bytes.begin()));
   EXPECT_EQ(globals[0].bytes[9], kSimDeviceId);
-  EXPECT_TRUE(editor->suppressGlobalsDump);
+  EXPECT_TRUE(editor->flags.suppressGlobalsDump);
 }
 
 // A librarian patch goes to the edit buffer with the editor's device ID,
@@ -135,7 +135,7 @@ TEST_F(SendsOverPorts, withoutAnOutputOnlyTheEditorTakesTheLibrarianPatch) {
   shortPauses();
   int off = 0;
   editor->setExternalMIDIOut(off, "OFF");
-  editor->midiOutputOpen = false;
+  editor->flags.midiOutputOpen = false;
   sim->command("records clear");
   const Bytes stored = simDump("12");
   const LibrarianPatch patch = patchOf(stored);

@@ -32,11 +32,11 @@ class BlockingJob : public Poco::Runnable {
 class ChannelMessages : public ::testing::Test {
  protected:
   void SetUp() override {
-    editor.midiOutputOpen = true;
-    editor.localControl = false;
+    editor.flags.midiOutputOpen = true;
+    editor.flags.localControl = false;
     // Every kind passes from both sources unless a test filters it.
     for (int kind = 0; kind < kNumMidiFilterKinds; ++kind)
-      editor.hostFilter[kind] = editor.deviceFilter[kind] = false;
+      editor.flags.hostFilter[kind] = editor.flags.deviceFilter[kind] = false;
     // Jobs run on a clock that never waits: an unanswered request ends at once.
     manager().sender->setSleepFunction([](int) {});
   }
@@ -77,10 +77,10 @@ TEST_F(ChannelMessages, filtersDropTheirKindFromTheirSource) {
     for (bool host : {false, true}) {
       editor.clearCalls();
       const size_t before = routed().size();
-      (host ? editor.hostFilter : editor.deviceFilter)[c.kind] = true;
+      (host ? editor.flags.hostFilter : editor.flags.deviceFilter)[c.kind] = true;
       host ? fromHost(msg) : fromDevice(msg);
       EXPECT_EQ(routed().size(), before) << c.why << (host ? " from the host" : " from the device");
-      (host ? editor.hostFilter : editor.deviceFilter)[c.kind] = false;
+      (host ? editor.flags.hostFilter : editor.flags.deviceFilter)[c.kind] = false;
       host ? fromHost(msg) : fromDevice(msg);
       EXPECT_EQ(routed().size(), before + 1) << c.why << (host ? " from the host" : " from the device");
       EXPECT_EQ(manager().messageFromHost, host) << c.why;
@@ -89,16 +89,16 @@ TEST_F(ChannelMessages, filtersDropTheirKindFromTheirSource) {
 }
 
 TEST_F(ChannelMessages, deviceInputPassesOnOnlyWhileLocalControlIsClear) {
-  editor.localControl = true;
+  editor.flags.localControl = true;
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
   EXPECT_TRUE(routed().empty());
-  editor.localControl = false;
+  editor.flags.localControl = false;
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
   EXPECT_EQ(routed().size(), 1u);
 }
 
 TEST_F(ChannelMessages, hostMidiIsIgnoredWithoutAnOutput) {
-  editor.midiOutputOpen = false;
+  editor.flags.midiOutputOpen = false;
   fromHost(channelMessage(IMidiMsg::kNoteOn, 0, 60, 100));
   fromHost(channelMessage(IMidiMsg::kProgramChange, 0, 5));
   EXPECT_TRUE(editor.rawSends().empty()) << "neither passed on nor sent as a program change";
@@ -157,9 +157,9 @@ TEST_F(ChannelMessages, hostValuesAreNotDecoded) {
 TEST_F(ChannelMessages, aFreshEditorHoldsLocalControlOnAndEchoesNoPanelMove) {
   ProtocolEditor fresh;
   EXPECT_EQ(fresh.value(kGlobalLocalControl), 1);
-  EXPECT_TRUE(fresh.localControl);
-  fresh.midiOutputOpen = true;
-  for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) fresh.deviceFilter[kind] = false;
+  EXPECT_TRUE(fresh.flags.localControl);
+  fresh.flags.midiOutputOpen = true;
+  for (int kind = 0; kind < kNumMidiFilterKinds; ++kind) fresh.flags.deviceFilter[kind] = false;
   IMidiMsg cutoff = channelMessage(IMidiMsg::kControlChange, 0, 74, 100);
   fresh.midiManager->ProcessMidiMsgFromDevice(&cutoff);
   IMidiMsg note = channelMessage(IMidiMsg::kNoteOn, 0, 60, 100);
@@ -170,12 +170,12 @@ TEST_F(ChannelMessages, aFreshEditorHoldsLocalControlOnAndEchoesNoPanelMove) {
 
 TEST_F(ChannelMessages, localControlFollowsItsController) {
   editor.addCCControl(kGlobalLocalControl, 0, 122, 0);
-  editor.localControl = true;
+  editor.flags.localControl = true;
   fromDevice(channelMessage(IMidiMsg::kControlChange, 0, 122, 0));
-  EXPECT_FALSE(editor.localControl);
+  EXPECT_FALSE(editor.flags.localControl);
   EXPECT_EQ(editor.value(kGlobalLocalControl), 0);
   fromDevice(channelMessage(IMidiMsg::kControlChange, 0, 122, 127));
-  EXPECT_TRUE(editor.localControl);
+  EXPECT_TRUE(editor.flags.localControl);
   EXPECT_EQ(editor.value(kGlobalLocalControl), 1);
 }
 
@@ -232,7 +232,7 @@ TEST_F(ChannelMessages, partLockOnlyUpdatesTheProgramValue) {
 }
 
 TEST_F(ChannelMessages, filteredProgramChangeOnlyUpdatesTheProgramValue) {
-  editor.deviceFilter[kFilterProgramChange] = true;
+  editor.flags.deviceFilter[kFilterProgramChange] = true;
   editor.patchLibrarian->selectedUpperSlot = 3;
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 12));
   EXPECT_EQ(editor.value(kCurrentPatch), 12);
@@ -257,7 +257,7 @@ TEST_F(ChannelMessages, programChangeInLibrarianModeSendsTheLibrarianPatch) {
   record.resize(92, 0x20);
   record[91] = 0xF7;
   editor.bank(0)[4].messages.push_back(record);
-  editor.librarianMode = true;
+  editor.flags.librarianMode = true;
   fromDevice(channelMessage(IMidiMsg::kProgramChange, 0, 4));
   editor.joinAll();
   EXPECT_EQ(manager().postedJob(manager().dataThread).jobCode, kJobSendLibrarianPatch) << "no sound request";
@@ -283,27 +283,27 @@ TEST_F(ChannelMessages, hostProgramChangeGoesToTheSynthesizerToo) {
 // ---- Activity indicator ----
 
 TEST_F(ChannelMessages, activityIndicatorLightsOnTheSynthesizersChannel) {
-  editor.indicatorLit = 0;
+  editor.flags.indicatorLit = 0;
   editor.set(kGlobalMidiChannel, 3);  // MIDI channel 3: channel index 2
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 5, 60, 1));
-  EXPECT_EQ(editor.indicatorLit, 0);
+  EXPECT_EQ(editor.flags.indicatorLit, 0);
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 2, 60, 1));
-  EXPECT_EQ(editor.indicatorLit, 1);
+  EXPECT_EQ(editor.flags.indicatorLit, 1);
   EXPECT_EQ(editor.value(kMIDILed), 1);
 
-  editor.indicatorLit = 0;
+  editor.flags.indicatorLit = 0;
   editor.set(kMIDILed, 0);
   editor.set(kGlobalMidiChannel, 0);  // omni: channel index 0
   fromHost(channelMessage(IMidiMsg::kPitchWheel, 0, 0, 64));
-  EXPECT_EQ(editor.indicatorLit, 1);
+  EXPECT_EQ(editor.flags.indicatorLit, 1);
 
   // Not tracked, input lights nothing (kept local, so that no output on the
   // synthesizer's channel lights it either).
-  editor.indicatorLit = 0;
-  editor.trackIncomingMidi = false;
-  editor.localControl = true;
+  editor.flags.indicatorLit = 0;
+  editor.flags.trackIncomingMidi = false;
+  editor.flags.localControl = true;
   fromDevice(channelMessage(IMidiMsg::kNoteOn, 0, 60, 1));
-  EXPECT_EQ(editor.indicatorLit, 0);
+  EXPECT_EQ(editor.flags.indicatorLit, 0);
 }
 
 }  // namespace

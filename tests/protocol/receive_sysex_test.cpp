@@ -64,7 +64,7 @@ class ReceiveSysEx : public ::testing::Test {
  protected:
   void SetUp() override {
     editor.set(kGlobalDeviceID, 2);
-    editor.deviceId = 2;
+    editor.flags.deviceId = 2;
   }
   void receive(const Bytes& bytes, bool fromDevice = true) {
     ISysEx sysex(0, bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -74,7 +74,7 @@ class ReceiveSysEx : public ::testing::Test {
   EditorState state() {
     EditorState s;
     for (int i = 0; i < kNumParams; ++i) s.values.push_back(editor.value(i));
-    s.deviceId = editor.deviceId;
+    s.deviceId = editor.flags.deviceId;
     s.names = editor.patchManager->names;
     s.stored = editor.storedPatches().size();
     return s;
@@ -116,7 +116,7 @@ TEST_F(ReceiveSysEx, dispatcherChoosesTheParserBySizeFlagsAndHeader) {
     fresh.addSysExControl(kFilterCutoff, 0x58, 0x41, 0x3D, 0x01);
     MIDIMessageManager& m = *fresh.midiManager;
     m.soundDumpExpected = c.soundExpected;
-    fresh.globalAnswerExpected = c.globalExpected;
+    fresh.flags.globalAnswerExpected = c.globalExpected;
     if (c.librarianActive) m.libraryPatchRequest.arm();
     fresh.set(kGlobalMasterTune, 10);
     ISysEx sysex(0, c.bytes.data(), static_cast<int32_t>(c.bytes.size()));
@@ -165,7 +165,7 @@ TEST_F(ReceiveSysEx, soundDumpSetsEveryParameterOfTheTable) {
   ASSERT_FALSE(calls.paramChanges.empty());
   EXPECT_EQ(calls.paramChanges.front(), kMainTab);
   EXPECT_TRUE(manager().slotStored);
-  EXPECT_EQ(editor.deviceId, 5) << "the device ID is adopted from the dump";
+  EXPECT_EQ(editor.flags.deviceId, 5) << "the device ID is adopted from the dump";
   EXPECT_EQ(editor.value(kGlobalDeviceID), 5);
   // The global settings panel's field shows the ID in use.
   const IControl* field = editor.firstControlOf(kGlobalDeviceID);
@@ -345,16 +345,16 @@ TEST_F(ReceiveSysEx, clockCodeAndArpeggiatorIndicator) {
 // ---- Global dumps ----
 
 TEST_F(ReceiveSysEx, globalDumpSetsTheGlobalSettings) {
-  editor.globalAnswerExpected = true;
+  editor.flags.globalAnswerExpected = true;
   receive(globalDump(7, 12, 54, 3, 16, 7));
   EXPECT_EQ(editor.value(kGlobalStartUpProgram), 12);
   EXPECT_EQ(editor.value(kGlobalMasterTune), 0) << "byte 54 is master tune 0";
   EXPECT_EQ(editor.value(kGlobalControlX), 3);
   EXPECT_EQ(editor.value(kGlobalMidiChannel), 16);
   EXPECT_EQ(editor.value(kGlobalDeviceID), 7);
-  EXPECT_EQ(editor.deviceId, 7);
+  EXPECT_EQ(editor.flags.deviceId, 7);
   EXPECT_TRUE(manager().slotStored);
-  EXPECT_EQ(editor.knownGlobalSettings, kAllGlobalSettings) << "every setting is now the Varno's";
+  EXPECT_EQ(editor.flags.knownGlobalSettings, kAllGlobalSettings) << "every setting is now the Varno's";
 }
 
 // A field that sent a value before the Varno's dump arrived sends that value
@@ -367,7 +367,7 @@ TEST_F(ReceiveSysEx, globalDumpLetsEachGlobalFieldSendItsNextChoice) {
     ASSERT_NE(action, nullptr) << index;
     action->lastValue = 2;
   }
-  editor.globalAnswerExpected = true;
+  editor.flags.globalAnswerExpected = true;
   receive(globalDump(5, 42, 67, 1, 3, 5));
   for (const int index : settings)
     EXPECT_EQ(editor.GetParam(index)->GetControlAction()->lastValue, -1.0) << index;
@@ -400,14 +400,14 @@ TEST_F(ReceiveSysEx, globalDumpValuesAreHeldExactlyWithinTheVarnosRanges) {
   const int settings[] = {kGlobalStartUpProgram, kGlobalMasterTune, kGlobalControlX, kGlobalMidiChannel,
                           kGlobalDeviceID};
   const double startValues[] = {0, 10, 0, 1, 0};
-  editor.globalAnswerExpected = true;
+  editor.flags.globalAnswerExpected = true;
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.why);
     for (size_t i = 0; i < 5; ++i) editor.set(settings[i], startValues[i]);
-    editor.knownGlobalSettings = 0;
+    editor.flags.knownGlobalSettings = 0;
     receive(c.dump);
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(editor.value(settings[i]), c.values[i]) << "setting " << i;
-    EXPECT_EQ(editor.knownGlobalSettings, c.taken ? kAllGlobalSettings : 0u);
+    EXPECT_EQ(editor.flags.knownGlobalSettings, c.taken ? kAllGlobalSettings : 0u);
   }
 }
 
@@ -451,7 +451,7 @@ TEST_F(ReceiveSysEx, mainTabAddressesRefreshAsHardwareValues) {
 TEST_F(ReceiveSysEx, parameterMessageDoesNotChangeTheDeviceId) {
   editor.addSysExControl(kFilterCutoff, 0x58, 0x41, 0x3D, 0x01);
   receive(parameterMessage(0x3D, 0x01, 100));
-  EXPECT_EQ(editor.deviceId, 2);
+  EXPECT_EQ(editor.flags.deviceId, 2);
   EXPECT_EQ(editor.value(kGlobalDeviceID), 2);
 }
 
@@ -543,7 +543,7 @@ TEST_F(ReceiveSysEx, foreignAndMalformedMessagesChangeNothing) {
   };
   for (const auto& c : kCases) {
     manager().soundDumpExpected = c.bytes.size() >= 71;
-    editor.globalAnswerExpected = c.bytes.size() >= 11 && c.bytes.size() < 71;
+    editor.flags.globalAnswerExpected = c.bytes.size() >= 11 && c.bytes.size() < 71;
     const EditorState before = state();
     ISysEx sysex(0, c.bytes.empty() ? nullptr : c.bytes.data(), static_cast<int32_t>(c.bytes.size()));
     manager().ProcessSysEx(&sysex, c.fromDevice);

@@ -63,7 +63,7 @@ class SimRoundTrip : public ::testing::Test {
     ASSERT_GT(in, 0) << "no port " << mClient << "...:Varno Out";
     ASSERT_GT(editor->setExternalMIDIOut(out, editor->getExternalMIDIOutNames()[out]), 0);
     ASSERT_GT(editor->setExternalMIDIIn(in, editor->getExternalMIDIInNames()[in]), 0);
-    editor->midiOutputOpen = true;
+    editor->flags.midiOutputOpen = true;
   }
 
   void TearDown() override {
@@ -81,7 +81,7 @@ class SimRoundTrip : public ::testing::Test {
   // Waits until the receive side reports an answer (the plug-in's answer flag).
   bool waitForAnswer() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!editor->responseReceived) {
+    while (!editor->flags.responseReceived) {
       if (std::chrono::steady_clock::now() > deadline) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -112,7 +112,7 @@ TEST_F(SimRoundTrip, programRequestGivesTheSimulatorsProgram) {
   for (const auto& entry : expected)
     EXPECT_EQ(editor->value(entry.first), entry.second) << "parameter " << entry.first;
   EXPECT_EQ(editor->value(kCurrentPatch), kProgram);
-  EXPECT_EQ(editor->deviceId, kSimDeviceId);
+  EXPECT_EQ(editor->flags.deviceId, kSimDeviceId);
   EXPECT_EQ(editor->value(kGlobalDeviceID), kSimDeviceId);
   EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), std::string("REQUESTED"));
 }
@@ -145,7 +145,7 @@ TEST_F(SimRoundTrip, editBufferRequestGivesTheSimulatorsSound) {
 TEST_F(SimRoundTrip, enquiryGivesTheSimulatorsGlobalSettings) {
   mSim->command("set 132 17");
   mSim->command("set 131 44");
-  editor->globalAnswerExpected = true;
+  editor->flags.globalAnswerExpected = true;
   send(VarnoSysEx::buildEnquiry(kSimDeviceId));
   ASSERT_TRUE(waitForAnswer()) << "no global dump arrived";
 
@@ -158,7 +158,7 @@ TEST_F(SimRoundTrip, enquiryGivesTheSimulatorsGlobalSettings) {
     EXPECT_EQ(editor->value(index), expected.at(index)) << "setting " << index;
   }
   EXPECT_EQ(editor->value(kGlobalMasterTune), 17);
-  EXPECT_EQ(editor->deviceId, kSimDeviceId);
+  EXPECT_EQ(editor->flags.deviceId, kSimDeviceId);
 }
 
 }  // namespace

@@ -42,11 +42,11 @@ TEST(VarnoPanel, everySoundParameterFollowsThePanelInEachTransmitMode) {
   for (const auto& mode : kModes) {
     SCOPED_TRACE(mode.sends);
     ProtocolEditor editor;
-    editor.midiOutputOpen = true;  // so that an echo would be seen
+    editor.flags.midiOutputOpen = true;  // so that an echo would be seen
     // The Varno's local control as it starts, ALLOWED: its panel plays its
     // own sound, so what the panel sends is not passed back to it.
     editor.set(kGlobalLocalControl, 1);
-    editor.localControl = true;
+    editor.flags.localControl = true;
     varno::Synth varno;
     ASSERT_TRUE(varno.setValue(varno::kIndexGlobalControlX, mode.controlX));
     for (int index = 0; index < varno::kSoundParameterCount; ++index) {
