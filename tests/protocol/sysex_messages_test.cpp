@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "src/EditorParams.h"
 #include "src/MIDIMessageSysEx.h"
-#include "src/VivivI.h"
 #include "tools/varno-sim/VarnoMessages.h"
 #include "tools/varno-sim/VarnoSynth.h"
 

@@ -1,0 +1,152 @@
+#include "tests/support/fake_editor.h"
+
+#include "src/LibrarianPatch.h"
+#include "src/MIDIMessageManager.h"
+#include "src/MIDIMessageSender.h"
+#include "src/PatchLibrarian.h"
+#include "src/PatchManager.h"
+
+FakeEditor::FakeEditor()
+    : HostlessPlug<EditorServices>(IModuleInstanceInfo(), kNumParams, "0-2", 0, "Fake Editor", "", "Tests", 1,
+                                   0, 0, 0, true, true, true, 0) {
+  initialize(IModuleInstanceInfo(), 0, kNumParams, "0-2", 0, "Fake Editor", "", "Tests", 1, 0, 0, 0, true,
+             true, true, 0);
+  for (int i = 0; i < kNumParams; ++i) GetParam(i)->InitInt("", 0, 0, 127);
+  mPatchManager = std::make_unique<PatchManager>();
+  mPatchManager->owner = this;
+  patchLibrarian = std::make_unique<PatchLibrarian>();
+  patchLibrarian->owner = this;
+  for (int column = 0; column < 2; ++column) {
+    PatchFile* bank = new PatchFile();
+    bank->fileName = column ? "lower.syx" : "upper.syx";
+    bank->patches.resize(PatchFile::kSlots);
+    patchLibrarian->fileBanks.push_back(bank);
+  }
+  patchLibrarian->upperBankIndex = 0;
+  patchLibrarian->lowerBankIndex = 1;
+  midiManager =
+      std::make_unique<MIDIMessageManager>(this, mPatchManager.get(), patchLibrarian.get(), nullptr);
+}
+
+FakeEditor::~FakeEditor() {
+  // The jobs call back into the recorders: they end first.
+  midiManager->sender->shutdown();
+  midiManager->waitForJobs();
+  midiManager.reset();
+  patchLibrarian.reset();
+}
+
+IControl* FakeEditor::fileCCControl(int parameter, int channelKey, int controller, int table) {
+  mControls.push_back(std::make_unique<IControl>(this, parameter));
+  mCCControls[{channelKey, controller, table}] = mControls.back().get();
+  return mControls.back().get();
+}
+
+IControl* FakeEditor::fileSysexControl(int parameter, int byte1, int byte2, int byte3, int byte4) {
+  mControls.push_back(std::make_unique<IControl>(this, parameter));
+  mSysexControls[{byte1, byte2, byte3, byte4}] = mControls.back().get();
+  return mControls.back().get();
+}
+
+ServiceCalls FakeEditor::calls() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mCalls;
+}
+
+void FakeEditor::setStatusText(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.statusTexts.push_back(text);
+}
+
+void FakeEditor::setClockStatusText(const std::string& text) { setStatusText(text); }
+
+void FakeEditor::setDisplayText(int paramIndex, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.lineTexts.emplace_back(paramIndex, text);
+}
+
+void FakeEditor::DisplayProcessingIndicator(bool show) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.indicatorStates.push_back(show);
+}
+
+void FakeEditor::displayCategoryName(std::string name) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.categoryNames.push_back(std::move(name));
+}
+
+void FakeEditor::setParameterNoHandler(int index, double value) {
+  if (IParam* param = GetParam(index)) param->Set(value);
+}
+
+void FakeEditor::pauseWithoutLock(int milliseconds) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.pauses.push_back(milliseconds);
+}
+
+void FakeEditor::checksumCheckAndSend(unsigned char* bytes, int count) {
+  if (!bytes || count < 1) return;
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.checkedSends.emplace_back(bytes, bytes + count);
+}
+
+void FakeEditor::SendProgramChangeCommand(int program, int argument) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.programChanges.emplace_back(program, argument);
+}
+
+void FakeEditor::MIDIOutRoutingSwitch(IMidiMsg* msg) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.routed.push_back(*msg);
+}
+
+void FakeEditor::sendPatchToDeviceFromLibrarian(int slot, int column) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.librarianSends.emplace_back(slot, column);
+}
+
+void FakeEditor::SetLibrarianStatusUnsaved(bool unsaved) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.unsavedMarks.push_back(unsaved);
+}
+
+void FakeEditor::updatePatchLibrarianView(int which) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.viewUpdates.push_back(which);
+}
+
+void FakeEditor::selectLibrarianViewRow(int row) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.selectedRows.push_back(row);
+}
+
+const PatchList* FakeEditor::librarianBankOfColumn(int column) {
+  const size_t bank =
+      static_cast<size_t>(column ? patchLibrarian->lowerBankIndex : patchLibrarian->upperBankIndex);
+  return bank < patchLibrarian->fileBanks.size() ? &patchLibrarian->fileBanks[bank]->patches : nullptr;
+}
+
+IControl* FakeEditor::getSysexControl(int byte1, int byte2, int byte3, int byte4, int valueIndex) {
+  if (valueIndex != 0) return nullptr;
+  const auto found = mSysexControls.find({byte1, byte2, byte3, byte4});
+  return found == mSysexControls.end() ? nullptr : found->second;
+}
+
+IControl* FakeEditor::getCCControls(int channelKey, int controller, int table) {
+  const auto found = mCCControls.find({channelKey, controller, table});
+  return found == mCCControls.end() ? nullptr : found->second;
+}
+
+void FakeEditor::OnParamChange(int index) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.paramChanges.push_back(index);
+}
+
+void FakeEditor::OnParamChange2(int index) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mCalls.paramChanges2.push_back(index);
+}
+
+// The framework's entries make their plug-in through MakePlug: in a program
+// built on the core alone, the stand-in is that plug-in.
+IModuleBase* MakePlug() { return new FakeEditor(); }
