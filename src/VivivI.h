@@ -277,7 +277,6 @@ class VivivI : public EditorServices {
   // The copy of the patch that the librarian send job reads; replaced only
   // while the data thread is idle.
   std::shared_ptr<const LibrarianPatch> librarianSendPatch;
-  std::mutex librarianSendMutex;
 
   // ---- MIDI in and the audio thread (VivivIMidiIn.cpp, VivivIAudioThread.cpp)
   // Gate in front of the manager for channel messages of either source:
@@ -303,12 +302,8 @@ class VivivI : public EditorServices {
   // sample rate that is not above 0.
   static std::string midiOutDelayText(double sampleRate, int frames, int blockSize);
 
-  ITimeInfo timeInfo;                       // the host transport as last read (render thread)
   std::atomic<double> sampleRate{44100.0};  // the base's sample rate as Reset last took it
-  std::atomic<bool> clockStarted{false};    // the clock-start job was posted for the running transport
   std::atomic<bool> resetPending{false};    // all notes off is owed since the last Reset
-  std::atomic<bool> tempoSynced{false};     // the host tempo has been applied to kArpTempo
-  std::vector<IMidiMsg> dueMessages;        // the render thread's messages of one pass
 
   // ---- Hardware jobs: status, progress and settings ---------------------------
   // Shows text in the general status display.
@@ -365,9 +360,6 @@ class VivivI : public EditorServices {
   // read). The full form reopens the MIDI ports by name and sends the
   // recalled sound when an output opened.
   int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
-  // The selected ports' indices in the port name lists (0 = "OFF").
-  int midiInIndex = 0;
-  int midiOutIndex = 0;
 
   // ---- Owned objects ---------------------------------------------------------
   // The destructor ends them, and the library and the manager it holds as
@@ -385,41 +377,30 @@ class VivivI : public EditorServices {
   std::array<IControl*, kNumLibrarianMenus> librarianMenus{};
   std::array<IRECT, kNumLibrarianMenus> librarianMenuRects{};  // at the GUI scale
   // The named layers of the UI description, null when it lacks one.
-  ControlLayer* rootLayer = nullptr;                // "root": one page per main tab
-  ControlLayer* multiModeMixerLayer = nullptr;      // "multiModeMixer"
-  ControlLayer* patchLibrarianLayer = nullptr;      // "patchLibrarian"
-  ControlLayer* envelopesLayer = nullptr;           // "envelopes"
-  ControlLayer* arpeggiatorLayer = nullptr;         // "arpeggiator"
   ControlLayer* arpTempoKnobLayer = nullptr;        // "arpTempoKnob"
   ControlLayer* arpTempoSyncLayer = nullptr;        // "arpTempoSync"
-  ControlLayer* syncIndicatorLayer = nullptr;       // "syncIndicator"
+  ControlLayer* arpeggiatorLayer = nullptr;         // "arpeggiator"
   ControlLayer* crossModIndicatorLayer = nullptr;   // "crossModIndicator"
+  ControlLayer* envelopesLayer = nullptr;           // "envelopes"
+  ControlLayer* globalSettingsLayer = nullptr;      // "globalSettings"
+  ControlLayer* miniMixerLayer = nullptr;           // "miniMixer"
+  ControlLayer* rootLayer = nullptr;                // "root": one page per main tab
+  ControlLayer* multiModeMixerLayer = nullptr;      // "multiModeMixer"
+  ControlLayer* syncIndicatorLayer = nullptr;       // "syncIndicator"
   ControlLayer* discardChangesLayer = nullptr;      // "discardChangesLayerRight"
   ControlLayer* firstRunLayer = nullptr;            // "firstRunNotification"
   ControlLayer* midiFilterSettingsLayer = nullptr;  // "midiFilterSettings"
-  ControlLayer* globalSettingsLayer = nullptr;      // "globalSettings"
   ControlLayer* categoryLimitLayer = nullptr;       // "categoryLimit"
-  ControlLayer* miniMixerLayer = nullptr;           // "miniMixer"
   ControlLayer* searchFieldLayer = nullptr;         // "searchField"
   // The first control bound to each of these parameters.
-  IControl* randomizeControl = nullptr;        // kRandomize
-  IControl* patchSearchControl = nullptr;      // kPatchSearch
-  IControl* deviceOutControl = nullptr;        // kDeviceOutSelection
-  IControl* deviceInControl = nullptr;         // kDeviceInSelection
-  IControl* statusLineControl = nullptr;       // kControlDisplayName
-  IControl* valueLineControl = nullptr;        // kControlDisplayValue
-  IControl* patchNameControl = nullptr;        // kPatchName
-  IControl* categoryDisplayControl = nullptr;  // kControlDisplayCategory
-  IControl* ccLineControl = nullptr;           // kControlDisplayCC
-  IControl* midiOutDelayControl = nullptr;     // kControlDisplayMIDIOutDelay
-  IControl* libCategoryControl = nullptr;      // kControlDisplayLibCategory
-  IControl* controlLibraryControl = nullptr;   // kControlLibrary
-  IControl* showLibrarianControl = nullptr;    // kShowLibrarian
+  IControl* randomizeControl = nullptr;    // kRandomize
+  IControl* patchSearchControl = nullptr;  // kPatchSearch
+  IControl* statusLineControl = nullptr;   // kControlDisplayName
+  IControl* valueLineControl = nullptr;    // kControlDisplayValue
+  IControl* ccLineControl = nullptr;       // kControlDisplayCC
   // The MIDI filter and clock switches (kMIDIFilterDAWCCPassThrough to
   // kSendMIDIClockInfo), in parameter order.
   std::array<IControl*, kSendMIDIClockInfo - kMIDIFilterDAWCCPassThrough + 1> filterControls{};
-  ControlAction* mainTabAction = nullptr;        // of kMainTab
-  ControlAction* overrideTempoAction = nullptr;  // of kOverrideTempo
 
   // ---- Files and settings ----------------------------------------------------
   std::string settingsFilePath;
@@ -427,15 +408,42 @@ class VivivI : public EditorServices {
   std::array<std::string, 5> settingsLines;
   double guiScale = kGuiScaleNormal;
   int colourScheme = 0;  // 0 normal, 1 black
-  std::string panelString;
 
   // ---- State of the main thread ----------------------------------------------
   int currentProgram = 0;  // the program last selected on the synthesizer
   int tabContext = 0;      // handed to the tab switch, which does not read it
-  std::array<int, 16> partBank{};
   std::array<int, 16> partProgram{};
 
  private:
+  friend class ControlDisplay;
+  friend class TabSwitchFunctions;
+  // The render thread's own state (VivivIAudioThread.cpp).
+  ITimeInfo timeInfo;                     // the host transport as last read (render thread)
+  std::atomic<bool> clockStarted{false};  // the clock-start job was posted for the running transport
+  std::atomic<bool> tempoSynced{false};   // the host tempo has been applied to kArpTempo
+  std::vector<IMidiMsg> dueMessages;      // the render thread's messages of one pass
+  // Guards librarianSendPatch.
+  std::mutex librarianSendMutex;
+  // The selected ports' indices in the port name lists (0 = "OFF").
+  int midiInIndex = 0;
+  int midiOutIndex = 0;
+  // A named layer of the UI description, null when it lacks it.
+  ControlLayer* patchLibrarianLayer = nullptr;  // "patchLibrarian"
+  // The first control bound to each of these parameters.
+  IControl* deviceOutControl = nullptr;        // kDeviceOutSelection
+  IControl* deviceInControl = nullptr;         // kDeviceInSelection
+  IControl* patchNameControl = nullptr;        // kPatchName
+  IControl* categoryDisplayControl = nullptr;  // kControlDisplayCategory
+  IControl* midiOutDelayControl = nullptr;     // kControlDisplayMIDIOutDelay
+  IControl* libCategoryControl = nullptr;      // kControlDisplayLibCategory
+  IControl* controlLibraryControl = nullptr;   // kControlLibrary
+  IControl* showLibrarianControl = nullptr;    // kShowLibrarian
+  // The actions of two parameters the change handlers read.
+  ControlAction* mainTabAction = nullptr;        // of kMainTab
+  ControlAction* overrideTempoAction = nullptr;  // of kOverrideTempo
+  // getPanelString's text and the parts' banks.
+  std::string panelString;
+  std::array<int, 16> partBank{};
   // The program-value store: three keys to a value.
   std::map<int, std::map<int, std::map<int, int>>> mProgramValues;
 };
