@@ -7,7 +7,7 @@
 #include "KIT/IModule/IControl.h"
 #include "KIT/IModule/IParam.h"
 #include "src/ControlActionSend.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 #include "tests/resources/resources_fixture.h"
 #include "tests/resources/varno_chart.h"
 

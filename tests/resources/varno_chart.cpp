@@ -1,6 +1,6 @@
 #include "tests/resources/varno_chart.h"
 
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 
 namespace {
 

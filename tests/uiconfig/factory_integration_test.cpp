@@ -6,7 +6,7 @@
 // synthesizer would send them, find the same control.
 #include "KIT/IModule/IGraphics.h"
 #include "src/ControlActionSend.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 #include "tests/uiconfig/factory_fixture.h"
 
 namespace {

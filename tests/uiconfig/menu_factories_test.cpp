@@ -4,7 +4,7 @@
 // and reverse lookup).
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/ITextControls.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 #include "tests/uiconfig/factory_fixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "KIT/IModule/IControl.h"
 #include "src/ControlActionSend.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/view/ViewTextEntry.h"
 #include "src/ControlAction.h"
 #include "src/ValueDisplays.h"
-#include "src/VivivI.h"
+#include "src/EditorParams.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace {
