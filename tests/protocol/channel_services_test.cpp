@@ -19,13 +19,19 @@ IMidiMsg channelMessage(int status, int channel, int data1, int data2 = 0) {
                   static_cast<uint8_t>(data2));
 }
 
+// An open output, local control off and every kind passing from both
+// sources, unless a test says otherwise.
+void passEverything(EditorFlags& flags) {
+  flags.midiOutputOpen = true;
+  flags.localControl = false;
+  for (int kind = 0; kind < kNumMidiFilterKinds; ++kind)
+    flags.hostFilter[kind] = flags.deviceFilter[kind] = false;
+}
+
 class ChannelServices : public ::testing::Test {
  protected:
   void SetUp() override {
-    editor.flags.midiOutputOpen = true;
-    editor.flags.localControl = false;
-    for (int kind = 0; kind < kNumMidiFilterKinds; ++kind)
-      editor.flags.hostFilter[kind] = editor.flags.deviceFilter[kind] = false;
+    passEverything(editor.flags);
     // Jobs run on a clock that never waits: an unanswered request ends at once.
     editor.midiManager->sender->setSleepFunction([](int) {});
   }
@@ -47,10 +53,9 @@ TEST_F(ChannelServices, passOnFollowsSourceFilterAndLocalControl) {
   };
   for (const auto& c : kCases) {
     FakeEditor fresh;
+    passEverything(fresh.flags);
     fresh.flags.midiOutputOpen = c.outputOpen;
     fresh.flags.localControl = c.localControl;
-    for (int kind = 0; kind < kNumMidiFilterKinds; ++kind)
-      fresh.flags.hostFilter[kind] = fresh.flags.deviceFilter[kind] = false;
     (c.host ? fresh.flags.hostFilter : fresh.flags.deviceFilter)[kFilterNotes] = c.filtered;
     IMidiMsg note = channelMessage(IMidiMsg::kNoteOn, 3, 60, 100);
     if (c.host)
@@ -110,7 +115,7 @@ TEST_F(ChannelServices, programChangeGoesWhereTheModeSays) {
   // In the librarian: the row is selected, the editor's lock is let go for
   // the pause, and the slot of the column the editor reports is sent.
   FakeEditor librarian;
-  librarian.flags.midiOutputOpen = true;
+  passEverything(librarian.flags);
   librarian.flags.librarianMode = true;
   librarian.librarianColumn = 1;
   IMidiMsg program = channelMessage(IMidiMsg::kProgramChange, 0, 120);

@@ -16,14 +16,6 @@ FakeEditor::FakeEditor()
   mPatchManager->owner = this;
   patchLibrarian = std::make_unique<PatchLibrarian>();
   patchLibrarian->owner = this;
-  for (int column = 0; column < 2; ++column) {
-    PatchFile* bank = new PatchFile();
-    bank->fileName = column ? "lower.syx" : "upper.syx";
-    bank->patches.resize(PatchFile::kSlots);
-    patchLibrarian->fileBanks.push_back(bank);
-  }
-  patchLibrarian->upperBankIndex = 0;
-  patchLibrarian->lowerBankIndex = 1;
   midiManager =
       std::make_unique<MIDIMessageManager>(this, mPatchManager.get(), patchLibrarian.get(), nullptr);
 }

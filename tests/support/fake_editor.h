@@ -1,8 +1,7 @@
 // A stand-in for the editor that the core's tests drive without the plug-in:
 // the editor services answered by recorders, the editor's parameters (each
-// an integer 0 to 127 until a test gives it a range), a patch snapshot, a
-// library of two banks of 99 empty slots (the upper list shows the first,
-// the lower list the second) and the protocol's manager, and no window.
+// an integer 0 to 127 until a test gives it a range), a patch snapshot, an
+// empty library and the protocol's manager, and no window.
 //
 //   FakeEditor editor;
 //   editor.midiManager->ProcessMidiMsgFromDevice(&msg);
