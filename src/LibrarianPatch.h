@@ -197,6 +197,9 @@ class PatchList {
   }
   // Keeps the stores of from's records alive as long as this list.
   void keepStoresOf(const PatchList& from);
+  // The one store every record lies in when the list keeps no other (the
+  // banks of one load share it), else null.
+  const PatchStore* onlyStore() const { return m_stores.empty() ? m_ownStore.get() : nullptr; }
 
  private:
   static constexpr size_t kCategoryByteOfRecord = 90;

@@ -20,6 +20,7 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
+#include "src/PatchLibrarianCategories.h"
 #include "src/VivivI.h"
 
 namespace {
@@ -275,6 +276,9 @@ PatchFile* newBank(const std::string& fullPath, const std::string& fileName, con
 void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
   // One image for every file of the load: its room is reused.
   ByteChunk image;
+  // The category banks take each bank as it is read, while its records are
+  // fresh; they join the library once the load is done.
+  CategoryBankBuilder categories;
   // A load that wrote files scans once more to read them; never more, so a
   // file that keeps being rewritten cannot loop the load.
   for (int pass = 0; pass < 2; ++pass) {
@@ -356,12 +360,14 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
         if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
         bank = readBankFile(bank, file.get(), size, fullPath, extension, &image);
         if (bank) createFolderFilesStructure(bank, bank->folderPath);
+        categories.takeNew(fileBanks);
       }
     }
 
     if (!rescanRequested || pass == 1) break;
     log("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN");
     rescanRequested = false;
+    categories.clear();
     deleteBanks(fileBanks);
     deleteBanks(categoryBanks);
     clearDataStructures(0);
@@ -369,7 +375,8 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
   }
   mLoadStore.reset();
   rescanRequested = false;
-  createNewCategoryPatchFiles();
+  categories.takeNew(fileBanks);
+  categories.place(&categoryBanks, &mEmptyCategoryBanks, &categoryTree);
 }
 
 void PatchLibrarian::buildFolderStructure(const std::string& folder, std::vector<std::string>* list) {
