@@ -129,7 +129,7 @@ PatchFile* CategoryBankBuilder::addBank(int c) {
   return bank;
 }
 
-PatchFile* CategoryBankBuilder::bankOf(int c) {
+inline PatchFile* CategoryBankBuilder::bankOf(int c) {
   Category& category = m_categories[c];
   ++category.count;
   if (category.slotsLeft == 0) {
@@ -192,23 +192,25 @@ void CategoryBankBuilder::place(std::vector<PatchFile*>* shown, std::vector<Patc
     Category& category = m_categories[c];
     if (category.count / PatchFile::kSlots == category.banks.size()) addBank(c);
     const std::string& code = m_codes[c];
+    // Every bank of the code enters each tree entry of that name; with none
+    // there, the first bank makes one. The entries are looked up once per
+    // code: entering banks adds no entry of another code.
+    std::vector<SubFolderFiles*> entries;
+    for (FolderFiles* entry : *tree)
+      for (SubFolderFiles& sub : entry->subfolders)
+        if (sub.name == code) entries.push_back(&sub);
     for (PatchFile* bank : category.banks) {
       if (bank->patches.empty())
         empty->push_back(bank);
       else
         shown->push_back(bank);
-      bool entered = false;
-      for (FolderFiles* entry : *tree)
-        for (SubFolderFiles& sub : entry->subfolders)
-          if (sub.name == code) {
-            sub.banks.push_back(bank);
-            entered = true;
-          }
-      if (entered) continue;
+      for (SubFolderFiles* sub : entries) sub->banks.push_back(bank);
+      if (!entries.empty()) continue;
       FolderFiles* entry = new FolderFiles();
       entry->name = bank->fileName;
       entry->subfolders.push_back(SubFolderFiles{code, {}, {bank}});
       tree->push_back(entry);
+      entries.push_back(&entry->subfolders.back());
     }
     category = Category();  // placed: the lists own the banks now
   }

@@ -263,7 +263,7 @@ PatchFile* newBank(const std::string& fullPath, const std::string& fileName, con
                    const std::vector<std::string>& levels, int tag) {
   PatchFile* bank = new PatchFile();
   const size_t separator = fullPath.find_last_of("/\\");
-  bank->folderPath = separator == std::string::npos ? std::string() : fullPath.substr(0, separator);
+  if (separator != std::string::npos) bank->folderPath.assign(fullPath, 0, separator);
   bank->fileName = fileName;
   bank->folderName = folderName;
   bank->folderLevels = levels;
@@ -320,6 +320,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
       removeStaleTemporaries(temporaries);
       FolderPlace place;
       bool placed = false;
+      std::string fullPath;  // its room is kept from file to file
       for (size_t i = 0; i < entries.size(); ++i) {
         const std::string& name = entries[i].name;
         const std::string extension = lowerCaseExtension(name);
@@ -355,7 +356,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
           place = placeOfFolder(folder, rootSeparators);
           placed = true;
         }
-        const std::string fullPath = place.filePrefix + name;
+        fullPath.assign(place.filePrefix).append(name);
         PatchFile* bank = newBank(fullPath, name, place.folderName, place.levels, /*tag*/ 0);
         if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
         bank = readBankFile(bank, file.get(), size, fullPath, extension, &image);
