@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kCategoryBankCodes = CategoryBankBuilder::kCategoryBankCodes;
-
 // A patch of a file bank as the category and search banks see it: a run of
 // records of a bank that keeps them (the first message, then its continued
 // ones), or a patch the bank has made.
