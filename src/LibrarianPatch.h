@@ -197,6 +197,9 @@ class PatchList {
   }
   // Keeps the stores of from's records alive as long as this list.
   void keepStoresOf(const PatchList& from);
+  // The one store every record lies in when the list keeps no other (the
+  // banks of one load share it), else null.
+  const PatchStore* onlyStore() const { return m_firstStore ? nullptr : m_ownStore.get(); }
 
  private:
   static constexpr size_t kCategoryByteOfRecord = 90;
@@ -204,10 +207,17 @@ class PatchList {
 
   mutable std::vector<LibrarianPatch> m_patches;
   mutable std::vector<PatchRecordRef> m_records;
+  // Holds store as one of the stores of other lists, unless it is the one
+  // held last.
+  void holdStore(const std::shared_ptr<const PatchStore>& store);
+  void releaseStores() const;
+
   // The list's own store, which appended copies go to, and the stores of
-  // other lists that records lie in.
+  // other lists that records lie in: the first beside the rest, as most
+  // lists hold one at most.
   mutable std::shared_ptr<PatchStore> m_ownStore;
-  mutable std::vector<std::shared_ptr<const PatchStore>> m_stores;
+  mutable std::shared_ptr<const PatchStore> m_firstStore;
+  mutable std::vector<std::shared_ptr<const PatchStore>> m_moreStores;
   size_t m_recordPatches = 0;  // patches among the records
   mutable std::atomic<bool> m_holdsRecords{false};
 };

@@ -3,6 +3,8 @@
 // records of the file banks that still keep them (which never change) and
 // copy the messages of patches a bank has made, so either way they keep the
 // patches as they were when they were built.
+#include "src/PatchLibrarianCategories.h"
+
 #include <algorithm>
 
 #include "src/MIDIMessageSysEx.h"
@@ -10,8 +12,6 @@
 #include "src/PatchLibrarianRecords.h"
 
 namespace {
-
-constexpr int kCategoryBankCodes = 20;  // "INIT" (20) gets no category banks
 
 // A patch of a file bank as the category and search banks see it: a run of
 // records of a bank that keeps them (the first message, then its continued
@@ -95,103 +95,130 @@ void forEachFilePatch(const std::vector<PatchFile*>& banks, Found found) {
 
 }  // namespace
 
-void PatchLibrarian::createNewCategoryPatchFiles() {
-  // One pass over the patches in bank and slot order puts each into the
-  // bank of its category: the patches are read in the order they lie in
-  // memory. A category text that is no code of a category bank (empty,
-  // "INIT" or anything else) joins none. Each category's patches fill banks
-  // of 99 slots, a patch that cannot be rebuilt keeping its slot empty, and
-  // n of them make n / 99 + 1 banks (the last one empty for a multiple of 99).
-  std::string codes[kNumPatchCategories];
-  for (int c = 0; c < kNumPatchCategories; ++c) codes[c] = patchCategoryCode(static_cast<unsigned char>(c));
-  struct Category {
-    std::vector<PatchFile*> banks;
-    size_t count = 0;  // patches of the category so far
-  } categories[kCategoryBankCodes];
-  auto addBank = [&](int c) {
-    PatchFile* bank = new PatchFile();
-    bank->fileName = codes[c] + " " + std::to_string(categories[c].banks.size() + 1);
-    bank->folderName = codes[c];
-    bank->numberTag = c;
-    bank->patches.keepRecords(nullptr);
-    bank->patches.reserve(PatchFile::kSlots);
-    categories[c].banks.push_back(bank);
-    return bank;
-  };
-  // Each category's bank that takes its next patches, the slots left in
-  // it, and the file bank whose stores it keeps last.
-  PatchFile* current[kCategoryBankCodes] = {};
-  size_t slotsLeft[kCategoryBankCodes] = {};
-  const PatchList* keptStores[kCategoryBankCodes] = {};
-  // The category bank that the next patch of category c goes to.
-  auto bankOf = [&](int c) {
-    ++categories[c].count;
-    if (slotsLeft[c] == 0) {
-      current[c] = addBank(c);
-      slotsLeft[c] = PatchFile::kSlots;
-      keptStores[c] = nullptr;
-    }
-    --slotsLeft[c];
-    return current[c];
-  };
-  for (const PatchFile* file : fileBanks) {
-    const PatchList& list = file->patches;
-    if (list.holdsRecords()) {
-      // A bank kept as records: a record with a name carries the code of its
-      // category byte, and the category bank shows that record.
-      for (const PatchRecordRef& record : list.records()) {
-        if (record.continued || !record.named) continue;
-        const int c = record.categoryByte;
-        if (c >= kCategoryBankCodes) continue;  // "INIT", and every byte above
-        PatchList& shown = bankOf(c)->patches;
-        if (keptStores[c] != &list) {
-          shown.keepStoresOf(list);
-          keptStores[c] = &list;
-        }
-        shown.appendRecordRef(record);
-      }
-      continue;
-    }
-    for (const LibrarianPatch& patch : list) {
-      if (patch.category.size() != 4) continue;
-      // The category byte names the code to try first: a patch read from a
-      // file carries the code of its byte. Any other text is looked up.
-      const bool whole = !patch.messages.empty() &&
-                         patch.messages.front().size() > static_cast<size_t>(VarnoSysEx::kCategoryByte);
-      const int byte = whole ? patch.messages.front()[VarnoSysEx::kCategoryByte] : 0;
-      const int byteCode = byte < kNumPatchCategories ? byte : kInitCategory;
-      int c = whole && patch.category == codes[byteCode] ? byteCode : -1;
-      if (c < 0) {
-        c = 0;
-        while (c < kCategoryBankCodes && patch.category != codes[c]) ++c;
-      }
-      if (c >= kCategoryBankCodes) continue;  // "INIT" or no code of a category bank
-      // A patch too short to rebuild keeps its slot empty.
-      appendRebuilt(SourcePatch{nullptr, 0, 0, &patch}, 1, bankOf(c));
-    }
+// One pass over the patches in bank and slot order puts each into the bank
+// of its category: the patches are read in the order they lie in memory. A
+// category text that is no code of a category bank (empty, "INIT" or
+// anything else) joins none. Each category's patches fill banks of 99
+// slots, a patch that cannot be rebuilt keeping its slot empty, and n of
+// them make n / 99 + 1 banks (the last one empty for a multiple of 99).
+CategoryBankBuilder::CategoryBankBuilder() {
+  for (int c = 0; c < kNumPatchCategories; ++c) m_codes[c] = patchCategoryCode(static_cast<unsigned char>(c));
+}
+
+CategoryBankBuilder::~CategoryBankBuilder() { clear(); }
+
+void CategoryBankBuilder::clear() {
+  for (Category& category : m_categories) {
+    for (PatchFile* bank : category.banks) delete bank;
+    category = Category();
   }
+  m_taken = 0;
+}
+
+PatchFile* CategoryBankBuilder::addBank(int c) {
+  Category& category = m_categories[c];
+  PatchFile* bank = new PatchFile();
+  bank->fileName = m_codes[c] + " " + std::to_string(category.banks.size() + 1);
+  bank->folderName = m_codes[c];
+  bank->numberTag = c;
+  bank->patches.keepRecords(nullptr);
+  bank->patches.reserve(PatchFile::kSlots);
+  category.banks.push_back(bank);
+  return bank;
+}
+
+inline PatchFile* CategoryBankBuilder::bankOf(int c) {
+  Category& category = m_categories[c];
+  ++category.count;
+  if (category.slotsLeft == 0) {
+    category.current = addBank(c);
+    category.slotsLeft = PatchFile::kSlots;
+    category.keptList = nullptr;
+    category.keptStore = nullptr;
+  }
+  --category.slotsLeft;
+  return category.current;
+}
+
+void CategoryBankBuilder::takeNew(const std::vector<PatchFile*>& fileBanks) {
+  for (; m_taken < fileBanks.size(); ++m_taken) take(*fileBanks[m_taken]);
+}
+
+void CategoryBankBuilder::take(const PatchFile& file) {
+  const PatchList& list = file.patches;
+  if (list.holdsRecords()) {
+    // A bank kept as records: a record with a name carries the code of its
+    // category byte, and the category bank shows that record.
+    const PatchStore* store = list.onlyStore();
+    for (const PatchRecordRef& record : list.records()) {
+      if (record.continued || !record.named) continue;
+      const int c = record.categoryByte;
+      if (c >= kCategoryBankCodes) continue;  // "INIT", and every byte above
+      PatchList& shown = bankOf(c)->patches;
+      Category& category = m_categories[c];
+      if (category.keptList != &list && (!store || category.keptStore != store)) {
+        shown.keepStoresOf(list);
+        category.keptList = &list;
+        category.keptStore = store;
+      }
+      shown.appendRecordRef(record);
+    }
+    return;
+  }
+  for (const LibrarianPatch& patch : list) {
+    if (patch.category.size() != 4) continue;
+    // The category byte names the code to try first: a patch read from a
+    // file carries the code of its byte. Any other text is looked up.
+    const bool whole = !patch.messages.empty() &&
+                       patch.messages.front().size() > static_cast<size_t>(VarnoSysEx::kCategoryByte);
+    const int byte = whole ? patch.messages.front()[VarnoSysEx::kCategoryByte] : 0;
+    const int byteCode = byte < kNumPatchCategories ? byte : kInitCategory;
+    int c = whole && patch.category == m_codes[byteCode] ? byteCode : -1;
+    if (c < 0) {
+      c = 0;
+      while (c < kCategoryBankCodes && patch.category != m_codes[c]) ++c;
+    }
+    if (c >= kCategoryBankCodes) continue;  // "INIT" or no code of a category bank
+    // A patch too short to rebuild keeps its slot empty.
+    appendRebuilt(SourcePatch{nullptr, 0, 0, &patch}, 1, bankOf(c));
+  }
+}
+
+void CategoryBankBuilder::place(std::vector<PatchFile*>* shown, std::vector<PatchFile*>* empty,
+                                std::vector<FolderFiles*>* tree) {
   for (int c = 0; c < kCategoryBankCodes; ++c) {
-    if (categories[c].count / PatchFile::kSlots == categories[c].banks.size()) addBank(c);
-    const std::string& code = codes[c];
-    for (PatchFile* bank : categories[c].banks) {
+    Category& category = m_categories[c];
+    if (category.count / PatchFile::kSlots == category.banks.size()) addBank(c);
+    const std::string& code = m_codes[c];
+    // Every bank of the code enters each tree entry of that name; with none
+    // there, the first bank makes one. The entries are looked up once per
+    // code: entering banks adds no entry of another code.
+    std::vector<SubFolderFiles*> entries;
+    for (FolderFiles* entry : *tree)
+      for (SubFolderFiles& sub : entry->subfolders)
+        if (sub.name == code) entries.push_back(&sub);
+    for (PatchFile* bank : category.banks) {
       if (bank->patches.empty())
-        mEmptyCategoryBanks.push_back(bank);
+        empty->push_back(bank);
       else
-        categoryBanks.push_back(bank);
-      bool entered = false;
-      for (FolderFiles* entry : categoryTree)
-        for (SubFolderFiles& sub : entry->subfolders)
-          if (sub.name == code) {
-            sub.banks.push_back(bank);
-            entered = true;
-          }
-      if (entered) continue;
+        shown->push_back(bank);
+      for (SubFolderFiles* sub : entries) sub->banks.push_back(bank);
+      if (!entries.empty()) continue;
       FolderFiles* entry = new FolderFiles();
       entry->name = bank->fileName;
       entry->subfolders.push_back(SubFolderFiles{code, {}, {bank}});
-      categoryTree.push_back(entry);
+      tree->push_back(entry);
+      entries.push_back(&entry->subfolders.back());
     }
+    category = Category();  // placed: the lists own the banks now
   }
+  m_taken = 0;
+}
+
+void PatchLibrarian::createNewCategoryPatchFiles() {
+  CategoryBankBuilder builder;
+  builder.takeNew(fileBanks);
+  builder.place(&categoryBanks, &mEmptyCategoryBanks, &categoryTree);
 }
 
 void PatchLibrarian::createNewSearchPatchFiles(std::string term) {

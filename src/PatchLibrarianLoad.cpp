@@ -21,6 +21,7 @@
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/EditorServices.h"
 #include "src/PatchLibrarian.h"
+#include "src/PatchLibrarianCategories.h"
 
 namespace {
 
@@ -262,7 +263,7 @@ PatchFile* newBank(const std::string& fullPath, const std::string& fileName, con
                    const std::vector<std::string>& levels, int tag) {
   PatchFile* bank = new PatchFile();
   const size_t separator = fullPath.find_last_of("/\\");
-  bank->folderPath = separator == std::string::npos ? std::string() : fullPath.substr(0, separator);
+  if (separator != std::string::npos) bank->folderPath.assign(fullPath, 0, separator);
   bank->fileName = fileName;
   bank->folderName = folderName;
   bank->folderLevels = levels;
@@ -275,6 +276,9 @@ PatchFile* newBank(const std::string& fullPath, const std::string& fileName, con
 void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
   // One image for every file of the load: its room is reused.
   ByteChunk image;
+  // The category banks take each bank as it is read, while its records are
+  // fresh; they join the library once the load is done.
+  CategoryBankBuilder categories;
   // A load that wrote files scans once more to read them; never more, so a
   // file that keeps being rewritten cannot loop the load.
   for (int pass = 0; pass < 2; ++pass) {
@@ -316,6 +320,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
       removeStaleTemporaries(temporaries);
       FolderPlace place;
       bool placed = false;
+      std::string fullPath;  // its room is kept from file to file
       for (size_t i = 0; i < entries.size(); ++i) {
         const std::string& name = entries[i].name;
         const std::string extension = lowerCaseExtension(name);
@@ -351,17 +356,19 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
           place = placeOfFolder(folder, rootSeparators);
           placed = true;
         }
-        const std::string fullPath = place.filePrefix + name;
+        fullPath.assign(place.filePrefix).append(name);
         PatchFile* bank = newBank(fullPath, name, place.folderName, place.levels, /*tag*/ 0);
         if (file.get() < 0) file.reset(openForReading(folderFd.get(), name.c_str()));
         bank = readBankFile(bank, file.get(), size, fullPath, extension, &image);
         if (bank) createFolderFilesStructure(bank, bank->folderPath);
+        categories.takeNew(fileBanks);
       }
     }
 
     if (!rescanRequested || pass == 1) break;
     log("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN");
     rescanRequested = false;
+    categories.clear();
     deleteBanks(fileBanks);
     deleteBanks(categoryBanks);
     clearDataStructures(0);
@@ -369,7 +376,8 @@ void PatchLibrarian::loadPatchesFromFilesystem(std::string root) {
   }
   mLoadStore.reset();
   rescanRequested = false;
-  createNewCategoryPatchFiles();
+  categories.takeNew(fileBanks);
+  categories.place(&categoryBanks, &mEmptyCategoryBanks, &categoryTree);
 }
 
 void PatchLibrarian::buildFolderStructure(const std::string& folder, std::vector<std::string>* list) {

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/MIDIMessageSysEx.h"
@@ -39,6 +42,55 @@ int findInImage(const unsigned char* data, int size, int pos, int value) {
 
 constexpr unsigned char kRecordHeader[] = {0xF0, 0x3E, 0x0B, 0x00, 0x01};
 constexpr int kRecordHeaderSize = static_cast<int>(sizeof kRecordHeader);
+
+// Offsets from a message's manufacturer byte: its first body byte, and the
+// closing F7 of a message as long as a library record.
+constexpr int kBodyOffset = 5;
+constexpr int kWholeEndOffset = VarnoSysEx::kLibraryRecordSize - 2;
+
+// True when no byte of the count (at least 16) at data is an F7.
+bool noEndIn(const unsigned char* data, int count) {
+#if defined(__SSE2__)
+  const __m128i end = _mm_set1_epi8(static_cast<char>(VarnoSysEx::kSysExEnd));
+  __m128i seen = _mm_setzero_si128();
+  int i = 0;
+  for (; i + 16 <= count; i += 16)
+    seen =
+        _mm_or_si128(seen, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), end));
+  if (i < count)  // the last 16 bytes, overlapping those seen
+    seen = _mm_or_si128(
+        seen, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + count - 16)), end));
+  return _mm_movemask_epi8(seen) == 0;
+#else
+  return memchr(data, VarnoSysEx::kSysExEnd, static_cast<size_t>(count)) == nullptr;
+#endif
+}
+
+// True when the message whose manufacturer byte is at m is a sound message
+// as long as a library record that readRecord would make where it lies: a
+// valid header and its first F7 where a library record has it, inside the
+// image.
+bool wholeRecordAt(const unsigned char* data, int size, int m) {
+  if (m < 1 || m + kWholeEndOffset >= size || data[m] != VarnoSysEx::kManufacturer) return false;
+  const unsigned char model = data[m + 1];
+  if (model != VarnoSysEx::kModel && model != VarnoSysEx::kModelSecondGeneration) return false;
+  if (data[m + 2] >= 0x80 || data[m + 3] > 0x10 || data[m + 4] >= 0x80) return false;
+  return data[m + kWholeEndOffset] == VarnoSysEx::kSysExEnd &&
+         noEndIn(data + m + kBodyOffset, kWholeEndOffset - kBodyOffset);
+}
+
+// Makes the message whose manufacturer byte is at manufacturer the record
+// of size bytes where it lies, and appends it to bank: the header goes over
+// the byte before the manufacturer byte and the four after it, which the
+// scan has passed (a record ends with the image's F7).
+void placeRecord(unsigned char* inPlace, int manufacturer, int program, uint32_t size, PatchFile* bank) {
+  unsigned char* out = inPlace + manufacturer - 1;
+  memcpy(out, kRecordHeader, kRecordHeaderSize);
+  out[kRecordHeaderSize] = static_cast<unsigned char>(program & 0xFF);
+  const bool whole = size == static_cast<uint32_t>(VarnoSysEx::kLibraryRecordSize);
+  bank->patches.appendRecordRef(out, size, whole, false, nullptr);
+  bank->paddingSwitch = 0;
+}
 
 // Appends a new patch whose only message is record (moved) to bank: into
 // the bank's store while it keeps records, else as a patch. Only a whole
@@ -126,16 +178,8 @@ int PatchLibrarian::readRecord(const unsigned char* data, int size, unsigned cha
       model == VarnoSysEx::kModelSecondGeneration && !shortBody && length + 1 > kConversionThreshold;
 
   if (!shortBody && !secondGeneration && inPlace && manufacturer >= 1) {
-    // An image the bank keeps becomes the record where it lies: the header
-    // goes over the byte before the manufacturer byte and the four after
-    // it, which the scan has passed (a record ends with the image's F7).
-    unsigned char* out = inPlace + manufacturer - 1;
-    memcpy(out, kRecordHeader, kRecordHeaderSize);
-    out[kRecordHeaderSize] = static_cast<unsigned char>(program & 0xFF);
-    const uint32_t recordSize = static_cast<uint32_t>(length + 1);
-    const bool whole = recordSize == static_cast<uint32_t>(VarnoSysEx::kLibraryRecordSize);
-    bank->patches.appendRecordRef(out, recordSize, whole, false, nullptr);
-    bank->paddingSwitch = 0;
+    // An image the bank keeps becomes the record where it lies.
+    placeRecord(inPlace, manufacturer, program, static_cast<uint32_t>(length + 1), bank);
     return pos;
   }
 
@@ -212,10 +256,18 @@ void PatchLibrarian::loadImage(const unsigned char* data, int size, unsigned cha
   if (midi) pos = 14;
   bank->patches.reserve(PatchFile::kSlots);
   int program = 0;
-  int result = readRecord(data, size, inPlace, pos, bank, program);
-  while (result > 0) {
+  for (;;) {
+    // A run of messages as long as library records, as a bank file holds
+    // them, is placed without the general scan; each leaves the bank
+    // non-empty, so the program moves on.
+    if (inPlace)
+      while (wholeRecordAt(data, size, pos)) {
+        placeRecord(inPlace, pos, program, VarnoSysEx::kLibraryRecordSize, bank);
+        pos += VarnoSysEx::kLibraryRecordSize;
+        program = program + 1 > kHighestSlot ? 0 : program + 1;
+      }
+    if (readRecord(data, size, inPlace, pos, bank, program) <= 0) break;
     if (!bank->patches.empty()) program = program + 1 > kHighestSlot ? 0 : program + 1;
-    result = readRecord(data, size, inPlace, pos, bank, program);
   }
   checkBankSizeAndAddData(bank);
 }

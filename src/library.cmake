@@ -11,7 +11,7 @@ target_sources(vivivi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianNormalise.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianConvert.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianSave.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianCategories.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianCategories.h ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianCategories.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PatchLibrarianReceive.cpp
 )
 target_link_libraries(vivivi_core PUBLIC Poco::Foundation)

@@ -215,6 +215,44 @@ TEST_F(BankViews, banksShownStayWholeWhenARescanOrReloadFreesTheirSources) {
   editor->DisplayLibrarianPatchCategory(0, 1);
 }
 
+// The category banks take each bank as a load reads it. After a load that
+// splits a file and rescans, and after a load into a library that holds
+// banks already, they are the banks built from the file banks at the end.
+TEST_F(BankViews, categoryBanksOfALoadAreThoseBuiltFromItsFileBanks) {
+  auto builtFrom = [](const std::vector<PatchFile*>& fileBanks) {
+    PatchLibrarian made;
+    for (const PatchFile* bank : fileBanks) {
+      PatchFile* copy = new PatchFile();
+      copy->fileName = bank->fileName;
+      copy->patches = std::vector<LibrarianPatch>(bank->patches);
+      made.fileBanks.push_back(copy);
+    }
+    made.createNewCategoryPatchFiles();
+    return viewOf(made.categoryBanks);
+  };
+  std::vector<Bytes> many;
+  for (int i = 0; i < 198; ++i)
+    many.push_back(libraryRecord(i, "Split " + std::to_string(i), i % 23, i % 99));
+  // The pieces the split writes are read on the rescan before the bank
+  // "D Zed.vrn", which the first pass read before the file split.
+  writeBytes(patches() / "D.syx", join(many));
+  writeBytes(patches() / "D Zed.vrn", mixedBank(60));
+  load();
+  ASSERT_NE(logText().find("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"), std::string::npos);
+  ASSERT_EQ(library().fileBanks.size(), 6u);
+  const std::vector<BankView> first = viewOf(library().categoryBanks);
+  EXPECT_EQ(first, builtFrom(library().fileBanks));
+
+  library().loadPatchesFromFilesystem(patches().string());
+  ASSERT_EQ(library().fileBanks.size(), 12u);
+  std::vector<BankView> both = viewOf(library().categoryBanks);
+  ASSERT_GT(both.size(), first.size());
+  EXPECT_EQ(std::vector<BankView>(both.begin(), both.begin() + static_cast<ptrdiff_t>(first.size())), first);
+  EXPECT_EQ(std::vector<BankView>(both.begin() + static_cast<ptrdiff_t>(first.size()), both.end()),
+            builtFrom(library().fileBanks))
+      << "the second load's category banks show every file bank, the first load's too";
+}
+
 TEST(BankRecords, patchesAskedForOnTwoThreadsAtOnceAreMadeOnce) {
   const Bytes image = mixedBank(5);
   PatchLibrarian reader;

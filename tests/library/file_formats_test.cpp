@@ -143,6 +143,60 @@ TEST(FileReader, smallImagesAndTheMidiHeaderDecideByContent) {
   EXPECT_EQ(readImage(library, late).patches.size(), 99u);
 }
 
+// A bank file's records are read where they lie; every message, of a whole
+// record's length or not, must come out as reading the image message by
+// message makes it. The changed messages follow a record, where the reader
+// expects the next record to start.
+TEST(FileReader, recordsReadInPlaceMatchMessageByMessageReading) {
+  const Bytes whole = libraryRecord(5, "Keys", 6, 7);
+  auto with = [&](std::initializer_list<std::pair<size_t, unsigned char>> changes) {
+    Bytes record = whole;
+    for (const auto& change : changes) record[change.first] = change.second;
+    return record;
+  };
+  const Bytes midiHeader = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 1, 0xE0};
+  const struct {
+    const char* why;
+    Bytes image;
+  } kCases[] = {
+      {"records back to back", join({whole, libraryRecord(6, "Pad", 9), libraryRecord(7, "Bass", 3)})},
+      {"the last record ends the image", join({whole, libraryRecord(6, "Lead", 7)})},
+      {"an F7 early in the body", join({whole, with({{40, 0xF7}}), whole})},
+      {"an F7 just before the record's end", join({whole, with({{89, 0xF7}}), whole})},
+      {"an F7 as the first body byte", join({whole, with({{6, 0xF7}}), whole})},
+      {"no F7 where a record ends", join({whole, with({{91, 0x10}}), Bytes{0x22, 0xF7, 0x00}, whole})},
+      {"second generation at a record's length", join({whole, with({{2, 0x16}}), whole})},
+      {"model, device, command and program refused",
+       join({whole, with({{2, 0x0C}}), with({{3, 0x80}}), with({{4, 0x11}}), with({{5, 0x80}}), whole})},
+      {"bytes between records", join({whole, Bytes{0x00, 0x3E, 0x01}, whole, Bytes(7, 0x20), whole})},
+      {"no byte between one record's F7 and the next manufacturer byte",
+       join({Bytes(whole.begin(), whole.end() - 1), Bytes(whole.begin() + 1, whole.end()), whole})},
+      {"after a file header", join({midiHeader, whole, whole})},
+      {"a record cut by the end", join({whole, Bytes(whole.begin(), whole.end() - 1)})},
+      {"more records than slots", join(std::vector<Bytes>(120, whole))},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.why);
+    PatchLibrarian library;
+    const PatchFile inPlace = readImage(library, c.image);
+    // Message by message, each in a copy of its own, the program moving on
+    // as the loader's does.
+    auto chunk = chunkOf(c.image);
+    PatchFile expected;
+    int pos = c.image.size() > 8 && c.image[0] == 'M' ? 14 : 0;
+    int program = 0;
+    while (library.readSysexMessage(chunk.get(), pos, &expected, program) > 0)
+      if (!expected.patches.empty()) program = program + 1 > 98 ? 0 : program + 1;
+    ASSERT_FALSE(expected.patches.empty());
+    ASSERT_GE(inPlace.patches.size(), expected.patches.size());
+    for (size_t i = 0; i < expected.patches.size(); ++i) {
+      EXPECT_EQ(inPlace.patches[i].messages, expected.patches[i].messages) << "patch " << i;
+      EXPECT_EQ(inPlace.patches[i].name, expected.patches[i].name) << "patch " << i;
+      EXPECT_EQ(inPlace.patches[i].category, expected.patches[i].category) << "patch " << i;
+    }
+  }
+}
+
 TEST(FileReader, findByte) {
   PatchLibrarian library;
   auto chunk = chunkOf({1, 2, 0x3E, 4});
