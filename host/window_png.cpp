@@ -12,11 +12,15 @@ bool WriteWindowPng(const std::string& path, const uint32_t* pixels, int rowSpan
   image.width = width;
   image.height = height;
   image.colorType = PNG_COLOR_TYPE_RGB;
-  image.samples.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  image.samples.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  uint8_t* to = image.samples.data();
   for (int y = 0; y < height; ++y) {
     const uint32_t* from = pixels + static_cast<size_t>(y) * rowSpan;
-    for (int x = 0; x < width; ++x)
-      for (int shift : {8, 16, 24}) image.samples.push_back(static_cast<uint8_t>(from[x] >> shift));
+    for (int x = 0; x < width; ++x, to += 3) {
+      to[0] = static_cast<uint8_t>(from[x] >> 8);
+      to[1] = static_cast<uint8_t>(from[x] >> 16);
+      to[2] = static_cast<uint8_t>(from[x] >> 24);
+    }
   }
   return WritePngFile(path, image, error);
 }

@@ -9,11 +9,15 @@ PngDescription RgbaPng(int width, int height, const std::function<uint32_t(int x
   image.width = width;
   image.height = height;
   if (width <= 0 || height <= 0) return image;
-  image.samples.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  image.samples.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  uint8_t* to = image.samples.data();
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+    for (int x = 0; x < width; ++x, to += 4) {
       const uint32_t p = argb(x, y);
-      for (int shift : {16, 8, 0, 24}) image.samples.push_back(static_cast<uint8_t>(p >> shift));
+      to[0] = static_cast<uint8_t>(p >> 16);
+      to[1] = static_cast<uint8_t>(p >> 8);
+      to[2] = static_cast<uint8_t>(p);
+      to[3] = static_cast<uint8_t>(p >> 24);
     }
   }
   return image;
@@ -57,12 +61,13 @@ bool EncodePng(const PngDescription& image, std::vector<uint8_t>* out) {
   std::vector<png_bytep> rows(static_cast<size_t>(image.height));
   for (size_t y = 0; y < rows.size(); ++y)
     rows[y] = const_cast<png_bytep>(image.samples.data() + y * rowBytes);
-  std::vector<uint8_t> bytes;
+  const size_t sizeBefore = out->size();
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
+    out->resize(sizeBefore);
     return false;
   }
-  png_set_write_fn(png, &bytes, Append, NoFlush);
+  png_set_write_fn(png, out, Append, NoFlush);
   if (image.compressionLevel >= 0) png_set_compression_level(png, image.compressionLevel);
   if (image.unfiltered) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
@@ -78,7 +83,6 @@ bool EncodePng(const PngDescription& image, std::vector<uint8_t>* out) {
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  out->insert(out->end(), bytes.begin(), bytes.end());
   return true;
 }
 
