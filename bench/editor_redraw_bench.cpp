@@ -25,6 +25,7 @@
 #include "platform/corefoundation/CoreFoundation.h"
 #include "platform/view/ViewPane.h"
 #include "src/VivivI.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -32,11 +33,9 @@ namespace {
 // (no settings file: scale 1.0; no banks).
 class OpenEditor {
  public:
-  OpenEditor() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-redraw-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return;
-    m_data = pattern;
-    setenv("VIVIVI_DATA_DIR", m_data.c_str(), 1);
+  OpenEditor() : m_data("vivivi-redraw-") {
+    if (!m_data.Made()) return;
+    setenv("VIVIVI_DATA_DIR", m_data.Name().c_str(), 1);
     setenv("VIVIVI_VIEW", "headless", 1);
     if (!RegisterBuiltBundle()) return;
     m_plug.reset(static_cast<VivivI*>(MakePlug()));
@@ -49,8 +48,7 @@ class OpenEditor {
   ~OpenEditor() {
     if (m_pane) m_pane->RemoveFromParent();
     m_plug.reset();
-    std::error_code ignored;
-    if (!m_data.empty()) std::filesystem::remove_all(m_data, ignored);
+    m_data.Remove();
     unsetenv("VIVIVI_DATA_DIR");
   }
 
@@ -85,7 +83,7 @@ class OpenEditor {
   }
 
  private:
-  std::string m_data;
+  TempFolder m_data;
   std::unique_ptr<VivivI> m_plug;
   ViewPane* m_pane = nullptr;
 };

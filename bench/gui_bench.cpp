@@ -16,23 +16,19 @@
 #include "KIT/IModule/IModuleBase.h"
 #include "KIT/IModule/ITextControls.h"
 #include "KIT/pix/pix.h"
-#include "tests/support/hostless_plug.h"
+#include "tests/support/test_plug.h"
 
 namespace {
 
 const int kWidth = 1500, kHeight = 667;
 
 // A plug-in of 300 parameters 0..1 whose host side does nothing.
-class BenchPlug : public HostlessPlug<IModuleBase> {
+class BenchPlug : public HostlessTestPlug {
  public:
   static const int kParams = 300;
   BenchPlug()
-      : HostlessPlug<IModuleBase>(kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000,
-                                  0x67626e63, 0x48635331, 0, false, false, true, kAPIAU) {
-    initialize(0, kParams, "2-2", 0, "GUI Bench", "", "Harrow Creek Sound", 0x10000, 0x67626e63, 0x48635331,
-               0, false, false, true);
-    for (int i = 0; i < kParams; ++i) GetParam(i)->InitDouble("Level", 0.5, 0.0, 1.0, 0.01, "dB");
-  }
+      : HostlessTestPlug({"GUI Bench", 0x67626e63 /* 'gbnc' */},
+                         {TestParam::Double("Level", 0.5, 0.0, 1.0, 0.01, "dB").Times(kParams)}) {}
 };
 
 // The images, drawn in code: the window's background, a 64-frame knob

@@ -14,6 +14,7 @@
 
 #include "KIT/IModule/IModuleStructs.h"
 #include "src/PatchLibrarian.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -23,11 +24,9 @@ constexpr int kBankFiles = 1000;
 // 99 92-byte records, removed at exit.
 class GeneratedLibrary {
  public:
-  GeneratedLibrary() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return;
-    m_data = pattern;
-    m_root = m_data / "Patches";
+  GeneratedLibrary() : m_data("vivivi-bench-") {
+    if (!m_data.Made()) return;
+    m_root = m_data.Path() / "Patches";
     for (int file = 0; file < kBankFiles; ++file) {
       const std::filesystem::path folder = m_root / ("Folder " + std::to_string(file / 50));
       std::filesystem::create_directories(folder);
@@ -46,15 +45,12 @@ class GeneratedLibrary {
       m_bytes += 99 * 92;
     }
   }
-  ~GeneratedLibrary() {
-    std::error_code ignored;
-    if (!m_data.empty()) std::filesystem::remove_all(m_data, ignored);
-  }
   const std::filesystem::path& root() const { return m_root; }
   int64_t bytes() const { return m_bytes; }
 
  private:
-  std::filesystem::path m_data, m_root;
+  TempFolder m_data;
+  std::filesystem::path m_root;
   int64_t m_bytes = 0;
 };
 

@@ -26,17 +26,16 @@
 #include "src/UIConfigManager.h"
 #include "src/VivivI.h"
 #include "tests/support/jack_probe.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 // A data folder with banks bank files of 99 library records, removed at exit.
 class DataFolder {
  public:
-  explicit DataFolder(int banks) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vivivi-startup-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return;
-    m_path = pattern;
-    const std::filesystem::path patches = m_path / "Patches";
+  explicit DataFolder(int banks) : m_folder("vivivi-startup-") {
+    if (!m_folder.Made()) return;
+    const std::filesystem::path patches = m_folder.Path() / "Patches";
     std::filesystem::create_directories(patches);
     for (int file = 0; file < banks; ++file) {
       const std::filesystem::path folder = patches / ("Folder " + std::to_string(file / 20));
@@ -55,14 +54,10 @@ class DataFolder {
       }
     }
   }
-  ~DataFolder() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  }
-  std::string Path() const { return m_path.string(); }
+  std::string Path() const { return m_folder.Name(); }
 
  private:
-  std::filesystem::path m_path;
+  TempFolder m_folder;
 };
 
 // Sets a variable for the life of the object, then restores the old value.

@@ -215,7 +215,7 @@ TEST_F(EntryTest, MidiSelectorsReachTheHandlersMarkedAsHostMidi) {
   };
   ASSERT_EQ(received.size(), 4u);
   for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(received[i].sysex, kExpected[i].sysex) << i;
+    EXPECT_EQ(received[i].isSysEx, kExpected[i].sysex) << i;
     EXPECT_FALSE(received[i].fromDevice) << i;
     EXPECT_EQ(received[i].offset, kExpected[i].offset) << i;
     EXPECT_EQ(received[i].bytes, kExpected[i].bytes) << i;

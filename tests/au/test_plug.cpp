@@ -5,20 +5,30 @@
 
 #include "KIT/IModule/IGraphics.h"
 
-AUTestPlug::AUTestPlug(IModuleInstanceInfo info)
-    : IModuleAU(info, kNumTestParams, "2-2", 3, "AU Test", "", "Harrow Creek Sound", kTestPlugVersion,
-                kTestPlugSubtype, kTestPlugManufacturer, 64, true, true, true, 0) {
-  initialize(info, kNumTestAutomated, kNumTestParams, "2-2", 3, "AU Test", "", "Harrow Creek Sound",
-             kTestPlugVersion, kTestPlugSubtype, kTestPlugManufacturer, 64, true, true, true, 0);
-  GetParam(kTestCutoff)->InitDouble("Cutoff", 50.0, 0.0, 100.0, 0.1, "Hz", "Filter");
-  GetParam(kTestWave)->InitEnum("Wave", 0, 3, "", "Oscillator");
-  GetParam(kTestWave)->SetDisplayText(0, "Saw");
-  GetParam(kTestWave)->SetDisplayText(1, "Square");
-  GetParam(kTestWave)->SetDisplayText(2, "Noise");
-  GetParam(kTestSync)->InitBool("Sync", false, "", "Oscillator");
-  GetParam(kTestVoices)->InitInt("Voices of the unison section", 4, 1, 8);
-  GetParam(kTestVoices)->SetIsMeta(true);
-  GetParam(kTestHidden)->InitDouble("Hidden", 0.25, 0.0, 1.0, 0.01);
+namespace {
+
+TestPlugIdentity Identity() {
+  TestPlugIdentity identity{"AU Test", kTestPlugSubtype, kTestPlugVersion};
+  identity.manufacturer = kTestPlugManufacturer;
+  identity.nPresets = 3;
+  identity.nAutomated = kNumTestAutomated;
+  identity.latency = 64;
+  identity.doesMidi = true;
+  identity.doesChunks = true;
+  return identity;
+}
+
+// Grouped, with a long name and a meta parameter, for the property tests.
+std::vector<TestParam> Params() {
+  std::vector<TestParam> params = CutoffWaveSync("Filter", "Oscillator");
+  params.push_back(TestParam::Int("Voices of the unison section", 4, 1, 8).Meta());
+  params.push_back(TestParam::Double("Hidden", 0.25, 0.0, 1.0, 0.01));
+  return params;
+}
+
+}  // namespace
+
+AUTestPlug::AUTestPlug(IModuleInstanceInfo info) : AUHostedTestPlug(info, Identity(), Params()) {
   // Presets are snapshots of the whole state, made from chosen values.
   const double bright[] = {90.0, 1, 1, 8}, dark[] = {10.0, 0, 0, 2};
   for (int i = 0; i < kNumTestAutomated; ++i) GetParam(i)->Set(bright[i]);
@@ -36,29 +46,20 @@ void AUTestPlug::Reset() {
 
 void AUTestPlug::Record(Received received) {
   if (getenv("AUTEST_ECHO")) {
-    printf("plug-in %s from %s at %d:", received.sysex ? "sysex" : "midi",
+    printf("plug-in %s from %s at %d:", received.isSysEx ? "sysex" : "midi",
            received.fromDevice ? "device" : "host", received.offset);
     for (uint8_t b : received.bytes) printf(" %02X", b);
     printf("\n");
     fflush(stdout);
   }
-  std::lock_guard<std::mutex> hold(m_lock);
-  m_received.push_back(std::move(received));
-}
-
-std::vector<AUTestPlug::Received> AUTestPlug::TakeReceived() {
-  std::lock_guard<std::mutex> hold(m_lock);
-  return std::move(m_received);
+  m_received.Add(std::move(received));
 }
 
 void AUTestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
-  Record({false, fromDevice, msg->mOffset, {msg->mStatus, msg->mData1, msg->mData2}});
+  Record(ReceivedMidi::Of(*msg, fromDevice));
 }
 
-void AUTestPlug::ProcessSysEx(ISysEx* msg, bool fromDevice) {
-  Record({true, fromDevice, msg->mOffset,
-          msg->mData ? std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize) : std::vector<uint8_t>()});
-}
+void AUTestPlug::ProcessSysEx(ISysEx* msg, bool fromDevice) { Record(ReceivedMidi::Of(*msg, fromDevice)); }
 
 // The chunk: every automated value, the non-automated block, then the note.
 bool AUTestPlug::SerializeState(ByteChunk* chunk) {

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "KIT/IModule/IModuleAU.h"
+#include "tests/support/midi_record.h"
+#include "tests/support/test_plug.h"
 
 // Component identity of the test plug-in.
 constexpr const char* kTestPlugBundleID = "com.Harrow Creek Sound.audiounit.AUTest";
@@ -22,18 +24,13 @@ constexpr int32_t kTestPlugVersion = 0x10203;
 enum ETestParams { kTestCutoff = 0, kTestWave, kTestSync, kTestVoices, kTestHidden, kNumTestParams };
 constexpr int kNumTestAutomated = 4;
 
-class AUTestPlug : public IModuleAU {
+class AUTestPlug : public AUHostedTestPlug {
  public:
   explicit AUTestPlug(IModuleInstanceInfo info);
 
-  // One handler call as received.
-  struct Received {
-    bool sysex;
-    bool fromDevice;
-    int32_t offset;
-    std::vector<uint8_t> bytes;
-  };
-  std::vector<Received> TakeReceived();
+  // The handler calls as received.
+  using Received = ReceivedMidi;
+  std::vector<Received> TakeReceived() { return m_received.Take(); }
   int ResetCount() const { return m_resets; }
   // Text kept in the state chunk after the parameters.
   std::string m_note = "note";
@@ -48,7 +45,6 @@ class AUTestPlug : public IModuleAU {
 
  private:
   void Record(Received received);
-  std::mutex m_lock;
-  std::vector<Received> m_received;
+  MidiRecord m_received;
   int m_resets = 0;
 };

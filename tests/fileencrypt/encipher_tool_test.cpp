@@ -10,7 +10,7 @@
 #include "FileEncrypt/resource_cipher.h"
 #include "FileEncrypt/resource_key.h"
 #include "tests/support/child_process.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_folder_fixture.h"
 
 namespace {
 

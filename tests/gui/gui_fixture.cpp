@@ -4,21 +4,19 @@
 
 // ---- The plug-in -----------------------------------------------------------
 
-GuiTestPlug::GuiTestPlug()
-    : HostlessPlug(kNumParams, "2-2", 0, "GUI Test", "", "Harrow Creek Sound", 0x10000, 0x67747374,
-                   0x48635331, 0, false, false, true, kAPIAU) {
-  initialize(0, kNumParams, "2-2", 0, "GUI Test", "", "Harrow Creek Sound", 0x10000, 0x67747374, 0x48635331,
-             0, false, false, true);
-  GetParam(kCutoff)->InitDouble("Cutoff", 50.0, 0.0, 100.0, 0.1, "Hz");
-  GetParam(kWave)->InitEnum("Wave", 0, 3);
-  GetParam(kWave)->SetDisplayText(0, "Saw");
-  GetParam(kWave)->SetDisplayText(1, "Square");
-  GetParam(kWave)->SetDisplayText(2, "Noise");
-  GetParam(kSync)->InitBool("Sync", false);
-  GetParam(kName)->InitText();
-  GetParam(kName)->SetDisplayText(0, "INIT");
-  for (int i = kFirstPlain; i < kNumParams; ++i) GetParam(i)->InitDouble("Plain", 0.0, 0.0, 1.0, 0.001);
+namespace {
+
+std::vector<TestParam> GuiTestParams() {
+  std::vector<TestParam> params = CutoffWaveSync();
+  params.push_back(TestParam::Text("INIT"));
+  params.push_back(TestParam::Double("Plain", 0.0, 0.0, 1.0, 0.001)
+                       .Times(GuiTestPlug::kNumParams - GuiTestPlug::kFirstPlain));
+  return params;
 }
+
+}  // namespace
+
+GuiTestPlug::GuiTestPlug() : HostlessTestPlug({"GUI Test", 0x67747374 /* 'gtst' */}, GuiTestParams()) {}
 
 std::vector<GuiTestPlug::Change> GuiTestPlug::Changes() {
   std::lock_guard<std::mutex> hold(mRecordLock);

@@ -17,11 +17,11 @@
 #include "KIT/IModule/IPopupMenu.h"
 #include "KIT/pix/pix.h"
 #include "gtest/gtest.h"
-#include "tests/support/hostless_plug.h"
+#include "tests/support/test_plug.h"
 
 // ---- The plug-in -----------------------------------------------------------
 
-class GuiTestPlug : public HostlessPlug<IModuleBase> {
+class GuiTestPlug : public HostlessTestPlug {
  public:
   // Parameters: a double 0..100, an enum of three named waves, an on/off
   // switch, a text parameter, then plain doubles 0..1 up to kNumParams.

@@ -17,7 +17,7 @@
 #include "KIT/IModule/IKnobControls.h"
 #include "KIT/IModule/ITextControls.h"
 #include "tests/gui/gui_fixture.h"
-#include "tests/support/png_write.h"
+#include "tools/pngwrite/png_writer.h"
 
 namespace {
 

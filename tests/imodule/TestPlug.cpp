@@ -2,17 +2,27 @@
 
 #include <algorithm>
 
-TestPlug::TestPlug(const Options& options)
-    : HostlessPlug(kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
-                   "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true,
-                   kAPIAU) {
-  initialize(0, kNumAutomated + options.nExtra, options.channelIO, options.nPresets, "Test Plug", "",
-             "Test Maker", kVersion, kUniqueID, 0x48635331, 128, true, options.doesChunks, true);
-  addNonAutomateParamCount(options.nExtra);
-  GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 10.0, 0.1, "dB");
-  GetParam(kMode)->InitEnum("Mode", 0, 4);
-  GetParam(kSwitch)->InitBool("Switch", false);
-  for (int i = 0; i < options.nExtra; ++i) GetParam(kNumAutomated + i)->InitInt("Extra", 0, 0, 100);
+namespace {
+
+TestPlugIdentity Identity(const TestPlug::Options& options) {
+  TestPlugIdentity identity{"Test Plug", TestPlug::kUniqueID, TestPlug::kVersion, "Test Maker"};
+  identity.channelIO = options.channelIO;
+  identity.nPresets = options.nPresets;
+  identity.nAutomated = TestPlug::kNumAutomated;  // the extra ones are not
+  identity.latency = 128;
+  identity.doesMidi = true;
+  identity.doesChunks = options.doesChunks;
+  return identity;
+}
+
+std::vector<TestParam> Params(const TestPlug::Options& options) {
+  return {TestParam::Double("Gain", 1.0, 0.0, 10.0, 0.1, "dB"), TestParam::Enum("Mode", 0, 4),
+          TestParam::Bool("Switch", false), TestParam::Int("Extra", 0, 0, 100).Times(options.nExtra)};
+}
+
+}  // namespace
+
+TestPlug::TestPlug(const Options& options) : HostlessTestPlug(Identity(options), Params(options)) {
   if (!options.makePresets) return;
   if (!options.doesChunks) {
     MakePreset("Init", 1.0, 0, false);
@@ -83,27 +93,21 @@ int TestPlug::UnserializeState(ByteChunk* chunk, int startPos) {
   return pos;
 }
 
-void TestPlug::Record(Received received) {
-  std::lock_guard<std::mutex> lock(mReceivedMutex);
-  mReceived.push_back(std::move(received));
-  mReceivedSignal.notify_all();
-}
-
 void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) {
   { std::lock_guard<std::mutex> pass(handlerGate); }
-  Record({{msg->mStatus, msg->mData1, msg->mData2}, false, fromDevice, msg->mOffset});
+  mReceived.Add(ReceivedMidi::Of(*msg, fromDevice));
 }
 
 void TestPlug::OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) {
-  std::lock_guard<std::mutex> lock(mReceivedMutex);
+  std::lock_guard<std::mutex> lock(mPortEventMutex);
   mPortEvents.emplace_back(event, detail);
-  mReceivedSignal.notify_all();
+  mPortEventSignal.notify_all();
 }
 
 std::string TestPlug::WaitForPortEvent(EMidiPortEvent event, std::chrono::milliseconds timeout) {
-  std::unique_lock<std::mutex> lock(mReceivedMutex);
+  std::unique_lock<std::mutex> lock(mPortEventMutex);
   std::string detail = "(none)";
-  mReceivedSignal.wait_for(lock, timeout, [&] {
+  mPortEventSignal.wait_for(lock, timeout, [&] {
     for (const auto& told : mPortEvents)
       if (told.first == event) {
         detail = told.second;
@@ -115,17 +119,5 @@ std::string TestPlug::WaitForPortEvent(EMidiPortEvent event, std::chrono::millis
 }
 
 void TestPlug::ProcessSysEx(ISysEx* msg, bool fromDevice) {
-  Record({std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), true, fromDevice, msg->mOffset});
-}
-
-bool TestPlug::WaitFor(const std::vector<uint8_t>& bytes, std::vector<Received>* upToThen,
-                       std::chrono::milliseconds timeout) {
-  std::unique_lock<std::mutex> lock(mReceivedMutex);
-  const auto arrived = [&] {
-    return std::any_of(mReceived.begin(), mReceived.end(),
-                       [&](const Received& r) { return r.bytes == bytes; });
-  };
-  const bool ok = mReceivedSignal.wait_for(lock, timeout, arrived);
-  if (upToThen) *upToThen = mReceived;
-  return ok;
+  mReceived.Add(ReceivedMidi::Of(*msg, fromDevice));
 }

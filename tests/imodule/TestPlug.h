@@ -14,9 +14,10 @@
 
 #include "KIT/IModule/IGraphics.h"
 #include "KIT/IModule/IModuleBase.h"
-#include "tests/support/hostless_plug.h"
+#include "tests/support/midi_record.h"
+#include "tests/support/test_plug.h"
 
-class TestPlug : public HostlessPlug<IModuleBase> {
+class TestPlug : public HostlessTestPlug {
  public:
   enum { kGain = 0, kMode, kSwitch, kNumAutomated };
   static constexpr int32_t kUniqueID = 0x6B7A726E;  // 'kzrn'
@@ -68,22 +69,14 @@ class TestPlug : public HostlessPlug<IModuleBase> {
   std::string stateText = "state";
 
   // ---- External MIDI: what arrived on the input, in order ----
-  struct Received {
-    std::vector<uint8_t> bytes;
-    bool isSysEx;
-    bool fromDevice;
-    int offset;
-  };
+  using Received = ReceivedMidi;
   void ProcessMidiMsg(IMidiMsg* msg, bool fromDevice) override;
   void ProcessSysEx(ISysEx* msg, bool fromDevice) override;
   // While held by a test, the short-message handler waits for it, as a
   // handler waits for a lock another thread holds.
   std::mutex handlerGate;
   // All messages that arrived so far.
-  std::vector<Received> ReceivedSoFar() {
-    std::lock_guard<std::mutex> lock(mReceivedMutex);
-    return mReceived;
-  }
+  std::vector<Received> ReceivedSoFar() { return mReceived.SoFar(); }
 
   // ---- What the ports told of their own accord, in order ----
   void OnExternalMIDIPortEvent(EMidiPortEvent event, const std::string& detail) override;
@@ -92,20 +85,18 @@ class TestPlug : public HostlessPlug<IModuleBase> {
                                std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Waits until a message with these bytes arrived; returns what arrived up to then.
   bool WaitFor(const std::vector<uint8_t>& bytes, std::vector<Received>* upToThen,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
-  void ClearReceived() {
-    std::lock_guard<std::mutex> lock(mReceivedMutex);
-    mReceived.clear();
+               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    return mReceived.WaitFor(bytes, upToThen, timeout);
   }
+  void ClearReceived() { mReceived.Clear(); }
   void Close() { CloseExternalMIDIPorts(); }
   double* InputScratch(int i) { return mInChannels.Get(i)->mScratchBuf.Get(); }
 
  private:
-  void Record(Received received);
-  std::mutex mReceivedMutex;
-  std::condition_variable mReceivedSignal;
-  std::vector<Received> mReceived;
-  std::vector<std::pair<EMidiPortEvent, std::string>> mPortEvents;  // guarded by mReceivedMutex
+  MidiRecord mReceived;
+  std::mutex mPortEventMutex;
+  std::condition_variable mPortEventSignal;
+  std::vector<std::pair<EMidiPortEvent, std::string>> mPortEvents;  // guarded by mPortEventMutex
 };
 
 // A GUI that records what the plug-in pushes to it and answers the file

@@ -14,7 +14,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/read_file.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_folder_fixture.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tests/support/pipe_watchdog.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_folder_fixture.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "src/LibrarianPatch.h"
 #include "src/PatchLibrarian.h"
 #include "src/VivivI.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_folder_fixture.h"
 #include "tests/support/test_editor.h"
 
 using Bytes = std::vector<unsigned char>;

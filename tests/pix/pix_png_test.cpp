@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "pix_test_util.h"
-#include "tests/support/png_write.h"
+#include "tools/pngwrite/png_writer.h"
 
 namespace {
 

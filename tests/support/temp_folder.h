@@ -1,14 +1,11 @@
-// A fresh folder for a test that touches files, removed with all it holds
-// when the test is done: TempFolder for any scope, TempFolderTest as a
-// fixture.
+// A fresh folder for a test or benchmark that touches files, removed with
+// all it holds when the object goes (TempFolderTest in temp_folder_fixture.h
+// is the tests' fixture around it).
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -42,28 +39,4 @@ class TempFolder {
 
  private:
   std::filesystem::path m_path;
-};
-
-class TempFolderTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_folder.Made());
-    m_dir = m_folder.Path();
-  }
-
-  std::filesystem::path path(const std::string& name) const { return m_dir / name; }
-
-  static void writeFile(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-
-  static std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  std::filesystem::path m_dir;
-
- private:
-  TempFolder m_folder;
 };

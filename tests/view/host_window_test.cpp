@@ -13,7 +13,7 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/pix/pix-png.h"
 #include "tests/support/child_process.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_folder_fixture.h"
 #include "tests/view/view_plug.h"
 
 // clang-format off

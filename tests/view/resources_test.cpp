@@ -19,7 +19,7 @@
 #include "host/window_png.h"
 #include "platform/corefoundation/CoreFoundation.h"
 #include "tests/support/pipe_watchdog.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_folder_fixture.h"
 
 namespace {
 

@@ -76,20 +76,24 @@ class NoteControl : public ShadeControl {
   std::string m_note = "note";
 };
 
+TestPlugIdentity Identity() {
+  TestPlugIdentity identity{"View Test", kViewPlugSubtype};
+  identity.manufacturer = kViewPlugManufacturer;
+  identity.nAutomated = kNumViewParams;
+  identity.doesMidi = true;
+  identity.isInstrument = false;
+  return identity;
+}
+
+std::vector<TestParam> Params() {
+  std::vector<TestParam> params = CutoffWaveSync();
+  params.push_back(TestParam::Int("Voices", 4, 1, 8));
+  return params;
+}
+
 }  // namespace
 
-ViewTestPlug::ViewTestPlug(IModuleInstanceInfo info)
-    : IModuleAU(info, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000,
-                kViewPlugSubtype, kViewPlugManufacturer, 0, true, false, false, 0) {
-  initialize(info, kNumViewParams, kNumViewParams, "2-2", 0, "View Test", "", "Harrow Creek Sound", 0x10000,
-             kViewPlugSubtype, kViewPlugManufacturer, 0, true, false, false, 0);
-  GetParam(kViewCutoff)->InitDouble("Cutoff", 50.0, 0.0, 100.0, 0.1, "Hz");
-  GetParam(kViewWave)->InitEnum("Wave", 0, 3);
-  GetParam(kViewWave)->SetDisplayText(0, "Saw");
-  GetParam(kViewWave)->SetDisplayText(1, "Square");
-  GetParam(kViewWave)->SetDisplayText(2, "Noise");
-  GetParam(kViewSync)->InitBool("Sync", false);
-  GetParam(kViewVoices)->InitInt("Voices", 4, 1, 8);
+ViewTestPlug::ViewTestPlug(IModuleInstanceInfo info) : AUHostedTestPlug(info, Identity(), Params()) {
   for (int i = 0; i < kNumViewParams; ++i) GetParam(i)->Set(GetParam(i)->GetDefault());
 
   IGraphicsMac* gui = new IGraphicsMac(this, kViewPlugWidth, kViewPlugHeight, 25);

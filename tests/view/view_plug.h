@@ -20,6 +20,7 @@
 
 #include "KIT/IModule/IGraphicsStructs.h"
 #include "KIT/IModule/IModuleAU.h"
+#include "tests/support/test_plug.h"
 
 class IControl;
 
@@ -38,7 +39,7 @@ struct ViewPlugControls {
   static IRECT Note() { return IRECT(100, 100, 280, 125); }
 };
 
-class ViewTestPlug : public IModuleAU {
+class ViewTestPlug : public AUHostedTestPlug {
  public:
   explicit ViewTestPlug(IModuleInstanceInfo info);
   double Value(int param) { return GetParam(param)->Value(); }

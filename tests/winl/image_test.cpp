@@ -12,8 +12,8 @@
 #include "KIT/pix/pix-bitmap.h"
 #include "KIT/winl/winl-image.h"
 #include "KIT/winl/winl-shapes.h"
-#include "tests/support/png_write.h"
 #include "tests/support/temp_folder.h"
+#include "tools/pngwrite/png_writer.h"
 
 namespace {
 
