@@ -224,6 +224,19 @@ class Host {
     const size_t at = answer.find(shows);
     return at == std::string::npos ? answer : answer.substr(at + shows.size());
   }
+  // Polls the parameter's text until it holds one of texts; what it showed
+  // last.
+  std::string WaitForText(int id, const std::vector<std::string>& texts) {
+    std::string shown;
+    for (const auto until = std::chrono::steady_clock::now() + kDeadline;
+         std::chrono::steady_clock::now() < until;) {
+      shown = ParamText(id);
+      for (const std::string& text : texts)
+        if (shown.find(text) != std::string::npos) return shown;
+      Command("wait 50");
+    }
+    return shown;
+  }
   // Clicks at (x, y) until a popup menu opens (the processing overlay takes
   // clicks while a job runs), then chooses the entry of path ("Item>Sub
   // item"). Whether the entry was chosen.

@@ -175,6 +175,8 @@ TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestSaveAsAndAStoreSayWhatT
 
   // A bulk request asks the Varno for nothing and says what to do.
   MainMenu(host, "Request Patch Data>All Patches from Memory");
+  const std::string status = "The library holds no bank!";
+  EXPECT_NE(host.WaitForText(kStatusLine, {status}).find(status), std::string::npos);
   const Picture afterRequest = Snapshot(host, "after-request");
   EXPECT_GT(Differing(before, afterRequest, kStatusLines), 0.02) << "the status lines say nothing";
   host.Command("wait 1000");
@@ -196,7 +198,7 @@ TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestSaveAsAndAStoreSayWhatT
 
   // The log says which words the status lines showed, once for each.
   const std::string log = ReadWholeFile(DataFolder() + "/" + kLogName);
-  const std::string said = "The library holds no bank! Import a bank file first";
+  const std::string said = status + " Import a bank file first";
   size_t times = 0;
   for (size_t at = log.find(said); at != std::string::npos; at = log.find(said, at + 1)) ++times;
   EXPECT_EQ(times, 3u) << log;

@@ -54,14 +54,7 @@ class MidiPortsEndToEnd : public EditorEndToEnd {
 
   // Polls the status line until it shows one of texts; what it showed last.
   std::string WaitForStatus(Host& host, const std::vector<std::string>& texts) {
-    std::string shown;
-    for (const auto until = steady_clock::now() + kDeadline; steady_clock::now() < until;) {
-      shown = host.ParamText(kStatusLine);
-      for (const std::string& text : texts)
-        if (shown.find(text) != std::string::npos) return shown;
-      host.Command("wait 50");
-    }
-    return shown;
+    return host.WaitForText(kStatusLine, texts);
   }
 
   // Waits until both port choices show "OFF".
