@@ -1,5 +1,6 @@
-// The MIDI clock against the simulated Varno over real MIDI ports: start,
-// timing clocks at the tempo, stop, and nothing after the stop.
+// The MIDI clock against the simulated Varno over MIDI ports: start, timing
+// clocks at the tempo, stop, and nothing after the stop. Over JACK the
+// ticking clock alone runs.
 #include <chrono>
 #include <thread>
 
@@ -8,6 +9,12 @@
 namespace {
 
 using namespace std::chrono_literals;
+
+// The test runner knows tests by name: the JACK build's carry names of
+// their own, so that the loop-back build's are free of the JACK lock.
+#ifdef SIM_OVER_JACK
+#define ClockOverPorts ClockOverJack
+#endif
 
 class ClockOverPorts : public JobsOverPorts {
  protected:
@@ -71,6 +78,7 @@ TEST_F(ClockOverPorts, startTicksAtTheTempoThenStopAndNothingAfter) {
   EXPECT_EQ(received("clock").size(), ticks);
 }
 
+#ifndef SIM_OVER_JACK
 TEST_F(ClockOverPorts, withoutClockOutputStartAndStopSendNothing) {
   editor->flags.sendClockPointer = false;
   post(kJobStartClock);
@@ -82,5 +90,7 @@ TEST_F(ClockOverPorts, withoutClockOutputStartAndStopSendNothing) {
     EXPECT_NE(record.kind, "stop");
   }
 }
+
+#endif
 
 }  // namespace

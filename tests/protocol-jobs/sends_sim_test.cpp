@@ -1,4 +1,4 @@
-// The send jobs against the simulated Varno over real MIDI ports: what
+// The send jobs against the simulated Varno over MIDI ports: what
 // arrives, byte for byte, with checksums the simulator checks itself (it
 // refuses a dump whose checksum is wrong), and posts to a busy thread.
 #include <chrono>
@@ -18,13 +18,11 @@ unsigned char dumpChecksum(const Bytes& dump) {
   return static_cast<unsigned char>(sum % 128);
 }
 
-Bytes soundBytes(const Bytes& dump) { return Bytes(dump.begin() + 6, dump.begin() + 74); }
-
-LibrarianPatch patchOf(Bytes dump) {
-  LibrarianPatch patch;
-  patch.messages.push_back(std::move(dump));
-  return patch;
-}
+// The test runner knows tests by name: the JACK build's carry names of
+// their own, so that the loop-back build's are free of the JACK lock.
+#ifdef SIM_OVER_JACK
+#define SendsOverPorts SendsOverJack
+#endif
 
 class SendsOverPorts : public JobsOverPorts {
  protected:
@@ -84,6 +82,16 @@ TEST_F(SendsOverPorts, currentSoundGoesOutAfterTheGlobalsWithItsChecksum) {
   EXPECT_EQ(dump[5], 7);
   EXPECT_EQ(dump[74], dumpChecksum(dump));
   EXPECT_EQ(dump.back(), 0xF7);
+}
+
+// The other sends run on the in-process ports alone.
+#ifndef SIM_OVER_JACK
+Bytes soundBytes(const Bytes& dump) { return Bytes(dump.begin() + 6, dump.begin() + 74); }
+
+LibrarianPatch patchOf(Bytes dump) {
+  LibrarianPatch patch;
+  patch.messages.push_back(std::move(dump));
+  return patch;
 }
 
 TEST_F(SendsOverPorts, globalSettingsArriveAsTheEditorHoldsThem) {
@@ -250,5 +258,7 @@ TEST_F(SendsOverPorts, postsToTheBusyDataThreadAreDropped) {
   }
   EXPECT_EQ(stores, 3);
 }
+
+#endif
 
 }  // namespace

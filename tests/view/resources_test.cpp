@@ -215,10 +215,11 @@ TEST_F(BundleResourceTest, PathsOfTheBundleAndTheDesktop) {
 }
 
 TEST_F(BundleResourceTest, AddressesAndFilesGoToTheOpenerAsOneArgument) {
-  // A stand-in opener on the PATH writes down its arguments.
+  // A stand-in opener on the PATH writes down its arguments, as one line in
+  // one write: the openers run side by side.
   const std::filesystem::path bin = path("bin"), record = path("opened");
   std::filesystem::create_directories(bin);
-  writeFile(bin / "xdg-open", "#!/bin/sh\nprintf '%s|' \"$@\" >> '" + record.string() + "'\necho >> '" +
+  writeFile(bin / "xdg-open", "#!/bin/sh\nline=$(printf '%s|' \"$@\")\nprintf '%s\\n' \"$line\" >> '" +
                                   record.string() + "'\n");
   chmod((bin / "xdg-open").c_str(), 0755);
   const std::string savedPath = getenv("PATH") ? getenv("PATH") : "";
