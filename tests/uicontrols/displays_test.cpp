@@ -10,8 +10,8 @@
 #include "KIT/IModule/ITextControls.h"
 #include "platform/view/ViewTextEntry.h"
 #include "src/ControlAction.h"
-#include "src/ValueDisplays.h"
 #include "src/EditorParams.h"
+#include "src/ValueDisplays.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace {
