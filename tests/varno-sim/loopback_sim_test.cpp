@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KIT/IModule/LoopbackMidi.h"
@@ -49,11 +50,16 @@ class LoopbackVarnoSim : public ::testing::Test {
     ASSERT_EQ(OpenMIDIPortByName(&m_output, m_client + ":Varno In", "out"), 1);
   }
   void send(const Bytes& bytes) { m_output.sendMessage(bytes.data(), bytes.size()); }
-  // Whether a line of the simulator's record holds text.
+  // Whether a line of the simulator's record holds text within a few
+  // seconds: an answer reaches the peer before its sending thread notes it
+  // as sent.
   bool recorded(const std::string& text) {
-    for (const std::string& line : dataLines(m_sim->command("records")))
-      if (line.find(text) != std::string::npos) return true;
-    return false;
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);;) {
+      for (const std::string& line : dataLines(m_sim->command("records")))
+        if (line.find(text) != std::string::npos) return true;
+      if (std::chrono::steady_clock::now() > until) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
   }
 
   std::string m_client = uniqueName("sim");
