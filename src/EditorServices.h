@@ -40,7 +40,6 @@ struct EditorFlags {
   // Written by the host's main thread: start-up, the parameter change
   // handlers and a project's recall.
   std::atomic<bool> pluginReady{false};                  // start-up has finished
-  std::atomic<bool> changeFromHardware{false};           // OnParamChange2 is running
   std::atomic<bool> midiOutputOpen{false};               // an external MIDI output is in use
   std::atomic<bool> librarianMode{false};                // program changes act on the librarian
   std::atomic<bool> routeMidiThroughAudioThread{false};  // MIDI goes out through the audio thread
@@ -77,7 +76,8 @@ struct EditorFlags {
   std::atomic<bool> suppressGlobalsDump{true};    // the globals went out since the last recall
 
   // Written by the MIDI handling thread as answers and messages arrive.
-  std::atomic<bool> responseReceived{false};  // an awaited answer arrived
+  std::atomic<bool> responseReceived{false};    // an awaited answer arrived
+  std::atomic<bool> changeFromHardware{false};  // OnParamChange2 is running
   // The global settings whose values came from the Varno (its global dump)
   // or from the user since the output port was chosen or a project was
   // recalled, as bits of VarnoSysEx::globalSettingBit. The global dump is
