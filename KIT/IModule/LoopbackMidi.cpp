@@ -102,34 +102,69 @@ void Warn(const std::string& text) { std::cerr << '\n' << text << "\n\n"; }
 
 }  // namespace
 
+// ---- Both directions ----------------------------------------------------------------------
+
+LoopbackMidiPort::LoopbackMidiPort(const std::string& clientName, bool input)
+    : mClient(clientName), mInput(input) {}
+
+unsigned int LoopbackMidiPort::getPortCount() { return PortCount(mInput); }
+
+std::string LoopbackMidiPort::getPortName(unsigned int portNumber) { return PortName(mInput, portNumber); }
+
+void LoopbackMidiPort::openPort(unsigned int portNumber, const std::string&) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::recursive_mutex> lock(r.mutex);
+  const std::string who = mInput ? "LoopbackMidiIn::openPort" : "LoopbackMidiOut::openPort";
+  if (mOpened != 0) {
+    Warn(who + ": a port is open already.");
+    return;
+  }
+  mOpened = PortNumbered(r, mInput, portNumber, who.c_str());
+}
+
+void LoopbackMidiPort::openVirtualPort(const std::string& portName) {
+  const std::string who = mInput ? "LoopbackMidiIn::openVirtualPort" : "LoopbackMidiOut::openVirtualPort";
+  Registry& r = TheRegistry();
+  std::lock_guard<std::recursive_mutex> lock(r.mutex);
+  if (mVirtual != 0) {
+    Warn(who + ": a virtual port is open already.");
+    return;
+  }
+  // An input's virtual port takes what arrives; an output's is a source.
+  LoopbackMidiIn* taker = mInput ? static_cast<LoopbackMidiIn*>(this) : nullptr;
+  mVirtual = AddPort(mClient + ":" + portName, !mInput, taker, who.c_str());
+}
+
+bool LoopbackMidiPort::isPortOpen() const {
+  std::lock_guard<std::recursive_mutex> lock(TheRegistry().mutex);
+  return mOpened != 0;
+}
+
+void LoopbackMidiPort::setErrorCallback(RtMidiErrorCallback, void*) {}
+
+RtMidi::Api LoopbackMidiPort::getCurrentApi() throw() { return RtMidi::RTMIDI_DUMMY; }
+
+uint64_t LoopbackMidiPort::Forget() {
+  const uint64_t gone = mVirtual;
+  mOpened = 0;
+  mVirtual = 0;
+  return gone;
+}
+
 // ---- Input -----------------------------------------------------------------------------
 
-LoopbackMidiIn::LoopbackMidiIn(const std::string& clientName) : mClient(clientName) {}
+LoopbackMidiIn::LoopbackMidiIn(const std::string& clientName) : LoopbackMidiPort(clientName, true) {}
 
 LoopbackMidiIn::~LoopbackMidiIn() { closePort(); }
 
-unsigned int LoopbackMidiIn::getPortCount() { return PortCount(true); }
-
-std::string LoopbackMidiIn::getPortName(unsigned int portNumber) { return PortName(true, portNumber); }
-
-void LoopbackMidiIn::openPort(unsigned int portNumber, const std::string&) {
+void LoopbackMidiIn::openPort(unsigned int portNumber, const std::string& portName) {
   Registry& r = TheRegistry();
   std::lock_guard<std::recursive_mutex> lock(r.mutex);
-  if (mSource != 0) {
-    Warn("LoopbackMidiIn::openPort: a port is open already.");
-    return;
-  }
-  mSource = PortNumbered(r, true, portNumber, "LoopbackMidiIn::openPort");
-  r.listening[this] = mSource;
+  const bool wasOpen = mOpened != 0;
+  LoopbackMidiPort::openPort(portNumber, portName);
+  if (wasOpen) return;
+  r.listening[this] = mOpened;
   mFirst = true;
-}
-
-void LoopbackMidiIn::openVirtualPort(const std::string& portName) {
-  if (mVirtual != 0) {
-    Warn("LoopbackMidiIn::openVirtualPort: a virtual port is open already.");
-    return;
-  }
-  mVirtual = AddPort(mClient + ":" + portName, false, this, "LoopbackMidiIn::openVirtualPort");
 }
 
 void LoopbackMidiIn::closePort() {
@@ -138,23 +173,12 @@ void LoopbackMidiIn::closePort() {
     Registry& r = TheRegistry();
     std::lock_guard<std::recursive_mutex> lock(r.mutex);
     r.listening.erase(this);
-    mSource = 0;
-    gone = mVirtual;
-    mVirtual = 0;
+    gone = Forget();
     for (Port& port : r.ports)
       if (port.id == gone) port.taker = nullptr;  // takes nothing from now on
   }
   RemovePort(gone);
 }
-
-bool LoopbackMidiIn::isPortOpen() const {
-  std::lock_guard<std::recursive_mutex> lock(TheRegistry().mutex);
-  return mSource != 0;
-}
-
-void LoopbackMidiIn::setErrorCallback(RtMidiErrorCallback, void*) {}
-
-RtMidi::Api LoopbackMidiIn::getCurrentApi() throw() { return RtMidi::RTMIDI_DUMMY; }
 
 void LoopbackMidiIn::setCallback(RtMidiIn::RtMidiCallback callback, void* userData) {
   std::lock_guard<std::recursive_mutex> lock(TheRegistry().mutex);
@@ -185,55 +209,22 @@ void LoopbackMidiIn::Deliver(const unsigned char* bytes, size_t size) {
 
 // ---- Output ----------------------------------------------------------------------------
 
-LoopbackMidiOut::LoopbackMidiOut(const std::string& clientName) : mClient(clientName) {}
+LoopbackMidiOut::LoopbackMidiOut(const std::string& clientName) : LoopbackMidiPort(clientName, false) {}
 
 LoopbackMidiOut::~LoopbackMidiOut() { closePort(); }
-
-unsigned int LoopbackMidiOut::getPortCount() { return PortCount(false); }
-
-std::string LoopbackMidiOut::getPortName(unsigned int portNumber) { return PortName(false, portNumber); }
-
-void LoopbackMidiOut::openPort(unsigned int portNumber, const std::string&) {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::recursive_mutex> lock(r.mutex);
-  if (mDestination != 0) {
-    Warn("LoopbackMidiOut::openPort: a port is open already.");
-    return;
-  }
-  mDestination = PortNumbered(r, false, portNumber, "LoopbackMidiOut::openPort");
-}
-
-void LoopbackMidiOut::openVirtualPort(const std::string& portName) {
-  if (mVirtual != 0) {
-    Warn("LoopbackMidiOut::openVirtualPort: a virtual port is open already.");
-    return;
-  }
-  mVirtual = AddPort(mClient + ":" + portName, true, nullptr, "LoopbackMidiOut::openVirtualPort");
-}
 
 void LoopbackMidiOut::closePort() {
   uint64_t gone = 0;
   {
     Registry& r = TheRegistry();
     std::lock_guard<std::recursive_mutex> lock(r.mutex);
-    mDestination = 0;
-    gone = mVirtual;
-    mVirtual = 0;
+    gone = Forget();
     // Inputs that listened to it hear nothing more.
     for (auto input = r.listening.begin(); input != r.listening.end(); ++input)
       if (input->second == gone) input->second = 0;
   }
   RemovePort(gone);
 }
-
-bool LoopbackMidiOut::isPortOpen() const {
-  std::lock_guard<std::recursive_mutex> lock(TheRegistry().mutex);
-  return mDestination != 0;
-}
-
-void LoopbackMidiOut::setErrorCallback(RtMidiErrorCallback, void*) {}
-
-RtMidi::Api LoopbackMidiOut::getCurrentApi() throw() { return RtMidi::RTMIDI_DUMMY; }
 
 void LoopbackMidiOut::sendMessage(const unsigned char* message, size_t size) {
   if (!message || size == 0)
@@ -242,7 +233,7 @@ void LoopbackMidiOut::sendMessage(const unsigned char* message, size_t size) {
   std::lock_guard<std::recursive_mutex> lock(r.mutex);
   std::vector<LoopbackMidiIn*> takers;
   for (const Port& port : r.ports)
-    if (port.id == mDestination && port.taker) takers.push_back(port.taker);
+    if (port.id == mOpened && port.taker) takers.push_back(port.taker);
   if (mVirtual != 0)
     for (const auto& input : r.listening)
       if (input.second == mVirtual) takers.push_back(input.first);

@@ -22,23 +22,42 @@
 #include <string>
 #include <vector>
 
-class LoopbackMidiIn : public RtMidi {
+// What an input and an output share: the client's name, the port opened by
+// number and the client's own virtual port. An input lists and opens the
+// outputs' virtual ports, an output the inputs'; openPort throws
+// RtMidiError for a number out of range.
+class LoopbackMidiPort : public RtMidi {
  public:
-  explicit LoopbackMidiIn(const std::string& clientName);
-  ~LoopbackMidiIn() override;  // closePort
-
-  // The ports an input listens to (outputs' virtual ports), in the order
-  // they were made; openPort throws RtMidiError for a number out of range.
   unsigned int getPortCount() override;
   std::string getPortName(unsigned int portNumber = 0) override;
   void openPort(unsigned int portNumber = 0, const std::string& portName = "RtMidi") override;
   void openVirtualPort(const std::string& portName = "RtMidi") override;
-  // Closes the opened port and the virtual port, whichever is open.
-  void closePort() override;
   // True while a port opened by number is open (not for a virtual port).
   bool isPortOpen() const override;
   void setErrorCallback(RtMidiErrorCallback errorCallback = nullptr, void* userData = nullptr) override;
   RtMidi::Api getCurrentApi() throw();
+
+ protected:
+  LoopbackMidiPort(const std::string& clientName, bool input);
+  // Forgets both ports (the registry's lock held); the virtual port's id,
+  // which the caller removes once the lock is let go.
+  uint64_t Forget();
+
+  const std::string mClient;
+  const bool mInput;
+  uint64_t mOpened = 0;   // the port opened by number (0: none)
+  uint64_t mVirtual = 0;  // the virtual port (0: none)
+};
+
+class LoopbackMidiIn : public LoopbackMidiPort {
+ public:
+  explicit LoopbackMidiIn(const std::string& clientName);
+  ~LoopbackMidiIn() override;  // closePort
+
+  // Listens to the output port of that number.
+  void openPort(unsigned int portNumber = 0, const std::string& portName = "RtMidi") override;
+  // Closes the opened port and the virtual port, whichever is open.
+  void closePort() override;
 
   // As the MIDI library's input: the callback gets each message with the
   // seconds since the one before; without a callback messages are dropped.
@@ -51,9 +70,6 @@ class LoopbackMidiIn : public RtMidi {
   void Deliver(const unsigned char* bytes, size_t size);
 
  private:
-  std::string mClient;
-  uint64_t mSource = 0;   // the port opened by number (0: none)
-  uint64_t mVirtual = 0;  // the virtual port (0: none)
   RtMidiIn::RtMidiCallback mCallback = nullptr;
   void* mUserData = nullptr;
   bool mIgnoreSysex = true, mIgnoreTime = true, mIgnoreSense = true;
@@ -61,31 +77,16 @@ class LoopbackMidiIn : public RtMidi {
   std::chrono::steady_clock::time_point mLast;
 };
 
-class LoopbackMidiOut : public RtMidi {
+class LoopbackMidiOut : public LoopbackMidiPort {
  public:
   explicit LoopbackMidiOut(const std::string& clientName);
   ~LoopbackMidiOut() override;  // closePort
 
-  // The ports an output sends to (inputs' virtual ports), in the order
-  // they were made; openPort throws RtMidiError for a number out of range.
-  unsigned int getPortCount() override;
-  std::string getPortName(unsigned int portNumber = 0) override;
-  void openPort(unsigned int portNumber = 0, const std::string& portName = "RtMidi") override;
-  void openVirtualPort(const std::string& portName = "RtMidi") override;
   void closePort() override;
-  bool isPortOpen() const override;
-  void setErrorCallback(RtMidiErrorCallback errorCallback = nullptr, void* userData = nullptr) override;
-  RtMidi::Api getCurrentApi() throw();
-
   // To the port opened by number and to every input on the virtual port;
   // nowhere when neither is open or the port went away. An empty message
   // is refused with RtMidiError, as the MIDI library does.
   void sendMessage(const unsigned char* message, size_t size);
-
- private:
-  std::string mClient;
-  uint64_t mDestination = 0;
-  uint64_t mVirtual = 0;
 };
 
 // The names of the loop-back ports at one moment: inputs lists the ports
