@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@
 #include "KIT/pix/pix-png.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/read_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace e2e {
@@ -168,13 +170,14 @@ class Host {
   // Headless, or with onDisplay in a window on the display the environment
   // names; environment adds "NAME=value" entries (a private JACK server).
   Host(const std::string& folder, const std::string& bundle, const std::vector<std::string>& actions,
-       bool onDisplay = false, const std::vector<std::string>& environment = {}) {
+       bool onDisplay = false, const std::vector<std::string>& environment = {})
+      : m_errorFile(folder + "/host-err.txt") {
     std::vector<std::string> arguments = {bundle};
     arguments.insert(arguments.end(), actions.begin(), actions.end());
     std::vector<std::string> variables = {onDisplay ? "VIVIVI_VIEW=x11" : "VIVIVI_VIEW=headless",
                                           "VIVIVI_MIDI_API=jack", "VIVIVI_DATA_DIR=" + folder + "/data"};
     variables.insert(variables.end(), environment.begin(), environment.end());
-    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments, variables, Pipes(folder + "/host-err.txt")));
+    m_process.reset(new ChildProcess(HOST_PROGRAM, arguments, variables, Pipes(m_errorFile)));
     // The editor is open once the host says so.
     for (std::string line; m_process->ReadLine(line, kDeadline);)
       if (line.rfind("editor open", 0) == 0) {
@@ -273,12 +276,22 @@ class Host {
   int Quit(std::string* rest = nullptr) {
     m_process->Send("quit");
     m_process->CloseInput();
-    for (std::string line; m_process->ReadLine(line, kDeadline);)
-      if (rest) *rest += line + "\n";
-    return m_process->Wait();
+    std::string said;
+    for (std::string line; m_process->ReadLine(line, kDeadline);) said += line + "\n";
+    const int code = m_process->Wait();
+    // A host that ended badly shows in the test's log what it said last and
+    // what it wrote on its error stream (a sanitizer's report among it): the
+    // test's folder goes away with the test.
+    if (code != 0)
+      std::cerr << "the host ended with " << code << " after saying:\n"
+                << said << "and on its error stream:\n"
+                << ReadWholeFile(m_errorFile);
+    if (rest) *rest += said;
+    return code;
   }
 
  private:
+  std::string m_errorFile;  // the host's error stream
   std::unique_ptr<ChildProcess> m_process;
   bool m_open = false;
   std::string m_openLine;
