@@ -224,6 +224,8 @@ TEST(MidiOutPacer, EveryMessageOfEveryPosterGoesOutInTheOrderPosted) {
       }
     });
   for (std::thread& t : posters) t.join();
+  // Every message handed on and counted: the count follows each send.
+  ASSERT_TRUE(pacer.Drain(static_cast<int>(std::chrono::duration_cast<milliseconds>(kHang).count())));
   ASSERT_TRUE(recorder.WaitFor(kPosters * kEach));
   std::map<int, int> next;
   for (const Recorder::Sent& s : recorder.sent) {
