@@ -171,6 +171,10 @@ TEST_F(InstalledEditor, AnEmptiedLibraryMakesABulkRequestSaveAsAndAStoreSayWhatT
   EXPECT_EQ(host.Command("click 36 66"), "clicked 36 66");
   EXPECT_EQ(host.Param(kMainTab), 1);
   OpenPorts(host, sim);
+  // The connection ends before the user asks: its own words would take the
+  // status line over again.
+  const std::string ready = "Plug-in is ready to go!";
+  EXPECT_NE(host.WaitForText(kStatusLine, {ready}).find(ready), std::string::npos);
   const Picture before = Snapshot(host, "before");
 
   // A bulk request asks the Varno for nothing and says what to do.
