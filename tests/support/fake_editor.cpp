@@ -45,72 +45,44 @@ ServiceCalls FakeEditor::calls() const {
   return mCalls;
 }
 
-void FakeEditor::setStatusText(const std::string& text) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.statusTexts.push_back(text);
-}
+void FakeEditor::setStatusText(const std::string& text) { Record(mCalls.statusTexts, text); }
 
 void FakeEditor::setClockStatusText(const std::string& text) { setStatusText(text); }
 
 void FakeEditor::setDisplayText(int paramIndex, const std::string& text) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.lineTexts.emplace_back(paramIndex, text);
+  Record(mCalls.lineTexts, paramIndex, text);
 }
 
-void FakeEditor::DisplayProcessingIndicator(bool show) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.indicatorStates.push_back(show);
-}
+void FakeEditor::DisplayProcessingIndicator(bool show) { Record(mCalls.indicatorStates, show); }
 
-void FakeEditor::displayCategoryName(std::string name) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.categoryNames.push_back(std::move(name));
-}
+void FakeEditor::displayCategoryName(std::string name) { Record(mCalls.categoryNames, std::move(name)); }
 
 void FakeEditor::setParameterNoHandler(int index, double value) {
   if (IParam* param = GetParam(index)) param->Set(value);
 }
 
-void FakeEditor::pauseWithoutLock(int milliseconds) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.pauses.push_back(milliseconds);
-}
+void FakeEditor::pauseWithoutLock(int milliseconds) { Record(mCalls.pauses, milliseconds); }
 
 void FakeEditor::checksumCheckAndSend(unsigned char* bytes, int count) {
   if (!bytes || count < 1) return;
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.checkedSends.emplace_back(bytes, bytes + count);
+  Record(mCalls.checkedSends, bytes, bytes + count);
 }
 
 void FakeEditor::SendProgramChangeCommand(int program, int argument) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.programChanges.emplace_back(program, argument);
+  Record(mCalls.programChanges, program, argument);
 }
 
-void FakeEditor::MIDIOutRoutingSwitch(IMidiMsg* msg) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.routed.push_back(*msg);
-}
+void FakeEditor::MIDIOutRoutingSwitch(IMidiMsg* msg) { Record(mCalls.routed, *msg); }
 
 void FakeEditor::sendPatchToDeviceFromLibrarian(int slot, int column) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.librarianSends.emplace_back(slot, column);
+  Record(mCalls.librarianSends, slot, column);
 }
 
-void FakeEditor::SetLibrarianStatusUnsaved(bool unsaved) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.unsavedMarks.push_back(unsaved);
-}
+void FakeEditor::SetLibrarianStatusUnsaved(bool unsaved) { Record(mCalls.unsavedMarks, unsaved); }
 
-void FakeEditor::updatePatchLibrarianView(int which) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.viewUpdates.push_back(which);
-}
+void FakeEditor::updatePatchLibrarianView(int which) { Record(mCalls.viewUpdates, which); }
 
-void FakeEditor::selectLibrarianViewRow(int row) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.selectedRows.push_back(row);
-}
+void FakeEditor::selectLibrarianViewRow(int row) { Record(mCalls.selectedRows, row); }
 
 const PatchList* FakeEditor::librarianBankOfColumn(int column) {
   const size_t bank =
@@ -129,15 +101,9 @@ IControl* FakeEditor::getCCControls(int channelKey, int controller, int table) {
   return found == mCCControls.end() ? nullptr : found->second;
 }
 
-void FakeEditor::OnParamChange(int index) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.paramChanges.push_back(index);
-}
+void FakeEditor::OnParamChange(int index) { Record(mCalls.paramChanges, index); }
 
-void FakeEditor::OnParamChange2(int index) {
-  std::lock_guard<std::mutex> lock(mMutex);
-  mCalls.paramChanges2.push_back(index);
-}
+void FakeEditor::OnParamChange2(int index) { Record(mCalls.paramChanges2, index); }
 
 // The framework's entries make their plug-in through MakePlug: in a program
 // built on the core alone, the stand-in is that plug-in.

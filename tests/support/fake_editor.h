@@ -99,6 +99,13 @@ class FakeEditor : public HostlessPlug<EditorServices> {
   std::vector<std::unique_ptr<IControl>> mControls;
   std::map<std::tuple<int, int, int>, IControl*> mCCControls;
   std::map<std::tuple<int, int, int, int>, IControl*> mSysexControls;
+  // Appends one call's record under the lock: the core calls from any thread.
+  template <class T, class... Args>
+  void Record(std::vector<T>& list, Args&&... args) {
+    std::lock_guard<std::mutex> lock(mMutex);
+    list.emplace_back(std::forward<Args>(args)...);
+  }
+
   mutable std::mutex mMutex;
   ServiceCalls mCalls;
 };
